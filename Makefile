@@ -1,0 +1,47 @@
+# Entry points: `make run` and `make test` set up the machine, build and run.
+BUILD      ?= build
+BUILD_SAN  ?= build-san
+CMAKE_ARGS ?=
+JOBS       ?= $(shell nproc)
+
+.PHONY: deps configure build run test test-san bench fuzz clean
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/odeseries
+
+# Every test of the normal build, then the core tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer in a second build directory.
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-san
+
+test-san: deps
+	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DODESERIES_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD_SAN) -j $(JOBS)
+	cd $(BUILD_SAN) && ctest --output-on-failure -j $(JOBS) -L core
+
+bench: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DODESERIES_BENCH=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+# libFuzzer run of the expression engine (clang); FUZZ_SECONDS bounds it.
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODESERIES_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz --target fuzz_script -j $(JOBS)
+	mkdir -p build-fuzz/corpus
+	./build-fuzz/tests/fuzz/fuzz_script -max_total_time=$(FUZZ_SECONDS) -timeout=5 \
+	    -dict=tests/fuzz/script.dict build-fuzz/corpus tests/fuzz/corpus
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN) build-fuzz

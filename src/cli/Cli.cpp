@@ -1,0 +1,114 @@
+#include "cli/Cli.h"
+
+#include "common/NumberFormat.h"
+#include "script/Constants.h"
+#include "script/ScriptHost.h"
+
+namespace ode::cli {
+
+std::string Usage()
+{
+    return "Usage: odeseries [COMMAND] [ARGUMENTS]\n"
+           "\n"
+           "Solves ordinary differential equations as finite series.\n"
+           "\n"
+           "Commands:\n"
+           "  calc [--const NAME=VALUE]... [--seed S] EXPR...\n"
+           "                    evaluate each expression in an engine prepared as a problem\n"
+           "                    form prepares it (pi, halfpi, e, Asin ... Atanh), one result a\n"
+           "                    line; constants are added in order before the first expression\n"
+           "  --help            show this text\n"
+           "  --version         show the version\n";
+}
+
+namespace {
+
+int Calc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    script::ConstantList constants;
+    std::vector<std::string> expressions;
+    bool seeded = false;
+    uint64_t seed = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--const" || a == "--seed") && i + 1 >= args.size()) {
+            err << "odeseries: " << a << " needs a value\n";
+            return 2;
+        }
+        if (a == "--const") {
+            const std::string& entry = args[++i];
+            auto result = constants.add(entry);
+            if (result == script::ConstantList::AddResult::Ignored) {
+                err << "odeseries: not a constant: " << entry << " (expected NAME=VALUE)\n";
+                return 2;
+            }
+            if (result == script::ConstantList::AddResult::Full) {
+                err << "odeseries: too many constants\n";
+                return 2;
+            }
+        } else if (a == "--seed") {
+            seed = static_cast<uint64_t>(ParseNumber(args[++i]));
+            seeded = true;
+        } else if (a == "--") {
+            expressions.insert(expressions.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        } else {
+            expressions.push_back(a);
+        }
+    }
+    if (expressions.empty()) {
+        err << "odeseries: calc needs at least one expression\n";
+        return 2;
+    }
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    script::ScriptHost host(shared, [&messages](const std::string& m) { messages.push_back(m); });
+    host.prepare();
+    if (seeded)
+        host.engine().seedRandom(seed);
+    int status = 0;
+    if (!host.executeConstants(constants.entries())) {
+        host.trap();
+        for (const auto& m : messages)
+            err << "odeseries: " << m << '\n';
+        return 1;
+    }
+    for (const std::string& text : expressions) {
+        messages.clear();
+        double value = 0.0;
+        if (host.evaluate(text, value)) {
+            out << FormatNumber(value) << '\n';
+        } else {
+            host.trap();
+            out << (messages.empty() ? host.lastError().description : messages.front()) << '\n';
+            status = 1;
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.empty()) {
+        out << Usage();
+        return 0;
+    }
+    const std::string& command = args[0];
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "--help" || command == "-h" || command == "help") {
+        out << Usage();
+        return 0;
+    }
+    if (command == "--version") {
+        out << "odeseries " << ODESERIES_VERSION << '\n';
+        return 0;
+    }
+    if (command == "calc")
+        return Calc(rest, out, err);
+    err << "odeseries: unknown command '" << command << "'\n" << Usage();
+    return 2;
+}
+
+} // namespace ode::cli

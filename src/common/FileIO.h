@@ -1,0 +1,20 @@
+#pragma once
+// Whole-file reading and writing. Writing goes to a temporary file beside the target that is
+// renamed over it once complete, so a file is written whole or not at all.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ode {
+
+// Reads the whole file into `content`. On failure returns false with a message in `error`.
+bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
+
+// Writes every (path, content) pair: all temporaries first, then the renames, so that a
+// failure while writing leaves every existing file as it was. Returns false with a message
+// in `error` when anything could not be written.
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files,
+                          std::string& error);
+
+} // namespace ode

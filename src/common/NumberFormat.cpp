@@ -1,0 +1,213 @@
+#include "common/NumberFormat.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace ode {
+
+namespace {
+
+// x (finite, non-zero) as at most 15 significant digits: digits without trailing zeros and
+// the decimal exponent of the first digit (x = 0.d1d2... * 10^(exp10+1)).
+struct Digits15 {
+    bool negative = false;
+    char digits[16] = {};
+    int count = 0;
+    int exp10 = 0;
+};
+
+Digits15 decompose(double x)
+{
+    Digits15 d;
+    d.negative = std::signbit(x);
+    char buf[40];
+    // to_chars is locale independent and correctly rounded (halves to even on the exact
+    // binary value, as the run time's 15-digit conversion does).
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
+    *res.ptr = '\0';
+    // buf: d.ddddddddddddddde[+-]xx
+    d.digits[0] = buf[0];
+    int n = 1;
+    for (const char* p = buf + 2; *p && *p != 'e'; ++p)
+        d.digits[n++] = *p;
+    while (n > 1 && d.digits[n - 1] == '0')
+        --n;
+    d.count = n;
+    d.digits[n] = '\0';
+    const char* e = std::strchr(buf, 'e');
+    d.exp10 = std::atoi(e + 1);
+    return d;
+}
+
+std::string exponentForm(const Digits15& d)
+{
+    std::string s;
+    s += d.digits[0];
+    if (d.count > 1) {
+        s += '.';
+        s.append(d.digits + 1, d.count - 1);
+    }
+    s += 'E';
+    s += d.exp10 < 0 ? '-' : '+';
+    int e = std::abs(d.exp10);
+    if (e < 10)
+        s += '0';
+    s += std::to_string(e);
+    return s;
+}
+
+// Plain positional form; `leadingZero` puts "0" before the point when |x| < 1.
+std::string fixedForm(const Digits15& d, bool leadingZero)
+{
+    std::string s;
+    if (d.exp10 >= 0) {
+        for (int i = 0; i <= d.exp10; ++i)
+            s += i < d.count ? d.digits[i] : '0';
+        if (d.count > d.exp10 + 1) {
+            s += '.';
+            s.append(d.digits + d.exp10 + 1, d.count - d.exp10 - 1);
+        }
+    } else {
+        if (leadingZero)
+            s += '0';
+        s += '.';
+        s.append(static_cast<size_t>(-d.exp10 - 1), '0');
+        s.append(d.digits, d.count);
+    }
+    return s;
+}
+
+const char* nonFinite(double x)
+{
+    if (std::isnan(x))
+        return "-1.#IND";
+    return x > 0 ? "1.#INF" : "-1.#INF";
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+double ParseNumber(std::string_view text)
+{
+    std::string s;
+    s.reserve(text.size());
+    for (char c : text)
+        if (!isBlank(c))
+            s += c;
+
+    size_t i = 0;
+    std::string norm;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        if (s[i] == '-')
+            norm += '-';
+        ++i;
+    }
+    size_t mantissaDigits = 0;
+    while (i < s.size() && isDigit(s[i])) {
+        norm += s[i++];
+        ++mantissaDigits;
+    }
+    if (i < s.size() && s[i] == '.') {
+        norm += '.';
+        ++i;
+        while (i < s.size() && isDigit(s[i])) {
+            norm += s[i++];
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0)
+        return 0.0;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+        size_t j = i + 1;
+        std::string exp = "e";
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            exp += s[j++];
+        size_t expDigits = 0;
+        while (j < s.size() && isDigit(s[j])) {
+            exp += s[j++];
+            ++expDigits;
+        }
+        if (expDigits > 0)
+            norm += exp;
+    }
+    double value = 0.0;
+    const char* first = norm.data();
+    auto res = std::from_chars(first, first + norm.size(), value);
+    if (res.ec != std::errc())
+        return 0.0; // beyond the double range, or vanishing below it
+    return value == 0.0 ? 0.0 : value;
+}
+
+double RoundHalfEven(double x)
+{
+    if (!std::isfinite(x))
+        return x;
+    double f = std::floor(x);
+    double diff = x - f;
+    if (diff > 0.5)
+        return f + 1.0;
+    if (diff < 0.5)
+        return f;
+    return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
+}
+
+long ParseWholeNumber(std::string_view text)
+{
+    double r = RoundHalfEven(ParseNumber(text));
+    if (r > 2147483647.0)
+        return 2147483647L;
+    if (r < -2147483647.0)
+        return -2147483647L;
+    return static_cast<long>(r);
+}
+
+double RoundTo15Digits(double x)
+{
+    if (!std::isfinite(x) || x == 0.0)
+        return x;
+    char buf[40];
+    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
+    double y = 0.0;
+    std::from_chars(buf, res.ptr, y);
+    return y;
+}
+
+std::string FormatNumber(double x)
+{
+    if (!std::isfinite(x))
+        return nonFinite(x);
+    if (x == 0.0)
+        return "0";
+    Digits15 d = decompose(x);
+    std::string body = (d.exp10 < -4 || d.exp10 >= 15) ? exponentForm(d) : fixedForm(d, true);
+    return d.negative ? "-" + body : body;
+}
+
+std::string FormatSigned(double x)
+{
+    if (!std::isfinite(x))
+        return nonFinite(x);
+    if (x == 0.0)
+        return " 0";
+    Digits15 d = decompose(x);
+    std::string body = (d.exp10 < -4 || d.exp10 >= 15) ? exponentForm(d) : fixedForm(d, false);
+    return (d.negative ? "-" : " ") + body;
+}
+
+std::string FormatScriptNumber(double x)
+{
+    if (!std::isfinite(x))
+        return nonFinite(x);
+    if (x == 0.0)
+        return "0";
+    Digits15 d = decompose(x);
+    bool exponent = d.exp10 >= 15 || (d.exp10 < 0 && d.count - 1 - d.exp10 > 15);
+    std::string body = exponent ? exponentForm(d) : fixedForm(d, true);
+    return d.negative ? "-" + body : body;
+}
+
+} // namespace ode

@@ -1,0 +1,334 @@
+#include "script/Engine.h"
+
+#include "script/Builtins.h"
+
+#include <chrono>
+
+namespace ode::script {
+
+Engine::Engine()
+    : m_random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))
+{
+}
+
+Engine::~Engine() = default;
+
+void Engine::addObject(const std::string& name, std::shared_ptr<HostObject> object, bool addMembers)
+{
+    if (addMembers)
+        m_memberObjects.push_back(object.get());
+    m_objects[LowerName(name)] = Added{std::move(object), addMembers};
+    // Names already linked may now mean a member: compile afresh.
+    m_statements.clear();
+    m_expressions.clear();
+}
+
+Value* Engine::variableSlot(const std::string& lowerName)
+{
+    auto it = m_variables.find(lowerName);
+    if (it != m_variables.end())
+        return it->second;
+    m_storage.emplace_back();
+    Value* slot = &m_storage.back();
+    m_variables.emplace(lowerName, slot);
+    return slot;
+}
+
+Engine::Binding Engine::bind(const NameRef& ref)
+{
+    Binding b;
+    std::string lower = LowerName(ref.name);
+    auto fromObject = [&](HostObject* obj) {
+        HostObject::Member m = obj->findMember(lower);
+        if (m.kind == HostObject::Member::Kind::Property) {
+            b.kind = Binding::Kind::Property;
+            b.property = obj->property(m.id);
+            return true;
+        }
+        if (m.kind == HostObject::Member::Kind::Function) {
+            b.kind = Binding::Kind::HostFunction;
+            b.object = obj;
+            b.id = m.id;
+            b.arity = m.arity;
+            return true;
+        }
+        return false;
+    };
+    if (!ref.qualifier.empty()) {
+        auto it = m_objects.find(LowerName(ref.qualifier));
+        if (it != m_objects.end() && fromObject(it->second.object.get()))
+            return b;
+        // An unknown object or member: the call fails when it runs.
+        b.kind = Binding::Kind::Object;
+        return b;
+    }
+    for (HostObject* obj : m_memberObjects)
+        if (fromObject(obj))
+            return b;
+    if (const Builtin* builtin = FindBuiltin(lower)) {
+        b.kind = Binding::Kind::Builtin;
+        b.builtin = builtin;
+        return b;
+    }
+    if (m_objects.count(lower)) {
+        b.kind = Binding::Kind::Object;
+        return b;
+    }
+    b.kind = Binding::Kind::Variable;
+    b.variable = variableSlot(lower);
+    return b;
+}
+
+const Engine::Compiled& Engine::compile(std::string_view text, bool expression)
+{
+    auto& cache = expression ? m_expressions : m_statements;
+    std::string key(text);
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return *it->second;
+    if (cachedTexts() >= MaxCachedTexts) {
+        m_statements.clear();
+        m_expressions.clear();
+    }
+    auto c = std::make_unique<Compiled>();
+    c->program = expression ? ParseExpression(text) : ParseStatements(text);
+    if (c->program.errorNumber == 0) {
+        c->bindings.reserve(c->program.names.size());
+        for (const NameRef& ref : c->program.names)
+            c->bindings.push_back(bind(ref));
+    }
+    return *cache.emplace(std::move(key), std::move(c)).first->second;
+}
+
+bool Engine::fail(int number, const std::string& description, int line, int column)
+{
+    m_error.number = number;
+    m_error.description = description;
+    m_error.line = line;
+    m_error.column = column;
+    if (m_onError)
+        m_onError(m_error);
+    return false;
+}
+
+// "name=number" (as the host writes it for every point) runs without the cache: the number is
+// read by the lexer exactly as a compiled statement would read it.
+bool Engine::tryAssignLiteral(std::string_view text)
+{
+    size_t eq = text.find('=');
+    if (eq == std::string_view::npos || eq == 0 || text.size() - eq > 40)
+        return false;
+    for (size_t k = eq + 1; k < text.size(); ++k) {
+        char ch = text[k];
+        if (!((ch >= '0' && ch <= '9') || ch == '.' || ch == 'E' || ch == 'e' || ch == '+' ||
+              ch == '-' || ch == ' '))
+            return false;
+    }
+    LexResult lex = Lex(text);
+    const auto& t = lex.tokens;
+    if (lex.errorNumber != 0 || t.size() < 4 || t[0].kind != Tok::Name || t[1].kind != Tok::Eq)
+        return false;
+    size_t k = 2;
+    bool negative = false;
+    if (t[k].kind == Tok::Minus) {
+        negative = true;
+        ++k;
+    }
+    if (t[k].kind != Tok::Number || t[k + 1].kind != Tok::End)
+        return false;
+    Binding b = bind(NameRef{{}, t[0].text});
+    if (b.kind != Binding::Kind::Variable && b.kind != Binding::Kind::Property)
+        return false;
+    Value v = negative ? Negate(t[k].value) : t[k].value;
+    if (b.kind == Binding::Kind::Variable)
+        *b.variable = std::move(v);
+    else
+        *b.property = ToDouble(v);
+    return true;
+}
+
+bool Engine::executeStatement(std::string_view text)
+{
+    m_error = ScriptError{};
+    if (tryAssignLiteral(text))
+        return true;
+    const Compiled& c = compile(text, false);
+    const Program& p = c.program;
+    if (p.errorNumber != 0)
+        return fail(p.errorNumber, ErrorDescription(p.errorNumber), p.errorLine, p.errorColumn);
+    try {
+        run(c);
+    } catch (const ScriptException& e) {
+        return fail(e.number, ErrorDescription(e.number, e.name), m_error.line, e.column >= 0 ? e.column : 0);
+    }
+    return true;
+}
+
+bool Engine::eval(std::string_view text, Value& result)
+{
+    m_error = ScriptError{};
+    const Compiled& c = compile(text, true);
+    const Program& p = c.program;
+    if (p.errorNumber != 0)
+        return fail(p.errorNumber, ErrorDescription(p.errorNumber), p.errorLine, p.errorColumn);
+    try {
+        m_error.line = 1;
+        result = evalNode(c, p.root);
+    } catch (const ScriptException& e) {
+        return fail(e.number, ErrorDescription(e.number, e.name), m_error.line, e.column >= 0 ? e.column : 0);
+    }
+    return true;
+}
+
+void Engine::run(const Compiled& c)
+{
+    for (const Statement& st : c.program.statements) {
+        m_error.line = st.line;
+        switch (st.kind) {
+        case Statement::Kind::Declare:
+            break; // the names were created when the text was linked
+        case Statement::Kind::Assign:
+            assign(c, st.target, evalNode(c, st.expr));
+            break;
+        case Statement::Kind::Call:
+            call(c, c.program.nodes[st.expr]);
+            break;
+        }
+    }
+}
+
+void Engine::assign(const Compiled& c, int nameIndex, Value value)
+{
+    const Binding& b = c.bindings[nameIndex];
+    switch (b.kind) {
+    case Binding::Kind::Variable:
+        *b.variable = std::move(value);
+        return;
+    case Binding::Kind::Property:
+        *b.property = ToDouble(value);
+        return;
+    default:
+        throw ScriptException{ErrIllegalAssignment, c.program.names[nameIndex].name};
+    }
+}
+
+Value Engine::call(const Compiled& c, const Node& n)
+{
+    const Binding& b = c.bindings[n.name];
+    const std::string& name = c.program.names[n.name].name;
+    Value argsBuf[4];
+    std::vector<Value> argsVec;
+    Value* args = argsBuf;
+    if (n.argCount > 4) {
+        argsVec.resize(n.argCount);
+        args = argsVec.data();
+    }
+    auto evalArgs = [&]() {
+        for (int k = 0; k < n.argCount; ++k)
+            args[k] = evalNode(c, c.program.args[n.firstArg + k]);
+    };
+    switch (b.kind) {
+    case Binding::Kind::Builtin:
+        if (n.argCount < b.builtin->minArgs || n.argCount > b.builtin->maxArgs)
+            throw ScriptException{ErrWrongArguments, {}, n.column};
+        evalArgs();
+        {
+            BuiltinContext ctx{&m_random, &m_lastRandom};
+            try {
+                return b.builtin->fn(ctx, args, n.argCount);
+            } catch (ScriptException& e) {
+                e.column = n.column;
+                throw;
+            }
+        }
+    case Binding::Kind::HostFunction:
+        if (n.argCount != b.arity)
+            throw ScriptException{ErrWrongArguments, {}, n.column};
+        evalArgs();
+        return b.object->call(b.id, args, n.argCount);
+    case Binding::Kind::Property:
+        if (n.argCount == 0)
+            return Value::dbl(*b.property);
+        throw ScriptException{ErrTypeMismatch, name, n.column};
+    case Binding::Kind::Variable:
+        if (n.op == Op::Name)
+            return *b.variable;
+        throw ScriptException{ErrTypeMismatch, name, n.column};
+    case Binding::Kind::Object:
+        throw ScriptException{ErrTypeMismatch, name, n.column};
+    }
+    return {};
+}
+
+Value Engine::evalNode(const Compiled& c, int index)
+{
+    const Node& n = c.program.nodes[index];
+    try {
+        switch (n.op) {
+        case Op::Const:
+            return n.value;
+        case Op::Name: {
+            const Binding& b = c.bindings[n.name];
+            if (b.kind == Binding::Kind::Variable)
+                return *b.variable;
+            if (b.kind == Binding::Kind::Property)
+                return Value::dbl(*b.property);
+            // A function named without arguments is called with none.
+            return call(c, n);
+        }
+        case Op::Call:
+            return call(c, n);
+        case Op::Neg:
+            return Negate(evalNode(c, n.a));
+        case Op::Pos:
+            return evalNode(c, n.a);
+        case Op::Not:
+            return LogicalNot(evalNode(c, n.a));
+        default:
+            break;
+        }
+        Value a = evalNode(c, n.a);
+        Value b = evalNode(c, n.b);
+        if (a.type == Type::Double && b.type == Type::Double) {
+            // The common case of the solvers' texts, without the Variant rules.
+            switch (n.op) {
+            case Op::Add: return Value::dbl(CheckedResult(a.d + b.d));
+            case Op::Sub: return Value::dbl(CheckedResult(a.d - b.d));
+            case Op::Mul: return Value::dbl(CheckedResult(a.d * b.d));
+            case Op::Div: return Value::dbl(CheckedDivide(a.d, b.d));
+            default: break;
+            }
+        }
+        switch (n.op) {
+        case Op::Add: return Arithmetic('+', a, b);
+        case Op::Sub: return Arithmetic('-', a, b);
+        case Op::Mul: return Arithmetic('*', a, b);
+        case Op::Div: return Arithmetic('/', a, b);
+        case Op::IntDiv: return Arithmetic('\\', a, b);
+        case Op::Mod: return Arithmetic('M', a, b);
+        case Op::Pow: return Arithmetic('^', a, b);
+        case Op::Concat: return Concatenate(a, b);
+        case Op::Eq: return Compare('=', a, b);
+        case Op::Ne: return Compare('#', a, b);
+        case Op::Lt: return Compare('<', a, b);
+        case Op::Gt: return Compare('>', a, b);
+        case Op::Le: return Compare('l', a, b);
+        case Op::Ge: return Compare('g', a, b);
+        case Op::And: return Logical('&', a, b);
+        case Op::Or: return Logical('|', a, b);
+        case Op::Xor: return Logical('^', a, b);
+        case Op::Eqv: return Logical('e', a, b);
+        case Op::Imp: return Logical('i', a, b);
+        case Op::Is: throw ScriptException{ErrObjectRequired, {}};
+        default: return {};
+        }
+    } catch (ScriptException& e) {
+        if (e.column < 0) {
+            e.column = n.column;
+            m_error.line = n.line;
+        }
+        throw;
+    }
+}
+
+} // namespace ode::script

@@ -1,0 +1,118 @@
+#pragma once
+// The expression engine: the program's texts (coefficients, right-hand sides, conditions,
+// constants, the solvers' own statements) in the expression language's syntax.
+//
+// Stages: Lex (Lexer.h) -> Parse (Parser.h) -> link names to this engine's variables and host
+// members -> evaluate. Compiled texts are cached per engine, so a text evaluated at every
+// grid point is parsed once. The engine has no loops, no object creation and no file, shell
+// or network access: whatever the user types ends in a value or an error.
+
+#include "script/Parser.h"
+#include "script/ScriptErrors.h"
+#include "script/Value.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace ode::script {
+
+// An object whose members the engine can reach by name (Class1 is the one the program adds).
+class HostObject {
+public:
+    struct Member {
+        enum class Kind { None, Property, Function } kind = Kind::None;
+        int id = -1;
+        int arity = 0; // functions
+    };
+    virtual ~HostObject() = default;
+    // The member named `lowerName` (names are case-insensitive).
+    virtual Member findMember(std::string_view lowerName) const = 0;
+    // Storage of a numeric property; assignments convert to a double.
+    virtual double* property(int id) = 0;
+    virtual Value call(int id, const Value* args, int count) = 0;
+};
+
+class Engine {
+public:
+    using ErrorHandler = std::function<void(const ScriptError&)>;
+
+    Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+    ~Engine();
+
+    // Makes `object` reachable as `name`; with `addMembers` its members are global names too.
+    void addObject(const std::string& name, std::shared_ptr<HostObject> object, bool addMembers);
+
+    // Runs the statements of `text`: assignments, Dim/Public declarations, calls, several
+    // separated by ":" or line breaks. Returns false on an error (see error()).
+    bool executeStatement(std::string_view text);
+
+    // Evaluates the expression `text` ("=" compares). Returns false on an error.
+    bool eval(std::string_view text, Value& result);
+
+    // The last call's error; number 0 after a call that succeeded.
+    const ScriptError& error() const { return m_error; }
+
+    // Called at every error, as the control's Error event is.
+    void setErrorHandler(ErrorHandler handler) { m_onError = std::move(handler); }
+
+    // Seeds Rnd's generator (tests and the command line); otherwise it is seeded from the clock.
+    void seedRandom(uint64_t seed) { m_random.seed(seed); }
+
+    // Number of compiled texts held in the cache.
+    size_t cachedTexts() const { return m_statements.size() + m_expressions.size(); }
+
+    // Upper bound of the cache; past it the cache starts afresh.
+    static constexpr size_t MaxCachedTexts = 20000;
+
+private:
+    struct Binding {
+        enum class Kind { Variable, Property, HostFunction, Builtin, Object } kind = Kind::Variable;
+        Value* variable = nullptr;
+        double* property = nullptr;
+        HostObject* object = nullptr;
+        int id = -1;
+        int arity = 0;
+        const struct Builtin* builtin = nullptr;
+    };
+    struct Compiled {
+        Program program;
+        std::vector<Binding> bindings; // one per Program::names entry
+    };
+
+    const Compiled& compile(std::string_view text, bool expression);
+    Binding bind(const NameRef& ref);
+    Value* variableSlot(const std::string& lowerName);
+    bool tryAssignLiteral(std::string_view text);
+
+    Value evalNode(const Compiled& c, int node);
+    Value call(const Compiled& c, const Node& n);
+    void assign(const Compiled& c, int nameIndex, Value value);
+    void run(const Compiled& c);
+
+    bool fail(int number, const std::string& description, int line, int column);
+
+    std::unordered_map<std::string, Value*> m_variables; // lower-case names
+    std::deque<Value> m_storage;                         // stable addresses for bindings
+    struct Added {
+        std::shared_ptr<HostObject> object;
+        bool members;
+    };
+    std::unordered_map<std::string, Added> m_objects;
+    std::vector<HostObject*> m_memberObjects;
+    std::unordered_map<std::string, std::unique_ptr<Compiled>> m_statements;
+    std::unordered_map<std::string, std::unique_ptr<Compiled>> m_expressions;
+    ScriptError m_error;
+    ErrorHandler m_onError;
+    std::mt19937_64 m_random;
+    double m_lastRandom = 0.0;
+};
+
+} // namespace ode::script

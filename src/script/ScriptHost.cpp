@@ -1,0 +1,91 @@
+#include "script/ScriptHost.h"
+
+#include "common/NumberFormat.h"
+
+#include <cmath>
+
+namespace ode::script {
+
+std::optional<std::string> TrapMessage(int errorNumber)
+{
+    switch (errorNumber) {
+    case ErrInvalidCall:
+    case ErrAlreadyReported:
+        return std::string("Invalid procedure call or argument");
+    case ErrOverflow:
+        return std::string("overflow");
+    case ErrDivisionByZero:
+        return std::string("division by zero");
+    default:
+        return std::nullopt;
+    }
+}
+
+ScriptHost::ScriptHost(std::shared_ptr<Class1>& shared, MessageSink sink)
+    : m_sharedSlot(shared), m_sink(std::move(sink))
+{
+    m_engine.setErrorHandler([this](const ScriptError& e) { onEngineError(e); });
+}
+
+void ScriptHost::onEngineError(const ScriptError& error)
+{
+    m_scriptErrorNumber = error.number;
+    if (!TrapMessage(error.number) && m_sink)
+        m_sink(error.description);
+}
+
+void ScriptHost::prepare()
+{
+    if (!m_sharedSlot)
+        m_sharedSlot = std::make_shared<Class1>();
+    m_shared = m_sharedSlot;
+    m_engine.addObject("sh", m_shared, true);
+    HalfPi = std::atan(1.0) * 2;
+    Pi = std::atan(1.0) * 4;
+    EulerE = std::exp(1.0);
+    m_engine.executeStatement("halfpi = Atn(1) * 2");
+    m_engine.executeStatement("pi = Atn(1) * 4");
+    m_engine.executeStatement("e = Exp(1)");
+}
+
+bool ScriptHost::executeConstants(const std::vector<std::string>& entries)
+{
+    for (const std::string& entry : entries)
+        if (!m_engine.executeStatement(entry))
+            return false;
+    return true;
+}
+
+bool ScriptHost::assignVariable(const std::string& name, double x)
+{
+    return m_engine.executeStatement(name + "=" + FormatSigned(x));
+}
+
+bool ScriptHost::evaluate(const std::string& text, double& out)
+{
+    Value v;
+    if (!m_engine.eval(text, v))
+        return false;
+    if (v.type == Type::String) {
+        if (!ParseNumericString(v.s, out)) {
+            ScriptError e;
+            e.number = ErrTypeMismatch;
+            e.description = ErrorDescription(ErrTypeMismatch);
+            onEngineError(e);
+            return false;
+        }
+        return true;
+    }
+    out = ToDouble(v);
+    return true;
+}
+
+bool ScriptHost::execute(const std::string& text) { return m_engine.executeStatement(text); }
+
+void ScriptHost::trap()
+{
+    if (auto message = TrapMessage(m_scriptErrorNumber); message && m_sink)
+        m_sink(*message);
+}
+
+} // namespace ode::script

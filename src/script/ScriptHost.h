@@ -1,0 +1,72 @@
+#pragma once
+// The contract between a problem form (or the plot window) and its engine: how the engine is
+// prepared, how values go in and come out, and which message the user sees when it fails.
+
+#include "script/Class1.h"
+#include "script/Engine.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ode::script {
+
+// The message of a solving procedure's error trap for an engine error number:
+// 5 and 0x80020101 "Invalid procedure call or argument", 6 "overflow", 11 "division by zero";
+// none for any other number (the engine's Error event has shown its own description).
+std::optional<std::string> TrapMessage(int errorNumber);
+
+class ScriptHost {
+public:
+    // Receives every message the user is to see in a box (OK only, the application's title).
+    using MessageSink = std::function<void(const std::string&)>;
+
+    // `shared` is the program's one extension object; it is created on first use.
+    ScriptHost(std::shared_ptr<Class1>& shared, MessageSink sink);
+
+    // The form's load: add the extension object as "sh" with its members global, compute
+    // HalfPi, Pi and EulerE natively, then run "halfpi = Atn(1) * 2", "pi = Atn(1) * 4" and
+    // "e = Exp(1)" in that order.
+    void prepare();
+
+    // Runs each constant entry ("a=2.37") as a statement, in list order. False at the first
+    // failing entry.
+    bool executeConstants(const std::vector<std::string>& entries);
+
+    // Runs name & "=" & FormatSigned(x): the variable gets x rounded to 15 significant digits.
+    bool assignVariable(const std::string& name, double x);
+
+    // Evaluates `text` and converts the result to a double (Empty counts as 0). A result that
+    // is not a number fails as a type mismatch.
+    bool evaluate(const std::string& text, double& out);
+
+    // Runs a statement text.
+    bool execute(const std::string& text);
+
+    // The solving procedure's error trap: shows the message for the last error number, if any.
+    void trap();
+
+    // Number of the engine's last error (the form's ScriptErrorNumber).
+    int scriptErrorNumber() const { return m_scriptErrorNumber; }
+    const ScriptError& lastError() const { return m_engine.error(); }
+
+    Engine& engine() { return m_engine; }
+    Class1& extension() { return *m_shared; }
+
+    double HalfPi = 0.0;
+    double Pi = 0.0;
+    double EulerE = 0.0;
+
+private:
+    void onEngineError(const ScriptError& error);
+
+    std::shared_ptr<Class1>& m_sharedSlot;
+    std::shared_ptr<Class1> m_shared;
+    MessageSink m_sink;
+    Engine m_engine;
+    int m_scriptErrorNumber = 0;
+};
+
+} // namespace ode::script
