@@ -17,6 +17,16 @@ std::string Usage()
            "                    evaluate each expression in an engine prepared as a problem\n"
            "                    form prepares it (pi, halfpi, e, Asin ... Atanh), one result a\n"
            "                    line; constants are added in order before the first expression\n"
+           "  solve FILE [OPTIONS]\n"
+           "                    open the problem pair FILE and FILE.str as its form does,\n"
+           "                    solve it and print each list as [controlName] and its lines\n"
+           "      --eval X          evaluate at X (repeatable): [lblValue] and [lstDError]\n"
+           "      --derivative K    the derivative order --eval shows (default 0)\n"
+           "      --no-solve        only open: a stored solution stands as it is\n"
+           "      --save NAME       afterwards write the pair NAME and NAME.str\n"
+           "      --report          afterwards print the report's lines under [report]\n"
+           "                    exit status 0: a solution stands, 1: none does,\n"
+           "                    2: bad usage or a file that cannot be opened\n"
            "  --help            show this text\n"
            "  --version         show the version\n";
 }
@@ -107,6 +117,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     if (command == "calc")
         return Calc(rest, out, err);
+    if (command == "solve")
+        return Solve(rest, out, err);
     err << "odeseries: unknown command '" << command << "'\n" << Usage();
     return 2;
 }

@@ -14,4 +14,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 std::string Usage();
 
+// `odeseries solve FILE [options]` (arguments after "solve").
+int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 } // namespace ode::cli

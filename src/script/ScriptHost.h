@@ -48,6 +48,10 @@ public:
     // The solving procedure's error trap: shows the message for the last error number, if any.
     void trap();
 
+    // An arithmetic fault of the solver itself (overflow, division by zero) reaches the trap
+    // with its own number.
+    void raise(int errorNumber) { m_scriptErrorNumber = errorNumber; }
+
     // Number of the engine's last error (the form's ScriptErrorNumber).
     int scriptErrorNumber() const { return m_scriptErrorNumber; }
     const ScriptError& lastError() const { return m_engine.error(); }

@@ -1,0 +1,52 @@
+#pragma once
+// Gaussian elimination with partial pivoting by rows and back substitution, in place on a
+// dense augmented matrix. The operation order is fixed: every element is updated as
+// A(r,c) = A(r,c) - f*A(j,c) with f = A(r,j)/A(j,j), pivot ties go to the upper row, zero
+// tests are exact, so results agree to the last digit with the plain triple loop.
+
+#include <cstddef>
+#include <vector>
+
+namespace ode {
+
+// Rows 0 ... n-1, columns 0 ... n (column n holds the right-hand sides), row-major.
+class AugmentedMatrix {
+public:
+    AugmentedMatrix() = default;
+    explicit AugmentedMatrix(int unknowns) { reset(unknowns); }
+
+    // n unknowns, every entry 0. Keeps the storage when it is large enough.
+    void reset(int unknowns)
+    {
+        m_n = unknowns;
+        m_cols = unknowns + 1;
+        m_data.assign(static_cast<std::size_t>(m_n) * m_cols, 0.0);
+    }
+    int unknowns() const { return m_n; }
+    int columns() const { return m_cols; }
+    double& at(int r, int c) { return m_data[static_cast<std::size_t>(r) * m_cols + c]; }
+    double at(int r, int c) const { return m_data[static_cast<std::size_t>(r) * m_cols + c]; }
+    double* row(int r) { return m_data.data() + static_cast<std::size_t>(r) * m_cols; }
+    const double* row(int r) const { return m_data.data() + static_cast<std::size_t>(r) * m_cols; }
+    // True when every entry is a finite number.
+    bool allFinite() const;
+
+private:
+    int m_n = 0;
+    int m_cols = 1;
+    std::vector<double> m_data;
+};
+
+enum class EliminationOutcome {
+    Solved,
+    LinearlyDependent, // a zero pivot whose row is satisfied by the values found so far
+    Inconsistent,      // a zero pivot whose row is not satisfied
+    ArithmeticFault,   // an overflow or an invalid operation (infinite or NaN values)
+};
+
+// Eliminates `a` (destroying it) and writes the unknowns into `coef` (resized to n and
+// zero-filled first). On a zero pivot the back substitution stops at that row and the
+// unknowns below it keep what was computed.
+EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef);
+
+} // namespace ode

@@ -1,0 +1,191 @@
+#include "linear/LinearFiles.h"
+
+#include "common/FileIO.h"
+#include "common/NumberFormat.h"
+#include "common/TextRecords.h"
+
+namespace ode {
+
+namespace {
+
+// Bounds that no file written by the program exceeds; beyond them a file is damaged.
+constexpr double kMaxStoredDegree = 100000;
+
+std::string trimmed(const std::string& s)
+{
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return {};
+    size_t e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+} // namespace
+
+std::string FileTextItem(const std::string& text)
+{
+    const bool needsQuotes = text.empty() || text.find(',') != std::string::npos || text.front() == ' ';
+    if (needsQuotes && text.find('"') == std::string::npos)
+        return '"' + text + '"';
+    return text;
+}
+
+std::string LinearSeriesFileText(SeriesKind kind, const LinearTexts& boxes, bool solved,
+                                 const std::vector<double>& coef)
+{
+    RecordWriter w;
+    w.writeLine({0, boxes.indepVarName, ParseNumber(boxes.xlower), ParseNumber(boxes.xupper)});
+    if (boxes.expansion == "*")
+        w.printLine({"*"});
+    else
+        w.printLine({ParseNumber(boxes.expansion)});
+    if (kind == SeriesKind::Power) {
+        w.writeLine({1, "*", ParseNumber(boxes.terms), solved});
+    } else {
+        w.writeLine({0});
+        if (boxes.period == "*")
+            w.printLine({"*"});
+        else
+            w.printLine({ParseNumber(boxes.period)});
+        w.writeLine({ParseNumber(boxes.terms), solved});
+    }
+    if (solved)
+        for (double c : coef)
+            w.printLine({c});
+    return w.text();
+}
+
+std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
+{
+    RecordWriter w;
+    w.writeLine({LinearMagic(kind), ParseNumber(boxes.order), boxes.indepVarName, boxes.depVarName,
+                 boxes.equation});
+    const long n = ParseWholeNumber(boxes.order);
+    for (long k = 0; k < n; ++k) {
+        size_t i = static_cast<size_t>(k);
+        double point = i < boxes.bcPoint.size() ? ParseNumber(boxes.bcPoint[i]) : 0.0;
+        std::string text = i < boxes.bcText.size() ? boxes.bcText[i] : std::string();
+        w.printLine({point, FileTextItem(text)});
+    }
+    w.printLine({static_cast<long>(boxes.constants.size())});
+    for (const std::string& c : boxes.constants)
+        w.printLine({FileTextItem(c)});
+    return w.text();
+}
+
+bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
+                       const std::vector<double>& coef, std::string& error)
+{
+    return WriteFilesAtomically({{path, LinearSeriesFileText(kind, boxes, solved, coef)},
+                                 {path + ".str", LinearProblemFileText(kind, boxes)}},
+                                error);
+}
+
+LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, double pi)
+{
+    LinearOpenResult result;
+    std::string seriesText, problemText, error;
+    if (!ReadWholeFile(path, seriesText, error) || !ReadWholeFile(path + ".str", problemText, error)) {
+        result.message = error;
+        return result;
+    }
+    LinearFileContent& c = result.content;
+    auto damaged = [&](const std::string& file, const std::string& why) {
+        result.message = "The file " + file + " cannot be read: " + why;
+        return result;
+    };
+
+    // The problem file's magic word first: a pair of another kind is "Incompatible file",
+    // whatever its series file holds.
+    RecordReader p(problemText);
+    std::string magic;
+    p.readText(magic);
+    if (!p.ok())
+        return damaged(path + ".str", p.error());
+    if (magic != LinearMagic(kind)) {
+        result.message = "Incompatible file";
+        return result;
+    }
+
+    // Series file.
+    RecordReader s(seriesText);
+    double lastVar = 0, kindRead = 0, count = 0;
+    std::string centre;
+    bool solved = false;
+    s.readNumber(lastVar);
+    s.readText(c.texts.indepVarName);
+    s.readNumber(c.xlower);
+    s.readNumber(c.xupper);
+    s.readText(centre);
+    s.readNumber(kindRead);
+    s.readText(c.periodText);
+    s.readNumber(count);
+    s.readBoolean(solved);
+    if (!s.ok())
+        return damaged(path, s.error());
+    centre = trimmed(centre);
+    c.periodText = trimmed(c.periodText);
+    c.xcenter = centre == "*" ? (c.xlower + c.xupper) / 2 : ParseNumber(centre);
+    c.period = c.periodText == "*" ? 2 * pi : ParseNumber(c.periodText);
+    double degree = kind == SeriesKind::Power ? RoundHalfEven(count) : RoundHalfEven(count) - 1;
+    if (!(degree >= 0 && degree <= kMaxStoredDegree))
+        return damaged(path, "the degree " + FormatNumber(degree) + " is out of range.");
+    c.seriesDegree = static_cast<int>(degree);
+    // A series of the other family is not a solution of this form's problem.
+    const double expectedKind = kind == SeriesKind::Power ? 1 : 0;
+    c.solved = solved && kindRead == expectedKind;
+    if (c.solved) {
+        c.coef.assign(static_cast<size_t>(c.seriesDegree) + 1, 0.0);
+        for (double& v : c.coef)
+            s.readNumber(v);
+        if (!s.ok())
+            return damaged(path, s.error());
+    }
+
+    // Problem file, from its first field on.
+    double order = 0, constantCount = 0;
+    std::string indep;
+    p.readNumber(order);
+    p.readText(indep);
+    p.readText(c.texts.depVarName);
+    p.readText(c.texts.equation);
+    if (!p.ok())
+        return damaged(path + ".str", p.error());
+    const double n = RoundHalfEven(order);
+    if (!(n >= 1 && n <= 10))
+        return damaged(path + ".str", "the order " + FormatNumber(order) + " is out of range.");
+    c.texts.indepVarName = indep;
+    for (int k = 0; k < static_cast<int>(n); ++k) {
+        double point = 0;
+        std::string text;
+        p.readNumber(point);
+        p.readText(text);
+        c.texts.bcPoint.push_back(FormatNumber(point));
+        c.texts.bcText.push_back(text);
+    }
+    p.readNumber(constantCount);
+    if (!p.ok())
+        return damaged(path + ".str", p.error());
+    if (!(constantCount >= 0 && constantCount <= 101))
+        return damaged(path + ".str", "the number of constants " + FormatNumber(constantCount) +
+                                          " is out of range.");
+    for (int k = 0; k < static_cast<int>(constantCount); ++k) {
+        std::string entry;
+        p.readText(entry);
+        c.texts.constants.push_back(entry);
+    }
+    if (!p.ok())
+        return damaged(path + ".str", p.error());
+
+    // ShowProblem's box texts.
+    c.texts.order = FormatNumber(n);
+    c.texts.terms = FormatNumber(kind == SeriesKind::Power ? c.seriesDegree : c.seriesDegree + 1);
+    c.texts.xlower = FormatNumber(c.xlower);
+    c.texts.xupper = FormatNumber(c.xupper);
+    c.texts.expansion = FormatNumber(c.xcenter);
+    c.texts.period = c.periodText;
+    result.ok = true;
+    return result;
+}
+
+} // namespace ode

@@ -1,0 +1,50 @@
+#pragma once
+// The problem pair of a single linear equation: the series file (the chosen name) with the
+// interval, centre, kind, degree and, when solved, the coefficients; and the problem file
+// (the name followed by ".str") with the magic word, order, names, equation, conditions and
+// constants. Both are written whole or not at all.
+
+#include "linear/LinearProblem.h"
+
+#include <string>
+#include <vector>
+
+namespace ode {
+
+// What Open reads: the boxes as ShowProblem fills them, and the stored solution.
+struct LinearFileContent {
+    LinearTexts texts;
+    bool solved = false;
+    std::vector<double> coef;  // c0 ... cN when solved
+    int seriesDegree = 0;      // N
+    double xlower = 0, xupper = 0, xcenter = 0;
+    double period = 0;         // trigonometric form: the number, or 2 Pi for "*"
+    std::string periodText = "*";
+};
+
+struct LinearOpenResult {
+    bool ok = false;
+    // "Incompatible file" for a problem file of another kind; otherwise what went wrong.
+    std::string message;
+    LinearFileContent content;
+};
+
+// Opens the pair `path` / `path`.str as the form of `kind` does. Nothing is changed on failure.
+LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, double pi);
+
+// The texts of both files for the boxes as they stand and the solution (coefficients are
+// written only when `solved`).
+std::string LinearSeriesFileText(SeriesKind kind, const LinearTexts& boxes, bool solved,
+                                 const std::vector<double>& coef);
+std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes);
+
+// SaveProblem: writes both files. False with a message when they cannot be written; an
+// existing pair is then left as it was.
+bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
+                       const std::vector<double>& coef, std::string& error);
+
+// A condition text or constant entry as a file item: unquoted, as the format has it, unless
+// it is empty, starts with a blank or holds a comma, which only a quoted item keeps.
+std::string FileTextItem(const std::string& text);
+
+} // namespace ode

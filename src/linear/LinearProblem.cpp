@@ -1,0 +1,149 @@
+#include "linear/LinearProblem.h"
+
+#include "common/NumberFormat.h"
+#include "script/Translation.h"
+
+namespace ode {
+
+LinearTexts DefaultLinearTexts(SeriesKind kind)
+{
+    LinearTexts t;
+    t.order = "2";
+    t.indepVarName = "x";
+    t.depVarName = "y";
+    t.bcText = {"y'=0.5"};
+    t.bcPoint = {"0"};
+    t.xlower = "-5";
+    t.xupper = "5";
+    if (kind == SeriesKind::Power) {
+        t.equation = "x*x*y''+x*y'+(x*x-1)*y=0";
+        t.expansion = "0";
+        t.terms = "23";
+    } else {
+        t.equation = "y''+2*y'+4*y=8+2*sin(x)-12*cos(2*x)-3*cos(x)";
+        t.expansion = "*";
+        t.terms = "15";
+        t.period = "*";
+    }
+    return t;
+}
+
+const char* LinearMagic(SeriesKind kind) { return kind == SeriesKind::Power ? "Pldif" : "Tldif"; }
+
+LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double pi)
+{
+    LinearInputs in;
+    in.kind = kind;
+    in.order = static_cast<int>(ParseWholeNumber(texts.order));
+    long terms = ParseWholeNumber(texts.terms);
+    if (kind == SeriesKind::Power) {
+        in.seriesDegree = static_cast<int>(terms);
+    } else {
+        in.seriesDegree = static_cast<int>(RoundHalfEven(ParseNumber(texts.terms) - 1));
+        in.period = texts.period == "*" ? 2 * pi : ParseNumber(texts.period);
+    }
+    in.xlower = ParseNumber(texts.xlower);
+    in.xupper = ParseNumber(texts.xupper);
+    in.xcenter = texts.expansion == "*" ? (in.xlower + in.xupper) / 2 : ParseNumber(texts.expansion);
+    in.indepVarName = texts.indepVarName;
+    in.depVarName = texts.depVarName;
+    in.equation = texts.equation;
+    in.gridIntervals = in.seriesDegree - in.order;
+    for (int k = 0; k < in.order; ++k) {
+        size_t i = static_cast<size_t>(k);
+        in.bcText.push_back(i < texts.bcText.size() ? texts.bcText[i] : std::string());
+        in.bcPoint.push_back(i < texts.bcPoint.size() ? ParseNumber(texts.bcPoint[i]) : 0.0);
+    }
+    in.constants = texts.constants;
+    return in;
+}
+
+bool IsNumberText(const std::string& text)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && text[b] == ' ')
+        ++b;
+    while (e > b && text[e - 1] == ' ')
+        --e;
+    size_t i = b;
+    if (i < e && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    size_t digits = 0;
+    while (i < e && text[i] >= '0' && text[i] <= '9') {
+        ++i;
+        ++digits;
+    }
+    if (i < e && text[i] == '.') {
+        ++i;
+        while (i < e && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < e && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+        ++i;
+        if (i < e && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        size_t ed = 0;
+        while (i < e && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++ed;
+        }
+        if (ed == 0)
+            return false;
+    }
+    return i == e;
+}
+
+bool CheckOrderText(const std::string& text)
+{
+    double v = ParseNumber(text);
+    return v > 0 && v <= 10 && RoundHalfEven(v) >= 1;
+}
+
+bool CheckTermsText(const std::string& text, int order, SeriesKind kind)
+{
+    double v = ParseNumber(text);
+    return kind == SeriesKind::Power ? v > order : v >= order + 2;
+}
+
+bool CheckCentreText(const std::string& text) { return text == "*" || IsNumberText(text); }
+
+bool CheckIntervalTexts(const std::string& lower, const std::string& upper)
+{
+    return ParseNumber(upper) > ParseNumber(lower);
+}
+
+std::optional<std::string> CheckLinearTexts(const LinearTexts& t, SeriesKind kind)
+{
+    if (!CheckOrderText(t.order))
+        return "The order must be a whole number from 1 to 10.";
+    int n = static_cast<int>(ParseWholeNumber(t.order));
+    if (!IsValidName(t.indepVarName))
+        return "The name of the independent variable must be a letter followed by letters and digits.";
+    if (!IsValidName(t.depVarName))
+        return "The name of the dependent variable must be a letter followed by letters and digits.";
+    if (!CheckEquationText(t.equation, t.depVarName, n))
+        return "The differential equation must hold \"=\" and " + t.depVarName +
+               std::string(static_cast<size_t>(n), '\'') + ".";
+    if (static_cast<int>(t.bcText.size()) < n || static_cast<int>(t.bcPoint.size()) < n)
+        return "The problem needs " + std::to_string(n) + " boundary conditions.";
+    for (int k = 0; k < n; ++k)
+        if (!CheckConditionText(t.bcText[static_cast<size_t>(k)]))
+            return "Boundary condition " + std::to_string(k + 1) + " is empty.";
+    if (!CheckIntervalTexts(t.xlower, t.xupper))
+        return "The upper end of the interval must be greater than the lower end.";
+    if (!CheckCentreText(t.expansion))
+        return "The center of expansion must be a number or \"*\".";
+    if (!CheckTermsText(t.terms, n, kind))
+        return kind == SeriesKind::Power
+                   ? "The degree of the solution must be greater than the order."
+                   : "The number of terms must be at least the order plus 2.";
+    if (kind == SeriesKind::Trigonometric && !CheckCentreText(t.period))
+        return "The period must be a number or \"*\".";
+    return std::nullopt;
+}
+
+} // namespace ode

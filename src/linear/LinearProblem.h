@@ -1,0 +1,68 @@
+#pragma once
+// A single linear equation as its form holds it: the texts of the boxes, and the numbers
+// ReadInputs takes from them. Power-series problems ("Pldif") and trigonometric ones
+// ("Tldif") share the layout; the trigonometric form adds the period and counts terms instead
+// of giving the degree.
+
+#include "series/Series.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ode {
+
+// The boxes of frmPldif / frmTldif (condition k is element k-1).
+struct LinearTexts {
+    std::string order;        // txtOrder
+    std::string indepVarName; // txtIndepVarNam
+    std::string depVarName;   // txtDepVarNam
+    std::string equation;     // txtEquation
+    std::vector<std::string> bcText;  // txtBC(1 ... n)
+    std::vector<std::string> bcPoint; // txtXeval(1 ... n)
+    std::string xlower, xupper;       // txtXlower, txtXupper
+    std::string expansion;            // txtExpansion: a number or "*"
+    std::string terms;                // txtTerms: degree (power) or number of terms (trig)
+    std::string period = "*";         // txtPeriod (trigonometric form only)
+    std::vector<std::string> constants; // cboConstants' entries in list order
+    std::string xestimation = "0";    // txtXestimation
+    std::string derNum = "0";         // txtDerNum
+};
+
+// The texts a fresh form shows.
+LinearTexts DefaultLinearTexts(SeriesKind kind);
+
+// The numbers of a problem, as ReadInputs reads them from the boxes.
+struct LinearInputs {
+    SeriesKind kind = SeriesKind::Power;
+    int order = 0;          // n (= NumBC)
+    int seriesDegree = 0;   // N: the degree, or the number of terms minus one
+    int gridIntervals = 0;  // M = N - n (the global Degree)
+    double xlower = 0, xupper = 0, xcenter = 0;
+    double period = 0;      // trigonometric: the number, or 2 Pi for "*"
+    std::string indepVarName, depVarName, equation;
+    std::vector<std::string> bcText;
+    std::vector<double> bcPoint;
+    std::vector<std::string> constants;
+};
+
+// ReadInputs (without running the constants, which needs an engine). `pi` is the form's Pi.
+LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double pi);
+
+// The magic word of a kind's problem file: "Pldif" or "Tldif".
+const char* LinearMagic(SeriesKind kind);
+
+// The checks of the boxes (a refused box keeps the focus and shows nothing).
+bool CheckOrderText(const std::string& text);         // a number > 0 and <= 10 that rounds to 1 or more
+bool CheckTermsText(const std::string& text, int order, SeriesKind kind); // degree > n; terms >= n+2
+bool CheckCentreText(const std::string& text);        // "*" or a number (also txtPeriod)
+bool CheckIntervalTexts(const std::string& lower, const std::string& upper); // upper > lower
+
+// A number as a whole box text (blanks around it allowed): sign, digits, point, exponent.
+bool IsNumberText(const std::string& text);
+
+// Every check a form applies before and at Solve, for a problem that did not come through the
+// boxes (the command line): the first refusal as a message, or nothing when all pass.
+std::optional<std::string> CheckLinearTexts(const LinearTexts& texts, SeriesKind kind);
+
+} // namespace ode

@@ -1,0 +1,140 @@
+#include "linear/LinearSession.h"
+
+#include "common/NumberFormat.h"
+#include "linear/LinearReport.h"
+
+namespace ode {
+
+LinearSession::LinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared,
+                             script::ScriptHost::MessageSink sink)
+    : boxes(DefaultLinearTexts(kind)), m_kind(kind), m_sink(sink), m_host(shared, sink)
+{
+    m_host.prepare();
+}
+
+SeriesView LinearSession::series() const
+{
+    SeriesView v;
+    v.kind = m_kind;
+    v.coef = m_coef.data();
+    v.degree = static_cast<int>(m_coef.size()) - 1;
+    v.center = m_inputs.xcenter;
+    v.period = m_inputs.period;
+    return v;
+}
+
+void LinearSession::clearResults()
+{
+    m_lstCoeff.clear();
+    m_lstBCError.clear();
+    m_lstDError.clear();
+    m_lblValue.clear();
+    m_solved = false;
+}
+
+bool LinearSession::readInputs()
+{
+    m_inputs = ReadLinearInputs(boxes, m_kind, m_host.Pi);
+    m_inputsRead = true;
+    if (!m_host.executeConstants(m_inputs.constants)) {
+        m_host.trap();
+        return false;
+    }
+    return true;
+}
+
+bool LinearSession::extract()
+{
+    if (auto problem = ExtractLinearCoefficients(m_inputs, m_texts)) {
+        if (m_sink)
+            m_sink(*problem);
+        return false;
+    }
+    return true;
+}
+
+void LinearSession::listCoefficientsAndResiduals()
+{
+    m_lstCoeff = CoefficientLines(m_inputs.depVarName, m_coef);
+    std::vector<std::string> lines;
+    if (ListBCErrors(m_inputs, m_texts, series(), m_host, lines))
+        m_lstBCError = lines;
+}
+
+bool LinearSession::solve()
+{
+    clearResults();
+    if (!readInputs() || !extract())
+        return false;
+    LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host);
+    if (!solution.solved) {
+        m_lstCoeff = solution.lstCoeff;
+        return false;
+    }
+    m_coef = std::move(solution.coef);
+    m_solved = true;
+    listCoefficientsAndResiduals();
+    return true;
+}
+
+bool LinearSession::evaluate()
+{
+    if (!m_solved)
+        return false;
+    const double x = ParseNumber(boxes.xestimation);
+    const long order = ParseWholeNumber(boxes.derNum);
+    if (order < 0)
+        return false;
+    m_lblValue = FormatNumber(SeriesDerivative(series(), static_cast<int>(order), x));
+    m_lstDError.clear();
+    std::vector<std::string> lines;
+    if (!EquationResidualLines(m_inputs, m_texts, series(), x, m_host, lines))
+        return false;
+    m_lstDError = lines;
+    return true;
+}
+
+bool LinearSession::open(const std::string& path)
+{
+    LinearOpenResult r = OpenLinearProblem(path, m_kind, m_host.Pi);
+    if (!r.ok) {
+        if (m_sink)
+            m_sink(r.message);
+        return false;
+    }
+    clearResults();
+    LinearTexts shown = r.content.texts;
+    shown.xestimation = boxes.xestimation;
+    shown.derNum = boxes.derNum;
+    boxes = shown;
+    m_coef = r.content.coef;
+    m_solved = r.content.solved;
+    if (!readInputs() || !extract()) {
+        m_solved = false;
+        return true; // the problem is shown; its texts will be refused again at Solve
+    }
+    if (m_solved)
+        listCoefficientsAndResiduals();
+    return true;
+}
+
+bool LinearSession::save(const std::string& path)
+{
+    std::string error;
+    if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error))
+        return true;
+    if (m_sink)
+        m_sink(error);
+    return false;
+}
+
+std::vector<std::string> LinearSession::report()
+{
+    if (!m_inputsRead) {
+        m_inputs = ReadLinearInputs(boxes, m_kind, m_host.Pi);
+        m_inputsRead = true;
+    }
+    return LinearReportLines(m_inputs, boxes, m_solved, m_coef);
+}
+
+} // namespace ode

@@ -1,0 +1,257 @@
+#include "linear/LinearSolver.h"
+
+#include "common/NumberFormat.h"
+#include "script/ScriptErrors.h"
+#include "script/Translation.h"
+
+#include <cmath>
+
+namespace ode {
+
+namespace {
+
+// DerivativeSign(k mod 4): the sign of the k-th derivative of sin (and, shifted by one, cos).
+constexpr int kDerivativeSign[4] = {1, 1, -1, -1};
+
+// Evaluates a coefficient text; on failure the host has shown its message.
+bool value(script::ScriptHost& host, const std::string& text, double& out)
+{
+    if (host.evaluate(text, out))
+        return true;
+    host.trap();
+    return false;
+}
+
+void arithmeticFault(script::ScriptHost& host, int number)
+{
+    host.raise(number);
+    host.trap();
+}
+
+// Adds to row `row` of `a` the columns of a power-series row at offset u from the centre with
+// coefficient values av[0 ... n].
+void powerRow(AugmentedMatrix& a, int row, int n, int N, double u, const std::vector<double>& av)
+{
+    const auto& fact = Factorials();
+    double* r = a.row(row);
+    for (int j = 0; j < n; ++j)
+        for (int k = 0; k <= j; ++k)
+            r[j] = r[j] + std::pow(u, j - k) * ((fact[j] / fact[j - k]) * av[k]);
+    for (int j = n; j <= N; ++j) {
+        double g = 1.0;
+        for (int k = 0; k <= n; ++k) {
+            r[j] = r[j] + std::pow(u, j - k) * (g * av[k]);
+            g = g * (j - k);
+        }
+    }
+}
+
+// The trigonometric column rule at argument theta.
+void trigRow(AugmentedMatrix& a, int row, int n, int N, double theta, double omega,
+             const std::vector<double>& av)
+{
+    double* r = a.row(row);
+    for (int j = 0; j <= N; ++j) {
+        if (j % 2 == 0) {
+            const int m = j / 2;
+            for (int k = 0; k <= n; ++k) {
+                double t = k % 2 == 0 ? std::cos(m * theta) : std::sin(m * theta);
+                r[j] = r[j] + std::pow(m * omega, k) * kDerivativeSign[(k + 1) % 4] * t * av[k];
+            }
+        } else {
+            const int m = (j + 1) / 2;
+            for (int k = 0; k <= n; ++k) {
+                double t = k % 2 == 0 ? std::sin(m * theta) : std::cos(m * theta);
+                r[j] = r[j] + std::pow(m * omega, k) * kDerivativeSign[k % 4] * t * av[k];
+            }
+        }
+    }
+}
+
+// Values of the texts[n] ... texts[0] and then texts[n+1], as the solver evaluates them.
+bool rowValues(script::ScriptHost& host, const std::vector<std::string>& texts, int n,
+               std::vector<double>& av, double& rhs)
+{
+    av.assign(static_cast<size_t>(n) + 1, 0.0);
+    for (int k = n; k >= 0; --k)
+        if (!value(host, texts[static_cast<size_t>(k)], av[static_cast<size_t>(k)]))
+            return false;
+    return value(host, texts[static_cast<size_t>(n) + 1], rhs);
+}
+
+bool assign(script::ScriptHost& host, const std::string& name, double x)
+{
+    if (host.assignVariable(name, x))
+        return true;
+    host.trap();
+    return false;
+}
+
+double lhsAt(const SeriesView& series, int n, const std::vector<double>& av, double x)
+{
+    double lhs = 0.0;
+    for (int k = n; k >= 0; --k)
+        lhs = lhs + SeriesDerivative(series, k, x) * av[static_cast<size_t>(k)];
+    return lhs;
+}
+
+} // namespace
+
+SeriesView LinearSolution::view(const LinearInputs& in) const
+{
+    SeriesView v;
+    v.kind = in.kind;
+    v.coef = coef.data();
+    v.degree = static_cast<int>(coef.size()) - 1;
+    v.center = in.xcenter;
+    v.period = in.period;
+    return v;
+}
+
+std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out)
+{
+    SplitResult de = ExtractDECoefficients(in.equation, in.depVarName, in.order);
+    if (de.problem)
+        return "The differential equation " + *de.problem + ".";
+    out.de = de.texts;
+    out.bc.clear();
+    auto rows = ExtractBCCoefficients(in.bcText, in.depVarName, in.order);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].problem)
+            return "Boundary condition " + std::to_string(i + 1) + " " + *rows[i].problem + ".";
+        out.bc.push_back(rows[i].texts);
+    }
+    return std::nullopt;
+}
+
+LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts,
+                           script::ScriptHost& host)
+{
+    LinearSolution result;
+    const int n = in.order;
+    const int N = in.seriesDegree;
+    const int M = N - n;
+    if (n < 1 || N < n || static_cast<int>(texts.bc.size()) < n) {
+        arithmeticFault(host, script::ErrInvalidCall);
+        return result;
+    }
+
+    // Condition factors, before the independent variable is assigned.
+    std::vector<std::vector<double>> bcValues(static_cast<size_t>(n));
+    std::vector<double> bcRhs(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        if (!rowValues(host, texts.bc[static_cast<size_t>(i)], n, bcValues[static_cast<size_t>(i)],
+                       bcRhs[static_cast<size_t>(i)]))
+            return result;
+
+    if (M == 0) {
+        arithmeticFault(host, in.xupper - in.xlower == 0 ? script::ErrOverflow : script::ErrDivisionByZero);
+        return result;
+    }
+    const double h = (in.xupper - in.xlower) / M;
+
+    std::vector<std::vector<double>> deValues(static_cast<size_t>(M) + 1);
+    std::vector<double> deRhs(static_cast<size_t>(M) + 1);
+    for (int m = 0; m <= M; ++m) {
+        const double x = m * h + in.xlower;
+        if (!assign(host, in.indepVarName, x) ||
+            !rowValues(host, texts.de, n, deValues[static_cast<size_t>(m)], deRhs[static_cast<size_t>(m)]))
+            return result;
+    }
+
+    AugmentedMatrix a(N + 1);
+    if (in.kind == SeriesKind::Power) {
+        for (int m = 0; m <= M; ++m) {
+            powerRow(a, m, n, N, m * h + (in.xlower - in.xcenter), deValues[static_cast<size_t>(m)]);
+            a.at(m, N + 1) = deRhs[static_cast<size_t>(m)];
+        }
+        for (int r = M + 1; r <= N; ++r) {
+            const size_t i = static_cast<size_t>(r - M - 1);
+            powerRow(a, r, n, N, in.bcPoint[i] - in.xcenter, bcValues[i]);
+            a.at(r, N + 1) = bcRhs[i];
+        }
+    } else {
+        if (in.period == 0.0) {
+            arithmeticFault(host, script::ErrDivisionByZero);
+            return result;
+        }
+        const double omega = 8 * std::atan(1.0) / in.period;
+        for (int m = 0; m <= M; ++m) {
+            trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, omega,
+                    deValues[static_cast<size_t>(m)]);
+            a.at(m, N + 1) = deRhs[static_cast<size_t>(m)];
+        }
+        for (int r = M + 1; r <= N; ++r) {
+            const size_t i = static_cast<size_t>(r - M - 1);
+            trigRow(a, r, n, N, (in.bcPoint[i] - in.xcenter) * omega, omega, bcValues[i]);
+            a.at(r, N + 1) = bcRhs[i];
+        }
+    }
+    if (!a.allFinite()) {
+        arithmeticFault(host, script::ErrOverflow);
+        return result;
+    }
+
+    std::vector<double> coef;
+    switch (Eliminate(a, coef)) {
+    case EliminationOutcome::Solved:
+        result.solved = true;
+        result.coef = std::move(coef);
+        result.lstCoeff = CoefficientLines(in.depVarName, result.coef);
+        break;
+    case EliminationOutcome::LinearlyDependent:
+        result.lstCoeff = {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
+        break;
+    case EliminationOutcome::Inconsistent:
+        result.lstCoeff = {"ENCOUNTERED INCONSISTENT SYSTEM"};
+        break;
+    case EliminationOutcome::ArithmeticFault:
+        arithmeticFault(host, script::ErrOverflow);
+        break;
+    }
+    return result;
+}
+
+std::vector<std::string> CoefficientLines(const std::string& depVarName, const std::vector<double>& coef)
+{
+    std::vector<std::string> lines;
+    lines.reserve(coef.size() + 1);
+    lines.push_back("EXPANSION COEFFICIENTS:");
+    for (size_t k = 0; k < coef.size(); ++k)
+        lines.push_back(depVarName + "(" + std::to_string(k) + ")=" + FormatNumber(coef[k]));
+    return lines;
+}
+
+bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+                  script::ScriptHost& host, std::vector<std::string>& lines)
+{
+    const int n = in.order;
+    for (int i = 0; i < n && i < static_cast<int>(texts.bc.size()); ++i) {
+        const double xi = in.bcPoint[static_cast<size_t>(i)];
+        std::vector<double> bv;
+        double d = 0.0;
+        if (!assign(host, in.indepVarName, xi) || !rowValues(host, texts.bc[static_cast<size_t>(i)], n, bv, d))
+            return false;
+        const double lhs = lhsAt(series, n, bv, xi);
+        lines.push_back("B.C. #" + std::to_string(i + 1));
+        lines.push_back("LHS=" + FormatNumber(lhs));
+        lines.push_back("RHS=" + FormatNumber(d));
+        lines.push_back("LHS-RHS=" + FormatNumber(lhs - d));
+    }
+    return true;
+}
+
+bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts,
+                           const SeriesView& series, double x, script::ScriptHost& host,
+                           std::vector<std::string>& lines)
+{
+    std::vector<double> av;
+    double f = 0.0;
+    if (!assign(host, in.indepVarName, x) || !rowValues(host, texts.de, in.order, av, f))
+        return false;
+    const double lhs = lhsAt(series, in.order, av, x);
+    lines = {"LHS=" + FormatNumber(lhs), "RHS=" + FormatNumber(f), "LHS-RHS=" + FormatNumber(lhs - f)};
+    return true;
+}
+
+} // namespace ode

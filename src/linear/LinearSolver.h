@@ -1,0 +1,55 @@
+#pragma once
+// Collocation solver of a single linear equation (power or trigonometric series), the
+// residuals the form lists after a solve, and the equation residual at a point.
+//
+// The unknowns c0 ... cN satisfy the equation exactly at M+1 equally spaced grid points
+// (both ends included, M = N - n) and each of the n conditions at its point: rows 0 ... M
+// are the grid points, rows M+1 ... N the conditions in order, column N+1 the right-hand
+// sides. Coefficient texts are evaluated by the engine; the system is solved by Eliminate.
+//
+// Every failure goes through the host: engine errors show their messages as the engine's
+// Error event and the solver's trap do; an arithmetic fault of the assembly or elimination
+// shows "overflow" or "division by zero".
+
+#include "linear/Elimination.h"
+#include "linear/LinearProblem.h"
+#include "script/ScriptHost.h"
+
+#include <string>
+#include <vector>
+
+namespace ode {
+
+struct LinearSolution {
+    bool solved = false;
+    std::vector<double> coef;          // c0 ... cN when solved
+    std::vector<std::string> lstCoeff; // the coefficient list, or the singular system's line
+    SeriesView view(const LinearInputs& in) const;
+};
+
+// The coefficient texts of equation and conditions (ExtractDECoefficients and
+// ExtractBCCoefficients), or the message that refuses the texts before solving.
+struct LinearCoefficientTexts {
+    std::vector<std::string> de;              // DECoefText(0 ... n+1)
+    std::vector<std::vector<std::string>> bc; // BCCoefText(i, 0 ... n+1), condition i at i-1
+};
+std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out);
+
+// SolveLinear: inputs as ReadInputs left them, constants already run in `host`.
+LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts,
+                           script::ScriptHost& host);
+
+// "EXPANSION COEFFICIENTS:" and one line name(k)=value per coefficient.
+std::vector<std::string> CoefficientLines(const std::string& depVarName, const std::vector<double>& coef);
+
+// ListBCErrors: "B.C. #i", "LHS=", "RHS=", "LHS-RHS=" for each condition. False (with the
+// messages shown through the host) when the engine fails.
+bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+                  script::ScriptHost& host, std::vector<std::string>& lines);
+
+// The equation residual at x: "LHS=", "RHS=", "LHS-RHS=".
+bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts,
+                           const SeriesView& series, double x, script::ScriptHost& host,
+                           std::vector<std::string>& lines);
+
+} // namespace ode

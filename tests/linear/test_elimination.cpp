@@ -1,0 +1,119 @@
+#include "linear/Elimination.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+using ode::AugmentedMatrix;
+using ode::EliminationOutcome;
+
+AugmentedMatrix matrix(const std::vector<std::vector<double>>& rows)
+{
+    AugmentedMatrix a(static_cast<int>(rows.size()));
+    for (int r = 0; r < a.unknowns(); ++r)
+        for (int c = 0; c < a.columns(); ++c)
+            a.at(r, c) = rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
+    return a;
+}
+
+// The elimination written as the plain triple loop on a 2-D array, for the cross-check.
+EliminationOutcome naive(std::vector<std::vector<double>> a, std::vector<double>& coef)
+{
+    const int n = static_cast<int>(a.size()) - 1;
+    coef.assign(a.size(), 0.0);
+    for (int j = 0; j <= n - 1; ++j) {
+        double big = std::fabs(a[j][j]);
+        int p = j;
+        for (int r = j + 1; r <= n; ++r)
+            if (std::fabs(a[r][j]) > big) {
+                big = std::fabs(a[r][j]);
+                p = r;
+            }
+        if (big == 0)
+            continue;
+        if (p != j)
+            std::swap(a[j], a[p]);
+        for (int r = j + 1; r <= n; ++r) {
+            double f = a[r][j] / a[j][j];
+            for (int c = j; c <= n + 1; ++c)
+                a[r][c] = a[r][c] - f * a[j][c];
+        }
+    }
+    for (int m = n; m >= 0; --m) {
+        double s = 0;
+        for (int c = m + 1; c <= n; ++c)
+            s = s + a[m][c] * coef[c];
+        if (a[m][m] == 0)
+            return EliminationOutcome::LinearlyDependent;
+        coef[m] = (a[m][n + 1] - s) / a[m][m];
+    }
+    return EliminationOutcome::Solved;
+}
+
+TEST(Elimination, IdentityGivesTheRightHandSide)
+{
+    AugmentedMatrix a = matrix({{1, 0, 0, 4}, {0, 1, 0, -2}, {0, 0, 1, 0.5}});
+    std::vector<double> coef;
+    ASSERT_EQ(ode::Eliminate(a, coef), EliminationOutcome::Solved);
+    EXPECT_EQ(coef, (std::vector<double>{4, -2, 0.5}));
+}
+
+TEST(Elimination, EqualLargestPivotsChooseTheUpperRow)
+{
+    // Rows 1 and 2 both hold magnitude 2 in column 0: row 1 becomes the pivot row.
+    AugmentedMatrix tie = matrix({{0, 1, 1, 1}, {2, 1, 0, 3}, {-2, 0, 3, -1}});
+    std::vector<double> coef;
+    ASSERT_EQ(ode::Eliminate(tie, coef), EliminationOutcome::Solved);
+    EXPECT_EQ(tie.at(0, 0), 2);
+    EXPECT_EQ(tie.at(0, 1), 1) << "the upper of the two tied rows moved up";
+}
+
+TEST(Elimination, ZeroColumnsTellDependentFromInconsistent)
+{
+    std::vector<double> coef;
+    AugmentedMatrix dependent = matrix({{1, 0, 2}, {3, 0, 6}});
+    EXPECT_EQ(ode::Eliminate(dependent, coef), EliminationOutcome::LinearlyDependent);
+    AugmentedMatrix zeroColumnZeroRhs = matrix({{1, 0, 1}, {2, 0, 2}});
+    EXPECT_EQ(ode::Eliminate(zeroColumnZeroRhs, coef), EliminationOutcome::LinearlyDependent);
+    AugmentedMatrix inconsistent = matrix({{1, 0, 1}, {2, 0, 3}});
+    EXPECT_EQ(ode::Eliminate(inconsistent, coef), EliminationOutcome::Inconsistent);
+    AugmentedMatrix allZero = matrix({{0, 0, 0}, {0, 0, 0}});
+    EXPECT_EQ(ode::Eliminate(allZero, coef), EliminationOutcome::LinearlyDependent);
+    AugmentedMatrix zeroRhsNonzero = matrix({{0, 0, 0}, {0, 0, 1}});
+    EXPECT_EQ(ode::Eliminate(zeroRhsNonzero, coef), EliminationOutcome::Inconsistent);
+}
+
+TEST(Elimination, TinyPivotsAreUsedAndOverflowIsAFault)
+{
+    std::vector<double> coef;
+    AugmentedMatrix tiny = matrix({{1e-300, 1}});
+    ASSERT_EQ(ode::Eliminate(tiny, coef), EliminationOutcome::Solved);
+    EXPECT_DOUBLE_EQ(coef[0], 1e300);
+    AugmentedMatrix overflow = matrix({{1e-300, 1e10}});
+    EXPECT_EQ(ode::Eliminate(overflow, coef), EliminationOutcome::ArithmeticFault);
+    AugmentedMatrix huge = matrix({{1e-300, 1, 1}, {1e300, 1e300, 1}});
+    EXPECT_EQ(ode::Eliminate(huge, coef), EliminationOutcome::Solved);
+}
+
+// The row-major in-place loops give bit for bit the plain triple loop's results.
+TEST(Elimination, MatchesThePlainTripleLoopExactly)
+{
+    std::mt19937_64 gen(3);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int n : {1, 2, 5, 17, 60}) {
+        std::vector<std::vector<double>> rows(static_cast<size_t>(n), std::vector<double>(static_cast<size_t>(n) + 1));
+        for (auto& r : rows)
+            for (double& v : r)
+                v = u(gen);
+        AugmentedMatrix a = matrix(rows);
+        std::vector<double> coef, expected;
+        ASSERT_EQ(ode::Eliminate(a, coef), EliminationOutcome::Solved);
+        ASSERT_EQ(naive(rows, expected), EliminationOutcome::Solved);
+        EXPECT_EQ(coef, expected) << "n=" << n;
+    }
+}
+
+} // namespace
