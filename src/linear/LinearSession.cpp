@@ -43,10 +43,10 @@ bool LinearSession::readInputs()
     return true;
 }
 
-bool LinearSession::extract()
+bool LinearSession::extract(bool report)
 {
     if (auto problem = ExtractLinearCoefficients(m_inputs, m_texts)) {
-        if (m_sink)
+        if (report && m_sink)
             m_sink(*problem);
         return false;
     }
@@ -64,7 +64,7 @@ void LinearSession::listCoefficientsAndResiduals()
 bool LinearSession::solve()
 {
     clearResults();
-    if (!readInputs() || !extract())
+    if (!readInputs() || !extract(true))
         return false;
     LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host);
     if (!solution.solved) {
@@ -109,9 +109,9 @@ bool LinearSession::open(const std::string& path)
     boxes = shown;
     m_coef = r.content.coef;
     m_solved = r.content.solved;
-    if (!readInputs() || !extract()) {
+    if (!readInputs() || !extract(false)) {
         m_solved = false;
-        return true; // the problem is shown; its texts will be refused again at Solve
+        return true; // the problem is shown; Solve will refuse its texts with the message
     }
     if (m_solved)
         listCoefficientsAndResiduals();

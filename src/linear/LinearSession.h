@@ -59,7 +59,7 @@ public:
     script::ScriptHost& host() { return m_host; }
 
 private:
-    bool extract();
+    bool extract(bool report);
     void listCoefficientsAndResiduals();
 
     SeriesKind m_kind;
