@@ -1,0 +1,695 @@
+#include "linear/frmLinear.h"
+
+#include "common/NumberFormat.h"
+#include "grids/frmGridEditor.h"
+#include "script/Translation.h"
+#include "shell/FormEvents.h"
+#include "shell/Messages.h"
+#include "shell/ReportPrinter.h"
+#include "shell/Shell.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ode::linear {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+
+QFont verdana()
+{
+    QFont f(QStringLiteral("Verdana"));
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+} // namespace
+
+QLineEdit* FrmLinear::box(const char* name, const QString& text, const QString& tip)
+{
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    if (!tip.isEmpty())
+        edit->setToolTip(tip);
+    return edit;
+}
+
+FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_shell(shell)
+{
+    const bool power = kind == SeriesKind::Power;
+    setObjectName(power ? "frmPldif" : "frmTldif");
+    setWindowTitle(power ? "Linear Differential Equation - Power Series Solutions"
+                         : "Linear Differential Equation - Trigonometric Series Solutions");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    m_session = std::make_unique<LinearSession>(kind, shell.state().extension, [this](const std::string& m) {
+        QApplication::restoreOverrideCursor();
+        shell::ShowMessage(this, q(m));
+    });
+    const LinearTexts defaults = DefaultLinearTexts(kind);
+
+    auto* central = new QWidget(this);
+    auto* main = new QVBoxLayout(central);
+    auto label = [](const char* name, const QString& caption, const QString& tip = {}) {
+        auto* l = new QLabel(caption);
+        l->setObjectName(name);
+        if (!tip.isEmpty())
+            l->setToolTip(tip);
+        return l;
+    };
+    auto button = [](const char* name, const QString& caption, const QString& tip = {}) {
+        auto* b = new QPushButton(caption);
+        b->setObjectName(name);
+        if (!tip.isEmpty())
+            b->setToolTip(tip);
+        return b;
+    };
+
+    // The head: order and names.
+    auto* head = new QHBoxLayout();
+    txtOrder = box("txtOrder", "2", "1 for a 1st order equation, 2 for a 2nd order equation, etc.");
+    txtIndepVarNam = box("txtIndepVarNam", "x");
+    txtDepVarNam = box("txtDepVarNam", "y");
+    head->addWidget(label("lblOrder", "Enter order:"));
+    head->addWidget(txtOrder);
+    head->addWidget(label("lblIndepVarNam", "Name of independent variable:"));
+    head->addWidget(txtIndepVarNam);
+    head->addWidget(label("lblDepVarNam", "Name of dependent variable:"));
+    head->addWidget(txtDepVarNam);
+    main->addLayout(head);
+
+    main->addWidget(label("lblDE", "Enter differential equation:"));
+    txtEquation = box("txtEquation", q(defaults.equation),
+                      "Must be in terms of the independent variable, the dependent variable and its "
+                      "derivatives, and the constants you define");
+    txtEquation->setFont(verdana());
+    main->addWidget(txtEquation);
+    lblEquation = label("lblEquation", QString());
+    main->addWidget(lblEquation);
+
+    // Boundary conditions.
+    auto* frame1 = new QGroupBox("Boundary conditions");
+    frame1->setObjectName("Frame1");
+    m_bcLayout = new QGridLayout(frame1);
+    lblBCNum = label("lblBCNum", "1");
+    m_bcLayout->addWidget(label("lblBC", "B.C.#"), 0, 0);
+    m_bcLayout->addWidget(lblBCNum, 0, 1);
+    txtBC.assign(2, nullptr);
+    txtXeval.assign(2, nullptr);
+    txtBC[1] = box("txtBC_1", "y'=0.5",
+                   "Must be in terms of the dependent variable and its derivatives, and the constants you define");
+    txtBC[1]->setFont(verdana());
+    txtXeval[1] = box("txtXeval_1", "0", "Point of evaluation");
+    lblXeval = label("lblXeval", "Evaluated at x=");
+    m_bcLayout->addWidget(txtBC[1], 0, 2);
+    m_bcLayout->addWidget(lblXeval, 0, 3);
+    m_bcLayout->addWidget(txtXeval[1], 0, 4);
+    lblConditions = label("lblConditions", QString());
+    m_bcLayout->addWidget(lblConditions, 1, 0, 1, 5);
+    cmdPrevBC = button("cmdPrevBC", "&Previous BC", "Display previous BC");
+    cmdNextBC = button("cmdNextBC", "&Next BC", "Display next BC");
+    cmdShowAllBCs = button("cmdShowAllBCs", "Show all BC's", "Next equation");
+    auto* bcButtons = new QHBoxLayout();
+    bcButtons->addWidget(cmdPrevBC);
+    bcButtons->addWidget(cmdNextBC);
+    bcButtons->addWidget(cmdShowAllBCs);
+    m_bcLayout->addLayout(bcButtons, 2, 0, 1, 5);
+    main->addWidget(frame1);
+
+    // Interval, centre, degree (or terms and period).
+    auto* row = new QHBoxLayout();
+    auto* fraInterval = new QGroupBox("Interval");
+    fraInterval->setObjectName("fraInterval");
+    auto* interval = new QHBoxLayout(fraInterval);
+    txtXlower = box("txtXlower", "-5", "Lower limit of interval to be studied");
+    txtXupper = box("txtXupper", "5", "Upper limit of interval to be studied");
+    interval->addWidget(txtXlower);
+    interval->addWidget(label("lblXinterval", "<=x<=", "Defines interval to be studied"));
+    interval->addWidget(txtXupper);
+    row->addWidget(fraInterval);
+    row->addWidget(label("lblExpansion", "Center of expansion:"));
+    txtExpansion = box("txtExpansion", q(defaults.expansion), "Enter \"*\" for center of interval");
+    row->addWidget(txtExpansion);
+    if (power) {
+        row->addWidget(label("lblTerms", "Degree of solution:"));
+        txtTerms = box("txtTerms", "23");
+        row->addWidget(txtTerms);
+    } else {
+        row->addWidget(label("lblTerms", "# of terms:"));
+        txtTerms = box("txtTerms", "15", "Desired number of terms");
+        row->addWidget(txtTerms);
+        row->addWidget(label("lblPeriod", "Period:"));
+        txtPeriod = box("txtPeriod", "*", "Enter \"*\" for a period of 2*pi");
+        row->addWidget(txtPeriod);
+    }
+    main->addLayout(row);
+
+    // User constants and Solve.
+    auto* lower = new QHBoxLayout();
+    auto* fraConstants = new QGroupBox("User constants");
+    fraConstants->setObjectName("fraConstants");
+    fraConstants->setToolTip("Add or remove user-defined constants");
+    auto* constants = new QHBoxLayout(fraConstants);
+    cboConstants = new QComboBox();
+    cboConstants->setObjectName("cboConstants");
+    cboConstants->setEditable(true);
+    cboConstants->setInsertPolicy(QComboBox::NoInsert);
+    cboConstants->setToolTip("Example: a=2.37");
+    cboConstants->setMinimumWidth(140);
+    cmdAddCons = button("cmdAddCons", "Add", "Add (register) constant");
+    cmdRemCons = button("cmdRemCons", "Remove", "Remove selected constant");
+    constants->addWidget(cboConstants);
+    constants->addWidget(cmdAddCons);
+    constants->addWidget(cmdRemCons);
+    lower->addWidget(fraConstants);
+    cmdSolve = button("cmdSolve", "Solve", "Compute solution");
+    lower->addWidget(cmdSolve);
+    main->addLayout(lower);
+
+    // Results.
+    auto* results = new QHBoxLayout();
+    lstCoeff = new QListWidget();
+    lstCoeff->setObjectName("lstCoeff");
+    lstCoeff->setToolTip("Expansion coefficients");
+    lstCoeff->setFont(verdana());
+    results->addWidget(lstCoeff);
+    auto* frame3 = new QGroupBox("Error in B.C.'s  ( L.H.S.-R.H.S.)");
+    frame3->setObjectName("Frame3");
+    auto* frame3Layout = new QVBoxLayout(frame3);
+    lstBCError = new QListWidget();
+    lstBCError->setObjectName("lstBCError");
+    lstBCError->setToolTip("Error in BC's");
+    lstBCError->setFont(verdana());
+    frame3Layout->addWidget(lstBCError);
+    results->addWidget(frame3);
+    main->addLayout(results);
+
+    auto* frame2 = new QGroupBox("Evaluations");
+    frame2->setObjectName("Frame2");
+    auto* eval = new QGridLayout(frame2);
+    lblXestimation = label("lblXestimation", "At x=");
+    txtXestimation = box("txtXestimation", "0", "Point of evaluation");
+    txtDerNum = box("txtDerNum", "0", "Enter 0 for the function itself");
+    lblValue = label("lblValue", "Derivative");
+    lblValue->setFont(verdana());
+    cmdEvaluate = button("cmdEvaluate", "Evaluate", "Compute derivative and error in DE");
+    lstDError = new QListWidget();
+    lstDError->setObjectName("lstDError");
+    lstDError->setToolTip("Error in DE");
+    lstDError->setFont(verdana());
+    lstDError->setMaximumHeight(70);
+    eval->addWidget(lblXestimation, 0, 0);
+    eval->addWidget(txtXestimation, 0, 1);
+    eval->addWidget(label("lblDerNum", "Which derivative?"), 0, 2);
+    eval->addWidget(txtDerNum, 0, 3);
+    eval->addWidget(label("lblValSer", "Value="), 1, 0);
+    eval->addWidget(lblValue, 1, 1, 1, 3);
+    eval->addWidget(cmdEvaluate, 0, 4);
+    eval->addWidget(label("lblDError", "Error in D.E."), 2, 0);
+    eval->addWidget(lstDError, 2, 1, 1, 4);
+    main->addWidget(frame2);
+    cmdPlot = button("cmdPlot", "&Plot", "Plot the solution");
+    main->addWidget(cmdPlot, 0, Qt::AlignRight);
+    setCentralWidget(central);
+
+    // Menus.
+    mnuFile = menuBar()->addMenu("File");
+    mnuFile->setObjectName("mnuFile");
+    mnuOpen = mnuFile->addAction("Open");
+    mnuOpen->setObjectName("mnuOpen");
+    mnuFile->addSeparator()->setObjectName("mnuFileBar1");
+    mnuSave = mnuFile->addAction("Save");
+    mnuSave->setObjectName("mnuSave");
+    mnuSaveAs = mnuFile->addAction("Save As");
+    mnuSaveAs->setObjectName("mnuSaveAs");
+    mnuFile->addSeparator()->setObjectName("mnuFileBar2");
+    mnuPrint = mnuFile->addAction("Print");
+    mnuPrint->setObjectName("mnuPrint");
+    mnuHelp = menuBar()->addAction("Help");
+    mnuHelp->setObjectName("mnuHelp");
+    mnuAbout = menuBar()->addAction("About");
+    mnuAbout->setObjectName("mnuAbout");
+
+    // Form_Load: engine prepared by the session; menus as before any entry.
+    mnuSave->setEnabled(false);
+    mnuSaveAs->setEnabled(false);
+    mnuPrint->setVisible(false);
+    mnuAbout->setVisible(false);
+
+    chooseFile = [this](bool save) {
+        return save ? QFileDialog::getSaveFileName(this) : QFileDialog::getOpenFileName(this);
+    };
+    confirmPrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+
+    m_events = new shell::FormEvents(this);
+    wireEvents();
+    txtOrder->setFocus();
+    resize(760, 720);
+}
+
+FrmLinear::~FrmLinear() = default;
+
+QString FrmLinear::depDerivative(int order) const
+{
+    return txtDepVarNam->text() + QString(order, '\'');
+}
+
+void FrmLinear::wireEvents()
+{
+    auto* e = m_events;
+    for (QLineEdit* b : {txtOrder, txtIndepVarNam, txtDepVarNam, txtEquation, txtXlower, txtXupper,
+                         txtExpansion, txtTerms, txtXestimation, txtDerNum})
+        e->selectOnFocus(b);
+    if (txtPeriod)
+        e->selectOnFocus(txtPeriod);
+
+    // The head, entered once in this order; each box locks when left.
+    e->onValidate(txtOrder, [this]() {
+        if (!CheckOrderText(s(txtOrder->text())))
+            return false;
+        m_order = static_cast<int>(ParseWholeNumber(s(txtOrder->text())));
+        m_numBC = m_order;
+        return true;
+    });
+    e->onLostFocus(txtOrder, [this]() {
+        if (!txtOrder->isEnabled() || m_loading)
+            return;
+        txtOrder->setEnabled(false);
+        mnuOpen->setEnabled(false);
+        m_shell.conditionsEditor()->setRowCount(m_numBC);
+        BuildConditionControls();
+        if (txtIndepVarNam->isEnabled())
+            txtIndepVarNam->setFocus();
+    });
+    auto nameCheck = [this](QLineEdit* b) { return m_loading || IsValidName(s(b->text())); };
+    e->onValidate(txtIndepVarNam, [=]() { return nameCheck(txtIndepVarNam); });
+    e->onLostFocus(txtIndepVarNam, [this]() {
+        if (!txtIndepVarNam->isEnabled() || m_loading)
+            return;
+        const QString name = txtIndepVarNam->text();
+        lblXeval->setText("Evaluated at " + name + "=");
+        lblXestimation->setText("At " + name + "=");
+        if (txtDepVarNam->isEnabled())
+            txtDepVarNam->setFocus();
+        txtIndepVarNam->setEnabled(false);
+    });
+    e->onValidate(txtDepVarNam, [=]() { return nameCheck(txtDepVarNam); });
+    e->onLostFocus(txtDepVarNam, [this]() {
+        if (!txtDepVarNam->isEnabled() || m_loading)
+            return;
+        txtDepVarNam->setEnabled(false);
+        headEntered();
+    });
+
+    // The other checks.
+    e->onValidate(txtTerms, [this]() { return CheckTermsText(s(txtTerms->text()), m_order, m_kind); });
+    e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
+    if (txtPeriod)
+        e->onValidate(txtPeriod, [this]() { return CheckCentreText(s(txtPeriod->text())); });
+    e->onValidate(txtEquation, [this]() {
+        return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order);
+    });
+    auto intervalRule = [this](QLineEdit* other) {
+        if (!CheckIntervalTexts(s(txtXlower->text()), s(txtXupper->text())))
+            other->setFocus();
+    };
+    e->onLostFocus(txtXlower, [=]() { intervalRule(txtXupper); });
+    e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
+
+    // Every change of an input clears the results.
+    for (QLineEdit* b : {txtExpansion, txtTerms, txtXlower, txtXupper, txtEquation})
+        e->onChange(b, [this]() { ClearResults(); });
+    if (txtPeriod)
+        e->onChange(txtPeriod, [this]() { ClearResults(); });
+    connect(cboConstants->lineEdit(), &QLineEdit::textEdited, this, [this]() { ClearResults(); });
+    connect(cboConstants->lineEdit(), &QLineEdit::returnPressed, this, &FrmLinear::cmdAddCons_Click);
+    wireCondition(1);
+
+    connect(cmdSolve, &QPushButton::clicked, this, &FrmLinear::cmdSolve_Click);
+    connect(cmdEvaluate, &QPushButton::clicked, this, &FrmLinear::cmdEvaluate_Click);
+    connect(cmdPlot, &QPushButton::clicked, this, &FrmLinear::cmdPlot_Click);
+    connect(cmdAddCons, &QPushButton::clicked, this, &FrmLinear::cmdAddCons_Click);
+    connect(cmdRemCons, &QPushButton::clicked, this, &FrmLinear::cmdRemCons_Click);
+    connect(cmdNextBC, &QPushButton::clicked, this, &FrmLinear::cmdNextBC_Click);
+    connect(cmdPrevBC, &QPushButton::clicked, this, &FrmLinear::cmdPrevBC_Click);
+    connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmLinear::cmdShowAllBCs_Click);
+    connect(mnuOpen, &QAction::triggered, this, &FrmLinear::mnuOpen_Click);
+    connect(mnuSave, &QAction::triggered, this, &FrmLinear::mnuSave_Click);
+    connect(mnuSaveAs, &QAction::triggered, this, &FrmLinear::mnuSaveAs_Click);
+    connect(mnuPrint, &QAction::triggered, this, &FrmLinear::mnuPrint_Click);
+    connect(mnuHelp, &QAction::triggered, this, [this]() { m_shell.showHelp(this); });
+    connect(mnuAbout, &QAction::triggered, this, [this]() { m_shell.ShowAbout(); });
+
+    m_shell.conditionsEditor()->setWriteBackTarget([this](int row, const QString& text) {
+        const size_t k = static_cast<size_t>(row) + 1;
+        if (k < txtBC.size() && txtBC[k] && txtBC[k]->text() != text)
+            txtBC[k]->setText(text);
+    });
+}
+
+void FrmLinear::wireCondition(int k)
+{
+    QLineEdit* bc = txtBC[static_cast<size_t>(k)];
+    QLineEdit* point = txtXeval[static_cast<size_t>(k)];
+    m_events->selectOnFocus(bc);
+    m_events->selectOnFocus(point);
+    m_events->onValidate(bc, [bc]() { return CheckConditionText(s(bc->text())); });
+    m_events->onChange(bc, [this, bc, k]() {
+        ClearResults();
+        m_shell.conditionsEditor()->setCellText(k - 1, bc->text());
+    });
+    m_events->onChange(point, [this]() { ClearResults(); });
+}
+
+void FrmLinear::headEntered()
+{
+    const QString indep = txtIndepVarNam->text(), dep = txtDepVarNam->text();
+    m_shell.conditionsEditor()->setVariableNames("Dep. Variables: " + dep);
+    lblEquation->setText("In terms of " + indep + " and of " + dep + " and its derivatives up to " +
+                         depDerivative(m_order));
+    QString conditions = "In terms of " + dep;
+    if (m_order > 1)
+        conditions += " and its derivatives up to " + depDerivative(m_order - 1);
+    lblConditions->setText(conditions);
+    mnuSave->setEnabled(true);
+    mnuSaveAs->setEnabled(true);
+    mnuPrint->setVisible(true);
+    mnuAbout->setVisible(true);
+}
+
+void FrmLinear::BuildConditionControls()
+{
+    if (m_conditionControlsBuilt)
+        return;
+    m_conditionControlsBuilt = true;
+    auto* editor = m_shell.conditionsEditor();
+    editor->setRowCount(m_numBC);
+    for (int k = 1; k <= m_numBC; ++k)
+        editor->setRowLabel(k - 1, QStringLiteral("BC #%1:").arg(k));
+    // Elements 2 ... n are copies of element 1, hidden until shown.
+    txtBC.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
+    txtXeval.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
+    for (int k = 2; k <= m_numBC; ++k) {
+        auto* bc = box(qPrintable(QStringLiteral("txtBC_%1").arg(k)), txtBC[1]->text(), txtBC[1]->toolTip());
+        bc->setFont(txtBC[1]->font());
+        auto* point = box(qPrintable(QStringLiteral("txtXeval_%1").arg(k)), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        bc->hide();
+        point->hide();
+        m_bcLayout->addWidget(bc, 0, 2);
+        m_bcLayout->addWidget(point, 0, 4);
+        txtBC[static_cast<size_t>(k)] = bc;
+        txtXeval[static_cast<size_t>(k)] = point;
+        wireCondition(k);
+    }
+    for (int k = 1; k <= m_numBC; ++k)
+        editor->setCellText(k - 1, txtBC[static_cast<size_t>(k)]->text());
+    // Tab order after txtBC(1): txtXeval(2), txtBC(2), txtXeval(3), ...
+    QWidget* previous = txtBC[1];
+    for (int k = 2; k <= m_numBC; ++k) {
+        QWidget::setTabOrder(previous, txtXeval[static_cast<size_t>(k)]);
+        QWidget::setTabOrder(txtXeval[static_cast<size_t>(k)], txtBC[static_cast<size_t>(k)]);
+        previous = txtBC[static_cast<size_t>(k)];
+    }
+    QWidget::setTabOrder(previous, txtXeval[1]);
+}
+
+void FrmLinear::ShowBC(int k)
+{
+    for (int i = 1; i <= m_numBC && i < static_cast<int>(txtBC.size()); ++i) {
+        txtBC[static_cast<size_t>(i)]->hide();
+        txtXeval[static_cast<size_t>(i)]->hide();
+    }
+    txtBC[static_cast<size_t>(k)]->show();
+    txtXeval[static_cast<size_t>(k)]->show();
+    txtXeval[static_cast<size_t>(k)]->setFocus();
+}
+
+void FrmLinear::cmdNextBC_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    m_shownBC = m_shownBC >= m_numBC ? 1 : m_shownBC + 1;
+    lblBCNum->setText(QString::number(m_shownBC));
+    ShowBC(m_shownBC);
+}
+
+void FrmLinear::cmdPrevBC_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    m_shownBC = m_shownBC <= 1 ? m_numBC : m_shownBC - 1;
+    lblBCNum->setText(QString::number(m_shownBC));
+    ShowBC(m_shownBC);
+}
+
+void FrmLinear::cmdShowAllBCs_Click()
+{
+    auto* editor = m_shell.conditionsEditor();
+    for (int k = 1; k <= m_numBC && k < static_cast<int>(txtBC.size()); ++k)
+        editor->setCellText(k - 1, txtBC[static_cast<size_t>(k)]->text());
+    editor->show();
+    editor->raise();
+}
+
+void FrmLinear::ClearResults()
+{
+    if (m_loading)
+        return;
+    lstCoeff->clear();
+    lstBCError->clear();
+    lstDError->clear();
+    lblValue->setText(QString());
+    m_session->clearResults();
+}
+
+void FrmLinear::readBoxes()
+{
+    LinearTexts& b = m_session->boxes;
+    b.order = s(txtOrder->text());
+    b.indepVarName = s(txtIndepVarNam->text());
+    b.depVarName = s(txtDepVarNam->text());
+    b.equation = s(txtEquation->text());
+    b.bcText.clear();
+    b.bcPoint.clear();
+    const int n = static_cast<int>(ParseWholeNumber(b.order));
+    for (int k = 1; k <= n; ++k) {
+        const size_t i = static_cast<size_t>(k) < txtBC.size() ? static_cast<size_t>(k) : 1;
+        b.bcText.push_back(s(txtBC[i]->text()));
+        b.bcPoint.push_back(s(txtXeval[i]->text()));
+    }
+    b.xlower = s(txtXlower->text());
+    b.xupper = s(txtXupper->text());
+    b.expansion = s(txtExpansion->text());
+    b.terms = s(txtTerms->text());
+    if (txtPeriod)
+        b.period = s(txtPeriod->text());
+    b.constants = m_constants.entries();
+    b.xestimation = s(txtXestimation->text());
+    b.derNum = s(txtDerNum->text());
+}
+
+void FrmLinear::showLists()
+{
+    lstCoeff->clear();
+    lstBCError->clear();
+    for (const auto& line : m_session->lstCoeff())
+        lstCoeff->addItem(q(line));
+    for (const auto& line : m_session->lstBCError())
+        lstBCError->addItem(q(line));
+}
+
+void FrmLinear::cmdSolve_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ClearResults();
+    readBoxes();
+    m_session->solve();
+    if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    showLists();
+}
+
+void FrmLinear::cmdEvaluate_Click()
+{
+    if (!m_events->validateFocused() || !m_session->solved())
+        return;
+    readBoxes();
+    if (ParseWholeNumber(m_session->boxes.derNum) < 0) {
+        QApplication::beep();
+        txtDerNum->setFocus();
+        txtDerNum->selectAll();
+        return;
+    }
+    m_session->evaluate();
+    lblValue->setText(q(m_session->lblValue()));
+    lstDError->clear();
+    for (const auto& line : m_session->lstDError())
+        lstDError->addItem(q(line));
+}
+
+void FrmLinear::cmdPlot_Click()
+{
+    if (!m_events->validateFocused() || !m_session->solved())
+        return;
+    // The plot window takes the series from here once it exists.
+}
+
+void FrmLinear::fillConstantsCombo()
+{
+    cboConstants->clear();
+    for (const auto& entry : m_constants.entries())
+        cboConstants->addItem(q(entry));
+    cboConstants->setCurrentIndex(-1);
+    cboConstants->setEditText(QString());
+}
+
+void FrmLinear::cmdAddCons_Click()
+{
+    switch (m_constants.add(s(cboConstants->currentText()))) {
+    case script::ConstantList::AddResult::Ignored:
+        return;
+    case script::ConstantList::AddResult::Full:
+        QApplication::beep();
+        return;
+    default:
+        break;
+    }
+    fillConstantsCombo();
+    ClearResults();
+}
+
+void FrmLinear::cmdRemCons_Click()
+{
+    const int index = cboConstants->currentIndex();
+    if (index < 0 || cboConstants->currentText() != cboConstants->itemText(index))
+        return; // no entry of the list is selected
+    auto statement = m_constants.remove(index);
+    if (!statement)
+        return;
+    m_session->host().execute(*statement);
+    fillConstantsCombo();
+    ClearResults();
+}
+
+void FrmLinear::setHeadEnabled(bool enabled)
+{
+    txtOrder->setEnabled(enabled);
+    txtIndepVarNam->setEnabled(enabled);
+    txtDepVarNam->setEnabled(enabled);
+}
+
+void FrmLinear::mnuOpen_Click()
+{
+    if (!mnuOpen->isEnabled())
+        return;
+    const QString name = chooseFile(false);
+    if (name.isEmpty())
+        return;
+    m_problemFileName = name;
+    m_loading = true;
+    setHeadEnabled(false);
+    if (!m_session->open(s(name))) {
+        // The form stays usable: the head can still be entered or another file opened.
+        setHeadEnabled(true);
+        m_loading = false;
+        txtOrder->setFocus();
+        return;
+    }
+    ShowProblem();
+    mnuOpen->setEnabled(false);
+    mnuSave->setEnabled(true);
+    mnuSaveAs->setEnabled(true);
+    mnuPrint->setVisible(true);
+    mnuAbout->setVisible(true);
+    m_loading = false;
+}
+
+void FrmLinear::ShowProblem()
+{
+    const LinearTexts& b = m_session->boxes;
+    m_constants.assign(b.constants);
+    fillConstantsCombo();
+    m_order = static_cast<int>(ParseWholeNumber(b.order));
+    m_numBC = m_order;
+    txtOrder->setText(q(b.order));
+    txtTerms->setText(q(b.terms));
+    txtXlower->setText(q(b.xlower));
+    txtXupper->setText(q(b.xupper));
+    txtExpansion->setText(q(b.expansion));
+    if (txtPeriod)
+        txtPeriod->setText(q(b.period));
+    txtEquation->setText(q(b.equation));
+    txtIndepVarNam->setText(q(b.indepVarName));
+    txtDepVarNam->setText(q(b.depVarName));
+    lblXeval->setText("Evaluated at " + txtIndepVarNam->text() + "=");
+    lblXestimation->setText("At " + txtIndepVarNam->text() + "=");
+    headEntered();
+    BuildConditionControls();
+    for (int k = 1; k <= m_numBC; ++k) {
+        txtBC[static_cast<size_t>(k)]->setText(q(b.bcText[static_cast<size_t>(k - 1)]));
+        txtXeval[static_cast<size_t>(k)]->setText(q(b.bcPoint[static_cast<size_t>(k - 1)]));
+    }
+    showLists();
+}
+
+void FrmLinear::SaveProblem()
+{
+    readBoxes();
+    m_session->save(s(m_problemFileName));
+}
+
+void FrmLinear::mnuSaveAs_Click()
+{
+    if (!mnuSaveAs->isEnabled())
+        return;
+    m_problemFileName = chooseFile(true);
+    if (!m_problemFileName.isEmpty())
+        SaveProblem();
+}
+
+void FrmLinear::mnuSave_Click()
+{
+    if (!mnuSave->isEnabled())
+        return;
+    if (m_problemFileName.isEmpty())
+        mnuSaveAs_Click();
+    else
+        SaveProblem();
+}
+
+void FrmLinear::mnuPrint_Click()
+{
+    readBoxes();
+    const auto lines = m_session->report();
+    if (!confirmPrinter(m_printer))
+        return;
+    shell::ReportPrinter printer;
+    if (!printer.print(m_printer, lines))
+        shell::ShowMessage(this, "The printer cannot be started.");
+}
+
+void FrmLinear::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_shell.UnloadAllForms();
+}
+
+} // namespace ode::linear

@@ -1,0 +1,110 @@
+#pragma once
+// The forms of a single linear equation: frmPldif (power series) and frmTldif (trigonometric
+// series). The form reads its boxes into a LinearSession, calls it, and shows what it returns.
+
+#include "linear/LinearSession.h"
+#include "script/Constants.h"
+
+#include <QMainWindow>
+#include <QPrinter>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace ode::shell {
+class FormEvents;
+class Shell;
+} // namespace ode::shell
+
+namespace ode::linear {
+
+class FrmLinear : public QMainWindow {
+    Q_OBJECT
+public:
+    FrmLinear(SeriesKind kind, shell::Shell& shell);
+    ~FrmLinear() override;
+
+    // Controls, by their design names (also their objectNames; txtBC(k) is "txtBC_k").
+    QLineEdit *txtOrder, *txtIndepVarNam, *txtDepVarNam, *txtEquation;
+    std::vector<QLineEdit*> txtBC, txtXeval; // elements 1 ... n (element 0 is not used)
+    QLineEdit *txtXlower, *txtXupper, *txtExpansion, *txtTerms, *txtPeriod = nullptr;
+    QLineEdit *txtXestimation, *txtDerNum;
+    QLabel *lblEquation, *lblConditions, *lblBCNum, *lblXeval, *lblXestimation, *lblValue;
+    QComboBox* cboConstants;
+    QPushButton *cmdAddCons, *cmdRemCons, *cmdNextBC, *cmdPrevBC, *cmdShowAllBCs;
+    QPushButton *cmdSolve, *cmdEvaluate, *cmdPlot;
+    QListWidget *lstCoeff, *lstBCError, *lstDError;
+    QMenu* mnuFile;
+    QAction *mnuOpen, *mnuSave, *mnuSaveAs, *mnuPrint, *mnuHelp, *mnuAbout;
+
+    LinearSession& session() { return *m_session; }
+    bool Loading() const { return m_loading; }
+    int NumBC() const { return m_numBC; }
+    const QString& ProblemFileName() const { return m_problemFileName; }
+
+    // The file dialogs: returns the chosen name, "" when cancelled (`save` for Save As).
+    std::function<QString(bool save)> chooseFile;
+    // The printer dialog: true to print.
+    std::function<bool(QPrinter&)> confirmPrinter;
+    QPrinter& printer() { return m_printer; }
+
+    void ClearResults();
+    void ShowBC(int k);
+    void BuildConditionControls();
+
+    void cmdSolve_Click();
+    void cmdEvaluate_Click();
+    void cmdPlot_Click();
+    void cmdAddCons_Click();
+    void cmdRemCons_Click();
+    void cmdNextBC_Click();
+    void cmdPrevBC_Click();
+    void cmdShowAllBCs_Click();
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void mnuPrint_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLineEdit* box(const char* name, const QString& text, const QString& tip = {});
+    void wireEvents();
+    void wireCondition(int k);
+    void readBoxes();
+    void showLists();
+    void ShowProblem();
+    void SaveProblem();
+    void fillConstantsCombo();
+    void setHeadEnabled(bool enabled);
+    void headEntered();
+    QString depDerivative(int order) const;
+
+    SeriesKind m_kind;
+    shell::Shell& m_shell;
+    std::unique_ptr<LinearSession> m_session;
+    shell::FormEvents* m_events;
+    script::ConstantList m_constants;
+    QPrinter m_printer;
+    QGridLayout* m_bcLayout = nullptr;
+    int m_order = 2;     // n, as the order box was accepted
+    int m_numBC = 1;     // NumBC
+    int m_shownBC = 1;   // lblBCNum
+    bool m_loading = false;
+    bool m_conditionControlsBuilt = false;
+    QString m_problemFileName;
+};
+
+} // namespace ode::linear

@@ -1,0 +1,126 @@
+#include "shell/Shell.h"
+
+#include "grids/frmGridEditor.h"
+#include "linear/frmLinear.h"
+#include "shell/HelpWindow.h"
+#include "shell/Messages.h"
+#include "shell/frmAbout.h"
+#include "shell/frmTask.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+
+namespace ode::shell {
+
+namespace {
+
+WarningAnswer askWithMessageBox()
+{
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kDecimalWarningTitle),
+                    QString::fromStdString(DecimalWarningPrompt()).replace('\r', '\n'),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setObjectName("msgDecimalWarning");
+    switch (box.exec()) {
+    case QMessageBox::Yes: return WarningAnswer::Yes;
+    case QMessageBox::No: return WarningAnswer::No;
+    default: return WarningAnswer::Cancel;
+    }
+}
+
+} // namespace
+
+Shell::Shell(std::unique_ptr<DecimalSeparatorSetting> setting)
+    : askDecimal(askWithMessageBox), m_setting(std::move(setting)), m_decimal(*m_setting)
+{
+}
+
+Shell::~Shell()
+{
+    delete m_task;
+    delete m_bcs;
+    delete m_equations;
+    delete m_current;
+}
+
+bool Shell::Main()
+{
+    m_task = new FrmTask(*this);
+    m_current = m_task;
+    if (!m_decimal.CheckDecimalPoint(askDecimal)) {
+        m_ended = true;
+        return false;
+    }
+    m_equations = new grids::FrmGridEditor(grids::FrmGridEditor::Kind::Equations);
+    m_bcs = new grids::FrmGridEditor(grids::FrmGridEditor::Kind::Conditions);
+    grids::LayOutGridColumns(*m_equations, *m_bcs);
+    m_task->show();
+    return true;
+}
+
+void Shell::UnloadAllForms()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_decimal.RestoreDecimalSeparator();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->hide();
+    QApplication::quit();
+}
+
+void Shell::openKind(int index)
+{
+    if (index != 0 && index != 1) {
+        ShowMessage(m_task, QStringLiteral("This kind of problem (%1) is not available yet; "
+                                           "the single linear kinds are.")
+                                .arg(FrmTask::kKindCaptions[index]));
+        return;
+    }
+    if (m_current && m_current != m_task)
+        return;
+    m_state.choose(index);
+    auto* form = new linear::FrmLinear(index == 0 ? SeriesKind::Power : SeriesKind::Trigonometric, *this);
+    m_current = form;
+    form->show();
+    m_task->hide();
+}
+
+void Shell::showHelp(QWidget* from) { ShowHelp(from); }
+
+void Shell::ShowAbout()
+{
+    auto* about = new FrmAbout();
+    about->show();
+}
+
+int RunGui(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kApplicationTitle);
+    Shell shell;
+    if (!shell.Main())
+        return 0;
+    // Start-up checks without a person: close the chooser after a delay, then report the
+    // separator that is in force once the shell has restored it.
+    if (qEnvironmentVariableIsSet("ODESERIES_AUTOCLOSE_MS"))
+        QTimer::singleShot(qEnvironmentVariableIntValue("ODESERIES_AUTOCLOSE_MS"), shell.task(),
+                           [&shell]() { shell.task()->close(); });
+    int status = app.exec();
+    if (qEnvironmentVariableIsSet("ODESERIES_REPORT_SEPARATOR")) {
+        const struct lconv* conv = std::localeconv();
+        std::fprintf(stderr, "decimal separator at exit: %s (saved %s)\n", conv ? conv->decimal_point : "?",
+                     shell.decimalPoint().SavedDecimalSeparator().c_str());
+    }
+    return status;
+}
+
+} // namespace ode::shell
+
+extern "C" Q_DECL_EXPORT int odeseries_run_gui(int argc, char** argv)
+{
+    return ode::shell::RunGui(argc, argv);
+}

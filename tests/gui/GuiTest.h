@@ -1,0 +1,75 @@
+#pragma once
+// Helpers of the window tests: widgets by name, typing with focus changes, and message boxes
+// answered (and recorded) by the test instead of blocking it.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace guitest {
+
+template <typename T> T* find(QWidget* root, const QString& name)
+{
+    T* w = root->findChild<T*>(name);
+    if (!w)
+        qFatal("no widget named %s", qPrintable(name));
+    return w;
+}
+
+// Runs `action`; every message box that opens meanwhile is recorded and answered with
+// `answer` (OK by default).
+inline QStringList answeringBoxes(const std::function<void()>& action,
+                                  QMessageBox::StandardButton answer = QMessageBox::Ok)
+{
+    QStringList seen;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&]() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen << box->text();
+        QAbstractButton* button = box->button(answer);
+        if (!button)
+            button = box->buttons().value(0);
+        button->click();
+    });
+    timer.start();
+    action();
+    QTest::qWait(20);
+    timer.stop();
+    return seen;
+}
+
+// Puts the focus into `box` and types `text` over its content, as a user does after clicking.
+inline void typeInto(QWidget* box, const QString& text)
+{
+    box->setFocus(Qt::MouseFocusReason);
+    QTest::qWait(1);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, text);
+}
+
+inline void pressTab()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        qFatal("no widget has the focus");
+    QTest::keyClick(focus, Qt::Key_Tab);
+}
+
+// Makes `window` the active window so that focus moves as it does for a user.
+inline bool activate(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+} // namespace guitest

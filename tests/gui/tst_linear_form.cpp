@@ -1,0 +1,385 @@
+// The linear problem forms driven through their widgets, as a user drives them.
+#include "GuiTest.h"
+
+#include "grids/frmGridEditor.h"
+#include "linear/frmLinear.h"
+#include "shell/Shell.h"
+#include "shell/frmTask.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+using namespace guitest;
+using ode::linear::FrmLinear;
+
+namespace {
+
+class PointSetting : public ode::shell::DecimalSeparatorSetting {
+public:
+    std::string read() override { return "."; }
+    void write(const std::string&) override {}
+};
+
+QStringList items(QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+} // namespace
+
+class TestLinearForm : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ode::shell::Shell> shell;
+    FrmLinear* form = nullptr;
+
+    FrmLinear* open(int kind)
+    {
+        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
+        shell->Main();
+        shell->openKind(kind);
+        auto* f = qobject_cast<FrmLinear*>(shell->CurrentForm());
+        activate(f);
+        return f;
+    }
+
+    // The head typed in order: order, Tab, names with Tab.
+    void enterHead(const QString& order = "2", const QString& indep = "x", const QString& dep = "y")
+    {
+        QVERIFY(activate(form));
+        typeInto(form->txtOrder, order);
+        pressTab();
+        typeInto(form->txtIndepVarNam, indep);
+        pressTab();
+        typeInto(form->txtDepVarNam, dep);
+        pressTab();
+    }
+
+private slots:
+    void init() { form = open(0); }
+    void cleanup()
+    {
+        shell.reset();
+        form = nullptr;
+    }
+
+    void aFreshFormShowsTheDesignedTexts()
+    {
+        QCOMPARE(form->objectName(), QString("frmPldif"));
+        QCOMPARE(form->txtOrder->text(), QString("2"));
+        QCOMPARE(form->txtEquation->text(), QString("x*x*y''+x*y'+(x*x-1)*y=0"));
+        QCOMPARE(form->txtBC[1]->text(), QString("y'=0.5"));
+        QCOMPARE(form->txtTerms->text(), QString("23"));
+        QCOMPARE(find<QLabel>(form, "lblTerms")->text(), QString("Degree of solution:"));
+        QCOMPARE(form->txtOrder->toolTip(), QString("1 for a 1st order equation, 2 for a 2nd order equation, etc."));
+        QCOMPARE(form->cboConstants->toolTip(), QString("Example: a=2.37"));
+        QVERIFY(!form->mnuSave->isEnabled());
+        QVERIFY(!form->mnuPrint->isVisible());
+        QVERIFY(form->mnuOpen->isEnabled());
+        QCOMPARE(form->lblValue->text(), QString("Derivative"));
+        QVERIFY(shell->task()->isHidden());
+    }
+
+    void theHeadLocksAsEachBoxIsLeft()
+    {
+        enterHead();
+        QVERIFY(!form->txtOrder->isEnabled());
+        QVERIFY(!form->txtIndepVarNam->isEnabled());
+        QVERIFY(!form->txtDepVarNam->isEnabled());
+        QVERIFY(!form->mnuOpen->isEnabled());
+        QVERIFY(form->mnuSave->isEnabled());
+        QVERIFY(form->mnuPrint->isVisible());
+        QCOMPARE(form->lblEquation->text(), QString("In terms of x and of y and its derivatives up to y''"));
+        QCOMPARE(form->lblConditions->text(), QString("In terms of y and its derivatives up to y'"));
+        QCOMPARE(form->NumBC(), 2);
+        auto* second = find<QLineEdit>(form, "txtBC_2");
+        QCOMPARE(second->text(), QString("y'=0.5"));
+        QVERIFY(second->isHidden());
+        QCOMPARE(shell->conditionsEditor()->grid()->rowCount(), 2);
+        QCOMPARE(shell->conditionsEditor()->grid()->item(1, 0)->text(), QString("BC #2:"));
+    }
+
+    void refusedBoxesKeepTheFocus()
+    {
+        for (const char* bad : {"0", "10.5", "-1", "abc", "0.4"}) {
+            typeInto(form->txtOrder, bad);
+            pressTab();
+            QVERIFY2(form->txtOrder->hasFocus(), bad);
+            QVERIFY(form->txtOrder->isEnabled());
+        }
+        typeInto(form->txtOrder, "10");
+        pressTab();
+        QVERIFY(!form->txtOrder->isEnabled());
+        typeInto(form->txtIndepVarNam, "1x");
+        pressTab();
+        QVERIFY(form->txtIndepVarNam->hasFocus());
+        QCOMPARE(form->txtIndepVarNam->selectedText(), QString());
+        typeInto(form->txtIndepVarNam, "t");
+        pressTab();
+        QVERIFY(form->txtDepVarNam->hasFocus());
+        QCOMPARE(form->lblXestimation->text(), QString("At t="));
+    }
+
+    void theOtherChecks()
+    {
+        enterHead();
+        typeInto(form->txtTerms, "2");
+        pressTab();
+        QVERIFY(form->txtTerms->hasFocus());
+        typeInto(form->txtTerms, "2.4");
+        pressTab();
+        QVERIFY(!form->txtTerms->hasFocus());
+        typeInto(form->txtExpansion, "1,5");
+        pressTab();
+        QVERIFY(form->txtExpansion->hasFocus());
+        typeInto(form->txtExpansion, "*");
+        pressTab();
+        QVERIFY(!form->txtExpansion->hasFocus());
+        typeInto(form->txtEquation, "y'+y=0");
+        pressTab();
+        QVERIFY(form->txtEquation->hasFocus());
+        typeInto(form->txtEquation, "y''+y=0");
+        pressTab();
+        QVERIFY(!form->txtEquation->hasFocus());
+        typeInto(form->txtXupper, "-5");
+        pressTab();
+        QVERIFY(form->txtXlower->hasFocus());
+    }
+
+    void conditionNavigationWrapsAround()
+    {
+        enterHead("3");
+        typeInto(form->txtEquation, "y'''=0"); // the order 2 equation would be refused on leaving
+        auto* label = form->findChild<QLabel*>("lblBCNum");
+        form->cmdPrevBC->click();
+        QCOMPARE(label->text(), QString("3"));
+        QVERIFY(find<QLineEdit>(form, "txtBC_3")->isVisible());
+        QVERIFY(form->txtBC[1]->isHidden());
+        QVERIFY(find<QLineEdit>(form, "txtXeval_3")->hasFocus());
+        form->cmdNextBC->click();
+        QCOMPARE(label->text(), QString("1"));
+        form->cmdNextBC->click();
+        QCOMPARE(label->text(), QString("2"));
+    }
+
+    void solveListsCoefficientsAndResiduals()
+    {
+        enterHead();
+        form->cmdEvaluate->click();
+        QCOMPARE(form->lblValue->text(), QString("Derivative")); // Evaluate does nothing before a solve
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y=0");
+        typeInto(form->txtXeval[2], "1");
+        form->cmdSolve->click();
+        const QStringList coefficients = items(form->lstCoeff);
+        QCOMPARE(coefficients.size(), 25);
+        QCOMPARE(coefficients[0], QString("EXPANSION COEFFICIENTS:"));
+        QCOMPARE(coefficients[2], QString("y(1)=0.499999999999997"));
+        QCOMPARE(items(form->lstBCError).size(), 8);
+        QCOMPARE(items(form->lstBCError)[4], QString("B.C. #2"));
+        typeInto(form->txtXestimation, "1");
+        typeInto(form->txtDerNum, "1");
+        form->cmdEvaluate->click();
+        QCOMPARE(form->lblValue->text(), QString("0.0083711241994831"));
+        QCOMPARE(items(form->lstDError), QStringList({"LHS=0.138289676904823", "RHS=0", "LHS-RHS=0.138289676904823"}));
+        // Any edit of an input clears every result.
+        typeInto(form->txtXupper, "4");
+        QCOMPARE(form->lstCoeff->count(), 0);
+        QCOMPARE(form->lstBCError->count(), 0);
+        QCOMPARE(form->lstDError->count(), 0);
+        QCOMPARE(form->lblValue->text(), QString());
+        QVERIFY(!form->session().solved());
+    }
+
+    void scriptErrorsShowTheirMessageAndNoCoefficients()
+    {
+        enterHead("1");
+        typeInto(form->txtEquation, "y'+Sinn(x)*y=0");
+        typeInto(form->txtBC[1], "y=1");
+        const QStringList boxes = answeringBoxes([&]() { form->cmdSolve->click(); });
+        QCOMPARE(boxes, QStringList{"Type mismatch: 'sinn'"});
+        QCOMPARE(form->lstCoeff->count(), 0);
+        typeInto(form->txtEquation, "y'+1/(x-1)*y=0");
+        typeInto(form->txtXlower, "0");
+        typeInto(form->txtXupper, "2");
+        typeInto(form->txtTerms, "5");
+        QCOMPARE(answeringBoxes([&]() { form->cmdSolve->click(); }), QStringList{"division by zero"});
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void constantsAreAddedWithEnterReplacedAndRemoved()
+    {
+        auto* edit = form->cboConstants->lineEdit();
+        typeInto(edit, "a=2");
+        QTest::keyClick(edit, Qt::Key_Return);
+        typeInto(edit, "b=a*2");
+        form->cmdAddCons->click();
+        typeInto(edit, "a=3");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(form->cboConstants->count(), 2);
+        QCOMPARE(form->cboConstants->itemText(0), QString("b=a*2"));
+        QCOMPARE(form->cboConstants->itemText(1), QString("a=3"));
+        QCOMPARE(edit->text(), QString());
+        typeInto(edit, "2a=1");
+        form->cmdAddCons->click();
+        QCOMPARE(form->cboConstants->count(), 2);
+        form->cmdRemCons->click(); // nothing of the list is selected
+        QCOMPARE(form->cboConstants->count(), 2);
+        form->cboConstants->setCurrentIndex(1);
+        form->cmdRemCons->click();
+        QCOMPARE(form->cboConstants->count(), 1);
+        double a = -1;
+        QVERIFY(form->session().host().evaluate("a", a));
+        QCOMPARE(a, 0.0);
+    }
+
+    void saveThenOpenRestoresTheProblemAndItsSolution()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("bessel");
+        enterHead();
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y=0");
+        typeInto(form->txtXeval[2], "1");
+        typeInto(form->cboConstants->lineEdit(), "k=2.37");
+        form->cmdAddCons->click();
+        form->cmdSolve->click();
+        form->chooseFile = [&](bool save) { return save ? file : QString(); };
+        form->mnuSave->trigger();
+        QVERIFY(QFile::exists(file));
+        QVERIFY(QFile::exists(file + ".str"));
+        const QStringList solved = items(form->lstCoeff);
+
+        auto* second = open(0);
+        second->chooseFile = [&](bool) { return file; };
+        second->mnuOpen->trigger();
+        QCOMPARE(items(second->lstCoeff), solved);
+        QCOMPARE(items(second->lstBCError).size(), 8);
+        QCOMPARE(second->txtBC[2]->text(), QString("y=0"));
+        QCOMPARE(second->cboConstants->itemText(0), QString("k=2.37"));
+        QVERIFY(!second->txtOrder->isEnabled());
+        QVERIFY(!second->mnuOpen->isEnabled());
+        QVERIFY(second->mnuPrint->isVisible());
+        QVERIFY(!second->Loading());
+        typeInto(second->txtXestimation, "1");
+        typeInto(second->txtDerNum, "1");
+        second->cmdEvaluate->click();
+        // The file keeps 15 digits of each coefficient.
+        QVERIFY(second->lblValue->text().startsWith("0.00837112419948"));
+    }
+
+    void aFailedOpenLeavesTheFormUsable()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("trig");
+        auto* trig = open(1);
+        QCOMPARE(trig->objectName(), QString("frmTldif"));
+        QCOMPARE(trig->txtExpansion->text(), QString("*"));
+        QCOMPARE(trig->txtPeriod->text(), QString("*"));
+        QCOMPARE(trig->txtTerms->text(), QString("15"));
+        trig->chooseFile = [&](bool) { return file; };
+        form = trig;
+        enterHead();
+        trig->mnuSaveAs->trigger();
+
+        auto* power = open(0);
+        power->chooseFile = [&](bool) { return file; };
+        QCOMPARE(answeringBoxes([&]() { power->mnuOpen->trigger(); }), QStringList{"Incompatible file"});
+        QVERIFY(power->txtOrder->isEnabled());
+        QVERIFY(power->txtIndepVarNam->isEnabled());
+        QVERIFY(!power->Loading());
+        power->chooseFile = [&](bool) { return dir.filePath("missing"); };
+        QCOMPARE(answeringBoxes([&]() { power->mnuOpen->trigger(); }).size(), 1);
+        power->chooseFile = [&](bool) { return QString(); };
+        QCOMPARE(answeringBoxes([&]() { power->mnuOpen->trigger(); }).size(), 0); // a cancelled dialog does nothing
+        form = power;
+        enterHead();
+        QVERIFY(!power->txtOrder->isEnabled());
+    }
+
+    void printingWritesTheReportLines()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("report.pdf");
+        enterHead("1");
+        typeInto(form->txtEquation, "y'-y=0");
+        typeInto(form->txtBC[1], "y=1");
+        typeInto(form->txtXlower, "0");
+        typeInto(form->txtXupper, "1");
+        typeInto(form->txtTerms, "3");
+        form->cmdSolve->click();
+        form->confirmPrinter = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        form->mnuPrint->trigger();
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(text.waitForFinished(10000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        QStringList lines;
+        for (QString line : out.split('\n'))
+            lines << line.trimmed();
+        for (const char* expected : {"DEPENDENT VARIABLE: y", "INDEPENDENT VARIABLE: x", "DIFFERENTIAL EQUATION:",
+                                     "y'-y=0", "BOUNDARY CONDITION # 1 . EVALUATION POINT x=0", "ORDER: 1",
+                                     "DEGREE OF SOLUTION: 3", "INTERVAL STUDIED: [ 0 , 1 ]",
+                                     "CENTER OF EXPANSION: 0", "EXPANSION COEFFICIENTS:", "y( 0 )= 1"})
+            QVERIFY2(lines.contains(expected), expected);
+    }
+
+    void theConditionsGridWritesBackEveryKeystroke()
+    {
+        enterHead("3");
+        form->cmdShowAllBCs->click();
+        auto* editor = shell->conditionsEditor();
+        QVERIFY(editor->isVisible());
+        activate(editor);
+        auto* grid = editor->grid();
+        grid->setCurrentCell(1, 1);
+        emit grid->cellClicked(1, 1);
+        QVERIFY(editor->editing());
+        QCOMPARE(editor->entry()->text(), QString("y'=0.5"));
+        QTest::keyClick(editor->entry(), Qt::Key_End);
+        QTest::keyClicks(editor->entry(), "5");
+        QCOMPARE(form->txtBC[2]->text(), QString("y'=0.55"));
+        QCOMPARE(form->txtBC[1]->text(), QString("y'=0.5"));
+        // Arrow navigation: Down from the last row goes to row 0; Right from column 1 to the next row.
+        QTest::keyClick(editor->entry(), Qt::Key_Down);
+        QTest::keyClick(editor->entry(), Qt::Key_Down);
+        QCOMPARE(grid->currentRow(), 0);
+        QTest::keyClick(editor->entry(), Qt::Key_Up);
+        QCOMPARE(grid->currentRow(), 2);
+        QTest::keyClick(editor->entry(), Qt::Key_Right);
+        QCOMPARE(grid->currentRow(), 0);
+        QCOMPARE(grid->currentColumn(), 1);
+        QTest::keyClick(editor->entry(), Qt::Key_Left);
+        QCOMPARE(grid->currentRow(), 2);
+        // A character typed on the grid replaces the cell's text and keeps it.
+        grid->setFocus();
+        grid->setCurrentCell(0, 1);
+        editor->entry()->hide();
+        QTest::keyClicks(grid, "y");
+        QTest::keyClicks(editor->entry(), "=2");
+        QCOMPARE(form->txtBC[1]->text(), QString("y=2"));
+        // A change in the form rewrites the grid cell.
+        form->txtBC[3]->setText("y''=7");
+        QCOMPARE(grid->item(2, 1)->text(), QString("y''=7"));
+        find<QPushButton>(editor, "cmdExit")->click();
+        QVERIFY(!editor->isVisible());
+        QVERIFY(!editor->editing());
+    }
+};
+
+QTEST_MAIN(TestLinearForm)
+#include "tst_linear_form.moc"

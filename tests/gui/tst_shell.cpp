@@ -1,0 +1,220 @@
+// Start-up, the decimal-separator guard, the task chooser, help, About and shutdown.
+#include "GuiTest.h"
+
+#include "shell/HelpWindow.h"
+#include "shell/Shell.h"
+#include "shell/frmAbout.h"
+#include "shell/frmTask.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+#include <clocale>
+
+using namespace guitest;
+using ode::shell::DecimalSeparatorSetting;
+using ode::shell::Shell;
+using ode::shell::WarningAnswer;
+
+namespace {
+
+// A user setting held in memory, recording what the program wrote.
+class FakeSetting : public DecimalSeparatorSetting {
+public:
+    explicit FakeSetting(std::string value) : value(std::move(value)) {}
+    std::string value;
+    std::vector<std::string> writes;
+    std::string read() override { return value + std::string(2, '\0'); }
+    void write(const std::string& s) override
+    {
+        writes.push_back(s);
+        value = s;
+    }
+};
+
+} // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aPointNeedsNoQuestionAndIsWrittenBackAtExit()
+    {
+        auto setting = std::make_unique<FakeSetting>(".");
+        FakeSetting* s = setting.get();
+        Shell shell(std::move(setting));
+        bool asked = false;
+        shell.askDecimal = [&]() {
+            asked = true;
+            return WarningAnswer::No;
+        };
+        QVERIFY(shell.Main());
+        QVERIFY(!asked);
+        QVERIFY(shell.task()->isVisible());
+        QCOMPARE(shell.decimalPoint().SavedDecimalSeparator(), std::string("."));
+        shell.task()->close();
+        QVERIFY(shell.ended());
+        QCOMPARE(s->writes, std::vector<std::string>{"."});
+    }
+
+    void aCommaAsksAndTheAnswerDecides_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(WarningAnswer::Yes);
+        QTest::newRow("No") << int(WarningAnswer::No);
+        QTest::newRow("Cancel") << int(WarningAnswer::Cancel);
+    }
+    void aCommaAsksAndTheAnswerDecides()
+    {
+        QFETCH(int, answer);
+        auto setting = std::make_unique<FakeSetting>(",");
+        FakeSetting* s = setting.get();
+        Shell shell(std::move(setting));
+        shell.askDecimal = [&]() { return WarningAnswer(answer); };
+        const bool started = shell.Main();
+        if (WarningAnswer(answer) == WarningAnswer::Yes) {
+            QVERIFY(started);
+            QCOMPARE(s->value, std::string("."));
+            QVERIFY(shell.task()->isVisible());
+            shell.task()->close();
+            QCOMPARE(s->writes, (std::vector<std::string>{".", ","}));
+        } else {
+            QVERIFY(!started);
+            QVERIFY(!shell.task()->isVisible());
+            QVERIFY(s->writes.empty());
+        }
+    }
+
+    void theWarningBoxHasItsTitleLinesAndButtons()
+    {
+        auto setting = std::make_unique<FakeSetting>(",");
+        Shell shell(std::move(setting));
+        QString title, text;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(50, [&]() {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            buttons = box->standardButtons();
+            icon = box->icon();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        QVERIFY(!shell.Main());
+        QCOMPARE(title, QString("Decimal Comma Warning!"));
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        const QStringList lines = text.split('\n');
+        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines[0], QString("Proper operation of this application requires the use of the DECIMAL POINT."));
+        QCOMPARE(lines[2], QString());
+        QVERIFY(lines[5].endsWith("for instructions on how to change MANUALLY)"));
+        QCOMPARE(lines[7], QString("Press YES to change."));
+    }
+
+    // The real setting of this platform, with a German numeric locale in the environment.
+    void theProcessSwitchesToThePointAndBack()
+    {
+        if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+            QSKIP("the de_DE.UTF-8 locale is not installed");
+        std::setlocale(LC_NUMERIC, "C");
+        qputenv("LC_ALL", "de_DE.UTF-8");
+        std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+        auto setting = ode::shell::PlatformDecimalSetting();
+        ode::shell::DecimalPoint guard(*setting);
+        QVERIFY(guard.CheckDecimalPoint([]() { return WarningAnswer::Yes; }));
+        QCOMPARE(guard.SavedDecimalSeparator(), std::string(","));
+        QCOMPARE(std::string(std::localeconv()->decimal_point), std::string("."));
+        QCOMPARE(QLocale().decimalPoint(), QString("."));
+        guard.RestoreDecimalSeparator();
+        QCOMPARE(std::string(std::localeconv()->decimal_point), std::string(","));
+        qunsetenv("LC_ALL");
+        std::setlocale(LC_NUMERIC, "C");
+    }
+
+    void theChooserOpensTheFirstKindAndSaysWhatIsNotThereYet()
+    {
+        auto setting = std::make_unique<FakeSetting>(".");
+        Shell shell(std::move(setting));
+        QVERIFY(shell.Main());
+        auto* task = shell.task();
+        QCOMPARE(task->windowTitle(), QString("ODE Series"));
+        QCOMPARE(find<QPushButton>(task, "cmdOK")->text(), QString("Compute solution"));
+        QCOMPARE(find<QRadioButton>(task, "OptTask_3")->text(),
+                 QString("Single nonlinear ordinary differential equation - Trigonometric series solution"));
+        find<QRadioButton>(task, "OptTask_2")->setChecked(true);
+        const QStringList seen = answeringBoxes([&]() { task->cmdOK->click(); });
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(seen[0].contains("not available yet"));
+        QVERIFY(task->isVisible());
+        find<QRadioButton>(task, "OptTask_2")->setAutoExclusive(false);
+        find<QRadioButton>(task, "OptTask_2")->setChecked(false);
+        task->cmdOK->click(); // nothing selected: the first kind
+        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPldif"));
+        QVERIFY(task->isHidden());
+        QVERIFY(shell.state().kindChosen[0]);
+        QCOMPARE(shell.state().seriesKind, ode::SeriesKind::Power);
+        shell.CurrentForm()->close();
+        QVERIFY(shell.ended());
+        QVERIFY(!shell.CurrentForm()->isVisible());
+    }
+
+    void theTrigonometricKindKeepsSeriesKindZero()
+    {
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        find<QRadioButton>(shell.task(), "OptTask_1")->setChecked(true);
+        shell.task()->cmdOK->click();
+        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmTldif"));
+        QCOMPARE(shell.state().seriesKind, ode::SeriesKind::Trigonometric);
+    }
+
+    void helpShowsTheCompiledContents()
+    {
+        ode::shell::HelpWindow help;
+        QVERIFY(help.openFile(QStringLiteral(ODESERIES_BUILD_DIR "/dif.chm")));
+        QCOMPARE(help.contents()->topLevelItemCount(), 8);
+        QCOMPARE(help.contents()->topLevelItem(0)->text(0), QString("Welcome to ODE Series"));
+        QVERIFY(help.browser()->toPlainText().contains("finite series"));
+        help.browser()->setSource(QUrl("expressions.html"));
+        QVERIFY(help.browser()->toPlainText().contains("binds tighter than the power"));
+        help.browser()->setSource(QUrl("forms.html"));
+        QVERIFY(help.browser()->toPlainText().contains("Show all BC's"));
+        ode::shell::HelpWindow missing;
+        QVERIFY(!missing.openFile("/nonexistent/dif.chm"));
+        QVERIFY(missing.browser()->toPlainText().contains("cannot be read"));
+    }
+
+    void aboutClosesOnAClick()
+    {
+        auto* about = new ode::shell::FrmAbout();
+        QPointer<QWidget> guard(about);
+        about->show();
+        QVERIFY(find<QLabel>(about, "lblAbout")->text().contains("ORDINARY DIFFERENTIAL EQUATIONS"));
+        QTest::mouseClick(about, Qt::LeftButton);
+        QTRY_VERIFY(guard.isNull());
+    }
+
+    // The real program starts its windows and ends when the chooser is closed.
+    void theProgramStartsAndStops()
+    {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("ODESERIES_AUTOCLOSE_MS", "200");
+        env.insert("ODESERIES_REPORT_SEPARATOR", "1");
+        program.setProcessEnvironment(env);
+        program.start(ODESERIES_EXECUTABLE, {});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(program.readAllStandardError().contains("decimal separator at exit: . (saved .)"), "separator restored");
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
