@@ -3,6 +3,7 @@
 // chosen, the series family, and the extension object every engine holds. The problem and
 // its solution live in the session object of the open problem form.
 
+#include "plot/PlotGeometry.h"
 #include "script/Class1.h"
 #include "series/Series.h"
 
@@ -27,6 +28,12 @@ struct AppState {
     SeriesKind seriesKind = SeriesKind::Trigonometric;
     // The extension object, created by the first engine that is prepared.
     std::shared_ptr<script::Class1> extension;
+
+    // The plot window's setup, kept while the program runs (the window may be closed).
+    plot::PlotState plotState;
+    bool plotWindowUsed = false;
+    // The solution the problem form handed to the plot window last.
+    plot::PlotSource plotSource;
 
     // What the chooser records when kind `index` (0 ... 5) is opened.
     void choose(int index)

@@ -176,6 +176,19 @@ double RoundTo15Digits(double x)
     return y;
 }
 
+double RoundToSignificant(double x, int digits)
+{
+    if (!std::isfinite(x) || x == 0.0 || digits < 1 || digits > 17)
+        return x;
+    char buf[48];
+    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, digits - 1);
+    double y = 0.0;
+    std::from_chars(buf, res.ptr, y);
+    return y;
+}
+
+std::string FormatSignedSingle(float x) { return FormatSigned(RoundToSignificant(static_cast<double>(x), 7)); }
+
 std::string FormatNumber(double x)
 {
     if (!std::isfinite(x))

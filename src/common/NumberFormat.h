@@ -25,6 +25,13 @@ long ParseWholeNumber(std::string_view text);
 // `x` rounded to 15 significant decimal digits (what every number text of the program keeps).
 double RoundTo15Digits(double x);
 
+// `x` rounded to `digits` significant decimal digits (1 to 17); 7 is the text of a
+// single-precision number.
+double RoundToSignificant(double x, int digits);
+
+// FormatSigned of a single-precision number: its 7-digit text.
+std::string FormatSignedSingle(float x);
+
 // Up to 15 significant digits, trailing zeros dropped, "0" before the point when |x| < 1,
 // exponent form "dE+xx"/"dE-xx" when the decimal exponent is below -4 or at least 15.
 // 0.5 -> "0.5", 1E-05, 1.5E+16, 123.25. Infinities and NaN read "1.#INF", "-1.#INF", "-1.#IND".

@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "grids/frmGridEditor.h"
+#include "plot/frmPTserN.h"
 #include "script/Translation.h"
 #include "shell/FormEvents.h"
 #include "shell/Messages.h"
@@ -475,6 +476,7 @@ void FrmLinear::ClearResults()
     lstBCError->clear();
     lstDError->clear();
     lblValue->setText(QString());
+    m_shell.plotWindow()->ClearPlot();
     m_session->clearResults();
 }
 
@@ -549,7 +551,24 @@ void FrmLinear::cmdPlot_Click()
 {
     if (!m_events->validateFocused() || !m_session->solved())
         return;
-    // The plot window takes the series from here once it exists.
+    plot::PlotSource& src = m_shell.state().plotSource;
+    const LinearInputs& in = m_session->inputs();
+    src.kind = m_kind;
+    src.coef = m_session->coef();
+    src.seriesDegree = in.seriesDegree;
+    src.varDegree = {in.seriesDegree};
+    src.coefOffset = {0};
+    src.xlower = in.xlower;
+    src.xupper = in.xupper;
+    src.xcenter = in.xcenter;
+    src.period = in.period;
+    src.periodText = txtPeriod ? s(txtPeriod->text()) : std::string("*");
+    src.depVarNames = {in.depVarName};
+    auto* window = m_shell.plotWindow();
+    window->ShowSeriesSpecs();
+    window->txtWindowlx->setText(q(FormatSigned(ParseNumber(s(txtXlower->text())))));
+    window->txtWindowgx->setText(q(FormatSigned(ParseNumber(s(txtXupper->text())))));
+    window->cmdPlot_Click();
 }
 
 void FrmLinear::fillConstantsCombo()

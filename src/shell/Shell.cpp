@@ -2,6 +2,7 @@
 
 #include "grids/frmGridEditor.h"
 #include "linear/frmLinear.h"
+#include "plot/frmPTserN.h"
 #include "shell/HelpWindow.h"
 #include "shell/Messages.h"
 #include "shell/frmAbout.h"
@@ -44,6 +45,7 @@ Shell::~Shell()
     delete m_bcs;
     delete m_equations;
     delete m_current;
+    delete m_plot;
 }
 
 bool Shell::Main()
@@ -90,6 +92,13 @@ void Shell::openKind(int index)
 }
 
 void Shell::showHelp(QWidget* from) { ShowHelp(from); }
+
+plot::FrmPTserN* Shell::plotWindow()
+{
+    if (!m_plot)
+        m_plot = new plot::FrmPTserN(m_state, [](QWidget* from) { ShowHelp(from); }, [this]() { ShowAbout(); });
+    return m_plot;
+}
 
 void Shell::ShowAbout()
 {

@@ -17,6 +17,9 @@
 namespace ode::grids {
 class FrmGridEditor;
 }
+namespace ode::plot {
+class FrmPTserN;
+}
 
 namespace ode::shell {
 
@@ -41,6 +44,9 @@ public:
     void showHelp(QWidget* from);
     void ShowAbout();
 
+    // The plot window, loaded on first touch (and again after it was closed).
+    plot::FrmPTserN* plotWindow();
+
     AppState& state() { return m_state; }
     DecimalPoint& decimalPoint() { return m_decimal; }
     FrmTask* task() const { return m_task; }
@@ -58,6 +64,7 @@ private:
     DecimalPoint m_decimal;
     FrmTask* m_task = nullptr;
     QPointer<QWidget> m_current;
+    QPointer<plot::FrmPTserN> m_plot;
     grids::FrmGridEditor* m_bcs = nullptr;
     grids::FrmGridEditor* m_equations = nullptr;
     bool m_ended = false;

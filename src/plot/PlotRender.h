@@ -1,0 +1,31 @@
+#pragma once
+// One drawing of a plot onto any painter (the window's picture, a printed page, a bitmap, the
+// clipboard, the command line's PNG): frame, ticks or grid, axes, origin mark, labels and the
+// curves, in that order, with the picture's user scale.
+
+#include "plot/PlotGeometry.h"
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+class QPainter;
+
+namespace ode::plot {
+
+struct PlotPicture {
+    PlotState state;
+    std::string divxText = "1", divyText = "1"; // the boxes' texts give the label formats
+    const PlotSource* source = nullptr;
+    int derOrder = 0;
+};
+
+// Draws `picture` on a white surface of `width` x `height` pixels. A message when the window
+// cannot be drawn (then nothing but the background is drawn).
+std::optional<QString> RenderPlot(QPainter& painter, int width, int height, const PlotPicture& picture);
+
+// The same into a new image.
+QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::optional<QString>* error = nullptr);
+
+} // namespace ode::plot
