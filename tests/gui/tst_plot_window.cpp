@@ -1,0 +1,250 @@
+// The plot window through its widgets and its pixels.
+#include "GuiTest.h"
+
+#include "linear/frmLinear.h"
+#include "plot/frmPTserN.h"
+#include "shell/Shell.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace guitest;
+using ode::plot::FrmPTserN;
+
+namespace {
+
+class PointSetting : public ode::shell::DecimalSeparatorSetting {
+public:
+    std::string read() override { return "."; }
+    void write(const std::string&) override {}
+};
+
+bool near(QRgb pixel, QColor want)
+{
+    return qRed(pixel) == want.red() && qGreen(pixel) == want.green() && qBlue(pixel) == want.blue();
+}
+
+// Whether any pixel within `r` of (x, y) has the colour.
+bool colourNear(const QImage& image, int x, int y, QColor want, int r = 1)
+{
+    for (int dx = -r; dx <= r; ++dx)
+        for (int dy = -r; dy <= r; ++dy)
+            if (image.valid(x + dx, y + dy) && near(image.pixel(x + dx, y + dy), want))
+                return true;
+    return false;
+}
+
+} // namespace
+
+class TestPlotWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ode::shell::Shell> shell;
+    ode::linear::FrmLinear* form = nullptr;
+    FrmPTserN* plot = nullptr;
+
+    // y' - y = 0, y(0) = 1 on [-2, 2], degree 30: e^x.
+    void solveExponential()
+    {
+        form->txtOrder->setText("1");
+        form->txtEquation->setText("y'-y=0");
+        form->txtBC[1]->setText("y=1");
+        form->txtXeval[1]->setText("0");
+        form->txtXlower->setText("-2");
+        form->txtXupper->setText("2");
+        form->txtTerms->setText("30");
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+    }
+
+private slots:
+    void init()
+    {
+        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
+        shell->Main();
+        shell->openKind(0);
+        form = qobject_cast<ode::linear::FrmLinear*>(shell->CurrentForm());
+        solveExponential();
+        plot = shell->plotWindow();
+        plot->txtWindowly->setText("-1");
+        plot->txtWindowgy->setText("8");
+        form->cmdPlot->click();
+        QVERIFY(plot->isVisible());
+        QVERIFY(plot->PlotDrawn());
+    }
+    void cleanup() { shell.reset(); }
+
+    void thePictureShowsFrameAxesOriginAndCurve()
+    {
+        QCOMPARE(plot->windowTitle(), QString("Plot"));
+        QCOMPARE(plot->txtWindowlx->text(), QString("-2"));
+        QCOMPARE(plot->txtWindowgx->text(), QString(" 2"));
+        const QImage image = plot->Picture1->image();
+        QCOMPARE(image.size(), QSize(640, 480));
+        const QColor yellow(255, 255, 0), red(255, 0, 0), black(0, 0, 0);
+        QVERIFY(near(image.pixel(639, 100), yellow));
+        QVERIFY(near(image.pixel(100, 479), yellow));
+        // The x-axis at y = 0: row 8 / (9/480) = 426.7; the y-axis at column 320.
+        QVERIFY(colourNear(image, 100, 427, red));
+        QVERIFY(colourNear(image, 320, 50, red));
+        // The origin mark, filled red, radius 6.4 pixels.
+        QVERIFY(near(image.pixel(324, 427), red));
+        // The curve e^x: x = 1 at column 480, y = e at row (8 - e) * 480 / 9 = 281.7.
+        QVERIFY(colourNear(image, 480, 282, black, 2));
+        QVERIFY(!colourNear(image, 480, 200, black, 2));
+        QCOMPARE(plot->findChild<QLabel*>("lblType")->text(), QString("Power"));
+        QCOMPARE(plot->findChild<QLabel*>("lblTerms")->text(), QString(" 30"));
+        QVERIFY2(plot->Picture2->isHidden(), "one curve, no legend");
+    }
+
+    void derivativesAndEditsClearThePlot()
+    {
+        QCOMPARE(plot->cboDerivative->count(), 10);
+        QCOMPARE(plot->cboDerivative->itemText(9), QString("9th.derivative"));
+        plot->cboDerivative->setCurrentIndex(2);
+        plot->cmdPlot->click();
+        QCOMPARE(plot->DerOrder(), 2);
+        typeInto(plot->txtDivx, "0,5");
+        QCOMPARE(plot->txtDivx->text(), QString("0.5")); // a typed comma becomes a point
+        QVERIFY(!plot->PlotDrawn());
+        QVERIFY(plot->Picture1->image().isNull());
+        plot->cmdPlot->click();
+        QVERIFY(plot->PlotDrawn());
+        form->txtXupper->setText("3"); // an edit in the form clears the plot too
+        QVERIFY(!plot->PlotDrawn());
+    }
+
+    void refusedSetupBoxesKeepTheFocus()
+    {
+        QVERIFY(activate(plot));
+        typeInto(plot->txtPlotStep, "0");
+        pressTab();
+        QVERIFY(plot->txtPlotStep->hasFocus());
+        typeInto(plot->txtPlotStep, "2");
+        pressTab();
+        QVERIFY(!plot->txtPlotStep->hasFocus());
+        typeInto(plot->txtDivy, "0");
+        pressTab();
+        QVERIFY(plot->txtDivy->hasFocus());
+        typeInto(plot->txtDivy, "1");
+        typeInto(plot->txtWindowgx, "-3");
+        pressTab();
+        QVERIFY2(plot->txtWindowlx->hasFocus(), "the upper x limit below the lower one");
+    }
+
+    void navigationRoundTripsAndClickCentres()
+    {
+        plot->windowButtons[5]->click(); // zoom in
+        QCOMPARE(plot->txtWindowlx->text(), QString("-1"));
+        QCOMPARE(plot->txtWindowgy->text(), QString(" 5.75"));
+        QVERIFY(plot->PlotDrawn());
+        plot->windowButtons[0]->click(); // zoom out
+        QCOMPARE(plot->txtWindowlx->text(), QString("-2"));
+        QCOMPARE(plot->txtWindowgx->text(), QString(" 2"));
+        QCOMPARE(plot->txtWindowly->text(), QString("-1"));
+        QCOMPARE(plot->txtWindowgy->text(), QString(" 8"));
+        plot->windowButtons[1]->click(); // quadrant 1 keeps the upper right corner
+        QCOMPARE(plot->txtWindowlx->text(), QString(" 0"));
+        QCOMPARE(plot->txtWindowly->text(), QString(" 3.5"));
+        QCOMPARE(plot->txtWindowgx->text(), QString(" 2"));
+        // A click at pixel (160, 120) of [0,2] x [3.5,8] centres the window on (0.5, 6.875).
+        QTest::mouseClick(plot->Picture1, Qt::LeftButton, {}, QPoint(160, 120));
+        QCOMPARE(plot->txtWindowlx->text(), QString("-.5"));
+        QCOMPARE(plot->txtWindowgx->text(), QString(" 1.5"));
+        QCOMPARE(plot->txtWindowly->text(), QString(" 4.625"));
+        QTest::mouseMove(plot->Picture1, QPoint(320, 240));
+        QCOMPARE(plot->Picture1->toolTip(), QString("( .5,  6.875): Click to center graph here"));
+    }
+
+    void anEmptyWindowIsRefusedWithAMessage()
+    {
+        plot->txtWindowgy->setText("-1");
+        const QStringList seen = answeringBoxes([&]() { plot->cmdPlot->click(); });
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(seen[0].contains("upper limit"));
+        QVERIFY(!plot->PlotDrawn());
+        plot->txtWindowgy->setText("8");
+        plot->cmdPlot->click();
+        QVERIFY(plot->PlotDrawn());
+    }
+
+    void theSetupIsRememberedWhenTheWindowIsLoadedAgain()
+    {
+        plot->txtWindowly->setText("-3");
+        plot->chkGrid->setChecked(true);
+        plot->cmdPlot->click();
+        QPointer<FrmPTserN> closed(plot);
+        plot->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(closed.isNull()); // closing unloads the window
+        form->txtXupper->setText("1.5");
+        form->cmdSolve->click();
+        form->cmdPlot->click();
+        auto* again = shell->plotWindow();
+        QCOMPARE(again->txtWindowly->text(), QString("-3"));
+        QVERIFY(again->chkGrid->isChecked());
+        QCOMPARE(again->txtWindowgx->text(), QString(" 1.5")); // the x-window follows the solver's interval
+    }
+
+    void printSaveAndCopy()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("plot.pdf");
+        plot->txtDivx->setText("0.50");
+        plot->cmdPlot->click();
+        plot->confirmPrinter = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        plot->mnuPrint->trigger();
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(text.waitForFinished(10000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY(out.contains("Plot of Function(s)"));
+        QVERIFY(out.contains("PLOT SETUP:"));
+        QVERIFY(out.contains("AXES: [0,0]"));
+        QVERIFY2(out.contains("DIVISIONS: [0.50,1]"), "the boxes' texts as typed");
+        QVERIFY(out.contains("X-WINDOW: [-2, 2]"));
+        QVERIFY(out.contains("Y-WINDOW: [-1,8]"));
+
+        const QString name = dir.filePath("picture");
+        plot->chooseFile = [&]() { return name; };
+        plot->mnuSave->trigger();
+        QImage saved(name + ".bmp");
+        QCOMPARE(saved.size(), QSize(640, 480));
+        QVERIFY(colourNear(saved, 480, 282, QColor(0, 0, 0), 2));
+        plot->chooseFile = [&]() { return name + ".bmp"; };
+        plot->mnuSaveAs->trigger();
+        QVERIFY2(QFile::exists(name + ".bmp.bmp"), "the extension is always appended");
+
+        plot->mnuCopy->trigger();
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(640, 480));
+    }
+
+    void legendsForSeveralCurves()
+    {
+        auto& src = shell->state().plotSource;
+        src.varDegree = {1, 1, 1};
+        src.coefOffset = {0, 0, 0};
+        src.depVarNames = {"u", "v", "w"};
+        plot->cmdPlot->click();
+        QVERIFY(plot->Picture2->isVisible());
+        src.varDegree.assign(10, 1);
+        src.coefOffset.assign(10, 0);
+        src.depVarNames.assign(10, "z");
+        plot->cmdPlot->click();
+        QVERIFY(plot->Picture2->isHidden());
+        QVERIFY(plot->frmLegend() && plot->frmLegend()->isVisible());
+        QCOMPARE(plot->frmLegend()->windowTitle(), QString("Legend"));
+    }
+};
+
+QTEST_MAIN(TestPlotWindow)
+#include "tst_plot_window.moc"
