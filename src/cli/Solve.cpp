@@ -3,7 +3,9 @@
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
 #include "common/TextRecords.h"
+#include "cli/WindowLibrary.h"
 #include "linear/LinearSession.h"
+#include "plot/PlotExport.h"
 
 #include <optional>
 
@@ -18,7 +20,79 @@ struct SolveOptions {
     bool solve = true;
     std::optional<std::string> saveAs;
     bool report = false;
+    // --plot and its settings
+    std::optional<std::string> plotFile;
+    int plotWidth = 640, plotHeight = 480;
+    int plotDerivative = 0;
+    std::optional<std::vector<double>> plotWindow; // xmin, xmax, ymin, ymax
+    bool plotGrid = false, plotLabels = false;
 };
+
+// Numbers separated by commas ("1,2,3,4").
+std::vector<double> numberList(const std::string& text)
+{
+    std::vector<double> out;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t comma = text.find(',', start);
+        out.push_back(ParseNumber(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return out;
+}
+
+// Draws the solution as the plot window does, into a PNG, through the window library.
+bool plotPng(const SolveOptions& o, const LinearSession& session, std::ostream& err)
+{
+    const LinearInputs& in = session.inputs();
+    const std::vector<double>& coef = session.coef();
+    const int degree = static_cast<int>(coef.size()) - 1;
+    const int offset = 0;
+    OdePlotRequest r{};
+    r.outputFile = o.plotFile->c_str();
+    r.width = o.plotWidth;
+    r.height = o.plotHeight;
+    r.derOrder = o.plotDerivative;
+    if (o.plotWindow) {
+        const auto& w = *o.plotWindow;
+        r.xmin = w[0];
+        r.xmax = w[1];
+        r.ymin = w[2];
+        r.ymax = w[3];
+    } else {
+        r.xmin = in.xlower;
+        r.xmax = in.xupper;
+        r.ymin = -15;
+        r.ymax = 15;
+    }
+    r.grid = o.plotGrid;
+    r.labels = o.plotLabels;
+    r.seriesKind = in.kind == SeriesKind::Power ? 1 : 0;
+    r.coef = coef.data();
+    r.coefCount = static_cast<int>(coef.size());
+    r.varDegree = &degree;
+    r.coefOffset = &offset;
+    r.curveCount = 1;
+    r.seriesDegree = degree;
+    r.xcenter = in.xcenter;
+    r.period = in.period;
+    char message[512] = {};
+    r.message = message;
+    r.messageSize = sizeof message;
+    std::string error;
+    auto render = reinterpret_cast<OdeRenderPlotPng>(WindowLibrarySymbol("odeseries_render_plot_png", error));
+    if (!render) {
+        err << "odeseries: the plot cannot be drawn (" << error << ")\n";
+        return false;
+    }
+    if (render(&r) != 0) {
+        err << "odeseries: " << message << '\n';
+        return false;
+    }
+    return true;
+}
 
 void printList(std::ostream& out, const char* name, const std::vector<std::string>& lines)
 {
@@ -74,6 +148,14 @@ int SolveLinearKind(const SolveOptions& o, SeriesKind kind, std::ostream& out, s
         return 2;
     if (o.report)
         printList(out, "report", session.report());
+    if (o.plotFile) {
+        if (!session.solved()) {
+            err << "odeseries: there is no solution to plot\n";
+            return 1;
+        }
+        if (!plotPng(o, session, err))
+            return 1;
+    }
     return session.solved() ? 0 : 1;
 }
 
@@ -112,6 +194,40 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
             o.saveAs = v;
         } else if (a == "--report") {
             o.report = true;
+        } else if (a == "--plot") {
+            if (!value(v))
+                return 2;
+            o.plotFile = v;
+        } else if (a == "--plot-size") {
+            if (!value(v))
+                return 2;
+            const size_t x = v.find_first_of("xX");
+            o.plotWidth = static_cast<int>(ParseWholeNumber(v.substr(0, x)));
+            o.plotHeight = x == std::string::npos ? 0 : static_cast<int>(ParseWholeNumber(v.substr(x + 1)));
+            if (o.plotWidth < 1 || o.plotHeight < 1 || o.plotWidth > 10000 || o.plotHeight > 10000) {
+                err << "odeseries: --plot-size needs WIDTHxHEIGHT, each from 1 to 10000\n";
+                return 2;
+            }
+        } else if (a == "--plot-derivative") {
+            if (!value(v))
+                return 2;
+            o.plotDerivative = static_cast<int>(ParseWholeNumber(v));
+            if (o.plotDerivative < 0 || o.plotDerivative > 9) {
+                err << "odeseries: --plot-derivative needs an order from 0 to 9\n";
+                return 2;
+            }
+        } else if (a == "--plot-window") {
+            if (!value(v))
+                return 2;
+            o.plotWindow = numberList(v);
+            if (o.plotWindow->size() != 4) {
+                err << "odeseries: --plot-window needs XMIN,XMAX,YMIN,YMAX\n";
+                return 2;
+            }
+        } else if (a == "--plot-grid") {
+            o.plotGrid = true;
+        } else if (a == "--plot-labels") {
+            o.plotLabels = true;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             err << "odeseries: unknown option " << a << '\n';
             return 2;

@@ -71,3 +71,55 @@ TEST(Cli, ExecutableRunsCalc)
 }
 
 } // namespace
+
+namespace {
+
+// Width and height from a PNG file's header, or (0, 0).
+std::pair<int, int> pngSize(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return {0, 0};
+    unsigned char h[24] = {};
+    size_t n = std::fread(h, 1, sizeof h, f);
+    std::fclose(f);
+    if (n < 24 || h[1] != 'P' || h[2] != 'N' || h[3] != 'G')
+        return {0, 0};
+    auto be = [&](int at) { return (h[at] << 24) | (h[at + 1] << 16) | (h[at + 2] << 8) | h[at + 3]; };
+    return {be(16), be(20)};
+}
+
+int runQuiet(const std::string& args, std::string& output)
+{
+    std::string command = std::string(ODESERIES_EXECUTABLE) + " " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    char buf[512];
+    output.clear();
+    while (size_t n = fread(buf, 1, sizeof buf, pipe))
+        output.append(buf, n);
+    return WEXITSTATUS(pclose(pipe));
+}
+
+} // namespace
+
+// The plot picture, headless, through the window library.
+TEST(Cli, SolvePlotWritesAPngOfTheAskedSize)
+{
+    const std::string examples = std::string(ODESERIES_TEST_DATA) + "/../../examples/";
+    const std::string png = testing::TempDir() + "odeseries-airy.png";
+    std::remove(png.c_str());
+    std::string output;
+    EXPECT_EQ(runQuiet("solve " + examples + "airy --plot " + png + " --plot-size 320x200 --plot-derivative 1 "
+                       "--plot-window -2,2,-1,1 --plot-grid --plot-labels",
+                       output),
+              0)
+        << output;
+    EXPECT_EQ(pngSize(png), std::make_pair(320, 200));
+    EXPECT_EQ(output.find("odeseries:"), std::string::npos) << output;
+    EXPECT_EQ(runQuiet("solve " + examples + "airy --plot " + png + " --plot-window 1,1,0,1", output), 1);
+    EXPECT_NE(output.find("odeseries: The plot window is empty"), std::string::npos) << output;
+    EXPECT_EQ(runQuiet("solve " + examples + "airy --plot " + png + " --plot-size 0x5", output), 2);
+    EXPECT_EQ(runQuiet("solve " + examples + "bessel-default --no-solve --plot " + png, output), 1);
+    EXPECT_NE(output.find("no solution to plot"), std::string::npos);
+    std::remove(png.c_str());
+}
