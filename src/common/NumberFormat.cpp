@@ -91,6 +91,59 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
 
+namespace {
+
+// Reads a decimal number at s[i] into `norm` (the form from_chars reads) and advances i.
+// False when no mantissa digit stands there. An exponent letter without digits ends the
+// number before it when `lenient`, and makes the text no number otherwise.
+bool scanDecimal(std::string_view s, size_t& i, bool dExponent, bool lenient, std::string& norm)
+{
+    norm.clear();
+    size_t j = i;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
+        if (s[j] == '-')
+            norm += '-';
+        ++j;
+    }
+    size_t digits = 0;
+    while (j < s.size() && isDigit(s[j])) {
+        norm += s[j++];
+        ++digits;
+    }
+    if (j < s.size() && s[j] == '.') {
+        norm += '.';
+        ++j;
+        while (j < s.size() && isDigit(s[j])) {
+            norm += s[j++];
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    const bool letter = j < s.size() && (s[j] == 'E' || s[j] == 'e' || (dExponent && (s[j] == 'D' || s[j] == 'd')));
+    if (letter) {
+        size_t k = j + 1;
+        std::string exp = "e";
+        if (k < s.size() && (s[k] == '+' || s[k] == '-'))
+            exp += s[k++];
+        size_t expDigits = 0;
+        while (k < s.size() && isDigit(s[k])) {
+            exp += s[k++];
+            ++expDigits;
+        }
+        if (expDigits > 0) {
+            norm += exp;
+            j = k;
+        } else if (!lenient) {
+            return false;
+        }
+    }
+    i = j;
+    return true;
+}
+
+} // namespace
+
 double ParseNumber(std::string_view text)
 {
     std::string s;
@@ -98,48 +151,31 @@ double ParseNumber(std::string_view text)
     for (char c : text)
         if (!isBlank(c))
             s += c;
-
     size_t i = 0;
     std::string norm;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        if (s[i] == '-')
-            norm += '-';
-        ++i;
-    }
-    size_t mantissaDigits = 0;
-    while (i < s.size() && isDigit(s[i])) {
-        norm += s[i++];
-        ++mantissaDigits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        norm += '.';
-        ++i;
-        while (i < s.size() && isDigit(s[i])) {
-            norm += s[i++];
-            ++mantissaDigits;
-        }
-    }
-    if (mantissaDigits == 0)
+    if (!scanDecimal(s, i, true, true, norm))
         return 0.0;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        size_t j = i + 1;
-        std::string exp = "e";
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            exp += s[j++];
-        size_t expDigits = 0;
-        while (j < s.size() && isDigit(s[j])) {
-            exp += s[j++];
-            ++expDigits;
-        }
-        if (expDigits > 0)
-            norm += exp;
-    }
     double value = 0.0;
-    const char* first = norm.data();
-    auto res = std::from_chars(first, first + norm.size(), value);
+    auto res = std::from_chars(norm.data(), norm.data() + norm.size(), value);
     if (res.ec != std::errc())
         return 0.0; // beyond the double range, or vanishing below it
     return value == 0.0 ? 0.0 : value;
+}
+
+bool ParseNumberText(std::string_view text, double& out, bool dExponent)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && isBlank(text[b]))
+        ++b;
+    while (e > b && isBlank(text[e - 1]))
+        --e;
+    const std::string_view t = text.substr(b, e - b);
+    size_t i = 0;
+    std::string norm;
+    if (!scanDecimal(t, i, dExponent, false, norm) || i != t.size())
+        return false;
+    auto res = std::from_chars(norm.data(), norm.data() + norm.size(), out);
+    return res.ec == std::errc();
 }
 
 double RoundHalfEven(double x)

@@ -15,6 +15,10 @@ namespace ode {
 // range, gives 0. Never fails.
 double ParseNumber(std::string_view text);
 
+// A whole text that is one number (blanks around it allowed): sign, digits with an optional
+// ".", an optional exponent E (and D when `dExponent`) with digits. False for anything else.
+bool ParseNumberText(std::string_view text, double& out, bool dExponent = true);
+
 // `x` rounded to the nearest whole number, halves to even (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 double RoundHalfEven(double x);
 

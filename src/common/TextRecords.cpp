@@ -2,7 +2,6 @@
 
 #include "common/NumberFormat.h"
 
-#include <charconv>
 
 namespace ode {
 
@@ -21,49 +20,10 @@ std::string writtenItem(const RecordItem& item)
     return {};
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 // A complete number item: sign, digits with an optional point, optional exponent (E or D).
 bool parseNumberItem(const std::string& s, double& out)
 {
-    size_t i = 0;
-    std::string norm;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        if (s[i] == '-')
-            norm += '-';
-        ++i;
-    }
-    size_t digits = 0;
-    while (i < s.size() && isDigit(s[i])) {
-        norm += s[i++];
-        ++digits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        norm += s[i++];
-        while (i < s.size() && isDigit(s[i])) {
-            norm += s[i++];
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        norm += 'e';
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            norm += s[i++];
-        size_t expDigits = 0;
-        while (i < s.size() && isDigit(s[i])) {
-            norm += s[i++];
-            ++expDigits;
-        }
-        if (expDigits == 0)
-            return false;
-    }
-    if (i != s.size())
-        return false;
-    auto res = std::from_chars(norm.data(), norm.data() + norm.size(), out);
-    return res.ec == std::errc();
+    return !s.empty() && s.front() != ' ' && ParseNumberText(s, out, true);
 }
 
 } // namespace

@@ -60,41 +60,8 @@ LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double 
 
 bool IsNumberText(const std::string& text)
 {
-    size_t b = 0, e = text.size();
-    while (b < e && text[b] == ' ')
-        ++b;
-    while (e > b && text[e - 1] == ' ')
-        --e;
-    size_t i = b;
-    if (i < e && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    size_t digits = 0;
-    while (i < e && text[i] >= '0' && text[i] <= '9') {
-        ++i;
-        ++digits;
-    }
-    if (i < e && text[i] == '.') {
-        ++i;
-        while (i < e && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < e && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-        ++i;
-        if (i < e && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        size_t ed = 0;
-        while (i < e && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++ed;
-        }
-        if (ed == 0)
-            return false;
-    }
-    return i == e;
+    double ignored = 0;
+    return ParseNumberText(text, ignored, true);
 }
 
 bool CheckOrderText(const std::string& text)

@@ -428,7 +428,7 @@ void FrmPTserN::ClearPlot()
     m_plotDrawn = false;
 }
 
-QImage FrmPTserN::renderedImage()
+PlotPicture FrmPTserN::currentPicture() const
 {
     PlotPicture picture;
     picture.state = m_state.plotState;
@@ -436,20 +436,19 @@ QImage FrmPTserN::renderedImage()
     picture.divyText = s(txtDivy->text());
     picture.source = m_state.plotSource.varDegree.empty() ? nullptr : &m_state.plotSource;
     picture.derOrder = m_derOrder;
-    return RenderPlotImage(Picture1->width(), Picture1->height(), picture);
+    return picture;
+}
+
+QImage FrmPTserN::renderedImage()
+{
+    return RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture());
 }
 
 bool FrmPTserN::DrawPlot()
 {
     m_derOrder = DerivativeOrderOf(s(cboDerivative->currentText()));
-    PlotPicture picture;
-    picture.state = m_state.plotState;
-    picture.divxText = s(txtDivx->text());
-    picture.divyText = s(txtDivy->text());
-    picture.source = m_state.plotSource.varDegree.empty() ? nullptr : &m_state.plotSource;
-    picture.derOrder = m_derOrder;
     std::optional<QString> error;
-    QImage image = RenderPlotImage(Picture1->width(), Picture1->height(), picture, &error);
+    QImage image = RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture(), &error);
     if (error) {
         QApplication::restoreOverrideCursor();
         shell::ShowMessage(this, *error);

@@ -121,6 +121,7 @@ protected:
 
 private:
     void showSetup(const PlotSetupTexts& t);
+    PlotPicture currentPicture() const;
     void SaveBitmap();
     void showLegend();
 

@@ -25,7 +25,6 @@ bool ParseNumericString(const std::string& s, double& out)
         --e;
     if (b == e)
         return false;
-    std::string norm;
     size_t i = b;
     bool negative = false;
     if (s[i] == '+' || s[i] == '-') {
@@ -42,39 +41,12 @@ bool ParseNumericString(const std::string& s, double& out)
         out = negative ? -static_cast<double>(v) : static_cast<double>(v);
         return true;
     }
+    // The engine's numbers take no D exponent.
+    if (!ParseNumberText(std::string_view(s).substr(i, e - i), out, false) || s[i] == '+' || s[i] == '-')
+        return false;
     if (negative)
-        norm += '-';
-    size_t digits = 0;
-    while (i < e && s[i] >= '0' && s[i] <= '9') {
-        norm += s[i++];
-        ++digits;
-    }
-    if (i < e && s[i] == '.') {
-        norm += s[i++];
-        while (i < e && s[i] >= '0' && s[i] <= '9') {
-            norm += s[i++];
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < e && (s[i] == 'e' || s[i] == 'E')) {
-        norm += 'e';
-        ++i;
-        if (i < e && (s[i] == '+' || s[i] == '-'))
-            norm += s[i++];
-        size_t ed = 0;
-        while (i < e && s[i] >= '0' && s[i] <= '9') {
-            norm += s[i++];
-            ++ed;
-        }
-        if (ed == 0)
-            return false;
-    }
-    if (i != e)
-        return false;
-    auto res = std::from_chars(norm.data(), norm.data() + norm.size(), out);
-    return res.ec == std::errc();
+        out = -out;
+    return true;
 }
 
 double ToDouble(const Value& v)
