@@ -5,6 +5,7 @@
 #include "common/TextRecords.h"
 #include "cli/WindowLibrary.h"
 #include "linear/LinearSession.h"
+#include "nonlinear/NonlinearSession.h"
 #include "plot/PlotExport.h"
 
 #include <optional>
@@ -26,6 +27,10 @@ struct SolveOptions {
     int plotDerivative = 0;
     std::optional<std::vector<double>> plotWindow; // xmin, xmax, ymin, ymax
     bool plotGrid = false, plotLabels = false;
+    // nonlinear kinds
+    std::string approximation = "2";
+    std::optional<uint64_t> seed;
+    std::optional<std::string> series;
 };
 
 // Numbers separated by commas ("1,2,3,4").
@@ -44,7 +49,7 @@ std::vector<double> numberList(const std::string& text)
 }
 
 // Draws the solution as the plot window does, into a PNG, through the window library.
-bool plotPng(const SolveOptions& o, const LinearSession& session, std::ostream& err)
+template <typename Session> bool plotPng(const SolveOptions& o, const Session& session, std::ostream& err)
 {
     const LinearInputs& in = session.inputs();
     const std::vector<double>& coef = session.coef();
@@ -116,18 +121,35 @@ std::optional<std::string> ProblemMagic(const std::string& file, std::string& er
     return magic;
 }
 
-int SolveLinearKind(const SolveOptions& o, SeriesKind kind, std::ostream& out, std::ostream& err)
+std::optional<std::string> checkTexts(const LinearSession& s) { return CheckLinearTexts(s.boxes, s.kind()); }
+std::optional<std::string> checkTexts(const NonlinearSession& s) { return CheckNonlinearTexts(s.boxes, s.kind()); }
+
+// The options a nonlinear form's iteration inputs take from the command line.
+bool applyIterationOptions(const SolveOptions&, LinearSession&, std::ostream&) { return true; }
+bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session, std::ostream&)
+{
+    if (o.seed)
+        session.seedRandom(*o.seed);
+    const int choice = static_cast<int>(ParseNumber(o.approximation));
+    session.boxes.approximation = kApproximationItems[choice >= 0 && choice <= 4 ? choice : 2];
+    if (choice == 3)
+        return o.series && session.loadSeries(*o.series);
+    return true;
+}
+
+template <typename Session> int RunSession(const SolveOptions& o, SeriesKind kind, std::ostream& out, std::ostream& err)
 {
     std::shared_ptr<script::Class1> shared;
-    int messages = 0;
-    LinearSession session(kind, shared, [&](const std::string& m) {
-        err << "odeseries: " << m << '\n';
-        ++messages;
-    });
+    Session session(kind, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
     if (!session.open(o.file))
         return 2;
     if (o.solve) {
-        if (auto refusal = CheckLinearTexts(session.boxes, kind)) {
+        if (!applyIterationOptions(o, session, err)) {
+            if (!o.series)
+                err << "odeseries: --approximation 3 needs --series FILE\n";
+            return 2;
+        }
+        if (auto refusal = checkTexts(session)) {
             err << "odeseries: " << *refusal << '\n';
             session.clearResults();
         } else {
@@ -224,6 +246,17 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
                 err << "odeseries: --plot-window needs XMIN,XMAX,YMIN,YMAX\n";
                 return 2;
             }
+        } else if (a == "--approximation") {
+            if (!value(o.approximation))
+                return 2;
+        } else if (a == "--seed") {
+            if (!value(v))
+                return 2;
+            o.seed = static_cast<uint64_t>(ParseNumber(v));
+        } else if (a == "--series") {
+            if (!value(v))
+                return 2;
+            o.series = v;
         } else if (a == "--plot-grid") {
             o.plotGrid = true;
         } else if (a == "--plot-labels") {
@@ -249,10 +282,14 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         return 2;
     }
     if (*magic == "Pldif")
-        return SolveLinearKind(o, SeriesKind::Power, out, err);
+        return RunSession<LinearSession>(o, SeriesKind::Power, out, err);
     if (*magic == "Tldif")
-        return SolveLinearKind(o, SeriesKind::Trigonometric, out, err);
-    if (*magic == "Pndif" || *magic == "Tndif" || *magic == "Sldif" || *magic == "Sndif") {
+        return RunSession<LinearSession>(o, SeriesKind::Trigonometric, out, err);
+    if (*magic == "Pndif")
+        return RunSession<NonlinearSession>(o, SeriesKind::Power, out, err);
+    if (*magic == "Tndif")
+        return RunSession<NonlinearSession>(o, SeriesKind::Trigonometric, out, err);
+    if (*magic == "Sldif" || *magic == "Sndif") {
         err << "odeseries: problems of kind " << *magic << " cannot be solved from the command line yet\n";
         return 2;
     }

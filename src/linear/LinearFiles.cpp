@@ -81,33 +81,9 @@ bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTex
                                 error);
 }
 
-LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, double pi)
+bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c,
+                    std::string& why)
 {
-    LinearOpenResult result;
-    std::string seriesText, problemText, error;
-    if (!ReadWholeFile(path, seriesText, error) || !ReadWholeFile(path + ".str", problemText, error)) {
-        result.message = error;
-        return result;
-    }
-    LinearFileContent& c = result.content;
-    auto damaged = [&](const std::string& file, const std::string& why) {
-        result.message = "The file " + file + " cannot be read: " + why;
-        return result;
-    };
-
-    // The problem file's magic word first: a pair of another kind is "Incompatible file",
-    // whatever its series file holds.
-    RecordReader p(problemText);
-    std::string magic;
-    p.readText(magic);
-    if (!p.ok())
-        return damaged(path + ".str", p.error());
-    if (magic != LinearMagic(kind)) {
-        result.message = "Incompatible file";
-        return result;
-    }
-
-    // Series file.
     RecordReader s(seriesText);
     double lastVar = 0, kindRead = 0, count = 0;
     std::string centre;
@@ -121,15 +97,19 @@ LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, dou
     s.readText(c.periodText);
     s.readNumber(count);
     s.readBoolean(solved);
-    if (!s.ok())
-        return damaged(path, s.error());
+    if (!s.ok()) {
+        why = s.error();
+        return false;
+    }
     centre = trimmed(centre);
     c.periodText = trimmed(c.periodText);
     c.xcenter = centre == "*" ? (c.xlower + c.xupper) / 2 : ParseNumber(centre);
     c.period = c.periodText == "*" ? 2 * pi : ParseNumber(c.periodText);
     double degree = kind == SeriesKind::Power ? RoundHalfEven(count) : RoundHalfEven(count) - 1;
-    if (!(degree >= 0 && degree <= kMaxStoredDegree))
-        return damaged(path, "the degree " + FormatNumber(degree) + " is out of range.");
+    if (!(degree >= 0 && degree <= kMaxStoredDegree)) {
+        why = "the degree " + FormatNumber(degree) + " is out of range.";
+        return false;
+    }
     c.seriesDegree = static_cast<int>(degree);
     // A series of the other family is not a solution of this form's problem.
     const double expectedKind = kind == SeriesKind::Power ? 1 : 0;
@@ -138,23 +118,24 @@ LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, dou
         c.coef.assign(static_cast<size_t>(c.seriesDegree) + 1, 0.0);
         for (double& v : c.coef)
             s.readNumber(v);
-        if (!s.ok())
-            return damaged(path, s.error());
+        if (!s.ok()) {
+            why = s.error();
+            return false;
+        }
     }
+    return true;
+}
 
-    // Problem file, from its first field on.
-    double order = 0, constantCount = 0;
-    std::string indep;
-    p.readNumber(order);
-    p.readText(indep);
-    p.readText(c.texts.depVarName);
-    p.readText(c.texts.equation);
-    if (!p.ok())
-        return damaged(path + ".str", p.error());
+bool ReadConditionsAndConstants(RecordReader& p, double order, LinearFileContent& c, std::string& why)
+{
     const double n = RoundHalfEven(order);
-    if (!(n >= 1 && n <= 10))
-        return damaged(path + ".str", "the order " + FormatNumber(order) + " is out of range.");
-    c.texts.indepVarName = indep;
+    if (!(n >= 1 && n <= 10)) {
+        why = "the order " + FormatNumber(order) + " is out of range.";
+        return false;
+    }
+    c.texts.order = FormatNumber(n);
+    c.texts.bcPoint.clear();
+    c.texts.bcText.clear();
     for (int k = 0; k < static_cast<int>(n); ++k) {
         double point = 0;
         std::string text;
@@ -163,27 +144,72 @@ LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, dou
         c.texts.bcPoint.push_back(FormatNumber(point));
         c.texts.bcText.push_back(text);
     }
+    double constantCount = 0;
     p.readNumber(constantCount);
-    if (!p.ok())
-        return damaged(path + ".str", p.error());
-    if (!(constantCount >= 0 && constantCount <= 101))
-        return damaged(path + ".str", "the number of constants " + FormatNumber(constantCount) +
-                                          " is out of range.");
-    for (int k = 0; k < static_cast<int>(constantCount); ++k) {
+    if (p.ok() && !(constantCount >= 0 && constantCount <= 101)) {
+        why = "the number of constants " + FormatNumber(constantCount) + " is out of range.";
+        return false;
+    }
+    c.texts.constants.clear();
+    for (int k = 0; p.ok() && k < static_cast<int>(constantCount); ++k) {
         std::string entry;
         p.readText(entry);
         c.texts.constants.push_back(entry);
     }
-    if (!p.ok())
-        return damaged(path + ".str", p.error());
+    if (!p.ok()) {
+        why = p.error();
+        return false;
+    }
+    return true;
+}
 
-    // ShowProblem's box texts.
-    c.texts.order = FormatNumber(n);
+void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c)
+{
     c.texts.terms = FormatNumber(kind == SeriesKind::Power ? c.seriesDegree : c.seriesDegree + 1);
     c.texts.xlower = FormatNumber(c.xlower);
     c.texts.xupper = FormatNumber(c.xupper);
     c.texts.expansion = FormatNumber(c.xcenter);
     c.texts.period = c.periodText;
+}
+
+LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, double pi)
+{
+    LinearOpenResult result;
+    std::string seriesText, problemText, error;
+    if (!ReadWholeFile(path, seriesText, error) || !ReadWholeFile(path + ".str", problemText, error)) {
+        result.message = error;
+        return result;
+    }
+    LinearFileContent& c = result.content;
+    auto damaged = [&](const std::string& file, const std::string& why) {
+        result.message = "The file " + file + " cannot be read: " + why;
+        return result;
+    };
+    // The problem file's magic word first: a pair of another kind is "Incompatible file",
+    // whatever its series file holds.
+    RecordReader p(problemText);
+    std::string magic;
+    if (!p.readText(magic))
+        return damaged(path + ".str", p.error());
+    if (magic != LinearMagic(kind)) {
+        result.message = "Incompatible file";
+        return result;
+    }
+    std::string why;
+    if (!ReadSeriesFile(seriesText, kind, pi, c, why))
+        return damaged(path, why);
+    double order = 0;
+    std::string indep;
+    p.readNumber(order);
+    p.readText(indep);
+    p.readText(c.texts.depVarName);
+    p.readText(c.texts.equation);
+    if (!p.ok())
+        return damaged(path + ".str", p.error());
+    c.texts.indepVarName = indep;
+    if (!ReadConditionsAndConstants(p, order, c, why))
+        return damaged(path + ".str", why);
+    ShowSeriesInBoxes(kind, c);
     result.ok = true;
     return result;
 }

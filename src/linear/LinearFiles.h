@@ -43,6 +43,18 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes);
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
                        const std::vector<double>& coef, std::string& error);
 
+// The series file's fields (shared by every single-equation form): the interval, centre,
+// period, degree and, when solved, the coefficients. False with the reason when damaged.
+bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c,
+                    std::string& why);
+
+// The problem file's condition lines, constant count and constants after the head fields.
+class RecordReader;
+bool ReadConditionsAndConstants(RecordReader& p, double order, LinearFileContent& c, std::string& why);
+
+// ShowProblem's box texts for the series fields read.
+void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c);
+
 // A condition text or constant entry as a file item: unquoted, as the format has it, unless
 // it is empty, starts with a blank or holds a comma, which only a quoted item keeps.
 std::string FileTextItem(const std::string& text);

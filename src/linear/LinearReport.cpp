@@ -6,8 +6,7 @@ namespace ode {
 
 std::string PrintedNumber(double x) { return FormatSigned(x) + " "; }
 
-std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearTexts& boxes, bool solved,
-                                           const std::vector<double>& coef)
+std::vector<std::string> ReportHeadLines(const LinearInputs& in, const LinearTexts& boxes)
 {
     std::vector<std::string> lines;
     lines.push_back("  DEPENDENT VARIABLE: " + in.depVarName);
@@ -28,6 +27,13 @@ std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearT
                         "=" + (i < boxes.bcPoint.size() ? boxes.bcPoint[i] : std::string()));
         lines.push_back(i < boxes.bcText.size() ? boxes.bcText[i] : std::string());
     }
+    return lines;
+}
+
+std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearTexts& boxes, bool solved,
+                                           const std::vector<double>& coef)
+{
+    std::vector<std::string> lines = ReportHeadLines(in, boxes);
     lines.push_back("");
     lines.push_back("              ORDER:" + PrintedNumber(in.order));
     if (in.kind == SeriesKind::Power)

@@ -16,6 +16,9 @@ namespace ode {
 std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearTexts& boxes, bool solved,
                                            const std::vector<double>& coef);
 
+// The head every single-equation report shares: names, constants, equation and conditions.
+std::vector<std::string> ReportHeadLines(const LinearInputs& in, const LinearTexts& boxes);
+
 // A number as a printed report item: FormatSigned and one blank.
 std::string PrintedNumber(double x);
 

@@ -48,6 +48,13 @@ public:
     // The solving procedure's error trap: shows the message for the last error number, if any.
     void trap();
 
+    // Shows a message of the program's own through the sink.
+    void report(const std::string& message)
+    {
+        if (m_sink)
+            m_sink(message);
+    }
+
     // An arithmetic fault of the solver itself (overflow, division by zero) reaches the trap
     // with its own number.
     void raise(int errorNumber) { m_scriptErrorNumber = errorNumber; }

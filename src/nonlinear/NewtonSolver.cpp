@@ -1,0 +1,310 @@
+#include "nonlinear/NewtonSolver.h"
+
+#include "common/NumberFormat.h"
+#include "linear/Elimination.h"
+#include "script/ScriptErrors.h"
+
+#include <cmath>
+
+namespace ode {
+
+namespace {
+
+// The divisor of the central differences: 2h.
+constexpr double kTwoH = 0.00001;
+
+constexpr int kSineSign[10] = {1, 1, -1, -1, 1, 1, -1, -1, 1, 1};
+constexpr int kCosineSign[10] = {1, -1, -1, 1, 1, -1, -1, 1, 1, -1};
+
+struct Failure {};
+
+class Newton {
+public:
+    Newton(const NonlinearInputs& in, const std::vector<std::string>& expr, std::vector<double>& coef,
+           script::ScriptHost& host)
+        : in(in), expr(expr), coef(coef), host(host)
+    {
+    }
+
+    const NonlinearInputs& in;
+    const std::vector<std::string>& expr;
+    std::vector<double>& coef;
+    script::ScriptHost& host;
+
+    void check(bool ok)
+    {
+        if (!ok) {
+            host.trap();
+            throw Failure{};
+        }
+    }
+    void execute(const std::string& statement) { check(host.execute(statement)); }
+    double residual(int l)
+    {
+        double v = 0;
+        check(host.evaluate(expr[static_cast<size_t>(l)], v));
+        return v;
+    }
+    void setPoint(double x)
+    {
+        check(host.assignVariable(in.indepVarName, x));
+        check(SetDerivativeValues(NonlinearSeries(in, coef), in.order, x, host));
+    }
+
+    // PartialY(0 ... n) of residual l at the point set.
+    std::vector<double> partials(int l)
+    {
+        const int n = in.order;
+        std::vector<double> p(static_cast<size_t>(n) + 1, 0.0);
+        const std::string& text = expr[static_cast<size_t>(l)];
+        for (int k = 0; k <= n; ++k) {
+            const std::string v = "Y" + std::to_string(k);
+            if (text.find(v) == std::string::npos)
+                continue;
+            execute("YS=" + v + ":" + v + "=YS+h");
+            const double plus = residual(l);
+            execute(v + "=YS-h");
+            const double minus = residual(l);
+            p[static_cast<size_t>(k)] = (plus - minus) / kTwoH;
+            execute(v + "=YS");
+        }
+        return p;
+    }
+
+    // One Newton row at x for residual l.
+    void row(AugmentedMatrix& a, int r, double x, int l)
+    {
+        const int n = in.order, N = in.seriesDegree;
+        setPoint(x);
+        const std::vector<double> py = partials(l);
+        double* ar = a.row(r);
+        const double t = x - in.xcenter;
+        if (in.kind == SeriesKind::Power) {
+            std::vector<double> df(static_cast<size_t>(n) + 1, 0.0);
+            df[0] = 1;
+            ar[0] = py[0];
+            for (int j = 1; j <= N; ++j) {
+                for (int k = n; k >= 1; --k)
+                    df[static_cast<size_t>(k)] = j * df[static_cast<size_t>(k - 1)];
+                df[0] = t * df[0];
+                double sum = 0;
+                for (int k = 0; k <= n; ++k)
+                    sum = sum + df[static_cast<size_t>(k)] * py[static_cast<size_t>(k)];
+                ar[j] = sum;
+            }
+        } else {
+            const double tau = in.omega * t;
+            std::vector<double> wp(static_cast<size_t>(n) + 1, 0.0);
+            ar[0] = py[0];
+            for (int k = 1; k <= N; k += 2) {
+                const int j = (k + 1) / 2;
+                const double theta = j * tau, sigma = std::sin(theta), kappa = std::cos(theta);
+                const double q = j * in.omega;
+                wp[0] = py[0];
+                if (n >= 1)
+                    wp[1] = q * py[1];
+                for (int m = 2; m <= n; ++m)
+                    wp[static_cast<size_t>(m)] = std::pow(q, m) * py[static_cast<size_t>(m)];
+                for (int m = 0; m <= n - 1; m += 2) {
+                    const size_t i = static_cast<size_t>(m);
+                    ar[k] = ar[k] + (kSineSign[m] * sigma * wp[i] + kSineSign[m + 1] * kappa * wp[i + 1]);
+                    ar[k + 1] = ar[k + 1] + (kCosineSign[m] * kappa * wp[i] + kCosineSign[m + 1] * sigma * wp[i + 1]);
+                }
+                if (n % 2 == 0) {
+                    ar[k] = ar[k] + kSineSign[n] * sigma * wp[static_cast<size_t>(n)];
+                    ar[k + 1] = ar[k + 1] + kCosineSign[n] * kappa * wp[static_cast<size_t>(n)];
+                }
+            }
+        }
+        ar[N + 1] = -residual(l);
+    }
+
+    double gridPoint(int i, double step) const { return in.xlower + i * step; }
+};
+
+std::string coefficientLine(const NonlinearInputs& in, int j, double a, double d)
+{
+    const std::string head = in.depVarName + "(" + std::to_string(j) + ")=" + FormatNumber(a);
+    if (in.kind == SeriesKind::Power)
+        return head + "      ( " + FormatNumber(d) + " )";
+    return head + "      " + FormatNumber(d);
+}
+
+} // namespace
+
+SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>& coef)
+{
+    SeriesView v;
+    v.kind = in.kind;
+    v.coef = coef.data();
+    v.degree = static_cast<int>(coef.size()) - 1;
+    v.center = in.xcenter;
+    v.period = in.period;
+    return v;
+}
+
+void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random)
+{
+    const size_t size = static_cast<size_t>(degree) + 1;
+    switch (choice) {
+    case 0:
+        coef.assign(size, 0.0);
+        break;
+    case 1:
+        coef.assign(size, 1.0);
+        break;
+    case 2: {
+        coef.assign(size, 0.0);
+        std::uniform_real_distribution<double> uniform(0.0, 1.0);
+        for (double& a : coef)
+            a = 0.5 - uniform(random);
+        break;
+    }
+    case 4:
+        coef.resize(size, 0.0);
+        break;
+    default:
+        break;
+    }
+}
+
+bool SetDerivativeValues(const SeriesView& series, int n, double x, script::ScriptHost& host)
+{
+    if (!host.execute("Y0=" + FormatSigned(SeriesDerivative(series, 0, x))))
+        return false;
+    for (int k = n; k >= 1; --k)
+        if (!host.execute("Y" + std::to_string(k) + "=" + FormatSigned(SeriesDerivative(series, k, x))))
+            return false;
+    return true;
+}
+
+NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                            std::vector<double>& coef, script::ScriptHost& host)
+{
+    NewtonResult result;
+    const int n = in.order, N = in.seriesDegree, M = N - n;
+    if (static_cast<int>(coef.size()) != N + 1) {
+        host.report("The initial approximation has " + std::to_string(coef.size()) + " coefficients; the degree " +
+                    std::to_string(N) + " needs " + std::to_string(N + 1) + ".");
+        result.failed = true;
+        return result;
+    }
+    if (M <= 0) {
+        host.raise(in.xupper - in.xlower == 0 ? script::ErrOverflow : script::ErrDivisionByZero);
+        host.trap();
+        result.failed = true;
+        return result;
+    }
+    const double step = (in.xupper - in.xlower) / M;
+    Newton newton(in, residualExpr, coef, host);
+    AugmentedMatrix a;
+    std::vector<double> delta;
+    try {
+        for (int pass = 1;; ++pass) {
+            result.passes = pass;
+            a.reset(N + 1);
+            for (int i = 0; i <= M; ++i)
+                newton.row(a, i, newton.gridPoint(i, step), 0);
+            for (int l = 1; l <= n; ++l)
+                newton.row(a, M + l, in.bcPoint[static_cast<size_t>(l - 1)], l);
+            const EliminationOutcome outcome = Eliminate(a, delta);
+            if (outcome == EliminationOutcome::ArithmeticFault) {
+                host.raise(script::ErrOverflow);
+                newton.check(false);
+            }
+            if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
+                (outcome == EliminationOutcome::LinearlyDependent ? result.dependence : result.inconsistence) = true;
+                break;
+            }
+            for (int j = 0; j <= N; ++j)
+                coef[static_cast<size_t>(j)] = coef[static_cast<size_t>(j)] + delta[static_cast<size_t>(j)];
+            result.correction = delta;
+
+            bool converged = true;
+            for (int j = 0; j <= N && converged; ++j)
+                converged = std::fabs(delta[static_cast<size_t>(j)]) <= in.errorBoundCoef;
+            for (int i = 0; i <= M && converged; ++i) {
+                newton.setPoint(newton.gridPoint(i, step));
+                converged = std::fabs(newton.residual(0)) <= in.errorBoundDE;
+            }
+            for (int l = 1; l <= n && converged; ++l) {
+                newton.setPoint(in.bcPoint[static_cast<size_t>(l - 1)]);
+                converged = std::fabs(newton.residual(l)) <= in.errorBoundDE;
+            }
+            if (converged) {
+                result.solved = true;
+                result.beep = true;
+            } else if (pass >= in.maxIterations) {
+                result.convergence = true;
+                result.lstCoeff.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
+            } else {
+                continue;
+            }
+            // The listing of the coefficients and residuals.
+            auto& out = result.lstCoeff;
+            out.push_back(in.kind == SeriesKind::Power ? "COEFFICIENTS:   ( LAST CORRECTION: )"
+                                                       : "COEFFICIENTS:                 LAST CORRECTION:");
+            for (int j = 0; j <= N; ++j)
+                out.push_back(coefficientLine(in, j, coef[static_cast<size_t>(j)], delta[static_cast<size_t>(j)]));
+            out.insert(out.end(), {"", "VALUE OF D.E. AT GRID POINTS:", ""});
+            for (int i = 0; i <= M; ++i) {
+                const double x = newton.gridPoint(i, step);
+                newton.setPoint(x);
+                out.push_back("D.E. ( " + in.indepVarName + " =" + FormatNumber(x) + ")=" + FormatNumber(newton.residual(0)));
+            }
+            out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
+            for (int l = 1; l <= n; ++l) {
+                newton.setPoint(in.bcPoint[static_cast<size_t>(l - 1)]);
+                out.push_back("B.C. #" + std::to_string(l) + "=" + FormatNumber(newton.residual(l)));
+            }
+            break;
+        }
+    } catch (const Failure&) {
+        result.failed = true;
+        result.solved = false;
+        result.beep = false;
+        result.lstCoeff.clear();
+        return result;
+    }
+    if (result.convergence || result.inconsistence || result.dependence) {
+        result.lstCoeff.push_back("PROBLEMS ENCOUNTERED:");
+        if (result.convergence)
+            result.lstCoeff.push_back("-CONVERGENCE PROBLEMS.");
+        if (result.inconsistence)
+            result.lstCoeff.push_back("-POSSIBLE INCONSISTENCE PROBLEMS.");
+        if (result.dependence)
+            result.lstCoeff.push_back("-POSSIBLE LINEAR DEPENDENCE PROBLEMS.");
+    }
+    return result;
+}
+
+bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                       const SeriesView& series, script::ScriptHost& host, std::vector<std::string>& lines)
+{
+    for (int l = 1; l <= in.order; ++l) {
+        const double x = in.bcPoint[static_cast<size_t>(l - 1)];
+        double v = 0;
+        if (!SetDerivativeValues(series, in.order, x, host) || !host.assignVariable(in.indepVarName, x) ||
+            !host.evaluate(residualExpr[static_cast<size_t>(l)], v)) {
+            host.trap();
+            return false;
+        }
+        lines.push_back("B.C. #" + std::to_string(l) + "=" + FormatNumber(v));
+    }
+    return true;
+}
+
+bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                           const SeriesView& series, double x, script::ScriptHost& host, std::string& line)
+{
+    double v = 0;
+    if (!SetDerivativeValues(series, in.order, x, host) || !host.assignVariable(in.indepVarName, x) ||
+        !host.evaluate(residualExpr[0], v)) {
+        host.trap();
+        return false;
+    }
+    line = "LHS-RHS=" + FormatNumber(v);
+    return true;
+}
+
+} // namespace ode

@@ -1,0 +1,52 @@
+#pragma once
+// Newton iteration on the series coefficients of a single nonlinear equation. The residual
+// of the equation must vanish at the M+1 grid points and each condition's residual at its
+// point; the partial derivatives with respect to Y0 ... Yn come from central differences in
+// the engine (step h = 0.000005 of the shared extension object, divisor 0.00001), the
+// Jacobian with respect to the coefficients from the chain rule, each correction from the
+// elimination. The listing lines are those the form shows.
+
+#include "nonlinear/NonlinearProblem.h"
+#include "script/ScriptHost.h"
+#include "series/Series.h"
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace ode {
+
+// Applies the initial-approximation choice (the leading number of the combo's text) to
+// `coef` for degree N: 0 zeros, 1 ones, 2 random in (-0.5, 0.5], 3 unchanged (a loaded
+// series), 4 resized keeping its values; any other number leaves it unchanged.
+void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random);
+
+struct NewtonResult {
+    bool solved = false;
+    bool dependence = false, inconsistence = false, convergence = false;
+    bool beep = false;           // the system beeps once on convergence
+    bool failed = false;         // ended by a run-time error (message shown through the host)
+    int passes = 0;
+    std::vector<double> correction;   // the last pass's corrections
+    std::vector<std::string> lstCoeff;
+};
+
+// SolveNonlinear from `coef` (updated in place; it survives whatever happens).
+NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                            std::vector<double>& coef, script::ScriptHost& host);
+
+// SetDerivativeValues: Y0 and then Y(n) ... Y1 at x from the series.
+bool SetDerivativeValues(const SeriesView& series, int n, double x, script::ScriptHost& host);
+
+// "B.C. #l=residual" for each condition. False when the engine failed.
+bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                       const SeriesView& series, script::ScriptHost& host, std::vector<std::string>& lines);
+
+// Evaluate's residual line "LHS-RHS=residual" at x.
+bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                           const SeriesView& series, double x, script::ScriptHost& host, std::string& line);
+
+// The series of `coef` for the inputs.
+SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>& coef);
+
+} // namespace ode

@@ -1,0 +1,65 @@
+#pragma once
+// The workflow of a single nonlinear problem form without its widgets: Solve (Newton
+// iteration from the chosen initial approximation), Evaluate, Open, Save, the series from a
+// file, and the report. The coefficients survive every solve: they are the "current
+// approximation" of the next one.
+
+#include "nonlinear/NewtonSolver.h"
+#include "nonlinear/NonlinearFiles.h"
+#include "script/ScriptHost.h"
+
+#include <memory>
+#include <random>
+
+namespace ode {
+
+class NonlinearSession {
+public:
+    NonlinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink);
+
+    SeriesKind kind() const { return m_kind; }
+    NonlinearTexts boxes;
+
+    bool solved() const { return m_solved; }
+    const std::vector<double>& coef() const { return m_coef; }
+    const NonlinearInputs& inputs() const { return m_inputs; }
+    const NewtonResult& lastResult() const { return m_result; }
+    const std::vector<std::string>& lstCoeff() const { return m_lstCoeff; }
+    const std::vector<std::string>& lstBCError() const { return m_lstBCError; }
+    const std::vector<std::string>& lstDError() const { return m_lstDError; }
+    const std::string& lblValue() const { return m_lblValue; }
+    SeriesView series() const { return NonlinearSeries(m_inputs, m_coef); }
+
+    void clearResults();
+    bool solve();
+    bool evaluate();
+    bool open(const std::string& path);
+    bool save(const std::string& path);
+    std::vector<std::string> report();
+
+    // "3 - Series from file": loads `path`'s coefficients; on success the boxes' degree (or
+    // terms and period) and centre show the series. On refusal the message is shown and the
+    // choice falls back to "2 Random coefficients".
+    bool loadSeries(const std::string& path);
+
+    void seedRandom(uint64_t seed) { m_random.seed(seed); }
+    script::ScriptHost& host() { return m_host; }
+
+private:
+    bool prepare();
+
+    SeriesKind m_kind;
+    script::ScriptHost::MessageSink m_sink;
+    script::ScriptHost m_host;
+    std::mt19937_64 m_random;
+    bool m_solved = false;
+    bool m_inputsRead = false;
+    std::vector<double> m_coef;
+    NonlinearInputs m_inputs;
+    std::vector<std::string> m_residualExpr;
+    NewtonResult m_result;
+    std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
+    std::string m_lblValue;
+};
+
+} // namespace ode
