@@ -1,5 +1,5 @@
 // The windows' response times, measured by driving the widgets offscreen.
-#include "linear/frmLinear.h"
+#include "linear/frmSingle.h"
 #include "shell/Shell.h"
 #include "shell/frmTask.h"
 
@@ -80,7 +80,7 @@ void BM_SolveClickToFilledLists(benchmark::State& state)
     ode::shell::Shell shell(std::make_unique<PointSetting>());
     shell.Main();
     shell.openKind(0);
-    auto* form = static_cast<ode::linear::FrmLinear*>(shell.CurrentForm());
+    auto* form = static_cast<ode::linear::FrmSingle*>(shell.CurrentForm());
     form->activateWindow();
     QApplication::setActiveWindow(form);
     QApplication::processEvents();

@@ -1,5 +1,5 @@
 // Cost of drawing the plot: a full redraw, and a navigation button from press to new picture.
-#include "linear/frmLinear.h"
+#include "linear/frmSingle.h"
 #include "plot/PlotRender.h"
 #include "plot/frmPTserN.h"
 #include "shell/Shell.h"
@@ -65,7 +65,7 @@ void BM_NavigationButtonReplot(benchmark::State& state)
     ode::shell::Shell shell(std::make_unique<PointSetting>());
     shell.Main();
     shell.openKind(0);
-    auto* form = static_cast<ode::linear::FrmLinear*>(shell.CurrentForm());
+    auto* form = static_cast<ode::linear::FrmSingle*>(shell.CurrentForm());
     form->txtOrder->setText("1");
     form->txtEquation->setText("y'-y=0");
     form->txtBC[1]->setText("y=1");

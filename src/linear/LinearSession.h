@@ -6,6 +6,7 @@
 #include "linear/LinearFiles.h"
 #include "linear/LinearProblem.h"
 #include "linear/LinearSolver.h"
+#include "linear/ProblemSession.h"
 #include "script/ScriptHost.h"
 
 #include <memory>
@@ -14,49 +15,50 @@
 
 namespace ode {
 
-class LinearSession {
+class LinearSession : public ProblemSession {
 public:
     LinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink);
 
-    SeriesKind kind() const { return m_kind; }
+    SeriesKind kind() const override { return m_kind; }
+    LinearTexts& texts() override { return boxes; }
 
     // The boxes as the user left them.
     LinearTexts boxes;
 
     // Results as the form shows them.
-    bool solved() const { return m_solved; }
-    const std::vector<double>& coef() const { return m_coef; }
-    const LinearInputs& inputs() const { return m_inputs; }
-    const std::vector<std::string>& lstCoeff() const { return m_lstCoeff; }
-    const std::vector<std::string>& lstBCError() const { return m_lstBCError; }
-    const std::vector<std::string>& lstDError() const { return m_lstDError; }
-    const std::string& lblValue() const { return m_lblValue; }
+    bool solved() const override { return m_solved; }
+    const std::vector<double>& coef() const override { return m_coef; }
+    const LinearInputs& inputs() const override { return m_inputs; }
+    const std::vector<std::string>& lstCoeff() const override { return m_lstCoeff; }
+    const std::vector<std::string>& lstBCError() const override { return m_lstBCError; }
+    const std::vector<std::string>& lstDError() const override { return m_lstDError; }
+    const std::string& lblValue() const override { return m_lblValue; }
     SeriesView series() const;
 
     // ClearResults: empties the lists and the value, and no solution stands.
-    void clearResults();
+    void clearResults() override;
 
     // ReadInputs with the constants run in the engine. False when a constant fails.
     bool readInputs();
 
     // The Solve button. True when a solution stands afterwards.
-    bool solve();
+    bool solve() override;
 
     // The Evaluate button at the boxes' point and derivative order; does nothing (false) unless
     // a solution stands or when the order is negative.
-    bool evaluate();
+    bool evaluate() override;
 
     // Open: reads the pair and shows it; a stored solution stands at once. On failure the
     // message is shown through the sink and nothing changes.
-    bool open(const std::string& path);
+    bool open(const std::string& path) override;
 
     // SaveProblem under `path`; false with the message shown through the sink.
-    bool save(const std::string& path);
+    bool save(const std::string& path) override;
 
     // The printed report's lines (inputs of the last reading; read now if there was none).
-    std::vector<std::string> report();
+    std::vector<std::string> report() override;
 
-    script::ScriptHost& host() { return m_host; }
+    script::ScriptHost& host() override { return m_host; }
 
 private:
     bool extract(bool report);

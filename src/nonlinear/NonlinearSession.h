@@ -6,6 +6,7 @@
 
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearFiles.h"
+#include "linear/ProblemSession.h"
 #include "script/ScriptHost.h"
 
 #include <memory>
@@ -13,29 +14,30 @@
 
 namespace ode {
 
-class NonlinearSession {
+class NonlinearSession : public ProblemSession {
 public:
     NonlinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink);
 
-    SeriesKind kind() const { return m_kind; }
+    SeriesKind kind() const override { return m_kind; }
+    LinearTexts& texts() override { return boxes; }
     NonlinearTexts boxes;
 
-    bool solved() const { return m_solved; }
-    const std::vector<double>& coef() const { return m_coef; }
-    const NonlinearInputs& inputs() const { return m_inputs; }
+    bool solved() const override { return m_solved; }
+    const std::vector<double>& coef() const override { return m_coef; }
+    const NonlinearInputs& inputs() const override { return m_inputs; }
     const NewtonResult& lastResult() const { return m_result; }
-    const std::vector<std::string>& lstCoeff() const { return m_lstCoeff; }
-    const std::vector<std::string>& lstBCError() const { return m_lstBCError; }
-    const std::vector<std::string>& lstDError() const { return m_lstDError; }
-    const std::string& lblValue() const { return m_lblValue; }
+    const std::vector<std::string>& lstCoeff() const override { return m_lstCoeff; }
+    const std::vector<std::string>& lstBCError() const override { return m_lstBCError; }
+    const std::vector<std::string>& lstDError() const override { return m_lstDError; }
+    const std::string& lblValue() const override { return m_lblValue; }
     SeriesView series() const { return NonlinearSeries(m_inputs, m_coef); }
 
-    void clearResults();
-    bool solve();
-    bool evaluate();
-    bool open(const std::string& path);
-    bool save(const std::string& path);
-    std::vector<std::string> report();
+    void clearResults() override;
+    bool solve() override;
+    bool evaluate() override;
+    bool open(const std::string& path) override;
+    bool save(const std::string& path) override;
+    std::vector<std::string> report() override;
 
     // "3 - Series from file": loads `path`'s coefficients; on success the boxes' degree (or
     // terms and period) and centre show the series. On refusal the message is shown and the
@@ -43,7 +45,7 @@ public:
     bool loadSeries(const std::string& path);
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
-    script::ScriptHost& host() { return m_host; }
+    script::ScriptHost& host() override { return m_host; }
 
 private:
     bool prepare();

@@ -1,7 +1,7 @@
 #include "shell/Shell.h"
 
 #include "grids/frmGridEditor.h"
-#include "linear/frmLinear.h"
+#include "linear/frmSingle.h"
 #include "plot/frmPTserN.h"
 #include "shell/HelpWindow.h"
 #include "shell/Messages.h"
@@ -76,16 +76,17 @@ void Shell::UnloadAllForms()
 
 void Shell::openKind(int index)
 {
-    if (index != 0 && index != 1) {
+    if (index > 3) {
         ShowMessage(m_task, QStringLiteral("This kind of problem (%1) is not available yet; "
-                                           "the single linear kinds are.")
+                                           "the single-equation kinds are.")
                                 .arg(FrmTask::kKindCaptions[index]));
         return;
     }
     if (m_current && m_current != m_task)
         return;
     m_state.choose(index);
-    auto* form = new linear::FrmLinear(index == 0 ? SeriesKind::Power : SeriesKind::Trigonometric, *this);
+    const SeriesKind kind = index % 2 == 0 ? SeriesKind::Power : SeriesKind::Trigonometric;
+    auto* form = new linear::FrmSingle(kind, index >= 2, *this);
     m_current = form;
     form->show();
     m_task->hide();

@@ -2,7 +2,7 @@
 #include "GuiTest.h"
 
 #include "grids/frmGridEditor.h"
-#include "linear/frmLinear.h"
+#include "linear/frmSingle.h"
 #include "shell/Shell.h"
 #include "shell/frmTask.h"
 
@@ -17,7 +17,7 @@
 #include <QTemporaryDir>
 
 using namespace guitest;
-using ode::linear::FrmLinear;
+using ode::linear::FrmSingle;
 
 namespace {
 
@@ -41,14 +41,14 @@ class TestLinearForm : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ode::shell::Shell> shell;
-    FrmLinear* form = nullptr;
+    FrmSingle* form = nullptr;
 
-    FrmLinear* open(int kind)
+    FrmSingle* open(int kind)
     {
         shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
         shell->Main();
         shell->openKind(kind);
-        auto* f = qobject_cast<FrmLinear*>(shell->CurrentForm());
+        auto* f = qobject_cast<FrmSingle*>(shell->CurrentForm());
         activate(f);
         return f;
     }

@@ -1,7 +1,7 @@
 // The plot window through its widgets and its pixels.
 #include "GuiTest.h"
 
-#include "linear/frmLinear.h"
+#include "linear/frmSingle.h"
 #include "plot/frmPTserN.h"
 #include "shell/Shell.h"
 
@@ -45,7 +45,7 @@ class TestPlotWindow : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ode::shell::Shell> shell;
-    ode::linear::FrmLinear* form = nullptr;
+    ode::linear::FrmSingle* form = nullptr;
     FrmPTserN* plot = nullptr;
 
     // y' - y = 0, y(0) = 1 on [-2, 2], degree 30: e^x.
@@ -68,7 +68,7 @@ private slots:
         shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
         shell->Main();
         shell->openKind(0);
-        form = qobject_cast<ode::linear::FrmLinear*>(shell->CurrentForm());
+        form = qobject_cast<ode::linear::FrmSingle*>(shell->CurrentForm());
         solveExponential();
         plot = shell->plotWindow();
         plot->txtWindowly->setText("-1");

@@ -146,13 +146,13 @@ private slots:
         QCOMPARE(find<QPushButton>(task, "cmdOK")->text(), QString("Compute solution"));
         QCOMPARE(find<QRadioButton>(task, "OptTask_3")->text(),
                  QString("Single nonlinear ordinary differential equation - Trigonometric series solution"));
-        find<QRadioButton>(task, "OptTask_2")->setChecked(true);
+        find<QRadioButton>(task, "OptTask_4")->setChecked(true);
         const QStringList seen = answeringBoxes([&]() { task->cmdOK->click(); });
         QCOMPARE(seen.size(), 1);
         QVERIFY(seen[0].contains("not available yet"));
         QVERIFY(task->isVisible());
-        find<QRadioButton>(task, "OptTask_2")->setAutoExclusive(false);
-        find<QRadioButton>(task, "OptTask_2")->setChecked(false);
+        find<QRadioButton>(task, "OptTask_4")->setAutoExclusive(false);
+        find<QRadioButton>(task, "OptTask_4")->setChecked(false);
         task->cmdOK->click(); // nothing selected: the first kind
         QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPldif"));
         QVERIFY(task->isHidden());

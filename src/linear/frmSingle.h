@@ -2,7 +2,7 @@
 // The forms of a single linear equation: frmPldif (power series) and frmTldif (trigonometric
 // series). The form reads its boxes into a LinearSession, calls it, and shows what it returns.
 
-#include "linear/LinearSession.h"
+#include "linear/ProblemSession.h"
 #include "script/Constants.h"
 
 #include <QMainWindow>
@@ -29,17 +29,22 @@ class Shell;
 
 namespace ode::linear {
 
-class FrmLinear : public QMainWindow {
+// The form of a single equation: frmPldif, frmTldif (linear) and frmPndif, frmTndif
+// (nonlinear, with the Newton iteration's boxes and the initial approximation).
+class FrmSingle : public QMainWindow {
     Q_OBJECT
 public:
-    FrmLinear(SeriesKind kind, shell::Shell& shell);
-    ~FrmLinear() override;
+    FrmSingle(SeriesKind kind, bool nonlinear, shell::Shell& shell);
+    ~FrmSingle() override;
 
     // Controls, by their design names (also their objectNames; txtBC(k) is "txtBC_k").
     QLineEdit *txtOrder, *txtIndepVarNam, *txtDepVarNam, *txtEquation;
     std::vector<QLineEdit*> txtBC, txtXeval; // elements 1 ... n (element 0 is not used)
     QLineEdit *txtXlower, *txtXupper, *txtExpansion, *txtTerms, *txtPeriod = nullptr;
     QLineEdit *txtXestimation, *txtDerNum;
+    // The nonlinear forms only (nullptr on the linear ones).
+    QLineEdit *txtErrorD = nullptr, *txtErrorC = nullptr, *txtMaxcy = nullptr;
+    QComboBox* cboApproximation = nullptr;
     QLabel *lblEquation, *lblConditions, *lblBCNum, *lblXeval, *lblXestimation, *lblValue;
     QComboBox* cboConstants;
     QPushButton *cmdAddCons, *cmdRemCons, *cmdNextBC, *cmdPrevBC, *cmdShowAllBCs;
@@ -48,7 +53,8 @@ public:
     QMenu* mnuFile;
     QAction *mnuOpen, *mnuSave, *mnuSaveAs, *mnuPrint, *mnuHelp, *mnuAbout;
 
-    LinearSession& session() { return *m_session; }
+    ProblemSession& session() { return *m_session; }
+    bool nonlinear() const { return m_nonlinear; }
     bool Loading() const { return m_loading; }
     int NumBC() const { return m_numBC; }
     const QString& ProblemFileName() const { return m_problemFileName; }
@@ -75,6 +81,8 @@ public:
     void mnuSave_Click();
     void mnuSaveAs_Click();
     void mnuPrint_Click();
+    // cboApproximation_LostFocus: choice 3 loads a series file.
+    void cboApproximation_LostFocus();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,8 +101,10 @@ private:
     QString depDerivative(int order) const;
 
     SeriesKind m_kind;
+    bool m_nonlinear;
     shell::Shell& m_shell;
-    std::unique_ptr<LinearSession> m_session;
+    std::unique_ptr<ProblemSession> m_session;
+    double m_boundAtFocus = 0; // an error bound's value when its box got the focus
     shell::FormEvents* m_events;
     script::ConstantList m_constants;
     QPrinter m_printer;

@@ -1,7 +1,9 @@
-#include "linear/frmLinear.h"
+#include "linear/frmSingle.h"
 
 #include "common/NumberFormat.h"
 #include "grids/frmGridEditor.h"
+#include "linear/LinearSession.h"
+#include "nonlinear/NonlinearSession.h"
 #include "plot/frmPTserN.h"
 #include "script/Translation.h"
 #include "shell/FormEvents.h"
@@ -40,7 +42,7 @@ QFont verdana()
 
 } // namespace
 
-QLineEdit* FrmLinear::box(const char* name, const QString& text, const QString& tip)
+QLineEdit* FrmSingle::box(const char* name, const QString& text, const QString& tip)
 {
     auto* edit = new QLineEdit(text);
     edit->setObjectName(name);
@@ -49,18 +51,30 @@ QLineEdit* FrmLinear::box(const char* name, const QString& text, const QString& 
     return edit;
 }
 
-FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_shell(shell)
+FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, shell::Shell& shell)
+    : m_kind(kind), m_nonlinear(nonlinear), m_shell(shell)
 {
     const bool power = kind == SeriesKind::Power;
-    setObjectName(power ? "frmPldif" : "frmTldif");
-    setWindowTitle(power ? "Linear Differential Equation - Power Series Solutions"
-                         : "Linear Differential Equation - Trigonometric Series Solutions");
+    if (nonlinear) {
+        setObjectName(power ? "frmPndif" : "frmTndif");
+        setWindowTitle(power ? "Nonlinear Differential Equation - Power Series Solution"
+                             : "Nonlinear Differential Equation - Trigonometric Series Solution");
+    } else {
+        setObjectName(power ? "frmPldif" : "frmTldif");
+        setWindowTitle(power ? "Linear Differential Equation - Power Series Solutions"
+                             : "Linear Differential Equation - Trigonometric Series Solutions");
+    }
     setAttribute(Qt::WA_DeleteOnClose, false);
-    m_session = std::make_unique<LinearSession>(kind, shell.state().extension, [this](const std::string& m) {
-        QApplication::restoreOverrideCursor();
+    auto sink = [this](const std::string& m) {
+        if (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
         shell::ShowMessage(this, q(m));
-    });
-    const LinearTexts defaults = DefaultLinearTexts(kind);
+    };
+    if (nonlinear)
+        m_session = std::make_unique<NonlinearSession>(kind, shell.state().extension, sink);
+    else
+        m_session = std::make_unique<LinearSession>(kind, shell.state().extension, sink);
+    const LinearTexts defaults = m_session->texts();
 
     auto* central = new QWidget(this);
     auto* main = new QVBoxLayout(central);
@@ -110,10 +124,10 @@ FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_she
     m_bcLayout->addWidget(lblBCNum, 0, 1);
     txtBC.assign(2, nullptr);
     txtXeval.assign(2, nullptr);
-    txtBC[1] = box("txtBC_1", "y'=0.5",
+    txtBC[1] = box("txtBC_1", q(defaults.bcText[0]),
                    "Must be in terms of the dependent variable and its derivatives, and the constants you define");
     txtBC[1]->setFont(verdana());
-    txtXeval[1] = box("txtXeval_1", "0", "Point of evaluation");
+    txtXeval[1] = box("txtXeval_1", q(defaults.bcPoint[0]), "Point of evaluation");
     lblXeval = label("lblXeval", "Evaluated at x=");
     m_bcLayout->addWidget(txtBC[1], 0, 2);
     m_bcLayout->addWidget(lblXeval, 0, 3);
@@ -135,8 +149,8 @@ FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_she
     auto* fraInterval = new QGroupBox("Interval");
     fraInterval->setObjectName("fraInterval");
     auto* interval = new QHBoxLayout(fraInterval);
-    txtXlower = box("txtXlower", "-5", "Lower limit of interval to be studied");
-    txtXupper = box("txtXupper", "5", "Upper limit of interval to be studied");
+    txtXlower = box("txtXlower", q(defaults.xlower), "Lower limit of interval to be studied");
+    txtXupper = box("txtXupper", q(defaults.xupper), "Upper limit of interval to be studied");
     interval->addWidget(txtXlower);
     interval->addWidget(label("lblXinterval", "<=x<=", "Defines interval to be studied"));
     interval->addWidget(txtXupper);
@@ -146,17 +160,46 @@ FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_she
     row->addWidget(txtExpansion);
     if (power) {
         row->addWidget(label("lblTerms", "Degree of solution:"));
-        txtTerms = box("txtTerms", "23");
+        txtTerms = box("txtTerms", q(defaults.terms));
         row->addWidget(txtTerms);
     } else {
-        row->addWidget(label("lblTerms", "# of terms:"));
-        txtTerms = box("txtTerms", "15", "Desired number of terms");
+        row->addWidget(label("lblTerms", nonlinear ? "Number of terms:" : "# of terms:"));
+        txtTerms = box("txtTerms", q(defaults.terms), "Desired number of terms");
         row->addWidget(txtTerms);
-        row->addWidget(label("lblPeriod", "Period:"));
+        row->addWidget(label("lblPeriod", nonlinear ? "Desired period:" : "Period:"));
         txtPeriod = box("txtPeriod", "*", "Enter \"*\" for a period of 2*pi");
         row->addWidget(txtPeriod);
     }
     main->addLayout(row);
+    if (nonlinear) {
+        // The Newton iteration's inputs. A doubled ampersand of the design shows as one.
+        const NonlinearTexts& n = static_cast<NonlinearTexts&>(m_session->texts());
+        auto* iteration = new QHBoxLayout();
+        iteration->addWidget(label("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
+        txtErrorD = box("txtErrorD", q(n.errorD), "Error MUST be >0");
+        iteration->addWidget(txtErrorD);
+        iteration->addWidget(label("lblErrorC", power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:"));
+        txtErrorC = box("txtErrorC", q(n.errorC), "Error MUST be >0");
+        iteration->addWidget(txtErrorC);
+        iteration->addWidget(label("lblMaxcy", "Max. # of iterations:"));
+        txtMaxcy = box("txtMaxcy", q(n.maxcy), "Limits number of main loop iterations");
+        iteration->addWidget(txtMaxcy);
+        auto* fraApproximation = new QGroupBox("Initial approximation");
+        fraApproximation->setObjectName("fraApproximation");
+        auto* approximation = new QHBoxLayout(fraApproximation);
+        cboApproximation = new QComboBox();
+        cboApproximation->setObjectName("cboApproximation");
+        cboApproximation->setToolTip("Select initial approximation from list");
+        cboApproximation->setEditable(true);
+        cboApproximation->setInsertPolicy(QComboBox::NoInsert);
+        for (const char* item : kApproximationItems)
+            cboApproximation->addItem(item);
+        cboApproximation->setCurrentIndex(2);
+        cboApproximation->setEnabled(false);
+        approximation->addWidget(cboApproximation);
+        iteration->addWidget(fraApproximation);
+        main->addLayout(iteration);
+    }
 
     // User constants and Solve.
     auto* lower = new QHBoxLayout();
@@ -216,10 +259,13 @@ FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_she
     eval->addWidget(txtXestimation, 0, 1);
     eval->addWidget(label("lblDerNum", "Which derivative?"), 0, 2);
     eval->addWidget(txtDerNum, 0, 3);
-    eval->addWidget(label("lblValSer", "Value="), 1, 0);
+    if (nonlinear)
+        cmdEvaluate->setText("Value="); // the button carries the caption; no separate label
+    else
+        eval->addWidget(label("lblValSer", "Value="), 1, 0);
     eval->addWidget(lblValue, 1, 1, 1, 3);
     eval->addWidget(cmdEvaluate, 0, 4);
-    eval->addWidget(label("lblDError", "Error in D.E."), 2, 0);
+    eval->addWidget(label("lblDError", nonlinear ? "Error in D.E.:" : "Error in D.E."), 2, 0);
     eval->addWidget(lstDError, 2, 1, 1, 4);
     main->addWidget(frame2);
     cmdPlot = button("cmdPlot", "&Plot", "Plot the solution");
@@ -247,7 +293,10 @@ FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_she
     // Form_Load: engine prepared by the session; menus as before any entry.
     mnuSave->setEnabled(false);
     mnuSaveAs->setEnabled(false);
-    mnuPrint->setVisible(false);
+    if (nonlinear)
+        mnuPrint->setEnabled(false);
+    else
+        mnuPrint->setVisible(false);
     mnuAbout->setVisible(false);
 
     chooseFile = [this](bool save) {
@@ -264,14 +313,14 @@ FrmLinear::FrmLinear(SeriesKind kind, shell::Shell& shell) : m_kind(kind), m_she
     resize(760, 720);
 }
 
-FrmLinear::~FrmLinear() = default;
+FrmSingle::~FrmSingle() = default;
 
-QString FrmLinear::depDerivative(int order) const
+QString FrmSingle::depDerivative(int order) const
 {
     return txtDepVarNam->text() + QString(order, '\'');
 }
 
-void FrmLinear::wireEvents()
+void FrmSingle::wireEvents()
 {
     auto* e = m_events;
     for (QLineEdit* b : {txtOrder, txtIndepVarNam, txtDepVarNam, txtEquation, txtXlower, txtXupper,
@@ -282,7 +331,8 @@ void FrmLinear::wireEvents()
 
     // The head, entered once in this order; each box locks when left.
     e->onValidate(txtOrder, [this]() {
-        if (!CheckOrderText(s(txtOrder->text())))
+        const std::string order = s(txtOrder->text());
+        if (!(m_nonlinear ? CheckNonlinearOrderText(order) : CheckOrderText(order)))
             return false;
         m_order = static_cast<int>(ParseWholeNumber(s(txtOrder->text())));
         m_numBC = m_order;
@@ -333,27 +383,42 @@ void FrmLinear::wireEvents()
     e->onLostFocus(txtXlower, [=]() { intervalRule(txtXupper); });
     e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
 
+    if (m_nonlinear) {
+        for (QLineEdit* bound : {txtErrorD, txtErrorC}) {
+            e->selectOnFocus(bound);
+            e->onGotFocus(bound, [this, bound]() { m_boundAtFocus = ParseNumber(s(bound->text())); });
+            e->onValidate(bound, [bound]() { return CheckErrorBoundText(s(bound->text())); });
+            // A tighter bound clears the results; a looser one keeps them.
+            e->onLostFocus(bound, [this, bound]() {
+                if (ParseNumber(s(bound->text())) < m_boundAtFocus)
+                    ClearResults();
+            });
+        }
+        e->selectOnFocus(txtMaxcy);
+        e->onLostFocus(cboApproximation, [this]() { cboApproximation_LostFocus(); });
+    }
+
     // Every change of an input clears the results.
     for (QLineEdit* b : {txtExpansion, txtTerms, txtXlower, txtXupper, txtEquation})
         e->onChange(b, [this]() { ClearResults(); });
     if (txtPeriod)
         e->onChange(txtPeriod, [this]() { ClearResults(); });
     connect(cboConstants->lineEdit(), &QLineEdit::textEdited, this, [this]() { ClearResults(); });
-    connect(cboConstants->lineEdit(), &QLineEdit::returnPressed, this, &FrmLinear::cmdAddCons_Click);
+    connect(cboConstants->lineEdit(), &QLineEdit::returnPressed, this, &FrmSingle::cmdAddCons_Click);
     wireCondition(1);
 
-    connect(cmdSolve, &QPushButton::clicked, this, &FrmLinear::cmdSolve_Click);
-    connect(cmdEvaluate, &QPushButton::clicked, this, &FrmLinear::cmdEvaluate_Click);
-    connect(cmdPlot, &QPushButton::clicked, this, &FrmLinear::cmdPlot_Click);
-    connect(cmdAddCons, &QPushButton::clicked, this, &FrmLinear::cmdAddCons_Click);
-    connect(cmdRemCons, &QPushButton::clicked, this, &FrmLinear::cmdRemCons_Click);
-    connect(cmdNextBC, &QPushButton::clicked, this, &FrmLinear::cmdNextBC_Click);
-    connect(cmdPrevBC, &QPushButton::clicked, this, &FrmLinear::cmdPrevBC_Click);
-    connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmLinear::cmdShowAllBCs_Click);
-    connect(mnuOpen, &QAction::triggered, this, &FrmLinear::mnuOpen_Click);
-    connect(mnuSave, &QAction::triggered, this, &FrmLinear::mnuSave_Click);
-    connect(mnuSaveAs, &QAction::triggered, this, &FrmLinear::mnuSaveAs_Click);
-    connect(mnuPrint, &QAction::triggered, this, &FrmLinear::mnuPrint_Click);
+    connect(cmdSolve, &QPushButton::clicked, this, &FrmSingle::cmdSolve_Click);
+    connect(cmdEvaluate, &QPushButton::clicked, this, &FrmSingle::cmdEvaluate_Click);
+    connect(cmdPlot, &QPushButton::clicked, this, &FrmSingle::cmdPlot_Click);
+    connect(cmdAddCons, &QPushButton::clicked, this, &FrmSingle::cmdAddCons_Click);
+    connect(cmdRemCons, &QPushButton::clicked, this, &FrmSingle::cmdRemCons_Click);
+    connect(cmdNextBC, &QPushButton::clicked, this, &FrmSingle::cmdNextBC_Click);
+    connect(cmdPrevBC, &QPushButton::clicked, this, &FrmSingle::cmdPrevBC_Click);
+    connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmSingle::cmdShowAllBCs_Click);
+    connect(mnuOpen, &QAction::triggered, this, &FrmSingle::mnuOpen_Click);
+    connect(mnuSave, &QAction::triggered, this, &FrmSingle::mnuSave_Click);
+    connect(mnuSaveAs, &QAction::triggered, this, &FrmSingle::mnuSaveAs_Click);
+    connect(mnuPrint, &QAction::triggered, this, &FrmSingle::mnuPrint_Click);
     connect(mnuHelp, &QAction::triggered, this, [this]() { m_shell.showHelp(this); });
     connect(mnuAbout, &QAction::triggered, this, [this]() { m_shell.ShowAbout(); });
 
@@ -364,21 +429,23 @@ void FrmLinear::wireEvents()
     });
 }
 
-void FrmLinear::wireCondition(int k)
+void FrmSingle::wireCondition(int k)
 {
     QLineEdit* bc = txtBC[static_cast<size_t>(k)];
     QLineEdit* point = txtXeval[static_cast<size_t>(k)];
     m_events->selectOnFocus(bc);
     m_events->selectOnFocus(point);
-    m_events->onValidate(bc, [bc]() { return CheckConditionText(s(bc->text())); });
+    if (!m_nonlinear) {
+        m_events->onValidate(bc, [bc]() { return CheckConditionText(s(bc->text())); });
+        m_events->onChange(point, [this]() { ClearResults(); });
+    }
     m_events->onChange(bc, [this, bc, k]() {
         ClearResults();
         m_shell.conditionsEditor()->setCellText(k - 1, bc->text());
     });
-    m_events->onChange(point, [this]() { ClearResults(); });
 }
 
-void FrmLinear::headEntered()
+void FrmSingle::headEntered()
 {
     const QString indep = txtIndepVarNam->text(), dep = txtDepVarNam->text();
     m_shell.conditionsEditor()->setVariableNames("Dep. Variables: " + dep);
@@ -391,10 +458,13 @@ void FrmLinear::headEntered()
     mnuSave->setEnabled(true);
     mnuSaveAs->setEnabled(true);
     mnuPrint->setVisible(true);
+    mnuPrint->setEnabled(true);
     mnuAbout->setVisible(true);
+    if (cboApproximation)
+        cboApproximation->setEnabled(true);
 }
 
-void FrmLinear::BuildConditionControls()
+void FrmSingle::BuildConditionControls()
 {
     if (m_conditionControlsBuilt)
         return;
@@ -430,7 +500,7 @@ void FrmLinear::BuildConditionControls()
     QWidget::setTabOrder(previous, txtXeval[1]);
 }
 
-void FrmLinear::ShowBC(int k)
+void FrmSingle::ShowBC(int k)
 {
     for (int i = 1; i <= m_numBC && i < static_cast<int>(txtBC.size()); ++i) {
         txtBC[static_cast<size_t>(i)]->hide();
@@ -441,7 +511,7 @@ void FrmLinear::ShowBC(int k)
     txtXeval[static_cast<size_t>(k)]->setFocus();
 }
 
-void FrmLinear::cmdNextBC_Click()
+void FrmSingle::cmdNextBC_Click()
 {
     if (!m_events->validateFocused())
         return;
@@ -450,7 +520,7 @@ void FrmLinear::cmdNextBC_Click()
     ShowBC(m_shownBC);
 }
 
-void FrmLinear::cmdPrevBC_Click()
+void FrmSingle::cmdPrevBC_Click()
 {
     if (!m_events->validateFocused())
         return;
@@ -459,7 +529,7 @@ void FrmLinear::cmdPrevBC_Click()
     ShowBC(m_shownBC);
 }
 
-void FrmLinear::cmdShowAllBCs_Click()
+void FrmSingle::cmdShowAllBCs_Click()
 {
     auto* editor = m_shell.conditionsEditor();
     for (int k = 1; k <= m_numBC && k < static_cast<int>(txtBC.size()); ++k)
@@ -468,7 +538,7 @@ void FrmLinear::cmdShowAllBCs_Click()
     editor->raise();
 }
 
-void FrmLinear::ClearResults()
+void FrmSingle::ClearResults()
 {
     if (m_loading)
         return;
@@ -480,9 +550,16 @@ void FrmLinear::ClearResults()
     m_session->clearResults();
 }
 
-void FrmLinear::readBoxes()
+void FrmSingle::readBoxes()
 {
-    LinearTexts& b = m_session->boxes;
+    LinearTexts& b = m_session->texts();
+    if (m_nonlinear) {
+        auto& n = static_cast<NonlinearTexts&>(b);
+        n.errorD = s(txtErrorD->text());
+        n.errorC = s(txtErrorC->text());
+        n.maxcy = s(txtMaxcy->text());
+        n.approximation = s(cboApproximation->currentText());
+    }
     b.order = s(txtOrder->text());
     b.indepVarName = s(txtIndepVarNam->text());
     b.depVarName = s(txtDepVarNam->text());
@@ -506,7 +583,7 @@ void FrmLinear::readBoxes()
     b.derNum = s(txtDerNum->text());
 }
 
-void FrmLinear::showLists()
+void FrmSingle::showLists()
 {
     lstCoeff->clear();
     lstBCError->clear();
@@ -516,7 +593,7 @@ void FrmLinear::showLists()
         lstBCError->addItem(q(line));
 }
 
-void FrmLinear::cmdSolve_Click()
+void FrmSingle::cmdSolve_Click()
 {
     if (!m_events->validateFocused())
         return;
@@ -526,15 +603,17 @@ void FrmLinear::cmdSolve_Click()
     m_session->solve();
     if (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
+    if (m_nonlinear && static_cast<NonlinearSession&>(*m_session).lastResult().beep)
+        QApplication::beep();
     showLists();
 }
 
-void FrmLinear::cmdEvaluate_Click()
+void FrmSingle::cmdEvaluate_Click()
 {
     if (!m_events->validateFocused() || !m_session->solved())
         return;
     readBoxes();
-    if (ParseWholeNumber(m_session->boxes.derNum) < 0) {
+    if (ParseWholeNumber(m_session->texts().derNum) < 0) {
         QApplication::beep();
         txtDerNum->setFocus();
         txtDerNum->selectAll();
@@ -547,7 +626,7 @@ void FrmLinear::cmdEvaluate_Click()
         lstDError->addItem(q(line));
 }
 
-void FrmLinear::cmdPlot_Click()
+void FrmSingle::cmdPlot_Click()
 {
     if (!m_events->validateFocused() || !m_session->solved())
         return;
@@ -571,7 +650,7 @@ void FrmLinear::cmdPlot_Click()
     window->cmdPlot_Click();
 }
 
-void FrmLinear::fillConstantsCombo()
+void FrmSingle::fillConstantsCombo()
 {
     cboConstants->clear();
     for (const auto& entry : m_constants.entries())
@@ -580,7 +659,7 @@ void FrmLinear::fillConstantsCombo()
     cboConstants->setEditText(QString());
 }
 
-void FrmLinear::cmdAddCons_Click()
+void FrmSingle::cmdAddCons_Click()
 {
     switch (m_constants.add(s(cboConstants->currentText()))) {
     case script::ConstantList::AddResult::Ignored:
@@ -595,7 +674,7 @@ void FrmLinear::cmdAddCons_Click()
     ClearResults();
 }
 
-void FrmLinear::cmdRemCons_Click()
+void FrmSingle::cmdRemCons_Click()
 {
     const int index = cboConstants->currentIndex();
     if (index < 0 || cboConstants->currentText() != cboConstants->itemText(index))
@@ -608,14 +687,14 @@ void FrmLinear::cmdRemCons_Click()
     ClearResults();
 }
 
-void FrmLinear::setHeadEnabled(bool enabled)
+void FrmSingle::setHeadEnabled(bool enabled)
 {
     txtOrder->setEnabled(enabled);
     txtIndepVarNam->setEnabled(enabled);
     txtDepVarNam->setEnabled(enabled);
 }
 
-void FrmLinear::mnuOpen_Click()
+void FrmSingle::mnuOpen_Click()
 {
     if (!mnuOpen->isEnabled())
         return;
@@ -641,9 +720,15 @@ void FrmLinear::mnuOpen_Click()
     m_loading = false;
 }
 
-void FrmLinear::ShowProblem()
+void FrmSingle::ShowProblem()
 {
-    const LinearTexts& b = m_session->boxes;
+    const LinearTexts& b = m_session->texts();
+    if (m_nonlinear) {
+        const auto& n = static_cast<const NonlinearTexts&>(b);
+        txtErrorD->setText(q(n.errorD));
+        txtErrorC->setText(q(n.errorC));
+        txtMaxcy->setText(q(n.maxcy));
+    }
     m_constants.assign(b.constants);
     fillConstantsCombo();
     m_order = static_cast<int>(ParseWholeNumber(b.order));
@@ -669,13 +754,13 @@ void FrmLinear::ShowProblem()
     showLists();
 }
 
-void FrmLinear::SaveProblem()
+void FrmSingle::SaveProblem()
 {
     readBoxes();
     m_session->save(s(m_problemFileName));
 }
 
-void FrmLinear::mnuSaveAs_Click()
+void FrmSingle::mnuSaveAs_Click()
 {
     if (!mnuSaveAs->isEnabled())
         return;
@@ -684,7 +769,7 @@ void FrmLinear::mnuSaveAs_Click()
         SaveProblem();
 }
 
-void FrmLinear::mnuSave_Click()
+void FrmSingle::mnuSave_Click()
 {
     if (!mnuSave->isEnabled())
         return;
@@ -694,7 +779,7 @@ void FrmLinear::mnuSave_Click()
         SaveProblem();
 }
 
-void FrmLinear::mnuPrint_Click()
+void FrmSingle::mnuPrint_Click()
 {
     readBoxes();
     const auto lines = m_session->report();
@@ -705,7 +790,27 @@ void FrmLinear::mnuPrint_Click()
         shell::ShowMessage(this, "The printer cannot be started.");
 }
 
-void FrmLinear::closeEvent(QCloseEvent* event)
+void FrmSingle::cboApproximation_LostFocus()
+{
+    if (static_cast<int>(ParseNumber(s(cboApproximation->currentText()))) != 3)
+        return;
+    const QString name = chooseFile(false);
+    m_problemFileName = name;
+    if (name.isEmpty())
+        return;
+    auto& session = static_cast<NonlinearSession&>(*m_session);
+    readBoxes();
+    if (!session.loadSeries(s(name))) {
+        cboApproximation->setEditText(q(session.boxes.approximation));
+        return;
+    }
+    txtExpansion->setText(q(session.boxes.expansion));
+    txtTerms->setText(q(session.boxes.terms));
+    if (txtPeriod)
+        txtPeriod->setText(q(session.boxes.period));
+}
+
+void FrmSingle::closeEvent(QCloseEvent* event)
 {
     event->accept();
     m_shell.UnloadAllForms();

@@ -1,0 +1,181 @@
+// The nonlinear forms: the linear forms' design with the Newton iteration's inputs.
+#include "GuiTest.h"
+
+#include "linear/frmSingle.h"
+#include "nonlinear/NonlinearSession.h"
+#include "shell/Shell.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+using namespace guitest;
+using ode::linear::FrmSingle;
+
+namespace {
+
+class PointSetting : public ode::shell::DecimalSeparatorSetting {
+public:
+    std::string read() override { return "."; }
+    void write(const std::string&) override {}
+};
+
+} // namespace
+
+class TestNonlinearForm : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ode::shell::Shell> shell;
+    FrmSingle* form = nullptr;
+
+    FrmSingle* open(int kind)
+    {
+        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
+        shell->Main();
+        shell->openKind(kind);
+        auto* f = qobject_cast<FrmSingle*>(shell->CurrentForm());
+        activate(f);
+        return f;
+    }
+
+    void enterHead()
+    {
+        QVERIFY(activate(form));
+        typeInto(form->txtOrder, "2");
+        pressTab();
+        typeInto(form->txtIndepVarNam, "x");
+        pressTab();
+        typeInto(form->txtDepVarNam, "y");
+        pressTab();
+    }
+
+    // y'' - 2y^3 = 0, y(1) = 1, y' + y^2 = 0 at 3: the solution 1/x.
+    void reciprocalProblem()
+    {
+        enterHead();
+        typeInto(form->txtBC[1], "y=1");
+        typeInto(form->txtXeval[1], "1");
+        form->cmdNextBC->click();
+        form->cboApproximation->setCurrentIndex(1);
+    }
+
+private slots:
+    void init() { form = open(2); }
+    void cleanup() { shell.reset(); }
+
+    void theFormShowsItsOwnDefaults()
+    {
+        QCOMPARE(form->objectName(), QString("frmPndif"));
+        QCOMPARE(form->txtEquation->text(), QString("y''-2*y^3=0"));
+        QCOMPARE(form->txtBC[1]->text(), QString("y'+y^2=0"));
+        QCOMPARE(form->txtXeval[1]->text(), QString("3"));
+        QCOMPARE(form->txtXlower->text(), QString("1"));
+        QCOMPARE(form->txtExpansion->text(), QString("*"));
+        QCOMPARE(form->txtTerms->text(), QString("22"));
+        QCOMPARE(form->txtErrorD->text(), QString(".01"));
+        QCOMPARE(form->txtMaxcy->text(), QString("10"));
+        QCOMPARE(form->txtErrorD->toolTip(), QString("Error MUST be >0"));
+        QCOMPARE(find<QLabel>(form, "lblErrorD")->text(), QString("Approx. error bound for DE & BC's:"));
+        QCOMPARE(form->cboApproximation->currentText(), QString("2 - Random coefficients"));
+        QCOMPARE(form->cboApproximation->count(), 5);
+        QVERIFY(!form->cboApproximation->isEnabled());
+        QVERIFY(!form->mnuPrint->isEnabled());
+        QVERIFY(form->mnuPrint->isVisible());
+        QCOMPARE(form->cmdEvaluate->text(), QString("Value="));
+        QVERIFY(!form->findChild<QLabel*>("lblValSer"));
+        enterHead();
+        QVERIFY(form->cboApproximation->isEnabled());
+        QVERIFY(form->mnuPrint->isEnabled());
+    }
+
+    void orderTenAndZeroBoundsAreRefused()
+    {
+        typeInto(form->txtOrder, "10");
+        pressTab();
+        QVERIFY(form->txtOrder->hasFocus());
+        enterHead();
+        typeInto(form->txtErrorD, "0");
+        pressTab();
+        QVERIFY(form->txtErrorD->hasFocus());
+        typeInto(form->txtErrorD, ".01");
+        pressTab();
+        QVERIFY(!form->txtErrorD->hasFocus());
+    }
+
+    void solveListsTheIterationAndBoundsDecideClearing()
+    {
+        reciprocalProblem();
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QCOMPARE(form->lstCoeff->item(0)->text(), QString("COEFFICIENTS:   ( LAST CORRECTION: )"));
+        QVERIFY(form->lstCoeff->item(1)->text().startsWith("y(0)=0.5"));
+        QCOMPARE(form->lstBCError->count(), 2);
+        typeInto(form->txtXestimation, "2");
+        form->cmdEvaluate->click();
+        QVERIFY(form->lblValue->text().startsWith("0.5"));
+        QCOMPARE(form->lstDError->count(), 1);
+        QVERIFY(form->lstDError->item(0)->text().startsWith("LHS-RHS="));
+        // A looser bound keeps the results, a tighter one clears them.
+        typeInto(form->txtErrorD, ".1");
+        pressTab();
+        QVERIFY(form->lstCoeff->count() > 0);
+        typeInto(form->txtErrorD, ".001");
+        pressTab();
+        QCOMPARE(form->lstCoeff->count(), 0);
+        // A condition point's change keeps the results on this form.
+        form->cmdSolve->click();
+        QVERIFY(form->lstCoeff->count() > 0);
+        form->txtXeval[2]->setText("3");
+        QVERIFY(form->lstCoeff->count() > 0);
+    }
+
+    void theSeriesFromAFileStartsTheIteration()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("recip");
+        reciprocalProblem();
+        form->cmdSolve->click();
+        form->chooseFile = [&](bool) { return file; };
+        form->mnuSaveAs->trigger();
+
+        form = open(2);
+        reciprocalProblem();
+        typeInto(form->txtTerms, "10");
+        form->chooseFile = [&](bool) { return file; };
+        form->cboApproximation->setCurrentIndex(3);
+        form->cboApproximation->setFocus();
+        QTest::qWait(1);
+        form->txtXestimation->setFocus(); // leaving the combo loads the series
+        QCOMPARE(form->txtTerms->text(), QString("22"));
+        QCOMPARE(form->txtExpansion->text(), QString("2"));
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QVERIFY(static_cast<ode::NonlinearSession&>(form->session()).lastResult().passes <= 2);
+
+        // A series without coefficients falls back to random coefficients.
+        form->chooseFile = [&](bool) { return dir.filePath("none"); };
+        form->cboApproximation->setCurrentIndex(3);
+        form->cboApproximation->setFocus();
+        QTest::qWait(1);
+        const QStringList seen = answeringBoxes([&]() { form->txtXestimation->setFocus(); });
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(form->cboApproximation->currentText(), QString("2 Random coefficients"));
+    }
+
+    void theTrigonometricFormsLabels()
+    {
+        form = open(3);
+        QCOMPARE(form->objectName(), QString("frmTndif"));
+        QCOMPARE(form->txtEquation->text(), QString("exp(x)*y''-y*y'+y=exp(x)"));
+        QCOMPARE(form->txtTerms->text(), QString("23"));
+        QCOMPARE(find<QLabel>(form, "lblTerms")->text(), QString("Number of terms:"));
+        QCOMPARE(find<QLabel>(form, "lblPeriod")->text(), QString("Desired period:"));
+        QCOMPARE(find<QLabel>(form, "lblErrorC")->text(), QString("Appx. error for Coeffs:"));
+    }
+};
+
+QTEST_MAIN(TestNonlinearForm)
+#include "tst_nonlinear_form.moc"
