@@ -67,7 +67,7 @@ void BM_Eliminate(benchmark::State& state)
     flops += static_cast<double>(n) * n;
     state.counters["FLOPS"] = benchmark::Counter(flops, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_Eliminate)->Arg(23)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Eliminate)->Arg(23)->Arg(200)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // `odeseries solve` as a whole process on the default problem.
 void BM_SolveProcess(benchmark::State& state)

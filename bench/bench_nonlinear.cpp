@@ -1,0 +1,47 @@
+// Cost of the Newton iteration of a single nonlinear equation.
+#include "nonlinear/NonlinearSession.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using ode::NonlinearSession;
+
+// The nonlinear form's default equation y'' - 2y^3 = 0 on [1, 3], degree 22, with the
+// conditions y(1) = 1 and y' + y^2 = 0 at 3 (the solution 1/x), from unit coefficients.
+void BM_DefaultProblemToConvergence(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    NonlinearSession s(ode::SeriesKind::Power, shared, {});
+    s.boxes.bcText = {"y=1", "y'+y^2=0"};
+    s.boxes.bcPoint = {"1", "3"};
+    s.boxes.approximation = "1 - Unit coefficients";
+    int passes = 0;
+    for (auto _ : state) {
+        if (!s.solve())
+            state.SkipWithError("no convergence");
+        passes = s.lastResult().passes;
+    }
+    state.counters["passes"] = passes;
+}
+BENCHMARK(BM_DefaultProblemToConvergence)->Unit(benchmark::kMillisecond);
+
+// One Newton pass at `degree` (the iteration stopped after the pass).
+void BM_NewtonPass(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    NonlinearSession s(ode::SeriesKind::Power, shared, {});
+    s.boxes.bcText = {"y=1", "y'+y^2=0"};
+    s.boxes.bcPoint = {"1", "3"};
+    s.boxes.terms = std::to_string(state.range(0));
+    s.boxes.approximation = "0 - Zero coefficients";
+    s.boxes.maxcy = "1";
+    s.boxes.errorC = "1E-300";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.solve());
+}
+BENCHMARK(BM_NewtonPass)->Arg(22)->Arg(200)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
