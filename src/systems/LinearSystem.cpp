@@ -1,0 +1,316 @@
+#include "systems/LinearSystem.h"
+
+#include "common/NumberFormat.h"
+#include "linear/Elimination.h"
+#include "script/ScriptErrors.h"
+#include "series/Series.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ode {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLower(char c) { return c >= 'a' && c <= 'z'; }
+
+std::string lowered(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool value(script::ScriptHost& host, const std::string& text, double& out)
+{
+    if (host.evaluate(text, out))
+        return true;
+    host.trap();
+    return false;
+}
+
+SeriesView seriesOf(const std::vector<double>& coef, double center)
+{
+    SeriesView v;
+    v.coef = coef.data();
+    v.degree = static_cast<int>(coef.size()) - 1;
+    v.center = center;
+    return v;
+}
+
+} // namespace
+
+int OrdersAndDegrees::offset(int j) const
+{
+    int off = 0;
+    for (int k = 0; k < j; ++k)
+        off += varDegree[static_cast<size_t>(k)] + 1;
+    return off;
+}
+
+OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations,
+                                      const std::vector<std::string>& names, int degree, int numBC)
+{
+    OrdersAndDegrees od;
+    const size_t vars = names.size();
+    od.varOrder.assign(vars, 0);
+    for (size_t j = 0; j < vars; ++j)
+        for (const std::string& eq : equations)
+            for (int k = 9; k >= 1; --k)
+                if (eq.find(names[j] + std::string(static_cast<size_t>(k), '\'')) != std::string::npos) {
+                    if (k > od.varOrder[j])
+                        od.varOrder[j] = k;
+                    break;
+                }
+    for (int o : od.varOrder) {
+        od.sumOrder += o;
+        od.maxOrder = std::max(od.maxOrder, o);
+    }
+    od.degree = std::max(degree, od.maxOrder + 2);
+    od.varDegree.assign(vars, od.degree);
+    od.maxDegree = od.degree;
+    int left = numBC;
+    while (left > 0 && vars > 0) {
+        for (int q = od.maxOrder; q >= 0 && left > 0; --q)
+            for (size_t j = 0; j < vars && left > 0; ++j)
+                if (od.varOrder[j] == q) {
+                    ++od.varDegree[j];
+                    od.maxDegree = std::max(od.maxDegree, od.varDegree[j]);
+                    --left;
+                }
+    }
+    od.numUnknowns = static_cast<int>(vars) * (od.degree + 1) + numBC;
+    return od;
+}
+
+SystemSplit SplitSystemText(const std::string& text, const std::vector<std::string>& names, int sumOrder)
+{
+    SystemSplit r;
+    r.coef.assign(names.size(), std::vector<std::string>(static_cast<size_t>(sumOrder) + 1, "0"));
+    const size_t eq = text.find('=');
+    if (eq == std::string::npos) {
+        r.problem = "has no \"=\"";
+        return r;
+    }
+    r.rhs = text.substr(eq + 1);
+    std::string rest;
+    for (char c : lowered(text.substr(0, eq)))
+        if (c != ' ')
+            rest += c;
+    for (size_t j = 0; j < names.size(); ++j) {
+        // Names are matched as typed against the lower-cased left side.
+        const std::string& name = names[j];
+        const size_t len = name.size();
+        if (len == 0)
+            continue;
+        size_t from = 0;
+        for (;;) {
+            const size_t pos = rest.find(name, from);
+            if (pos == std::string::npos)
+                break;
+            const bool badBefore = pos > 0 && (isDigit(rest[pos - 1]) || isLower(rest[pos - 1]));
+            const size_t after = pos + len;
+            const bool badAfter = after < rest.size() && (isDigit(rest[after]) || isLower(rest[after]) || rest[after] == '(');
+            if (badBefore || badAfter) {
+                from = pos + len;
+                continue;
+            }
+            std::string coefficient;
+            if (pos == 0)
+                coefficient = "1";
+            else if (pos == 1 && (rest[0] == '+' || rest[0] == '-'))
+                coefficient = rest[0] == '-' ? "-1" : "1";
+            else if (pos == 1) {
+                r.problem = "has a term \"" + rest.substr(0, after) + "\" without a coefficient; write it as coefficient*" + name;
+                return r;
+            }
+            else
+                coefficient = rest.substr(0, pos - 1);
+            rest = rest.substr(after);
+            size_t k = 0;
+            while (k < rest.size() && rest[k] == '\'')
+                ++k;
+            rest = rest.substr(k);
+            if (k > static_cast<size_t>(sumOrder)) {
+                r.problem = "has a derivative of " + name + " of order " + std::to_string(k) +
+                            ", above the orders the equations give";
+                return r;
+            }
+            r.coef[j][k] = coefficient;
+            from = 0;
+        }
+    }
+    return r;
+}
+
+std::optional<std::string> CheckSystemSplit(const SystemSplit& split, const OrdersAndDegrees& od,
+                                            const std::vector<std::string>& names)
+{
+    if (split.problem)
+        return split.problem;
+    for (size_t j = 0; j < split.coef.size(); ++j)
+        for (size_t q = static_cast<size_t>(od.varOrder[j]) + 1; q < split.coef[j].size(); ++q)
+            if (split.coef[j][q] != "0")
+                return "has a derivative of " + names[j] + " of order " + std::to_string(q) + ", above its order " +
+                       std::to_string(od.varOrder[j]) + " in the equations";
+    return std::nullopt;
+}
+
+double VarDerivative(const std::vector<double>& coef, double center, int order, double x)
+{
+    return SeriesDerivative(seriesOf(coef, center), order, x);
+}
+
+SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
+                           const std::vector<SystemSplit>& bc, script::ScriptHost& host)
+{
+    SystemSolution result;
+    const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
+    auto orderOf = [&](int j) { return od.varOrder[static_cast<size_t>(j)]; };
+    // Values of the conditions' pieces, without the independent variable set.
+    std::vector<std::vector<std::vector<double>>> bcv(static_cast<size_t>(in.numBC));
+    std::vector<double> bcRhs(static_cast<size_t>(in.numBC));
+    for (int b = 0; b < in.numBC; ++b) {
+        bcv[static_cast<size_t>(b)].resize(static_cast<size_t>(vars));
+        for (int j = 0; j < vars; ++j) {
+            auto& row = bcv[static_cast<size_t>(b)][static_cast<size_t>(j)];
+            row.assign(static_cast<size_t>(orderOf(j)) + 1, 0.0);
+            for (int q = 0; q <= orderOf(j); ++q)
+                if (!value(host, bc[static_cast<size_t>(b)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)], row[static_cast<size_t>(q)]))
+                    return result;
+        }
+        if (!value(host, bc[static_cast<size_t>(b)].rhs, bcRhs[static_cast<size_t>(b)]))
+            return result;
+    }
+    const double h = (in.xupper - in.xlower) / m;
+    AugmentedMatrix a(N);
+    const auto& fact = Factorials();
+    // One row: sum over the variables' powers of coefficient x d-th derivative of (x-c)^p.
+    auto fillRow = [&](int r, double t, const std::vector<std::vector<double>>& cv, double rhs) {
+        double* ar = a.row(r);
+        for (int j = 0; j < vars; ++j) {
+            const int off = od.offset(j), order = orderOf(j);
+            for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p) {
+                double sum = 0, g = 1;
+                for (int d = 0; d <= std::min(p, order); ++d) {
+                    const double factor = p < order ? fact[p] / fact[p - d] : g;
+                    sum = sum + cv[static_cast<size_t>(j)][static_cast<size_t>(d)] * factor * std::pow(t, p - d);
+                    g = g * (p - d);
+                }
+                ar[off + p] = sum;
+            }
+        }
+        ar[N] = rhs;
+    };
+    std::vector<std::vector<double>> cv(static_cast<size_t>(vars));
+    for (int i = 0; i <= m; ++i) {
+        const double x = i * h + in.xlower;
+        if (!host.assignVariable(in.indepVarName, x)) {
+            host.trap();
+            return result;
+        }
+        for (int e = 0; e < vars; ++e) {
+            for (int j = 0; j < vars; ++j) {
+                cv[static_cast<size_t>(j)].assign(static_cast<size_t>(orderOf(j)) + 1, 0.0);
+                for (int q = 0; q <= orderOf(j); ++q)
+                    if (!value(host, de[static_cast<size_t>(e)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
+                               cv[static_cast<size_t>(j)][static_cast<size_t>(q)]))
+                        return result;
+            }
+            double rhs = 0;
+            if (!value(host, de[static_cast<size_t>(e)].rhs, rhs))
+                return result;
+            fillRow(e * (m + 1) + i, i * h + (in.xlower - in.xcenter), cv, rhs);
+        }
+    }
+    for (int b = 0; b < in.numBC; ++b)
+        fillRow(vars * (m + 1) + b, in.bcPoint[static_cast<size_t>(b)] - in.xcenter, bcv[static_cast<size_t>(b)],
+                bcRhs[static_cast<size_t>(b)]);
+    if (!a.allFinite()) {
+        host.raise(script::ErrOverflow);
+        host.trap();
+        return result;
+    }
+    std::vector<double> x;
+    switch (Eliminate(a, x)) {
+    case EliminationOutcome::LinearlyDependent:
+        result.lstCoeff = {"YIELDS LINEARLY DEPENDENT SYSTEM"};
+        return result;
+    case EliminationOutcome::Inconsistent:
+        result.lstCoeff = {"YIELDS INCONSISTENT SYSTEM"};
+        return result;
+    case EliminationOutcome::ArithmeticFault:
+        host.raise(script::ErrOverflow);
+        host.trap();
+        return result;
+    case EliminationOutcome::Solved:
+        break;
+    }
+    result.solved = true;
+    result.coef.resize(static_cast<size_t>(vars));
+    result.lstCoeff.push_back("EXPANSION COEFFICIENTS:");
+    for (int j = 0; j < vars; ++j) {
+        const int off = od.offset(j);
+        auto& c = result.coef[static_cast<size_t>(j)];
+        c.assign(x.begin() + off, x.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1);
+        for (size_t p = 0; p < c.size(); ++p)
+            result.lstCoeff.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) + ")=" + FormatNumber(c[p]));
+        result.lstCoeff.push_back("");
+    }
+    return result;
+}
+
+bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& bc,
+                    const std::vector<std::vector<double>>& coef, script::ScriptHost& host,
+                    std::vector<std::string>& lines)
+{
+    for (int b = 0; b < in.numBC; ++b) {
+        const double point = in.bcPoint[static_cast<size_t>(b)];
+        double error = 0;
+        for (size_t j = 0; j < coef.size(); ++j)
+            for (int q = 0; q <= od.varOrder[j]; ++q) {
+                double v = 0;
+                if (!value(host, bc[static_cast<size_t>(b)].coef[j][static_cast<size_t>(q)], v))
+                    return false;
+                error = error + v * VarDerivative(coef[j], in.xcenter, q, point);
+            }
+        double rhs = 0;
+        if (!value(host, bc[static_cast<size_t>(b)].rhs, rhs))
+            return false;
+        lines.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(error - rhs));
+    }
+    return true;
+}
+
+bool SystemEvaluate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
+                    const std::vector<std::vector<double>>& coef, double x, int order, script::ScriptHost& host,
+                    std::vector<std::string>& values, std::vector<std::string>& residuals)
+{
+    values.clear();
+    residuals.clear();
+    for (size_t j = 0; j < coef.size(); ++j)
+        values.push_back(in.depVarNames[j] + "=" + FormatNumber(VarDerivative(coef[j], in.xcenter, order, x)));
+    if (!host.assignVariable(in.indepVarName, x)) {
+        host.trap();
+        return false;
+    }
+    for (size_t e = 0; e < de.size(); ++e) {
+        double residual = 0;
+        for (size_t j = 0; j < coef.size(); ++j)
+            for (int q = 0; q <= od.varOrder[j]; ++q) {
+                double v = 0;
+                if (!value(host, de[e].coef[j][static_cast<size_t>(q)], v))
+                    return false;
+                residual = residual + v * VarDerivative(coef[j], in.xcenter, q, x);
+            }
+        double rhs = 0;
+        if (!value(host, de[e].rhs, rhs))
+            return false;
+        residuals.push_back("D.E. #" + std::to_string(e + 1) + "=" + FormatNumber(residual - rhs));
+    }
+    return true;
+}
+
+} // namespace ode

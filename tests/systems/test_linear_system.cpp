@@ -1,0 +1,171 @@
+#include "common/NumberFormat.h"
+#include "systems/LinearSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace ode;
+
+TEST(OrdersAndDegrees, ConditionsAreSharedOutInSweeps)
+{
+    // Orders 2 and 1, three conditions: y gets m+2, z m+1.
+    OrdersAndDegrees od = FindOrdersAndDegrees({"y''-y+x*z'=2*x^2", "z'+y=0"}, {"y", "z"}, 5, 3);
+    EXPECT_EQ(od.varOrder, (std::vector<int>{2, 1}));
+    EXPECT_EQ(od.maxOrder, 2);
+    EXPECT_EQ(od.sumOrder, 3);
+    EXPECT_EQ(od.varDegree, (std::vector<int>{7, 6}));
+    EXPECT_EQ(od.numUnknowns, 2 * 6 + 3);
+    EXPECT_EQ(od.offset(1), 8);
+    // Two first-order variables, three conditions: the sweep goes round again.
+    od = FindOrdersAndDegrees({"y'=z", "z'=y"}, {"y", "z"}, 4, 3);
+    EXPECT_EQ(od.varDegree, (std::vector<int>{6, 5}));
+    // A degree below the highest order + 2 is raised.
+    od = FindOrdersAndDegrees({"y''=z", "z''=y"}, {"y", "z"}, 1, 4);
+    EXPECT_EQ(od.degree, 4);
+    EXPECT_EQ(od.varDegree, (std::vector<int>{6, 6}));
+}
+
+TEST(SystemSplit, TermsStandInTheOrderOfTheVariables)
+{
+    SystemSplit s = SplitSystemText("y''-y+x*z'=2*x^2", {"y", "z"}, 3);
+    ASSERT_FALSE(s.problem);
+    EXPECT_EQ(s.coef[0], (std::vector<std::string>{"-1", "0", "1", "0"}));
+    EXPECT_EQ(s.coef[1], (std::vector<std::string>{"0", "+x", "0", "0"}));
+    EXPECT_EQ(s.rhs, "2*x^2");
+    s = SplitSystemText("2*z+z1'=0", {"z", "z1"}, 2);
+    EXPECT_EQ(s.coef[0][0], "2");
+    EXPECT_EQ(s.coef[1][1], "1") << "z inside z1 is not taken for z";
+    EXPECT_TRUE(SplitSystemText("y'+z", {"y", "z"}, 2).problem);
+    EXPECT_TRUE(SplitSystemText("(y)'=1", {"y"}, 1).problem);
+    OrdersAndDegrees od = FindOrdersAndDegrees({"y'=z", "z'=y"}, {"y", "z"}, 4, 2);
+    EXPECT_TRUE(CheckSystemSplit(SplitSystemText("y''=0", {"y", "z"}, 2), od, {"y", "z"}))
+        << "a condition with an order the equations do not have";
+    EXPECT_FALSE(CheckSystemSplit(SplitSystemText("y=1", {"y", "z"}, 2), od, {"y", "z"}));
+}
+
+struct Solver {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    script::ScriptHost host{shared, [this](const std::string& m) { messages.push_back(m); }};
+    Solver() { host.prepare(); }
+
+    SystemSolution solve(SystemInputs in, OrdersAndDegrees& od)
+    {
+        od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC);
+        std::vector<SystemSplit> de, bc;
+        for (const auto& e : in.equations)
+            de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
+        for (const auto& b : in.bcText)
+            bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
+        return SolveSystem(in, od, de, bc, host);
+    }
+};
+
+SystemInputs inputs(std::vector<std::string> names, std::vector<std::string> equations, std::vector<std::string> bcs,
+                    std::vector<double> points, double lower, double upper, int degree)
+{
+    SystemInputs in;
+    in.depVarNames = std::move(names);
+    in.lastVar = static_cast<int>(in.depVarNames.size()) - 1;
+    in.equations = std::move(equations);
+    in.bcText = std::move(bcs);
+    in.bcPoint = std::move(points);
+    in.numBC = static_cast<int>(in.bcText.size());
+    in.xlower = lower;
+    in.xupper = upper;
+    in.xcenter = (lower + upper) / 2;
+    in.degree = degree;
+    in.indepVarName = "x";
+    return in;
+}
+
+TEST(LinearSystem, PolynomialSolutionIsRecoveredExactly)
+{
+    // y' = z, z' = 2, y(0) = 0, z(0) = 0: y = x^2, z = 2x.
+    Solver s;
+    OrdersAndDegrees od;
+    const SystemSolution r = s.solve(inputs({"y", "z"}, {"y'-z=0", "z'=2"}, {"y=0", "z=0"}, {0, 0}, -1, 1, 3), od);
+    ASSERT_TRUE(r.solved);
+    for (double x : {-1.0, 0.3, 1.0}) {
+        EXPECT_NEAR(VarDerivative(r.coef[0], 0, 0, x), x * x, 1e-13);
+        EXPECT_NEAR(VarDerivative(r.coef[1], 0, 0, x), 2 * x, 1e-13);
+    }
+    EXPECT_EQ(r.lstCoeff[0], "EXPANSION COEFFICIENTS:");
+    EXPECT_EQ(r.lstCoeff.size(), 1u + 5 + 1 + 5 + 1);
+    EXPECT_EQ(r.lstCoeff[6], "");
+}
+
+TEST(LinearSystem, ExponentialSolutionOfAThirdOrderCouple)
+{
+    // y'' + z = 0, z' - y = 0 with y = exp(-x), z = -exp(-x); each variable's terms stand in
+    // the order of the variables' list.
+    Solver s;
+    OrdersAndDegrees od;
+    SystemInputs in = inputs({"y", "z"}, {"y''+z=0", "-y+z'=0"}, {"y=1", "y'=-1", "z=-1"}, {0, 0, 0}, 0, 1, 14);
+    in.xcenter = 0;
+    const SystemSolution r = s.solve(in, od);
+    ASSERT_TRUE(r.solved) << (r.lstCoeff.empty() ? std::string("-") : r.lstCoeff[0]) << " " << s.messages.size();
+    EXPECT_EQ(od.varDegree, (std::vector<int>{16, 15}));
+    EXPECT_NEAR(VarDerivative(r.coef[0], 0, 0, 1), std::exp(-1.0), 1e-10);
+    EXPECT_NEAR(VarDerivative(r.coef[1], 0, 1, 0.5), std::exp(-0.5), 1e-9);
+    std::vector<std::string> lines;
+    std::vector<SystemSplit> bc;
+    for (const auto& b : in.bcText)
+        bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
+    ASSERT_TRUE(SystemBCErrors(in, od, bc, r.coef, s.host, lines));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("B.C. #1=", 0), 0u);
+    EXPECT_LT(std::fabs(ParseNumber(lines[1].substr(8))), 1e-12);
+    std::vector<std::string> values, residuals;
+    std::vector<SystemSplit> de;
+    for (const auto& e : in.equations)
+        de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
+    ASSERT_TRUE(SystemEvaluate(in, od, de, r.coef, 0.25, 0, s.host, values, residuals));
+    EXPECT_EQ(values[0].rfind("y=0.7788007830", 0), 0u);
+    EXPECT_EQ(residuals[0].rfind("D.E. #1=", 0), 0u);
+    EXPECT_LT(std::fabs(ParseNumber(residuals[1].substr(8))), 1e-9);
+}
+
+TEST(LinearSystem, ThreeAndTenVariables)
+{
+    Solver s;
+    OrdersAndDegrees od;
+    SystemSolution r = s.solve(inputs({"u", "v", "w"}, {"u'-v=0", "v'-w=0", "u+w'=0"}, {"u=1", "v=-1", "w=1"},
+                                      {0, 0, 0}, 0, 1, 16),
+                               od);
+    ASSERT_TRUE(r.solved);
+    const double c = 0.5;
+    EXPECT_NEAR(VarDerivative(r.coef[0], c, 0, 1), std::exp(-1.0), 1e-10);
+    EXPECT_NEAR(VarDerivative(r.coef[2], c, 0, 0.2), std::exp(-0.2), 1e-10);
+
+    std::vector<std::string> names, equations, bcs;
+    std::vector<double> points;
+    for (int k = 1; k <= 10; ++k) {
+        names.push_back("y" + std::to_string(k));
+        equations.push_back(names.back() + "'-" + std::to_string(k) + "/10*" + names.back() + "=0");
+        bcs.push_back(names.back() + "=1");
+        points.push_back(0);
+    }
+    r = s.solve(inputs(names, equations, bcs, points, 0, 1, 18), od);
+    ASSERT_TRUE(r.solved);
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_NEAR(VarDerivative(r.coef[static_cast<size_t>(k - 1)], 0.5, 0, 1), std::exp(k / 10.0), 1e-10) << k;
+}
+
+TEST(LinearSystem, SingularSystemsAndErrors)
+{
+    Solver s;
+    OrdersAndDegrees od;
+    SystemSolution r = s.solve(inputs({"y", "z"}, {"y'-z=0", "z'=2"}, {"y=0", "y=0"}, {0, 0}, -1, 1, 3), od);
+    EXPECT_FALSE(r.solved);
+    ASSERT_EQ(r.lstCoeff.size(), 1u);
+    EXPECT_TRUE(r.lstCoeff[0] == "YIELDS LINEARLY DEPENDENT SYSTEM" || r.lstCoeff[0] == "YIELDS INCONSISTENT SYSTEM");
+    r = s.solve(inputs({"y", "z"}, {"y'-z=0", "z'=1/(x-0.5)"}, {"y=0", "z=0"}, {0, 0}, 0, 1, 4), od);
+    EXPECT_FALSE(r.solved);
+    EXPECT_EQ(s.messages, std::vector<std::string>{"division by zero"});
+}
+
+} // namespace
