@@ -34,6 +34,8 @@ std::string Usage()
            "      --approximation N the nonlinear kinds' start: 0 zero, 1 unit, 2 random\n"
            "                        (default), 3 series from --series FILE, 4 current\n"
            "      --seed S          seed of the random start\n"
+           "      --save-separately NAME   systems: one series file per variable, NAME_y ...\n"
+           "                    systems print [lstValue] in place of [lblValue] for --eval\n"
            "                    exit status 0: a solution stands, 1: none does,\n"
            "                    2: bad usage or a file that cannot be opened\n"
            "  --help            show this text\n"

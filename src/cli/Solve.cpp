@@ -6,6 +6,7 @@
 #include "cli/WindowLibrary.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
+#include "systems/SystemSession.h"
 #include "plot/PlotExport.h"
 
 #include <optional>
@@ -31,6 +32,7 @@ struct SolveOptions {
     std::string approximation = "2";
     std::optional<uint64_t> seed;
     std::optional<std::string> series;
+    std::optional<std::string> saveSeparately;
 };
 
 // Numbers separated by commas ("1,2,3,4").
@@ -181,6 +183,94 @@ template <typename Session> int RunSession(const SolveOptions& o, SeriesKind kin
     return session.solved() ? 0 : 1;
 }
 
+// The systems' plot: one curve per variable.
+bool plotSystemPng(const SolveOptions& o, const SystemSession& session, std::ostream& err)
+{
+    const SystemInputs& in = session.inputs();
+    const OrdersAndDegrees& od = session.orders();
+    std::vector<int> offsets;
+    for (size_t j = 0; j < od.varDegree.size(); ++j)
+        offsets.push_back(od.offset(static_cast<int>(j)));
+    OdePlotRequest r{};
+    r.outputFile = o.plotFile->c_str();
+    r.width = o.plotWidth;
+    r.height = o.plotHeight;
+    r.derOrder = o.plotDerivative;
+    const std::vector<double> window = o.plotWindow ? *o.plotWindow : std::vector<double>{in.xlower, in.xupper, -15, 15};
+    r.xmin = window[0];
+    r.xmax = window[1];
+    r.ymin = window[2];
+    r.ymax = window[3];
+    r.grid = o.plotGrid;
+    r.labels = o.plotLabels;
+    r.seriesKind = 1;
+    r.coef = session.coef().data();
+    r.coefCount = static_cast<int>(session.coef().size());
+    r.varDegree = od.varDegree.data();
+    r.coefOffset = offsets.data();
+    r.curveCount = static_cast<int>(od.varDegree.size());
+    r.xcenter = in.xcenter;
+    char message[512] = {};
+    r.message = message;
+    r.messageSize = sizeof message;
+    std::string error;
+    auto render = reinterpret_cast<OdeRenderPlotPng>(WindowLibrarySymbol("odeseries_render_plot_png", error));
+    if (!render) {
+        err << "odeseries: the plot cannot be drawn (" << error << ")\n";
+        return false;
+    }
+    if (render(&r) != 0) {
+        err << "odeseries: " << message << '\n';
+        return false;
+    }
+    return true;
+}
+
+int RunSystem(const SolveOptions& o, bool nonlinear, std::ostream& out, std::ostream& err)
+{
+    std::shared_ptr<script::Class1> shared;
+    SystemSession session(nonlinear, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
+    if (!session.open(o.file))
+        return 2;
+    if (o.solve) {
+        if (o.seed)
+            session.seedRandom(*o.seed);
+        const int choice = static_cast<int>(ParseNumber(o.approximation));
+        session.boxes.approximation = kSystemApproximationItems[choice >= 0 && choice <= 3 ? choice : 2];
+        if (auto refusal = CheckSystemTexts(session.boxes, nonlinear)) {
+            err << "odeseries: " << *refusal << '\n';
+            session.clearResults();
+        } else {
+            session.solve();
+        }
+    }
+    printList(out, "lstCoeff", session.lstCoeff());
+    printList(out, "lstBCError", session.lstBCError());
+    for (const std::string& x : o.evalPoints) {
+        session.boxes.xestimation = x;
+        session.boxes.derNum = o.derivative;
+        if (session.evaluate()) {
+            printList(out, "lstValue", session.lstValue());
+            printList(out, "lstDError", session.lstDError());
+        }
+    }
+    if (o.saveAs && !session.save(*o.saveAs))
+        return 2;
+    if (o.saveSeparately && !session.saveSeparately(*o.saveSeparately))
+        return 2;
+    if (o.report)
+        printList(out, "report", session.report());
+    if (o.plotFile) {
+        if (!session.solved()) {
+            err << "odeseries: there is no solution to plot\n";
+            return 1;
+        }
+        if (!plotSystemPng(o, session, err))
+            return 1;
+    }
+    return session.solved() ? 0 : 1;
+}
+
 } // namespace
 
 int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -257,6 +347,10 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
             if (!value(v))
                 return 2;
             o.series = v;
+        } else if (a == "--save-separately") {
+            if (!value(v))
+                return 2;
+            o.saveSeparately = v;
         } else if (a == "--plot-grid") {
             o.plotGrid = true;
         } else if (a == "--plot-labels") {
@@ -289,10 +383,8 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         return RunSession<NonlinearSession>(o, SeriesKind::Power, out, err);
     if (*magic == "Tndif")
         return RunSession<NonlinearSession>(o, SeriesKind::Trigonometric, out, err);
-    if (*magic == "Sldif" || *magic == "Sndif") {
-        err << "odeseries: problems of kind " << *magic << " cannot be solved from the command line yet\n";
-        return 2;
-    }
+    if (*magic == "Sldif" || *magic == "Sndif")
+        return RunSystem(o, *magic == "Sndif", out, err);
     err << "odeseries: Incompatible file\n";
     return 2;
 }

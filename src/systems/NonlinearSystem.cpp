@@ -1,0 +1,282 @@
+#include "systems/NonlinearSystem.h"
+
+#include "common/FileIO.h"
+#include "common/NumberFormat.h"
+#include "common/TextRecords.h"
+#include "linear/Elimination.h"
+#include "script/ScriptErrors.h"
+
+#include <cmath>
+
+namespace ode {
+
+namespace {
+
+constexpr double kTwoH = 0.00001; // the divisor of the central differences: 2h
+
+bool isLetterOrDigit(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+std::string lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+struct Failure {};
+
+} // namespace
+
+std::vector<std::string> DeclarationStatements(const std::vector<std::string>& names, const std::vector<int>& varOrder)
+{
+    std::vector<std::string> out;
+    for (size_t j = 0; j < names.size(); ++j)
+        for (int k = 0; k <= varOrder[j]; ++k)
+            out.push_back("public " + names[j] + std::to_string(k));
+    return out;
+}
+
+std::string TranslateSystemText(const std::string& text, const std::vector<std::string>& names,
+                                const std::vector<int>& varOrder)
+{
+    std::string t = lower(text);
+    for (size_t j = 0; j < names.size(); ++j) {
+        const std::string name = lower(names[j]);
+        if (name.empty())
+            continue;
+        for (int k = varOrder[j]; k >= 1; --k) {
+            const std::string target = name + std::string(static_cast<size_t>(k), '\'');
+            const std::string replacement = name + std::to_string(k);
+            size_t pos = t.find(target);
+            while (pos != std::string::npos) {
+                t.replace(pos, target.size(), replacement);
+                pos = t.find(target, pos + 2);
+            }
+        }
+        size_t pos = t.find(name);
+        while (pos != std::string::npos) {
+            const bool before = pos > 0 && isLetterOrDigit(t[pos - 1]);
+            const size_t after = pos + name.size();
+            const bool afterBad = after < t.size() && (isLetterOrDigit(t[after]) || t[after] == '(');
+            if (before || afterBad) {
+                pos = t.find(name, pos + 1);
+                continue;
+            }
+            t.replace(pos, name.size(), name + "0");
+            pos = t.find(name, pos + name.size() + 1);
+        }
+    }
+    return t;
+}
+
+std::vector<std::vector<double>> SplitByVariable(const std::vector<double>& coef, const OrdersAndDegrees& od)
+{
+    std::vector<std::vector<double>> rows;
+    for (size_t j = 0; j < od.varDegree.size(); ++j) {
+        const int off = od.offset(static_cast<int>(j));
+        const int count = od.varDegree[j] + 1;
+        if (off + count > static_cast<int>(coef.size()))
+            rows.emplace_back(static_cast<size_t>(count), 0.0);
+        else
+            rows.emplace_back(coef.begin() + off, coef.begin() + off + count);
+    }
+    return rows;
+}
+
+bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<double>& coef, double x,
+                    script::ScriptHost& host)
+{
+    if (!host.assignVariable(in.indepVarName, x))
+        return false;
+    const auto rows = SplitByVariable(coef, od);
+    for (size_t j = 0; j < rows.size(); ++j) {
+        const std::string& name = in.depVarNames[j];
+        if (!host.execute(name + "0=" + FormatSigned(VarDerivative(rows[j], in.xcenter, 0, x))))
+            return false;
+        for (int k = od.varOrder[j]; k >= 1; --k)
+            if (!host.execute(name + std::to_string(k) + "=" + FormatSigned(VarDerivative(rows[j], in.xcenter, k, x))))
+                return false;
+    }
+    return true;
+}
+
+bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
+                               const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error)
+{
+    RecordWriter w;
+    for (double c : coef)
+        w.printLine({c});
+    if (!WriteFilesAtomically({{scratchPath, w.text()}}, error))
+        return false;
+    std::string text;
+    if (!ReadWholeFile(scratchPath, text, error))
+        return false;
+    RecordReader r(text);
+    std::vector<double> relaid(static_cast<size_t>(od.numUnknowns), 0.0);
+    for (size_t j = 0; j < od.varDegree.size(); ++j) {
+        const int old = j < oldDegrees.size() ? oldDegrees[j] : -1;
+        const int keep = std::min(old, od.varDegree[j]);
+        const int off = od.offset(static_cast<int>(j));
+        for (int p = 0; p <= old; ++p) {
+            double v = 0;
+            if (!r.readNumber(v)) {
+                error = "The file " + scratchPath + " cannot be read back: " + r.error();
+                return false;
+            }
+            if (p <= keep)
+                relaid[static_cast<size_t>(off + p)] = v;
+        }
+    }
+    coef = relaid;
+    return true;
+}
+
+SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                                        const std::vector<std::string>& eqExpr, const std::vector<std::string>& bcExpr,
+                                        std::vector<double>& coef, script::ScriptHost& host)
+{
+    SystemNewtonResult result;
+    const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
+    if (static_cast<int>(coef.size()) != N) {
+        host.report("The initial approximation has " + std::to_string(coef.size()) + " coefficients; the system needs " +
+                    std::to_string(N) + ".");
+        result.failed = true;
+        return result;
+    }
+    const double step = (in.xupper - in.xlower) / m;
+    auto check = [&](bool ok) {
+        if (!ok) {
+            host.trap();
+            throw Failure{};
+        }
+    };
+    auto residual = [&](const std::string& text) {
+        double v = 0;
+        check(host.evaluate(text, v));
+        return v;
+    };
+    auto setPoint = [&](double x) { check(SetSystemPoint(in, od, coef, x, host)); };
+    // One row: the chain rule over every variable for residual `text` at the point set.
+    auto row = [&](AugmentedMatrix& a, int r, double x, const std::string& text) {
+        double* ar = a.row(r);
+        const double t = x - in.xcenter;
+        for (int j = 0; j < vars; ++j) {
+            const int order = od.varOrder[static_cast<size_t>(j)], off = od.offset(j);
+            std::vector<double> py(static_cast<size_t>(order) + 1, 0.0), df(static_cast<size_t>(order) + 1, 0.0);
+            for (int k = 0; k <= order; ++k) {
+                const std::string v = lower(in.depVarNames[static_cast<size_t>(j)]) + std::to_string(k);
+                if (text.find(v) == std::string::npos)
+                    continue;
+                check(host.execute("YS=" + v + ":" + v + "=YS+h"));
+                const double plus = residual(text);
+                check(host.execute(v + "=YS-h"));
+                const double minus = residual(text);
+                py[static_cast<size_t>(k)] = (plus - minus) / kTwoH;
+                check(host.execute(v + "=YS"));
+            }
+            df[0] = 1;
+            ar[off] = py[0];
+            for (int p = 1; p <= od.varDegree[static_cast<size_t>(j)]; ++p) {
+                for (int k = order; k >= 1; --k)
+                    df[static_cast<size_t>(k)] = p * df[static_cast<size_t>(k - 1)];
+                df[0] = t * df[0];
+                double sum = 0;
+                for (int k = 0; k <= order; ++k)
+                    sum = sum + df[static_cast<size_t>(k)] * py[static_cast<size_t>(k)];
+                ar[off + p] = ar[off + p] + sum;
+            }
+        }
+        ar[N] = -residual(text);
+    };
+    AugmentedMatrix a;
+    std::vector<double> delta;
+    try {
+        for (int pass = 1;; ++pass) {
+            result.passes = pass;
+            a.reset(N);
+            for (int i = 0; i <= m; ++i) {
+                const double x = i * step + in.xlower;
+                setPoint(x);
+                for (int e = 0; e < vars; ++e)
+                    row(a, e * (m + 1) + i, x, eqExpr[static_cast<size_t>(e)]);
+            }
+            for (int b = 0; b < in.numBC; ++b) {
+                const double x = in.bcPoint[static_cast<size_t>(b)];
+                setPoint(x);
+                row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)]);
+            }
+            const EliminationOutcome outcome = Eliminate(a, delta);
+            if (outcome == EliminationOutcome::ArithmeticFault) {
+                host.raise(script::ErrOverflow);
+                check(false);
+            }
+            if (outcome != EliminationOutcome::Solved) {
+                (outcome == EliminationOutcome::LinearlyDependent ? result.dependence : result.inconsistence) = true;
+                break;
+            }
+            for (int r = 0; r < N; ++r)
+                coef[static_cast<size_t>(r)] = coef[static_cast<size_t>(r)] + delta[static_cast<size_t>(r)];
+            bool converged = true;
+            for (int r = 0; r < N && converged; ++r)
+                converged = std::fabs(delta[static_cast<size_t>(r)]) <= in.errorBoundCoef;
+            for (int i = 0; i <= m && converged; ++i) {
+                setPoint(i * step + in.xlower);
+                for (int e = 0; e < vars && converged; ++e)
+                    converged = std::fabs(residual(eqExpr[static_cast<size_t>(e)])) <= in.errorBoundDE;
+            }
+            for (int b = 0; b < in.numBC && converged; ++b) {
+                setPoint(in.bcPoint[static_cast<size_t>(b)]);
+                converged = std::fabs(residual(bcExpr[static_cast<size_t>(b)])) <= in.errorBoundDE;
+            }
+            if (converged) {
+                result.solved = result.beep = true;
+            } else if (pass >= in.maxIterations) {
+                result.convergence = true;
+                result.lstCoeff.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
+            } else {
+                continue;
+            }
+            auto& out = result.lstCoeff;
+            out.push_back("COEFFICIENTS:   ( LAST CORRECTION: )");
+            for (int j = 0; j < vars; ++j) {
+                const int off = od.offset(j);
+                for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p)
+                    out.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) + ")=" +
+                                  FormatNumber(coef[static_cast<size_t>(off + p)]) + "      ( " +
+                                  FormatNumber(delta[static_cast<size_t>(off + p)]) + " )");
+                out.push_back("");
+            }
+            out.insert(out.end(), {"VALUE OF D.E.'s AT GRID POINTS:", ""});
+            for (int i = 0; i <= m; ++i) {
+                const double x = i * step + in.xlower;
+                setPoint(x);
+                for (int e = 0; e < vars; ++e)
+                    out.push_back("D.E.#" + std::to_string(e + 1) + " (" + in.indepVarName + " = " + FormatNumber(x) +
+                                  ") = " + FormatNumber(residual(eqExpr[static_cast<size_t>(e)])));
+            }
+            out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
+            for (int b = 0; b < in.numBC; ++b) {
+                setPoint(in.bcPoint[static_cast<size_t>(b)]);
+                out.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(residual(bcExpr[static_cast<size_t>(b)])));
+            }
+            break;
+        }
+    } catch (const Failure&) {
+        result = SystemNewtonResult{};
+        result.failed = true;
+        return result;
+    }
+    if (result.convergence || result.inconsistence || result.dependence) {
+        result.lstCoeff.push_back("PROBLEMS ENCOUNTERED:");
+        if (result.convergence)
+            result.lstCoeff.push_back("-CONVERGENCE PROBLEMS.");
+        if (result.inconsistence)
+            result.lstCoeff.push_back("-POSSIBLE INCONSISTENCE PROBLEMS.");
+        if (result.dependence)
+            result.lstCoeff.push_back("-POSSIBLE LINEAR DEPENDENCE PROBLEMS.");
+    }
+    return result;
+}
+
+} // namespace ode

@@ -1,0 +1,51 @@
+#pragma once
+// Newton iteration for a system of nonlinear equations in several dependent variables, one
+// power series per variable, on the grid and unknown ordering of the linear systems. The
+// script variables of variable y are y0 (its value), y1 (y'), y2 (y'') ...
+
+#include "systems/LinearSystem.h"
+
+#include <random>
+
+namespace ode {
+
+// DeclareVariables' statements: "public y0", "public y1", ... for every variable and order.
+std::vector<std::string> DeclarationStatements(const std::vector<std::string>& names, const std::vector<int>& varOrder);
+
+// TranslateDerivatives for systems: lower case, then per variable name + k apostrophes becomes
+// name & k (k = its order ... 1) and the name alone name & "0" (outside longer words).
+std::string TranslateSystemText(const std::string& text, const std::vector<std::string>& names,
+                                const std::vector<int>& varOrder);
+
+struct NonlinearSystemInputs : SystemInputs {
+    double errorBoundDE = 0, errorBoundCoef = 0;
+    int maxIterations = 0;
+};
+
+struct SystemNewtonResult {
+    bool solved = false, dependence = false, inconsistence = false, convergence = false;
+    bool beep = false, failed = false;
+    int passes = 0;
+    std::vector<std::string> lstCoeff;
+};
+
+// SolveSystem of the nonlinear systems from `coef` (N values, variable-major; updated in place).
+SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                                        const std::vector<std::string>& equationExpr,
+                                        const std::vector<std::string>& conditionExpr, std::vector<double>& coef,
+                                        script::ScriptHost& host);
+
+// Sets the point x: the independent variable and every variable's value and derivatives.
+bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<double>& coef, double x,
+                    script::ScriptHost& host);
+
+// The coefficient rows of a variable-major vector.
+std::vector<std::vector<double>> SplitByVariable(const std::vector<double>& coef, const OrdersAndDegrees& od);
+
+// "3 - Current approximation": `coef` (laid out with `oldDegrees`) re-laid for the new degrees
+// through the scratch file `scratchPath` ("AMAT.MAT"), each variable keeping its first
+// min(old, new) + 1 coefficients and 0 above. False with the reason when the file fails.
+bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
+                               const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error);
+
+} // namespace ode

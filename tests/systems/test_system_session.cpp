@@ -1,0 +1,197 @@
+#include "common/FileIO.h"
+#include "nonlinear/NonlinearSession.h"
+#include "systems/SystemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+using namespace ode;
+namespace fs = std::filesystem;
+
+struct Session {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    SystemSession s;
+    explicit Session(bool nonlinear) : s(nonlinear, shared, [this](const std::string& m) { messages.push_back(m); })
+    {
+        s.seedRandom(2);
+    }
+};
+
+// y' + z = 0, z' + 2yz = 0, y(0) = z(0) = 1: y = 1/(1+x), z = 1/(1+x)^2.
+void reciprocalSystem(SystemSession& s)
+{
+    s.boxes.numDE = "2";
+    s.boxes.numBC = "2";
+    s.boxes.depVarNames = "y,z";
+    s.boxes.equations = {"y'+z=0", "z'+2*y*z=0"};
+    s.boxes.bcText = {"y=1", "z=1"};
+    s.boxes.bcPoint = {"0", "0"};
+    s.boxes.xlower = "0";
+    s.boxes.xupper = "1";
+    s.boxes.expansion = "0";
+    s.boxes.terms = "10";
+    s.boxes.errorD = "1E-9";
+    s.boxes.errorC = "1E-9";
+    s.boxes.maxcy = "20";
+    s.boxes.approximation = "0 - Zero coefficients";
+}
+
+TEST(NonlinearSystemTexts, TranslationAndDeclarations)
+{
+    EXPECT_EQ(TranslateSystemText("y''+z", {"y", "z"}, {2, 1}), "y2+z0");
+    EXPECT_EQ(TranslateSystemText("z'-y", {"y", "z"}, {2, 1}), "z1-y0");
+    EXPECT_EQ(TranslateSystemText("exp(e)+Y*e'", {"y", "e"}, {0, 1}), "exp(e0)+y0*e1");
+    EXPECT_EQ(DeclarationStatements({"y", "z"}, {2, 1}),
+              (std::vector<std::string>{"public y0", "public y1", "public y2", "public z0", "public z1"}));
+}
+
+TEST(NonlinearSystem, ConvergesToTheKnownSolution)
+{
+    Session n(true);
+    reciprocalSystem(n.s);
+    ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff().back());
+    const auto rows = SplitByVariable(n.s.coef(), n.s.orders());
+    // Collocation of degree 11 over [0, 1]: close to the solution between the grid points too.
+    EXPECT_NEAR(VarDerivative(rows[0], 0, 0, 0.5), 1 / 1.5, 1e-6);
+    EXPECT_NEAR(VarDerivative(rows[1], 0, 0, 0.5), 1 / 2.25, 1e-6);
+    const auto& list = n.s.lstCoeff();
+    EXPECT_EQ(list[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
+    EXPECT_NE(std::find(list.begin(), list.end(), "VALUE OF D.E.'s AT GRID POINTS:"), list.end());
+    EXPECT_NE(std::find_if(list.begin(), list.end(), [](const std::string& l) { return l.rfind("D.E.#2 (x = 0.5) = ", 0) == 0; }),
+              list.end());
+    EXPECT_EQ(n.s.lstBCError().size(), 2u);
+    n.s.boxes.xestimation = "0.25";
+    ASSERT_TRUE(n.s.evaluate());
+    EXPECT_EQ(n.s.lstValue()[0].rfind("y=0.8", 0), 0u);
+    EXPECT_EQ(n.s.lstDError()[1].rfind("D.E. ( x =0.25)=", 0), 0u);
+}
+
+TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
+{
+    const fs::path dir = fs::temp_directory_path() / "odeseries-amat";
+    fs::create_directories(dir);
+    Session n(true);
+    n.s.scratchPath = (dir / "AMAT.MAT").string();
+    reciprocalSystem(n.s);
+    n.s.boxes.approximation = "3 - Current approximation";
+    EXPECT_FALSE(n.s.solve());
+    EXPECT_EQ(n.messages.size(), 1u) << "no current approximation before a solve";
+    n.s.boxes.approximation = "1 - Unit coefficients";
+    ASSERT_TRUE(n.s.solve());
+    const auto before = SplitByVariable(n.s.coef(), n.s.orders());
+    n.s.boxes.terms = "12"; // two more coefficients for each variable
+    n.s.boxes.approximation = "3";
+    n.s.boxes.maxcy = "0";  // one pass: the start shows in the corrections being small
+    n.s.solve();
+    EXPECT_TRUE(fs::exists(dir / "AMAT.MAT"));
+    EXPECT_EQ(n.s.orders().varDegree, (std::vector<int>{13, 13}));
+    EXPECT_LE(n.s.lastResult().passes, 1);
+    const auto after = SplitByVariable(n.s.coef(), n.s.orders());
+    EXPECT_NEAR(after[0][0], before[0][0], 1e-6) << "the old coefficients start the new block";
+    fs::remove_all(dir);
+}
+
+TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
+{
+    const fs::path dir = fs::temp_directory_path() / "odeseries-system-files";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string file = (dir / "prob").string();
+    Session a(true);
+    reciprocalSystem(a.s);
+    a.s.boxes.constants = {"k=1"};
+    ASSERT_TRUE(a.s.solve());
+    ASSERT_TRUE(a.s.save(file));
+    std::string text, error;
+    ASSERT_TRUE(ReadWholeFile(file + ".str", text, error));
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "\"Sndif\",10,2,2,1,11,\"x\",1E-09,1E-09,20");
+    EXPECT_NE(text.find("1,11,\"y\"\r\n1,11,\"z\"\r\ny'+z=0\r\nz'+2*y*z=0\r\n0,\"y=1\"\r\n0,\"z=1\"\r\n 1 \r\nk=1\r\n"),
+              std::string::npos);
+
+    Session b(true);
+    ASSERT_TRUE(b.s.open(file));
+    EXPECT_TRUE(b.s.solved());
+    EXPECT_EQ(b.s.boxes.depVarNames, "y,z");
+    EXPECT_EQ(b.s.lstCoeff()[0], "EXPANSION COEFFICIENTS:");
+    EXPECT_EQ(b.s.lstCoeff().size(), 1u + 12 + 1 + 12 + 1);
+
+    Session linear(false);
+    EXPECT_FALSE(linear.s.open(file));
+    EXPECT_EQ(linear.messages, std::vector<std::string>{"Incompatible file"});
+
+    ASSERT_TRUE(a.s.saveSeparately(file));
+    ASSERT_TRUE(ReadWholeFile(file + "_y", text, error));
+    EXPECT_EQ(text.rfind("0,\"x\",0,1\r\n 0 \r\n1,\"*\",11,#TRUE#\r\n 1 \r\n", 0), 0u);
+    // The single nonlinear form starts from a separate file, not from the whole system's.
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> seen;
+    NonlinearSession single(SeriesKind::Power, shared, [&](const std::string& m) { seen.push_back(m); });
+    EXPECT_TRUE(single.loadSeries(file + "_z"));
+    EXPECT_EQ(single.coef().size(), 12u);
+    EXPECT_FALSE(single.loadSeries(file));
+    EXPECT_EQ(seen, std::vector<std::string>{"Series is multivariable"});
+
+    Session unsolved(false);
+    unsolved.s.boxes.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
+    unsolved.s.boxes.bcText = {"y=0", "y'=0", "z=0"};
+    unsolved.s.boxes.bcPoint = {"0", "0", "0"};
+    ASSERT_TRUE(unsolved.s.saveSeparately(file + "-unsolved"));
+    ASSERT_TRUE(ReadWholeFile(file + "-unsolved_z", text, error));
+    EXPECT_NE(text.find("#FALSE#\r\n"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+    fs::remove_all(dir);
+}
+
+TEST(SystemReport, LinesOfBothForms)
+{
+    Session l(false);
+    l.s.boxes.equations = {"y'-z=0", "z'=2"};
+    l.s.boxes.numBC = "2";
+    l.s.boxes.bcText = {"y=0", "z=0"};
+    l.s.boxes.bcPoint = {"0", "0"};
+    ASSERT_TRUE(l.s.solve());
+    const auto lines = l.s.report();
+    EXPECT_EQ(lines[0], "INDEPENDENT VARIABLE: x");
+    EXPECT_EQ(lines[1], "DEPENDENT VARIABLES:y,z");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "        INTERVAL STUDIED: [-1 , 1 ]"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "BOUNDARY CONDITION # 2 . EVALUATION POINT x=0"), lines.end());
+    Session n(true);
+    reciprocalSystem(n.s);
+    const auto head = n.s.report();
+    EXPECT_NE(std::find(head.begin(), head.end(), "MAXIMUM ERROR IN COEFFICIENTS: 1E-09 "), head.end());
+    EXPECT_NE(std::find(head.begin(), head.end(), "          CENTER OF EXPANSION: 0 "), head.end());
+}
+
+TEST(SystemChecks, RefusalsBeforeSolving)
+{
+    SystemTexts t;
+    t.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
+    t.bcText = {"y=0", "y'=0", "z=0"};
+    t.bcPoint = {"0", "0", "0"};
+    EXPECT_FALSE(CheckSystemTexts(t, false));
+    t.depVarNames = "y, z";
+    EXPECT_TRUE(CheckSystemTexts(t, false)) << "a blank after the comma starts the name";
+    t.depVarNames = "y,z,w";
+    EXPECT_TRUE(CheckSystemTexts(t, false));
+    t.depVarNames = "y,z";
+    t.numDE = "11";
+    EXPECT_TRUE(CheckSystemTexts(t, false));
+    t.numDE = "2";
+    t.numBC = "0";
+    EXPECT_TRUE(CheckSystemTexts(t, false));
+    Session s(false);
+    s.s.boxes = t;
+    s.s.boxes.numBC = "3";
+    s.s.boxes.bcText[2] = "z";
+    EXPECT_FALSE(s.s.solve());
+    EXPECT_EQ(s.messages, std::vector<std::string>{"Boundary condition 3 has no \"=\"."});
+}
+
+} // namespace
