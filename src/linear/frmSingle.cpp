@@ -6,6 +6,7 @@
 #include "nonlinear/NonlinearSession.h"
 #include "plot/frmPTserN.h"
 #include "script/Translation.h"
+#include "shell/ConstantsFrame.h"
 #include "shell/FormEvents.h"
 #include "shell/Messages.h"
 #include "shell/ReportPrinter.h"
@@ -203,22 +204,12 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, shell::Shell& shell)
 
     // User constants and Solve.
     auto* lower = new QHBoxLayout();
-    auto* fraConstants = new QGroupBox("User constants");
-    fraConstants->setObjectName("fraConstants");
-    fraConstants->setToolTip("Add or remove user-defined constants");
-    auto* constants = new QHBoxLayout(fraConstants);
-    cboConstants = new QComboBox();
-    cboConstants->setObjectName("cboConstants");
-    cboConstants->setEditable(true);
-    cboConstants->setInsertPolicy(QComboBox::NoInsert);
-    cboConstants->setToolTip("Example: a=2.37");
-    cboConstants->setMinimumWidth(140);
-    cmdAddCons = button("cmdAddCons", "Add", "Add (register) constant");
-    cmdRemCons = button("cmdRemCons", "Remove", "Remove selected constant");
-    constants->addWidget(cboConstants);
-    constants->addWidget(cmdAddCons);
-    constants->addWidget(cmdRemCons);
-    lower->addWidget(fraConstants);
+    m_constantsFrame = new shell::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
+                                                 [this]() { ClearResults(); });
+    cboConstants = m_constantsFrame->cboConstants;
+    cmdAddCons = m_constantsFrame->cmdAddCons;
+    cmdRemCons = m_constantsFrame->cmdRemCons;
+    lower->addWidget(m_constantsFrame);
     cmdSolve = button("cmdSolve", "Solve", "Compute solution");
     lower->addWidget(cmdSolve);
     main->addLayout(lower);
@@ -403,15 +394,11 @@ void FrmSingle::wireEvents()
         e->onChange(b, [this]() { ClearResults(); });
     if (txtPeriod)
         e->onChange(txtPeriod, [this]() { ClearResults(); });
-    connect(cboConstants->lineEdit(), &QLineEdit::textEdited, this, [this]() { ClearResults(); });
-    connect(cboConstants->lineEdit(), &QLineEdit::returnPressed, this, &FrmSingle::cmdAddCons_Click);
     wireCondition(1);
 
     connect(cmdSolve, &QPushButton::clicked, this, &FrmSingle::cmdSolve_Click);
     connect(cmdEvaluate, &QPushButton::clicked, this, &FrmSingle::cmdEvaluate_Click);
     connect(cmdPlot, &QPushButton::clicked, this, &FrmSingle::cmdPlot_Click);
-    connect(cmdAddCons, &QPushButton::clicked, this, &FrmSingle::cmdAddCons_Click);
-    connect(cmdRemCons, &QPushButton::clicked, this, &FrmSingle::cmdRemCons_Click);
     connect(cmdNextBC, &QPushButton::clicked, this, &FrmSingle::cmdNextBC_Click);
     connect(cmdPrevBC, &QPushButton::clicked, this, &FrmSingle::cmdPrevBC_Click);
     connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmSingle::cmdShowAllBCs_Click);
@@ -578,7 +565,7 @@ void FrmSingle::readBoxes()
     b.terms = s(txtTerms->text());
     if (txtPeriod)
         b.period = s(txtPeriod->text());
-    b.constants = m_constants.entries();
+    b.constants = m_constantsFrame->entries();
     b.xestimation = s(txtXestimation->text());
     b.derNum = s(txtDerNum->text());
 }
@@ -650,43 +637,6 @@ void FrmSingle::cmdPlot_Click()
     window->cmdPlot_Click();
 }
 
-void FrmSingle::fillConstantsCombo()
-{
-    cboConstants->clear();
-    for (const auto& entry : m_constants.entries())
-        cboConstants->addItem(q(entry));
-    cboConstants->setCurrentIndex(-1);
-    cboConstants->setEditText(QString());
-}
-
-void FrmSingle::cmdAddCons_Click()
-{
-    switch (m_constants.add(s(cboConstants->currentText()))) {
-    case script::ConstantList::AddResult::Ignored:
-        return;
-    case script::ConstantList::AddResult::Full:
-        QApplication::beep();
-        return;
-    default:
-        break;
-    }
-    fillConstantsCombo();
-    ClearResults();
-}
-
-void FrmSingle::cmdRemCons_Click()
-{
-    const int index = cboConstants->currentIndex();
-    if (index < 0 || cboConstants->currentText() != cboConstants->itemText(index))
-        return; // no entry of the list is selected
-    auto statement = m_constants.remove(index);
-    if (!statement)
-        return;
-    m_session->host().execute(*statement);
-    fillConstantsCombo();
-    ClearResults();
-}
-
 void FrmSingle::setHeadEnabled(bool enabled)
 {
     txtOrder->setEnabled(enabled);
@@ -729,8 +679,7 @@ void FrmSingle::ShowProblem()
         txtErrorC->setText(q(n.errorC));
         txtMaxcy->setText(q(n.maxcy));
     }
-    m_constants.assign(b.constants);
-    fillConstantsCombo();
+    m_constantsFrame->setEntries(b.constants);
     m_order = static_cast<int>(ParseWholeNumber(b.order));
     m_numBC = m_order;
     txtOrder->setText(q(b.order));

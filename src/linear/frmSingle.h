@@ -3,7 +3,6 @@
 // series). The form reads its boxes into a LinearSession, calls it, and shows what it returns.
 
 #include "linear/ProblemSession.h"
-#include "script/Constants.h"
 
 #include <QMainWindow>
 #include <QPrinter>
@@ -23,6 +22,7 @@ class QMenu;
 class QPushButton;
 
 namespace ode::shell {
+class ConstantsFrame;
 class FormEvents;
 class Shell;
 } // namespace ode::shell
@@ -72,8 +72,6 @@ public:
     void cmdSolve_Click();
     void cmdEvaluate_Click();
     void cmdPlot_Click();
-    void cmdAddCons_Click();
-    void cmdRemCons_Click();
     void cmdNextBC_Click();
     void cmdPrevBC_Click();
     void cmdShowAllBCs_Click();
@@ -95,7 +93,6 @@ private:
     void showLists();
     void ShowProblem();
     void SaveProblem();
-    void fillConstantsCombo();
     void setHeadEnabled(bool enabled);
     void headEntered();
     QString depDerivative(int order) const;
@@ -106,7 +103,7 @@ private:
     std::unique_ptr<ProblemSession> m_session;
     double m_boundAtFocus = 0; // an error bound's value when its box got the focus
     shell::FormEvents* m_events;
-    script::ConstantList m_constants;
+    shell::ConstantsFrame* m_constantsFrame = nullptr;
     QPrinter m_printer;
     QGridLayout* m_bcLayout = nullptr;
     int m_order = 2;     // n, as the order box was accepted

@@ -3,6 +3,7 @@
 #include "grids/frmGridEditor.h"
 #include "linear/frmSingle.h"
 #include "plot/frmPTserN.h"
+#include "systems/frmSystem.h"
 #include "shell/HelpWindow.h"
 #include "shell/Messages.h"
 #include "shell/frmAbout.h"
@@ -76,15 +77,16 @@ void Shell::UnloadAllForms()
 
 void Shell::openKind(int index)
 {
-    if (index > 3) {
-        ShowMessage(m_task, QStringLiteral("This kind of problem (%1) is not available yet; "
-                                           "the single-equation kinds are.")
-                                .arg(FrmTask::kKindCaptions[index]));
-        return;
-    }
     if (m_current && m_current != m_task)
         return;
     m_state.choose(index);
+    if (index >= 4) {
+        auto* form = new systems::FrmSystem(index == 5, *this);
+        m_current = form;
+        form->show();
+        m_task->hide();
+        return;
+    }
     const SeriesKind kind = index % 2 == 0 ? SeriesKind::Power : SeriesKind::Trigonometric;
     auto* form = new linear::FrmSingle(kind, index >= 2, *this);
     m_current = form;

@@ -1,0 +1,234 @@
+// The systems forms through their widgets.
+#include "GuiTest.h"
+
+#include "grids/frmGridEditor.h"
+#include "plot/frmPTserN.h"
+#include "shell/ConstantsFrame.h"
+#include "shell/Shell.h"
+#include "systems/frmSystem.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+using namespace guitest;
+using ode::systems::FrmSystem;
+
+namespace {
+
+class PointSetting : public ode::shell::DecimalSeparatorSetting {
+public:
+    std::string read() override { return "."; }
+    void write(const std::string&) override {}
+};
+
+QStringList items(QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+} // namespace
+
+class TestSystemForm : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ode::shell::Shell> shell;
+    FrmSystem* form = nullptr;
+
+    FrmSystem* open(int kind)
+    {
+        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
+        shell->Main();
+        shell->openKind(kind);
+        auto* f = qobject_cast<FrmSystem*>(shell->CurrentForm());
+        activate(f);
+        return f;
+    }
+
+    void enterHead(const QString& numDE, const QString& numBC, const QString& names)
+    {
+        QVERIFY(activate(form));
+        typeInto(form->txtNumDE, numDE);
+        pressTab();
+        typeInto(form->txtNumBC, numBC);
+        pressTab();
+        typeInto(form->txtIndepVarNam, "x");
+        pressTab();
+        typeInto(form->txtDepVarNams, names);
+        pressTab();
+    }
+
+    // y' - z = 0, z' = 2, y(0) = 0, z(0) = 0 on [-1, 1]: y = x^2, z = 2x.
+    void polynomialSystem()
+    {
+        enterHead("2", "2", "y,z");
+        form->txtEquation[0]->setText("y'-z=0");
+        form->txtEquation[1]->setText("z'=2");
+        form->txtBC[1]->setText("y=0");
+        form->txtBC[2]->setText("z=0");
+        form->txtTerms->setText("3");
+    }
+
+private slots:
+    void init() { form = open(4); }
+    void cleanup() { shell.reset(); }
+
+    void theHeadIsEnteredInOrderAndChecked()
+    {
+        QCOMPARE(form->objectName(), QString("frmSldif"));
+        QCOMPARE(form->txtEquation[0]->text(), QString("y''-y+x*z'=2*x^2"));
+        QCOMPARE(find<QLabel>(form, "lblDepVarNam")->text(), QString("Enter names of dependent variables, separated by commas:"));
+        QVERIFY(!form->mnuSave->isEnabled());
+        QVERIFY(form->mnuSaveSeparate->isEnabled());
+        typeInto(form->txtNumDE, "11");
+        pressTab();
+        QVERIFY(form->txtNumDE->hasFocus());
+        typeInto(form->txtNumDE, "2");
+        pressTab();
+        QVERIFY(!form->txtNumDE->isEnabled());
+        typeInto(form->txtNumBC, "0");
+        pressTab();
+        QVERIFY(form->txtNumBC->hasFocus());
+        typeInto(form->txtNumBC, "3");
+        pressTab();
+        QVERIFY(find<QLineEdit>(form, "txtEquation_1")->isHidden());
+        QVERIFY(find<QLineEdit>(form, "txtBC_3")->isHidden());
+        typeInto(form->txtIndepVarNam, "t");
+        pressTab();
+        for (const char* bad : {"y, z", "y,z,w", "y"}) {
+            typeInto(form->txtDepVarNams, bad);
+            pressTab();
+            QVERIFY2(form->txtDepVarNams->hasFocus(), bad);
+        }
+        typeInto(form->txtDepVarNams, "y,z");
+        pressTab();
+        QVERIFY(!form->txtDepVarNams->isEnabled());
+        QVERIFY(form->mnuSave->isEnabled());
+        QVERIFY(form->mnuAbout->isVisible());
+        QCOMPARE(form->lblXestimation->text(), QString("At t="));
+        QCOMPARE(shell->equationsEditor()->grid()->item(1, 0)->text(), QString("DE #2:"));
+        QCOMPARE(find<QLabel>(shell->equationsEditor(), "lblVarNams")->text(), QString("Indep. Variable: t;  Dep. Variables: y,z"));
+    }
+
+    void navigationWrapsAround()
+    {
+        enterHead("2", "3", "y,z");
+        form->cmdPrevDE->click();
+        QCOMPARE(form->lblDENum->text(), QString("2"));
+        QVERIFY(form->txtEquation[1]->isVisible());
+        form->cmdNextDE->click();
+        QCOMPARE(form->lblDENum->text(), QString("1"));
+        form->cmdPrevBC->click();
+        QCOMPARE(form->lblBCNum->text(), QString("3"));
+        form->cmdNextBC->click();
+        QCOMPARE(form->lblBCNum->text(), QString("1"));
+    }
+
+    void solveEvaluatePlotAndClear()
+    {
+        polynomialSystem();
+        form->cmdEvaluate->click();
+        QCOMPARE(form->lstValue->count(), 0); // nothing before a solve
+        form->cmdSolve->click();
+        const QStringList coefficients = items(form->lstCoeff);
+        QCOMPARE(coefficients[0], QString("EXPANSION COEFFICIENTS:"));
+        QCOMPARE(coefficients.size(), 1 + 5 + 1 + 5 + 1); // degree 3, one condition more for each
+        QCOMPARE(items(form->lstBCError).size(), 2);
+        typeInto(form->txtXestimation, "0.5");
+        form->cmdEvaluate->click();
+        QCOMPARE(items(form->lstValue), QStringList({"y=0.25", "z=1"}));
+        QCOMPARE(form->lstDError->count(), 2);
+        QVERIFY(form->lstDError->item(0)->text().startsWith("D.E. #1="));
+        form->cmdPlot->click();
+        auto* plot = shell->plotWindow();
+        QVERIFY(plot->isVisible());
+        QVERIFY(plot->Picture2->isVisible()); // two curves: the legend
+        form->txtEquation[1]->setText("z'=3");
+        QCOMPARE(form->lstCoeff->count(), 0);
+        QCOMPARE(form->lstValue->count(), 0);
+        QVERIFY(!plot->PlotDrawn());
+    }
+
+    void theEquationsGridWritesBack()
+    {
+        polynomialSystem();
+        form->cmdShowAllDEs->click();
+        auto* editor = shell->equationsEditor();
+        QVERIFY(editor->isVisible());
+        activate(editor);
+        editor->grid()->setCurrentCell(1, 1);
+        emit editor->grid()->cellClicked(1, 1);
+        QTest::keyClick(editor->entry(), Qt::Key_End);
+        QTest::keyClicks(editor->entry(), "+0");
+        QCOMPARE(form->txtEquation[1]->text(), QString("z'=2+0"));
+    }
+
+    void saveOpenAndSaveSeparately()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("prob");
+        polynomialSystem();
+        form->cmdSolve->click();
+        form->chooseFile = [&](bool) { return file; };
+        form->mnuSaveAs->trigger();
+        form->mnuSaveSeparate->trigger();
+        QVERIFY(QFile::exists(file + ".str"));
+        QVERIFY(QFile::exists(file + "_y"));
+        QVERIFY(QFile::exists(file + "_z"));
+        const QStringList solved = items(form->lstCoeff);
+
+        form = open(4);
+        form->chooseFile = [&](bool) { return file; };
+        form->mnuOpen->trigger();
+        QCOMPARE(items(form->lstCoeff), solved);
+        QCOMPARE(form->txtDepVarNams->text(), QString("y,z"));
+        QVERIFY(!form->txtNumDE->isEnabled());
+        QVERIFY(!form->Loading());
+        typeInto(form->txtXestimation, "1");
+        form->cmdEvaluate->click();
+        QCOMPARE(items(form->lstValue), QStringList({"y=1", "z=2"}));
+
+        form = open(5);
+        form->chooseFile = [&](bool) { return file; };
+        QCOMPARE(answeringBoxes([&]() { form->mnuOpen->trigger(); }), QStringList{"Incompatible file"});
+        QVERIFY(form->txtNumDE->isEnabled());
+        QVERIFY(!form->Loading());
+    }
+
+    void theNonlinearSystemForm()
+    {
+        form = open(5);
+        QCOMPARE(form->objectName(), QString("frmSndif"));
+        QVERIFY(!form->cboApproximation->isEnabled());
+        QCOMPARE(form->cboApproximation->count(), 4);
+        QCOMPARE(form->cboApproximation->itemText(3), QString("3 - Current approximation"));
+        QCOMPARE(find<QLabel>(form, "lblErrorD")->text(), QString("Approx. error for DE & BC's:"));
+        enterHead("2", "2", "y,z");
+        QVERIFY(form->cboApproximation->isEnabled());
+        form->txtEquation[0]->setText("y'+z=0");
+        form->txtEquation[1]->setText("z'+2*y*z=0");
+        form->txtBC[1]->setText("y=1");
+        form->txtBC[2]->setText("z=1");
+        form->txtXlower->setText("0");
+        form->txtXupper->setText("1");
+        form->txtTerms->setText("10");
+        form->cboApproximation->setCurrentIndex(0);
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QCOMPARE(form->lstCoeff->item(0)->text(), QString("COEFFICIENTS:   ( LAST CORRECTION: )"));
+        typeInto(form->txtXestimation, "1");
+        form->cmdEvaluate->click();
+        QVERIFY(form->lstValue->item(0)->text().startsWith("y=0.5"));
+        QVERIFY(form->lstDError->item(0)->text().startsWith("D.E. ( x =1)="));
+    }
+};
+
+QTEST_MAIN(TestSystemForm)
+#include "tst_system_form.moc"
