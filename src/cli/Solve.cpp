@@ -50,57 +50,6 @@ std::vector<double> numberList(const std::string& text)
     return out;
 }
 
-// Draws the solution as the plot window does, into a PNG, through the window library.
-template <typename Session> bool plotPng(const SolveOptions& o, const Session& session, std::ostream& err)
-{
-    const LinearInputs& in = session.inputs();
-    const std::vector<double>& coef = session.coef();
-    const int degree = static_cast<int>(coef.size()) - 1;
-    const int offset = 0;
-    OdePlotRequest r{};
-    r.outputFile = o.plotFile->c_str();
-    r.width = o.plotWidth;
-    r.height = o.plotHeight;
-    r.derOrder = o.plotDerivative;
-    if (o.plotWindow) {
-        const auto& w = *o.plotWindow;
-        r.xmin = w[0];
-        r.xmax = w[1];
-        r.ymin = w[2];
-        r.ymax = w[3];
-    } else {
-        r.xmin = in.xlower;
-        r.xmax = in.xupper;
-        r.ymin = -15;
-        r.ymax = 15;
-    }
-    r.grid = o.plotGrid;
-    r.labels = o.plotLabels;
-    r.seriesKind = in.kind == SeriesKind::Power ? 1 : 0;
-    r.coef = coef.data();
-    r.coefCount = static_cast<int>(coef.size());
-    r.varDegree = &degree;
-    r.coefOffset = &offset;
-    r.curveCount = 1;
-    r.seriesDegree = degree;
-    r.xcenter = in.xcenter;
-    r.period = in.period;
-    char message[512] = {};
-    r.message = message;
-    r.messageSize = sizeof message;
-    std::string error;
-    auto render = reinterpret_cast<OdeRenderPlotPng>(WindowLibrarySymbol("odeseries_render_plot_png", error));
-    if (!render) {
-        err << "odeseries: the plot cannot be drawn (" << error << ")\n";
-        return false;
-    }
-    if (render(&r) != 0) {
-        err << "odeseries: " << message << '\n';
-        return false;
-    }
-    return true;
-}
-
 void printList(std::ostream& out, const char* name, const std::vector<std::string>& lines)
 {
     out << '[' << name << "]\n";
@@ -121,6 +70,57 @@ std::optional<std::string> ProblemMagic(const std::string& file, std::string& er
         return std::nullopt;
     }
     return magic;
+}
+
+// Completes `r` with the options' picture settings and draws it into the PNG through the
+// window library, as the plot window draws it.
+bool renderPng(const SolveOptions& o, OdePlotRequest& r, double xlower, double xupper, std::ostream& err)
+{
+    r.outputFile = o.plotFile->c_str();
+    r.width = o.plotWidth;
+    r.height = o.plotHeight;
+    r.derOrder = o.plotDerivative;
+    const std::vector<double> window = o.plotWindow ? *o.plotWindow : std::vector<double>{xlower, xupper, -15, 15};
+    r.xmin = window[0];
+    r.xmax = window[1];
+    r.ymin = window[2];
+    r.ymax = window[3];
+    r.grid = o.plotGrid;
+    r.labels = o.plotLabels;
+    char message[512] = {};
+    r.message = message;
+    r.messageSize = sizeof message;
+    std::string error;
+    auto render = reinterpret_cast<OdeRenderPlotPng>(WindowLibrarySymbol("odeseries_render_plot_png", error));
+    if (!render) {
+        err << "odeseries: the plot cannot be drawn (" << error << ")\n";
+        return false;
+    }
+    if (render(&r) != 0) {
+        err << "odeseries: " << message << '\n';
+        return false;
+    }
+    return true;
+}
+
+// A single equation's series.
+template <typename Session> bool plotPng(const SolveOptions& o, const Session& session, std::ostream& err)
+{
+    const LinearInputs& in = session.inputs();
+    const std::vector<double>& coef = session.coef();
+    const int degree = static_cast<int>(coef.size()) - 1;
+    const int offset = 0;
+    OdePlotRequest r{};
+    r.seriesKind = in.kind == SeriesKind::Power ? 1 : 0;
+    r.coef = coef.data();
+    r.coefCount = static_cast<int>(coef.size());
+    r.varDegree = &degree;
+    r.coefOffset = &offset;
+    r.curveCount = 1;
+    r.seriesDegree = degree;
+    r.xcenter = in.xcenter;
+    r.period = in.period;
+    return renderPng(o, r, in.xlower, in.xupper, err);
 }
 
 std::optional<std::string> checkTexts(const LinearSession& s) { return CheckLinearTexts(s.boxes, s.kind()); }
@@ -192,17 +192,6 @@ bool plotSystemPng(const SolveOptions& o, const SystemSession& session, std::ost
     for (size_t j = 0; j < od.varDegree.size(); ++j)
         offsets.push_back(od.offset(static_cast<int>(j)));
     OdePlotRequest r{};
-    r.outputFile = o.plotFile->c_str();
-    r.width = o.plotWidth;
-    r.height = o.plotHeight;
-    r.derOrder = o.plotDerivative;
-    const std::vector<double> window = o.plotWindow ? *o.plotWindow : std::vector<double>{in.xlower, in.xupper, -15, 15};
-    r.xmin = window[0];
-    r.xmax = window[1];
-    r.ymin = window[2];
-    r.ymax = window[3];
-    r.grid = o.plotGrid;
-    r.labels = o.plotLabels;
     r.seriesKind = 1;
     r.coef = session.coef().data();
     r.coefCount = static_cast<int>(session.coef().size());
@@ -210,20 +199,7 @@ bool plotSystemPng(const SolveOptions& o, const SystemSession& session, std::ost
     r.coefOffset = offsets.data();
     r.curveCount = static_cast<int>(od.varDegree.size());
     r.xcenter = in.xcenter;
-    char message[512] = {};
-    r.message = message;
-    r.messageSize = sizeof message;
-    std::string error;
-    auto render = reinterpret_cast<OdeRenderPlotPng>(WindowLibrarySymbol("odeseries_render_plot_png", error));
-    if (!render) {
-        err << "odeseries: the plot cannot be drawn (" << error << ")\n";
-        return false;
-    }
-    if (render(&r) != 0) {
-        err << "odeseries: " << message << '\n';
-        return false;
-    }
-    return true;
+    return renderPng(o, r, in.xlower, in.xupper, err);
 }
 
 int RunSystem(const SolveOptions& o, bool nonlinear, std::ostream& out, std::ostream& err)

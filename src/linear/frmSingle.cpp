@@ -8,6 +8,7 @@
 #include "script/Translation.h"
 #include "shell/ConstantsFrame.h"
 #include "shell/FormEvents.h"
+#include "shell/FormSupport.h"
 #include "shell/Messages.h"
 #include "shell/ReportPrinter.h"
 #include "shell/Shell.h"
@@ -290,13 +291,8 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, shell::Shell& shell)
         mnuPrint->setVisible(false);
     mnuAbout->setVisible(false);
 
-    chooseFile = [this](bool save) {
-        return save ? QFileDialog::getSaveFileName(this) : QFileDialog::getOpenFileName(this);
-    };
-    confirmPrinter = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        return dialog.exec() == QDialog::Accepted;
-    };
+    chooseFile = [this](bool save) { return shell::ChooseFileWithDialog(this, save); };
+    confirmPrinter = [this](QPrinter& printer) { return shell::ConfirmPrinterWithDialog(this, printer); };
 
     m_events = new shell::FormEvents(this);
     wireEvents();
@@ -572,24 +568,20 @@ void FrmSingle::readBoxes()
 
 void FrmSingle::showLists()
 {
-    lstCoeff->clear();
-    lstBCError->clear();
-    for (const auto& line : m_session->lstCoeff())
-        lstCoeff->addItem(q(line));
-    for (const auto& line : m_session->lstBCError())
-        lstBCError->addItem(q(line));
+    shell::FillList(lstCoeff, m_session->lstCoeff());
+    shell::FillList(lstBCError, m_session->lstBCError());
 }
 
 void FrmSingle::cmdSolve_Click()
 {
     if (!m_events->validateFocused())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ClearResults();
-    readBoxes();
-    m_session->solve();
-    if (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
+    {
+        shell::BusyCursor busy;
+        ClearResults();
+        readBoxes();
+        m_session->solve();
+    }
     if (m_nonlinear && static_cast<NonlinearSession&>(*m_session).lastResult().beep)
         QApplication::beep();
     showLists();
@@ -608,17 +600,15 @@ void FrmSingle::cmdEvaluate_Click()
     }
     m_session->evaluate();
     lblValue->setText(q(m_session->lblValue()));
-    lstDError->clear();
-    for (const auto& line : m_session->lstDError())
-        lstDError->addItem(q(line));
+    shell::FillList(lstDError, m_session->lstDError());
 }
 
 void FrmSingle::cmdPlot_Click()
 {
     if (!m_events->validateFocused() || !m_session->solved())
         return;
-    plot::PlotSource& src = m_shell.state().plotSource;
     const LinearInputs& in = m_session->inputs();
+    plot::PlotSource src;
     src.kind = m_kind;
     src.coef = m_session->coef();
     src.seriesDegree = in.seriesDegree;
@@ -630,11 +620,7 @@ void FrmSingle::cmdPlot_Click()
     src.period = in.period;
     src.periodText = txtPeriod ? s(txtPeriod->text()) : std::string("*");
     src.depVarNames = {in.depVarName};
-    auto* window = m_shell.plotWindow();
-    window->ShowSeriesSpecs();
-    window->txtWindowlx->setText(q(FormatSigned(ParseNumber(s(txtXlower->text())))));
-    window->txtWindowgx->setText(q(FormatSigned(ParseNumber(s(txtXupper->text())))));
-    window->cmdPlot_Click();
+    shell::HandOverToPlot(m_shell, std::move(src), txtXlower->text(), txtXupper->text());
 }
 
 void FrmSingle::setHeadEnabled(bool enabled)
@@ -732,11 +718,7 @@ void FrmSingle::mnuPrint_Click()
 {
     readBoxes();
     const auto lines = m_session->report();
-    if (!confirmPrinter(m_printer))
-        return;
-    shell::ReportPrinter printer;
-    if (!printer.print(m_printer, lines))
-        shell::ShowMessage(this, "The printer cannot be started.");
+    shell::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
 }
 
 void FrmSingle::cboApproximation_LostFocus()

@@ -132,6 +132,19 @@ std::string coefficientLine(const NonlinearInputs& in, int j, double a, double d
 
 } // namespace
 
+void AppendProblemLines(bool convergence, bool inconsistence, bool dependence, std::vector<std::string>& lines)
+{
+    if (!convergence && !inconsistence && !dependence)
+        return;
+    lines.push_back("PROBLEMS ENCOUNTERED:");
+    if (convergence)
+        lines.push_back("-CONVERGENCE PROBLEMS.");
+    if (inconsistence)
+        lines.push_back("-POSSIBLE INCONSISTENCE PROBLEMS.");
+    if (dependence)
+        lines.push_back("-POSSIBLE LINEAR DEPENDENCE PROBLEMS.");
+}
+
 SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>& coef)
 {
     SeriesView v;
@@ -266,15 +279,7 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
         result.lstCoeff.clear();
         return result;
     }
-    if (result.convergence || result.inconsistence || result.dependence) {
-        result.lstCoeff.push_back("PROBLEMS ENCOUNTERED:");
-        if (result.convergence)
-            result.lstCoeff.push_back("-CONVERGENCE PROBLEMS.");
-        if (result.inconsistence)
-            result.lstCoeff.push_back("-POSSIBLE INCONSISTENCE PROBLEMS.");
-        if (result.dependence)
-            result.lstCoeff.push_back("-POSSIBLE LINEAR DEPENDENCE PROBLEMS.");
-    }
+    AppendProblemLines(result.convergence, result.inconsistence, result.dependence, result.lstCoeff);
     return result;
 }
 

@@ -46,6 +46,9 @@ bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>
 bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                            const SeriesView& series, double x, script::ScriptHost& host, std::string& line);
 
+// "PROBLEMS ENCOUNTERED:" and a line for each problem met, in the fixed order.
+void AppendProblemLines(bool convergence, bool inconsistence, bool dependence, std::vector<std::string>& lines);
+
 // The series of `coef` for the inputs.
 SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>& coef);
 

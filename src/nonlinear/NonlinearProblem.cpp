@@ -88,21 +88,22 @@ std::string lower(std::string s)
 
 } // namespace
 
-std::string TranslateDerivatives(const std::string& text, const std::string& depVarName, int n)
+std::string ReplaceDerivativeNames(std::string t, const std::string& depVarName, int maxOrder,
+                                   const std::string& prefix)
 {
-    std::string t = lower(text);
     const std::string name = lower(depVarName);
     if (name.empty())
         return t;
-    for (int k = n; k >= 1; --k) {
+    for (int k = maxOrder; k >= 1; --k) {
         const std::string target = name + std::string(static_cast<size_t>(k), '\'');
-        const std::string replacement = "Y" + std::to_string(k);
+        const std::string replacement = prefix + std::to_string(k);
         size_t pos = t.find(target);
         while (pos != std::string::npos) {
             t.replace(pos, target.size(), replacement);
             pos = t.find(target, pos + 2);
         }
     }
+    const std::string value = prefix + "0";
     size_t pos = t.find(name);
     while (pos != std::string::npos) {
         const bool before = pos > 0 && isLetterOrDigit(t[pos - 1]);
@@ -112,10 +113,15 @@ std::string TranslateDerivatives(const std::string& text, const std::string& dep
             pos = t.find(name, pos + 1);
             continue;
         }
-        t.replace(pos, name.size(), "Y0");
-        pos = t.find(name, pos + 2);
+        t.replace(pos, name.size(), value);
+        pos = t.find(name, pos + value.size());
     }
     return t;
+}
+
+std::string TranslateDerivatives(const std::string& text, const std::string& depVarName, int n)
+{
+    return ReplaceDerivativeNames(lower(text), depVarName, n, "Y");
 }
 
 std::optional<std::string> PrepareExpressions(const std::string& equation, const std::vector<std::string>& conditions,

@@ -47,6 +47,12 @@ std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& texts, Seri
 // without regard to case.
 std::string TranslateDerivatives(const std::string& text, const std::string& depVarName, int n);
 
+// The replacement both translations make, in a lower-cased text: the name followed by k
+// apostrophes becomes prefix & k (k = maxOrder ... 1), the name alone prefix & "0" outside
+// longer words and calls.
+std::string ReplaceDerivativeNames(std::string loweredText, const std::string& depVarName, int maxOrder,
+                                   const std::string& prefix);
+
 // PrepareExpressions: the equation and each condition as residual texts, "L-(R)" ("L" when R
 // is exactly "0"), translated. Element 0 the equation, element l condition l. A text with
 // a derivative above the order is refused with a message.

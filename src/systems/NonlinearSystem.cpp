@@ -4,6 +4,8 @@
 #include "common/NumberFormat.h"
 #include "common/TextRecords.h"
 #include "linear/Elimination.h"
+#include "nonlinear/NewtonSolver.h"
+#include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptErrors.h"
 
 #include <cmath>
@@ -13,8 +15,6 @@ namespace ode {
 namespace {
 
 constexpr double kTwoH = 0.00001; // the divisor of the central differences: 2h
-
-bool isLetterOrDigit(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 std::string lower(std::string s)
 {
@@ -41,32 +41,8 @@ std::string TranslateSystemText(const std::string& text, const std::vector<std::
                                 const std::vector<int>& varOrder)
 {
     std::string t = lower(text);
-    for (size_t j = 0; j < names.size(); ++j) {
-        const std::string name = lower(names[j]);
-        if (name.empty())
-            continue;
-        for (int k = varOrder[j]; k >= 1; --k) {
-            const std::string target = name + std::string(static_cast<size_t>(k), '\'');
-            const std::string replacement = name + std::to_string(k);
-            size_t pos = t.find(target);
-            while (pos != std::string::npos) {
-                t.replace(pos, target.size(), replacement);
-                pos = t.find(target, pos + 2);
-            }
-        }
-        size_t pos = t.find(name);
-        while (pos != std::string::npos) {
-            const bool before = pos > 0 && isLetterOrDigit(t[pos - 1]);
-            const size_t after = pos + name.size();
-            const bool afterBad = after < t.size() && (isLetterOrDigit(t[after]) || t[after] == '(');
-            if (before || afterBad) {
-                pos = t.find(name, pos + 1);
-                continue;
-            }
-            t.replace(pos, name.size(), name + "0");
-            pos = t.find(name, pos + name.size() + 1);
-        }
-    }
+    for (size_t j = 0; j < names.size(); ++j)
+        t = ReplaceDerivativeNames(t, names[j], varOrder[j], lower(names[j]));
     return t;
 }
 
@@ -267,15 +243,7 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
         result.failed = true;
         return result;
     }
-    if (result.convergence || result.inconsistence || result.dependence) {
-        result.lstCoeff.push_back("PROBLEMS ENCOUNTERED:");
-        if (result.convergence)
-            result.lstCoeff.push_back("-CONVERGENCE PROBLEMS.");
-        if (result.inconsistence)
-            result.lstCoeff.push_back("-POSSIBLE INCONSISTENCE PROBLEMS.");
-        if (result.dependence)
-            result.lstCoeff.push_back("-POSSIBLE LINEAR DEPENDENCE PROBLEMS.");
-    }
+    AppendProblemLines(result.convergence, result.inconsistence, result.dependence, result.lstCoeff);
     return result;
 }
 

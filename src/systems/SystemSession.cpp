@@ -18,6 +18,26 @@ namespace ode {
 const char* const kSystemApproximationItems[4] = {"0 - Zero coefficients", "1 - Unit coefficients",
                                                   "2 - Random coefficients", "3 - Current approximation"};
 
+std::string UserScratchPath()
+{
+    namespace fs = std::filesystem;
+    fs::path folder;
+#ifdef _WIN32
+    if (const char* local = std::getenv("LOCALAPPDATA"))
+        folder = fs::path(local) / "ODE Series";
+#else
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        folder = fs::path(data) / "odeseries";
+    else if (const char* home = std::getenv("HOME"))
+        folder = fs::path(home) / ".local" / "share" / "odeseries";
+#endif
+    if (folder.empty())
+        folder = fs::temp_directory_path() / "odeseries";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return (folder / "AMAT.MAT").string();
+}
+
 std::vector<std::string> SplitNames(const std::string& text)
 {
     std::vector<std::string> names;
@@ -212,8 +232,12 @@ bool SystemSession::solve()
         }
         std::string error;
         if (!RelayCurrentApproximation(scratchPath, m_coefDegrees, m_od, m_coef, error)) {
-            m_host.report(error);
-            return false;
+            // The current folder is not writable: the per-user data folder serves instead.
+            std::string second;
+            if (!RelayCurrentApproximation(UserScratchPath(), m_coefDegrees, m_od, m_coef, second)) {
+                m_host.report(error);
+                return false;
+            }
         }
     } else if (choice >= 0 && choice <= 2) {
         ApplyInitialApproximation(choice, m_od.numUnknowns - 1, m_coef, m_random);

@@ -27,6 +27,10 @@ struct SystemTexts {
     std::string approximation = "2 - Random coefficients";
 };
 
+// Where "AMAT.MAT" goes when the current folder is not writable: the per-user data folder
+// (XDG_DATA_HOME or ~/.local/share/odeseries; %LOCALAPPDATA%\ODE Series on Windows).
+std::string UserScratchPath();
+
 // The names of txtDepVarNams: cut at every ",", blanks kept.
 std::vector<std::string> SplitNames(const std::string& text);
 

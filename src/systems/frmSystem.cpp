@@ -7,6 +7,7 @@
 #include "script/Translation.h"
 #include "shell/ConstantsFrame.h"
 #include "shell/FormEvents.h"
+#include "shell/FormSupport.h"
 #include "shell/Messages.h"
 #include "shell/ReportPrinter.h"
 #include "shell/Shell.h"
@@ -239,13 +240,8 @@ FrmSystem::FrmSystem(bool nonlinear, shell::Shell& shell) : m_nonlinear(nonlinea
     mnuSaveAs->setEnabled(false);
     mnuPrint->setEnabled(false);
     mnuAbout->setVisible(false);
-    chooseFile = [this](bool save) {
-        return save ? QFileDialog::getSaveFileName(this) : QFileDialog::getOpenFileName(this);
-    };
-    confirmPrinter = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        return dialog.exec() == QDialog::Accepted;
-    };
+    chooseFile = [this](bool save) { return shell::ChooseFileWithDialog(this, save); };
+    confirmPrinter = [this](QPrinter& printer) { return shell::ConfirmPrinterWithDialog(this, printer); };
 
     // Events.
     m_events = new shell::FormEvents(this);
@@ -563,24 +559,20 @@ void FrmSystem::readBoxes()
 
 void FrmSystem::showLists()
 {
-    lstCoeff->clear();
-    lstBCError->clear();
-    for (const auto& l : m_session->lstCoeff())
-        lstCoeff->addItem(q(l));
-    for (const auto& l : m_session->lstBCError())
-        lstBCError->addItem(q(l));
+    shell::FillList(lstCoeff, m_session->lstCoeff());
+    shell::FillList(lstBCError, m_session->lstBCError());
 }
 
 void FrmSystem::cmdSolve_Click()
 {
     if (!m_events->validateFocused())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ClearResults();
-    readBoxes();
-    m_session->solve();
-    if (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
+    {
+        shell::BusyCursor busy;
+        ClearResults();
+        readBoxes();
+        m_session->solve();
+    }
     if (m_nonlinear && m_session->lastResult().beep)
         QApplication::beep();
     showLists();
@@ -592,25 +584,20 @@ void FrmSystem::cmdEvaluate_Click()
         return;
     readBoxes();
     m_session->evaluate();
-    lstValue->clear();
-    lstDError->clear();
-    for (const auto& l : m_session->lstValue())
-        lstValue->addItem(q(l));
-    for (const auto& l : m_session->lstDError())
-        lstDError->addItem(q(l));
+    shell::FillList(lstValue, m_session->lstValue());
+    shell::FillList(lstDError, m_session->lstDError());
 }
 
 void FrmSystem::cmdPlot_Click()
 {
     if (!m_events->validateFocused() || !m_session->solved())
         return;
-    plot::PlotSource& src = m_shell.state().plotSource;
     const SystemInputs& in = m_session->inputs();
     const OrdersAndDegrees& od = m_session->orders();
+    plot::PlotSource src;
     src.kind = SeriesKind::Power;
     src.coef = m_session->coef();
     src.varDegree = od.varDegree;
-    src.coefOffset.clear();
     for (size_t j = 0; j < od.varDegree.size(); ++j)
         src.coefOffset.push_back(od.offset(static_cast<int>(j)));
     src.seriesDegree = od.degree;
@@ -618,11 +605,7 @@ void FrmSystem::cmdPlot_Click()
     src.xupper = in.xupper;
     src.xcenter = in.xcenter;
     src.depVarNames = in.depVarNames;
-    auto* window = m_shell.plotWindow();
-    window->ShowSeriesSpecs();
-    window->txtWindowlx->setText(q(FormatNumber(ParseNumber(s(txtXlower->text())))));
-    window->txtWindowgx->setText(q(FormatNumber(ParseNumber(s(txtXupper->text())))));
-    window->cmdPlot_Click();
+    shell::HandOverToPlot(m_shell, std::move(src), txtXlower->text(), txtXupper->text());
 }
 
 void FrmSystem::setHeadEnabled(bool enabled)
@@ -706,11 +689,7 @@ void FrmSystem::mnuPrint_Click()
 {
     readBoxes();
     const auto lines = m_session->report();
-    if (!confirmPrinter(m_printer))
-        return;
-    shell::ReportPrinter printer;
-    if (!printer.print(m_printer, lines))
-        shell::ShowMessage(this, "The printer cannot be started.");
+    shell::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
 }
 
 void FrmSystem::closeEvent(QCloseEvent* event)

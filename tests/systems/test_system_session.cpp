@@ -95,6 +95,16 @@ TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
     EXPECT_LE(n.s.lastResult().passes, 1);
     const auto after = SplitByVariable(n.s.coef(), n.s.orders());
     EXPECT_NEAR(after[0][0], before[0][0], 1e-6) << "the old coefficients start the new block";
+
+    // A folder that cannot be written: the per-user data folder takes the scratch file.
+    const fs::path home = dir / "home";
+    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    n.s.scratchPath = (dir / "missing" / "folder" / "AMAT.MAT").string();
+    n.messages.clear();
+    n.s.solve();
+    EXPECT_TRUE(n.messages.empty()) << (n.messages.empty() ? "" : n.messages[0]);
+    EXPECT_TRUE(fs::exists(home / "odeseries" / "AMAT.MAT"));
+    unsetenv("XDG_DATA_HOME");
     fs::remove_all(dir);
 }
 
