@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -61,6 +63,28 @@ inline void pressTab()
     if (!focus)
         qFatal("no widget has the focus");
     QTest::keyClick(focus, Qt::Key_Tab);
+}
+
+// The text of a PDF file, one trimmed line per line (poppler's pdftotext -layout).
+inline QStringList pdfLines(const QString& pdf)
+{
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    text.waitForFinished(10000);
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(text.readAllStandardOutput()).split('\n'))
+        lines << line.trimmed();
+    return lines;
+}
+
+// A printer dialog answered by the test: print into `pdf`.
+inline std::function<bool(QPrinter&)> printInto(const QString& pdf)
+{
+    return [pdf](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
 }
 
 // Makes `window` the active window so that focus moves as it does for a user.

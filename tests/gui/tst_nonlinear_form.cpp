@@ -165,6 +165,20 @@ private slots:
         QCOMPARE(form->cboApproximation->currentText(), QString("2 Random coefficients"));
     }
 
+    void printingTheNonlinearReport()
+    {
+        QTemporaryDir dir;
+        reciprocalProblem();
+        form->cmdSolve->click();
+        form->confirmPrinter = printInto(dir.filePath("nonlinear.pdf"));
+        form->mnuPrint->trigger();
+        const QStringList lines = pdfLines(dir.filePath("nonlinear.pdf"));
+        for (const char* expected : {"DIFFERENTIAL EQUATION:", "y''-2*y^3=0", "ORDER: 2", "DEGREE OF EXPANSION: 22",
+                                     "MAXIMUM ERROR IN DE & BC'S: .01", "MAXIMUM # OF ITERATIONS: 10",
+                                     "INTERVAL STUDIED: [ 1 , 3 ]", "CENTER OF EXPANSION: 2", "EXPANSION COEFFICIENTS:"})
+            QVERIFY2(lines.contains(expected), expected);
+    }
+
     void theTrigonometricFormsLabels()
     {
         form = open(3);

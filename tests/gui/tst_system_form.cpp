@@ -202,6 +202,20 @@ private slots:
         QVERIFY(!form->Loading());
     }
 
+    void printingTheSystemsReport()
+    {
+        QTemporaryDir dir;
+        polynomialSystem();
+        form->cmdSolve->click();
+        form->confirmPrinter = printInto(dir.filePath("system.pdf"));
+        form->mnuPrint->trigger();
+        const QStringList lines = pdfLines(dir.filePath("system.pdf"));
+        for (const char* expected : {"INDEPENDENT VARIABLE: x", "DEPENDENT VARIABLES:y,z", "DIFFERENTIAL EQUATIONS:",
+                                     "y'-z=0", "z'=2", "BOUNDARY CONDITION # 2 . EVALUATION POINT x=0",
+                                     "INTERVAL STUDIED: [-1 , 1 ]", "EXPANSION COEFFICIENTS:"})
+            QVERIFY2(lines.contains(expected), expected);
+    }
+
     void theNonlinearSystemForm()
     {
         form = open(5);
