@@ -38,7 +38,7 @@ int32_t toLongRounded(const Value& v)
 {
     if (rank(v) < 2)
         return static_cast<int32_t>(wholeOf(v));
-    double r = RoundHalfEven(ToDouble(v));
+    double r = RoundHalfEven(AsDouble(v));
     if (!(r >= -2147483648.0 && r <= 2147483647.0))
         raise(ErrOverflow);
     return static_cast<int32_t>(r);
@@ -53,7 +53,7 @@ Value integerResult(int64_t r, int resultRank)
     return Value::dbl(static_cast<double>(r));
 }
 
-double arg(const Value* args, int count, int k) { return k < count ? ToDouble(args[k]) : 0.0; }
+double arg(const Value* args, int count, int k) { return k < count ? AsDouble(args[k]) : 0.0; }
 
 Value sameKind(const Value& v, double r)
 {
@@ -83,7 +83,7 @@ Value fFix(BuiltinContext&, const Value* a, int n) { return sameKind(a[0], std::
 Value fRound(BuiltinContext&, const Value* a, int n)
 {
     double x = arg(a, n, 0);
-    double places = n > 1 ? RoundHalfEven(ToDouble(a[1])) : 0.0;
+    double places = n > 1 ? RoundHalfEven(AsDouble(a[1])) : 0.0;
     if (places < 0)
         raise(ErrInvalidCall);
     if (places == 0)
@@ -122,7 +122,7 @@ Value fCBool(BuiltinContext&, const Value* a, int)
         if (s == "false")
             return Value::boolean(false);
     }
-    return Value::boolean(ToDouble(a[0]) != 0.0);
+    return Value::boolean(AsDouble(a[0]) != 0.0);
 }
 Value fCStr(BuiltinContext&, const Value* a, int) { return Value::string(ToText(a[0])); }
 
@@ -136,7 +136,7 @@ Value fLen(BuiltinContext&, const Value* a, int) { return Value::longValue(stati
 
 size_t lengthArg(const Value& v)
 {
-    double d = RoundHalfEven(ToDouble(v));
+    double d = RoundHalfEven(AsDouble(v));
     if (d < 0)
         raise(ErrInvalidCall);
     return d > 1e9 ? static_cast<size_t>(1e9) : static_cast<size_t>(d);
@@ -155,7 +155,7 @@ Value fRight(BuiltinContext&, const Value* a, int)
 Value fMid(BuiltinContext&, const Value* a, int n)
 {
     std::string s = ToText(a[0]);
-    double start = RoundHalfEven(ToDouble(a[1]));
+    double start = RoundHalfEven(AsDouble(a[1]));
     if (start < 1)
         raise(ErrInvalidCall);
     size_t from = start > 1e9 ? s.size() : static_cast<size_t>(start) - 1;
@@ -190,7 +190,7 @@ Value fRTrim(BuiltinContext&, const Value* a, int) { return trimmed(a[0], false,
 
 Value fRnd(BuiltinContext& c, const Value* a, int n)
 {
-    double x = n > 0 ? ToDouble(a[0]) : 1.0;
+    double x = n > 0 ? AsDouble(a[0]) : 1.0;
     if (x == 0.0)
         return Value::dbl(*c.lastRandom);
     if (x < 0.0) {
@@ -204,7 +204,7 @@ Value fRnd(BuiltinContext& c, const Value* a, int n)
 }
 Value fRandomize(BuiltinContext& c, const Value* a, int n)
 {
-    uint64_t seed = n > 0 ? std::hash<double>{}(ToDouble(a[0]))
+    uint64_t seed = n > 0 ? std::hash<double>{}(AsDouble(a[0]))
                           : static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     c.random->seed(seed);
     return {};
@@ -281,7 +281,7 @@ Value Negate(const Value& v)
     case Type::Integer: return Value::whole(-static_cast<int64_t>(v.i));
     case Type::Long: return integerResult(-static_cast<int64_t>(v.i), 1);
     case Type::Double: return Value::dbl(-v.d);
-    case Type::String: return Value::dbl(-ToDouble(v));
+    case Type::String: return Value::dbl(-AsDouble(v));
     }
     return {};
 }
@@ -296,9 +296,9 @@ Value Arithmetic(char op, const Value& a, const Value& b)
     }
     switch (op) {
     case '/':
-        return Value::dbl(CheckedDivide(ToDouble(a), ToDouble(b)));
+        return Value::dbl(CheckedDivide(AsDouble(a), AsDouble(b)));
     case '^': {
-        double x = ToDouble(a), y = ToDouble(b);
+        double x = AsDouble(a), y = AsDouble(b);
         if (x < 0.0 && y != std::floor(y))
             raise(ErrInvalidCall);
         if (x == 0.0 && y < 0.0)
@@ -322,7 +322,7 @@ Value Arithmetic(char op, const Value& a, const Value& b)
         int64_t v = op == '+' ? x + y : op == '-' ? x - y : x * y;
         return integerResult(v, r);
     }
-    double x = ToDouble(a), y = ToDouble(b);
+    double x = AsDouble(a), y = AsDouble(b);
     double v = op == '+' ? x + y : op == '-' ? x - y : x * y;
     return Value::dbl(CheckedResult(v));
 }
@@ -342,13 +342,13 @@ Value Compare(char op, const Value& a, const Value& b)
         if (other.type == Type::Empty) {
             c = as ? a.s.compare("") : std::string().compare(b.s);
         } else if (ParseNumericString(text.s, d)) {
-            double x = as ? d : ToDouble(a), y = as ? ToDouble(b) : d;
+            double x = as ? d : AsDouble(a), y = as ? AsDouble(b) : d;
             c = x < y ? -1 : (x > y ? 1 : 0);
         } else {
             c = as ? 1 : -1; // a number sorts before a text
         }
     } else {
-        double x = ToDouble(a), y = ToDouble(b);
+        double x = AsDouble(a), y = AsDouble(b);
         c = x < y ? -1 : (x > y ? 1 : 0);
     }
     bool r = false;

@@ -31,7 +31,7 @@ template <typename F> double Class1::trapped(F formula)
 double Class1::Asin(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         if (x == 1.0)
             return halfpi;
         if (x == -1.0)
@@ -43,7 +43,7 @@ double Class1::Asin(const Value& xv)
 double Class1::Acos(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         if (x == 1.0)
             return 0.0;
         if (x == -1.0)
@@ -55,7 +55,7 @@ double Class1::Acos(const Value& xv)
 double Class1::Sinh(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         return mul(sub(CheckedExp(x), CheckedExp(-x)), 0.5);
     });
 }
@@ -63,7 +63,7 @@ double Class1::Sinh(const Value& xv)
 double Class1::Cosh(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         return mul(add(CheckedExp(x), CheckedExp(-x)), 0.5);
     });
 }
@@ -71,7 +71,7 @@ double Class1::Cosh(const Value& xv)
 double Class1::Tanh(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         double em = CheckedExp(-x);
         return add(1.0, CheckedDivide(mul(-2.0, em), add(em, CheckedExp(x))));
     });
@@ -80,7 +80,7 @@ double Class1::Tanh(const Value& xv)
 double Class1::Asinh(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         return CheckedLog(add(x, CheckedSqr(add(mul(x, x), 1.0))));
     });
 }
@@ -88,7 +88,7 @@ double Class1::Asinh(const Value& xv)
 double Class1::Acosh(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         return CheckedLog(add(x, CheckedSqr(sub(mul(x, x), 1.0))));
     });
 }
@@ -96,7 +96,7 @@ double Class1::Acosh(const Value& xv)
 double Class1::Atanh(const Value& xv)
 {
     return trapped([&] {
-        double x = ToDouble(xv);
+        double x = AsDouble(xv);
         return mul(0.5, CheckedLog(CheckedDivide(add(1.0, x), sub(1.0, x))));
     });
 }

@@ -143,7 +143,7 @@ bool Engine::tryAssignLiteral(std::string_view text)
     if (b.kind == Binding::Kind::Variable)
         *b.variable = std::move(v);
     else
-        *b.property = ToDouble(v);
+        *b.property = AsDouble(v);
     return true;
 }
 
@@ -205,7 +205,7 @@ void Engine::assign(const Compiled& c, int nameIndex, Value value)
         *b.variable = std::move(value);
         return;
     case Binding::Kind::Property:
-        *b.property = ToDouble(value);
+        *b.property = AsDouble(value);
         return;
     default:
         throw ScriptException{ErrIllegalAssignment, c.program.names[nameIndex].name};

@@ -76,7 +76,7 @@ bool ScriptHost::evaluate(const std::string& text, double& out)
         }
         return true;
     }
-    out = ToDouble(v);
+    out = AsDouble(v);
     return true;
 }
 

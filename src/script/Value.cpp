@@ -49,7 +49,7 @@ bool ParseNumericString(const std::string& s, double& out)
     return true;
 }
 
-double ToDouble(const Value& v)
+double AsDouble(const Value& v)
 {
     switch (v.type) {
     case Type::Empty: return 0.0;

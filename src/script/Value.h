@@ -27,7 +27,7 @@ struct Value {
 
 // Numeric value of `v` as arithmetic sees it: Empty 0, True -1, a numeric string its number.
 // Throws ScriptException(13) for a string that is not a number.
-double ToDouble(const Value& v);
+double AsDouble(const Value& v);
 
 // Text of `v` as "&" and CStr make it: Empty "", True "True", numbers by FormatScriptNumber.
 std::string ToText(const Value& v);

@@ -13,7 +13,16 @@
 
 #include <functional>
 
+#include "shell/DecimalPoint.h"
+
 namespace guitest {
+
+// A user setting that already uses the point: no warning box in the windows' tests.
+class PointSetting : public ode::shell::DecimalSeparatorSetting {
+public:
+    std::string read() override { return "."; }
+    void write(const std::string&) override {}
+};
 
 template <typename T> T* find(QWidget* root, const QString& name)
 {

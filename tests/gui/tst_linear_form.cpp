@@ -21,11 +21,6 @@ using ode::linear::FrmSingle;
 
 namespace {
 
-class PointSetting : public ode::shell::DecimalSeparatorSetting {
-public:
-    std::string read() override { return "."; }
-    void write(const std::string&) override {}
-};
 
 QStringList items(QListWidget* list)
 {

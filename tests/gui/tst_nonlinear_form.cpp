@@ -15,16 +15,6 @@
 using namespace guitest;
 using ode::linear::FrmSingle;
 
-namespace {
-
-class PointSetting : public ode::shell::DecimalSeparatorSetting {
-public:
-    std::string read() override { return "."; }
-    void write(const std::string&) override {}
-};
-
-} // namespace
-
 class TestNonlinearForm : public QObject {
     Q_OBJECT
 

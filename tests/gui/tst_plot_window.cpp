@@ -18,11 +18,6 @@ using ode::plot::FrmPTserN;
 
 namespace {
 
-class PointSetting : public ode::shell::DecimalSeparatorSetting {
-public:
-    std::string read() override { return "."; }
-    void write(const std::string&) override {}
-};
 
 bool near(QRgb pixel, QColor want)
 {

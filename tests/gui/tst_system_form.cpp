@@ -20,11 +20,6 @@ using ode::systems::FrmSystem;
 
 namespace {
 
-class PointSetting : public ode::shell::DecimalSeparatorSetting {
-public:
-    std::string read() override { return "."; }
-    void write(const std::string&) override {}
-};
 
 QStringList items(QListWidget* list)
 {

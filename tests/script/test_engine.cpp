@@ -18,7 +18,7 @@ double evalNumber(Engine& engine, const std::string& text)
 {
     Value v;
     EXPECT_TRUE(engine.eval(text, v)) << text << ": " << engine.error().description;
-    return ToDouble(v);
+    return AsDouble(v);
 }
 
 TEST(Engine, StatementsAssignDeclareAndChain)
