@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         ok("BooleansAreMinusOne", "False + 6 + True", I, "5"), ok("TrueTrue", "True + True", I, "-2"),
         ok("IntegerToLong", "32767 + 1", L, "32768"), ok("ProductToLong", "200 * 200", L, "40000"),
         ok("LongProduct", "40000 * 40000", L, "1600000000"),
-        ok("LongOverflowsIntoDouble", "50000 * 50000", D, "2500000000"), ok("BigLiteral", "2147483648", D, "2147483648"),
+        ok("LongBecomesDouble", "50000 * 50000", D, "2500000000"), ok("BigLiteral", "2147483648", D, "2147483648"),
         ok("LongLiteral", "32768", L, "32768"), ok("NegatedInteger", "-32768", L, "-32768"),
         ok("SlashGivesDouble", "4/2", D, "2"), ok("Quotient", "1/3", D, "0.333333333333333"),
         ok("IntDivRoundsFirst", "4.6 \\ 1.5", L, "2"), ok("IntDivRoundsEven", "4.6 \\ 1.49", L, "5"),
