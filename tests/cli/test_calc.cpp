@@ -105,7 +105,7 @@ int runQuiet(const std::string& args, std::string& output)
 // The plot picture, headless, through the window library.
 TEST(Cli, SolvePlotWritesAPngOfTheAskedSize)
 {
-    const std::string examples = std::string(ODESERIES_TEST_DATA) + "/../../examples/";
+    const std::string examples = std::string(ODESERIES_EXAMPLES) + "/";
     const std::string png = testing::TempDir() + "odeseries-airy.png";
     std::remove(png.c_str());
     std::string output;
