@@ -125,10 +125,11 @@ template <typename Session> bool plotPng(const SolveOptions& o, const Session& s
 
 std::optional<std::string> checkTexts(const LinearSession& s) { return CheckLinearTexts(s.boxes, s.kind()); }
 std::optional<std::string> checkTexts(const NonlinearSession& s) { return CheckNonlinearTexts(s.boxes, s.kind()); }
+std::optional<std::string> checkTexts(const SystemSession& s) { return CheckSystemTexts(s.boxes, s.nonlinear()); }
 
-// The options a nonlinear form's iteration inputs take from the command line.
-bool applyIterationOptions(const SolveOptions&, LinearSession&, std::ostream&) { return true; }
-bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session, std::ostream&)
+// The options a form's iteration inputs take from the command line; false ends the command.
+bool applyIterationOptions(const SolveOptions&, LinearSession&) { return true; }
+bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 {
     if (o.seed)
         session.seedRandom(*o.seed);
@@ -138,53 +139,36 @@ bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session, std
         return o.series && session.loadSeries(*o.series);
     return true;
 }
-
-template <typename Session> int RunSession(const SolveOptions& o, SeriesKind kind, std::ostream& out, std::ostream& err)
+bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 {
-    std::shared_ptr<script::Class1> shared;
-    Session session(kind, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
-    if (!session.open(o.file))
-        return 2;
-    if (o.solve) {
-        if (!applyIterationOptions(o, session, err)) {
-            if (!o.series)
-                err << "odeseries: --approximation 3 needs --series FILE\n";
-            return 2;
-        }
-        if (auto refusal = checkTexts(session)) {
-            err << "odeseries: " << *refusal << '\n';
-            session.clearResults();
-        } else {
-            session.solve();
-        }
-    }
-    printList(out, "lstCoeff", session.lstCoeff());
-    printList(out, "lstBCError", session.lstBCError());
-    for (const std::string& x : o.evalPoints) {
-        session.boxes.xestimation = x;
-        session.boxes.derNum = o.derivative;
-        if (session.evaluate()) {
-            out << "[lblValue]\n" << session.lblValue() << '\n';
-            printList(out, "lstDError", session.lstDError());
-        }
-    }
-    if (o.saveAs && !session.save(*o.saveAs))
-        return 2;
-    if (o.report)
-        printList(out, "report", session.report());
-    if (o.plotFile) {
-        if (!session.solved()) {
-            err << "odeseries: there is no solution to plot\n";
-            return 1;
-        }
-        if (!plotPng(o, session, err))
-            return 1;
-    }
-    return session.solved() ? 0 : 1;
+    if (o.seed)
+        session.seedRandom(*o.seed);
+    const int choice = static_cast<int>(ParseNumber(o.approximation));
+    session.boxes.approximation = kSystemApproximationItems[choice >= 0 && choice <= 3 ? choice : 2];
+    return true;
+}
+
+// What Evaluate shows: the value label of a single equation, the value list of a system.
+template <typename Session> void printEvaluation(std::ostream& out, const Session& session)
+{
+    out << "[lblValue]\n" << session.lblValue() << '\n';
+    printList(out, "lstDError", session.lstDError());
+}
+void printEvaluation(std::ostream& out, const SystemSession& session)
+{
+    printList(out, "lstValue", session.lstValue());
+    printList(out, "lstDError", session.lstDError());
+}
+
+// Save Separately, which only the systems have.
+template <typename Session> bool saveSeparately(const SolveOptions&, Session&) { return true; }
+bool saveSeparately(const SolveOptions& o, SystemSession& session)
+{
+    return !o.saveSeparately || session.saveSeparately(*o.saveSeparately);
 }
 
 // The systems' plot: one curve per variable.
-bool plotSystemPng(const SolveOptions& o, const SystemSession& session, std::ostream& err)
+bool plotPng(const SolveOptions& o, const SystemSession& session, std::ostream& err)
 {
     const SystemInputs& in = session.inputs();
     const OrdersAndDegrees& od = session.orders();
@@ -202,18 +186,22 @@ bool plotSystemPng(const SolveOptions& o, const SystemSession& session, std::ost
     return renderPng(o, r, in.xlower, in.xupper, err);
 }
 
-int RunSystem(const SolveOptions& o, bool nonlinear, std::ostream& out, std::ostream& err)
+// One problem pair through its form's workflow: open, solve, lists, evaluations, files,
+// report, plot. `shape` is what the session is made with (the series kind, or nonlinear).
+template <typename Session, typename Shape>
+int RunSession(const SolveOptions& o, Shape shape, std::ostream& out, std::ostream& err)
 {
     std::shared_ptr<script::Class1> shared;
-    SystemSession session(nonlinear, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
+    Session session(shape, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
     if (!session.open(o.file))
         return 2;
     if (o.solve) {
-        if (o.seed)
-            session.seedRandom(*o.seed);
-        const int choice = static_cast<int>(ParseNumber(o.approximation));
-        session.boxes.approximation = kSystemApproximationItems[choice >= 0 && choice <= 3 ? choice : 2];
-        if (auto refusal = CheckSystemTexts(session.boxes, nonlinear)) {
+        if (!applyIterationOptions(o, session)) {
+            if (!o.series)
+                err << "odeseries: --approximation 3 needs --series FILE\n";
+            return 2;
+        }
+        if (auto refusal = checkTexts(session)) {
             err << "odeseries: " << *refusal << '\n';
             session.clearResults();
         } else {
@@ -225,14 +213,10 @@ int RunSystem(const SolveOptions& o, bool nonlinear, std::ostream& out, std::ost
     for (const std::string& x : o.evalPoints) {
         session.boxes.xestimation = x;
         session.boxes.derNum = o.derivative;
-        if (session.evaluate()) {
-            printList(out, "lstValue", session.lstValue());
-            printList(out, "lstDError", session.lstDError());
-        }
+        if (session.evaluate())
+            printEvaluation(out, session);
     }
-    if (o.saveAs && !session.save(*o.saveAs))
-        return 2;
-    if (o.saveSeparately && !session.saveSeparately(*o.saveSeparately))
+    if ((o.saveAs && !session.save(*o.saveAs)) || !saveSeparately(o, session))
         return 2;
     if (o.report)
         printList(out, "report", session.report());
@@ -241,7 +225,7 @@ int RunSystem(const SolveOptions& o, bool nonlinear, std::ostream& out, std::ost
             err << "odeseries: there is no solution to plot\n";
             return 1;
         }
-        if (!plotSystemPng(o, session, err))
+        if (!plotPng(o, session, err))
             return 1;
     }
     return session.solved() ? 0 : 1;
@@ -360,7 +344,7 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     if (*magic == "Tndif")
         return RunSession<NonlinearSession>(o, SeriesKind::Trigonometric, out, err);
     if (*magic == "Sldif" || *magic == "Sndif")
-        return RunSystem(o, *magic == "Sndif", out, err);
+        return RunSession<SystemSession>(o, *magic == "Sndif", out, err);
     err << "odeseries: Incompatible file\n";
     return 2;
 }

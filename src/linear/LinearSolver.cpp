@@ -97,17 +97,6 @@ double lhsAt(const SeriesView& series, int n, const std::vector<double>& av, dou
 
 } // namespace
 
-SeriesView LinearSolution::view(const LinearInputs& in) const
-{
-    SeriesView v;
-    v.kind = in.kind;
-    v.coef = coef.data();
-    v.degree = static_cast<int>(coef.size()) - 1;
-    v.center = in.xcenter;
-    v.period = in.period;
-    return v;
-}
-
 std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out)
 {
     SplitResult de = ExtractDECoefficients(in.equation, in.depVarName, in.order);

@@ -24,7 +24,6 @@ struct LinearSolution {
     bool solved = false;
     std::vector<double> coef;          // c0 ... cN when solved
     std::vector<std::string> lstCoeff; // the coefficient list, or the singular system's line
-    SeriesView view(const LinearInputs& in) const;
 };
 
 // The coefficient texts of equation and conditions (ExtractDECoefficients and

@@ -10,13 +10,11 @@
 #include "shell/FormEvents.h"
 #include "shell/FormSupport.h"
 #include "shell/Messages.h"
-#include "shell/ReportPrinter.h"
 #include "shell/Shell.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,7 +22,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 

@@ -3,6 +3,7 @@
 #include "common/AppState.h"
 #include "common/NumberFormat.h"
 #include "shell/FormEvents.h"
+#include "shell/FormSupport.h"
 #include "shell/Messages.h"
 
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,7 +20,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QVBoxLayout>
@@ -297,11 +296,8 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     connect(mnuCopy, &QAction::triggered, this, &FrmPTserN::mnuCopy_Click);
     connect(mnuPrint, &QAction::triggered, this, &FrmPTserN::mnuPrint_Click);
     connect(cmdPlot, &QPushButton::clicked, this, &FrmPTserN::cmdPlot_Click);
-    chooseFile = [this]() { return QFileDialog::getSaveFileName(this); };
-    confirmPrinter = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        return dialog.exec() == QDialog::Accepted;
-    };
+    chooseFile = [this]() { return shell::ChooseFileWithDialog(this, true); };
+    confirmPrinter = [this](QPrinter& printer) { return shell::ConfirmPrinterWithDialog(this, printer); };
 
     // The setup boxes' events.
     m_events = new shell::FormEvents(this);

@@ -4,6 +4,7 @@
 #include "common/NumberFormat.h"
 #include "common/TextRecords.h"
 #include "linear/Elimination.h"
+#include "series/Series.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptErrors.h"
@@ -65,13 +66,16 @@ bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const st
 {
     if (!host.assignVariable(in.indepVarName, x))
         return false;
-    const auto rows = SplitByVariable(coef, od);
-    for (size_t j = 0; j < rows.size(); ++j) {
+    for (size_t j = 0; j < od.varDegree.size(); ++j) {
+        SeriesView block;
+        block.coef = coef.data() + od.offset(static_cast<int>(j));
+        block.degree = od.varDegree[j];
+        block.center = in.xcenter;
         const std::string& name = in.depVarNames[j];
-        if (!host.execute(name + "0=" + FormatSigned(VarDerivative(rows[j], in.xcenter, 0, x))))
+        if (!host.execute(name + "0=" + FormatSigned(SeriesDerivative(block, 0, x))))
             return false;
         for (int k = od.varOrder[j]; k >= 1; --k)
-            if (!host.execute(name + std::to_string(k) + "=" + FormatSigned(VarDerivative(rows[j], in.xcenter, k, x))))
+            if (!host.execute(name + std::to_string(k) + "=" + FormatSigned(SeriesDerivative(block, k, x))))
                 return false;
     }
     return true;

@@ -9,13 +9,11 @@
 #include "shell/FormEvents.h"
 #include "shell/FormSupport.h"
 #include "shell/Messages.h"
-#include "shell/ReportPrinter.h"
 #include "shell/Shell.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,7 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 

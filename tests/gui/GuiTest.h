@@ -14,8 +14,14 @@
 #include <functional>
 
 #include "shell/DecimalPoint.h"
+#include "shell/Shell.h"
+
+#include <memory>
 
 namespace guitest {
+
+// Makes `window` the active window so that focus moves as it does for a user.
+inline bool activate(QWidget* window);
 
 // A user setting that already uses the point: no warning box in the windows' tests.
 class PointSetting : public ode::shell::DecimalSeparatorSetting {
@@ -103,6 +109,17 @@ inline bool activate(QWidget* window)
     window->activateWindow();
     QApplication::setActiveWindow(window);
     return QTest::qWaitForWindowActive(window);
+}
+
+// A fresh shell (decimal point already in use) with the form of kind `kind` open and active.
+template <typename Form> Form* openForm(std::unique_ptr<ode::shell::Shell>& shell, int kind)
+{
+    shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
+    shell->Main();
+    shell->openKind(kind);
+    auto* form = qobject_cast<Form*>(shell->CurrentForm());
+    activate(form);
+    return form;
 }
 
 } // namespace guitest

@@ -38,15 +38,7 @@ class TestLinearForm : public QObject {
     std::unique_ptr<ode::shell::Shell> shell;
     FrmSingle* form = nullptr;
 
-    FrmSingle* open(int kind)
-    {
-        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
-        shell->Main();
-        shell->openKind(kind);
-        auto* f = qobject_cast<FrmSingle*>(shell->CurrentForm());
-        activate(f);
-        return f;
-    }
+    FrmSingle* open(int kind) { return openForm<FrmSingle>(shell, kind); }
 
     // The head typed in order: order, Tab, names with Tab.
     void enterHead(const QString& order = "2", const QString& indep = "x", const QString& dep = "y")

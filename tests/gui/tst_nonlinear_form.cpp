@@ -21,15 +21,7 @@ class TestNonlinearForm : public QObject {
     std::unique_ptr<ode::shell::Shell> shell;
     FrmSingle* form = nullptr;
 
-    FrmSingle* open(int kind)
-    {
-        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
-        shell->Main();
-        shell->openKind(kind);
-        auto* f = qobject_cast<FrmSingle*>(shell->CurrentForm());
-        activate(f);
-        return f;
-    }
+    FrmSingle* open(int kind) { return openForm<FrmSingle>(shell, kind); }
 
     void enterHead()
     {

@@ -37,15 +37,7 @@ class TestSystemForm : public QObject {
     std::unique_ptr<ode::shell::Shell> shell;
     FrmSystem* form = nullptr;
 
-    FrmSystem* open(int kind)
-    {
-        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
-        shell->Main();
-        shell->openKind(kind);
-        auto* f = qobject_cast<FrmSystem*>(shell->CurrentForm());
-        activate(f);
-        return f;
-    }
+    FrmSystem* open(int kind) { return openForm<FrmSystem>(shell, kind); }
 
     void enterHead(const QString& numDE, const QString& numBC, const QString& names)
     {
