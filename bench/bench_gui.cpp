@@ -1,7 +1,7 @@
 // The windows' response times, measured by driving the widgets offscreen.
-#include "linear/frmSingle.h"
-#include "shell/Shell.h"
-#include "shell/frmTask.h"
+#include "gui/forms/frmSingle.h"
+#include "gui/shell/Shell.h"
+#include "gui/shell/frmTask.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -79,8 +79,8 @@ void BM_SolveClickToFilledLists(benchmark::State& state)
 {
     ode::shell::Shell shell(std::make_unique<PointSetting>());
     shell.Main();
-    shell.openKind(0);
-    auto* form = static_cast<ode::linear::FrmSingle*>(shell.CurrentForm());
+    shell.openKind(ode::ProblemKind::LinearPower);
+    auto* form = static_cast<ode::forms::FrmSingle*>(shell.CurrentForm());
     form->activateWindow();
     QApplication::setActiveWindow(form);
     QApplication::processEvents();

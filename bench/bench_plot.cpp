@@ -1,8 +1,8 @@
 // Cost of drawing the plot: a full redraw, and a navigation button from press to new picture.
-#include "linear/frmSingle.h"
-#include "plot/PlotRender.h"
-#include "plot/frmPTserN.h"
-#include "shell/Shell.h"
+#include "gui/forms/frmSingle.h"
+#include "gui/plot/PlotRender.h"
+#include "gui/plot/frmPTserN.h"
+#include "gui/shell/Shell.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -64,8 +64,8 @@ void BM_NavigationButtonReplot(benchmark::State& state)
 {
     ode::shell::Shell shell(std::make_unique<PointSetting>());
     shell.Main();
-    shell.openKind(0);
-    auto* form = static_cast<ode::linear::FrmSingle*>(shell.CurrentForm());
+    shell.openKind(ode::ProblemKind::LinearPower);
+    auto* form = static_cast<ode::forms::FrmSingle*>(shell.CurrentForm());
     form->txtOrder->setText("1");
     form->txtEquation->setText("y'-y=0");
     form->txtBC[1]->setText("y=1");

@@ -2,12 +2,13 @@
 
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
+#include "common/ProblemKind.h"
 #include "common/TextRecords.h"
 #include "cli/WindowLibrary.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "systems/SystemSession.h"
-#include "plot/PlotExport.h"
+#include "plot/PlotRequest.h"
 
 #include <optional>
 
@@ -335,18 +336,17 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         err << "odeseries: " << error << '\n';
         return 2;
     }
-    if (*magic == "Pldif")
-        return RunSession<LinearSession>(o, SeriesKind::Power, out, err);
-    if (*magic == "Tldif")
-        return RunSession<LinearSession>(o, SeriesKind::Trigonometric, out, err);
-    if (*magic == "Pndif")
-        return RunSession<NonlinearSession>(o, SeriesKind::Power, out, err);
-    if (*magic == "Tndif")
-        return RunSession<NonlinearSession>(o, SeriesKind::Trigonometric, out, err);
-    if (*magic == "Sldif" || *magic == "Sndif")
-        return RunSession<SystemSession>(o, *magic == "Sndif", out, err);
-    err << "odeseries: Incompatible file\n";
-    return 2;
+    const std::optional<ProblemKind> kind = KindOfMagicWord(*magic);
+    if (!kind) {
+        err << "odeseries: Incompatible file\n";
+        return 2;
+    }
+    const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
+    if (IsSystem(*kind))
+        return RunSession<SystemSession>(o, IsNonlinear(*kind), out, err);
+    if (IsNonlinear(*kind))
+        return RunSession<NonlinearSession>(o, series, out, err);
+    return RunSession<LinearSession>(o, series, out, err);
 }
 
 } // namespace ode::cli

@@ -13,8 +13,8 @@
 
 #include <functional>
 
-#include "shell/DecimalPoint.h"
-#include "shell/Shell.h"
+#include "gui/shell/DecimalPoint.h"
+#include "gui/shell/Shell.h"
 
 #include <memory>
 
@@ -112,7 +112,7 @@ inline bool activate(QWidget* window)
 }
 
 // A fresh shell (decimal point already in use) with the form of kind `kind` open and active.
-template <typename Form> Form* openForm(std::unique_ptr<ode::shell::Shell>& shell, int kind)
+template <typename Form> Form* openForm(std::unique_ptr<ode::shell::Shell>& shell, ode::ProblemKind kind)
 {
     shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
     shell->Main();

@@ -1,10 +1,10 @@
 // The linear problem forms driven through their widgets, as a user drives them.
 #include "GuiTest.h"
 
-#include "grids/frmGridEditor.h"
-#include "linear/frmSingle.h"
-#include "shell/Shell.h"
-#include "shell/frmTask.h"
+#include "gui/grids/frmGridEditor.h"
+#include "gui/forms/frmSingle.h"
+#include "gui/shell/Shell.h"
+#include "gui/shell/frmTask.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,7 +17,7 @@
 #include <QTemporaryDir>
 
 using namespace guitest;
-using ode::linear::FrmSingle;
+using ode::forms::FrmSingle;
 
 namespace {
 
@@ -38,7 +38,7 @@ class TestLinearForm : public QObject {
     std::unique_ptr<ode::shell::Shell> shell;
     FrmSingle* form = nullptr;
 
-    FrmSingle* open(int kind) { return openForm<FrmSingle>(shell, kind); }
+    FrmSingle* open(ode::ProblemKind kind) { return openForm<FrmSingle>(shell, kind); }
 
     // The head typed in order: order, Tab, names with Tab.
     void enterHead(const QString& order = "2", const QString& indep = "x", const QString& dep = "y")
@@ -53,7 +53,7 @@ class TestLinearForm : public QObject {
     }
 
 private slots:
-    void init() { form = open(0); }
+    void init() { form = open(ode::ProblemKind::LinearPower); }
     void cleanup()
     {
         shell.reset();
@@ -247,7 +247,7 @@ private slots:
         QVERIFY(QFile::exists(file + ".str"));
         const QStringList solved = items(form->lstCoeff);
 
-        auto* second = open(0);
+        auto* second = open(ode::ProblemKind::LinearPower);
         second->chooseFile = [&](bool) { return file; };
         second->mnuOpen->trigger();
         QCOMPARE(items(second->lstCoeff), solved);
@@ -269,7 +269,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath("trig");
-        auto* trig = open(1);
+        auto* trig = open(ode::ProblemKind::LinearTrig);
         QCOMPARE(trig->objectName(), QString("frmTldif"));
         QCOMPARE(trig->txtExpansion->text(), QString("*"));
         QCOMPARE(trig->txtPeriod->text(), QString("*"));
@@ -279,7 +279,7 @@ private slots:
         enterHead();
         trig->mnuSaveAs->trigger();
 
-        auto* power = open(0);
+        auto* power = open(ode::ProblemKind::LinearPower);
         power->chooseFile = [&](bool) { return file; };
         QCOMPARE(answeringBoxes([&]() { power->mnuOpen->trigger(); }), QStringList{"Incompatible file"});
         QVERIFY(power->txtOrder->isEnabled());

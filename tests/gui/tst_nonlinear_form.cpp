@@ -1,9 +1,9 @@
 // The nonlinear forms: the linear forms' design with the Newton iteration's inputs.
 #include "GuiTest.h"
 
-#include "linear/frmSingle.h"
+#include "gui/forms/frmSingle.h"
 #include "nonlinear/NonlinearSession.h"
-#include "shell/Shell.h"
+#include "gui/shell/Shell.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 
 using namespace guitest;
-using ode::linear::FrmSingle;
+using ode::forms::FrmSingle;
 
 class TestNonlinearForm : public QObject {
     Q_OBJECT
@@ -21,7 +21,7 @@ class TestNonlinearForm : public QObject {
     std::unique_ptr<ode::shell::Shell> shell;
     FrmSingle* form = nullptr;
 
-    FrmSingle* open(int kind) { return openForm<FrmSingle>(shell, kind); }
+    FrmSingle* open(ode::ProblemKind kind) { return openForm<FrmSingle>(shell, kind); }
 
     void enterHead()
     {
@@ -45,7 +45,7 @@ class TestNonlinearForm : public QObject {
     }
 
 private slots:
-    void init() { form = open(2); }
+    void init() { form = open(ode::ProblemKind::NonlinearPower); }
     void cleanup() { shell.reset(); }
 
     void theFormShowsItsOwnDefaults()
@@ -123,7 +123,7 @@ private slots:
         form->chooseFile = [&](bool) { return file; };
         form->mnuSaveAs->trigger();
 
-        form = open(2);
+        form = open(ode::ProblemKind::NonlinearPower);
         reciprocalProblem();
         typeInto(form->txtTerms, "10");
         form->chooseFile = [&](bool) { return file; };
@@ -163,7 +163,7 @@ private slots:
 
     void theTrigonometricFormsLabels()
     {
-        form = open(3);
+        form = open(ode::ProblemKind::NonlinearTrig);
         QCOMPARE(form->objectName(), QString("frmTndif"));
         QCOMPARE(form->txtEquation->text(), QString("exp(x)*y''-y*y'+y=exp(x)"));
         QCOMPARE(form->txtTerms->text(), QString("23"));

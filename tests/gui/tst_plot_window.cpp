@@ -1,9 +1,9 @@
 // The plot window through its widgets and its pixels.
 #include "GuiTest.h"
 
-#include "linear/frmSingle.h"
-#include "plot/frmPTserN.h"
-#include "shell/Shell.h"
+#include "gui/forms/frmSingle.h"
+#include "gui/plot/frmPTserN.h"
+#include "gui/shell/Shell.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -40,7 +40,7 @@ class TestPlotWindow : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ode::shell::Shell> shell;
-    ode::linear::FrmSingle* form = nullptr;
+    ode::forms::FrmSingle* form = nullptr;
     FrmPTserN* plot = nullptr;
 
     // y' - y = 0, y(0) = 1 on [-2, 2], degree 30: e^x.
@@ -62,8 +62,8 @@ private slots:
     {
         shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
         shell->Main();
-        shell->openKind(0);
-        form = qobject_cast<ode::linear::FrmSingle*>(shell->CurrentForm());
+        shell->openKind(ode::ProblemKind::LinearPower);
+        form = qobject_cast<ode::forms::FrmSingle*>(shell->CurrentForm());
         solveExponential();
         plot = shell->plotWindow();
         plot->txtWindowly->setText("-1");

@@ -1,12 +1,13 @@
 // Start-up, the decimal-separator guard, the task chooser, help, About and shutdown.
 #include "GuiTest.h"
 
-#include "shell/HelpWindow.h"
-#include "shell/Shell.h"
-#include "shell/frmAbout.h"
-#include "shell/frmTask.h"
+#include "gui/shell/HelpWindow.h"
+#include "gui/shell/Shell.h"
+#include "gui/shell/frmAbout.h"
+#include "gui/shell/frmTask.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTextBrowser>
@@ -149,8 +150,6 @@ private slots:
         task->cmdOK->click(); // nothing selected: the first kind
         QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPldif"));
         QVERIFY(task->isHidden());
-        QVERIFY(shell.state().kindChosen[0]);
-        QCOMPARE(shell.state().seriesKind, ode::SeriesKind::Power);
         shell.CurrentForm()->close();
         QVERIFY(shell.ended());
         QVERIFY(!shell.CurrentForm()->isVisible());
@@ -175,18 +174,8 @@ private slots:
         find<QRadioButton>(shell.task(), QStringLiteral("OptTask_%1").arg(kind))->setChecked(true);
         shell.task()->cmdOK->click();
         QCOMPARE(shell.CurrentForm()->objectName(), form);
-        QVERIFY(shell.state().kindChosen[static_cast<size_t>(kind)]);
-        QCOMPARE(shell.state().seriesKind == ode::SeriesKind::Power, power);
-    }
-
-    void theTrigonometricKindKeepsSeriesKindZero()
-    {
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        find<QRadioButton>(shell.task(), "OptTask_1")->setChecked(true);
-        shell.task()->cmdOK->click();
-        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmTldif"));
-        QCOMPARE(shell.state().seriesKind, ode::SeriesKind::Trigonometric);
+        // Only the trigonometric forms have a period box.
+        QCOMPARE(shell.CurrentForm()->findChild<QLineEdit*>("txtPeriod") == nullptr, power);
     }
 
     void helpShowsTheCompiledContents()

@@ -1,11 +1,11 @@
 // The systems forms through their widgets.
 #include "GuiTest.h"
 
-#include "grids/frmGridEditor.h"
-#include "plot/frmPTserN.h"
-#include "shell/ConstantsFrame.h"
-#include "shell/Shell.h"
-#include "systems/frmSystem.h"
+#include "gui/grids/frmGridEditor.h"
+#include "gui/plot/frmPTserN.h"
+#include "gui/app/ConstantsFrame.h"
+#include "gui/shell/Shell.h"
+#include "gui/forms/frmSystem.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 
 using namespace guitest;
-using ode::systems::FrmSystem;
+using ode::forms::FrmSystem;
 
 namespace {
 
@@ -37,7 +37,7 @@ class TestSystemForm : public QObject {
     std::unique_ptr<ode::shell::Shell> shell;
     FrmSystem* form = nullptr;
 
-    FrmSystem* open(int kind) { return openForm<FrmSystem>(shell, kind); }
+    FrmSystem* open(ode::ProblemKind kind) { return openForm<FrmSystem>(shell, kind); }
 
     void enterHead(const QString& numDE, const QString& numBC, const QString& names)
     {
@@ -64,7 +64,7 @@ class TestSystemForm : public QObject {
     }
 
 private slots:
-    void init() { form = open(4); }
+    void init() { form = open(ode::ProblemKind::LinearSystem); }
     void cleanup() { shell.reset(); }
 
     void theHeadIsEnteredInOrderAndChecked()
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(QFile::exists(file + "_z"));
         const QStringList solved = items(form->lstCoeff);
 
-        form = open(4);
+        form = open(ode::ProblemKind::LinearSystem);
         form->chooseFile = [&](bool) { return file; };
         form->mnuOpen->trigger();
         QCOMPARE(items(form->lstCoeff), solved);
@@ -182,7 +182,7 @@ private slots:
         form->cmdEvaluate->click();
         QCOMPARE(items(form->lstValue), QStringList({"y=1", "z=2"}));
 
-        form = open(5);
+        form = open(ode::ProblemKind::NonlinearSystem);
         form->chooseFile = [&](bool) { return file; };
         QCOMPARE(answeringBoxes([&]() { form->mnuOpen->trigger(); }), QStringList{"Incompatible file"});
         QVERIFY(form->txtNumDE->isEnabled());
@@ -205,7 +205,7 @@ private slots:
 
     void theNonlinearSystemForm()
     {
-        form = open(5);
+        form = open(ode::ProblemKind::NonlinearSystem);
         QCOMPARE(form->objectName(), QString("frmSndif"));
         QVERIFY(!form->cboApproximation->isEnabled());
         QCOMPARE(form->cboApproximation->count(), 4);

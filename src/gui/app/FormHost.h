@@ -1,0 +1,47 @@
+#pragma once
+// What a problem form needs from the application around it: the shared state, the grid
+// editors, the plot window, help, About and the shutdown. The shell implements it; a form
+// knows only this interface, so the forms and the shell do not include each other.
+
+#include <QString>
+
+class QWidget;
+
+namespace ode {
+struct AppState;
+}
+namespace ode::grids {
+class FrmGridEditor;
+}
+namespace ode::plot {
+struct PlotSource;
+}
+
+namespace ode::app {
+
+// The plot window as the problem forms see it.
+class PlotView {
+public:
+    virtual ~PlotView() = default;
+    // Clears the picture; a new solution is on the way.
+    virtual void ClearPlot() = 0;
+    // The Plot button: `source` becomes the solution shown, the x-window boxes get the
+    // form's interval texts (as numbers), and the plot command runs.
+    virtual void showSolution(plot::PlotSource source, const QString& lowerText, const QString& upperText) = 0;
+};
+
+class FormHost {
+public:
+    virtual ~FormHost() = default;
+    virtual AppState& state() = 0;
+    virtual grids::FrmGridEditor* conditionsEditor() const = 0;
+    virtual grids::FrmGridEditor* equationsEditor() const = 0;
+    // The plot window, loaded on first touch (and again after it was closed).
+    virtual PlotView& plotView() = 0;
+    virtual void showHelp(QWidget* from) = 0;
+    virtual void ShowAbout() = 0;
+    // Closes every window and ends the program.
+    virtual void UnloadAllForms() = 0;
+};
+
+} // namespace ode::app

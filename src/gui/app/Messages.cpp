@@ -1,0 +1,16 @@
+#include "gui/app/Messages.h"
+
+#include <QMessageBox>
+
+namespace ode::app {
+
+const char* const kApplicationTitle = "ODE Series";
+
+void ShowMessage(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent);
+    box.setObjectName("msgBox");
+    box.exec();
+}
+
+} // namespace ode::app

@@ -1,0 +1,748 @@
+#include "gui/forms/frmSingle.h"
+
+#include "common/NumberFormat.h"
+#include "gui/grids/frmGridEditor.h"
+#include "linear/LinearSession.h"
+#include "nonlinear/NonlinearSession.h"
+#include "plot/PlotGeometry.h"
+#include "script/Translation.h"
+#include "gui/app/ConstantsFrame.h"
+#include "gui/app/FormEvents.h"
+#include "gui/app/FormSupport.h"
+#include "gui/app/Messages.h"
+#include "gui/app/AppState.h"
+#include "gui/app/FormHost.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ode::forms {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+
+QFont verdana()
+{
+    QFont f(QStringLiteral("Verdana"));
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+} // namespace
+
+QLineEdit* FrmSingle::box(const char* name, const QString& text, const QString& tip)
+{
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    if (!tip.isEmpty())
+        edit->setToolTip(tip);
+    return edit;
+}
+
+FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
+    : m_kind(kind), m_nonlinear(nonlinear), m_host(host)
+{
+    const bool power = kind == SeriesKind::Power;
+    if (nonlinear) {
+        setObjectName(power ? "frmPndif" : "frmTndif");
+        setWindowTitle(power ? "Nonlinear Differential Equation - Power Series Solution"
+                             : "Nonlinear Differential Equation - Trigonometric Series Solution");
+    } else {
+        setObjectName(power ? "frmPldif" : "frmTldif");
+        setWindowTitle(power ? "Linear Differential Equation - Power Series Solutions"
+                             : "Linear Differential Equation - Trigonometric Series Solutions");
+    }
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    auto sink = [this](const std::string& m) {
+        if (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        app::ShowMessage(this, q(m));
+    };
+    if (nonlinear)
+        m_session = std::make_unique<NonlinearSession>(kind, host.state().extension, sink);
+    else
+        m_session = std::make_unique<LinearSession>(kind, host.state().extension, sink);
+    const LinearTexts defaults = m_session->texts();
+
+    auto* central = new QWidget(this);
+    auto* main = new QVBoxLayout(central);
+    auto label = [](const char* name, const QString& caption, const QString& tip = {}) {
+        auto* l = new QLabel(caption);
+        l->setObjectName(name);
+        if (!tip.isEmpty())
+            l->setToolTip(tip);
+        return l;
+    };
+    auto button = [](const char* name, const QString& caption, const QString& tip = {}) {
+        auto* b = new QPushButton(caption);
+        b->setObjectName(name);
+        if (!tip.isEmpty())
+            b->setToolTip(tip);
+        return b;
+    };
+
+    // The head: order and names.
+    auto* head = new QHBoxLayout();
+    txtOrder = box("txtOrder", "2", "1 for a 1st order equation, 2 for a 2nd order equation, etc.");
+    txtIndepVarNam = box("txtIndepVarNam", "x");
+    txtDepVarNam = box("txtDepVarNam", "y");
+    head->addWidget(label("lblOrder", "Enter order:"));
+    head->addWidget(txtOrder);
+    head->addWidget(label("lblIndepVarNam", "Name of independent variable:"));
+    head->addWidget(txtIndepVarNam);
+    head->addWidget(label("lblDepVarNam", "Name of dependent variable:"));
+    head->addWidget(txtDepVarNam);
+    main->addLayout(head);
+
+    main->addWidget(label("lblDE", "Enter differential equation:"));
+    txtEquation = box("txtEquation", q(defaults.equation),
+                      "Must be in terms of the independent variable, the dependent variable and its "
+                      "derivatives, and the constants you define");
+    txtEquation->setFont(verdana());
+    main->addWidget(txtEquation);
+    lblEquation = label("lblEquation", QString());
+    main->addWidget(lblEquation);
+
+    // Boundary conditions.
+    auto* frame1 = new QGroupBox("Boundary conditions");
+    frame1->setObjectName("Frame1");
+    m_bcLayout = new QGridLayout(frame1);
+    lblBCNum = label("lblBCNum", "1");
+    m_bcLayout->addWidget(label("lblBC", "B.C.#"), 0, 0);
+    m_bcLayout->addWidget(lblBCNum, 0, 1);
+    txtBC.assign(2, nullptr);
+    txtXeval.assign(2, nullptr);
+    txtBC[1] = box("txtBC_1", q(defaults.bcText[0]),
+                   "Must be in terms of the dependent variable and its derivatives, and the constants you define");
+    txtBC[1]->setFont(verdana());
+    txtXeval[1] = box("txtXeval_1", q(defaults.bcPoint[0]), "Point of evaluation");
+    lblXeval = label("lblXeval", "Evaluated at x=");
+    m_bcLayout->addWidget(txtBC[1], 0, 2);
+    m_bcLayout->addWidget(lblXeval, 0, 3);
+    m_bcLayout->addWidget(txtXeval[1], 0, 4);
+    lblConditions = label("lblConditions", QString());
+    m_bcLayout->addWidget(lblConditions, 1, 0, 1, 5);
+    cmdPrevBC = button("cmdPrevBC", "&Previous BC", "Display previous BC");
+    cmdNextBC = button("cmdNextBC", "&Next BC", "Display next BC");
+    cmdShowAllBCs = button("cmdShowAllBCs", "Show all BC's", "Next equation");
+    auto* bcButtons = new QHBoxLayout();
+    bcButtons->addWidget(cmdPrevBC);
+    bcButtons->addWidget(cmdNextBC);
+    bcButtons->addWidget(cmdShowAllBCs);
+    m_bcLayout->addLayout(bcButtons, 2, 0, 1, 5);
+    main->addWidget(frame1);
+
+    // Interval, centre, degree (or terms and period).
+    auto* row = new QHBoxLayout();
+    auto* fraInterval = new QGroupBox("Interval");
+    fraInterval->setObjectName("fraInterval");
+    auto* interval = new QHBoxLayout(fraInterval);
+    txtXlower = box("txtXlower", q(defaults.xlower), "Lower limit of interval to be studied");
+    txtXupper = box("txtXupper", q(defaults.xupper), "Upper limit of interval to be studied");
+    interval->addWidget(txtXlower);
+    interval->addWidget(label("lblXinterval", "<=x<=", "Defines interval to be studied"));
+    interval->addWidget(txtXupper);
+    row->addWidget(fraInterval);
+    row->addWidget(label("lblExpansion", "Center of expansion:"));
+    txtExpansion = box("txtExpansion", q(defaults.expansion), "Enter \"*\" for center of interval");
+    row->addWidget(txtExpansion);
+    if (power) {
+        row->addWidget(label("lblTerms", "Degree of solution:"));
+        txtTerms = box("txtTerms", q(defaults.terms));
+        row->addWidget(txtTerms);
+    } else {
+        row->addWidget(label("lblTerms", nonlinear ? "Number of terms:" : "# of terms:"));
+        txtTerms = box("txtTerms", q(defaults.terms), "Desired number of terms");
+        row->addWidget(txtTerms);
+        row->addWidget(label("lblPeriod", nonlinear ? "Desired period:" : "Period:"));
+        txtPeriod = box("txtPeriod", "*", "Enter \"*\" for a period of 2*pi");
+        row->addWidget(txtPeriod);
+    }
+    main->addLayout(row);
+    if (nonlinear) {
+        // The Newton iteration's inputs. A doubled ampersand of the design shows as one.
+        const NonlinearTexts& n = static_cast<NonlinearTexts&>(m_session->texts());
+        auto* iteration = new QHBoxLayout();
+        iteration->addWidget(label("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
+        txtErrorD = box("txtErrorD", q(n.errorD), "Error MUST be >0");
+        iteration->addWidget(txtErrorD);
+        iteration->addWidget(label("lblErrorC", power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:"));
+        txtErrorC = box("txtErrorC", q(n.errorC), "Error MUST be >0");
+        iteration->addWidget(txtErrorC);
+        iteration->addWidget(label("lblMaxcy", "Max. # of iterations:"));
+        txtMaxcy = box("txtMaxcy", q(n.maxcy), "Limits number of main loop iterations");
+        iteration->addWidget(txtMaxcy);
+        auto* fraApproximation = new QGroupBox("Initial approximation");
+        fraApproximation->setObjectName("fraApproximation");
+        auto* approximation = new QHBoxLayout(fraApproximation);
+        cboApproximation = new QComboBox();
+        cboApproximation->setObjectName("cboApproximation");
+        cboApproximation->setToolTip("Select initial approximation from list");
+        cboApproximation->setEditable(true);
+        cboApproximation->setInsertPolicy(QComboBox::NoInsert);
+        for (const char* item : kApproximationItems)
+            cboApproximation->addItem(item);
+        cboApproximation->setCurrentIndex(2);
+        cboApproximation->setEnabled(false);
+        approximation->addWidget(cboApproximation);
+        iteration->addWidget(fraApproximation);
+        main->addLayout(iteration);
+    }
+
+    // User constants and Solve.
+    auto* lower = new QHBoxLayout();
+    m_constantsFrame = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
+                                                 [this]() { ClearResults(); });
+    cboConstants = m_constantsFrame->cboConstants;
+    cmdAddCons = m_constantsFrame->cmdAddCons;
+    cmdRemCons = m_constantsFrame->cmdRemCons;
+    lower->addWidget(m_constantsFrame);
+    cmdSolve = button("cmdSolve", "Solve", "Compute solution");
+    lower->addWidget(cmdSolve);
+    main->addLayout(lower);
+
+    // Results.
+    auto* results = new QHBoxLayout();
+    lstCoeff = new QListWidget();
+    lstCoeff->setObjectName("lstCoeff");
+    lstCoeff->setToolTip("Expansion coefficients");
+    lstCoeff->setFont(verdana());
+    results->addWidget(lstCoeff);
+    auto* frame3 = new QGroupBox("Error in B.C.'s  ( L.H.S.-R.H.S.)");
+    frame3->setObjectName("Frame3");
+    auto* frame3Layout = new QVBoxLayout(frame3);
+    lstBCError = new QListWidget();
+    lstBCError->setObjectName("lstBCError");
+    lstBCError->setToolTip("Error in BC's");
+    lstBCError->setFont(verdana());
+    frame3Layout->addWidget(lstBCError);
+    results->addWidget(frame3);
+    main->addLayout(results);
+
+    auto* frame2 = new QGroupBox("Evaluations");
+    frame2->setObjectName("Frame2");
+    auto* eval = new QGridLayout(frame2);
+    lblXestimation = label("lblXestimation", "At x=");
+    txtXestimation = box("txtXestimation", "0", "Point of evaluation");
+    txtDerNum = box("txtDerNum", "0", "Enter 0 for the function itself");
+    lblValue = label("lblValue", "Derivative");
+    lblValue->setFont(verdana());
+    cmdEvaluate = button("cmdEvaluate", "Evaluate", "Compute derivative and error in DE");
+    lstDError = new QListWidget();
+    lstDError->setObjectName("lstDError");
+    lstDError->setToolTip("Error in DE");
+    lstDError->setFont(verdana());
+    lstDError->setMaximumHeight(70);
+    eval->addWidget(lblXestimation, 0, 0);
+    eval->addWidget(txtXestimation, 0, 1);
+    eval->addWidget(label("lblDerNum", "Which derivative?"), 0, 2);
+    eval->addWidget(txtDerNum, 0, 3);
+    if (nonlinear)
+        cmdEvaluate->setText("Value="); // the button carries the caption; no separate label
+    else
+        eval->addWidget(label("lblValSer", "Value="), 1, 0);
+    eval->addWidget(lblValue, 1, 1, 1, 3);
+    eval->addWidget(cmdEvaluate, 0, 4);
+    eval->addWidget(label("lblDError", nonlinear ? "Error in D.E.:" : "Error in D.E."), 2, 0);
+    eval->addWidget(lstDError, 2, 1, 1, 4);
+    main->addWidget(frame2);
+    cmdPlot = button("cmdPlot", "&Plot", "Plot the solution");
+    main->addWidget(cmdPlot, 0, Qt::AlignRight);
+    setCentralWidget(central);
+
+    // Menus.
+    mnuFile = menuBar()->addMenu("File");
+    mnuFile->setObjectName("mnuFile");
+    mnuOpen = mnuFile->addAction("Open");
+    mnuOpen->setObjectName("mnuOpen");
+    mnuFile->addSeparator()->setObjectName("mnuFileBar1");
+    mnuSave = mnuFile->addAction("Save");
+    mnuSave->setObjectName("mnuSave");
+    mnuSaveAs = mnuFile->addAction("Save As");
+    mnuSaveAs->setObjectName("mnuSaveAs");
+    mnuFile->addSeparator()->setObjectName("mnuFileBar2");
+    mnuPrint = mnuFile->addAction("Print");
+    mnuPrint->setObjectName("mnuPrint");
+    mnuHelp = menuBar()->addAction("Help");
+    mnuHelp->setObjectName("mnuHelp");
+    mnuAbout = menuBar()->addAction("About");
+    mnuAbout->setObjectName("mnuAbout");
+
+    // Form_Load: engine prepared by the session; menus as before any entry.
+    mnuSave->setEnabled(false);
+    mnuSaveAs->setEnabled(false);
+    if (nonlinear)
+        mnuPrint->setEnabled(false);
+    else
+        mnuPrint->setVisible(false);
+    mnuAbout->setVisible(false);
+
+    chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
+    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+
+    m_events = new app::FormEvents(this);
+    wireEvents();
+    txtOrder->setFocus();
+    resize(760, 720);
+}
+
+FrmSingle::~FrmSingle() = default;
+
+QString FrmSingle::depDerivative(int order) const
+{
+    return txtDepVarNam->text() + QString(order, '\'');
+}
+
+void FrmSingle::wireEvents()
+{
+    auto* e = m_events;
+    for (QLineEdit* b : {txtOrder, txtIndepVarNam, txtDepVarNam, txtEquation, txtXlower, txtXupper,
+                         txtExpansion, txtTerms, txtXestimation, txtDerNum})
+        e->selectOnFocus(b);
+    if (txtPeriod)
+        e->selectOnFocus(txtPeriod);
+
+    // The head, entered once in this order; each box locks when left.
+    e->onValidate(txtOrder, [this]() {
+        const std::string order = s(txtOrder->text());
+        if (!(m_nonlinear ? CheckNonlinearOrderText(order) : CheckOrderText(order)))
+            return false;
+        m_order = static_cast<int>(ParseWholeNumber(s(txtOrder->text())));
+        m_numBC = m_order;
+        return true;
+    });
+    e->onLostFocus(txtOrder, [this]() {
+        if (!txtOrder->isEnabled() || m_loading)
+            return;
+        txtOrder->setEnabled(false);
+        mnuOpen->setEnabled(false);
+        m_host.conditionsEditor()->setRowCount(m_numBC);
+        BuildConditionControls();
+        if (txtIndepVarNam->isEnabled())
+            txtIndepVarNam->setFocus();
+    });
+    auto nameCheck = [this](QLineEdit* b) { return m_loading || IsValidName(s(b->text())); };
+    e->onValidate(txtIndepVarNam, [=]() { return nameCheck(txtIndepVarNam); });
+    e->onLostFocus(txtIndepVarNam, [this]() {
+        if (!txtIndepVarNam->isEnabled() || m_loading)
+            return;
+        const QString name = txtIndepVarNam->text();
+        lblXeval->setText("Evaluated at " + name + "=");
+        lblXestimation->setText("At " + name + "=");
+        if (txtDepVarNam->isEnabled())
+            txtDepVarNam->setFocus();
+        txtIndepVarNam->setEnabled(false);
+    });
+    e->onValidate(txtDepVarNam, [=]() { return nameCheck(txtDepVarNam); });
+    e->onLostFocus(txtDepVarNam, [this]() {
+        if (!txtDepVarNam->isEnabled() || m_loading)
+            return;
+        txtDepVarNam->setEnabled(false);
+        headEntered();
+    });
+
+    // The other checks.
+    e->onValidate(txtTerms, [this]() { return CheckTermsText(s(txtTerms->text()), m_order, m_kind); });
+    e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
+    if (txtPeriod)
+        e->onValidate(txtPeriod, [this]() { return CheckCentreText(s(txtPeriod->text())); });
+    e->onValidate(txtEquation, [this]() {
+        return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order);
+    });
+    auto intervalRule = [this](QLineEdit* other) {
+        if (!CheckIntervalTexts(s(txtXlower->text()), s(txtXupper->text())))
+            other->setFocus();
+    };
+    e->onLostFocus(txtXlower, [=]() { intervalRule(txtXupper); });
+    e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
+
+    if (m_nonlinear) {
+        for (QLineEdit* bound : {txtErrorD, txtErrorC}) {
+            e->selectOnFocus(bound);
+            e->onGotFocus(bound, [this, bound]() { m_boundAtFocus = ParseNumber(s(bound->text())); });
+            e->onValidate(bound, [bound]() { return CheckErrorBoundText(s(bound->text())); });
+            // A tighter bound clears the results; a looser one keeps them.
+            e->onLostFocus(bound, [this, bound]() {
+                if (ParseNumber(s(bound->text())) < m_boundAtFocus)
+                    ClearResults();
+            });
+        }
+        e->selectOnFocus(txtMaxcy);
+        e->onLostFocus(cboApproximation, [this]() { cboApproximation_LostFocus(); });
+    }
+
+    // Every change of an input clears the results.
+    for (QLineEdit* b : {txtExpansion, txtTerms, txtXlower, txtXupper, txtEquation})
+        e->onChange(b, [this]() { ClearResults(); });
+    if (txtPeriod)
+        e->onChange(txtPeriod, [this]() { ClearResults(); });
+    wireCondition(1);
+
+    connect(cmdSolve, &QPushButton::clicked, this, &FrmSingle::cmdSolve_Click);
+    connect(cmdEvaluate, &QPushButton::clicked, this, &FrmSingle::cmdEvaluate_Click);
+    connect(cmdPlot, &QPushButton::clicked, this, &FrmSingle::cmdPlot_Click);
+    connect(cmdNextBC, &QPushButton::clicked, this, &FrmSingle::cmdNextBC_Click);
+    connect(cmdPrevBC, &QPushButton::clicked, this, &FrmSingle::cmdPrevBC_Click);
+    connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmSingle::cmdShowAllBCs_Click);
+    connect(mnuOpen, &QAction::triggered, this, &FrmSingle::mnuOpen_Click);
+    connect(mnuSave, &QAction::triggered, this, &FrmSingle::mnuSave_Click);
+    connect(mnuSaveAs, &QAction::triggered, this, &FrmSingle::mnuSaveAs_Click);
+    connect(mnuPrint, &QAction::triggered, this, &FrmSingle::mnuPrint_Click);
+    connect(mnuHelp, &QAction::triggered, this, [this]() { m_host.showHelp(this); });
+    connect(mnuAbout, &QAction::triggered, this, [this]() { m_host.ShowAbout(); });
+
+    m_host.conditionsEditor()->setWriteBackTarget([this](int row, const QString& text) {
+        const size_t k = static_cast<size_t>(row) + 1;
+        if (k < txtBC.size() && txtBC[k] && txtBC[k]->text() != text)
+            txtBC[k]->setText(text);
+    });
+}
+
+void FrmSingle::wireCondition(int k)
+{
+    QLineEdit* bc = txtBC[static_cast<size_t>(k)];
+    QLineEdit* point = txtXeval[static_cast<size_t>(k)];
+    m_events->selectOnFocus(bc);
+    m_events->selectOnFocus(point);
+    if (!m_nonlinear) {
+        m_events->onValidate(bc, [bc]() { return CheckConditionText(s(bc->text())); });
+        m_events->onChange(point, [this]() { ClearResults(); });
+    }
+    m_events->onChange(bc, [this, bc, k]() {
+        ClearResults();
+        m_host.conditionsEditor()->setCellText(k - 1, bc->text());
+    });
+}
+
+void FrmSingle::headEntered()
+{
+    const QString indep = txtIndepVarNam->text(), dep = txtDepVarNam->text();
+    m_host.conditionsEditor()->setVariableNames("Dep. Variables: " + dep);
+    lblEquation->setText("In terms of " + indep + " and of " + dep + " and its derivatives up to " +
+                         depDerivative(m_order));
+    QString conditions = "In terms of " + dep;
+    if (m_order > 1)
+        conditions += " and its derivatives up to " + depDerivative(m_order - 1);
+    lblConditions->setText(conditions);
+    mnuSave->setEnabled(true);
+    mnuSaveAs->setEnabled(true);
+    mnuPrint->setVisible(true);
+    mnuPrint->setEnabled(true);
+    mnuAbout->setVisible(true);
+    if (cboApproximation)
+        cboApproximation->setEnabled(true);
+}
+
+void FrmSingle::BuildConditionControls()
+{
+    if (m_conditionControlsBuilt)
+        return;
+    m_conditionControlsBuilt = true;
+    auto* editor = m_host.conditionsEditor();
+    editor->setRowCount(m_numBC);
+    for (int k = 1; k <= m_numBC; ++k)
+        editor->setRowLabel(k - 1, QStringLiteral("BC #%1:").arg(k));
+    // Elements 2 ... n are copies of element 1, hidden until shown.
+    txtBC.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
+    txtXeval.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
+    for (int k = 2; k <= m_numBC; ++k) {
+        auto* bc = box(qPrintable(QStringLiteral("txtBC_%1").arg(k)), txtBC[1]->text(), txtBC[1]->toolTip());
+        bc->setFont(txtBC[1]->font());
+        auto* point = box(qPrintable(QStringLiteral("txtXeval_%1").arg(k)), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        bc->hide();
+        point->hide();
+        m_bcLayout->addWidget(bc, 0, 2);
+        m_bcLayout->addWidget(point, 0, 4);
+        txtBC[static_cast<size_t>(k)] = bc;
+        txtXeval[static_cast<size_t>(k)] = point;
+        wireCondition(k);
+    }
+    for (int k = 1; k <= m_numBC; ++k)
+        editor->setCellText(k - 1, txtBC[static_cast<size_t>(k)]->text());
+    // Tab order after txtBC(1): txtXeval(2), txtBC(2), txtXeval(3), ...
+    QWidget* previous = txtBC[1];
+    for (int k = 2; k <= m_numBC; ++k) {
+        QWidget::setTabOrder(previous, txtXeval[static_cast<size_t>(k)]);
+        QWidget::setTabOrder(txtXeval[static_cast<size_t>(k)], txtBC[static_cast<size_t>(k)]);
+        previous = txtBC[static_cast<size_t>(k)];
+    }
+    QWidget::setTabOrder(previous, txtXeval[1]);
+}
+
+void FrmSingle::ShowBC(int k)
+{
+    for (int i = 1; i <= m_numBC && i < static_cast<int>(txtBC.size()); ++i) {
+        txtBC[static_cast<size_t>(i)]->hide();
+        txtXeval[static_cast<size_t>(i)]->hide();
+    }
+    txtBC[static_cast<size_t>(k)]->show();
+    txtXeval[static_cast<size_t>(k)]->show();
+    txtXeval[static_cast<size_t>(k)]->setFocus();
+}
+
+void FrmSingle::cmdNextBC_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    m_shownBC = m_shownBC >= m_numBC ? 1 : m_shownBC + 1;
+    lblBCNum->setText(QString::number(m_shownBC));
+    ShowBC(m_shownBC);
+}
+
+void FrmSingle::cmdPrevBC_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    m_shownBC = m_shownBC <= 1 ? m_numBC : m_shownBC - 1;
+    lblBCNum->setText(QString::number(m_shownBC));
+    ShowBC(m_shownBC);
+}
+
+void FrmSingle::cmdShowAllBCs_Click()
+{
+    auto* editor = m_host.conditionsEditor();
+    for (int k = 1; k <= m_numBC && k < static_cast<int>(txtBC.size()); ++k)
+        editor->setCellText(k - 1, txtBC[static_cast<size_t>(k)]->text());
+    editor->show();
+    editor->raise();
+}
+
+void FrmSingle::ClearResults()
+{
+    if (m_loading)
+        return;
+    lstCoeff->clear();
+    lstBCError->clear();
+    lstDError->clear();
+    lblValue->setText(QString());
+    m_host.plotView().ClearPlot();
+    m_session->clearResults();
+}
+
+void FrmSingle::readBoxes()
+{
+    LinearTexts& b = m_session->texts();
+    if (m_nonlinear) {
+        auto& n = static_cast<NonlinearTexts&>(b);
+        n.errorD = s(txtErrorD->text());
+        n.errorC = s(txtErrorC->text());
+        n.maxcy = s(txtMaxcy->text());
+        n.approximation = s(cboApproximation->currentText());
+    }
+    b.order = s(txtOrder->text());
+    b.indepVarName = s(txtIndepVarNam->text());
+    b.depVarName = s(txtDepVarNam->text());
+    b.equation = s(txtEquation->text());
+    b.bcText.clear();
+    b.bcPoint.clear();
+    const int n = static_cast<int>(ParseWholeNumber(b.order));
+    for (int k = 1; k <= n; ++k) {
+        const size_t i = static_cast<size_t>(k) < txtBC.size() ? static_cast<size_t>(k) : 1;
+        b.bcText.push_back(s(txtBC[i]->text()));
+        b.bcPoint.push_back(s(txtXeval[i]->text()));
+    }
+    b.xlower = s(txtXlower->text());
+    b.xupper = s(txtXupper->text());
+    b.expansion = s(txtExpansion->text());
+    b.terms = s(txtTerms->text());
+    if (txtPeriod)
+        b.period = s(txtPeriod->text());
+    b.constants = m_constantsFrame->entries();
+    b.xestimation = s(txtXestimation->text());
+    b.derNum = s(txtDerNum->text());
+}
+
+void FrmSingle::showLists()
+{
+    app::FillList(lstCoeff, m_session->lstCoeff());
+    app::FillList(lstBCError, m_session->lstBCError());
+}
+
+void FrmSingle::cmdSolve_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    {
+        app::BusyCursor busy;
+        ClearResults();
+        readBoxes();
+        m_session->solve();
+    }
+    if (m_nonlinear && static_cast<NonlinearSession&>(*m_session).lastResult().beep)
+        QApplication::beep();
+    showLists();
+}
+
+void FrmSingle::cmdEvaluate_Click()
+{
+    if (!m_events->validateFocused() || !m_session->solved())
+        return;
+    readBoxes();
+    if (ParseWholeNumber(m_session->texts().derNum) < 0) {
+        QApplication::beep();
+        txtDerNum->setFocus();
+        txtDerNum->selectAll();
+        return;
+    }
+    m_session->evaluate();
+    lblValue->setText(q(m_session->lblValue()));
+    app::FillList(lstDError, m_session->lstDError());
+}
+
+void FrmSingle::cmdPlot_Click()
+{
+    if (!m_events->validateFocused() || !m_session->solved())
+        return;
+    const LinearInputs& in = m_session->inputs();
+    plot::PlotSource src;
+    src.kind = m_kind;
+    src.coef = m_session->coef();
+    src.seriesDegree = in.seriesDegree;
+    src.varDegree = {in.seriesDegree};
+    src.coefOffset = {0};
+    src.xlower = in.xlower;
+    src.xupper = in.xupper;
+    src.xcenter = in.xcenter;
+    src.period = in.period;
+    src.periodText = txtPeriod ? s(txtPeriod->text()) : std::string("*");
+    src.depVarNames = {in.depVarName};
+    m_host.plotView().showSolution(std::move(src), txtXlower->text(), txtXupper->text());
+}
+
+void FrmSingle::setHeadEnabled(bool enabled)
+{
+    txtOrder->setEnabled(enabled);
+    txtIndepVarNam->setEnabled(enabled);
+    txtDepVarNam->setEnabled(enabled);
+}
+
+void FrmSingle::mnuOpen_Click()
+{
+    if (!mnuOpen->isEnabled())
+        return;
+    const QString name = chooseFile(false);
+    if (name.isEmpty())
+        return;
+    m_problemFileName = name;
+    m_loading = true;
+    setHeadEnabled(false);
+    if (!m_session->open(s(name))) {
+        // The form stays usable: the head can still be entered or another file opened.
+        setHeadEnabled(true);
+        m_loading = false;
+        txtOrder->setFocus();
+        return;
+    }
+    ShowProblem();
+    mnuOpen->setEnabled(false);
+    mnuSave->setEnabled(true);
+    mnuSaveAs->setEnabled(true);
+    mnuPrint->setVisible(true);
+    mnuAbout->setVisible(true);
+    m_loading = false;
+}
+
+void FrmSingle::ShowProblem()
+{
+    const LinearTexts& b = m_session->texts();
+    if (m_nonlinear) {
+        const auto& n = static_cast<const NonlinearTexts&>(b);
+        txtErrorD->setText(q(n.errorD));
+        txtErrorC->setText(q(n.errorC));
+        txtMaxcy->setText(q(n.maxcy));
+    }
+    m_constantsFrame->setEntries(b.constants);
+    m_order = static_cast<int>(ParseWholeNumber(b.order));
+    m_numBC = m_order;
+    txtOrder->setText(q(b.order));
+    txtTerms->setText(q(b.terms));
+    txtXlower->setText(q(b.xlower));
+    txtXupper->setText(q(b.xupper));
+    txtExpansion->setText(q(b.expansion));
+    if (txtPeriod)
+        txtPeriod->setText(q(b.period));
+    txtEquation->setText(q(b.equation));
+    txtIndepVarNam->setText(q(b.indepVarName));
+    txtDepVarNam->setText(q(b.depVarName));
+    lblXeval->setText("Evaluated at " + txtIndepVarNam->text() + "=");
+    lblXestimation->setText("At " + txtIndepVarNam->text() + "=");
+    headEntered();
+    BuildConditionControls();
+    for (int k = 1; k <= m_numBC; ++k) {
+        txtBC[static_cast<size_t>(k)]->setText(q(b.bcText[static_cast<size_t>(k - 1)]));
+        txtXeval[static_cast<size_t>(k)]->setText(q(b.bcPoint[static_cast<size_t>(k - 1)]));
+    }
+    showLists();
+}
+
+void FrmSingle::SaveProblem()
+{
+    readBoxes();
+    m_session->save(s(m_problemFileName));
+}
+
+void FrmSingle::mnuSaveAs_Click()
+{
+    if (!mnuSaveAs->isEnabled())
+        return;
+    m_problemFileName = chooseFile(true);
+    if (!m_problemFileName.isEmpty())
+        SaveProblem();
+}
+
+void FrmSingle::mnuSave_Click()
+{
+    if (!mnuSave->isEnabled())
+        return;
+    if (m_problemFileName.isEmpty())
+        mnuSaveAs_Click();
+    else
+        SaveProblem();
+}
+
+void FrmSingle::mnuPrint_Click()
+{
+    readBoxes();
+    const auto lines = m_session->report();
+    app::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
+}
+
+void FrmSingle::cboApproximation_LostFocus()
+{
+    if (static_cast<int>(ParseNumber(s(cboApproximation->currentText()))) != 3)
+        return;
+    const QString name = chooseFile(false);
+    m_problemFileName = name;
+    if (name.isEmpty())
+        return;
+    auto& session = static_cast<NonlinearSession&>(*m_session);
+    readBoxes();
+    if (!session.loadSeries(s(name))) {
+        cboApproximation->setEditText(q(session.boxes.approximation));
+        return;
+    }
+    txtExpansion->setText(q(session.boxes.expansion));
+    txtTerms->setText(q(session.boxes.terms));
+    if (txtPeriod)
+        txtPeriod->setText(q(session.boxes.period));
+}
+
+void FrmSingle::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_host.UnloadAllForms();
+}
+
+} // namespace ode::forms

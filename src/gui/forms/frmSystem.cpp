@@ -1,0 +1,699 @@
+#include "gui/forms/frmSystem.h"
+
+#include "common/NumberFormat.h"
+#include "gui/grids/frmGridEditor.h"
+#include "linear/LinearProblem.h"
+#include "plot/PlotGeometry.h"
+#include "script/Translation.h"
+#include "gui/app/ConstantsFrame.h"
+#include "gui/app/FormEvents.h"
+#include "gui/app/FormSupport.h"
+#include "gui/app/Messages.h"
+#include "gui/app/AppState.h"
+#include "gui/app/FormHost.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ode::forms {
+
+namespace {
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+} // namespace
+
+QLineEdit* FrmSystem::box(const QString& name, const QString& text, const QString& tip)
+{
+    auto* e = new QLineEdit(text);
+    e->setObjectName(name);
+    if (!tip.isEmpty())
+        e->setToolTip(tip);
+    return e;
+}
+
+FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinear), m_host(host)
+{
+    setObjectName(nonlinear ? "frmSndif" : "frmSldif");
+    setWindowTitle(nonlinear ? "Nonlinear System of Differential Equations - Power Series Solution"
+                             : "Linear System of Differential Equations - Power Series Solution");
+    m_session = std::make_unique<SystemSession>(nonlinear, host.state().extension, [this](const std::string& m) {
+        if (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        app::ShowMessage(this, q(m));
+    });
+    const SystemTexts& d = m_session->boxes;
+    auto label = [](const char* name, const QString& text) {
+        auto* l = new QLabel(text);
+        l->setObjectName(name);
+        return l;
+    };
+    auto button = [](const char* name, const QString& text, const QString& tip = {}) {
+        auto* b = new QPushButton(text);
+        b->setObjectName(name);
+        if (!tip.isEmpty())
+            b->setToolTip(tip);
+        return b;
+    };
+    auto* central = new QWidget(this);
+    auto* main = new QVBoxLayout(central);
+
+    auto* head = new QGridLayout();
+    txtNumDE = box("txtNumDE", q(d.numDE), "Same as the number of dependent variables");
+    txtNumBC = box("txtNumBC", q(d.numBC));
+    txtIndepVarNam = box("txtIndepVarNam", q(d.indepVarName));
+    txtDepVarNams = box("txtDepVarNams", q(d.depVarNames));
+    head->addWidget(label("lblNumDE", "# of differential equations:"), 0, 0);
+    head->addWidget(txtNumDE, 0, 1);
+    head->addWidget(label("lblNumBC", "# of boundary conditions:"), 0, 2);
+    head->addWidget(txtNumBC, 0, 3);
+    head->addWidget(label("lblIndepVarNam", "Independent variable:"), 1, 0);
+    head->addWidget(txtIndepVarNam, 1, 1);
+    head->addWidget(label("lblDepVarNam", "Enter names of dependent variables, separated by commas:"), 2, 0, 1, 2);
+    head->addWidget(txtDepVarNams, 2, 2, 1, 2);
+    main->addLayout(head);
+
+    auto* fraDE = new QGroupBox("Differential equations");
+    fraDE->setObjectName("fraDE");
+    m_deLayout = new QGridLayout(fraDE);
+    lblDENum = label("lblDENum", "1");
+    m_deLayout->addWidget(label("lblDE", "D.E.#"), 0, 0);
+    m_deLayout->addWidget(lblDENum, 0, 1);
+    txtEquation.push_back(box("txtEquation_0", q(d.equations[0]),
+                              "Must be in terms of the independent variable, the dependent variables and their "
+                              "derivatives, and the constants you define"));
+    m_deLayout->addWidget(txtEquation[0], 0, 2);
+    cmdNextDE = button("cmdNextDE", "Next DE");
+    cmdPrevDE = button("cmdPrevDE", "Previous DE");
+    cmdShowAllDEs = button("cmdShowAllDEs", "Show all DE's");
+    auto* deButtons = new QHBoxLayout();
+    deButtons->addWidget(cmdPrevDE);
+    deButtons->addWidget(cmdNextDE);
+    deButtons->addWidget(cmdShowAllDEs);
+    m_deLayout->addLayout(deButtons, 1, 0, 1, 3);
+    main->addWidget(fraDE);
+
+    auto* fraBC = new QGroupBox("Boundary conditions");
+    fraBC->setObjectName("fraBC");
+    m_bcLayout = new QGridLayout(fraBC);
+    lblBCNum = label("lblBCNum", "1");
+    m_bcLayout->addWidget(label("lblBC", "B.C.#"), 0, 0);
+    m_bcLayout->addWidget(lblBCNum, 0, 1);
+    txtBC = {nullptr, box("txtBC_1", q(d.bcText[0]),
+                          "Must be in terms of the dependent variables and their derivatives, and the constants you define")};
+    txtXeval = {nullptr, box("txtXeval_1", q(d.bcPoint[0]), "Point of evaluation")};
+    lblXeval = label("lblXeval", "Evaluated at x=");
+    m_bcLayout->addWidget(txtBC[1], 0, 2);
+    m_bcLayout->addWidget(lblXeval, 0, 3);
+    m_bcLayout->addWidget(txtXeval[1], 0, 4);
+    cmdNextBC = button("cmdNextBC", "&Next BC");
+    cmdPrevBC = button("cmdPrevBC", "&Previous BC");
+    cmdShowAllBCs = button("cmdShowAllBCs", "Show all BC's");
+    auto* bcButtons = new QHBoxLayout();
+    bcButtons->addWidget(cmdPrevBC);
+    bcButtons->addWidget(cmdNextBC);
+    bcButtons->addWidget(cmdShowAllBCs);
+    m_bcLayout->addLayout(bcButtons, 1, 0, 1, 5);
+    main->addWidget(fraBC);
+
+    auto* row = new QHBoxLayout();
+    auto* fraInterval = new QGroupBox("Interval");
+    fraInterval->setObjectName("fraInterval");
+    auto* interval = new QHBoxLayout(fraInterval);
+    txtXlower = box("txtXlower", q(d.xlower), "Lower limit of interval to be studied");
+    txtXupper = box("txtXupper", q(d.xupper), "Upper limit of interval to be studied");
+    interval->addWidget(txtXlower);
+    interval->addWidget(label("lblXinterval", "<=x<="));
+    interval->addWidget(txtXupper);
+    row->addWidget(fraInterval);
+    row->addWidget(label("lblExpansion", "Center of expansion:"));
+    txtExpansion = box("txtExpansion", q(d.expansion), "Enter \"*\" for center of interval");
+    row->addWidget(txtExpansion);
+    row->addWidget(label("lblTerms", "Approx. degree of solution:"));
+    txtTerms = box("txtTerms", q(d.terms));
+    row->addWidget(txtTerms);
+    main->addLayout(row);
+
+    if (nonlinear) {
+        auto* iteration = new QHBoxLayout();
+        iteration->addWidget(label("lblErrorD", "Approx. error for DE & BC's:"));
+        txtErrorD = box("txtErrorD", q(d.errorD), "Error MUST be >0");
+        iteration->addWidget(txtErrorD);
+        iteration->addWidget(label("lblErrorC", "Approx. error for Coefficients:"));
+        txtErrorC = box("txtErrorC", q(d.errorC), "Error MUST be >0");
+        iteration->addWidget(txtErrorC);
+        iteration->addWidget(label("lblMaxcy", "Max. # of iterations:"));
+        txtMaxcy = box("txtMaxcy", q(d.maxcy), "Limits number of main loop iterations");
+        iteration->addWidget(txtMaxcy);
+        auto* fraApproximation = new QGroupBox("Initial approximation");
+        fraApproximation->setObjectName("fraApproximation");
+        auto* al = new QHBoxLayout(fraApproximation);
+        cboApproximation = new QComboBox();
+        cboApproximation->setObjectName("cboApproximation");
+        cboApproximation->setToolTip("Select initial approximation from list");
+        for (const char* item : kSystemApproximationItems)
+            cboApproximation->addItem(item);
+        cboApproximation->setCurrentIndex(2);
+        cboApproximation->setEnabled(false);
+        al->addWidget(cboApproximation);
+        iteration->addWidget(fraApproximation);
+        main->addLayout(iteration);
+    }
+
+    auto* lower = new QHBoxLayout();
+    constants = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
+                                          [this]() { ClearResults(); });
+    lower->addWidget(constants);
+    cmdSolve = button("cmdSolve", "Solve", "Compute solution");
+    lower->addWidget(cmdSolve);
+    main->addLayout(lower);
+
+    auto list = [](const char* name, const QString& tip) {
+        auto* l = new QListWidget();
+        l->setObjectName(name);
+        if (!tip.isEmpty())
+            l->setToolTip(tip);
+        return l;
+    };
+    auto* results = new QHBoxLayout();
+    lstCoeff = list("lstCoeff", "Expansion coefficients");
+    results->addWidget(lstCoeff);
+    auto* frame3 = new QGroupBox("Error in BC's  ( L.H.S.-R.H.S.)");
+    frame3->setObjectName("Frame3");
+    auto* f3 = new QVBoxLayout(frame3);
+    lstBCError = list("lstBCError", {});
+    f3->addWidget(lstBCError);
+    results->addWidget(frame3);
+    main->addLayout(results);
+
+    auto* eval = new QGridLayout();
+    lblXestimation = label("lblXestimation", "At x=");
+    txtXestimation = box("txtXestimation", "0", "Point of evaluation");
+    txtDerNum = box("txtDerNum", "0", "Enter 0 for the function itself");
+    cmdEvaluate = button("cmdEvaluate", "Value=", "Compute derivative and error in DE");
+    lstValue = list("lstValue", {});
+    lstDError = list("lstDError", {});
+    lstValue->setMaximumHeight(80);
+    lstDError->setMaximumHeight(80);
+    eval->addWidget(lblXestimation, 0, 0);
+    eval->addWidget(txtXestimation, 0, 1);
+    eval->addWidget(label("lblDerNum", "Which derivative?"), 0, 2);
+    eval->addWidget(txtDerNum, 0, 3);
+    eval->addWidget(cmdEvaluate, 0, 4);
+    eval->addWidget(lstValue, 1, 0, 1, 2);
+    eval->addWidget(label("lblDError", "Error in DE's ( L.H.S.-R.H.S.)"), 1, 2);
+    eval->addWidget(lstDError, 1, 3, 1, 2);
+    main->addLayout(eval);
+    cmdPlot = button("cmdPlot", "&Plot", "Plot the solution");
+    main->addWidget(cmdPlot, 0, Qt::AlignRight);
+    setCentralWidget(central);
+
+    auto* file = menuBar()->addMenu("File");
+    file->setObjectName("mnuFile");
+    auto action = [&](QMenu* m, const char* name, const char* text) {
+        QAction* a = m->addAction(text);
+        a->setObjectName(name);
+        return a;
+    };
+    mnuOpen = action(file, "mnuOpen", "Open");
+    mnuSave = action(file, "mnuSave", "Save All");
+    mnuSaveAs = action(file, "mnuSaveAs", "Save All As");
+    mnuSaveSeparate = action(file, "mnuSaveSeparate", "Save Separately");
+    mnuSaveSeparateAs = action(file, "mnuSaveSeparateAs", "Save Separately As");
+    mnuPrint = action(file, "mnuPrint", "Print");
+    mnuHelp = menuBar()->addAction("Help");
+    mnuHelp->setObjectName("mnuHelp");
+    mnuAbout = menuBar()->addAction("About");
+    mnuAbout->setObjectName("mnuAbout");
+    mnuSave->setEnabled(false);
+    mnuSaveAs->setEnabled(false);
+    mnuPrint->setEnabled(false);
+    mnuAbout->setVisible(false);
+    chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
+    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+
+    // Events.
+    m_events = new app::FormEvents(this);
+    auto* e = m_events;
+    for (QLineEdit* b : {txtNumDE, txtNumBC, txtIndepVarNam, txtDepVarNams, txtTerms, txtExpansion, txtXlower,
+                         txtXupper, txtXestimation, txtDerNum})
+        e->selectOnFocus(b);
+    auto count = [](QLineEdit* b) {
+        const double v = ParseNumber(s(b->text()));
+        return v > 0 && v <= 10 && RoundHalfEven(v) >= 1;
+    };
+    e->onValidate(txtNumDE, [=]() {
+        if (m_loading)
+            return true;
+        if (!count(txtNumDE))
+            return false;
+        m_numDE = static_cast<int>(ParseWholeNumber(s(txtNumDE->text())));
+        return true;
+    });
+    e->onLostFocus(txtNumDE, [this]() {
+        if (!txtNumDE->isEnabled() || m_loading)
+            return;
+        txtNumDE->setEnabled(false);
+        mnuOpen->setEnabled(false);
+        m_host.equationsEditor()->setRowCount(m_numDE);
+        if (txtNumBC->isEnabled())
+            txtNumBC->setFocus();
+    });
+    e->onValidate(txtNumBC, [=]() {
+        if (m_loading)
+            return true;
+        if (!count(txtNumBC))
+            return false;
+        m_numBC = static_cast<int>(ParseWholeNumber(s(txtNumBC->text())));
+        return true;
+    });
+    e->onLostFocus(txtNumBC, [this]() {
+        if (!txtNumBC->isEnabled() || m_loading)
+            return;
+        txtNumBC->setEnabled(false);
+        mnuOpen->setEnabled(false);
+        m_host.conditionsEditor()->setRowCount(m_numBC);
+        BuildEntryControls();
+        if (txtIndepVarNam->isEnabled())
+            txtIndepVarNam->setFocus();
+    });
+    e->onValidate(txtIndepVarNam, [this]() { return m_loading || IsValidName(s(txtIndepVarNam->text())); });
+    e->onLostFocus(txtIndepVarNam, [this]() {
+        if (!txtIndepVarNam->isEnabled() || m_loading)
+            return;
+        lblXeval->setText("Evaluated at " + txtIndepVarNam->text() + "=");
+        lblXestimation->setText("At " + txtIndepVarNam->text() + "=");
+        if (txtDepVarNams->isEnabled())
+            txtDepVarNams->setFocus();
+        txtIndepVarNam->setEnabled(false);
+    });
+    e->onValidate(txtDepVarNams, [this]() {
+        if (m_loading)
+            return true;
+        const auto names = SplitNames(s(txtDepVarNams->text()));
+        if (static_cast<int>(names.size()) != m_numDE)
+            return false;
+        for (const auto& n : names)
+            if (!IsValidName(n))
+                return false;
+        return true;
+    });
+    e->onLostFocus(txtDepVarNams, [this]() {
+        if (!txtDepVarNams->isEnabled() || m_loading)
+            return;
+        txtDepVarNams->setEnabled(false);
+        headEntered();
+    });
+    e->onValidate(txtTerms, [this]() { return ParseNumber(s(txtTerms->text())) >= 1; });
+    e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
+    auto intervalRule = [this](QLineEdit* other) {
+        if (!CheckIntervalTexts(s(txtXlower->text()), s(txtXupper->text())))
+            other->setFocus();
+    };
+    e->onLostFocus(txtXlower, [=]() { intervalRule(txtXupper); });
+    e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
+    for (QLineEdit* b : {txtXlower, txtXupper, txtExpansion, txtTerms})
+        e->onChange(b, [this]() { ClearResults(); });
+    if (nonlinear) {
+        for (QLineEdit* bound : {txtErrorD, txtErrorC}) {
+            e->selectOnFocus(bound);
+            e->onGotFocus(bound, [this, bound]() { m_boundAtFocus = ParseNumber(s(bound->text())); });
+            e->onValidate(bound, [bound]() { return ParseNumber(s(bound->text())) > 0; });
+            e->onLostFocus(bound, [this, bound]() {
+                if (ParseNumber(s(bound->text())) < m_boundAtFocus)
+                    ClearResults();
+            });
+        }
+        e->selectOnFocus(txtMaxcy);
+    }
+    wireEquation(0);
+    wireCondition(1);
+
+    connect(cmdSolve, &QPushButton::clicked, this, &FrmSystem::cmdSolve_Click);
+    connect(cmdEvaluate, &QPushButton::clicked, this, &FrmSystem::cmdEvaluate_Click);
+    connect(cmdPlot, &QPushButton::clicked, this, &FrmSystem::cmdPlot_Click);
+    connect(cmdNextDE, &QPushButton::clicked, this, [this]() {
+        if (!m_events->validateFocused())
+            return;
+        ShowDE(m_shownDE + 1 >= m_numDE ? 0 : m_shownDE + 1);
+    });
+    connect(cmdPrevDE, &QPushButton::clicked, this, [this]() {
+        if (!m_events->validateFocused())
+            return;
+        ShowDE(m_shownDE == 0 ? m_numDE - 1 : m_shownDE - 1);
+    });
+    connect(cmdNextBC, &QPushButton::clicked, this, [this]() {
+        if (!m_events->validateFocused())
+            return;
+        ShowBC(m_shownBC >= m_numBC ? 1 : m_shownBC + 1);
+    });
+    connect(cmdPrevBC, &QPushButton::clicked, this, [this]() {
+        if (!m_events->validateFocused())
+            return;
+        ShowBC(m_shownBC <= 1 ? m_numBC : m_shownBC - 1);
+    });
+    connect(cmdShowAllDEs, &QPushButton::clicked, this, [this]() {
+        auto* editor = m_host.equationsEditor();
+        for (size_t k = 0; k < txtEquation.size(); ++k)
+            editor->setCellText(static_cast<int>(k), txtEquation[k]->text());
+        editor->show();
+        editor->raise();
+    });
+    connect(cmdShowAllBCs, &QPushButton::clicked, this, [this]() {
+        auto* editor = m_host.conditionsEditor();
+        for (size_t b = 1; b < txtBC.size(); ++b)
+            editor->setCellText(static_cast<int>(b) - 1, txtBC[b]->text());
+        editor->show();
+        editor->raise();
+    });
+    connect(mnuOpen, &QAction::triggered, this, &FrmSystem::mnuOpen_Click);
+    connect(mnuSave, &QAction::triggered, this, [this]() { saveAll(false); });
+    connect(mnuSaveAs, &QAction::triggered, this, [this]() { saveAll(true); });
+    connect(mnuSaveSeparate, &QAction::triggered, this, [this]() { saveSeparately(false); });
+    connect(mnuSaveSeparateAs, &QAction::triggered, this, [this]() { saveSeparately(true); });
+    connect(mnuPrint, &QAction::triggered, this, &FrmSystem::mnuPrint_Click);
+    connect(mnuHelp, &QAction::triggered, this, [this]() { m_host.showHelp(this); });
+    connect(mnuAbout, &QAction::triggered, this, [this]() { m_host.ShowAbout(); });
+    m_host.equationsEditor()->setWriteBackTarget([this](int row, const QString& text) {
+        const size_t e = static_cast<size_t>(row);
+        if (e < txtEquation.size() && txtEquation[e]->text() != text)
+            txtEquation[e]->setText(text);
+    });
+    m_host.conditionsEditor()->setWriteBackTarget([this](int row, const QString& text) {
+        const size_t b = static_cast<size_t>(row) + 1;
+        if (b < txtBC.size() && txtBC[b]->text() != text)
+            txtBC[b]->setText(text);
+    });
+    txtNumDE->setFocus();
+    resize(820, 760);
+}
+
+FrmSystem::~FrmSystem() = default;
+
+void FrmSystem::wireEquation(int e)
+{
+    QLineEdit* eq = txtEquation[static_cast<size_t>(e)];
+    m_events->selectOnFocus(eq);
+    m_events->onValidate(eq, [eq]() { return !eq->text().isEmpty() && eq->text().contains('='); });
+    m_events->onChange(eq, [this, eq, e]() {
+        ClearResults();
+        m_host.equationsEditor()->setCellText(e, eq->text());
+    });
+}
+
+void FrmSystem::wireCondition(int b)
+{
+    QLineEdit* bc = txtBC[static_cast<size_t>(b)];
+    m_events->selectOnFocus(bc);
+    m_events->selectOnFocus(txtXeval[static_cast<size_t>(b)]);
+    m_events->onChange(bc, [this, bc, b]() {
+        ClearResults();
+        m_host.conditionsEditor()->setCellText(b - 1, bc->text());
+    });
+}
+
+void FrmSystem::headEntered()
+{
+    const QString names = txtDepVarNams->text();
+    m_host.equationsEditor()->setVariableNames("Indep. Variable: " + txtIndepVarNam->text() + ";  Dep. Variables: " + names);
+    m_host.conditionsEditor()->setVariableNames("Dep. Variables: " + names);
+    mnuSave->setEnabled(true);
+    mnuSaveAs->setEnabled(true);
+    mnuPrint->setEnabled(true);
+    mnuAbout->setVisible(true);
+    if (cboApproximation)
+        cboApproximation->setEnabled(true);
+}
+
+void FrmSystem::BuildEntryControls()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    auto* eqs = m_host.equationsEditor();
+    auto* bcs = m_host.conditionsEditor();
+    eqs->setRowCount(m_numDE);
+    bcs->setRowCount(m_numBC);
+    for (int n = 1; n <= m_numDE; ++n)
+        eqs->setRowLabel(n - 1, QStringLiteral("DE #%1:").arg(n));
+    for (int n = 1; n <= m_numBC; ++n)
+        bcs->setRowLabel(n - 1, QStringLiteral("BC #%1:").arg(n));
+    for (int e = static_cast<int>(txtEquation.size()); e < m_numDE; ++e) {
+        auto* eq = box(QStringLiteral("txtEquation_%1").arg(e), txtEquation[0]->text(), txtEquation[0]->toolTip());
+        eq->hide();
+        m_deLayout->addWidget(eq, 0, 2);
+        txtEquation.push_back(eq);
+        wireEquation(e);
+    }
+    for (int b = static_cast<int>(txtBC.size()); b <= m_numBC; ++b) {
+        auto* bc = box(QStringLiteral("txtBC_%1").arg(b), txtBC[1]->text(), txtBC[1]->toolTip());
+        auto* point = box(QStringLiteral("txtXeval_%1").arg(b), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        bc->hide();
+        point->hide();
+        m_bcLayout->addWidget(bc, 0, 2);
+        m_bcLayout->addWidget(point, 0, 4);
+        txtBC.push_back(bc);
+        txtXeval.push_back(point);
+        wireCondition(b);
+    }
+    for (size_t e = 0; e < txtEquation.size(); ++e)
+        eqs->setCellText(static_cast<int>(e), txtEquation[e]->text());
+    for (size_t b = 1; b < txtBC.size(); ++b)
+        bcs->setCellText(static_cast<int>(b) - 1, txtBC[b]->text());
+    QWidget* previous = txtEquation[0];
+    for (size_t e = 1; e < txtEquation.size(); ++e) {
+        QWidget::setTabOrder(previous, txtEquation[e]);
+        previous = txtEquation[e];
+    }
+    previous = txtXeval[1];
+    for (size_t b = 2; b < txtBC.size(); ++b) {
+        QWidget::setTabOrder(previous, txtBC[b]);
+        QWidget::setTabOrder(txtBC[b], txtXeval[b]);
+        previous = txtXeval[b];
+    }
+}
+
+void FrmSystem::ShowDE(int index)
+{
+    for (QLineEdit* eq : txtEquation)
+        eq->hide();
+    if (index < 0 || index >= static_cast<int>(txtEquation.size()))
+        index = 0;
+    m_shownDE = index;
+    lblDENum->setText(QString::number(index + 1));
+    txtEquation[static_cast<size_t>(index)]->show();
+    txtEquation[static_cast<size_t>(index)]->setFocus();
+}
+
+void FrmSystem::ShowBC(int b)
+{
+    for (size_t k = 1; k < txtBC.size(); ++k) {
+        txtBC[k]->hide();
+        txtXeval[k]->hide();
+    }
+    if (b < 1 || b >= static_cast<int>(txtBC.size()))
+        b = 1;
+    m_shownBC = b;
+    lblBCNum->setText(QString::number(b));
+    txtBC[static_cast<size_t>(b)]->show();
+    txtXeval[static_cast<size_t>(b)]->show();
+    txtXeval[static_cast<size_t>(b)]->setFocus();
+}
+
+void FrmSystem::ClearResults()
+{
+    if (m_loading)
+        return;
+    lstCoeff->clear();
+    lstBCError->clear();
+    lstDError->clear();
+    lstValue->clear();
+    m_host.plotView().ClearPlot();
+    m_session->clearResults();
+}
+
+void FrmSystem::readBoxes()
+{
+    SystemTexts& b = m_session->boxes;
+    b.numDE = s(txtNumDE->text());
+    b.numBC = s(txtNumBC->text());
+    b.indepVarName = s(txtIndepVarNam->text());
+    b.depVarNames = s(txtDepVarNams->text());
+    b.terms = s(txtTerms->text());
+    b.expansion = s(txtExpansion->text());
+    b.xlower = s(txtXlower->text());
+    b.xupper = s(txtXupper->text());
+    b.equations.clear();
+    const int numDE = static_cast<int>(ParseWholeNumber(b.numDE));
+    for (int e = 0; e < numDE; ++e)
+        b.equations.push_back(s(txtEquation[static_cast<size_t>(e) < txtEquation.size() ? static_cast<size_t>(e) : 0]->text()));
+    b.bcText.clear();
+    b.bcPoint.clear();
+    const int numBC = static_cast<int>(ParseWholeNumber(b.numBC));
+    for (int k = 1; k <= numBC; ++k) {
+        const size_t i = static_cast<size_t>(k) < txtBC.size() ? static_cast<size_t>(k) : 1;
+        b.bcText.push_back(s(txtBC[i]->text()));
+        b.bcPoint.push_back(s(txtXeval[i]->text()));
+    }
+    b.constants = constants->entries();
+    b.xestimation = s(txtXestimation->text());
+    b.derNum = s(txtDerNum->text());
+    if (m_nonlinear) {
+        b.errorD = s(txtErrorD->text());
+        b.errorC = s(txtErrorC->text());
+        b.maxcy = s(txtMaxcy->text());
+        b.approximation = s(cboApproximation->currentText());
+    }
+}
+
+void FrmSystem::showLists()
+{
+    app::FillList(lstCoeff, m_session->lstCoeff());
+    app::FillList(lstBCError, m_session->lstBCError());
+}
+
+void FrmSystem::cmdSolve_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    {
+        app::BusyCursor busy;
+        ClearResults();
+        readBoxes();
+        m_session->solve();
+    }
+    if (m_nonlinear && m_session->lastResult().beep)
+        QApplication::beep();
+    showLists();
+}
+
+void FrmSystem::cmdEvaluate_Click()
+{
+    if (!m_events->validateFocused() || !m_session->solved())
+        return;
+    readBoxes();
+    m_session->evaluate();
+    app::FillList(lstValue, m_session->lstValue());
+    app::FillList(lstDError, m_session->lstDError());
+}
+
+void FrmSystem::cmdPlot_Click()
+{
+    if (!m_events->validateFocused() || !m_session->solved())
+        return;
+    const SystemInputs& in = m_session->inputs();
+    const OrdersAndDegrees& od = m_session->orders();
+    plot::PlotSource src;
+    src.kind = SeriesKind::Power;
+    src.coef = m_session->coef();
+    src.varDegree = od.varDegree;
+    for (size_t j = 0; j < od.varDegree.size(); ++j)
+        src.coefOffset.push_back(od.offset(static_cast<int>(j)));
+    src.seriesDegree = od.degree;
+    src.xlower = in.xlower;
+    src.xupper = in.xupper;
+    src.xcenter = in.xcenter;
+    src.depVarNames = in.depVarNames;
+    m_host.plotView().showSolution(std::move(src), txtXlower->text(), txtXupper->text());
+}
+
+void FrmSystem::setHeadEnabled(bool enabled)
+{
+    for (QLineEdit* b : {txtNumDE, txtNumBC, txtIndepVarNam, txtDepVarNams})
+        b->setEnabled(enabled);
+}
+
+void FrmSystem::mnuOpen_Click()
+{
+    if (!mnuOpen->isEnabled())
+        return;
+    const QString name = chooseFile(false);
+    if (name.isEmpty())
+        return;
+    m_problemFileName = name;
+    m_loading = true;
+    setHeadEnabled(false);
+    if (!m_session->open(s(name))) {
+        setHeadEnabled(true);
+        m_loading = false;
+        txtNumDE->setFocus();
+        return;
+    }
+    const SystemTexts& b = m_session->boxes;
+    m_numDE = static_cast<int>(ParseWholeNumber(b.numDE));
+    m_numBC = static_cast<int>(ParseWholeNumber(b.numBC));
+    BuildEntryControls();
+    txtNumDE->setText(q(b.numDE));
+    txtNumBC->setText(q(b.numBC));
+    txtIndepVarNam->setText(q(b.indepVarName));
+    txtDepVarNams->setText(q(b.depVarNames));
+    txtTerms->setText(q(b.terms));
+    txtXlower->setText(q(b.xlower));
+    txtXupper->setText(q(b.xupper));
+    txtExpansion->setText(q(b.expansion));
+    lblXestimation->setText("At " + txtIndepVarNam->text() + "=");
+    lblXeval->setText("Evaluated at " + txtIndepVarNam->text() + "=");
+    for (size_t e = 0; e < b.equations.size() && e < txtEquation.size(); ++e)
+        txtEquation[e]->setText(q(b.equations[e]));
+    for (size_t k = 0; k < b.bcText.size() && k + 1 < txtBC.size(); ++k) {
+        txtBC[k + 1]->setText(q(b.bcText[k]));
+        txtXeval[k + 1]->setText(q(b.bcPoint[k]));
+    }
+    constants->setEntries(b.constants);
+    if (m_nonlinear) {
+        txtErrorD->setText(q(b.errorD));
+        txtErrorC->setText(q(b.errorC));
+        txtMaxcy->setText(q(b.maxcy));
+    }
+    showLists();
+    mnuOpen->setEnabled(false);
+    headEntered();
+    m_loading = false;
+}
+
+bool FrmSystem::chooseName(bool ask)
+{
+    if (ask || m_problemFileName.isEmpty())
+        m_problemFileName = chooseFile(true);
+    return !m_problemFileName.isEmpty();
+}
+
+void FrmSystem::saveAll(bool ask)
+{
+    if (!mnuSave->isEnabled() || !chooseName(ask))
+        return;
+    readBoxes();
+    m_session->save(s(m_problemFileName));
+}
+
+void FrmSystem::saveSeparately(bool ask)
+{
+    if (!chooseName(ask))
+        return;
+    readBoxes();
+    m_session->saveSeparately(s(m_problemFileName));
+}
+
+void FrmSystem::mnuPrint_Click()
+{
+    readBoxes();
+    const auto lines = m_session->report();
+    app::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
+}
+
+void FrmSystem::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_host.UnloadAllForms();
+}
+
+} // namespace ode::forms

@@ -1,0 +1,76 @@
+#include "plot/PlotRequest.h"
+
+#include "common/NumberFormat.h"
+#include "gui/plot/PlotRender.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QSaveFile>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+int fail(const OdePlotRequest* r, const QString& text)
+{
+    if (r->message && r->messageSize > 0) {
+        const QByteArray bytes = text.toUtf8();
+        const int n = qMin(r->messageSize - 1, static_cast<int>(bytes.size()));
+        std::memcpy(r->message, bytes.constData(), static_cast<size_t>(n));
+        r->message[n] = '\0';
+    }
+    return 1;
+}
+
+// The command line's output carries only its own messages: Qt's start-up notes are dropped.
+void quiet(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT int odeseries_render_plot_png(const OdePlotRequest* r)
+{
+    qInstallMessageHandler(quiet);
+    // Text needs a running application; without a display the offscreen platform serves.
+    std::unique_ptr<QGuiApplication> app;
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "odeseries";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    ode::plot::PlotSource source;
+    source.kind = r->seriesKind == 1 ? ode::SeriesKind::Power : ode::SeriesKind::Trigonometric;
+    source.coef.assign(r->coef, r->coef + r->coefCount);
+    source.varDegree.assign(r->varDegree, r->varDegree + r->curveCount);
+    source.coefOffset.assign(r->coefOffset, r->coefOffset + r->curveCount);
+    source.seriesDegree = r->seriesDegree;
+    source.xcenter = r->xcenter;
+    source.period = r->period;
+    ode::plot::PlotPicture picture;
+    ode::plot::PlotSetupTexts texts;
+    texts.windowlx = ode::FormatSigned(r->xmin);
+    texts.windowgx = ode::FormatSigned(r->xmax);
+    texts.windowly = ode::FormatSigned(r->ymin);
+    texts.windowgy = ode::FormatSigned(r->ymax);
+    texts.grid = r->grid != 0;
+    texts.labelWindow = texts.labelDivisions = r->labels != 0;
+    picture.state = ode::plot::ReadPlotSetup(texts);
+    picture.source = &source;
+    picture.derOrder = r->derOrder;
+    std::optional<QString> error;
+    const QImage image = ode::plot::RenderPlotImage(r->width, r->height, picture, &error);
+    if (error)
+        return fail(r, *error);
+    QSaveFile file(QString::fromLocal8Bit(r->outputFile));
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+        return fail(r, QStringLiteral("The file %1 cannot be written.").arg(QString::fromLocal8Bit(r->outputFile)));
+    return 0;
+}

@@ -1,0 +1,120 @@
+#include "gui/plot/PlotRender.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace ode::plot {
+
+namespace {
+
+QColor colour(const Rgb& c) { return QColor(c.r, c.g, c.b); }
+
+// Plot units to pixels.
+struct Mapping {
+    double xmin, ymax, upx, upy;
+    QPointF operator()(double x, double y) const { return QPointF((x - xmin) / upx, (ymax - y) / upy); }
+};
+
+QFont verdana(int pixelHeight, int pixelWidth)
+{
+    QFont f(QStringLiteral("Verdana"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelHeight);
+    // The character cell's width as the design asks for it.
+    QFontMetricsF m(f);
+    const double average = m.averageCharWidth();
+    if (average > 0)
+        f.setStretch(qBound(1, static_cast<int>(100.0 * pixelWidth / average * 0.75), 4000));
+    return f;
+}
+
+void drawLabel(QPainter& p, const Mapping& map, const Label& l)
+{
+    const QPointF at = map(l.x, l.y);
+    const QFontMetricsF m(p.font());
+    p.save();
+    p.translate(at);
+    if (l.turned)
+        p.rotate(90);
+    p.drawText(QPointF(0, m.ascent()), QString::fromStdString(l.text));
+    p.restore();
+}
+
+} // namespace
+
+std::optional<QString> RenderPlot(QPainter& p, int width, int height, const PlotPicture& picture)
+{
+    p.fillRect(QRect(0, 0, width, height), Qt::white);
+    const PlotState& s = picture.state;
+    PlotScale scale;
+    if (auto message = ComputeScale(s, width, height, scale))
+        return QString::fromStdString(*message);
+    const Mapping map{s.PlotXmin, s.PlotYmax, scale.unitsPerPixelX, scale.unitsPerPixelY};
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setClipRect(QRect(0, 0, width, height));
+    auto line = [&](const Segment& seg) { p.drawLine(map(seg.x1, seg.y1), map(seg.x2, seg.y2)); };
+
+    // DrawFrame: one pixel inside the right and bottom edges.
+    p.setPen(QPen(QColor(255, 255, 0), 0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(map(s.PlotXmin, s.PlotYmax), map(s.PlotXmax - scale.unitsPerPixelX, s.PlotYmin + scale.unitsPerPixelY)));
+    // DrawTicks.
+    p.setPen(QPen(QColor(0, 255, 0), 0));
+    for (const Segment& seg : TickSegments(s, scale))
+        line(seg);
+    // DrawAxes.
+    p.setPen(QPen(QColor(255, 0, 0), 0));
+    line({s.PlotXmin, s.AxisY0, s.PlotXmax, s.AxisY0});
+    line({s.AxisX0, s.PlotYmin, s.AxisX0, s.PlotYmax});
+    // MarkOrigin: radius a hundredth of the scale width.
+    const double radius = width / 100.0;
+    p.setPen(QPen(QColor(255, 0, 255), 0));
+    p.setBrush(QColor(255, 0, 0));
+    const QPointF origin = map(0, 0);
+    if (std::abs(origin.x()) < 1e6 && std::abs(origin.y()) < 1e6)
+        p.drawEllipse(origin, radius, radius);
+    p.setBrush(Qt::NoBrush);
+    // Labels.
+    if (s.LabelWindowFlag) {
+        p.setPen(QColor(0, 192, 192));
+        p.setFont(verdana(20, 16));
+        for (const Label& l : WindowLabels(s, scale))
+            drawLabel(p, map, l);
+    }
+    if (s.LabelDivisionsFlag) {
+        p.setPen(Qt::black);
+        p.setFont(verdana(7, 5));
+        for (const Label& l : DivisionLabels(s, scale, picture.divxText, picture.divyText))
+            drawLabel(p, map, l);
+    }
+    // DrawCurves.
+    if (picture.source) {
+        for (int j = 0; j <= picture.source->lastVar(); ++j) {
+            p.setPen(QPen(colour(CurveColour(j)), 0));
+            const CurvePath path = SampleCurve(picture.source->curve(j), picture.derOrder, s, scale);
+            for (const auto& [x, y] : path.points) {
+                const QPointF at = map(x, y);
+                if (at.y() > -1 && at.y() < height + 1)
+                    p.drawPoint(at);
+            }
+            for (const Segment& seg : path.segments)
+                line(seg);
+        }
+    }
+    p.restore();
+    return std::nullopt;
+}
+
+QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::optional<QString>* error)
+{
+    QImage image(qMax(1, width), qMax(1, height), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    auto message = RenderPlot(painter, width, height, picture);
+    if (error)
+        *error = message;
+    return image;
+}
+
+} // namespace ode::plot

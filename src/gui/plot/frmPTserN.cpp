@@ -1,0 +1,592 @@
+#include "gui/plot/frmPTserN.h"
+
+#include "gui/app/AppState.h"
+#include "common/NumberFormat.h"
+#include "gui/app/FormEvents.h"
+#include "gui/app/FormSupport.h"
+#include "gui/app/Messages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace ode::plot {
+
+namespace {
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+} // namespace
+
+PlotCanvas::PlotCanvas(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("Picture1");
+    setFixedSize(FrmPTserN::kPictureWidth, FrmPTserN::kPictureHeight);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PlotCanvas::setImage(const QImage& image)
+{
+    m_image = image;
+    update();
+}
+
+void PlotCanvas::clear()
+{
+    m_image = QImage();
+    update();
+}
+
+QPointF PlotCanvas::toPlot(const QPointF& pixel) const
+{
+    const double upx = (static_cast<double>(m_shown.PlotXmax) - m_shown.PlotXmin) / width();
+    const double upy = (static_cast<double>(m_shown.PlotYmax) - m_shown.PlotYmin) / height();
+    return QPointF(m_shown.PlotXmin + pixel.x() * upx, m_shown.PlotYmax - pixel.y() * upy);
+}
+
+void PlotCanvas::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    if (!m_image.isNull())
+        p.drawImage(0, 0, m_image);
+}
+
+void PlotCanvas::mousePressEvent(QMouseEvent* event)
+{
+    if (!m_hasScale)
+        return;
+    const QPointF at = toPlot(event->position());
+    emit clickedAt(static_cast<float>(at.x()), static_cast<float>(at.y()));
+}
+
+void PlotCanvas::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_hasScale)
+        return;
+    const QPointF at = toPlot(event->position());
+    setToolTip(q(CoordinateTip(static_cast<float>(at.x()), static_cast<float>(at.y()))));
+}
+
+LegendView::LegendView(QWidget* parent) : QWidget(parent) { setMinimumSize(120, 60); }
+
+void LegendView::setNames(const std::vector<std::string>& names)
+{
+    m_names = names;
+    setMinimumHeight(static_cast<int>(names.size()) * fontMetrics().lineSpacing() + 4);
+    update();
+}
+
+void LegendView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    const int h = fontMetrics().lineSpacing();
+    int nameWidth = 0;
+    for (const auto& n : m_names)
+        nameWidth = qMax(nameWidth, fontMetrics().horizontalAdvance(q(n)));
+    for (size_t j = 0; j < m_names.size(); ++j) {
+        const Rgb c = CurveColour(static_cast<int>(j));
+        const int y = static_cast<int>(j) * h;
+        p.setPen(QColor(c.r, c.g, c.b));
+        p.drawText(QPoint(4, y + fontMetrics().ascent()), q(m_names[j]));
+        p.drawLine(nameWidth + 20, y + h / 2, nameWidth + 70, y + h / 2);
+    }
+}
+
+FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::function<void()> about)
+    : m_state(state)
+{
+    setObjectName("frmPTserN");
+    setWindowTitle("Plot");
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* central = new QWidget(this);
+    auto* main = new QHBoxLayout(central);
+    auto* left = new QVBoxLayout();
+    Picture1 = new PlotCanvas(central);
+    left->addWidget(Picture1);
+    auto* right = new QVBoxLayout();
+    main->addLayout(left);
+    main->addLayout(right);
+
+    auto label = [](const char* name, const QString& text, QWidget* parent) {
+        auto* l = new QLabel(text, parent);
+        l->setObjectName(name);
+        return l;
+    };
+    auto box = [](const char* name, const QString& text, const QString& tip, QWidget* parent) {
+        auto* e = new QLineEdit(text, parent);
+        e->setObjectName(name);
+        e->setToolTip(tip);
+        e->setMaximumWidth(90);
+        return e;
+    };
+
+    // Series specs.
+    auto* specs = new QGroupBox("Series specs", central);
+    specs->setObjectName("fraSerSpecs");
+    auto* sl = new QGridLayout(specs);
+    sl->addWidget(label("lblTyp", "Type:", specs), 0, 0);
+    lblType = label("lblType", QString(), specs);
+    sl->addWidget(lblType, 0, 1);
+    sl->addWidget(label("lblInterval", "Interval of validity:", specs), 1, 0, 1, 3);
+    lblXLvalid = label("lblXLvalid", QString(), specs);
+    lblXUvalid = label("lblXUvalid", QString(), specs);
+    sl->addWidget(lblXLvalid, 2, 0);
+    sl->addWidget(label("lblXvalidity", "<=x<=", specs), 2, 1);
+    sl->addWidget(lblXUvalid, 2, 2);
+    lblTerm = label("lblTerm", QString(), specs);
+    lblTerms = label("lblTerms", QString(), specs);
+    sl->addWidget(lblTerm, 3, 0);
+    sl->addWidget(lblTerms, 3, 1);
+    sl->addWidget(label("lblExpans", "Center of expansion:", specs), 4, 0);
+    lblExpansion = label("lblExpansion", QString(), specs);
+    sl->addWidget(lblExpansion, 4, 1);
+    lblPer = label("lblPer", "Period:", specs);
+    lblPeriod = label("lblPeriod", QString(), specs);
+    sl->addWidget(lblPer, 5, 0);
+    sl->addWidget(lblPeriod, 5, 1);
+    right->addWidget(specs);
+
+    // Plot setup.
+    auto* setup = new QGroupBox("Plot setup", central);
+    setup->setObjectName("fraPlotSpecs");
+    auto* pl = new QGridLayout(setup);
+    txtWindowlx = box("txtWindowlx", "-20", "Lower limit for x (plotting)", setup);
+    txtWindowgx = box("txtWindowgx", "20", "Upper limit for x (plotting)", setup);
+    txtWindowly = box("txtWindowly", "-15", "Lower limit for y (plotting)", setup);
+    txtWindowgy = box("txtWindowgy", "15", "Upper limit for y (plotting)", setup);
+    txtPlotStep = box("txtPlotStep", "1", "Enter integer between 1 and 80", setup);
+    txtXorigin = box("txtXorigin", "0", "Position of y-axis", setup);
+    txtYorigin = box("txtYorigin", "0", "Position of x-axis", setup);
+    txtDivx = box("txtDivx", "1", "Size of divisions on x-axis", setup);
+    txtDivy = box("txtDivy", "1", "Size of divisions on y-axis", setup);
+    pl->addWidget(txtWindowly, 0, 0);
+    pl->addWidget(label("lblYwindow", "<=y<=", setup), 0, 1);
+    pl->addWidget(txtWindowgy, 0, 2);
+    pl->addWidget(txtWindowlx, 1, 0);
+    pl->addWidget(label("lblXwindow", "<=x<=", setup), 1, 1);
+    pl->addWidget(txtWindowgx, 1, 2);
+    pl->addWidget(label("lblPlotStep", "Plot step:", setup), 2, 0);
+    pl->addWidget(txtPlotStep, 2, 1);
+    pl->addWidget(label("lblXorigin", "x-origin:", setup), 3, 0);
+    pl->addWidget(txtXorigin, 3, 1);
+    pl->addWidget(label("lblDivx", "x-divisions:", setup), 3, 2);
+    pl->addWidget(txtDivx, 3, 3);
+    pl->addWidget(label("lblYorigin", "y-origin:", setup), 4, 0);
+    pl->addWidget(txtYorigin, 4, 1);
+    pl->addWidget(label("lblDivy", "y-divisions:", setup), 4, 2);
+    pl->addWidget(txtDivy, 4, 3);
+    chkGrid = new QCheckBox("Grid", setup);
+    chkGrid->setObjectName("chkGrid");
+    chkGrid->setToolTip("Check if you want a grid on graph");
+    chkPersist = new QCheckBox("Persist", setup);
+    chkPersist->setObjectName("chkPersist");
+    chkPersist->setToolTip("Check if you want persistent graphics");
+    chkDivisions = new QCheckBox("Label divisons", setup);
+    chkDivisions->setObjectName("chkDivisions");
+    chkWindow = new QCheckBox("Label window", setup);
+    chkWindow->setObjectName("chkWindow");
+    pl->addWidget(chkGrid, 5, 0);
+    pl->addWidget(chkPersist, 5, 1);
+    pl->addWidget(chkDivisions, 6, 0);
+    pl->addWidget(chkWindow, 6, 1);
+    right->addWidget(setup);
+
+    // Graph: the fourteen window changes.
+    auto* graph = new QGroupBox("Graph", central);
+    graph->setObjectName("fraZoomPan");
+    auto* gl = new QGridLayout(graph);
+    struct ButtonSpec {
+        const char* frame;
+        const char* frameCaption;
+        const char* name;
+        const char* caption;
+        const char* tip;
+        int code;
+    };
+    const ButtonSpec specsList[] = {
+        {"FraWindow", "Window", "cmdDecWindX", "x <>", "Narrower x-window", 11},
+        {"FraWindow", "Window", "cmdIncWindX", "x < >", "Wider x-window", 10},
+        {"FraWindow", "Window", "cmdDecWindY", "y <>", "Narrower y-window", 13},
+        {"FraWindow", "Window", "cmdIncWindY", "y < >", "Wider y-window", 12},
+        {"fraPan", "Pan", "cmdPanUp", "Up", "Pan up", 7},
+        {"fraPan", "Pan", "cmdPanDown", "Down", "Pan down", 9},
+        {"fraPan", "Pan", "cmdPanRight", "Right", "Pan right", 6},
+        {"fraPan", "Pan", "cmdPanLeft", "Left", "Pan left", 8},
+        {"fraZoom", "Zoom", "cmdZoomIn", "In", "Zoom in", 5},
+        {"fraZoom", "Zoom", "cmdZoomOut", "Out", "Zoom out", 0},
+        {"fraZoomQuad", "Quadrant", "cmdZoomQ1", "1", "Zoom quadrant 1", 1},
+        {"fraZoomQuad", "Quadrant", "cmdZoomQ2", "2", "Zoom quadrant 2", 2},
+        {"fraZoomQuad", "Quadrant", "cmdZoomQ3", "3", "Zoom quadrant 3", 3},
+        {"fraZoomQuad", "Quadrant", "cmdZoomQ4", "4", "Zoom quadrant 4", 4},
+    };
+    std::map<std::string, QGridLayout*> frames;
+    int frameIndex = 0;
+    for (const ButtonSpec& b : specsList) {
+        if (!frames.count(b.frame)) {
+            auto* f = new QGroupBox(b.frameCaption, graph);
+            f->setObjectName(b.frame);
+            frames[b.frame] = new QGridLayout(f);
+            gl->addWidget(f, frameIndex / 2, frameIndex % 2);
+            ++frameIndex;
+        }
+        QGridLayout* fl = frames[b.frame];
+        auto* button = new QPushButton(b.caption, graph);
+        button->setObjectName(b.name);
+        button->setToolTip(b.tip);
+        const int n = fl->count();
+        fl->addWidget(button, n / 2, n % 2);
+        windowButtons[b.code] = button;
+        const int code = b.code;
+        connect(button, &QPushButton::clicked, this, [this, code]() { ChangeWindow(code); });
+    }
+    right->addWidget(graph);
+
+    Picture2 = new LegendView(central);
+    Picture2->setObjectName("Picture2");
+    Picture2->hide();
+    right->addWidget(Picture2);
+
+    auto* commands = new QHBoxLayout();
+    cboDerivative = new QComboBox(central);
+    cboDerivative->setObjectName("cboDerivative");
+    cboDerivative->setToolTip("Select what to plot from list");
+    cmdPlot = new QPushButton("&Plot", central);
+    cmdPlot->setObjectName("cmdPlot");
+    cmdPlot->setToolTip("Plot the selected option");
+    commands->addWidget(cboDerivative);
+    commands->addWidget(cmdPlot);
+    right->addLayout(commands);
+    right->addStretch();
+    setCentralWidget(central);
+
+    auto* file = menuBar()->addMenu("File");
+    file->setObjectName("mnuFile");
+    mnuSave = file->addAction("Save");
+    mnuSave->setObjectName("mnuSave");
+    mnuSaveAs = file->addAction("Save As");
+    mnuSaveAs->setObjectName("mnuSaveAs");
+    mnuCopy = file->addAction("Copy graph to clipboard");
+    mnuCopy->setObjectName("mnuCopy");
+    mnuPrint = file->addAction("Print");
+    mnuPrint->setObjectName("mnuPrint");
+    mnuHelp = menuBar()->addAction("Help");
+    mnuHelp->setObjectName("mnuHelp");
+    mnuAbout = menuBar()->addAction("About");
+    mnuAbout->setObjectName("mnuAbout");
+    connect(mnuHelp, &QAction::triggered, this, [this, help]() { help(this); });
+    connect(mnuAbout, &QAction::triggered, this, [about]() { about(); });
+    connect(mnuSave, &QAction::triggered, this, &FrmPTserN::mnuSave_Click);
+    connect(mnuSaveAs, &QAction::triggered, this, &FrmPTserN::mnuSaveAs_Click);
+    connect(mnuCopy, &QAction::triggered, this, &FrmPTserN::mnuCopy_Click);
+    connect(mnuPrint, &QAction::triggered, this, &FrmPTserN::mnuPrint_Click);
+    connect(cmdPlot, &QPushButton::clicked, this, &FrmPTserN::cmdPlot_Click);
+    chooseFile = [this]() { return app::ChooseFileWithDialog(this, true); };
+    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+
+    // The setup boxes' events.
+    m_events = new app::FormEvents(this);
+    const std::vector<QLineEdit*> boxes = {txtWindowlx, txtWindowgx, txtWindowly, txtWindowgy, txtPlotStep,
+                                           txtXorigin, txtYorigin, txtDivx, txtDivy};
+    for (QLineEdit* b : boxes) {
+        m_events->selectOnFocus(b);
+        m_events->onChange(b, [this]() { ClearPlot(); });
+        if (b == txtPlotStep)
+            continue;
+        connect(b, &QLineEdit::textEdited, this, [b](const QString& text) {
+            if (!text.contains(','))
+                return;
+            const int cursor = b->cursorPosition();
+            b->setText(QString(text).replace(',', '.'));
+            b->setCursorPosition(cursor);
+        });
+    }
+    auto pairRule = [](QLineEdit* lower, QLineEdit* upper, QLineEdit* other) {
+        if (ParseNumber(s(upper->text())) <= ParseNumber(s(lower->text())))
+            other->setFocus();
+    };
+    m_events->onLostFocus(txtWindowlx, [=]() { pairRule(txtWindowlx, txtWindowgx, txtWindowgx); });
+    m_events->onLostFocus(txtWindowgx, [=]() { pairRule(txtWindowlx, txtWindowgx, txtWindowlx); });
+    m_events->onLostFocus(txtWindowly, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowgy); });
+    m_events->onLostFocus(txtWindowgy, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowly); });
+    m_events->onValidate(txtPlotStep, [this]() { return CheckPlotStep(s(txtPlotStep->text())); });
+    m_events->onValidate(txtDivx, [this]() { return CheckDivision(s(txtDivx->text())); });
+    m_events->onValidate(txtDivy, [this]() { return CheckDivision(s(txtDivy->text())); });
+    m_events->onGotFocus(cboDerivative, [this]() { m_derOrder = DerivativeOrderOf(s(cboDerivative->currentText())); });
+    m_events->onLostFocus(cboDerivative, [this]() {
+        if (DerivativeOrderOf(s(cboDerivative->currentText())) != m_derOrder)
+            ClearPlot();
+    });
+    connect(Picture1, &PlotCanvas::clickedAt, this, [this](float x, float y) {
+        PlotSetupTexts t = setupTexts();
+        CenterWindowOn(x, y, m_state.plotState, t);
+        showSetup(t);
+        cmdPlot_Click();
+    });
+
+    // Loading.
+    for (const char* item : kDerivativeItems)
+        cboDerivative->addItem(item);
+    cboDerivative->setCurrentIndex(0);
+    m_plotFileName.clear();
+    if (!m_state.plotWindowUsed) {
+        txtWindowlx->setText(q(FormatSigned(m_state.plotSource.xlower)));
+        txtWindowgx->setText(q(FormatSigned(m_state.plotSource.xupper)));
+    } else {
+        showSetup(SetupTextsFrom(m_state.plotState));
+    }
+    ShowSeriesSpecs();
+    m_state.plotWindowUsed = true;
+    m_plotDrawn = false;
+}
+
+FrmPTserN::~FrmPTserN()
+{
+    delete m_legendWindow;
+}
+
+void FrmPTserN::showSetup(const PlotSetupTexts& t)
+{
+    txtWindowlx->setText(q(t.windowlx));
+    txtWindowgx->setText(q(t.windowgx));
+    txtWindowly->setText(q(t.windowly));
+    txtWindowgy->setText(q(t.windowgy));
+    txtPlotStep->setText(q(t.plotStep));
+    txtXorigin->setText(q(t.xorigin));
+    txtYorigin->setText(q(t.yorigin));
+    txtDivx->setText(q(t.divx));
+    txtDivy->setText(q(t.divy));
+    chkGrid->setChecked(t.grid);
+    chkPersist->setChecked(t.persist);
+    chkDivisions->setChecked(t.labelDivisions);
+    chkWindow->setChecked(t.labelWindow);
+}
+
+PlotSetupTexts FrmPTserN::setupTexts() const
+{
+    PlotSetupTexts t;
+    t.windowlx = s(txtWindowlx->text());
+    t.windowgx = s(txtWindowgx->text());
+    t.windowly = s(txtWindowly->text());
+    t.windowgy = s(txtWindowgy->text());
+    t.plotStep = s(txtPlotStep->text());
+    t.xorigin = s(txtXorigin->text());
+    t.yorigin = s(txtYorigin->text());
+    t.divx = s(txtDivx->text());
+    t.divy = s(txtDivy->text());
+    t.grid = chkGrid->isChecked();
+    t.persist = chkPersist->isChecked();
+    t.labelDivisions = chkDivisions->isChecked();
+    t.labelWindow = chkWindow->isChecked();
+    return t;
+}
+
+void FrmPTserN::ShowSeriesSpecs()
+{
+    const PlotSource& src = m_state.plotSource;
+    if (src.kind == SeriesKind::Trigonometric) {
+        lblType->setText("Trig");
+        lblTerm->setText("# of terms:");
+        lblPer->setVisible(true);
+        lblPeriod->setVisible(true);
+        lblPeriod->setText(src.periodText == "*" ? QString::fromUtf8("2\u03c0") : q(src.periodText));
+    } else {
+        lblType->setText("Power");
+        lblTerm->setText("Degree:");
+        lblPer->setVisible(false);
+        lblPeriod->setVisible(false);
+    }
+    // The trigonometric form counts terms, one more than the last coefficient's index.
+    lblTerms->setText(q(FormatSigned(src.kind == SeriesKind::Trigonometric ? src.seriesDegree + 1 : src.seriesDegree)));
+    lblXLvalid->setText(q(FormatSigned(src.xlower)));
+    lblXUvalid->setText(q(FormatSigned(src.xupper)));
+    lblExpansion->setText(q(FormatSigned(src.xcenter)));
+}
+
+void FrmPTserN::ClearPlot()
+{
+    Picture1->clear();
+    m_plotDrawn = false;
+}
+
+PlotPicture FrmPTserN::currentPicture() const
+{
+    PlotPicture picture;
+    picture.state = m_state.plotState;
+    picture.divxText = s(txtDivx->text());
+    picture.divyText = s(txtDivy->text());
+    picture.source = m_state.plotSource.varDegree.empty() ? nullptr : &m_state.plotSource;
+    picture.derOrder = m_derOrder;
+    return picture;
+}
+
+QImage FrmPTserN::renderedImage()
+{
+    return RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture());
+}
+
+bool FrmPTserN::DrawPlot()
+{
+    m_derOrder = DerivativeOrderOf(s(cboDerivative->currentText()));
+    std::optional<QString> error;
+    QImage image = RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture(), &error);
+    if (error) {
+        QApplication::restoreOverrideCursor();
+        app::ShowMessage(this, *error);
+        m_plotDrawn = false;
+        return false;
+    }
+    Picture1->setScale(m_state.plotState);
+    Picture1->setImage(image);
+    return true;
+}
+
+void FrmPTserN::showLegend()
+{
+    const PlotSource& src = m_state.plotSource;
+    const int lastVar = src.lastVar();
+    if (lastVar <= 0) {
+        Picture2->hide();
+        if (m_legendWindow)
+            m_legendWindow->hide();
+        return;
+    }
+    if (lastVar < 9) {
+        Picture2->setNames(src.depVarNames);
+        Picture2->show();
+        if (m_legendWindow)
+            m_legendWindow->hide();
+        return;
+    }
+    Picture2->hide();
+    if (!m_legendWindow) {
+        m_legendWindow = new QWidget(nullptr, Qt::Window);
+        m_legendWindow->setObjectName("frmLegend");
+        m_legendWindow->setWindowTitle("Legend");
+        auto* layout = new QVBoxLayout(m_legendWindow);
+        m_legendView = new LegendView(m_legendWindow);
+        layout->addWidget(m_legendView);
+    }
+    m_legendView->setNames(src.depVarNames);
+    m_legendWindow->show();
+}
+
+void FrmPTserN::cmdPlot_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ClearPlot();
+    m_plotDrawn = true;
+    m_state.plotState = ReadPlotSetup(setupTexts());
+    show();
+    DrawPlot();
+    if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    showLegend();
+}
+
+void FrmPTserN::ChangeWindow(int code)
+{
+    PlotSetupTexts t = setupTexts();
+    plot::ChangeWindow(code, t);
+    showSetup(t);
+    cmdPlot_Click();
+}
+
+void FrmPTserN::mnuSave_Click()
+{
+    if (m_plotFileName.isEmpty())
+        m_plotFileName = chooseFile();
+    if (!m_plotFileName.isEmpty())
+        SaveBitmap();
+}
+
+void FrmPTserN::mnuSaveAs_Click()
+{
+    m_plotFileName = chooseFile();
+    if (!m_plotFileName.isEmpty())
+        SaveBitmap();
+}
+
+void FrmPTserN::SaveBitmap()
+{
+    if (!m_plotDrawn)
+        return;
+    QSaveFile file(m_plotFileName + ".bmp");
+    const QImage image = renderedImage();
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit())
+        app::ShowMessage(this, QStringLiteral("The file %1.bmp cannot be written.").arg(m_plotFileName));
+}
+
+void FrmPTserN::mnuCopy_Click()
+{
+    QApplication::clipboard()->setImage(Picture1->image().isNull() ? renderedImage() : Picture1->image());
+}
+
+void FrmPTserN::mnuPrint_Click()
+{
+    if (!confirmPrinter(m_printer))
+        return;
+    QPainter painter;
+    if (!painter.begin(&m_printer)) {
+        app::ShowMessage(this, "The printer cannot be started.");
+        return;
+    }
+    QFont font(QStringLiteral("Courier New"), 10);
+    font.setStyleHint(QFont::TypeWriter);
+    painter.setFont(font);
+    const QFontMetrics metrics(painter.font(), &m_printer);
+    int y = metrics.ascent();
+    if (m_plotDrawn) {
+        painter.drawImage(QPoint(0, 0), renderedImage());
+        y = static_cast<int>(6660.0 / 1440.0 * m_printer.resolution());
+        painter.drawText(0, y, m_derOrder != 0
+                                   ? QStringLiteral("Plot of derivative(s) #") + q(FormatSigned(m_derOrder) + " ")
+                                   : QStringLiteral("Plot of Function(s)"));
+        y += metrics.lineSpacing();
+    }
+    const QStringList lines = {QString(), QString(), "PLOT SETUP:", QString(),
+                               "     AXES: [" + txtXorigin->text() + "," + txtYorigin->text() + "]",
+                               "DIVISIONS: [" + txtDivx->text() + "," + txtDivy->text() + "]",
+                               " X-WINDOW: [" + txtWindowlx->text() + "," + txtWindowgx->text() + "]",
+                               " Y-WINDOW: [" + txtWindowly->text() + "," + txtWindowgy->text() + "]"};
+    for (const QString& line : lines) {
+        painter.drawText(0, y, line);
+        y += metrics.lineSpacing();
+    }
+    painter.end();
+}
+
+void FrmPTserN::closeEvent(QCloseEvent* event)
+{
+    if (m_legendWindow)
+        m_legendWindow->hide();
+    event->accept();
+}
+
+void FrmPTserN::showSolution(PlotSource source, const QString& lowerText, const QString& upperText)
+{
+    m_state.plotSource = std::move(source);
+    ShowSeriesSpecs();
+    txtWindowlx->setText(q(FormatSigned(ParseNumber(lowerText.toStdString()))));
+    txtWindowgx->setText(q(FormatSigned(ParseNumber(upperText.toStdString()))));
+    cmdPlot_Click();
+}
+
+} // namespace ode::plot

@@ -1,0 +1,140 @@
+#pragma once
+// The plot window "Plot": draws the last solution or one of its derivatives, with the setup
+// boxes, the navigation buttons, the legend, printing, bitmap files and the clipboard.
+
+#include "gui/app/FormHost.h"
+#include "gui/plot/PlotRender.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QPrinter>
+
+#include <functional>
+#include <map>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ode {
+struct AppState;
+}
+namespace ode::app {
+class FormEvents;
+}
+
+namespace ode::plot {
+
+// Picture1: the plot area, one pixel per drawing unit.
+class PlotCanvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlotCanvas(QWidget* parent);
+    void setImage(const QImage& image);
+    void clear();
+    const QImage& image() const { return m_image; }
+    // The user scale of the picture now shown: plot units of a pixel position.
+    void setScale(const PlotState& shown) { m_shown = shown; m_hasScale = true; }
+    QPointF toPlot(const QPointF& pixel) const;
+
+signals:
+    void clickedAt(float x, float y);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_image;
+    PlotState m_shown;
+    bool m_hasScale = false;
+};
+
+// Picture2 and frmLegend's surface: one row per curve, its name and a stroke of its colour.
+class LegendView : public QWidget {
+    Q_OBJECT
+public:
+    explicit LegendView(QWidget* parent);
+    void setNames(const std::vector<std::string>& names);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    std::vector<std::string> m_names;
+};
+
+class FrmPTserN : public QMainWindow, public app::PlotView {
+    Q_OBJECT
+public:
+    FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::function<void()> about);
+    ~FrmPTserN() override;
+
+    // Picture size in pixels.
+    static constexpr int kPictureWidth = 640;
+    static constexpr int kPictureHeight = 480;
+
+    PlotCanvas* Picture1;
+    LegendView* Picture2;
+    QLineEdit *txtWindowlx, *txtWindowgx, *txtWindowly, *txtWindowgy, *txtPlotStep;
+    QLineEdit *txtXorigin, *txtYorigin, *txtDivx, *txtDivy;
+    QCheckBox *chkGrid, *chkPersist, *chkDivisions, *chkWindow;
+    QComboBox* cboDerivative;
+    QPushButton* cmdPlot;
+    std::map<int, QPushButton*> windowButtons; // by ChangeWindow code
+    QLabel *lblType, *lblTerm, *lblTerms, *lblPer, *lblPeriod, *lblXLvalid, *lblXUvalid, *lblExpansion;
+    QAction *mnuSave, *mnuSaveAs, *mnuCopy, *mnuPrint, *mnuHelp, *mnuAbout;
+    QWidget* frmLegend() const { return m_legendWindow; }
+
+    // The file dialog and printer dialog (replaced by the tests).
+    std::function<QString()> chooseFile;
+    std::function<bool(QPrinter&)> confirmPrinter;
+    QPrinter& printer() { return m_printer; }
+
+    bool PlotDrawn() const { return m_plotDrawn; }
+    const QString& PlotFileName() const { return m_plotFileName; }
+    int DerOrder() const { return m_derOrder; }
+
+    // ClearPlot: the picture is emptied and no plot stands.
+    void ClearPlot() override;
+    void showSolution(PlotSource source, const QString& lowerText, const QString& upperText) override;
+    // The plot command.
+    void cmdPlot_Click();
+    // DrawPlot: false (after a message) when the window cannot be drawn.
+    bool DrawPlot();
+    void ChangeWindow(int code);
+    void ShowSeriesSpecs();
+    PlotSetupTexts setupTexts() const;
+    // The picture as it is drawn now (a fresh drawing).
+    QImage renderedImage();
+
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void mnuCopy_Click();
+    void mnuPrint_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showSetup(const PlotSetupTexts& t);
+    PlotPicture currentPicture() const;
+    void SaveBitmap();
+    void showLegend();
+
+    AppState& m_state;
+    app::FormEvents* m_events;
+    QWidget* m_legendWindow = nullptr;
+    LegendView* m_legendView = nullptr;
+    QPrinter m_printer;
+    bool m_plotDrawn = false;
+    int m_derOrder = 0;
+    QString m_plotFileName;
+};
+
+} // namespace ode::plot

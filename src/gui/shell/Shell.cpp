@@ -1,0 +1,130 @@
+#include "gui/shell/Shell.h"
+
+#include "gui/grids/frmGridEditor.h"
+#include "gui/shell/FormFactory.h"
+#include "gui/plot/frmPTserN.h"
+#include "gui/shell/HelpWindow.h"
+#include "gui/app/Messages.h"
+#include "gui/shell/frmAbout.h"
+#include "gui/shell/frmTask.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+
+namespace ode::shell {
+
+namespace {
+
+WarningAnswer askWithMessageBox()
+{
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kDecimalWarningTitle),
+                    QString::fromStdString(DecimalWarningPrompt()).replace('\r', '\n'),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setObjectName("msgDecimalWarning");
+    switch (box.exec()) {
+    case QMessageBox::Yes: return WarningAnswer::Yes;
+    case QMessageBox::No: return WarningAnswer::No;
+    default: return WarningAnswer::Cancel;
+    }
+}
+
+} // namespace
+
+Shell::Shell(std::unique_ptr<DecimalSeparatorSetting> setting)
+    : askDecimal(askWithMessageBox), m_setting(std::move(setting)), m_decimal(*m_setting)
+{
+}
+
+Shell::~Shell()
+{
+    delete m_task;
+    delete m_bcs;
+    delete m_equations;
+    delete m_current;
+    delete m_plot;
+}
+
+bool Shell::Main()
+{
+    m_task = new FrmTask(*this);
+    m_current = m_task;
+    if (!m_decimal.CheckDecimalPoint(askDecimal)) {
+        m_ended = true;
+        return false;
+    }
+    m_equations = new grids::FrmGridEditor(grids::FrmGridEditor::Kind::Equations);
+    m_bcs = new grids::FrmGridEditor(grids::FrmGridEditor::Kind::Conditions);
+    grids::LayOutGridColumns(*m_equations, *m_bcs);
+    m_task->show();
+    return true;
+}
+
+void Shell::UnloadAllForms()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_decimal.RestoreDecimalSeparator();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->hide();
+    QApplication::quit();
+}
+
+void Shell::openKind(ProblemKind kind)
+{
+    if (m_current && m_current != m_task)
+        return;
+    QWidget* form = CreateProblemForm(kind, *this);
+    m_current = form;
+    form->show();
+    m_task->hide();
+}
+
+void Shell::showHelp(QWidget* from) { ShowHelp(from); }
+
+plot::FrmPTserN* Shell::plotWindow()
+{
+    if (!m_plot)
+        m_plot = new plot::FrmPTserN(m_state, [](QWidget* from) { ShowHelp(from); }, [this]() { ShowAbout(); });
+    return m_plot;
+}
+
+app::PlotView& Shell::plotView() { return *plotWindow(); }
+
+void Shell::ShowAbout()
+{
+    auto* about = new FrmAbout();
+    about->show();
+}
+
+int RunGui(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(app::kApplicationTitle);
+    Shell shell;
+    if (!shell.Main())
+        return 0;
+    // Start-up checks without a person: close the chooser after a delay, then report the
+    // separator that is in force once the shell has restored it.
+    if (qEnvironmentVariableIsSet("ODESERIES_AUTOCLOSE_MS"))
+        QTimer::singleShot(qEnvironmentVariableIntValue("ODESERIES_AUTOCLOSE_MS"), shell.task(),
+                           [&shell]() { shell.task()->close(); });
+    int status = app.exec();
+    if (qEnvironmentVariableIsSet("ODESERIES_REPORT_SEPARATOR")) {
+        const struct lconv* conv = std::localeconv();
+        std::fprintf(stderr, "decimal separator at exit: %s (saved %s)\n", conv ? conv->decimal_point : "?",
+                     shell.decimalPoint().SavedDecimalSeparator().c_str());
+    }
+    return status;
+}
+
+} // namespace ode::shell
+
+extern "C" Q_DECL_EXPORT int odeseries_run_gui(int argc, char** argv)
+{
+    return ode::shell::RunGui(argc, argv);
+}

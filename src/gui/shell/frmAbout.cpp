@@ -1,0 +1,44 @@
+#include "gui/shell/frmAbout.h"
+
+#include "gui/app/Messages.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace ode::shell {
+
+QStringList FrmAbout::lines()
+{
+    return {QString(),
+            QString(),
+            QStringLiteral("ORDINARY DIFFERENTIAL EQUATIONS"),
+            QString(),
+            QStringLiteral("Finite series solutions: power and trigonometric series"),
+            QString(),
+            QStringLiteral("ODE Series %1, made by the ODE Series team.").arg(QStringLiteral(ODESERIES_VERSION)),
+            QString(),
+            QStringLiteral("Judge every result by its listed residuals; no warranty is given."),
+            QString(),
+            QStringLiteral("Help and examples: the Help menu and the examples folder.")};
+}
+
+FrmAbout::FrmAbout(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("frmAbout");
+    setWindowTitle(QStringLiteral("About %1").arg(app::kApplicationTitle));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+    auto* text = new QLabel(lines().join('\n'), this);
+    text->setObjectName("lblAbout");
+    text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    text->setAttribute(Qt::WA_TransparentForMouseEvents);
+    layout->addWidget(text);
+    resize(480, 300);
+}
+
+void FrmAbout::mousePressEvent(QMouseEvent*)
+{
+    close();
+}
+
+} // namespace ode::shell
