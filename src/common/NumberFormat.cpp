@@ -1,4 +1,5 @@
 #include "common/NumberFormat.h"
+#include "common/Text.h"
 
 #include <charconv>
 #include <cmath>
@@ -87,7 +88,6 @@ const char* nonFinite(double x)
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
 
@@ -106,14 +106,14 @@ bool scanDecimal(std::string_view s, size_t& i, bool dExponent, bool lenient, st
         ++j;
     }
     size_t digits = 0;
-    while (j < s.size() && isDigit(s[j])) {
+    while (j < s.size() && IsDigit(s[j])) {
         norm += s[j++];
         ++digits;
     }
     if (j < s.size() && s[j] == '.') {
         norm += '.';
         ++j;
-        while (j < s.size() && isDigit(s[j])) {
+        while (j < s.size() && IsDigit(s[j])) {
             norm += s[j++];
             ++digits;
         }
@@ -127,7 +127,7 @@ bool scanDecimal(std::string_view s, size_t& i, bool dExponent, bool lenient, st
         if (k < s.size() && (s[k] == '+' || s[k] == '-'))
             exp += s[k++];
         size_t expDigits = 0;
-        while (k < s.size() && isDigit(s[k])) {
+        while (k < s.size() && IsDigit(s[k])) {
             exp += s[k++];
             ++expDigits;
         }

@@ -1,6 +1,7 @@
 #include "nonlinear/NonlinearProblem.h"
 
 #include "common/NumberFormat.h"
+#include "common/Text.h"
 #include "script/Translation.h"
 
 namespace ode {
@@ -76,22 +77,13 @@ std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& t, SeriesKi
 
 namespace {
 
-bool isLetterOrDigit(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 } // namespace
 
 std::string ReplaceDerivativeNames(std::string t, const std::string& depVarName, int maxOrder,
                                    const std::string& prefix)
 {
-    const std::string name = lower(depVarName);
+    const std::string name = AsciiLower(depVarName);
     if (name.empty())
         return t;
     for (int k = maxOrder; k >= 1; --k) {
@@ -106,9 +98,9 @@ std::string ReplaceDerivativeNames(std::string t, const std::string& depVarName,
     const std::string value = prefix + "0";
     size_t pos = t.find(name);
     while (pos != std::string::npos) {
-        const bool before = pos > 0 && isLetterOrDigit(t[pos - 1]);
+        const bool before = pos > 0 && IsLetterOrDigit(t[pos - 1]);
         const size_t after = pos + name.size();
-        const bool afterBad = after < t.size() && (isLetterOrDigit(t[after]) || t[after] == '(');
+        const bool afterBad = after < t.size() && (IsLetterOrDigit(t[after]) || t[after] == '(');
         if (before || afterBad) {
             pos = t.find(name, pos + 1);
             continue;
@@ -121,7 +113,7 @@ std::string ReplaceDerivativeNames(std::string t, const std::string& depVarName,
 
 std::string TranslateDerivatives(const std::string& text, const std::string& depVarName, int n)
 {
-    return ReplaceDerivativeNames(lower(text), depVarName, n, "Y");
+    return ReplaceDerivativeNames(AsciiLower(text), depVarName, n, "Y");
 }
 
 std::optional<std::string> PrepareExpressions(const std::string& equation, const std::vector<std::string>& conditions,

@@ -1,6 +1,7 @@
 #include "script/Builtins.h"
 
 #include "common/NumberFormat.h"
+#include "common/Text.h"
 #include "script/ScriptErrors.h"
 
 #include <algorithm>
@@ -116,7 +117,7 @@ Value fCBool(BuiltinContext&, const Value* a, int)
 {
     if (a[0].type == Type::String) {
         std::string s = a[0].s;
-        std::transform(s.begin(), s.end(), s.begin(), [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+        s = AsciiLower(s);
         if (s == "true")
             return Value::boolean(true);
         if (s == "false")
@@ -166,12 +167,9 @@ Value fMid(BuiltinContext&, const Value* a, int n)
 }
 Value fUCase(BuiltinContext&, const Value* a, int)
 {
-    std::string s = ToText(a[0]);
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return Value::string(s);
+    return Value::string(AsciiUpper(ToText(a[0])));
 }
-Value fLCase(BuiltinContext&, const Value* a, int) { return Value::string(LowerText(ToText(a[0]))); }
+Value fLCase(BuiltinContext&, const Value* a, int) { return Value::string(AsciiLower(ToText(a[0]))); }
 Value trimmed(const Value& v, bool left, bool right)
 {
     std::string s = ToText(v);
@@ -225,12 +223,6 @@ const Builtin kBuiltins[] = {
 
 } // namespace
 
-std::string LowerText(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 const Builtin* FindBuiltin(std::string_view lowerName)
 {

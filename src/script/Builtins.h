@@ -25,7 +25,6 @@ struct Builtin {
 };
 
 // `s` in lower case (ASCII).
-std::string LowerText(std::string s);
 
 // The built-in named `lowerName`, or nullptr.
 const Builtin* FindBuiltin(std::string_view lowerName);

@@ -1,10 +1,9 @@
 #include "script/Constants.h"
+#include "common/Text.h"
 
 namespace ode::script {
 
 namespace {
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 } // namespace
 
 std::string ConstantList::nameOf(const std::string& entry)
@@ -18,10 +17,10 @@ ConstantList::AddResult ConstantList::add(const std::string& text)
     if (eq == std::string::npos)
         return AddResult::Ignored;
     std::string name = text.substr(0, eq);
-    if (name.empty() || !isLetter(name[0]))
+    if (name.empty() || !IsLetter(name[0]))
         return AddResult::Ignored;
     for (size_t k = 1; k < name.size(); ++k)
-        if (!isLetter(name[k]) && !isDigit(name[k]))
+        if (!IsLetter(name[k]) && !IsDigit(name[k]))
             return AddResult::Ignored;
     AddResult result = AddResult::Added;
     for (size_t i = 0; i < m_entries.size(); ++i) {

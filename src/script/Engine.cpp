@@ -1,5 +1,6 @@
 #include "script/Engine.h"
 
+#include "common/Text.h"
 #include "script/Builtins.h"
 
 #include <chrono>
@@ -17,7 +18,7 @@ void Engine::addObject(const std::string& name, std::shared_ptr<HostObject> obje
 {
     if (addMembers)
         m_memberObjects.push_back(object.get());
-    m_objects[LowerName(name)] = Added{std::move(object), addMembers};
+    m_objects[AsciiLower(name)] = Added{std::move(object), addMembers};
     // Names already linked may now mean a member: compile afresh.
     m_statements.clear();
     m_expressions.clear();
@@ -37,7 +38,7 @@ Value* Engine::variableSlot(const std::string& lowerName)
 Engine::Binding Engine::bind(const NameRef& ref)
 {
     Binding b;
-    std::string lower = LowerName(ref.name);
+    std::string lower = AsciiLower(ref.name);
     auto fromObject = [&](HostObject* obj) {
         HostObject::Member m = obj->findMember(lower);
         if (m.kind == HostObject::Member::Kind::Property) {
@@ -55,7 +56,7 @@ Engine::Binding Engine::bind(const NameRef& ref)
         return false;
     };
     if (!ref.qualifier.empty()) {
-        auto it = m_objects.find(LowerName(ref.qualifier));
+        auto it = m_objects.find(AsciiLower(ref.qualifier));
         if (it != m_objects.end() && fromObject(it->second.object.get()))
             return b;
         // An unknown object or member: the call fails when it runs.

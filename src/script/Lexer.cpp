@@ -1,5 +1,6 @@
 #include "script/Lexer.h"
 
+#include "common/Text.h"
 #include "script/ScriptErrors.h"
 
 #include <charconv>
@@ -8,19 +9,9 @@
 
 namespace ode::script {
 
-std::string LowerName(std::string_view name)
-{
-    std::string s(name);
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 namespace {
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 const std::unordered_map<std::string, Tok>& keywords()
 {
@@ -112,24 +103,24 @@ LexResult Lex(std::string_view text)
             lineStart = i;
             continue;
         }
-        if (isDigit(c) || (c == '.' && i + 1 < n && isDigit(text[i + 1]))) {
+        if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(text[i + 1]))) {
             size_t b = i;
             bool isDouble = false;
-            while (i < n && isDigit(text[i]))
+            while (i < n && IsDigit(text[i]))
                 ++i;
             if (i < n && text[i] == '.') {
                 isDouble = true;
                 ++i;
-                while (i < n && isDigit(text[i]))
+                while (i < n && IsDigit(text[i]))
                     ++i;
             }
             if (i < n && (text[i] == 'e' || text[i] == 'E')) {
                 size_t j = i + 1;
                 if (j < n && (text[j] == '+' || text[j] == '-'))
                     ++j;
-                if (j < n && isDigit(text[j])) {
+                if (j < n && IsDigit(text[j])) {
                     isDouble = true;
-                    while (j < n && isDigit(text[j]))
+                    while (j < n && IsDigit(text[j]))
                         ++j;
                     i = j;
                 }
@@ -156,7 +147,7 @@ LexResult Lex(std::string_view text)
             auto isBaseDigit = [base](char ch) {
                 if (base == 8)
                     return ch >= '0' && ch <= '7';
-                return isDigit(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+                return IsDigit(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
             };
             while (j < n && isBaseDigit(text[j]))
                 ++j;
@@ -207,16 +198,16 @@ LexResult Lex(std::string_view text)
             r.tokens.push_back(std::move(t));
             continue;
         }
-        if (isLetter(c)) {
+        if (IsLetter(c)) {
             size_t b = i;
-            while (i < n && (isLetter(text[i]) || isDigit(text[i]) || text[i] == '_'))
+            while (i < n && (IsLetter(text[i]) || IsDigit(text[i]) || text[i] == '_'))
                 ++i;
             if (i - b > MaxNameLength) {
                 fail(ErrIdentifierTooLong, b);
                 break;
             }
             t.text = std::string(text.substr(b, i - b));
-            auto kw = keywords().find(LowerName(t.text));
+            auto kw = keywords().find(AsciiLower(t.text));
             t.kind = kw == keywords().end() ? Tok::Name : kw->second;
             r.tokens.push_back(std::move(t));
             continue;

@@ -45,7 +45,4 @@ constexpr size_t MaxNameLength = 255;
 
 LexResult Lex(std::string_view text);
 
-// Case-insensitive ASCII comparison and lower-casing of names.
-std::string LowerName(std::string_view name);
-
 } // namespace ode::script

@@ -1,20 +1,10 @@
 #include "script/Translation.h"
+#include "common/Text.h"
 
 namespace ode {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLower(char c) { return c >= 'a' && c <= 'z'; }
-bool isLetter(char c) { return isLower(c) || (c >= 'A' && c <= 'Z'); }
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 } // namespace
 
@@ -29,10 +19,10 @@ SplitResult SplitLinearText(const std::string& text, const std::string& depVarNa
     }
     r.texts[static_cast<size_t>(n) + 1] = text.substr(eq + 1);
     std::string rest;
-    for (char c : lower(text.substr(0, eq)))
+    for (char c : AsciiLower(text.substr(0, eq)))
         if (c != ' ')
             rest += c;
-    const std::string name = lower(depVarName);
+    const std::string name = AsciiLower(depVarName);
     const size_t len = name.size();
     if (len == 0)
         return r;
@@ -42,10 +32,10 @@ SplitResult SplitLinearText(const std::string& text, const std::string& depVarNa
         size_t pos = rest.find(name, from);
         if (pos == std::string::npos)
             return r;
-        bool badBefore = pos > 0 && (isDigit(rest[pos - 1]) || isLower(rest[pos - 1]));
+        bool badBefore = pos > 0 && (IsDigit(rest[pos - 1]) || IsLowerLetter(rest[pos - 1]));
         size_t after = pos + len;
         bool badAfter = after < rest.size() &&
-                        (isDigit(rest[after]) || isLower(rest[after]) || rest[after] == '(');
+                        (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
         if (badBefore || badAfter) {
             from = pos + len;
             continue;
@@ -107,10 +97,10 @@ bool CheckConditionText(const std::string& text) { return !text.empty(); }
 
 bool IsValidName(const std::string& text)
 {
-    if (text.empty() || !isLetter(text[0]))
+    if (text.empty() || !IsLetter(text[0]))
         return false;
     for (size_t k = 1; k < text.size(); ++k)
-        if (!isLetter(text[k]) && !isDigit(text[k]))
+        if (!IsLetter(text[k]) && !IsDigit(text[k]))
             return false;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "systems/LinearSystem.h"
 
 #include "common/NumberFormat.h"
+#include "common/Text.h"
 #include "linear/Elimination.h"
 #include "script/ScriptErrors.h"
 #include "series/Series.h"
@@ -11,17 +12,6 @@
 namespace ode {
 
 namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLower(char c) { return c >= 'a' && c <= 'z'; }
-
-std::string lowered(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 bool value(script::ScriptHost& host, const std::string& text, double& out)
 {
@@ -96,7 +86,7 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
     }
     r.rhs = text.substr(eq + 1);
     std::string rest;
-    for (char c : lowered(text.substr(0, eq)))
+    for (char c : AsciiLower(text.substr(0, eq)))
         if (c != ' ')
             rest += c;
     for (size_t j = 0; j < names.size(); ++j) {
@@ -110,9 +100,9 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
             const size_t pos = rest.find(name, from);
             if (pos == std::string::npos)
                 break;
-            const bool badBefore = pos > 0 && (isDigit(rest[pos - 1]) || isLower(rest[pos - 1]));
+            const bool badBefore = pos > 0 && (IsDigit(rest[pos - 1]) || IsLowerLetter(rest[pos - 1]));
             const size_t after = pos + len;
-            const bool badAfter = after < rest.size() && (isDigit(rest[after]) || isLower(rest[after]) || rest[after] == '(');
+            const bool badAfter = after < rest.size() && (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
             if (badBefore || badAfter) {
                 from = pos + len;
                 continue;

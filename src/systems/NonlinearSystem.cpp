@@ -2,6 +2,7 @@
 
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
+#include "common/Text.h"
 #include "common/TextRecords.h"
 #include "linear/Elimination.h"
 #include "series/Series.h"
@@ -16,14 +17,6 @@ namespace ode {
 namespace {
 
 constexpr double kTwoH = 0.00001; // the divisor of the central differences: 2h
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 struct Failure {};
 
@@ -41,9 +34,9 @@ std::vector<std::string> DeclarationStatements(const std::vector<std::string>& n
 std::string TranslateSystemText(const std::string& text, const std::vector<std::string>& names,
                                 const std::vector<int>& varOrder)
 {
-    std::string t = lower(text);
+    std::string t = AsciiLower(text);
     for (size_t j = 0; j < names.size(); ++j)
-        t = ReplaceDerivativeNames(t, names[j], varOrder[j], lower(names[j]));
+        t = ReplaceDerivativeNames(t, names[j], varOrder[j], AsciiLower(names[j]));
     return t;
 }
 
@@ -145,7 +138,7 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
             const int order = od.varOrder[static_cast<size_t>(j)], off = od.offset(j);
             std::vector<double> py(static_cast<size_t>(order) + 1, 0.0), df(static_cast<size_t>(order) + 1, 0.0);
             for (int k = 0; k <= order; ++k) {
-                const std::string v = lower(in.depVarNames[static_cast<size_t>(j)]) + std::to_string(k);
+                const std::string v = AsciiLower(in.depVarNames[static_cast<size_t>(j)]) + std::to_string(k);
                 if (text.find(v) == std::string::npos)
                     continue;
                 check(host.execute("YS=" + v + ":" + v + "=YS+h"));
