@@ -75,11 +75,6 @@ std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& t, SeriesKi
     return std::nullopt;
 }
 
-namespace {
-
-
-} // namespace
-
 std::string ReplaceDerivativeNames(std::string t, const std::string& depVarName, int maxOrder,
                                    const std::string& prefix)
 {

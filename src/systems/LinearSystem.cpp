@@ -46,10 +46,14 @@ OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations,
     OrdersAndDegrees od;
     const size_t vars = names.size();
     od.varOrder.assign(vars, 0);
+    // Names and equations are compared without regard to case, as everywhere else.
+    std::vector<std::string> lowered;
+    for (const std::string& eq : equations)
+        lowered.push_back(AsciiLower(eq));
     for (size_t j = 0; j < vars; ++j)
-        for (const std::string& eq : equations)
+        for (const std::string& eq : lowered)
             for (int k = 9; k >= 1; --k)
-                if (eq.find(names[j] + std::string(static_cast<size_t>(k), '\'')) != std::string::npos) {
+                if (eq.find(AsciiLower(names[j]) + std::string(static_cast<size_t>(k), '\'')) != std::string::npos) {
                     if (k > od.varOrder[j])
                         od.varOrder[j] = k;
                     break;
@@ -90,8 +94,9 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
         if (c != ' ')
             rest += c;
     for (size_t j = 0; j < names.size(); ++j) {
-        // Names are matched as typed against the lower-cased left side.
-        const std::string& name = names[j];
+        // The name is matched without regard to case against the lower-cased left side;
+        // messages show it as the user typed it.
+        const std::string name = AsciiLower(names[j]);
         const size_t len = name.size();
         if (len == 0)
             continue;
@@ -113,7 +118,7 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
             else if (pos == 1 && (rest[0] == '+' || rest[0] == '-'))
                 coefficient = rest[0] == '-' ? "-1" : "1";
             else if (pos == 1) {
-                r.problem = "has a term \"" + rest.substr(0, after) + "\" without a coefficient; write it as coefficient*" + name;
+                r.problem = "has a term \"" + rest.substr(0, after) + "\" without a coefficient; write it as coefficient*" + names[j];
                 return r;
             }
             else
@@ -124,7 +129,7 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
                 ++k;
             rest = rest.substr(k);
             if (k > static_cast<size_t>(sumOrder)) {
-                r.problem = "has a derivative of " + name + " of order " + std::to_string(k) +
+                r.problem = "has a derivative of " + names[j] + " of order " + std::to_string(k) +
                             ", above the orders the equations give";
                 return r;
             }

@@ -73,6 +73,41 @@ TEST(NonlinearSystem, ConvergesToTheKnownSolution)
     EXPECT_EQ(n.s.lstDError()[1].rfind("D.E. ( x =0.25)=", 0), 0u);
 }
 
+TEST(SystemNames, MatchedWithoutRegardToCaseLikeASingleEquation)
+{
+    // One problem typed with lower-case names, with upper-case names, and with equations in
+    // the other case from the names: every spelling solves to the same numbers. Linear:
+    // y' + z = 0, z' = -2 (z = 1 - 2x, y = 1 - x + x^2); nonlinear: the reciprocal system.
+    struct Spelling {
+        const char* names;
+        std::vector<std::string> linear, nonlinear, conditions;
+    };
+    const std::vector<Spelling> spellings = {
+        {"y,z", {"y'+z=0", "z'=-2"}, {"y'+z=0", "z'+2*y*z=0"}, {"y=1", "z=1"}},
+        {"Y,Z", {"Y'+Z=0", "Z'=-2"}, {"Y'+Z=0", "Z'+2*Y*Z=0"}, {"Y=1", "Z=1"}},
+        {"Y,Z", {"y'+z=0", "z'=-2"}, {"y'+z=0", "z'+2*y*z=0"}, {"y=1", "Z=1"}},
+        {"y,z", {"Y'+Z=0", "z'=-2"}, {"Y'+Z=0", "z'+2*Y*z=0"}, {"Y=1", "z=1"}},
+    };
+    for (bool nonlinear : {false, true}) {
+        std::vector<double> first;
+        for (const Spelling& sp : spellings) {
+            SCOPED_TRACE(std::string(nonlinear ? "nonlinear " : "linear ") + sp.names + " " + sp.linear[0]);
+            Session n(nonlinear);
+            reciprocalSystem(n.s);
+            n.s.boxes.depVarNames = sp.names;
+            n.s.boxes.equations = nonlinear ? sp.nonlinear : sp.linear;
+            n.s.boxes.bcText = sp.conditions;
+            ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
+            if (first.empty())
+                first = n.s.coef();
+            else
+                EXPECT_EQ(n.s.coef(), first);
+            const auto rows = SplitByVariable(n.s.coef(), n.s.orders());
+            EXPECT_NEAR(VarDerivative(rows[0], 0, 0, 0.5), nonlinear ? 1 / 1.5 : 0.75, nonlinear ? 1e-6 : 1e-12);
+        }
+    }
+}
+
 TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
 {
     const fs::path dir = fs::temp_directory_path() / "odeseries-amat";
