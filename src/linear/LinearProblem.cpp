@@ -1,6 +1,7 @@
 #include "linear/LinearProblem.h"
 
 #include "common/NumberFormat.h"
+#include "common/ProblemKind.h"
 #include "script/Translation.h"
 
 namespace ode {
@@ -28,7 +29,10 @@ LinearTexts DefaultLinearTexts(SeriesKind kind)
     return t;
 }
 
-const char* LinearMagic(SeriesKind kind) { return kind == SeriesKind::Power ? "Pldif" : "Tldif"; }
+const char* LinearMagic(SeriesKind kind)
+{
+    return MagicWord(kind == SeriesKind::Power ? ProblemKind::LinearPower : ProblemKind::LinearTrig);
+}
 
 LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double pi)
 {
@@ -48,7 +52,6 @@ LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double 
     in.indepVarName = texts.indepVarName;
     in.depVarName = texts.depVarName;
     in.equation = texts.equation;
-    in.gridIntervals = in.seriesDegree - in.order;
     for (int k = 0; k < in.order; ++k) {
         size_t i = static_cast<size_t>(k);
         in.bcText.push_back(i < texts.bcText.size() ? texts.bcText[i] : std::string());

@@ -37,7 +37,6 @@ struct LinearInputs {
     SeriesKind kind = SeriesKind::Power;
     int order = 0;          // n (= NumBC)
     int seriesDegree = 0;   // N: the degree, or the number of terms minus one
-    int gridIntervals = 0;  // M = N - n (the global Degree)
     double xlower = 0, xupper = 0, xcenter = 0;
     double period = 0;      // trigonometric: the number, or 2 Pi for "*"
     std::string indepVarName, depVarName, equation;

@@ -1,6 +1,7 @@
 #include "nonlinear/NonlinearProblem.h"
 
 #include "common/NumberFormat.h"
+#include "common/ProblemKind.h"
 #include "common/Text.h"
 #include "script/Translation.h"
 
@@ -26,7 +27,10 @@ NonlinearTexts DefaultNonlinearTexts(SeriesKind kind)
     return t;
 }
 
-const char* NonlinearMagic(SeriesKind kind) { return kind == SeriesKind::Power ? "Pndif" : "Tndif"; }
+const char* NonlinearMagic(SeriesKind kind)
+{
+    return MagicWord(kind == SeriesKind::Power ? ProblemKind::NonlinearPower : ProblemKind::NonlinearTrig);
+}
 
 NonlinearInputs ReadNonlinearInputs(const NonlinearTexts& texts, SeriesKind kind, double pi)
 {

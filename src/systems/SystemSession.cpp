@@ -2,6 +2,7 @@
 
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
+#include "common/ProblemKind.h"
 #include "common/TextRecords.h"
 #include "linear/LinearFiles.h"
 #include "linear/LinearProblem.h"
@@ -292,6 +293,11 @@ bool SystemSession::evaluate()
 
 namespace {
 
+const char* systemMagic(bool nonlinear)
+{
+    return MagicWord(nonlinear ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem);
+}
+
 std::string seriesHead(const SystemTexts& b, double lastVar)
 {
     RecordWriter w;
@@ -318,7 +324,7 @@ bool SystemSession::save(const std::string& path)
         for (double c : m_coef)
             series.printLine({c});
     RecordWriter p;
-    std::vector<RecordItem> head = {m_nonlinear ? "Sndif" : "Sldif", od.degree, od.sumOrder, m_inputs.numBC,
+    std::vector<RecordItem> head = {systemMagic(m_nonlinear), od.degree, od.sumOrder, m_inputs.numBC,
                                     od.maxOrder, od.maxDegree, boxes.indepVarName};
     if (m_nonlinear) {
         head.push_back(ParseNumber(boxes.errorD));
@@ -380,7 +386,7 @@ bool SystemSession::open(const std::string& path)
     std::string magic;
     if (!p.readText(magic))
         return damaged(path + ".str", p.error());
-    if (magic != (m_nonlinear ? "Sndif" : "Sldif")) {
+    if (magic != systemMagic(m_nonlinear)) {
         m_host.report("Incompatible file");
         return false;
     }
