@@ -67,10 +67,9 @@ void BM_EvalRichCoefficient(benchmark::State& state)
 }
 BENCHMARK(BM_EvalRichCoefficient);
 
-const char* kLongExpression =
-    "(x*x-1)*Sin(2*pi*x/3) + Exp(-x*x/2)*Cos(x) - 3.25*x^3 + Sqr(Abs(x)+1)/(1+x*x) "
-    "+ Atn(x)*halfpi - Log(1+Abs(x))*e + Asinh(x)/2 - Tanh(x)*Cosh(x/4) + 0.125*x^4 - 17 "
-    "+ Sgn(x)*Int(x*10)/10 - 1.5E-3*x^5";
+const char* kLongExpression = "(x*x-1)*Sin(2*pi*x/3) + Exp(-x*x/2)*Cos(x) - 3.25*x^3 + Sqr(Abs(x)+1)/(1+x*x) "
+                              "+ Atn(x)*halfpi - Log(1+Abs(x))*e + Asinh(x)/2 - Tanh(x)*Cosh(x/4) + 0.125*x^4 - 17 "
+                              "+ Sgn(x)*Int(x*10)/10 - 1.5E-3*x^5";
 
 void BM_ParseLongExpression(benchmark::State& state)
 {

@@ -1,14 +1,14 @@
 #include "cli/Cli.h"
 
+#include "cli/WindowLibrary.h"
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
-#include "cli/WindowLibrary.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
-#include "systems/SystemSession.h"
 #include "plot/PlotRequest.h"
+#include "systems/SystemSession.h"
 
 #include <optional>
 

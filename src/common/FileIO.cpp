@@ -33,8 +33,7 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
     return true;
 }
 
-bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files,
-                          std::string& error)
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error)
 {
     std::vector<std::string> temps;
     auto cleanup = [&temps]() {

@@ -14,7 +14,6 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
 // Writes every (path, content) pair: all temporaries first, then the renames, so that a
 // failure while writing leaves every existing file as it was. Returns false with a message
 // in `error` when anything could not be written.
-bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files,
-                          std::string& error);
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error);
 
 } // namespace ode

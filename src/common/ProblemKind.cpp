@@ -5,12 +5,18 @@ namespace ode {
 const char* MagicWord(ProblemKind kind)
 {
     switch (kind) {
-    case ProblemKind::LinearPower: return "Pldif";
-    case ProblemKind::LinearTrig: return "Tldif";
-    case ProblemKind::NonlinearPower: return "Pndif";
-    case ProblemKind::NonlinearTrig: return "Tndif";
-    case ProblemKind::LinearSystem: return "Sldif";
-    case ProblemKind::NonlinearSystem: return "Sndif";
+    case ProblemKind::LinearPower:
+        return "Pldif";
+    case ProblemKind::LinearTrig:
+        return "Tldif";
+    case ProblemKind::NonlinearPower:
+        return "Pndif";
+    case ProblemKind::NonlinearTrig:
+        return "Tndif";
+    case ProblemKind::LinearSystem:
+        return "Sldif";
+    case ProblemKind::NonlinearSystem:
+        return "Sndif";
     }
     return "";
 }

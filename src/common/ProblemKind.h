@@ -18,8 +18,8 @@ enum class ProblemKind {
 };
 
 inline constexpr std::array<ProblemKind, 6> kProblemKinds = {
-    ProblemKind::LinearPower,    ProblemKind::LinearTrig,   ProblemKind::NonlinearPower,
-    ProblemKind::NonlinearTrig,  ProblemKind::LinearSystem, ProblemKind::NonlinearSystem,
+    ProblemKind::LinearPower,   ProblemKind::LinearTrig,   ProblemKind::NonlinearPower,
+    ProblemKind::NonlinearTrig, ProblemKind::LinearSystem, ProblemKind::NonlinearSystem,
 };
 
 constexpr bool IsSystem(ProblemKind k) { return k == ProblemKind::LinearSystem || k == ProblemKind::NonlinearSystem; }

@@ -2,7 +2,6 @@
 
 #include "common/NumberFormat.h"
 
-
 namespace ode {
 
 namespace {
@@ -118,8 +117,7 @@ bool RecordReader::nextItem(std::string& item, bool& quoted, bool numberItem)
         item = m_text.substr(m_pos + 1, close - m_pos - 1);
         m_pos = close + 1;
     } else {
-        while (!atLineEnd() && m_text[m_pos] != ',' &&
-               !(numberItem && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t')))
+        while (!atLineEnd() && m_text[m_pos] != ',' && !(numberItem && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t')))
             item += m_text[m_pos++];
         while (!item.empty() && (item.back() == ' ' || item.back() == '\t'))
             item.pop_back();
@@ -163,8 +161,7 @@ bool RecordReader::readBoolean(bool& out)
     else if (!quoted && item == "#FALSE#")
         out = false;
     else
-        return fail("Line " + std::to_string(line) + ": #TRUE# or #FALSE# was expected, not \"" +
-                    item + "\".");
+        return fail("Line " + std::to_string(line) + ": #TRUE# or #FALSE# was expected, not \"" + item + "\".");
     return true;
 }
 

@@ -16,8 +16,8 @@ bool AugmentedMatrix::allFinite() const
 EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef)
 {
     const int n = a.unknowns();
-    const int last = n - 1;     // N
-    const int rhs = n;          // column N+1
+    const int last = n - 1; // N
+    const int rhs = n;      // column N+1
     const int cols = a.columns();
     coef.assign(static_cast<size_t>(n), 0.0);
 

@@ -58,8 +58,7 @@ std::string LinearSeriesFileText(SeriesKind kind, const LinearTexts& boxes, bool
 std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
 {
     RecordWriter w;
-    w.writeLine({LinearMagic(kind), ParseNumber(boxes.order), boxes.indepVarName, boxes.depVarName,
-                 boxes.equation});
+    w.writeLine({LinearMagic(kind), ParseNumber(boxes.order), boxes.indepVarName, boxes.depVarName, boxes.equation});
     const long n = ParseWholeNumber(boxes.order);
     for (long k = 0; k < n; ++k) {
         size_t i = static_cast<size_t>(k);
@@ -76,13 +75,12 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
                        const std::vector<double>& coef, std::string& error)
 {
-    return WriteFilesAtomically({{path, LinearSeriesFileText(kind, boxes, solved, coef)},
-                                 {path + ".str", LinearProblemFileText(kind, boxes)}},
-                                error);
+    return WriteFilesAtomically(
+        {{path, LinearSeriesFileText(kind, boxes, solved, coef)}, {path + ".str", LinearProblemFileText(kind, boxes)}},
+        error);
 }
 
-bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c,
-                    std::string& why)
+bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c, std::string& why)
 {
     RecordReader s(seriesText);
     double lastVar = 0, kindRead = 0, count = 0;

@@ -15,10 +15,10 @@ namespace ode {
 struct LinearFileContent {
     LinearTexts texts;
     bool solved = false;
-    std::vector<double> coef;  // c0 ... cN when solved
-    int seriesDegree = 0;      // N
+    std::vector<double> coef; // c0 ... cN when solved
+    int seriesDegree = 0;     // N
     double xlower = 0, xupper = 0, xcenter = 0;
-    double period = 0;         // trigonometric form: the number, or 2 Pi for "*"
+    double period = 0; // trigonometric form: the number, or 2 Pi for "*"
     std::string periodText = "*";
 };
 
@@ -45,8 +45,7 @@ bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTex
 
 // The series file's fields (shared by every single-equation form): the interval, centre,
 // period, degree and, when solved, the coefficients. False with the reason when damaged.
-bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c,
-                    std::string& why);
+bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c, std::string& why);
 
 // The problem file's condition lines, constant count and constants after the head fields.
 class RecordReader;

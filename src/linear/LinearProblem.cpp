@@ -108,9 +108,8 @@ std::optional<std::string> CheckLinearTexts(const LinearTexts& t, SeriesKind kin
     if (!CheckCentreText(t.expansion))
         return "The center of expansion must be a number or \"*\".";
     if (!CheckTermsText(t.terms, n, kind))
-        return kind == SeriesKind::Power
-                   ? "The degree of the solution must be greater than the order."
-                   : "The number of terms must be at least the order plus 2.";
+        return kind == SeriesKind::Power ? "The degree of the solution must be greater than the order."
+                                         : "The number of terms must be at least the order plus 2.";
     if (kind == SeriesKind::Trigonometric && !CheckCentreText(t.period))
         return "The period must be a number or \"*\".";
     return std::nullopt;

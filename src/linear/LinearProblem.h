@@ -14,19 +14,19 @@ namespace ode {
 
 // The boxes of frmPldif / frmTldif (condition k is element k-1).
 struct LinearTexts {
-    std::string order;        // txtOrder
-    std::string indepVarName; // txtIndepVarNam
-    std::string depVarName;   // txtDepVarNam
-    std::string equation;     // txtEquation
-    std::vector<std::string> bcText;  // txtBC(1 ... n)
-    std::vector<std::string> bcPoint; // txtXeval(1 ... n)
-    std::string xlower, xupper;       // txtXlower, txtXupper
-    std::string expansion;            // txtExpansion: a number or "*"
-    std::string terms;                // txtTerms: degree (power) or number of terms (trig)
-    std::string period = "*";         // txtPeriod (trigonometric form only)
+    std::string order;                  // txtOrder
+    std::string indepVarName;           // txtIndepVarNam
+    std::string depVarName;             // txtDepVarNam
+    std::string equation;               // txtEquation
+    std::vector<std::string> bcText;    // txtBC(1 ... n)
+    std::vector<std::string> bcPoint;   // txtXeval(1 ... n)
+    std::string xlower, xupper;         // txtXlower, txtXupper
+    std::string expansion;              // txtExpansion: a number or "*"
+    std::string terms;                  // txtTerms: degree (power) or number of terms (trig)
+    std::string period = "*";           // txtPeriod (trigonometric form only)
     std::vector<std::string> constants; // cboConstants' entries in list order
-    std::string xestimation = "0";    // txtXestimation
-    std::string derNum = "0";         // txtDerNum
+    std::string xestimation = "0";      // txtXestimation
+    std::string derNum = "0";           // txtDerNum
 };
 
 // The texts a fresh form shows.
@@ -35,10 +35,10 @@ LinearTexts DefaultLinearTexts(SeriesKind kind);
 // The numbers of a problem, as ReadInputs reads them from the boxes.
 struct LinearInputs {
     SeriesKind kind = SeriesKind::Power;
-    int order = 0;          // n (= NumBC)
-    int seriesDegree = 0;   // N: the degree, or the number of terms minus one
+    int order = 0;        // n (= NumBC)
+    int seriesDegree = 0; // N: the degree, or the number of terms minus one
     double xlower = 0, xupper = 0, xcenter = 0;
-    double period = 0;      // trigonometric: the number, or 2 Pi for "*"
+    double period = 0; // trigonometric: the number, or 2 Pi for "*"
     std::string indepVarName, depVarName, equation;
     std::vector<std::string> bcText;
     std::vector<double> bcPoint;
@@ -52,9 +52,9 @@ LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double 
 const char* LinearMagic(SeriesKind kind);
 
 // The checks of the boxes (a refused box keeps the focus and shows nothing).
-bool CheckOrderText(const std::string& text);         // a number > 0 and <= 10 that rounds to 1 or more
-bool CheckTermsText(const std::string& text, int order, SeriesKind kind); // degree > n; terms >= n+2
-bool CheckCentreText(const std::string& text);        // "*" or a number (also txtPeriod)
+bool CheckOrderText(const std::string& text); // a number > 0 and <= 10 that rounds to 1 or more
+bool CheckTermsText(const std::string& text, int order, SeriesKind kind);    // degree > n; terms >= n+2
+bool CheckCentreText(const std::string& text);                               // "*" or a number (also txtPeriod)
 bool CheckIntervalTexts(const std::string& lower, const std::string& upper); // upper > lower
 
 // A number as a whole box text (blanks around it allowed): sign, digits, point, exponent.

@@ -23,8 +23,8 @@ std::vector<std::string> ReportHeadLines(const LinearInputs& in, const LinearTex
     for (int k = 1; k <= in.order; ++k) {
         size_t i = static_cast<size_t>(k - 1);
         lines.push_back("");
-        lines.push_back("BOUNDARY CONDITION #" + PrintedNumber(k) + ". EVALUATION POINT " + in.indepVarName +
-                        "=" + (i < boxes.bcPoint.size() ? boxes.bcPoint[i] : std::string()));
+        lines.push_back("BOUNDARY CONDITION #" + PrintedNumber(k) + ". EVALUATION POINT " + in.indepVarName + "=" +
+                        (i < boxes.bcPoint.size() ? boxes.bcPoint[i] : std::string()));
         lines.push_back(i < boxes.bcText.size() ? boxes.bcText[i] : std::string());
     }
     return lines;

@@ -47,8 +47,7 @@ void powerRow(AugmentedMatrix& a, int row, int n, int N, double u, const std::ve
 }
 
 // The trigonometric column rule at argument theta.
-void trigRow(AugmentedMatrix& a, int row, int n, int N, double theta, double omega,
-             const std::vector<double>& av)
+void trigRow(AugmentedMatrix& a, int row, int n, int N, double theta, double omega, const std::vector<double>& av)
 {
     double* r = a.row(row);
     for (int j = 0; j <= N; ++j) {
@@ -69,8 +68,8 @@ void trigRow(AugmentedMatrix& a, int row, int n, int N, double theta, double ome
 }
 
 // Values of the texts[n] ... texts[0] and then texts[n+1], as the solver evaluates them.
-bool rowValues(script::ScriptHost& host, const std::vector<std::string>& texts, int n,
-               std::vector<double>& av, double& rhs)
+bool rowValues(script::ScriptHost& host, const std::vector<std::string>& texts, int n, std::vector<double>& av,
+               double& rhs)
 {
     av.assign(static_cast<size_t>(n) + 1, 0.0);
     for (int k = n; k >= 0; --k)
@@ -113,8 +112,7 @@ std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, Lin
     return std::nullopt;
 }
 
-LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts,
-                           script::ScriptHost& host)
+LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host)
 {
     LinearSolution result;
     const int n = in.order;
@@ -166,8 +164,7 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
         }
         const double omega = 8 * std::atan(1.0) / in.period;
         for (int m = 0; m <= M; ++m) {
-            trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, omega,
-                    deValues[static_cast<size_t>(m)]);
+            trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, omega, deValues[static_cast<size_t>(m)]);
             a.at(m, N + 1) = deRhs[static_cast<size_t>(m)];
         }
         for (int r = M + 1; r <= N; ++r) {
@@ -230,9 +227,8 @@ bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, c
     return true;
 }
 
-bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts,
-                           const SeriesView& series, double x, script::ScriptHost& host,
-                           std::vector<std::string>& lines)
+bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+                           double x, script::ScriptHost& host, std::vector<std::string>& lines)
 {
     std::vector<double> av;
     double f = 0.0;

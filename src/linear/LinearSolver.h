@@ -35,8 +35,7 @@ struct LinearCoefficientTexts {
 std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out);
 
 // SolveLinear: inputs as ReadInputs left them, constants already run in `host`.
-LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts,
-                           script::ScriptHost& host);
+LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host);
 
 // "EXPANSION COEFFICIENTS:" and one line name(k)=value per coefficient.
 std::vector<std::string> CoefficientLines(const std::string& depVarName, const std::vector<double>& coef);
@@ -47,8 +46,7 @@ bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, c
                   script::ScriptHost& host, std::vector<std::string>& lines);
 
 // The equation residual at x: "LHS=", "RHS=", "LHS-RHS=".
-bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts,
-                           const SeriesView& series, double x, script::ScriptHost& host,
-                           std::vector<std::string>& lines);
+bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+                           double x, script::ScriptHost& host, std::vector<std::string>& lines);
 
 } // namespace ode

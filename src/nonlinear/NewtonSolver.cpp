@@ -23,8 +23,7 @@ public:
     Newton(const NonlinearInputs& in, const std::vector<std::string>& expr, std::vector<double>& coef,
            script::ScriptHost& host)
         : in(in), expr(expr), coef(coef), host(host)
-    {
-    }
+    {}
 
     const NonlinearInputs& in;
     const std::vector<std::string>& expr;
@@ -263,7 +262,8 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
             for (int i = 0; i <= M; ++i) {
                 const double x = newton.gridPoint(i, step);
                 newton.setPoint(x);
-                out.push_back("D.E. ( " + in.indepVarName + " =" + FormatNumber(x) + ")=" + FormatNumber(newton.residual(0)));
+                out.push_back("D.E. ( " + in.indepVarName + " =" + FormatNumber(x) +
+                              ")=" + FormatNumber(newton.residual(0)));
             }
             out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
             for (int l = 1; l <= n; ++l) {

@@ -24,10 +24,10 @@ void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef
 struct NewtonResult {
     bool solved = false;
     bool dependence = false, inconsistence = false, convergence = false;
-    bool beep = false;           // the system beeps once on convergence
-    bool failed = false;         // ended by a run-time error (message shown through the host)
+    bool beep = false;   // the system beeps once on convergence
+    bool failed = false; // ended by a run-time error (message shown through the host)
     int passes = 0;
-    std::vector<double> correction;   // the last pass's corrections
+    std::vector<double> correction; // the last pass's corrections
     std::vector<std::string> lstCoeff;
 };
 

@@ -27,9 +27,9 @@ struct ApproximationSeries {
     bool ok = false;
     std::string message;
     std::vector<double> coef;
-    int degree = 0;          // N
-    double centre = 0;       // the file's centre ("*": its interval's midpoint)
-    std::string periodText;  // trigonometric series
+    int degree = 0;         // N
+    double centre = 0;      // the file's centre ("*": its interval's midpoint)
+    std::string periodText; // trigonometric series
 };
 ApproximationSeries LoadApproximationSeries(const std::string& path, SeriesKind kind);
 

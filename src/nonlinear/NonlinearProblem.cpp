@@ -8,7 +8,7 @@
 namespace ode {
 
 const char* const kApproximationItems[5] = {
-    "0 - Zero coefficients", "1 - Unit coefficients", "2 - Random coefficients",
+    "0 - Zero coefficients", "1 - Unit coefficients",     "2 - Random coefficients",
     "3 - Series from file",  "4 - Current approximation",
 };
 
@@ -46,10 +46,7 @@ NonlinearInputs ReadNonlinearInputs(const NonlinearTexts& texts, SeriesKind kind
     return in;
 }
 
-bool CheckNonlinearOrderText(const std::string& text)
-{
-    return CheckOrderText(text) && ParseWholeNumber(text) <= 9;
-}
+bool CheckNonlinearOrderText(const std::string& text) { return CheckOrderText(text) && ParseWholeNumber(text) <= 9; }
 
 bool CheckErrorBoundText(const std::string& text) { return ParseNumber(text) > 0; }
 
@@ -135,7 +132,8 @@ std::optional<std::string> PrepareExpressions(const std::string& equation, const
     if (!residual(equation, residualExpr[0]))
         return "The differential equation has a derivative of an order above " + std::to_string(n) + ".";
     for (int l = 1; l <= n; ++l) {
-        const std::string& text = static_cast<size_t>(l - 1) < conditions.size() ? conditions[static_cast<size_t>(l - 1)] : std::string();
+        const std::string& text =
+            static_cast<size_t>(l - 1) < conditions.size() ? conditions[static_cast<size_t>(l - 1)] : std::string();
         if (!residual(text, residualExpr[static_cast<size_t>(l)]))
             return "Boundary condition " + std::to_string(l) + " has a derivative of an order above " +
                    std::to_string(n) + ".";

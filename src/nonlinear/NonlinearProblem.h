@@ -14,9 +14,9 @@
 namespace ode {
 
 struct NonlinearTexts : LinearTexts {
-    std::string errorD = ".01";  // txtErrorD: bound on every residual
-    std::string errorC = ".01";  // txtErrorC: bound on every correction
-    std::string maxcy = "10";    // txtMaxcy: iteration limit
+    std::string errorD = ".01";                            // txtErrorD: bound on every residual
+    std::string errorC = ".01";                            // txtErrorC: bound on every correction
+    std::string maxcy = "10";                              // txtMaxcy: iteration limit
     std::string approximation = "2 - Random coefficients"; // cboApproximation
 };
 

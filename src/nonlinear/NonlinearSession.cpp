@@ -152,7 +152,8 @@ std::vector<std::string> NonlinearSession::report()
     lines.push_back("   MAXIMUM ERROR IN DE & BC'S:" + PrintedNumber(in.errorBoundDE));
     lines.push_back("MAXIMUM ERROR IN COEFFICIENTS:" + PrintedNumber(in.errorBoundCoef));
     lines.push_back("      MAXIMUM # OF ITERATIONS:" + PrintedNumber(in.maxIterations));
-    lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) + "]");
+    lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) +
+                    "]");
     lines.push_back("          CENTER OF EXPANSION:" + PrintedNumber(in.xcenter));
     if (m_kind == SeriesKind::Trigonometric)
         lines.push_back("                       PERIOD:" + PrintedNumber(in.period));
@@ -160,7 +161,8 @@ std::vector<std::string> NonlinearSession::report()
         lines.push_back("");
         lines.push_back("EXPANSION COEFFICIENTS:");
         for (size_t k = 0; k < m_coef.size(); ++k)
-            lines.push_back(in.depVarName + "(" + PrintedNumber(static_cast<double>(k)) + ")=" + PrintedNumber(m_coef[k]));
+            lines.push_back(in.depVarName + "(" + PrintedNumber(static_cast<double>(k)) +
+                            ")=" + PrintedNumber(m_coef[k]));
     }
     return lines;
 }

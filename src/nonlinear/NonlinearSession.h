@@ -4,9 +4,9 @@
 // file, and the report. The coefficients survive every solve: they are the "current
 // approximation" of the next one.
 
+#include "linear/ProblemSession.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearFiles.h"
-#include "linear/ProblemSession.h"
 #include "script/ScriptHost.h"
 
 #include <memory>

@@ -206,7 +206,8 @@ std::vector<Label> DivisionLabels(const PlotState& s, const PlotScale& scale, co
     for (float x : DivisionRun(s.AxisX0 - lx, s.PlotXmin, -lx)) {
         if (x <= s.PlotXmax && kx > 0 && counter % kx == 0) {
             std::string t = FormatDivision(x, fx);
-            out.push_back({x + 7 * upx / 2 + 2 * upx, s.AxisY0 + (static_cast<double>(t.size()) + 1.5) * 5 * upy, t, true});
+            out.push_back(
+                {x + 7 * upx / 2 + 2 * upx, s.AxisY0 + (static_cast<double>(t.size()) + 1.5) * 5 * upy, t, true});
         }
         ++counter;
     }
@@ -291,7 +292,8 @@ SeriesView PlotSource::curve(int j) const
 
 Rgb CurveColour(int j)
 {
-    static const Rgb table[7] = {{0, 0, 0}, {0, 0, 255}, {255, 0, 255}, {255, 0, 0}, {0, 255, 0}, {0, 255, 255}, {255, 255, 0}};
+    static const Rgb table[7] = {{0, 0, 0},   {0, 0, 255},   {255, 0, 255}, {255, 0, 0},
+                                 {0, 255, 0}, {0, 255, 255}, {255, 255, 0}};
     return j >= 0 && j < 7 ? table[j] : Rgb{0, 0, 0};
 }
 

@@ -59,10 +59,10 @@ std::vector<Label> DivisionLabels(const PlotState& s, const PlotScale& scale, co
 // What a solver form hands to the plot window: the solved series and the specs it shows.
 struct PlotSource {
     SeriesKind kind = SeriesKind::Power;
-    std::vector<double> coef;         // Coef, one-dimensional; a linear system's rows one after another
-    std::vector<int> varDegree;       // VarDegree(j)
-    std::vector<int> coefOffset;      // CoefOffset(j): index of curve j's power-0 coefficient
-    int seriesDegree = 0;             // SeriesDegree (trigonometric: the last coefficient's index)
+    std::vector<double> coef;    // Coef, one-dimensional; a linear system's rows one after another
+    std::vector<int> varDegree;  // VarDegree(j)
+    std::vector<int> coefOffset; // CoefOffset(j): index of curve j's power-0 coefficient
+    int seriesDegree = 0;        // SeriesDegree (trigonometric: the last coefficient's index)
     double xlower = 0, xupper = 0, xcenter = 0, period = 0;
     std::string periodText = "*";
     std::vector<std::string> depVarNames; // DepVarName(j), for the legend

@@ -10,15 +10,15 @@ struct OdePlotRequest {
     int derOrder;
     double xmin, xmax, ymin, ymax;
     int grid, labels;
-    int seriesKind;            // 1 power, 0 trigonometric
+    int seriesKind; // 1 power, 0 trigonometric
     const double* coef;
     int coefCount;
-    const int* varDegree;      // one per curve
-    const int* coefOffset;     // one per curve
+    const int* varDegree;  // one per curve
+    const int* coefOffset; // one per curve
     int curveCount;
     int seriesDegree;
     double xcenter, period;
-    char* message;             // receives a message on failure
+    char* message; // receives a message on failure
     int messageSize;
 };
 

@@ -23,16 +23,16 @@ int rank(const Value& v)
     switch (v.type) {
     case Type::Empty:
     case Type::Integer:
-    case Type::Boolean: return 0;
-    case Type::Long: return 1;
-    default: return 2;
+    case Type::Boolean:
+        return 0;
+    case Type::Long:
+        return 1;
+    default:
+        return 2;
     }
 }
 
-int64_t wholeOf(const Value& v)
-{
-    return v.type == Type::Empty ? 0 : v.i;
-}
+int64_t wholeOf(const Value& v) { return v.type == Type::Empty ? 0 : v.i; }
 
 // Rounds halves to even and checks the Long range, as \, Mod and the logical operators do.
 int32_t toLongRounded(const Value& v)
@@ -60,8 +60,7 @@ Value sameKind(const Value& v, double r)
 {
     // Functions such as Int, Fix, Abs and Round keep whole-number types where they can.
     if (rank(v) < 2 && r >= INT32_MIN && r <= INT32_MAX)
-        return v.type == Type::Long ? Value::longValue(static_cast<int32_t>(r))
-                                    : Value::whole(static_cast<int64_t>(r));
+        return v.type == Type::Long ? Value::longValue(static_cast<int32_t>(r)) : Value::whole(static_cast<int64_t>(r));
     return Value::dbl(r);
 }
 
@@ -165,10 +164,7 @@ Value fMid(BuiltinContext&, const Value* a, int n)
     size_t len = n > 2 ? lengthArg(a[2]) : s.size();
     return Value::string(s.substr(from, len));
 }
-Value fUCase(BuiltinContext&, const Value* a, int)
-{
-    return Value::string(AsciiUpper(ToText(a[0])));
-}
+Value fUCase(BuiltinContext&, const Value* a, int) { return Value::string(AsciiUpper(ToText(a[0]))); }
 Value fLCase(BuiltinContext&, const Value* a, int) { return Value::string(AsciiLower(ToText(a[0]))); }
 Value trimmed(const Value& v, bool left, bool right)
 {
@@ -209,20 +205,39 @@ Value fRandomize(BuiltinContext& c, const Value* a, int n)
 }
 
 const Builtin kBuiltins[] = {
-    {"abs", 1, 1, fAbs},       {"atn", 1, 1, fAtn},         {"cbool", 1, 1, fCBool},
-    {"cdbl", 1, 1, fCDbl},     {"cint", 1, 1, fCInt},       {"clng", 1, 1, fCLng},
-    {"cos", 1, 1, fCos},       {"cstr", 1, 1, fCStr},       {"exp", 1, 1, fExp},
-    {"fix", 1, 1, fFix},       {"int", 1, 1, fInt},         {"isempty", 1, 1, fIsEmpty},
-    {"isnumeric", 1, 1, fIsNumeric}, {"lcase", 1, 1, fLCase}, {"left", 2, 2, fLeft},
-    {"len", 1, 1, fLen},       {"log", 1, 1, fLog},         {"ltrim", 1, 1, fLTrim},
-    {"mid", 2, 3, fMid},       {"randomize", 0, 1, fRandomize}, {"right", 2, 2, fRight},
-    {"rnd", 0, 1, fRnd},       {"round", 1, 2, fRound},     {"rtrim", 1, 1, fRTrim},
-    {"sgn", 1, 1, fSgn},       {"sin", 1, 1, fSin},         {"sqr", 1, 1, fSqr},
-    {"tan", 1, 1, fTan},       {"trim", 1, 1, fTrim},       {"ucase", 1, 1, fUCase},
+    {"abs", 1, 1, fAbs},
+    {"atn", 1, 1, fAtn},
+    {"cbool", 1, 1, fCBool},
+    {"cdbl", 1, 1, fCDbl},
+    {"cint", 1, 1, fCInt},
+    {"clng", 1, 1, fCLng},
+    {"cos", 1, 1, fCos},
+    {"cstr", 1, 1, fCStr},
+    {"exp", 1, 1, fExp},
+    {"fix", 1, 1, fFix},
+    {"int", 1, 1, fInt},
+    {"isempty", 1, 1, fIsEmpty},
+    {"isnumeric", 1, 1, fIsNumeric},
+    {"lcase", 1, 1, fLCase},
+    {"left", 2, 2, fLeft},
+    {"len", 1, 1, fLen},
+    {"log", 1, 1, fLog},
+    {"ltrim", 1, 1, fLTrim},
+    {"mid", 2, 3, fMid},
+    {"randomize", 0, 1, fRandomize},
+    {"right", 2, 2, fRight},
+    {"rnd", 0, 1, fRnd},
+    {"round", 1, 2, fRound},
+    {"rtrim", 1, 1, fRTrim},
+    {"sgn", 1, 1, fSgn},
+    {"sin", 1, 1, fSin},
+    {"sqr", 1, 1, fSqr},
+    {"tan", 1, 1, fTan},
+    {"trim", 1, 1, fTrim},
+    {"ucase", 1, 1, fUCase},
 };
 
 } // namespace
-
 
 const Builtin* FindBuiltin(std::string_view lowerName)
 {
@@ -260,20 +275,22 @@ double CheckedLog(double x)
     return std::log(x);
 }
 
-double CheckedExp(double x)
-{
-    return CheckedResult(std::exp(x));
-}
+double CheckedExp(double x) { return CheckedResult(std::exp(x)); }
 
 Value Negate(const Value& v)
 {
     switch (v.type) {
-    case Type::Empty: return Value::integer(0);
+    case Type::Empty:
+        return Value::integer(0);
     case Type::Boolean:
-    case Type::Integer: return Value::whole(-static_cast<int64_t>(v.i));
-    case Type::Long: return integerResult(-static_cast<int64_t>(v.i), 1);
-    case Type::Double: return Value::dbl(-v.d);
-    case Type::String: return Value::dbl(-AsDouble(v));
+    case Type::Integer:
+        return Value::whole(-static_cast<int64_t>(v.i));
+    case Type::Long:
+        return integerResult(-static_cast<int64_t>(v.i), 1);
+    case Type::Double:
+        return Value::dbl(-v.d);
+    case Type::String:
+        return Value::dbl(-AsDouble(v));
     }
     return {};
 }
@@ -282,8 +299,7 @@ Value Arithmetic(char op, const Value& a, const Value& b)
 {
     if (op == '+' && (a.type == Type::String || b.type == Type::String)) {
         // "+" joins two texts (and a text with Empty); a text with a number adds.
-        if ((a.type == Type::String || a.type == Type::Empty) &&
-            (b.type == Type::String || b.type == Type::Empty))
+        if ((a.type == Type::String || a.type == Type::Empty) && (b.type == Type::String || b.type == Type::Empty))
             return Value::string(a.s + b.s);
     }
     switch (op) {
@@ -345,12 +361,24 @@ Value Compare(char op, const Value& a, const Value& b)
     }
     bool r = false;
     switch (op) {
-    case '=': r = c == 0; break;
-    case '#': r = c != 0; break;
-    case '<': r = c < 0; break;
-    case '>': r = c > 0; break;
-    case 'l': r = c <= 0; break;
-    case 'g': r = c >= 0; break;
+    case '=':
+        r = c == 0;
+        break;
+    case '#':
+        r = c != 0;
+        break;
+    case '<':
+        r = c < 0;
+        break;
+    case '>':
+        r = c > 0;
+        break;
+    case 'l':
+        r = c <= 0;
+        break;
+    case 'g':
+        r = c >= 0;
+        break;
     }
     return Value::boolean(r);
 }
@@ -360,11 +388,21 @@ Value Logical(char op, const Value& a, const Value& b)
     int32_t x = toLongRounded(a), y = toLongRounded(b);
     int32_t v = 0;
     switch (op) {
-    case '&': v = x & y; break;
-    case '|': v = x | y; break;
-    case '^': v = x ^ y; break;
-    case 'e': v = ~(x ^ y); break;
-    case 'i': v = ~x | y; break;
+    case '&':
+        v = x & y;
+        break;
+    case '|':
+        v = x | y;
+        break;
+    case '^':
+        v = x ^ y;
+        break;
+    case 'e':
+        v = ~(x ^ y);
+        break;
+    case 'i':
+        v = ~x | y;
+        break;
     }
     if (a.type == Type::Boolean && b.type == Type::Boolean)
         return Value::boolean(v != 0);

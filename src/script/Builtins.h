@@ -34,8 +34,8 @@ const Builtin* FindBuiltin(std::string_view lowerName);
 Value Negate(const Value& v);
 Value Arithmetic(char op, const Value& a, const Value& b); // + - * / \ M(od) ^
 Value Concatenate(const Value& a, const Value& b);
-Value Compare(char op, const Value& a, const Value& b);    // = # (<>) < > l (<=) g (>=)
-Value Logical(char op, const Value& a, const Value& b);    // & (And) | (Or) ^ (Xor) e (Eqv) i (Imp)
+Value Compare(char op, const Value& a, const Value& b); // = # (<>) < > l (<=) g (>=)
+Value Logical(char op, const Value& a, const Value& b); // & (And) | (Or) ^ (Xor) e (Eqv) i (Imp)
 Value LogicalNot(const Value& v);
 
 // Checked double arithmetic as the run time does it: an infinite result is Overflow (6),

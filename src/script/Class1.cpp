@@ -116,10 +116,14 @@ HostObject::Member Class1::findMember(std::string_view lowerName) const
 double* Class1::property(int id)
 {
     switch (id) {
-    case 0: return &pi;
-    case 1: return &halfpi;
-    case 2: return &e;
-    default: return &h;
+    case 0:
+        return &pi;
+    case 1:
+        return &halfpi;
+    case 2:
+        return &e;
+    default:
+        return &h;
     }
 }
 
@@ -127,14 +131,22 @@ Value Class1::call(int id, const Value* args, int)
 {
     const Value& x = args[0];
     switch (id) {
-    case 0: return Value::dbl(Asin(x));
-    case 1: return Value::dbl(Acos(x));
-    case 2: return Value::dbl(Sinh(x));
-    case 3: return Value::dbl(Cosh(x));
-    case 4: return Value::dbl(Tanh(x));
-    case 5: return Value::dbl(Asinh(x));
-    case 6: return Value::dbl(Acosh(x));
-    default: return Value::dbl(Atanh(x));
+    case 0:
+        return Value::dbl(Asin(x));
+    case 1:
+        return Value::dbl(Acos(x));
+    case 2:
+        return Value::dbl(Sinh(x));
+    case 3:
+        return Value::dbl(Cosh(x));
+    case 4:
+        return Value::dbl(Tanh(x));
+    case 5:
+        return Value::dbl(Asinh(x));
+    case 6:
+        return Value::dbl(Acosh(x));
+    default:
+        return Value::dbl(Atanh(x));
     }
 }
 

@@ -3,13 +3,9 @@
 
 namespace ode::script {
 
-namespace {
-} // namespace
+namespace {} // namespace
 
-std::string ConstantList::nameOf(const std::string& entry)
-{
-    return entry.substr(0, entry.find('='));
-}
+std::string ConstantList::nameOf(const std::string& entry) { return entry.substr(0, entry.find('=')); }
 
 ConstantList::AddResult ConstantList::add(const std::string& text)
 {

@@ -7,10 +7,7 @@
 
 namespace ode::script {
 
-Engine::Engine()
-    : m_random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))
-{
-}
+Engine::Engine() : m_random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {}
 
 Engine::~Engine() = default;
 
@@ -121,8 +118,7 @@ bool Engine::tryAssignLiteral(std::string_view text)
         return false;
     for (size_t k = eq + 1; k < text.size(); ++k) {
         char ch = text[k];
-        if (!((ch >= '0' && ch <= '9') || ch == '.' || ch == 'E' || ch == 'e' || ch == '+' ||
-              ch == '-' || ch == ' '))
+        if (!((ch >= '0' && ch <= '9') || ch == '.' || ch == 'E' || ch == 'e' || ch == '+' || ch == '-' || ch == ' '))
             return false;
     }
     LexResult lex = Lex(text);
@@ -293,35 +289,61 @@ Value Engine::evalNode(const Compiled& c, int index)
         if (a.type == Type::Double && b.type == Type::Double) {
             // The common case of the solvers' texts, without the Variant rules.
             switch (n.op) {
-            case Op::Add: return Value::dbl(CheckedResult(a.d + b.d));
-            case Op::Sub: return Value::dbl(CheckedResult(a.d - b.d));
-            case Op::Mul: return Value::dbl(CheckedResult(a.d * b.d));
-            case Op::Div: return Value::dbl(CheckedDivide(a.d, b.d));
-            default: break;
+            case Op::Add:
+                return Value::dbl(CheckedResult(a.d + b.d));
+            case Op::Sub:
+                return Value::dbl(CheckedResult(a.d - b.d));
+            case Op::Mul:
+                return Value::dbl(CheckedResult(a.d * b.d));
+            case Op::Div:
+                return Value::dbl(CheckedDivide(a.d, b.d));
+            default:
+                break;
             }
         }
         switch (n.op) {
-        case Op::Add: return Arithmetic('+', a, b);
-        case Op::Sub: return Arithmetic('-', a, b);
-        case Op::Mul: return Arithmetic('*', a, b);
-        case Op::Div: return Arithmetic('/', a, b);
-        case Op::IntDiv: return Arithmetic('\\', a, b);
-        case Op::Mod: return Arithmetic('M', a, b);
-        case Op::Pow: return Arithmetic('^', a, b);
-        case Op::Concat: return Concatenate(a, b);
-        case Op::Eq: return Compare('=', a, b);
-        case Op::Ne: return Compare('#', a, b);
-        case Op::Lt: return Compare('<', a, b);
-        case Op::Gt: return Compare('>', a, b);
-        case Op::Le: return Compare('l', a, b);
-        case Op::Ge: return Compare('g', a, b);
-        case Op::And: return Logical('&', a, b);
-        case Op::Or: return Logical('|', a, b);
-        case Op::Xor: return Logical('^', a, b);
-        case Op::Eqv: return Logical('e', a, b);
-        case Op::Imp: return Logical('i', a, b);
-        case Op::Is: throw ScriptException{ErrObjectRequired, {}};
-        default: return {};
+        case Op::Add:
+            return Arithmetic('+', a, b);
+        case Op::Sub:
+            return Arithmetic('-', a, b);
+        case Op::Mul:
+            return Arithmetic('*', a, b);
+        case Op::Div:
+            return Arithmetic('/', a, b);
+        case Op::IntDiv:
+            return Arithmetic('\\', a, b);
+        case Op::Mod:
+            return Arithmetic('M', a, b);
+        case Op::Pow:
+            return Arithmetic('^', a, b);
+        case Op::Concat:
+            return Concatenate(a, b);
+        case Op::Eq:
+            return Compare('=', a, b);
+        case Op::Ne:
+            return Compare('#', a, b);
+        case Op::Lt:
+            return Compare('<', a, b);
+        case Op::Gt:
+            return Compare('>', a, b);
+        case Op::Le:
+            return Compare('l', a, b);
+        case Op::Ge:
+            return Compare('g', a, b);
+        case Op::And:
+            return Logical('&', a, b);
+        case Op::Or:
+            return Logical('|', a, b);
+        case Op::Xor:
+            return Logical('^', a, b);
+        case Op::Eqv:
+            return Logical('e', a, b);
+        case Op::Imp:
+            return Logical('i', a, b);
+        case Op::Is:
+            throw ScriptException{ErrObjectRequired, {}};
+        default:
+            return {};
         }
     } catch (ScriptException& e) {
         if (e.column < 0) {

@@ -9,35 +9,75 @@
 
 namespace ode::script {
 
-
 namespace {
-
 
 const std::unordered_map<std::string, Tok>& keywords()
 {
     static const std::unordered_map<std::string, Tok> table = {
-        {"mod", Tok::Mod}, {"not", Tok::Not}, {"and", Tok::And}, {"or", Tok::Or},
-        {"xor", Tok::Xor}, {"eqv", Tok::Eqv}, {"imp", Tok::Imp}, {"is", Tok::Is},
-        {"dim", Tok::Dim}, {"public", Tok::Public}, {"true", Tok::True},
-        {"false", Tok::False}, {"empty", Tok::Empty},
+        {"mod", Tok::Mod},
+        {"not", Tok::Not},
+        {"and", Tok::And},
+        {"or", Tok::Or},
+        {"xor", Tok::Xor},
+        {"eqv", Tok::Eqv},
+        {"imp", Tok::Imp},
+        {"is", Tok::Is},
+        {"dim", Tok::Dim},
+        {"public", Tok::Public},
+        {"true", Tok::True},
+        {"false", Tok::False},
+        {"empty", Tok::Empty},
         // Words of the full language that the engine does not run; they are never names.
-        {"null", Tok::Reserved}, {"nothing", Tok::Reserved}, {"if", Tok::Reserved},
-        {"then", Tok::Reserved}, {"else", Tok::Reserved}, {"elseif", Tok::Reserved},
-        {"end", Tok::Reserved}, {"sub", Tok::Reserved}, {"function", Tok::Reserved},
-        {"call", Tok::Reserved}, {"const", Tok::Reserved}, {"private", Tok::Reserved},
-        {"redim", Tok::Reserved}, {"set", Tok::Reserved}, {"let", Tok::Reserved},
-        {"get", Tok::Reserved}, {"for", Tok::Reserved}, {"next", Tok::Reserved},
-        {"while", Tok::Reserved}, {"wend", Tok::Reserved}, {"do", Tok::Reserved},
-        {"loop", Tok::Reserved}, {"until", Tok::Reserved}, {"select", Tok::Reserved},
-        {"case", Tok::Reserved}, {"with", Tok::Reserved}, {"each", Tok::Reserved},
-        {"in", Tok::Reserved}, {"to", Tok::Reserved}, {"step", Tok::Reserved},
-        {"new", Tok::Reserved}, {"class", Tok::Reserved}, {"exit", Tok::Reserved},
-        {"on", Tok::Reserved}, {"error", Tok::Reserved}, {"resume", Tok::Reserved},
-        {"goto", Tok::Reserved}, {"option", Tok::Reserved}, {"explicit", Tok::Reserved},
-        {"property", Tok::Reserved}, {"erase", Tok::Reserved}, {"me", Tok::Reserved},
-        {"rem", Tok::Reserved}, {"byval", Tok::Reserved}, {"byref", Tok::Reserved},
-        {"default", Tok::Reserved}, {"preserve", Tok::Reserved}, {"stop", Tok::Reserved},
-        {"execute", Tok::Reserved}, {"executeglobal", Tok::Reserved},
+        {"null", Tok::Reserved},
+        {"nothing", Tok::Reserved},
+        {"if", Tok::Reserved},
+        {"then", Tok::Reserved},
+        {"else", Tok::Reserved},
+        {"elseif", Tok::Reserved},
+        {"end", Tok::Reserved},
+        {"sub", Tok::Reserved},
+        {"function", Tok::Reserved},
+        {"call", Tok::Reserved},
+        {"const", Tok::Reserved},
+        {"private", Tok::Reserved},
+        {"redim", Tok::Reserved},
+        {"set", Tok::Reserved},
+        {"let", Tok::Reserved},
+        {"get", Tok::Reserved},
+        {"for", Tok::Reserved},
+        {"next", Tok::Reserved},
+        {"while", Tok::Reserved},
+        {"wend", Tok::Reserved},
+        {"do", Tok::Reserved},
+        {"loop", Tok::Reserved},
+        {"until", Tok::Reserved},
+        {"select", Tok::Reserved},
+        {"case", Tok::Reserved},
+        {"with", Tok::Reserved},
+        {"each", Tok::Reserved},
+        {"in", Tok::Reserved},
+        {"to", Tok::Reserved},
+        {"step", Tok::Reserved},
+        {"new", Tok::Reserved},
+        {"class", Tok::Reserved},
+        {"exit", Tok::Reserved},
+        {"on", Tok::Reserved},
+        {"error", Tok::Reserved},
+        {"resume", Tok::Reserved},
+        {"goto", Tok::Reserved},
+        {"option", Tok::Reserved},
+        {"explicit", Tok::Reserved},
+        {"property", Tok::Reserved},
+        {"erase", Tok::Reserved},
+        {"me", Tok::Reserved},
+        {"rem", Tok::Reserved},
+        {"byval", Tok::Reserved},
+        {"byref", Tok::Reserved},
+        {"default", Tok::Reserved},
+        {"preserve", Tok::Reserved},
+        {"stop", Tok::Reserved},
+        {"execute", Tok::Reserved},
+        {"executeglobal", Tok::Reserved},
     };
     return table;
 }
@@ -140,8 +180,8 @@ LexResult Lex(std::string_view text)
             r.tokens.push_back(std::move(t));
             continue;
         }
-        if (c == '&' && i + 1 < n && (text[i + 1] == 'H' || text[i + 1] == 'h' ||
-                                      text[i + 1] == 'O' || text[i + 1] == 'o')) {
+        if (c == '&' && i + 1 < n &&
+            (text[i + 1] == 'H' || text[i + 1] == 'h' || text[i + 1] == 'O' || text[i + 1] == 'o')) {
             int base = (text[i + 1] == 'H' || text[i + 1] == 'h') ? 16 : 8;
             size_t b = i + 2, j = b;
             auto isBaseDigit = [base](char ch) {
@@ -215,27 +255,61 @@ LexResult Lex(std::string_view text)
         Tok kind = Tok::End;
         size_t len = 1;
         switch (c) {
-        case ':': kind = Tok::Colon; break;
-        case '(': kind = Tok::LParen; break;
-        case ')': kind = Tok::RParen; break;
-        case ',': kind = Tok::Comma; break;
-        case '.': kind = Tok::Dot; break;
-        case '+': kind = Tok::Plus; break;
-        case '-': kind = Tok::Minus; break;
-        case '*': kind = Tok::Star; break;
-        case '/': kind = Tok::Slash; break;
-        case '\\': kind = Tok::Backslash; break;
-        case '^': kind = Tok::Caret; break;
-        case '&': kind = Tok::Ampersand; break;
-        case '=': kind = Tok::Eq; break;
+        case ':':
+            kind = Tok::Colon;
+            break;
+        case '(':
+            kind = Tok::LParen;
+            break;
+        case ')':
+            kind = Tok::RParen;
+            break;
+        case ',':
+            kind = Tok::Comma;
+            break;
+        case '.':
+            kind = Tok::Dot;
+            break;
+        case '+':
+            kind = Tok::Plus;
+            break;
+        case '-':
+            kind = Tok::Minus;
+            break;
+        case '*':
+            kind = Tok::Star;
+            break;
+        case '/':
+            kind = Tok::Slash;
+            break;
+        case '\\':
+            kind = Tok::Backslash;
+            break;
+        case '^':
+            kind = Tok::Caret;
+            break;
+        case '&':
+            kind = Tok::Ampersand;
+            break;
+        case '=':
+            kind = Tok::Eq;
+            break;
         case '<':
-            if (i + 1 < n && text[i + 1] == '>') { kind = Tok::Ne; len = 2; }
-            else if (i + 1 < n && text[i + 1] == '=') { kind = Tok::Le; len = 2; }
-            else kind = Tok::Lt;
+            if (i + 1 < n && text[i + 1] == '>') {
+                kind = Tok::Ne;
+                len = 2;
+            } else if (i + 1 < n && text[i + 1] == '=') {
+                kind = Tok::Le;
+                len = 2;
+            } else
+                kind = Tok::Lt;
             break;
         case '>':
-            if (i + 1 < n && text[i + 1] == '=') { kind = Tok::Ge; len = 2; }
-            else kind = Tok::Gt;
+            if (i + 1 < n && text[i + 1] == '=') {
+                kind = Tok::Ge;
+                len = 2;
+            } else
+                kind = Tok::Gt;
             break;
         default:
             break;

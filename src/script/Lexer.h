@@ -10,17 +10,43 @@
 namespace ode::script {
 
 enum class Tok : uint8_t {
-    End,      // end of the text
-    Newline,  // line break: ends a statement like ":"
+    End,     // end of the text
+    Newline, // line break: ends a statement like ":"
     Colon,
-    Number,   // literal: `value` holds it, typed as its digits say
-    String,   // literal: `value` holds it
-    Name,     // identifier: `text` holds it as typed
-    LParen, RParen, Comma, Dot,
-    Plus, Minus, Star, Slash, Backslash, Caret, Ampersand,
-    Eq, Ne, Lt, Gt, Le, Ge,
+    Number, // literal: `value` holds it, typed as its digits say
+    String, // literal: `value` holds it
+    Name,   // identifier: `text` holds it as typed
+    LParen,
+    RParen,
+    Comma,
+    Dot,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Backslash,
+    Caret,
+    Ampersand,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
     // keywords
-    Mod, Not, And, Or, Xor, Eqv, Imp, Is, Dim, Public, True, False, Empty,
+    Mod,
+    Not,
+    And,
+    Or,
+    Xor,
+    Eqv,
+    Imp,
+    Is,
+    Dim,
+    Public,
+    True,
+    False,
+    Empty,
     Reserved, // a word of the language that cannot be a name here (If, Sub, Null, ...)
 };
 

@@ -152,45 +152,85 @@ private:
     static int levelOf(Tok k)
     {
         switch (k) {
-        case Tok::Imp: return 1;
-        case Tok::Eqv: return 2;
-        case Tok::Xor: return 3;
-        case Tok::Or: return 4;
-        case Tok::And: return 5;
-        case Tok::Eq: case Tok::Ne: case Tok::Lt: case Tok::Gt: case Tok::Le: case Tok::Ge:
-        case Tok::Is: return 7;
-        case Tok::Ampersand: return 8;
-        case Tok::Plus: case Tok::Minus: return 9;
-        case Tok::Mod: return 10;
-        case Tok::Backslash: return 11;
-        case Tok::Star: case Tok::Slash: return 12;
-        case Tok::Caret: return 13;
-        default: return 0;
+        case Tok::Imp:
+            return 1;
+        case Tok::Eqv:
+            return 2;
+        case Tok::Xor:
+            return 3;
+        case Tok::Or:
+            return 4;
+        case Tok::And:
+            return 5;
+        case Tok::Eq:
+        case Tok::Ne:
+        case Tok::Lt:
+        case Tok::Gt:
+        case Tok::Le:
+        case Tok::Ge:
+        case Tok::Is:
+            return 7;
+        case Tok::Ampersand:
+            return 8;
+        case Tok::Plus:
+        case Tok::Minus:
+            return 9;
+        case Tok::Mod:
+            return 10;
+        case Tok::Backslash:
+            return 11;
+        case Tok::Star:
+        case Tok::Slash:
+            return 12;
+        case Tok::Caret:
+            return 13;
+        default:
+            return 0;
         }
     }
     static Op binaryOp(Tok k)
     {
         switch (k) {
-        case Tok::Imp: return Op::Imp;
-        case Tok::Eqv: return Op::Eqv;
-        case Tok::Xor: return Op::Xor;
-        case Tok::Or: return Op::Or;
-        case Tok::And: return Op::And;
-        case Tok::Eq: return Op::Eq;
-        case Tok::Ne: return Op::Ne;
-        case Tok::Lt: return Op::Lt;
-        case Tok::Gt: return Op::Gt;
-        case Tok::Le: return Op::Le;
-        case Tok::Ge: return Op::Ge;
-        case Tok::Is: return Op::Is;
-        case Tok::Ampersand: return Op::Concat;
-        case Tok::Plus: return Op::Add;
-        case Tok::Minus: return Op::Sub;
-        case Tok::Mod: return Op::Mod;
-        case Tok::Backslash: return Op::IntDiv;
-        case Tok::Star: return Op::Mul;
-        case Tok::Slash: return Op::Div;
-        default: return Op::Pow;
+        case Tok::Imp:
+            return Op::Imp;
+        case Tok::Eqv:
+            return Op::Eqv;
+        case Tok::Xor:
+            return Op::Xor;
+        case Tok::Or:
+            return Op::Or;
+        case Tok::And:
+            return Op::And;
+        case Tok::Eq:
+            return Op::Eq;
+        case Tok::Ne:
+            return Op::Ne;
+        case Tok::Lt:
+            return Op::Lt;
+        case Tok::Gt:
+            return Op::Gt;
+        case Tok::Le:
+            return Op::Le;
+        case Tok::Ge:
+            return Op::Ge;
+        case Tok::Is:
+            return Op::Is;
+        case Tok::Ampersand:
+            return Op::Concat;
+        case Tok::Plus:
+            return Op::Add;
+        case Tok::Minus:
+            return Op::Sub;
+        case Tok::Mod:
+            return Op::Mod;
+        case Tok::Backslash:
+            return Op::IntDiv;
+        case Tok::Star:
+            return Op::Mul;
+        case Tok::Slash:
+            return Op::Div;
+        default:
+            return Op::Pow;
         }
     }
 
@@ -347,32 +387,58 @@ Program parse(std::string_view text, bool expression)
 const char* opName(Op op)
 {
     switch (op) {
-    case Op::Const: return "const";
-    case Op::Name: return "name";
-    case Op::Call: return "call";
-    case Op::Neg: return "neg";
-    case Op::Pos: return "pos";
-    case Op::Not: return "Not";
-    case Op::Imp: return "Imp";
-    case Op::Eqv: return "Eqv";
-    case Op::Xor: return "Xor";
-    case Op::Or: return "Or";
-    case Op::And: return "And";
-    case Op::Eq: return "=";
-    case Op::Ne: return "<>";
-    case Op::Lt: return "<";
-    case Op::Gt: return ">";
-    case Op::Le: return "<=";
-    case Op::Ge: return ">=";
-    case Op::Is: return "Is";
-    case Op::Concat: return "&";
-    case Op::Add: return "+";
-    case Op::Sub: return "-";
-    case Op::Mod: return "Mod";
-    case Op::IntDiv: return "\\";
-    case Op::Mul: return "*";
-    case Op::Div: return "/";
-    case Op::Pow: return "^";
+    case Op::Const:
+        return "const";
+    case Op::Name:
+        return "name";
+    case Op::Call:
+        return "call";
+    case Op::Neg:
+        return "neg";
+    case Op::Pos:
+        return "pos";
+    case Op::Not:
+        return "Not";
+    case Op::Imp:
+        return "Imp";
+    case Op::Eqv:
+        return "Eqv";
+    case Op::Xor:
+        return "Xor";
+    case Op::Or:
+        return "Or";
+    case Op::And:
+        return "And";
+    case Op::Eq:
+        return "=";
+    case Op::Ne:
+        return "<>";
+    case Op::Lt:
+        return "<";
+    case Op::Gt:
+        return ">";
+    case Op::Le:
+        return "<=";
+    case Op::Ge:
+        return ">=";
+    case Op::Is:
+        return "Is";
+    case Op::Concat:
+        return "&";
+    case Op::Add:
+        return "+";
+    case Op::Sub:
+        return "-";
+    case Op::Mod:
+        return "Mod";
+    case Op::IntDiv:
+        return "\\";
+    case Op::Mul:
+        return "*";
+    case Op::Div:
+        return "/";
+    case Op::Pow:
+        return "^";
     }
     return "?";
 }

@@ -14,23 +14,42 @@
 namespace ode::script {
 
 enum class Op : uint8_t {
-    Const,  // literal `value`
-    Name,   // a name used as a value: `name` indexes Program::names
-    Call,   // a name with arguments: `name`, `firstArg`, `argCount`
-    Neg, Pos, Not,
+    Const, // literal `value`
+    Name,  // a name used as a value: `name` indexes Program::names
+    Call,  // a name with arguments: `name`, `firstArg`, `argCount`
+    Neg,
+    Pos,
+    Not,
     // binary, operands `a` and `b`
-    Imp, Eqv, Xor, Or, And,
-    Eq, Ne, Lt, Gt, Le, Ge, Is,
-    Concat, Add, Sub, Mod, IntDiv, Mul, Div, Pow,
+    Imp,
+    Eqv,
+    Xor,
+    Or,
+    And,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Is,
+    Concat,
+    Add,
+    Sub,
+    Mod,
+    IntDiv,
+    Mul,
+    Div,
+    Pow,
 };
 
 struct Node {
     Op op = Op::Const;
-    int a = -1, b = -1;           // operands (node indices)
-    int name = -1;                // Name / Call
+    int a = -1, b = -1;             // operands (node indices)
+    int name = -1;                  // Name / Call
     int firstArg = 0, argCount = 0; // Call: node indices in Program::args
     int line = 1, column = 0;
-    Value value;                  // Const
+    Value value; // Const
 };
 
 // A name as written: `qualifier` is the object in "sh.Asin", "" for a plain name.
@@ -41,9 +60,9 @@ struct NameRef {
 
 struct Statement {
     enum class Kind { Assign, Declare, Call } kind = Kind::Assign;
-    int target = -1;              // Assign / Call: Program::names index
-    int expr = -1;                // Assign: the value; Call: a Call or Name node
-    std::vector<int> declared;    // Declare: Program::names indices
+    int target = -1;           // Assign / Call: Program::names index
+    int expr = -1;             // Assign: the value; Call: a Call or Name node
+    std::vector<int> declared; // Declare: Program::names indices
     int line = 1, column = 0;
 };
 

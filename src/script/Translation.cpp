@@ -3,10 +3,7 @@
 
 namespace ode {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 SplitResult SplitLinearText(const std::string& text, const std::string& depVarName, int n)
 {
@@ -34,8 +31,8 @@ SplitResult SplitLinearText(const std::string& text, const std::string& depVarNa
             return r;
         bool badBefore = pos > 0 && (IsDigit(rest[pos - 1]) || IsLowerLetter(rest[pos - 1]));
         size_t after = pos + len;
-        bool badAfter = after < rest.size() &&
-                        (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
+        bool badAfter =
+            after < rest.size() && (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
         if (badBefore || badAfter) {
             from = pos + len;
             continue;
@@ -62,8 +59,7 @@ SplitResult SplitLinearText(const std::string& text, const std::string& depVarNa
             ++k;
         rest = rest.substr(k);
         if (k > static_cast<size_t>(n)) {
-            r.problem = "has a derivative of order " + std::to_string(k) + ", above the order " +
-                        std::to_string(n);
+            r.problem = "has a derivative of order " + std::to_string(k) + ", above the order " + std::to_string(n);
             return r;
         }
         r.texts[k] = coefficient;

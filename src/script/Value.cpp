@@ -52,11 +52,14 @@ bool ParseNumericString(const std::string& s, double& out)
 double AsDouble(const Value& v)
 {
     switch (v.type) {
-    case Type::Empty: return 0.0;
+    case Type::Empty:
+        return 0.0;
     case Type::Integer:
     case Type::Long:
-    case Type::Boolean: return v.i;
-    case Type::Double: return v.d;
+    case Type::Boolean:
+        return v.i;
+    case Type::Double:
+        return v.d;
     case Type::String: {
         double d = 0.0;
         if (!ParseNumericString(v.s, d))
@@ -70,12 +73,17 @@ double AsDouble(const Value& v)
 std::string ToText(const Value& v)
 {
     switch (v.type) {
-    case Type::Empty: return {};
+    case Type::Empty:
+        return {};
     case Type::Integer:
-    case Type::Long: return std::to_string(v.i);
-    case Type::Boolean: return v.i ? "True" : "False";
-    case Type::Double: return FormatScriptNumber(v.d);
-    case Type::String: return v.s;
+    case Type::Long:
+        return std::to_string(v.i);
+    case Type::Boolean:
+        return v.i ? "True" : "False";
+    case Type::Double:
+        return FormatScriptNumber(v.d);
+    case Type::String:
+        return v.s;
     }
     return {};
 }

@@ -10,15 +10,45 @@ enum class Type : uint8_t { Empty, Integer, Long, Double, String, Boolean };
 
 struct Value {
     Type type = Type::Empty;
-    int32_t i = 0;   // Integer (16-bit range), Long, Boolean (-1 / 0)
-    double d = 0.0;  // Double
-    std::string s;   // String
+    int32_t i = 0;  // Integer (16-bit range), Long, Boolean (-1 / 0)
+    double d = 0.0; // Double
+    std::string s;  // String
 
-    static Value integer(int32_t v) { Value r; r.type = Type::Integer; r.i = v; return r; }
-    static Value longValue(int32_t v) { Value r; r.type = Type::Long; r.i = v; return r; }
-    static Value dbl(double v) { Value r; r.type = Type::Double; r.d = v; return r; }
-    static Value boolean(bool b) { Value r; r.type = Type::Boolean; r.i = b ? -1 : 0; return r; }
-    static Value string(std::string v) { Value r; r.type = Type::String; r.s = std::move(v); return r; }
+    static Value integer(int32_t v)
+    {
+        Value r;
+        r.type = Type::Integer;
+        r.i = v;
+        return r;
+    }
+    static Value longValue(int32_t v)
+    {
+        Value r;
+        r.type = Type::Long;
+        r.i = v;
+        return r;
+    }
+    static Value dbl(double v)
+    {
+        Value r;
+        r.type = Type::Double;
+        r.d = v;
+        return r;
+    }
+    static Value boolean(bool b)
+    {
+        Value r;
+        r.type = Type::Boolean;
+        r.i = b ? -1 : 0;
+        return r;
+    }
+    static Value string(std::string v)
+    {
+        Value r;
+        r.type = Type::String;
+        r.s = std::move(v);
+        return r;
+    }
     // The narrowest of Integer, Long and Double that holds the whole number `v`.
     static Value whole(int64_t v);
 

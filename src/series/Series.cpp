@@ -71,8 +71,7 @@ namespace {
 
 // Calls `pair(j, a, k)` for each sine/cosine pair (coefficients k, k+1) of harmonic j, and
 // `lone(j, a)` for the last sine when N is odd; a is the accumulated argument j*t.
-template <typename Pair, typename Lone>
-void forHarmonics(const SeriesView& s, double t, Pair pair, Lone lone)
+template <typename Pair, typename Lone> void forHarmonics(const SeriesView& s, double t, Pair pair, Lone lone)
 {
     double a = 0.0;
     int j = 0;
@@ -98,8 +97,7 @@ double TrigValue(const SeriesView& s, double x)
     const double* c = s.coef;
     double sum = c[0];
     forHarmonics(
-        s, trigArgument(s, x),
-        [&](int, double a, int k) { sum = sum + std::sin(a) * c[k] + std::cos(a) * c[k + 1]; },
+        s, trigArgument(s, x), [&](int, double a, int k) { sum = sum + std::sin(a) * c[k] + std::cos(a) * c[k + 1]; },
         [&](int, double a) { sum = sum + std::sin(a) * c[s.degree]; });
     return sum;
 }
@@ -136,8 +134,8 @@ double TrigHigherDerivative(const SeriesView& s, int d, double x)
     forHarmonics(
         s, trigArgument(s, x),
         [&](int j, double a, int k) {
-            double term = even ? c[k] * std::sin(a) + c[k + 1] * std::cos(a)
-                               : c[k] * std::cos(a) - c[k + 1] * std::sin(a);
+            double term =
+                even ? c[k] * std::sin(a) + c[k + 1] * std::cos(a) : c[k] * std::cos(a) - c[k + 1] * std::sin(a);
             sum = sum + std::pow(static_cast<double>(j), d) * term;
         },
         [&](int j, double a) {
@@ -152,17 +150,25 @@ double SeriesDerivative(const SeriesView& s, int derOrder, double x)
 {
     if (s.kind == SeriesKind::Power) {
         switch (derOrder) {
-        case 0: return PowerValue(s, x);
-        case 1: return PowerFirstDerivative(s, x);
-        case 2: return PowerSecondDerivative(s, x);
-        default: return PowerHigherDerivative(s, derOrder, x);
+        case 0:
+            return PowerValue(s, x);
+        case 1:
+            return PowerFirstDerivative(s, x);
+        case 2:
+            return PowerSecondDerivative(s, x);
+        default:
+            return PowerHigherDerivative(s, derOrder, x);
         }
     }
     switch (derOrder) {
-    case 0: return TrigValue(s, x);
-    case 1: return TrigFirstDerivative(s, x);
-    case 2: return TrigSecondDerivative(s, x);
-    default: return TrigHigherDerivative(s, derOrder, x);
+    case 0:
+        return TrigValue(s, x);
+    case 1:
+        return TrigFirstDerivative(s, x);
+    case 2:
+        return TrigSecondDerivative(s, x);
+    default:
+        return TrigHigherDerivative(s, derOrder, x);
     }
 }
 

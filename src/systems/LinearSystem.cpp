@@ -40,8 +40,8 @@ int OrdersAndDegrees::offset(int j) const
     return off;
 }
 
-OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations,
-                                      const std::vector<std::string>& names, int degree, int numBC)
+OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations, const std::vector<std::string>& names,
+                                      int degree, int numBC)
 {
     OrdersAndDegrees od;
     const size_t vars = names.size();
@@ -107,7 +107,8 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
                 break;
             const bool badBefore = pos > 0 && (IsDigit(rest[pos - 1]) || IsLowerLetter(rest[pos - 1]));
             const size_t after = pos + len;
-            const bool badAfter = after < rest.size() && (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
+            const bool badAfter =
+                after < rest.size() && (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
             if (badBefore || badAfter) {
                 from = pos + len;
                 continue;
@@ -118,10 +119,10 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
             else if (pos == 1 && (rest[0] == '+' || rest[0] == '-'))
                 coefficient = rest[0] == '-' ? "-1" : "1";
             else if (pos == 1) {
-                r.problem = "has a term \"" + rest.substr(0, after) + "\" without a coefficient; write it as coefficient*" + names[j];
+                r.problem = "has a term \"" + rest.substr(0, after) +
+                            "\" without a coefficient; write it as coefficient*" + names[j];
                 return r;
-            }
-            else
+            } else
                 coefficient = rest.substr(0, pos - 1);
             rest = rest.substr(after);
             size_t k = 0;
@@ -173,7 +174,8 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
             auto& row = bcv[static_cast<size_t>(b)][static_cast<size_t>(j)];
             row.assign(static_cast<size_t>(orderOf(j)) + 1, 0.0);
             for (int q = 0; q <= orderOf(j); ++q)
-                if (!value(host, bc[static_cast<size_t>(b)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)], row[static_cast<size_t>(q)]))
+                if (!value(host, bc[static_cast<size_t>(b)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
+                           row[static_cast<size_t>(q)]))
                     return result;
         }
         if (!value(host, bc[static_cast<size_t>(b)].rhs, bcRhs[static_cast<size_t>(b)]))
@@ -251,7 +253,8 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
         auto& c = result.coef[static_cast<size_t>(j)];
         c.assign(x.begin() + off, x.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1);
         for (size_t p = 0; p < c.size(); ++p)
-            result.lstCoeff.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) + ")=" + FormatNumber(c[p]));
+            result.lstCoeff.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) +
+                                      ")=" + FormatNumber(c[p]));
         result.lstCoeff.push_back("");
     }
     return result;

@@ -15,9 +15,9 @@ namespace ode {
 
 // The numbers of a linear system, as ReadInputs takes them from the boxes.
 struct SystemInputs {
-    int lastVar = 0;  // number of equations minus 1
+    int lastVar = 0; // number of equations minus 1
     int numBC = 0;
-    int degree = 0;   // m: the degree typed (and the number of grid intervals)
+    int degree = 0; // m: the degree typed (and the number of grid intervals)
     double xlower = 0, xupper = 0, xcenter = 0;
     std::string indepVarName;
     std::vector<std::string> depVarNames; // 0 ... lastVar
@@ -28,7 +28,7 @@ struct SystemInputs {
 };
 
 struct OrdersAndDegrees {
-    std::vector<int> varOrder;  // highest derivative of each variable over all equations
+    std::vector<int> varOrder; // highest derivative of each variable over all equations
     int maxOrder = 0, sumOrder = 0;
     int degree = 0;             // the grid's intervals: the typed degree, at least maxOrder + 2
     std::vector<int> varDegree; // degree of each variable's series

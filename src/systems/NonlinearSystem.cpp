@@ -5,10 +5,10 @@
 #include "common/Text.h"
 #include "common/TextRecords.h"
 #include "linear/Elimination.h"
-#include "series/Series.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptErrors.h"
+#include "series/Series.h"
 
 #include <cmath>
 
@@ -112,8 +112,8 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
     SystemNewtonResult result;
     const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
     if (static_cast<int>(coef.size()) != N) {
-        host.report("The initial approximation has " + std::to_string(coef.size()) + " coefficients; the system needs " +
-                    std::to_string(N) + ".");
+        host.report("The initial approximation has " + std::to_string(coef.size()) +
+                    " coefficients; the system needs " + std::to_string(N) + ".");
         result.failed = true;
         return result;
     }
@@ -215,8 +215,8 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
             for (int j = 0; j < vars; ++j) {
                 const int off = od.offset(j);
                 for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p)
-                    out.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) + ")=" +
-                                  FormatNumber(coef[static_cast<size_t>(off + p)]) + "      ( " +
+                    out.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) +
+                                  ")=" + FormatNumber(coef[static_cast<size_t>(off + p)]) + "      ( " +
                                   FormatNumber(delta[static_cast<size_t>(off + p)]) + " )");
                 out.push_back("");
             }
@@ -231,7 +231,8 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
             out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
             for (int b = 0; b < in.numBC; ++b) {
                 setPoint(in.bcPoint[static_cast<size_t>(b)]);
-                out.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(residual(bcExpr[static_cast<size_t>(b)])));
+                out.push_back("B.C. #" + std::to_string(b + 1) + "=" +
+                              FormatNumber(residual(bcExpr[static_cast<size_t>(b)])));
             }
             break;
         }

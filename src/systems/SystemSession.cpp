@@ -117,7 +117,8 @@ bool SystemSession::readInputs()
     in.xcenter = boxes.expansion == "*" ? (in.xlower + in.xupper) / 2 : ParseNumber(boxes.expansion);
     in.indepVarName = boxes.indepVarName;
     in.depVarNames = SplitNames(boxes.depVarNames);
-    in.equations.assign(boxes.equations.begin(), boxes.equations.begin() + std::min<size_t>(boxes.equations.size(), static_cast<size_t>(vars)));
+    in.equations.assign(boxes.equations.begin(),
+                        boxes.equations.begin() + std::min<size_t>(boxes.equations.size(), static_cast<size_t>(vars)));
     in.bcText.clear();
     in.bcPoint.clear();
     for (int b = 0; b < in.numBC && static_cast<size_t>(b) < boxes.bcText.size(); ++b) {
@@ -179,14 +180,16 @@ bool SystemSession::prepare()
     for (size_t e = 0; e < m_inputs.equations.size(); ++e) {
         m_eqExpr.push_back(residual(m_inputs.equations[e]));
         if (m_eqExpr.back().find('\'') != std::string::npos) {
-            m_host.report("Differential equation " + std::to_string(e + 1) + " has a derivative above the orders the equations give.");
+            m_host.report("Differential equation " + std::to_string(e + 1) +
+                          " has a derivative above the orders the equations give.");
             return false;
         }
     }
     for (size_t b = 0; b < m_inputs.bcText.size(); ++b) {
         m_bcExpr.push_back(residual(m_inputs.bcText[b]));
         if (m_bcExpr.back().find('\'') != std::string::npos) {
-            m_host.report("Boundary condition " + std::to_string(b + 1) + " has a derivative above the orders the equations give.");
+            m_host.report("Boundary condition " + std::to_string(b + 1) +
+                          " has a derivative above the orders the equations give.");
             return false;
         }
     }
@@ -315,17 +318,18 @@ bool SystemSession::save(const std::string& path)
 {
     if (!m_inputsRead)
         readInputs();
-    const OrdersAndDegrees od = m_od.varOrder.empty()
-                                    ? FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, m_inputs.degree, m_inputs.numBC)
-                                    : m_od;
+    const OrdersAndDegrees od = m_od.varOrder.empty() ? FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames,
+                                                                             m_inputs.degree, m_inputs.numBC)
+                                                      : m_od;
     RecordWriter series;
     series.writeLine({1, "*", ParseNumber(boxes.terms), m_solved});
     if (m_solved)
         for (double c : m_coef)
             series.printLine({c});
     RecordWriter p;
-    std::vector<RecordItem> head = {systemMagic(m_nonlinear), od.degree, od.sumOrder, m_inputs.numBC,
-                                    od.maxOrder, od.maxDegree, boxes.indepVarName};
+    std::vector<RecordItem> head = {systemMagic(m_nonlinear), od.degree,   od.sumOrder,
+                                    m_inputs.numBC,           od.maxOrder, od.maxDegree,
+                                    boxes.indepVarName};
     if (m_nonlinear) {
         head.push_back(ParseNumber(boxes.errorD));
         head.push_back(ParseNumber(boxes.errorC));
@@ -336,14 +340,17 @@ bool SystemSession::save(const std::string& path)
         p.writeLine({j < od.varOrder.size() ? od.varOrder[j] : 0, j < od.varDegree.size() ? od.varDegree[j] : 0,
                      m_inputs.depVarNames[j]});
     for (int e = 0; e <= m_inputs.lastVar; ++e)
-        p.printLine({FileTextItem(static_cast<size_t>(e) < boxes.equations.size() ? boxes.equations[static_cast<size_t>(e)] : std::string())});
+        p.printLine(
+            {FileTextItem(static_cast<size_t>(e) < boxes.equations.size() ? boxes.equations[static_cast<size_t>(e)]
+                                                                          : std::string())});
     for (int b = 0; b < m_inputs.numBC; ++b)
         p.writeLine({ParseNumber(boxes.bcPoint[static_cast<size_t>(b)]), boxes.bcText[static_cast<size_t>(b)]});
     p.printLine({static_cast<long>(boxes.constants.size())});
     for (const auto& c : boxes.constants)
         p.printLine({FileTextItem(c)});
     std::string error;
-    if (WriteFilesAtomically({{path, seriesHead(boxes, m_inputs.lastVar) + series.text()}, {path + ".str", p.text()}}, error))
+    if (WriteFilesAtomically({{path, seriesHead(boxes, m_inputs.lastVar) + series.text()}, {path + ".str", p.text()}},
+                             error))
         return true;
     m_host.report(error);
     return false;
@@ -357,7 +364,8 @@ bool SystemSession::saveSeparately(const std::string& path)
     std::vector<std::pair<std::string, std::string>> files;
     for (size_t j = 0; j < m_inputs.depVarNames.size(); ++j) {
         RecordWriter w;
-        const int degree = j < m_od.varDegree.size() ? m_od.varDegree[j] : static_cast<int>(ParseWholeNumber(boxes.terms));
+        const int degree =
+            j < m_od.varDegree.size() ? m_od.varDegree[j] : static_cast<int>(ParseWholeNumber(boxes.terms));
         w.writeLine({1, "*", degree, m_solved});
         if (m_solved)
             for (double c : rows[j])
@@ -485,7 +493,8 @@ bool SystemSession::open(const std::string& path)
     t.terms = FormatNumber(degree);
     t.xlower = FormatNumber(lower);
     t.xupper = FormatNumber(upper);
-    const std::string c = centre.substr(centre.find_first_not_of(' ') == std::string::npos ? 0 : centre.find_first_not_of(' '));
+    const std::string c =
+        centre.substr(centre.find_first_not_of(' ') == std::string::npos ? 0 : centre.find_first_not_of(' '));
     t.expansion = FormatNumber(c.rfind('*', 0) == 0 ? (lower + upper) / 2 : ParseNumber(c));
     t.indepVarName = indepP;
     std::string joined;
@@ -548,10 +557,12 @@ std::vector<std::string> SystemSession::report()
         lines.push_back("   MAXIMUM ERROR IN DE & BC'S:" + PrintedNumber(m_inputs.errorBoundDE));
         lines.push_back("MAXIMUM ERROR IN COEFFICIENTS:" + PrintedNumber(m_inputs.errorBoundCoef));
         lines.push_back("      MAXIMUM # OF ITERATIONS:" + PrintedNumber(m_inputs.maxIterations));
-        lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) + "]");
+        lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) +
+                        "]");
         lines.push_back("          CENTER OF EXPANSION:" + PrintedNumber(in.xcenter));
     } else {
-        lines.push_back("        INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) + "]");
+        lines.push_back("        INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) +
+                        "]");
         lines.push_back("     CENTER OF EXPANSION:" + PrintedNumber(in.xcenter));
     }
     if (m_solved) {

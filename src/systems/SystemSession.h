@@ -10,12 +10,12 @@
 namespace ode {
 
 struct SystemTexts {
-    std::string numDE = "2";            // txtNumDE
-    std::string numBC = "3";            // txtNumBC
-    std::string indepVarName = "x";     // txtIndepVarNam
-    std::string depVarNames = "y,z";    // txtDepVarNams: names separated by commas
-    std::string terms = "10";           // txtTerms: approximate degree
-    std::string expansion = "0";        // txtExpansion
+    std::string numDE = "2";         // txtNumDE
+    std::string numBC = "3";         // txtNumBC
+    std::string indepVarName = "x";  // txtIndepVarNam
+    std::string depVarNames = "y,z"; // txtDepVarNams: names separated by commas
+    std::string terms = "10";        // txtTerms: approximate degree
+    std::string expansion = "0";     // txtExpansion
     std::string xlower = "-1", xupper = "1";
     std::vector<std::string> equations = {"y''-y+x*z'=2*x^2"}; // txtEquation(0 ... LastVar)
     std::vector<std::string> bcText = {"y=0"};                 // txtBC(1 ... NumBC) at 0 ...

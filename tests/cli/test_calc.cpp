@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sys/wait.h>
 #include <sstream>
+#include <sys/wait.h>
 
 namespace {
 
@@ -34,15 +34,25 @@ TEST_P(CalcTest, PrintsOneLineAnExpression)
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, CalcTest,
-    testing::Values(
-        CalcCase{"ValuesAndMessages", {"calc", "Asin(0.5)", "1/0", "pi", "Sinn(1)", "1E-5"},
-                 "0.523598775598299\ndivision by zero\n3.14159265358979\nType mismatch: 'Sinn'\n1E-05\n", "", 1},
-        CalcCase{"Constants", {"calc", "--const", "a=2", "--const", "b=a*3", "a+b"}, "8\n", "", 0},
-        CalcCase{"BadConstant", {"calc", "--const", "2a=1", "1"}, "", "odeseries: not a constant: 2a=1 (expected NAME=VALUE)\n", 2},
-        CalcCase{"FailingConstant", {"calc", "--const", "a=Sqr(-1)", "a"}, "", "odeseries: Invalid procedure call or argument\n", 1},
-        CalcCase{"NoExpression", {"calc"}, "", "odeseries: calc needs at least one expression\n", 2},
-        CalcCase{"DashDash", {"calc", "--", "--1"}, "1\n", "", 0},
-        CalcCase{"UnknownCommand", {"frobnicate"}, "", nullptr, 2}),
+    testing::Values(CalcCase{"ValuesAndMessages",
+                             {"calc", "Asin(0.5)", "1/0", "pi", "Sinn(1)", "1E-5"},
+                             "0.523598775598299\ndivision by zero\n3.14159265358979\nType mismatch: 'Sinn'\n1E-05\n",
+                             "",
+                             1},
+                    CalcCase{"Constants", {"calc", "--const", "a=2", "--const", "b=a*3", "a+b"}, "8\n", "", 0},
+                    CalcCase{"BadConstant",
+                             {"calc", "--const", "2a=1", "1"},
+                             "",
+                             "odeseries: not a constant: 2a=1 (expected NAME=VALUE)\n",
+                             2},
+                    CalcCase{"FailingConstant",
+                             {"calc", "--const", "a=Sqr(-1)", "a"},
+                             "",
+                             "odeseries: Invalid procedure call or argument\n",
+                             1},
+                    CalcCase{"NoExpression", {"calc"}, "", "odeseries: calc needs at least one expression\n", 2},
+                    CalcCase{"DashDash", {"calc", "--", "--1"}, "1\n", "", 0},
+                    CalcCase{"UnknownCommand", {"frobnicate"}, "", nullptr, 2}),
     [](const testing::TestParamInfo<CalcCase>& info) { return std::string(info.param.name); });
 
 TEST(Cli, HelpAndVersion)
@@ -109,8 +119,9 @@ TEST(Cli, SolvePlotWritesAPngOfTheAskedSize)
     const std::string png = testing::TempDir() + "odeseries-airy.png";
     std::remove(png.c_str());
     std::string output;
-    EXPECT_EQ(runQuiet("solve " + examples + "airy --plot " + png + " --plot-size 320x200 --plot-derivative 1 "
-                       "--plot-window -2,2,-1,1 --plot-grid --plot-labels",
+    EXPECT_EQ(runQuiet("solve " + examples + "airy --plot " + png +
+                           " --plot-size 320x200 --plot-derivative 1 "
+                           "--plot-window -2,2,-1,1 --plot-grid --plot-labels",
                        output),
               0)
         << output;

@@ -9,12 +9,11 @@ using ode::RecordWriter;
 
 // The problem file of the linear form's default problem with one constant a=2.37 and a second
 // condition y=0 at 1.
-const char* const kExampleProblem =
-    "\"Pldif\",2,\"x\",\"y\",\"x*x*y''+x*y'+(x*x-1)*y=0\"\r\n"
-    " 0            y'=0.5\r\n"
-    " 1            y=0\r\n"
-    " 1 \r\n"
-    "a=2.37\r\n";
+const char* const kExampleProblem = "\"Pldif\",2,\"x\",\"y\",\"x*x*y''+x*y'+(x*x-1)*y=0\"\r\n"
+                                    " 0            y'=0.5\r\n"
+                                    " 1            y=0\r\n"
+                                    " 1 \r\n"
+                                    "a=2.37\r\n";
 
 std::string writeExample()
 {
@@ -42,8 +41,8 @@ TEST(TextRecords, ExampleProblemFileReadsBack)
     std::string magic, indep, dep, equation, bc1, bc2, constant;
     double order = 0, p1 = -1, p2 = -1, count = 0;
     ASSERT_TRUE(r.readText(magic) && r.readNumber(order) && r.readText(indep) && r.readText(dep) &&
-                r.readText(equation) && r.readNumber(p1) && r.readText(bc1) && r.readNumber(p2) &&
-                r.readText(bc2) && r.readNumber(count) && r.readText(constant))
+                r.readText(equation) && r.readNumber(p1) && r.readText(bc1) && r.readNumber(p2) && r.readText(bc2) &&
+                r.readNumber(count) && r.readText(constant))
         << r.error();
     EXPECT_EQ(magic, "Pldif");
     EXPECT_EQ(order, 2);
@@ -69,8 +68,8 @@ TEST(TextRecords, WrittenItemsFollowTheRunTimesForms)
 TEST(TextRecords, PrintZonesAreFourteenColumnsWide)
 {
     RecordWriter w;
-    w.printLine({"12345678901234", "x"});     // exactly one zone: the next starts at once
-    w.printLine({"123456789012345", "x"});    // past it: the zone after
+    w.printLine({"12345678901234", "x"});  // exactly one zone: the next starts at once
+    w.printLine({"123456789012345", "x"}); // past it: the zone after
     w.printLine({-0.25, 1e-5, "t"});
     w.printLine({"*"});
     EXPECT_EQ(w.text(), "12345678901234x\r\n"
@@ -88,9 +87,8 @@ TEST(TextRecords, ReaderFollowsTheInputRules)
     double n = 1, m = 0, k = 0, d = 0;
     std::string quoted, plain, star, rest, empty = "x";
     bool b = false;
-    ASSERT_TRUE(r.readNumber(n) && r.readText(quoted) && r.readText(plain) && r.readNumber(m) &&
-                r.readBoolean(b) && r.readText(star) && r.readNumber(k) && r.readText(rest) &&
-                r.readNumber(d) && r.readText(empty))
+    ASSERT_TRUE(r.readNumber(n) && r.readText(quoted) && r.readText(plain) && r.readNumber(m) && r.readBoolean(b) &&
+                r.readText(star) && r.readNumber(k) && r.readText(rest) && r.readNumber(d) && r.readText(empty))
         << r.error();
     EXPECT_EQ(n, 0);
     EXPECT_EQ(quoted, "a, b");
@@ -144,9 +142,9 @@ TEST(TextRecords, FilesCutShortAtEveryPositionFailCleanly)
         RecordReader r(full.substr(0, cut));
         std::string magic, indep, dep, equation, bc1, bc2, constant;
         double order = 0, p1 = 0, p2 = 0, count = 0;
-        bool ok = r.readText(magic) && r.readNumber(order) && r.readText(indep) &&
-                  r.readText(dep) && r.readText(equation) && r.readNumber(p1) && r.readText(bc1) &&
-                  r.readNumber(p2) && r.readText(bc2) && r.readNumber(count) && r.readText(constant);
+        bool ok = r.readText(magic) && r.readNumber(order) && r.readText(indep) && r.readText(dep) &&
+                  r.readText(equation) && r.readNumber(p1) && r.readText(bc1) && r.readNumber(p2) && r.readText(bc2) &&
+                  r.readNumber(count) && r.readText(constant);
         if (!ok) {
             EXPECT_FALSE(r.error().empty()) << "cut at " << cut;
         }

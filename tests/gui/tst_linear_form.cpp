@@ -1,8 +1,8 @@
 // The linear problem forms driven through their widgets, as a user drives them.
 #include "GuiTest.h"
 
-#include "gui/grids/frmGridEditor.h"
 #include "gui/forms/frmSingle.h"
+#include "gui/grids/frmGridEditor.h"
 #include "gui/shell/Shell.h"
 #include "gui/shell/frmTask.h"
 
@@ -20,7 +20,6 @@ using namespace guitest;
 using ode::forms::FrmSingle;
 
 namespace {
-
 
 QStringList items(QListWidget* list)
 {
@@ -318,10 +317,10 @@ private slots:
         QStringList lines;
         for (QString line : out.split('\n'))
             lines << line.trimmed();
-        for (const char* expected : {"DEPENDENT VARIABLE: y", "INDEPENDENT VARIABLE: x", "DIFFERENTIAL EQUATION:",
-                                     "y'-y=0", "BOUNDARY CONDITION # 1 . EVALUATION POINT x=0", "ORDER: 1",
-                                     "DEGREE OF SOLUTION: 3", "INTERVAL STUDIED: [ 0 , 1 ]",
-                                     "CENTER OF EXPANSION: 0", "EXPANSION COEFFICIENTS:", "y( 0 )= 1"})
+        for (const char* expected :
+             {"DEPENDENT VARIABLE: y", "INDEPENDENT VARIABLE: x", "DIFFERENTIAL EQUATION:", "y'-y=0",
+              "BOUNDARY CONDITION # 1 . EVALUATION POINT x=0", "ORDER: 1", "DEGREE OF SOLUTION: 3",
+              "INTERVAL STUDIED: [ 0 , 1 ]", "CENTER OF EXPANSION: 0", "EXPANSION COEFFICIENTS:", "y( 0 )= 1"})
             QVERIFY2(lines.contains(expected), expected);
     }
 

@@ -2,8 +2,8 @@
 #include "GuiTest.h"
 
 #include "gui/forms/frmSingle.h"
-#include "nonlinear/NonlinearSession.h"
 #include "gui/shell/Shell.h"
+#include "nonlinear/NonlinearSession.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -155,9 +155,10 @@ private slots:
         form->confirmPrinter = printInto(dir.filePath("nonlinear.pdf"));
         form->mnuPrint->trigger();
         const QStringList lines = pdfLines(dir.filePath("nonlinear.pdf"));
-        for (const char* expected : {"DIFFERENTIAL EQUATION:", "y''-2*y^3=0", "ORDER: 2", "DEGREE OF EXPANSION: 22",
-                                     "MAXIMUM ERROR IN DE & BC'S: .01", "MAXIMUM # OF ITERATIONS: 10",
-                                     "INTERVAL STUDIED: [ 1 , 3 ]", "CENTER OF EXPANSION: 2", "EXPANSION COEFFICIENTS:"})
+        for (const char* expected :
+             {"DIFFERENTIAL EQUATION:", "y''-2*y^3=0", "ORDER: 2", "DEGREE OF EXPANSION: 22",
+              "MAXIMUM ERROR IN DE & BC'S: .01", "MAXIMUM # OF ITERATIONS: 10", "INTERVAL STUDIED: [ 1 , 3 ]",
+              "CENTER OF EXPANSION: 2", "EXPANSION COEFFICIENTS:"})
             QVERIFY2(lines.contains(expected), expected);
     }
 

@@ -18,7 +18,6 @@ using ode::plot::FrmPTserN;
 
 namespace {
 
-
 bool near(QRgb pixel, QColor want)
 {
     return qRed(pixel) == want.red() && qGreen(pixel) == want.green() && qBlue(pixel) == want.blue();

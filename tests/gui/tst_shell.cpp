@@ -217,7 +217,8 @@ private slots:
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(program.readAllStandardError().contains("decimal separator at exit: . (saved .)"), "separator restored");
+        QVERIFY2(program.readAllStandardError().contains("decimal separator at exit: . (saved .)"),
+                 "separator restored");
     }
 };
 

@@ -1,11 +1,11 @@
 // The systems forms through their widgets.
 #include "GuiTest.h"
 
+#include "gui/app/ConstantsFrame.h"
+#include "gui/forms/frmSystem.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/frmPTserN.h"
-#include "gui/app/ConstantsFrame.h"
 #include "gui/shell/Shell.h"
-#include "gui/forms/frmSystem.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,7 +19,6 @@ using namespace guitest;
 using ode::forms::FrmSystem;
 
 namespace {
-
 
 QStringList items(QListWidget* list)
 {
@@ -71,7 +70,8 @@ private slots:
     {
         QCOMPARE(form->objectName(), QString("frmSldif"));
         QCOMPARE(form->txtEquation[0]->text(), QString("y''-y+x*z'=2*x^2"));
-        QCOMPARE(find<QLabel>(form, "lblDepVarNam")->text(), QString("Enter names of dependent variables, separated by commas:"));
+        QCOMPARE(find<QLabel>(form, "lblDepVarNam")->text(),
+                 QString("Enter names of dependent variables, separated by commas:"));
         QVERIFY(!form->mnuSave->isEnabled());
         QVERIFY(form->mnuSaveSeparate->isEnabled());
         typeInto(form->txtNumDE, "11");
@@ -101,7 +101,8 @@ private slots:
         QVERIFY(form->mnuAbout->isVisible());
         QCOMPARE(form->lblXestimation->text(), QString("At t="));
         QCOMPARE(shell->equationsEditor()->grid()->item(1, 0)->text(), QString("DE #2:"));
-        QCOMPARE(find<QLabel>(shell->equationsEditor(), "lblVarNams")->text(), QString("Indep. Variable: t;  Dep. Variables: y,z"));
+        QCOMPARE(find<QLabel>(shell->equationsEditor(), "lblVarNams")->text(),
+                 QString("Indep. Variable: t;  Dep. Variables: y,z"));
     }
 
     void navigationWrapsAround()

@@ -121,9 +121,10 @@ TEST(LinearFiles, TrigonometricPairAndTheOtherFamilysSeries)
     EXPECT_EQ(p.messages, std::vector<std::string>{"Incompatible file"});
     // ...and a series file of the other family loads the texts unsolved.
     std::string error;
-    ASSERT_TRUE(ode::WriteFilesAtomically({{dir.file("mixed"), dir.read("trig")},
-                                           {dir.file("mixed.str"), ode::LinearProblemFileText(SeriesKind::Power, p.s.boxes)}},
-                                          error));
+    ASSERT_TRUE(
+        ode::WriteFilesAtomically({{dir.file("mixed"), dir.read("trig")},
+                                   {dir.file("mixed.str"), ode::LinearProblemFileText(SeriesKind::Power, p.s.boxes)}},
+                                  error));
     ASSERT_TRUE(p.s.open(dir.file("mixed"))) << p.messages.back();
     EXPECT_FALSE(p.s.solved());
     EXPECT_TRUE(p.s.lstCoeff().empty());

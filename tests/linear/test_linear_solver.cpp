@@ -19,15 +19,11 @@ struct Solver {
     std::vector<std::string> messages;
     LinearSession session;
 
-    explicit Solver(SeriesKind kind)
-        : session(kind, shared, [this](const std::string& m) { messages.push_back(m); })
-    {
-    }
+    explicit Solver(SeriesKind kind) : session(kind, shared, [this](const std::string& m) { messages.push_back(m); }) {}
 
-    Solver& problem(const std::string& order, const std::string& equation,
-                    std::vector<std::string> conditions, std::vector<std::string> points,
-                    const std::string& lower, const std::string& upper, const std::string& centre,
-                    const std::string& terms)
+    Solver& problem(const std::string& order, const std::string& equation, std::vector<std::string> conditions,
+                    std::vector<std::string> points, const std::string& lower, const std::string& upper,
+                    const std::string& centre, const std::string& terms)
     {
         LinearTexts& t = session.boxes;
         t.order = order;
@@ -162,16 +158,16 @@ TEST_P(LinearFailures, EndTheSolveWithOneMessageAndNoCoefficients)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LinearFailures,
-    testing::Values(
-        FailureCase{"PoleOnTheGrid", "y'+1/(x-1)*y=0", "y=1", "5", "", "division by zero"},
-        FailureCase{"SquareRootOfNegative", "y'+Sqr(x-2)*y=0", "y=1", "4", "", "Invalid procedure call or argument"},
-        FailureCase{"Overflow", "y'+Exp(1000*x)*y=0", "y=1", "4", "", "overflow"},
-        FailureCase{"MisspeltFunction", "y'+Sinn(x)*y=0", "y=1", "4", "", "Type mismatch: 'sinn'"},
-        FailureCase{"ConditionWithoutEquals", "y'-y=0", "y", "4", "", "Boundary condition 1 has no \"=\"."},
-        FailureCase{"TermAboveTheOrder", "y''+y'-y=0", "y=1", "4", "",
-                    "The differential equation has a derivative of order 2, above the order 1."},
-        FailureCase{"DegreeRoundsToTheOrder", "y'-y=0", "y=1", "1.4", "", "division by zero"},
-        FailureCase{"ZeroPeriod", "y'-y=0", "y=1", "5", "0", "division by zero"}),
+    testing::Values(FailureCase{"PoleOnTheGrid", "y'+1/(x-1)*y=0", "y=1", "5", "", "division by zero"},
+                    FailureCase{"SquareRootOfNegative", "y'+Sqr(x-2)*y=0", "y=1", "4", "",
+                                "Invalid procedure call or argument"},
+                    FailureCase{"Overflow", "y'+Exp(1000*x)*y=0", "y=1", "4", "", "overflow"},
+                    FailureCase{"MisspeltFunction", "y'+Sinn(x)*y=0", "y=1", "4", "", "Type mismatch: 'sinn'"},
+                    FailureCase{"ConditionWithoutEquals", "y'-y=0", "y", "4", "", "Boundary condition 1 has no \"=\"."},
+                    FailureCase{"TermAboveTheOrder", "y''+y'-y=0", "y=1", "4", "",
+                                "The differential equation has a derivative of order 2, above the order 1."},
+                    FailureCase{"DegreeRoundsToTheOrder", "y'-y=0", "y=1", "1.4", "", "division by zero"},
+                    FailureCase{"ZeroPeriod", "y'-y=0", "y=1", "5", "0", "division by zero"}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST(LinearSolver, ConstantsReachTheEquationAndUndefinedOnesAreZero)

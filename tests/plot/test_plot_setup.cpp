@@ -43,15 +43,16 @@ TEST_P(ChangeWindowTest, MovesTheEdgesAsTheButtonSays)
     EXPECT_EQ(t.windowgy, c.gy);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllFourteen, ChangeWindowTest,
-    testing::Values(ChangeCase{0, "-8", " 8", "-6", " 10"}, ChangeCase{1, " 0", " 4", " 2", " 6"},
-                    ChangeCase{2, "-4", " 0", " 2", " 6"}, ChangeCase{3, "-4", " 0", "-2", " 2"},
-                    ChangeCase{4, " 0", " 4", "-2", " 2"}, ChangeCase{5, "-2", " 2", " 0", " 4"},
-                    ChangeCase{6, "-2", " 6", "-2", " 6"}, ChangeCase{7, "-4", " 4", " 0", " 8"},
-                    ChangeCase{8, "-6", " 2", "-2", " 6"}, ChangeCase{9, "-4", " 4", "-4", " 4"},
-                    ChangeCase{10, "-6", " 6", "-2", " 6"}, ChangeCase{11, "-2.666667", " 2.666667", "-2", " 6"},
-                    ChangeCase{12, "-4", " 4", "-4", " 8"}, ChangeCase{13, "-4", " 4", "-.666667", " 4.666667"}));
+INSTANTIATE_TEST_SUITE_P(AllFourteen, ChangeWindowTest,
+                         testing::Values(ChangeCase{0, "-8", " 8", "-6", " 10"}, ChangeCase{1, " 0", " 4", " 2", " 6"},
+                                         ChangeCase{2, "-4", " 0", " 2", " 6"}, ChangeCase{3, "-4", " 0", "-2", " 2"},
+                                         ChangeCase{4, " 0", " 4", "-2", " 2"}, ChangeCase{5, "-2", " 2", " 0", " 4"},
+                                         ChangeCase{6, "-2", " 6", "-2", " 6"}, ChangeCase{7, "-4", " 4", " 0", " 8"},
+                                         ChangeCase{8, "-6", " 2", "-2", " 6"}, ChangeCase{9, "-4", " 4", "-4", " 4"},
+                                         ChangeCase{10, "-6", " 6", "-2", " 6"},
+                                         ChangeCase{11, "-2.666667", " 2.666667", "-2", " 6"},
+                                         ChangeCase{12, "-4", " 4", "-4", " 8"},
+                                         ChangeCase{13, "-4", " 4", "-.666667", " 4.666667"}));
 
 TEST(ChangeWindow, ZoomInThenOutRestoresTheWindowAndWidthsComeBackToRounding)
 {

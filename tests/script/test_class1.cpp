@@ -42,11 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Class1Case{"Tanh(0)", "0"}, Class1Case{"Tanh(1)", "0.761594155955765"},
                     Class1Case{"Tanh(800)", "0"}, Class1Case{"Tanh(-800)", "0"},
                     Class1Case{"Atanh(0.5)", "0.549306144334055"}, Class1Case{"Atanh(1)", "0"},
-                    Class1Case{"Atanh(-1)", "0"}, Class1Case{"Atanh(2)", "0"},
-                    Class1Case{"Sinh(1)", "1.1752011936438"}, Class1Case{"Cosh(1)", "1.54308063481524"},
-                    Class1Case{"Sinh(710)", "0"}, Class1Case{"Cosh(-710)", "0"},
-                    Class1Case{"Asinh(1)", "0.881373587019543"}, Class1Case{"Asinh(1E200)", "0"},
-                    Class1Case{"Asinh(\"x\")", "0"}, Class1Case{"Asin(Empty)", "0"},
+                    Class1Case{"Atanh(-1)", "0"}, Class1Case{"Atanh(2)", "0"}, Class1Case{"Sinh(1)", "1.1752011936438"},
+                    Class1Case{"Cosh(1)", "1.54308063481524"}, Class1Case{"Sinh(710)", "0"},
+                    Class1Case{"Cosh(-710)", "0"}, Class1Case{"Asinh(1)", "0.881373587019543"},
+                    Class1Case{"Asinh(1E200)", "0"}, Class1Case{"Asinh(\"x\")", "0"}, Class1Case{"Asin(Empty)", "0"},
                     Class1Case{"1 + Asin(2)", "1"}));
 
 TEST(Class1Errors, TheLastTrappedErrorIsRecorded)

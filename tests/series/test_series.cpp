@@ -64,7 +64,8 @@ TEST(TrigSeries, ConstantsAndTheFirstHarmonics)
     EXPECT_NEAR(ode::SeriesDerivative(s, 1, 0.0), 1 + 2 * 3 + 3 * -4, 1e-13);
     // N = 5 (odd): c5 multiplies sin 3t alone.
     const double x = 0.7;
-    double expected = 0.5 + std::sin(x) - 2 * std::cos(x) + 3 * std::sin(2 * x) + 0.25 * std::cos(2 * x) - 4 * std::sin(3 * x);
+    double expected =
+        0.5 + std::sin(x) - 2 * std::cos(x) + 3 * std::sin(2 * x) + 0.25 * std::cos(2 * x) - 4 * std::sin(3 * x);
     EXPECT_NEAR(ode::SeriesDerivative(s, 0, x), expected, 1e-13);
 
     // Two terms: y''' = -c1 w^3 cos t.
@@ -90,11 +91,12 @@ TEST(SeriesDerivatives, AgreeWithFiniteDifferencesOfTheOrderBelow)
                 const double x = u(gen);
                 const double h = 1e-4;
                 for (int d = 1; d <= 6; ++d) {
-                    double fd = (ode::SeriesDerivative(s, d - 1, x + h) - ode::SeriesDerivative(s, d - 1, x - h)) / (2 * h);
+                    double fd =
+                        (ode::SeriesDerivative(s, d - 1, x + h) - ode::SeriesDerivative(s, d - 1, x - h)) / (2 * h);
                     double exact = ode::SeriesDerivative(s, d, x);
                     double scale = 1 + std::fabs(exact) + std::fabs(ode::SeriesDerivative(s, d + 1, x));
-                    EXPECT_NEAR(fd, exact, 1e-5 * scale)
-                        << (kind == SeriesKind::Power ? "power" : "trig") << " N=" << degree << " d=" << d << " x=" << x;
+                    EXPECT_NEAR(fd, exact, 1e-5 * scale) << (kind == SeriesKind::Power ? "power" : "trig")
+                                                         << " N=" << degree << " d=" << d << " x=" << x;
                 }
             }
         }

@@ -133,9 +133,8 @@ TEST(LinearSystem, ThreeAndTenVariables)
 {
     Solver s;
     OrdersAndDegrees od;
-    SystemSolution r = s.solve(inputs({"u", "v", "w"}, {"u'-v=0", "v'-w=0", "u+w'=0"}, {"u=1", "v=-1", "w=1"},
-                                      {0, 0, 0}, 0, 1, 16),
-                               od);
+    SystemSolution r = s.solve(
+        inputs({"u", "v", "w"}, {"u'-v=0", "v'-w=0", "u+w'=0"}, {"u=1", "v=-1", "w=1"}, {0, 0, 0}, 0, 1, 16), od);
     ASSERT_TRUE(r.solved);
     const double c = 0.5;
     EXPECT_NEAR(VarDerivative(r.coef[0], c, 0, 1), std::exp(-1.0), 1e-10);

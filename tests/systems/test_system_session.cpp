@@ -64,7 +64,8 @@ TEST(NonlinearSystem, ConvergesToTheKnownSolution)
     const auto& list = n.s.lstCoeff();
     EXPECT_EQ(list[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
     EXPECT_NE(std::find(list.begin(), list.end(), "VALUE OF D.E.'s AT GRID POINTS:"), list.end());
-    EXPECT_NE(std::find_if(list.begin(), list.end(), [](const std::string& l) { return l.rfind("D.E.#2 (x = 0.5) = ", 0) == 0; }),
+    EXPECT_NE(std::find_if(list.begin(), list.end(),
+                           [](const std::string& l) { return l.rfind("D.E.#2 (x = 0.5) = ", 0) == 0; }),
               list.end());
     EXPECT_EQ(n.s.lstBCError().size(), 2u);
     n.s.boxes.xestimation = "0.25";
@@ -123,7 +124,7 @@ TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
     const auto before = SplitByVariable(n.s.coef(), n.s.orders());
     n.s.boxes.terms = "12"; // two more coefficients for each variable
     n.s.boxes.approximation = "3";
-    n.s.boxes.maxcy = "0";  // one pass: the start shows in the corrections being small
+    n.s.boxes.maxcy = "0"; // one pass: the start shows in the corrections being small
     n.s.solve();
     EXPECT_TRUE(fs::exists(dir / "AMAT.MAT"));
     EXPECT_EQ(n.s.orders().varDegree, (std::vector<int>{13, 13}));

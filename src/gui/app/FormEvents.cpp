@@ -11,10 +11,7 @@ FormEvents::FormEvents(QWidget* form) : QObject(form), m_form(form)
     connect(qApp, &QApplication::focusChanged, this, &FormEvents::focusChanged);
 }
 
-void FormEvents::onValidate(QWidget* box, std::function<bool()> check)
-{
-    m_handlers[box].validate = std::move(check);
-}
+void FormEvents::onValidate(QWidget* box, std::function<bool()> check) { m_handlers[box].validate = std::move(check); }
 
 void FormEvents::onLostFocus(QWidget* box, std::function<void()> handler)
 {

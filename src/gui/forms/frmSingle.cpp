@@ -1,17 +1,17 @@
 #include "gui/forms/frmSingle.h"
 
 #include "common/NumberFormat.h"
+#include "gui/app/AppState.h"
+#include "gui/app/ConstantsFrame.h"
+#include "gui/app/FormEvents.h"
+#include "gui/app/FormHost.h"
+#include "gui/app/FormSupport.h"
+#include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotGeometry.h"
 #include "script/Translation.h"
-#include "gui/app/ConstantsFrame.h"
-#include "gui/app/FormEvents.h"
-#include "gui/app/FormSupport.h"
-#include "gui/app/Messages.h"
-#include "gui/app/AppState.h"
-#include "gui/app/FormHost.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -175,10 +175,12 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
         // The Newton iteration's inputs. A doubled ampersand of the design shows as one.
         const NonlinearTexts& n = static_cast<NonlinearTexts&>(m_session->texts());
         auto* iteration = new QHBoxLayout();
-        iteration->addWidget(label("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
+        iteration->addWidget(
+            label("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
         txtErrorD = box("txtErrorD", q(n.errorD), "Error MUST be >0");
         iteration->addWidget(txtErrorD);
-        iteration->addWidget(label("lblErrorC", power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:"));
+        iteration->addWidget(
+            label("lblErrorC", power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:"));
         txtErrorC = box("txtErrorC", q(n.errorC), "Error MUST be >0");
         iteration->addWidget(txtErrorC);
         iteration->addWidget(label("lblMaxcy", "Max. # of iterations:"));
@@ -204,7 +206,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
     // User constants and Solve.
     auto* lower = new QHBoxLayout();
     m_constantsFrame = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
-                                                 [this]() { ClearResults(); });
+                                               [this]() { ClearResults(); });
     cboConstants = m_constantsFrame->cboConstants;
     cmdAddCons = m_constantsFrame->cmdAddCons;
     cmdRemCons = m_constantsFrame->cmdRemCons;
@@ -300,16 +302,13 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
 
 FrmSingle::~FrmSingle() = default;
 
-QString FrmSingle::depDerivative(int order) const
-{
-    return txtDepVarNam->text() + QString(order, '\'');
-}
+QString FrmSingle::depDerivative(int order) const { return txtDepVarNam->text() + QString(order, '\''); }
 
 void FrmSingle::wireEvents()
 {
     auto* e = m_events;
-    for (QLineEdit* b : {txtOrder, txtIndepVarNam, txtDepVarNam, txtEquation, txtXlower, txtXupper,
-                         txtExpansion, txtTerms, txtXestimation, txtDerNum})
+    for (QLineEdit* b : {txtOrder, txtIndepVarNam, txtDepVarNam, txtEquation, txtXlower, txtXupper, txtExpansion,
+                         txtTerms, txtXestimation, txtDerNum})
         e->selectOnFocus(b);
     if (txtPeriod)
         e->selectOnFocus(txtPeriod);
@@ -358,9 +357,8 @@ void FrmSingle::wireEvents()
     e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
     if (txtPeriod)
         e->onValidate(txtPeriod, [this]() { return CheckCentreText(s(txtPeriod->text())); });
-    e->onValidate(txtEquation, [this]() {
-        return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order);
-    });
+    e->onValidate(txtEquation,
+                  [this]() { return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order); });
     auto intervalRule = [this](QLineEdit* other) {
         if (!CheckIntervalTexts(s(txtXlower->text()), s(txtXupper->text())))
             other->setFocus();
@@ -460,7 +458,8 @@ void FrmSingle::BuildConditionControls()
     for (int k = 2; k <= m_numBC; ++k) {
         auto* bc = box(qPrintable(QStringLiteral("txtBC_%1").arg(k)), txtBC[1]->text(), txtBC[1]->toolTip());
         bc->setFont(txtBC[1]->font());
-        auto* point = box(qPrintable(QStringLiteral("txtXeval_%1").arg(k)), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        auto* point =
+            box(qPrintable(QStringLiteral("txtXeval_%1").arg(k)), txtXeval[1]->text(), txtXeval[1]->toolTip());
         bc->hide();
         point->hide();
         m_bcLayout->addWidget(bc, 0, 2);

@@ -107,9 +107,9 @@ private:
     app::ConstantsFrame* m_constantsFrame = nullptr;
     QPrinter m_printer;
     QGridLayout* m_bcLayout = nullptr;
-    int m_order = 2;     // n, as the order box was accepted
-    int m_numBC = 1;     // NumBC
-    int m_shownBC = 1;   // lblBCNum
+    int m_order = 2;   // n, as the order box was accepted
+    int m_numBC = 1;   // NumBC
+    int m_shownBC = 1; // lblBCNum
     bool m_loading = false;
     bool m_conditionControlsBuilt = false;
     QString m_problemFileName;

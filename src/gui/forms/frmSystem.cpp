@@ -1,16 +1,16 @@
 #include "gui/forms/frmSystem.h"
 
 #include "common/NumberFormat.h"
+#include "gui/app/AppState.h"
+#include "gui/app/ConstantsFrame.h"
+#include "gui/app/FormEvents.h"
+#include "gui/app/FormHost.h"
+#include "gui/app/FormSupport.h"
+#include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
 #include "linear/LinearProblem.h"
 #include "plot/PlotGeometry.h"
 #include "script/Translation.h"
-#include "gui/app/ConstantsFrame.h"
-#include "gui/app/FormEvents.h"
-#include "gui/app/FormSupport.h"
-#include "gui/app/Messages.h"
-#include "gui/app/AppState.h"
-#include "gui/app/FormHost.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -108,8 +108,9 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinea
     lblBCNum = label("lblBCNum", "1");
     m_bcLayout->addWidget(label("lblBC", "B.C.#"), 0, 0);
     m_bcLayout->addWidget(lblBCNum, 0, 1);
-    txtBC = {nullptr, box("txtBC_1", q(d.bcText[0]),
-                          "Must be in terms of the dependent variables and their derivatives, and the constants you define")};
+    txtBC = {nullptr,
+             box("txtBC_1", q(d.bcText[0]),
+                 "Must be in terms of the dependent variables and their derivatives, and the constants you define")};
     txtXeval = {nullptr, box("txtXeval_1", q(d.bcPoint[0]), "Point of evaluation")};
     lblXeval = label("lblXeval", "Evaluated at x=");
     m_bcLayout->addWidget(txtBC[1], 0, 2);
@@ -171,7 +172,7 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinea
 
     auto* lower = new QHBoxLayout();
     constants = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
-                                          [this]() { ClearResults(); });
+                                        [this]() { ClearResults(); });
     lower->addWidget(constants);
     cmdSolve = button("cmdSolve", "Solve", "Compute solution");
     lower->addWidget(cmdSolve);
@@ -424,7 +425,8 @@ void FrmSystem::wireCondition(int b)
 void FrmSystem::headEntered()
 {
     const QString names = txtDepVarNams->text();
-    m_host.equationsEditor()->setVariableNames("Indep. Variable: " + txtIndepVarNam->text() + ";  Dep. Variables: " + names);
+    m_host.equationsEditor()->setVariableNames("Indep. Variable: " + txtIndepVarNam->text() +
+                                               ";  Dep. Variables: " + names);
     m_host.conditionsEditor()->setVariableNames("Dep. Variables: " + names);
     mnuSave->setEnabled(true);
     mnuSaveAs->setEnabled(true);
@@ -535,7 +537,8 @@ void FrmSystem::readBoxes()
     b.equations.clear();
     const int numDE = static_cast<int>(ParseWholeNumber(b.numDE));
     for (int e = 0; e < numDE; ++e)
-        b.equations.push_back(s(txtEquation[static_cast<size_t>(e) < txtEquation.size() ? static_cast<size_t>(e) : 0]->text()));
+        b.equations.push_back(
+            s(txtEquation[static_cast<size_t>(e) < txtEquation.size() ? static_cast<size_t>(e) : 0]->text()));
     b.bcText.clear();
     b.bcPoint.clear();
     const int numBC = static_cast<int>(ParseWholeNumber(b.numBC));

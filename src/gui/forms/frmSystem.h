@@ -35,8 +35,8 @@ public:
 
     QLineEdit *txtNumDE, *txtNumBC, *txtIndepVarNam, *txtDepVarNams, *txtTerms, *txtExpansion;
     QLineEdit *txtXlower, *txtXupper, *txtXestimation, *txtDerNum;
-    std::vector<QLineEdit*> txtEquation;      // 0 ... LastVar ("txtEquation_e")
-    std::vector<QLineEdit*> txtBC, txtXeval;  // 1 ... NumBC (element 0 not used)
+    std::vector<QLineEdit*> txtEquation;     // 0 ... LastVar ("txtEquation_e")
+    std::vector<QLineEdit*> txtBC, txtXeval; // 1 ... NumBC (element 0 not used)
     QLineEdit *txtErrorD = nullptr, *txtErrorC = nullptr, *txtMaxcy = nullptr;
     QComboBox* cboApproximation = nullptr;
     QLabel *lblDENum, *lblBCNum, *lblXeval, *lblXestimation;

@@ -58,7 +58,8 @@ std::optional<QString> RenderPlot(QPainter& p, int width, int height, const Plot
     // DrawFrame: one pixel inside the right and bottom edges.
     p.setPen(QPen(QColor(255, 255, 0), 0));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(map(s.PlotXmin, s.PlotYmax), map(s.PlotXmax - scale.unitsPerPixelX, s.PlotYmin + scale.unitsPerPixelY)));
+    p.drawRect(
+        QRectF(map(s.PlotXmin, s.PlotYmax), map(s.PlotXmax - scale.unitsPerPixelX, s.PlotYmin + scale.unitsPerPixelY)));
     // DrawTicks.
     p.setPen(QPen(QColor(0, 255, 0), 0));
     for (const Segment& seg : TickSegments(s, scale))

@@ -1,7 +1,7 @@
 #include "gui/plot/frmPTserN.h"
 
-#include "gui/app/AppState.h"
 #include "common/NumberFormat.h"
+#include "gui/app/AppState.h"
 #include "gui/app/FormEvents.h"
 #include "gui/app/FormSupport.h"
 #include "gui/app/Messages.h"
@@ -108,8 +108,7 @@ void LegendView::paintEvent(QPaintEvent*)
     }
 }
 
-FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::function<void()> about)
-    : m_state(state)
+FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::function<void()> about) : m_state(state)
 {
     setObjectName("frmPTserN");
     setWindowTitle("Plot");
@@ -302,7 +301,7 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     // The setup boxes' events.
     m_events = new app::FormEvents(this);
     const std::vector<QLineEdit*> boxes = {txtWindowlx, txtWindowgx, txtWindowly, txtWindowgy, txtPlotStep,
-                                           txtXorigin, txtYorigin, txtDivx, txtDivy};
+                                           txtXorigin,  txtYorigin,  txtDivx,     txtDivy};
     for (QLineEdit* b : boxes) {
         m_events->selectOnFocus(b);
         m_events->onChange(b, [this]() { ClearPlot(); });
@@ -355,10 +354,7 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     m_plotDrawn = false;
 }
 
-FrmPTserN::~FrmPTserN()
-{
-    delete m_legendWindow;
-}
+FrmPTserN::~FrmPTserN() { delete m_legendWindow; }
 
 void FrmPTserN::showSetup(const PlotSetupTexts& t)
 {
@@ -435,10 +431,7 @@ PlotPicture FrmPTserN::currentPicture() const
     return picture;
 }
 
-QImage FrmPTserN::renderedImage()
-{
-    return RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture());
-}
+QImage FrmPTserN::renderedImage() { return RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture()); }
 
 bool FrmPTserN::DrawPlot()
 {
@@ -556,12 +549,15 @@ void FrmPTserN::mnuPrint_Click()
     if (m_plotDrawn) {
         painter.drawImage(QPoint(0, 0), renderedImage());
         y = static_cast<int>(6660.0 / 1440.0 * m_printer.resolution());
-        painter.drawText(0, y, m_derOrder != 0
-                                   ? QStringLiteral("Plot of derivative(s) #") + q(FormatSigned(m_derOrder) + " ")
-                                   : QStringLiteral("Plot of Function(s)"));
+        painter.drawText(0, y,
+                         m_derOrder != 0 ? QStringLiteral("Plot of derivative(s) #") + q(FormatSigned(m_derOrder) + " ")
+                                         : QStringLiteral("Plot of Function(s)"));
         y += metrics.lineSpacing();
     }
-    const QStringList lines = {QString(), QString(), "PLOT SETUP:", QString(),
+    const QStringList lines = {QString(),
+                               QString(),
+                               "PLOT SETUP:",
+                               QString(),
                                "     AXES: [" + txtXorigin->text() + "," + txtYorigin->text() + "]",
                                "DIVISIONS: [" + txtDivx->text() + "," + txtDivy->text() + "]",
                                " X-WINDOW: [" + txtWindowlx->text() + "," + txtWindowgx->text() + "]",

@@ -38,7 +38,11 @@ public:
     void clear();
     const QImage& image() const { return m_image; }
     // The user scale of the picture now shown: plot units of a pixel position.
-    void setScale(const PlotState& shown) { m_shown = shown; m_hasScale = true; }
+    void setScale(const PlotState& shown)
+    {
+        m_shown = shown;
+        m_hasScale = true;
+    }
     QPointF toPlot(const QPointF& pixel) const;
 
 signals:

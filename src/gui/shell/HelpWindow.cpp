@@ -12,8 +12,8 @@
 #include <QTreeWidget>
 
 #ifdef _WIN32
-#include <windows.h>
 #include <htmlhelp.h>
+#include <windows.h>
 #endif
 
 #include <chm_lib.h>
@@ -119,12 +119,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
     resize(820, 560);
-    connect(m_tree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString()));
-    });
-    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-        m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString()));
-    });
+    connect(m_tree, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString())); });
+    connect(m_tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString())); });
 }
 
 HelpWindow::~HelpWindow() = default;

@@ -1,10 +1,10 @@
 #include "gui/shell/Shell.h"
 
-#include "gui/grids/frmGridEditor.h"
-#include "gui/shell/FormFactory.h"
-#include "gui/plot/frmPTserN.h"
-#include "gui/shell/HelpWindow.h"
 #include "gui/app/Messages.h"
+#include "gui/grids/frmGridEditor.h"
+#include "gui/plot/frmPTserN.h"
+#include "gui/shell/FormFactory.h"
+#include "gui/shell/HelpWindow.h"
 #include "gui/shell/frmAbout.h"
 #include "gui/shell/frmTask.h"
 
@@ -26,9 +26,12 @@ WarningAnswer askWithMessageBox()
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setObjectName("msgDecimalWarning");
     switch (box.exec()) {
-    case QMessageBox::Yes: return WarningAnswer::Yes;
-    case QMessageBox::No: return WarningAnswer::No;
-    default: return WarningAnswer::Cancel;
+    case QMessageBox::Yes:
+        return WarningAnswer::Yes;
+    case QMessageBox::No:
+        return WarningAnswer::No;
+    default:
+        return WarningAnswer::Cancel;
     }
 }
 
@@ -36,8 +39,7 @@ WarningAnswer askWithMessageBox()
 
 Shell::Shell(std::unique_ptr<DecimalSeparatorSetting> setting)
     : askDecimal(askWithMessageBox), m_setting(std::move(setting)), m_decimal(*m_setting)
-{
-}
+{}
 
 Shell::~Shell()
 {
@@ -89,7 +91,8 @@ void Shell::showHelp(QWidget* from) { ShowHelp(from); }
 plot::FrmPTserN* Shell::plotWindow()
 {
     if (!m_plot)
-        m_plot = new plot::FrmPTserN(m_state, [](QWidget* from) { ShowHelp(from); }, [this]() { ShowAbout(); });
+        m_plot = new plot::FrmPTserN(
+            m_state, [](QWidget* from) { ShowHelp(from); }, [this]() { ShowAbout(); });
     return m_plot;
 }
 
@@ -124,7 +127,4 @@ int RunGui(int argc, char** argv)
 
 } // namespace ode::shell
 
-extern "C" Q_DECL_EXPORT int odeseries_run_gui(int argc, char** argv)
-{
-    return ode::shell::RunGui(argc, argv);
-}
+extern "C" Q_DECL_EXPORT int odeseries_run_gui(int argc, char** argv) { return ode::shell::RunGui(argc, argv); }

@@ -15,7 +15,6 @@
 #include <functional>
 #include <memory>
 
-
 namespace ode::grids {
 class FrmGridEditor;
 }

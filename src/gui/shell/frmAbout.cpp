@@ -36,9 +36,6 @@ FrmAbout::FrmAbout(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(480, 300);
 }
 
-void FrmAbout::mousePressEvent(QMouseEvent*)
-{
-    close();
-}
+void FrmAbout::mousePressEvent(QMouseEvent*) { close(); }
 
 } // namespace ode::shell
