@@ -2,7 +2,8 @@
 
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
-#include "script/Translation.h"
+#include "equations/BoxChecks.h"
+#include "equations/LinearSplit.h"
 
 namespace ode {
 
@@ -59,31 +60,6 @@ LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double 
     }
     in.constants = texts.constants;
     return in;
-}
-
-bool IsNumberText(const std::string& text)
-{
-    double ignored = 0;
-    return ParseNumberText(text, ignored, true);
-}
-
-bool CheckOrderText(const std::string& text)
-{
-    double v = ParseNumber(text);
-    return v > 0 && v <= 10 && RoundHalfEven(v) >= 1;
-}
-
-bool CheckTermsText(const std::string& text, int order, SeriesKind kind)
-{
-    double v = ParseNumber(text);
-    return kind == SeriesKind::Power ? v > order : v >= order + 2;
-}
-
-bool CheckCentreText(const std::string& text) { return text == "*" || IsNumberText(text); }
-
-bool CheckIntervalTexts(const std::string& lower, const std::string& upper)
-{
-    return ParseNumber(upper) > ParseNumber(lower);
 }
 
 std::optional<std::string> CheckLinearTexts(const LinearTexts& t, SeriesKind kind)

@@ -4,6 +4,7 @@
 // ("Tldif") share the layout; the trigonometric form adds the period and counts terms instead
 // of giving the degree.
 
+#include "equations/BoxChecks.h"
 #include "series/Series.h"
 
 #include <optional>
@@ -50,15 +51,6 @@ LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double 
 
 // The magic word of a kind's problem file: "Pldif" or "Tldif".
 const char* LinearMagic(SeriesKind kind);
-
-// The checks of the boxes (a refused box keeps the focus and shows nothing).
-bool CheckOrderText(const std::string& text); // a number > 0 and <= 10 that rounds to 1 or more
-bool CheckTermsText(const std::string& text, int order, SeriesKind kind);    // degree > n; terms >= n+2
-bool CheckCentreText(const std::string& text);                               // "*" or a number (also txtPeriod)
-bool CheckIntervalTexts(const std::string& lower, const std::string& upper); // upper > lower
-
-// A number as a whole box text (blanks around it allowed): sign, digits, point, exponent.
-bool IsNumberText(const std::string& text);
 
 // Every check a form applies before and at Solve, for a problem that did not come through the
 // boxes (the command line): the first refusal as a message, or nothing when all pass.

@@ -1,8 +1,8 @@
 #include "linear/LinearSolver.h"
 
 #include "common/NumberFormat.h"
+#include "equations/LinearSplit.h"
 #include "script/ScriptErrors.h"
-#include "script/Translation.h"
 
 #include <cmath>
 

@@ -4,6 +4,7 @@
 // iteration limit and the initial approximation; and the translation of the texts into
 // residual expressions in the engine's variables Y0 ... Y9.
 
+#include "equations/Derivatives.h"
 #include "linear/LinearProblem.h"
 
 #include <optional>
@@ -34,30 +35,7 @@ struct NonlinearInputs : LinearInputs {
 
 NonlinearInputs ReadNonlinearInputs(const NonlinearTexts& texts, SeriesKind kind, double pi);
 
-// The order box of these forms: 1 to 9 (the derivative variables stop at Y9).
-bool CheckNonlinearOrderText(const std::string& text);
-// An error bound: a number above 0.
-bool CheckErrorBoundText(const std::string& text);
-
 // Every check of the boxes, for the command line: the first refusal, or nothing.
 std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& texts, SeriesKind kind);
-
-// TranslateDerivatives: lower case; the name followed by k apostrophes becomes Yk (k = n ... 1);
-// the name alone becomes Y0 unless it is part of a longer word or a call. Names compare
-// without regard to case.
-std::string TranslateDerivatives(const std::string& text, const std::string& depVarName, int n);
-
-// The replacement both translations make, in a lower-cased text: the name followed by k
-// apostrophes becomes prefix & k (k = maxOrder ... 1), the name alone prefix & "0" outside
-// longer words and calls.
-std::string ReplaceDerivativeNames(std::string loweredText, const std::string& depVarName, int maxOrder,
-                                   const std::string& prefix);
-
-// PrepareExpressions: the equation and each condition as residual texts, "L-(R)" ("L" when R
-// is exactly "0"), translated. Element 0 the equation, element l condition l. A text with
-// a derivative above the order is refused with a message.
-std::optional<std::string> PrepareExpressions(const std::string& equation, const std::vector<std::string>& conditions,
-                                              const std::string& depVarName, int n,
-                                              std::vector<std::string>& residualExpr);
 
 } // namespace ode

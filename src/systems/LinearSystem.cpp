@@ -1,7 +1,6 @@
 #include "systems/LinearSystem.h"
 
 #include "common/NumberFormat.h"
-#include "common/Text.h"
 #include "linear/Elimination.h"
 #include "script/ScriptErrors.h"
 #include "series/Series.h"
@@ -31,128 +30,6 @@ SeriesView seriesOf(const std::vector<double>& coef, double center)
 }
 
 } // namespace
-
-int OrdersAndDegrees::offset(int j) const
-{
-    int off = 0;
-    for (int k = 0; k < j; ++k)
-        off += varDegree[static_cast<size_t>(k)] + 1;
-    return off;
-}
-
-OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations, const std::vector<std::string>& names,
-                                      int degree, int numBC)
-{
-    OrdersAndDegrees od;
-    const size_t vars = names.size();
-    od.varOrder.assign(vars, 0);
-    // Names and equations are compared without regard to case, as everywhere else.
-    std::vector<std::string> lowered;
-    for (const std::string& eq : equations)
-        lowered.push_back(AsciiLower(eq));
-    for (size_t j = 0; j < vars; ++j)
-        for (const std::string& eq : lowered)
-            for (int k = 9; k >= 1; --k)
-                if (eq.find(AsciiLower(names[j]) + std::string(static_cast<size_t>(k), '\'')) != std::string::npos) {
-                    if (k > od.varOrder[j])
-                        od.varOrder[j] = k;
-                    break;
-                }
-    for (int o : od.varOrder) {
-        od.sumOrder += o;
-        od.maxOrder = std::max(od.maxOrder, o);
-    }
-    od.degree = std::max(degree, od.maxOrder + 2);
-    od.varDegree.assign(vars, od.degree);
-    od.maxDegree = od.degree;
-    int left = numBC;
-    while (left > 0 && vars > 0) {
-        for (int q = od.maxOrder; q >= 0 && left > 0; --q)
-            for (size_t j = 0; j < vars && left > 0; ++j)
-                if (od.varOrder[j] == q) {
-                    ++od.varDegree[j];
-                    od.maxDegree = std::max(od.maxDegree, od.varDegree[j]);
-                    --left;
-                }
-    }
-    od.numUnknowns = static_cast<int>(vars) * (od.degree + 1) + numBC;
-    return od;
-}
-
-SystemSplit SplitSystemText(const std::string& text, const std::vector<std::string>& names, int sumOrder)
-{
-    SystemSplit r;
-    r.coef.assign(names.size(), std::vector<std::string>(static_cast<size_t>(sumOrder) + 1, "0"));
-    const size_t eq = text.find('=');
-    if (eq == std::string::npos) {
-        r.problem = "has no \"=\"";
-        return r;
-    }
-    r.rhs = text.substr(eq + 1);
-    std::string rest;
-    for (char c : AsciiLower(text.substr(0, eq)))
-        if (c != ' ')
-            rest += c;
-    for (size_t j = 0; j < names.size(); ++j) {
-        // The name is matched without regard to case against the lower-cased left side;
-        // messages show it as the user typed it.
-        const std::string name = AsciiLower(names[j]);
-        const size_t len = name.size();
-        if (len == 0)
-            continue;
-        size_t from = 0;
-        for (;;) {
-            const size_t pos = rest.find(name, from);
-            if (pos == std::string::npos)
-                break;
-            const bool badBefore = pos > 0 && (IsDigit(rest[pos - 1]) || IsLowerLetter(rest[pos - 1]));
-            const size_t after = pos + len;
-            const bool badAfter =
-                after < rest.size() && (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
-            if (badBefore || badAfter) {
-                from = pos + len;
-                continue;
-            }
-            std::string coefficient;
-            if (pos == 0)
-                coefficient = "1";
-            else if (pos == 1 && (rest[0] == '+' || rest[0] == '-'))
-                coefficient = rest[0] == '-' ? "-1" : "1";
-            else if (pos == 1) {
-                r.problem = "has a term \"" + rest.substr(0, after) +
-                            "\" without a coefficient; write it as coefficient*" + names[j];
-                return r;
-            } else
-                coefficient = rest.substr(0, pos - 1);
-            rest = rest.substr(after);
-            size_t k = 0;
-            while (k < rest.size() && rest[k] == '\'')
-                ++k;
-            rest = rest.substr(k);
-            if (k > static_cast<size_t>(sumOrder)) {
-                r.problem = "has a derivative of " + names[j] + " of order " + std::to_string(k) +
-                            ", above the orders the equations give";
-                return r;
-            }
-            r.coef[j][k] = coefficient;
-            from = 0;
-        }
-    }
-    return r;
-}
-
-std::optional<std::string> CheckSystemSplit(const SystemSplit& split, const OrdersAndDegrees& od,
-                                            const std::vector<std::string>& names)
-{
-    if (split.problem)
-        return split.problem;
-    for (size_t j = 0; j < split.coef.size(); ++j)
-        for (size_t q = static_cast<size_t>(od.varOrder[j]) + 1; q < split.coef[j].size(); ++q)
-            if (split.coef[j][q] != "0")
-                return "has a derivative of " + names[j] + " of order " + std::to_string(q) + ", above its order " +
-                       std::to_string(od.varOrder[j]) + " in the equations";
-    return std::nullopt;
-}
 
 double VarDerivative(const std::vector<double>& coef, double center, int order, double x)
 {

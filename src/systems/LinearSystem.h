@@ -5,6 +5,7 @@
 // conditions in order. The conditions are shared out as extra degrees so that the system is
 // square.
 
+#include "equations/SystemText.h"
 #include "script/ScriptHost.h"
 
 #include <optional>
@@ -26,37 +27,6 @@ struct SystemInputs {
     std::vector<double> bcPoint;
     std::vector<std::string> constants;
 };
-
-struct OrdersAndDegrees {
-    std::vector<int> varOrder; // highest derivative of each variable over all equations
-    int maxOrder = 0, sumOrder = 0;
-    int degree = 0;             // the grid's intervals: the typed degree, at least maxOrder + 2
-    std::vector<int> varDegree; // degree of each variable's series
-    int maxDegree = 0;
-    int numUnknowns = 0;
-    // Column of coefficient 0 of variable j.
-    int offset(int j) const;
-};
-
-// FindOrdersAndDegrees: orders by a plain search for name + k apostrophes (k = 9 ... 1) in the
-// texts as typed; the conditions shared out in sweeps from the highest order down, variables
-// of equal order in index order.
-OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations,
-                                      const std::vector<std::string>& depVarNames, int degree, int numBC);
-
-// One text split across the variables in list order: coef[j][q] the coefficient text of the
-// q-th derivative of variable j (q = 0 ... sumOrder), rhs the right side.
-struct SystemSplit {
-    std::vector<std::vector<std::string>> coef;
-    std::string rhs = "0";
-    std::optional<std::string> problem; // no "=" in the text
-};
-SystemSplit SplitSystemText(const std::string& text, const std::vector<std::string>& depVarNames, int sumOrder);
-
-// The problem of a split, or a term whose derivative order is above its variable's order in
-// the equations (it would be ignored): a message fragment such as "has no \"=\"".
-std::optional<std::string> CheckSystemSplit(const SystemSplit& split, const OrdersAndDegrees& od,
-                                            const std::vector<std::string>& names);
 
 struct SystemSolution {
     bool solved = false;

@@ -22,24 +22,6 @@ struct Failure {};
 
 } // namespace
 
-std::vector<std::string> DeclarationStatements(const std::vector<std::string>& names, const std::vector<int>& varOrder)
-{
-    std::vector<std::string> out;
-    for (size_t j = 0; j < names.size(); ++j)
-        for (int k = 0; k <= varOrder[j]; ++k)
-            out.push_back("public " + names[j] + std::to_string(k));
-    return out;
-}
-
-std::string TranslateSystemText(const std::string& text, const std::vector<std::string>& names,
-                                const std::vector<int>& varOrder)
-{
-    std::string t = AsciiLower(text);
-    for (size_t j = 0; j < names.size(); ++j)
-        t = ReplaceDerivativeNames(t, names[j], varOrder[j], AsciiLower(names[j]));
-    return t;
-}
-
 std::vector<std::vector<double>> SplitByVariable(const std::vector<double>& coef, const OrdersAndDegrees& od)
 {
     std::vector<std::vector<double>> rows;

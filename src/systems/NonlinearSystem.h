@@ -3,19 +3,12 @@
 // power series per variable, on the grid and unknown ordering of the linear systems. The
 // script variables of variable y are y0 (its value), y1 (y'), y2 (y'') ...
 
+#include "equations/Derivatives.h"
 #include "systems/LinearSystem.h"
 
 #include <random>
 
 namespace ode {
-
-// DeclareVariables' statements: "public y0", "public y1", ... for every variable and order.
-std::vector<std::string> DeclarationStatements(const std::vector<std::string>& names, const std::vector<int>& varOrder);
-
-// TranslateDerivatives for systems: lower case, then per variable name + k apostrophes becomes
-// name & k (k = its order ... 1) and the name alone name & "0" (outside longer words).
-std::string TranslateSystemText(const std::string& text, const std::vector<std::string>& names,
-                                const std::vector<int>& varOrder);
 
 struct NonlinearSystemInputs : SystemInputs {
     double errorBoundDE = 0, errorBoundCoef = 0;

@@ -4,11 +4,12 @@
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
+#include "equations/BoxChecks.h"
+#include "equations/LinearSplit.h"
 #include "linear/LinearFiles.h"
 #include "linear/LinearProblem.h"
 #include "linear/LinearReport.h"
 #include "nonlinear/NewtonSolver.h"
-#include "script/Translation.h"
 
 #include <chrono>
 #include <cstdlib>

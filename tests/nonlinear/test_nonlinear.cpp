@@ -15,39 +15,6 @@ namespace {
 using ode::NonlinearSession;
 using ode::SeriesKind;
 
-struct TranslateCase {
-    const char* text;
-    const char* dep;
-    int order;
-    const char* translated;
-    friend void PrintTo(const TranslateCase& c, std::ostream* os) { *os << c.text; }
-};
-
-class TranslateTest : public testing::TestWithParam<TranslateCase> {};
-
-TEST_P(TranslateTest, WritesTheEnginesVariables)
-{
-    const TranslateCase& c = GetParam();
-    EXPECT_EQ(ode::TranslateDerivatives(c.text, c.dep, c.order), c.translated);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, TranslateTest,
-    testing::Values(TranslateCase{"y''-2*y^3", "y", 2, "Y2-2*Y0^3"}, TranslateCase{"y''+y'*y", "y", 2, "Y2+Y1*Y0"},
-                    TranslateCase{"exp(e)+e'", "e", 1, "exp(Y0)+Y1"}, TranslateCase{"y'+y^2", "Y", 2, "Y1+Y0^2"},
-                    TranslateCase{"xy+y2+sin(y)", "y", 1, "xy+y2+sin(Y0)"}, TranslateCase{"Y''+X*Y", "y", 2, "Y2+x*Y0"},
-                    TranslateCase{"u''+u", "u", 2, "Y2+Y0"}, TranslateCase{"y", "y", 1, "Y0"}));
-
-TEST(PrepareExpressions, ResidualsMoveTheRightSideOver)
-{
-    std::vector<std::string> r;
-    ASSERT_FALSE(ode::PrepareExpressions("y''-2*y^3=0", {"y=1", "y'+y^2=x"}, "y", 2, r));
-    EXPECT_EQ(r, (std::vector<std::string>{"Y2-2*Y0^3", "Y0-(1)", "Y1+Y0^2-(x)"}));
-    ASSERT_FALSE(ode::PrepareExpressions("y'=y", {"y"}, "y", 1, r));
-    EXPECT_EQ(r[1], "Y0") << "a condition without = stays whole";
-    EXPECT_TRUE(ode::PrepareExpressions("y'''=0", {"y=1", "y=2"}, "y", 2, r)) << "an order above n is refused";
-}
-
 TEST(InitialApproximation, FollowsTheChoice)
 {
     std::mt19937_64 random(5);

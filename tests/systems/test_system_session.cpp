@@ -43,15 +43,6 @@ void reciprocalSystem(SystemSession& s)
     s.boxes.approximation = "0 - Zero coefficients";
 }
 
-TEST(NonlinearSystemTexts, TranslationAndDeclarations)
-{
-    EXPECT_EQ(TranslateSystemText("y''+z", {"y", "z"}, {2, 1}), "y2+z0");
-    EXPECT_EQ(TranslateSystemText("z'-y", {"y", "z"}, {2, 1}), "z1-y0");
-    EXPECT_EQ(TranslateSystemText("exp(e)+Y*e'", {"y", "e"}, {0, 1}), "exp(e0)+y0*e1");
-    EXPECT_EQ(DeclarationStatements({"y", "z"}, {2, 1}),
-              (std::vector<std::string>{"public y0", "public y1", "public y2", "public z0", "public z1"}));
-}
-
 TEST(NonlinearSystem, ConvergesToTheKnownSolution)
 {
     Session n(true);

@@ -1,6 +1,8 @@
 #include "gui/forms/frmSingle.h"
 
 #include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
+#include "equations/LinearSplit.h"
 #include "gui/app/AppState.h"
 #include "gui/app/ConstantsFrame.h"
 #include "gui/app/FormEvents.h"
@@ -11,7 +13,6 @@
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotGeometry.h"
-#include "script/Translation.h"
 
 #include <QApplication>
 #include <QCloseEvent>

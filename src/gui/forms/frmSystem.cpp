@@ -1,6 +1,8 @@
 #include "gui/forms/frmSystem.h"
 
 #include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
+#include "equations/LinearSplit.h"
 #include "gui/app/AppState.h"
 #include "gui/app/ConstantsFrame.h"
 #include "gui/app/FormEvents.h"
@@ -10,7 +12,6 @@
 #include "gui/grids/frmGridEditor.h"
 #include "linear/LinearProblem.h"
 #include "plot/PlotGeometry.h"
-#include "script/Translation.h"
 
 #include <QApplication>
 #include <QCloseEvent>

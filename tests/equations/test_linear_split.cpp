@@ -1,4 +1,5 @@
-#include "script/Translation.h"
+#include "equations/BoxChecks.h"
+#include "equations/LinearSplit.h"
 
 #include <gtest/gtest.h>
 
@@ -46,21 +47,5 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"OrderAboveN", "y'''+y=0", "y", 2, {}, true},
                     SplitCase{"NameSecondAfterParenthesis", "(y)''=0", "y", 2, {}, true}),
     [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
-
-TEST(TranslationChecks, EquationMustHoldTheHighestDerivative)
-{
-    EXPECT_TRUE(ode::CheckEquationText("x*x*y''+x*y'+(x*x-1)*y=0", "y", 2));
-    EXPECT_TRUE(ode::CheckEquationText("y'''=0", "y", 2)) << "a higher derivative passes the plain search";
-    EXPECT_FALSE(ode::CheckEquationText("2*y+y=0", "y", 1));
-    EXPECT_FALSE(ode::CheckEquationText("", "y", 1));
-    EXPECT_FALSE(ode::CheckEquationText("y''+y", "y", 2));
-    EXPECT_FALSE(ode::CheckEquationText("Y''+Y=0", "y", 2)) << "the check is case-sensitive";
-    EXPECT_TRUE(ode::CheckConditionText("y=1"));
-    EXPECT_FALSE(ode::CheckConditionText(""));
-    for (const char* good : {"x", "t1", "Theta2"})
-        EXPECT_TRUE(ode::IsValidName(good)) << good;
-    for (const char* bad : {"", "1x", "x_1", "x y", "é"})
-        EXPECT_FALSE(ode::IsValidName(bad)) << bad;
-}
 
 } // namespace

@@ -1,9 +1,7 @@
-#include "script/Translation.h"
+#include "equations/LinearSplit.h"
 #include "common/Text.h"
 
 namespace ode {
-
-namespace {} // namespace
 
 SplitResult SplitLinearText(const std::string& text, const std::string& depVarName, int n)
 {
@@ -80,25 +78,6 @@ std::vector<SplitResult> ExtractBCCoefficients(const std::vector<std::string>& c
     for (const std::string& c : conditions)
         rows.push_back(SplitLinearText(c, depVarName, n));
     return rows;
-}
-
-bool CheckEquationText(const std::string& text, const std::string& depVarName, int n)
-{
-    if (text.empty() || text.find('=') == std::string::npos)
-        return false;
-    return text.find(depVarName + std::string(static_cast<size_t>(n < 0 ? 0 : n), '\'')) != std::string::npos;
-}
-
-bool CheckConditionText(const std::string& text) { return !text.empty(); }
-
-bool IsValidName(const std::string& text)
-{
-    if (text.empty() || !IsLetter(text[0]))
-        return false;
-    for (size_t k = 1; k < text.size(); ++k)
-        if (!IsLetter(text[k]) && !IsDigit(text[k]))
-            return false;
-    return true;
 }
 
 } // namespace ode

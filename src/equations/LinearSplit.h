@@ -1,6 +1,6 @@
 #pragma once
 // The split of a linear equation or condition text into one coefficient text per derivative
-// order and a right-hand side, and the checks the forms apply to those texts.
+// order and a right-hand side.
 //
 // The left side of "=" is read as a sequence of terms, each a coefficient, one joining
 // character (normally "*"), the dependent variable's name and as many apostrophes as the
@@ -34,15 +34,5 @@ SplitResult ExtractDECoefficients(const std::string& equation, const std::string
 // ExtractBCCoefficients: row i-1 holds condition i's coefficient texts (BCCoefText(i, 0 ... n+1)).
 std::vector<SplitResult> ExtractBCCoefficients(const std::vector<std::string>& conditions,
                                                const std::string& depVarName, int n);
-
-// The form's check of txtEquation: not empty, holds "=", and holds the name followed by n
-// apostrophes (a plain case-sensitive search in the text as typed).
-bool CheckEquationText(const std::string& text, const std::string& depVarName, int n);
-
-// The form's check of a txtBC box: not empty.
-bool CheckConditionText(const std::string& text);
-
-// A variable name as the forms accept it: a letter A-Z or a-z, then letters and digits.
-bool IsValidName(const std::string& text);
 
 } // namespace ode

@@ -1,0 +1,56 @@
+#include "equations/BoxChecks.h"
+
+#include "common/NumberFormat.h"
+#include "common/Text.h"
+
+namespace ode {
+
+bool IsNumberText(const std::string& text)
+{
+    double ignored = 0;
+    return ParseNumberText(text, ignored, true);
+}
+
+bool CheckOrderText(const std::string& text)
+{
+    double v = ParseNumber(text);
+    return v > 0 && v <= 10 && RoundHalfEven(v) >= 1;
+}
+
+bool CheckTermsText(const std::string& text, int order, SeriesKind kind)
+{
+    double v = ParseNumber(text);
+    return kind == SeriesKind::Power ? v > order : v >= order + 2;
+}
+
+bool CheckCentreText(const std::string& text) { return text == "*" || IsNumberText(text); }
+
+bool CheckIntervalTexts(const std::string& lower, const std::string& upper)
+{
+    return ParseNumber(upper) > ParseNumber(lower);
+}
+
+bool CheckNonlinearOrderText(const std::string& text) { return CheckOrderText(text) && ParseWholeNumber(text) <= 9; }
+
+bool CheckErrorBoundText(const std::string& text) { return ParseNumber(text) > 0; }
+
+bool CheckEquationText(const std::string& text, const std::string& depVarName, int n)
+{
+    if (text.empty() || text.find('=') == std::string::npos)
+        return false;
+    return text.find(depVarName + std::string(static_cast<size_t>(n < 0 ? 0 : n), '\'')) != std::string::npos;
+}
+
+bool CheckConditionText(const std::string& text) { return !text.empty(); }
+
+bool IsValidName(const std::string& text)
+{
+    if (text.empty() || !IsLetter(text[0]))
+        return false;
+    for (size_t k = 1; k < text.size(); ++k)
+        if (!IsLetter(text[k]) && !IsDigit(text[k]))
+            return false;
+    return true;
+}
+
+} // namespace ode

@@ -1,0 +1,35 @@
+#pragma once
+// The checks of single boxes that every form applies: names, orders, degrees and numbers of
+// terms, centres and periods, intervals, error bounds, equation and condition texts. Each
+// says only whether the text is accepted; the form decides what a refusal shows.
+
+#include "series/Series.h"
+
+#include <string>
+
+namespace ode {
+
+bool CheckOrderText(const std::string& text); // a number > 0 and <= 10 that rounds to 1 or more
+bool CheckTermsText(const std::string& text, int order, SeriesKind kind);    // degree > n; terms >= n+2
+bool CheckCentreText(const std::string& text);                               // "*" or a number (also txtPeriod)
+bool CheckIntervalTexts(const std::string& lower, const std::string& upper); // upper > lower
+
+// A number as a whole box text (blanks around it allowed): sign, digits, point, exponent.
+bool IsNumberText(const std::string& text);
+
+// The order box of the nonlinear forms: 1 to 9 (the derivative variables stop at Y9).
+bool CheckNonlinearOrderText(const std::string& text);
+// An error bound: a number above 0.
+bool CheckErrorBoundText(const std::string& text);
+
+// The form's check of txtEquation: not empty, holds "=", and holds the name followed by n
+// apostrophes (a plain case-sensitive search in the text as typed).
+bool CheckEquationText(const std::string& text, const std::string& depVarName, int n);
+
+// The form's check of a txtBC box: not empty.
+bool CheckConditionText(const std::string& text);
+
+// A variable name as the forms accept it: a letter A-Z or a-z, then letters and digits.
+bool IsValidName(const std::string& text);
+
+} // namespace ode

@@ -1,0 +1,73 @@
+#include "equations/BoxChecks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ode;
+
+struct BoxCase {
+    bool (*check)(const std::string&);
+    const char* checkName;
+    const char* text;
+    bool accepted;
+};
+
+TEST(BoxChecks, NumbersOrdersCentresAndBounds)
+{
+    const BoxCase cases[] = {
+        {CheckOrderText, "order", "2", true},
+        {CheckOrderText, "order", "10", true},
+        {CheckOrderText, "order", "0.6", true},  // rounds to 1
+        {CheckOrderText, "order", "0.5", false}, // rounds half to even: 0
+        {CheckOrderText, "order", "0", false},
+        {CheckOrderText, "order", "10.5", false},
+        {CheckOrderText, "order", "abc", false},
+        {CheckNonlinearOrderText, "nonlinear order", "9", true},
+        {CheckNonlinearOrderText, "nonlinear order", "10", false}, // no Y10
+        {CheckCentreText, "centre", "*", true},
+        {CheckCentreText, "centre", " -1.5E2 ", true},
+        {CheckCentreText, "centre", "1,5", false},
+        {CheckCentreText, "centre", "", false},
+        {CheckCentreText, "centre", "**", false},
+        {CheckErrorBoundText, "error bound", "1E-9", true},
+        {CheckErrorBoundText, "error bound", "0", false},
+        {CheckErrorBoundText, "error bound", "-1", false},
+        {IsNumberText, "number", ".5", true},
+        {IsNumberText, "number", "5.", true},
+        {IsNumberText, "number", "1e", false},
+        {IsNumberText, "number", "x", false},
+    };
+    for (const BoxCase& c : cases)
+        EXPECT_EQ(c.check(c.text), c.accepted) << c.checkName << " \"" << c.text << "\"";
+}
+
+TEST(BoxChecks, TermsAndIntervals)
+{
+    // Power series: the degree above the order; trigonometric: at least order + 2 terms.
+    EXPECT_TRUE(CheckTermsText("3", 2, SeriesKind::Power));
+    EXPECT_FALSE(CheckTermsText("2", 2, SeriesKind::Power));
+    EXPECT_TRUE(CheckTermsText("4", 2, SeriesKind::Trigonometric));
+    EXPECT_FALSE(CheckTermsText("3", 2, SeriesKind::Trigonometric));
+    EXPECT_TRUE(CheckIntervalTexts("-1", "1"));
+    EXPECT_FALSE(CheckIntervalTexts("1", "1"));
+    EXPECT_FALSE(CheckIntervalTexts("2", "1"));
+}
+
+TEST(BoxChecks, EquationMustHoldTheHighestDerivative)
+{
+    EXPECT_TRUE(CheckEquationText("x*x*y''+x*y'+(x*x-1)*y=0", "y", 2));
+    EXPECT_TRUE(CheckEquationText("y'''=0", "y", 2)) << "a higher derivative passes the plain search";
+    EXPECT_FALSE(CheckEquationText("2*y+y=0", "y", 1));
+    EXPECT_FALSE(CheckEquationText("", "y", 1));
+    EXPECT_FALSE(CheckEquationText("y''+y", "y", 2));
+    EXPECT_FALSE(CheckEquationText("Y''+Y=0", "y", 2)) << "the check is case-sensitive";
+    EXPECT_TRUE(CheckConditionText("y=1"));
+    EXPECT_FALSE(CheckConditionText(""));
+    for (const char* good : {"x", "t1", "Theta2"})
+        EXPECT_TRUE(IsValidName(good)) << good;
+    for (const char* bad : {"", "1x", "x_1", "x y", "é"})
+        EXPECT_FALSE(IsValidName(bad)) << bad;
+}
+
+} // namespace
