@@ -7,10 +7,8 @@ namespace ode {
 
 LinearSession::LinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared,
                              script::ScriptHost::MessageSink sink)
-    : boxes(DefaultLinearTexts(kind)), m_kind(kind), m_sink(sink), m_host(shared, sink)
-{
-    m_host.prepare();
-}
+    : ProblemSession(shared, sink), boxes(DefaultLinearTexts(kind)), m_kind(kind)
+{}
 
 SeriesView LinearSession::series() const
 {
@@ -23,24 +21,11 @@ SeriesView LinearSession::series() const
     return v;
 }
 
-void LinearSession::clearResults()
-{
-    m_lstCoeff.clear();
-    m_lstBCError.clear();
-    m_lstDError.clear();
-    m_lblValue.clear();
-    m_solved = false;
-}
-
 bool LinearSession::readInputs()
 {
     m_inputs = ReadLinearInputs(boxes, m_kind, m_host.Pi);
     m_inputsRead = true;
-    if (!m_host.executeConstants(m_inputs.constants)) {
-        m_host.trap();
-        return false;
-    }
-    return true;
+    return runConstants(m_inputs.constants);
 }
 
 bool LinearSession::extract(bool report)
@@ -79,13 +64,11 @@ bool LinearSession::solve()
 
 bool LinearSession::evaluate()
 {
-    if (!m_solved)
+    double x = 0;
+    int order = 0;
+    if (!evaluationPoint(boxes.xestimation, boxes.derNum, x, order))
         return false;
-    const double x = ParseNumber(boxes.xestimation);
-    const long order = ParseWholeNumber(boxes.derNum);
-    if (order < 0)
-        return false;
-    m_lblValue = FormatNumber(SeriesDerivative(series(), static_cast<int>(order), x));
+    m_lblValue = FormatNumber(SeriesDerivative(series(), order, x));
     m_lstDError.clear();
     std::vector<std::string> lines;
     if (!EquationResidualLines(m_inputs, m_texts, series(), x, m_host, lines))

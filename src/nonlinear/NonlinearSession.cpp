@@ -10,30 +10,18 @@ namespace ode {
 
 NonlinearSession::NonlinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared,
                                    script::ScriptHost::MessageSink sink)
-    : boxes(DefaultNonlinearTexts(kind)), m_kind(kind), m_sink(sink), m_host(shared, sink),
+    : ProblemSession(shared, sink), boxes(DefaultNonlinearTexts(kind)), m_kind(kind),
       m_random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))
 {
-    m_host.prepare();
     m_host.extension().h = 0.000005;
-}
-
-void NonlinearSession::clearResults()
-{
-    m_lstCoeff.clear();
-    m_lstBCError.clear();
-    m_lstDError.clear();
-    m_lblValue.clear();
-    m_solved = false;
 }
 
 bool NonlinearSession::prepare()
 {
     m_inputs = ReadNonlinearInputs(boxes, m_kind, m_host.Pi);
     m_inputsRead = true;
-    if (!m_host.executeConstants(m_inputs.constants)) {
-        m_host.trap();
+    if (!runConstants(m_inputs.constants))
         return false;
-    }
     if (auto problem = PrepareExpressions(m_inputs.equation, m_inputs.bcText, m_inputs.depVarName, m_inputs.order,
                                           m_residualExpr)) {
         m_host.report(*problem);
@@ -62,13 +50,11 @@ bool NonlinearSession::solve()
 
 bool NonlinearSession::evaluate()
 {
-    if (!m_solved)
+    double x = 0;
+    int order = 0;
+    if (!evaluationPoint(boxes.xestimation, boxes.derNum, x, order))
         return false;
-    const double x = ParseNumber(boxes.xestimation);
-    const long order = ParseWholeNumber(boxes.derNum);
-    if (order < 0)
-        return false;
-    m_lblValue = FormatNumber(SeriesDerivative(series(), static_cast<int>(order), x));
+    m_lblValue = FormatNumber(SeriesDerivative(series(), order, x));
     m_lstDError.clear();
     std::string line;
     if (!NonlinearResidualLine(m_inputs, m_residualExpr, series(), x, m_host, line))

@@ -22,17 +22,11 @@ public:
     LinearTexts& texts() override { return boxes; }
     NonlinearTexts boxes;
 
-    bool solved() const override { return m_solved; }
-    const std::vector<double>& coef() const override { return m_coef; }
     const NonlinearInputs& inputs() const override { return m_inputs; }
     const NewtonResult& lastResult() const { return m_result; }
-    const std::vector<std::string>& lstCoeff() const override { return m_lstCoeff; }
-    const std::vector<std::string>& lstBCError() const override { return m_lstBCError; }
-    const std::vector<std::string>& lstDError() const override { return m_lstDError; }
-    const std::string& lblValue() const override { return m_lblValue; }
+    bool beepAfterSolve() const override { return m_result.beep; }
     SeriesView series() const { return NonlinearSeries(m_inputs, m_coef); }
 
-    void clearResults() override;
     bool solve() override;
     bool evaluate() override;
     bool open(const std::string& path) override;
@@ -45,23 +39,15 @@ public:
     bool loadSeries(const std::string& path);
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
-    script::ScriptHost& host() override { return m_host; }
 
 private:
     bool prepare();
 
     SeriesKind m_kind;
-    script::ScriptHost::MessageSink m_sink;
-    script::ScriptHost m_host;
     std::mt19937_64 m_random;
-    bool m_solved = false;
-    bool m_inputsRead = false;
-    std::vector<double> m_coef;
     NonlinearInputs m_inputs;
     std::vector<std::string> m_residualExpr;
     NewtonResult m_result;
-    std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
-    std::string m_lblValue;
 };
 
 } // namespace ode

@@ -89,21 +89,17 @@ std::optional<std::string> CheckSystemTexts(const SystemTexts& t, bool nonlinear
 
 SystemSession::SystemSession(bool nonlinear, std::shared_ptr<script::Class1>& shared,
                              script::ScriptHost::MessageSink sink)
-    : m_nonlinear(nonlinear), m_sink(sink), m_host(shared, sink),
+    : Session(shared, sink), m_nonlinear(nonlinear),
       m_random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))
 {
-    m_host.prepare();
     if (nonlinear)
         m_host.extension().h = 0.000005;
 }
 
 void SystemSession::clearResults()
 {
-    m_lstCoeff.clear();
-    m_lstBCError.clear();
+    Session::clearResults();
     m_lstValue.clear();
-    m_lstDError.clear();
-    m_solved = false;
 }
 
 bool SystemSession::readInputs()
@@ -131,11 +127,7 @@ bool SystemSession::readInputs()
     m_inputs.errorBoundCoef = ParseNumber(boxes.errorC);
     m_inputs.maxIterations = static_cast<int>(ParseWholeNumber(boxes.maxcy));
     m_inputsRead = true;
-    if (!m_host.executeConstants(in.constants)) {
-        m_host.trap();
-        return false;
-    }
-    return true;
+    return runConstants(in.constants);
 }
 
 bool SystemSession::prepare()
@@ -266,20 +258,18 @@ bool SystemSession::solve()
 
 bool SystemSession::evaluate()
 {
-    if (!m_solved)
-        return false;
-    const double x = ParseNumber(boxes.xestimation);
-    const long order = ParseWholeNumber(boxes.derNum);
-    if (order < 0)
+    double x = 0;
+    int order = 0;
+    if (!evaluationPoint(boxes.xestimation, boxes.derNum, x, order))
         return false;
     const auto rows = SplitByVariable(m_coef, m_od);
     if (!m_nonlinear)
-        return SystemEvaluate(m_inputs, m_od, m_de, rows, x, static_cast<int>(order), m_host, m_lstValue, m_lstDError);
+        return SystemEvaluate(m_inputs, m_od, m_de, rows, x, order, m_host, m_lstValue, m_lstDError);
     m_lstValue.clear();
     m_lstDError.clear();
     for (size_t j = 0; j < rows.size(); ++j)
         m_lstValue.push_back(m_inputs.depVarNames[j] + "=" +
-                             FormatNumber(VarDerivative(rows[j], m_inputs.xcenter, static_cast<int>(order), x)));
+                             FormatNumber(VarDerivative(rows[j], m_inputs.xcenter, order, x)));
     if (!SetSystemPoint(m_inputs, m_od, m_coef, x, m_host)) {
         m_host.trap();
         return false;

@@ -43,17 +43,7 @@ QFont verdana()
 
 } // namespace
 
-QLineEdit* FrmSingle::box(const char* name, const QString& text, const QString& tip)
-{
-    auto* edit = new QLineEdit(text);
-    edit->setObjectName(name);
-    if (!tip.isEmpty())
-        edit->setToolTip(tip);
-    return edit;
-}
-
-FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
-    : m_kind(kind), m_nonlinear(nonlinear), m_host(host)
+FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : ProblemForm(nonlinear, host), m_kind(kind)
 {
     const bool power = kind == SeriesKind::Power;
     if (nonlinear) {
@@ -65,33 +55,23 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
         setWindowTitle(power ? "Linear Differential Equation - Power Series Solutions"
                              : "Linear Differential Equation - Trigonometric Series Solutions");
     }
-    setAttribute(Qt::WA_DeleteOnClose, false);
-    auto sink = [this](const std::string& m) {
-        if (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-        app::ShowMessage(this, q(m));
-    };
-    if (nonlinear)
-        m_session = std::make_unique<NonlinearSession>(kind, host.state().extension, sink);
-    else
-        m_session = std::make_unique<LinearSession>(kind, host.state().extension, sink);
+    if (nonlinear) {
+        auto session = std::make_unique<NonlinearSession>(kind, host.state().extension, messageSink());
+        m_newton = session.get();
+        m_session = std::move(session);
+    } else {
+        m_session = std::make_unique<LinearSession>(kind, host.state().extension, messageSink());
+    }
     const LinearTexts defaults = m_session->texts();
 
     auto* central = new QWidget(this);
     auto* main = new QVBoxLayout(central);
+    auto box = [](const char* name, const QString& text, const QString& tip = {}) { return makeBox(name, text, tip); };
     auto label = [](const char* name, const QString& caption, const QString& tip = {}) {
-        auto* l = new QLabel(caption);
-        l->setObjectName(name);
-        if (!tip.isEmpty())
-            l->setToolTip(tip);
-        return l;
+        return makeLabel(name, caption, tip);
     };
     auto button = [](const char* name, const QString& caption, const QString& tip = {}) {
-        auto* b = new QPushButton(caption);
-        b->setObjectName(name);
-        if (!tip.isEmpty())
-            b->setToolTip(tip);
-        return b;
+        return makeButton(name, caption, tip);
     };
 
     // The head: order and names.
@@ -174,7 +154,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
     main->addLayout(row);
     if (nonlinear) {
         // The Newton iteration's inputs. A doubled ampersand of the design shows as one.
-        const NonlinearTexts& n = static_cast<NonlinearTexts&>(m_session->texts());
+        const NonlinearTexts& n = m_newton->boxes;
         auto* iteration = new QHBoxLayout();
         iteration->addWidget(
             label("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
@@ -218,17 +198,13 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
 
     // Results.
     auto* results = new QHBoxLayout();
-    lstCoeff = new QListWidget();
-    lstCoeff->setObjectName("lstCoeff");
-    lstCoeff->setToolTip("Expansion coefficients");
+    lstCoeff = makeList("lstCoeff", "Expansion coefficients");
     lstCoeff->setFont(verdana());
     results->addWidget(lstCoeff);
     auto* frame3 = new QGroupBox("Error in B.C.'s  ( L.H.S.-R.H.S.)");
     frame3->setObjectName("Frame3");
     auto* frame3Layout = new QVBoxLayout(frame3);
-    lstBCError = new QListWidget();
-    lstBCError->setObjectName("lstBCError");
-    lstBCError->setToolTip("Error in BC's");
+    lstBCError = makeList("lstBCError", "Error in BC's");
     lstBCError->setFont(verdana());
     frame3Layout->addWidget(lstBCError);
     results->addWidget(frame3);
@@ -243,9 +219,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
     lblValue = label("lblValue", "Derivative");
     lblValue->setFont(verdana());
     cmdEvaluate = button("cmdEvaluate", "Evaluate", "Compute derivative and error in DE");
-    lstDError = new QListWidget();
-    lstDError->setObjectName("lstDError");
-    lstDError->setToolTip("Error in DE");
+    lstDError = makeList("lstDError", "Error in DE");
     lstDError->setFont(verdana());
     lstDError->setMaximumHeight(70);
     eval->addWidget(lblXestimation, 0, 0);
@@ -291,9 +265,6 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host)
     else
         mnuPrint->setVisible(false);
     mnuAbout->setVisible(false);
-
-    chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
-    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
 
     m_events = new app::FormEvents(this);
     wireEvents();
@@ -368,17 +339,7 @@ void FrmSingle::wireEvents()
     e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
 
     if (m_nonlinear) {
-        for (QLineEdit* bound : {txtErrorD, txtErrorC}) {
-            e->selectOnFocus(bound);
-            e->onGotFocus(bound, [this, bound]() { m_boundAtFocus = ParseNumber(s(bound->text())); });
-            e->onValidate(bound, [bound]() { return CheckErrorBoundText(s(bound->text())); });
-            // A tighter bound clears the results; a looser one keeps them.
-            e->onLostFocus(bound, [this, bound]() {
-                if (ParseNumber(s(bound->text())) < m_boundAtFocus)
-                    ClearResults();
-            });
-        }
-        e->selectOnFocus(txtMaxcy);
+        wireErrorBounds();
         e->onLostFocus(cboApproximation, [this]() { cboApproximation_LostFocus(); });
     }
 
@@ -389,18 +350,13 @@ void FrmSingle::wireEvents()
         e->onChange(txtPeriod, [this]() { ClearResults(); });
     wireCondition(1);
 
-    connect(cmdSolve, &QPushButton::clicked, this, &FrmSingle::cmdSolve_Click);
-    connect(cmdEvaluate, &QPushButton::clicked, this, &FrmSingle::cmdEvaluate_Click);
-    connect(cmdPlot, &QPushButton::clicked, this, &FrmSingle::cmdPlot_Click);
+    connectCommands();
     connect(cmdNextBC, &QPushButton::clicked, this, &FrmSingle::cmdNextBC_Click);
     connect(cmdPrevBC, &QPushButton::clicked, this, &FrmSingle::cmdPrevBC_Click);
     connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmSingle::cmdShowAllBCs_Click);
     connect(mnuOpen, &QAction::triggered, this, &FrmSingle::mnuOpen_Click);
     connect(mnuSave, &QAction::triggered, this, &FrmSingle::mnuSave_Click);
     connect(mnuSaveAs, &QAction::triggered, this, &FrmSingle::mnuSaveAs_Click);
-    connect(mnuPrint, &QAction::triggered, this, &FrmSingle::mnuPrint_Click);
-    connect(mnuHelp, &QAction::triggered, this, [this]() { m_host.showHelp(this); });
-    connect(mnuAbout, &QAction::triggered, this, [this]() { m_host.ShowAbout(); });
 
     m_host.conditionsEditor()->setWriteBackTarget([this](int row, const QString& text) {
         const size_t k = static_cast<size_t>(row) + 1;
@@ -457,10 +413,9 @@ void FrmSingle::BuildConditionControls()
     txtBC.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
     txtXeval.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
     for (int k = 2; k <= m_numBC; ++k) {
-        auto* bc = box(qPrintable(QStringLiteral("txtBC_%1").arg(k)), txtBC[1]->text(), txtBC[1]->toolTip());
+        auto* bc = makeBox(QStringLiteral("txtBC_%1").arg(k), txtBC[1]->text(), txtBC[1]->toolTip());
         bc->setFont(txtBC[1]->font());
-        auto* point =
-            box(qPrintable(QStringLiteral("txtXeval_%1").arg(k)), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        auto* point = makeBox(QStringLiteral("txtXeval_%1").arg(k), txtXeval[1]->text(), txtXeval[1]->toolTip());
         bc->hide();
         point->hide();
         m_bcLayout->addWidget(bc, 0, 2);
@@ -519,23 +474,13 @@ void FrmSingle::cmdShowAllBCs_Click()
     editor->raise();
 }
 
-void FrmSingle::ClearResults()
-{
-    if (m_loading)
-        return;
-    lstCoeff->clear();
-    lstBCError->clear();
-    lstDError->clear();
-    lblValue->setText(QString());
-    m_host.plotView().ClearPlot();
-    m_session->clearResults();
-}
+void FrmSingle::clearOwnResults() { lblValue->setText(QString()); }
 
 void FrmSingle::readBoxes()
 {
     LinearTexts& b = m_session->texts();
-    if (m_nonlinear) {
-        auto& n = static_cast<NonlinearTexts&>(b);
+    if (m_newton) {
+        NonlinearTexts& n = m_newton->boxes;
         n.errorD = s(txtErrorD->text());
         n.errorC = s(txtErrorC->text());
         n.maxcy = s(txtMaxcy->text());
@@ -564,47 +509,24 @@ void FrmSingle::readBoxes()
     b.derNum = s(txtDerNum->text());
 }
 
-void FrmSingle::showLists()
+bool FrmSingle::evaluationAccepted()
 {
-    app::FillList(lstCoeff, m_session->lstCoeff());
-    app::FillList(lstBCError, m_session->lstBCError());
+    if (ParseWholeNumber(m_session->texts().derNum) >= 0)
+        return true;
+    QApplication::beep();
+    txtDerNum->setFocus();
+    txtDerNum->selectAll();
+    return false;
 }
 
-void FrmSingle::cmdSolve_Click()
+void FrmSingle::showEvaluation()
 {
-    if (!m_events->validateFocused())
-        return;
-    {
-        app::BusyCursor busy;
-        ClearResults();
-        readBoxes();
-        m_session->solve();
-    }
-    if (m_nonlinear && static_cast<NonlinearSession&>(*m_session).lastResult().beep)
-        QApplication::beep();
-    showLists();
-}
-
-void FrmSingle::cmdEvaluate_Click()
-{
-    if (!m_events->validateFocused() || !m_session->solved())
-        return;
-    readBoxes();
-    if (ParseWholeNumber(m_session->texts().derNum) < 0) {
-        QApplication::beep();
-        txtDerNum->setFocus();
-        txtDerNum->selectAll();
-        return;
-    }
-    m_session->evaluate();
     lblValue->setText(q(m_session->lblValue()));
     app::FillList(lstDError, m_session->lstDError());
 }
 
-void FrmSingle::cmdPlot_Click()
+plot::PlotSource FrmSingle::plotSource()
 {
-    if (!m_events->validateFocused() || !m_session->solved())
-        return;
     const LinearInputs& in = m_session->inputs();
     plot::PlotSource src;
     src.kind = m_kind;
@@ -618,7 +540,7 @@ void FrmSingle::cmdPlot_Click()
     src.period = in.period;
     src.periodText = txtPeriod ? s(txtPeriod->text()) : std::string("*");
     src.depVarNames = {in.depVarName};
-    m_host.plotView().showSolution(std::move(src), txtXlower->text(), txtXupper->text());
+    return src;
 }
 
 void FrmSingle::setHeadEnabled(bool enabled)
@@ -657,8 +579,8 @@ void FrmSingle::mnuOpen_Click()
 void FrmSingle::ShowProblem()
 {
     const LinearTexts& b = m_session->texts();
-    if (m_nonlinear) {
-        const auto& n = static_cast<const NonlinearTexts&>(b);
+    if (m_newton) {
+        const NonlinearTexts& n = m_newton->boxes;
         txtErrorD->setText(q(n.errorD));
         txtErrorC->setText(q(n.errorC));
         txtMaxcy->setText(q(n.maxcy));
@@ -712,13 +634,6 @@ void FrmSingle::mnuSave_Click()
         SaveProblem();
 }
 
-void FrmSingle::mnuPrint_Click()
-{
-    readBoxes();
-    const auto lines = m_session->report();
-    app::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
-}
-
 void FrmSingle::cboApproximation_LostFocus()
 {
     if (static_cast<int>(ParseNumber(s(cboApproximation->currentText()))) != 3)
@@ -727,7 +642,7 @@ void FrmSingle::cboApproximation_LostFocus()
     m_problemFileName = name;
     if (name.isEmpty())
         return;
-    auto& session = static_cast<NonlinearSession&>(*m_session);
+    NonlinearSession& session = *m_newton;
     readBoxes();
     if (!session.loadSeries(s(name))) {
         cboApproximation->setEditText(q(session.boxes.approximation));
@@ -737,12 +652,6 @@ void FrmSingle::cboApproximation_LostFocus()
     txtTerms->setText(q(session.boxes.terms));
     if (txtPeriod)
         txtPeriod->setText(q(session.boxes.period));
-}
-
-void FrmSingle::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    m_host.UnloadAllForms();
 }
 
 } // namespace ode::forms

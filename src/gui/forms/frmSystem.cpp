@@ -33,37 +33,19 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
 } // namespace
 
-QLineEdit* FrmSystem::box(const QString& name, const QString& text, const QString& tip)
-{
-    auto* e = new QLineEdit(text);
-    e->setObjectName(name);
-    if (!tip.isEmpty())
-        e->setToolTip(tip);
-    return e;
-}
-
-FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinear), m_host(host)
+FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinear, host)
 {
     setObjectName(nonlinear ? "frmSndif" : "frmSldif");
     setWindowTitle(nonlinear ? "Nonlinear System of Differential Equations - Power Series Solution"
                              : "Linear System of Differential Equations - Power Series Solution");
-    m_session = std::make_unique<SystemSession>(nonlinear, host.state().extension, [this](const std::string& m) {
-        if (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-        app::ShowMessage(this, q(m));
-    });
+    m_session = std::make_unique<SystemSession>(nonlinear, host.state().extension, messageSink());
     const SystemTexts& d = m_session->boxes;
-    auto label = [](const char* name, const QString& text) {
-        auto* l = new QLabel(text);
-        l->setObjectName(name);
-        return l;
+    auto box = [](const QString& name, const QString& text, const QString& tip = {}) {
+        return makeBox(name, text, tip);
     };
+    auto label = [](const char* name, const QString& text) { return makeLabel(name, text); };
     auto button = [](const char* name, const QString& text, const QString& tip = {}) {
-        auto* b = new QPushButton(text);
-        b->setObjectName(name);
-        if (!tip.isEmpty())
-            b->setToolTip(tip);
-        return b;
+        return makeButton(name, text, tip);
     };
     auto* central = new QWidget(this);
     auto* main = new QVBoxLayout(central);
@@ -179,13 +161,7 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinea
     lower->addWidget(cmdSolve);
     main->addLayout(lower);
 
-    auto list = [](const char* name, const QString& tip) {
-        auto* l = new QListWidget();
-        l->setObjectName(name);
-        if (!tip.isEmpty())
-            l->setToolTip(tip);
-        return l;
-    };
+    auto list = [](const char* name, const QString& tip) { return makeList(name, tip); };
     auto* results = new QHBoxLayout();
     lstCoeff = list("lstCoeff", "Expansion coefficients");
     results->addWidget(lstCoeff);
@@ -240,8 +216,6 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinea
     mnuSaveAs->setEnabled(false);
     mnuPrint->setEnabled(false);
     mnuAbout->setVisible(false);
-    chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
-    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
 
     // Events.
     m_events = new app::FormEvents(this);
@@ -249,10 +223,8 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinea
     for (QLineEdit* b : {txtNumDE, txtNumBC, txtIndepVarNam, txtDepVarNams, txtTerms, txtExpansion, txtXlower,
                          txtXupper, txtXestimation, txtDerNum})
         e->selectOnFocus(b);
-    auto count = [](QLineEdit* b) {
-        const double v = ParseNumber(s(b->text()));
-        return v > 0 && v <= 10 && RoundHalfEven(v) >= 1;
-    };
+    // The numbers of equations and conditions: as the order box of a single equation.
+    auto count = [](QLineEdit* b) { return CheckOrderText(s(b->text())); };
     e->onValidate(txtNumDE, [=]() {
         if (m_loading)
             return true;
@@ -325,24 +297,12 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinea
     e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
     for (QLineEdit* b : {txtXlower, txtXupper, txtExpansion, txtTerms})
         e->onChange(b, [this]() { ClearResults(); });
-    if (nonlinear) {
-        for (QLineEdit* bound : {txtErrorD, txtErrorC}) {
-            e->selectOnFocus(bound);
-            e->onGotFocus(bound, [this, bound]() { m_boundAtFocus = ParseNumber(s(bound->text())); });
-            e->onValidate(bound, [bound]() { return ParseNumber(s(bound->text())) > 0; });
-            e->onLostFocus(bound, [this, bound]() {
-                if (ParseNumber(s(bound->text())) < m_boundAtFocus)
-                    ClearResults();
-            });
-        }
-        e->selectOnFocus(txtMaxcy);
-    }
+    if (nonlinear)
+        wireErrorBounds();
     wireEquation(0);
     wireCondition(1);
 
-    connect(cmdSolve, &QPushButton::clicked, this, &FrmSystem::cmdSolve_Click);
-    connect(cmdEvaluate, &QPushButton::clicked, this, &FrmSystem::cmdEvaluate_Click);
-    connect(cmdPlot, &QPushButton::clicked, this, &FrmSystem::cmdPlot_Click);
+    connectCommands();
     connect(cmdNextDE, &QPushButton::clicked, this, [this]() {
         if (!m_events->validateFocused())
             return;
@@ -382,9 +342,6 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinea
     connect(mnuSaveAs, &QAction::triggered, this, [this]() { saveAll(true); });
     connect(mnuSaveSeparate, &QAction::triggered, this, [this]() { saveSeparately(false); });
     connect(mnuSaveSeparateAs, &QAction::triggered, this, [this]() { saveSeparately(true); });
-    connect(mnuPrint, &QAction::triggered, this, &FrmSystem::mnuPrint_Click);
-    connect(mnuHelp, &QAction::triggered, this, [this]() { m_host.showHelp(this); });
-    connect(mnuAbout, &QAction::triggered, this, [this]() { m_host.ShowAbout(); });
     m_host.equationsEditor()->setWriteBackTarget([this](int row, const QString& text) {
         const size_t e = static_cast<size_t>(row);
         if (e < txtEquation.size() && txtEquation[e]->text() != text)
@@ -451,15 +408,15 @@ void FrmSystem::BuildEntryControls()
     for (int n = 1; n <= m_numBC; ++n)
         bcs->setRowLabel(n - 1, QStringLiteral("BC #%1:").arg(n));
     for (int e = static_cast<int>(txtEquation.size()); e < m_numDE; ++e) {
-        auto* eq = box(QStringLiteral("txtEquation_%1").arg(e), txtEquation[0]->text(), txtEquation[0]->toolTip());
+        auto* eq = makeBox(QStringLiteral("txtEquation_%1").arg(e), txtEquation[0]->text(), txtEquation[0]->toolTip());
         eq->hide();
         m_deLayout->addWidget(eq, 0, 2);
         txtEquation.push_back(eq);
         wireEquation(e);
     }
     for (int b = static_cast<int>(txtBC.size()); b <= m_numBC; ++b) {
-        auto* bc = box(QStringLiteral("txtBC_%1").arg(b), txtBC[1]->text(), txtBC[1]->toolTip());
-        auto* point = box(QStringLiteral("txtXeval_%1").arg(b), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        auto* bc = makeBox(QStringLiteral("txtBC_%1").arg(b), txtBC[1]->text(), txtBC[1]->toolTip());
+        auto* point = makeBox(QStringLiteral("txtXeval_%1").arg(b), txtXeval[1]->text(), txtXeval[1]->toolTip());
         bc->hide();
         point->hide();
         m_bcLayout->addWidget(bc, 0, 2);
@@ -512,17 +469,7 @@ void FrmSystem::ShowBC(int b)
     txtXeval[static_cast<size_t>(b)]->setFocus();
 }
 
-void FrmSystem::ClearResults()
-{
-    if (m_loading)
-        return;
-    lstCoeff->clear();
-    lstBCError->clear();
-    lstDError->clear();
-    lstValue->clear();
-    m_host.plotView().ClearPlot();
-    m_session->clearResults();
-}
+void FrmSystem::clearOwnResults() { lstValue->clear(); }
 
 void FrmSystem::readBoxes()
 {
@@ -559,41 +506,14 @@ void FrmSystem::readBoxes()
     }
 }
 
-void FrmSystem::showLists()
+void FrmSystem::showEvaluation()
 {
-    app::FillList(lstCoeff, m_session->lstCoeff());
-    app::FillList(lstBCError, m_session->lstBCError());
-}
-
-void FrmSystem::cmdSolve_Click()
-{
-    if (!m_events->validateFocused())
-        return;
-    {
-        app::BusyCursor busy;
-        ClearResults();
-        readBoxes();
-        m_session->solve();
-    }
-    if (m_nonlinear && m_session->lastResult().beep)
-        QApplication::beep();
-    showLists();
-}
-
-void FrmSystem::cmdEvaluate_Click()
-{
-    if (!m_events->validateFocused() || !m_session->solved())
-        return;
-    readBoxes();
-    m_session->evaluate();
     app::FillList(lstValue, m_session->lstValue());
     app::FillList(lstDError, m_session->lstDError());
 }
 
-void FrmSystem::cmdPlot_Click()
+plot::PlotSource FrmSystem::plotSource()
 {
-    if (!m_events->validateFocused() || !m_session->solved())
-        return;
     const SystemInputs& in = m_session->inputs();
     const OrdersAndDegrees& od = m_session->orders();
     plot::PlotSource src;
@@ -607,7 +527,7 @@ void FrmSystem::cmdPlot_Click()
     src.xupper = in.xupper;
     src.xcenter = in.xcenter;
     src.depVarNames = in.depVarNames;
-    m_host.plotView().showSolution(std::move(src), txtXlower->text(), txtXupper->text());
+    return src;
 }
 
 void FrmSystem::setHeadEnabled(bool enabled)
@@ -685,19 +605,6 @@ void FrmSystem::saveSeparately(bool ask)
         return;
     readBoxes();
     m_session->saveSeparately(s(m_problemFileName));
-}
-
-void FrmSystem::mnuPrint_Click()
-{
-    readBoxes();
-    const auto lines = m_session->report();
-    app::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
-}
-
-void FrmSystem::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    m_host.UnloadAllForms();
 }
 
 } // namespace ode::forms

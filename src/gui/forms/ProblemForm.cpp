@@ -1,0 +1,166 @@
+#include "gui/forms/ProblemForm.h"
+
+#include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
+#include "gui/app/FormEvents.h"
+#include "gui/app/FormHost.h"
+#include "gui/app/FormSupport.h"
+#include "gui/app/Messages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace ode::forms {
+
+namespace {
+std::string s(const QString& q) { return q.toStdString(); }
+} // namespace
+
+ProblemForm::ProblemForm(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinear), m_host(host)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
+    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+}
+
+ProblemForm::~ProblemForm() = default;
+
+std::function<void(const std::string&)> ProblemForm::messageSink()
+{
+    return [this](const std::string& m) {
+        if (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        app::ShowMessage(this, QString::fromStdString(m));
+    };
+}
+
+QLineEdit* ProblemForm::makeBox(const QString& name, const QString& text, const QString& tip)
+{
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    if (!tip.isEmpty())
+        edit->setToolTip(tip);
+    return edit;
+}
+
+QPushButton* ProblemForm::makeButton(const char* name, const QString& caption, const QString& tip)
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    if (!tip.isEmpty())
+        b->setToolTip(tip);
+    return b;
+}
+
+QLabel* ProblemForm::makeLabel(const char* name, const QString& caption, const QString& tip)
+{
+    auto* l = new QLabel(caption);
+    l->setObjectName(name);
+    if (!tip.isEmpty())
+        l->setToolTip(tip);
+    return l;
+}
+
+QListWidget* ProblemForm::makeList(const char* name, const QString& tip)
+{
+    auto* l = new QListWidget();
+    l->setObjectName(name);
+    if (!tip.isEmpty())
+        l->setToolTip(tip);
+    return l;
+}
+
+void ProblemForm::wireErrorBounds()
+{
+    for (QLineEdit* bound : {txtErrorD, txtErrorC}) {
+        m_events->selectOnFocus(bound);
+        m_events->onGotFocus(bound, [this, bound]() { m_boundAtFocus = ParseNumber(s(bound->text())); });
+        m_events->onValidate(bound, [bound]() { return CheckErrorBoundText(s(bound->text())); });
+        m_events->onLostFocus(bound, [this, bound]() {
+            if (ParseNumber(s(bound->text())) < m_boundAtFocus)
+                ClearResults();
+        });
+    }
+    m_events->selectOnFocus(txtMaxcy);
+}
+
+void ProblemForm::connectCommands()
+{
+    connect(cmdSolve, &QPushButton::clicked, this, &ProblemForm::cmdSolve_Click);
+    connect(cmdEvaluate, &QPushButton::clicked, this, &ProblemForm::cmdEvaluate_Click);
+    connect(cmdPlot, &QPushButton::clicked, this, &ProblemForm::cmdPlot_Click);
+    connect(mnuPrint, &QAction::triggered, this, &ProblemForm::mnuPrint_Click);
+    connect(mnuHelp, &QAction::triggered, this, [this]() { m_host.showHelp(this); });
+    connect(mnuAbout, &QAction::triggered, this, [this]() { m_host.ShowAbout(); });
+}
+
+void ProblemForm::ClearResults()
+{
+    if (m_loading)
+        return;
+    lstCoeff->clear();
+    lstBCError->clear();
+    lstDError->clear();
+    clearOwnResults();
+    m_host.plotView().ClearPlot();
+    session().clearResults();
+}
+
+void ProblemForm::showLists()
+{
+    app::FillList(lstCoeff, session().lstCoeff());
+    app::FillList(lstBCError, session().lstBCError());
+}
+
+void ProblemForm::cmdSolve_Click()
+{
+    if (!m_events->validateFocused())
+        return;
+    {
+        app::BusyCursor busy;
+        ClearResults();
+        readBoxes();
+        session().solve();
+    }
+    if (session().beepAfterSolve())
+        QApplication::beep();
+    showLists();
+}
+
+void ProblemForm::cmdEvaluate_Click()
+{
+    if (!m_events->validateFocused() || !session().solved())
+        return;
+    readBoxes();
+    if (!evaluationAccepted())
+        return;
+    session().evaluate();
+    showEvaluation();
+}
+
+void ProblemForm::cmdPlot_Click()
+{
+    if (!m_events->validateFocused() || !session().solved())
+        return;
+    m_host.plotView().showSolution(plotSource(), txtXlower->text(), txtXupper->text());
+}
+
+void ProblemForm::mnuPrint_Click()
+{
+    readBoxes();
+    const auto lines = session().report();
+    app::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
+}
+
+void ProblemForm::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_host.UnloadAllForms();
+}
+
+} // namespace ode::forms

@@ -1,0 +1,107 @@
+#pragma once
+// What every problem form does, whatever its kind: the commands Solve, Evaluate, Plot and
+// Print, clearing the results, filling the lists from the session, the error sink, the
+// nonlinear forms' error-bound rule, the Help and About entries and closing. A kind's form
+// builds its own boxes and layout and answers the few questions this skeleton asks.
+
+#include "plot/PlotGeometry.h"
+#include "session/Session.h"
+
+#include <QMainWindow>
+#include <QPrinter>
+
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace ode::app {
+class FormEvents;
+class FormHost;
+} // namespace ode::app
+
+namespace ode::forms {
+
+class ProblemForm : public QMainWindow {
+    Q_OBJECT
+public:
+    ~ProblemForm() override;
+
+    // Controls every form has, by their design names (also their objectNames).
+    QLineEdit *txtIndepVarNam = nullptr, *txtExpansion = nullptr, *txtTerms = nullptr;
+    QLineEdit *txtXlower = nullptr, *txtXupper = nullptr, *txtXestimation = nullptr, *txtDerNum = nullptr;
+    // The nonlinear forms only (nullptr on the linear ones).
+    QLineEdit *txtErrorD = nullptr, *txtErrorC = nullptr, *txtMaxcy = nullptr;
+    QComboBox* cboApproximation = nullptr;
+    QLabel *lblXeval = nullptr, *lblXestimation = nullptr;
+    QPushButton *cmdSolve = nullptr, *cmdEvaluate = nullptr, *cmdPlot = nullptr;
+    QListWidget *lstCoeff = nullptr, *lstBCError = nullptr, *lstDError = nullptr;
+    QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
+    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+
+    virtual Session& session() = 0;
+    bool nonlinear() const { return m_nonlinear; }
+    bool Loading() const { return m_loading; }
+    const QString& ProblemFileName() const { return m_problemFileName; }
+
+    // The file dialogs: returns the chosen name, "" when cancelled (`save` for Save As).
+    std::function<QString(bool save)> chooseFile;
+    // The printer dialog: true to print.
+    std::function<bool(QPrinter&)> confirmPrinter;
+    QPrinter& printer() { return m_printer; }
+
+    // ClearResults: the lists and values empty, the plot cleared, no solution stands; does
+    // nothing while a file is being shown.
+    void ClearResults();
+    void cmdSolve_Click();
+    void cmdEvaluate_Click();
+    void cmdPlot_Click();
+    void mnuPrint_Click();
+
+protected:
+    ProblemForm(bool nonlinear, app::FormHost& host);
+
+    // The boxes into the session's texts.
+    virtual void readBoxes() = 0;
+    // Empties what only this kind shows (the value label, the values list).
+    virtual void clearOwnResults() = 0;
+    // Evaluate may go on (after readBoxes): false refuses it, with the refusal shown.
+    virtual bool evaluationAccepted() { return true; }
+    // Shows what Evaluate computed.
+    virtual void showEvaluation() = 0;
+    // The solution the Plot button hands to the plot window.
+    virtual plot::PlotSource plotSource() = 0;
+
+    // The session's message sink: a message box over this form (the busy cursor goes first).
+    std::function<void(const std::string&)> messageSink();
+    // Fills lstCoeff and lstBCError from the session.
+    void showLists();
+    // The nonlinear forms' bounds: selected on focus, above 0, and a tighter bound clears the
+    // results while a looser one keeps them.
+    void wireErrorBounds();
+    // Solve, Evaluate, Plot, Print, Help and About to their commands.
+    void connectCommands();
+
+    static QLineEdit* makeBox(const QString& name, const QString& text, const QString& tip = {});
+    static QPushButton* makeButton(const char* name, const QString& caption, const QString& tip = {});
+    static QLabel* makeLabel(const char* name, const QString& caption, const QString& tip = {});
+    static QListWidget* makeList(const char* name, const QString& tip = {});
+
+    void closeEvent(QCloseEvent* event) override;
+
+    bool m_nonlinear;
+    app::FormHost& m_host;
+    app::FormEvents* m_events = nullptr;
+    QPrinter m_printer;
+    bool m_loading = false;
+    QString m_problemFileName;
+
+private:
+    double m_boundAtFocus = 0; // an error bound's value when its box got the focus
+};
+
+} // namespace ode::forms

@@ -1,0 +1,42 @@
+#include "session/Session.h"
+
+#include "common/NumberFormat.h"
+
+namespace ode {
+
+Session::Session(std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink)
+    : m_sink(sink), m_host(shared, sink)
+{
+    m_host.prepare();
+}
+
+void Session::clearResults()
+{
+    m_lstCoeff.clear();
+    m_lstBCError.clear();
+    m_lstDError.clear();
+    m_solved = false;
+}
+
+bool Session::runConstants(const std::vector<std::string>& constants)
+{
+    if (!m_host.executeConstants(constants)) {
+        m_host.trap();
+        return false;
+    }
+    return true;
+}
+
+bool Session::evaluationPoint(const std::string& xText, const std::string& orderText, double& x, int& order) const
+{
+    if (!m_solved)
+        return false;
+    x = ParseNumber(xText);
+    const long k = ParseWholeNumber(orderText);
+    if (k < 0)
+        return false;
+    order = static_cast<int>(k);
+    return true;
+}
+
+} // namespace ode

@@ -1,0 +1,64 @@
+#pragma once
+// What every problem form's session does, whatever its kind: it owns the engine the texts
+// are evaluated in, the coefficients of the solution that stands, and the lists the form
+// shows; it clears them, runs the user's constants before a solve, and reads the point and
+// derivative order of Evaluate. Each kind adds its boxes, its solver and its files.
+
+#include "script/ScriptHost.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ode {
+
+class Session {
+public:
+    Session(std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink);
+    virtual ~Session() = default;
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    bool solved() const { return m_solved; }
+    const std::vector<double>& coef() const { return m_coef; }
+    const std::vector<std::string>& lstCoeff() const { return m_lstCoeff; }
+    const std::vector<std::string>& lstBCError() const { return m_lstBCError; }
+    const std::vector<std::string>& lstDError() const { return m_lstDError; }
+    script::ScriptHost& host() { return m_host; }
+
+    // ClearResults: empties the lists, and no solution stands. The coefficients stay (the
+    // nonlinear kinds start their next Newton iteration from them).
+    virtual void clearResults();
+    // The Solve button. True when a solution stands afterwards.
+    virtual bool solve() = 0;
+    // The Evaluate button at the boxes' point and derivative order; does nothing (false)
+    // unless a solution stands, or when the order is negative.
+    virtual bool evaluate() = 0;
+    // Open: reads the problem and shows it; a stored solution stands at once. On failure the
+    // message goes to the sink and nothing changes.
+    virtual bool open(const std::string& path) = 0;
+    // Saves the problem under `path`; false with the message shown through the sink.
+    virtual bool save(const std::string& path) = 0;
+    // The printed report's lines (inputs of the last reading; read now if there was none).
+    virtual std::vector<std::string> report() = 0;
+    // True when the last Solve ended in a way the form announces with a beep (the Newton
+    // iteration did not converge).
+    virtual bool beepAfterSolve() const { return false; }
+
+protected:
+    // Runs the user's constants in the engine; on an engine error its message is shown and
+    // the result is false.
+    bool runConstants(const std::vector<std::string>& constants);
+    // The point and derivative order Evaluate works at, from the boxes' texts: false unless
+    // a solution stands and the order is not negative.
+    bool evaluationPoint(const std::string& xText, const std::string& orderText, double& x, int& order) const;
+
+    script::ScriptHost::MessageSink m_sink;
+    script::ScriptHost m_host;
+    bool m_solved = false;
+    bool m_inputsRead = false;
+    std::vector<double> m_coef;
+    std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
+};
+
+} // namespace ode
