@@ -1,5 +1,6 @@
 #include "linear/Elimination.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -13,42 +14,17 @@ bool AugmentedMatrix::allFinite() const
     return true;
 }
 
-EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef)
+namespace {
+
+// Steps per panel, and the width of the column blocks the trailing update works through.
+constexpr int kPanel = 48;
+constexpr int kColumnBlock = 512;
+
+// Back substitution and the outcome, on the eliminated matrix.
+EliminationOutcome backSubstitute(const AugmentedMatrix& a, std::vector<double>& coef)
 {
-    const int n = a.unknowns();
-    const int last = n - 1; // N
-    const int rhs = n;      // column N+1
-    const int cols = a.columns();
-    coef.assign(static_cast<size_t>(n), 0.0);
-
-    for (int j = 0; j < last; ++j) {
-        double magnitude = std::fabs(a.at(j, j));
-        int pivot = j;
-        for (int r = j + 1; r <= last; ++r) {
-            double m = std::fabs(a.at(r, j));
-            if (m > magnitude) {
-                magnitude = m;
-                pivot = r;
-            }
-        }
-        if (magnitude == 0.0)
-            continue; // a zero column: back substitution reports the singular system
-        if (pivot != j) {
-            double* pj = a.row(j);
-            double* pp = a.row(pivot);
-            for (int c = 0; c < cols; ++c)
-                std::swap(pj[c], pp[c]);
-        }
-        const double* pj = a.row(j);
-        const double diag = pj[j];
-        for (int r = j + 1; r <= last; ++r) {
-            double* pr = a.row(r);
-            const double f = pr[j] / diag;
-            for (int c = j; c < cols; ++c)
-                pr[c] = pr[c] - f * pj[c];
-        }
-    }
-
+    const int last = a.unknowns() - 1;
+    const int rhs = a.unknowns();
     int singularRow = -1;
     for (int m = last; m >= 0; --m) {
         const double* pm = a.row(m);
@@ -74,6 +50,253 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef)
     for (int c = singularRow; c <= last; ++c)
         t = t + coef[c] * pm[c];
     return t == pm[rhs] ? EliminationOutcome::LinearlyDependent : EliminationOutcome::Inconsistent;
+}
+
+// Row j with the largest magnitude in column j among rows j ... last (ties to the upper row);
+// -1 when the column is zero there.
+int pivotRow(const AugmentedMatrix& a, int j, int last)
+{
+    double magnitude = std::fabs(a.at(j, j));
+    int pivot = j;
+    for (int r = j + 1; r <= last; ++r) {
+        double m = std::fabs(a.at(r, j));
+        if (m > magnitude) {
+            magnitude = m;
+            pivot = r;
+        }
+    }
+    return magnitude == 0.0 ? -1 : pivot;
+}
+
+void swapRows(AugmentedMatrix& a, int r1, int r2)
+{
+    double* p1 = a.row(r1);
+    double* p2 = a.row(r2);
+    for (int c = 0; c < a.columns(); ++c)
+        std::swap(p1[c], p2[c]);
+}
+
+// The panel's updates of one row's columns [c0, c1): for every step k of the panel that
+// applies to the row, in order, x[c] = x[c] - f(k) * row k[c]. `factors` holds the row's
+// factor of each step, `rows` the steps' pivot rows; steps that were skipped (zero column)
+// are not in the lists.
+//
+// The kernels below do exactly that, four rows at a time; the vector types only change how
+// many columns one instruction handles, never the operations an element receives.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define ODE_VECTOR_KERNEL 1
+#define ODE_INLINE inline __attribute__((always_inline))
+typedef double v4d __attribute__((vector_size(32)));
+typedef double v2d __attribute__((vector_size(16)));
+#else
+#define ODE_INLINE inline
+#endif
+
+struct TrailingJob {
+    int steps = 0;               // the panel's applied steps
+    const double* const* pivots; // the pivot row of each step
+    int c0 = 0, c1 = 0;          // the columns
+};
+
+ODE_INLINE void updateRowScalar(double* x, const double* f, const TrailingJob& job, int steps)
+{
+    for (int k = 0; k < steps; ++k) {
+        const double fk = f[k];
+        const double* pk = job.pivots[k];
+        for (int c = job.c0; c < job.c1; ++c)
+            x[c] = x[c] - fk * pk[c];
+    }
+}
+
+#ifdef ODE_VECTOR_KERNEL
+// Four rows, all with every step of the job: registers hold a 4 x 8 tile while the steps run.
+template <typename V> ODE_INLINE void updateFourRows(double* const* x, const double* const* f, const TrailingJob& job)
+{
+    constexpr int w = sizeof(V) / sizeof(double);
+    constexpr int tile = 8;
+    int c = job.c0;
+    for (; c + tile <= job.c1; c += tile) {
+        V acc[4][tile / w];
+        for (int i = 0; i < 4; ++i)
+            for (int t = 0; t < tile / w; ++t)
+                __builtin_memcpy(&acc[i][t], x[i] + c + t * w, sizeof(V));
+        for (int k = 0; k < job.steps; ++k) {
+            const double* pk = job.pivots[k] + c;
+            V p[tile / w];
+            for (int t = 0; t < tile / w; ++t)
+                __builtin_memcpy(&p[t], pk + t * w, sizeof(V));
+            for (int i = 0; i < 4; ++i) {
+                const V fk = V{} + f[i][k];
+                for (int t = 0; t < tile / w; ++t)
+                    acc[i][t] = acc[i][t] - fk * p[t];
+            }
+        }
+        for (int i = 0; i < 4; ++i)
+            for (int t = 0; t < tile / w; ++t)
+                __builtin_memcpy(x[i] + c + t * w, &acc[i][t], sizeof(V));
+    }
+    if (c < job.c1) {
+        TrailingJob rest = job;
+        rest.c0 = c;
+        for (int i = 0; i < 4; ++i)
+            updateRowScalar(x[i], f[i], rest, job.steps);
+    }
+}
+#endif
+
+// Rows [r0, r1) of the trailing columns, each receiving every step of the panel.
+template <typename V>
+ODE_INLINE void updateBlockImpl(AugmentedMatrix& a, const std::vector<double>& factors, int r0, int r1,
+                                const TrailingJob& job)
+{
+    int r = r0;
+#ifdef ODE_VECTOR_KERNEL
+    for (; r + 4 <= r1; r += 4) {
+        double* x[4];
+        const double* f[4];
+        for (int i = 0; i < 4; ++i) {
+            x[i] = a.row(r + i);
+            f[i] = factors.data() + static_cast<size_t>(r + i) * kPanel;
+        }
+        updateFourRows<V>(x, f, job);
+    }
+#endif
+    for (; r < r1; ++r)
+        updateRowScalar(a.row(r), factors.data() + static_cast<size_t>(r) * kPanel, job, job.steps);
+}
+
+#ifdef ODE_VECTOR_KERNEL
+__attribute__((target("avx2"))) void updateBlockAvx2(AugmentedMatrix& a, const std::vector<double>& factors, int r0,
+                                                     int r1, const TrailingJob& job)
+{
+    updateBlockImpl<v4d>(a, factors, r0, r1, job);
+}
+
+void updateBlockSse2(AugmentedMatrix& a, const std::vector<double>& factors, int r0, int r1, const TrailingJob& job)
+{
+    updateBlockImpl<v2d>(a, factors, r0, r1, job);
+}
+
+bool& wideVectors()
+{
+    static bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+}
+bool haveAvx2() { return wideVectors(); }
+#endif
+
+void updateBlock(AugmentedMatrix& a, const std::vector<double>& factors, int r0, int r1, const TrailingJob& job)
+{
+#ifdef ODE_VECTOR_KERNEL
+    if (haveAvx2())
+        updateBlockAvx2(a, factors, r0, r1, job);
+    else
+        updateBlockSse2(a, factors, r0, r1, job);
+#else
+    updateBlockImpl<double>(a, factors, r0, r1, job);
+#endif
+}
+
+} // namespace
+
+bool UseWideVectors(bool wanted)
+{
+#ifdef ODE_VECTOR_KERNEL
+    wideVectors() = wanted && __builtin_cpu_supports("avx2");
+    return wideVectors();
+#else
+    (void)wanted;
+    return false;
+#endif
+}
+
+EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef)
+{
+    const int n = a.unknowns();
+    const int last = n - 1; // N
+    const int cols = a.columns();
+    coef.assign(static_cast<size_t>(n), 0.0);
+
+    for (int j = 0; j < last; ++j) {
+        const int pivot = pivotRow(a, j, last);
+        if (pivot < 0)
+            continue; // a zero column: back substitution reports the singular system
+        if (pivot != j)
+            swapRows(a, j, pivot);
+        const double* pj = a.row(j);
+        const double diag = pj[j];
+        for (int r = j + 1; r <= last; ++r) {
+            double* pr = a.row(r);
+            const double f = pr[j] / diag;
+            for (int c = j; c < cols; ++c)
+                pr[c] = pr[c] - f * pj[c];
+        }
+    }
+    return backSubstitute(a, coef);
+}
+
+// Panel by panel: the steps j0 ... j1-1 run on the panel's columns [j0, j1) as in the plain
+// loop, keeping each row's factor of each step (the factors move with their rows when rows
+// are swapped). Then the columns right of the panel receive those steps: first the panel's
+// own rows, in row order, since row k must hold its final values before it updates the rows
+// below; then every row below the panel, in blocks. Each element sees the steps in
+// increasing order, as in the plain loop.
+EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef)
+{
+    const int n = a.unknowns();
+    const int last = n - 1;
+    const int cols = a.columns();
+    if (n < 2 * kPanel)
+        return EliminateUnblocked(a, coef);
+    coef.assign(static_cast<size_t>(n), 0.0);
+
+    std::vector<double> factors(static_cast<size_t>(n) * kPanel, 0.0); // row r's factor of panel step k
+    std::vector<int> applied;                                          // the panel's steps that ran
+    std::vector<const double*> pivots;
+    for (int j0 = 0; j0 < last; j0 += kPanel) {
+        const int j1 = std::min(j0 + kPanel, last);
+        applied.clear();
+        for (int j = j0; j < j1; ++j) {
+            const int pivot = pivotRow(a, j, last);
+            if (pivot < 0)
+                continue;
+            if (pivot != j) {
+                swapRows(a, j, pivot);
+                const auto row = [&](int r) { return factors.begin() + static_cast<long>(r) * kPanel; };
+                std::swap_ranges(row(j), row(j) + static_cast<long>(applied.size()), row(pivot));
+            }
+            const double* pj = a.row(j);
+            const double diag = pj[j];
+            const int k = static_cast<int>(applied.size());
+            for (int r = j + 1; r <= last; ++r) {
+                double* pr = a.row(r);
+                const double f = pr[j] / diag;
+                factors[static_cast<size_t>(r) * kPanel + k] = f;
+                for (int c = j; c < j1; ++c)
+                    pr[c] = pr[c] - f * pj[c];
+            }
+            applied.push_back(j);
+        }
+        if (applied.empty() || j1 >= cols)
+            continue;
+        pivots.clear();
+        for (int j : applied)
+            pivots.push_back(a.row(j));
+        // The factors were stored at the index of their step among the applied ones; a row
+        // inside the panel receives only the steps above it.
+        for (int r = j0 + 1; r < j1; ++r) {
+            int steps = 0;
+            while (steps < static_cast<int>(applied.size()) && applied[static_cast<size_t>(steps)] < r)
+                ++steps;
+            TrailingJob job{steps, pivots.data(), j1, cols};
+            updateRowScalar(a.row(r), factors.data() + static_cast<size_t>(r) * kPanel, job, steps);
+        }
+        for (int c0 = j1; c0 < cols; c0 += kColumnBlock) {
+            TrailingJob job{static_cast<int>(applied.size()), pivots.data(), c0, std::min(c0 + kColumnBlock, cols)};
+            updateBlock(a, factors, j1, last + 1, job);
+        }
+    }
+    return backSubstitute(a, coef);
 }
 
 } // namespace ode

@@ -47,6 +47,22 @@ enum class EliminationOutcome {
 // Eliminates `a` (destroying it) and writes the unknowns into `coef` (resized to n and
 // zero-filled first). On a zero pivot the back substitution stops at that row and the
 // unknowns below it keep what was computed.
+//
+// The forward elimination runs in panels of columns: a panel's steps are taken at once on its
+// own columns, and the columns to its right receive the panel's updates afterwards, in
+// cache-sized blocks, vectorised (256 bits where the processor has AVX2). Every element still
+// receives exactly the updates of the plain loop, one multiply and one subtract each (no
+// fused multiply-add), in the same order, so the matrix, the unknowns and the outcome are
+// bit for bit those of EliminateUnblocked.
 EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef);
+
+// Chooses the 256-bit kernels (when the processor has AVX2) or the 128-bit ones that every
+// x86-64 has; returns whether the 256-bit ones are in use. The results are the same either
+// way; tests and benchmarks use this to exercise and time both.
+bool UseWideVectors(bool wanted);
+
+// The same elimination as the plain triple loop, one step at a time over the whole row: the
+// reference the blocked one is tested and measured against.
+EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef);
 
 } // namespace ode

@@ -28,40 +28,66 @@ void arithmeticFault(script::ScriptHost& host, int number)
     host.trap();
 }
 
+// u^0 ... u^N, each exactly the value std::pow(u, e) gives: one call per exponent instead of
+// one per exponent, order and column.
+void powersOf(double u, int N, std::vector<double>& out)
+{
+    out.resize(static_cast<size_t>(N) + 1);
+    for (int e = 0; e <= N; ++e)
+        out[static_cast<size_t>(e)] = std::pow(u, e);
+}
+
 // Adds to row `row` of `a` the columns of a power-series row at offset u from the centre with
-// coefficient values av[0 ... n].
-void powerRow(AugmentedMatrix& a, int row, int n, int N, double u, const std::vector<double>& av)
+// coefficient values av[0 ... n]; `powers` is scratch space for the powers of u.
+void powerRow(AugmentedMatrix& a, int row, int n, int N, double u, const std::vector<double>& av,
+              std::vector<double>& powers)
 {
     const auto& fact = Factorials();
+    powersOf(u, N, powers);
+    const double* up = powers.data();
     double* r = a.row(row);
     for (int j = 0; j < n; ++j)
         for (int k = 0; k <= j; ++k)
-            r[j] = r[j] + std::pow(u, j - k) * ((fact[j] / fact[j - k]) * av[k]);
+            r[j] = r[j] + up[j - k] * ((fact[j] / fact[j - k]) * av[k]);
     for (int j = n; j <= N; ++j) {
         double g = 1.0;
         for (int k = 0; k <= n; ++k) {
-            r[j] = r[j] + std::pow(u, j - k) * (g * av[k]);
+            r[j] = r[j] + up[j - k] * (g * av[k]);
             g = g * (j - k);
         }
     }
 }
 
-// The trigonometric column rule at argument theta.
-void trigRow(AugmentedMatrix& a, int row, int n, int N, double theta, double omega, const std::vector<double>& av)
+// (m omega)^k for m = 0 ... (N+1)/2 and k = 0 ... n, as std::pow gives them; the same for
+// every row of a trigonometric problem. Element m * (n+1) + k.
+std::vector<double> frequencyPowers(int n, int N, double omega)
+{
+    const int harmonics = (N + 1) / 2;
+    std::vector<double> p(static_cast<size_t>(harmonics + 1) * static_cast<size_t>(n + 1));
+    for (int m = 0; m <= harmonics; ++m)
+        for (int k = 0; k <= n; ++k)
+            p[static_cast<size_t>(m) * static_cast<size_t>(n + 1) + static_cast<size_t>(k)] = std::pow(m * omega, k);
+    return p;
+}
+
+// The trigonometric column rule at argument theta; `wk` from frequencyPowers.
+void trigRow(AugmentedMatrix& a, int row, int n, int N, double theta, const std::vector<double>& wk,
+             const std::vector<double>& av)
 {
     double* r = a.row(row);
     for (int j = 0; j <= N; ++j) {
+        const int m = j % 2 == 0 ? j / 2 : (j + 1) / 2;
+        const double* w = wk.data() + static_cast<size_t>(m) * static_cast<size_t>(n + 1);
+        const double cosine = std::cos(m * theta), sine = std::sin(m * theta);
         if (j % 2 == 0) {
-            const int m = j / 2;
             for (int k = 0; k <= n; ++k) {
-                double t = k % 2 == 0 ? std::cos(m * theta) : std::sin(m * theta);
-                r[j] = r[j] + std::pow(m * omega, k) * kDerivativeSign[(k + 1) % 4] * t * av[k];
+                double t = k % 2 == 0 ? cosine : sine;
+                r[j] = r[j] + w[k] * kDerivativeSign[(k + 1) % 4] * t * av[k];
             }
         } else {
-            const int m = (j + 1) / 2;
             for (int k = 0; k <= n; ++k) {
-                double t = k % 2 == 0 ? std::sin(m * theta) : std::cos(m * theta);
-                r[j] = r[j] + std::pow(m * omega, k) * kDerivativeSign[k % 4] * t * av[k];
+                double t = k % 2 == 0 ? sine : cosine;
+                r[j] = r[j] + w[k] * kDerivativeSign[k % 4] * t * av[k];
             }
         }
     }
@@ -148,13 +174,14 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
 
     AugmentedMatrix a(N + 1);
     if (in.kind == SeriesKind::Power) {
+        std::vector<double> powers;
         for (int m = 0; m <= M; ++m) {
-            powerRow(a, m, n, N, m * h + (in.xlower - in.xcenter), deValues[static_cast<size_t>(m)]);
+            powerRow(a, m, n, N, m * h + (in.xlower - in.xcenter), deValues[static_cast<size_t>(m)], powers);
             a.at(m, N + 1) = deRhs[static_cast<size_t>(m)];
         }
         for (int r = M + 1; r <= N; ++r) {
             const size_t i = static_cast<size_t>(r - M - 1);
-            powerRow(a, r, n, N, in.bcPoint[i] - in.xcenter, bcValues[i]);
+            powerRow(a, r, n, N, in.bcPoint[i] - in.xcenter, bcValues[i], powers);
             a.at(r, N + 1) = bcRhs[i];
         }
     } else {
@@ -163,13 +190,14 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
             return result;
         }
         const double omega = 8 * std::atan(1.0) / in.period;
+        const std::vector<double> wk = frequencyPowers(n, N, omega);
         for (int m = 0; m <= M; ++m) {
-            trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, omega, deValues[static_cast<size_t>(m)]);
+            trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, wk, deValues[static_cast<size_t>(m)]);
             a.at(m, N + 1) = deRhs[static_cast<size_t>(m)];
         }
         for (int r = M + 1; r <= N; ++r) {
             const size_t i = static_cast<size_t>(r - M - 1);
-            trigRow(a, r, n, N, (in.bcPoint[i] - in.xcenter) * omega, omega, bcValues[i]);
+            trigRow(a, r, n, N, (in.bcPoint[i] - in.xcenter) * omega, wk, bcValues[i]);
             a.at(r, N + 1) = bcRhs[i];
         }
     }
