@@ -23,7 +23,18 @@ public:
     Newton(const NonlinearInputs& in, const std::vector<std::string>& expr, std::vector<double>& coef,
            script::ScriptHost& host)
         : in(in), expr(expr), coef(coef), host(host)
-    {}
+    {
+        // The h-steps' statements, written once; the engine keeps each compiled.
+        for (int k = 0; k <= in.order; ++k) {
+            const std::string v = "Y" + std::to_string(k);
+            steps.push_back({v, "YS=" + v + ":" + v + "=YS+h", v + "=YS-h", v + "=YS"});
+        }
+    }
+
+    struct Step {
+        std::string name, up, down, back;
+    };
+    std::vector<Step> steps;
 
     const NonlinearInputs& in;
     const std::vector<std::string>& expr;
@@ -57,15 +68,15 @@ public:
         std::vector<double> p(static_cast<size_t>(n) + 1, 0.0);
         const std::string& text = expr[static_cast<size_t>(l)];
         for (int k = 0; k <= n; ++k) {
-            const std::string v = "Y" + std::to_string(k);
-            if (text.find(v) == std::string::npos)
+            const Step& step = steps[static_cast<size_t>(k)];
+            if (text.find(step.name) == std::string::npos)
                 continue;
-            execute("YS=" + v + ":" + v + "=YS+h");
+            execute(step.up);
             const double plus = residual(l);
-            execute(v + "=YS-h");
+            execute(step.down);
             const double minus = residual(l);
             p[static_cast<size_t>(k)] = (plus - minus) / kTwoH;
-            execute(v + "=YS");
+            execute(step.back);
         }
         return p;
     }
@@ -182,10 +193,11 @@ void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef
 
 bool SetDerivativeValues(const SeriesView& series, int n, double x, script::ScriptHost& host)
 {
-    if (!host.execute("Y0=" + FormatSigned(SeriesDerivative(series, 0, x))))
+    static const std::string names[10] = {"Y0", "Y1", "Y2", "Y3", "Y4", "Y5", "Y6", "Y7", "Y8", "Y9"};
+    if (!host.assignVariable(names[0], SeriesDerivative(series, 0, x)))
         return false;
     for (int k = n; k >= 1; --k)
-        if (!host.execute("Y" + std::to_string(k) + "=" + FormatSigned(SeriesDerivative(series, k, x))))
+        if (!host.assignVariable(k <= 9 ? names[k] : "Y" + std::to_string(k), SeriesDerivative(series, k, x)))
             return false;
     return true;
 }

@@ -1,9 +1,11 @@
 #include "script/Engine.h"
 
+#include "common/NumberFormat.h"
 #include "common/Text.h"
 #include "script/Builtins.h"
 
 #include <chrono>
+#include <cmath>
 
 namespace ode::script {
 
@@ -137,6 +139,43 @@ bool Engine::tryAssignLiteral(std::string_view text)
     if (b.kind != Binding::Kind::Variable && b.kind != Binding::Kind::Property)
         return false;
     Value v = negative ? Negate(t[k].value) : t[k].value;
+    if (b.kind == Binding::Kind::Variable)
+        *b.variable = std::move(v);
+    else
+        *b.property = AsDouble(v);
+    return true;
+}
+
+namespace {
+
+// The value of the literal FormatSigned(|x|) writes, as the lexer reads it: from 15
+// significant digits; a whole number below 1E15 is an integer literal (Integer, Long, or
+// Double above the Long range), anything else a Double. Only for 1E-300 < |x| < 1E300, where
+// neither the rounding nor the reading can leave the range.
+Value statementLiteral(double magnitude)
+{
+    const double r = RoundToSignificant(magnitude, 15);
+    if (r < 1e15 && r == std::floor(r))
+        return r > 2147483647.0 ? Value::dbl(r) : Value::whole(static_cast<int64_t>(r));
+    return Value::dbl(r);
+}
+
+} // namespace
+
+bool Engine::assignStatementNumber(std::string_view name, double x)
+{
+    const double magnitude = std::fabs(x);
+    if (!(x == 0.0 || (magnitude > 1e-300 && magnitude < 1e300)) || !IsPlainName(name))
+        return false;
+    Binding b = bind(NameRef{{}, std::string(name)});
+    if (b.kind != Binding::Kind::Variable && b.kind != Binding::Kind::Property)
+        return false;
+    m_error = ScriptError{};
+    // FormatSigned writes " 0" for either zero; a negative number as "-" and its magnitude,
+    // which the statement negates.
+    Value v = x == 0.0 ? Value::whole(0) : statementLiteral(magnitude);
+    if (std::signbit(x) && x != 0.0)
+        v = Negate(v);
     if (b.kind == Binding::Kind::Variable)
         *b.variable = std::move(v);
     else

@@ -54,6 +54,13 @@ public:
     // separated by ":" or line breaks. Returns false on an error (see error()).
     bool executeStatement(std::string_view text);
 
+    // Assigns to `name` exactly what the statement `name=` & FormatSigned(x) assigns (the
+    // number read back from its 15 digits, typed as that literal would be: Integer, Long or
+    // Double), without writing or reading any text. Declines (false, nothing changed) where
+    // only the statement can tell what happens: x not finite or near the ends of the range,
+    // or a name that is not a plain variable or property; the caller then runs the text.
+    bool assignStatementNumber(std::string_view name, double x);
+
     // Evaluates the expression `text` ("=" compares). Returns false on an error.
     bool eval(std::string_view text, Value& result);
 

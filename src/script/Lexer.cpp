@@ -106,6 +106,16 @@ Value decimalLiteral(std::string_view digits, bool isDouble, bool& ok)
 
 } // namespace
 
+bool IsPlainName(std::string_view text)
+{
+    if (text.empty() || text.size() > MaxNameLength || !IsLetter(text[0]))
+        return false;
+    for (char c : text)
+        if (!IsLetter(c) && !IsDigit(c) && c != '_')
+            return false;
+    return keywords().find(AsciiLower(text)) == keywords().end();
+}
+
 LexResult Lex(std::string_view text)
 {
     LexResult r;

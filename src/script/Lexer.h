@@ -71,4 +71,8 @@ constexpr size_t MaxNameLength = 255;
 
 LexResult Lex(std::string_view text);
 
+// True when `text` lexes as one plain name: a letter, then letters, digits and "_", not
+// longer than names may be, and not a word of the language.
+bool IsPlainName(std::string_view text);
+
 } // namespace ode::script

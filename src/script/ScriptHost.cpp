@@ -58,7 +58,7 @@ bool ScriptHost::executeConstants(const std::vector<std::string>& entries)
 
 bool ScriptHost::assignVariable(const std::string& name, double x)
 {
-    return m_engine.executeStatement(name + "=" + FormatSigned(x));
+    return m_engine.assignStatementNumber(name, x) || m_engine.executeStatement(name + "=" + FormatSigned(x));
 }
 
 bool ScriptHost::evaluate(const std::string& text, double& out)

@@ -47,10 +47,10 @@ bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const st
         block.degree = od.varDegree[j];
         block.center = in.xcenter;
         const std::string& name = in.depVarNames[j];
-        if (!host.execute(name + "0=" + FormatSigned(SeriesDerivative(block, 0, x))))
+        if (!host.assignVariable(name + "0", SeriesDerivative(block, 0, x)))
             return false;
         for (int k = od.varOrder[j]; k >= 1; --k)
-            if (!host.execute(name + std::to_string(k) + "=" + FormatSigned(SeriesDerivative(block, k, x))))
+            if (!host.assignVariable(name + std::to_string(k), SeriesDerivative(block, k, x)))
                 return false;
     }
     return true;

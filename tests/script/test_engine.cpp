@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
 #include <random>
 
 namespace {
@@ -132,6 +134,70 @@ TEST(Engine, AssignedNumbersEqualTheirParsedText)
     Value v;
     ASSERT_TRUE(engine.eval("n", v));
     EXPECT_EQ(v.type, Type::Integer) << "a whole number keeps the literal's subtype";
+}
+
+// The point values the solvers assign without text: every x gives the variable exactly what
+// the statement "name=" & FormatSigned(x) gives it (subtype and every bit), and where the
+// shortcut declines, the statement runs and says what happens.
+TEST(Engine, NumbersAssignedWithoutTextMatchTheirStatement)
+{
+    std::vector<double> xs = {0.0,
+                              -0.0,
+                              1,
+                              -1,
+                              0.5,
+                              32767,
+                              32768,
+                              -32768,
+                              -32769,
+                              2147483647,
+                              2147483648.0,
+                              -2147483648.0,
+                              999999999999999.0,
+                              1e15,
+                              123456789012345.67,
+                              0.1 + 0.2,
+                              1e-300,
+                              1.0000001e-300,
+                              -9.99e299,
+                              1e300,
+                              1.7976931348623157e308,
+                              4.9e-324,
+                              2.2250738585072014e-308,
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937_64 gen(11);
+    std::uniform_real_distribution<double> m(-10, 10);
+    std::uniform_int_distribution<int> e(-310, 310);
+    for (int i = 0; i < 20000; ++i)
+        xs.push_back(m(gen) * std::pow(10.0, e(gen)));
+    std::uniform_int_distribution<int> whole(-3000000, 3000000);
+    for (int i = 0; i < 2000; ++i)
+        xs.push_back(whole(gen));
+
+    Engine direct, text;
+    for (double x : xs) {
+        const std::string statement = "y=" + ode::FormatSigned(x);
+        const bool shortcut = direct.assignStatementNumber("y", x);
+        const bool ranDirect = shortcut || direct.executeStatement(statement);
+        const bool ranText = text.executeStatement(statement);
+        ASSERT_EQ(ranDirect, ranText) << statement;
+        if (!ranText) {
+            EXPECT_EQ(direct.error().number, text.error().number) << statement;
+            continue;
+        }
+        Value a, b;
+        ASSERT_TRUE(direct.eval("y", a));
+        ASSERT_TRUE(text.eval("y", b));
+        ASSERT_EQ(a.type, b.type) << statement;
+        const double da = AsDouble(a), db = AsDouble(b);
+        ASSERT_EQ(std::memcmp(&da, &db, sizeof da), 0) << statement;
+    }
+    // Names the shortcut leaves to the statement: a keyword, a builtin, a name with a blank.
+    EXPECT_FALSE(direct.assignStatementNumber("mod", 1));
+    EXPECT_FALSE(direct.assignStatementNumber("sin", 1));
+    EXPECT_FALSE(direct.assignStatementNumber(" y", 1));
 }
 
 TEST(Engine, NothingReachesOutsideTheEngine)
