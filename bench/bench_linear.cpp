@@ -40,7 +40,7 @@ void BM_SolveLinear(benchmark::State& state)
         benchmark::DoNotOptimize(ok);
     }
 }
-BENCHMARK(BM_SolveLinear)->Arg(23)->Arg(100)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SolveLinear)->Arg(23)->Arg(50)->Arg(100)->Arg(200)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 // The elimination alone, on the matrix of the same problem, for its share and its speed.
 void BM_Eliminate(benchmark::State& state)

@@ -4,6 +4,7 @@
 #include "linear/Elimination.h"
 #include "script/ScriptErrors.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ode {
@@ -29,12 +30,23 @@ public:
             const std::string v = "Y" + std::to_string(k);
             steps.push_back({v, "YS=" + v + ":" + v + "=YS+h", v + "=YS-h", v + "=YS"});
         }
+        // Which Yk each residual's text names: a partial is taken only for those.
+        for (const std::string& text : expr)
+            for (const Step& step : steps)
+                named.push_back(text.find(step.name) != std::string::npos);
+        py.assign(static_cast<size_t>(in.order) + 1, 0.0);
+        if (in.kind == SeriesKind::Power)
+            df.assign((static_cast<size_t>(in.order) + 1) * (static_cast<size_t>(in.seriesDegree) + 1), 0.0);
+        else
+            wp.assign(static_cast<size_t>(in.order) + 1, 0.0);
     }
 
     struct Step {
         std::string name, up, down, back;
     };
     std::vector<Step> steps;
+    std::vector<bool> named;                 // named[l * (n + 1) + k]: residual l names Yk
+    std::vector<double> py, df, wp;          // a row's scratch: partials, chain-rule factors
 
     const NonlinearInputs& in;
     const std::vector<std::string>& expr;
@@ -61,24 +73,22 @@ public:
         check(SetDerivativeValues(NonlinearSeries(in, coef), in.order, x, host));
     }
 
-    // PartialY(0 ... n) of residual l at the point set.
-    std::vector<double> partials(int l)
+    // PartialY(0 ... n) of residual l at the point set, into py.
+    void partials(int l)
     {
         const int n = in.order;
-        std::vector<double> p(static_cast<size_t>(n) + 1, 0.0);
-        const std::string& text = expr[static_cast<size_t>(l)];
+        std::fill(py.begin(), py.end(), 0.0);
         for (int k = 0; k <= n; ++k) {
-            const Step& step = steps[static_cast<size_t>(k)];
-            if (text.find(step.name) == std::string::npos)
+            if (!named[static_cast<size_t>(l) * (static_cast<size_t>(n) + 1) + static_cast<size_t>(k)])
                 continue;
+            const Step& step = steps[static_cast<size_t>(k)];
             execute(step.up);
             const double plus = residual(l);
             execute(step.down);
             const double minus = residual(l);
-            p[static_cast<size_t>(k)] = (plus - minus) / kTwoH;
+            py[static_cast<size_t>(k)] = (plus - minus) / kTwoH;
             execute(step.back);
         }
-        return p;
     }
 
     // One Newton row at x for residual l.
@@ -86,25 +96,36 @@ public:
     {
         const int n = in.order, N = in.seriesDegree;
         setPoint(x);
-        const std::vector<double> py = partials(l);
+        partials(l);
         double* ar = a.row(r);
         const double t = x - in.xcenter;
         if (in.kind == SeriesKind::Power) {
-            std::vector<double> df(static_cast<size_t>(n) + 1, 0.0);
-            df[0] = 1;
+            // d^k/dx^k of (x-C)^j for every j, as factors f_k(j): f_0(j) = t f_0(j-1) and
+            // f_k(j) = j f_(k-1)(j-1), from f_0(0) = 1 and f_k(0) = 0. Built one order at a
+            // time (only f_0 is a chain; the others vectorise), then summed over k in order.
+            const size_t width = static_cast<size_t>(N) + 1;
+            double* f0 = df.data();
+            f0[0] = 1;
+            for (int j = 1; j <= N; ++j)
+                f0[j] = t * f0[j - 1];
+            for (int k = 1; k <= n; ++k) {
+                const double* prev = df.data() + (static_cast<size_t>(k) - 1) * width;
+                double* fk = df.data() + static_cast<size_t>(k) * width;
+                fk[0] = 0;
+                for (int j = 1; j <= N; ++j)
+                    fk[j] = j * prev[j - 1];
+            }
             ar[0] = py[0];
-            for (int j = 1; j <= N; ++j) {
-                for (int k = n; k >= 1; --k)
-                    df[static_cast<size_t>(k)] = j * df[static_cast<size_t>(k - 1)];
-                df[0] = t * df[0];
-                double sum = 0;
-                for (int k = 0; k <= n; ++k)
-                    sum = sum + df[static_cast<size_t>(k)] * py[static_cast<size_t>(k)];
-                ar[j] = sum;
+            for (int j = 1; j <= N; ++j)
+                ar[j] = 0;
+            for (int k = 0; k <= n; ++k) {
+                const double* fk = df.data() + static_cast<size_t>(k) * width;
+                const double p = py[static_cast<size_t>(k)];
+                for (int j = 1; j <= N; ++j)
+                    ar[j] = ar[j] + fk[j] * p;
             }
         } else {
             const double tau = in.omega * t;
-            std::vector<double> wp(static_cast<size_t>(n) + 1, 0.0);
             ar[0] = py[0];
             for (int k = 1; k <= N; k += 2) {
                 const int j = (k + 1) / 2;
@@ -194,10 +215,18 @@ void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef
 bool SetDerivativeValues(const SeriesView& series, int n, double x, script::ScriptHost& host)
 {
     static const std::string names[10] = {"Y0", "Y1", "Y2", "Y3", "Y4", "Y5", "Y6", "Y7", "Y8", "Y9"};
-    if (!host.assignVariable(names[0], SeriesDerivative(series, 0, x)))
+    double small[10];
+    std::vector<double> large;
+    double* value = small;
+    if (n > 9) {
+        large.resize(static_cast<size_t>(n) + 1);
+        value = large.data();
+    }
+    SeriesDerivatives(series, std::max(n, 0), x, value);
+    if (!host.assignVariable(names[0], value[0]))
         return false;
     for (int k = n; k >= 1; --k)
-        if (!host.assignVariable(k <= 9 ? names[k] : "Y" + std::to_string(k), SeriesDerivative(series, k, x)))
+        if (!host.assignVariable(k <= 9 ? names[k] : "Y" + std::to_string(k), value[k]))
             return false;
     return true;
 }

@@ -172,4 +172,36 @@ double SeriesDerivative(const SeriesView& s, int derOrder, double x)
     }
 }
 
+void SeriesDerivatives(const SeriesView& s, int upTo, double x, double* out)
+{
+    if (s.kind != SeriesKind::Power || upTo < 2) {
+        for (int k = 0; k <= upTo; ++k)
+            out[k] = SeriesDerivative(s, k, x);
+        return;
+    }
+    // The three loops of PowerValue, PowerFirstDerivative and PowerSecondDerivative, with the
+    // same operations in the same order; only their iterations are interleaved.
+    const double t = x - s.center;
+    const double* c = s.coef;
+    double value = 0.0, first = 0.0, second = 0.0;
+    int k = s.degree;
+    for (; k >= 2; --k) {
+        value = t * value + c[k];
+        first = k * c[k] + t * first;
+        second = static_cast<double>((k - 1) * k) * c[k] + t * second;
+    }
+    if (k == 1) {
+        value = t * value + c[1];
+        first = 1 * c[1] + t * first;
+        k = 0;
+    }
+    if (k == 0)
+        value = t * value + c[0];
+    out[0] = value;
+    out[1] = first;
+    out[2] = second;
+    for (int d = 3; d <= upTo; ++d)
+        out[d] = PowerHigherDerivative(s, d, x);
+}
+
 } // namespace ode

@@ -33,6 +33,11 @@ struct SeriesView {
 // 0 or more; an order above N gives 0 for a power series.
 double SeriesDerivative(const SeriesView& s, int derOrder, double x);
 
+// out[0 ... upTo] = SeriesDerivative(s, k, x) for k = 0 ... upTo, each bit for bit what that
+// call returns. A power series' value and first two derivatives come from one pass whose three
+// Horner chains are independent, so they run side by side instead of one after another.
+void SeriesDerivatives(const SeriesView& s, int upTo, double x, double* out);
+
 double PowerValue(const SeriesView& s, double x);
 double PowerFirstDerivative(const SeriesView& s, double x);
 double PowerSecondDerivative(const SeriesView& s, double x);

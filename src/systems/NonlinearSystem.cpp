@@ -10,6 +10,7 @@
 #include "script/ScriptErrors.h"
 #include "series/Series.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ode {
@@ -41,16 +42,20 @@ bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const st
 {
     if (!host.assignVariable(in.indepVarName, x))
         return false;
+    std::vector<double> value;
     for (size_t j = 0; j < od.varDegree.size(); ++j) {
         SeriesView block;
         block.coef = coef.data() + od.offset(static_cast<int>(j));
         block.degree = od.varDegree[j];
         block.center = in.xcenter;
         const std::string& name = in.depVarNames[j];
-        if (!host.assignVariable(name + "0", SeriesDerivative(block, 0, x)))
+        const int order = od.varOrder[j];
+        value.resize(static_cast<size_t>(std::max(order, 0)) + 1);
+        SeriesDerivatives(block, std::max(order, 0), x, value.data());
+        if (!host.assignVariable(name + "0", value[0]))
             return false;
-        for (int k = od.varOrder[j]; k >= 1; --k)
-            if (!host.assignVariable(name + std::to_string(k), SeriesDerivative(block, k, x)))
+        for (int k = order; k >= 1; --k)
+            if (!host.assignVariable(name + std::to_string(k), value[static_cast<size_t>(k)]))
                 return false;
     }
     return true;

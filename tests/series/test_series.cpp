@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -98,6 +99,39 @@ TEST(SeriesDerivatives, AgreeWithFiniteDifferencesOfTheOrderBelow)
                     EXPECT_NEAR(fd, exact, 1e-5 * scale) << (kind == SeriesKind::Power ? "power" : "trig")
                                                          << " N=" << degree << " d=" << d << " x=" << x;
                 }
+            }
+        }
+    }
+}
+
+TEST(SeriesDerivatives, AllOrdersInOnePassAreBitForBitTheSingleCalls)
+{
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> uniform(-2.0, 2.0);
+    struct Case {
+        SeriesKind kind;
+        int degree, upTo;
+        double center, period;
+    };
+    const Case cases[] = {
+        {SeriesKind::Power, 0, 2, 0.5, 0},      {SeriesKind::Power, 1, 2, 0.5, 0},
+        {SeriesKind::Power, 2, 3, -1, 0},       {SeriesKind::Power, 22, 2, 2, 0},
+        {SeriesKind::Power, 200, 2, 0, 0},      {SeriesKind::Power, 300, 5, 1.25, 0},
+        {SeriesKind::Power, 40, 1, 0, 0},       {SeriesKind::Power, 40, 0, 0, 0},
+        {SeriesKind::Trigonometric, 21, 3, 0.3, 6}, {SeriesKind::Trigonometric, 8, 2, 0, 1.5},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> coef(static_cast<size_t>(c.degree) + 1);
+        for (double& a : coef)
+            a = uniform(random) / (1 + 0.1 * static_cast<double>(&a - coef.data()));
+        const SeriesView s = view(c.kind, coef, c.center, c.period);
+        for (double x : {c.center, c.center + 0.7, c.center - 1.9, 1e-3, -0.0}) {
+            std::vector<double> all(static_cast<size_t>(c.upTo) + 1, 99.0);
+            ode::SeriesDerivatives(s, c.upTo, x, all.data());
+            for (int d = 0; d <= c.upTo; ++d) {
+                const double one = ode::SeriesDerivative(s, d, x);
+                EXPECT_EQ(std::memcmp(&one, &all[static_cast<size_t>(d)], sizeof one), 0)
+                    << "degree " << c.degree << " order " << d << " x=" << x << ": " << one << " vs " << all[d];
             }
         }
     }
