@@ -117,23 +117,49 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
         return v;
     };
     auto setPoint = [&](double x) { check(SetSystemPoint(in, od, coef, x, host)); };
+    // The h-steps' statements of every variable and order, written once per solve, and for
+    // each residual text which of those variables it names.
+    struct Step {
+        std::string name, up, down, back;
+    };
+    std::vector<std::vector<Step>> steps(static_cast<size_t>(vars));
+    for (int j = 0; j < vars; ++j)
+        for (int k = 0; k <= od.varOrder[static_cast<size_t>(j)]; ++k) {
+            const std::string v = AsciiLower(in.depVarNames[static_cast<size_t>(j)]) + std::to_string(k);
+            steps[static_cast<size_t>(j)].push_back({v, "YS=" + v + ":" + v + "=YS+h", v + "=YS-h", v + "=YS"});
+        }
+    auto namesIn = [&](const std::string& text) {
+        std::vector<std::vector<bool>> named(static_cast<size_t>(vars));
+        for (int j = 0; j < vars; ++j)
+            for (const Step& st : steps[static_cast<size_t>(j)])
+                named[static_cast<size_t>(j)].push_back(text.find(st.name) != std::string::npos);
+        return named;
+    };
+    std::vector<std::vector<std::vector<bool>>> eqNames, bcNames;
+    for (const std::string& text : eqExpr)
+        eqNames.push_back(namesIn(text));
+    for (int b = 0; b < in.numBC; ++b)
+        bcNames.push_back(namesIn(bcExpr[static_cast<size_t>(b)]));
+    std::vector<double> py, df;
     // One row: the chain rule over every variable for residual `text` at the point set.
-    auto row = [&](AugmentedMatrix& a, int r, double x, const std::string& text) {
+    auto row = [&](AugmentedMatrix& a, int r, double x, const std::string& text,
+                   const std::vector<std::vector<bool>>& named) {
         double* ar = a.row(r);
         const double t = x - in.xcenter;
         for (int j = 0; j < vars; ++j) {
             const int order = od.varOrder[static_cast<size_t>(j)], off = od.offset(j);
-            std::vector<double> py(static_cast<size_t>(order) + 1, 0.0), df(static_cast<size_t>(order) + 1, 0.0);
+            py.assign(static_cast<size_t>(order) + 1, 0.0);
+            df.assign(static_cast<size_t>(order) + 1, 0.0);
             for (int k = 0; k <= order; ++k) {
-                const std::string v = AsciiLower(in.depVarNames[static_cast<size_t>(j)]) + std::to_string(k);
-                if (text.find(v) == std::string::npos)
+                if (!named[static_cast<size_t>(j)][static_cast<size_t>(k)])
                     continue;
-                check(host.execute("YS=" + v + ":" + v + "=YS+h"));
+                const Step& st = steps[static_cast<size_t>(j)][static_cast<size_t>(k)];
+                check(host.execute(st.up));
                 const double plus = residual(text);
-                check(host.execute(v + "=YS-h"));
+                check(host.execute(st.down));
                 const double minus = residual(text);
                 py[static_cast<size_t>(k)] = (plus - minus) / kTwoH;
-                check(host.execute(v + "=YS"));
+                check(host.execute(st.back));
             }
             df[0] = 1;
             ar[off] = py[0];
@@ -159,12 +185,12 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
                 const double x = i * step + in.xlower;
                 setPoint(x);
                 for (int e = 0; e < vars; ++e)
-                    row(a, e * (m + 1) + i, x, eqExpr[static_cast<size_t>(e)]);
+                    row(a, e * (m + 1) + i, x, eqExpr[static_cast<size_t>(e)], eqNames[static_cast<size_t>(e)]);
             }
             for (int b = 0; b < in.numBC; ++b) {
                 const double x = in.bcPoint[static_cast<size_t>(b)];
                 setPoint(x);
-                row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)]);
+                row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)], bcNames[static_cast<size_t>(b)]);
             }
             const EliminationOutcome outcome = Eliminate(a, delta);
             if (outcome == EliminationOutcome::ArithmeticFault) {
