@@ -45,8 +45,8 @@ public:
         std::string name, up, down, back;
     };
     std::vector<Step> steps;
-    std::vector<bool> named;                 // named[l * (n + 1) + k]: residual l names Yk
-    std::vector<double> py, df, wp;          // a row's scratch: partials, chain-rule factors
+    std::vector<bool> named;        // named[l * (n + 1) + k]: residual l names Yk
+    std::vector<double> py, df, wp; // a row's scratch: partials, chain-rule factors
 
     const NonlinearInputs& in;
     const std::vector<std::string>& expr;

@@ -1,9 +1,7 @@
 #include "systems/NonlinearSystem.h"
 
-#include "common/FileIO.h"
 #include "common/NumberFormat.h"
 #include "common/Text.h"
-#include "common/TextRecords.h"
 #include "linear/Elimination.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearProblem.h"
@@ -58,37 +56,6 @@ bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const st
             if (!host.assignVariable(name + std::to_string(k), value[static_cast<size_t>(k)]))
                 return false;
     }
-    return true;
-}
-
-bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
-                               const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error)
-{
-    RecordWriter w;
-    for (double c : coef)
-        w.printLine({c});
-    if (!WriteFilesAtomically({{scratchPath, w.text()}}, error))
-        return false;
-    std::string text;
-    if (!ReadWholeFile(scratchPath, text, error))
-        return false;
-    RecordReader r(text);
-    std::vector<double> relaid(static_cast<size_t>(od.numUnknowns), 0.0);
-    for (size_t j = 0; j < od.varDegree.size(); ++j) {
-        const int old = j < oldDegrees.size() ? oldDegrees[j] : -1;
-        const int keep = std::min(old, od.varDegree[j]);
-        const int off = od.offset(static_cast<int>(j));
-        for (int p = 0; p <= old; ++p) {
-            double v = 0;
-            if (!r.readNumber(v)) {
-                error = "The file " + scratchPath + " cannot be read back: " + r.error();
-                return false;
-            }
-            if (p <= keep)
-                relaid[static_cast<size_t>(off + p)] = v;
-        }
-    }
-    coef = relaid;
     return true;
 }
 

@@ -35,10 +35,4 @@ bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const st
 // The coefficient rows of a variable-major vector.
 std::vector<std::vector<double>> SplitByVariable(const std::vector<double>& coef, const OrdersAndDegrees& od);
 
-// "3 - Current approximation": `coef` (laid out with `oldDegrees`) re-laid for the new degrees
-// through the scratch file `scratchPath` ("AMAT.MAT"), each variable keeping its first
-// min(old, new) + 1 coefficients and 0 above. False with the reason when the file fails.
-bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
-                               const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error);
-
 } // namespace ode

@@ -4,42 +4,12 @@
 
 #include "session/Session.h"
 #include "systems/NonlinearSystem.h"
+#include "systems/SystemProblem.h"
 
 #include <memory>
 #include <random>
 
 namespace ode {
-
-struct SystemTexts {
-    std::string numDE = "2";         // txtNumDE
-    std::string numBC = "3";         // txtNumBC
-    std::string indepVarName = "x";  // txtIndepVarNam
-    std::string depVarNames = "y,z"; // txtDepVarNams: names separated by commas
-    std::string terms = "10";        // txtTerms: approximate degree
-    std::string expansion = "0";     // txtExpansion
-    std::string xlower = "-1", xupper = "1";
-    std::vector<std::string> equations = {"y''-y+x*z'=2*x^2"}; // txtEquation(0 ... LastVar)
-    std::vector<std::string> bcText = {"y=0"};                 // txtBC(1 ... NumBC) at 0 ...
-    std::vector<std::string> bcPoint = {"0"};                  // txtXeval
-    std::vector<std::string> constants;
-    std::string xestimation = "0", derNum = "0";
-    // frmSndif
-    std::string errorD = ".01", errorC = ".01", maxcy = "10";
-    std::string approximation = "2 - Random coefficients";
-};
-
-// Where "AMAT.MAT" goes when the current folder is not writable: the per-user data folder
-// (XDG_DATA_HOME or ~/.local/share/odeseries; %LOCALAPPDATA%\ODE Series on Windows).
-std::string UserScratchPath();
-
-// The names of txtDepVarNams: cut at every ",", blanks kept.
-std::vector<std::string> SplitNames(const std::string& text);
-
-// The items of frmSndif's cboApproximation.
-extern const char* const kSystemApproximationItems[4];
-
-// Every check the systems forms apply to their boxes: the first refusal, or nothing.
-std::optional<std::string> CheckSystemTexts(const SystemTexts& t, bool nonlinear);
 
 class SystemSession : public Session {
 public:

@@ -114,10 +114,10 @@ TEST(SeriesDerivatives, AllOrdersInOnePassAreBitForBitTheSingleCalls)
         double center, period;
     };
     const Case cases[] = {
-        {SeriesKind::Power, 0, 2, 0.5, 0},      {SeriesKind::Power, 1, 2, 0.5, 0},
-        {SeriesKind::Power, 2, 3, -1, 0},       {SeriesKind::Power, 22, 2, 2, 0},
-        {SeriesKind::Power, 200, 2, 0, 0},      {SeriesKind::Power, 300, 5, 1.25, 0},
-        {SeriesKind::Power, 40, 1, 0, 0},       {SeriesKind::Power, 40, 0, 0, 0},
+        {SeriesKind::Power, 0, 2, 0.5, 0},          {SeriesKind::Power, 1, 2, 0.5, 0},
+        {SeriesKind::Power, 2, 3, -1, 0},           {SeriesKind::Power, 22, 2, 2, 0},
+        {SeriesKind::Power, 200, 2, 0, 0},          {SeriesKind::Power, 300, 5, 1.25, 0},
+        {SeriesKind::Power, 40, 1, 0, 0},           {SeriesKind::Power, 40, 0, 0, 0},
         {SeriesKind::Trigonometric, 21, 3, 0.3, 6}, {SeriesKind::Trigonometric, 8, 2, 0, 1.5},
     };
     for (const Case& c : cases) {

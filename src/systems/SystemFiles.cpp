@@ -1,0 +1,284 @@
+#include "systems/SystemFiles.h"
+
+#include "common/FileIO.h"
+#include "common/NumberFormat.h"
+#include "common/ProblemKind.h"
+#include "common/TextRecords.h"
+#include "linear/LinearFiles.h"
+#include "systems/NonlinearSystem.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace ode {
+
+namespace {
+
+const char* systemMagic(bool nonlinear)
+{
+    return MagicWord(nonlinear ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem);
+}
+
+std::string seriesHead(const SystemTexts& b, double lastVar)
+{
+    RecordWriter w;
+    w.writeLine({lastVar, b.indepVarName, ParseNumber(b.xlower), ParseNumber(b.xupper)});
+    if (b.expansion == "*")
+        w.printLine({"*"});
+    else
+        w.printLine({ParseNumber(b.expansion)});
+    return w.text();
+}
+
+} // namespace
+
+std::string SystemSeriesFileText(const SystemTexts& boxes, int lastVar, bool solved, const std::vector<double>& coef)
+{
+    RecordWriter series;
+    series.writeLine({1, "*", ParseNumber(boxes.terms), solved});
+    if (solved)
+        for (double c : coef)
+            series.printLine({c});
+    return seriesHead(boxes, lastVar) + series.text();
+}
+
+std::string SystemProblemFileText(bool nonlinear, const SystemTexts& boxes, const SystemInputs& in,
+                                  const OrdersAndDegrees& od)
+{
+    RecordWriter p;
+    std::vector<RecordItem> head = {systemMagic(nonlinear), od.degree,         od.sumOrder, in.numBC, od.maxOrder,
+                                    od.maxDegree,           boxes.indepVarName};
+    if (nonlinear) {
+        head.push_back(ParseNumber(boxes.errorD));
+        head.push_back(ParseNumber(boxes.errorC));
+        head.push_back(ParseNumber(boxes.maxcy));
+    }
+    p.writeLine(head);
+    for (size_t j = 0; j < in.depVarNames.size(); ++j)
+        p.writeLine({j < od.varOrder.size() ? od.varOrder[j] : 0, j < od.varDegree.size() ? od.varDegree[j] : 0,
+                     in.depVarNames[j]});
+    for (int e = 0; e <= in.lastVar; ++e)
+        p.printLine(
+            {FileTextItem(static_cast<size_t>(e) < boxes.equations.size() ? boxes.equations[static_cast<size_t>(e)]
+                                                                          : std::string())});
+    for (int b = 0; b < in.numBC; ++b)
+        p.writeLine({ParseNumber(boxes.bcPoint[static_cast<size_t>(b)]), boxes.bcText[static_cast<size_t>(b)]});
+    p.printLine({static_cast<long>(boxes.constants.size())});
+    for (const auto& c : boxes.constants)
+        p.printLine({FileTextItem(c)});
+    return p.text();
+}
+
+bool SaveSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& boxes, const SystemInputs& in,
+                       const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error)
+{
+    return WriteFilesAtomically({{path, SystemSeriesFileText(boxes, in.lastVar, solved, coef)},
+                                 {path + ".str", SystemProblemFileText(nonlinear, boxes, in, od)}},
+                                error);
+}
+
+bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, const std::vector<std::string>& names,
+                          const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error)
+{
+    const auto rows = SplitByVariable(coef, od);
+    std::vector<std::pair<std::string, std::string>> files;
+    for (size_t j = 0; j < names.size(); ++j) {
+        RecordWriter w;
+        const int degree = j < od.varDegree.size() ? od.varDegree[j] : static_cast<int>(ParseWholeNumber(boxes.terms));
+        w.writeLine({1, "*", degree, solved});
+        if (solved && j < rows.size())
+            for (double c : rows[j])
+                w.printLine({c});
+        files.push_back({path + "_" + names[j], seriesHead(boxes, 0) + w.text()});
+    }
+    return WriteFilesAtomically(files, error);
+}
+
+SystemOpenResult OpenSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& current)
+{
+    SystemOpenResult result;
+    std::string seriesText, problemText, error;
+    if (!ReadWholeFile(path, seriesText, error) || !ReadWholeFile(path + ".str", problemText, error)) {
+        result.message = error;
+        return result;
+    }
+    auto damaged = [&](const std::string& file, const std::string& why) {
+        result.message = "The file " + file + " cannot be read: " + why;
+        return result;
+    };
+    RecordReader p(problemText);
+    std::string magic;
+    if (!p.readText(magic))
+        return damaged(path + ".str", p.error());
+    if (magic != systemMagic(nonlinear)) {
+        result.message = "Incompatible file";
+        return result;
+    }
+    RecordReader s(seriesText);
+    double lastVar = 0, lower = 0, upper = 0, kind = 0, degreeTyped = 0;
+    std::string indep, centre, period;
+    bool solved = false;
+    s.readNumber(lastVar);
+    s.readText(indep);
+    s.readNumber(lower);
+    s.readNumber(upper);
+    s.readText(centre);
+    s.readNumber(kind);
+    s.readText(period);
+    s.readNumber(degreeTyped);
+    s.readBoolean(solved);
+    if (!s.ok())
+        return damaged(path, s.error());
+    if (!(lastVar >= 0 && lastVar <= 9))
+        return damaged(path, "the number of variables is out of range.");
+    double degree = 0, sumOrder = 0, numBC = 0, maxOrder = 0, maxDegree = 0, errorD = 0, errorC = 0, maxcy = 0;
+    std::string indepP;
+    p.readNumber(degree);
+    p.readNumber(sumOrder);
+    p.readNumber(numBC);
+    p.readNumber(maxOrder);
+    p.readNumber(maxDegree);
+    p.readText(indepP);
+    if (nonlinear) {
+        p.readNumber(errorD);
+        p.readNumber(errorC);
+        p.readNumber(maxcy);
+    }
+    if (!p.ok())
+        return damaged(path + ".str", p.error());
+    if (!(numBC >= 1 && numBC <= 10) || !(degree >= 1 && degree <= 100000))
+        return damaged(path + ".str", "the shape of the problem is out of range.");
+    OrdersAndDegrees od;
+    std::vector<std::string> names;
+    for (int j = 0; j <= static_cast<int>(lastVar); ++j) {
+        double order = 0, varDegree = 0;
+        std::string name;
+        p.readNumber(order);
+        p.readNumber(varDegree);
+        p.readText(name);
+        if (!(order >= 0 && order <= 9) || !(varDegree >= 0 && varDegree <= 100000))
+            return damaged(path + ".str", "an order or degree is out of range.");
+        od.varOrder.push_back(static_cast<int>(order));
+        od.varDegree.push_back(static_cast<int>(varDegree));
+        names.push_back(name);
+    }
+    SystemTexts t = current;
+    t.equations.clear();
+    for (int e = 0; e <= static_cast<int>(lastVar); ++e) {
+        std::string text;
+        p.readText(text);
+        t.equations.push_back(text);
+    }
+    t.bcText.clear();
+    t.bcPoint.clear();
+    for (int b = 0; b < static_cast<int>(numBC); ++b) {
+        double point = 0;
+        std::string text;
+        p.readNumber(point);
+        p.readText(text);
+        t.bcPoint.push_back(FormatNumber(point));
+        t.bcText.push_back(text);
+    }
+    double count = 0;
+    p.readNumber(count);
+    if (!p.ok() || !(count >= 0 && count <= 101))
+        return damaged(path + ".str", p.ok() ? "the number of constants is out of range." : p.error());
+    t.constants.clear();
+    for (int k = 0; k < static_cast<int>(count); ++k) {
+        std::string entry;
+        p.readText(entry);
+        t.constants.push_back(entry);
+    }
+    if (!p.ok())
+        return damaged(path + ".str", p.error());
+    std::vector<double> coef;
+    solved = solved && kind == 1;
+    if (solved) {
+        size_t n = 0;
+        for (int d : od.varDegree)
+            n += static_cast<size_t>(d) + 1;
+        coef.assign(n, 0.0);
+        for (double& c : coef)
+            s.readNumber(c);
+        if (!s.ok())
+            return damaged(path, s.error());
+    }
+    // ShowProblem's boxes.
+    t.numDE = FormatNumber(lastVar + 1);
+    t.numBC = FormatNumber(numBC);
+    t.terms = FormatNumber(degree);
+    t.xlower = FormatNumber(lower);
+    t.xupper = FormatNumber(upper);
+    const std::string c =
+        centre.substr(centre.find_first_not_of(' ') == std::string::npos ? 0 : centre.find_first_not_of(' '));
+    t.expansion = FormatNumber(c.rfind('*', 0) == 0 ? (lower + upper) / 2 : ParseNumber(c));
+    t.indepVarName = indepP;
+    std::string joined;
+    for (size_t j = 0; j < names.size(); ++j)
+        joined += (j ? "," : "") + names[j];
+    t.depVarNames = joined;
+    if (nonlinear) {
+        t.errorD = FormatNumber(errorD);
+        t.errorC = FormatNumber(errorC);
+        t.maxcy = FormatNumber(maxcy);
+    }
+    result.ok = true;
+    result.content.texts = t;
+    result.content.solved = solved;
+    result.content.coef = coef;
+    return result;
+}
+
+std::string UserScratchPath()
+{
+    namespace fs = std::filesystem;
+    fs::path folder;
+#ifdef _WIN32
+    if (const char* local = std::getenv("LOCALAPPDATA"))
+        folder = fs::path(local) / "ODE Series";
+#else
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        folder = fs::path(data) / "odeseries";
+    else if (const char* home = std::getenv("HOME"))
+        folder = fs::path(home) / ".local" / "share" / "odeseries";
+#endif
+    if (folder.empty())
+        folder = fs::temp_directory_path() / "odeseries";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return (folder / "AMAT.MAT").string();
+}
+
+bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
+                               const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error)
+{
+    RecordWriter w;
+    for (double c : coef)
+        w.printLine({c});
+    if (!WriteFilesAtomically({{scratchPath, w.text()}}, error))
+        return false;
+    std::string text;
+    if (!ReadWholeFile(scratchPath, text, error))
+        return false;
+    RecordReader r(text);
+    std::vector<double> relaid(static_cast<size_t>(od.numUnknowns), 0.0);
+    for (size_t j = 0; j < od.varDegree.size(); ++j) {
+        const int old = j < oldDegrees.size() ? oldDegrees[j] : -1;
+        const int keep = std::min(old, od.varDegree[j]);
+        const int off = od.offset(static_cast<int>(j));
+        for (int p = 0; p <= old; ++p) {
+            double v = 0;
+            if (!r.readNumber(v)) {
+                error = "The file " + scratchPath + " cannot be read back: " + r.error();
+                return false;
+            }
+            if (p <= keep)
+                relaid[static_cast<size_t>(off + p)] = v;
+        }
+    }
+    coef = relaid;
+    return true;
+}
+
+} // namespace ode
