@@ -52,7 +52,8 @@ bool LinearSession::solve()
     if (!readInputs() || !extract(true))
         return false;
     LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host);
-    if (!solution.solved) {
+    m_end = solution;
+    if (!solution.solved()) {
         m_lstCoeff = solution.lstCoeff;
         return false;
     }

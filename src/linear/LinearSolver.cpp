@@ -141,13 +141,23 @@ std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, Lin
 LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host)
 {
     LinearSolution result;
+    // Every early return states why: the engine's error, or the solver's own fault.
+    auto scriptFailure = [&] {
+        result.termination = Termination::ScriptError;
+        result.error = host.fault();
+        return result;
+    };
+    auto fault = [&](int number, Termination why) {
+        arithmeticFault(host, number);
+        result.termination = why;
+        result.error = host.fault();
+        return result;
+    };
     const int n = in.order;
     const int N = in.seriesDegree;
     const int M = N - n;
-    if (n < 1 || N < n || static_cast<int>(texts.bc.size()) < n) {
-        arithmeticFault(host, script::ErrInvalidCall);
-        return result;
-    }
+    if (n < 1 || N < n || static_cast<int>(texts.bc.size()) < n)
+        return fault(script::ErrInvalidCall, Termination::Refused);
 
     // Condition factors, before the independent variable is assigned.
     std::vector<std::vector<double>> bcValues(static_cast<size_t>(n));
@@ -155,12 +165,11 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
     for (int i = 0; i < n; ++i)
         if (!rowValues(host, texts.bc[static_cast<size_t>(i)], n, bcValues[static_cast<size_t>(i)],
                        bcRhs[static_cast<size_t>(i)]))
-            return result;
+            return scriptFailure();
 
-    if (M == 0) {
-        arithmeticFault(host, in.xupper - in.xlower == 0 ? script::ErrOverflow : script::ErrDivisionByZero);
-        return result;
-    }
+    if (M == 0)
+        return fault(in.xupper - in.xlower == 0 ? script::ErrOverflow : script::ErrDivisionByZero,
+                     Termination::ArithmeticFault);
     const double h = (in.xupper - in.xlower) / M;
 
     std::vector<std::vector<double>> deValues(static_cast<size_t>(M) + 1);
@@ -169,7 +178,7 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
         const double x = m * h + in.xlower;
         if (!assign(host, in.indepVarName, x) ||
             !rowValues(host, texts.de, n, deValues[static_cast<size_t>(m)], deRhs[static_cast<size_t>(m)]))
-            return result;
+            return scriptFailure();
     }
 
     AugmentedMatrix a(N + 1);
@@ -185,10 +194,8 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
             a.at(r, N + 1) = bcRhs[i];
         }
     } else {
-        if (in.period == 0.0) {
-            arithmeticFault(host, script::ErrDivisionByZero);
-            return result;
-        }
+        if (in.period == 0.0)
+            return fault(script::ErrDivisionByZero, Termination::ArithmeticFault);
         const double omega = 8 * std::atan(1.0) / in.period;
         const std::vector<double> wk = frequencyPowers(n, N, omega);
         for (int m = 0; m <= M; ++m) {
@@ -201,27 +208,26 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
             a.at(r, N + 1) = bcRhs[i];
         }
     }
-    if (!a.allFinite()) {
-        arithmeticFault(host, script::ErrOverflow);
-        return result;
-    }
+    if (!a.allFinite())
+        return fault(script::ErrOverflow, Termination::ArithmeticFault);
 
     std::vector<double> coef;
     switch (Eliminate(a, coef)) {
     case EliminationOutcome::Solved:
-        result.solved = true;
+        result.termination = Termination::Solved;
         result.coef = std::move(coef);
         result.lstCoeff = CoefficientLines(in.depVarName, result.coef);
         break;
     case EliminationOutcome::LinearlyDependent:
+        result.termination = Termination::LinearlyDependent;
         result.lstCoeff = {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
         break;
     case EliminationOutcome::Inconsistent:
+        result.termination = Termination::Inconsistent;
         result.lstCoeff = {"ENCOUNTERED INCONSISTENT SYSTEM"};
         break;
     case EliminationOutcome::ArithmeticFault:
-        arithmeticFault(host, script::ErrOverflow);
-        break;
+        return fault(script::ErrOverflow, Termination::ArithmeticFault);
     }
     return result;
 }

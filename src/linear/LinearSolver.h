@@ -14,14 +14,15 @@
 #include "linear/Elimination.h"
 #include "linear/LinearProblem.h"
 #include "script/ScriptHost.h"
+#include "session/Termination.h"
 
 #include <string>
 #include <vector>
 
 namespace ode {
 
-struct LinearSolution {
-    bool solved = false;
+// How the solve ended (termination, error) and what it found.
+struct LinearSolution : SolveEnd {
     std::vector<double> coef;          // c0 ... cN when solved
     std::vector<std::string> lstCoeff; // the coefficient list, or the singular system's line
 };

@@ -163,17 +163,40 @@ std::string coefficientLine(const NonlinearInputs& in, int j, double a, double d
 
 } // namespace
 
-void AppendProblemLines(bool convergence, bool inconsistence, bool dependence, std::vector<std::string>& lines)
+void AppendProblemLines(Termination termination, std::vector<std::string>& lines)
 {
-    if (!convergence && !inconsistence && !dependence)
+    const char* problem = termination == Termination::NoConvergence       ? "-CONVERGENCE PROBLEMS."
+                          : termination == Termination::Inconsistent      ? "-POSSIBLE INCONSISTENCE PROBLEMS."
+                          : termination == Termination::LinearlyDependent ? "-POSSIBLE LINEAR DEPENDENCE PROBLEMS."
+                                                                          : nullptr;
+    if (!problem)
         return;
     lines.push_back("PROBLEMS ENCOUNTERED:");
-    if (convergence)
-        lines.push_back("-CONVERGENCE PROBLEMS.");
-    if (inconsistence)
-        lines.push_back("-POSSIBLE INCONSISTENCE PROBLEMS.");
-    if (dependence)
-        lines.push_back("-POSSIBLE LINEAR DEPENDENCE PROBLEMS.");
+    lines.push_back(problem);
+}
+
+std::vector<std::string> NewtonListing(const NonlinearInputs& in, const std::vector<double>& coef,
+                                       const NewtonResult& result)
+{
+    std::vector<std::string> out;
+    const bool listed = result.termination == Termination::Solved || result.termination == Termination::NoConvergence;
+    if (result.termination == Termination::NoConvergence)
+        out.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
+    if (listed) {
+        out.push_back(in.kind == SeriesKind::Power ? "COEFFICIENTS:   ( LAST CORRECTION: )"
+                                                   : "COEFFICIENTS:                 LAST CORRECTION:");
+        for (size_t j = 0; j < coef.size() && j < result.correction.size(); ++j)
+            out.push_back(coefficientLine(in, static_cast<int>(j), coef[j], result.correction[j]));
+        out.insert(out.end(), {"", "VALUE OF D.E. AT GRID POINTS:", ""});
+        for (size_t i = 0; i < result.gridX.size() && i < result.gridResidual.size(); ++i)
+            out.push_back("D.E. ( " + in.indepVarName + " =" + FormatNumber(result.gridX[i]) +
+                          ")=" + FormatNumber(result.gridResidual[i]));
+        out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
+        for (size_t l = 0; l < result.conditionResidual.size(); ++l)
+            out.push_back("B.C. #" + std::to_string(l + 1) + "=" + FormatNumber(result.conditionResidual[l]));
+    }
+    AppendProblemLines(result.termination, out);
+    return out;
 }
 
 SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>& coef)
@@ -239,19 +262,21 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
     if (static_cast<int>(coef.size()) != N + 1) {
         host.report("The initial approximation has " + std::to_string(coef.size()) + " coefficients; the degree " +
                     std::to_string(N) + " needs " + std::to_string(N + 1) + ".");
-        result.failed = true;
+        result.termination = Termination::Refused;
         return result;
     }
     if (M <= 0) {
         host.raise(in.xupper - in.xlower == 0 ? script::ErrOverflow : script::ErrDivisionByZero);
         host.trap();
-        result.failed = true;
+        result.termination = Termination::ArithmeticFault;
+        result.error = host.fault();
         return result;
     }
     const double step = (in.xupper - in.xlower) / M;
     Newton newton(in, residualExpr, coef, host);
     AugmentedMatrix a;
     std::vector<double> delta;
+    bool arithmetic = false; // the failure is the solver's own overflow, not the engine's
     try {
         for (int pass = 1;; ++pass) {
             result.passes = pass;
@@ -263,10 +288,12 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
             const EliminationOutcome outcome = Eliminate(a, delta);
             if (outcome == EliminationOutcome::ArithmeticFault) {
                 host.raise(script::ErrOverflow);
+                arithmetic = true;
                 newton.check(false);
             }
             if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
-                (outcome == EliminationOutcome::LinearlyDependent ? result.dependence : result.inconsistence) = true;
+                result.termination = outcome == EliminationOutcome::LinearlyDependent ? Termination::LinearlyDependent
+                                                                                      : Termination::Inconsistent;
                 break;
             }
             for (int j = 0; j <= N; ++j)
@@ -284,43 +311,34 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
                 newton.setPoint(in.bcPoint[static_cast<size_t>(l - 1)]);
                 converged = std::fabs(newton.residual(l)) <= in.errorBoundDE;
             }
-            if (converged) {
-                result.solved = true;
-                result.beep = true;
-            } else if (pass >= in.maxIterations) {
-                result.convergence = true;
-                result.lstCoeff.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
-            } else {
+            if (converged)
+                result.termination = Termination::Solved;
+            else if (pass >= in.maxIterations)
+                result.termination = Termination::NoConvergence;
+            else
                 continue;
-            }
-            // The listing of the coefficients and residuals.
-            auto& out = result.lstCoeff;
-            out.push_back(in.kind == SeriesKind::Power ? "COEFFICIENTS:   ( LAST CORRECTION: )"
-                                                       : "COEFFICIENTS:                 LAST CORRECTION:");
-            for (int j = 0; j <= N; ++j)
-                out.push_back(coefficientLine(in, j, coef[static_cast<size_t>(j)], delta[static_cast<size_t>(j)]));
-            out.insert(out.end(), {"", "VALUE OF D.E. AT GRID POINTS:", ""});
+            // The residuals the listing shows.
             for (int i = 0; i <= M; ++i) {
                 const double x = newton.gridPoint(i, step);
                 newton.setPoint(x);
-                out.push_back("D.E. ( " + in.indepVarName + " =" + FormatNumber(x) +
-                              ")=" + FormatNumber(newton.residual(0)));
+                result.gridX.push_back(x);
+                result.gridResidual.push_back(newton.residual(0));
             }
-            out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
             for (int l = 1; l <= n; ++l) {
                 newton.setPoint(in.bcPoint[static_cast<size_t>(l - 1)]);
-                out.push_back("B.C. #" + std::to_string(l) + "=" + FormatNumber(newton.residual(l)));
+                result.conditionResidual.push_back(newton.residual(l));
             }
             break;
         }
     } catch (const Failure&) {
-        result.failed = true;
-        result.solved = false;
-        result.beep = false;
-        result.lstCoeff.clear();
+        result.termination = arithmetic ? Termination::ArithmeticFault : Termination::ScriptError;
+        result.error = host.fault();
+        result.gridX.clear();
+        result.gridResidual.clear();
+        result.conditionResidual.clear();
         return result;
     }
-    AppendProblemLines(result.convergence, result.inconsistence, result.dependence, result.lstCoeff);
+    result.lstCoeff = NewtonListing(in, coef, result);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptHost.h"
 #include "series/Series.h"
+#include "session/Termination.h"
 
 #include <random>
 #include <string>
@@ -21,14 +22,16 @@ namespace ode {
 // series), 4 resized keeping its values; any other number leaves it unchanged.
 void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random);
 
-struct NewtonResult {
-    bool solved = false;
-    bool dependence = false, inconsistence = false, convergence = false;
-    bool beep = false;   // the system beeps once on convergence
-    bool failed = false; // ended by a run-time error (message shown through the host)
+// How the iteration ended and what it found, as numbers; lstCoeff is written from them.
+struct NewtonResult : SolveEnd {
     int passes = 0;
-    std::vector<double> correction; // the last pass's corrections
+    std::vector<double> correction;        // the last pass's corrections
+    std::vector<double> gridX;             // the grid points, when the result is listed
+    std::vector<double> gridResidual;      // the equation's residual there
+    std::vector<double> conditionResidual; // each condition's residual at its point
     std::vector<std::string> lstCoeff;
+    // The form beeps once on convergence.
+    bool beep() const { return solved(); }
 };
 
 // SolveNonlinear from `coef` (updated in place; it survives whatever happens).
@@ -46,8 +49,15 @@ bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>
 bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                            const SeriesView& series, double x, script::ScriptHost& host, std::string& line);
 
-// "PROBLEMS ENCOUNTERED:" and a line for each problem met, in the fixed order.
-void AppendProblemLines(bool convergence, bool inconsistence, bool dependence, std::vector<std::string>& lines);
+// "PROBLEMS ENCOUNTERED:" and the line of the problem the iteration ended with (no
+// convergence, inconsistence or linear dependence); nothing for any other ending.
+void AppendProblemLines(Termination termination, std::vector<std::string>& lines);
+
+// The coefficient list of a Newton result: "NO CONVERGENCE.  BEST RESULTS WERE:" when it did
+// not converge, the coefficients with their last corrections, the residuals at the grid points
+// and at the conditions, and the problem lines.
+std::vector<std::string> NewtonListing(const NonlinearInputs& in, const std::vector<double>& coef,
+                                       const NewtonResult& result);
 
 // The series of `coef` for the inputs.
 SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>& coef);

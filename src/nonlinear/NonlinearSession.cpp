@@ -39,7 +39,8 @@ bool NonlinearSession::solve()
                               m_random);
     m_result = SolveNonlinear(m_inputs, m_residualExpr, m_coef, m_host);
     m_lstCoeff = m_result.lstCoeff;
-    m_solved = m_result.solved;
+    m_solved = m_result.solved();
+    m_end = m_result;
     if (m_solved) {
         std::vector<std::string> lines;
         if (NonlinearBCErrors(m_inputs, m_residualExpr, series(), m_host, lines))

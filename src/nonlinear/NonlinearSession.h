@@ -24,7 +24,7 @@ public:
 
     const NonlinearInputs& inputs() const override { return m_inputs; }
     const NewtonResult& lastResult() const { return m_result; }
-    bool beepAfterSolve() const override { return m_result.beep; }
+    bool beepAfterSolve() const override { return m_result.beep(); }
     SeriesView series() const { return NonlinearSeries(m_inputs, m_coef); }
 
     bool solve() override;

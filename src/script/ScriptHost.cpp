@@ -30,6 +30,7 @@ ScriptHost::ScriptHost(std::shared_ptr<Class1>& shared, MessageSink sink)
 void ScriptHost::onEngineError(const ScriptError& error)
 {
     m_scriptErrorNumber = error.number;
+    m_fault = error;
     if (!TrapMessage(error.number) && m_sink)
         m_sink(error.description);
 }

@@ -57,7 +57,14 @@ public:
 
     // An arithmetic fault of the solver itself (overflow, division by zero) reaches the trap
     // with its own number.
-    void raise(int errorNumber) { m_scriptErrorNumber = errorNumber; }
+    void raise(int errorNumber)
+    {
+        m_scriptErrorNumber = errorNumber;
+        m_fault = ScriptError{errorNumber, ErrorDescription(errorNumber), 0, 0};
+    }
+
+    // The last fault met, the engine's (with its line and column) or the solver's own.
+    const ScriptError& fault() const { return m_fault; }
 
     // Number of the engine's last error (the form's ScriptErrorNumber).
     int scriptErrorNumber() const { return m_scriptErrorNumber; }
@@ -78,6 +85,7 @@ private:
     MessageSink m_sink;
     Engine m_engine;
     int m_scriptErrorNumber = 0;
+    ScriptError m_fault;
 };
 
 } // namespace ode::script

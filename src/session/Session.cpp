@@ -16,12 +16,15 @@ void Session::clearResults()
     m_lstBCError.clear();
     m_lstDError.clear();
     m_solved = false;
+    m_end = SolveEnd{};
 }
 
 bool Session::runConstants(const std::vector<std::string>& constants)
 {
     if (!m_host.executeConstants(constants)) {
         m_host.trap();
+        m_end.termination = Termination::ScriptError;
+        m_end.error = m_host.fault();
         return false;
     }
     return true;

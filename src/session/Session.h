@@ -5,6 +5,7 @@
 // derivative order of Evaluate. Each kind adds its boxes, its solver and its files.
 
 #include "script/ScriptHost.h"
+#include "session/Termination.h"
 
 #include <memory>
 #include <string>
@@ -20,6 +21,9 @@ public:
     Session& operator=(const Session&) = delete;
 
     bool solved() const { return m_solved; }
+    // How the last Solve ended: the termination and, for a fault, the error. Refused until a
+    // Solve has run since the results were last cleared.
+    const SolveEnd& lastEnd() const { return m_end; }
     const std::vector<double>& coef() const { return m_coef; }
     const std::vector<std::string>& lstCoeff() const { return m_lstCoeff; }
     const std::vector<std::string>& lstBCError() const { return m_lstBCError; }
@@ -56,6 +60,7 @@ protected:
     script::ScriptHost::MessageSink m_sink;
     script::ScriptHost m_host;
     bool m_solved = false;
+    SolveEnd m_end;
     bool m_inputsRead = false;
     std::vector<double> m_coef;
     std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;

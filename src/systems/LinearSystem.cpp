@@ -40,6 +40,19 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
                            const std::vector<SystemSplit>& bc, script::ScriptHost& host)
 {
     SystemSolution result;
+    // Every early return states why: the engine's error, or the solver's own fault.
+    auto scriptFailure = [&] {
+        result.termination = Termination::ScriptError;
+        result.error = host.fault();
+        return result;
+    };
+    auto overflow = [&] {
+        host.raise(script::ErrOverflow);
+        host.trap();
+        result.termination = Termination::ArithmeticFault;
+        result.error = host.fault();
+        return result;
+    };
     const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
     auto orderOf = [&](int j) { return od.varOrder[static_cast<size_t>(j)]; };
     // Values of the conditions' pieces, without the independent variable set.
@@ -53,10 +66,10 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
             for (int q = 0; q <= orderOf(j); ++q)
                 if (!value(host, bc[static_cast<size_t>(b)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
                            row[static_cast<size_t>(q)]))
-                    return result;
+                    return scriptFailure();
         }
         if (!value(host, bc[static_cast<size_t>(b)].rhs, bcRhs[static_cast<size_t>(b)]))
-            return result;
+            return scriptFailure();
     }
     const double h = (in.xupper - in.xlower) / m;
     AugmentedMatrix a(N);
@@ -83,7 +96,7 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
         const double x = i * h + in.xlower;
         if (!host.assignVariable(in.indepVarName, x)) {
             host.trap();
-            return result;
+            return scriptFailure();
         }
         for (int e = 0; e < vars; ++e) {
             for (int j = 0; j < vars; ++j) {
@@ -91,38 +104,35 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
                 for (int q = 0; q <= orderOf(j); ++q)
                     if (!value(host, de[static_cast<size_t>(e)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
                                cv[static_cast<size_t>(j)][static_cast<size_t>(q)]))
-                        return result;
+                        return scriptFailure();
             }
             double rhs = 0;
             if (!value(host, de[static_cast<size_t>(e)].rhs, rhs))
-                return result;
+                return scriptFailure();
             fillRow(e * (m + 1) + i, i * h + (in.xlower - in.xcenter), cv, rhs);
         }
     }
     for (int b = 0; b < in.numBC; ++b)
         fillRow(vars * (m + 1) + b, in.bcPoint[static_cast<size_t>(b)] - in.xcenter, bcv[static_cast<size_t>(b)],
                 bcRhs[static_cast<size_t>(b)]);
-    if (!a.allFinite()) {
-        host.raise(script::ErrOverflow);
-        host.trap();
-        return result;
-    }
+    if (!a.allFinite())
+        return overflow();
     std::vector<double> x;
     switch (Eliminate(a, x)) {
     case EliminationOutcome::LinearlyDependent:
+        result.termination = Termination::LinearlyDependent;
         result.lstCoeff = {"YIELDS LINEARLY DEPENDENT SYSTEM"};
         return result;
     case EliminationOutcome::Inconsistent:
+        result.termination = Termination::Inconsistent;
         result.lstCoeff = {"YIELDS INCONSISTENT SYSTEM"};
         return result;
     case EliminationOutcome::ArithmeticFault:
-        host.raise(script::ErrOverflow);
-        host.trap();
-        return result;
+        return overflow();
     case EliminationOutcome::Solved:
         break;
     }
-    result.solved = true;
+    result.termination = Termination::Solved;
     result.coef.resize(static_cast<size_t>(vars));
     result.lstCoeff.push_back("EXPANSION COEFFICIENTS:");
     for (int j = 0; j < vars; ++j) {

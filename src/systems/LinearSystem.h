@@ -7,6 +7,7 @@
 
 #include "equations/SystemText.h"
 #include "script/ScriptHost.h"
+#include "session/Termination.h"
 
 #include <optional>
 #include <string>
@@ -28,8 +29,8 @@ struct SystemInputs {
     std::vector<std::string> constants;
 };
 
-struct SystemSolution {
-    bool solved = false;
+// How the solve ended (termination, error) and what it found.
+struct SystemSolution : SolveEnd {
     std::vector<std::vector<double>> coef; // coef[j][p], p = 0 ... varDegree(j)
     std::vector<std::string> lstCoeff;     // the listing, or the singular system's line
 };

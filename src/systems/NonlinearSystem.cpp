@@ -68,7 +68,7 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
     if (static_cast<int>(coef.size()) != N) {
         host.report("The initial approximation has " + std::to_string(coef.size()) +
                     " coefficients; the system needs " + std::to_string(N) + ".");
-        result.failed = true;
+        result.termination = Termination::Refused;
         return result;
     }
     const double step = (in.xupper - in.xlower) / m;
@@ -144,6 +144,7 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
     };
     AugmentedMatrix a;
     std::vector<double> delta;
+    bool arithmetic = false; // the failure is the solver's own overflow, not the engine's
     try {
         for (int pass = 1;; ++pass) {
             result.passes = pass;
@@ -162,14 +163,17 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
             const EliminationOutcome outcome = Eliminate(a, delta);
             if (outcome == EliminationOutcome::ArithmeticFault) {
                 host.raise(script::ErrOverflow);
+                arithmetic = true;
                 check(false);
             }
             if (outcome != EliminationOutcome::Solved) {
-                (outcome == EliminationOutcome::LinearlyDependent ? result.dependence : result.inconsistence) = true;
+                result.termination = outcome == EliminationOutcome::LinearlyDependent ? Termination::LinearlyDependent
+                                                                                      : Termination::Inconsistent;
                 break;
             }
             for (int r = 0; r < N; ++r)
                 coef[static_cast<size_t>(r)] = coef[static_cast<size_t>(r)] + delta[static_cast<size_t>(r)];
+            result.correction = delta;
             bool converged = true;
             for (int r = 0; r < N && converged; ++r)
                 converged = std::fabs(delta[static_cast<size_t>(r)]) <= in.errorBoundCoef;
@@ -182,47 +186,67 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
                 setPoint(in.bcPoint[static_cast<size_t>(b)]);
                 converged = std::fabs(residual(bcExpr[static_cast<size_t>(b)])) <= in.errorBoundDE;
             }
-            if (converged) {
-                result.solved = result.beep = true;
-            } else if (pass >= in.maxIterations) {
-                result.convergence = true;
-                result.lstCoeff.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
-            } else {
+            if (converged)
+                result.termination = Termination::Solved;
+            else if (pass >= in.maxIterations)
+                result.termination = Termination::NoConvergence;
+            else
                 continue;
-            }
-            auto& out = result.lstCoeff;
-            out.push_back("COEFFICIENTS:   ( LAST CORRECTION: )");
-            for (int j = 0; j < vars; ++j) {
-                const int off = od.offset(j);
-                for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p)
-                    out.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) +
-                                  ")=" + FormatNumber(coef[static_cast<size_t>(off + p)]) + "      ( " +
-                                  FormatNumber(delta[static_cast<size_t>(off + p)]) + " )");
-                out.push_back("");
-            }
-            out.insert(out.end(), {"VALUE OF D.E.'s AT GRID POINTS:", ""});
+            // The residuals the listing shows.
             for (int i = 0; i <= m; ++i) {
                 const double x = i * step + in.xlower;
                 setPoint(x);
+                result.gridX.push_back(x);
                 for (int e = 0; e < vars; ++e)
-                    out.push_back("D.E.#" + std::to_string(e + 1) + " (" + in.indepVarName + " = " + FormatNumber(x) +
-                                  ") = " + FormatNumber(residual(eqExpr[static_cast<size_t>(e)])));
+                    result.gridResidual.push_back(residual(eqExpr[static_cast<size_t>(e)]));
             }
-            out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
             for (int b = 0; b < in.numBC; ++b) {
                 setPoint(in.bcPoint[static_cast<size_t>(b)]);
-                out.push_back("B.C. #" + std::to_string(b + 1) + "=" +
-                              FormatNumber(residual(bcExpr[static_cast<size_t>(b)])));
+                result.conditionResidual.push_back(residual(bcExpr[static_cast<size_t>(b)]));
             }
             break;
         }
     } catch (const Failure&) {
         result = SystemNewtonResult{};
-        result.failed = true;
+        result.termination = arithmetic ? Termination::ArithmeticFault : Termination::ScriptError;
+        result.error = host.fault();
         return result;
     }
-    AppendProblemLines(result.convergence, result.inconsistence, result.dependence, result.lstCoeff);
+    result.lstCoeff = SystemNewtonListing(in, od, coef, result);
     return result;
+}
+
+std::vector<std::string> SystemNewtonListing(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                                             const std::vector<double>& coef, const SystemNewtonResult& result)
+{
+    std::vector<std::string> out;
+    const int vars = in.lastVar + 1;
+    if (result.termination == Termination::NoConvergence)
+        out.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
+    if ((result.termination == Termination::Solved || result.termination == Termination::NoConvergence) &&
+        result.correction.size() == coef.size() &&
+        result.gridResidual.size() == result.gridX.size() * static_cast<size_t>(vars)) {
+        out.push_back("COEFFICIENTS:   ( LAST CORRECTION: )");
+        for (int j = 0; j < vars; ++j) {
+            const int off = od.offset(j);
+            for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p)
+                out.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) +
+                              ")=" + FormatNumber(coef[static_cast<size_t>(off + p)]) + "      ( " +
+                              FormatNumber(result.correction[static_cast<size_t>(off + p)]) + " )");
+            out.push_back("");
+        }
+        out.insert(out.end(), {"VALUE OF D.E.'s AT GRID POINTS:", ""});
+        for (size_t i = 0; i < result.gridX.size(); ++i)
+            for (int e = 0; e < vars; ++e)
+                out.push_back(
+                    "D.E.#" + std::to_string(e + 1) + " (" + in.indepVarName + " = " + FormatNumber(result.gridX[i]) +
+                    ") = " + FormatNumber(result.gridResidual[i * static_cast<size_t>(vars) + static_cast<size_t>(e)]));
+        out.insert(out.end(), {"", "VALUE OF B.C.'S:", ""});
+        for (size_t b = 0; b < result.conditionResidual.size(); ++b)
+            out.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(result.conditionResidual[b]));
+    }
+    AppendProblemLines(result.termination, out);
+    return out;
 }
 
 } // namespace ode

@@ -4,6 +4,7 @@
 // script variables of variable y are y0 (its value), y1 (y'), y2 (y'') ...
 
 #include "equations/Derivatives.h"
+#include "session/Termination.h"
 #include "systems/LinearSystem.h"
 
 #include <random>
@@ -15,12 +16,21 @@ struct NonlinearSystemInputs : SystemInputs {
     int maxIterations = 0;
 };
 
-struct SystemNewtonResult {
-    bool solved = false, dependence = false, inconsistence = false, convergence = false;
-    bool beep = false, failed = false;
+// How the iteration ended and what it found, as numbers; lstCoeff is written from them.
+struct SystemNewtonResult : SolveEnd {
     int passes = 0;
+    std::vector<double> correction;        // the last pass's corrections, variable-major
+    std::vector<double> gridX;             // the grid points, when the result is listed
+    std::vector<double> gridResidual;      // residual of equation e at point i: [i * equations + e]
+    std::vector<double> conditionResidual; // each condition's residual at its point
     std::vector<std::string> lstCoeff;
+    // The form beeps once on convergence.
+    bool beep() const { return solved(); }
 };
+
+// The coefficient list of a systems Newton result, as the nonlinear systems form shows it.
+std::vector<std::string> SystemNewtonListing(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                                             const std::vector<double>& coef, const SystemNewtonResult& result);
 
 // SolveSystem of the nonlinear systems from `coef` (N values, variable-major; updated in place).
 SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,

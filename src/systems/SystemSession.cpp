@@ -132,8 +132,9 @@ bool SystemSession::solve()
         return false;
     if (!m_nonlinear) {
         SystemSolution s = SolveSystem(m_inputs, m_od, m_de, m_bc, m_host);
+        m_end = s;
         m_lstCoeff = s.lstCoeff;
-        if (!s.solved)
+        if (!s.solved())
             return false;
         m_coef.clear();
         for (const auto& row : s.coef)
@@ -166,7 +167,8 @@ bool SystemSession::solve()
     m_coefDegrees = m_od.varDegree;
     m_newton = SolveNonlinearSystem(m_inputs, m_od, m_eqExpr, m_bcExpr, m_coef, m_host);
     m_lstCoeff = m_newton.lstCoeff;
-    m_solved = m_newton.solved;
+    m_solved = m_newton.solved();
+    m_end = m_newton;
     if (m_solved)
         for (int b = 0; b < m_inputs.numBC; ++b) {
             double v = 0;

@@ -24,7 +24,7 @@ public:
     // coef(): all coefficients, variable-major (coefficient p of variable j at od.offset(j) + p).
 
     const SystemNewtonResult& lastResult() const { return m_newton; }
-    bool beepAfterSolve() const override { return m_nonlinear && m_newton.beep; }
+    bool beepAfterSolve() const override { return m_nonlinear && m_newton.beep(); }
 
     void clearResults() override;
     bool solve() override;

@@ -70,7 +70,7 @@ TEST(Newton, ConvergesToTheReciprocalFromZeroOrUnitCoefficients)
         ASSERT_TRUE(n.s.solve()) << start << ": " << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff().back());
         for (double x : {1.0, 1.5, 2.2, 3.0})
             EXPECT_NEAR(ode::SeriesDerivative(n.s.series(), 0, x), 1 / x, 1e-6) << start << " at " << x;
-        EXPECT_TRUE(n.s.lastResult().beep);
+        EXPECT_TRUE(n.s.lastResult().beep());
         const auto& list = n.s.lstCoeff();
         EXPECT_EQ(list[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
         EXPECT_EQ(list[1].rfind("y(0)=0.5", 0), 0u);
