@@ -1,6 +1,8 @@
 #pragma once
-// Whole-file reading and writing. Writing goes to a temporary file beside the target that is
-// renamed over it once complete, so a file is written whole or not at all.
+// Whole-file reading and writing. Writing goes to a temporary file beside the target, under a
+// name of its own (so two writers of one name never share it), flushed to the disk and then
+// renamed over the target, whose folder is flushed in turn: a file is written whole or not
+// at all, and a save that has returned survives a power cut.
 
 #include <string>
 #include <utility>
@@ -12,8 +14,9 @@ namespace ode {
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
 
 // Writes every (path, content) pair: all temporaries first, then the renames, so that a
-// failure while writing leaves every existing file as it was. Returns false with a message
-// in `error` when anything could not be written.
+// failure while writing leaves every existing file as it was and removes the temporaries. A
+// target that is a folder is refused before anything is written. Returns false with a
+// message in `error` when anything could not be written.
 bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error);
 
 } // namespace ode

@@ -54,8 +54,9 @@ TEST(SystemFiles, OpenedPairIsWrittenBackByteForByte)
         const SystemFileContent& c = opened.content;
         const SystemInputs in = inputsOf(c.texts);
         const OrdersAndDegrees od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC);
-        if (c.solved)
+        if (c.solved) {
             EXPECT_EQ(c.coef.size(), static_cast<size_t>(od.numUnknowns));
+        }
         EXPECT_EQ(SystemSeriesFileText(c.texts, in.lastVar, c.solved, c.coef), fileText(path));
         EXPECT_EQ(SystemProblemFileText(nonlinear, c.texts, in, od), fileText(path + ".str"));
     }
