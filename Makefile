@@ -4,7 +4,7 @@ BUILD_SAN  ?= build-san
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
-.PHONY: deps configure build run test test-san bench fuzz clean
+.PHONY: deps configure build run test test-san bench fuzz fuzz-build fuzz-keep clean
 
 deps:
 	@scripts/install-deps
@@ -34,14 +34,30 @@ bench: deps
 	@cmake --build $(BUILD) -j $(JOBS)
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
 
-# libFuzzer run of the expression engine (clang); FUZZ_SECONDS bounds it.
+# libFuzzer runs of the expression engine and of every file reader (clang), FUZZ_SECONDS each;
+# FUZZ_READERS chooses readers. New inputs gather in build-fuzz/corpus-NAME; `make fuzz-keep`
+# merges the ones that add coverage into the kept corpora that `make test` replays.
 FUZZ_SECONDS ?= 600
-fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODESERIES_FUZZ=ON >/dev/null
-	@cmake --build build-fuzz --target fuzz_script -j $(JOBS)
+FUZZ_READERS ?= pldif tldif pndif tndif sldif sndif series amat plot
+fuzz-build: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODESERIES_FUZZ=ON -DODESERIES_BENCH=OFF >/dev/null
+	@cmake --build build-fuzz --target fuzz_script $(addprefix fuzz_,$(FUZZ_READERS)) -j $(JOBS)
+
+fuzz: fuzz-build
 	mkdir -p build-fuzz/corpus
 	./build-fuzz/tests/fuzz/fuzz_script -max_total_time=$(FUZZ_SECONDS) -timeout=5 \
 	    -dict=tests/fuzz/script.dict build-fuzz/corpus tests/fuzz/corpus
+	@for r in $(FUZZ_READERS); do \
+	    mkdir -p build-fuzz/corpus-$$r; \
+	    echo "== fuzz_$$r"; \
+	    ./build-fuzz/tests/fuzz/fuzz_$$r -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
+	        build-fuzz/corpus-$$r tests/fuzz/files/$$r || exit 1; \
+	done
+
+fuzz-keep: fuzz-build
+	@for r in $(FUZZ_READERS); do \
+	    ./build-fuzz/tests/fuzz/fuzz_$$r -merge=1 tests/fuzz/files/$$r build-fuzz/corpus-$$r || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) build-fuzz

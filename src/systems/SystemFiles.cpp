@@ -250,6 +250,30 @@ std::string UserScratchPath()
     return (folder / "AMAT.MAT").string();
 }
 
+bool ReadScratchCoefficients(const std::string& text, const std::string& scratchPath,
+                             const std::vector<int>& oldDegrees, const OrdersAndDegrees& od,
+                             std::vector<double>& coef, std::string& error)
+{
+    RecordReader r(text);
+    std::vector<double> relaid(static_cast<size_t>(std::max(od.numUnknowns, 0)), 0.0);
+    for (size_t j = 0; j < od.varDegree.size(); ++j) {
+        const int old = j < oldDegrees.size() ? oldDegrees[j] : -1;
+        const int keep = std::min(old, od.varDegree[j]);
+        const int off = od.offset(static_cast<int>(j));
+        for (int p = 0; p <= old; ++p) {
+            double v = 0;
+            if (!r.readNumber(v)) {
+                error = "The file " + scratchPath + " cannot be read back: " + r.error();
+                return false;
+            }
+            if (p <= keep && off + p >= 0 && static_cast<size_t>(off + p) < relaid.size())
+                relaid[static_cast<size_t>(off + p)] = v;
+        }
+    }
+    coef = relaid;
+    return true;
+}
+
 bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
                                const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error)
 {
@@ -261,24 +285,7 @@ bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector
     std::string text;
     if (!ReadWholeFile(scratchPath, text, error))
         return false;
-    RecordReader r(text);
-    std::vector<double> relaid(static_cast<size_t>(od.numUnknowns), 0.0);
-    for (size_t j = 0; j < od.varDegree.size(); ++j) {
-        const int old = j < oldDegrees.size() ? oldDegrees[j] : -1;
-        const int keep = std::min(old, od.varDegree[j]);
-        const int off = od.offset(static_cast<int>(j));
-        for (int p = 0; p <= old; ++p) {
-            double v = 0;
-            if (!r.readNumber(v)) {
-                error = "The file " + scratchPath + " cannot be read back: " + r.error();
-                return false;
-            }
-            if (p <= keep)
-                relaid[static_cast<size_t>(off + p)] = v;
-        }
-    }
-    coef = relaid;
-    return true;
+    return ReadScratchCoefficients(text, scratchPath, oldDegrees, od, coef, error);
 }
 
 } // namespace ode

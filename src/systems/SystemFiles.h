@@ -57,4 +57,10 @@ std::string UserScratchPath();
 bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
                                const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error);
 
+// The reading half: `text` (the scratch file's content, named `scratchPath` in messages) holds
+// the coefficients laid out with `oldDegrees`; they are re-laid into `coef` for `od`.
+bool ReadScratchCoefficients(const std::string& text, const std::string& scratchPath,
+                             const std::vector<int>& oldDegrees, const OrdersAndDegrees& od,
+                             std::vector<double>& coef, std::string& error);
+
 } // namespace ode
