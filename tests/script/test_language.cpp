@@ -106,6 +106,15 @@ INSTANTIATE_TEST_SUITE_P(
         err("SqrNegative", "Sqr(-1)", 5), err("LogZero", "Log(0)", 5), err("ExpOverflow", "Exp(1000)", 6),
         err("DivisionByZero", "1/0", 11), err("ZeroByZero", "0/0", 6), err("IntDivByZero", "1 \\ 0", 11),
         err("ModZero", "5 Mod 0", 11), err("FractionalPowerOfNegative", "(-8)^(1/3)", 5),
+        // Mixed faults of the integer operators: both operands are converted (left, then right)
+        // before the divisor is tested, so a conversion's overflow comes before a division by
+        // zero (oleaut32's VarMod and VarIdiv, which the language's Mod and \ call).
+        err("ModLeftOverflowsBeforeZeroDivisor", "-1E308 Mod 1E-320", 6),
+        err("ModRightOverflowsBeforeZeroDivisor", "0 Mod 1E308", 6),
+        err("ModTinyDivisorRoundsToZero", "5 Mod 1E-320", 11), err("ModZeroByZero", "0 Mod 0.4", 11),
+        err("IntDivLeftOverflowsBeforeZeroDivisor", "123456789012345678\\0*1E-5", 6),
+        err("IntDivOverflowBeforeZero", "1E308 \\ 0", 6), err("IntDivRightOverflow", "1 \\ -1E308", 6),
+        err("IntDivTinyDivisor", "7 \\ 1E-320", 11),
         err("ZeroToNegative", "0^-1", 5), err("PowerOverflow", "10^400", 6), err("ProductOverflow", "1E200*1E200", 6),
         err("TextInArithmetic", "\"a\" * 2", 13), err("CIntOverflow", "CInt(32767.5)", 6),
         err("CLngOverflow", "CLng(2147483647.5)", 6), err("UnknownFunction", "Sinn(1)", 13),
