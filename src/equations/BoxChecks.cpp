@@ -20,7 +20,19 @@ bool CheckOrderText(const std::string& text)
 bool CheckTermsText(const std::string& text, int order, SeriesKind kind)
 {
     double v = ParseNumber(text);
+    if (LargestDegreeRefusal(text, kind))
+        return false;
     return kind == SeriesKind::Power ? v > order : v >= order + 2;
+}
+
+std::optional<std::string> LargestDegreeRefusal(const std::string& text, SeriesKind kind)
+{
+    const double v = ParseNumber(text);
+    if (kind == SeriesKind::Power && v > kLargestDegree)
+        return "The degree can be at most 100000.";
+    if (kind == SeriesKind::Trigonometric && v > kLargestDegree + 1)
+        return "The number of terms can be at most 100001.";
+    return std::nullopt;
 }
 
 bool CheckCentreText(const std::string& text) { return text == "*" || IsNumberText(text); }

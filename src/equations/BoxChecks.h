@@ -5,12 +5,20 @@
 
 #include "series/Series.h"
 
+#include <optional>
 #include <string>
 
 namespace ode {
 
+// The highest degree a solve accepts (and a file may store): beyond it the collocation
+// matrix alone would need more than 80 GB.
+constexpr double kLargestDegree = 100000;
+
 bool CheckOrderText(const std::string& text); // a number > 0 and <= 10 that rounds to 1 or more
-bool CheckTermsText(const std::string& text, int order, SeriesKind kind);    // degree > n; terms >= n+2
+// degree > n; terms >= n+2; neither above kLargestDegree (+1 for terms)
+bool CheckTermsText(const std::string& text, int order, SeriesKind kind);
+// The refusal of a degree or number of terms above the largest, or nothing.
+std::optional<std::string> LargestDegreeRefusal(const std::string& text, SeriesKind kind);
 bool CheckCentreText(const std::string& text);                               // "*" or a number (also txtPeriod)
 bool CheckIntervalTexts(const std::string& lower, const std::string& upper); // upper > lower
 

@@ -5,6 +5,8 @@
 #include "equations/BoxChecks.h"
 #include "equations/LinearSplit.h"
 
+#include <cmath>
+
 namespace ode {
 
 LinearTexts DefaultLinearTexts(SeriesKind kind)
@@ -44,7 +46,9 @@ LinearInputs ReadLinearInputs(const LinearTexts& texts, SeriesKind kind, double 
     if (kind == SeriesKind::Power) {
         in.seriesDegree = static_cast<int>(terms);
     } else {
-        in.seriesDegree = static_cast<int>(RoundHalfEven(ParseNumber(texts.terms) - 1));
+        // Clamped like ParseWholeNumber, so that no box text can overflow the conversion.
+        const double degree = RoundHalfEven(ParseNumber(texts.terms) - 1);
+        in.seriesDegree = static_cast<int>(std::fmax(-2147483647.0, std::fmin(degree, 2147483647.0)));
         in.period = texts.period == "*" ? 2 * pi : ParseNumber(texts.period);
     }
     in.xlower = ParseNumber(texts.xlower);
@@ -83,6 +87,8 @@ std::optional<std::string> CheckLinearTexts(const LinearTexts& t, SeriesKind kin
         return "The upper end of the interval must be greater than the lower end.";
     if (!CheckCentreText(t.expansion))
         return "The center of expansion must be a number or \"*\".";
+    if (auto tooLarge = LargestDegreeRefusal(t.terms, kind))
+        return tooLarge;
     if (!CheckTermsText(t.terms, n, kind))
         return kind == SeriesKind::Power ? "The degree of the solution must be greater than the order."
                                          : "The number of terms must be at least the order plus 2.";

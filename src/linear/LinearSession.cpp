@@ -46,7 +46,7 @@ void LinearSession::listCoefficientsAndResiduals()
         m_lstBCError = lines;
 }
 
-bool LinearSession::solve()
+bool LinearSession::solveProblem()
 {
     clearResults();
     if (!readInputs() || !extract(true))

@@ -31,7 +31,6 @@ public:
     // ReadInputs with the constants run in the engine. False when a constant fails.
     bool readInputs();
 
-    bool solve() override;
     bool evaluate() override;
     // Open reads the pair NAME and NAME.str.
     bool open(const std::string& path) override;
@@ -39,6 +38,7 @@ public:
     std::vector<std::string> report() override;
 
 private:
+    bool solveProblem() override;
     bool extract(bool report);
     void listCoefficientsAndResiduals();
 

@@ -62,6 +62,8 @@ std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& t, SeriesKi
         return "The upper end of the interval must be greater than the lower end.";
     if (!CheckCentreText(t.expansion))
         return "The center of expansion must be a number or \"*\".";
+    if (auto tooLarge = LargestDegreeRefusal(t.terms, kind))
+        return tooLarge;
     if (!CheckTermsText(t.terms, n, kind))
         return kind == SeriesKind::Power ? "The degree of the solution must be greater than the order."
                                          : "The number of terms must be at least the order plus 2.";

@@ -30,7 +30,7 @@ bool NonlinearSession::prepare()
     return true;
 }
 
-bool NonlinearSession::solve()
+bool NonlinearSession::solveProblem()
 {
     clearResults();
     if (!prepare())

@@ -27,7 +27,6 @@ public:
     bool beepAfterSolve() const override { return m_result.beep(); }
     SeriesView series() const { return NonlinearSeries(m_inputs, m_coef); }
 
-    bool solve() override;
     bool evaluate() override;
     bool open(const std::string& path) override;
     bool save(const std::string& path) override;
@@ -41,6 +40,7 @@ public:
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
 
 private:
+    bool solveProblem() override;
     bool prepare();
 
     SeriesKind m_kind;

@@ -9,6 +9,8 @@ std::string ErrorDescription(int number, const std::string& name)
         return "Invalid procedure call or argument";
     case ErrOverflow:
         return "Overflow";
+    case ErrOutOfMemory:
+        return "Out of memory";
     case ErrSubscript:
         return "Subscript out of range";
     case ErrDivisionByZero:

@@ -9,6 +9,7 @@ enum ErrorNumber : int {
     ErrNone = 0,
     ErrInvalidCall = 5,           // Sqr(-1), Log(0), (-8)^(1/3)
     ErrOverflow = 6,              // Exp(1000), 0/0, CInt(32767.5)
+    ErrOutOfMemory = 7,           // a problem too large for the memory
     ErrSubscript = 9,             // Mid("abc", 0)
     ErrDivisionByZero = 11,       // 1/0, 1\0, 5 Mod 0
     ErrTypeMismatch = 13,         // "a"*2, Sinn(1) (with the name)

@@ -1,5 +1,7 @@
 #include "session/Session.h"
 
+#include <new>
+
 #include "common/NumberFormat.h"
 
 namespace ode {
@@ -17,6 +19,20 @@ void Session::clearResults()
     m_lstDError.clear();
     m_solved = false;
     m_end = SolveEnd{};
+}
+
+bool Session::solve()
+{
+    try {
+        return solveProblem();
+    } catch (const std::bad_alloc&) {
+        clearResults();
+        m_end.termination = Termination::Refused;
+        m_end.error =
+            script::ScriptError{script::ErrOutOfMemory, script::ErrorDescription(script::ErrOutOfMemory), 0, 0};
+        m_host.report("There is not enough memory to solve this problem at this degree.");
+        return false;
+    }
 }
 
 bool Session::runConstants(const std::vector<std::string>& constants)

@@ -33,8 +33,9 @@ public:
     // ClearResults: empties the lists, and no solution stands. The coefficients stay (the
     // nonlinear kinds start their next Newton iteration from them).
     virtual void clearResults();
-    // The Solve button. True when a solution stands afterwards.
-    virtual bool solve() = 0;
+    // The Solve button. True when a solution stands afterwards. A problem too large for the
+    // memory ends in a message and no solution, with the form as it was.
+    bool solve();
     // The Evaluate button at the boxes' point and derivative order; does nothing (false)
     // unless a solution stands, or when the order is negative.
     virtual bool evaluate() = 0;
@@ -50,6 +51,8 @@ public:
     virtual bool beepAfterSolve() const { return false; }
 
 protected:
+    // The kind's Solve.
+    virtual bool solveProblem() = 0;
     // Runs the user's constants in the engine; on an engine error its message is shown and
     // the result is false.
     bool runConstants(const std::vector<std::string>& constants);

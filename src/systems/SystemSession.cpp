@@ -125,7 +125,7 @@ std::vector<std::string> SystemSession::coefficientLines() const
     return lines;
 }
 
-bool SystemSession::solve()
+bool SystemSession::solveProblem()
 {
     clearResults();
     if (!prepare())

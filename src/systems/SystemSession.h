@@ -27,7 +27,6 @@ public:
     bool beepAfterSolve() const override { return m_nonlinear && m_newton.beep(); }
 
     void clearResults() override;
-    bool solve() override;
     bool evaluate() override;
     bool open(const std::string& path) override;
     bool save(const std::string& path) override;
@@ -40,6 +39,7 @@ public:
     std::string scratchPath = "AMAT.MAT";
 
 private:
+    bool solveProblem() override;
     bool readInputs();
     bool prepare();
     std::vector<std::string> coefficientLines() const;

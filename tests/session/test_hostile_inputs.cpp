@@ -1,0 +1,198 @@
+// What a user or a broken disk can hand the program: every case ends in a result or in a
+// message, quickly, and the session stays usable (a good problem opens and solves after it).
+#include "common/FileIO.h"
+#include "linear/LinearSession.h"
+#include "nonlinear/NonlinearSession.h"
+#include "systems/SystemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace ode;
+namespace fs = std::filesystem;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kSecondsAllowed = 10; // the sanitizers slow everything down several times
+#else
+constexpr double kSecondsAllowed = 1;
+#endif
+
+struct Folder {
+    fs::path path = fs::temp_directory_path() / ("odeseries-hostile-" + std::to_string(::getpid()) + "-" +
+                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    Folder()
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~Folder() { fs::remove_all(path); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+};
+
+void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string read(const std::string& path)
+{
+    std::string text, error;
+    ReadWholeFile(path, text, error);
+    return text;
+}
+
+// One session of each kind, all sharing the message list.
+struct Sessions {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    script::ScriptHost::MessageSink sink = [this](const std::string& m) { messages.push_back(m); };
+    LinearSession pldif{SeriesKind::Power, shared, sink}, tldif{SeriesKind::Trigonometric, shared, sink};
+    NonlinearSession pndif{SeriesKind::Power, shared, sink}, tndif{SeriesKind::Trigonometric, shared, sink};
+    SystemSession sldif{false, shared, sink}, sndif{true, shared, sink};
+    std::vector<Session*> all() { return {&pldif, &tldif, &pndif, &tndif, &sldif, &sndif}; }
+};
+
+// Opens `path` in every kind: each either opens or says why not, within the time allowed.
+void openEverywhere(Sessions& s, const std::string& path, const std::string& what)
+{
+    for (Session* session : s.all()) {
+        s.messages.clear();
+        const auto start = std::chrono::steady_clock::now();
+        const bool opened = session->open(path);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, kSecondsAllowed) << what;
+        if (!opened) {
+            EXPECT_FALSE(s.messages.empty()) << what << ": a refusal without a message";
+        }
+    }
+}
+
+// Afterwards the sessions still work: the examples open and solve as always.
+void stillUsable(Sessions& s)
+{
+    const std::string examples = ODESERIES_EXAMPLES;
+    ASSERT_TRUE(s.pldif.open(examples + "/exponential"));
+    EXPECT_TRUE(s.pldif.solve());
+    ASSERT_TRUE(s.sldif.open(examples + "/system-exponential"));
+    EXPECT_TRUE(s.sldif.solve());
+}
+
+TEST(HostileFiles, EveryExampleTruncatedAtEveryLine)
+{
+    Folder f;
+    Sessions s;
+    for (const auto& entry : fs::directory_iterator(ODESERIES_EXAMPLES)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".str" || name == "README.md")
+            continue;
+        const std::string series = read(entry.path().string()), problem = read(entry.path().string() + ".str");
+        for (const std::string* whole : {&series, &problem}) {
+            for (size_t cut = 0; cut <= whole->size(); cut = whole->find('\n', cut + 1)) {
+                write(f.file("p"), whole == &series ? series.substr(0, cut) : series);
+                write(f.file("p.str"), whole == &problem ? problem.substr(0, cut) : problem);
+                openEverywhere(s, f.file("p"), name + " cut at " + std::to_string(cut));
+                if (cut == std::string::npos)
+                    break;
+            }
+        }
+    }
+    stillUsable(s);
+}
+
+TEST(HostileFiles, WhatADiskCanHoldInstead)
+{
+    Folder f;
+    Sessions s;
+    const std::string examples = ODESERIES_EXAMPLES;
+    std::mt19937_64 random(9);
+    std::string binary(4096, '\0');
+    for (char& c : binary)
+        c = static_cast<char>(random());
+    std::string big;
+    big.reserve(50u << 20);
+    while (big.size() < (50u << 20))
+        big += " 1.5E+300 ,\"x\", #TRUE# ,\r\n";
+    const std::string seriesHead = "0,\"x\",0,1\r\n*\r\n1,\"*\",";
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make; // writes the pair under the name
+    };
+    const Case cases[] = {
+        {"both files empty", [&](const std::string& p) { write(p, ""), write(p + ".str", ""); }},
+        {"binary bytes", [&](const std::string& p) { write(p, binary), write(p + ".str", binary); }},
+        {"a 50 MB problem file",
+         [&](const std::string& p) { write(p, read(examples + "/exponential")), write(p + ".str", big); }},
+        {"a 50 MB series file",
+         [&](const std::string& p) { write(p, big), write(p + ".str", read(examples + "/exponential.str")); }},
+        {"no .str beside the series", [&](const std::string& p) { write(p, read(examples + "/exponential")); }},
+        {"a folder of that name", [&](const std::string& p) { fs::create_directories(p + ".str"), write(p, ""); }},
+        {"a FIFO as the problem file",
+         [&](const std::string& p) {
+             write(p, read(examples + "/exponential")), ::mkfifo((p + ".str").c_str(), 0600);
+         }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string p = f.file("case" + std::to_string(n++));
+        c.make(p);
+        openEverywhere(s, p, c.what);
+    }
+    for (const char* degree : {"-5", "1E6", "1E308", "NaN", "1.5", "99999999999999999999"}) {
+        const std::string p = f.file(std::string("degree") + std::to_string(n++));
+        write(p, seriesHead + degree + ",#TRUE#\r\n 1 \r\n");
+        write(p + ".str", read(examples + "/exponential.str"));
+        openEverywhere(s, p, std::string("degree ") + degree);
+    }
+    stillUsable(s);
+}
+
+// Texts a user can type or paste: each Solve ends in a result or a message, quickly.
+TEST(HostileTexts, HugeEquationsDegreesAndNesting)
+{
+    Sessions s;
+    struct Case {
+        const char* what;
+        std::function<void(LinearTexts&)> edit;
+    };
+    const std::string longSum = [] {
+        std::string t = "y''+y=0";
+        while (t.size() < 100000)
+            t += "+0*x";
+        return t;
+    }();
+    const std::string nested = std::string(100000, '(') + "1" + std::string(100000, ')');
+    const Case cases[] = {
+        {"a 100 000-character equation", [&](LinearTexts& b) { b.equation = longSum; }},
+        {"100 000 nested parentheses", [&](LinearTexts& b) { b.equation = "y''+" + nested + "*y=0"; }},
+        {"a condition of 100 000 parentheses", [&](LinearTexts& b) { b.bcText[0] = "y=" + nested; }},
+        {"degree 1E308", [](LinearTexts& b) { b.terms = "1E308"; }},
+        {"degree 100000", [](LinearTexts& b) { b.terms = "100000"; }},
+        {"degree NaN", [](LinearTexts& b) { b.terms = "NaN"; }},
+        {"degree -5", [](LinearTexts& b) { b.terms = "-5"; }},
+        {"order 1E308", [](LinearTexts& b) { b.order = "1E308"; }},
+    };
+    for (const Case& c : cases) {
+        LinearSession& l = s.pldif;
+        l.boxes = DefaultLinearTexts(SeriesKind::Power);
+        c.edit(l.boxes);
+        s.messages.clear();
+        const auto start = std::chrono::steady_clock::now();
+        std::optional<std::string> refusal = CheckLinearTexts(l.boxes, SeriesKind::Power);
+        bool solved = false;
+        if (!refusal)
+            solved = l.solve();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, kSecondsAllowed) << c.what;
+        EXPECT_TRUE(solved || refusal || !s.messages.empty() || !l.lstCoeff().empty()) << c.what << ": silent";
+    }
+    stillUsable(s);
+}
+
+} // namespace
