@@ -62,128 +62,151 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     } else {
         m_session = std::make_unique<LinearSession>(kind, host.state().extension, messageSink());
     }
-    const LinearTexts defaults = m_session->texts();
 
     auto* central = new QWidget(this);
     auto* main = new QVBoxLayout(central);
-    auto box = [](const char* name, const QString& text, const QString& tip = {}) { return makeBox(name, text, tip); };
-    auto label = [](const char* name, const QString& caption, const QString& tip = {}) {
-        return makeLabel(name, caption, tip);
-    };
-    auto button = [](const char* name, const QString& caption, const QString& tip = {}) {
-        return makeButton(name, caption, tip);
-    };
+    buildHead(main);
+    buildConditionArea(main);
+    buildIntervalRow(main);
+    if (nonlinear)
+        buildIterationRow(main);
+    buildResultLists(main);
+    setCentralWidget(central);
+    buildMenus();
+    m_events = new app::FormEvents(this);
+    wireEvents();
+    txtOrder->setFocus();
+    resize(760, 720);
+}
 
+void FrmSingle::buildHead(QVBoxLayout* main)
+{
+    const LinearTexts& defaults = m_session->texts();
     // The head: order and names.
     auto* head = new QHBoxLayout();
-    txtOrder = box("txtOrder", "2", "1 for a 1st order equation, 2 for a 2nd order equation, etc.");
-    txtIndepVarNam = box("txtIndepVarNam", "x");
-    txtDepVarNam = box("txtDepVarNam", "y");
-    head->addWidget(label("lblOrder", "Enter order:"));
+    txtOrder = makeBox("txtOrder", "2", "1 for a 1st order equation, 2 for a 2nd order equation, etc.");
+    txtIndepVarNam = makeBox("txtIndepVarNam", "x");
+    txtDepVarNam = makeBox("txtDepVarNam", "y");
+    head->addWidget(makeLabel("lblOrder", "Enter order:"));
     head->addWidget(txtOrder);
-    head->addWidget(label("lblIndepVarNam", "Name of independent variable:"));
+    head->addWidget(makeLabel("lblIndepVarNam", "Name of independent variable:"));
     head->addWidget(txtIndepVarNam);
-    head->addWidget(label("lblDepVarNam", "Name of dependent variable:"));
+    head->addWidget(makeLabel("lblDepVarNam", "Name of dependent variable:"));
     head->addWidget(txtDepVarNam);
     main->addLayout(head);
 
-    main->addWidget(label("lblDE", "Enter differential equation:"));
-    txtEquation = box("txtEquation", q(defaults.equation),
-                      "Must be in terms of the independent variable, the dependent variable and its "
-                      "derivatives, and the constants you define");
+    main->addWidget(makeLabel("lblDE", "Enter differential equation:"));
+    txtEquation = makeBox("txtEquation", q(defaults.equation),
+                          "Must be in terms of the independent variable, the dependent variable and its "
+                          "derivatives, and the constants you define");
     txtEquation->setFont(verdana());
     main->addWidget(txtEquation);
-    lblEquation = label("lblEquation", QString());
+    lblEquation = makeLabel("lblEquation", QString());
     main->addWidget(lblEquation);
+}
 
+void FrmSingle::buildConditionArea(QVBoxLayout* main)
+{
+    const LinearTexts& defaults = m_session->texts();
     // Boundary conditions.
     auto* frame1 = new QGroupBox("Boundary conditions");
     frame1->setObjectName("Frame1");
     m_bcLayout = new QGridLayout(frame1);
-    lblBCNum = label("lblBCNum", "1");
-    m_bcLayout->addWidget(label("lblBC", "B.C.#"), 0, 0);
+    lblBCNum = makeLabel("lblBCNum", "1");
+    m_bcLayout->addWidget(makeLabel("lblBC", "B.C.#"), 0, 0);
     m_bcLayout->addWidget(lblBCNum, 0, 1);
     txtBC.assign(2, nullptr);
     txtXeval.assign(2, nullptr);
-    txtBC[1] = box("txtBC_1", q(defaults.bcText[0]),
-                   "Must be in terms of the dependent variable and its derivatives, and the constants you define");
+    txtBC[1] = makeBox("txtBC_1", q(defaults.bcText[0]),
+                       "Must be in terms of the dependent variable and its derivatives, and the constants you define");
     txtBC[1]->setFont(verdana());
-    txtXeval[1] = box("txtXeval_1", q(defaults.bcPoint[0]), "Point of evaluation");
-    lblXeval = label("lblXeval", "Evaluated at x=");
+    txtXeval[1] = makeBox("txtXeval_1", q(defaults.bcPoint[0]), "Point of evaluation");
+    lblXeval = makeLabel("lblXeval", "Evaluated at x=");
     m_bcLayout->addWidget(txtBC[1], 0, 2);
     m_bcLayout->addWidget(lblXeval, 0, 3);
     m_bcLayout->addWidget(txtXeval[1], 0, 4);
-    lblConditions = label("lblConditions", QString());
+    lblConditions = makeLabel("lblConditions", QString());
     m_bcLayout->addWidget(lblConditions, 1, 0, 1, 5);
-    cmdPrevBC = button("cmdPrevBC", "&Previous BC", "Display previous BC");
-    cmdNextBC = button("cmdNextBC", "&Next BC", "Display next BC");
-    cmdShowAllBCs = button("cmdShowAllBCs", "Show all BC's", "Next equation");
+    cmdPrevBC = makeButton("cmdPrevBC", "&Previous BC", "Display previous BC");
+    cmdNextBC = makeButton("cmdNextBC", "&Next BC", "Display next BC");
+    cmdShowAllBCs = makeButton("cmdShowAllBCs", "Show all BC's", "Next equation");
     auto* bcButtons = new QHBoxLayout();
     bcButtons->addWidget(cmdPrevBC);
     bcButtons->addWidget(cmdNextBC);
     bcButtons->addWidget(cmdShowAllBCs);
     m_bcLayout->addLayout(bcButtons, 2, 0, 1, 5);
     main->addWidget(frame1);
+}
 
+void FrmSingle::buildIntervalRow(QVBoxLayout* main)
+{
+    const bool power = m_kind == SeriesKind::Power;
+    const LinearTexts& defaults = m_session->texts();
     // Interval, centre, degree (or terms and period).
     auto* row = new QHBoxLayout();
     auto* fraInterval = new QGroupBox("Interval");
     fraInterval->setObjectName("fraInterval");
     auto* interval = new QHBoxLayout(fraInterval);
-    txtXlower = box("txtXlower", q(defaults.xlower), "Lower limit of interval to be studied");
-    txtXupper = box("txtXupper", q(defaults.xupper), "Upper limit of interval to be studied");
+    txtXlower = makeBox("txtXlower", q(defaults.xlower), "Lower limit of interval to be studied");
+    txtXupper = makeBox("txtXupper", q(defaults.xupper), "Upper limit of interval to be studied");
     interval->addWidget(txtXlower);
-    interval->addWidget(label("lblXinterval", "<=x<=", "Defines interval to be studied"));
+    interval->addWidget(makeLabel("lblXinterval", "<=x<=", "Defines interval to be studied"));
     interval->addWidget(txtXupper);
     row->addWidget(fraInterval);
-    row->addWidget(label("lblExpansion", "Center of expansion:"));
-    txtExpansion = box("txtExpansion", q(defaults.expansion), "Enter \"*\" for center of interval");
+    row->addWidget(makeLabel("lblExpansion", "Center of expansion:"));
+    txtExpansion = makeBox("txtExpansion", q(defaults.expansion), "Enter \"*\" for center of interval");
     row->addWidget(txtExpansion);
     if (power) {
-        row->addWidget(label("lblTerms", "Degree of solution:"));
-        txtTerms = box("txtTerms", q(defaults.terms));
+        row->addWidget(makeLabel("lblTerms", "Degree of solution:"));
+        txtTerms = makeBox("txtTerms", q(defaults.terms));
         row->addWidget(txtTerms);
     } else {
-        row->addWidget(label("lblTerms", nonlinear ? "Number of terms:" : "# of terms:"));
-        txtTerms = box("txtTerms", q(defaults.terms), "Desired number of terms");
+        row->addWidget(makeLabel("lblTerms", m_nonlinear ? "Number of terms:" : "# of terms:"));
+        txtTerms = makeBox("txtTerms", q(defaults.terms), "Desired number of terms");
         row->addWidget(txtTerms);
-        row->addWidget(label("lblPeriod", nonlinear ? "Desired period:" : "Period:"));
-        txtPeriod = box("txtPeriod", "*", "Enter \"*\" for a period of 2*pi");
+        row->addWidget(makeLabel("lblPeriod", m_nonlinear ? "Desired period:" : "Period:"));
+        txtPeriod = makeBox("txtPeriod", "*", "Enter \"*\" for a period of 2*pi");
         row->addWidget(txtPeriod);
     }
     main->addLayout(row);
-    if (nonlinear) {
-        // The Newton iteration's inputs. A doubled ampersand of the design shows as one.
-        const NonlinearTexts& n = m_newton->boxes;
-        auto* iteration = new QHBoxLayout();
-        iteration->addWidget(
-            label("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
-        txtErrorD = box("txtErrorD", q(n.errorD), "Error MUST be >0");
-        iteration->addWidget(txtErrorD);
-        iteration->addWidget(
-            label("lblErrorC", power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:"));
-        txtErrorC = box("txtErrorC", q(n.errorC), "Error MUST be >0");
-        iteration->addWidget(txtErrorC);
-        iteration->addWidget(label("lblMaxcy", "Max. # of iterations:"));
-        txtMaxcy = box("txtMaxcy", q(n.maxcy), "Limits number of main loop iterations");
-        iteration->addWidget(txtMaxcy);
-        auto* fraApproximation = new QGroupBox("Initial approximation");
-        fraApproximation->setObjectName("fraApproximation");
-        auto* approximation = new QHBoxLayout(fraApproximation);
-        cboApproximation = new QComboBox();
-        cboApproximation->setObjectName("cboApproximation");
-        cboApproximation->setToolTip("Select initial approximation from list");
-        cboApproximation->setEditable(true);
-        cboApproximation->setInsertPolicy(QComboBox::NoInsert);
-        for (const char* item : kApproximationItems)
-            cboApproximation->addItem(item);
-        cboApproximation->setCurrentIndex(2);
-        cboApproximation->setEnabled(false);
-        approximation->addWidget(cboApproximation);
-        iteration->addWidget(fraApproximation);
-        main->addLayout(iteration);
-    }
+}
 
+void FrmSingle::buildIterationRow(QVBoxLayout* main)
+{
+    const bool power = m_kind == SeriesKind::Power;
+    // The Newton iteration's inputs. A doubled ampersand of the design shows as one.
+    const NonlinearTexts& n = m_newton->boxes;
+    auto* iteration = new QHBoxLayout();
+    iteration->addWidget(
+        makeLabel("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
+    txtErrorD = makeBox("txtErrorD", q(n.errorD), "Error MUST be >0");
+    iteration->addWidget(txtErrorD);
+    iteration->addWidget(
+        makeLabel("lblErrorC", power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:"));
+    txtErrorC = makeBox("txtErrorC", q(n.errorC), "Error MUST be >0");
+    iteration->addWidget(txtErrorC);
+    iteration->addWidget(makeLabel("lblMaxcy", "Max. # of iterations:"));
+    txtMaxcy = makeBox("txtMaxcy", q(n.maxcy), "Limits number of main loop iterations");
+    iteration->addWidget(txtMaxcy);
+    auto* fraApproximation = new QGroupBox("Initial approximation");
+    fraApproximation->setObjectName("fraApproximation");
+    auto* approximation = new QHBoxLayout(fraApproximation);
+    cboApproximation = new QComboBox();
+    cboApproximation->setObjectName("cboApproximation");
+    cboApproximation->setToolTip("Select initial approximation from list");
+    cboApproximation->setEditable(true);
+    cboApproximation->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* item : kApproximationItems)
+        cboApproximation->addItem(item);
+    cboApproximation->setCurrentIndex(2);
+    cboApproximation->setEnabled(false);
+    approximation->addWidget(cboApproximation);
+    iteration->addWidget(fraApproximation);
+    main->addLayout(iteration);
+}
+
+void FrmSingle::buildResultLists(QVBoxLayout* main)
+{
     // User constants and Solve.
     auto* lower = new QHBoxLayout();
     m_constantsFrame = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
@@ -192,7 +215,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     cmdAddCons = m_constantsFrame->cmdAddCons;
     cmdRemCons = m_constantsFrame->cmdRemCons;
     lower->addWidget(m_constantsFrame);
-    cmdSolve = button("cmdSolve", "Solve", "Compute solution");
+    cmdSolve = makeButton("cmdSolve", "Solve", "Compute solution");
     lower->addWidget(cmdSolve);
     main->addLayout(lower);
 
@@ -213,32 +236,34 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     auto* frame2 = new QGroupBox("Evaluations");
     frame2->setObjectName("Frame2");
     auto* eval = new QGridLayout(frame2);
-    lblXestimation = label("lblXestimation", "At x=");
-    txtXestimation = box("txtXestimation", "0", "Point of evaluation");
-    txtDerNum = box("txtDerNum", "0", "Enter 0 for the function itself");
-    lblValue = label("lblValue", "Derivative");
+    lblXestimation = makeLabel("lblXestimation", "At x=");
+    txtXestimation = makeBox("txtXestimation", "0", "Point of evaluation");
+    txtDerNum = makeBox("txtDerNum", "0", "Enter 0 for the function itself");
+    lblValue = makeLabel("lblValue", "Derivative");
     lblValue->setFont(verdana());
-    cmdEvaluate = button("cmdEvaluate", "Evaluate", "Compute derivative and error in DE");
+    cmdEvaluate = makeButton("cmdEvaluate", "Evaluate", "Compute derivative and error in DE");
     lstDError = makeList("lstDError", "Error in DE");
     lstDError->setFont(verdana());
     lstDError->setMaximumHeight(70);
     eval->addWidget(lblXestimation, 0, 0);
     eval->addWidget(txtXestimation, 0, 1);
-    eval->addWidget(label("lblDerNum", "Which derivative?"), 0, 2);
+    eval->addWidget(makeLabel("lblDerNum", "Which derivative?"), 0, 2);
     eval->addWidget(txtDerNum, 0, 3);
-    if (nonlinear)
+    if (m_nonlinear)
         cmdEvaluate->setText("Value="); // the button carries the caption; no separate label
     else
-        eval->addWidget(label("lblValSer", "Value="), 1, 0);
+        eval->addWidget(makeLabel("lblValSer", "Value="), 1, 0);
     eval->addWidget(lblValue, 1, 1, 1, 3);
     eval->addWidget(cmdEvaluate, 0, 4);
-    eval->addWidget(label("lblDError", nonlinear ? "Error in D.E.:" : "Error in D.E."), 2, 0);
+    eval->addWidget(makeLabel("lblDError", m_nonlinear ? "Error in D.E.:" : "Error in D.E."), 2, 0);
     eval->addWidget(lstDError, 2, 1, 1, 4);
     main->addWidget(frame2);
-    cmdPlot = button("cmdPlot", "&Plot", "Plot the solution");
+    cmdPlot = makeButton("cmdPlot", "&Plot", "Plot the solution");
     main->addWidget(cmdPlot, 0, Qt::AlignRight);
-    setCentralWidget(central);
+}
 
+void FrmSingle::buildMenus()
+{
     // Menus.
     mnuFile = menuBar()->addMenu("File");
     mnuFile->setObjectName("mnuFile");
@@ -260,16 +285,11 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     // Form_Load: engine prepared by the session; menus as before any entry.
     mnuSave->setEnabled(false);
     mnuSaveAs->setEnabled(false);
-    if (nonlinear)
+    if (m_nonlinear)
         mnuPrint->setEnabled(false);
     else
         mnuPrint->setVisible(false);
     mnuAbout->setVisible(false);
-
-    m_events = new app::FormEvents(this);
-    wireEvents();
-    txtOrder->setFocus();
-    resize(760, 720);
 }
 
 FrmSingle::~FrmSingle() = default;

@@ -12,6 +12,8 @@
 class QGridLayout;
 class QMenu;
 
+class QVBoxLayout;
+
 namespace ode {
 class NonlinearSession;
 }
@@ -61,6 +63,13 @@ protected:
     plot::PlotSource plotSource() override;
 
 private:
+    // The constructor's steps: the window's parts from top to bottom, and the menus.
+    void buildHead(QVBoxLayout* main);
+    void buildConditionArea(QVBoxLayout* main);
+    void buildIntervalRow(QVBoxLayout* main);
+    void buildIterationRow(QVBoxLayout* main);
+    void buildResultLists(QVBoxLayout* main);
+    void buildMenus();
     void wireEvents();
     void wireCondition(int k);
     void ShowProblem();

@@ -39,162 +39,195 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
     setWindowTitle(nonlinear ? "Nonlinear System of Differential Equations - Power Series Solution"
                              : "Linear System of Differential Equations - Power Series Solution");
     m_session = std::make_unique<SystemSession>(nonlinear, host.state().extension, messageSink());
-    const SystemTexts& d = m_session->boxes;
-    auto box = [](const QString& name, const QString& text, const QString& tip = {}) {
-        return makeBox(name, text, tip);
-    };
-    auto label = [](const char* name, const QString& text) { return makeLabel(name, text); };
-    auto button = [](const char* name, const QString& text, const QString& tip = {}) {
-        return makeButton(name, text, tip);
-    };
     auto* central = new QWidget(this);
     auto* main = new QVBoxLayout(central);
 
+    buildHead(main);
+    buildEquationArea(main);
+    buildConditionArea(main);
+    buildIntervalRow(main);
+    if (nonlinear)
+        buildIterationRow(main);
+    buildResultLists(main);
+    buildEvaluation(main);
+    setCentralWidget(central);
+    buildMenus();
+    wireBoxes();
+    wireCommands();
+    txtNumDE->setFocus();
+    resize(820, 760);
+}
+
+void FrmSystem::buildHead(QVBoxLayout* main)
+{
+    const SystemTexts& d = m_session->boxes;
     auto* head = new QGridLayout();
-    txtNumDE = box("txtNumDE", q(d.numDE), "Same as the number of dependent variables");
-    txtNumBC = box("txtNumBC", q(d.numBC));
-    txtIndepVarNam = box("txtIndepVarNam", q(d.indepVarName));
-    txtDepVarNams = box("txtDepVarNams", q(d.depVarNames));
-    head->addWidget(label("lblNumDE", "# of differential equations:"), 0, 0);
+    txtNumDE = makeBox("txtNumDE", q(d.numDE), "Same as the number of dependent variables");
+    txtNumBC = makeBox("txtNumBC", q(d.numBC));
+    txtIndepVarNam = makeBox("txtIndepVarNam", q(d.indepVarName));
+    txtDepVarNams = makeBox("txtDepVarNams", q(d.depVarNames));
+    head->addWidget(makeLabel("lblNumDE", "# of differential equations:"), 0, 0);
     head->addWidget(txtNumDE, 0, 1);
-    head->addWidget(label("lblNumBC", "# of boundary conditions:"), 0, 2);
+    head->addWidget(makeLabel("lblNumBC", "# of boundary conditions:"), 0, 2);
     head->addWidget(txtNumBC, 0, 3);
-    head->addWidget(label("lblIndepVarNam", "Independent variable:"), 1, 0);
+    head->addWidget(makeLabel("lblIndepVarNam", "Independent variable:"), 1, 0);
     head->addWidget(txtIndepVarNam, 1, 1);
-    head->addWidget(label("lblDepVarNam", "Enter names of dependent variables, separated by commas:"), 2, 0, 1, 2);
+    head->addWidget(makeLabel("lblDepVarNam", "Enter names of dependent variables, separated by commas:"), 2, 0, 1, 2);
     head->addWidget(txtDepVarNams, 2, 2, 1, 2);
     main->addLayout(head);
+}
 
+void FrmSystem::buildEquationArea(QVBoxLayout* main)
+{
+    const SystemTexts& d = m_session->boxes;
     auto* fraDE = new QGroupBox("Differential equations");
     fraDE->setObjectName("fraDE");
     m_deLayout = new QGridLayout(fraDE);
-    lblDENum = label("lblDENum", "1");
-    m_deLayout->addWidget(label("lblDE", "D.E.#"), 0, 0);
+    lblDENum = makeLabel("lblDENum", "1");
+    m_deLayout->addWidget(makeLabel("lblDE", "D.E.#"), 0, 0);
     m_deLayout->addWidget(lblDENum, 0, 1);
-    txtEquation.push_back(box("txtEquation_0", q(d.equations[0]),
-                              "Must be in terms of the independent variable, the dependent variables and their "
-                              "derivatives, and the constants you define"));
+    txtEquation.push_back(makeBox("txtEquation_0", q(d.equations[0]),
+                                  "Must be in terms of the independent variable, the dependent variables and their "
+                                  "derivatives, and the constants you define"));
     m_deLayout->addWidget(txtEquation[0], 0, 2);
-    cmdNextDE = button("cmdNextDE", "Next DE");
-    cmdPrevDE = button("cmdPrevDE", "Previous DE");
-    cmdShowAllDEs = button("cmdShowAllDEs", "Show all DE's");
+    cmdNextDE = makeButton("cmdNextDE", "Next DE");
+    cmdPrevDE = makeButton("cmdPrevDE", "Previous DE");
+    cmdShowAllDEs = makeButton("cmdShowAllDEs", "Show all DE's");
     auto* deButtons = new QHBoxLayout();
     deButtons->addWidget(cmdPrevDE);
     deButtons->addWidget(cmdNextDE);
     deButtons->addWidget(cmdShowAllDEs);
     m_deLayout->addLayout(deButtons, 1, 0, 1, 3);
     main->addWidget(fraDE);
+}
 
+void FrmSystem::buildConditionArea(QVBoxLayout* main)
+{
+    const SystemTexts& d = m_session->boxes;
     auto* fraBC = new QGroupBox("Boundary conditions");
     fraBC->setObjectName("fraBC");
     m_bcLayout = new QGridLayout(fraBC);
-    lblBCNum = label("lblBCNum", "1");
-    m_bcLayout->addWidget(label("lblBC", "B.C.#"), 0, 0);
+    lblBCNum = makeLabel("lblBCNum", "1");
+    m_bcLayout->addWidget(makeLabel("lblBC", "B.C.#"), 0, 0);
     m_bcLayout->addWidget(lblBCNum, 0, 1);
-    txtBC = {nullptr,
-             box("txtBC_1", q(d.bcText[0]),
-                 "Must be in terms of the dependent variables and their derivatives, and the constants you define")};
-    txtXeval = {nullptr, box("txtXeval_1", q(d.bcPoint[0]), "Point of evaluation")};
-    lblXeval = label("lblXeval", "Evaluated at x=");
+    txtBC = {
+        nullptr,
+        makeBox("txtBC_1", q(d.bcText[0]),
+                "Must be in terms of the dependent variables and their derivatives, and the constants you define")};
+    txtXeval = {nullptr, makeBox("txtXeval_1", q(d.bcPoint[0]), "Point of evaluation")};
+    lblXeval = makeLabel("lblXeval", "Evaluated at x=");
     m_bcLayout->addWidget(txtBC[1], 0, 2);
     m_bcLayout->addWidget(lblXeval, 0, 3);
     m_bcLayout->addWidget(txtXeval[1], 0, 4);
-    cmdNextBC = button("cmdNextBC", "&Next BC");
-    cmdPrevBC = button("cmdPrevBC", "&Previous BC");
-    cmdShowAllBCs = button("cmdShowAllBCs", "Show all BC's");
+    cmdNextBC = makeButton("cmdNextBC", "&Next BC");
+    cmdPrevBC = makeButton("cmdPrevBC", "&Previous BC");
+    cmdShowAllBCs = makeButton("cmdShowAllBCs", "Show all BC's");
     auto* bcButtons = new QHBoxLayout();
     bcButtons->addWidget(cmdPrevBC);
     bcButtons->addWidget(cmdNextBC);
     bcButtons->addWidget(cmdShowAllBCs);
     m_bcLayout->addLayout(bcButtons, 1, 0, 1, 5);
     main->addWidget(fraBC);
+}
 
+void FrmSystem::buildIntervalRow(QVBoxLayout* main)
+{
+    const SystemTexts& d = m_session->boxes;
     auto* row = new QHBoxLayout();
     auto* fraInterval = new QGroupBox("Interval");
     fraInterval->setObjectName("fraInterval");
     auto* interval = new QHBoxLayout(fraInterval);
-    txtXlower = box("txtXlower", q(d.xlower), "Lower limit of interval to be studied");
-    txtXupper = box("txtXupper", q(d.xupper), "Upper limit of interval to be studied");
+    txtXlower = makeBox("txtXlower", q(d.xlower), "Lower limit of interval to be studied");
+    txtXupper = makeBox("txtXupper", q(d.xupper), "Upper limit of interval to be studied");
     interval->addWidget(txtXlower);
-    interval->addWidget(label("lblXinterval", "<=x<="));
+    interval->addWidget(makeLabel("lblXinterval", "<=x<="));
     interval->addWidget(txtXupper);
     row->addWidget(fraInterval);
-    row->addWidget(label("lblExpansion", "Center of expansion:"));
-    txtExpansion = box("txtExpansion", q(d.expansion), "Enter \"*\" for center of interval");
+    row->addWidget(makeLabel("lblExpansion", "Center of expansion:"));
+    txtExpansion = makeBox("txtExpansion", q(d.expansion), "Enter \"*\" for center of interval");
     row->addWidget(txtExpansion);
-    row->addWidget(label("lblTerms", "Approx. degree of solution:"));
-    txtTerms = box("txtTerms", q(d.terms));
+    row->addWidget(makeLabel("lblTerms", "Approx. degree of solution:"));
+    txtTerms = makeBox("txtTerms", q(d.terms));
     row->addWidget(txtTerms);
     main->addLayout(row);
+}
 
-    if (nonlinear) {
-        auto* iteration = new QHBoxLayout();
-        iteration->addWidget(label("lblErrorD", "Approx. error for DE & BC's:"));
-        txtErrorD = box("txtErrorD", q(d.errorD), "Error MUST be >0");
-        iteration->addWidget(txtErrorD);
-        iteration->addWidget(label("lblErrorC", "Approx. error for Coefficients:"));
-        txtErrorC = box("txtErrorC", q(d.errorC), "Error MUST be >0");
-        iteration->addWidget(txtErrorC);
-        iteration->addWidget(label("lblMaxcy", "Max. # of iterations:"));
-        txtMaxcy = box("txtMaxcy", q(d.maxcy), "Limits number of main loop iterations");
-        iteration->addWidget(txtMaxcy);
-        auto* fraApproximation = new QGroupBox("Initial approximation");
-        fraApproximation->setObjectName("fraApproximation");
-        auto* al = new QHBoxLayout(fraApproximation);
-        cboApproximation = new QComboBox();
-        cboApproximation->setObjectName("cboApproximation");
-        cboApproximation->setToolTip("Select initial approximation from list");
-        for (const char* item : kSystemApproximationItems)
-            cboApproximation->addItem(item);
-        cboApproximation->setCurrentIndex(2);
-        cboApproximation->setEnabled(false);
-        al->addWidget(cboApproximation);
-        iteration->addWidget(fraApproximation);
-        main->addLayout(iteration);
-    }
+void FrmSystem::buildIterationRow(QVBoxLayout* main)
+{
+    const SystemTexts& d = m_session->boxes;
+    auto* iteration = new QHBoxLayout();
+    iteration->addWidget(makeLabel("lblErrorD", "Approx. error for DE & BC's:"));
+    txtErrorD = makeBox("txtErrorD", q(d.errorD), "Error MUST be >0");
+    iteration->addWidget(txtErrorD);
+    iteration->addWidget(makeLabel("lblErrorC", "Approx. error for Coefficients:"));
+    txtErrorC = makeBox("txtErrorC", q(d.errorC), "Error MUST be >0");
+    iteration->addWidget(txtErrorC);
+    iteration->addWidget(makeLabel("lblMaxcy", "Max. # of iterations:"));
+    txtMaxcy = makeBox("txtMaxcy", q(d.maxcy), "Limits number of main loop iterations");
+    iteration->addWidget(txtMaxcy);
+    auto* fraApproximation = new QGroupBox("Initial approximation");
+    fraApproximation->setObjectName("fraApproximation");
+    auto* al = new QHBoxLayout(fraApproximation);
+    cboApproximation = new QComboBox();
+    cboApproximation->setObjectName("cboApproximation");
+    cboApproximation->setToolTip("Select initial approximation from list");
+    for (const char* item : kSystemApproximationItems)
+        cboApproximation->addItem(item);
+    cboApproximation->setCurrentIndex(2);
+    cboApproximation->setEnabled(false);
+    al->addWidget(cboApproximation);
+    iteration->addWidget(fraApproximation);
+    main->addLayout(iteration);
+}
 
+void FrmSystem::buildResultLists(QVBoxLayout* main)
+{
     auto* lower = new QHBoxLayout();
     constants = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
                                         [this]() { ClearResults(); });
     lower->addWidget(constants);
-    cmdSolve = button("cmdSolve", "Solve", "Compute solution");
+    cmdSolve = makeButton("cmdSolve", "Solve", "Compute solution");
     lower->addWidget(cmdSolve);
     main->addLayout(lower);
 
-    auto list = [](const char* name, const QString& tip) { return makeList(name, tip); };
     auto* results = new QHBoxLayout();
-    lstCoeff = list("lstCoeff", "Expansion coefficients");
+    lstCoeff = makeList("lstCoeff", "Expansion coefficients");
     results->addWidget(lstCoeff);
     auto* frame3 = new QGroupBox("Error in BC's  ( L.H.S.-R.H.S.)");
     frame3->setObjectName("Frame3");
     auto* f3 = new QVBoxLayout(frame3);
-    lstBCError = list("lstBCError", {});
+    lstBCError = makeList("lstBCError", {});
     f3->addWidget(lstBCError);
     results->addWidget(frame3);
     main->addLayout(results);
+}
 
+void FrmSystem::buildEvaluation(QVBoxLayout* main)
+{
     auto* eval = new QGridLayout();
-    lblXestimation = label("lblXestimation", "At x=");
-    txtXestimation = box("txtXestimation", "0", "Point of evaluation");
-    txtDerNum = box("txtDerNum", "0", "Enter 0 for the function itself");
-    cmdEvaluate = button("cmdEvaluate", "Value=", "Compute derivative and error in DE");
-    lstValue = list("lstValue", {});
-    lstDError = list("lstDError", {});
+    lblXestimation = makeLabel("lblXestimation", "At x=");
+    txtXestimation = makeBox("txtXestimation", "0", "Point of evaluation");
+    txtDerNum = makeBox("txtDerNum", "0", "Enter 0 for the function itself");
+    cmdEvaluate = makeButton("cmdEvaluate", "Value=", "Compute derivative and error in DE");
+    lstValue = makeList("lstValue", {});
+    lstDError = makeList("lstDError", {});
     lstValue->setMaximumHeight(80);
     lstDError->setMaximumHeight(80);
     eval->addWidget(lblXestimation, 0, 0);
     eval->addWidget(txtXestimation, 0, 1);
-    eval->addWidget(label("lblDerNum", "Which derivative?"), 0, 2);
+    eval->addWidget(makeLabel("lblDerNum", "Which derivative?"), 0, 2);
     eval->addWidget(txtDerNum, 0, 3);
     eval->addWidget(cmdEvaluate, 0, 4);
     eval->addWidget(lstValue, 1, 0, 1, 2);
-    eval->addWidget(label("lblDError", "Error in DE's ( L.H.S.-R.H.S.)"), 1, 2);
+    eval->addWidget(makeLabel("lblDError", "Error in DE's ( L.H.S.-R.H.S.)"), 1, 2);
     eval->addWidget(lstDError, 1, 3, 1, 2);
     main->addLayout(eval);
-    cmdPlot = button("cmdPlot", "&Plot", "Plot the solution");
+    cmdPlot = makeButton("cmdPlot", "&Plot", "Plot the solution");
     main->addWidget(cmdPlot, 0, Qt::AlignRight);
-    setCentralWidget(central);
+}
 
+void FrmSystem::buildMenus()
+{
     auto* file = menuBar()->addMenu("File");
     file->setObjectName("mnuFile");
     auto action = [&](QMenu* m, const char* name, const char* text) {
@@ -216,8 +249,11 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
     mnuSaveAs->setEnabled(false);
     mnuPrint->setEnabled(false);
     mnuAbout->setVisible(false);
+}
 
-    // Events.
+// The head's boxes: each is checked, then locked when left, in the order they are entered.
+void FrmSystem::wireBoxes()
+{
     m_events = new app::FormEvents(this);
     auto* e = m_events;
     for (QLineEdit* b : {txtNumDE, txtNumBC, txtIndepVarNam, txtDepVarNams, txtTerms, txtExpansion, txtXlower,
@@ -287,6 +323,13 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
         txtDepVarNams->setEnabled(false);
         headEntered();
     });
+    wireProblemBoxes();
+}
+
+// The boxes below the head: degree, centre, interval, bounds, equations and conditions.
+void FrmSystem::wireProblemBoxes()
+{
+    auto* e = m_events;
     e->onValidate(txtTerms, [this]() { return ParseNumber(s(txtTerms->text())) >= 1; });
     e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
     auto intervalRule = [this](QLineEdit* other) {
@@ -297,11 +340,14 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
     e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
     for (QLineEdit* b : {txtXlower, txtXupper, txtExpansion, txtTerms})
         e->onChange(b, [this]() { ClearResults(); });
-    if (nonlinear)
+    if (m_nonlinear)
         wireErrorBounds();
     wireEquation(0);
     wireCondition(1);
+}
 
+void FrmSystem::wireCommands()
+{
     connectCommands();
     connect(cmdNextDE, &QPushButton::clicked, this, [this]() {
         if (!m_events->validateFocused())
@@ -352,8 +398,6 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
         if (b < txtBC.size() && txtBC[b]->text() != text)
             txtBC[b]->setText(text);
     });
-    txtNumDE->setFocus();
-    resize(820, 760);
 }
 
 FrmSystem::~FrmSystem() = default;

@@ -10,6 +10,8 @@
 
 class QGridLayout;
 
+class QVBoxLayout;
+
 namespace ode::app {
 class ConstantsFrame;
 }
@@ -45,6 +47,19 @@ protected:
     plot::PlotSource plotSource() override;
 
 private:
+    // The constructor's steps: the window's parts from top to bottom, the menus, the boxes'
+    // rules and the commands.
+    void buildHead(QVBoxLayout* main);
+    void buildEquationArea(QVBoxLayout* main);
+    void buildConditionArea(QVBoxLayout* main);
+    void buildIntervalRow(QVBoxLayout* main);
+    void buildIterationRow(QVBoxLayout* main);
+    void buildResultLists(QVBoxLayout* main);
+    void buildEvaluation(QVBoxLayout* main);
+    void buildMenus();
+    void wireBoxes();
+    void wireProblemBoxes();
+    void wireCommands();
     void wireEquation(int e);
     void wireCondition(int b);
     void headEntered();
