@@ -163,4 +163,25 @@ void ProblemForm::closeEvent(QCloseEvent* event)
     m_host.UnloadAllForms();
 }
 
+void ProblemForm::mnuOpen_Click()
+{
+    if (!mnuOpen->isEnabled())
+        return;
+    const QString name = chooseFile(false);
+    if (name.isEmpty())
+        return;
+    m_problemFileName = name;
+    m_loading = true;
+    setHeadEnabled(false);
+    if (!session().open(name.toStdString())) {
+        // The form stays usable: the head can still be entered or another file opened.
+        setHeadEnabled(true);
+        m_loading = false;
+        firstHeadBox()->setFocus();
+        return;
+    }
+    showOpenedProblem();
+    m_loading = false;
+}
+
 } // namespace ode::forms

@@ -61,6 +61,9 @@ public:
     void cmdEvaluate_Click();
     void cmdPlot_Click();
     void mnuPrint_Click();
+    // Open: the file dialog, then the session's Open with the head locked while it reads; a
+    // refused file leaves the head open for another entry or another file.
+    void mnuOpen_Click();
 
 protected:
     ProblemForm(bool nonlinear, app::FormHost& host);
@@ -75,6 +78,12 @@ protected:
     virtual void showEvaluation() = 0;
     // The solution the Plot button hands to the plot window.
     virtual plot::PlotSource plotSource() = 0;
+    // The head's boxes (order or counts, names) enabled or locked.
+    virtual void setHeadEnabled(bool enabled) = 0;
+    // The first box of the head, where a refused Open leaves the focus.
+    virtual QLineEdit* firstHeadBox() = 0;
+    // Shows the problem the session has opened, with the menus it allows.
+    virtual void showOpenedProblem() = 0;
 
     // The session's message sink: a message box over this form (the busy cursor goes first).
     std::function<void(const std::string&)> messageSink();

@@ -374,7 +374,7 @@ void FrmSingle::wireEvents()
     connect(cmdNextBC, &QPushButton::clicked, this, &FrmSingle::cmdNextBC_Click);
     connect(cmdPrevBC, &QPushButton::clicked, this, &FrmSingle::cmdPrevBC_Click);
     connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmSingle::cmdShowAllBCs_Click);
-    connect(mnuOpen, &QAction::triggered, this, &FrmSingle::mnuOpen_Click);
+    connect(mnuOpen, &QAction::triggered, this, &ProblemForm::mnuOpen_Click);
     connect(mnuSave, &QAction::triggered, this, &FrmSingle::mnuSave_Click);
     connect(mnuSaveAs, &QAction::triggered, this, &FrmSingle::mnuSaveAs_Click);
 
@@ -570,30 +570,14 @@ void FrmSingle::setHeadEnabled(bool enabled)
     txtDepVarNam->setEnabled(enabled);
 }
 
-void FrmSingle::mnuOpen_Click()
+void FrmSingle::showOpenedProblem()
 {
-    if (!mnuOpen->isEnabled())
-        return;
-    const QString name = chooseFile(false);
-    if (name.isEmpty())
-        return;
-    m_problemFileName = name;
-    m_loading = true;
-    setHeadEnabled(false);
-    if (!m_session->open(s(name))) {
-        // The form stays usable: the head can still be entered or another file opened.
-        setHeadEnabled(true);
-        m_loading = false;
-        txtOrder->setFocus();
-        return;
-    }
     ShowProblem();
     mnuOpen->setEnabled(false);
     mnuSave->setEnabled(true);
     mnuSaveAs->setEnabled(true);
     mnuPrint->setVisible(true);
     mnuAbout->setVisible(true);
-    m_loading = false;
 }
 
 void FrmSingle::ShowProblem()

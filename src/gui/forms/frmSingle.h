@@ -49,7 +49,6 @@ public:
     void cmdNextBC_Click();
     void cmdPrevBC_Click();
     void cmdShowAllBCs_Click();
-    void mnuOpen_Click();
     void mnuSave_Click();
     void mnuSaveAs_Click();
     // cboApproximation_LostFocus: choice 3 loads a series file.
@@ -74,7 +73,9 @@ private:
     void wireCondition(int k);
     void ShowProblem();
     void SaveProblem();
-    void setHeadEnabled(bool enabled);
+    void setHeadEnabled(bool enabled) override;
+    QLineEdit* firstHeadBox() override { return txtOrder; }
+    void showOpenedProblem() override;
     void headEntered();
     QString depDerivative(int order) const;
 

@@ -383,7 +383,7 @@ void FrmSystem::wireCommands()
         editor->show();
         editor->raise();
     });
-    connect(mnuOpen, &QAction::triggered, this, &FrmSystem::mnuOpen_Click);
+    connect(mnuOpen, &QAction::triggered, this, &ProblemForm::mnuOpen_Click);
     connect(mnuSave, &QAction::triggered, this, [this]() { saveAll(false); });
     connect(mnuSaveAs, &QAction::triggered, this, [this]() { saveAll(true); });
     connect(mnuSaveSeparate, &QAction::triggered, this, [this]() { saveSeparately(false); });
@@ -580,22 +580,8 @@ void FrmSystem::setHeadEnabled(bool enabled)
         b->setEnabled(enabled);
 }
 
-void FrmSystem::mnuOpen_Click()
+void FrmSystem::showOpenedProblem()
 {
-    if (!mnuOpen->isEnabled())
-        return;
-    const QString name = chooseFile(false);
-    if (name.isEmpty())
-        return;
-    m_problemFileName = name;
-    m_loading = true;
-    setHeadEnabled(false);
-    if (!m_session->open(s(name))) {
-        setHeadEnabled(true);
-        m_loading = false;
-        txtNumDE->setFocus();
-        return;
-    }
     const SystemTexts& b = m_session->boxes;
     m_numDE = static_cast<int>(ParseWholeNumber(b.numDE));
     m_numBC = static_cast<int>(ParseWholeNumber(b.numBC));
@@ -625,7 +611,6 @@ void FrmSystem::mnuOpen_Click()
     showLists();
     mnuOpen->setEnabled(false);
     headEntered();
-    m_loading = false;
 }
 
 bool FrmSystem::chooseName(bool ask)

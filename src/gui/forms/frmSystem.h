@@ -38,7 +38,6 @@ public:
     void BuildEntryControls();
     void ShowDE(int index);
     void ShowBC(int b);
-    void mnuOpen_Click();
 
 protected:
     void readBoxes() override;
@@ -63,7 +62,9 @@ private:
     void wireEquation(int e);
     void wireCondition(int b);
     void headEntered();
-    void setHeadEnabled(bool enabled);
+    void setHeadEnabled(bool enabled) override;
+    QLineEdit* firstHeadBox() override { return txtNumDE; }
+    void showOpenedProblem() override;
     void saveAll(bool ask);
     void saveSeparately(bool ask);
     bool chooseName(bool ask);
