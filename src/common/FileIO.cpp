@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -134,18 +133,30 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
         error = "The file " + path + " does not exist or cannot be read.";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    const std::uintmax_t bytes = fs::file_size(path, ec);
+    if (!ec && bytes > kLargestFile) {
+        error = "The file " + path + " is too large (" + std::to_string(bytes >> 20) +
+                " MB) to be one of this program's files.";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         error = "The file " + path + " cannot be read.";
         return false;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) {
-        error = "The file " + path + " cannot be read.";
-        return false;
+    // One read of the whole size: a large file costs one copy, not a stream of small ones.
+    const std::streamoff size = in.tellg();
+    std::string text;
+    if (size > 0) {
+        text.resize(static_cast<size_t>(size));
+        in.seekg(0);
+        in.read(text.data(), size);
+        if (in.gcount() != size) {
+            error = "The file " + path + " cannot be read.";
+            return false;
+        }
     }
-    content = ss.str();
+    content = std::move(text);
     return true;
 }
 

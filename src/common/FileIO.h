@@ -4,13 +4,19 @@
 // renamed over the target, whose folder is flushed in turn: a file is written whole or not
 // at all, and a save that has returned survives a power cut.
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace ode {
 
-// Reads the whole file into `content`. On failure returns false with a message in `error`.
+// The largest file the program reads: a system of ten variables at degree 100000 stores about
+// 22 MB of coefficients; anything larger is not one of its files.
+constexpr std::uintmax_t kLargestFile = 32u << 20;
+
+// Reads the whole file into `content`. On failure (no such regular file, larger than
+// kLargestFile, unreadable) returns false with a message in `error`.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
 
 // Writes every (path, content) pair: all temporaries first, then the renames, so that a
