@@ -3,10 +3,56 @@
 #include "script/ScriptErrors.h"
 
 #include <algorithm>
+#include <array>
 
 namespace ode::script {
 
 namespace {
+
+// The binary operators: token, node, precedence level (loosest 1, tightest 13; the prefix
+// Not is level 6) and the text a dump shows.
+struct BinaryOperator {
+    Tok token;
+    Op op;
+    int level;
+    const char* text;
+};
+
+constexpr BinaryOperator kBinaryOperators[] = {
+    {Tok::Imp, Op::Imp, 1, "Imp"},
+    {Tok::Eqv, Op::Eqv, 2, "Eqv"},
+    {Tok::Xor, Op::Xor, 3, "Xor"},
+    {Tok::Or, Op::Or, 4, "Or"},
+    {Tok::And, Op::And, 5, "And"},
+    {Tok::Eq, Op::Eq, 7, "="},
+    {Tok::Ne, Op::Ne, 7, "<>"},
+    {Tok::Lt, Op::Lt, 7, "<"},
+    {Tok::Gt, Op::Gt, 7, ">"},
+    {Tok::Le, Op::Le, 7, "<="},
+    {Tok::Ge, Op::Ge, 7, ">="},
+    {Tok::Is, Op::Is, 7, "Is"},
+    {Tok::Ampersand, Op::Concat, 8, "&"},
+    {Tok::Plus, Op::Add, 9, "+"},
+    {Tok::Minus, Op::Sub, 9, "-"},
+    {Tok::Mod, Op::Mod, 10, "Mod"},
+    {Tok::Backslash, Op::IntDiv, 11, "\\"},
+    {Tok::Star, Op::Mul, 12, "*"},
+    {Tok::Slash, Op::Div, 12, "/"},
+    {Tok::Caret, Op::Pow, 13, "^"},
+};
+
+// The table's row of a token (nullptr for a token that is no binary operator), looked up
+// through an index by token built once.
+const BinaryOperator* binaryFor(Tok k)
+{
+    static const std::array<const BinaryOperator*, 256> byToken = [] {
+        std::array<const BinaryOperator*, 256> index{};
+        for (const BinaryOperator& b : kBinaryOperators)
+            index[static_cast<uint8_t>(b.token)] = &b;
+        return index;
+    }();
+    return byToken[static_cast<uint8_t>(k)];
+}
 
 struct SyntaxError {
     int number;
@@ -148,91 +194,13 @@ private:
         m_p.args.insert(m_p.args.end(), args.begin(), args.end());
     }
 
-    // Binary levels, loosest first; level 6 is the prefix Not.
+    // Binary levels, loosest first (level 6 is the prefix Not), from the operator table.
     static int levelOf(Tok k)
     {
-        switch (k) {
-        case Tok::Imp:
-            return 1;
-        case Tok::Eqv:
-            return 2;
-        case Tok::Xor:
-            return 3;
-        case Tok::Or:
-            return 4;
-        case Tok::And:
-            return 5;
-        case Tok::Eq:
-        case Tok::Ne:
-        case Tok::Lt:
-        case Tok::Gt:
-        case Tok::Le:
-        case Tok::Ge:
-        case Tok::Is:
-            return 7;
-        case Tok::Ampersand:
-            return 8;
-        case Tok::Plus:
-        case Tok::Minus:
-            return 9;
-        case Tok::Mod:
-            return 10;
-        case Tok::Backslash:
-            return 11;
-        case Tok::Star:
-        case Tok::Slash:
-            return 12;
-        case Tok::Caret:
-            return 13;
-        default:
-            return 0;
-        }
+        const BinaryOperator* b = binaryFor(k);
+        return b ? b->level : 0;
     }
-    static Op binaryOp(Tok k)
-    {
-        switch (k) {
-        case Tok::Imp:
-            return Op::Imp;
-        case Tok::Eqv:
-            return Op::Eqv;
-        case Tok::Xor:
-            return Op::Xor;
-        case Tok::Or:
-            return Op::Or;
-        case Tok::And:
-            return Op::And;
-        case Tok::Eq:
-            return Op::Eq;
-        case Tok::Ne:
-            return Op::Ne;
-        case Tok::Lt:
-            return Op::Lt;
-        case Tok::Gt:
-            return Op::Gt;
-        case Tok::Le:
-            return Op::Le;
-        case Tok::Ge:
-            return Op::Ge;
-        case Tok::Is:
-            return Op::Is;
-        case Tok::Ampersand:
-            return Op::Concat;
-        case Tok::Plus:
-            return Op::Add;
-        case Tok::Minus:
-            return Op::Sub;
-        case Tok::Mod:
-            return Op::Mod;
-        case Tok::Backslash:
-            return Op::IntDiv;
-        case Tok::Star:
-            return Op::Mul;
-        case Tok::Slash:
-            return Op::Div;
-        default:
-            return Op::Pow;
-        }
-    }
+    static Op binaryOp(Tok k) { return binaryFor(k)->op; }
 
     int expression() { return level(1); }
 
@@ -399,48 +367,12 @@ const char* opName(Op op)
         return "pos";
     case Op::Not:
         return "Not";
-    case Op::Imp:
-        return "Imp";
-    case Op::Eqv:
-        return "Eqv";
-    case Op::Xor:
-        return "Xor";
-    case Op::Or:
-        return "Or";
-    case Op::And:
-        return "And";
-    case Op::Eq:
-        return "=";
-    case Op::Ne:
-        return "<>";
-    case Op::Lt:
-        return "<";
-    case Op::Gt:
-        return ">";
-    case Op::Le:
-        return "<=";
-    case Op::Ge:
-        return ">=";
-    case Op::Is:
-        return "Is";
-    case Op::Concat:
-        return "&";
-    case Op::Add:
-        return "+";
-    case Op::Sub:
-        return "-";
-    case Op::Mod:
-        return "Mod";
-    case Op::IntDiv:
-        return "\\";
-    case Op::Mul:
-        return "*";
-    case Op::Div:
-        return "/";
-    case Op::Pow:
-        return "^";
+    default:
+        for (const BinaryOperator& b : kBinaryOperators)
+            if (b.op == op)
+                return b.text;
+        return "?";
     }
-    return "?";
 }
 
 void dumpNode(const Program& p, int i, std::string& out)
