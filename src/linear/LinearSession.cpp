@@ -63,19 +63,9 @@ bool LinearSession::solveProblem()
     return true;
 }
 
-bool LinearSession::evaluate()
+bool LinearSession::residualLinesAt(double x, std::vector<std::string>& lines)
 {
-    double x = 0;
-    int order = 0;
-    if (!evaluationPoint(boxes.xestimation, boxes.derNum, x, order))
-        return false;
-    m_lblValue = FormatNumber(SeriesDerivative(series(), order, x));
-    m_lstDError.clear();
-    std::vector<std::string> lines;
-    if (!EquationResidualLines(m_inputs, m_texts, series(), x, m_host, lines))
-        return false;
-    m_lstDError = lines;
-    return true;
+    return EquationResidualLines(m_inputs, m_texts, series(), x, m_host, lines);
 }
 
 bool LinearSession::open(const std::string& path)

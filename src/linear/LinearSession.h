@@ -26,18 +26,18 @@ public:
     LinearTexts boxes;
 
     const LinearInputs& inputs() const override { return m_inputs; }
-    SeriesView series() const;
+    SeriesView series() const override;
 
     // ReadInputs with the constants run in the engine. False when a constant fails.
     bool readInputs();
 
-    bool evaluate() override;
     // Open reads the pair NAME and NAME.str.
     bool open(const std::string& path) override;
     bool save(const std::string& path) override;
     std::vector<std::string> report() override;
 
 private:
+    bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
     bool extract(bool report);
     void listCoefficientsAndResiduals();

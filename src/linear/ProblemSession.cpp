@@ -1,11 +1,28 @@
 #include "linear/ProblemSession.h"
 
+#include "common/NumberFormat.h"
+
 namespace ode {
 
 void ProblemSession::clearResults()
 {
     Session::clearResults();
     m_lblValue.clear();
+}
+
+bool ProblemSession::evaluate()
+{
+    double x = 0;
+    int order = 0;
+    if (!evaluationPoint(texts().xestimation, texts().derNum, x, order))
+        return false;
+    m_lblValue = FormatNumber(SeriesDerivative(series(), order, x));
+    m_lstDError.clear();
+    std::vector<std::string> lines;
+    if (!residualLinesAt(x, lines))
+        return false;
+    m_lstDError = lines;
+    return true;
 }
 
 } // namespace ode

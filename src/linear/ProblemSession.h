@@ -18,11 +18,18 @@ public:
     virtual SeriesKind kind() const = 0;
     virtual LinearTexts& texts() = 0;
     virtual const LinearInputs& inputs() const = 0;
+    // The solution that stands (or the coefficients kept for the next solve).
+    virtual SeriesView series() const = 0;
     // lblValue: the derivative's value at the point of the last Evaluate.
     const std::string& lblValue() const { return m_lblValue; }
     void clearResults() override;
+    // Evaluate: the derivative's value at the point, then the equation's residual lines there.
+    bool evaluate() final;
 
 protected:
+    // The kind's residual lines of the equation at x (lstDError), or false on an engine error.
+    virtual bool residualLinesAt(double x, std::vector<std::string>& lines) = 0;
+
     std::string m_lblValue;
 };
 

@@ -49,18 +49,12 @@ bool NonlinearSession::solveProblem()
     return m_solved;
 }
 
-bool NonlinearSession::evaluate()
+bool NonlinearSession::residualLinesAt(double x, std::vector<std::string>& lines)
 {
-    double x = 0;
-    int order = 0;
-    if (!evaluationPoint(boxes.xestimation, boxes.derNum, x, order))
-        return false;
-    m_lblValue = FormatNumber(SeriesDerivative(series(), order, x));
-    m_lstDError.clear();
     std::string line;
     if (!NonlinearResidualLine(m_inputs, m_residualExpr, series(), x, m_host, line))
         return false;
-    m_lstDError = {line};
+    lines = {line};
     return true;
 }
 

@@ -25,9 +25,8 @@ public:
     const NonlinearInputs& inputs() const override { return m_inputs; }
     const NewtonResult& lastResult() const { return m_result; }
     bool beepAfterSolve() const override { return m_result.beep(); }
-    SeriesView series() const { return NonlinearSeries(m_inputs, m_coef); }
+    SeriesView series() const override { return NonlinearSeries(m_inputs, m_coef); }
 
-    bool evaluate() override;
     bool open(const std::string& path) override;
     bool save(const std::string& path) override;
     std::vector<std::string> report() override;
@@ -40,6 +39,7 @@ public:
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
 
 private:
+    bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
     bool prepare();
 
