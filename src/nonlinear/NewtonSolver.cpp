@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "linear/Elimination.h"
+#include "nonlinear/NewtonLoop.h"
 #include "script/ScriptErrors.h"
 
 #include <algorithm>
@@ -274,49 +275,38 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
     }
     const double step = (in.xupper - in.xlower) / M;
     Newton newton(in, residualExpr, coef, host);
-    AugmentedMatrix a;
-    std::vector<double> delta;
     bool arithmetic = false; // the failure is the solver's own overflow, not the engine's
+    NewtonPassSteps steps;
+    steps.assemble = [&](AugmentedMatrix& a) {
+        for (int i = 0; i <= M; ++i)
+            newton.row(a, i, newton.gridPoint(i, step), 0);
+        for (int l = 1; l <= n; ++l)
+            newton.row(a, M + l, in.bcPoint[static_cast<size_t>(l - 1)], l);
+    };
+    steps.residualsWithinBound = [&] {
+        bool converged = true;
+        for (int i = 0; i <= M && converged; ++i) {
+            newton.setPoint(newton.gridPoint(i, step));
+            converged = std::fabs(newton.residual(0)) <= in.errorBoundDE;
+        }
+        for (int l = 1; l <= n && converged; ++l) {
+            newton.setPoint(in.bcPoint[static_cast<size_t>(l - 1)]);
+            converged = std::fabs(newton.residual(l)) <= in.errorBoundDE;
+        }
+        return converged;
+    };
+    steps.overflow = [&] {
+        host.raise(script::ErrOverflow);
+        arithmetic = true;
+        newton.check(false);
+    };
+    NewtonPasses run;
     try {
-        for (int pass = 1;; ++pass) {
-            result.passes = pass;
-            a.reset(N + 1);
-            for (int i = 0; i <= M; ++i)
-                newton.row(a, i, newton.gridPoint(i, step), 0);
-            for (int l = 1; l <= n; ++l)
-                newton.row(a, M + l, in.bcPoint[static_cast<size_t>(l - 1)], l);
-            const EliminationOutcome outcome = Eliminate(a, delta);
-            if (outcome == EliminationOutcome::ArithmeticFault) {
-                host.raise(script::ErrOverflow);
-                arithmetic = true;
-                newton.check(false);
-            }
-            if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
-                result.termination = outcome == EliminationOutcome::LinearlyDependent ? Termination::LinearlyDependent
-                                                                                      : Termination::Inconsistent;
-                break;
-            }
-            for (int j = 0; j <= N; ++j)
-                coef[static_cast<size_t>(j)] = coef[static_cast<size_t>(j)] + delta[static_cast<size_t>(j)];
-            result.correction = delta;
-
-            bool converged = true;
-            for (int j = 0; j <= N && converged; ++j)
-                converged = std::fabs(delta[static_cast<size_t>(j)]) <= in.errorBoundCoef;
-            for (int i = 0; i <= M && converged; ++i) {
-                newton.setPoint(newton.gridPoint(i, step));
-                converged = std::fabs(newton.residual(0)) <= in.errorBoundDE;
-            }
-            for (int l = 1; l <= n && converged; ++l) {
-                newton.setPoint(in.bcPoint[static_cast<size_t>(l - 1)]);
-                converged = std::fabs(newton.residual(l)) <= in.errorBoundDE;
-            }
-            if (converged)
-                result.termination = Termination::Solved;
-            else if (pass >= in.maxIterations)
-                result.termination = Termination::NoConvergence;
-            else
-                continue;
+        RunNewtonPasses(N + 1, in.maxIterations, in.errorBoundCoef, coef, steps, run);
+        result.termination = run.termination;
+        result.passes = run.passes;
+        result.correction = std::move(run.correction);
+        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence) {
             // The residuals the listing shows.
             for (int i = 0; i <= M; ++i) {
                 const double x = newton.gridPoint(i, step);
@@ -328,11 +318,12 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
                 newton.setPoint(in.bcPoint[static_cast<size_t>(l - 1)]);
                 result.conditionResidual.push_back(newton.residual(l));
             }
-            break;
         }
     } catch (const Failure&) {
         result.termination = arithmetic ? Termination::ArithmeticFault : Termination::ScriptError;
         result.error = host.fault();
+        result.passes = run.passes;
+        result.correction = std::move(run.correction);
         result.gridX.clear();
         result.gridResidual.clear();
         result.conditionResidual.clear();

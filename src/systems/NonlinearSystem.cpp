@@ -3,6 +3,7 @@
 #include "common/NumberFormat.h"
 #include "common/Text.h"
 #include "linear/Elimination.h"
+#include "nonlinear/NewtonLoop.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptErrors.h"
@@ -142,56 +143,46 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
         }
         ar[N] = -residual(text);
     };
-    AugmentedMatrix a;
-    std::vector<double> delta;
     bool arithmetic = false; // the failure is the solver's own overflow, not the engine's
+    NewtonPassSteps pass;
+    pass.assemble = [&](AugmentedMatrix& a) {
+        for (int i = 0; i <= m; ++i) {
+            const double x = i * step + in.xlower;
+            setPoint(x);
+            for (int e = 0; e < vars; ++e)
+                row(a, e * (m + 1) + i, x, eqExpr[static_cast<size_t>(e)], eqNames[static_cast<size_t>(e)]);
+        }
+        for (int b = 0; b < in.numBC; ++b) {
+            const double x = in.bcPoint[static_cast<size_t>(b)];
+            setPoint(x);
+            row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)], bcNames[static_cast<size_t>(b)]);
+        }
+    };
+    pass.residualsWithinBound = [&] {
+        bool converged = true;
+        for (int i = 0; i <= m && converged; ++i) {
+            setPoint(i * step + in.xlower);
+            for (int e = 0; e < vars && converged; ++e)
+                converged = std::fabs(residual(eqExpr[static_cast<size_t>(e)])) <= in.errorBoundDE;
+        }
+        for (int b = 0; b < in.numBC && converged; ++b) {
+            setPoint(in.bcPoint[static_cast<size_t>(b)]);
+            converged = std::fabs(residual(bcExpr[static_cast<size_t>(b)])) <= in.errorBoundDE;
+        }
+        return converged;
+    };
+    pass.overflow = [&] {
+        host.raise(script::ErrOverflow);
+        arithmetic = true;
+        check(false);
+    };
     try {
-        for (int pass = 1;; ++pass) {
-            result.passes = pass;
-            a.reset(N);
-            for (int i = 0; i <= m; ++i) {
-                const double x = i * step + in.xlower;
-                setPoint(x);
-                for (int e = 0; e < vars; ++e)
-                    row(a, e * (m + 1) + i, x, eqExpr[static_cast<size_t>(e)], eqNames[static_cast<size_t>(e)]);
-            }
-            for (int b = 0; b < in.numBC; ++b) {
-                const double x = in.bcPoint[static_cast<size_t>(b)];
-                setPoint(x);
-                row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)], bcNames[static_cast<size_t>(b)]);
-            }
-            const EliminationOutcome outcome = Eliminate(a, delta);
-            if (outcome == EliminationOutcome::ArithmeticFault) {
-                host.raise(script::ErrOverflow);
-                arithmetic = true;
-                check(false);
-            }
-            if (outcome != EliminationOutcome::Solved) {
-                result.termination = outcome == EliminationOutcome::LinearlyDependent ? Termination::LinearlyDependent
-                                                                                      : Termination::Inconsistent;
-                break;
-            }
-            for (int r = 0; r < N; ++r)
-                coef[static_cast<size_t>(r)] = coef[static_cast<size_t>(r)] + delta[static_cast<size_t>(r)];
-            result.correction = delta;
-            bool converged = true;
-            for (int r = 0; r < N && converged; ++r)
-                converged = std::fabs(delta[static_cast<size_t>(r)]) <= in.errorBoundCoef;
-            for (int i = 0; i <= m && converged; ++i) {
-                setPoint(i * step + in.xlower);
-                for (int e = 0; e < vars && converged; ++e)
-                    converged = std::fabs(residual(eqExpr[static_cast<size_t>(e)])) <= in.errorBoundDE;
-            }
-            for (int b = 0; b < in.numBC && converged; ++b) {
-                setPoint(in.bcPoint[static_cast<size_t>(b)]);
-                converged = std::fabs(residual(bcExpr[static_cast<size_t>(b)])) <= in.errorBoundDE;
-            }
-            if (converged)
-                result.termination = Termination::Solved;
-            else if (pass >= in.maxIterations)
-                result.termination = Termination::NoConvergence;
-            else
-                continue;
+        NewtonPasses run;
+        RunNewtonPasses(N, in.maxIterations, in.errorBoundCoef, coef, pass, run);
+        result.termination = run.termination;
+        result.passes = run.passes;
+        result.correction = std::move(run.correction);
+        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence) {
             // The residuals the listing shows.
             for (int i = 0; i <= m; ++i) {
                 const double x = i * step + in.xlower;
@@ -204,7 +195,6 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
                 setPoint(in.bcPoint[static_cast<size_t>(b)]);
                 result.conditionResidual.push_back(residual(bcExpr[static_cast<size_t>(b)]));
             }
-            break;
         }
     } catch (const Failure&) {
         result = SystemNewtonResult{};

@@ -251,8 +251,8 @@ std::string UserScratchPath()
 }
 
 bool ReadScratchCoefficients(const std::string& text, const std::string& scratchPath,
-                             const std::vector<int>& oldDegrees, const OrdersAndDegrees& od,
-                             std::vector<double>& coef, std::string& error)
+                             const std::vector<int>& oldDegrees, const OrdersAndDegrees& od, std::vector<double>& coef,
+                             std::string& error)
 {
     RecordReader r(text);
     std::vector<double> relaid(static_cast<size_t>(std::max(od.numUnknowns, 0)), 0.0);
