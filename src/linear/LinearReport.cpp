@@ -55,4 +55,14 @@ std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearT
     return lines;
 }
 
+void AppendNewtonReportLines(double errorBoundDE, double errorBoundCoef, int maxIterations, double xlower,
+                             double xupper, double xcenter, std::vector<std::string>& lines)
+{
+    lines.push_back("   MAXIMUM ERROR IN DE & BC'S:" + PrintedNumber(errorBoundDE));
+    lines.push_back("MAXIMUM ERROR IN COEFFICIENTS:" + PrintedNumber(errorBoundCoef));
+    lines.push_back("      MAXIMUM # OF ITERATIONS:" + PrintedNumber(maxIterations));
+    lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(xlower) + "," + PrintedNumber(xupper) + "]");
+    lines.push_back("          CENTER OF EXPANSION:" + PrintedNumber(xcenter));
+}
+
 } // namespace ode

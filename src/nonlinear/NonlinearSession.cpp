@@ -130,12 +130,8 @@ std::vector<std::string> NonlinearSession::report()
         lines.push_back("          DEGREE OF EXPANSION:" + PrintedNumber(in.seriesDegree));
     else
         lines.push_back("              NUMBER OF TERMS:" + PrintedNumber(in.seriesDegree + 1));
-    lines.push_back("   MAXIMUM ERROR IN DE & BC'S:" + PrintedNumber(in.errorBoundDE));
-    lines.push_back("MAXIMUM ERROR IN COEFFICIENTS:" + PrintedNumber(in.errorBoundCoef));
-    lines.push_back("      MAXIMUM # OF ITERATIONS:" + PrintedNumber(in.maxIterations));
-    lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) +
-                    "]");
-    lines.push_back("          CENTER OF EXPANSION:" + PrintedNumber(in.xcenter));
+    AppendNewtonReportLines(in.errorBoundDE, in.errorBoundCoef, in.maxIterations, in.xlower, in.xupper, in.xcenter,
+                            lines);
     if (m_kind == SeriesKind::Trigonometric)
         lines.push_back("                       PERIOD:" + PrintedNumber(in.period));
     if (m_solved) {

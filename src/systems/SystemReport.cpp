@@ -30,12 +30,8 @@ std::vector<std::string> SystemReportLines(bool nonlinear, const NonlinearSystem
     }
     lines.push_back("");
     if (nonlinear) {
-        lines.push_back("   MAXIMUM ERROR IN DE & BC'S:" + PrintedNumber(in.errorBoundDE));
-        lines.push_back("MAXIMUM ERROR IN COEFFICIENTS:" + PrintedNumber(in.errorBoundCoef));
-        lines.push_back("      MAXIMUM # OF ITERATIONS:" + PrintedNumber(in.maxIterations));
-        lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) +
-                        "]");
-        lines.push_back("          CENTER OF EXPANSION:" + PrintedNumber(in.xcenter));
+        AppendNewtonReportLines(in.errorBoundDE, in.errorBoundCoef, in.maxIterations, in.xlower, in.xupper, in.xcenter,
+                                lines);
     } else {
         lines.push_back("        INTERVAL STUDIED: [" + PrintedNumber(in.xlower) + "," + PrintedNumber(in.xupper) +
                         "]");
