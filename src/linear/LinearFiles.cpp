@@ -170,29 +170,48 @@ void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c)
     c.texts.period = c.periodText;
 }
 
+OpenedPair OpenProblemPair(const std::string& path, const std::string& magic)
+{
+    OpenedPair pair;
+    std::string problemText;
+    if (!ReadWholeFile(path, pair.seriesText, pair.message) || !ReadWholeFile(path + ".str", problemText, pair.message))
+        return pair;
+    // The problem file's magic word first: a pair of another kind is "Incompatible file",
+    // whatever its series file holds.
+    pair.problem = RecordReader(std::move(problemText));
+    std::string word;
+    if (!pair.problem.readText(word)) {
+        pair.message = DamagedFileMessage(path + ".str", pair.problem.error());
+        return pair;
+    }
+    if (word != magic) {
+        pair.message = "Incompatible file";
+        return pair;
+    }
+    pair.ok = true;
+    return pair;
+}
+
+std::string DamagedFileMessage(const std::string& file, const std::string& why)
+{
+    return "The file " + file + " cannot be read: " + why;
+}
+
 LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, double pi)
 {
     LinearOpenResult result;
-    std::string seriesText, problemText, error;
-    if (!ReadWholeFile(path, seriesText, error) || !ReadWholeFile(path + ".str", problemText, error)) {
-        result.message = error;
+    OpenedPair pair = OpenProblemPair(path, LinearMagic(kind));
+    if (!pair.ok) {
+        result.message = pair.message;
         return result;
     }
+    const std::string& seriesText = pair.seriesText;
+    RecordReader& p = pair.problem;
     LinearFileContent& c = result.content;
     auto damaged = [&](const std::string& file, const std::string& why) {
-        result.message = "The file " + file + " cannot be read: " + why;
+        result.message = DamagedFileMessage(file, why);
         return result;
     };
-    // The problem file's magic word first: a pair of another kind is "Incompatible file",
-    // whatever its series file holds.
-    RecordReader p(problemText);
-    std::string magic;
-    if (!p.readText(magic))
-        return damaged(path + ".str", p.error());
-    if (magic != LinearMagic(kind)) {
-        result.message = "Incompatible file";
-        return result;
-    }
     std::string why;
     if (!ReadSeriesFile(seriesText, kind, pi, c, why))
         return damaged(path, why);

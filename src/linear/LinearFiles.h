@@ -4,6 +4,7 @@
 // (the name followed by ".str") with the magic word, order, names, equation, conditions and
 // constants. Both are written whole or not at all.
 
+#include "common/TextRecords.h"
 #include "linear/LinearProblem.h"
 
 #include <string>
@@ -48,11 +49,24 @@ bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTex
 bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c, std::string& why);
 
 // The problem file's condition lines, constant count and constants after the head fields.
-class RecordReader;
 bool ReadConditionsAndConstants(RecordReader& p, double order, LinearFileContent& c, std::string& why);
 
 // ShowProblem's box texts for the series fields read.
 void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c);
+
+// The first step of every kind's Open: both files read whole and the problem file's magic
+// word checked. On success `problem` stands after the magic word and `seriesText` holds the
+// series file; otherwise `message` says why ("Incompatible file" for a pair of another kind).
+struct OpenedPair {
+    bool ok = false;
+    std::string message;
+    std::string seriesText;
+    RecordReader problem{std::string()};
+};
+OpenedPair OpenProblemPair(const std::string& path, const std::string& magic);
+
+// "The file NAME cannot be read: WHY".
+std::string DamagedFileMessage(const std::string& file, const std::string& why);
 
 // A condition text or constant entry as a file item: unquoted, as the format has it, unless
 // it is empty, starts with a blank or holds a comma, which only a quoted item keeps.

@@ -27,23 +27,18 @@ bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const Nonlin
 NonlinearOpenResult OpenNonlinearProblem(const std::string& path, SeriesKind kind, double pi)
 {
     NonlinearOpenResult result;
-    std::string seriesText, problemText, error, why;
-    if (!ReadWholeFile(path, seriesText, error) || !ReadWholeFile(path + ".str", problemText, error)) {
-        result.message = error;
+    OpenedPair pair = OpenProblemPair(path, NonlinearMagic(kind));
+    if (!pair.ok) {
+        result.message = pair.message;
         return result;
     }
+    const std::string& seriesText = pair.seriesText;
+    RecordReader& p = pair.problem;
+    std::string why;
     auto damaged = [&](const std::string& file, const std::string& reason) {
-        result.message = "The file " + file + " cannot be read: " + reason;
+        result.message = DamagedFileMessage(file, reason);
         return result;
     };
-    RecordReader p(problemText);
-    std::string magic;
-    if (!p.readText(magic))
-        return damaged(path + ".str", p.error());
-    if (magic != NonlinearMagic(kind)) {
-        result.message = "Incompatible file";
-        return result;
-    }
     LinearFileContent& c = result.content;
     if (!ReadSeriesFile(seriesText, kind, pi, c, why))
         return damaged(path, why);

@@ -98,23 +98,17 @@ bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, con
 SystemOpenResult OpenSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& current)
 {
     SystemOpenResult result;
-    std::string seriesText, problemText, error;
-    if (!ReadWholeFile(path, seriesText, error) || !ReadWholeFile(path + ".str", problemText, error)) {
-        result.message = error;
+    OpenedPair pair = OpenProblemPair(path, systemMagic(nonlinear));
+    if (!pair.ok) {
+        result.message = pair.message;
         return result;
     }
+    const std::string& seriesText = pair.seriesText;
+    RecordReader& p = pair.problem;
     auto damaged = [&](const std::string& file, const std::string& why) {
-        result.message = "The file " + file + " cannot be read: " + why;
+        result.message = DamagedFileMessage(file, why);
         return result;
     };
-    RecordReader p(problemText);
-    std::string magic;
-    if (!p.readText(magic))
-        return damaged(path + ".str", p.error());
-    if (magic != systemMagic(nonlinear)) {
-        result.message = "Incompatible file";
-        return result;
-    }
     RecordReader s(seriesText);
     double lastVar = 0, lower = 0, upper = 0, kind = 0, degreeTyped = 0;
     std::string indep, centre, period;
