@@ -83,6 +83,11 @@ std::optional<std::string> CheckLinearTexts(const LinearTexts& t, SeriesKind kin
     for (int k = 0; k < n; ++k)
         if (!CheckConditionText(t.bcText[static_cast<size_t>(k)]))
             return "Boundary condition " + std::to_string(k + 1) + " is empty.";
+    return CheckSeriesTexts(t, n, kind);
+}
+
+std::optional<std::string> CheckSeriesTexts(const LinearTexts& t, int n, SeriesKind kind)
+{
     if (!CheckIntervalTexts(t.xlower, t.xupper))
         return "The upper end of the interval must be greater than the lower end.";
     if (!CheckCentreText(t.expansion))

@@ -56,4 +56,8 @@ const char* LinearMagic(SeriesKind kind);
 // boxes (the command line): the first refusal as a message, or nothing when all pass.
 std::optional<std::string> CheckLinearTexts(const LinearTexts& texts, SeriesKind kind);
 
+// The checks every single-equation kind makes of the series boxes, for order n: interval,
+// centre, degree or number of terms, period. The first refusal, or nothing.
+std::optional<std::string> CheckSeriesTexts(const LinearTexts& texts, int n, SeriesKind kind);
+
 } // namespace ode

@@ -58,17 +58,8 @@ std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& t, SeriesKi
                std::string(static_cast<size_t>(n), '\'') + ".";
     if (static_cast<int>(t.bcText.size()) < n || static_cast<int>(t.bcPoint.size()) < n)
         return "The problem needs " + std::to_string(n) + " boundary conditions.";
-    if (!CheckIntervalTexts(t.xlower, t.xupper))
-        return "The upper end of the interval must be greater than the lower end.";
-    if (!CheckCentreText(t.expansion))
-        return "The center of expansion must be a number or \"*\".";
-    if (auto tooLarge = LargestDegreeRefusal(t.terms, kind))
-        return tooLarge;
-    if (!CheckTermsText(t.terms, n, kind))
-        return kind == SeriesKind::Power ? "The degree of the solution must be greater than the order."
-                                         : "The number of terms must be at least the order plus 2.";
-    if (kind == SeriesKind::Trigonometric && !CheckCentreText(t.period))
-        return "The period must be a number or \"*\".";
+    if (auto refusal = CheckSeriesTexts(t, n, kind))
+        return refusal;
     if (!CheckErrorBoundText(t.errorD) || !CheckErrorBoundText(t.errorC))
         return "Error bounds must be greater than 0.";
     return std::nullopt;
