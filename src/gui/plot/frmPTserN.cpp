@@ -27,6 +27,23 @@
 namespace ode::plot {
 
 namespace {
+
+QLabel* plotLabel(const char* name, const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QLineEdit* setupBox(const char* name, const QString& text, const QString& tip, QWidget* parent)
+{
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    e->setToolTip(tip);
+    e->setMaximumWidth(90);
+    return e;
+}
+
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
 } // namespace
@@ -122,73 +139,107 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     main->addLayout(left);
     main->addLayout(right);
 
-    auto label = [](const char* name, const QString& text, QWidget* parent) {
-        auto* l = new QLabel(text, parent);
-        l->setObjectName(name);
-        return l;
-    };
-    auto box = [](const char* name, const QString& text, const QString& tip, QWidget* parent) {
-        auto* e = new QLineEdit(text, parent);
-        e->setObjectName(name);
-        e->setToolTip(tip);
-        e->setMaximumWidth(90);
-        return e;
-    };
+    buildSeriesSpecs(central, right);
+    buildPlotSetup(central, right);
+    buildNavigation(central, right);
+    Picture2 = new LegendView(central);
+    Picture2->setObjectName("Picture2");
+    Picture2->hide();
+    right->addWidget(Picture2);
 
+    auto* commands = new QHBoxLayout();
+    cboDerivative = new QComboBox(central);
+    cboDerivative->setObjectName("cboDerivative");
+    cboDerivative->setToolTip("Select what to plot from list");
+    cmdPlot = new QPushButton("&Plot", central);
+    cmdPlot->setObjectName("cmdPlot");
+    cmdPlot->setToolTip("Plot the selected option");
+    commands->addWidget(cboDerivative);
+    commands->addWidget(cmdPlot);
+    right->addLayout(commands);
+    right->addStretch();
+    setCentralWidget(central);
+
+    buildMenus(help, about);
+    chooseFile = [this]() { return app::ChooseFileWithDialog(this, true); };
+    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+
+    wireSetupBoxes();
+    // Loading.
+    for (const char* item : kDerivativeItems)
+        cboDerivative->addItem(item);
+    cboDerivative->setCurrentIndex(0);
+    m_plotFileName.clear();
+    if (!m_state.plotWindowUsed) {
+        txtWindowlx->setText(q(FormatSigned(m_state.plotSource.xlower)));
+        txtWindowgx->setText(q(FormatSigned(m_state.plotSource.xupper)));
+    } else {
+        showSetup(SetupTextsFrom(m_state.plotState));
+    }
+    ShowSeriesSpecs();
+    m_state.plotWindowUsed = true;
+    m_plotDrawn = false;
+}
+
+void FrmPTserN::buildSeriesSpecs(QWidget* central, QVBoxLayout* right)
+{
     // Series specs.
     auto* specs = new QGroupBox("Series specs", central);
     specs->setObjectName("fraSerSpecs");
     auto* sl = new QGridLayout(specs);
-    sl->addWidget(label("lblTyp", "Type:", specs), 0, 0);
-    lblType = label("lblType", QString(), specs);
+    sl->addWidget(plotLabel("lblTyp", "Type:", specs), 0, 0);
+    lblType = plotLabel("lblType", QString(), specs);
     sl->addWidget(lblType, 0, 1);
-    sl->addWidget(label("lblInterval", "Interval of validity:", specs), 1, 0, 1, 3);
-    lblXLvalid = label("lblXLvalid", QString(), specs);
-    lblXUvalid = label("lblXUvalid", QString(), specs);
+    sl->addWidget(plotLabel("lblInterval", "Interval of validity:", specs), 1, 0, 1, 3);
+    lblXLvalid = plotLabel("lblXLvalid", QString(), specs);
+    lblXUvalid = plotLabel("lblXUvalid", QString(), specs);
     sl->addWidget(lblXLvalid, 2, 0);
-    sl->addWidget(label("lblXvalidity", "<=x<=", specs), 2, 1);
+    sl->addWidget(plotLabel("lblXvalidity", "<=x<=", specs), 2, 1);
     sl->addWidget(lblXUvalid, 2, 2);
-    lblTerm = label("lblTerm", QString(), specs);
-    lblTerms = label("lblTerms", QString(), specs);
+    lblTerm = plotLabel("lblTerm", QString(), specs);
+    lblTerms = plotLabel("lblTerms", QString(), specs);
     sl->addWidget(lblTerm, 3, 0);
     sl->addWidget(lblTerms, 3, 1);
-    sl->addWidget(label("lblExpans", "Center of expansion:", specs), 4, 0);
-    lblExpansion = label("lblExpansion", QString(), specs);
+    sl->addWidget(plotLabel("lblExpans", "Center of expansion:", specs), 4, 0);
+    lblExpansion = plotLabel("lblExpansion", QString(), specs);
     sl->addWidget(lblExpansion, 4, 1);
-    lblPer = label("lblPer", "Period:", specs);
-    lblPeriod = label("lblPeriod", QString(), specs);
+    lblPer = plotLabel("lblPer", "Period:", specs);
+    lblPeriod = plotLabel("lblPeriod", QString(), specs);
     sl->addWidget(lblPer, 5, 0);
     sl->addWidget(lblPeriod, 5, 1);
     right->addWidget(specs);
+}
 
+void FrmPTserN::buildPlotSetup(QWidget* central, QVBoxLayout* right)
+{
     // Plot setup.
     auto* setup = new QGroupBox("Plot setup", central);
     setup->setObjectName("fraPlotSpecs");
     auto* pl = new QGridLayout(setup);
-    txtWindowlx = box("txtWindowlx", "-20", "Lower limit for x (plotting)", setup);
-    txtWindowgx = box("txtWindowgx", "20", "Upper limit for x (plotting)", setup);
-    txtWindowly = box("txtWindowly", "-15", "Lower limit for y (plotting)", setup);
-    txtWindowgy = box("txtWindowgy", "15", "Upper limit for y (plotting)", setup);
-    txtPlotStep = box("txtPlotStep", "1", "Enter integer between 1 and 80", setup);
-    txtXorigin = box("txtXorigin", "0", "Position of y-axis", setup);
-    txtYorigin = box("txtYorigin", "0", "Position of x-axis", setup);
-    txtDivx = box("txtDivx", "1", "Size of divisions on x-axis", setup);
-    txtDivy = box("txtDivy", "1", "Size of divisions on y-axis", setup);
+    txtWindowlx = setupBox("txtWindowlx", "-20", "Lower limit for x (plotting)", setup);
+    txtWindowgx = setupBox("txtWindowgx", "20", "Upper limit for x (plotting)", setup);
+    txtWindowly = setupBox("txtWindowly", "-15", "Lower limit for y (plotting)", setup);
+    txtWindowgy = setupBox("txtWindowgy", "15", "Upper limit for y (plotting)", setup);
+    txtPlotStep = setupBox("txtPlotStep", "1", "Enter integer between 1 and 80", setup);
+    txtXorigin = setupBox("txtXorigin", "0", "Position of y-axis", setup);
+    txtYorigin = setupBox("txtYorigin", "0", "Position of x-axis", setup);
+    txtDivx = setupBox("txtDivx", "1", "Size of divisions on x-axis", setup);
+    txtDivy = setupBox("txtDivy", "1", "Size of divisions on y-axis", setup);
     pl->addWidget(txtWindowly, 0, 0);
-    pl->addWidget(label("lblYwindow", "<=y<=", setup), 0, 1);
+    pl->addWidget(plotLabel("lblYwindow", "<=y<=", setup), 0, 1);
     pl->addWidget(txtWindowgy, 0, 2);
     pl->addWidget(txtWindowlx, 1, 0);
-    pl->addWidget(label("lblXwindow", "<=x<=", setup), 1, 1);
+    pl->addWidget(plotLabel("lblXwindow", "<=x<=", setup), 1, 1);
     pl->addWidget(txtWindowgx, 1, 2);
-    pl->addWidget(label("lblPlotStep", "Plot step:", setup), 2, 0);
+    pl->addWidget(plotLabel("lblPlotStep", "Plot step:", setup), 2, 0);
     pl->addWidget(txtPlotStep, 2, 1);
-    pl->addWidget(label("lblXorigin", "x-origin:", setup), 3, 0);
+    pl->addWidget(plotLabel("lblXorigin", "x-origin:", setup), 3, 0);
     pl->addWidget(txtXorigin, 3, 1);
-    pl->addWidget(label("lblDivx", "x-divisions:", setup), 3, 2);
+    pl->addWidget(plotLabel("lblDivx", "x-divisions:", setup), 3, 2);
     pl->addWidget(txtDivx, 3, 3);
-    pl->addWidget(label("lblYorigin", "y-origin:", setup), 4, 0);
+    pl->addWidget(plotLabel("lblYorigin", "y-origin:", setup), 4, 0);
     pl->addWidget(txtYorigin, 4, 1);
-    pl->addWidget(label("lblDivy", "y-divisions:", setup), 4, 2);
+    pl->addWidget(plotLabel("lblDivy", "y-divisions:", setup), 4, 2);
     pl->addWidget(txtDivy, 4, 3);
     chkGrid = new QCheckBox("Grid", setup);
     chkGrid->setObjectName("chkGrid");
@@ -205,7 +256,10 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     pl->addWidget(chkDivisions, 6, 0);
     pl->addWidget(chkWindow, 6, 1);
     right->addWidget(setup);
+}
 
+void FrmPTserN::buildNavigation(QWidget* central, QVBoxLayout* right)
+{
     // Graph: the fourteen window changes.
     auto* graph = new QGroupBox("Graph", central);
     graph->setObjectName("fraZoomPan");
@@ -255,25 +309,10 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
         connect(button, &QPushButton::clicked, this, [this, code]() { ChangeWindow(code); });
     }
     right->addWidget(graph);
+}
 
-    Picture2 = new LegendView(central);
-    Picture2->setObjectName("Picture2");
-    Picture2->hide();
-    right->addWidget(Picture2);
-
-    auto* commands = new QHBoxLayout();
-    cboDerivative = new QComboBox(central);
-    cboDerivative->setObjectName("cboDerivative");
-    cboDerivative->setToolTip("Select what to plot from list");
-    cmdPlot = new QPushButton("&Plot", central);
-    cmdPlot->setObjectName("cmdPlot");
-    cmdPlot->setToolTip("Plot the selected option");
-    commands->addWidget(cboDerivative);
-    commands->addWidget(cmdPlot);
-    right->addLayout(commands);
-    right->addStretch();
-    setCentralWidget(central);
-
+void FrmPTserN::buildMenus(const std::function<void(QWidget*)>& help, const std::function<void()>& about)
+{
     auto* file = menuBar()->addMenu("File");
     file->setObjectName("mnuFile");
     mnuSave = file->addAction("Save");
@@ -295,9 +334,10 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     connect(mnuCopy, &QAction::triggered, this, &FrmPTserN::mnuCopy_Click);
     connect(mnuPrint, &QAction::triggered, this, &FrmPTserN::mnuPrint_Click);
     connect(cmdPlot, &QPushButton::clicked, this, &FrmPTserN::cmdPlot_Click);
-    chooseFile = [this]() { return app::ChooseFileWithDialog(this, true); };
-    confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+}
 
+void FrmPTserN::wireSetupBoxes()
+{
     // The setup boxes' events.
     m_events = new app::FormEvents(this);
     const std::vector<QLineEdit*> boxes = {txtWindowlx, txtWindowgx, txtWindowly, txtWindowgy, txtPlotStep,
@@ -337,21 +377,6 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
         showSetup(t);
         cmdPlot_Click();
     });
-
-    // Loading.
-    for (const char* item : kDerivativeItems)
-        cboDerivative->addItem(item);
-    cboDerivative->setCurrentIndex(0);
-    m_plotFileName.clear();
-    if (!m_state.plotWindowUsed) {
-        txtWindowlx->setText(q(FormatSigned(m_state.plotSource.xlower)));
-        txtWindowgx->setText(q(FormatSigned(m_state.plotSource.xupper)));
-    } else {
-        showSetup(SetupTextsFrom(m_state.plotState));
-    }
-    ShowSeriesSpecs();
-    m_state.plotWindowUsed = true;
-    m_plotDrawn = false;
 }
 
 FrmPTserN::~FrmPTserN() { delete m_legendWindow; }

@@ -20,6 +20,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+class QVBoxLayout;
+
 namespace ode {
 struct AppState;
 }
@@ -126,6 +128,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's steps: the three frames beside the picture, the menus, the setup
+    // boxes' rules.
+    void buildSeriesSpecs(QWidget* central, QVBoxLayout* right);
+    void buildPlotSetup(QWidget* central, QVBoxLayout* right);
+    void buildNavigation(QWidget* central, QVBoxLayout* right);
+    void buildMenus(const std::function<void(QWidget*)>& help, const std::function<void()>& about);
+    void wireSetupBoxes();
     void showSetup(const PlotSetupTexts& t);
     PlotPicture currentPicture() const;
     void SaveBitmap();
