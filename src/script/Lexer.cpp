@@ -116,152 +116,143 @@ bool IsPlainName(std::string_view text)
     return keywords().find(AsciiLower(text)) == keywords().end();
 }
 
-LexResult Lex(std::string_view text)
-{
-    LexResult r;
+namespace {
+
+// The scanner's state over one text: the position, the line and where it starts, and the
+// result so far. Each token kind has its reader; a reader that finds a fault records it and
+// returns false, which ends the scan.
+struct Scanner {
+    std::string_view text;
+    size_t n = 0, i = 0, lineStart = 0;
     int line = 1;
-    size_t lineStart = 0;
-    size_t i = 0;
-    const size_t n = text.size();
-    auto fail = [&](int number, size_t at) {
+    LexResult r;
+
+    void fail(int number, size_t at)
+    {
         r.errorNumber = number;
         r.errorLine = line;
         r.errorColumn = static_cast<int>(at - lineStart);
-    };
-    while (i < n) {
-        char c = text[i];
-        if (c == ' ' || c == '\t') {
+    }
+
+    // A decimal literal: digits, a fraction, an exponent (Integer, Long or Double).
+    bool decimalNumber(Token& t)
+    {
+        size_t b = i;
+        bool isDouble = false;
+        while (i < n && IsDigit(text[i]))
             ++i;
-            continue;
-        }
-        Token t;
-        t.offset = static_cast<int>(i);
-        t.line = line;
-        t.column = static_cast<int>(i - lineStart);
-        if (c == '\'') { // comment up to the line end
-            while (i < n && text[i] != '\n' && text[i] != '\r')
-                ++i;
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-                ++i;
+        if (i < n && text[i] == '.') {
+            isDouble = true;
             ++i;
-            t.kind = Tok::Newline;
-            r.tokens.push_back(std::move(t));
-            ++line;
-            lineStart = i;
-            continue;
-        }
-        if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(text[i + 1]))) {
-            size_t b = i;
-            bool isDouble = false;
             while (i < n && IsDigit(text[i]))
                 ++i;
-            if (i < n && text[i] == '.') {
-                isDouble = true;
-                ++i;
-                while (i < n && IsDigit(text[i]))
-                    ++i;
-            }
-            if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-                size_t j = i + 1;
-                if (j < n && (text[j] == '+' || text[j] == '-'))
-                    ++j;
-                if (j < n && IsDigit(text[j])) {
-                    isDouble = true;
-                    while (j < n && IsDigit(text[j]))
-                        ++j;
-                    i = j;
-                }
-            }
-            std::string digits(text.substr(b, i - b));
-            if (!digits.empty() && digits.back() == '.')
-                digits.pop_back();
-            if (digits.front() == '.')
-                digits.insert(digits.begin(), '0');
-            bool ok = false;
-            t.value = decimalLiteral(digits, isDouble, ok);
-            if (!ok) {
-                fail(ErrInvalidNumber, b);
-                break;
-            }
-            t.kind = Tok::Number;
-            r.tokens.push_back(std::move(t));
-            continue;
         }
-        if (c == '&' && i + 1 < n &&
-            (text[i + 1] == 'H' || text[i + 1] == 'h' || text[i + 1] == 'O' || text[i + 1] == 'o')) {
-            int base = (text[i + 1] == 'H' || text[i + 1] == 'h') ? 16 : 8;
-            size_t b = i + 2, j = b;
-            auto isBaseDigit = [base](char ch) {
-                if (base == 8)
-                    return ch >= '0' && ch <= '7';
-                return IsDigit(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
-            };
-            while (j < n && isBaseDigit(text[j]))
-                ++j;
-            if (j == b) {
-                fail(ErrSyntax, i);
-                break;
-            }
-            uint64_t v = 0;
-            auto res = std::from_chars(text.data() + b, text.data() + j, v, base);
-            bool forceLong = j < n && text[j] == '&';
-            if (res.ec != std::errc() || v > 0xFFFFFFFFull) {
-                fail(ErrInvalidNumber, i);
-                break;
-            }
-            if (!forceLong && v <= 0xFFFF)
-                t.value = Value::integer(static_cast<int16_t>(static_cast<uint16_t>(v)));
-            else
-                t.value = Value::longValue(static_cast<int32_t>(static_cast<uint32_t>(v)));
-            i = forceLong ? j + 1 : j;
-            t.kind = Tok::Number;
-            r.tokens.push_back(std::move(t));
-            continue;
-        }
-        if (c == '"') {
-            std::string s;
+        if (i < n && (text[i] == 'e' || text[i] == 'E')) {
             size_t j = i + 1;
-            bool closed = false;
-            while (j < n && text[j] != '\n' && text[j] != '\r') {
-                if (text[j] == '"') {
-                    if (j + 1 < n && text[j + 1] == '"') {
-                        s += '"';
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
+            if (j < n && (text[j] == '+' || text[j] == '-'))
+                ++j;
+            if (j < n && IsDigit(text[j])) {
+                isDouble = true;
+                while (j < n && IsDigit(text[j]))
                     ++j;
-                    break;
+                i = j;
+            }
+        }
+        std::string digits(text.substr(b, i - b));
+        if (!digits.empty() && digits.back() == '.')
+            digits.pop_back();
+        if (digits.front() == '.')
+            digits.insert(digits.begin(), '0');
+        bool ok = false;
+        t.value = decimalLiteral(digits, isDouble, ok);
+        if (!ok) {
+            fail(ErrInvalidNumber, b);
+            return false;
+        }
+        t.kind = Tok::Number;
+        return true;
+    }
+
+    // &H... or &O...: a hexadecimal or octal literal, Long with a trailing "&".
+    bool radixNumber(Token& t)
+    {
+        int base = (text[i + 1] == 'H' || text[i + 1] == 'h') ? 16 : 8;
+        size_t b = i + 2, j = b;
+        auto isBaseDigit = [base](char ch) {
+            if (base == 8)
+                return ch >= '0' && ch <= '7';
+            return IsDigit(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+        };
+        while (j < n && isBaseDigit(text[j]))
+            ++j;
+        if (j == b) {
+            fail(ErrSyntax, i);
+            return false;
+        }
+        uint64_t v = 0;
+        auto res = std::from_chars(text.data() + b, text.data() + j, v, base);
+        bool forceLong = j < n && text[j] == '&';
+        if (res.ec != std::errc() || v > 0xFFFFFFFFull) {
+            fail(ErrInvalidNumber, i);
+            return false;
+        }
+        if (!forceLong && v <= 0xFFFF)
+            t.value = Value::integer(static_cast<int16_t>(static_cast<uint16_t>(v)));
+        else
+            t.value = Value::longValue(static_cast<int32_t>(static_cast<uint32_t>(v)));
+        i = forceLong ? j + 1 : j;
+        t.kind = Tok::Number;
+        return true;
+    }
+
+    // A string literal, "" standing for one quote; it may not run past the line.
+    bool stringLiteral(Token& t)
+    {
+        std::string s;
+        size_t j = i + 1;
+        bool closed = false;
+        while (j < n && text[j] != '\n' && text[j] != '\r') {
+            if (text[j] == '"') {
+                if (j + 1 < n && text[j + 1] == '"') {
+                    s += '"';
+                    j += 2;
+                    continue;
                 }
-                s += text[j++];
-            }
-            if (!closed) {
-                fail(ErrUnterminatedString, i);
+                closed = true;
+                ++j;
                 break;
             }
-            i = j;
-            t.kind = Tok::String;
-            t.value = Value::string(std::move(s));
-            r.tokens.push_back(std::move(t));
-            continue;
+            s += text[j++];
         }
-        if (IsLetter(c)) {
-            size_t b = i;
-            while (i < n && (IsLetter(text[i]) || IsDigit(text[i]) || text[i] == '_'))
-                ++i;
-            if (i - b > MaxNameLength) {
-                fail(ErrIdentifierTooLong, b);
-                break;
-            }
-            t.text = std::string(text.substr(b, i - b));
-            auto kw = keywords().find(AsciiLower(t.text));
-            t.kind = kw == keywords().end() ? Tok::Name : kw->second;
-            r.tokens.push_back(std::move(t));
-            continue;
+        if (!closed) {
+            fail(ErrUnterminatedString, i);
+            return false;
         }
+        i = j;
+        t.kind = Tok::String;
+        t.value = Value::string(std::move(s));
+        return true;
+    }
+
+    // A name or a keyword.
+    bool nameOrKeyword(Token& t)
+    {
+        size_t b = i;
+        while (i < n && (IsLetter(text[i]) || IsDigit(text[i]) || text[i] == '_'))
+            ++i;
+        if (i - b > MaxNameLength) {
+            fail(ErrIdentifierTooLong, b);
+            return false;
+        }
+        t.text = std::string(text.substr(b, i - b));
+        auto kw = keywords().find(AsciiLower(t.text));
+        t.kind = kw == keywords().end() ? Tok::Name : kw->second;
+        return true;
+    }
+
+    // An operator or punctuation mark of one or two characters.
+    bool punctuation(Token& t, char c)
+    {
         Tok kind = Tok::End;
         size_t len = 1;
         switch (c) {
@@ -326,19 +317,71 @@ LexResult Lex(std::string_view text)
         }
         if (kind == Tok::End) {
             fail(ErrInvalidCharacter, i);
-            break;
+            return false;
         }
         t.kind = kind;
         i += len;
-        r.tokens.push_back(std::move(t));
+        return true;
+    }
+};
+
+} // namespace
+
+LexResult Lex(std::string_view text)
+{
+    Scanner sc;
+    sc.text = text;
+    sc.n = text.size();
+    size_t& i = sc.i;
+    const size_t n = sc.n;
+    while (i < n) {
+        char c = text[i];
+        if (c == ' ' || c == '\t') {
+            ++i;
+            continue;
+        }
+        Token t;
+        t.offset = static_cast<int>(i);
+        t.line = sc.line;
+        t.column = static_cast<int>(i - sc.lineStart);
+        if (c == '\'') { // comment up to the line end
+            while (i < n && text[i] != '\n' && text[i] != '\r')
+                ++i;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
+                ++i;
+            ++i;
+            t.kind = Tok::Newline;
+            sc.r.tokens.push_back(std::move(t));
+            ++sc.line;
+            sc.lineStart = i;
+            continue;
+        }
+        bool ok;
+        if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(text[i + 1])))
+            ok = sc.decimalNumber(t);
+        else if (c == '&' && i + 1 < n &&
+                 (text[i + 1] == 'H' || text[i + 1] == 'h' || text[i + 1] == 'O' || text[i + 1] == 'o'))
+            ok = sc.radixNumber(t);
+        else if (c == '"')
+            ok = sc.stringLiteral(t);
+        else if (IsLetter(c))
+            ok = sc.nameOrKeyword(t);
+        else
+            ok = sc.punctuation(t, c);
+        if (!ok)
+            break;
+        sc.r.tokens.push_back(std::move(t));
     }
     Token end;
     end.kind = Tok::End;
     end.offset = static_cast<int>(n);
-    end.line = line;
-    end.column = static_cast<int>(n - lineStart);
-    r.tokens.push_back(std::move(end));
-    return r;
+    end.line = sc.line;
+    end.column = static_cast<int>(n - sc.lineStart);
+    sc.r.tokens.push_back(std::move(end));
+    return std::move(sc.r);
 }
 
 } // namespace ode::script
