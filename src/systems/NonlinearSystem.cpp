@@ -60,58 +60,110 @@ bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const st
     return true;
 }
 
-SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
-                                        const std::vector<std::string>& eqExpr, const std::vector<std::string>& bcExpr,
-                                        std::vector<double>& coef, script::ScriptHost& host)
-{
-    SystemNewtonResult result;
-    const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
-    if (static_cast<int>(coef.size()) != N) {
-        host.report("The initial approximation has " + std::to_string(coef.size()) +
-                    " coefficients; the system needs " + std::to_string(N) + ".");
-        result.termination = Termination::Refused;
-        return result;
+namespace {
+
+// One solve's Newton machinery: the point set in the engine, the residuals, the h-step
+// statements of every variable and order (written once), which variables each residual
+// names, and the Jacobian rows by the chain rule. Engine failures leave as Failure.
+class SystemNewton {
+public:
+    SystemNewton(const NonlinearSystemInputs& in, const OrdersAndDegrees& od, const std::vector<std::string>& eqExpr,
+                 const std::vector<std::string>& bcExpr, std::vector<double>& coef, script::ScriptHost& host)
+        : in(in), od(od), eqExpr(eqExpr), bcExpr(bcExpr), coef(coef), host(host), vars(in.lastVar + 1), m(od.degree),
+          N(od.numUnknowns), step((in.xupper - in.xlower) / od.degree)
+    {
+        steps.resize(static_cast<size_t>(vars));
+        for (int j = 0; j < vars; ++j)
+            for (int k = 0; k <= od.varOrder[static_cast<size_t>(j)]; ++k) {
+                const std::string v = AsciiLower(in.depVarNames[static_cast<size_t>(j)]) + std::to_string(k);
+                steps[static_cast<size_t>(j)].push_back({v, "YS=" + v + ":" + v + "=YS+h", v + "=YS-h", v + "=YS"});
+            }
+        for (const std::string& text : eqExpr)
+            eqNames.push_back(namesIn(text));
+        for (int b = 0; b < in.numBC; ++b)
+            bcNames.push_back(namesIn(bcExpr[static_cast<size_t>(b)]));
     }
-    const double step = (in.xupper - in.xlower) / m;
-    auto check = [&](bool ok) {
+
+    void check(bool ok)
+    {
         if (!ok) {
             host.trap();
             throw Failure{};
         }
-    };
-    auto residual = [&](const std::string& text) {
+    }
+    double residual(const std::string& text)
+    {
         double v = 0;
         check(host.evaluate(text, v));
         return v;
-    };
-    auto setPoint = [&](double x) { check(SetSystemPoint(in, od, coef, x, host)); };
-    // The h-steps' statements of every variable and order, written once per solve, and for
-    // each residual text which of those variables it names.
+    }
+    void setPoint(double x) { check(SetSystemPoint(in, od, coef, x, host)); }
+    double gridPoint(int i) const { return i * step + in.xlower; }
+
+    // Every row: the equations at each grid point, then the conditions at their points.
+    void assemble(AugmentedMatrix& a)
+    {
+        for (int i = 0; i <= m; ++i) {
+            const double x = gridPoint(i);
+            setPoint(x);
+            for (int e = 0; e < vars; ++e)
+                row(a, e * (m + 1) + i, x, eqExpr[static_cast<size_t>(e)], eqNames[static_cast<size_t>(e)]);
+        }
+        for (int b = 0; b < in.numBC; ++b) {
+            const double x = in.bcPoint[static_cast<size_t>(b)];
+            setPoint(x);
+            row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)], bcNames[static_cast<size_t>(b)]);
+        }
+    }
+
+    bool residualsWithinBound()
+    {
+        bool converged = true;
+        for (int i = 0; i <= m && converged; ++i) {
+            setPoint(gridPoint(i));
+            for (int e = 0; e < vars && converged; ++e)
+                converged = std::fabs(residual(eqExpr[static_cast<size_t>(e)])) <= in.errorBoundDE;
+        }
+        for (int b = 0; b < in.numBC && converged; ++b) {
+            setPoint(in.bcPoint[static_cast<size_t>(b)]);
+            converged = std::fabs(residual(bcExpr[static_cast<size_t>(b)])) <= in.errorBoundDE;
+        }
+        return converged;
+    }
+
+    // The residuals the listing shows.
+    void listResiduals(SystemNewtonResult& result)
+    {
+        for (int i = 0; i <= m; ++i) {
+            const double x = gridPoint(i);
+            setPoint(x);
+            result.gridX.push_back(x);
+            for (int e = 0; e < vars; ++e)
+                result.gridResidual.push_back(residual(eqExpr[static_cast<size_t>(e)]));
+        }
+        for (int b = 0; b < in.numBC; ++b) {
+            setPoint(in.bcPoint[static_cast<size_t>(b)]);
+            result.conditionResidual.push_back(residual(bcExpr[static_cast<size_t>(b)]));
+        }
+    }
+
+private:
     struct Step {
         std::string name, up, down, back;
     };
-    std::vector<std::vector<Step>> steps(static_cast<size_t>(vars));
-    for (int j = 0; j < vars; ++j)
-        for (int k = 0; k <= od.varOrder[static_cast<size_t>(j)]; ++k) {
-            const std::string v = AsciiLower(in.depVarNames[static_cast<size_t>(j)]) + std::to_string(k);
-            steps[static_cast<size_t>(j)].push_back({v, "YS=" + v + ":" + v + "=YS+h", v + "=YS-h", v + "=YS"});
-        }
-    auto namesIn = [&](const std::string& text) {
+
+    std::vector<std::vector<bool>> namesIn(const std::string& text) const
+    {
         std::vector<std::vector<bool>> named(static_cast<size_t>(vars));
         for (int j = 0; j < vars; ++j)
             for (const Step& st : steps[static_cast<size_t>(j)])
                 named[static_cast<size_t>(j)].push_back(text.find(st.name) != std::string::npos);
         return named;
-    };
-    std::vector<std::vector<std::vector<bool>>> eqNames, bcNames;
-    for (const std::string& text : eqExpr)
-        eqNames.push_back(namesIn(text));
-    for (int b = 0; b < in.numBC; ++b)
-        bcNames.push_back(namesIn(bcExpr[static_cast<size_t>(b)]));
-    std::vector<double> py, df;
+    }
+
     // One row: the chain rule over every variable for residual `text` at the point set.
-    auto row = [&](AugmentedMatrix& a, int r, double x, const std::string& text,
-                   const std::vector<std::vector<bool>>& named) {
+    void row(AugmentedMatrix& a, int r, double x, const std::string& text, const std::vector<std::vector<bool>>& named)
+    {
         double* ar = a.row(r);
         const double t = x - in.xcenter;
         for (int j = 0; j < vars; ++j) {
@@ -142,39 +194,44 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
             }
         }
         ar[N] = -residual(text);
-    };
+    }
+
+    const NonlinearSystemInputs& in;
+    const OrdersAndDegrees& od;
+    const std::vector<std::string>& eqExpr;
+    const std::vector<std::string>& bcExpr;
+    std::vector<double>& coef;
+    script::ScriptHost& host;
+    const int vars, m, N;
+    const double step;
+    std::vector<std::vector<Step>> steps;
+    std::vector<std::vector<std::vector<bool>>> eqNames, bcNames;
+    std::vector<double> py, df; // a row's scratch
+};
+
+} // namespace
+
+SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                                        const std::vector<std::string>& eqExpr, const std::vector<std::string>& bcExpr,
+                                        std::vector<double>& coef, script::ScriptHost& host)
+{
+    SystemNewtonResult result;
+    const int N = od.numUnknowns;
+    if (static_cast<int>(coef.size()) != N) {
+        host.report("The initial approximation has " + std::to_string(coef.size()) +
+                    " coefficients; the system needs " + std::to_string(N) + ".");
+        result.termination = Termination::Refused;
+        return result;
+    }
+    SystemNewton newton(in, od, eqExpr, bcExpr, coef, host);
     bool arithmetic = false; // the failure is the solver's own overflow, not the engine's
     NewtonPassSteps pass;
-    pass.assemble = [&](AugmentedMatrix& a) {
-        for (int i = 0; i <= m; ++i) {
-            const double x = i * step + in.xlower;
-            setPoint(x);
-            for (int e = 0; e < vars; ++e)
-                row(a, e * (m + 1) + i, x, eqExpr[static_cast<size_t>(e)], eqNames[static_cast<size_t>(e)]);
-        }
-        for (int b = 0; b < in.numBC; ++b) {
-            const double x = in.bcPoint[static_cast<size_t>(b)];
-            setPoint(x);
-            row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)], bcNames[static_cast<size_t>(b)]);
-        }
-    };
-    pass.residualsWithinBound = [&] {
-        bool converged = true;
-        for (int i = 0; i <= m && converged; ++i) {
-            setPoint(i * step + in.xlower);
-            for (int e = 0; e < vars && converged; ++e)
-                converged = std::fabs(residual(eqExpr[static_cast<size_t>(e)])) <= in.errorBoundDE;
-        }
-        for (int b = 0; b < in.numBC && converged; ++b) {
-            setPoint(in.bcPoint[static_cast<size_t>(b)]);
-            converged = std::fabs(residual(bcExpr[static_cast<size_t>(b)])) <= in.errorBoundDE;
-        }
-        return converged;
-    };
+    pass.assemble = [&](AugmentedMatrix& a) { newton.assemble(a); };
+    pass.residualsWithinBound = [&] { return newton.residualsWithinBound(); };
     pass.overflow = [&] {
         host.raise(script::ErrOverflow);
         arithmetic = true;
-        check(false);
+        newton.check(false);
     };
     try {
         NewtonPasses run;
@@ -182,20 +239,8 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
         result.termination = run.termination;
         result.passes = run.passes;
         result.correction = std::move(run.correction);
-        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence) {
-            // The residuals the listing shows.
-            for (int i = 0; i <= m; ++i) {
-                const double x = i * step + in.xlower;
-                setPoint(x);
-                result.gridX.push_back(x);
-                for (int e = 0; e < vars; ++e)
-                    result.gridResidual.push_back(residual(eqExpr[static_cast<size_t>(e)]));
-            }
-            for (int b = 0; b < in.numBC; ++b) {
-                setPoint(in.bcPoint[static_cast<size_t>(b)]);
-                result.conditionResidual.push_back(residual(bcExpr[static_cast<size_t>(b)]));
-            }
-        }
+        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence)
+            newton.listResiduals(result);
     } catch (const Failure&) {
         result = SystemNewtonResult{};
         result.termination = arithmetic ? Termination::ArithmeticFault : Termination::ScriptError;
