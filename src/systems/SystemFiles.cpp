@@ -95,78 +95,102 @@ bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, con
     return WriteFilesAtomically(files, error);
 }
 
-SystemOpenResult OpenSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& current)
-{
-    SystemOpenResult result;
-    OpenedPair pair = OpenProblemPair(path, systemMagic(nonlinear));
-    if (!pair.ok) {
-        result.message = pair.message;
-        return result;
-    }
-    const std::string& seriesText = pair.seriesText;
-    RecordReader& p = pair.problem;
-    auto damaged = [&](const std::string& file, const std::string& why) {
-        result.message = DamagedFileMessage(file, why);
-        return result;
-    };
-    RecordReader s(seriesText);
+namespace {
+
+// The series file's head: the variables, the interval, the centre, the kind, the degree typed
+// and whether a solution follows.
+struct SeriesHead {
     double lastVar = 0, lower = 0, upper = 0, kind = 0, degreeTyped = 0;
     std::string indep, centre, period;
     bool solved = false;
-    s.readNumber(lastVar);
-    s.readText(indep);
-    s.readNumber(lower);
-    s.readNumber(upper);
-    s.readText(centre);
-    s.readNumber(kind);
-    s.readText(period);
-    s.readNumber(degreeTyped);
-    s.readBoolean(solved);
-    if (!s.ok())
-        return damaged(path, s.error());
-    if (!(lastVar >= 0 && lastVar <= 9))
-        return damaged(path, "the number of variables is out of range.");
-    double degree = 0, sumOrder = 0, numBC = 0, maxOrder = 0, maxDegree = 0, errorD = 0, errorC = 0, maxcy = 0;
-    std::string indepP;
-    p.readNumber(degree);
-    p.readNumber(sumOrder);
-    p.readNumber(numBC);
-    p.readNumber(maxOrder);
-    p.readNumber(maxDegree);
-    p.readText(indepP);
-    if (nonlinear) {
-        p.readNumber(errorD);
-        p.readNumber(errorC);
-        p.readNumber(maxcy);
+};
+
+bool readSeriesHead(RecordReader& s, SeriesHead& h, std::string& why)
+{
+    s.readNumber(h.lastVar);
+    s.readText(h.indep);
+    s.readNumber(h.lower);
+    s.readNumber(h.upper);
+    s.readText(h.centre);
+    s.readNumber(h.kind);
+    s.readText(h.period);
+    s.readNumber(h.degreeTyped);
+    s.readBoolean(h.solved);
+    if (!s.ok()) {
+        why = s.error();
+        return false;
     }
-    if (!p.ok())
-        return damaged(path + ".str", p.error());
-    if (!(numBC >= 1 && numBC <= 10) || !(degree >= 1 && degree <= 100000))
-        return damaged(path + ".str", "the shape of the problem is out of range.");
-    OrdersAndDegrees od;
-    std::vector<std::string> names;
-    for (int j = 0; j <= static_cast<int>(lastVar); ++j) {
+    if (!(h.lastVar >= 0 && h.lastVar <= 9)) {
+        why = "the number of variables is out of range.";
+        return false;
+    }
+    return true;
+}
+
+// The problem file's head after the magic word: the shape, the independent variable and,
+// for the nonlinear systems, the bounds and the iteration limit.
+struct ProblemHead {
+    double degree = 0, sumOrder = 0, numBC = 0, maxOrder = 0, maxDegree = 0, errorD = 0, errorC = 0, maxcy = 0;
+    std::string indep;
+};
+
+bool readProblemHead(RecordReader& p, bool nonlinear, ProblemHead& h, std::string& why)
+{
+    p.readNumber(h.degree);
+    p.readNumber(h.sumOrder);
+    p.readNumber(h.numBC);
+    p.readNumber(h.maxOrder);
+    p.readNumber(h.maxDegree);
+    p.readText(h.indep);
+    if (nonlinear) {
+        p.readNumber(h.errorD);
+        p.readNumber(h.errorC);
+        p.readNumber(h.maxcy);
+    }
+    if (!p.ok()) {
+        why = p.error();
+        return false;
+    }
+    if (!(h.numBC >= 1 && h.numBC <= 10) || !(h.degree >= 1 && h.degree <= 100000)) {
+        why = "the shape of the problem is out of range.";
+        return false;
+    }
+    return true;
+}
+
+// Each variable's order, degree and name.
+bool readVariables(RecordReader& p, int lastVar, OrdersAndDegrees& od, std::vector<std::string>& names,
+                   std::string& why)
+{
+    for (int j = 0; j <= lastVar; ++j) {
         double order = 0, varDegree = 0;
         std::string name;
         p.readNumber(order);
         p.readNumber(varDegree);
         p.readText(name);
-        if (!(order >= 0 && order <= 9) || !(varDegree >= 0 && varDegree <= 100000))
-            return damaged(path + ".str", "an order or degree is out of range.");
+        if (!(order >= 0 && order <= 9) || !(varDegree >= 0 && varDegree <= 100000)) {
+            why = "an order or degree is out of range.";
+            return false;
+        }
         od.varOrder.push_back(static_cast<int>(order));
         od.varDegree.push_back(static_cast<int>(varDegree));
         names.push_back(name);
     }
-    SystemTexts t = current;
+    return true;
+}
+
+// The equations, the conditions with their points and the constants, into the boxes' texts.
+bool readTexts(RecordReader& p, int lastVar, int numBC, SystemTexts& t, std::string& why)
+{
     t.equations.clear();
-    for (int e = 0; e <= static_cast<int>(lastVar); ++e) {
+    for (int e = 0; e <= lastVar; ++e) {
         std::string text;
         p.readText(text);
         t.equations.push_back(text);
     }
     t.bcText.clear();
     t.bcPoint.clear();
-    for (int b = 0; b < static_cast<int>(numBC); ++b) {
+    for (int b = 0; b < numBC; ++b) {
         double point = 0;
         std::string text;
         p.readNumber(point);
@@ -176,18 +200,78 @@ SystemOpenResult OpenSystemProblem(const std::string& path, bool nonlinear, cons
     }
     double count = 0;
     p.readNumber(count);
-    if (!p.ok() || !(count >= 0 && count <= 101))
-        return damaged(path + ".str", p.ok() ? "the number of constants is out of range." : p.error());
+    if (!p.ok() || !(count >= 0 && count <= 101)) {
+        why = p.ok() ? "the number of constants is out of range." : p.error();
+        return false;
+    }
     t.constants.clear();
     for (int k = 0; k < static_cast<int>(count); ++k) {
         std::string entry;
         p.readText(entry);
         t.constants.push_back(entry);
     }
-    if (!p.ok())
-        return damaged(path + ".str", p.error());
+    if (!p.ok()) {
+        why = p.error();
+        return false;
+    }
+    return true;
+}
+
+// ShowProblem's boxes for the heads read.
+void showInBoxes(const SeriesHead& s, const ProblemHead& h, const std::vector<std::string>& names, bool nonlinear,
+                 SystemTexts& t)
+{
+    t.numDE = FormatNumber(s.lastVar + 1);
+    t.numBC = FormatNumber(h.numBC);
+    t.terms = FormatNumber(h.degree);
+    t.xlower = FormatNumber(s.lower);
+    t.xupper = FormatNumber(s.upper);
+    const std::string c =
+        s.centre.substr(s.centre.find_first_not_of(' ') == std::string::npos ? 0 : s.centre.find_first_not_of(' '));
+    t.expansion = FormatNumber(c.rfind('*', 0) == 0 ? (s.lower + s.upper) / 2 : ParseNumber(c));
+    t.indepVarName = h.indep;
+    std::string joined;
+    for (size_t j = 0; j < names.size(); ++j)
+        joined += (j ? "," : "") + names[j];
+    t.depVarNames = joined;
+    if (nonlinear) {
+        t.errorD = FormatNumber(h.errorD);
+        t.errorC = FormatNumber(h.errorC);
+        t.maxcy = FormatNumber(h.maxcy);
+    }
+}
+
+} // namespace
+
+SystemOpenResult OpenSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& current)
+{
+    SystemOpenResult result;
+    OpenedPair pair = OpenProblemPair(path, systemMagic(nonlinear));
+    if (!pair.ok) {
+        result.message = pair.message;
+        return result;
+    }
+    RecordReader& p = pair.problem;
+    RecordReader s(pair.seriesText);
+    std::string why;
+    auto damaged = [&](const std::string& file) {
+        result.message = DamagedFileMessage(file, why);
+        return result;
+    };
+    SeriesHead series;
+    if (!readSeriesHead(s, series, why))
+        return damaged(path);
+    ProblemHead head;
+    if (!readProblemHead(p, nonlinear, head, why))
+        return damaged(path + ".str");
+    const int lastVar = static_cast<int>(series.lastVar);
+    OrdersAndDegrees od;
+    std::vector<std::string> names;
+    SystemTexts t = current;
+    if (!readVariables(p, lastVar, od, names, why) || !readTexts(p, lastVar, static_cast<int>(head.numBC), t, why))
+        return damaged(path + ".str");
     std::vector<double> coef;
-    solved = solved && kind == 1;
+    const bool solved = series.solved && series.kind == 1;
     if (solved) {
         size_t n = 0;
         for (int d : od.varDegree)
@@ -195,32 +279,16 @@ SystemOpenResult OpenSystemProblem(const std::string& path, bool nonlinear, cons
         coef.assign(n, 0.0);
         for (double& c : coef)
             s.readNumber(c);
-        if (!s.ok())
-            return damaged(path, s.error());
+        if (!s.ok()) {
+            why = s.error();
+            return damaged(path);
+        }
     }
-    // ShowProblem's boxes.
-    t.numDE = FormatNumber(lastVar + 1);
-    t.numBC = FormatNumber(numBC);
-    t.terms = FormatNumber(degree);
-    t.xlower = FormatNumber(lower);
-    t.xupper = FormatNumber(upper);
-    const std::string c =
-        centre.substr(centre.find_first_not_of(' ') == std::string::npos ? 0 : centre.find_first_not_of(' '));
-    t.expansion = FormatNumber(c.rfind('*', 0) == 0 ? (lower + upper) / 2 : ParseNumber(c));
-    t.indepVarName = indepP;
-    std::string joined;
-    for (size_t j = 0; j < names.size(); ++j)
-        joined += (j ? "," : "") + names[j];
-    t.depVarNames = joined;
-    if (nonlinear) {
-        t.errorD = FormatNumber(errorD);
-        t.errorC = FormatNumber(errorC);
-        t.maxcy = FormatNumber(maxcy);
-    }
+    showInBoxes(series, head, names, nonlinear, t);
     result.ok = true;
     result.content.texts = t;
     result.content.solved = solved;
-    result.content.coef = coef;
+    result.content.coef = std::move(coef);
     return result;
 }
 
