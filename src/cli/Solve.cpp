@@ -232,11 +232,9 @@ int RunSession(const SolveOptions& o, Shape shape, std::ostream& out, std::ostre
     return session.solved() ? 0 : 1;
 }
 
-} // namespace
-
-int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+// The options of `solve` into `o`; false (with the message on `err`) for bad usage.
+bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, std::ostream& err)
 {
-    SolveOptions o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& into) {
@@ -250,67 +248,67 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         std::string v;
         if (a == "--eval") {
             if (!value(v))
-                return 2;
+                return false;
             o.evalPoints.push_back(v);
         } else if (a == "--derivative") {
             if (!value(o.derivative))
-                return 2;
+                return false;
             if (ParseWholeNumber(o.derivative) < 0) {
                 err << "odeseries: --derivative needs an order of 0 or more\n";
-                return 2;
+                return false;
             }
         } else if (a == "--no-solve") {
             o.solve = false;
         } else if (a == "--save") {
             if (!value(v))
-                return 2;
+                return false;
             o.saveAs = v;
         } else if (a == "--report") {
             o.report = true;
         } else if (a == "--plot") {
             if (!value(v))
-                return 2;
+                return false;
             o.plotFile = v;
         } else if (a == "--plot-size") {
             if (!value(v))
-                return 2;
+                return false;
             const size_t x = v.find_first_of("xX");
             o.plotWidth = static_cast<int>(ParseWholeNumber(v.substr(0, x)));
             o.plotHeight = x == std::string::npos ? 0 : static_cast<int>(ParseWholeNumber(v.substr(x + 1)));
             if (o.plotWidth < 1 || o.plotHeight < 1 || o.plotWidth > 10000 || o.plotHeight > 10000) {
                 err << "odeseries: --plot-size needs WIDTHxHEIGHT, each from 1 to 10000\n";
-                return 2;
+                return false;
             }
         } else if (a == "--plot-derivative") {
             if (!value(v))
-                return 2;
+                return false;
             o.plotDerivative = static_cast<int>(ParseWholeNumber(v));
             if (o.plotDerivative < 0 || o.plotDerivative > 9) {
                 err << "odeseries: --plot-derivative needs an order from 0 to 9\n";
-                return 2;
+                return false;
             }
         } else if (a == "--plot-window") {
             if (!value(v))
-                return 2;
+                return false;
             o.plotWindow = numberList(v);
             if (o.plotWindow->size() != 4) {
                 err << "odeseries: --plot-window needs XMIN,XMAX,YMIN,YMAX\n";
-                return 2;
+                return false;
             }
         } else if (a == "--approximation") {
             if (!value(o.approximation))
-                return 2;
+                return false;
         } else if (a == "--seed") {
             if (!value(v))
-                return 2;
+                return false;
             o.seed = static_cast<uint64_t>(ParseNumber(v));
         } else if (a == "--series") {
             if (!value(v))
-                return 2;
+                return false;
             o.series = v;
         } else if (a == "--save-separately") {
             if (!value(v))
-                return 2;
+                return false;
             o.saveSeparately = v;
         } else if (a == "--plot-grid") {
             o.plotGrid = true;
@@ -318,18 +316,28 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
             o.plotLabels = true;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             err << "odeseries: unknown option " << a << '\n';
-            return 2;
+            return false;
         } else if (o.file.empty()) {
             o.file = a;
         } else {
             err << "odeseries: solve takes one problem file\n";
-            return 2;
+            return false;
         }
     }
     if (o.file.empty()) {
         err << "odeseries: solve needs a problem file\n" << Usage();
-        return 2;
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    SolveOptions o;
+    if (!ParseSolveOptions(args, o, err))
+        return 2;
     std::string error;
     auto magic = ProblemMagic(o.file, error);
     if (!magic) {
