@@ -120,6 +120,46 @@ double lhsAt(const SeriesView& series, int n, const std::vector<double>& av, dou
     return lhs;
 }
 
+// The evaluated coefficients of the equation at each grid point and of each condition, with
+// their right-hand sides.
+struct CollocationValues {
+    const std::vector<std::vector<double>>& de;
+    const std::vector<double>& deRhs;
+    const std::vector<std::vector<double>>& bc;
+    const std::vector<double>& bcRhs;
+};
+
+// A power series' rows: the grid points 0 ... M, then the conditions M+1 ... N.
+void powerRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a)
+{
+    std::vector<double> powers;
+    for (int m = 0; m <= M; ++m) {
+        powerRow(a, m, n, N, m * h + (in.xlower - in.xcenter), v.de[static_cast<size_t>(m)], powers);
+        a.at(m, N + 1) = v.deRhs[static_cast<size_t>(m)];
+    }
+    for (int r = M + 1; r <= N; ++r) {
+        const size_t i = static_cast<size_t>(r - M - 1);
+        powerRow(a, r, n, N, in.bcPoint[i] - in.xcenter, v.bc[i], powers);
+        a.at(r, N + 1) = v.bcRhs[i];
+    }
+}
+
+// A trigonometric series' rows, in the same order (the period is not 0).
+void trigRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a)
+{
+    const double omega = 8 * std::atan(1.0) / in.period;
+    const std::vector<double> wk = frequencyPowers(n, N, omega);
+    for (int m = 0; m <= M; ++m) {
+        trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, wk, v.de[static_cast<size_t>(m)]);
+        a.at(m, N + 1) = v.deRhs[static_cast<size_t>(m)];
+    }
+    for (int r = M + 1; r <= N; ++r) {
+        const size_t i = static_cast<size_t>(r - M - 1);
+        trigRow(a, r, n, N, (in.bcPoint[i] - in.xcenter) * omega, wk, v.bc[i]);
+        a.at(r, N + 1) = v.bcRhs[i];
+    }
+}
+
 } // namespace
 
 std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out)
@@ -181,33 +221,14 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
             return scriptFailure();
     }
 
+    if (in.kind == SeriesKind::Trigonometric && in.period == 0.0)
+        return fault(script::ErrDivisionByZero, Termination::ArithmeticFault);
     AugmentedMatrix a(N + 1);
-    if (in.kind == SeriesKind::Power) {
-        std::vector<double> powers;
-        for (int m = 0; m <= M; ++m) {
-            powerRow(a, m, n, N, m * h + (in.xlower - in.xcenter), deValues[static_cast<size_t>(m)], powers);
-            a.at(m, N + 1) = deRhs[static_cast<size_t>(m)];
-        }
-        for (int r = M + 1; r <= N; ++r) {
-            const size_t i = static_cast<size_t>(r - M - 1);
-            powerRow(a, r, n, N, in.bcPoint[i] - in.xcenter, bcValues[i], powers);
-            a.at(r, N + 1) = bcRhs[i];
-        }
-    } else {
-        if (in.period == 0.0)
-            return fault(script::ErrDivisionByZero, Termination::ArithmeticFault);
-        const double omega = 8 * std::atan(1.0) / in.period;
-        const std::vector<double> wk = frequencyPowers(n, N, omega);
-        for (int m = 0; m <= M; ++m) {
-            trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, wk, deValues[static_cast<size_t>(m)]);
-            a.at(m, N + 1) = deRhs[static_cast<size_t>(m)];
-        }
-        for (int r = M + 1; r <= N; ++r) {
-            const size_t i = static_cast<size_t>(r - M - 1);
-            trigRow(a, r, n, N, (in.bcPoint[i] - in.xcenter) * omega, wk, bcValues[i]);
-            a.at(r, N + 1) = bcRhs[i];
-        }
-    }
+    const CollocationValues values{deValues, deRhs, bcValues, bcRhs};
+    if (in.kind == SeriesKind::Power)
+        powerRows(in, n, N, M, h, values, a);
+    else
+        trigRows(in, n, N, M, h, values, a);
     if (!a.allFinite())
         return fault(script::ErrOverflow, Termination::ArithmeticFault);
 
