@@ -36,6 +36,31 @@ double VarDerivative(const std::vector<double>& coef, double center, int order, 
     return SeriesDerivative(seriesOf(coef, center), order, x);
 }
 
+namespace {
+
+// One row: the sum over the variables' powers of coefficient times the d-th derivative of
+// (x-c)^p, with t = x - c; the right-hand side in column N.
+void SystemRow(const OrdersAndDegrees& od, int vars, int N, double t, const std::vector<std::vector<double>>& cv,
+               double rhs, double* ar)
+{
+    const auto& fact = Factorials();
+    for (int j = 0; j < vars; ++j) {
+        const int off = od.offset(j), order = od.varOrder[static_cast<size_t>(j)];
+        for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p) {
+            double sum = 0, g = 1;
+            for (int d = 0; d <= std::min(p, order); ++d) {
+                const double factor = p < order ? fact[p] / fact[p - d] : g;
+                sum = sum + cv[static_cast<size_t>(j)][static_cast<size_t>(d)] * factor * std::pow(t, p - d);
+                g = g * (p - d);
+            }
+            ar[off + p] = sum;
+        }
+    }
+    ar[N] = rhs;
+}
+
+} // namespace
+
 SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
                            const std::vector<SystemSplit>& bc, script::ScriptHost& host)
 {
@@ -73,23 +98,8 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
     }
     const double h = (in.xupper - in.xlower) / m;
     AugmentedMatrix a(N);
-    const auto& fact = Factorials();
-    // One row: sum over the variables' powers of coefficient x d-th derivative of (x-c)^p.
     auto fillRow = [&](int r, double t, const std::vector<std::vector<double>>& cv, double rhs) {
-        double* ar = a.row(r);
-        for (int j = 0; j < vars; ++j) {
-            const int off = od.offset(j), order = orderOf(j);
-            for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p) {
-                double sum = 0, g = 1;
-                for (int d = 0; d <= std::min(p, order); ++d) {
-                    const double factor = p < order ? fact[p] / fact[p - d] : g;
-                    sum = sum + cv[static_cast<size_t>(j)][static_cast<size_t>(d)] * factor * std::pow(t, p - d);
-                    g = g * (p - d);
-                }
-                ar[off + p] = sum;
-            }
-        }
-        ar[N] = rhs;
+        SystemRow(od, vars, N, t, cv, rhs, a.row(r));
     };
     std::vector<std::vector<double>> cv(static_cast<size_t>(vars));
     for (int i = 0; i <= m; ++i) {
