@@ -59,6 +59,23 @@ void SystemRow(const OrdersAndDegrees& od, int vars, int N, double t, const std:
     ar[N] = rhs;
 }
 
+// The values of a split equation or condition: each variable's coefficient texts of orders
+// 0 ... its order, then the right-hand side. False (the message shown) on an engine error.
+bool splitValues(script::ScriptHost& host, const SystemSplit& split, const OrdersAndDegrees& od, int vars,
+                 std::vector<std::vector<double>>& cv, double& rhs)
+{
+    cv.resize(static_cast<size_t>(vars));
+    for (int j = 0; j < vars; ++j) {
+        const int order = od.varOrder[static_cast<size_t>(j)];
+        cv[static_cast<size_t>(j)].assign(static_cast<size_t>(order) + 1, 0.0);
+        for (int q = 0; q <= order; ++q)
+            if (!value(host, split.coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
+                       cv[static_cast<size_t>(j)][static_cast<size_t>(q)]))
+                return false;
+    }
+    return value(host, split.rhs, rhs);
+}
+
 } // namespace
 
 SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
@@ -79,23 +96,13 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
         return result;
     };
     const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
-    auto orderOf = [&](int j) { return od.varOrder[static_cast<size_t>(j)]; };
     // Values of the conditions' pieces, without the independent variable set.
     std::vector<std::vector<std::vector<double>>> bcv(static_cast<size_t>(in.numBC));
     std::vector<double> bcRhs(static_cast<size_t>(in.numBC));
-    for (int b = 0; b < in.numBC; ++b) {
-        bcv[static_cast<size_t>(b)].resize(static_cast<size_t>(vars));
-        for (int j = 0; j < vars; ++j) {
-            auto& row = bcv[static_cast<size_t>(b)][static_cast<size_t>(j)];
-            row.assign(static_cast<size_t>(orderOf(j)) + 1, 0.0);
-            for (int q = 0; q <= orderOf(j); ++q)
-                if (!value(host, bc[static_cast<size_t>(b)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
-                           row[static_cast<size_t>(q)]))
-                    return scriptFailure();
-        }
-        if (!value(host, bc[static_cast<size_t>(b)].rhs, bcRhs[static_cast<size_t>(b)]))
+    for (int b = 0; b < in.numBC; ++b)
+        if (!splitValues(host, bc[static_cast<size_t>(b)], od, vars, bcv[static_cast<size_t>(b)],
+                         bcRhs[static_cast<size_t>(b)]))
             return scriptFailure();
-    }
     const double h = (in.xupper - in.xlower) / m;
     AugmentedMatrix a(N);
     auto fillRow = [&](int r, double t, const std::vector<std::vector<double>>& cv, double rhs) {
@@ -109,15 +116,8 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
             return scriptFailure();
         }
         for (int e = 0; e < vars; ++e) {
-            for (int j = 0; j < vars; ++j) {
-                cv[static_cast<size_t>(j)].assign(static_cast<size_t>(orderOf(j)) + 1, 0.0);
-                for (int q = 0; q <= orderOf(j); ++q)
-                    if (!value(host, de[static_cast<size_t>(e)].coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
-                               cv[static_cast<size_t>(j)][static_cast<size_t>(q)]))
-                        return scriptFailure();
-            }
             double rhs = 0;
-            if (!value(host, de[static_cast<size_t>(e)].rhs, rhs))
+            if (!splitValues(host, de[static_cast<size_t>(e)], od, vars, cv, rhs))
                 return scriptFailure();
             fillRow(e * (m + 1) + i, i * h + (in.xlower - in.xcenter), cv, rhs);
         }
