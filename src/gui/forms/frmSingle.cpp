@@ -343,7 +343,13 @@ void FrmSingle::wireEvents()
         txtDepVarNam->setEnabled(false);
         headEntered();
     });
+    wireProblemBoxes();
+}
 
+// The boxes below the head, the commands and the conditions' editor.
+void FrmSingle::wireProblemBoxes()
+{
+    auto* e = m_events;
     // The other checks.
     e->onValidate(txtTerms, [this]() { return CheckTermsText(s(txtTerms->text()), m_order, m_kind); });
     e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });

@@ -70,6 +70,7 @@ private:
     void buildResultLists(QVBoxLayout* main);
     void buildMenus();
     void wireEvents();
+    void wireProblemBoxes();
     void wireCondition(int k);
     void ShowProblem();
     void SaveProblem();
