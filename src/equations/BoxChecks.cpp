@@ -65,4 +65,17 @@ bool IsValidName(const std::string& text)
     return true;
 }
 
+bool NamesAreDistinct(const std::string& independent, const std::vector<std::string>& dependent)
+{
+    std::vector<std::string> seen = {AsciiLower(independent)};
+    for (const std::string& name : dependent) {
+        const std::string lower = AsciiLower(name);
+        for (const std::string& other : seen)
+            if (other == lower)
+                return false;
+        seen.push_back(lower);
+    }
+    return true;
+}
+
 } // namespace ode

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ode {
 
@@ -39,5 +40,9 @@ bool CheckConditionText(const std::string& text);
 
 // A variable name as the forms accept it: a letter A-Z or a-z, then letters and digits.
 bool IsValidName(const std::string& text);
+
+// The dependent variables' names against the independent one and each other: true when no two
+// are the same name (the language does not tell case apart, so "X" is "x").
+bool NamesAreDistinct(const std::string& independent, const std::vector<std::string>& dependent);
 
 } // namespace ode

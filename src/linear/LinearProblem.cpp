@@ -75,6 +75,8 @@ std::optional<std::string> CheckLinearTexts(const LinearTexts& t, SeriesKind kin
         return "The name of the independent variable must be a letter followed by letters and digits.";
     if (!IsValidName(t.depVarName))
         return "The name of the dependent variable must be a letter followed by letters and digits.";
+    if (!NamesAreDistinct(t.indepVarName, {t.depVarName}))
+        return "The dependent variable needs a name of its own, not the independent variable's.";
     if (!CheckEquationText(t.equation, t.depVarName, n))
         return "The differential equation must hold \"=\" and " + t.depVarName +
                std::string(static_cast<size_t>(n), '\'') + ".";

@@ -52,6 +52,8 @@ std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& t, SeriesKi
         return "The order must be a whole number from 1 to 9.";
     if (!IsValidName(t.indepVarName) || !IsValidName(t.depVarName))
         return "Variable names must be a letter followed by letters and digits.";
+    if (!NamesAreDistinct(t.indepVarName, {t.depVarName}))
+        return "The dependent variable needs a name of its own, not the independent variable's.";
     const int n = static_cast<int>(ParseWholeNumber(t.order));
     if (!CheckEquationText(t.equation, t.depVarName, n))
         return "The differential equation must hold \"=\" and " + t.depVarName +

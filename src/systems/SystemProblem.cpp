@@ -36,6 +36,9 @@ std::optional<std::string> CheckSystemTexts(const SystemTexts& t, bool nonlinear
     for (const auto& n : names)
         if (!IsValidName(n))
             return "Each dependent variable must be a letter followed by letters and digits.";
+    if (!NamesAreDistinct(t.indepVarName, names))
+        return "Each variable needs a name of its own: no two dependent variables, and none of them and the "
+               "independent variable, may have the same name.";
     if (static_cast<long>(t.equations.size()) < ParseWholeNumber(t.numDE))
         return "The system needs " + std::to_string(ParseWholeNumber(t.numDE)) + " equations.";
     for (size_t e = 0; e < static_cast<size_t>(ParseWholeNumber(t.numDE)); ++e)

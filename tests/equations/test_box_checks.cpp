@@ -70,4 +70,20 @@ TEST(BoxChecks, EquationMustHoldTheHighestDerivative)
         EXPECT_FALSE(IsValidName(bad)) << bad;
 }
 
+TEST(BoxChecks, EveryVariableHasANameOfItsOwn)
+{
+    struct Case {
+        const char* indep;
+        std::vector<std::string> deps;
+        bool distinct;
+    };
+    const Case cases[] = {
+        {"x", {"y"}, true},        {"x", {"x"}, false},           {"x", {"X"}, false},
+        {"t", {"y", "z"}, true},   {"t", {"y", "Y"}, false},      {"t", {"y", "T"}, false},
+        {"t", {"y1", "y2"}, true}, {"t", {"a", "b", "a"}, false}, {"x", {}, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NamesAreDistinct(c.indep, c.deps), c.distinct) << c.indep << " / " << c.deps.size();
+}
+
 } // namespace

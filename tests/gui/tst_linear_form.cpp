@@ -114,6 +114,16 @@ private slots:
         pressTab();
         QVERIFY(form->txtDepVarNam->hasFocus());
         QCOMPARE(form->lblXestimation->text(), QString("At t="));
+        // The dependent variable may not be named like the independent one, in either case.
+        for (const char* same : {"t", "T"}) {
+            typeInto(form->txtDepVarNam, same);
+            pressTab();
+            QVERIFY2(form->txtDepVarNam->hasFocus(), same);
+            QVERIFY(form->txtDepVarNam->isEnabled());
+        }
+        typeInto(form->txtDepVarNam, "u");
+        pressTab();
+        QVERIFY(!form->txtDepVarNam->isEnabled());
     }
 
     void theOtherChecks()

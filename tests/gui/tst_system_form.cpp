@@ -89,7 +89,8 @@ private slots:
         QVERIFY(find<QLineEdit>(form, "txtBC_3")->isHidden());
         typeInto(form->txtIndepVarNam, "t");
         pressTab();
-        for (const char* bad : {"y, z", "y,z,w", "y"}) {
+        // Wrong names, the wrong count, and names that are not distinct (from t or each other).
+        for (const char* bad : {"y, z", "y,z,w", "y", "y,y", "Y,y", "t,z", "y,T"}) {
             typeInto(form->txtDepVarNams, bad);
             pressTab();
             QVERIFY2(form->txtDepVarNams->hasFocus(), bad);

@@ -177,6 +177,7 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
         {"degree NaN", [](LinearTexts& b) { b.terms = "NaN"; }},
         {"degree -5", [](LinearTexts& b) { b.terms = "-5"; }},
         {"order 1E308", [](LinearTexts& b) { b.order = "1E308"; }},
+        {"the dependent variable named like the independent one", [](LinearTexts& b) { b.depVarName = "X"; }},
     };
     for (const Case& c : cases) {
         LinearSession& l = s.pldif;

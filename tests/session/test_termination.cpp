@@ -76,10 +76,12 @@ TEST(Termination, LinearEquationEndings)
         c.edit(s.boxes);
         s.solve();
         expectEnding(s.lastEnd(), c.expected, c.what);
-        if (c.expected.termination == Termination::Solved)
+        if (c.expected.termination == Termination::Solved) {
             EXPECT_TRUE(Close(SeriesDerivative(s.series(), 0, 0.5), std::sin(0.5), test::kCollocation));
-        if (c.expected.termination == Termination::ScriptError)
+        }
+        if (c.expected.termination == Termination::ScriptError) {
             EXPECT_FALSE(s.lastEnd().error.description.empty()) << c.what;
+        }
     }
 }
 
@@ -115,8 +117,9 @@ TEST(Termination, NewtonEndingsWithTheirResiduals)
         const NewtonResult& r = s.lastResult();
         expectEnding(s.lastEnd(), c.expected, c.what);
         expectEnding(r, c.expected, c.what);
-        if (c.passes)
+        if (c.passes) {
             EXPECT_EQ(r.passes, c.passes) << c.what;
+        }
         const bool listed =
             c.expected.termination == Termination::Solved || c.expected.termination == Termination::NoConvergence;
         EXPECT_EQ(r.gridResidual.size(), listed ? 21u : 0u) << c.what; // degree 22, order 2: M = 20
@@ -189,6 +192,17 @@ TEST(Termination, SystemsEndings)
     n.boxes.maxcy = "20";
     n.solve();
     expectEnding(n.lastEnd(), {Termination::ScriptError, script::ErrInvalidCall}, "a square root of a negative value");
+}
+
+TEST(Termination, ANameTakenTwiceIsRefusedBeforeSolving)
+{
+    const std::string message = "The dependent variable needs a name of its own, not the independent variable's.";
+    LinearTexts l = DefaultLinearTexts(SeriesKind::Power);
+    l.depVarName = "X";
+    EXPECT_EQ(CheckLinearTexts(l, SeriesKind::Power).value_or(""), message);
+    NonlinearTexts n = DefaultNonlinearTexts(SeriesKind::Trigonometric);
+    n.indepVarName = "y";
+    EXPECT_EQ(CheckNonlinearTexts(n, SeriesKind::Trigonometric).value_or(""), message);
 }
 
 } // namespace

@@ -215,6 +215,13 @@ TEST(SystemChecks, RefusalsBeforeSolving)
     EXPECT_FALSE(CheckSystemTexts(t, false));
     t.depVarNames = "y, z";
     EXPECT_TRUE(CheckSystemTexts(t, false)) << "a blank after the comma starts the name";
+    for (const char* same : {"y,Y", "x,z"}) {
+        t.depVarNames = same;
+        EXPECT_EQ(CheckSystemTexts(t, false).value_or(""),
+                  "Each variable needs a name of its own: no two dependent variables, and none of them and the "
+                  "independent variable, may have the same name.")
+            << same;
+    }
     t.depVarNames = "y,z,w";
     EXPECT_TRUE(CheckSystemTexts(t, false));
     t.depVarNames = "y,z";

@@ -336,7 +336,11 @@ void FrmSingle::wireEvents()
             txtDepVarNam->setFocus();
         txtIndepVarNam->setEnabled(false);
     });
-    e->onValidate(txtDepVarNam, [=]() { return nameCheck(txtDepVarNam); });
+    // The dependent variable may not take the independent variable's name.
+    e->onValidate(txtDepVarNam, [=]() {
+        return nameCheck(txtDepVarNam) &&
+               (m_loading || NamesAreDistinct(s(txtIndepVarNam->text()), {s(txtDepVarNam->text())}));
+    });
     e->onLostFocus(txtDepVarNam, [this]() {
         if (!txtDepVarNam->isEnabled() || m_loading)
             return;

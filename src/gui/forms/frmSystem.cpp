@@ -315,7 +315,8 @@ void FrmSystem::wireBoxes()
         for (const auto& n : names)
             if (!IsValidName(n))
                 return false;
-        return true;
+        // Each variable needs a name of its own.
+        return NamesAreDistinct(s(txtIndepVarNam->text()), names);
     });
     e->onLostFocus(txtDepVarNams, [this]() {
         if (!txtDepVarNams->isEnabled() || m_loading)
