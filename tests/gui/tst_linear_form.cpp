@@ -9,12 +9,16 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 using namespace guitest;
 using ode::forms::FrmSingle;
@@ -301,6 +305,46 @@ private slots:
         form = power;
         enterHead();
         QVERIFY(!power->txtOrder->isEnabled());
+    }
+
+    // What a broken disk can hand the window: each file ends in one message box, and the form
+    // can still be entered and solved afterwards.
+    void hostileFilesLeaveTheWindowUsable()
+    {
+        QTemporaryDir dir;
+        auto write = [&](const QString& name, const QByteArray& series, const QByteArray& problem) {
+            QFile a(dir.filePath(name)), b(dir.filePath(name + ".str"));
+            QVERIFY(a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly));
+            a.write(series);
+            b.write(problem);
+        };
+        QByteArray binary(4096, '\0');
+        for (int i = 0; i < binary.size(); ++i)
+            binary[i] = static_cast<char>((i * 7919) % 251);
+        write("binary", binary, binary);
+        write("truncated", "0,\"x\",0,1\r\n*\r\n", "\"Pldif\",2,\"x\"");
+        write("huge", "0,\"x\",0,1\r\n*\r\n1,\"*\",8,#FALSE#\r\n", QByteArray(40 << 20, ' '));
+        write("degree", "0,\"x\",0,1\r\n*\r\n1,\"*\",1E308,#TRUE#\r\n", "\"Pldif\",1,\"x\",\"y\",\"y'=y\"\r\n");
+        for (const char* name : {"folder", "fifo"}) {
+            QFile series(dir.filePath(name));
+            QVERIFY(series.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir(dir.path()).mkdir("folder.str"));
+        QCOMPARE(::mkfifo(dir.filePath("fifo.str").toLocal8Bit().constData(), 0600), 0);
+        for (const char* name : {"binary", "truncated", "huge", "degree", "folder", "fifo"}) {
+            form->chooseFile = [&](bool) { return dir.filePath(name); };
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(answeringBoxes([&]() { form->mnuOpen->trigger(); }).size(), 1);
+            QVERIFY2(clock.elapsed() < 5000, name);
+            QVERIFY2(form->txtOrder->isEnabled() && !form->Loading(), name);
+        }
+        enterHead();
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y=0");
+        typeInto(form->txtXeval[2], "1");
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
     }
 
     void printingWritesTheReportLines()
