@@ -34,6 +34,8 @@ struct SolveOptions {
     std::optional<uint64_t> seed;
     std::optional<std::string> series;
     std::optional<std::string> saveSeparately;
+    // --method chebyshev: the accurate method (linear power kind)
+    bool chebyshev = false;
 };
 
 // Numbers separated by commas ("1,2,3,4").
@@ -129,7 +131,20 @@ std::optional<std::string> checkTexts(const NonlinearSession& s) { return CheckN
 std::optional<std::string> checkTexts(const SystemSession& s) { return CheckSystemTexts(s.boxes, s.nonlinear()); }
 
 // The options a form's iteration inputs take from the command line; false ends the command.
-bool applyIterationOptions(const SolveOptions&, LinearSession&) { return true; }
+bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
+{
+    if (o.chebyshev)
+        session.method = LinearSession::Method::Chebyshev;
+    return true;
+}
+
+// The accurate method's own list.
+template <typename Session> void printMethodLists(std::ostream&, const Session&) {}
+void printMethodLists(std::ostream& out, const LinearSession& session)
+{
+    if (!session.lstChebyshev().empty())
+        printList(out, "lstChebyshev", session.lstChebyshev());
+}
 bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 {
     if (o.seed)
@@ -211,6 +226,7 @@ int RunSession(const SolveOptions& o, Shape shape, std::ostream& out, std::ostre
     }
     printList(out, "lstCoeff", session.lstCoeff());
     printList(out, "lstBCError", session.lstBCError());
+    printMethodLists(out, session);
     for (const std::string& x : o.evalPoints) {
         session.boxes.xestimation = x;
         session.boxes.derNum = o.derivative;
@@ -310,6 +326,14 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
             if (!value(v))
                 return false;
             o.saveSeparately = v;
+        } else if (a == "--method") {
+            if (!value(v))
+                return false;
+            if (v != "specified" && v != "chebyshev") {
+                err << "odeseries: --method is specified or chebyshev\n";
+                return false;
+            }
+            o.chebyshev = v == "chebyshev";
         } else if (a == "--plot-grid") {
             o.plotGrid = true;
         } else if (a == "--plot-labels") {
@@ -350,6 +374,10 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         return 2;
     }
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
+    if (o.chebyshev && *kind != ProblemKind::LinearPower) {
+        err << "odeseries: --method chebyshev solves the linear power-series kind only (so far)\n";
+        return 2;
+    }
     if (IsSystem(*kind))
         return RunSession<SystemSession>(o, IsNonlinear(*kind), out, err);
     if (IsNonlinear(*kind))

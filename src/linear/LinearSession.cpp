@@ -46,11 +46,46 @@ void LinearSession::listCoefficientsAndResiduals()
         m_lstBCError = lines;
 }
 
+void LinearSession::clearResults()
+{
+    ProblemSession::clearResults();
+    m_chebyshev.reset();
+    m_lstChebyshev.clear();
+}
+
+double LinearSession::derivativeAt(int order, double x) const
+{
+    return m_chebyshev ? ChebyshevDerivative(*m_chebyshev, order, x) : ProblemSession::derivativeAt(order, x);
+}
+
+// The accurate method: the Chebyshev solution stands for Evaluate; the coefficient list shows
+// its power series about the centre, the Chebyshev list its own coefficients.
+bool LinearSession::solveChebyshev()
+{
+    ChebyshevSolution solution = SolveLinearChebyshev(m_inputs, m_texts, m_host);
+    m_end = solution;
+    if (!solution.solved()) {
+        if (solution.termination == Termination::LinearlyDependent)
+            m_lstCoeff = {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
+        else if (solution.termination == Termination::Inconsistent)
+            m_lstCoeff = {"ENCOUNTERED INCONSISTENT SYSTEM"};
+        return false;
+    }
+    m_coef = ChebyshevToPower(solution.series, m_inputs.xcenter);
+    m_lstChebyshev = ChebyshevCoefficientLines(m_inputs.depVarName, solution.series);
+    m_chebyshev = std::move(solution.series);
+    m_solved = true;
+    listCoefficientsAndResiduals();
+    return true;
+}
+
 bool LinearSession::solveProblem()
 {
     clearResults();
     if (!readInputs() || !extract(true))
         return false;
+    if (method == Method::Chebyshev && m_kind == SeriesKind::Power)
+        return solveChebyshev();
     LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host);
     m_end = solution;
     if (!solution.solved()) {

@@ -3,6 +3,7 @@
 // results the lists show, and the commands Solve, Evaluate, Open, Save and Print. The forms
 // and the command line drive this one object, so the rules live in one place.
 
+#include "linear/Chebyshev.h"
 #include "linear/LinearFiles.h"
 #include "linear/LinearProblem.h"
 #include "linear/LinearSolver.h"
@@ -10,6 +11,7 @@
 #include "script/ScriptHost.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,14 @@ public:
     // The boxes as the user left them.
     LinearTexts boxes;
 
+    // The collocation method of Solve: the specified one (powers of x - C on an equally spaced
+    // grid), or the accurate one (Chebyshev polynomials at Chebyshev points; power kind only).
+    enum class Method { Specified, Chebyshev };
+    Method method = Method::Specified;
+    // The Chebyshev coefficients of the solution that stands, when the accurate method found it.
+    const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
+    void clearResults() override;
+
     const LinearInputs& inputs() const override { return m_inputs; }
     SeriesView series() const override;
 
@@ -38,13 +48,17 @@ public:
 
 private:
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
+    double derivativeAt(int order, double x) const override;
     bool solveProblem() override;
+    bool solveChebyshev();
     bool extract(bool report);
     void listCoefficientsAndResiduals();
 
     SeriesKind m_kind;
     LinearInputs m_inputs;
     LinearCoefficientTexts m_texts;
+    std::optional<ChebyshevSeries> m_chebyshev;
+    std::vector<std::string> m_lstChebyshev;
 };
 
 } // namespace ode

@@ -16,7 +16,7 @@ bool ProblemSession::evaluate()
     int order = 0;
     if (!evaluationPoint(texts().xestimation, texts().derNum, x, order))
         return false;
-    m_lblValue = FormatNumber(SeriesDerivative(series(), order, x));
+    m_lblValue = FormatNumber(derivativeAt(order, x));
     m_lstDError.clear();
     std::vector<std::string> lines;
     if (!residualLinesAt(x, lines))

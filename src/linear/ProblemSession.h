@@ -27,6 +27,8 @@ public:
     bool evaluate() final;
 
 protected:
+    // The derivative Evaluate shows: from the series, unless the kind keeps a better form.
+    virtual double derivativeAt(int order, double x) const { return SeriesDerivative(series(), order, x); }
     // The kind's residual lines of the equation at x (lstDError), or false on an engine error.
     virtual bool residualLinesAt(double x, std::vector<std::string>& lines) = 0;
 

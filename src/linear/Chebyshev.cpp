@@ -1,0 +1,190 @@
+#include "linear/Chebyshev.h"
+
+#include "common/NumberFormat.h"
+#include "linear/Elimination.h"
+
+#include <cmath>
+
+namespace ode {
+
+namespace {
+
+double sOf(const ChebyshevSeries& s, double x) { return (2 * x - s.a - s.b) / (s.b - s.a); }
+
+// Clenshaw's recurrence for c0 T0(t) + ... + cN TN(t).
+double clenshaw(const std::vector<double>& c, double t)
+{
+    double b1 = 0, b2 = 0;
+    for (size_t k = c.size(); k-- > 1;) {
+        const double b0 = 2 * t * b1 - b2 + c[k];
+        b2 = b1;
+        b1 = b0;
+    }
+    return (c.empty() ? 0.0 : c[0]) + t * b1 - b2;
+}
+
+bool valueOf(script::ScriptHost& host, const std::string& text, double& out)
+{
+    if (host.evaluate(text, out))
+        return true;
+    host.trap();
+    return false;
+}
+
+// Coefficient texts of orders 0 ... n and the right-hand side, at the point set in the engine.
+bool pieces(script::ScriptHost& host, const std::vector<std::string>& texts, int n, std::vector<double>& p, double& rhs)
+{
+    p.assign(static_cast<size_t>(n) + 1, 0.0);
+    for (int k = n; k >= 0; --k)
+        if (!valueOf(host, texts[static_cast<size_t>(k)], p[static_cast<size_t>(k)]))
+            return false;
+    return valueOf(host, texts[static_cast<size_t>(n) + 1], rhs);
+}
+
+// One collocation row: sum over k of p[k] (2/(b-a))^k d^k/ds^k Tj(s), for every j; the
+// derivatives of Tj by T(j+1)^(k) = 2s Tj^(k) + 2k Tj^(k-1) - T(j-1)^(k).
+void chebyshevRow(double* row, int n, int N, double t, double scale, const std::vector<double>& p, double rhs,
+                  std::vector<double>& d)
+{
+    const size_t width = static_cast<size_t>(n) + 1;
+    d.assign(static_cast<size_t>(N + 1) * width, 0.0);
+    auto at = [&](int j, int k) -> double& { return d[static_cast<size_t>(j) * width + static_cast<size_t>(k)]; };
+    at(0, 0) = 1;
+    if (N >= 1) {
+        at(1, 0) = t;
+        if (n >= 1)
+            at(1, 1) = 1;
+    }
+    for (int j = 1; j < N; ++j)
+        for (int k = 0; k <= n; ++k)
+            at(j + 1, k) = 2 * t * at(j, k) + (k > 0 ? 2 * k * at(j, k - 1) : 0.0) - at(j - 1, k);
+    std::vector<double> factor(width);
+    double f = 1;
+    for (int k = 0; k <= n; ++k, f *= scale)
+        factor[static_cast<size_t>(k)] = p[static_cast<size_t>(k)] * f;
+    for (int j = 0; j <= N; ++j) {
+        double sum = 0;
+        for (int k = 0; k <= n; ++k)
+            sum += factor[static_cast<size_t>(k)] * at(j, k);
+        row[j] = sum;
+    }
+    row[N + 1] = rhs;
+}
+
+} // namespace
+
+std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c)
+{
+    const int N = static_cast<int>(c.size()) - 1;
+    if (N < 1)
+        return {0.0};
+    std::vector<double> d(static_cast<size_t>(N) + 1, 0.0); // d[N] stays 0
+    for (int k = N; k >= 1; --k)
+        d[static_cast<size_t>(k) - 1] =
+            (k + 1 <= N ? d[static_cast<size_t>(k) + 1] : 0.0) + 2 * k * c[static_cast<size_t>(k)];
+    d[0] /= 2;
+    d.pop_back();
+    return d;
+}
+
+double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x)
+{
+    std::vector<double> c = s.coef;
+    const double scale = 2 / (s.b - s.a);
+    double factor = 1;
+    for (int k = 0; k < derivative; ++k) {
+        c = ChebyshevDerivativeCoefficients(c);
+        factor *= scale;
+    }
+    return factor * clenshaw(c, sOf(s, x));
+}
+
+std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre)
+{
+    // y^(k)(C) / k!: each derivative is divided by k as it is taken, which keeps the factorials
+    // out of range problems at any degree.
+    std::vector<double> power;
+    std::vector<double> c = s.coef;
+    const double scale = 2 / (s.b - s.a), t = sOf(s, centre);
+    for (size_t k = 0; k < s.coef.size(); ++k) {
+        power.push_back(clenshaw(c, t));
+        c = ChebyshevDerivativeCoefficients(c);
+        for (double& v : c)
+            v *= scale / static_cast<double>(k + 1);
+    }
+    return power;
+}
+
+ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoefficientTexts& texts,
+                                       script::ScriptHost& host)
+{
+    ChebyshevSolution result;
+    const int n = in.order, N = in.seriesDegree, m = N + 1 - n;
+    auto scriptFailure = [&] {
+        result.termination = Termination::ScriptError;
+        result.error = host.fault();
+        return result;
+    };
+    if (n < 1 || m < 1 || static_cast<int>(texts.bc.size()) < n || !(in.xupper > in.xlower)) {
+        result.termination = Termination::Refused;
+        return result;
+    }
+    result.series.a = in.xlower;
+    result.series.b = in.xupper;
+    const double scale = 2 / (in.xupper - in.xlower), pi = 4 * std::atan(1.0);
+    AugmentedMatrix a(N + 1);
+    std::vector<double> p, d;
+    double rhs = 0;
+    for (int i = 0; i < m; ++i) {
+        const double t = std::cos(pi * (2 * i + 1) / (2 * m));
+        const double x = (in.xlower + in.xupper) / 2 + t * (in.xupper - in.xlower) / 2;
+        if (!host.assignVariable(in.indepVarName, x)) {
+            host.trap();
+            return scriptFailure();
+        }
+        if (!pieces(host, texts.de, n, p, rhs))
+            return scriptFailure();
+        chebyshevRow(a.row(i), n, N, t, scale, p, rhs, d);
+    }
+    for (int c = 0; c < n; ++c) {
+        if (!pieces(host, texts.bc[static_cast<size_t>(c)], n, p, rhs))
+            return scriptFailure();
+        chebyshevRow(a.row(m + c), n, N, sOf(result.series, in.bcPoint[static_cast<size_t>(c)]), scale, p, rhs, d);
+    }
+    if (!a.allFinite()) {
+        host.raise(script::ErrOverflow);
+        host.trap();
+        result.termination = Termination::ArithmeticFault;
+        result.error = host.fault();
+        return result;
+    }
+    switch (Eliminate(a, result.series.coef)) {
+    case EliminationOutcome::Solved:
+        result.termination = Termination::Solved;
+        break;
+    case EliminationOutcome::LinearlyDependent:
+        result.termination = Termination::LinearlyDependent;
+        break;
+    case EliminationOutcome::Inconsistent:
+        result.termination = Termination::Inconsistent;
+        break;
+    case EliminationOutcome::ArithmeticFault:
+        host.raise(script::ErrOverflow);
+        host.trap();
+        result.termination = Termination::ArithmeticFault;
+        result.error = host.fault();
+        break;
+    }
+    return result;
+}
+
+std::vector<std::string> ChebyshevCoefficientLines(const std::string& depVarName, const ChebyshevSeries& s)
+{
+    std::vector<std::string> lines = {"CHEBYSHEV COEFFICIENTS ON [" + FormatNumber(s.a) + "," + FormatNumber(s.b) +
+                                      "]:"};
+    for (size_t k = 0; k < s.coef.size(); ++k)
+        lines.push_back(depVarName + "(" + std::to_string(k) + ")=" + FormatNumber(s.coef[k]));
+    return lines;
+}
+
+} // namespace ode

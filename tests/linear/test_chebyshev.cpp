@@ -1,0 +1,163 @@
+// The accurate method: Chebyshev collocation of a single linear equation.
+#include "linear/Chebyshev.h"
+#include "linear/LinearSession.h"
+#include "linear/LinearSolver.h"
+#include "support/Tolerances.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/NumberFormat.h"
+
+namespace {
+
+using namespace ode;
+using ode::test::Close;
+
+struct Problem {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    script::ScriptHost host{shared, [this](const std::string& m) { messages.push_back(m); }};
+    LinearInputs in;
+    LinearCoefficientTexts texts;
+
+    Problem(const std::string& equation, std::vector<std::string> bcText, std::vector<std::string> bcPoint,
+            const std::string& lower, const std::string& upper, int degree, const std::string& order = "2")
+    {
+        host.prepare();
+        LinearTexts t = DefaultLinearTexts(SeriesKind::Power);
+        t.order = order;
+        t.equation = equation;
+        t.bcText = std::move(bcText);
+        t.bcPoint = std::move(bcPoint);
+        t.xlower = lower;
+        t.xupper = upper;
+        t.expansion = "0";
+        t.terms = std::to_string(degree);
+        in = ReadLinearInputs(t, SeriesKind::Power, host.Pi);
+        EXPECT_FALSE(ExtractLinearCoefficients(in, texts));
+    }
+    ChebyshevSolution solve() { return SolveLinearChebyshev(in, texts, host); }
+};
+
+double worstError(const ChebyshevSeries& s, int derivative, double (*exact)(double))
+{
+    double worst = 0;
+    for (int i = 0; i <= 400; ++i) {
+        const double x = s.a + (s.b - s.a) * i / 400;
+        worst = std::fmax(worst, std::fabs(ChebyshevDerivative(s, derivative, x) - exact(x)));
+    }
+    return worst;
+}
+
+// y'' + y = 0 on [-10, 10], y(0) = 0, y'(0) = 1: sin x. The equally spaced power-series
+// collocation stops near 5E-8 here; the Chebyshev basis reaches the rounding level and stays
+// there as the degree grows.
+TEST(Chebyshev, SineOnAWideIntervalToTheLastDigits)
+{
+    for (int degree : {40, 60, 120, 300}) {
+        Problem p("y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-10", "10", degree);
+        const ChebyshevSolution s = p.solve();
+        ASSERT_EQ(s.termination, Termination::Solved) << degree;
+        EXPECT_LT(worstError(s.series, 0, [](double x) { return std::sin(x); }), 1e-12) << degree;
+        EXPECT_LT(worstError(s.series, 1, [](double x) { return std::cos(x); }), 1e-11) << degree;
+        EXPECT_LT(worstError(s.series, 2, [](double x) { return -std::sin(x); }), 1e-9) << degree;
+    }
+}
+
+// y' - y = 0, y(0) = 1 on [-1, 2]: e^x, and its power series about 0 is 1/k!.
+TEST(Chebyshev, PowerSeriesAboutTheCentreFromTheChebyshevCoefficients)
+{
+    Problem p("y'-y=0", {"y=1"}, {"0"}, "-1", "2", 30, "1");
+    const ChebyshevSolution s = p.solve();
+    ASSERT_EQ(s.termination, Termination::Solved);
+    EXPECT_LT(worstError(s.series, 0, [](double x) { return std::exp(x); }), 1e-13);
+    const std::vector<double> power = ChebyshevToPower(s.series, 0);
+    ASSERT_EQ(power.size(), 31u);
+    // The low coefficients to the rounding level; each derivative taken costs digits, so the
+    // high ones are good only relative to the series' scale.
+    double factorial = 1;
+    for (int k = 0; k <= 6; ++k) {
+        if (k > 0)
+            factorial *= k;
+        EXPECT_TRUE(Close(power[static_cast<size_t>(k)], 1 / factorial, 1e-12)) << k;
+    }
+    double sum = 0, t = 1;
+    for (double a : power) {
+        sum += a * t;
+        t *= 0.5;
+    }
+    EXPECT_TRUE(Close(sum, std::exp(0.5), 1e-12)) << "the power series at x = 0.5";
+    const std::vector<std::string> lines = ChebyshevCoefficientLines("y", s.series);
+    EXPECT_EQ(lines[0], "CHEBYSHEV COEFFICIENTS ON [-1,2]:");
+    EXPECT_EQ(lines.size(), 32u);
+}
+
+// Airy's equation y'' - x y = 0 on [-5, 5] with Ai(0) and Ai'(0): the values at the ends
+// agree with the known Ai(5) and Ai(-5) to about 13 digits of the solution's scale.
+TEST(Chebyshev, AiryToTheRoundingLevel)
+{
+    Problem p("y''-x*y=0", {"y=0.355028053887817", "y'=-0.258819403792807"}, {"0", "0"}, "-5", "5", 80);
+    const ChebyshevSolution s = p.solve();
+    ASSERT_EQ(s.termination, Termination::Solved);
+    EXPECT_NEAR(ChebyshevDerivative(s.series, 0, 5), 1.083444281360744e-4, 1e-12);
+    EXPECT_NEAR(ChebyshevDerivative(s.series, 0, -5), 0.3507610090241142, 1e-12);
+    // The residual of the equation between the collocation points.
+    double worst = 0;
+    for (double x = -5; x <= 5; x += 0.37)
+        worst =
+            std::fmax(worst, std::fabs(ChebyshevDerivative(s.series, 2, x) - x * ChebyshevDerivative(s.series, 0, x)));
+    EXPECT_LT(worst, 1e-10);
+}
+
+TEST(Chebyshev, EndingsAreStatedLikeTheOtherSolvers)
+{
+    Problem twice("y''+y=0", {"y=0", "y=0"}, {"0", "0"}, "-1", "1", 12);
+    EXPECT_EQ(twice.solve().termination, Termination::LinearlyDependent);
+    Problem pole("y''+y=1/(x-x)", {"y=0", "y'=1"}, {"0", "0"}, "-1", "1", 12);
+    const ChebyshevSolution s = pole.solve();
+    EXPECT_EQ(s.termination, Termination::ScriptError);
+    EXPECT_EQ(s.error.number, script::ErrDivisionByZero);
+    EXPECT_EQ(pole.messages.size(), 1u);
+}
+
+// Through the session, as a form or the command line uses it: after the accurate method the
+// Chebyshev solution stands for Evaluate (the specified method's result is kept apart).
+TEST(Chebyshev, TheSessionEvaluatesTheAccurateSolution)
+{
+    std::shared_ptr<script::Class1> shared;
+    LinearSession s(SeriesKind::Power, shared, {});
+    s.boxes.equation = "y''+y=0";
+    s.boxes.bcText = {"y=0", "y'=1"};
+    s.boxes.bcPoint = {"0", "0"};
+    s.boxes.xlower = "-10";
+    s.boxes.xupper = "10";
+    s.boxes.terms = "100";
+    s.boxes.xestimation = "7";
+    s.boxes.derNum = "0";
+    ASSERT_TRUE(s.solve());
+    EXPECT_TRUE(s.lstChebyshev().empty()) << "the specified method lists no Chebyshev coefficients";
+    s.method = LinearSession::Method::Chebyshev;
+    ASSERT_TRUE(s.solve());
+    EXPECT_EQ(s.lstChebyshev().size(), 102u);
+    EXPECT_EQ(s.lstCoeff().size(), 102u) << "the power series about the centre is listed too";
+    for (double x : {7.0, 9.9, -9.9, 0.1}) {
+        s.boxes.xestimation = FormatNumber(x);
+        ASSERT_TRUE(s.evaluate());
+        EXPECT_TRUE(Close(ParseNumber(s.lblValue()), std::sin(x), 1e-13)) << x << ": " << s.lblValue();
+    }
+    s.clearResults();
+    EXPECT_TRUE(s.lstChebyshev().empty());
+}
+
+TEST(Chebyshev, DerivativeCoefficientsOfKnownPolynomials)
+{
+    // T3 = 4s^3 - 3s, T3' = 12 s^2 - 3 = 6 T2 + 3 T0.
+    EXPECT_EQ(ChebyshevDerivativeCoefficients({0, 0, 0, 1}), (std::vector<double>{3, 0, 6}));
+    // T1' = T0; a constant's derivative is 0.
+    EXPECT_EQ(ChebyshevDerivativeCoefficients({0, 1}), std::vector<double>{1});
+    EXPECT_EQ(ChebyshevDerivativeCoefficients({5}), std::vector<double>{0});
+}
+
+} // namespace
