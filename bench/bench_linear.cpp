@@ -42,6 +42,22 @@ void BM_SolveLinear(benchmark::State& state)
 }
 BENCHMARK(BM_SolveLinear)->Arg(23)->Arg(50)->Arg(100)->Arg(200)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
 
+// The accurate method on the same problem.
+void BM_SolveLinearChebyshev(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    LinearSession s(SeriesKind::Power, shared, {});
+    defaultProblem(s, static_cast<int>(state.range(0)));
+    s.method = LinearSession::Method::Chebyshev;
+    for (auto _ : state) {
+        bool ok = s.solve();
+        if (!ok)
+            state.SkipWithError("no solution");
+        benchmark::DoNotOptimize(ok);
+    }
+}
+BENCHMARK(BM_SolveLinearChebyshev)->Arg(23)->Arg(100)->Arg(500)->Unit(benchmark::kMillisecond);
+
 // The elimination alone, on the matrix of the same problem, for its share and its speed.
 void BM_Eliminate(benchmark::State& state)
 {
