@@ -36,6 +36,8 @@ struct SolveOptions {
     std::optional<std::string> saveSeparately;
     // --method chebyshev: the accurate method (linear power kind)
     bool chebyshev = false;
+    bool autoDegree = false;      // --degree auto
+    std::optional<int> maxDegree; // --max-degree N
 };
 
 // Numbers separated by commas ("1,2,3,4").
@@ -135,6 +137,9 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 {
     if (o.chebyshev)
         session.method = LinearSession::Method::Chebyshev;
+    session.autoDegree = o.autoDegree;
+    if (o.maxDegree)
+        session.maxDegree = *o.maxDegree;
     return true;
 }
 
@@ -142,6 +147,8 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 template <typename Session> void printMethodLists(std::ostream&, const Session&) {}
 void printMethodLists(std::ostream& out, const LinearSession& session)
 {
+    if (!session.convergence().empty())
+        printList(out, "lblConvergence", {session.convergence()});
     if (!session.lstChebyshev().empty())
         printList(out, "lstChebyshev", session.lstChebyshev());
 }
@@ -334,6 +341,22 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
                 return false;
             }
             o.chebyshev = v == "chebyshev";
+        } else if (a == "--degree") {
+            if (!value(v))
+                return false;
+            if (v != "auto") {
+                err << "odeseries: --degree takes auto (a fixed degree comes from the file)\n";
+                return false;
+            }
+            o.autoDegree = true;
+        } else if (a == "--max-degree") {
+            if (!value(v))
+                return false;
+            o.maxDegree = static_cast<int>(ParseWholeNumber(v));
+            if (*o.maxDegree < 2 || *o.maxDegree > 100000) {
+                err << "odeseries: --max-degree needs a whole number from 2 to 100000\n";
+                return false;
+            }
         } else if (a == "--plot-grid") {
             o.plotGrid = true;
         } else if (a == "--plot-labels") {
@@ -374,6 +397,10 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         return 2;
     }
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
+    if ((o.autoDegree || o.maxDegree) && !o.chebyshev) {
+        err << "odeseries: --degree auto and --max-degree go with --method chebyshev\n";
+        return 2;
+    }
     if (o.chebyshev && *kind != ProblemKind::LinearPower) {
         err << "odeseries: --method chebyshev solves the linear power-series kind only (so far)\n";
         return 2;

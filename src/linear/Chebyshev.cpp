@@ -3,6 +3,7 @@
 #include "common/NumberFormat.h"
 #include "linear/Elimination.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ode {
@@ -175,6 +176,64 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
         result.error = host.fault();
         break;
     }
+    return result;
+}
+
+double ChebyshevTail(const std::vector<double>& coef)
+{
+    double scale = 0, tail = 0;
+    for (size_t k = 0; k < coef.size(); ++k) {
+        scale = std::fmax(scale, std::fabs(coef[k]));
+        if (k + 8 >= coef.size())
+            tail = std::fmax(tail, std::fabs(coef[k]));
+    }
+    return scale > 0 ? tail / scale : 0.0;
+}
+
+AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
+                                            script::ScriptHost& host, int maxDegree, double tolerance)
+{
+    AutoDegreeSolution result;
+    double bestTail = -1, previousTail = -1;
+    int degree = std::max(16, in.order + 2);
+    for (;;) {
+        in.seriesDegree = std::min(degree, maxDegree);
+        ChebyshevSolution s = SolveLinearChebyshev(in, texts, host);
+        if (!s.solved()) {
+            if (bestTail < 0) { // nothing better to show: the failure is the result
+                result.best = std::move(s);
+                result.degree = in.seriesDegree;
+                return result;
+            }
+            break;
+        }
+        const double tail = ChebyshevTail(s.series.coef);
+        double scale = 0;
+        for (double c : s.series.coef)
+            scale = std::fmax(scale, std::fabs(c));
+        const bool plateau = previousTail >= 0 && tail > 0.5 * previousTail && tail < 1e-11;
+        if (bestTail < 0 || tail < bestTail) {
+            bestTail = tail;
+            result.best = s;
+            result.degree = in.seriesDegree;
+            result.estimatedError = 8 * tail * scale;
+        }
+        if (tail <= tolerance || plateau) {
+            result.converged = true;
+            break;
+        }
+        previousTail = tail;
+        if (in.seriesDegree >= maxDegree)
+            break;
+        degree *= 2;
+    }
+    if (result.converged)
+        result.line = "CONVERGED AT DEGREE " + std::to_string(result.degree) + ": ESTIMATED ERROR " +
+                      FormatNumber(result.estimatedError);
+    else
+        result.line = "NOT CONVERGED BY DEGREE " + std::to_string(std::min(degree, maxDegree)) + ": ESTIMATED ERROR " +
+                      FormatNumber(result.estimatedError) + "; THE BEST SOLUTION (DEGREE " +
+                      std::to_string(result.degree) + ") IS SHOWN";
     return result;
 }
 

@@ -41,6 +41,26 @@ struct ChebyshevSolution : SolveEnd {
 ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoefficientTexts& texts,
                                        script::ScriptHost& host);
 
+// Automatic degree: the degree doubles from 16 (or the order + 2) up to `maxDegree` until the
+// tail of the Chebyshev coefficients (the largest of the last eight) falls below `tolerance`
+// times the largest coefficient, or stops falling while below 1E-11 of it (rounding noise,
+// not signal). The estimated error is that tail times the number of coefficients it stands for.
+struct AutoDegreeSolution {
+    ChebyshevSolution best; // the solution at the degree found, or the best one tried
+    bool converged = false;
+    int degree = 0;
+    double estimatedError = 0;
+    // "CONVERGED AT DEGREE 64: ESTIMATED ERROR 3.1E-15", or "NOT CONVERGED BY DEGREE 1000:
+    // ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN".
+    std::string line;
+};
+AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
+                                            script::ScriptHost& host, int maxDegree = 1000, double tolerance = 1e-13);
+
+// The tail the automatic degree judges by: the largest |c| of the last eight coefficients,
+// relative to the largest of all (0 for a zero series).
+double ChebyshevTail(const std::vector<double>& coef);
+
 // The list of the Chebyshev coefficients: "CHEBYSHEV COEFFICIENTS ON [a,b]:" and
 // "name(k)=value" lines.
 std::vector<std::string> ChebyshevCoefficientLines(const std::string& depVarName, const ChebyshevSeries& s);

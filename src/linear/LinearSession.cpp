@@ -51,6 +51,7 @@ void LinearSession::clearResults()
     ProblemSession::clearResults();
     m_chebyshev.reset();
     m_lstChebyshev.clear();
+    m_convergence.clear();
 }
 
 double LinearSession::derivativeAt(int order, double x) const
@@ -62,7 +63,18 @@ double LinearSession::derivativeAt(int order, double x) const
 // its power series about the centre, the Chebyshev list its own coefficients.
 bool LinearSession::solveChebyshev()
 {
-    ChebyshevSolution solution = SolveLinearChebyshev(m_inputs, m_texts, m_host);
+    ChebyshevSolution solution;
+    if (autoDegree) {
+        AutoDegreeSolution found = SolveLinearChebyshevAuto(m_inputs, m_texts, m_host, maxDegree, tolerance);
+        solution = std::move(found.best);
+        m_convergence = found.line;
+        if (solution.solved()) {
+            m_inputs.seriesDegree = found.degree;
+            boxes.terms = std::to_string(found.degree);
+        }
+    } else {
+        solution = SolveLinearChebyshev(m_inputs, m_texts, m_host);
+    }
     m_end = solution;
     if (!solution.solved()) {
         if (solution.termination == Termination::LinearlyDependent)

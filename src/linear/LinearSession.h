@@ -31,6 +31,13 @@ public:
     // grid), or the accurate one (Chebyshev polynomials at Chebyshev points; power kind only).
     enum class Method { Specified, Chebyshev };
     Method method = Method::Specified;
+    // The accurate method's automatic degree: grow the degree until the Chebyshev tail is below
+    // `tolerance` (relative), at most `maxDegree`; the degree found goes into the degree box.
+    bool autoDegree = false;
+    int maxDegree = 1000;
+    double tolerance = 1e-13;
+    // The automatic degree's one line: converged or not, at which degree, the estimated error.
+    const std::string& convergence() const { return m_convergence; }
     // The Chebyshev coefficients of the solution that stands, when the accurate method found it.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     void clearResults() override;
@@ -59,6 +66,7 @@ private:
     LinearCoefficientTexts m_texts;
     std::optional<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev;
+    std::string m_convergence;
 };
 
 } // namespace ode

@@ -151,6 +151,31 @@ TEST(Chebyshev, TheSessionEvaluatesTheAccurateSolution)
     EXPECT_TRUE(s.lstChebyshev().empty());
 }
 
+TEST(Chebyshev, AutomaticDegreeStopsWhenTheTailIsRoundingNoise)
+{
+    Problem sine("y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-10", "10", 10);
+    const AutoDegreeSolution s = SolveLinearChebyshevAuto(sine.in, sine.texts, sine.host);
+    ASSERT_TRUE(s.converged) << s.line;
+    EXPECT_LE(s.degree, 128);
+    EXPECT_EQ(s.best.series.coef.size(), static_cast<size_t>(s.degree) + 1);
+    EXPECT_LT(s.estimatedError, 1e-12);
+    EXPECT_LT(worstError(s.best.series, 0, [](double x) { return std::sin(x); }), 1e-12);
+    EXPECT_EQ(s.line.rfind("CONVERGED AT DEGREE " + std::to_string(s.degree) + ": ESTIMATED ERROR ", 0), 0u) << s.line;
+
+    // sin(100 x) on [-10, 10] needs about a thousand terms: not reached by degree 64.
+    Problem fast("y''+10000*y=0", {"y=0", "y'=100"}, {"0", "0"}, "-10", "10", 10);
+    const AutoDegreeSolution f = SolveLinearChebyshevAuto(fast.in, fast.texts, fast.host, 64);
+    EXPECT_FALSE(f.converged);
+    EXPECT_TRUE(f.best.solved()) << "the best solution tried is shown";
+    EXPECT_GT(f.estimatedError, 1e-3);
+    EXPECT_EQ(f.line.rfind("NOT CONVERGED BY DEGREE 64: ESTIMATED ERROR ", 0), 0u) << f.line;
+
+    EXPECT_EQ(ChebyshevTail({}), 0);
+    EXPECT_EQ(ChebyshevTail({0, 0, 0}), 0);
+    EXPECT_EQ(ChebyshevTail({4, 2, 1}), 1);
+    EXPECT_EQ(ChebyshevTail({4, 3, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0}), 0.25) << "the last eight hold 1, the largest is 4";
+}
+
 TEST(Chebyshev, DerivativeCoefficientsOfKnownPolynomials)
 {
     // T3 = 4s^3 - 3s, T3' = 12 s^2 - 3 = 6 T2 + 3 T0.
