@@ -216,7 +216,8 @@ AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoeffic
             bestTail = tail;
             result.best = s;
             result.degree = in.seriesDegree;
-            result.estimatedError = 8 * tail * scale;
+            // Never below what rounding leaves in a sum of N+1 terms of this scale.
+            result.estimatedError = std::fmax(8 * tail, 2.220446049250313e-16 * (in.seriesDegree + 1)) * scale;
         }
         if (tail <= tolerance || plateau) {
             result.converged = true;

@@ -44,7 +44,8 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
 // Automatic degree: the degree doubles from 16 (or the order + 2) up to `maxDegree` until the
 // tail of the Chebyshev coefficients (the largest of the last eight) falls below `tolerance`
 // times the largest coefficient, or stops falling while below 1E-11 of it (rounding noise,
-// not signal). The estimated error is that tail times the number of coefficients it stands for.
+// not signal). The estimated error is that tail times the number of coefficients it stands for,
+// and never less than the rounding of N+1 terms (N+1 units of the last place of the scale).
 struct AutoDegreeSolution {
     ChebyshevSolution best; // the solution at the degree found, or the best one tried
     bool converged = false;

@@ -7,6 +7,7 @@
 #include "gui/shell/frmTask.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,6 +18,8 @@
 #include <QProcess>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
+#include <cmath>
 
 #include <sys/stat.h>
 
@@ -345,6 +348,45 @@ private slots:
         typeInto(form->txtXeval[2], "1");
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
+    }
+
+    // The accurate method from the window: the method chosen, the degree grown automatically,
+    // the readout and the Chebyshev list shown, the degree box updated, and Evaluate using it.
+    void theAccurateMethodWithAutomaticDegree()
+    {
+        auto* method = find<QComboBox>(form, "cboMethod");
+        auto* automatic = find<QCheckBox>(form, "chkAutoDegree");
+        QVERIFY(!automatic->isEnabled());
+        enterHead();
+        typeInto(form->txtEquation, "y''+y=0");
+        typeInto(form->txtBC[1], "y=0");
+        typeInto(form->txtXeval[1], "0");
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y'=1");
+        typeInto(form->txtXeval[2], "0");
+        typeInto(form->txtXlower, "-10");
+        typeInto(form->txtXupper, "10");
+        method->setCurrentIndex(1);
+        QVERIFY(automatic->isEnabled());
+        automatic->setChecked(true);
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QVERIFY2(form->lblConvergence->text().startsWith("CONVERGED AT DEGREE "),
+                 qPrintable(form->lblConvergence->text()));
+        const int degree = form->txtTerms->text().toInt();
+        QVERIFY(degree >= 16 && degree <= 128);
+        QCOMPARE(form->lstChebyshev->count(), degree + 2);
+        QCOMPARE(form->lstCoeff->count(), degree + 2);
+        QVERIFY2(form->session().solved(), "showing the degree found keeps the solution");
+        typeInto(form->txtXestimation, "9.5");
+        typeInto(form->txtDerNum, "0");
+        form->cmdEvaluate->click();
+        QVERIFY(std::fabs(form->lblValue->text().toDouble() - std::sin(9.5)) < 1e-13);
+        method->setCurrentIndex(0);
+        QVERIFY(!form->session().solved());
+        QCOMPARE(form->lstChebyshev->count(), 0);
+        QVERIFY(form->lblConvergence->text().isEmpty());
+        QVERIFY(open(ode::ProblemKind::LinearTrig)->findChild<QComboBox*>("cboMethod") == nullptr);
     }
 
     void printingWritesTheReportLines()

@@ -115,6 +115,7 @@ void ProblemForm::showLists()
 {
     app::FillList(lstCoeff, session().lstCoeff());
     app::FillList(lstBCError, session().lstBCError());
+    showOwnLists();
 }
 
 void ProblemForm::cmdSolve_Click()

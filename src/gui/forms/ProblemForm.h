@@ -87,8 +87,9 @@ protected:
 
     // The session's message sink: a message box over this form (the busy cursor goes first).
     std::function<void(const std::string&)> messageSink();
-    // Fills lstCoeff and lstBCError from the session.
+    // Fills lstCoeff and lstBCError from the session, then what only this kind lists.
     void showLists();
+    virtual void showOwnLists() {}
     // The nonlinear forms' bounds: selected on focus, above 0, and a tighter bound clears the
     // results while a looser one keeps them.
     void wireErrorBounds();

@@ -15,6 +15,7 @@
 #include "plot/PlotGeometry.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -60,7 +61,9 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
         m_newton = session.get();
         m_session = std::move(session);
     } else {
-        m_session = std::make_unique<LinearSession>(kind, host.state().extension, messageSink());
+        auto session = std::make_unique<LinearSession>(kind, host.state().extension, messageSink());
+        m_linear = session.get();
+        m_session = std::move(session);
     }
 
     auto* central = new QWidget(this);
@@ -68,6 +71,8 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     buildHead(main);
     buildConditionArea(main);
     buildIntervalRow(main);
+    if (!nonlinear && power)
+        buildMethodRow(main);
     if (nonlinear)
         buildIterationRow(main);
     buildResultLists(main);
@@ -169,6 +174,37 @@ void FrmSingle::buildIntervalRow(QVBoxLayout* main)
         row->addWidget(txtPeriod);
     }
     main->addLayout(row);
+}
+
+// The accurate method beside the specified one: Chebyshev polynomials at Chebyshev points,
+// optionally with the degree grown until the coefficients' tail is rounding noise.
+void FrmSingle::buildMethodRow(QVBoxLayout* main)
+{
+    auto* frame = new QGroupBox("Method");
+    frame->setObjectName("fraMethod");
+    auto* layout = new QGridLayout(frame);
+    cboMethod = new QComboBox();
+    cboMethod->setObjectName("cboMethod");
+    cboMethod->addItem("Equally spaced powers (as specified)");
+    cboMethod->addItem("Accurate: Chebyshev polynomials");
+    cboMethod->setToolTip("The accurate method keeps its digits at high degrees");
+    chkAutoDegree = new QCheckBox("Automatic degree");
+    chkAutoDegree->setObjectName("chkAutoDegree");
+    chkAutoDegree->setToolTip("Grow the degree until the Chebyshev coefficients fall below 1E-13");
+    chkAutoDegree->setEnabled(false);
+    lblConvergence = makeLabel("lblConvergence", QString());
+    lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients");
+    lstChebyshev->setMaximumHeight(90);
+    layout->addWidget(cboMethod, 0, 0);
+    layout->addWidget(chkAutoDegree, 0, 1);
+    layout->addWidget(lblConvergence, 1, 0, 1, 2);
+    layout->addWidget(lstChebyshev, 2, 0, 1, 2);
+    main->addWidget(frame);
+    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
+        chkAutoDegree->setEnabled(index == 1);
+        ClearResults();
+    });
+    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
 }
 
 void FrmSingle::buildIterationRow(QVBoxLayout* main)
@@ -504,11 +540,38 @@ void FrmSingle::cmdShowAllBCs_Click()
     editor->raise();
 }
 
-void FrmSingle::clearOwnResults() { lblValue->setText(QString()); }
+void FrmSingle::clearOwnResults()
+{
+    lblValue->setText(QString());
+    if (lstChebyshev) {
+        lstChebyshev->clear();
+        lblConvergence->clear();
+    }
+}
+
+void FrmSingle::showOwnLists()
+{
+    if (!m_linear || !lstChebyshev)
+        return;
+    app::FillList(lstChebyshev, m_linear->lstChebyshev());
+    lblConvergence->setText(q(m_linear->convergence()));
+    // The automatic degree shows the degree it found (without clearing what it found).
+    if (m_linear->autoDegree && m_linear->solved() && txtTerms->text() != q(m_linear->boxes.terms)) {
+        const bool loading = m_loading;
+        m_loading = true;
+        txtTerms->setText(q(m_linear->boxes.terms));
+        m_loading = loading;
+    }
+}
 
 void FrmSingle::readBoxes()
 {
     LinearTexts& b = m_session->texts();
+    if (m_linear && cboMethod) {
+        m_linear->method =
+            cboMethod->currentIndex() == 1 ? LinearSession::Method::Chebyshev : LinearSession::Method::Specified;
+        m_linear->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
+    }
     if (m_newton) {
         NonlinearTexts& n = m_newton->boxes;
         n.errorD = s(txtErrorD->text());

@@ -12,11 +12,13 @@
 class QGridLayout;
 class QMenu;
 
+class QCheckBox;
 class QVBoxLayout;
 
 namespace ode {
+class LinearSession;
 class NonlinearSession;
-}
+} // namespace ode
 namespace ode::app {
 class ConstantsFrame;
 }
@@ -39,6 +41,12 @@ public:
     QComboBox* cboConstants;
     QPushButton *cmdAddCons, *cmdRemCons, *cmdNextBC, *cmdPrevBC, *cmdShowAllBCs;
     QMenu* mnuFile;
+    // The linear power form's accurate method: the method, the automatic degree, its readout
+    // and the Chebyshev coefficients (nullptr on the other forms).
+    QComboBox* cboMethod = nullptr;
+    QCheckBox* chkAutoDegree = nullptr;
+    QLabel* lblConvergence = nullptr;
+    QListWidget* lstChebyshev = nullptr;
 
     ProblemSession& session() override { return *m_session; }
     int NumBC() const { return m_numBC; }
@@ -57,6 +65,7 @@ public:
 protected:
     void readBoxes() override;
     void clearOwnResults() override;
+    void showOwnLists() override;
     bool evaluationAccepted() override;
     void showEvaluation() override;
     plot::PlotSource plotSource() override;
@@ -66,6 +75,7 @@ private:
     void buildHead(QVBoxLayout* main);
     void buildConditionArea(QVBoxLayout* main);
     void buildIntervalRow(QVBoxLayout* main);
+    void buildMethodRow(QVBoxLayout* main);
     void buildIterationRow(QVBoxLayout* main);
     void buildResultLists(QVBoxLayout* main);
     void buildMenus();
@@ -83,6 +93,7 @@ private:
     SeriesKind m_kind;
     std::unique_ptr<ProblemSession> m_session;
     NonlinearSession* m_newton = nullptr; // m_session on the nonlinear forms
+    LinearSession* m_linear = nullptr;    // m_session on the linear forms
     app::ConstantsFrame* m_constantsFrame = nullptr;
     QGridLayout* m_bcLayout = nullptr;
     int m_order = 2;   // n, as the order box was accepted
