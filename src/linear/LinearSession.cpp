@@ -42,7 +42,9 @@ void LinearSession::listCoefficientsAndResiduals()
 {
     m_lstCoeff = CoefficientLines(m_inputs.depVarName, m_coef);
     std::vector<std::string> lines;
-    if (ListBCErrors(m_inputs, m_texts, series(), m_host, lines))
+    // From the solution that stands: the Chebyshev one where the accurate method found it.
+    if (ListBCErrors(
+            m_inputs, m_texts, [this](int k, double x) { return derivativeAt(k, x); }, m_host, lines))
         m_lstBCError = lines;
 }
 
@@ -112,7 +114,8 @@ bool LinearSession::solveProblem()
 
 bool LinearSession::residualLinesAt(double x, std::vector<std::string>& lines)
 {
-    return EquationResidualLines(m_inputs, m_texts, series(), x, m_host, lines);
+    return EquationResidualLines(
+        m_inputs, m_texts, [this](int k, double at) { return derivativeAt(k, at); }, x, m_host, lines);
 }
 
 bool LinearSession::open(const std::string& path)

@@ -112,11 +112,11 @@ bool assign(script::ScriptHost& host, const std::string& name, double x)
     return false;
 }
 
-double lhsAt(const SeriesView& series, int n, const std::vector<double>& av, double x)
+double lhsAt(const DerivativeAt& derivative, int n, const std::vector<double>& av, double x)
 {
     double lhs = 0.0;
     for (int k = n; k >= 0; --k)
-        lhs = lhs + SeriesDerivative(series, k, x) * av[static_cast<size_t>(k)];
+        lhs = lhs + derivative(k, x) * av[static_cast<size_t>(k)];
     return lhs;
 }
 
@@ -266,6 +266,13 @@ std::vector<std::string> CoefficientLines(const std::string& depVarName, const s
 bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
                   script::ScriptHost& host, std::vector<std::string>& lines)
 {
+    return ListBCErrors(
+        in, texts, [&series](int k, double x) { return SeriesDerivative(series, k, x); }, host, lines);
+}
+
+bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& series,
+                  script::ScriptHost& host, std::vector<std::string>& lines)
+{
     const int n = in.order;
     for (int i = 0; i < n && i < static_cast<int>(texts.bc.size()); ++i) {
         const double xi = in.bcPoint[static_cast<size_t>(i)];
@@ -283,6 +290,13 @@ bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, c
 }
 
 bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+                           double x, script::ScriptHost& host, std::vector<std::string>& lines)
+{
+    return EquationResidualLines(
+        in, texts, [&series](int k, double at) { return SeriesDerivative(series, k, at); }, x, host, lines);
+}
+
+bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& series,
                            double x, script::ScriptHost& host, std::vector<std::string>& lines)
 {
     std::vector<double> av;

@@ -16,6 +16,7 @@
 #include "script/ScriptHost.h"
 #include "session/Termination.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,13 +42,20 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
 // "EXPANSION COEFFICIENTS:" and one line name(k)=value per coefficient.
 std::vector<std::string> CoefficientLines(const std::string& depVarName, const std::vector<double>& coef);
 
+// A solution's derivative of order k at x, whatever represents it.
+using DerivativeAt = std::function<double(int k, double x)>;
+
 // ListBCErrors: "B.C. #i", "LHS=", "RHS=", "LHS-RHS=" for each condition. False (with the
 // messages shown through the host) when the engine fails.
 bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
                   script::ScriptHost& host, std::vector<std::string>& lines);
+bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
+                  script::ScriptHost& host, std::vector<std::string>& lines);
 
 // The equation residual at x: "LHS=", "RHS=", "LHS-RHS=".
 bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+                           double x, script::ScriptHost& host, std::vector<std::string>& lines);
+bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
                            double x, script::ScriptHost& host, std::vector<std::string>& lines);
 
 } // namespace ode
