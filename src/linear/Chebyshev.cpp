@@ -127,6 +127,9 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
         return result;
     };
     if (n < 1 || m < 1 || static_cast<int>(texts.bc.size()) < n || !(in.xupper > in.xlower)) {
+        // The boxes' checks refuse these first; a caller that skipped them still hears why.
+        host.report(m < 1 ? "The degree of the solution must be greater than the order."
+                          : "The problem needs an interval and one condition per order.");
         result.termination = Termination::Refused;
         return result;
     }

@@ -79,10 +79,7 @@ bool LinearSession::solveChebyshev()
     }
     m_end = solution;
     if (!solution.solved()) {
-        if (solution.termination == Termination::LinearlyDependent)
-            m_lstCoeff = {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
-        else if (solution.termination == Termination::Inconsistent)
-            m_lstCoeff = {"ENCOUNTERED INCONSISTENT SYSTEM"};
+        m_lstCoeff = SingularSystemLines(solution.termination);
         return false;
     }
     m_coef = ChebyshevToPower(solution.series, m_inputs.xcenter);

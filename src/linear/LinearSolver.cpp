@@ -241,11 +241,11 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
         break;
     case EliminationOutcome::LinearlyDependent:
         result.termination = Termination::LinearlyDependent;
-        result.lstCoeff = {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
+        result.lstCoeff = SingularSystemLines(result.termination);
         break;
     case EliminationOutcome::Inconsistent:
         result.termination = Termination::Inconsistent;
-        result.lstCoeff = {"ENCOUNTERED INCONSISTENT SYSTEM"};
+        result.lstCoeff = SingularSystemLines(result.termination);
         break;
     case EliminationOutcome::ArithmeticFault:
         return fault(script::ErrOverflow, Termination::ArithmeticFault);
@@ -306,6 +306,15 @@ bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts&
     const double lhs = lhsAt(series, in.order, av, x);
     lines = {"LHS=" + FormatNumber(lhs), "RHS=" + FormatNumber(f), "LHS-RHS=" + FormatNumber(lhs - f)};
     return true;
+}
+
+std::vector<std::string> SingularSystemLines(Termination termination)
+{
+    if (termination == Termination::LinearlyDependent)
+        return {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
+    if (termination == Termination::Inconsistent)
+        return {"ENCOUNTERED INCONSISTENT SYSTEM"};
+    return {};
 }
 
 } // namespace ode

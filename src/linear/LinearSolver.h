@@ -39,6 +39,10 @@ std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, Lin
 // SolveLinear: inputs as ReadInputs left them, constants already run in `host`.
 LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host);
 
+// The coefficient list of a singular system: "ENCOUNTERED LINEARLY DEPENDENT SYSTEM" or
+// "ENCOUNTERED INCONSISTENT SYSTEM"; nothing for any other ending.
+std::vector<std::string> SingularSystemLines(Termination termination);
+
 // "EXPANSION COEFFICIENTS:" and one line name(k)=value per coefficient.
 std::vector<std::string> CoefficientLines(const std::string& depVarName, const std::vector<double>& coef);
 

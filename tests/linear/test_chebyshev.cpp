@@ -120,6 +120,10 @@ TEST(Chebyshev, EndingsAreStatedLikeTheOtherSolvers)
     EXPECT_EQ(s.termination, Termination::ScriptError);
     EXPECT_EQ(s.error.number, script::ErrDivisionByZero);
     EXPECT_EQ(pole.messages.size(), 1u);
+    Problem low("y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-1", "1", 12);
+    low.in.seriesDegree = 1; // below the order: refused, and said
+    EXPECT_EQ(low.solve().termination, Termination::Refused);
+    EXPECT_EQ(low.messages, std::vector<std::string>{"The degree of the solution must be greater than the order."});
 }
 
 // Through the session, as a form or the command line uses it: after the accurate method the

@@ -2,6 +2,7 @@
 // the residuals as numbers. These tests read that value, not the list texts.
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
+#include "support/SystemProblems.h"
 #include "support/Tolerances.h"
 #include "systems/SystemSession.h"
 
@@ -165,17 +166,7 @@ TEST(Termination, SystemsEndings)
     // y' + z = 0, z' + 2yz = 0, y(0) = z(0) = 1 from zero coefficients.
     SystemSession n(true, shared, m.sink());
     n.seedRandom(2);
-    n.boxes.numBC = "2";
-    n.boxes.equations = {"y'+z=0", "z'+2*y*z=0"};
-    n.boxes.bcText = {"y=1", "z=1"};
-    n.boxes.bcPoint = {"0", "0"};
-    n.boxes.xlower = "0";
-    n.boxes.xupper = "1";
-    n.boxes.terms = "10";
-    n.boxes.errorD = "1E-9";
-    n.boxes.errorC = "1E-9";
-    n.boxes.maxcy = "20";
-    n.boxes.approximation = "0 - Zero coefficients";
+    test::ReciprocalSystem(n.boxes);
     n.solve();
     const SystemNewtonResult& r = n.lastResult();
     expectEnding(r, {Termination::Solved, 0}, "the reciprocal system");

@@ -1,5 +1,6 @@
 #include "common/FileIO.h"
 #include "nonlinear/NonlinearSession.h"
+#include "support/SystemProblems.h"
 #include "systems/SystemSession.h"
 
 #include <gtest/gtest.h>
@@ -24,24 +25,7 @@ struct Session {
     }
 };
 
-// y' + z = 0, z' + 2yz = 0, y(0) = z(0) = 1: y = 1/(1+x), z = 1/(1+x)^2.
-void reciprocalSystem(SystemSession& s)
-{
-    s.boxes.numDE = "2";
-    s.boxes.numBC = "2";
-    s.boxes.depVarNames = "y,z";
-    s.boxes.equations = {"y'+z=0", "z'+2*y*z=0"};
-    s.boxes.bcText = {"y=1", "z=1"};
-    s.boxes.bcPoint = {"0", "0"};
-    s.boxes.xlower = "0";
-    s.boxes.xupper = "1";
-    s.boxes.expansion = "0";
-    s.boxes.terms = "10";
-    s.boxes.errorD = "1E-9";
-    s.boxes.errorC = "1E-9";
-    s.boxes.maxcy = "20";
-    s.boxes.approximation = "0 - Zero coefficients";
-}
+void reciprocalSystem(SystemSession& s) { ode::test::ReciprocalSystem(s.boxes); }
 
 TEST(NonlinearSystem, ConvergesToTheKnownSolution)
 {

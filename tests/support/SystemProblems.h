@@ -1,0 +1,28 @@
+#pragma once
+// Problems the systems' tests share.
+
+#include "systems/SystemSession.h"
+
+namespace ode::test {
+
+// y' + z = 0, z' + 2yz = 0, y(0) = z(0) = 1 on [0, 1], degree 10, bounds 1E-9, from zero
+// coefficients: y = 1/(1+x), z = 1/(1+x)^2.
+inline void ReciprocalSystem(SystemTexts& b)
+{
+    b.numDE = "2";
+    b.numBC = "2";
+    b.depVarNames = "y,z";
+    b.equations = {"y'+z=0", "z'+2*y*z=0"};
+    b.bcText = {"y=1", "z=1"};
+    b.bcPoint = {"0", "0"};
+    b.xlower = "0";
+    b.xupper = "1";
+    b.expansion = "0";
+    b.terms = "10";
+    b.errorD = "1E-9";
+    b.errorC = "1E-9";
+    b.maxcy = "20";
+    b.approximation = "0 - Zero coefficients";
+}
+
+} // namespace ode::test
