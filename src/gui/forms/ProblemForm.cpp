@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
+#include "gui/app/ConstantsFrame.h"
 #include "gui/app/FormEvents.h"
 #include "gui/app/FormHost.h"
 #include "gui/app/FormSupport.h"
@@ -10,10 +11,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace ode::forms {
 
@@ -37,6 +42,82 @@ std::function<void(const std::string&)> ProblemForm::messageSink()
             QApplication::restoreOverrideCursor();
         app::ShowMessage(this, QString::fromStdString(m));
     };
+}
+
+void ProblemForm::addIterationRow(QVBoxLayout* main, const IterationRow& r)
+{
+    auto* iteration = new QHBoxLayout();
+    iteration->addWidget(makeLabel("lblErrorD", r.errorDLabel));
+    txtErrorD = makeBox("txtErrorD", QString::fromStdString(r.errorD), "Error MUST be >0");
+    iteration->addWidget(txtErrorD);
+    iteration->addWidget(makeLabel("lblErrorC", r.errorCLabel));
+    txtErrorC = makeBox("txtErrorC", QString::fromStdString(r.errorC), "Error MUST be >0");
+    iteration->addWidget(txtErrorC);
+    iteration->addWidget(makeLabel("lblMaxcy", "Max. # of iterations:"));
+    txtMaxcy = makeBox("txtMaxcy", QString::fromStdString(r.maxcy), "Limits number of main loop iterations");
+    iteration->addWidget(txtMaxcy);
+    auto* fraApproximation = new QGroupBox("Initial approximation");
+    fraApproximation->setObjectName("fraApproximation");
+    auto* approximation = new QHBoxLayout(fraApproximation);
+    cboApproximation = new QComboBox();
+    cboApproximation->setObjectName("cboApproximation");
+    cboApproximation->setToolTip("Select initial approximation from list");
+    if (r.editable) {
+        cboApproximation->setEditable(true);
+        cboApproximation->setInsertPolicy(QComboBox::NoInsert);
+    }
+    for (const char* item : r.approximations)
+        cboApproximation->addItem(item);
+    cboApproximation->setCurrentIndex(2);
+    cboApproximation->setEnabled(false);
+    approximation->addWidget(cboApproximation);
+    iteration->addWidget(fraApproximation);
+    main->addLayout(iteration);
+}
+
+app::ConstantsFrame* ProblemForm::addSolveRow(QVBoxLayout* main)
+{
+    auto* lower = new QHBoxLayout();
+    auto* frame = new app::ConstantsFrame([this](const std::string& st) { session().host().execute(st); },
+                                          [this]() { ClearResults(); });
+    lower->addWidget(frame);
+    cmdSolve = makeButton("cmdSolve", "Solve", "Compute solution");
+    lower->addWidget(cmdSolve);
+    main->addLayout(lower);
+    return frame;
+}
+
+void ProblemForm::addResultLists(QVBoxLayout* main, const QString& frameTitle, const QString& conditionsTip,
+                                 const QFont* font)
+{
+    auto* results = new QHBoxLayout();
+    lstCoeff = makeList("lstCoeff", "Expansion coefficients");
+    results->addWidget(lstCoeff);
+    auto* frame3 = new QGroupBox(frameTitle);
+    frame3->setObjectName("Frame3");
+    auto* frame3Layout = new QVBoxLayout(frame3);
+    lstBCError = makeList("lstBCError", conditionsTip);
+    frame3Layout->addWidget(lstBCError);
+    results->addWidget(frame3);
+    main->addLayout(results);
+    if (font) {
+        lstCoeff->setFont(*font);
+        lstBCError->setFont(*font);
+    }
+}
+
+bool ProblemForm::chooseSaveName(bool ask)
+{
+    if (ask || m_problemFileName.isEmpty())
+        m_problemFileName = chooseFile(true);
+    return !m_problemFileName.isEmpty();
+}
+
+void ProblemForm::showIndependentName()
+{
+    const QString name = txtIndepVarNam->text();
+    lblXeval->setText("Evaluated at " + name + "=");
+    lblXestimation->setText("At " + name + "=");
 }
 
 QLineEdit* ProblemForm::makeBox(const QString& name, const QString& text, const QString& tip)

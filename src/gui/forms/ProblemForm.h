@@ -11,15 +11,20 @@
 #include <QPrinter>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QAction;
 class QComboBox;
+class QFont;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 
 namespace ode::app {
+class ConstantsFrame;
 class FormEvents;
 class FormHost;
 } // namespace ode::app
@@ -95,6 +100,25 @@ protected:
     void wireErrorBounds();
     // Solve, Evaluate, Plot, Print, Help and About to their commands.
     void connectCommands();
+
+    // The nonlinear forms' iteration row: the two error bounds, the pass limit and the
+    // initial approximation's list (the third item chosen, locked until the head is entered).
+    struct IterationRow {
+        QString errorDLabel, errorCLabel;
+        std::string errorD, errorC, maxcy;
+        std::vector<const char*> approximations;
+        bool editable = false; // the list also takes a typed choice
+    };
+    void addIterationRow(QVBoxLayout* main, const IterationRow& row);
+    // The user constants beside Solve; returns the constants' frame.
+    app::ConstantsFrame* addSolveRow(QVBoxLayout* main);
+    // lstCoeff beside the framed lstBCError (frame "Frame3"), in `font` where one is given.
+    void addResultLists(QVBoxLayout* main, const QString& frameTitle, const QString& conditionsTip, const QFont* font);
+    // The name Save writes to: the file dialog when `ask` or when none is known yet (a
+    // cancelled dialog forgets the name); false when there is none.
+    bool chooseSaveName(bool ask);
+    // The evaluation labels name the independent variable ("At x=", "Evaluated at x=").
+    void showIndependentName();
 
     static QLineEdit* makeBox(const QString& name, const QString& text, const QString& tip = {});
     static QPushButton* makeButton(const char* name, const QString& caption, const QString& tip = {});

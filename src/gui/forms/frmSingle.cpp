@@ -212,62 +212,25 @@ void FrmSingle::buildIterationRow(QVBoxLayout* main)
     const bool power = m_kind == SeriesKind::Power;
     // The Newton iteration's inputs. A doubled ampersand of the design shows as one.
     const NonlinearTexts& n = m_newton->boxes;
-    auto* iteration = new QHBoxLayout();
-    iteration->addWidget(
-        makeLabel("lblErrorD", power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:"));
-    txtErrorD = makeBox("txtErrorD", q(n.errorD), "Error MUST be >0");
-    iteration->addWidget(txtErrorD);
-    iteration->addWidget(
-        makeLabel("lblErrorC", power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:"));
-    txtErrorC = makeBox("txtErrorC", q(n.errorC), "Error MUST be >0");
-    iteration->addWidget(txtErrorC);
-    iteration->addWidget(makeLabel("lblMaxcy", "Max. # of iterations:"));
-    txtMaxcy = makeBox("txtMaxcy", q(n.maxcy), "Limits number of main loop iterations");
-    iteration->addWidget(txtMaxcy);
-    auto* fraApproximation = new QGroupBox("Initial approximation");
-    fraApproximation->setObjectName("fraApproximation");
-    auto* approximation = new QHBoxLayout(fraApproximation);
-    cboApproximation = new QComboBox();
-    cboApproximation->setObjectName("cboApproximation");
-    cboApproximation->setToolTip("Select initial approximation from list");
-    cboApproximation->setEditable(true);
-    cboApproximation->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* item : kApproximationItems)
-        cboApproximation->addItem(item);
-    cboApproximation->setCurrentIndex(2);
-    cboApproximation->setEnabled(false);
-    approximation->addWidget(cboApproximation);
-    iteration->addWidget(fraApproximation);
-    main->addLayout(iteration);
+    IterationRow row;
+    row.errorDLabel = power ? "Approx. error bound for DE & BC's:" : "Appx. error for DE & BC's:";
+    row.errorCLabel = power ? "Approx. error bound for Coefficients:" : "Appx. error for Coeffs:";
+    row.errorD = n.errorD;
+    row.errorC = n.errorC;
+    row.maxcy = n.maxcy;
+    row.approximations.assign(std::begin(kApproximationItems), std::end(kApproximationItems));
+    row.editable = true;
+    addIterationRow(main, row);
 }
 
 void FrmSingle::buildResultLists(QVBoxLayout* main)
 {
-    // User constants and Solve.
-    auto* lower = new QHBoxLayout();
-    m_constantsFrame = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
-                                               [this]() { ClearResults(); });
+    m_constantsFrame = addSolveRow(main);
     cboConstants = m_constantsFrame->cboConstants;
     cmdAddCons = m_constantsFrame->cmdAddCons;
     cmdRemCons = m_constantsFrame->cmdRemCons;
-    lower->addWidget(m_constantsFrame);
-    cmdSolve = makeButton("cmdSolve", "Solve", "Compute solution");
-    lower->addWidget(cmdSolve);
-    main->addLayout(lower);
-
-    // Results.
-    auto* results = new QHBoxLayout();
-    lstCoeff = makeList("lstCoeff", "Expansion coefficients");
-    lstCoeff->setFont(verdana());
-    results->addWidget(lstCoeff);
-    auto* frame3 = new QGroupBox("Error in B.C.'s  ( L.H.S.-R.H.S.)");
-    frame3->setObjectName("Frame3");
-    auto* frame3Layout = new QVBoxLayout(frame3);
-    lstBCError = makeList("lstBCError", "Error in BC's");
-    lstBCError->setFont(verdana());
-    frame3Layout->addWidget(lstBCError);
-    results->addWidget(frame3);
-    main->addLayout(results);
+    const QFont font = verdana();
+    addResultLists(main, "Error in B.C.'s  ( L.H.S.-R.H.S.)", "Error in BC's", &font);
 
     auto* frame2 = new QGroupBox("Evaluations");
     frame2->setObjectName("Frame2");
@@ -365,9 +328,7 @@ void FrmSingle::wireEvents()
     e->onLostFocus(txtIndepVarNam, [this]() {
         if (!txtIndepVarNam->isEnabled() || m_loading)
             return;
-        const QString name = txtIndepVarNam->text();
-        lblXeval->setText("Evaluated at " + name + "=");
-        lblXestimation->setText("At " + name + "=");
+        showIndependentName();
         if (txtDepVarNam->isEnabled())
             txtDepVarNam->setFocus();
         txtIndepVarNam->setEnabled(false);
@@ -675,8 +636,7 @@ void FrmSingle::ShowProblem()
     txtEquation->setText(q(b.equation));
     txtIndepVarNam->setText(q(b.indepVarName));
     txtDepVarNam->setText(q(b.depVarName));
-    lblXeval->setText("Evaluated at " + txtIndepVarNam->text() + "=");
-    lblXestimation->setText("At " + txtIndepVarNam->text() + "=");
+    showIndependentName();
     headEntered();
     BuildConditionControls();
     for (int k = 1; k <= m_numBC; ++k) {
@@ -694,20 +654,13 @@ void FrmSingle::SaveProblem()
 
 void FrmSingle::mnuSaveAs_Click()
 {
-    if (!mnuSaveAs->isEnabled())
-        return;
-    m_problemFileName = chooseFile(true);
-    if (!m_problemFileName.isEmpty())
+    if (mnuSaveAs->isEnabled() && chooseSaveName(true))
         SaveProblem();
 }
 
 void FrmSingle::mnuSave_Click()
 {
-    if (!mnuSave->isEnabled())
-        return;
-    if (m_problemFileName.isEmpty())
-        mnuSaveAs_Click();
-    else
+    if (mnuSave->isEnabled() && chooseSaveName(false))
         SaveProblem();
 }
 

@@ -155,51 +155,20 @@ void FrmSystem::buildIntervalRow(QVBoxLayout* main)
 void FrmSystem::buildIterationRow(QVBoxLayout* main)
 {
     const SystemTexts& d = m_session->boxes;
-    auto* iteration = new QHBoxLayout();
-    iteration->addWidget(makeLabel("lblErrorD", "Approx. error for DE & BC's:"));
-    txtErrorD = makeBox("txtErrorD", q(d.errorD), "Error MUST be >0");
-    iteration->addWidget(txtErrorD);
-    iteration->addWidget(makeLabel("lblErrorC", "Approx. error for Coefficients:"));
-    txtErrorC = makeBox("txtErrorC", q(d.errorC), "Error MUST be >0");
-    iteration->addWidget(txtErrorC);
-    iteration->addWidget(makeLabel("lblMaxcy", "Max. # of iterations:"));
-    txtMaxcy = makeBox("txtMaxcy", q(d.maxcy), "Limits number of main loop iterations");
-    iteration->addWidget(txtMaxcy);
-    auto* fraApproximation = new QGroupBox("Initial approximation");
-    fraApproximation->setObjectName("fraApproximation");
-    auto* al = new QHBoxLayout(fraApproximation);
-    cboApproximation = new QComboBox();
-    cboApproximation->setObjectName("cboApproximation");
-    cboApproximation->setToolTip("Select initial approximation from list");
-    for (const char* item : kSystemApproximationItems)
-        cboApproximation->addItem(item);
-    cboApproximation->setCurrentIndex(2);
-    cboApproximation->setEnabled(false);
-    al->addWidget(cboApproximation);
-    iteration->addWidget(fraApproximation);
-    main->addLayout(iteration);
+    IterationRow row;
+    row.errorDLabel = "Approx. error for DE & BC's:";
+    row.errorCLabel = "Approx. error for Coefficients:";
+    row.errorD = d.errorD;
+    row.errorC = d.errorC;
+    row.maxcy = d.maxcy;
+    row.approximations.assign(std::begin(kSystemApproximationItems), std::end(kSystemApproximationItems));
+    addIterationRow(main, row);
 }
 
 void FrmSystem::buildResultLists(QVBoxLayout* main)
 {
-    auto* lower = new QHBoxLayout();
-    constants = new app::ConstantsFrame([this](const std::string& st) { m_session->host().execute(st); },
-                                        [this]() { ClearResults(); });
-    lower->addWidget(constants);
-    cmdSolve = makeButton("cmdSolve", "Solve", "Compute solution");
-    lower->addWidget(cmdSolve);
-    main->addLayout(lower);
-
-    auto* results = new QHBoxLayout();
-    lstCoeff = makeList("lstCoeff", "Expansion coefficients");
-    results->addWidget(lstCoeff);
-    auto* frame3 = new QGroupBox("Error in BC's  ( L.H.S.-R.H.S.)");
-    frame3->setObjectName("Frame3");
-    auto* f3 = new QVBoxLayout(frame3);
-    lstBCError = makeList("lstBCError", {});
-    f3->addWidget(lstBCError);
-    results->addWidget(frame3);
-    main->addLayout(results);
+    constants = addSolveRow(main);
+    addResultLists(main, "Error in BC's  ( L.H.S.-R.H.S.)", {}, nullptr);
 }
 
 void FrmSystem::buildEvaluation(QVBoxLayout* main)
@@ -300,8 +269,7 @@ void FrmSystem::wireBoxes()
     e->onLostFocus(txtIndepVarNam, [this]() {
         if (!txtIndepVarNam->isEnabled() || m_loading)
             return;
-        lblXeval->setText("Evaluated at " + txtIndepVarNam->text() + "=");
-        lblXestimation->setText("At " + txtIndepVarNam->text() + "=");
+        showIndependentName();
         if (txtDepVarNams->isEnabled())
             txtDepVarNams->setFocus();
         txtIndepVarNam->setEnabled(false);
@@ -595,8 +563,7 @@ void FrmSystem::showOpenedProblem()
     txtXlower->setText(q(b.xlower));
     txtXupper->setText(q(b.xupper));
     txtExpansion->setText(q(b.expansion));
-    lblXestimation->setText("At " + txtIndepVarNam->text() + "=");
-    lblXeval->setText("Evaluated at " + txtIndepVarNam->text() + "=");
+    showIndependentName();
     for (size_t e = 0; e < b.equations.size() && e < txtEquation.size(); ++e)
         txtEquation[e]->setText(q(b.equations[e]));
     for (size_t k = 0; k < b.bcText.size() && k + 1 < txtBC.size(); ++k) {
@@ -614,16 +581,9 @@ void FrmSystem::showOpenedProblem()
     headEntered();
 }
 
-bool FrmSystem::chooseName(bool ask)
-{
-    if (ask || m_problemFileName.isEmpty())
-        m_problemFileName = chooseFile(true);
-    return !m_problemFileName.isEmpty();
-}
-
 void FrmSystem::saveAll(bool ask)
 {
-    if (!mnuSave->isEnabled() || !chooseName(ask))
+    if (!mnuSave->isEnabled() || !chooseSaveName(ask))
         return;
     readBoxes();
     m_session->save(s(m_problemFileName));
@@ -631,7 +591,7 @@ void FrmSystem::saveAll(bool ask)
 
 void FrmSystem::saveSeparately(bool ask)
 {
-    if (!chooseName(ask))
+    if (!chooseSaveName(ask))
         return;
     readBoxes();
     m_session->saveSeparately(s(m_problemFileName));

@@ -67,7 +67,6 @@ private:
     void showOpenedProblem() override;
     void saveAll(bool ask);
     void saveSeparately(bool ask);
-    bool chooseName(bool ask);
 
     std::unique_ptr<SystemSession> m_session;
     QGridLayout* m_deLayout = nullptr;
