@@ -10,6 +10,7 @@
 #include "plot/PlotRequest.h"
 #include "systems/SystemSession.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace ode::cli {
@@ -255,112 +256,135 @@ int RunSession(const SolveOptions& o, Shape shape, std::ostream& out, std::ostre
     return session.solved() ? 0 : 1;
 }
 
+// One option of `solve`: its name, whether a value follows it, and what it does to the
+// options (false, with the message on `err`, refuses the command line).
+struct OptionRule {
+    const char* name;
+    bool takesValue;
+    bool (*apply)(const std::string& v, SolveOptions& o, std::ostream& err);
+};
+
+bool Refuse(std::ostream& err, const char* message)
+{
+    err << "odeseries: " << message << '\n';
+    return false;
+}
+
+bool ReadPlotSize(const std::string& v, SolveOptions& o, std::ostream& err)
+{
+    const size_t x = v.find_first_of("xX");
+    o.plotWidth = static_cast<int>(ParseWholeNumber(v.substr(0, x)));
+    o.plotHeight = x == std::string::npos ? 0 : static_cast<int>(ParseWholeNumber(v.substr(x + 1)));
+    if (o.plotWidth < 1 || o.plotHeight < 1 || o.plotWidth > 10000 || o.plotHeight > 10000)
+        return Refuse(err, "--plot-size needs WIDTHxHEIGHT, each from 1 to 10000");
+    return true;
+}
+
+const OptionRule kSolveOptions[] = {
+    {"--eval", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.evalPoints.push_back(v);
+         return true;
+     }},
+    {"--derivative", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.derivative = v;
+         return ParseWholeNumber(v) >= 0 || Refuse(err, "--derivative needs an order of 0 or more");
+     }},
+    {"--no-solve", false,
+     [](const std::string&, SolveOptions& o, std::ostream&) {
+         o.solve = false;
+         return true;
+     }},
+    {"--save", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.saveAs = v;
+         return true;
+     }},
+    {"--report", false,
+     [](const std::string&, SolveOptions& o, std::ostream&) {
+         o.report = true;
+         return true;
+     }},
+    {"--plot", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.plotFile = v;
+         return true;
+     }},
+    {"--plot-size", true, ReadPlotSize},
+    {"--plot-derivative", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.plotDerivative = static_cast<int>(ParseWholeNumber(v));
+         return (o.plotDerivative >= 0 && o.plotDerivative <= 9) ||
+                Refuse(err, "--plot-derivative needs an order from 0 to 9");
+     }},
+    {"--plot-window", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.plotWindow = numberList(v);
+         return o.plotWindow->size() == 4 || Refuse(err, "--plot-window needs XMIN,XMAX,YMIN,YMAX");
+     }},
+    {"--plot-grid", false,
+     [](const std::string&, SolveOptions& o, std::ostream&) {
+         o.plotGrid = true;
+         return true;
+     }},
+    {"--plot-labels", false,
+     [](const std::string&, SolveOptions& o, std::ostream&) {
+         o.plotLabels = true;
+         return true;
+     }},
+    {"--approximation", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.approximation = v;
+         return true;
+     }},
+    {"--seed", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.seed = static_cast<uint64_t>(ParseNumber(v));
+         return true;
+     }},
+    {"--series", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.series = v;
+         return true;
+     }},
+    {"--save-separately", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.saveSeparately = v;
+         return true;
+     }},
+    {"--method", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.chebyshev = v == "chebyshev";
+         return v == "specified" || o.chebyshev || Refuse(err, "--method is specified or chebyshev");
+     }},
+    {"--degree", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.autoDegree = v == "auto";
+         return o.autoDegree || Refuse(err, "--degree takes auto (a fixed degree comes from the file)");
+     }},
+    {"--max-degree", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.maxDegree = static_cast<int>(ParseWholeNumber(v));
+         return (*o.maxDegree >= 2 && *o.maxDegree <= 100000) ||
+                Refuse(err, "--max-degree needs a whole number from 2 to 100000");
+     }},
+};
+
 // The options of `solve` into `o`; false (with the message on `err`) for bad usage.
 bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, std::ostream& err)
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) {
+        const auto rule = std::find_if(std::begin(kSolveOptions), std::end(kSolveOptions),
+                                       [&](const OptionRule& r) { return a == r.name; });
+        if (rule != std::end(kSolveOptions)) {
+            if (rule->takesValue && i + 1 >= args.size()) {
                 err << "odeseries: " << a << " needs a value\n";
                 return false;
             }
-            into = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--eval") {
-            if (!value(v))
+            if (!rule->apply(rule->takesValue ? args[++i] : std::string(), o, err))
                 return false;
-            o.evalPoints.push_back(v);
-        } else if (a == "--derivative") {
-            if (!value(o.derivative))
-                return false;
-            if (ParseWholeNumber(o.derivative) < 0) {
-                err << "odeseries: --derivative needs an order of 0 or more\n";
-                return false;
-            }
-        } else if (a == "--no-solve") {
-            o.solve = false;
-        } else if (a == "--save") {
-            if (!value(v))
-                return false;
-            o.saveAs = v;
-        } else if (a == "--report") {
-            o.report = true;
-        } else if (a == "--plot") {
-            if (!value(v))
-                return false;
-            o.plotFile = v;
-        } else if (a == "--plot-size") {
-            if (!value(v))
-                return false;
-            const size_t x = v.find_first_of("xX");
-            o.plotWidth = static_cast<int>(ParseWholeNumber(v.substr(0, x)));
-            o.plotHeight = x == std::string::npos ? 0 : static_cast<int>(ParseWholeNumber(v.substr(x + 1)));
-            if (o.plotWidth < 1 || o.plotHeight < 1 || o.plotWidth > 10000 || o.plotHeight > 10000) {
-                err << "odeseries: --plot-size needs WIDTHxHEIGHT, each from 1 to 10000\n";
-                return false;
-            }
-        } else if (a == "--plot-derivative") {
-            if (!value(v))
-                return false;
-            o.plotDerivative = static_cast<int>(ParseWholeNumber(v));
-            if (o.plotDerivative < 0 || o.plotDerivative > 9) {
-                err << "odeseries: --plot-derivative needs an order from 0 to 9\n";
-                return false;
-            }
-        } else if (a == "--plot-window") {
-            if (!value(v))
-                return false;
-            o.plotWindow = numberList(v);
-            if (o.plotWindow->size() != 4) {
-                err << "odeseries: --plot-window needs XMIN,XMAX,YMIN,YMAX\n";
-                return false;
-            }
-        } else if (a == "--approximation") {
-            if (!value(o.approximation))
-                return false;
-        } else if (a == "--seed") {
-            if (!value(v))
-                return false;
-            o.seed = static_cast<uint64_t>(ParseNumber(v));
-        } else if (a == "--series") {
-            if (!value(v))
-                return false;
-            o.series = v;
-        } else if (a == "--save-separately") {
-            if (!value(v))
-                return false;
-            o.saveSeparately = v;
-        } else if (a == "--method") {
-            if (!value(v))
-                return false;
-            if (v != "specified" && v != "chebyshev") {
-                err << "odeseries: --method is specified or chebyshev\n";
-                return false;
-            }
-            o.chebyshev = v == "chebyshev";
-        } else if (a == "--degree") {
-            if (!value(v))
-                return false;
-            if (v != "auto") {
-                err << "odeseries: --degree takes auto (a fixed degree comes from the file)\n";
-                return false;
-            }
-            o.autoDegree = true;
-        } else if (a == "--max-degree") {
-            if (!value(v))
-                return false;
-            o.maxDegree = static_cast<int>(ParseWholeNumber(v));
-            if (*o.maxDegree < 2 || *o.maxDegree > 100000) {
-                err << "odeseries: --max-degree needs a whole number from 2 to 100000\n";
-                return false;
-            }
-        } else if (a == "--plot-grid") {
-            o.plotGrid = true;
-        } else if (a == "--plot-labels") {
-            o.plotLabels = true;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             err << "odeseries: unknown option " << a << '\n';
             return false;

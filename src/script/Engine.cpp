@@ -296,6 +296,59 @@ Value Engine::call(const Compiled& c, const Node& n)
     return {};
 }
 
+namespace {
+
+// A binary operator under the Variant rules.
+Value ApplyBinary(Op op, const Value& a, const Value& b)
+{
+    switch (op) {
+    case Op::Add:
+        return Arithmetic('+', a, b);
+    case Op::Sub:
+        return Arithmetic('-', a, b);
+    case Op::Mul:
+        return Arithmetic('*', a, b);
+    case Op::Div:
+        return Arithmetic('/', a, b);
+    case Op::IntDiv:
+        return Arithmetic('\\', a, b);
+    case Op::Mod:
+        return Arithmetic('M', a, b);
+    case Op::Pow:
+        return Arithmetic('^', a, b);
+    case Op::Concat:
+        return Concatenate(a, b);
+    case Op::Eq:
+        return Compare('=', a, b);
+    case Op::Ne:
+        return Compare('#', a, b);
+    case Op::Lt:
+        return Compare('<', a, b);
+    case Op::Gt:
+        return Compare('>', a, b);
+    case Op::Le:
+        return Compare('l', a, b);
+    case Op::Ge:
+        return Compare('g', a, b);
+    case Op::And:
+        return Logical('&', a, b);
+    case Op::Or:
+        return Logical('|', a, b);
+    case Op::Xor:
+        return Logical('^', a, b);
+    case Op::Eqv:
+        return Logical('e', a, b);
+    case Op::Imp:
+        return Logical('i', a, b);
+    case Op::Is:
+        throw ScriptException{ErrObjectRequired, {}};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 Value Engine::evalNode(const Compiled& c, int index)
 {
     const Node& n = c.program.nodes[index];
@@ -340,50 +393,7 @@ Value Engine::evalNode(const Compiled& c, int index)
                 break;
             }
         }
-        switch (n.op) {
-        case Op::Add:
-            return Arithmetic('+', a, b);
-        case Op::Sub:
-            return Arithmetic('-', a, b);
-        case Op::Mul:
-            return Arithmetic('*', a, b);
-        case Op::Div:
-            return Arithmetic('/', a, b);
-        case Op::IntDiv:
-            return Arithmetic('\\', a, b);
-        case Op::Mod:
-            return Arithmetic('M', a, b);
-        case Op::Pow:
-            return Arithmetic('^', a, b);
-        case Op::Concat:
-            return Concatenate(a, b);
-        case Op::Eq:
-            return Compare('=', a, b);
-        case Op::Ne:
-            return Compare('#', a, b);
-        case Op::Lt:
-            return Compare('<', a, b);
-        case Op::Gt:
-            return Compare('>', a, b);
-        case Op::Le:
-            return Compare('l', a, b);
-        case Op::Ge:
-            return Compare('g', a, b);
-        case Op::And:
-            return Logical('&', a, b);
-        case Op::Or:
-            return Logical('|', a, b);
-        case Op::Xor:
-            return Logical('^', a, b);
-        case Op::Eqv:
-            return Logical('e', a, b);
-        case Op::Imp:
-            return Logical('i', a, b);
-        case Op::Is:
-            throw ScriptException{ErrObjectRequired, {}};
-        default:
-            return {};
-        }
+        return ApplyBinary(n.op, a, b);
     } catch (ScriptException& e) {
         if (e.column < 0) {
             e.column = n.column;

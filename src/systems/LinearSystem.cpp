@@ -76,6 +76,24 @@ bool splitValues(script::ScriptHost& host, const SystemSplit& split, const Order
     return value(host, split.rhs, rhs);
 }
 
+// The solved unknowns as each variable's coefficients, and their list.
+void StoreSolution(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<double>& x,
+                   SystemSolution& result)
+{
+    result.termination = Termination::Solved;
+    result.coef.resize(static_cast<size_t>(in.lastVar) + 1);
+    result.lstCoeff.push_back("EXPANSION COEFFICIENTS:");
+    for (int j = 0; j <= in.lastVar; ++j) {
+        const int off = od.offset(j);
+        auto& c = result.coef[static_cast<size_t>(j)];
+        c.assign(x.begin() + off, x.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1);
+        for (size_t p = 0; p < c.size(); ++p)
+            result.lstCoeff.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) +
+                                      ")=" + FormatNumber(c[p]));
+        result.lstCoeff.push_back("");
+    }
+}
+
 } // namespace
 
 SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
@@ -142,18 +160,7 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
     case EliminationOutcome::Solved:
         break;
     }
-    result.termination = Termination::Solved;
-    result.coef.resize(static_cast<size_t>(vars));
-    result.lstCoeff.push_back("EXPANSION COEFFICIENTS:");
-    for (int j = 0; j < vars; ++j) {
-        const int off = od.offset(j);
-        auto& c = result.coef[static_cast<size_t>(j)];
-        c.assign(x.begin() + off, x.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1);
-        for (size_t p = 0; p < c.size(); ++p)
-            result.lstCoeff.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) +
-                                      ")=" + FormatNumber(c[p]));
-        result.lstCoeff.push_back("");
-    }
+    StoreSolution(in, od, x, result);
     return result;
 }
 

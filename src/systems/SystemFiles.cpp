@@ -350,4 +350,13 @@ bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector
     return ReadScratchCoefficients(text, scratchPath, oldDegrees, od, coef, error);
 }
 
+bool RelayThroughScratchFile(const std::string& preferred, const std::vector<int>& oldDegrees,
+                             const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error)
+{
+    if (RelayCurrentApproximation(preferred, oldDegrees, od, coef, error))
+        return true;
+    std::string second;
+    return RelayCurrentApproximation(UserScratchPath(), oldDegrees, od, coef, second);
+}
+
 } // namespace ode

@@ -57,10 +57,15 @@ std::string UserScratchPath();
 bool RelayCurrentApproximation(const std::string& scratchPath, const std::vector<int>& oldDegrees,
                                const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error);
 
+// The same through `preferred` ("AMAT.MAT" in the current folder) or, when that cannot be
+// written, through the per-user folder's; the error is the preferred file's.
+bool RelayThroughScratchFile(const std::string& preferred, const std::vector<int>& oldDegrees,
+                             const OrdersAndDegrees& od, std::vector<double>& coef, std::string& error);
+
 // The reading half: `text` (the scratch file's content, named `scratchPath` in messages) holds
 // the coefficients laid out with `oldDegrees`; they are re-laid into `coef` for `od`.
 bool ReadScratchCoefficients(const std::string& text, const std::string& scratchPath,
-                             const std::vector<int>& oldDegrees, const OrdersAndDegrees& od,
-                             std::vector<double>& coef, std::string& error);
+                             const std::vector<int>& oldDegrees, const OrdersAndDegrees& od, std::vector<double>& coef,
+                             std::string& error);
 
 } // namespace ode

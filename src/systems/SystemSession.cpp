@@ -153,13 +153,9 @@ bool SystemSession::solveProblem()
             return false;
         }
         std::string error;
-        if (!RelayCurrentApproximation(scratchPath, m_coefDegrees, m_od, m_coef, error)) {
-            // The current folder is not writable: the per-user data folder serves instead.
-            std::string second;
-            if (!RelayCurrentApproximation(UserScratchPath(), m_coefDegrees, m_od, m_coef, second)) {
-                m_host.report(error);
-                return false;
-            }
+        if (!RelayThroughScratchFile(scratchPath, m_coefDegrees, m_od, m_coef, error)) {
+            m_host.report(error);
+            return false;
         }
     } else if (choice >= 0 && choice <= 2) {
         ApplyInitialApproximation(choice, m_od.numUnknowns - 1, m_coef, m_random);
