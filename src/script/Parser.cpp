@@ -119,6 +119,18 @@ private:
         return static_cast<int>(m_p.names.size()) - 1;
     }
 
+    // The name `first` began, with its qualifier when a dot and a member follow ("Math.Pi").
+    int qualifiedName(const Token& first)
+    {
+        if (peek().kind != Tok::Dot)
+            return nameIndex({}, first.text);
+        ++m_i;
+        const Token& member = take();
+        if (member.kind != Tok::Name)
+            throw SyntaxError{ErrExpectedIdentifier, &member};
+        return nameIndex(first.text, member.text);
+    }
+
     void statement()
     {
         const Token& first = take();
@@ -141,16 +153,7 @@ private:
         }
         if (first.kind != Tok::Name)
             throw SyntaxError{ErrExpectedStatement, &first};
-        std::string qualifier, name = first.text;
-        if (peek().kind == Tok::Dot) {
-            ++m_i;
-            const Token& member = take();
-            if (member.kind != Tok::Name)
-                throw SyntaxError{ErrExpectedIdentifier, &member};
-            qualifier = name;
-            name = member.text;
-        }
-        st.target = nameIndex(qualifier, name);
+        st.target = qualifiedName(first);
         if (peek().kind == Tok::Eq) {
             ++m_i;
             st.kind = Statement::Kind::Assign;
@@ -289,16 +292,7 @@ private:
             return inner;
         }
         case Tok::Name: {
-            std::string qualifier, name = t.text;
-            if (peek().kind == Tok::Dot) {
-                ++m_i;
-                const Token& member = take();
-                if (member.kind != Tok::Name)
-                    throw SyntaxError{ErrExpectedIdentifier, &member};
-                qualifier = name;
-                name = member.text;
-            }
-            n.name = nameIndex(qualifier, name);
+            n.name = qualifiedName(t);
             if (peek().kind == Tok::LParen) {
                 if (++m_nesting > MaxNesting)
                     throw SyntaxError{ErrOutOfStack, &t};
