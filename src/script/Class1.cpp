@@ -150,4 +150,36 @@ Value Class1::call(int id, const Value* args, int)
     }
 }
 
+bool Class1::partial(int id, const Value* args, int, int, double& d)
+{
+    const double x = AsDouble(args[0]);
+    switch (id) {
+    case 0: // asin
+        d = 1 / std::sqrt(1 - x * x);
+        break;
+    case 1: // acos
+        d = -1 / std::sqrt(1 - x * x);
+        break;
+    case 2: // sinh
+        d = std::cosh(x);
+        break;
+    case 3: // cosh
+        d = std::sinh(x);
+        break;
+    case 4: // tanh
+        d = 1 - std::tanh(x) * std::tanh(x);
+        break;
+    case 5: // asinh
+        d = 1 / std::sqrt(x * x + 1);
+        break;
+    case 6: // acosh
+        d = 1 / std::sqrt(x * x - 1);
+        break;
+    default: // atanh
+        d = 1 / (1 - x * x);
+        break;
+    }
+    return true;
+}
+
 } // namespace ode::script

@@ -35,6 +35,7 @@ public:
     Member findMember(std::string_view lowerName) const override;
     double* property(int id) override;
     Value call(int id, const Value* args, int count) override;
+    bool partial(int id, const Value* args, int count, int arg, double& d) override;
 
 private:
     template <typename F> double trapped(F formula);

@@ -248,39 +248,30 @@ void Engine::assign(const Compiled& c, int nameIndex, Value value)
     }
 }
 
-Value Engine::call(const Compiled& c, const Node& n)
+void Engine::checkArity(const Compiled& c, const Node& n) const
+{
+    const Binding& b = c.bindings[n.name];
+    if (b.kind == Binding::Kind::Builtin && (n.argCount < b.builtin->minArgs || n.argCount > b.builtin->maxArgs))
+        throw ScriptException{ErrWrongArguments, {}, n.column};
+    if (b.kind == Binding::Kind::HostFunction && n.argCount != b.arity)
+        throw ScriptException{ErrWrongArguments, {}, n.column};
+}
+
+Value Engine::invoke(const Compiled& c, const Node& n, const Value* args)
 {
     const Binding& b = c.bindings[n.name];
     const std::string& name = c.program.names[n.name].name;
-    Value argsBuf[4];
-    std::vector<Value> argsVec;
-    Value* args = argsBuf;
-    if (n.argCount > 4) {
-        argsVec.resize(n.argCount);
-        args = argsVec.data();
-    }
-    auto evalArgs = [&]() {
-        for (int k = 0; k < n.argCount; ++k)
-            args[k] = evalNode(c, c.program.args[n.firstArg + k]);
-    };
     switch (b.kind) {
-    case Binding::Kind::Builtin:
-        if (n.argCount < b.builtin->minArgs || n.argCount > b.builtin->maxArgs)
-            throw ScriptException{ErrWrongArguments, {}, n.column};
-        evalArgs();
-        {
-            BuiltinContext ctx{&m_random, &m_lastRandom};
-            try {
-                return b.builtin->fn(ctx, args, n.argCount);
-            } catch (ScriptException& e) {
-                e.column = n.column;
-                throw;
-            }
+    case Binding::Kind::Builtin: {
+        BuiltinContext ctx{&m_random, &m_lastRandom};
+        try {
+            return b.builtin->fn(ctx, args, n.argCount);
+        } catch (ScriptException& e) {
+            e.column = n.column;
+            throw;
         }
+    }
     case Binding::Kind::HostFunction:
-        if (n.argCount != b.arity)
-            throw ScriptException{ErrWrongArguments, {}, n.column};
-        evalArgs();
         return b.object->call(b.id, args, n.argCount);
     case Binding::Kind::Property:
         if (n.argCount == 0)
@@ -294,6 +285,24 @@ Value Engine::call(const Compiled& c, const Node& n)
         throw ScriptException{ErrTypeMismatch, name, n.column};
     }
     return {};
+}
+
+Value Engine::call(const Compiled& c, const Node& n)
+{
+    checkArity(c, n);
+    Value argsBuf[4];
+    std::vector<Value> argsVec;
+    Value* args = argsBuf;
+    if (n.argCount > 4) {
+        argsVec.resize(n.argCount);
+        args = argsVec.data();
+    }
+    const Binding::Kind kind = c.bindings[n.name].kind;
+    // Only functions evaluate their arguments (a variable or property refuses them first).
+    if (kind == Binding::Kind::Builtin || kind == Binding::Kind::HostFunction)
+        for (int k = 0; k < n.argCount; ++k)
+            args[k] = evalNode(c, c.program.args[n.firstArg + k]);
+    return invoke(c, n, args);
 }
 
 namespace {
@@ -349,6 +358,26 @@ Value ApplyBinary(Op op, const Value& a, const Value& b)
 
 } // namespace
 
+Value Engine::binary(Op op, const Value& a, const Value& b)
+{
+    if (a.type == Type::Double && b.type == Type::Double) {
+        // The common case of the solvers' texts, without the Variant rules.
+        switch (op) {
+        case Op::Add:
+            return Value::dbl(CheckedResult(a.d + b.d));
+        case Op::Sub:
+            return Value::dbl(CheckedResult(a.d - b.d));
+        case Op::Mul:
+            return Value::dbl(CheckedResult(a.d * b.d));
+        case Op::Div:
+            return Value::dbl(CheckedDivide(a.d, b.d));
+        default:
+            break;
+        }
+    }
+    return ApplyBinary(op, a, b);
+}
+
 Value Engine::evalNode(const Compiled& c, int index)
 {
     const Node& n = c.program.nodes[index];
@@ -376,24 +405,10 @@ Value Engine::evalNode(const Compiled& c, int index)
         default:
             break;
         }
-        Value a = evalNode(c, n.a);
-        Value b = evalNode(c, n.b);
-        if (a.type == Type::Double && b.type == Type::Double) {
-            // The common case of the solvers' texts, without the Variant rules.
-            switch (n.op) {
-            case Op::Add:
-                return Value::dbl(CheckedResult(a.d + b.d));
-            case Op::Sub:
-                return Value::dbl(CheckedResult(a.d - b.d));
-            case Op::Mul:
-                return Value::dbl(CheckedResult(a.d * b.d));
-            case Op::Div:
-                return Value::dbl(CheckedDivide(a.d, b.d));
-            default:
-                break;
-            }
-        }
-        return ApplyBinary(n.op, a, b);
+        // The left operand first: it decides which error shows and the order of Rnd's draws.
+        const Value a = evalNode(c, n.a);
+        const Value b = evalNode(c, n.b);
+        return binary(n.op, a, b);
     } catch (ScriptException& e) {
         if (e.column < 0) {
             e.column = n.column;

@@ -36,7 +36,14 @@ public:
     // Storage of a numeric property; assignments convert to a double.
     virtual double* property(int id) = 0;
     virtual Value call(int id, const Value* args, int count) = 0;
+    // The derivative of function `id` at `args` with respect to argument `arg`, into `d`;
+    // false when the object does not know it.
+    virtual bool partial(int /*id*/, const Value* /*args*/, int /*count*/, int /*arg*/, double& /*d*/) { return false; }
 };
+
+// A value with its partial derivatives, and the variables they are taken for (Partials.cpp).
+struct DualValue;
+struct PartialSeeds;
 
 class Engine {
 public:
@@ -63,6 +70,20 @@ public:
 
     // Evaluates the expression `text` ("=" compares). Returns false on an error.
     bool eval(std::string_view text, Value& result);
+
+    // Gives the plain variable `name` the Double x as it is, without the statement's rounding
+    // to 15 digits (the accurate method's points and values). Declines for any other name.
+    bool assignExactNumber(std::string_view name, double x);
+
+    // Evaluates `text` as eval does and, by forward differentiation through the expression,
+    // its partial derivatives with respect to the plain variables `names` (at most
+    // kMaxPartials) into `partials`. The comparisons, logical operators and the functions
+    // that round count as flat. `exact` turns false when a derivative passes through
+    // something the engine cannot differentiate (a text function of a variable, a host
+    // function without its derivative): those partials are then not to be trusted.
+    static constexpr int kMaxPartials = 10;
+    bool evalWithPartials(std::string_view text, const std::vector<std::string>& names, Value& result, double* partials,
+                          bool& exact);
 
     // The last call's error; number 0 after a call that succeeded.
     const ScriptError& error() const { return m_error; }
@@ -100,7 +121,16 @@ private:
     bool tryAssignLiteral(std::string_view text);
 
     Value evalNode(const Compiled& c, int node);
+    // A binary operator's value: Doubles directly, anything else under the Variant rules.
+    static Value binary(Op op, const Value& a, const Value& b);
+    // The forward-differentiating evaluation (Partials.cpp).
+    DualValue evalDual(const Compiled& c, int node, PartialSeeds& seeds);
+    DualValue callDual(const Compiled& c, const Node& n, PartialSeeds& seeds);
     Value call(const Compiled& c, const Node& n);
+    // A call's parts: the argument count checked before any argument is evaluated, then the
+    // function, property or variable applied to the arguments' values.
+    void checkArity(const Compiled& c, const Node& n) const;
+    Value invoke(const Compiled& c, const Node& n, const Value* args);
     void assign(const Compiled& c, int nameIndex, Value value);
     void run(const Compiled& c);
 

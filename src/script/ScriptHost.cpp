@@ -81,6 +81,32 @@ bool ScriptHost::evaluate(const std::string& text, double& out)
     return true;
 }
 
+bool ScriptHost::assignExact(const std::string& name, double x)
+{
+    return m_engine.assignExactNumber(name, x) || assignVariable(name, x);
+}
+
+bool ScriptHost::evaluateWithPartials(const std::string& text, const std::vector<std::string>& names, double& out,
+                                      double* partials, bool& exact)
+{
+    Value v;
+    if (!m_engine.evalWithPartials(text, names, v, partials, exact))
+        return false;
+    if (v.type == Type::String) {
+        exact = false;
+        if (!ParseNumericString(v.s, out)) {
+            ScriptError e;
+            e.number = ErrTypeMismatch;
+            e.description = ErrorDescription(ErrTypeMismatch);
+            onEngineError(e);
+            return false;
+        }
+        return true;
+    }
+    out = AsDouble(v);
+    return true;
+}
+
 bool ScriptHost::execute(const std::string& text) { return m_engine.executeStatement(text); }
 
 void ScriptHost::trap()

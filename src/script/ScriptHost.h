@@ -42,6 +42,15 @@ public:
     // is not a number fails as a type mismatch.
     bool evaluate(const std::string& text, double& out);
 
+    // The accurate method's assignment: x as it is, unrounded (a name that is not a plain
+    // variable goes through the statement instead).
+    bool assignExact(const std::string& name, double x);
+
+    // evaluate, with the partial derivatives of the value with respect to the variables
+    // `names` (at most Engine::kMaxPartials) into `partials`; `exact` as the engine says.
+    bool evaluateWithPartials(const std::string& text, const std::vector<std::string>& names, double& out,
+                              double* partials, bool& exact);
+
     // Runs a statement text.
     bool execute(const std::string& text);
 
