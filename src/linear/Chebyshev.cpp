@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace ode {
 
@@ -42,10 +43,18 @@ bool pieces(script::ScriptHost& host, const std::vector<std::string>& texts, int
     return valueOf(host, texts[static_cast<size_t>(n) + 1], rhs);
 }
 
-// One collocation row: sum over k of p[k] (2/(b-a))^k d^k/ds^k Tj(s), for every j; the
-// derivatives of Tj by T(j+1)^(k) = 2s Tj^(k) + 2k Tj^(k-1) - T(j-1)^(k).
+// One collocation row: sum over k of p[k] (2/(b-a))^k d^k/ds^k Tj(s), for every j.
 void chebyshevRow(double* row, int n, int N, double t, double scale, const std::vector<double>& p, double rhs,
                   std::vector<double>& d)
+{
+    ChebyshevBasisDerivatives(n, N, t, d);
+    ChebyshevRowFromBasis(row, n, N, scale, p.data(), d);
+    row[N + 1] = rhs;
+}
+
+} // namespace
+
+void ChebyshevBasisDerivatives(int n, int N, double t, std::vector<double>& d)
 {
     const size_t width = static_cast<size_t>(n) + 1;
     d.assign(static_cast<size_t>(N + 1) * width, 0.0);
@@ -59,20 +68,61 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
     for (int j = 1; j < N; ++j)
         for (int k = 0; k <= n; ++k)
             at(j + 1, k) = 2 * t * at(j, k) + (k > 0 ? 2 * k * at(j, k - 1) : 0.0) - at(j - 1, k);
-    std::vector<double> factor(width);
-    double f = 1;
-    for (int k = 0; k <= n; ++k, f *= scale)
-        factor[static_cast<size_t>(k)] = p[static_cast<size_t>(k)] * f;
-    for (int j = 0; j <= N; ++j) {
-        double sum = 0;
-        for (int k = 0; k <= n; ++k)
-            sum += factor[static_cast<size_t>(k)] * at(j, k);
-        row[j] = sum;
-    }
-    row[N + 1] = rhs;
 }
 
-} // namespace
+void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const std::vector<double>& d)
+{
+    const size_t width = static_cast<size_t>(n) + 1;
+    double factor[16];
+    std::vector<double> many;
+    double* f = factor;
+    if (width > 16) {
+        many.resize(width);
+        f = many.data();
+    }
+    double power = 1;
+    for (size_t k = 0; k < width; ++k, power *= scale)
+        f[k] = p[k] * power;
+    for (int j = 0; j <= N; ++j) {
+        const double* dj = d.data() + static_cast<size_t>(j) * width;
+        double sum = 0;
+        for (size_t k = 0; k < width; ++k)
+            sum += f[k] * dj[k];
+        row[j] = sum;
+    }
+}
+
+double ChebyshevPoint(int i, int m) { return std::cos(3.14159265358979323846 * (2 * i + 1) / (2 * m)); }
+
+ChebyshevSeries PowerToChebyshev(const std::vector<double>& power, double centre, double a, double b, int degree)
+{
+    // Interpolation at the N+1 zeros of T(N+1): exact, but for rounding, for a power series of
+    // degree N or less; a longer one is cut to its interpolant.
+    ChebyshevSeries s;
+    s.a = a;
+    s.b = b;
+    const int m = degree + 1;
+    s.coef.assign(static_cast<size_t>(m), 0.0);
+    for (int i = 0; i < m; ++i) {
+        const double t = ChebyshevPoint(i, m), x = (a + b) / 2 + t * (b - a) / 2;
+        double y = 0;
+        for (size_t k = power.size(); k-- > 0;)
+            y = y * (x - centre) + power[k];
+        // T_j(t) by the recurrence, accumulated into every coefficient.
+        double previous = 1, current = t;
+        s.coef[0] += y;
+        for (int j = 1; j < m; ++j) {
+            s.coef[static_cast<size_t>(j)] += y * current;
+            const double next = 2 * t * current - previous;
+            previous = current;
+            current = next;
+        }
+    }
+    s.coef[0] /= m;
+    for (int j = 1; j < m; ++j)
+        s.coef[static_cast<size_t>(j)] *= 2.0 / m;
+    return s;
+}
 
 std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c)
 {
@@ -135,12 +185,12 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
     }
     result.series.a = in.xlower;
     result.series.b = in.xupper;
-    const double scale = 2 / (in.xupper - in.xlower), pi = 4 * std::atan(1.0);
+    const double scale = 2 / (in.xupper - in.xlower);
     AugmentedMatrix a(N + 1);
     std::vector<double> p, d;
     double rhs = 0;
     for (int i = 0; i < m; ++i) {
-        const double t = std::cos(pi * (2 * i + 1) / (2 * m));
+        const double t = ChebyshevPoint(i, m);
         const double x = (in.xlower + in.xupper) / 2 + t * (in.xupper - in.xlower) / 2;
         if (!host.assignVariable(in.indepVarName, x)) {
             host.trap();
@@ -193,19 +243,19 @@ double ChebyshevTail(const std::vector<double>& coef)
     return scale > 0 ? tail / scale : 0.0;
 }
 
-AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
-                                            script::ScriptHost& host, int maxDegree, double tolerance)
+AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
+                                       const std::function<ChebyshevSolution(int degree)>& solveAt)
 {
     AutoDegreeSolution result;
     double bestTail = -1, previousTail = -1;
-    int degree = std::max(16, in.order + 2);
+    int degree = first;
     for (;;) {
-        in.seriesDegree = std::min(degree, maxDegree);
-        ChebyshevSolution s = SolveLinearChebyshev(in, texts, host);
+        const int tried = std::min(degree, maxDegree);
+        ChebyshevSolution s = solveAt(tried);
         if (!s.solved()) {
             if (bestTail < 0) { // nothing better to show: the failure is the result
                 result.best = std::move(s);
-                result.degree = in.seriesDegree;
+                result.degree = tried;
                 return result;
             }
             break;
@@ -218,16 +268,16 @@ AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoeffic
         if (bestTail < 0 || tail < bestTail) {
             bestTail = tail;
             result.best = s;
-            result.degree = in.seriesDegree;
+            result.degree = tried;
             // Never below what rounding leaves in a sum of N+1 terms of this scale.
-            result.estimatedError = std::fmax(8 * tail, 2.220446049250313e-16 * (in.seriesDegree + 1)) * scale;
+            result.estimatedError = std::fmax(8 * tail, 2.220446049250313e-16 * (tried + 1)) * scale;
         }
         if (tail <= tolerance || plateau) {
             result.converged = true;
             break;
         }
         previousTail = tail;
-        if (in.seriesDegree >= maxDegree)
+        if (tried >= maxDegree)
             break;
         degree *= 2;
     }
@@ -239,6 +289,15 @@ AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoeffic
                       FormatNumber(result.estimatedError) + "; THE BEST SOLUTION (DEGREE " +
                       std::to_string(result.degree) + ") IS SHOWN";
     return result;
+}
+
+AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
+                                            script::ScriptHost& host, int maxDegree, double tolerance)
+{
+    return GrowChebyshevDegree(std::max(16, in.order + 2), maxDegree, tolerance, [&](int degree) {
+        in.seriesDegree = degree;
+        return SolveLinearChebyshev(in, texts, host);
+    });
 }
 
 std::vector<std::string> ChebyshevCoefficientLines(const std::string& depVarName, const ChebyshevSeries& s)

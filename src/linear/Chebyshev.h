@@ -12,6 +12,7 @@
 #include "script/ScriptHost.h"
 #include "session/Termination.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,21 @@ struct ChebyshevSeries {
     double a = -1, b = 1;     // the interval
     std::vector<double> coef; // c0 ... cN (c0 not halved)
 };
+
+// The basis at s = t: d[j * (n + 1) + k] = d^k/ds^k Tj(t) for j = 0 ... N and k = 0 ... n,
+// by T(j+1)^(k) = 2t Tj^(k) + 2k Tj^(k-1) - T(j-1)^(k).
+void ChebyshevBasisDerivatives(int n, int N, double t, std::vector<double>& d);
+
+// A collocation row from that table: row[j] = sum over k of p[k] scale^k d^k/ds^k Tj(t), for
+// j = 0 ... N (scale = 2 / (b - a) turns d/ds into d/dx).
+void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const std::vector<double>& d);
+
+// The i-th of the m collocation points on [-1, 1]: cos(pi (2i + 1) / (2m)), a zero of Tm.
+double ChebyshevPoint(int i, int m);
+
+// The Chebyshev series of degree `degree` on [a, b] that interpolates the power series `power`
+// about `centre` (the same polynomial when its degree is not above `degree`).
+ChebyshevSeries PowerToChebyshev(const std::vector<double>& power, double centre, double a, double b, int degree);
 
 // The coefficients of d/ds of the series (one degree less; at least one coefficient).
 std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c);
@@ -55,6 +71,10 @@ struct AutoDegreeSolution {
     // ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN".
     std::string line;
 };
+// The same growth for any solver: `solveAt(degree)` solves at that degree, from the degree
+// `first` doubling up to `maxDegree`.
+AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
+                                       const std::function<ChebyshevSolution(int degree)>& solveAt);
 AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
                                             script::ScriptHost& host, int maxDegree = 1000, double tolerance = 1e-13);
 
