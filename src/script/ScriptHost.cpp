@@ -31,7 +31,7 @@ void ScriptHost::onEngineError(const ScriptError& error)
 {
     m_scriptErrorNumber = error.number;
     m_fault = error;
-    if (!TrapMessage(error.number) && m_sink)
+    if (!TrapMessage(error.number) && m_sink && !m_quiet)
         m_sink(error.description);
 }
 

@@ -51,6 +51,10 @@ public:
     bool evaluateWithPartials(const std::string& text, const std::vector<std::string>& names, double& out,
                               double* partials, bool& exact);
 
+    // While quiet, engine errors are recorded (fault(), the trap) but not shown: the accurate
+    // method's trial steps may fail, and a failed trial is only a shorter step.
+    void setQuiet(bool quiet) { m_quiet = quiet; }
+
     // Runs a statement text.
     bool execute(const std::string& text);
 
@@ -92,6 +96,7 @@ private:
     std::shared_ptr<Class1>& m_sharedSlot;
     std::shared_ptr<Class1> m_shared;
     MessageSink m_sink;
+    bool m_quiet = false;
     Engine m_engine;
     int m_scriptErrorNumber = 0;
     ScriptError m_fault;

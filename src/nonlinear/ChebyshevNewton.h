@@ -1,0 +1,61 @@
+#pragma once
+// The accurate method for a single nonlinear equation (power-series kind): the unknowns are
+// the Chebyshev coefficients on the interval, collocated at the N+1-n Chebyshev points with
+// the n conditions at their points, as the linear accurate method does. Newton's iteration on
+// them takes the partial derivatives of each residual with respect to Y0 ... Yn exactly, by
+// forward differentiation in the engine; each step is damped (halved until the largest
+// residual falls, Armijo's rule) and the iteration stops when both the last correction and
+// every residual are within their bounds, after which it goes on while the corrections still
+// halve, so the digits it shows are the ones the degree can give.
+
+#include "linear/Chebyshev.h"
+#include "nonlinear/NewtonSolver.h"
+#include "nonlinear/NonlinearProblem.h"
+#include "script/ScriptHost.h"
+#include "session/Termination.h"
+
+#include <string>
+#include <vector>
+
+namespace ode {
+
+// One Newton pass: the largest correction applied, the largest residual after it, and the
+// step's damping factor (1 for a full Newton step).
+struct NewtonPassNorms {
+    double correction = 0;
+    double residual = 0;
+    double step = 1;
+};
+
+struct ChebyshevNewtonResult : SolveEnd {
+    ChebyshevSeries series;
+    std::vector<NewtonPassNorms> passes;
+    std::vector<double> correction; // the last pass's corrections, Chebyshev coefficients
+    // The partials came by differences because a residual uses something the engine cannot
+    // differentiate (a text function of the variables).
+    bool differencedPartials = false;
+    // The corrections reached rounding level while the residual stayed above its bound (a
+    // bound tighter than the rounding of the equation's terms).
+    bool stalled = false;
+    std::vector<double> gridX, gridResidual, conditionResidual; // at the collocation and condition points
+};
+
+// Newton from `start` (its degree is the solution's; its interval must be the problem's).
+// Constants must already have run in `host`; engine failures show their messages.
+ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                                              const ChebyshevSeries& start, script::ScriptHost& host);
+
+// The pass listing: "PASS 1: CORRECTION 1.5E+00  RESIDUAL 2.3E-01  STEP 1", one line a pass,
+// then how the iteration ended.
+std::vector<std::string> NewtonPassLines(const ChebyshevNewtonResult& result);
+
+// The result in the specified method's listing (power coefficients about the centre with
+// their last corrections, the residuals at the points), for the coefficient list.
+NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewtonResult& result,
+                                 std::vector<double>& powerCoef);
+
+// The equation's residual (l = 0) or condition l's at x for the Chebyshev solution.
+bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                         const ChebyshevSeries& s, int l, double x, script::ScriptHost& host, double& value);
+
+} // namespace ode

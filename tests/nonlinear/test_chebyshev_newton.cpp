@@ -1,0 +1,223 @@
+// The accurate method for a single nonlinear equation: Chebyshev collocation with Newton on
+// exact partial derivatives and damped steps.
+
+#include "common/NumberFormat.h"
+#include "equations/Derivatives.h"
+#include "nonlinear/ChebyshevNewton.h"
+#include "support/Tolerances.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace ode;
+
+// A problem from its boxes, ready to solve: inputs, residual texts and a prepared engine.
+struct Problem {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    script::ScriptHost host{shared, [this](const std::string& m) { messages.push_back(m); }};
+    NonlinearInputs in;
+    std::vector<std::string> expr;
+
+    explicit Problem(const NonlinearTexts& t)
+    {
+        host.prepare();
+        in = ReadNonlinearInputs(t, SeriesKind::Power, host.Pi);
+        EXPECT_TRUE(host.executeConstants(in.constants));
+        EXPECT_FALSE(PrepareExpressions(in.equation, in.bcText, in.depVarName, in.order, expr));
+    }
+    // The start the specified method would take: power coefficients about the centre.
+    ChebyshevSeries start(const std::vector<double>& power, int degree) const
+    {
+        return PowerToChebyshev(power, in.xcenter, in.xlower, in.xupper, degree);
+    }
+};
+
+NonlinearTexts Reciprocal(const char* errorD = "1E-9", const char* errorC = "1E-9")
+{
+    NonlinearTexts t = DefaultNonlinearTexts(SeriesKind::Power); // y''-2*y^3=0 on [1,3]: y = 1/x
+    t.order = "2";
+    t.bcText = {"y=1", "y'+y^2=0"};
+    t.bcPoint = {"1", "3"};
+    t.errorD = errorD;
+    t.errorC = errorC;
+    t.maxcy = "40";
+    return t;
+}
+
+double WorstError(const ChebyshevSeries& s, double (*exact)(double), double a, double b)
+{
+    double worst = 0;
+    for (int i = 0; i <= 200; ++i) {
+        const double x = a + (b - a) * i / 200;
+        worst = std::fmax(worst, std::fabs(ChebyshevDerivative(s, 0, x) - exact(x)));
+    }
+    return worst;
+}
+
+TEST(ChebyshevNewton, ReachesTheReciprocalToRoundingFromUnitCoefficientsAtEveryDegree)
+{
+    // The specified method diverges from unit coefficients at degree 40 on this problem.
+    for (int degree : {26, 40, 80}) {
+        Problem p(Reciprocal());
+        const ChebyshevNewtonResult r = SolveNonlinearChebyshev(
+            p.in, p.expr, p.start(std::vector<double>(static_cast<size_t>(degree) + 1, 1.0), degree), p.host);
+        ASSERT_EQ(r.termination, Termination::Solved) << degree;
+        EXPECT_LT(WorstError(
+                      r.series, [](double x) { return 1 / x; }, 1, 3),
+                  1e-14)
+            << degree;
+        EXPECT_LE(r.passes.size(), 16u) << degree;
+        EXPECT_FALSE(r.differencedPartials);
+        // Newton's quadratic convergence: once the residual is small each pass squares it.
+        const size_t last = r.passes.size() - 1;
+        EXPECT_LT(r.passes[last].residual, 1e-14) << degree;
+        EXPECT_EQ(r.correction.size(), static_cast<size_t>(degree) + 1);
+        EXPECT_EQ(r.gridX.size(), static_cast<size_t>(degree) - 1); // N+1-n collocation points
+        EXPECT_EQ(r.conditionResidual.size(), 2u);
+        EXPECT_TRUE(p.messages.empty());
+    }
+}
+
+TEST(ChebyshevNewton, PassListingShowsBothNormsAndTheEnding)
+{
+    Problem p(Reciprocal());
+    const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, 30), p.host);
+    ASSERT_TRUE(r.solved());
+    const std::vector<std::string> lines = NewtonPassLines(r);
+    ASSERT_EQ(lines.size(), r.passes.size() + 1);
+    EXPECT_EQ(lines[0], "PASS 1: CORRECTION " + FormatNumber(r.passes[0].correction) + "  RESIDUAL " +
+                            FormatNumber(r.passes[0].residual) + "  STEP " + FormatNumber(r.passes[0].step));
+    EXPECT_EQ(lines.back(), "CONVERGED AFTER " + std::to_string(r.passes.size()) + " PASSES");
+
+    // The coefficient list in the specified method's form, from the power series about 2.
+    std::vector<double> power;
+    const NewtonResult listed = AsPowerNewtonResult(p.in, r, power);
+    EXPECT_EQ(listed.lstCoeff[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
+    EXPECT_TRUE(test::Close(power[0], 0.5, test::kRounding)); // y(2) = 1/2
+    EXPECT_TRUE(test::Close(power[1], -0.25, test::kRounding));
+    EXPECT_EQ(listed.lstCoeff[1].rfind("y(0)=0.5", 0), 0u);
+}
+
+TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
+{
+    // y'' + 3.5 exp(y) = 0, y(0) = y(1) = 0: two solutions close together (the turning point
+    // is at 3.51); from zero the iteration must find the lower one.
+    NonlinearTexts t = Reciprocal("1E-12", "1E-12");
+    t.equation = "y''+3.5*exp(y)=0";
+    t.bcText = {"y=0", "y=0"};
+    t.bcPoint = {"0", "1"};
+    t.xlower = "0";
+    t.xupper = "1";
+    Problem p(t);
+    const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.0}, 40), p.host);
+    ASSERT_TRUE(r.solved()) << NewtonPassLines(r).back();
+    for (double x : {0.1, 0.37, 0.5, 0.81}) {
+        double residual = 1;
+        ASSERT_TRUE(ChebyshevResidualAt(p.in, p.expr, r.series, 0, x, p.host, residual));
+        EXPECT_LT(std::fabs(residual), 1e-11) << x;
+    }
+    // The closed form: y = -2 log(cosh((x - 1/2) q / 2) / cosh(q / 4)), q the smaller root of
+    // q = sqrt(2 lambda) cosh(q / 4), found here by bisection.
+    double lo = 1, hi = 4.8;
+    for (int k = 0; k < 200; ++k) {
+        const double mid = (lo + hi) / 2;
+        (std::sqrt(7.0) * std::cosh(mid / 4) - mid > 0 ? lo : hi) = mid;
+    }
+    const double q = lo;
+    for (double x : {0.0, 0.2, 0.5, 0.77, 1.0})
+        EXPECT_NEAR(ChebyshevDerivative(r.series, 0, x), -2 * std::log(std::cosh((x - 0.5) * q / 2) / std::cosh(q / 4)),
+                    1e-12)
+            << x;
+}
+
+TEST(ChebyshevNewton, DampedStepsBringAFarStartHome)
+{
+    // From y = 3 or y = 5 a full Newton step overshoots: the first step is halved, and the
+    // iteration still ends at 1/x.
+    for (double level : {3.0, 5.0}) {
+        Problem p(Reciprocal());
+        const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({level}, 30), p.host);
+        ASSERT_TRUE(r.solved()) << level;
+        EXPECT_LT(r.passes[0].step, 1.0) << level;
+        EXPECT_LT(WorstError(
+                      r.series, [](double x) { return 1 / x; }, 1, 3),
+                  1e-14)
+            << level;
+    }
+}
+
+TEST(ChebyshevNewton, ABoundBelowTheRoundingOfTheTermsIsSaidNotChased)
+{
+    // Troesch's problem y'' = 10 sinh(10 y): its terms reach 1E+5, so rounding leaves residuals
+    // near 1E-11; a bound of 1E-12 cannot be met, and the iteration says so instead of
+    // spending every pass.
+    auto troesch = [](const char* bound) {
+        NonlinearTexts t = Reciprocal(bound, bound);
+        t.equation = "y''-10*sinh(10*y)=0";
+        t.bcText = {"y=0", "y=1"};
+        t.bcPoint = {"0", "1"};
+        t.xlower = "0";
+        t.xupper = "1";
+        t.maxcy = "60";
+        return t;
+    };
+    Problem tight(troesch("1E-12"));
+    const ChebyshevNewtonResult r =
+        SolveNonlinearChebyshev(tight.in, tight.expr, tight.start({0.5, 1}, 60), tight.host);
+    EXPECT_EQ(r.termination, Termination::NoConvergence);
+    EXPECT_TRUE(r.stalled);
+    EXPECT_LT(r.passes.size(), 30u);
+    EXPECT_EQ(
+        NewtonPassLines(r).back().rfind("NOT CONVERGED: THE CORRECTIONS REACHED ROUNDING LEVEL WITH THE RESIDUAL ", 0),
+        0u);
+    Problem loose(troesch("1E-9"));
+    EXPECT_TRUE(SolveNonlinearChebyshev(loose.in, loose.expr, loose.start({0.5, 1}, 60), loose.host).solved());
+}
+
+TEST(ChebyshevNewton, TextFunctionsFallBackToDifferencesAndSayIt)
+{
+    NonlinearTexts t = Reciprocal("1E-7", "1E-7");
+    t.equation = "y''-2*cdbl(cstr(y))^3=0";
+    Problem p(t);
+    const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, 26), p.host);
+    ASSERT_TRUE(r.solved());
+    EXPECT_TRUE(r.differencedPartials);
+    EXPECT_EQ(NewtonPassLines(r).back(), "PARTIAL DERIVATIVES BY DIFFERENCES: THE EQUATION USES A TEXT FUNCTION");
+    EXPECT_LT(WorstError(
+                  r.series, [](double x) { return 1 / x; }, 1, 3),
+              1e-12);
+}
+
+TEST(ChebyshevNewton, EndingsOtherThanConvergence)
+{
+    struct Case {
+        const char* equation;
+        int degree;
+        const char* maxcy;
+        Termination expected;
+    };
+    const Case cases[] = {
+        {"y''-2*y^3=0", 1, "40", Termination::Refused},               // no collocation point left
+        {"y''-2*y^3=0", 26, "2", Termination::NoConvergence},         // two passes are too few
+        {"y''-2*y^3+log(y-5)=0", 26, "40", Termination::ScriptError}, // log of a negative
+    };
+    for (const Case& c : cases) {
+        NonlinearTexts t = Reciprocal();
+        t.equation = c.equation;
+        t.maxcy = c.maxcy;
+        Problem p(t);
+        const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, c.degree), p.host);
+        EXPECT_EQ(r.termination, c.expected) << c.equation << " " << c.maxcy;
+        if (c.expected == Termination::NoConvergence) {
+            EXPECT_EQ(NewtonPassLines(r).back(), "NOT CONVERGED AFTER 2 PASSES");
+        } else {
+            EXPECT_FALSE(p.messages.empty()) << c.equation; // the user hears why
+        }
+    }
+}
+
+} // namespace
