@@ -35,7 +35,7 @@ struct SolveOptions {
     std::optional<uint64_t> seed;
     std::optional<std::string> series;
     std::optional<std::string> saveSeparately;
-    // --method chebyshev: the accurate method (linear power kind)
+    // --method chebyshev: the accurate method (a single equation, power series)
     bool chebyshev = false;
     bool autoDegree = false;      // --degree auto
     std::optional<int> maxDegree; // --max-degree N
@@ -133,28 +133,37 @@ std::optional<std::string> checkTexts(const LinearSession& s) { return CheckLine
 std::optional<std::string> checkTexts(const NonlinearSession& s) { return CheckNonlinearTexts(s.boxes, s.kind()); }
 std::optional<std::string> checkTexts(const SystemSession& s) { return CheckSystemTexts(s.boxes, s.nonlinear()); }
 
-// The options a form's iteration inputs take from the command line; false ends the command.
-bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
+// The accurate method's choices, for the single-equation kinds.
+void applyMethodOptions(const SolveOptions& o, ProblemSession& session)
 {
     if (o.chebyshev)
-        session.method = LinearSession::Method::Chebyshev;
+        session.method = ProblemSession::Method::Chebyshev;
     session.autoDegree = o.autoDegree;
     if (o.maxDegree)
         session.maxDegree = *o.maxDegree;
+}
+
+// The options a form's iteration inputs take from the command line; false ends the command.
+bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
+{
+    applyMethodOptions(o, session);
     return true;
 }
 
-// The accurate method's own list.
-template <typename Session> void printMethodLists(std::ostream&, const Session&) {}
-void printMethodLists(std::ostream& out, const LinearSession& session)
+// The accurate method's own lists.
+void printMethodLists(std::ostream&, const SystemSession&) {}
+void printMethodLists(std::ostream& out, const ProblemSession& session)
 {
     if (!session.convergence().empty())
         printList(out, "lblConvergence", {session.convergence()});
+    if (!session.lstPasses().empty())
+        printList(out, "lstPasses", session.lstPasses());
     if (!session.lstChebyshev().empty())
         printList(out, "lstChebyshev", session.lstChebyshev());
 }
 bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 {
+    applyMethodOptions(o, session);
     if (o.seed)
         session.seedRandom(*o.seed);
     const int choice = static_cast<int>(ParseNumber(o.approximation));
@@ -425,8 +434,8 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         err << "odeseries: --degree auto and --max-degree go with --method chebyshev\n";
         return 2;
     }
-    if (o.chebyshev && *kind != ProblemKind::LinearPower) {
-        err << "odeseries: --method chebyshev solves the linear power-series kind only (so far)\n";
+    if (o.chebyshev && *kind != ProblemKind::LinearPower && *kind != ProblemKind::NonlinearPower) {
+        err << "odeseries: --method chebyshev solves a single equation in a power series only (so far)\n";
         return 2;
     }
     if (IsSystem(*kind))

@@ -48,19 +48,6 @@ void LinearSession::listCoefficientsAndResiduals()
         m_lstBCError = lines;
 }
 
-void LinearSession::clearResults()
-{
-    ProblemSession::clearResults();
-    m_chebyshev.reset();
-    m_lstChebyshev.clear();
-    m_convergence.clear();
-}
-
-double LinearSession::derivativeAt(int order, double x) const
-{
-    return m_chebyshev ? ChebyshevDerivative(*m_chebyshev, order, x) : ProblemSession::derivativeAt(order, x);
-}
-
 // The accurate method: the Chebyshev solution stands for Evaluate; the coefficient list shows
 // its power series about the centre, the Chebyshev list its own coefficients.
 bool LinearSession::solveChebyshev()
@@ -95,7 +82,7 @@ bool LinearSession::solveProblem()
     clearResults();
     if (!readInputs() || !extract(true))
         return false;
-    if (method == Method::Chebyshev && m_kind == SeriesKind::Power)
+    if (accurate())
         return solveChebyshev();
     LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host);
     m_end = solution;

@@ -27,21 +27,6 @@ public:
     // The boxes as the user left them.
     LinearTexts boxes;
 
-    // The collocation method of Solve: the specified one (powers of x - C on an equally spaced
-    // grid), or the accurate one (Chebyshev polynomials at Chebyshev points; power kind only).
-    enum class Method { Specified, Chebyshev };
-    Method method = Method::Specified;
-    // The accurate method's automatic degree: grow the degree until the Chebyshev tail is below
-    // `tolerance` (relative), at most `maxDegree`; the degree found goes into the degree box.
-    bool autoDegree = false;
-    int maxDegree = 1000;
-    double tolerance = 1e-13;
-    // The automatic degree's one line: converged or not, at which degree, the estimated error.
-    const std::string& convergence() const { return m_convergence; }
-    // The Chebyshev coefficients of the solution that stands, when the accurate method found it.
-    const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
-    void clearResults() override;
-
     const LinearInputs& inputs() const override { return m_inputs; }
     SeriesView series() const override;
 
@@ -55,7 +40,6 @@ public:
 
 private:
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
-    double derivativeAt(int order, double x) const override;
     bool solveProblem() override;
     bool solveChebyshev();
     bool extract(bool report);
@@ -64,9 +48,6 @@ private:
     SeriesKind m_kind;
     LinearInputs m_inputs;
     LinearCoefficientTexts m_texts;
-    std::optional<ChebyshevSeries> m_chebyshev;
-    std::vector<std::string> m_lstChebyshev;
-    std::string m_convergence;
 };
 
 } // namespace ode

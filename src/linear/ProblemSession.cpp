@@ -8,6 +8,15 @@ void ProblemSession::clearResults()
 {
     Session::clearResults();
     m_lblValue.clear();
+    m_chebyshev.reset();
+    m_lstChebyshev.clear();
+    m_lstPasses.clear();
+    m_convergence.clear();
+}
+
+double ProblemSession::derivativeAt(int order, double x) const
+{
+    return m_chebyshev ? ChebyshevDerivative(*m_chebyshev, order, x) : SeriesDerivative(series(), order, x);
 }
 
 bool ProblemSession::evaluate()

@@ -3,10 +3,12 @@
 // commands and lists, plus the boxes, the numbers read from them and the value Evaluate
 // shows. One form serves all four single-equation kinds through this interface.
 
+#include "linear/Chebyshev.h"
 #include "linear/LinearProblem.h"
 #include "series/Series.h"
 #include "session/Session.h"
 
+#include <optional>
 #include <string>
 
 namespace ode {
@@ -20,6 +22,26 @@ public:
     virtual const LinearInputs& inputs() const = 0;
     // The solution that stands (or the coefficients kept for the next solve).
     virtual SeriesView series() const = 0;
+    // The collocation method of Solve: the specified one (powers of x - C on an equally spaced
+    // grid), or the accurate one (Chebyshev polynomials at Chebyshev points; power kinds only).
+    enum class Method { Specified, Chebyshev };
+    Method method = Method::Specified;
+    // The accurate method's automatic degree: grow the degree until the Chebyshev tail is below
+    // `tolerance` (relative), at most `maxDegree`; the degree found goes into the degree box.
+    bool autoDegree = false;
+    int maxDegree = 1000;
+    double tolerance = 1e-13;
+    // Solve uses the accurate method: chosen, and a power-series kind.
+    bool accurate() const { return method == Method::Chebyshev && kind() == SeriesKind::Power; }
+    // The automatic degree's one line: converged or not, at which degree, the estimated error.
+    const std::string& convergence() const { return m_convergence; }
+    // The Chebyshev coefficients of the solution that stands, when the accurate method found it.
+    const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
+    // The accurate Newton iteration's passes with their correction and residual norms.
+    const std::vector<std::string>& lstPasses() const { return m_lstPasses; }
+    // The Chebyshev solution that stands, if the accurate method found it.
+    const std::optional<ChebyshevSeries>& chebyshev() const { return m_chebyshev; }
+
     // lblValue: the derivative's value at the point of the last Evaluate.
     const std::string& lblValue() const { return m_lblValue; }
     void clearResults() override;
@@ -27,12 +49,16 @@ public:
     bool evaluate() final;
 
 protected:
-    // The derivative Evaluate shows: from the series, unless the kind keeps a better form.
-    virtual double derivativeAt(int order, double x) const { return SeriesDerivative(series(), order, x); }
+    // The derivative Evaluate shows: from the Chebyshev solution where one stands, else from
+    // the series.
+    double derivativeAt(int order, double x) const;
     // The kind's residual lines of the equation at x (lstDError), or false on an engine error.
     virtual bool residualLinesAt(double x, std::vector<std::string>& lines) = 0;
 
     std::string m_lblValue;
+    std::optional<ChebyshevSeries> m_chebyshev;
+    std::vector<std::string> m_lstChebyshev, m_lstPasses;
+    std::string m_convergence;
 };
 
 } // namespace ode

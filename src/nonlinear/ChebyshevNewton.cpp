@@ -19,6 +19,18 @@ constexpr int kHalvings = 10;    // the shortest step tried is 1/1024 of Newton'
 constexpr double kArmijo = 1e-4; // the fall a step must bring, relative to its length
 constexpr int kPolishPasses = 6; // at most this many passes after the bounds are met
 
+// The residuals of all rows: the largest (what the bounds and the listing speak of) and the
+// sum of squares (what a damped step must reduce: Newton's direction always lowers it).
+struct ResidualNorms {
+    double largest = 0, squares = 0;
+    void add(double f)
+    {
+        largest = std::fmax(largest, std::fabs(f));
+        squares += f * f;
+    }
+    static ResidualNorms Infinite() { return {kInfinity, kInfinity}; }
+};
+
 // The iteration's state for one problem: the points, the names, and the basis table of the
 // point last set.
 class ChebyshevNewton {
@@ -106,37 +118,38 @@ public:
         return v;
     }
 
-    // The Newton system at c; returns the largest residual.
-    double assemble(const std::vector<double>& c, AugmentedMatrix& a)
+    // The Newton system at c; returns the residuals' norms.
+    ResidualNorms assemble(const std::vector<double>& c, AugmentedMatrix& a)
     {
-        double largest = 0, p[script::Engine::kMaxPartials];
+        ResidualNorms norms;
+        double p[script::Engine::kMaxPartials];
         for (int r = 0; r < m + n; ++r) {
             setPoint(c, r);
             const double f = residualAndPartials(r, p);
             double* row = a.row(r);
             ChebyshevRowFromBasis(row, n, N, scale, p, basis);
             row[N + 1] = -f;
-            largest = std::fmax(largest, std::fabs(f));
+            norms.add(f);
         }
-        return largest;
+        return norms;
     }
 
-    // The largest residual at c; infinite where the texts cannot be evaluated there.
-    double residualNorm(const std::vector<double>& c)
+    // The residuals' norms at c; infinite where the texts cannot be evaluated there.
+    ResidualNorms residualNorms(const std::vector<double>& c)
     {
-        double largest = 0;
+        ResidualNorms norms;
         try {
             for (int r = 0; r < m + n; ++r) {
                 setPoint(c, r);
                 const double f = residual(r);
                 if (!std::isfinite(f))
-                    return kInfinity;
-                largest = std::fmax(largest, std::fabs(f));
+                    return ResidualNorms::Infinite();
+                norms.add(f);
             }
         } catch (const Failure&) {
-            return kInfinity;
+            return ResidualNorms::Infinite();
         }
-        return largest;
+        return norms;
     }
 };
 
@@ -148,25 +161,27 @@ double LargestMagnitude(const std::vector<double>& v)
     return largest;
 }
 
-// Damped step from c along delta: the first of 1, 1/2, ... 1/1024 whose residual falls by
-// Armijo's rule, else the one of them with the smallest residual. Returns the step's factor
-// and its residual; c is moved.
+// Damped step from c along delta: the first of 1, 1/2, ... 1/1024 whose sum of squared
+// residuals falls by Armijo's rule (at least 2e-4 of the step's share of it), else the one
+// of them with the smallest sum. Returns the step's norms; c is moved.
 NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, const std::vector<double>& delta,
-                           double residualBefore)
+                           const ResidualNorms& before)
 {
     NewtonPassNorms best{0, kInfinity, 0};
+    double bestSquares = kInfinity;
     std::vector<double> trial(c.size()), bestTrial;
     double lambda = 1;
     newton.host.setQuiet(true);
     for (int k = 0; k <= kHalvings; ++k, lambda /= 2) {
         for (size_t j = 0; j < c.size(); ++j)
             trial[j] = c[j] + lambda * delta[j];
-        const double norm = newton.residualNorm(trial);
-        if (norm < best.residual) {
-            best = {lambda * LargestMagnitude(delta), norm, lambda};
+        const ResidualNorms norms = newton.residualNorms(trial);
+        if (norms.squares < bestSquares) {
+            bestSquares = norms.squares;
+            best = {lambda * LargestMagnitude(delta), norms.largest, lambda};
             bestTrial = trial;
         }
-        if (norm <= (1 - kArmijo * lambda) * residualBefore)
+        if (norms.squares <= (1 - 2 * kArmijo * lambda) * before.squares)
             break;
     }
     newton.host.setQuiet(false);
@@ -205,7 +220,7 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
     try {
         for (int pass = 1; pass <= in.maxIterations; ++pass) {
             AugmentedMatrix a(N + 1);
-            const double before = newton.assemble(c, a);
+            const ResidualNorms before = newton.assemble(c, a);
             if (!a.allFinite()) {
                 host.raise(script::ErrOverflow);
                 return fault(Termination::ArithmeticFault);
@@ -248,11 +263,14 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
                 break;
             previousCorrection = norms.correction;
         }
+        // The residuals the lists show, as Evaluate computes them (Clenshaw's values).
         for (int r = 0; r < newton.m + n; ++r) {
-            newton.setPoint(c, r);
-            (r < newton.m ? result.gridResidual : result.conditionResidual).push_back(newton.residual(r));
+            const double x = newton.points[static_cast<size_t>(r)];
+            double v = 0;
+            newton.check(ChebyshevResidualAt(in, residualExpr, result.series, newton.residualOf(r), x, host, v));
+            (r < newton.m ? result.gridResidual : result.conditionResidual).push_back(v);
             if (r < newton.m)
-                result.gridX.push_back(newton.points[static_cast<size_t>(r)]);
+                result.gridX.push_back(x);
         }
     } catch (const Failure&) {
         host.setQuiet(false);
@@ -323,10 +341,7 @@ bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::strin
     for (int k = 0; k <= in.order; ++k)
         if (!host.assignExact("Y" + std::to_string(k), ChebyshevDerivative(s, k, x)))
             return false;
-    if (host.evaluate(residualExpr[static_cast<size_t>(l)], value))
-        return true;
-    host.trap();
-    return false;
+    return host.evaluate(residualExpr[static_cast<size_t>(l)], value);
 }
 
 } // namespace ode

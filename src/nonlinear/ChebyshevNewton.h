@@ -54,7 +54,8 @@ std::vector<std::string> NewtonPassLines(const ChebyshevNewtonResult& result);
 NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewtonResult& result,
                                  std::vector<double>& powerCoef);
 
-// The equation's residual (l = 0) or condition l's at x for the Chebyshev solution.
+// The equation's residual (l = 0) or condition l's at x for the Chebyshev solution. False on
+// an engine error (the caller traps it).
 bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                          const ChebyshevSeries& s, int l, double x, script::ScriptHost& host, double& value);
 

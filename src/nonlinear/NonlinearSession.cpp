@@ -4,6 +4,7 @@
 #include "linear/LinearReport.h"
 #include "linear/LinearSolver.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace ode {
@@ -35,22 +36,127 @@ bool NonlinearSession::solveProblem()
     clearResults();
     if (!prepare())
         return false;
+    if (accurate())
+        return solveChebyshev();
     ApplyInitialApproximation(static_cast<int>(ParseNumber(boxes.approximation)), m_inputs.seriesDegree, m_coef,
                               m_random);
     m_result = SolveNonlinear(m_inputs, m_residualExpr, m_coef, m_host);
+    m_lastChebyshev.reset(); // the coefficients of this iteration are the current approximation
     m_lstCoeff = m_result.lstCoeff;
     m_solved = m_result.solved();
     m_end = m_result;
+    if (m_solved)
+        listConditionResiduals();
+    return m_solved;
+}
+
+ChebyshevSeries NonlinearSession::chebyshevStart(int choice, int N)
+{
+    const NonlinearInputs& in = m_inputs;
+    if (choice == 4 && m_lastChebyshev && m_lastChebyshev->a == in.xlower && m_lastChebyshev->b == in.xupper) {
+        ChebyshevSeries s = *m_lastChebyshev;
+        s.coef.resize(static_cast<size_t>(N) + 1, 0.0);
+        return s;
+    }
+    ApplyInitialApproximation(choice, N, m_coef, m_random);
+    return PowerToChebyshev(m_coef, in.xcenter, in.xlower, in.xupper, N);
+}
+
+// The accurate method: Newton on the Chebyshev coefficients at a fixed degree, or at growing
+// degrees each started from the last solution. The coefficient list shows the power series
+// about the centre in the specified listing's form; the pass list shows both norms.
+bool NonlinearSession::solveChebyshev()
+{
+    const int choice = static_cast<int>(ParseNumber(boxes.approximation));
+    std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
+    if (autoDegree) {
+        std::optional<ChebyshevSeries> previous;
+        AutoDegreeSolution found =
+            GrowChebyshevDegree(std::max(16, m_inputs.order + 2), maxDegree, tolerance, [&](int degree) {
+                ChebyshevSeries start = chebyshevStart(choice, degree);
+                if (previous) {
+                    start = *previous;
+                    start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
+                }
+                tried.push_back(SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host));
+                if (tried.back().solved())
+                    previous = tried.back().series;
+                ChebyshevSolution s;
+                static_cast<SolveEnd&>(s) = tried.back();
+                s.series = tried.back().series;
+                return s;
+            });
+        m_convergence = found.line;
+        for (const ChebyshevNewtonResult& r : tried)
+            if (static_cast<int>(r.series.coef.size()) == found.degree + 1)
+                m_accurate = r;
+        if (found.best.solved()) {
+            m_inputs.seriesDegree = found.degree;
+            boxes.terms = std::to_string(found.degree);
+        }
+    } else {
+        m_accurate =
+            SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree), m_host);
+    }
+    m_end = m_accurate;
+    m_lstPasses = NewtonPassLines(m_accurate);
+    if (autoDegree && !tried.empty()) {
+        // Every degree tried, each with its passes.
+        m_lstPasses.clear();
+        for (const ChebyshevNewtonResult& r : tried) {
+            m_lstPasses.push_back("DEGREE " + std::to_string(r.series.coef.size() - 1) + ":");
+            for (const std::string& line : NewtonPassLines(r))
+                m_lstPasses.push_back(line);
+        }
+    }
+    if (m_accurate.termination == Termination::Refused || m_accurate.termination == Termination::ScriptError ||
+        m_accurate.termination == Termination::ArithmeticFault) {
+        m_result = NewtonResult{};
+        static_cast<SolveEnd&>(m_result) = m_accurate;
+        return false;
+    }
+    m_lastChebyshev = m_accurate.series;
+    m_result = AsPowerNewtonResult(m_inputs, m_accurate, m_coef);
+    m_lstCoeff = m_result.lstCoeff;
+    m_lstChebyshev = ChebyshevCoefficientLines(m_inputs.depVarName, m_accurate.series);
+    m_solved = m_accurate.solved();
     if (m_solved) {
-        std::vector<std::string> lines;
-        if (NonlinearBCErrors(m_inputs, m_residualExpr, series(), m_host, lines))
-            m_lstBCError = lines;
+        m_chebyshev = m_accurate.series;
+        listConditionResiduals();
     }
     return m_solved;
 }
 
+void NonlinearSession::listConditionResiduals()
+{
+    std::vector<std::string> lines;
+    if (m_chebyshev) {
+        for (int l = 1; l <= m_inputs.order; ++l) {
+            double v = 0;
+            if (!ChebyshevResidualAt(m_inputs, m_residualExpr, *m_chebyshev, l,
+                                     m_inputs.bcPoint[static_cast<size_t>(l - 1)], m_host, v)) {
+                m_host.trap();
+                return;
+            }
+            lines.push_back("B.C. #" + std::to_string(l) + "=" + FormatNumber(v));
+        }
+    } else if (!NonlinearBCErrors(m_inputs, m_residualExpr, series(), m_host, lines)) {
+        return;
+    }
+    m_lstBCError = lines;
+}
+
 bool NonlinearSession::residualLinesAt(double x, std::vector<std::string>& lines)
 {
+    if (m_chebyshev) {
+        double v = 0;
+        if (!ChebyshevResidualAt(m_inputs, m_residualExpr, *m_chebyshev, 0, x, m_host, v)) {
+            m_host.trap();
+            return false;
+        }
+        lines = {"LHS-RHS=" + FormatNumber(v)};
+        return true;
+    }
     std::string line;
     if (!NonlinearResidualLine(m_inputs, m_residualExpr, series(), x, m_host, line))
         return false;
@@ -66,6 +172,7 @@ bool NonlinearSession::open(const std::string& path)
         return false;
     }
     clearResults();
+    m_lastChebyshev.reset();
     NonlinearTexts shown = r.texts;
     shown.approximation = boxes.approximation;
     shown.xestimation = boxes.xestimation;
@@ -80,9 +187,7 @@ bool NonlinearSession::open(const std::string& path)
     }
     if (m_solved) {
         m_lstCoeff = CoefficientLines(m_inputs.depVarName, m_coef);
-        std::vector<std::string> lines;
-        if (NonlinearBCErrors(m_inputs, m_residualExpr, series(), m_host, lines))
-            m_lstBCError = lines;
+        listConditionResiduals();
     }
     return true;
 }

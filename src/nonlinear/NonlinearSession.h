@@ -5,11 +5,13 @@
 // approximation" of the next one.
 
 #include "linear/ProblemSession.h"
+#include "nonlinear/ChebyshevNewton.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearFiles.h"
 #include "script/ScriptHost.h"
 
 #include <memory>
+#include <optional>
 #include <random>
 
 namespace ode {
@@ -41,6 +43,12 @@ public:
 private:
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
+    bool solveChebyshev();
+    // The accurate method's start at degree N: the last accurate solution (choice 4, on the
+    // same interval), else the chosen initial approximation as power coefficients, turned into
+    // Chebyshev coefficients.
+    ChebyshevSeries chebyshevStart(int choice, int N);
+    void listConditionResiduals();
     bool prepare();
 
     SeriesKind m_kind;
@@ -48,6 +56,9 @@ private:
     NonlinearInputs m_inputs;
     std::vector<std::string> m_residualExpr;
     NewtonResult m_result;
+    ChebyshevNewtonResult m_accurate;
+    // The last accurate iteration's coefficients: the "current approximation" of the next.
+    std::optional<ChebyshevSeries> m_lastChebyshev;
 };
 
 } // namespace ode

@@ -136,9 +136,9 @@ TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
 
 TEST(ChebyshevNewton, DampedStepsBringAFarStartHome)
 {
-    // From y = 3 or y = 5 a full Newton step overshoots: the first step is halved, and the
-    // iteration still ends at 1/x.
-    for (double level : {3.0, 5.0}) {
+    // From y = -1/2 or y = -1 (the wrong sign) a full Newton step overshoots: the first step
+    // is cut, and the iteration still ends at 1/x.
+    for (double level : {-0.5, -1.0}) {
         Problem p(Reciprocal());
         const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({level}, 30), p.host);
         ASSERT_TRUE(r.solved()) << level;
