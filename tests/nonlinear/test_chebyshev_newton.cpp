@@ -4,6 +4,7 @@
 #include "common/NumberFormat.h"
 #include "equations/Derivatives.h"
 #include "nonlinear/ChebyshevNewton.h"
+#include "nonlinear/NonlinearSession.h"
 #include "support/Tolerances.h"
 
 #include <gtest/gtest.h>
@@ -218,6 +219,48 @@ TEST(ChebyshevNewton, EndingsOtherThanConvergence)
             EXPECT_FALSE(p.messages.empty()) << c.equation; // the user hears why
         }
     }
+}
+
+TEST(AccurateNonlinearSession, SolveEvaluateAndTheCurrentApproximation)
+{
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    NonlinearSession s(SeriesKind::Power, shared, [&](const std::string& m) { messages.push_back(m); });
+    static_cast<NonlinearTexts&>(s.boxes) = Reciprocal();
+    s.boxes.terms = "30";
+    s.boxes.approximation = "1 - Unit coefficients";
+    s.method = ProblemSession::Method::Chebyshev;
+    ASSERT_TRUE(s.solve()) << (messages.empty() ? "" : messages[0]);
+    ASSERT_TRUE(s.chebyshev());
+    EXPECT_TRUE(s.beepAfterSolve());
+    EXPECT_EQ(s.lstPasses().back().rfind("CONVERGED AFTER ", 0), 0u);
+    EXPECT_EQ(s.lstChebyshev()[0], "CHEBYSHEV COEFFICIENTS ON [1,3]:");
+    EXPECT_EQ(s.lstCoeff()[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
+    // Evaluate reads the Chebyshev solution: y'(2) = -1/4 to the last digits.
+    s.boxes.xestimation = "2";
+    s.boxes.derNum = "1";
+    ASSERT_TRUE(s.evaluate());
+    EXPECT_TRUE(test::Close(ParseNumber(s.lblValue()), -0.25, 1e-14)) << s.lblValue();
+    ASSERT_EQ(s.lstDError().size(), 1u);
+    EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(8))), 1e-13) << s.lstDError()[0];
+    for (const std::string& line : s.lstBCError())
+        EXPECT_LT(std::fabs(ParseNumber(line.substr(line.find('=') + 1))), 1e-14) << line;
+
+    // "4 - Current approximation" starts from the standing Chebyshev solution: one pass to
+    // confirm it, where unit coefficients took a dozen.
+    const size_t first = s.lstPasses().size();
+    s.boxes.approximation = "4 - Current approximation";
+    ASSERT_TRUE(s.solve());
+    EXPECT_LT(s.lstPasses().size(), first);
+    EXPECT_LE(s.lstPasses().size(), 3u);
+
+    // The specified method again: its own lists, no accurate ones.
+    s.method = ProblemSession::Method::Specified;
+    s.boxes.approximation = "0 - Zero coefficients";
+    s.solve();
+    EXPECT_FALSE(s.chebyshev());
+    EXPECT_TRUE(s.lstPasses().empty());
+    EXPECT_TRUE(s.lstChebyshev().empty());
 }
 
 } // namespace
