@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 using namespace guitest;
 using ode::forms::FrmSingle;
 
@@ -112,6 +114,34 @@ private slots:
         QVERIFY(form->lstCoeff->count() > 0);
         form->txtXeval[2]->setText("3");
         QVERIFY(form->lstCoeff->count() > 0);
+    }
+
+    // The accurate method on the nonlinear power form: Chebyshev points, the pass list with
+    // both norms, the Chebyshev coefficients, and Evaluate reading the Chebyshev solution.
+    void theAccurateMethodListsItsPasses()
+    {
+        auto* method = find<QComboBox>(form, "cboMethod");
+        reciprocalProblem();
+        typeInto(form->txtErrorD, "1E-9");
+        typeInto(form->txtErrorC, "1E-9");
+        typeInto(form->txtMaxcy, "40");
+        typeInto(form->txtTerms, "30");
+        method->setCurrentIndex(1);
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        auto* passes = find<QListWidget>(form, "lstPasses");
+        QVERIFY(passes->count() >= 3);
+        QVERIFY(passes->item(0)->text().startsWith("PASS 1: CORRECTION "));
+        QVERIFY2(passes->item(passes->count() - 1)->text().startsWith("CONVERGED AFTER "),
+                 qPrintable(passes->item(passes->count() - 1)->text()));
+        QCOMPARE(form->lstChebyshev->count(), 32);
+        typeInto(form->txtXestimation, "2");
+        typeInto(form->txtDerNum, "1");
+        form->cmdEvaluate->click();
+        QVERIFY2(std::fabs(form->lblValue->text().toDouble() + 0.25) < 1e-13, qPrintable(form->lblValue->text()));
+        method->setCurrentIndex(0);
+        QCOMPARE(passes->count(), 0);
+        QVERIFY(open(ode::ProblemKind::NonlinearTrig)->findChild<QListWidget*>("lstPasses") == nullptr);
     }
 
     void theSeriesFromAFileStartsTheIteration()

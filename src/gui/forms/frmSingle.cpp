@@ -62,7 +62,6 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
         m_session = std::move(session);
     } else {
         auto session = std::make_unique<LinearSession>(kind, host.state().extension, messageSink());
-        m_linear = session.get();
         m_session = std::move(session);
     }
 
@@ -71,10 +70,10 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     buildHead(main);
     buildConditionArea(main);
     buildIntervalRow(main);
-    if (!nonlinear && power)
-        buildMethodRow(main);
     if (nonlinear)
         buildIterationRow(main);
+    if (power)
+        buildMethodRow(main);
     buildResultLists(main);
     setCentralWidget(central);
     buildMenus();
@@ -180,14 +179,14 @@ void FrmSingle::buildIntervalRow(QVBoxLayout* main)
 // optionally with the degree grown until the coefficients' tail is rounding noise.
 void FrmSingle::buildMethodRow(QVBoxLayout* main)
 {
-    auto* frame = new QGroupBox("Method");
+    auto* frame = new QGroupBox("Collocation points");
     frame->setObjectName("fraMethod");
     auto* layout = new QGridLayout(frame);
     cboMethod = new QComboBox();
     cboMethod->setObjectName("cboMethod");
-    cboMethod->addItem("Equally spaced powers (as specified)");
-    cboMethod->addItem("Accurate: Chebyshev polynomials");
-    cboMethod->setToolTip("The accurate method keeps its digits at high degrees");
+    cboMethod->addItem("Equally spaced");
+    cboMethod->addItem("Chebyshev");
+    cboMethod->setToolTip("Collocation points: Chebyshev keeps its digits at high degrees");
     chkAutoDegree = new QCheckBox("Automatic degree");
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip("Grow the degree until the Chebyshev coefficients fall below 1E-13");
@@ -198,7 +197,13 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
     layout->addWidget(cboMethod, 0, 0);
     layout->addWidget(chkAutoDegree, 0, 1);
     layout->addWidget(lblConvergence, 1, 0, 1, 2);
-    layout->addWidget(lstChebyshev, 2, 0, 1, 2);
+    layout->addWidget(lstChebyshev, 2, 0, 1, m_nonlinear ? 1 : 2);
+    if (m_nonlinear) {
+        // The accurate Newton iteration's passes, each with its correction and residual norms.
+        lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
+        lstPasses->setMaximumHeight(90);
+        layout->addWidget(lstPasses, 2, 1);
+    }
     main->addWidget(frame);
     connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
         chkAutoDegree->setEnabled(index == 1);
@@ -508,19 +513,25 @@ void FrmSingle::clearOwnResults()
         lstChebyshev->clear();
         lblConvergence->clear();
     }
+    if (lstPasses)
+        lstPasses->clear();
 }
 
 void FrmSingle::showOwnLists()
 {
-    if (!m_linear || !lstChebyshev)
+    if (!lstChebyshev)
         return;
-    app::FillList(lstChebyshev, m_linear->lstChebyshev());
-    lblConvergence->setText(q(m_linear->convergence()));
+    const ProblemSession& session = *m_session;
+    app::FillList(lstChebyshev, session.lstChebyshev());
+    lblConvergence->setText(q(session.convergence()));
+    if (lstPasses)
+        app::FillList(lstPasses, session.lstPasses());
     // The automatic degree shows the degree it found (without clearing what it found).
-    if (m_linear->autoDegree && m_linear->solved() && txtTerms->text() != q(m_linear->boxes.terms)) {
+    const std::string& terms = m_session->texts().terms;
+    if (session.autoDegree && session.solved() && txtTerms->text() != q(terms)) {
         const bool loading = m_loading;
         m_loading = true;
-        txtTerms->setText(q(m_linear->boxes.terms));
+        txtTerms->setText(q(terms));
         m_loading = loading;
     }
 }
@@ -528,10 +539,10 @@ void FrmSingle::showOwnLists()
 void FrmSingle::readBoxes()
 {
     LinearTexts& b = m_session->texts();
-    if (m_linear && cboMethod) {
-        m_linear->method =
-            cboMethod->currentIndex() == 1 ? LinearSession::Method::Chebyshev : LinearSession::Method::Specified;
-        m_linear->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
+    if (cboMethod) {
+        m_session->method =
+            cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::Specified;
+        m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
     }
     if (m_newton) {
         NonlinearTexts& n = m_newton->boxes;

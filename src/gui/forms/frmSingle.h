@@ -41,12 +41,13 @@ public:
     QComboBox* cboConstants;
     QPushButton *cmdAddCons, *cmdRemCons, *cmdNextBC, *cmdPrevBC, *cmdShowAllBCs;
     QMenu* mnuFile;
-    // The linear power form's accurate method: the method, the automatic degree, its readout
+    // The power forms' accurate method: the method, the automatic degree, its readout
     // and the Chebyshev coefficients (nullptr on the other forms).
     QComboBox* cboMethod = nullptr;
     QCheckBox* chkAutoDegree = nullptr;
     QLabel* lblConvergence = nullptr;
     QListWidget* lstChebyshev = nullptr;
+    QListWidget* lstPasses = nullptr; // the nonlinear power form's accurate passes
 
     ProblemSession& session() override { return *m_session; }
     int NumBC() const { return m_numBC; }
@@ -93,7 +94,6 @@ private:
     SeriesKind m_kind;
     std::unique_ptr<ProblemSession> m_session;
     NonlinearSession* m_newton = nullptr; // m_session on the nonlinear forms
-    LinearSession* m_linear = nullptr;    // m_session on the linear forms
     app::ConstantsFrame* m_constantsFrame = nullptr;
     QGridLayout* m_bcLayout = nullptr;
     int m_order = 2;   // n, as the order box was accepted
