@@ -35,8 +35,10 @@ struct SolveOptions {
     std::optional<uint64_t> seed;
     std::optional<std::string> series;
     std::optional<std::string> saveSeparately;
-    // --method chebyshev: the accurate method (a single equation, power series)
+    // --method chebyshev: the accurate method (a single equation, power series); --method
+    // specified: the equally spaced one, whatever the problem was saved in
     bool chebyshev = false;
+    bool specified = false;
     bool autoDegree = false;      // --degree auto
     std::optional<int> maxDegree; // --max-degree N
 };
@@ -136,9 +138,13 @@ std::optional<std::string> checkTexts(const SystemSession& s) { return CheckSyst
 // The accurate method's choices, for the single-equation kinds.
 void applyMethodOptions(const SolveOptions& o, ProblemSession& session)
 {
+    // A problem saved in the accurate method opens in it; the options choose otherwise.
     if (o.chebyshev)
         session.method = ProblemSession::Method::Chebyshev;
-    session.autoDegree = o.autoDegree;
+    if (o.specified)
+        session.method = ProblemSession::Method::Specified;
+    if (o.autoDegree)
+        session.autoDegree = true;
     if (o.maxDegree)
         session.maxDegree = *o.maxDegree;
 }
@@ -365,7 +371,8 @@ const OptionRule kSolveOptions[] = {
     {"--method", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.chebyshev = v == "chebyshev";
-         return v == "specified" || o.chebyshev || Refuse(err, "--method is specified or chebyshev");
+         o.specified = v == "specified";
+         return o.specified || o.chebyshev || Refuse(err, "--method is specified or chebyshev");
      }},
     {"--degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {

@@ -25,4 +25,7 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
 // message in `error` when anything could not be written.
 bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error);
 
+// Files to write together: (name, text) pairs.
+using FileTexts = std::vector<std::pair<std::string, std::string>>;
+
 } // namespace ode

@@ -73,11 +73,12 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
 }
 
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
-                       const std::vector<double>& coef, std::string& error)
+                       const std::vector<double>& coef, std::string& error, const FileTexts& extra)
 {
-    return WriteFilesAtomically(
-        {{path, LinearSeriesFileText(kind, boxes, solved, coef)}, {path + ".str", LinearProblemFileText(kind, boxes)}},
-        error);
+    FileTexts files = {{path, LinearSeriesFileText(kind, boxes, solved, coef)},
+                       {path + ".str", LinearProblemFileText(kind, boxes)}};
+    files.insert(files.end(), extra.begin(), extra.end());
+    return WriteFilesAtomically(files, error);
 }
 
 bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c, std::string& why)

@@ -4,6 +4,7 @@
 // (the name followed by ".str") with the magic word, order, names, equation, conditions and
 // constants. Both are written whole or not at all.
 
+#include "common/FileIO.h"
 #include "common/TextRecords.h"
 #include "linear/LinearProblem.h"
 
@@ -41,8 +42,9 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes);
 
 // SaveProblem: writes both files. False with a message when they cannot be written; an
 // existing pair is then left as it was.
+// `extra` files (name, text) are written in the same all-or-nothing step.
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
-                       const std::vector<double>& coef, std::string& error);
+                       const std::vector<double>& coef, std::string& error, const FileTexts& extra = {});
 
 // The series file's fields (shared by every single-equation form): the interval, centre,
 // period, degree and, when solved, the coefficients. False with the reason when damaged.

@@ -117,11 +117,11 @@ bool LinearSession::open(const std::string& path)
     boxes = shown;
     m_coef = r.content.coef;
     m_solved = r.content.solved;
-    if (!readInputs() || !extract(false)) {
-        m_solved = false;
-        return true; // the problem is shown; Solve will refuse its texts with the message
-    }
-    if (m_solved)
+    const bool ready = readInputs() && extract(false);
+    if (!ready)
+        m_solved = false; // the problem is shown; Solve will refuse its texts with the message
+    openAccurateFile(path, m_inputs);
+    if (ready && m_solved)
         listCoefficientsAndResiduals();
     return true;
 }
@@ -129,8 +129,10 @@ bool LinearSession::open(const std::string& path)
 bool LinearSession::save(const std::string& path)
 {
     std::string error;
-    if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error))
+    if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
+        dropAccurateFile(path);
         return true;
+    }
     if (m_sink)
         m_sink(error);
     return false;

@@ -3,6 +3,7 @@
 // commands and lists, plus the boxes, the numbers read from them and the value Evaluate
 // shows. One form serves all four single-equation kinds through this interface.
 
+#include "common/FileIO.h"
 #include "linear/Chebyshev.h"
 #include "linear/LinearProblem.h"
 #include "series/Series.h"
@@ -52,6 +53,17 @@ protected:
     // The derivative Evaluate shows: from the Chebyshev solution where one stands, else from
     // the series.
     double derivativeAt(int order, double x) const;
+    // Save's extra file: NAME.acc when the accurate method is chosen (its settings, and the
+    // Chebyshev solution when one stands).
+    FileTexts accurateFiles(const std::string& path) const;
+    // After a save in the specified method an accurate file left by an earlier save goes, so
+    // the problem reopens in the method it was saved in.
+    void dropAccurateFile(const std::string& path) const;
+    // Open's step after the inputs are read: NAME.acc, when there is one, chooses the accurate
+    // method and its settings, and its solution stands when it fits the problem opened. A
+    // damaged one is reported, and the problem stays in the specified method.
+    void openAccurateFile(const std::string& path, const LinearInputs& in);
+
     // The kind's residual lines of the equation at x (lstDError), or false on an engine error.
     virtual bool residualLinesAt(double x, std::vector<std::string>& lines) = 0;
 

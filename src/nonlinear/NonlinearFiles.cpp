@@ -17,11 +17,12 @@ std::string NonlinearProblemFileText(SeriesKind kind, const NonlinearTexts& b)
 }
 
 bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const NonlinearTexts& boxes, bool solved,
-                          const std::vector<double>& coef, std::string& error)
+                          const std::vector<double>& coef, std::string& error, const FileTexts& extra)
 {
-    return WriteFilesAtomically({{path, LinearSeriesFileText(kind, boxes, solved, coef)},
-                                 {path + ".str", NonlinearProblemFileText(kind, boxes)}},
-                                error);
+    FileTexts files = {{path, LinearSeriesFileText(kind, boxes, solved, coef)},
+                       {path + ".str", NonlinearProblemFileText(kind, boxes)}};
+    files.insert(files.end(), extra.begin(), extra.end());
+    return WriteFilesAtomically(files, error);
 }
 
 NonlinearOpenResult OpenNonlinearProblem(const std::string& path, SeriesKind kind, double pi)

@@ -18,7 +18,7 @@ struct NonlinearOpenResult {
 NonlinearOpenResult OpenNonlinearProblem(const std::string& path, SeriesKind kind, double pi);
 std::string NonlinearProblemFileText(SeriesKind kind, const NonlinearTexts& boxes);
 bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const NonlinearTexts& boxes, bool solved,
-                          const std::vector<double>& coef, std::string& error);
+                          const std::vector<double>& coef, std::string& error, const FileTexts& extra = {});
 
 // "3 - Series from file": reads the coefficients of a saved series. On refusal `message` is
 // "Series is multivariable", "Series is trigonometric" (or, on the trigonometric form, "Series

@@ -181,11 +181,11 @@ bool NonlinearSession::open(const std::string& path)
     m_solved = r.content.solved;
     if (m_solved)
         m_coef = r.content.coef;
-    if (!prepare()) {
-        m_solved = false;
-        return true;
-    }
-    if (m_solved) {
+    const bool prepared = prepare();
+    if (!prepared)
+        m_solved = false; // shown, but Solve will refuse its texts with the message
+    openAccurateFile(path, m_inputs);
+    if (prepared && m_solved) {
         m_lstCoeff = CoefficientLines(m_inputs.depVarName, m_coef);
         listConditionResiduals();
     }
@@ -195,8 +195,10 @@ bool NonlinearSession::open(const std::string& path)
 bool NonlinearSession::save(const std::string& path)
 {
     std::string error;
-    if (SaveNonlinearProblem(path, m_kind, boxes, m_solved, m_coef, error))
+    if (SaveNonlinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
+        dropAccurateFile(path);
         return true;
+    }
     m_host.report(error);
     return false;
 }

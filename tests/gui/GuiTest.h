@@ -3,6 +3,7 @@
 // answered (and recorded) by the test instead of blocking it.
 
 #include <QApplication>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
@@ -120,6 +121,15 @@ template <typename Form> Form* openForm(std::unique_ptr<ode::shell::Shell>& shel
     auto* form = qobject_cast<Form*>(shell->CurrentForm());
     activate(form);
     return form;
+}
+
+// The lines of a list, in order.
+inline QStringList items(QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
 }
 
 } // namespace guitest

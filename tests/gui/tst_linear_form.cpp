@@ -26,18 +26,6 @@
 using namespace guitest;
 using ode::forms::FrmSingle;
 
-namespace {
-
-QStringList items(QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-} // namespace
-
 class TestLinearForm : public QObject {
     Q_OBJECT
 

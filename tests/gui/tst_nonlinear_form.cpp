@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -139,8 +140,26 @@ private slots:
         typeInto(form->txtDerNum, "1");
         form->cmdEvaluate->click();
         QVERIFY2(std::fabs(form->lblValue->text().toDouble() + 0.25) < 1e-13, qPrintable(form->lblValue->text()));
+        // Saved in the accurate method, it reopens in it with its Chebyshev solution.
+        QTemporaryDir dir;
+        const QString file = dir.filePath("reciprocal");
+        form->chooseFile = [&](bool save) { return save ? file : QString(); };
+        form->mnuSave->trigger();
+        QVERIFY(QFile::exists(file + ".acc"));
+        const QStringList chebyshev = items(form->lstChebyshev);
+        const QString value = form->lblValue->text();
         method->setCurrentIndex(0);
         QCOMPARE(passes->count(), 0);
+        // (a new form replaces this one)
+        auto* second = open(ode::ProblemKind::NonlinearPower);
+        second->chooseFile = [&](bool) { return file; };
+        second->mnuOpen->trigger();
+        QCOMPARE(find<QComboBox>(second, "cboMethod")->currentIndex(), 1);
+        QCOMPARE(items(second->lstChebyshev), chebyshev);
+        typeInto(second->txtXestimation, "2");
+        typeInto(second->txtDerNum, "1");
+        second->cmdEvaluate->click();
+        QCOMPARE(second->lblValue->text(), value);
         QVERIFY(open(ode::ProblemKind::NonlinearTrig)->findChild<QListWidget*>("lstPasses") == nullptr);
     }
 

@@ -18,18 +18,6 @@
 using namespace guitest;
 using ode::forms::FrmSystem;
 
-namespace {
-
-QStringList items(QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-} // namespace
-
 class TestSystemForm : public QObject {
     Q_OBJECT
 

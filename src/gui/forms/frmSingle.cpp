@@ -617,6 +617,11 @@ void FrmSingle::setHeadEnabled(bool enabled)
 
 void FrmSingle::showOpenedProblem()
 {
+    if (cboMethod) { // the method the problem was saved in (no clearing: a file is being shown)
+        const bool accurate = m_session->method == ProblemSession::Method::Chebyshev;
+        cboMethod->setCurrentIndex(accurate ? 1 : 0);
+        chkAutoDegree->setChecked(accurate && m_session->autoDegree);
+    }
     ShowProblem();
     mnuOpen->setEnabled(false);
     mnuSave->setEnabled(true);

@@ -1,0 +1,128 @@
+#include "linear/AccurateFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+#include <vector>
+
+namespace ode {
+
+namespace {
+
+constexpr const char* kMagic = "ODE Series accurate method 1";
+
+std::string Shortest(double v)
+{
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    return std::string(buffer, end);
+}
+
+bool ReadDouble(const std::string& text, double& v)
+{
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    return ec == std::errc() && ptr == end && std::isfinite(v);
+}
+
+// The lines of the file, without their ends (CR LF or LF).
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+std::string AccurateFilePath(const std::string& problemPath) { return problemPath + ".acc"; }
+
+std::string AccurateFileText(const AccurateSettings& s)
+{
+    std::string t = std::string(kMagic) + "\r\nmethod chebyshev\r\nautomatic-degree " + (s.autoDegree ? "yes" : "no") +
+                    "\r\nmax-degree " + std::to_string(s.maxDegree) + "\r\ntolerance " + Shortest(s.tolerance) + "\r\n";
+    if (s.solution) {
+        t += "interval " + Shortest(s.solution->a) + " " + Shortest(s.solution->b) + "\r\n";
+        t += "coefficients " + std::to_string(s.solution->coef.size()) + "\r\n";
+        for (double c : s.solution->coef)
+            t += Shortest(c) + "\r\n";
+    }
+    return t;
+}
+
+bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::string& why)
+{
+    const std::vector<std::string> lines = Lines(text);
+    size_t at = 0;
+    auto failAt = [&](size_t line, const std::string& what) {
+        why = "line " + std::to_string(line) + ": " + what;
+        return false;
+    };
+    auto fail = [&](const std::string& what) { return failAt(at + 1, what); }; // the line to come
+    auto bad = [&](const std::string& what) { return failAt(at, what); };      // the line just read
+    // The value after `key` on the next line.
+    auto field = [&](const std::string& key, std::string& value) {
+        if (at >= lines.size() || lines[at].rfind(key + " ", 0) != 0)
+            return fail("\"" + key + "\" expected.");
+        value = lines[at].substr(key.size() + 1);
+        ++at;
+        return true;
+    };
+    if (lines.empty() || lines[0] != kMagic)
+        return fail("this is not an accurate method file.");
+    ++at;
+    AccurateSettings s;
+    std::string v;
+    if (!field("method", v))
+        return false;
+    if (v != "chebyshev")
+        return bad("unknown method \"" + v + "\".");
+    if (!field("automatic-degree", v))
+        return false;
+    if (v != "yes" && v != "no")
+        return bad("automatic-degree is yes or no.");
+    s.autoDegree = v == "yes";
+    double number = 0;
+    if (!field("max-degree", v))
+        return false;
+    if (!ReadDouble(v, number) || number != std::floor(number) || number < 2 || number > 100000)
+        return bad("the maximum degree must be a whole number from 2 to 100000.");
+    s.maxDegree = static_cast<int>(number);
+    if (!field("tolerance", v))
+        return false;
+    if (!ReadDouble(v, s.tolerance) || !(s.tolerance > 0))
+        return bad("the tolerance must be a number above 0.");
+    if (at < lines.size() && !lines[at].empty()) {
+        ChebyshevSeries series;
+        if (!field("interval", v))
+            return false;
+        const size_t space = v.find(' ');
+        if (space == std::string::npos || !ReadDouble(v.substr(0, space), series.a) ||
+            !ReadDouble(v.substr(space + 1), series.b) || !(series.b > series.a))
+            return bad("the interval must be two numbers, the lower first.");
+        if (!field("coefficients", v))
+            return false;
+        if (!ReadDouble(v, number) || number != std::floor(number) || number < 1 || number > 100001)
+            return bad("the number of coefficients must be a whole number from 1 to 100001.");
+        const size_t count = static_cast<size_t>(number);
+        for (size_t k = 0; k < count; ++k, ++at) {
+            double c = 0;
+            if (at >= lines.size())
+                return fail("the file ends before its " + std::to_string(count) + " coefficients.");
+            if (!ReadDouble(lines[at], c))
+                return fail("a coefficient must be a number.");
+            series.coef.push_back(c);
+        }
+        s.solution = std::move(series);
+    }
+    settings = std::move(s);
+    return true;
+}
+
+} // namespace ode

@@ -1,0 +1,42 @@
+#pragma once
+// The accurate method's file beside a problem pair: NAME.acc keeps what the pair cannot, the
+// method, the automatic degree's settings and the Chebyshev solution to every digit, so a
+// problem saved in the accurate method reopens in it with its solution. The pair itself is
+// written exactly as in the specified method (its series file holds the power coefficients),
+// so every other reader of the pair sees the same problem.
+//
+//   ODE Series accurate method 1
+//   method chebyshev
+//   automatic-degree yes
+//   max-degree 1000
+//   tolerance 1e-13
+//   interval 1 3
+//   coefficients 3
+//   0.57735026918962584
+//   ...
+//
+// Numbers are written in their shortest form that reads back to the same double.
+
+#include "linear/Chebyshev.h"
+
+#include <optional>
+#include <string>
+
+namespace ode {
+
+struct AccurateSettings {
+    bool autoDegree = false;
+    int maxDegree = 1000;
+    double tolerance = 1e-13;
+    std::optional<ChebyshevSeries> solution; // when the problem was saved solved
+};
+
+// NAME.acc for the problem pair NAME.
+std::string AccurateFilePath(const std::string& problemPath);
+
+std::string AccurateFileText(const AccurateSettings& settings);
+
+// False with the reason ("line 6: ...") for a damaged file.
+bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::string& why);
+
+} // namespace ode
