@@ -10,6 +10,7 @@
 #include "linear/LinearProblem.h"
 #include "linear/LinearSolver.h"
 #include "script/ScriptHost.h"
+#include "series/ChebyshevSeries.h"
 #include "session/Termination.h"
 
 #include <functional>
@@ -18,11 +19,6 @@
 
 namespace ode {
 
-struct ChebyshevSeries {
-    double a = -1, b = 1;     // the interval
-    std::vector<double> coef; // c0 ... cN (c0 not halved)
-};
-
 // The basis at s = t: d[j * (n + 1) + k] = d^k/ds^k Tj(t) for j = 0 ... N and k = 0 ... n,
 // by T(j+1)^(k) = 2t Tj^(k) + 2k Tj^(k-1) - T(j-1)^(k).
 void ChebyshevBasisDerivatives(int n, int N, double t, std::vector<double>& d);
@@ -30,23 +26,6 @@ void ChebyshevBasisDerivatives(int n, int N, double t, std::vector<double>& d);
 // A collocation row from that table: row[j] = sum over k of p[k] scale^k d^k/ds^k Tj(t), for
 // j = 0 ... N (scale = 2 / (b - a) turns d/ds into d/dx).
 void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const std::vector<double>& d);
-
-// The i-th of the m collocation points on [-1, 1]: cos(pi (2i + 1) / (2m)), a zero of Tm.
-double ChebyshevPoint(int i, int m);
-
-// The Chebyshev series of degree `degree` on [a, b] that interpolates the power series `power`
-// about `centre` (the same polynomial when its degree is not above `degree`).
-ChebyshevSeries PowerToChebyshev(const std::vector<double>& power, double centre, double a, double b, int degree);
-
-// The coefficients of d/ds of the series (one degree less; at least one coefficient).
-std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c);
-
-// The derivative of order `derivative` (0: the value) at x, by Clenshaw's recurrence on the
-// derivative's coefficients, scaled by (2 / (b - a))^derivative.
-double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x);
-
-// The power series about `centre` with the same values: coefficient k is y^(k)(centre) / k!.
-std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre);
 
 struct ChebyshevSolution : SolveEnd {
     ChebyshevSeries series;

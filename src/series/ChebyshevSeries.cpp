@@ -1,0 +1,113 @@
+#include "series/ChebyshevSeries.h"
+
+#include <cmath>
+
+namespace ode {
+
+namespace {
+
+double sOf(const ChebyshevSeries& s, double x) { return (2 * x - s.a - s.b) / (s.b - s.a); }
+
+// Clenshaw's recurrence for c0 T0(t) + ... + cN TN(t).
+double clenshaw(const std::vector<double>& c, double t)
+{
+    double b1 = 0, b2 = 0;
+    for (size_t k = c.size(); k-- > 1;) {
+        const double b0 = 2 * t * b1 - b2 + c[k];
+        b2 = b1;
+        b1 = b0;
+    }
+    return (c.empty() ? 0.0 : c[0]) + t * b1 - b2;
+}
+
+} // namespace
+
+double ChebyshevPoint(int i, int m) { return std::cos(3.14159265358979323846 * (2 * i + 1) / (2 * m)); }
+
+ChebyshevSeries PowerToChebyshev(const std::vector<double>& power, double centre, double a, double b, int degree)
+{
+    // Interpolation at the N+1 zeros of T(N+1): exact, but for rounding, for a power series of
+    // degree N or less; a longer one is cut to its interpolant.
+    ChebyshevSeries s;
+    s.a = a;
+    s.b = b;
+    const int m = degree + 1;
+    s.coef.assign(static_cast<size_t>(m), 0.0);
+    for (int i = 0; i < m; ++i) {
+        const double t = ChebyshevPoint(i, m), x = (a + b) / 2 + t * (b - a) / 2;
+        double y = 0;
+        for (size_t k = power.size(); k-- > 0;)
+            y = y * (x - centre) + power[k];
+        // T_j(t) by the recurrence, accumulated into every coefficient.
+        double previous = 1, current = t;
+        s.coef[0] += y;
+        for (int j = 1; j < m; ++j) {
+            s.coef[static_cast<size_t>(j)] += y * current;
+            const double next = 2 * t * current - previous;
+            previous = current;
+            current = next;
+        }
+    }
+    s.coef[0] /= m;
+    for (int j = 1; j < m; ++j)
+        s.coef[static_cast<size_t>(j)] *= 2.0 / m;
+    return s;
+}
+
+std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c)
+{
+    const int N = static_cast<int>(c.size()) - 1;
+    if (N < 1)
+        return {0.0};
+    std::vector<double> d(static_cast<size_t>(N) + 1, 0.0); // d[N] stays 0
+    for (int k = N; k >= 1; --k)
+        d[static_cast<size_t>(k) - 1] =
+            (k + 1 <= N ? d[static_cast<size_t>(k) + 1] : 0.0) + 2 * k * c[static_cast<size_t>(k)];
+    d[0] /= 2;
+    d.pop_back();
+    return d;
+}
+
+double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x)
+{
+    std::vector<double> c = s.coef;
+    const double scale = 2 / (s.b - s.a);
+    double factor = 1;
+    for (int k = 0; k < derivative; ++k) {
+        c = ChebyshevDerivativeCoefficients(c);
+        factor *= scale;
+    }
+    return factor * clenshaw(c, sOf(s, x));
+}
+
+std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre)
+{
+    // y^(k)(C) / k!: each derivative is divided by k as it is taken, which keeps the factorials
+    // out of range problems at any degree.
+    std::vector<double> power;
+    std::vector<double> c = s.coef;
+    const double scale = 2 / (s.b - s.a), t = sOf(s, centre);
+    for (size_t k = 0; k < s.coef.size(); ++k) {
+        power.push_back(clenshaw(c, t));
+        c = ChebyshevDerivativeCoefficients(c);
+        for (double& v : c)
+            v *= scale / static_cast<double>(k + 1);
+    }
+    return power;
+}
+
+ChebyshevSeries ChebyshevDerivativeSeries(const ChebyshevSeries& s, int derivative)
+{
+    ChebyshevSeries d = s;
+    const double scale = 2 / (s.b - s.a);
+    for (int k = 0; k < derivative; ++k) {
+        d.coef = ChebyshevDerivativeCoefficients(d.coef);
+        for (double& v : d.coef)
+            v *= scale;
+    }
+    return d;
+}
+
+double ChebyshevValue(const ChebyshevSeries& s, double x) { return clenshaw(s.coef, sOf(s, x)); }
+
+} // namespace ode

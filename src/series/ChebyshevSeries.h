@@ -1,0 +1,40 @@
+#pragma once
+// A solution in Chebyshev polynomials on its interval [a, b]:
+// y(x) = c0 T0(s) + ... + cN TN(s) with s = (2x - a - b) / (b - a). Values and derivatives come
+// from the coefficients directly (Clenshaw's recurrence); the power series about a centre is
+// derived from them, and a power series turns into one by interpolation.
+
+#include <vector>
+
+namespace ode {
+
+struct ChebyshevSeries {
+    double a = -1, b = 1;     // the interval
+    std::vector<double> coef; // c0 ... cN (c0 not halved)
+};
+
+// The i-th of the m collocation points on [-1, 1]: cos(pi (2i + 1) / (2m)), a zero of Tm.
+double ChebyshevPoint(int i, int m);
+
+// The Chebyshev series of degree `degree` on [a, b] that interpolates the power series `power`
+// about `centre` (the same polynomial when its degree is not above `degree`).
+ChebyshevSeries PowerToChebyshev(const std::vector<double>& power, double centre, double a, double b, int degree);
+
+// The coefficients of d/ds of the series (one degree less; at least one coefficient).
+std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c);
+
+// The derivative of order `derivative` (0: the value) at x, by Clenshaw's recurrence on the
+// derivative's coefficients, scaled by (2 / (b - a))^derivative.
+double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x);
+
+// The power series about `centre` with the same values: coefficient k is y^(k)(centre) / k!.
+std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre);
+
+// The series of the derivative of order `derivative` (0: a copy), in d/dx: one degree less a
+// derivative, scaled by (2 / (b - a)) each time; for evaluating that derivative at many points.
+ChebyshevSeries ChebyshevDerivativeSeries(const ChebyshevSeries& s, int derivative);
+
+// The value at x, by Clenshaw's recurrence.
+double ChebyshevValue(const ChebyshevSeries& s, double x);
+
+} // namespace ode
