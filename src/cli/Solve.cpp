@@ -128,6 +128,12 @@ template <typename Session> bool plotPng(const SolveOptions& o, const Session& s
     r.seriesDegree = degree;
     r.xcenter = in.xcenter;
     r.period = in.period;
+    if (const auto& chebyshev = session.chebyshev()) { // the accurate solution is what is drawn
+        r.chebyshev = chebyshev->coef.data();
+        r.chebyshevCount = static_cast<int>(chebyshev->coef.size());
+        r.xlower = chebyshev->a;
+        r.xupper = chebyshev->b;
+    }
     return renderPng(o, r, in.xlower, in.xupper, err);
 }
 

@@ -216,6 +216,11 @@ std::vector<Label> DivisionLabels(const PlotState& s, const PlotScale& scale, co
 
 CurvePath SampleCurve(const SeriesView& series, int derOrder, const PlotState& s, const PlotScale& scale)
 {
+    return SampleCurve([&](double x) { return SeriesDerivative(series, derOrder, x); }, s, scale);
+}
+
+CurvePath SampleCurve(const std::function<double(double)>& f, const PlotState& s, const PlotScale& scale)
+{
     CurvePath path;
     const double step = scale.xStep;
     if (!(step > 0))
@@ -226,7 +231,7 @@ CurvePath SampleCurve(const SeriesView& series, int derOrder, const PlotState& s
     const double my = 4 * (static_cast<double>(s.PlotYmax) - s.PlotYmin);
     const double cxmin = s.PlotXmin - mx, cxmax = s.PlotXmax + mx, cymin = s.PlotYmin - my, cymax = s.PlotYmax + my;
     auto eval = [&](double x, double& y) {
-        y = SeriesDerivative(series, derOrder, x);
+        y = f(x);
         if (std::isfinite(y))
             return true;
         ++path.badPoints;
@@ -288,6 +293,17 @@ SeriesView PlotSource::curve(int j) const
         v.degree = varDegree[static_cast<size_t>(j)];
     }
     return v;
+}
+
+std::function<double(double)> PlotSource::curveFunction(int j, int derOrder) const
+{
+    if (j == 0 && !chebyshev.empty()) {
+        const ChebyshevSeries derivative =
+            ChebyshevDerivativeSeries(ChebyshevSeries{xlower, xupper, chebyshev}, derOrder);
+        return [derivative](double x) { return ChebyshevValue(derivative, x); };
+    }
+    const SeriesView series = curve(j);
+    return [series, derOrder](double x) { return SeriesDerivative(series, derOrder, x); };
 }
 
 Rgb CurveColour(int j)

@@ -5,8 +5,10 @@
 // top-left corner and (PlotXmax, PlotYmin) at the bottom-right, y growing upwards.
 
 #include "plot/PlotSetup.h"
+#include "series/ChebyshevSeries.h"
 #include "series/Series.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,10 +68,17 @@ struct PlotSource {
     double xlower = 0, xupper = 0, xcenter = 0, period = 0;
     std::string periodText = "*";
     std::vector<std::string> depVarNames; // DepVarName(j), for the legend
+    // The accurate method's solution of a single equation: its Chebyshev coefficients on
+    // [xlower, xupper]. When given, curve 0 is drawn from them (coef still holds the power
+    // series the window's labels speak of).
+    std::vector<double> chebyshev;
 
     int lastVar() const { return static_cast<int>(varDegree.size()) - 1; }
     // The series of curve j.
     SeriesView curve(int j) const;
+    // The derivative of order derOrder of curve j, as a function of x: from the Chebyshev
+    // solution where there is one, else from the series.
+    std::function<double(double)> curveFunction(int j, int derOrder) const;
 };
 
 // DrawCurve of one curve: the pen's start points (single pixels) and the segments to draw,
@@ -80,6 +89,7 @@ struct CurvePath {
     std::vector<Segment> segments;
     int badPoints = 0;
 };
+CurvePath SampleCurve(const std::function<double(double)>& f, const PlotState& s, const PlotScale& scale);
 CurvePath SampleCurve(const SeriesView& series, int derOrder, const PlotState& s, const PlotScale& scale);
 
 // The colour of curve j as (r, g, b).

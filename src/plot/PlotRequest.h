@@ -20,6 +20,11 @@ struct OdePlotRequest {
     double xcenter, period;
     char* message; // receives a message on failure
     int messageSize;
+    // The accurate method's solution: its Chebyshev coefficients on [xlower, xupper], drawn
+    // as the first curve; chebyshevCount 0 for none.
+    const double* chebyshev;
+    int chebyshevCount;
+    double xlower, xupper;
 };
 
 // Draws the plot exactly as the plot window does and writes it as PNG. 0 on success.

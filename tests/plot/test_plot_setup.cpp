@@ -257,4 +257,30 @@ TEST(Curves, AGapLeavesAFreshStartAfterIt)
     EXPECT_EQ(CurveColour(9).r, 0);
 }
 
+TEST(Curves, TheAccurateSolutionIsDrawnFromItsChebyshevCoefficients)
+{
+    // y = T3(s) on [1, 3] (s = x - 2): 4s^3 - 3s. Its power series about 2 stands beside it
+    // in coef; curve 0 follows the Chebyshev coefficients, any other curve its series.
+    PlotSource src;
+    src.xlower = 1;
+    src.xupper = 3;
+    src.xcenter = 2;
+    src.coef = {0, -3, 0, 4, 7};
+    src.varDegree = {3, 0};
+    src.coefOffset = {0, 4};
+    src.chebyshev = {0, 0, 0, 1};
+    for (double x : {1.0, 1.3, 2.0, 2.71, 3.0}) {
+        const double t = x - 2;
+        EXPECT_NEAR(src.curveFunction(0, 0)(x), 4 * t * t * t - 3 * t, 1e-14) << x;
+        EXPECT_NEAR(src.curveFunction(0, 1)(x), 12 * t * t - 3, 1e-13) << x;
+        EXPECT_NEAR(src.curveFunction(0, 2)(x), 24 * t, 1e-13) << x;
+        EXPECT_EQ(src.curveFunction(0, 4)(x), 0.0) << x;
+        EXPECT_EQ(src.curveFunction(1, 0)(x), 7.0) << "the second curve keeps its series";
+    }
+    // Without Chebyshev coefficients curve 0 is its series, bit for bit.
+    src.chebyshev.clear();
+    src.coef[0] = 0.1;
+    EXPECT_EQ(src.curveFunction(0, 1)(1.3), ode::SeriesDerivative(src.curve(0), 1, 1.3));
+}
+
 } // namespace

@@ -605,6 +605,8 @@ plot::PlotSource FrmSingle::plotSource()
     src.period = in.period;
     src.periodText = txtPeriod ? s(txtPeriod->text()) : std::string("*");
     src.depVarNames = {in.depVarName};
+    if (m_session->chebyshev()) // the accurate solution is what is drawn
+        src.chebyshev = m_session->chebyshev()->coef;
     return src;
 }
 

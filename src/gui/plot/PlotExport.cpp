@@ -54,6 +54,11 @@ extern "C" Q_DECL_EXPORT int odeseries_render_plot_png(const OdePlotRequest* r)
     source.seriesDegree = r->seriesDegree;
     source.xcenter = r->xcenter;
     source.period = r->period;
+    if (r->chebyshevCount > 0) {
+        source.chebyshev.assign(r->chebyshev, r->chebyshev + r->chebyshevCount);
+        source.xlower = r->xlower;
+        source.xupper = r->xupper;
+    }
     ode::plot::PlotPicture picture;
     ode::plot::PlotSetupTexts texts;
     texts.windowlx = ode::FormatSigned(r->xmin);

@@ -93,7 +93,7 @@ std::optional<QString> RenderPlot(QPainter& p, int width, int height, const Plot
     if (picture.source) {
         for (int j = 0; j <= picture.source->lastVar(); ++j) {
             p.setPen(QPen(colour(CurveColour(j)), 0));
-            const CurvePath path = SampleCurve(picture.source->curve(j), picture.derOrder, s, scale);
+            const CurvePath path = SampleCurve(picture.source->curveFunction(j, picture.derOrder), s, scale);
             for (const auto& [x, y] : path.points) {
                 const QPointF at = map(x, y);
                 if (at.y() > -1 && at.y() < height + 1)
