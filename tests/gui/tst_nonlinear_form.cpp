@@ -2,6 +2,7 @@
 #include "GuiTest.h"
 
 #include "gui/forms/frmSingle.h"
+#include "gui/plot/DecayView.h"
 #include "gui/shell/Shell.h"
 #include "nonlinear/NonlinearSession.h"
 
@@ -136,6 +137,7 @@ private slots:
         QVERIFY2(passes->item(passes->count() - 1)->text().startsWith("CONVERGED AFTER "),
                  qPrintable(passes->item(passes->count() - 1)->text()));
         QCOMPARE(form->lstChebyshev->count(), 32);
+        QCOMPARE(form->picDecay->picture().points.size(), size_t(31)); // the decay of c0 ... c30
         typeInto(form->txtXestimation, "2");
         typeInto(form->txtDerNum, "1");
         form->cmdEvaluate->click();
@@ -150,6 +152,7 @@ private slots:
         const QString value = form->lblValue->text();
         method->setCurrentIndex(0);
         QCOMPARE(passes->count(), 0);
+        QVERIFY(form->picDecay->empty());
         // (a new form replaces this one)
         auto* second = open(ode::ProblemKind::NonlinearPower);
         second->chooseFile = [&](bool) { return file; };

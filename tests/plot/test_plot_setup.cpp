@@ -1,4 +1,5 @@
 #include "common/NumberFormat.h"
+#include "plot/CoefficientDecay.h"
 #include "plot/PlotGeometry.h"
 #include "plot/PlotSetup.h"
 
@@ -281,6 +282,28 @@ TEST(Curves, TheAccurateSolutionIsDrawnFromItsChebyshevCoefficients)
     src.chebyshev.clear();
     src.coef[0] = 0.1;
     EXPECT_EQ(src.curveFunction(0, 1)(1.3), ode::SeriesDerivative(src.curve(0), 1, 1.3));
+}
+
+TEST(CoefficientDecayPicture, DecadesFloorAndTarget)
+{
+    using ode::plot::CoefficientDecay;
+    // 1, 1E-3, 0, 1E-9, -1E-12: the zero sits at the floor, a decade below the target 1E-13.
+    const auto d = CoefficientDecay({1, 1e-3, 0, 1e-9, -1e-12}, 1e-13);
+    ASSERT_EQ(d.points.size(), 5u);
+    EXPECT_EQ(d.points[1], (std::pair<double, double>{1, -3}));
+    EXPECT_EQ(d.points[4].second, -12);
+    EXPECT_EQ(d.ymax, 1);
+    EXPECT_EQ(d.target, -13);
+    EXPECT_EQ(d.ymin, -14);
+    EXPECT_EQ(d.points[2].second, d.ymin);
+    EXPECT_EQ(d.kmax, 4);
+    // The target follows the scale of the largest coefficient.
+    const auto scaled = CoefficientDecay({250, 2.5}, 1e-10);
+    EXPECT_NEAR(scaled.target, std::log10(250) - 10, 1e-12);
+    EXPECT_EQ(scaled.ymax, 3);
+    // A subnormal coefficient does not squash the picture; no coefficient at all gives none.
+    EXPECT_GE(CoefficientDecay({1, 4.9e-324}, 1e-13).ymin, -330);
+    EXPECT_TRUE(CoefficientDecay({0, 0}, 1e-13).points.empty());
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "gui/app/FormSupport.h"
 #include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
+#include "gui/plot/DecayView.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotGeometry.h"
@@ -198,6 +199,8 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
     layout->addWidget(chkAutoDegree, 0, 1);
     layout->addWidget(lblConvergence, 1, 0, 1, 2);
     layout->addWidget(lstChebyshev, 2, 0, 1, m_nonlinear ? 1 : 2);
+    picDecay = new plot::DecayView();
+    layout->addWidget(picDecay, 0, 2, 3, 1);
     if (m_nonlinear) {
         // The accurate Newton iteration's passes, each with its correction and residual norms.
         lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
@@ -515,6 +518,8 @@ void FrmSingle::clearOwnResults()
     }
     if (lstPasses)
         lstPasses->clear();
+    if (picDecay)
+        picDecay->setCoefficients({}, 0);
 }
 
 void FrmSingle::showOwnLists()
@@ -526,6 +531,8 @@ void FrmSingle::showOwnLists()
     lblConvergence->setText(q(session.convergence()));
     if (lstPasses)
         app::FillList(lstPasses, session.lstPasses());
+    picDecay->setCoefficients(session.chebyshev() ? session.chebyshev()->coef : std::vector<double>{},
+                              session.tolerance);
     // The automatic degree shows the degree it found (without clearing what it found).
     const std::string& terms = m_session->texts().terms;
     if (session.autoDegree && session.solved() && txtTerms->text() != q(terms)) {

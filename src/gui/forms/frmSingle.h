@@ -22,6 +22,9 @@ class NonlinearSession;
 namespace ode::app {
 class ConstantsFrame;
 }
+namespace ode::plot {
+class DecayView;
+}
 
 namespace ode::forms {
 
@@ -47,7 +50,8 @@ public:
     QCheckBox* chkAutoDegree = nullptr;
     QLabel* lblConvergence = nullptr;
     QListWidget* lstChebyshev = nullptr;
-    QListWidget* lstPasses = nullptr; // the nonlinear power form's accurate passes
+    QListWidget* lstPasses = nullptr;    // the nonlinear power form's accurate passes
+    plot::DecayView* picDecay = nullptr; // log10 |ck| against k
 
     ProblemSession& session() override { return *m_session; }
     int NumBC() const { return m_numBC; }

@@ -1,0 +1,59 @@
+#include "gui/plot/DecayView.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace ode::plot {
+
+DecayView::DecayView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("picDecay");
+    setToolTip("log10 |Chebyshev coefficient| against its index: a converged series falls to the "
+               "dashed level and flattens into rounding noise");
+    setMinimumSize(200, 110);
+}
+
+void DecayView::setCoefficients(const std::vector<double>& coef, double tolerance)
+{
+    m_picture = coef.empty() ? DecayPicture{} : CoefficientDecay(coef, tolerance);
+    update();
+}
+
+void DecayView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().base());
+    p.setPen(palette().mid().color());
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (m_picture.points.empty())
+        return;
+    const DecayPicture& d = m_picture;
+    const QFontMetrics fm(font());
+    const double left = fm.horizontalAdvance("-000") + 6, right = width() - 6.0;
+    const double top = fm.height() / 2.0 + 2, bottom = height() - fm.height() - 4.0;
+    auto px = [&](double k) { return left + (right - left) * k / d.kmax; };
+    auto py = [&](double y) { return top + (bottom - top) * (d.ymax - y) / (d.ymax - d.ymin); };
+    // Decade lines with their labels, about five of them.
+    const int step = std::max(1, static_cast<int>(std::ceil((d.ymax - d.ymin) / 5)));
+    for (int y = static_cast<int>(d.ymax); y >= d.ymin; y -= step) {
+        p.setPen(QPen(palette().midlight().color(), 0));
+        p.drawLine(QPointF(left, py(y)), QPointF(right, py(y)));
+        p.setPen(palette().text().color());
+        p.drawText(QRectF(0, py(y) - fm.height() / 2.0, left - 3, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::number(y));
+    }
+    p.drawText(QRectF(left, bottom + 2, right - left, fm.height()), Qt::AlignLeft, "0");
+    p.drawText(QRectF(left, bottom + 2, right - left, fm.height()), Qt::AlignRight,
+               QString::number(static_cast<int>(d.kmax)));
+    // The level the automatic degree aims for.
+    p.setPen(QPen(QColor(0, 150, 0), 0, Qt::DashLine));
+    p.drawLine(QPointF(left, py(d.target)), QPointF(right, py(d.target)));
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 200));
+    for (const auto& [k, y] : d.points)
+        p.drawEllipse(QPointF(px(k), py(y)), 1.8, 1.8);
+}
+
+} // namespace ode::plot
