@@ -39,6 +39,8 @@ struct SolveOptions {
     // specified: the equally spaced one, whatever the problem was saved in
     bool chebyshev = false;
     bool specified = false;
+    // --continuation NAME=FROM:TO:STEPS: the accurate Newton iteration's sweep of a constant
+    std::optional<NonlinearSession::Continuation> continuation;
     bool autoDegree = false;      // --degree auto
     std::optional<int> maxDegree; // --max-degree N
 };
@@ -176,6 +178,8 @@ void printMethodLists(std::ostream& out, const ProblemSession& session)
 bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 {
     applyMethodOptions(o, session);
+    if (o.continuation)
+        session.continuation = *o.continuation;
     if (o.seed)
         session.seedRandom(*o.seed);
     const int choice = static_cast<int>(ParseNumber(o.approximation));
@@ -301,6 +305,23 @@ bool ReadPlotSize(const std::string& v, SolveOptions& o, std::ostream& err)
     return true;
 }
 
+// NAME=FROM:TO:STEPS.
+bool ReadContinuation(const std::string& v, SolveOptions& o, std::ostream& err)
+{
+    const size_t eq = v.find('='), first = v.find(':', eq), second = v.find(':', first + 1);
+    NonlinearSession::Continuation c;
+    if (eq != std::string::npos && first != std::string::npos && second != std::string::npos) {
+        c.name = v.substr(0, eq);
+        c.from = ParseNumber(v.substr(eq + 1, first - eq - 1));
+        c.to = ParseNumber(v.substr(first + 1, second - first - 1));
+        c.steps = static_cast<int>(ParseWholeNumber(v.substr(second + 1)));
+    }
+    if (c.name.empty() || c.steps < 1 || c.steps > 1000)
+        return Refuse(err, "--continuation needs NAME=FROM:TO:STEPS, with 1 to 1000 steps");
+    o.continuation = c;
+    return true;
+}
+
 const OptionRule kSolveOptions[] = {
     {"--eval", true,
      [](const std::string& v, SolveOptions& o, std::ostream&) {
@@ -385,6 +406,7 @@ const OptionRule kSolveOptions[] = {
          o.autoDegree = v == "auto";
          return o.autoDegree || Refuse(err, "--degree takes auto (a fixed degree comes from the file)");
      }},
+    {"--continuation", true, ReadContinuation},
     {"--max-degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.maxDegree = static_cast<int>(ParseWholeNumber(v));
@@ -445,6 +467,10 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
     if ((o.autoDegree || o.maxDegree) && !o.chebyshev) {
         err << "odeseries: --degree auto and --max-degree go with --method chebyshev\n";
+        return 2;
+    }
+    if (o.continuation && (!o.chebyshev || *kind != ProblemKind::NonlinearPower)) {
+        err << "odeseries: --continuation goes with --method chebyshev on a nonlinear power-series problem\n";
         return 2;
     }
     if (o.chebyshev && *kind != ProblemKind::LinearPower && *kind != ProblemKind::NonlinearPower) {

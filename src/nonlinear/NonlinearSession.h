@@ -40,10 +40,22 @@ public:
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
 
+    // The accurate method's continuation: the user constant `name` swept from `from` to `to`
+    // in `steps` steps, each solve starting from the last one's solution, so a hard problem
+    // is reached from an easy one. The constant is set after the user constants have run.
+    struct Continuation {
+        std::string name;
+        double from = 0, to = 0;
+        int steps = 0;
+        bool active() const { return !name.empty(); }
+    };
+    Continuation continuation;
+
 private:
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
     bool solveChebyshev();
+    bool solveChebyshevFrom(int choice);
     // The accurate method's start at degree N: the last accurate solution (choice 4, on the
     // same interval), else the chosen initial approximation as power coefficients, turned into
     // Chebyshev coefficients.

@@ -166,6 +166,47 @@ private slots:
         QVERIFY(open(ode::ProblemKind::NonlinearTrig)->findChild<QListWidget*>("lstPasses") == nullptr);
     }
 
+    // Continuation from the window: Bratu's problem reached from lambda = 0.5 in three steps;
+    // a step count of 0 is refused and keeps the focus.
+    void continuationSweepsAConstant()
+    {
+        enterHead();
+        typeInto(form->txtEquation, "y''+lambda*exp(y)=0");
+        typeInto(form->txtBC[1], "y=0");
+        typeInto(form->txtXeval[1], "0");
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y=0");
+        typeInto(form->txtXeval[2], "1");
+        typeInto(form->txtXlower, "0");
+        typeInto(form->txtXupper, "1");
+        typeInto(form->txtTerms, "40");
+        typeInto(form->txtErrorD, "1E-11");
+        typeInto(form->txtErrorC, "1E-11");
+        typeInto(form->txtMaxcy, "40");
+        form->cboApproximation->setCurrentIndex(0);
+        typeInto(form->cboConstants->lineEdit(), "lambda=1");
+        form->cmdAddCons->click();
+        find<QComboBox>(form, "cboMethod")->setCurrentIndex(1);
+        typeInto(form->txtSweepName, "lambda");
+        typeInto(form->txtSweepFrom, "0.5");
+        typeInto(form->txtSweepTo, "3.5");
+        typeInto(form->txtSweepSteps, "0");
+        pressTab();
+        QVERIFY(form->txtSweepSteps->hasFocus());
+        typeInto(form->txtSweepSteps, "3");
+        pressTab();
+        QVERIFY(!form->txtSweepSteps->hasFocus());
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        auto* passes = find<QListWidget>(form, "lstPasses");
+        QCOMPARE(passes->item(0)->text(), QString("STEP 0: lambda=0.5"));
+        QCOMPARE(passes->item(passes->count() - 1)->text(), QString("CONTINUATION ENDED AT lambda=3.5"));
+        typeInto(form->txtXestimation, "0.5");
+        typeInto(form->txtDerNum, "0");
+        form->cmdEvaluate->click();
+        QVERIFY2(std::fabs(form->lblValue->text().toDouble() - 1.0851589) < 1e-6, qPrintable(form->lblValue->text()));
+    }
+
     void theSeriesFromAFileStartsTheIteration()
     {
         QTemporaryDir dir;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -261,6 +262,55 @@ TEST(AccurateNonlinearSession, SolveEvaluateAndTheCurrentApproximation)
     EXPECT_FALSE(s.chebyshev());
     EXPECT_TRUE(s.lstPasses().empty());
     EXPECT_TRUE(s.lstChebyshev().empty());
+}
+
+TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutionsEnd)
+{
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    NonlinearSession s(SeriesKind::Power, shared, [&](const std::string& m) { messages.push_back(m); });
+    NonlinearTexts t = Reciprocal("1E-11", "1E-11");
+    t.equation = "y''+lambda*exp(y)=0"; // Bratu: solutions up to lambda = 3.5138
+    t.bcText = {"y=0", "y=0"};
+    t.bcPoint = {"0", "1"};
+    t.xlower = "0";
+    t.xupper = "1";
+    t.terms = "40";
+    t.approximation = "0 - Zero coefficients";
+    t.constants = {"lambda=1"};
+    static_cast<NonlinearTexts&>(s.boxes) = t;
+    s.method = ProblemSession::Method::Chebyshev;
+    s.continuation = {"lambda", 0.5, 3.5, 6};
+    ASSERT_TRUE(s.solve()) << (messages.empty() ? "" : messages[0]);
+    const auto& log = s.lstPasses();
+    EXPECT_EQ(log.front(), "STEP 0: lambda=0.5");
+    EXPECT_EQ(log.back(), "CONTINUATION ENDED AT lambda=3.5");
+    EXPECT_NE(std::find(log.begin(), log.end(), "STEP 6: lambda=3.5"), log.end());
+    // The lower branch at 3.5: y(1/2) = 2 log cosh(q/4) with q the smaller root of
+    // q = sqrt(7) cosh(q/4).
+    double lo = 1, hi = 4.8;
+    for (int k = 0; k < 200; ++k) {
+        const double mid = (lo + hi) / 2;
+        (std::sqrt(7.0) * std::cosh(mid / 4) - mid > 0 ? lo : hi) = mid;
+    }
+    EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), 2 * std::log(std::cosh(lo / 4)), 1e-11);
+    // The constant keeps the swept value for Evaluate: the residual there is tiny.
+    s.boxes.xestimation = "0.3";
+    ASSERT_TRUE(s.evaluate());
+    EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(8))), 1e-10);
+
+    // Past the turning point there is no solution: the sweep stops and the last one stands.
+    s.continuation = {"lambda", 2.6, 4.1, 5}; // 2.6, 2.9, 3.2, 3.5, 3.8, 4.1
+    EXPECT_TRUE(s.solve());
+    EXPECT_EQ(s.lstPasses().back(), "CONTINUATION STOPPED; THE SOLUTION AT lambda=3.5 STANDS");
+    EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), 2 * std::log(std::cosh(lo / 4)), 1e-11);
+
+    // A continuation that names no constant is refused with the reason.
+    s.continuation = {"2x", 0, 1, 3};
+    messages.clear();
+    EXPECT_FALSE(s.solve());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("The continuation needs the name of a constant", 0), 0u);
 }
 
 } // namespace
