@@ -36,9 +36,9 @@ struct SolveOptions {
     std::optional<std::string> series;
     std::optional<std::string> saveSeparately;
     // --method chebyshev: the accurate method (a single equation, power series); --method
-    // specified: the equally spaced one, whatever the problem was saved in
+    // equally-spaced: the equally spaced one, whatever the problem was saved in
     bool chebyshev = false;
-    bool specified = false;
+    bool equallySpaced = false;
     // --continuation NAME=FROM:TO:STEPS: the accurate Newton iteration's sweep of a constant
     std::optional<NonlinearSession::Continuation> continuation;
     bool autoDegree = false;      // --degree auto
@@ -149,8 +149,8 @@ void applyMethodOptions(const SolveOptions& o, ProblemSession& session)
     // A problem saved in the accurate method opens in it; the options choose otherwise.
     if (o.chebyshev)
         session.method = ProblemSession::Method::Chebyshev;
-    if (o.specified)
-        session.method = ProblemSession::Method::Specified;
+    if (o.equallySpaced)
+        session.method = ProblemSession::Method::EquallySpaced;
     if (o.autoDegree)
         session.autoDegree = true;
     if (o.maxDegree)
@@ -398,8 +398,8 @@ const OptionRule kSolveOptions[] = {
     {"--method", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.chebyshev = v == "chebyshev";
-         o.specified = v == "specified";
-         return o.specified || o.chebyshev || Refuse(err, "--method is specified or chebyshev");
+         o.equallySpaced = v == "equally-spaced";
+         return o.equallySpaced || o.chebyshev || Refuse(err, "--method is equally-spaced or chebyshev");
      }},
     {"--degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {

@@ -2,7 +2,7 @@
 // The accurate method's file beside a problem pair: NAME.acc keeps what the pair cannot, the
 // method, the automatic degree's settings and the Chebyshev solution to every digit, so a
 // problem saved in the accurate method reopens in it with its solution. The pair itself is
-// written exactly as in the specified method (its series file holds the power coefficients),
+// written exactly as in the equally spaced method (its series file holds the power coefficients),
 // so every other reader of the pair sees the same problem.
 //
 //   ODE Series accurate method 1

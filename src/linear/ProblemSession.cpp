@@ -60,7 +60,7 @@ void ProblemSession::dropAccurateFile(const std::string& path) const
 
 void ProblemSession::openAccurateFile(const std::string& path, const LinearInputs& in)
 {
-    method = Method::Specified;
+    method = Method::EquallySpaced;
     const std::string name = AccurateFilePath(path);
     std::error_code ec;
     if (kind() != SeriesKind::Power || !std::filesystem::exists(name, ec))

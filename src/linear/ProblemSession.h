@@ -23,10 +23,10 @@ public:
     virtual const LinearInputs& inputs() const = 0;
     // The solution that stands (or the coefficients kept for the next solve).
     virtual SeriesView series() const = 0;
-    // The collocation method of Solve: the specified one (powers of x - C on an equally spaced
+    // The collocation method of Solve: the equally spaced one (powers of x - C on an equally spaced
     // grid), or the accurate one (Chebyshev polynomials at Chebyshev points; power kinds only).
-    enum class Method { Specified, Chebyshev };
-    Method method = Method::Specified;
+    enum class Method { EquallySpaced, Chebyshev };
+    Method method = Method::EquallySpaced;
     // The accurate method's automatic degree: grow the degree until the Chebyshev tail is below
     // `tolerance` (relative), at most `maxDegree`; the degree found goes into the degree box.
     bool autoDegree = false;
@@ -56,12 +56,12 @@ protected:
     // Save's extra file: NAME.acc when the accurate method is chosen (its settings, and the
     // Chebyshev solution when one stands).
     FileTexts accurateFiles(const std::string& path) const;
-    // After a save in the specified method an accurate file left by an earlier save goes, so
+    // After a save in the equally spaced method an accurate file left by an earlier save goes, so
     // the problem reopens in the method it was saved in.
     void dropAccurateFile(const std::string& path) const;
     // Open's step after the inputs are read: NAME.acc, when there is one, chooses the accurate
     // method and its settings, and its solution stands when it fits the problem opened. A
-    // damaged one is reported, and the problem stays in the specified method.
+    // damaged one is reported, and the problem stays in the equally spaced method.
     void openAccurateFile(const std::string& path, const LinearInputs& in);
 
     // The kind's residual lines of the equation at x (lstDError), or false on an engine error.

@@ -49,7 +49,7 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
 // then how the iteration ended.
 std::vector<std::string> NewtonPassLines(const ChebyshevNewtonResult& result);
 
-// The result in the specified method's listing (power coefficients about the centre with
+// The result in the equally spaced method's listing (power coefficients about the centre with
 // their last corrections, the residuals at the points), for the coefficient list.
 NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewtonResult& result,
                                  std::vector<double>& powerCoef);

@@ -65,7 +65,7 @@ ChebyshevSeries NonlinearSession::chebyshevStart(int choice, int N)
 
 // The accurate method: Newton on the Chebyshev coefficients at a fixed degree, or at growing
 // degrees each started from the last solution. The coefficient list shows the power series
-// about the centre in the specified listing's form; the pass list shows both norms.
+// about the centre in the equally spaced method's listing form; the pass list shows both norms.
 bool NonlinearSession::solveChebyshev()
 {
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));

@@ -134,12 +134,12 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
     EXPECT_EQ(second.lstDError(), first.lstDError());
 
     // Saved again in the equally spaced method: the accurate file goes, and it reopens so.
-    second.method = ProblemSession::Method::Specified;
+    second.method = ProblemSession::Method::EquallySpaced;
     ASSERT_TRUE(second.save(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".acc"));
     NonlinearSession third(SeriesKind::Power, shared, sink);
     ASSERT_TRUE(third.open(path));
-    EXPECT_EQ(third.method, ProblemSession::Method::Specified);
+    EXPECT_EQ(third.method, ProblemSession::Method::EquallySpaced);
     EXPECT_FALSE(third.chebyshev());
     EXPECT_TRUE(messages.empty());
 }
@@ -157,7 +157,7 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
     ASSERT_TRUE(WriteFilesAtomically({{path + ".acc", "ODE Series accurate method 1\nmethod magic\n"}}, error));
     ASSERT_TRUE(s.open(path));
     EXPECT_TRUE(s.solved());
-    EXPECT_EQ(s.method, ProblemSession::Method::Specified);
+    EXPECT_EQ(s.method, ProblemSession::Method::EquallySpaced);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "The file " + path + ".acc cannot be read: line 2: unknown method \"magic\". " +
                                "The problem opens in the equally spaced method.");

@@ -127,7 +127,7 @@ TEST(Chebyshev, EndingsAreStatedLikeTheOtherSolvers)
 }
 
 // Through the session, as a form or the command line uses it: after the accurate method the
-// Chebyshev solution stands for Evaluate (the specified method's result is kept apart).
+// Chebyshev solution stands for Evaluate (the equally spaced method's result is kept apart).
 TEST(Chebyshev, TheSessionEvaluatesTheAccurateSolution)
 {
     std::shared_ptr<script::Class1> shared;
@@ -141,7 +141,7 @@ TEST(Chebyshev, TheSessionEvaluatesTheAccurateSolution)
     s.boxes.xestimation = "7";
     s.boxes.derNum = "0";
     ASSERT_TRUE(s.solve());
-    EXPECT_TRUE(s.lstChebyshev().empty()) << "the specified method lists no Chebyshev coefficients";
+    EXPECT_TRUE(s.lstChebyshev().empty()) << "the equally spaced method lists no Chebyshev coefficients";
     s.method = LinearSession::Method::Chebyshev;
     ASSERT_TRUE(s.solve());
     EXPECT_EQ(s.lstChebyshev().size(), 102u);

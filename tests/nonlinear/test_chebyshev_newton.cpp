@@ -31,7 +31,7 @@ struct Problem {
         EXPECT_TRUE(host.executeConstants(in.constants));
         EXPECT_FALSE(PrepareExpressions(in.equation, in.bcText, in.depVarName, in.order, expr));
     }
-    // The start the specified method would take: power coefficients about the centre.
+    // The start the equally spaced method would take: power coefficients about the centre.
     ChebyshevSeries start(const std::vector<double>& power, int degree) const
     {
         return PowerToChebyshev(power, in.xcenter, in.xlower, in.xupper, degree);
@@ -62,7 +62,7 @@ double WorstError(const ChebyshevSeries& s, double (*exact)(double), double a, d
 
 TEST(ChebyshevNewton, ReachesTheReciprocalToRoundingFromUnitCoefficientsAtEveryDegree)
 {
-    // The specified method diverges from unit coefficients at degree 40 on this problem.
+    // The equally spaced method diverges from unit coefficients at degree 40 on this problem.
     for (int degree : {26, 40, 80}) {
         Problem p(Reciprocal());
         const ChebyshevNewtonResult r = SolveNonlinearChebyshev(
@@ -95,7 +95,7 @@ TEST(ChebyshevNewton, PassListingShowsBothNormsAndTheEnding)
                             FormatNumber(r.passes[0].residual) + "  STEP " + FormatNumber(r.passes[0].step));
     EXPECT_EQ(lines.back(), "CONVERGED AFTER " + std::to_string(r.passes.size()) + " PASSES");
 
-    // The coefficient list in the specified method's form, from the power series about 2.
+    // The coefficient list in the equally spaced method's form, from the power series about 2.
     std::vector<double> power;
     const NewtonResult listed = AsPowerNewtonResult(p.in, r, power);
     EXPECT_EQ(listed.lstCoeff[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
@@ -255,8 +255,8 @@ TEST(AccurateNonlinearSession, SolveEvaluateAndTheCurrentApproximation)
     EXPECT_LT(s.lstPasses().size(), first);
     EXPECT_LE(s.lstPasses().size(), 3u);
 
-    // The specified method again: its own lists, no accurate ones.
-    s.method = ProblemSession::Method::Specified;
+    // The equally spaced method again: its own lists, no accurate ones.
+    s.method = ProblemSession::Method::EquallySpaced;
     s.boxes.approximation = "0 - Zero coefficients";
     s.solve();
     EXPECT_FALSE(s.chebyshev());

@@ -178,7 +178,7 @@ void FrmSingle::buildIntervalRow(QVBoxLayout* main)
     main->addLayout(row);
 }
 
-// The accurate method beside the specified one: Chebyshev polynomials at Chebyshev points,
+// The accurate method beside the equally spaced one: Chebyshev polynomials at Chebyshev points,
 // optionally with the degree grown until the coefficients' tail is rounding noise.
 void FrmSingle::buildMethodRow(QVBoxLayout* main)
 {
@@ -583,7 +583,7 @@ void FrmSingle::readBoxes()
     LinearTexts& b = m_session->texts();
     if (cboMethod) {
         m_session->method =
-            cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::Specified;
+            cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::EquallySpaced;
         m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
     }
     if (m_newton && txtSweepName) {
