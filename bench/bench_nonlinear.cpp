@@ -42,6 +42,45 @@ void BM_NewtonPass(benchmark::State& state)
 }
 BENCHMARK(BM_NewtonPass)->Arg(22)->Arg(200)->Unit(benchmark::kMillisecond);
 
+// The accurate method on the same problem at `degree`, from unit coefficients, with bounds 1E-9
+// (what it takes to reach 1/x to rounding), and one pass of it.
+void BM_AccurateToConvergence(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    NonlinearSession s(ode::SeriesKind::Power, shared, {});
+    s.boxes.bcText = {"y=1", "y'+y^2=0"};
+    s.boxes.bcPoint = {"1", "3"};
+    s.boxes.terms = std::to_string(state.range(0));
+    s.boxes.approximation = "1 - Unit coefficients";
+    s.boxes.errorD = s.boxes.errorC = "1E-9";
+    s.boxes.maxcy = "40";
+    s.method = NonlinearSession::Method::Chebyshev;
+    int passes = 0;
+    for (auto _ : state) {
+        if (!s.solve())
+            state.SkipWithError("no convergence");
+        passes = static_cast<int>(s.lstPasses().size()) - 1;
+    }
+    state.counters["passes"] = passes;
+}
+BENCHMARK(BM_AccurateToConvergence)->Arg(22)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+
+void BM_AccuratePass(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    NonlinearSession s(ode::SeriesKind::Power, shared, {});
+    s.boxes.bcText = {"y=1", "y'+y^2=0"};
+    s.boxes.bcPoint = {"1", "3"};
+    s.boxes.terms = std::to_string(state.range(0));
+    s.boxes.approximation = "0 - Zero coefficients";
+    s.boxes.maxcy = "1";
+    s.boxes.errorC = "1E-300";
+    s.method = NonlinearSession::Method::Chebyshev;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.solve());
+}
+BENCHMARK(BM_AccuratePass)->Arg(22)->Arg(200)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();
