@@ -465,8 +465,9 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         return 2;
     }
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
-    if ((o.autoDegree || o.maxDegree) && !o.chebyshev) {
-        err << "odeseries: --degree auto and --max-degree go with --method chebyshev\n";
+    const bool trigonometric = *kind == ProblemKind::LinearTrig || *kind == ProblemKind::NonlinearTrig;
+    if ((o.autoDegree || o.maxDegree) && !o.chebyshev && !trigonometric) {
+        err << "odeseries: --degree auto and --max-degree go with --method chebyshev, or a trigonometric series\n";
         return 2;
     }
     if (o.continuation && (!o.chebyshev || *kind != ProblemKind::NonlinearPower)) {

@@ -157,8 +157,13 @@ double ChebyshevTail(const std::vector<double>& coef)
 }
 
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
-                                       const std::function<ChebyshevSolution(int degree)>& solveAt)
+                                       const std::function<ChebyshevSolution(int degree)>& solveAt, bool terms)
 {
+    // "AT DEGREE 32", or for a trigonometric series "AT 33 TERMS".
+    auto at = [terms](const char* word, int degree) {
+        return terms ? std::string(word) + " " + std::to_string(degree + 1) + " TERMS"
+                     : std::string(word) + " DEGREE " + std::to_string(degree);
+    };
     AutoDegreeSolution result;
     double bestTail = -1, previousTail = -1;
     int degree = first;
@@ -177,7 +182,9 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         double scale = 0;
         for (double c : s.series.coef)
             scale = std::fmax(scale, std::fabs(c));
-        const bool plateau = previousTail >= 0 && tail > 0.5 * previousTail && tail < 1e-11;
+        // Rounding noise: the tail stopped falling once the best of it is already below 1E-11 (the
+        // noise of an equally spaced grid grows with the terms, so the best one counts).
+        const bool plateau = previousTail >= 0 && tail > 0.5 * previousTail && std::fmin(tail, bestTail) < 1e-11;
         if (bestTail < 0 || tail < bestTail) {
             bestTail = tail;
             result.best = s;
@@ -195,12 +202,14 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         degree *= 2;
     }
     if (result.converged)
-        result.line = "CONVERGED AT DEGREE " + std::to_string(result.degree) + ": ESTIMATED ERROR " +
-                      FormatNumber(result.estimatedError);
+        result.line =
+            "CONVERGED " + at("AT", result.degree) + ": ESTIMATED ERROR " + FormatNumber(result.estimatedError);
     else
-        result.line = "NOT CONVERGED BY DEGREE " + std::to_string(std::min(degree, maxDegree)) + ": ESTIMATED ERROR " +
-                      FormatNumber(result.estimatedError) + "; THE BEST SOLUTION (DEGREE " +
-                      std::to_string(result.degree) + ") IS SHOWN";
+        result.line =
+            "NOT CONVERGED " + at("BY", std::min(degree, maxDegree)) + ": ESTIMATED ERROR " +
+            FormatNumber(result.estimatedError) + "; THE BEST SOLUTION (" +
+            (terms ? std::to_string(result.degree + 1) + " TERMS" : "DEGREE " + std::to_string(result.degree)) +
+            ") IS SHOWN";
     return result;
 }
 

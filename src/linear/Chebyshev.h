@@ -51,9 +51,10 @@ struct AutoDegreeSolution {
     std::string line;
 };
 // The same growth for any solver: `solveAt(degree)` solves at that degree, from the degree
-// `first` doubling up to `maxDegree`.
+// `first` doubling up to `maxDegree`. A trigonometric series (`terms`) is judged by its last
+// coefficients the same way (its last four harmonics) and its line counts terms, degree + 1.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
-                                       const std::function<ChebyshevSolution(int degree)>& solveAt);
+                                       const std::function<ChebyshevSolution(int degree)>& solveAt, bool terms = false);
 AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
                                             script::ScriptHost& host, int maxDegree = 1000, double tolerance = 1e-13);
 

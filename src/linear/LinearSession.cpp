@@ -84,6 +84,8 @@ bool LinearSession::solveProblem()
         return false;
     if (accurate())
         return solveChebyshev();
+    if (autoDegree && m_kind == SeriesKind::Trigonometric)
+        return solveTrigonometricAuto();
     LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host);
     m_end = solution;
     if (!solution.solved()) {
@@ -91,6 +93,40 @@ bool LinearSession::solveProblem()
         return false;
     }
     m_coef = std::move(solution.coef);
+    m_solved = true;
+    listCoefficientsAndResiduals();
+    return true;
+}
+
+// The trigonometric series is spectral already on its equally spaced grid: the automatic
+// number of terms grows it (17, 33, 65 ... terms) until its last harmonics are rounding noise.
+bool LinearSession::solveTrigonometricAuto()
+{
+    std::vector<double> best;
+    std::vector<std::string> bestList;
+    const AutoDegreeSolution found = GrowChebyshevDegree(
+        std::max(16, m_inputs.order + 2), maxDegree, tolerance,
+        [&](int degree) {
+            LinearInputs in = m_inputs;
+            in.seriesDegree = degree;
+            LinearSolution s = SolveLinear(in, m_texts, m_host);
+            ChebyshevSolution out;
+            static_cast<SolveEnd&>(out) = s;
+            out.series.coef = s.solved() ? s.coef : std::vector<double>{};
+            if (!s.solved())
+                bestList = s.lstCoeff;
+            return out;
+        },
+        true);
+    m_convergence = found.line;
+    m_end = found.best;
+    if (!found.best.solved()) {
+        m_lstCoeff = bestList;
+        return false;
+    }
+    m_inputs.seriesDegree = found.degree;
+    boxes.terms = std::to_string(found.degree + 1);
+    m_coef = found.best.series.coef;
     m_solved = true;
     listCoefficientsAndResiduals();
     return true;

@@ -42,6 +42,7 @@ private:
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
     bool solveChebyshev();
+    bool solveTrigonometricAuto();
     bool extract(bool report);
     void listCoefficientsAndResiduals();
 

@@ -39,6 +39,8 @@ bool NonlinearSession::solveProblem()
         return false;
     if (accurate())
         return solveChebyshev();
+    if (autoDegree && m_kind == SeriesKind::Trigonometric)
+        return solveTrigonometricAuto();
     ApplyInitialApproximation(static_cast<int>(ParseNumber(boxes.approximation)), m_inputs.seriesDegree, m_coef,
                               m_random);
     m_result = SolveNonlinear(m_inputs, m_residualExpr, m_coef, m_host);
@@ -48,6 +50,48 @@ bool NonlinearSession::solveProblem()
     m_end = m_result;
     if (m_solved)
         listConditionResiduals();
+    return m_solved;
+}
+
+// The automatic number of terms of a trigonometric series: 17, 33, 65 ... terms, each Newton
+// iteration from the last one's coefficients (the new harmonics 0), until the last harmonics
+// are rounding noise; the result that stands is that of the number of terms found.
+bool NonlinearSession::solveTrigonometricAuto()
+{
+    const int choice = static_cast<int>(ParseNumber(boxes.approximation));
+    bool first = true;
+    std::vector<std::pair<NewtonResult, std::vector<double>>> tried;
+    const AutoDegreeSolution found = GrowChebyshevDegree(
+        std::max(16, m_inputs.order + 2), maxDegree, tolerance,
+        [&](int degree) {
+            NonlinearInputs in = m_inputs;
+            in.seriesDegree = degree;
+            ApplyInitialApproximation(first ? choice : 4, degree, m_coef, m_random);
+            first = false;
+            NewtonResult r = SolveNonlinear(in, m_residualExpr, m_coef, m_host);
+            tried.push_back({r, m_coef});
+            ChebyshevSolution out;
+            static_cast<SolveEnd&>(out) = r;
+            if (r.solved())
+                out.series.coef = m_coef;
+            return out;
+        },
+        true);
+    m_convergence = found.line;
+    for (const auto& [result, coef] : tried)
+        if (static_cast<int>(coef.size()) == found.degree + 1) {
+            m_result = result;
+            m_coef = coef;
+        }
+    m_lastChebyshev.reset();
+    m_lstCoeff = m_result.lstCoeff;
+    m_end = m_result;
+    m_solved = found.best.solved();
+    if (m_solved) {
+        m_inputs.seriesDegree = found.degree;
+        boxes.terms = std::to_string(found.degree + 1);
+        listConditionResiduals();
+    }
     return m_solved;
 }
 

@@ -56,6 +56,7 @@ private:
     bool solveProblem() override;
     bool solveChebyshev();
     bool solveChebyshevFrom(int choice);
+    bool solveTrigonometricAuto();
     // The accurate method's start at degree N: the last accurate solution (choice 4, on the
     // same interval), else the chosen initial approximation as power coefficients, turned into
     // Chebyshev coefficients.

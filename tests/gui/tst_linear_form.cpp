@@ -269,6 +269,33 @@ private slots:
         QVERIFY(second->lblValue->text().startsWith("0.00837112419948"));
     }
 
+    // The trigonometric form's automatic number of terms: the periodic solution of the
+    // default equation is found with 17 terms, and the box shows them.
+    void theTrigonometricFormGrowsItsTerms()
+    {
+        form = open(ode::ProblemKind::LinearTrig);
+        auto* automatic = find<QCheckBox>(form, "chkAutoDegree");
+        QVERIFY(automatic->isEnabled());
+        enterHead();
+        typeInto(form->txtBC[1], "y=1");
+        typeInto(form->txtXeval[1], "0");
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y'=-6");
+        typeInto(form->txtXeval[2], "0");
+        automatic->setChecked(true);
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QVERIFY2(form->lblConvergence->text().startsWith("CONVERGED AT 17 TERMS: ESTIMATED ERROR "),
+                 qPrintable(form->lblConvergence->text()));
+        QCOMPARE(form->txtTerms->text(), QString("17"));
+        typeInto(form->txtXestimation, "1");
+        form->cmdEvaluate->click();
+        const double exact = 2 - std::cos(1.0) - 3 * std::sin(2.0);
+        QVERIFY2(std::fabs(form->lblValue->text().toDouble() - exact) < 1e-13, qPrintable(form->lblValue->text()));
+        automatic->setChecked(false);
+        QVERIFY(form->lblConvergence->text().isEmpty());
+    }
+
     void aFailedOpenLeavesTheFormUsable()
     {
         QTemporaryDir dir;

@@ -77,6 +77,8 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
         buildIterationRow(main);
     if (power)
         buildMethodRow(main);
+    else
+        buildTermsRow(main);
     buildResultLists(main);
     setCentralWidget(central);
     buildMenus();
@@ -229,6 +231,23 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
         chkAutoDegree->setEnabled(index == 1);
         ClearResults();
     });
+    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
+}
+
+// The trigonometric forms are spectral on their grid already: the automatic number of terms
+// and its readout.
+void FrmSingle::buildTermsRow(QVBoxLayout* main)
+{
+    auto* frame = new QGroupBox("Number of terms");
+    frame->setObjectName("fraMethod");
+    auto* layout = new QHBoxLayout(frame);
+    chkAutoDegree = new QCheckBox("Automatic number of terms");
+    chkAutoDegree->setObjectName("chkAutoDegree");
+    chkAutoDegree->setToolTip("Grow the terms until the last harmonics fall below 1E-13 of the largest coefficient");
+    lblConvergence = makeLabel("lblConvergence", QString());
+    layout->addWidget(chkAutoDegree);
+    layout->addWidget(lblConvergence, 1);
+    main->addWidget(frame);
     connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
 }
 
@@ -547,10 +566,10 @@ void FrmSingle::cmdShowAllBCs_Click()
 void FrmSingle::clearOwnResults()
 {
     lblValue->setText(QString());
-    if (lstChebyshev) {
+    if (lstChebyshev)
         lstChebyshev->clear();
+    if (lblConvergence)
         lblConvergence->clear();
-    }
     if (lstPasses)
         lstPasses->clear();
     if (picDecay)
@@ -559,15 +578,17 @@ void FrmSingle::clearOwnResults()
 
 void FrmSingle::showOwnLists()
 {
-    if (!lstChebyshev)
+    if (!lblConvergence)
         return;
     const ProblemSession& session = *m_session;
-    app::FillList(lstChebyshev, session.lstChebyshev());
     lblConvergence->setText(q(session.convergence()));
+    if (lstChebyshev)
+        app::FillList(lstChebyshev, session.lstChebyshev());
     if (lstPasses)
         app::FillList(lstPasses, session.lstPasses());
-    picDecay->setCoefficients(session.chebyshev() ? session.chebyshev()->coef : std::vector<double>{},
-                              session.tolerance);
+    if (picDecay)
+        picDecay->setCoefficients(session.chebyshev() ? session.chebyshev()->coef : std::vector<double>{},
+                                  session.tolerance);
     // The automatic degree shows the degree it found (without clearing what it found).
     const std::string& terms = m_session->texts().terms;
     if (session.autoDegree && session.solved() && txtTerms->text() != q(terms)) {
@@ -581,11 +602,11 @@ void FrmSingle::showOwnLists()
 void FrmSingle::readBoxes()
 {
     LinearTexts& b = m_session->texts();
-    if (cboMethod) {
+    if (cboMethod)
         m_session->method =
             cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::EquallySpaced;
-        m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
-    }
+    if (chkAutoDegree) // the power forms grow the degree in the accurate method only
+        m_session->autoDegree = (!cboMethod || cboMethod->currentIndex() == 1) && chkAutoDegree->isChecked();
     if (m_newton && txtSweepName) {
         NonlinearSession::Continuation& c = m_newton->continuation;
         c.name = s(txtSweepName->text());

@@ -83,6 +83,7 @@ private:
     void buildConditionArea(QVBoxLayout* main);
     void buildIntervalRow(QVBoxLayout* main);
     void buildMethodRow(QVBoxLayout* main);
+    void buildTermsRow(QVBoxLayout* main);
     void buildIterationRow(QVBoxLayout* main);
     void buildResultLists(QVBoxLayout* main);
     void buildMenus();
