@@ -165,7 +165,11 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 }
 
 // The accurate method's own lists.
-void printMethodLists(std::ostream&, const SystemSession&) {}
+void printMethodLists(std::ostream& out, const SystemSession& session)
+{
+    if (!session.lstChebyshev().empty())
+        printList(out, "lstChebyshev", session.lstChebyshev());
+}
 void printMethodLists(std::ostream& out, const ProblemSession& session)
 {
     if (!session.convergence().empty())
@@ -190,6 +194,8 @@ bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 }
 bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 {
+    if (o.chebyshev)
+        session.method = CollocationMethod::Chebyshev;
     if (o.seed)
         session.seedRandom(*o.seed);
     const int choice = static_cast<int>(ParseNumber(o.approximation));
@@ -232,6 +238,15 @@ bool plotPng(const SolveOptions& o, const SystemSession& session, std::ostream& 
     r.coefOffset = offsets.data();
     r.curveCount = static_cast<int>(od.varDegree.size());
     r.xcenter = in.xcenter;
+    std::vector<double> chebyshev; // laid out as the power coefficients
+    for (const ChebyshevSeries& s : session.chebyshev())
+        chebyshev.insert(chebyshev.end(), s.coef.begin(), s.coef.end());
+    if (!chebyshev.empty()) {
+        r.chebyshev = chebyshev.data();
+        r.chebyshevCount = static_cast<int>(chebyshev.size());
+        r.xlower = in.xlower;
+        r.xupper = in.xupper;
+    }
     return renderPng(o, r, in.xlower, in.xupper, err);
 }
 
@@ -466,6 +481,10 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     }
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
     const bool trigonometric = *kind == ProblemKind::LinearTrig || *kind == ProblemKind::NonlinearTrig;
+    if (o.autoDegree && IsSystem(*kind)) {
+        err << "odeseries: --degree auto is not available for systems yet\n";
+        return 2;
+    }
     if ((o.autoDegree || o.maxDegree) && !o.chebyshev && !trigonometric) {
         err << "odeseries: --degree auto and --max-degree go with --method chebyshev, or a trigonometric series\n";
         return 2;
@@ -474,8 +493,10 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         err << "odeseries: --continuation goes with --method chebyshev on a nonlinear power-series problem\n";
         return 2;
     }
-    if (o.chebyshev && *kind != ProblemKind::LinearPower && *kind != ProblemKind::NonlinearPower) {
-        err << "odeseries: --method chebyshev solves a single equation in a power series only (so far)\n";
+    if (o.chebyshev && *kind != ProblemKind::LinearPower && *kind != ProblemKind::NonlinearPower &&
+        *kind != ProblemKind::LinearSystem) {
+        err << "odeseries: --method chebyshev solves a single equation in a power series or a linear system only (so "
+               "far)\n";
         return 2;
     }
     if (IsSystem(*kind))

@@ -23,9 +23,8 @@ public:
     virtual const LinearInputs& inputs() const = 0;
     // The solution that stands (or the coefficients kept for the next solve).
     virtual SeriesView series() const = 0;
-    // The collocation method of Solve: the equally spaced one (powers of x - C on an equally spaced
-    // grid), or the accurate one (Chebyshev polynomials at Chebyshev points; power kinds only).
-    enum class Method { EquallySpaced, Chebyshev };
+    // The collocation method of Solve (the accurate one for the power kinds only).
+    using Method = CollocationMethod;
     Method method = Method::EquallySpaced;
     // The accurate method's automatic degree: grow the degree until the Chebyshev tail is below
     // `tolerance` (relative), at most `maxDegree`; the degree found goes into the degree box.

@@ -297,10 +297,14 @@ SeriesView PlotSource::curve(int j) const
 
 std::function<double(double)> PlotSource::curveFunction(int j, int derOrder) const
 {
-    if (j == 0 && !chebyshev.empty()) {
-        const ChebyshevSeries derivative =
-            ChebyshevDerivativeSeries(ChebyshevSeries{xlower, xupper, chebyshev}, derOrder);
-        return [derivative](double x) { return ChebyshevValue(derivative, x); };
+    if (!chebyshev.empty() && kind == SeriesKind::Power) {
+        const size_t from = static_cast<size_t>(coefOffset[static_cast<size_t>(j)]);
+        const size_t count = static_cast<size_t>(varDegree[static_cast<size_t>(j)]) + 1;
+        if (from + count <= chebyshev.size()) {
+            ChebyshevSeries s{xlower, xupper, {chebyshev.begin() + from, chebyshev.begin() + from + count}};
+            const ChebyshevSeries derivative = ChebyshevDerivativeSeries(s, derOrder);
+            return [derivative](double x) { return ChebyshevValue(derivative, x); };
+        }
     }
     const SeriesView series = curve(j);
     return [series, derOrder](double x) { return SeriesDerivative(series, derOrder, x); };

@@ -68,9 +68,9 @@ struct PlotSource {
     double xlower = 0, xupper = 0, xcenter = 0, period = 0;
     std::string periodText = "*";
     std::vector<std::string> depVarNames; // DepVarName(j), for the legend
-    // The accurate method's solution of a single equation: its Chebyshev coefficients on
-    // [xlower, xupper]. When given, curve 0 is drawn from them (coef still holds the power
-    // series the window's labels speak of).
+    // The accurate method's solution: Chebyshev coefficients on [xlower, xupper], laid out as
+    // coef (curve j's at coefOffset(j), varDegree(j) + 1 of them). When given, the curves are
+    // drawn from them (coef still holds the power series the window's labels speak of).
     std::vector<double> chebyshev;
 
     int lastVar() const { return static_cast<int>(varDegree.size()) - 1; }

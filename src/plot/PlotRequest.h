@@ -20,8 +20,8 @@ struct OdePlotRequest {
     double xcenter, period;
     char* message; // receives a message on failure
     int messageSize;
-    // The accurate method's solution: its Chebyshev coefficients on [xlower, xupper], drawn
-    // as the first curve; chebyshevCount 0 for none.
+    // The accurate method's solution: Chebyshev coefficients on [xlower, xupper] laid out as
+    // coef (same offsets and degrees); chebyshevCount 0 for none.
     const double* chebyshev;
     int chebyshevCount;
     double xlower, xupper;

@@ -13,6 +13,10 @@
 
 namespace ode {
 
+// The collocation of Solve: the equally spaced method (powers of x - C on an equally spaced
+// grid), or the accurate one (Chebyshev polynomials at Chebyshev points).
+enum class CollocationMethod { EquallySpaced, Chebyshev };
+
 class Session {
 public:
     Session(std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink);

@@ -1,6 +1,7 @@
 #include "systems/LinearSystem.h"
 
 #include "common/NumberFormat.h"
+#include "linear/Chebyshev.h"
 #include "linear/Elimination.h"
 #include "script/ScriptErrors.h"
 #include "series/Series.h"
@@ -34,6 +35,27 @@ SeriesView seriesOf(const std::vector<double>& coef, double center)
 double VarDerivative(const std::vector<double>& coef, double center, int order, double x)
 {
     return SeriesDerivative(seriesOf(coef, center), order, x);
+}
+
+VarDerivativeFn PowerDerivatives(const std::vector<std::vector<double>>& coef, double center)
+{
+    return [&coef, center](size_t j, int q, double x) { return VarDerivative(coef[j], center, q, x); };
+}
+
+VarDerivativeFn ChebyshevDerivatives(const std::vector<ChebyshevSeries>& series)
+{
+    return [&series](size_t j, int q, double x) { return ChebyshevDerivative(series[j], q, x); };
+}
+
+std::vector<std::string> SystemCoefficientListing(const SystemInputs& in, const std::vector<std::vector<double>>& coef)
+{
+    std::vector<std::string> lines = {"EXPANSION COEFFICIENTS:"};
+    for (size_t j = 0; j < coef.size(); ++j) {
+        for (size_t p = 0; p < coef[j].size(); ++p)
+            lines.push_back(in.depVarNames[j] + "(" + std::to_string(p) + ")=" + FormatNumber(coef[j][p]));
+        lines.push_back("");
+    }
+    return lines;
 }
 
 namespace {
@@ -76,22 +98,94 @@ bool splitValues(script::ScriptHost& host, const SystemSplit& split, const Order
     return value(host, split.rhs, rhs);
 }
 
-// The solved unknowns as each variable's coefficients, and their list.
-void StoreSolution(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<double>& x,
-                   SystemSolution& result)
+} // namespace
+
+namespace {
+
+using PieceValues = std::vector<std::vector<double>>; // cv[j][q]: variable j's derivative q
+
+// Where a method puts its rows: the point of grid row i (0 ... m), the row of an equation
+// there, and a condition's row at its point.
+struct Collocation {
+    std::function<double(int i)> point;
+    std::function<void(int i, const PieceValues& cv, double rhs, double* row)> gridRow;
+    std::function<void(double point, const PieceValues& cv, double rhs, double* row)> conditionRow;
+};
+
+// The rows (the equations at the grid points, equation by equation, then the conditions) and
+// the elimination; false with the ending in `end` and, for a singular system, its line in
+// `lstCoeff`. Every early return states why: the engine's error, or the solver's own fault.
+bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
+                          const std::vector<SystemSplit>& bc, script::ScriptHost& host, const Collocation& method,
+                          std::vector<double>& x, SolveEnd& end, std::vector<std::string>& lstCoeff)
 {
-    result.termination = Termination::Solved;
-    result.coef.resize(static_cast<size_t>(in.lastVar) + 1);
-    result.lstCoeff.push_back("EXPANSION COEFFICIENTS:");
-    for (int j = 0; j <= in.lastVar; ++j) {
-        const int off = od.offset(j);
-        auto& c = result.coef[static_cast<size_t>(j)];
-        c.assign(x.begin() + off, x.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1);
-        for (size_t p = 0; p < c.size(); ++p)
-            result.lstCoeff.push_back(in.depVarNames[static_cast<size_t>(j)] + "(" + std::to_string(p) +
-                                      ")=" + FormatNumber(c[p]));
-        result.lstCoeff.push_back("");
+    auto scriptFailure = [&] {
+        end.termination = Termination::ScriptError;
+        end.error = host.fault();
+        return false;
+    };
+    auto overflow = [&] {
+        host.raise(script::ErrOverflow);
+        host.trap();
+        end.termination = Termination::ArithmeticFault;
+        end.error = host.fault();
+        return false;
+    };
+    const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
+    // Values of the conditions' pieces, without the independent variable set.
+    std::vector<PieceValues> bcv(static_cast<size_t>(in.numBC));
+    std::vector<double> bcRhs(static_cast<size_t>(in.numBC));
+    for (int b = 0; b < in.numBC; ++b)
+        if (!splitValues(host, bc[static_cast<size_t>(b)], od, vars, bcv[static_cast<size_t>(b)],
+                         bcRhs[static_cast<size_t>(b)]))
+            return scriptFailure();
+    AugmentedMatrix a(N);
+    PieceValues cv(static_cast<size_t>(vars));
+    for (int i = 0; i <= m; ++i) {
+        if (!host.assignVariable(in.indepVarName, method.point(i))) {
+            host.trap();
+            return scriptFailure();
+        }
+        for (int e = 0; e < vars; ++e) {
+            double rhs = 0;
+            if (!splitValues(host, de[static_cast<size_t>(e)], od, vars, cv, rhs))
+                return scriptFailure();
+            method.gridRow(i, cv, rhs, a.row(e * (m + 1) + i));
+        }
     }
+    for (int b = 0; b < in.numBC; ++b)
+        method.conditionRow(in.bcPoint[static_cast<size_t>(b)], bcv[static_cast<size_t>(b)],
+                            bcRhs[static_cast<size_t>(b)], a.row(vars * (m + 1) + b));
+    if (!a.allFinite())
+        return overflow();
+    switch (Eliminate(a, x)) {
+    case EliminationOutcome::LinearlyDependent:
+        end.termination = Termination::LinearlyDependent;
+        lstCoeff = {"YIELDS LINEARLY DEPENDENT SYSTEM"};
+        return false;
+    case EliminationOutcome::Inconsistent:
+        end.termination = Termination::Inconsistent;
+        lstCoeff = {"YIELDS INCONSISTENT SYSTEM"};
+        return false;
+    case EliminationOutcome::ArithmeticFault:
+        return overflow();
+    case EliminationOutcome::Solved:
+        break;
+    }
+    end.termination = Termination::Solved;
+    return true;
+}
+
+// Variable j's coefficients out of the unknowns.
+std::vector<std::vector<double>> ByVariable(const OrdersAndDegrees& od, int vars, const std::vector<double>& x)
+{
+    std::vector<std::vector<double>> rows(static_cast<size_t>(vars));
+    for (int j = 0; j < vars; ++j) {
+        const int off = od.offset(j);
+        rows[static_cast<size_t>(j)].assign(x.begin() + off,
+                                            x.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1);
+    }
+    return rows;
 }
 
 } // namespace
@@ -100,83 +194,82 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
                            const std::vector<SystemSplit>& bc, script::ScriptHost& host)
 {
     SystemSolution result;
-    // Every early return states why: the engine's error, or the solver's own fault.
-    auto scriptFailure = [&] {
-        result.termination = Termination::ScriptError;
-        result.error = host.fault();
-        return result;
+    const int vars = in.lastVar + 1, N = od.numUnknowns;
+    const double h = (in.xupper - in.xlower) / od.degree;
+    Collocation equallySpaced;
+    equallySpaced.point = [&](int i) { return i * h + in.xlower; };
+    equallySpaced.gridRow = [&](int i, const PieceValues& cv, double rhs, double* row) {
+        SystemRow(od, vars, N, i * h + (in.xlower - in.xcenter), cv, rhs, row);
     };
-    auto overflow = [&] {
-        host.raise(script::ErrOverflow);
-        host.trap();
-        result.termination = Termination::ArithmeticFault;
-        result.error = host.fault();
-        return result;
+    equallySpaced.conditionRow = [&](double point, const PieceValues& cv, double rhs, double* row) {
+        SystemRow(od, vars, N, point - in.xcenter, cv, rhs, row);
     };
-    const int vars = in.lastVar + 1, m = od.degree, N = od.numUnknowns;
-    // Values of the conditions' pieces, without the independent variable set.
-    std::vector<std::vector<std::vector<double>>> bcv(static_cast<size_t>(in.numBC));
-    std::vector<double> bcRhs(static_cast<size_t>(in.numBC));
-    for (int b = 0; b < in.numBC; ++b)
-        if (!splitValues(host, bc[static_cast<size_t>(b)], od, vars, bcv[static_cast<size_t>(b)],
-                         bcRhs[static_cast<size_t>(b)]))
-            return scriptFailure();
-    const double h = (in.xupper - in.xlower) / m;
-    AugmentedMatrix a(N);
-    auto fillRow = [&](int r, double t, const std::vector<std::vector<double>>& cv, double rhs) {
-        SystemRow(od, vars, N, t, cv, rhs, a.row(r));
-    };
-    std::vector<std::vector<double>> cv(static_cast<size_t>(vars));
-    for (int i = 0; i <= m; ++i) {
-        const double x = i * h + in.xlower;
-        if (!host.assignVariable(in.indepVarName, x)) {
-            host.trap();
-            return scriptFailure();
-        }
-        for (int e = 0; e < vars; ++e) {
-            double rhs = 0;
-            if (!splitValues(host, de[static_cast<size_t>(e)], od, vars, cv, rhs))
-                return scriptFailure();
-            fillRow(e * (m + 1) + i, i * h + (in.xlower - in.xcenter), cv, rhs);
-        }
-    }
-    for (int b = 0; b < in.numBC; ++b)
-        fillRow(vars * (m + 1) + b, in.bcPoint[static_cast<size_t>(b)] - in.xcenter, bcv[static_cast<size_t>(b)],
-                bcRhs[static_cast<size_t>(b)]);
-    if (!a.allFinite())
-        return overflow();
     std::vector<double> x;
-    switch (Eliminate(a, x)) {
-    case EliminationOutcome::LinearlyDependent:
-        result.termination = Termination::LinearlyDependent;
-        result.lstCoeff = {"YIELDS LINEARLY DEPENDENT SYSTEM"};
+    if (!AssembleAndEliminate(in, od, de, bc, host, equallySpaced, x, result, result.lstCoeff))
         return result;
-    case EliminationOutcome::Inconsistent:
-        result.termination = Termination::Inconsistent;
-        result.lstCoeff = {"YIELDS INCONSISTENT SYSTEM"};
+    result.coef = ByVariable(od, vars, x);
+    result.lstCoeff = SystemCoefficientListing(in, result.coef);
+    return result;
+}
+
+ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,
+                                             const std::vector<SystemSplit>& de, const std::vector<SystemSplit>& bc,
+                                             script::ScriptHost& host)
+{
+    ChebyshevSystemSolution result;
+    const int vars = in.lastVar + 1, N = od.numUnknowns, m = od.degree;
+    if (!(in.xupper > in.xlower)) {
+        host.report("The accurate method needs an interval whose upper end is above its lower end.");
+        result.termination = Termination::Refused;
         return result;
-    case EliminationOutcome::ArithmeticFault:
-        return overflow();
-    case EliminationOutcome::Solved:
-        break;
     }
-    StoreSolution(in, od, x, result);
+    const double scale = 2 / (in.xupper - in.xlower);
+    auto sOf = [&](double x) { return (2 * x - in.xlower - in.xupper) / (in.xupper - in.xlower); };
+    std::vector<double> basis;
+    // Each variable's block: its pieces' values times the derivatives of its Chebyshev basis.
+    auto chebyshevRow = [&](double s, const PieceValues& cv, double rhs, double* row) {
+        for (int j = 0; j < vars; ++j) {
+            const int order = od.varOrder[static_cast<size_t>(j)], degree = od.varDegree[static_cast<size_t>(j)];
+            ChebyshevBasisDerivatives(order, degree, s, basis);
+            ChebyshevRowFromBasis(row + od.offset(j), order, degree, scale, cv[static_cast<size_t>(j)].data(), basis);
+        }
+        row[N] = rhs;
+    };
+    Collocation chebyshev;
+    chebyshev.point = [&](int i) {
+        return (in.xlower + in.xupper) / 2 + ChebyshevPoint(i, m + 1) * (in.xupper - in.xlower) / 2;
+    };
+    chebyshev.gridRow = [&](int i, const PieceValues& cv, double rhs, double* row) {
+        chebyshevRow(ChebyshevPoint(i, m + 1), cv, rhs, row);
+    };
+    chebyshev.conditionRow = [&](double point, const PieceValues& cv, double rhs, double* row) {
+        chebyshevRow(sOf(point), cv, rhs, row);
+    };
+    std::vector<double> x;
+    if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff))
+        return result;
+    std::vector<std::vector<double>> power;
+    for (const std::vector<double>& c : ByVariable(od, vars, x)) {
+        result.series.push_back(ChebyshevSeries{in.xlower, in.xupper, c});
+        power.push_back(ChebyshevToPower(result.series.back(), in.xcenter));
+    }
+    result.lstCoeff = SystemCoefficientListing(in, power);
     return result;
 }
 
 bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& bc,
-                    const std::vector<std::vector<double>>& coef, script::ScriptHost& host,
-                    std::vector<std::string>& lines)
+                    const VarDerivativeFn& derivative, script::ScriptHost& host, std::vector<std::string>& lines)
 {
+    const size_t vars = static_cast<size_t>(in.lastVar) + 1;
     for (int b = 0; b < in.numBC; ++b) {
         const double point = in.bcPoint[static_cast<size_t>(b)];
         double error = 0;
-        for (size_t j = 0; j < coef.size(); ++j)
+        for (size_t j = 0; j < vars; ++j)
             for (int q = 0; q <= od.varOrder[j]; ++q) {
                 double v = 0;
                 if (!value(host, bc[static_cast<size_t>(b)].coef[j][static_cast<size_t>(q)], v))
                     return false;
-                error = error + v * VarDerivative(coef[j], in.xcenter, q, point);
+                error = error + v * derivative(j, q, point);
             }
         double rhs = 0;
         if (!value(host, bc[static_cast<size_t>(b)].rhs, rhs))
@@ -187,25 +280,26 @@ bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const st
 }
 
 bool SystemEvaluate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
-                    const std::vector<std::vector<double>>& coef, double x, int order, script::ScriptHost& host,
+                    const VarDerivativeFn& derivative, double x, int order, script::ScriptHost& host,
                     std::vector<std::string>& values, std::vector<std::string>& residuals)
 {
     values.clear();
     residuals.clear();
-    for (size_t j = 0; j < coef.size(); ++j)
-        values.push_back(in.depVarNames[j] + "=" + FormatNumber(VarDerivative(coef[j], in.xcenter, order, x)));
+    const size_t vars = static_cast<size_t>(in.lastVar) + 1;
+    for (size_t j = 0; j < vars; ++j)
+        values.push_back(in.depVarNames[j] + "=" + FormatNumber(derivative(j, order, x)));
     if (!host.assignVariable(in.indepVarName, x)) {
         host.trap();
         return false;
     }
     for (size_t e = 0; e < de.size(); ++e) {
         double residual = 0;
-        for (size_t j = 0; j < coef.size(); ++j)
+        for (size_t j = 0; j < vars; ++j)
             for (int q = 0; q <= od.varOrder[j]; ++q) {
                 double v = 0;
                 if (!value(host, de[e].coef[j][static_cast<size_t>(q)], v))
                     return false;
-                residual = residual + v * VarDerivative(coef[j], in.xcenter, q, x);
+                residual = residual + v * derivative(j, q, x);
             }
         double rhs = 0;
         if (!value(host, de[e].rhs, rhs))

@@ -7,8 +7,10 @@
 
 #include "equations/SystemText.h"
 #include "script/ScriptHost.h"
+#include "series/ChebyshevSeries.h"
 #include "session/Termination.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,17 +42,36 @@ struct SystemSolution : SolveEnd {
 SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
                            const std::vector<SystemSplit>& bc, script::ScriptHost& host);
 
+// The accurate method: each variable's Chebyshev series on the interval, with as many
+// coefficients as its power series would have; the equations collocated at the m+1 zeros of
+// T(m+1) on the interval (never an end), the conditions as their own rows, the same
+// elimination. The listing shows each variable's power series about the centre.
+struct ChebyshevSystemSolution : SolveEnd {
+    std::vector<ChebyshevSeries> series; // one per variable
+    std::vector<std::string> lstCoeff;
+};
+ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,
+                                             const std::vector<SystemSplit>& de, const std::vector<SystemSplit>& bc,
+                                             script::ScriptHost& host);
+
+// "EXPANSION COEFFICIENTS:", then "name(p)=value" for each variable, a blank line after each.
+std::vector<std::string> SystemCoefficientListing(const SystemInputs& in, const std::vector<std::vector<double>>& coef);
+
 // VarDerivative: derivative `order` of variable j's series at x.
 double VarDerivative(const std::vector<double>& coef, double center, int order, double x);
 
+// The derivative of order q of variable j at x, from whatever represents the solution.
+using VarDerivativeFn = std::function<double(size_t j, int q, double x)>;
+VarDerivativeFn PowerDerivatives(const std::vector<std::vector<double>>& coef, double center);
+VarDerivativeFn ChebyshevDerivatives(const std::vector<ChebyshevSeries>& series);
+
 // ListBCErrors: "B.C. #b=error" for each condition. False when the engine failed.
 bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& bc,
-                    const std::vector<std::vector<double>>& coef, script::ScriptHost& host,
-                    std::vector<std::string>& lines);
+                    const VarDerivativeFn& derivative, script::ScriptHost& host, std::vector<std::string>& lines);
 
 // Evaluate: "name=value" for each variable (lstValue) and "D.E. #e=residual" (lstDError).
 bool SystemEvaluate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
-                    const std::vector<std::vector<double>>& coef, double x, int order, script::ScriptHost& host,
+                    const VarDerivativeFn& derivative, double x, int order, script::ScriptHost& host,
                     std::vector<std::string>& values, std::vector<std::string>& residuals);
 
 } // namespace ode

@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "equations/LinearSplit.h"
+#include "linear/Chebyshev.h"
 #include "linear/LinearProblem.h"
 #include "nonlinear/NewtonSolver.h"
 #include "systems/SystemFiles.h"
@@ -24,6 +25,8 @@ void SystemSession::clearResults()
 {
     Session::clearResults();
     m_lstValue.clear();
+    m_chebyshev.clear();
+    m_lstChebyshev.clear();
 }
 
 bool SystemSession::readInputs()
@@ -130,6 +133,8 @@ bool SystemSession::solveProblem()
     clearResults();
     if (!prepare())
         return false;
+    if (!m_nonlinear && method == CollocationMethod::Chebyshev)
+        return solveChebyshev();
     if (!m_nonlinear) {
         SystemSolution s = SolveSystem(m_inputs, m_od, m_de, m_bc, m_host);
         m_end = s;
@@ -142,7 +147,7 @@ bool SystemSession::solveProblem()
         m_coefDegrees = m_od.varDegree;
         m_solved = true;
         std::vector<std::string> lines;
-        if (SystemBCErrors(m_inputs, m_od, m_bc, s.coef, m_host, lines))
+        if (SystemBCErrors(m_inputs, m_od, m_bc, PowerDerivatives(s.coef, m_inputs.xcenter), m_host, lines))
             m_lstBCError = lines;
         return true;
     }
@@ -178,6 +183,33 @@ bool SystemSession::solveProblem()
     return m_solved;
 }
 
+// The accurate method for a linear system: each variable's Chebyshev series stands for
+// Evaluate and the plot; the coefficient list shows their power series about the centre.
+bool SystemSession::solveChebyshev()
+{
+    ChebyshevSystemSolution s = SolveSystemChebyshev(m_inputs, m_od, m_de, m_bc, m_host);
+    m_end = s;
+    m_lstCoeff = s.lstCoeff;
+    if (!s.solved())
+        return false;
+    m_chebyshev = s.series;
+    m_coef.clear();
+    for (size_t j = 0; j < m_chebyshev.size(); ++j) {
+        const std::vector<double> power = ChebyshevToPower(m_chebyshev[j], m_inputs.xcenter);
+        m_coef.insert(m_coef.end(), power.begin(), power.end());
+        if (j > 0)
+            m_lstChebyshev.push_back("");
+        for (const std::string& line : ChebyshevCoefficientLines(m_inputs.depVarNames[j], m_chebyshev[j]))
+            m_lstChebyshev.push_back(line);
+    }
+    m_coefDegrees = m_od.varDegree;
+    m_solved = true;
+    std::vector<std::string> lines;
+    if (SystemBCErrors(m_inputs, m_od, m_bc, ChebyshevDerivatives(m_chebyshev), m_host, lines))
+        m_lstBCError = lines;
+    return true;
+}
+
 bool SystemSession::evaluate()
 {
     double x = 0;
@@ -186,7 +218,10 @@ bool SystemSession::evaluate()
         return false;
     const auto rows = SplitByVariable(m_coef, m_od);
     if (!m_nonlinear)
-        return SystemEvaluate(m_inputs, m_od, m_de, rows, x, order, m_host, m_lstValue, m_lstDError);
+        return SystemEvaluate(m_inputs, m_od, m_de,
+                              m_chebyshev.empty() ? PowerDerivatives(rows, m_inputs.xcenter)
+                                                  : ChebyshevDerivatives(m_chebyshev),
+                              x, order, m_host, m_lstValue, m_lstDError);
     m_lstValue.clear();
     m_lstDError.clear();
     for (size_t j = 0; j < rows.size(); ++j)
@@ -252,7 +287,8 @@ bool SystemSession::open(const std::string& path)
         m_lstCoeff = coefficientLines();
         if (!m_nonlinear) {
             std::vector<std::string> lines;
-            if (SystemBCErrors(m_inputs, m_od, m_bc, SplitByVariable(m_coef, m_od), m_host, lines))
+            const auto rows = SplitByVariable(m_coef, m_od);
+            if (SystemBCErrors(m_inputs, m_od, m_bc, PowerDerivatives(rows, m_inputs.xcenter), m_host, lines))
                 m_lstBCError = lines;
         }
     } else {

@@ -35,11 +35,18 @@ public:
     std::vector<std::string> report() override;
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
+
+    // The collocation of Solve; the accurate method for the linear systems so far.
+    CollocationMethod method = CollocationMethod::EquallySpaced;
+    // Each variable's Chebyshev coefficients, when the accurate method found the solution.
+    const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
+    const std::vector<ChebyshevSeries>& chebyshev() const { return m_chebyshev; }
     // Where "AMAT.MAT" is written: the current folder, or a per-user folder when that is not writable.
     std::string scratchPath = "AMAT.MAT";
 
 private:
     bool solveProblem() override;
+    bool solveChebyshev();
     bool readInputs();
     bool prepare();
     std::vector<std::string> coefficientLines() const;
@@ -53,6 +60,8 @@ private:
     std::vector<int> m_coefDegrees; // the degrees m_coef is laid out with
     SystemNewtonResult m_newton;
     std::vector<std::string> m_lstValue;
+    std::vector<ChebyshevSeries> m_chebyshev;
+    std::vector<std::string> m_lstChebyshev;
 };
 
 } // namespace ode

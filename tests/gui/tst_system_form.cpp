@@ -133,6 +133,26 @@ private slots:
         QVERIFY(!plot->PlotDrawn());
     }
 
+    // The linear system in the accurate method: each variable's Chebyshev coefficients listed,
+    // Evaluate reading them; the nonlinear form has no such choice yet.
+    void theAccurateMethodOnALinearSystem()
+    {
+        polynomialSystem();
+        auto* method = find<QComboBox>(form, "cboMethod");
+        method->setCurrentIndex(1);
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        const QStringList chebyshev = items(form->lstChebyshev);
+        QCOMPARE(chebyshev[0], QString("CHEBYSHEV COEFFICIENTS ON [-1,1]:"));
+        QVERIFY(chebyshev.contains("z(1)=2"));
+        typeInto(form->txtXestimation, "0.5");
+        form->cmdEvaluate->click();
+        QCOMPARE(items(form->lstValue), QStringList({"y=0.25", "z=1"}));
+        method->setCurrentIndex(0);
+        QCOMPARE(form->lstChebyshev->count(), 0);
+        QVERIFY(open(ode::ProblemKind::NonlinearSystem)->findChild<QComboBox*>("cboMethod") == nullptr);
+    }
+
     void theEquationsGridWritesBack()
     {
         polynomialSystem();

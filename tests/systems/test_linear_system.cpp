@@ -1,4 +1,5 @@
 #include "common/NumberFormat.h"
+#include "support/Tolerances.h"
 #include "systems/LinearSystem.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,16 @@ struct Solver {
         for (const auto& b : in.bcText)
             bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
         return SolveSystem(in, od, de, bc, host);
+    }
+    ChebyshevSystemSolution solveChebyshev(SystemInputs in, OrdersAndDegrees& od)
+    {
+        od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC);
+        std::vector<SystemSplit> de, bc;
+        for (const auto& e : in.equations)
+            de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
+        for (const auto& b : in.bcText)
+            bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
+        return SolveSystemChebyshev(in, od, de, bc, host);
     }
 };
 
@@ -78,7 +89,7 @@ TEST(LinearSystem, ExponentialSolutionOfAThirdOrderCouple)
     std::vector<SystemSplit> bc;
     for (const auto& b : in.bcText)
         bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
-    ASSERT_TRUE(SystemBCErrors(in, od, bc, r.coef, s.host, lines));
+    ASSERT_TRUE(SystemBCErrors(in, od, bc, PowerDerivatives(r.coef, in.xcenter), s.host, lines));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("B.C. #1=", 0), 0u);
     EXPECT_LT(std::fabs(ParseNumber(lines[1].substr(8))), 1e-12);
@@ -86,10 +97,47 @@ TEST(LinearSystem, ExponentialSolutionOfAThirdOrderCouple)
     std::vector<SystemSplit> de;
     for (const auto& e : in.equations)
         de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
-    ASSERT_TRUE(SystemEvaluate(in, od, de, r.coef, 0.25, 0, s.host, values, residuals));
+    ASSERT_TRUE(SystemEvaluate(in, od, de, PowerDerivatives(r.coef, in.xcenter), 0.25, 0, s.host, values, residuals));
     EXPECT_EQ(values[0].rfind("y=0.7788007830", 0), 0u);
     EXPECT_EQ(residuals[0].rfind("D.E. #1=", 0), 0u);
     EXPECT_LT(std::fabs(ParseNumber(residuals[1].substr(8))), 1e-9);
+}
+
+TEST(LinearSystem, TheAccurateMethodKeepsItsDigitsWhereEquallySpacedPowersLoseThem)
+{
+    // y'' + z = 0, z' - y = 0 on [-6, 6] about 0 (y = exp(-x), z = -exp(-x)), degree 40: the
+    // equally spaced powers lose digits to ill-conditioning, the Chebyshev series do not.
+    Solver s;
+    OrdersAndDegrees od;
+    SystemInputs in = inputs({"y", "z"}, {"y''+z=0", "-y+z'=0"}, {"y=1", "y'=-1", "z=-1"}, {0, 0, 0}, -6, 6, 40);
+    const ChebyshevSystemSolution r = s.solveChebyshev(in, od);
+    ASSERT_TRUE(r.solved()) << (r.lstCoeff.empty() ? std::string("-") : r.lstCoeff[0]);
+    ASSERT_EQ(r.series.size(), 2u);
+    EXPECT_EQ(r.series[0].coef.size(), static_cast<size_t>(od.varDegree[0]) + 1);
+    double accurate = 0, spaced = 0;
+    const SystemSolution plain = s.solve(in, od);
+    ASSERT_TRUE(plain.solved());
+    for (double x = -6; x <= 6; x += 0.25) {
+        // Errors relative to the solution's scale on the interval, exp(6).
+        accurate = std::fmax(accurate, std::fabs(ChebyshevDerivative(r.series[0], 0, x) - std::exp(-x)) / std::exp(6));
+        spaced = std::fmax(spaced, std::fabs(VarDerivative(plain.coef[0], 0, 0, x) - std::exp(-x)) / std::exp(6));
+        EXPECT_NEAR(ChebyshevDerivative(r.series[1], 1, x), std::exp(-x), 1e-13 * std::exp(6)) << x;
+    }
+    EXPECT_LT(accurate, 1e-14);
+    EXPECT_GT(spaced, 100 * accurate);
+    // The listing is the power series about the centre, in the usual form.
+    EXPECT_EQ(r.lstCoeff[0], "EXPANSION COEFFICIENTS:");
+    EXPECT_EQ(r.lstCoeff[1].rfind("y(0)=", 0), 0u);
+    EXPECT_TRUE(test::Close(ParseNumber(r.lstCoeff[1].substr(5)), 1, 1e-13)) << r.lstCoeff[1];
+    EXPECT_TRUE(test::Close(ParseNumber(r.lstCoeff[2].substr(5)), -1, 1e-13)) << r.lstCoeff[2];
+    // Residuals from the Chebyshev series.
+    std::vector<SystemSplit> de, bc;
+    for (const auto& e : in.equations)
+        de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
+    std::vector<std::string> values, residuals;
+    ASSERT_TRUE(SystemEvaluate(in, od, de, ChebyshevDerivatives(r.series), 5.5, 0, s.host, values, residuals));
+    for (const std::string& line : residuals)
+        EXPECT_LT(std::fabs(ParseNumber(line.substr(8))), 1e-11) << line;
 }
 
 TEST(LinearSystem, ThreeAndTenVariables)

@@ -48,6 +48,8 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
     buildIntervalRow(main);
     if (nonlinear)
         buildIterationRow(main);
+    else
+        buildMethodRow(main);
     buildResultLists(main);
     buildEvaluation(main);
     setCentralWidget(central);
@@ -163,6 +165,26 @@ void FrmSystem::buildIterationRow(QVBoxLayout* main)
     row.maxcy = d.maxcy;
     row.approximations.assign(std::begin(kSystemApproximationItems), std::end(kSystemApproximationItems));
     addIterationRow(main, row);
+}
+
+// The linear systems' accurate method: the collocation points and each variable's Chebyshev
+// coefficients.
+void FrmSystem::buildMethodRow(QVBoxLayout* main)
+{
+    auto* frame = new QGroupBox("Collocation points");
+    frame->setObjectName("fraMethod");
+    auto* layout = new QHBoxLayout(frame);
+    cboMethod = new QComboBox();
+    cboMethod->setObjectName("cboMethod");
+    cboMethod->addItem("Equally spaced");
+    cboMethod->addItem("Chebyshev");
+    cboMethod->setToolTip("Collocation points: Chebyshev keeps its digits at high degrees");
+    lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients of each variable");
+    lstChebyshev->setMaximumHeight(90);
+    layout->addWidget(cboMethod, 0, Qt::AlignTop);
+    layout->addWidget(lstChebyshev, 1);
+    main->addWidget(frame);
+    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this]() { ClearResults(); });
 }
 
 void FrmSystem::buildResultLists(QVBoxLayout* main)
@@ -482,11 +504,25 @@ void FrmSystem::ShowBC(int b)
     txtXeval[static_cast<size_t>(b)]->setFocus();
 }
 
-void FrmSystem::clearOwnResults() { lstValue->clear(); }
+void FrmSystem::clearOwnResults()
+{
+    lstValue->clear();
+    if (lstChebyshev)
+        lstChebyshev->clear();
+}
+
+void FrmSystem::showOwnLists()
+{
+    if (lstChebyshev)
+        app::FillList(lstChebyshev, m_session->lstChebyshev());
+}
 
 void FrmSystem::readBoxes()
 {
     SystemTexts& b = m_session->boxes;
+    if (cboMethod)
+        m_session->method =
+            cboMethod->currentIndex() == 1 ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
     b.numDE = s(txtNumDE->text());
     b.numBC = s(txtNumBC->text());
     b.indepVarName = s(txtIndepVarNam->text());
@@ -540,6 +576,8 @@ plot::PlotSource FrmSystem::plotSource()
     src.xupper = in.xupper;
     src.xcenter = in.xcenter;
     src.depVarNames = in.depVarNames;
+    for (const ChebyshevSeries& series : m_session->chebyshev()) // the accurate solution is what is drawn
+        src.chebyshev.insert(src.chebyshev.end(), series.coef.begin(), series.coef.end());
     return src;
 }
 

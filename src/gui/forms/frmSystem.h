@@ -32,6 +32,9 @@ public:
     QListWidget* lstValue;
     QAction *mnuSaveSeparate, *mnuSaveSeparateAs;
     app::ConstantsFrame* constants;
+    // The linear systems' accurate method (nullptr on the nonlinear form).
+    QComboBox* cboMethod = nullptr;
+    QListWidget* lstChebyshev = nullptr;
 
     SystemSession& session() override { return *m_session; }
 
@@ -42,6 +45,7 @@ public:
 protected:
     void readBoxes() override;
     void clearOwnResults() override;
+    void showOwnLists() override;
     void showEvaluation() override;
     plot::PlotSource plotSource() override;
 
@@ -53,6 +57,7 @@ private:
     void buildConditionArea(QVBoxLayout* main);
     void buildIntervalRow(QVBoxLayout* main);
     void buildIterationRow(QVBoxLayout* main);
+    void buildMethodRow(QVBoxLayout* main);
     void buildResultLists(QVBoxLayout* main);
     void buildEvaluation(QVBoxLayout* main);
     void buildMenus();
