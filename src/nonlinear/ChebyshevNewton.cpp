@@ -31,36 +31,31 @@ struct ResidualNorms {
     static ResidualNorms Infinite() { return {kInfinity, kInfinity}; }
 };
 
-// The iteration's state for one problem: the points, the names, and the basis table of the
+// The iteration's state for one problem: the names, the basis tables and values of the
 // point last set.
 class ChebyshevNewton {
 public:
-    ChebyshevNewton(const NonlinearInputs& in, const std::vector<std::string>& expr, int degree,
-                    script::ScriptHost& host)
-        : in(in), expr(expr), host(host), n(in.order), N(degree), m(degree + 1 - in.order),
-          scale(2 / (in.xupper - in.xlower))
+    ChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr, script::ScriptHost& host)
+        : shape(shape), expr(expr), host(host), scale(2 / (shape.b - shape.a))
     {
-        for (int k = 0; k <= n; ++k)
-            names.push_back("Y" + std::to_string(k));
-        for (int i = 0; i < m; ++i)
-            points.push_back((in.xlower + in.xupper) / 2 + ChebyshevPoint(i, m) * (in.xupper - in.xlower) / 2);
-        for (int l = 1; l <= n; ++l)
-            points.push_back(in.bcPoint[static_cast<size_t>(l - 1)]);
-        values.assign(static_cast<size_t>(n) + 1, 0.0);
+        for (const ChebyshevNewtonShape::Block& block : shape.blocks) {
+            firstPartial.push_back(names.size());
+            names.insert(names.end(), block.names.begin(), block.names.end());
+        }
+        basis.resize(shape.blocks.size());
+        values.resize(shape.blocks.size());
+        partials.assign(names.size(), 0.0);
     }
 
-    const NonlinearInputs& in;
+    const ChebyshevNewtonShape& shape;
     const std::vector<std::string>& expr;
     script::ScriptHost& host;
-    const int n, N, m;
     const double scale;
-    std::vector<std::string> names;
-    std::vector<double> points; // the m collocation points, then the n condition points
-    std::vector<double> basis, values;
+    std::vector<std::string> names;   // every block's names, block after block
+    std::vector<size_t> firstPartial; // where each block's names start in `names`
+    std::vector<std::vector<double>> basis, values;
+    std::vector<double> partials;
     bool differenced = false;
-
-    // Which residual row r holds: the equation at the collocation points, then condition l.
-    int residualOf(int r) const { return r < m ? 0 : r - m + 1; }
 
     void check(bool ok)
     {
@@ -68,53 +63,63 @@ public:
             throw Failure{};
     }
 
-    // x and Y0 ... Yn at point r, from the coefficients c, unrounded.
-    void setPoint(const std::vector<double>& c, int r)
+    // x and every block's value and derivatives at x, from the coefficients c, unrounded.
+    void setPoint(const std::vector<double>& c, double x)
     {
-        const double x = points[static_cast<size_t>(r)];
-        ChebyshevBasisDerivatives(n, N, (2 * x - in.xlower - in.xupper) / (in.xupper - in.xlower), basis);
-        const size_t width = static_cast<size_t>(n) + 1;
-        std::fill(values.begin(), values.end(), 0.0);
-        for (int j = 0; j <= N; ++j)
-            for (size_t k = 0; k < width; ++k)
-                values[k] += c[static_cast<size_t>(j)] * basis[static_cast<size_t>(j) * width + k];
-        double power = 1;
-        for (size_t k = 0; k < width; ++k, power *= scale) {
-            values[k] *= power;
-            check(host.assignExact(names[k], values[k]));
+        const double s = (2 * x - shape.a - shape.b) / (shape.b - shape.a);
+        for (size_t j = 0; j < shape.blocks.size(); ++j) {
+            const ChebyshevNewtonShape::Block& block = shape.blocks[j];
+            ChebyshevBasisDerivatives(block.order, block.degree, s, basis[j]);
+            const size_t width = static_cast<size_t>(block.order) + 1;
+            std::vector<double>& v = values[j];
+            v.assign(width, 0.0);
+            for (int p = 0; p <= block.degree; ++p)
+                for (size_t k = 0; k < width; ++k)
+                    v[k] += c[static_cast<size_t>(block.offset + p)] * basis[j][static_cast<size_t>(p) * width + k];
+            double power = 1;
+            for (size_t k = 0; k < width; ++k, power *= scale) {
+                v[k] *= power;
+                check(host.assignExact(block.names[k], v[k]));
+            }
         }
-        check(host.assignExact(in.indepVarName, x));
+        check(host.assignExact(shape.indepVarName, x));
     }
 
     double residual(int r)
     {
         double v = 0;
-        check(host.evaluate(expr[static_cast<size_t>(residualOf(r))], v));
+        check(host.evaluate(expr[static_cast<size_t>(shape.rows[static_cast<size_t>(r)].residual)], v));
         return v;
     }
 
-    // The residual of row r at the point set, and its partials with respect to Y0 ... Yn.
-    double residualAndPartials(int r, double* p)
+    // The residual of row r at the point set, and its partials with respect to every name.
+    double residualAndPartials(int r)
     {
-        const std::string& text = expr[static_cast<size_t>(residualOf(r))];
+        const std::string& text = expr[static_cast<size_t>(shape.rows[static_cast<size_t>(r)].residual)];
         double v = 0;
-        bool exact = true;
-        check(host.evaluateWithPartials(text, names, v, p, exact));
-        if (exact)
-            return v;
+        bool exact = names.size() <= static_cast<size_t>(script::Engine::kMaxPartials);
+        if (exact) {
+            check(host.evaluateWithPartials(text, names, v, partials.data(), exact));
+            if (exact)
+                return v;
+        } else {
+            check(host.evaluate(text, v));
+        }
         // Something in the text has no derivative the engine knows: central differences,
         // each step near the cube root of the rounding unit of its value.
         differenced = true;
-        for (int k = 0; k <= n; ++k) {
-            const double y = values[static_cast<size_t>(k)], h = 6e-6 * std::fmax(1.0, std::fabs(y));
-            double plus = 0, minus = 0;
-            check(host.assignExact(names[static_cast<size_t>(k)], y + h));
-            check(host.evaluate(text, plus));
-            check(host.assignExact(names[static_cast<size_t>(k)], y - h));
-            check(host.evaluate(text, minus));
-            check(host.assignExact(names[static_cast<size_t>(k)], y));
-            p[k] = (plus - minus) / (2 * h);
-        }
+        for (size_t j = 0; j < shape.blocks.size(); ++j)
+            for (size_t k = 0; k < values[j].size(); ++k) {
+                const std::string& name = shape.blocks[j].names[k];
+                const double y = values[j][k], h = 6e-6 * std::fmax(1.0, std::fabs(y));
+                double plus = 0, minus = 0;
+                check(host.assignExact(name, y + h));
+                check(host.evaluate(text, plus));
+                check(host.assignExact(name, y - h));
+                check(host.evaluate(text, minus));
+                check(host.assignExact(name, y));
+                partials[firstPartial[j] + k] = (plus - minus) / (2 * h);
+            }
         return v;
     }
 
@@ -122,13 +127,17 @@ public:
     ResidualNorms assemble(const std::vector<double>& c, AugmentedMatrix& a)
     {
         ResidualNorms norms;
-        double p[script::Engine::kMaxPartials];
-        for (int r = 0; r < m + n; ++r) {
-            setPoint(c, r);
-            const double f = residualAndPartials(r, p);
+        const int N = shape.unknowns();
+        for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
+            setPoint(c, shape.rows[static_cast<size_t>(r)].x);
+            const double f = residualAndPartials(r);
             double* row = a.row(r);
-            ChebyshevRowFromBasis(row, n, N, scale, p, basis);
-            row[N + 1] = -f;
+            for (size_t j = 0; j < shape.blocks.size(); ++j) {
+                const ChebyshevNewtonShape::Block& block = shape.blocks[j];
+                ChebyshevRowFromBasis(row + block.offset, block.order, block.degree, scale,
+                                      partials.data() + firstPartial[j], basis[j]);
+            }
+            row[N] = -f;
             norms.add(f);
         }
         return norms;
@@ -139,8 +148,8 @@ public:
     {
         ResidualNorms norms;
         try {
-            for (int r = 0; r < m + n; ++r) {
-                setPoint(c, r);
+            for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
+                setPoint(c, shape.rows[static_cast<size_t>(r)].x);
                 const double f = residual(r);
                 if (!std::isfinite(f))
                     return ResidualNorms::Infinite();
@@ -192,25 +201,25 @@ NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, cons
 
 } // namespace
 
-ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                                              const ChebyshevSeries& start, script::ScriptHost& host)
+int ChebyshevNewtonShape::unknowns() const
 {
-    ChebyshevNewtonResult result;
-    result.series = start;
-    const int N = static_cast<int>(start.coef.size()) - 1, n = in.order;
-    if (n < 1 || N + 1 - n < 1 || !(in.xupper > in.xlower) || static_cast<int>(in.bcPoint.size()) < n ||
-        static_cast<int>(residualExpr.size()) < n + 1) {
-        host.report(N + 1 - n < 1 ? "The degree of the solution must be greater than the order."
-                                  : "The problem needs an interval and one condition per order.");
-        result.termination = Termination::Refused;
-        return result;
-    }
-    ChebyshevNewton newton(in, residualExpr, N, host);
-    std::vector<double>& c = result.series.coef;
+    int n = 0;
+    for (const Block& block : blocks)
+        n += block.degree + 1;
+    return n;
+}
+
+NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                                   std::vector<double>& c, script::ScriptHost& host)
+{
+    NewtonRunReport result;
+    const int N = shape.unknowns();
+    ChebyshevNewton newton(shape, expr, host);
     auto fault = [&](Termination t) {
         result.termination = t;
         result.error = host.fault();
         host.trap();
+        result.differencedPartials = newton.differenced;
         return result;
     };
     bool met = false;
@@ -218,8 +227,8 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
     int polish = 0;
     result.termination = Termination::NoConvergence;
     try {
-        for (int pass = 1; pass <= in.maxIterations; ++pass) {
-            AugmentedMatrix a(N + 1);
+        for (int pass = 1; pass <= shape.maxIterations; ++pass) {
+            AugmentedMatrix a(N);
             const ResidualNorms before = newton.assemble(c, a);
             if (!a.allFinite()) {
                 host.raise(script::ErrOverflow);
@@ -247,30 +256,20 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
                 result.correction[j] = c[j] - old[j];
             result.passes.push_back(norms);
             const bool rounding = norms.correction <= 4 * std::numeric_limits<double>::epsilon() * LargestMagnitude(c);
-            if (!met && rounding && norms.residual > in.errorBoundDE) {
+            if (!met && rounding && norms.residual > shape.errorBoundDE) {
                 result.stalled = true; // nothing is left to correct, yet the residual stays above its bound
                 break;
             }
             if (!met) {
-                met = norms.correction <= in.errorBoundCoef && norms.residual <= in.errorBoundDE;
+                met = norms.correction <= shape.errorBoundCoef && norms.residual <= shape.errorBoundDE;
                 if (met)
                     result.termination = Termination::Solved;
-            } else if (++polish >= kPolishPasses || norms.correction > previousCorrection / 2 ||
-                       norms.correction <= 4 * std::numeric_limits<double>::epsilon() * LargestMagnitude(c)) {
+            } else if (++polish >= kPolishPasses || norms.correction > previousCorrection / 2 || rounding) {
                 break; // the corrections stopped halving: the digits are what the degree gives
             }
             if (met && norms.correction == 0)
                 break;
             previousCorrection = norms.correction;
-        }
-        // The residuals the lists show, as Evaluate computes them (Clenshaw's values).
-        for (int r = 0; r < newton.m + n; ++r) {
-            const double x = newton.points[static_cast<size_t>(r)];
-            double v = 0;
-            newton.check(ChebyshevResidualAt(in, residualExpr, result.series, newton.residualOf(r), x, host, v));
-            (r < newton.m ? result.gridResidual : result.conditionResidual).push_back(v);
-            if (r < newton.m)
-                result.gridX.push_back(x);
         }
     } catch (const Failure&) {
         host.setQuiet(false);
@@ -280,7 +279,71 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
     return result;
 }
 
-std::vector<std::string> NewtonPassLines(const ChebyshevNewtonResult& result)
+bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                   const std::vector<double>& coef, int r, script::ScriptHost& host, double& value)
+{
+    ChebyshevNewton newton(shape, expr, host);
+    try {
+        newton.setPoint(coef, shape.rows[static_cast<size_t>(r)].x);
+        value = newton.residual(r);
+    } catch (const Failure&) {
+        return false;
+    }
+    return true;
+}
+
+ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                                              const ChebyshevSeries& start, script::ScriptHost& host)
+{
+    ChebyshevNewtonResult result;
+    result.series = start;
+    const int N = static_cast<int>(start.coef.size()) - 1, n = in.order, m = N + 1 - n;
+    if (n < 1 || m < 1 || !(in.xupper > in.xlower) || static_cast<int>(in.bcPoint.size()) < n ||
+        static_cast<int>(residualExpr.size()) < n + 1) {
+        host.report(m < 1 ? "The degree of the solution must be greater than the order."
+                          : "The problem needs an interval and one condition per order.");
+        result.termination = Termination::Refused;
+        return result;
+    }
+    // One block, Y0 ... Yn; the equation at the m Chebyshev points, then condition l at its point.
+    ChebyshevNewtonShape shape;
+    ChebyshevNewtonShape::Block block;
+    for (int k = 0; k <= n; ++k)
+        block.names.push_back("Y" + std::to_string(k));
+    block.order = n;
+    block.degree = N;
+    shape.blocks = {block};
+    for (int i = 0; i < m; ++i)
+        shape.rows.push_back({(in.xlower + in.xupper) / 2 + ChebyshevPoint(i, m) * (in.xupper - in.xlower) / 2, 0});
+    for (int l = 1; l <= n; ++l)
+        shape.rows.push_back({in.bcPoint[static_cast<size_t>(l - 1)], l});
+    shape.indepVarName = in.indepVarName;
+    shape.a = in.xlower;
+    shape.b = in.xupper;
+    shape.errorBoundDE = in.errorBoundDE;
+    shape.errorBoundCoef = in.errorBoundCoef;
+    shape.maxIterations = in.maxIterations;
+    static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, residualExpr, result.series.coef, host);
+    if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault)
+        return result;
+    // The residuals the lists show, as Evaluate computes them (Clenshaw's values).
+    for (int r = 0; r < m + n; ++r) {
+        const ChebyshevNewtonShape::Row& row = shape.rows[static_cast<size_t>(r)];
+        double v = 0;
+        if (!ChebyshevResidualAt(in, residualExpr, result.series, row.residual, row.x, host, v)) {
+            result.termination = Termination::ScriptError;
+            result.error = host.fault();
+            host.trap();
+            return result;
+        }
+        (r < m ? result.gridResidual : result.conditionResidual).push_back(v);
+        if (r < m)
+            result.gridX.push_back(row.x);
+    }
+    return result;
+}
+
+std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)
 {
     std::vector<std::string> lines;
     for (size_t k = 0; k < result.passes.size(); ++k) {

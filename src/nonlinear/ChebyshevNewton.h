@@ -27,16 +27,50 @@ struct NewtonPassNorms {
     double step = 1;
 };
 
-struct ChebyshevNewtonResult : SolveEnd {
-    ChebyshevSeries series;
+// The shape of an accurate Newton problem: the unknowns in blocks, one per dependent variable
+// (the engine's names of its value and each derivative, its order and degree, its first
+// column), and the rows, each a residual text at a point.
+struct ChebyshevNewtonShape {
+    struct Block {
+        std::vector<std::string> names; // names[k]: the k-th derivative (k = 0 ... order)
+        int order = 0, degree = 0, offset = 0;
+    };
+    struct Row {
+        double x = 0;
+        int residual = 0; // index of its text
+    };
+    std::vector<Block> blocks;
+    std::vector<Row> rows; // as many as unknowns
+    std::string indepVarName;
+    double a = -1, b = 1; // the interval of every block's Chebyshev series
+    double errorBoundDE = 0, errorBoundCoef = 0;
+    int maxIterations = 0;
+    int unknowns() const;
+};
+
+// How an accurate Newton iteration went, pass by pass.
+struct NewtonRunReport : SolveEnd {
     std::vector<NewtonPassNorms> passes;
     std::vector<double> correction; // the last pass's corrections, Chebyshev coefficients
     // The partials came by differences because a residual uses something the engine cannot
-    // differentiate (a text function of the variables).
+    // differentiate (a text function of the variables), or names too many variables.
     bool differencedPartials = false;
     // The corrections reached rounding level while the residual stayed above its bound (a
     // bound tighter than the rounding of the equation's terms).
     bool stalled = false;
+};
+
+// The iteration on `coef` (updated in place, laid out by the blocks' offsets). Constants must
+// already have run in `host`; engine failures show their messages.
+NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                                   std::vector<double>& coef, script::ScriptHost& host);
+
+// The residual of row r at `coef`, as the iteration computes it. False on an engine error.
+bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                   const std::vector<double>& coef, int r, script::ScriptHost& host, double& value);
+
+struct ChebyshevNewtonResult : NewtonRunReport {
+    ChebyshevSeries series;
     std::vector<double> gridX, gridResidual, conditionResidual; // at the collocation and condition points
 };
 
@@ -47,7 +81,7 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
 
 // The pass listing: "PASS 1: CORRECTION 1.5E+00  RESIDUAL 2.3E-01  STEP 1", one line a pass,
 // then how the iteration ended.
-std::vector<std::string> NewtonPassLines(const ChebyshevNewtonResult& result);
+std::vector<std::string> NewtonPassLines(const NewtonRunReport& result);
 
 // The result in the equally spaced method's listing (power coefficients about the centre with
 // their last corrections, the residuals at the points), for the coefficient list.

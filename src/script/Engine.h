@@ -81,7 +81,7 @@ public:
     // that round count as flat. `exact` turns false when a derivative passes through
     // something the engine cannot differentiate (a text function of a variable, a host
     // function without its derivative): those partials are then not to be trusted.
-    static constexpr int kMaxPartials = 10;
+    static constexpr int kMaxPartials = 16;
     bool evalWithPartials(std::string_view text, const std::vector<std::string>& names, Value& result, double* partials,
                           bool& exact);
 
