@@ -167,6 +167,8 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 // The accurate method's own lists.
 void printMethodLists(std::ostream& out, const SystemSession& session)
 {
+    if (!session.lstPasses().empty())
+        printList(out, "lstPasses", session.lstPasses());
     if (!session.lstChebyshev().empty())
         printList(out, "lstChebyshev", session.lstChebyshev());
 }
@@ -493,10 +495,9 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         err << "odeseries: --continuation goes with --method chebyshev on a nonlinear power-series problem\n";
         return 2;
     }
-    if (o.chebyshev && *kind != ProblemKind::LinearPower && *kind != ProblemKind::NonlinearPower &&
-        *kind != ProblemKind::LinearSystem) {
-        err << "odeseries: --method chebyshev solves a single equation in a power series or a linear system only (so "
-               "far)\n";
+    if (o.chebyshev && !IsPowerSeries(*kind)) {
+        err << "odeseries: --method chebyshev solves the power-series kinds (a trigonometric series is spectral "
+               "already)\n";
         return 2;
     }
     if (IsSystem(*kind))

@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "common/Text.h"
+#include "linear/Chebyshev.h"
 #include "linear/Elimination.h"
 #include "nonlinear/NewtonLoop.h"
 #include "nonlinear/NewtonSolver.h"
@@ -282,6 +283,97 @@ std::vector<std::string> SystemNewtonListing(const NonlinearSystemInputs& in, co
     }
     AppendProblemLines(result.termination, out);
     return out;
+}
+
+SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                                                    const std::vector<std::string>& equationExpr,
+                                                    const std::vector<std::string>& conditionExpr,
+                                                    std::vector<ChebyshevSeries> start, script::ScriptHost& host)
+{
+    SystemChebyshevResult result;
+    const int vars = in.lastVar + 1, m = od.degree;
+    if (!(in.xupper > in.xlower) || static_cast<int>(start.size()) != vars) {
+        host.report("The accurate method needs an interval whose upper end is above its lower end.");
+        result.termination = Termination::Refused;
+        return result;
+    }
+    ChebyshevNewtonShape shape;
+    std::vector<double> coef;
+    for (int j = 0; j < vars; ++j) {
+        ChebyshevNewtonShape::Block block;
+        block.order = od.varOrder[static_cast<size_t>(j)];
+        block.degree = od.varDegree[static_cast<size_t>(j)];
+        block.offset = od.offset(j);
+        for (int k = 0; k <= block.order; ++k)
+            block.names.push_back(in.depVarNames[static_cast<size_t>(j)] + std::to_string(k));
+        shape.blocks.push_back(block);
+        std::vector<double>& c = start[static_cast<size_t>(j)].coef;
+        c.resize(static_cast<size_t>(block.degree) + 1, 0.0);
+        coef.insert(coef.end(), c.begin(), c.end());
+    }
+    // Rows as the equally spaced method orders them: equation e at point i, then the conditions.
+    std::vector<double> points;
+    for (int i = 0; i <= m; ++i)
+        points.push_back((in.xlower + in.xupper) / 2 + ChebyshevPoint(i, m + 1) * (in.xupper - in.xlower) / 2);
+    for (int e = 0; e < vars; ++e)
+        for (int i = 0; i <= m; ++i)
+            shape.rows.push_back({points[static_cast<size_t>(i)], e});
+    for (int b = 0; b < in.numBC; ++b)
+        shape.rows.push_back({in.bcPoint[static_cast<size_t>(b)], vars + b});
+    shape.indepVarName = in.indepVarName;
+    shape.a = in.xlower;
+    shape.b = in.xupper;
+    shape.errorBoundDE = in.errorBoundDE;
+    shape.errorBoundCoef = in.errorBoundCoef;
+    shape.maxIterations = in.maxIterations;
+    std::vector<std::string> expr = equationExpr;
+    expr.insert(expr.end(), conditionExpr.begin(), conditionExpr.end());
+    static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, expr, coef, host);
+    for (int j = 0; j < vars; ++j) {
+        const int off = od.offset(j);
+        result.series.push_back(ChebyshevSeries{
+            in.xlower, in.xupper, {coef.begin() + off, coef.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1}});
+    }
+    if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault ||
+        result.termination == Termination::Refused)
+        return result;
+    // The listing: power coefficients and corrections about the centre, residuals at the points.
+    SystemNewtonResult& listed = result.listed;
+    static_cast<SolveEnd&>(listed) = result;
+    listed.passes = static_cast<int>(result.passes.size());
+    std::vector<double> power;
+    for (int j = 0; j < vars; ++j) {
+        const int off = od.offset(j), count = od.varDegree[static_cast<size_t>(j)] + 1;
+        const std::vector<double> p = ChebyshevToPower(result.series[static_cast<size_t>(j)], in.xcenter);
+        power.insert(power.end(), p.begin(), p.end());
+        ChebyshevSeries correction{in.xlower, in.xupper, {}};
+        if (result.correction.size() == coef.size())
+            correction.coef.assign(result.correction.begin() + off, result.correction.begin() + off + count);
+        correction.coef.resize(static_cast<size_t>(count), 0.0);
+        const std::vector<double> d = ChebyshevToPower(correction, in.xcenter);
+        listed.correction.insert(listed.correction.end(), d.begin(), d.end());
+    }
+    for (int i = 0; i <= m; ++i) {
+        listed.gridX.push_back(points[static_cast<size_t>(i)]);
+        for (int e = 0; e < vars; ++e) {
+            double v = 0;
+            if (!ShapeResidual(shape, expr, coef, e * (m + 1) + i, host, v)) {
+                host.trap();
+                return result;
+            }
+            listed.gridResidual.push_back(v);
+        }
+    }
+    for (int b = 0; b < in.numBC; ++b) {
+        double v = 0;
+        if (!ShapeResidual(shape, expr, coef, vars * (m + 1) + b, host, v)) {
+            host.trap();
+            return result;
+        }
+        listed.conditionResidual.push_back(v);
+    }
+    listed.lstCoeff = SystemNewtonListing(in, od, power, listed);
+    return result;
 }
 
 } // namespace ode

@@ -4,6 +4,7 @@
 // script variables of variable y are y0 (its value), y1 (y'), y2 (y'') ...
 
 #include "equations/Derivatives.h"
+#include "nonlinear/ChebyshevNewton.h"
 #include "session/Termination.h"
 #include "systems/LinearSystem.h"
 
@@ -37,6 +38,20 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
                                         const std::vector<std::string>& equationExpr,
                                         const std::vector<std::string>& conditionExpr, std::vector<double>& coef,
                                         script::ScriptHost& host);
+
+// The accurate method for a nonlinear system: each variable's Chebyshev series on the
+// interval, the equations at the m+1 zeros of T(m+1) and the conditions at their points, by
+// the accurate Newton iteration (exact partials, damped steps). `start` holds one series per
+// variable with the degrees of `od`. The listing is the power series about the centre in the
+// equally spaced method's form.
+struct SystemChebyshevResult : NewtonRunReport {
+    std::vector<ChebyshevSeries> series;
+    SystemNewtonResult listed; // coefficients, corrections and residuals as the listing shows them
+};
+SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                                                    const std::vector<std::string>& equationExpr,
+                                                    const std::vector<std::string>& conditionExpr,
+                                                    std::vector<ChebyshevSeries> start, script::ScriptHost& host);
 
 // Sets the point x: the independent variable and every variable's value and derivatives.
 bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<double>& coef, double x,

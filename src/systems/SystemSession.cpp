@@ -27,6 +27,7 @@ void SystemSession::clearResults()
     m_lstValue.clear();
     m_chebyshev.clear();
     m_lstChebyshev.clear();
+    m_lstPasses.clear();
 }
 
 bool SystemSession::readInputs()
@@ -152,6 +153,8 @@ bool SystemSession::solveProblem()
         return true;
     }
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
+    if (method == CollocationMethod::Chebyshev && choice == 3 && m_lastChebyshev.size() == m_od.varDegree.size())
+        return solveNonlinearChebyshev(m_lastChebyshev); // the last accurate solution, resized
     if (choice == 3) {
         if (m_coef.empty()) {
             m_host.report("There is no current approximation yet: solve once or open a solved problem first.");
@@ -166,6 +169,15 @@ bool SystemSession::solveProblem()
         ApplyInitialApproximation(choice, m_od.numUnknowns - 1, m_coef, m_random);
     }
     m_coefDegrees = m_od.varDegree;
+    if (method == CollocationMethod::Chebyshev) {
+        // The start as power coefficients, each variable's turned into its Chebyshev series.
+        std::vector<ChebyshevSeries> start;
+        for (const std::vector<double>& row : SplitByVariable(m_coef, m_od))
+            start.push_back(PowerToChebyshev(row, m_inputs.xcenter, m_inputs.xlower, m_inputs.xupper,
+                                             static_cast<int>(row.size()) - 1));
+        return solveNonlinearChebyshev(start);
+    }
+    m_lastChebyshev.clear();
     m_newton = SolveNonlinearSystem(m_inputs, m_od, m_eqExpr, m_bcExpr, m_coef, m_host);
     m_lstCoeff = m_newton.lstCoeff;
     m_solved = m_newton.solved();
@@ -194,20 +206,66 @@ bool SystemSession::solveChebyshev()
         return false;
     m_chebyshev = s.series;
     m_coef.clear();
-    for (size_t j = 0; j < m_chebyshev.size(); ++j) {
-        const std::vector<double> power = ChebyshevToPower(m_chebyshev[j], m_inputs.xcenter);
+    for (const ChebyshevSeries& series : m_chebyshev) {
+        const std::vector<double> power = ChebyshevToPower(series, m_inputs.xcenter);
         m_coef.insert(m_coef.end(), power.begin(), power.end());
-        if (j > 0)
-            m_lstChebyshev.push_back("");
-        for (const std::string& line : ChebyshevCoefficientLines(m_inputs.depVarNames[j], m_chebyshev[j]))
-            m_lstChebyshev.push_back(line);
     }
+    listChebyshev();
     m_coefDegrees = m_od.varDegree;
     m_solved = true;
     std::vector<std::string> lines;
     if (SystemBCErrors(m_inputs, m_od, m_bc, ChebyshevDerivatives(m_chebyshev), m_host, lines))
         m_lstBCError = lines;
     return true;
+}
+
+// The accurate Newton iteration for a nonlinear system, from `start` (one series a variable).
+bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start)
+{
+    SystemChebyshevResult r = SolveNonlinearSystemChebyshev(m_inputs, m_od, m_eqExpr, m_bcExpr, start, m_host);
+    m_end = r;
+    m_lstPasses = NewtonPassLines(r);
+    m_newton = r.listed;
+    if (r.termination == Termination::ScriptError || r.termination == Termination::ArithmeticFault ||
+        r.termination == Termination::Refused)
+        return false;
+    m_lastChebyshev = r.series;
+    m_coef.clear();
+    for (const ChebyshevSeries& s : r.series) {
+        const std::vector<double> power = ChebyshevToPower(s, m_inputs.xcenter);
+        m_coef.insert(m_coef.end(), power.begin(), power.end());
+    }
+    m_coefDegrees = m_od.varDegree;
+    m_lstCoeff = r.listed.lstCoeff;
+    m_solved = r.solved();
+    if (!m_solved)
+        return false;
+    m_chebyshev = r.series;
+    listChebyshev();
+    for (size_t b = 0; b < r.listed.conditionResidual.size(); ++b)
+        m_lstBCError.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(r.listed.conditionResidual[b]));
+    return true;
+}
+
+void SystemSession::listChebyshev()
+{
+    m_lstChebyshev.clear();
+    for (size_t j = 0; j < m_chebyshev.size(); ++j) {
+        if (j > 0)
+            m_lstChebyshev.push_back("");
+        for (const std::string& line : ChebyshevCoefficientLines(m_inputs.depVarNames[j], m_chebyshev[j]))
+            m_lstChebyshev.push_back(line);
+    }
+}
+
+bool SystemSession::setChebyshevPoint(double x)
+{
+    for (size_t j = 0; j < m_chebyshev.size(); ++j)
+        for (int k = 0; k <= m_od.varOrder[j]; ++k)
+            if (!m_host.assignExact(m_inputs.depVarNames[j] + std::to_string(k),
+                                    ChebyshevDerivative(m_chebyshev[j], k, x)))
+                return false;
+    return m_host.assignExact(m_inputs.indepVarName, x);
 }
 
 bool SystemSession::evaluate()
@@ -224,10 +282,11 @@ bool SystemSession::evaluate()
                               x, order, m_host, m_lstValue, m_lstDError);
     m_lstValue.clear();
     m_lstDError.clear();
+    const VarDerivativeFn derivative =
+        m_chebyshev.empty() ? PowerDerivatives(rows, m_inputs.xcenter) : ChebyshevDerivatives(m_chebyshev);
     for (size_t j = 0; j < rows.size(); ++j)
-        m_lstValue.push_back(m_inputs.depVarNames[j] + "=" +
-                             FormatNumber(VarDerivative(rows[j], m_inputs.xcenter, order, x)));
-    if (!SetSystemPoint(m_inputs, m_od, m_coef, x, m_host)) {
+        m_lstValue.push_back(m_inputs.depVarNames[j] + "=" + FormatNumber(derivative(j, order, x)));
+    if (!(m_chebyshev.empty() ? SetSystemPoint(m_inputs, m_od, m_coef, x, m_host) : setChebyshevPoint(x))) {
         m_host.trap();
         return false;
     }
@@ -277,6 +336,7 @@ bool SystemSession::open(const std::string& path)
     const bool solved = opened.content.solved;
     const std::vector<double>& coef = opened.content.coef;
     clearResults();
+    m_lastChebyshev.clear();
     boxes = opened.content.texts;
     if (!prepare())
         return true;

@@ -36,17 +36,23 @@ public:
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
 
-    // The collocation of Solve; the accurate method for the linear systems so far.
+    // The collocation of Solve.
     CollocationMethod method = CollocationMethod::EquallySpaced;
     // Each variable's Chebyshev coefficients, when the accurate method found the solution.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     const std::vector<ChebyshevSeries>& chebyshev() const { return m_chebyshev; }
+    // The nonlinear systems' accurate passes with their correction and residual norms.
+    const std::vector<std::string>& lstPasses() const { return m_lstPasses; }
     // Where "AMAT.MAT" is written: the current folder, or a per-user folder when that is not writable.
     std::string scratchPath = "AMAT.MAT";
 
 private:
     bool solveProblem() override;
     bool solveChebyshev();
+    bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start);
+    void listChebyshev();
+    // Evaluate's point for the accurate solution: x and every variable's derivatives, unrounded.
+    bool setChebyshevPoint(double x);
     bool readInputs();
     bool prepare();
     std::vector<std::string> coefficientLines() const;
@@ -61,7 +67,8 @@ private:
     SystemNewtonResult m_newton;
     std::vector<std::string> m_lstValue;
     std::vector<ChebyshevSeries> m_chebyshev;
-    std::vector<std::string> m_lstChebyshev;
+    std::vector<std::string> m_lstChebyshev, m_lstPasses;
+    std::vector<ChebyshevSeries> m_lastChebyshev; // the current approximation of the next accurate solve
 };
 
 } // namespace ode

@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 using namespace guitest;
 using ode::forms::FrmSystem;
 
@@ -134,7 +136,7 @@ private slots:
     }
 
     // The linear system in the accurate method: each variable's Chebyshev coefficients listed,
-    // Evaluate reading them; the nonlinear form has no such choice yet.
+    // Evaluate reading them.
     void theAccurateMethodOnALinearSystem()
     {
         polynomialSystem();
@@ -150,7 +152,7 @@ private slots:
         QCOMPARE(items(form->lstValue), QStringList({"y=0.25", "z=1"}));
         method->setCurrentIndex(0);
         QCOMPARE(form->lstChebyshev->count(), 0);
-        QVERIFY(open(ode::ProblemKind::NonlinearSystem)->findChild<QComboBox*>("cboMethod") == nullptr);
+        QVERIFY(form->lstPasses == nullptr); // a linear system has no passes
     }
 
     void theEquationsGridWritesBack()
@@ -238,6 +240,16 @@ private slots:
         form->cmdEvaluate->click();
         QVERIFY(form->lstValue->item(0)->text().startsWith("y=0.5"));
         QVERIFY(form->lstDError->item(0)->text().startsWith("D.E. ( x =1)="));
+        // The accurate method: the passes listed, y(1) = 1/2 to the last digits at degree 30.
+        find<QComboBox>(form, "cboMethod")->setCurrentIndex(1);
+        form->txtTerms->setText("30");
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QVERIFY(form->lstPasses->count() >= 3);
+        QVERIFY(form->lstPasses->item(form->lstPasses->count() - 1)->text().startsWith("CONVERGED AFTER "));
+        form->cmdEvaluate->click();
+        const double y = form->lstValue->item(0)->text().mid(2).toDouble();
+        QVERIFY2(std::fabs(y - 0.5) < 1e-14, qPrintable(form->lstValue->item(0)->text()));
     }
 };
 

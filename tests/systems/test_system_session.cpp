@@ -1,4 +1,5 @@
 #include "common/FileIO.h"
+#include "common/NumberFormat.h"
 #include "nonlinear/NonlinearSession.h"
 #include "support/SystemProblems.h"
 #include "systems/SystemSession.h"
@@ -47,6 +48,36 @@ TEST(NonlinearSystem, ConvergesToTheKnownSolution)
     ASSERT_TRUE(n.s.evaluate());
     EXPECT_EQ(n.s.lstValue()[0].rfind("y=0.8", 0), 0u);
     EXPECT_EQ(n.s.lstDError()[1].rfind("D.E. ( x =0.25)=", 0), 0u);
+}
+
+TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
+{
+    // The reciprocal system at degree 30: the Chebyshev series give y = 1/(1+x) and
+    // z = 1/(1+x)^2 to rounding.
+    Session n(true);
+    reciprocalSystem(n.s);
+    n.s.boxes.terms = "30";
+    n.s.method = CollocationMethod::Chebyshev;
+    ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff().back());
+    ASSERT_EQ(n.s.chebyshev().size(), 2u);
+    EXPECT_EQ(n.s.lstPasses().back().rfind("CONVERGED AFTER ", 0), 0u);
+    EXPECT_EQ(n.s.lstChebyshev()[0], "CHEBYSHEV COEFFICIENTS ON [0,1]:");
+    EXPECT_EQ(n.s.lstCoeff()[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
+    for (double x : {0.0, 0.3, 0.77, 1.0}) {
+        EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, x), 1 / (1 + x), 1e-14) << x;
+        EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[1], 1, x), -2 / std::pow(1 + x, 3), 1e-13) << x;
+    }
+    n.s.boxes.xestimation = "0.5";
+    ASSERT_TRUE(n.s.evaluate());
+    EXPECT_EQ(n.s.lstValue()[0], "y=" + FormatNumber(ChebyshevDerivative(n.s.chebyshev()[0], 0, 0.5)));
+    for (const std::string& line : n.s.lstDError())
+        EXPECT_LT(std::fabs(ParseNumber(line.substr(line.find(")=") + 2))), 1e-13) << line;
+    for (const std::string& line : n.s.lstBCError())
+        EXPECT_LT(std::fabs(ParseNumber(line.substr(line.find('=') + 1))), 1e-14) << line;
+    // "3 - Current approximation" continues from it: a pass or two.
+    n.s.boxes.approximation = "3 - Current approximation";
+    ASSERT_TRUE(n.s.solve());
+    EXPECT_LE(n.s.lstPasses().size(), 4u);
 }
 
 TEST(SystemNames, MatchedWithoutRegardToCaseLikeASingleEquation)

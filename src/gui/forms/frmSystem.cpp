@@ -48,8 +48,7 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
     buildIntervalRow(main);
     if (nonlinear)
         buildIterationRow(main);
-    else
-        buildMethodRow(main);
+    buildMethodRow(main);
     buildResultLists(main);
     buildEvaluation(main);
     setCentralWidget(central);
@@ -167,8 +166,8 @@ void FrmSystem::buildIterationRow(QVBoxLayout* main)
     addIterationRow(main, row);
 }
 
-// The linear systems' accurate method: the collocation points and each variable's Chebyshev
-// coefficients.
+// The accurate method: the collocation points, each variable's Chebyshev coefficients and,
+// for the nonlinear systems, the passes.
 void FrmSystem::buildMethodRow(QVBoxLayout* main)
 {
     auto* frame = new QGroupBox("Collocation points");
@@ -183,6 +182,12 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
     lstChebyshev->setMaximumHeight(90);
     layout->addWidget(cboMethod, 0, Qt::AlignTop);
     layout->addWidget(lstChebyshev, 1);
+    if (m_nonlinear) {
+        // The accurate Newton iteration's passes, each with its correction and residual norms.
+        lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
+        lstPasses->setMaximumHeight(90);
+        layout->addWidget(lstPasses, 1);
+    }
     main->addWidget(frame);
     connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this]() { ClearResults(); });
 }
@@ -507,14 +512,16 @@ void FrmSystem::ShowBC(int b)
 void FrmSystem::clearOwnResults()
 {
     lstValue->clear();
-    if (lstChebyshev)
-        lstChebyshev->clear();
+    lstChebyshev->clear();
+    if (lstPasses)
+        lstPasses->clear();
 }
 
 void FrmSystem::showOwnLists()
 {
-    if (lstChebyshev)
-        app::FillList(lstChebyshev, m_session->lstChebyshev());
+    app::FillList(lstChebyshev, m_session->lstChebyshev());
+    if (lstPasses)
+        app::FillList(lstPasses, m_session->lstPasses());
 }
 
 void FrmSystem::readBoxes()

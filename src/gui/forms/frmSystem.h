@@ -32,9 +32,9 @@ public:
     QListWidget* lstValue;
     QAction *mnuSaveSeparate, *mnuSaveSeparateAs;
     app::ConstantsFrame* constants;
-    // The linear systems' accurate method (nullptr on the nonlinear form).
+    // The accurate method (lstPasses on the nonlinear form only).
     QComboBox* cboMethod = nullptr;
-    QListWidget* lstChebyshev = nullptr;
+    QListWidget *lstChebyshev = nullptr, *lstPasses = nullptr;
 
     SystemSession& session() override { return *m_session; }
 
