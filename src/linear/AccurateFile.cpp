@@ -1,7 +1,10 @@
 #include "linear/AccurateFile.h"
 
+#include "common/FileIO.h"
+
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <vector>
 
@@ -47,11 +50,13 @@ std::string AccurateFileText(const AccurateSettings& s)
 {
     std::string t = std::string(kMagic) + "\r\nmethod chebyshev\r\nautomatic-degree " + (s.autoDegree ? "yes" : "no") +
                     "\r\nmax-degree " + std::to_string(s.maxDegree) + "\r\ntolerance " + Shortest(s.tolerance) + "\r\n";
-    if (s.solution) {
-        t += "interval " + Shortest(s.solution->a) + " " + Shortest(s.solution->b) + "\r\n";
-        t += "coefficients " + std::to_string(s.solution->coef.size()) + "\r\n";
-        for (double c : s.solution->coef)
-            t += Shortest(c) + "\r\n";
+    if (!s.solution.empty()) {
+        t += "interval " + Shortest(s.solution[0].a) + " " + Shortest(s.solution[0].b) + "\r\n";
+        for (const ChebyshevSeries& series : s.solution) {
+            t += "coefficients " + std::to_string(series.coef.size()) + "\r\n";
+            for (double c : series.coef)
+                t += Shortest(c) + "\r\n";
+        }
     }
     return t;
 }
@@ -99,30 +104,54 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
     if (!ReadDouble(v, s.tolerance) || !(s.tolerance > 0))
         return bad("the tolerance must be a number above 0.");
     if (at < lines.size() && !lines[at].empty()) {
-        ChebyshevSeries series;
+        double a = 0, b = 0;
         if (!field("interval", v))
             return false;
         const size_t space = v.find(' ');
-        if (space == std::string::npos || !ReadDouble(v.substr(0, space), series.a) ||
-            !ReadDouble(v.substr(space + 1), series.b) || !(series.b > series.a))
+        if (space == std::string::npos || !ReadDouble(v.substr(0, space), a) || !ReadDouble(v.substr(space + 1), b) ||
+            !(b > a))
             return bad("the interval must be two numbers, the lower first.");
-        if (!field("coefficients", v))
-            return false;
-        if (!ReadDouble(v, number) || number != std::floor(number) || number < 1 || number > 100001)
-            return bad("the number of coefficients must be a whole number from 1 to 100001.");
-        const size_t count = static_cast<size_t>(number);
-        for (size_t k = 0; k < count; ++k, ++at) {
-            double c = 0;
-            if (at >= lines.size())
-                return fail("the file ends before its " + std::to_string(count) + " coefficients.");
-            if (!ReadDouble(lines[at], c))
-                return fail("a coefficient must be a number.");
-            series.coef.push_back(c);
-        }
-        s.solution = std::move(series);
+        do { // one block a variable
+            ChebyshevSeries series{a, b, {}};
+            if (!field("coefficients", v))
+                return false;
+            if (!ReadDouble(v, number) || number != std::floor(number) || number < 1 || number > 100001)
+                return bad("the number of coefficients must be a whole number from 1 to 100001.");
+            const size_t count = static_cast<size_t>(number);
+            for (size_t k = 0; k < count; ++k, ++at) {
+                double c = 0;
+                if (at >= lines.size())
+                    return fail("the file ends before its " + std::to_string(count) + " coefficients.");
+                if (!ReadDouble(lines[at], c))
+                    return fail("a coefficient must be a number.");
+                series.coef.push_back(c);
+            }
+            s.solution.push_back(std::move(series));
+        } while (at < lines.size() && !lines[at].empty() && s.solution.size() < 10);
     }
     settings = std::move(s);
     return true;
+}
+
+bool OpenAccurateFile(const std::string& problemPath, AccurateSettings& settings, std::string& message)
+{
+    message.clear();
+    const std::string name = AccurateFilePath(problemPath);
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec))
+        return false;
+    std::string text, why;
+    if (!ReadWholeFile(name, text, why) || !ReadAccurateFile(text, settings, why)) {
+        message = "The file " + name + " cannot be read: " + why + " The problem opens in the equally spaced method.";
+        return false;
+    }
+    return true;
+}
+
+void RemoveAccurateFile(const std::string& problemPath)
+{
+    std::error_code ec;
+    std::filesystem::remove(AccurateFilePath(problemPath), ec); // none there is fine
 }
 
 } // namespace ode

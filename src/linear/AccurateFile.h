@@ -15,12 +15,14 @@
 //   0.57735026918962584
 //   ...
 //
+// A system has one "coefficients" block for each variable, in the variables' order.
+//
 // Numbers are written in their shortest form that reads back to the same double.
 
 #include "linear/Chebyshev.h"
 
-#include <optional>
 #include <string>
+#include <vector>
 
 namespace ode {
 
@@ -28,7 +30,7 @@ struct AccurateSettings {
     bool autoDegree = false;
     int maxDegree = 1000;
     double tolerance = 1e-13;
-    std::optional<ChebyshevSeries> solution; // when the problem was saved solved
+    std::vector<ChebyshevSeries> solution; // when the problem was saved solved: one a variable
 };
 
 // NAME.acc for the problem pair NAME.
@@ -38,5 +40,12 @@ std::string AccurateFileText(const AccurateSettings& settings);
 
 // False with the reason ("line 6: ...") for a damaged file.
 bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::string& why);
+
+// Open's step: NAME.acc beside the pair NAME, read into `settings`. False when there is none
+// (`message` empty) or it cannot be read (`message` says so, for the user).
+bool OpenAccurateFile(const std::string& problemPath, AccurateSettings& settings, std::string& message);
+
+// A save in the equally spaced method: a NAME.acc left from before goes.
+void RemoveAccurateFile(const std::string& problemPath);
 
 } // namespace ode

@@ -3,8 +3,6 @@
 #include "common/NumberFormat.h"
 #include "linear/AccurateFile.h"
 
-#include <filesystem>
-
 namespace ode {
 
 void ProblemSession::clearResults()
@@ -46,40 +44,38 @@ FileTexts ProblemSession::accurateFiles(const std::string& path) const
     settings.maxDegree = maxDegree;
     settings.tolerance = tolerance;
     if (m_solved && m_chebyshev)
-        settings.solution = m_chebyshev;
+        settings.solution = {*m_chebyshev};
     return {{AccurateFilePath(path), AccurateFileText(settings)}};
 }
 
 void ProblemSession::dropAccurateFile(const std::string& path) const
 {
-    if (accurate())
-        return;
-    std::error_code ec;
-    std::filesystem::remove(AccurateFilePath(path), ec); // none there is fine
+    if (!accurate())
+        RemoveAccurateFile(path);
 }
 
 void ProblemSession::openAccurateFile(const std::string& path, const LinearInputs& in)
 {
     method = Method::EquallySpaced;
-    const std::string name = AccurateFilePath(path);
-    std::error_code ec;
-    if (kind() != SeriesKind::Power || !std::filesystem::exists(name, ec))
+    if (kind() != SeriesKind::Power)
         return;
-    std::string text, why;
     AccurateSettings settings;
-    if (!ReadWholeFile(name, text, why) || !ReadAccurateFile(text, settings, why)) {
-        m_host.report("The file " + name + " cannot be read: " + why +
-                      " The problem opens in the equally spaced method.");
+    std::string message;
+    if (!OpenAccurateFile(path, settings, message)) {
+        if (!message.empty())
+            m_host.report(message);
         return;
     }
+    const std::string name = AccurateFilePath(path);
     method = Method::Chebyshev;
     autoDegree = settings.autoDegree;
     maxDegree = settings.maxDegree;
     tolerance = settings.tolerance;
-    const ChebyshevSeries* s = settings.solution ? &*settings.solution : nullptr;
+    const ChebyshevSeries* s = settings.solution.empty() ? nullptr : &settings.solution[0];
     if (!m_solved || !s)
         return;
-    if (s->a != in.xlower || s->b != in.xupper || static_cast<int>(s->coef.size()) != in.seriesDegree + 1) {
+    if (settings.solution.size() != 1 || s->a != in.xlower || s->b != in.xupper ||
+        static_cast<int>(s->coef.size()) != in.seriesDegree + 1) {
         m_host.report("The Chebyshev solution in " + name +
                       " does not fit the problem's interval and degree; the power series stands.");
         return;

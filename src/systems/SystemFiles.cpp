@@ -71,11 +71,13 @@ std::string SystemProblemFileText(bool nonlinear, const SystemTexts& boxes, cons
 }
 
 bool SaveSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& boxes, const SystemInputs& in,
-                       const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error)
+                       const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error,
+                       const FileTexts& extra)
 {
-    return WriteFilesAtomically({{path, SystemSeriesFileText(boxes, in.lastVar, solved, coef)},
-                                 {path + ".str", SystemProblemFileText(nonlinear, boxes, in, od)}},
-                                error);
+    FileTexts files = {{path, SystemSeriesFileText(boxes, in.lastVar, solved, coef)},
+                       {path + ".str", SystemProblemFileText(nonlinear, boxes, in, od)}};
+    files.insert(files.end(), extra.begin(), extra.end());
+    return WriteFilesAtomically(files, error);
 }
 
 bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, const std::vector<std::string>& names,

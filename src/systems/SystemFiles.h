@@ -6,6 +6,7 @@
 // variable, and the scratch file "AMAT.MAT" through which the current approximation is re-laid
 // for new degrees. Every file is written whole or not at all.
 
+#include "common/FileIO.h"
 #include "systems/LinearSystem.h"
 #include "systems/SystemProblem.h"
 
@@ -40,8 +41,10 @@ std::string SystemProblemFileText(bool nonlinear, const SystemTexts& boxes, cons
 
 // Save All: both files. False with a message when they cannot be written; an existing pair is
 // then left as it was.
+// `extra` files (name, text) are written in the same all-or-nothing step.
 bool SaveSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& boxes, const SystemInputs& in,
-                       const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error);
+                       const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error,
+                       const FileTexts& extra = {});
 
 // Save Separately: NAME_y, NAME_z ... one single-variable series file for each name.
 bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, const std::vector<std::string>& names,

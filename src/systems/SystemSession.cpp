@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "equations/LinearSplit.h"
+#include "linear/AccurateFile.h"
 #include "linear/Chebyshev.h"
 #include "linear/LinearProblem.h"
 #include "nonlinear/NewtonSolver.h"
@@ -247,6 +248,37 @@ bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& 
     return true;
 }
 
+// NAME.acc beside the pair chooses the accurate method; its series stand when they fit the
+// problem (one a variable, with its degree, on its interval).
+void SystemSession::openAccurateFile(const std::string& path)
+{
+    method = CollocationMethod::EquallySpaced;
+    AccurateSettings settings;
+    std::string message;
+    if (!OpenAccurateFile(path, settings, message)) {
+        if (!message.empty())
+            m_host.report(message);
+        return;
+    }
+    method = CollocationMethod::Chebyshev;
+    if (!m_solved || settings.solution.empty())
+        return;
+    bool fits = settings.solution.size() == m_od.varDegree.size();
+    for (size_t j = 0; fits && j < settings.solution.size(); ++j) {
+        const ChebyshevSeries& series = settings.solution[j];
+        fits = series.a == m_inputs.xlower && series.b == m_inputs.xupper &&
+               static_cast<int>(series.coef.size()) == m_od.varDegree[j] + 1;
+    }
+    if (!fits) {
+        m_host.report("The Chebyshev solution in " + AccurateFilePath(path) +
+                      " does not fit the problem's interval and degrees; the power series stand.");
+        return;
+    }
+    m_chebyshev = settings.solution;
+    m_lastChebyshev = m_chebyshev;
+    listChebyshev();
+}
+
 void SystemSession::listChebyshev()
 {
     m_lstChebyshev.clear();
@@ -309,8 +341,18 @@ bool SystemSession::save(const std::string& path)
                                                                              m_inputs.degree, m_inputs.numBC)
                                                       : m_od;
     std::string error;
-    if (SaveSystemProblem(path, m_nonlinear, boxes, m_inputs, od, m_solved, m_coef, error))
+    FileTexts accurate;
+    if (method == CollocationMethod::Chebyshev) {
+        AccurateSettings settings;
+        if (m_solved)
+            settings.solution = m_chebyshev;
+        accurate = {{AccurateFilePath(path), AccurateFileText(settings)}};
+    }
+    if (SaveSystemProblem(path, m_nonlinear, boxes, m_inputs, od, m_solved, m_coef, error, accurate)) {
+        if (accurate.empty())
+            RemoveAccurateFile(path);
         return true;
+    }
     m_host.report(error);
     return false;
 }
@@ -337,6 +379,7 @@ bool SystemSession::open(const std::string& path)
     const std::vector<double>& coef = opened.content.coef;
     clearResults();
     m_lastChebyshev.clear();
+    method = CollocationMethod::EquallySpaced;
     boxes = opened.content.texts;
     if (!prepare())
         return true;
@@ -345,14 +388,18 @@ bool SystemSession::open(const std::string& path)
         m_coef = coef;
         m_coefDegrees = m_od.varDegree;
         m_lstCoeff = coefficientLines();
-        if (!m_nonlinear) {
-            std::vector<std::string> lines;
-            const auto rows = SplitByVariable(m_coef, m_od);
-            if (SystemBCErrors(m_inputs, m_od, m_bc, PowerDerivatives(rows, m_inputs.xcenter), m_host, lines))
-                m_lstBCError = lines;
-        }
     } else {
         m_solved = false;
+    }
+    openAccurateFile(path);
+    if (m_solved && !m_nonlinear) {
+        std::vector<std::string> lines;
+        const auto rows = SplitByVariable(m_coef, m_od);
+        if (SystemBCErrors(m_inputs, m_od, m_bc,
+                           m_chebyshev.empty() ? PowerDerivatives(rows, m_inputs.xcenter)
+                                               : ChebyshevDerivatives(m_chebyshev),
+                           m_host, lines))
+            m_lstBCError = lines;
     }
     return true;
 }

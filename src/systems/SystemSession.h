@@ -51,6 +51,7 @@ private:
     bool solveChebyshev();
     bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start);
     void listChebyshev();
+    void openAccurateFile(const std::string& path);
     // Evaluate's point for the accurate solution: x and every variable's derivatives, unrounded.
     bool setChebyshevPoint(double x);
     bool readInputs();

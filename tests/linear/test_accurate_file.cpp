@@ -23,27 +23,29 @@ TEST(AccurateFile, EveryDigitReadsBack)
     s.autoDegree = true;
     s.maxDegree = 512;
     s.tolerance = 3e-14;
-    s.solution = ChebyshevSeries{-1.5, 2.25, {1.0 / 3, -2.0 / 7, 1e-300, -0.0, 5e-17}};
+    s.solution = {ChebyshevSeries{-1.5, 2.25, {1.0 / 3, -2.0 / 7, 1e-300, -0.0, 5e-17}},
+                  ChebyshevSeries{-1.5, 2.25, {0.25}}};
     const std::string text = AccurateFileText(s);
     EXPECT_EQ(text, "ODE Series accurate method 1\r\nmethod chebyshev\r\nautomatic-degree yes\r\nmax-degree 512\r\n"
                     "tolerance 3e-14\r\ninterval -1.5 2.25\r\ncoefficients 5\r\n0.3333333333333333\r\n"
-                    "-0.2857142857142857\r\n1e-300\r\n-0\r\n5e-17\r\n");
+                    "-0.2857142857142857\r\n1e-300\r\n-0\r\n5e-17\r\ncoefficients 1\r\n0.25\r\n");
     AccurateSettings back;
     std::string why;
     ASSERT_TRUE(ReadAccurateFile(text, back, why)) << why;
     EXPECT_TRUE(back.autoDegree);
     EXPECT_EQ(back.maxDegree, 512);
     EXPECT_EQ(back.tolerance, 3e-14);
-    ASSERT_TRUE(back.solution);
-    EXPECT_EQ(back.solution->a, -1.5);
-    EXPECT_EQ(back.solution->b, 2.25);
-    EXPECT_EQ(back.solution->coef, s.solution->coef); // bit for bit
+    ASSERT_EQ(back.solution.size(), 2u);
+    EXPECT_EQ(back.solution[0].a, -1.5);
+    EXPECT_EQ(back.solution[1].b, 2.25);
+    EXPECT_EQ(back.solution[0].coef, s.solution[0].coef); // bit for bit
+    EXPECT_EQ(back.solution[1].coef, s.solution[1].coef);
     // Without a solution the settings alone; LF line ends read as well as CR LF.
-    s.solution.reset();
+    s.solution.clear();
     std::string lf = AccurateFileText(s);
     lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
     ASSERT_TRUE(ReadAccurateFile(lf, back, why)) << why;
-    EXPECT_FALSE(back.solution);
+    EXPECT_TRUE(back.solution.empty());
 }
 
 TEST(AccurateFile, DamageIsRefusedWithItsLine)
@@ -164,7 +166,7 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
     // A solution of another degree: the method is chosen, the power series stands.
     messages.clear();
     ASSERT_TRUE(WriteFilesAtomically(
-        {{path + ".acc", AccurateFileText({false, 1000, 1e-13, ChebyshevSeries{-5, 5, {1, 2, 3}}})}}, error));
+        {{path + ".acc", AccurateFileText({false, 1000, 1e-13, {ChebyshevSeries{-5, 5, {1, 2, 3}}}})}}, error));
     ASSERT_TRUE(s.open(path));
     EXPECT_EQ(s.method, ProblemSession::Method::Chebyshev);
     EXPECT_FALSE(s.chebyshev());

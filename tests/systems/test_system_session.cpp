@@ -11,6 +11,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace ode;
@@ -78,6 +80,41 @@ TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
     n.s.boxes.approximation = "3 - Current approximation";
     ASSERT_TRUE(n.s.solve());
     EXPECT_LE(n.s.lstPasses().size(), 4u);
+}
+
+TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
+{
+    const fs::path dir = fs::temp_directory_path() / ("odeseries-sysacc-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "reciprocal").string();
+    for (bool nonlinear : {false, true}) {
+        Session first(nonlinear);
+        reciprocalSystem(first.s);
+        if (!nonlinear) { // y' + z = 0, z' = -2: a linear problem with the same boxes
+            first.s.boxes.equations = {"y'+z=0", "z'=-2"};
+        }
+        first.s.boxes.terms = "20";
+        first.s.method = CollocationMethod::Chebyshev;
+        ASSERT_TRUE(first.s.solve()) << nonlinear;
+        ASSERT_TRUE(first.s.save(path));
+        ASSERT_TRUE(fs::exists(path + ".acc"));
+        Session second(nonlinear);
+        ASSERT_TRUE(second.s.open(path)) << nonlinear;
+        EXPECT_EQ(second.s.method, CollocationMethod::Chebyshev);
+        ASSERT_EQ(second.s.chebyshev().size(), 2u);
+        EXPECT_EQ(second.s.chebyshev()[1].coef, first.s.chebyshev()[1].coef);
+        EXPECT_EQ(second.s.lstChebyshev(), first.s.lstChebyshev());
+        first.s.boxes.xestimation = second.s.boxes.xestimation = "0.7";
+        ASSERT_TRUE(first.s.evaluate());
+        ASSERT_TRUE(second.s.evaluate());
+        EXPECT_EQ(second.s.lstValue(), first.s.lstValue());
+        EXPECT_TRUE(second.messages.empty());
+        // Saved in the equally spaced method the accurate file goes.
+        second.s.method = CollocationMethod::EquallySpaced;
+        ASSERT_TRUE(second.s.save(path));
+        EXPECT_FALSE(fs::exists(path + ".acc"));
+    }
+    fs::remove_all(dir);
 }
 
 TEST(SystemNames, MatchedWithoutRegardToCaseLikeASingleEquation)

@@ -596,6 +596,8 @@ void FrmSystem::setHeadEnabled(bool enabled)
 
 void FrmSystem::showOpenedProblem()
 {
+    // The method the problem was saved in (no clearing: a file is being shown).
+    cboMethod->setCurrentIndex(m_session->method == CollocationMethod::Chebyshev ? 1 : 0);
     const SystemTexts& b = m_session->boxes;
     m_numDE = static_cast<int>(ParseWholeNumber(b.numDE));
     m_numBC = static_cast<int>(ParseWholeNumber(b.numBC));
