@@ -167,6 +167,8 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 // The accurate method's own lists.
 void printMethodLists(std::ostream& out, const SystemSession& session)
 {
+    if (!session.convergence().empty())
+        printList(out, "lblConvergence", {session.convergence()});
     if (!session.lstPasses().empty())
         printList(out, "lstPasses", session.lstPasses());
     if (!session.lstChebyshev().empty())
@@ -198,6 +200,10 @@ bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 {
     if (o.chebyshev)
         session.method = CollocationMethod::Chebyshev;
+    if (o.autoDegree)
+        session.autoDegree = true;
+    if (o.maxDegree)
+        session.maxDegree = *o.maxDegree;
     if (o.seed)
         session.seedRandom(*o.seed);
     const int choice = static_cast<int>(ParseNumber(o.approximation));
@@ -483,10 +489,6 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     }
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
     const bool trigonometric = *kind == ProblemKind::LinearTrig || *kind == ProblemKind::NonlinearTrig;
-    if (o.autoDegree && IsSystem(*kind)) {
-        err << "odeseries: --degree auto is not available for systems yet\n";
-        return 2;
-    }
     if ((o.autoDegree || o.maxDegree) && !o.chebyshev && !trigonometric) {
         err << "odeseries: --degree auto and --max-degree go with --method chebyshev, or a trigonometric series\n";
         return 2;

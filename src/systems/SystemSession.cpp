@@ -10,6 +10,7 @@
 #include "systems/SystemReport.h"
 
 #include <chrono>
+#include <map>
 
 namespace ode {
 
@@ -29,6 +30,7 @@ void SystemSession::clearResults()
     m_chebyshev.clear();
     m_lstChebyshev.clear();
     m_lstPasses.clear();
+    m_convergence.clear();
 }
 
 bool SystemSession::readInputs()
@@ -135,6 +137,8 @@ bool SystemSession::solveProblem()
     clearResults();
     if (!prepare())
         return false;
+    if (method == CollocationMethod::Chebyshev && autoDegree)
+        return solveAutoDegree();
     if (!m_nonlinear && method == CollocationMethod::Chebyshev)
         return solveChebyshev();
     if (!m_nonlinear) {
@@ -218,6 +222,70 @@ bool SystemSession::solveChebyshev()
     if (SystemBCErrors(m_inputs, m_od, m_bc, ChebyshevDerivatives(m_chebyshev), m_host, lines))
         m_lstBCError = lines;
     return true;
+}
+
+// The accurate method's automatic degree for a system: the typed degree doubles from 16 (every
+// variable's degree follows it) until the variable with the largest Chebyshev tail has it
+// below the tolerance, or it is rounding noise. The solution of the degree found stands: that
+// degree is solved again (a nonlinear system from its own solution, a pass or two).
+bool SystemSession::solveAutoDegree()
+{
+    std::vector<ChebyshevSeries> previous;
+    std::map<int, std::vector<ChebyshevSeries>> byDegree; // the solutions found, by degree
+    const int choice = static_cast<int>(ParseNumber(boxes.approximation));
+    auto solveAt = [&](int degree, bool listing) {
+        m_inputs.degree = degree;
+        m_od = FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, degree, m_inputs.numBC);
+        const std::vector<std::string> passes = m_lstPasses;
+        clearResults();
+        bool solved = false;
+        if (!m_nonlinear) {
+            solved = solveChebyshev();
+        } else {
+            std::vector<ChebyshevSeries> start = previous;
+            if (start.empty()) {
+                ApplyInitialApproximation(choice >= 0 && choice <= 2 ? choice : 0, m_od.numUnknowns - 1, m_coef,
+                                          m_random);
+                for (const std::vector<double>& row : SplitByVariable(m_coef, m_od))
+                    start.push_back(PowerToChebyshev(row, m_inputs.xcenter, m_inputs.xlower, m_inputs.xupper,
+                                                     static_cast<int>(row.size()) - 1));
+            }
+            solved = solveNonlinearChebyshev(start);
+            std::vector<std::string> log = passes;
+            if (!listing) {
+                log.push_back("DEGREE " + std::to_string(degree) + ":");
+                log.insert(log.end(), m_lstPasses.begin(), m_lstPasses.end());
+            }
+            m_lstPasses = log;
+        }
+        if (solved) {
+            previous = m_chebyshev;
+            byDegree[degree] = m_chebyshev;
+        }
+        return solved;
+    };
+    m_lstPasses.clear();
+    const AutoDegreeSolution found =
+        GrowChebyshevDegree(std::max(16, m_od.maxOrder + 2), maxDegree, tolerance, [&](int degree) {
+            ChebyshevSolution s;
+            s.termination = solveAt(degree, false) ? Termination::Solved : m_end.termination;
+            // The variable whose tail is largest decides.
+            for (const ChebyshevSeries& series : m_chebyshev)
+                if (s.series.coef.empty() || ChebyshevTail(series.coef) > ChebyshevTail(s.series.coef))
+                    s.series = series;
+            return s;
+        });
+    const std::vector<std::string> log = m_lstPasses;
+    if (found.best.solved() && found.degree != m_inputs.degree) {
+        previous = byDegree[found.degree]; // from its own solution
+        solveAt(found.degree, true);
+    }
+    m_convergence = found.line;
+    if (found.best.solved())
+        boxes.terms = std::to_string(found.degree);
+    if (m_nonlinear)
+        m_lstPasses = log;
+    return m_solved;
 }
 
 // The accurate Newton iteration for a nonlinear system, from `start` (one series a variable).

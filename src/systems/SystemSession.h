@@ -38,6 +38,12 @@ public:
 
     // The collocation of Solve.
     CollocationMethod method = CollocationMethod::EquallySpaced;
+    // The accurate method's automatic degree (as for a single equation).
+    bool autoDegree = false;
+    int maxDegree = 1000;
+    double tolerance = 1e-13;
+    // Its one line: converged or not, at which degree, the estimated error.
+    const std::string& convergence() const { return m_convergence; }
     // Each variable's Chebyshev coefficients, when the accurate method found the solution.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     const std::vector<ChebyshevSeries>& chebyshev() const { return m_chebyshev; }
@@ -49,6 +55,7 @@ public:
 private:
     bool solveProblem() override;
     bool solveChebyshev();
+    bool solveAutoDegree();
     bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start);
     void listChebyshev();
     void openAccurateFile(const std::string& path);
@@ -69,6 +76,7 @@ private:
     std::vector<std::string> m_lstValue;
     std::vector<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev, m_lstPasses;
+    std::string m_convergence;
     std::vector<ChebyshevSeries> m_lastChebyshev; // the current approximation of the next accurate solve
 };
 

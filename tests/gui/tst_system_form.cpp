@@ -8,6 +8,7 @@
 #include "gui/shell/Shell.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -250,6 +251,13 @@ private slots:
         form->cmdEvaluate->click();
         const double y = form->lstValue->item(0)->text().mid(2).toDouble();
         QVERIFY2(std::fabs(y - 0.5) < 1e-14, qPrintable(form->lstValue->item(0)->text()));
+        // The automatic degree: the degree found goes into the degree box.
+        find<QCheckBox>(form, "chkAutoDegree")->setChecked(true);
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QVERIFY2(find<QLabel>(form, "lblConvergence")->text().startsWith("CONVERGED AT DEGREE "),
+                 qPrintable(find<QLabel>(form, "lblConvergence")->text()));
+        QCOMPARE(form->txtTerms->text(), QString("32"));
     }
 };
 

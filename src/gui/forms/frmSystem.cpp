@@ -14,6 +14,7 @@
 #include "plot/PlotGeometry.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -180,7 +181,17 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
     cboMethod->setToolTip("Collocation points: Chebyshev keeps its digits at high degrees");
     lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients of each variable");
     lstChebyshev->setMaximumHeight(90);
-    layout->addWidget(cboMethod, 0, Qt::AlignTop);
+    chkAutoDegree = new QCheckBox("Automatic degree");
+    chkAutoDegree->setObjectName("chkAutoDegree");
+    chkAutoDegree->setToolTip("Grow the degree until every variable's Chebyshev coefficients fall below 1E-13");
+    chkAutoDegree->setEnabled(false);
+    lblConvergence = makeLabel("lblConvergence", QString());
+    auto* choices = new QVBoxLayout();
+    choices->addWidget(cboMethod);
+    choices->addWidget(chkAutoDegree);
+    choices->addWidget(lblConvergence);
+    choices->addStretch();
+    layout->addLayout(choices);
     layout->addWidget(lstChebyshev, 1);
     if (m_nonlinear) {
         // The accurate Newton iteration's passes, each with its correction and residual norms.
@@ -189,7 +200,11 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
         layout->addWidget(lstPasses, 1);
     }
     main->addWidget(frame);
-    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this]() { ClearResults(); });
+    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
+        chkAutoDegree->setEnabled(index == 1);
+        ClearResults();
+    });
+    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
 }
 
 void FrmSystem::buildResultLists(QVBoxLayout* main)
@@ -513,6 +528,7 @@ void FrmSystem::clearOwnResults()
 {
     lstValue->clear();
     lstChebyshev->clear();
+    lblConvergence->clear();
     if (lstPasses)
         lstPasses->clear();
 }
@@ -520,6 +536,14 @@ void FrmSystem::clearOwnResults()
 void FrmSystem::showOwnLists()
 {
     app::FillList(lstChebyshev, m_session->lstChebyshev());
+    lblConvergence->setText(q(m_session->convergence()));
+    // The automatic degree shows the degree it found (without clearing what it found).
+    if (m_session->autoDegree && m_session->solved() && txtTerms->text() != q(m_session->boxes.terms)) {
+        const bool loading = m_loading;
+        m_loading = true;
+        txtTerms->setText(q(m_session->boxes.terms));
+        m_loading = loading;
+    }
     if (lstPasses)
         app::FillList(lstPasses, m_session->lstPasses());
 }
@@ -527,9 +551,9 @@ void FrmSystem::showOwnLists()
 void FrmSystem::readBoxes()
 {
     SystemTexts& b = m_session->boxes;
-    if (cboMethod)
-        m_session->method =
-            cboMethod->currentIndex() == 1 ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
+    m_session->method =
+        cboMethod->currentIndex() == 1 ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
+    m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
     b.numDE = s(txtNumDE->text());
     b.numBC = s(txtNumBC->text());
     b.indepVarName = s(txtIndepVarNam->text());
@@ -598,6 +622,7 @@ void FrmSystem::showOpenedProblem()
 {
     // The method the problem was saved in (no clearing: a file is being shown).
     cboMethod->setCurrentIndex(m_session->method == CollocationMethod::Chebyshev ? 1 : 0);
+    chkAutoDegree->setChecked(false);
     const SystemTexts& b = m_session->boxes;
     m_numDE = static_cast<int>(ParseWholeNumber(b.numDE));
     m_numBC = static_cast<int>(ParseWholeNumber(b.numBC));

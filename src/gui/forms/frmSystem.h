@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class QCheckBox;
 class QGridLayout;
 
 class QVBoxLayout;
@@ -34,6 +35,8 @@ public:
     app::ConstantsFrame* constants;
     // The accurate method (lstPasses on the nonlinear form only).
     QComboBox* cboMethod = nullptr;
+    QCheckBox* chkAutoDegree = nullptr;
+    QLabel* lblConvergence = nullptr;
     QListWidget *lstChebyshev = nullptr, *lstPasses = nullptr;
 
     SystemSession& session() override { return *m_session; }
