@@ -40,7 +40,7 @@ struct SolveOptions {
     bool chebyshev = false;
     bool equallySpaced = false;
     // --continuation NAME=FROM:TO:STEPS: the accurate Newton iteration's sweep of a constant
-    std::optional<NonlinearSession::Continuation> continuation;
+    std::optional<Continuation> continuation;
     bool autoDegree = false;      // --degree auto
     std::optional<int> maxDegree; // --max-degree N
 };
@@ -198,6 +198,8 @@ bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 }
 bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 {
+    if (o.continuation)
+        session.continuation = *o.continuation;
     if (o.chebyshev)
         session.method = CollocationMethod::Chebyshev;
     if (o.autoDegree)
@@ -332,7 +334,7 @@ bool ReadPlotSize(const std::string& v, SolveOptions& o, std::ostream& err)
 bool ReadContinuation(const std::string& v, SolveOptions& o, std::ostream& err)
 {
     const size_t eq = v.find('='), first = v.find(':', eq), second = v.find(':', first + 1);
-    NonlinearSession::Continuation c;
+    Continuation c;
     if (eq != std::string::npos && first != std::string::npos && second != std::string::npos) {
         c.name = v.substr(0, eq);
         c.from = ParseNumber(v.substr(eq + 1, first - eq - 1));
@@ -493,7 +495,7 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         err << "odeseries: --degree auto and --max-degree go with --method chebyshev, or a trigonometric series\n";
         return 2;
     }
-    if (o.continuation && (!o.chebyshev || *kind != ProblemKind::NonlinearPower)) {
+    if (o.continuation && (!o.chebyshev || !IsNonlinear(*kind) || !IsPowerSeries(*kind))) {
         err << "odeseries: --continuation goes with --method chebyshev on a nonlinear power-series problem\n";
         return 2;
     }

@@ -1,7 +1,6 @@
 #include "nonlinear/NonlinearSession.h"
 
 #include "common/NumberFormat.h"
-#include "equations/BoxChecks.h"
 #include "linear/LinearReport.h"
 #include "linear/LinearSolver.h"
 
@@ -115,50 +114,20 @@ bool NonlinearSession::solveChebyshev()
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
     if (!continuation.active())
         return solveChebyshevFrom(choice);
-    const Continuation& sweep = continuation;
-    if (!IsValidName(sweep.name) || sweep.steps < 1 || sweep.steps > 1000) {
-        m_host.report("The continuation needs the name of a constant, the values it goes from and to, and from 1 "
-                      "to 1000 steps.");
-        return false;
-    }
-    // Each step from the last one's solution; when a step finds none, the last value solved
-    // is solved again (from its own solution: a pass or two) and that solution stands.
-    std::vector<std::string> log;
-    std::optional<double> good;
-    std::optional<ChebyshevSeries> goodSeries;
-    auto stepAt = [&](double value, int start) {
+    std::optional<ChebyshevSeries> kept;
+    ContinuationSteps steps;
+    steps.solve = [&](bool first) {
         clearResults();
-        if (!m_host.assignExact(sweep.name, value)) {
-            m_host.trap();
-            return false;
-        }
-        return solveChebyshevFrom(start);
+        return solveChebyshevFrom(first ? choice : 4);
     };
-    for (int k = 0; k <= sweep.steps; ++k) {
-        const double value = k == sweep.steps ? sweep.to : sweep.from + (sweep.to - sweep.from) * k / sweep.steps;
-        const bool solved = stepAt(value, k == 0 ? choice : 4);
-        log.push_back("STEP " + std::to_string(k) + ": " + sweep.name + "=" + FormatNumber(value) +
-                      (solved ? "" : ": NO SOLUTION"));
-        for (const std::string& line : m_lstPasses)
-            log.push_back("  " + line);
-        if (!solved) {
-            if (good) {
-                m_lastChebyshev = goodSeries;
-                stepAt(*good, 4);
-                log.push_back("CONTINUATION STOPPED; THE SOLUTION AT " + sweep.name + "=" + FormatNumber(*good) +
-                              " STANDS");
-            } else {
-                log.push_back("CONTINUATION STOPPED AT ITS FIRST VALUE");
-            }
-            m_lstPasses = log;
-            return m_solved;
-        }
-        good = value;
-        goodSeries = m_chebyshev;
-    }
-    log.push_back("CONTINUATION ENDED AT " + sweep.name + "=" + FormatNumber(sweep.to));
-    m_lstPasses = log;
-    return true;
+    steps.passes = [&] { return m_lstPasses; };
+    steps.keep = [&] { kept = m_chebyshev; };
+    steps.restore = [&] { m_lastChebyshev = kept; };
+    std::vector<std::string> log;
+    const bool solved = RunContinuation(continuation, m_host, steps, log);
+    if (!log.empty())
+        m_lstPasses = log;
+    return solved;
 }
 
 bool NonlinearSession::solveChebyshevFrom(int choice)

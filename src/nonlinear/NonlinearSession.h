@@ -9,6 +9,7 @@
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearFiles.h"
 #include "script/ScriptHost.h"
+#include "session/Continuation.h"
 
 #include <memory>
 #include <optional>
@@ -40,15 +41,7 @@ public:
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
 
-    // The accurate method's continuation: the user constant `name` swept from `from` to `to`
-    // in `steps` steps, each solve starting from the last one's solution, so a hard problem
-    // is reached from an easy one. The constant is set after the user constants have run.
-    struct Continuation {
-        std::string name;
-        double from = 0, to = 0;
-        int steps = 0;
-        bool active() const { return !name.empty(); }
-    };
+    // The accurate method's continuation (session/Continuation.h).
     Continuation continuation;
 
 private:

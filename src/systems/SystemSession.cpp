@@ -158,30 +158,26 @@ bool SystemSession::solveProblem()
         return true;
     }
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
-    if (method == CollocationMethod::Chebyshev && choice == 3 && m_lastChebyshev.size() == m_od.varDegree.size())
-        return solveNonlinearChebyshev(m_lastChebyshev); // the last accurate solution, resized
-    if (choice == 3) {
-        if (m_coef.empty()) {
-            m_host.report("There is no current approximation yet: solve once or open a solved problem first.");
-            return false;
-        }
-        std::string error;
-        if (!RelayThroughScratchFile(scratchPath, m_coefDegrees, m_od, m_coef, error)) {
-            m_host.report(error);
-            return false;
-        }
-    } else if (choice >= 0 && choice <= 2) {
-        ApplyInitialApproximation(choice, m_od.numUnknowns - 1, m_coef, m_random);
-    }
-    m_coefDegrees = m_od.varDegree;
     if (method == CollocationMethod::Chebyshev) {
-        // The start as power coefficients, each variable's turned into its Chebyshev series.
-        std::vector<ChebyshevSeries> start;
-        for (const std::vector<double>& row : SplitByVariable(m_coef, m_od))
-            start.push_back(PowerToChebyshev(row, m_inputs.xcenter, m_inputs.xlower, m_inputs.xupper,
-                                             static_cast<int>(row.size()) - 1));
-        return solveNonlinearChebyshev(start);
+        if (!continuation.active())
+            return solveNonlinearAccurate(choice);
+        std::vector<ChebyshevSeries> kept;
+        ContinuationSteps steps;
+        steps.solve = [&](bool first) {
+            clearResults();
+            return solveNonlinearAccurate(first ? choice : 3);
+        };
+        steps.passes = [&] { return m_lstPasses; };
+        steps.keep = [&] { kept = m_chebyshev; };
+        steps.restore = [&] { m_lastChebyshev = kept; };
+        std::vector<std::string> log;
+        const bool solved = RunContinuation(continuation, m_host, steps, log);
+        if (!log.empty())
+            m_lstPasses = log;
+        return solved;
     }
+    if (!startCoefficients(choice))
+        return false;
     m_lastChebyshev.clear();
     m_newton = SolveNonlinearSystem(m_inputs, m_od, m_eqExpr, m_bcExpr, m_coef, m_host);
     m_lstCoeff = m_newton.lstCoeff;
@@ -286,6 +282,43 @@ bool SystemSession::solveAutoDegree()
     if (m_nonlinear)
         m_lstPasses = log;
     return m_solved;
+}
+
+// The start of a Newton iteration as power coefficients: the choice's, or the current
+// approximation re-laid through the scratch file. False (the message shown) without one.
+bool SystemSession::startCoefficients(int choice)
+{
+    if (choice == 3) {
+        if (m_coef.empty()) {
+            m_host.report("There is no current approximation yet: solve once or open a solved problem first.");
+            return false;
+        }
+        std::string error;
+        if (!RelayThroughScratchFile(scratchPath, m_coefDegrees, m_od, m_coef, error)) {
+            m_host.report(error);
+            return false;
+        }
+    } else if (choice >= 0 && choice <= 2) {
+        ApplyInitialApproximation(choice, m_od.numUnknowns - 1, m_coef, m_random);
+    }
+    m_coefDegrees = m_od.varDegree;
+    return true;
+}
+
+// The nonlinear accurate solve from the approximation `choice`: the current one is the last
+// accurate solution where there is one.
+bool SystemSession::solveNonlinearAccurate(int choice)
+{
+    if (choice == 3 && m_lastChebyshev.size() == m_od.varDegree.size())
+        return solveNonlinearChebyshev(m_lastChebyshev); // resized to the degrees
+    if (!startCoefficients(choice))
+        return false;
+    // Each variable's power coefficients turned into its Chebyshev series.
+    std::vector<ChebyshevSeries> start;
+    for (const std::vector<double>& row : SplitByVariable(m_coef, m_od))
+        start.push_back(PowerToChebyshev(row, m_inputs.xcenter, m_inputs.xlower, m_inputs.xupper,
+                                         static_cast<int>(row.size()) - 1));
+    return solveNonlinearChebyshev(start);
 }
 
 // The accurate Newton iteration for a nonlinear system, from `start` (one series a variable).

@@ -2,6 +2,7 @@
 // The workflow of the systems forms (frmSldif linear, frmSndif nonlinear) without their
 // widgets: the boxes, Solve, Evaluate, Open, Save All, Save Separately and the report.
 
+#include "session/Continuation.h"
 #include "session/Session.h"
 #include "systems/NonlinearSystem.h"
 #include "systems/SystemProblem.h"
@@ -42,6 +43,8 @@ public:
     bool autoDegree = false;
     int maxDegree = 1000;
     double tolerance = 1e-13;
+    // The nonlinear systems' continuation in the accurate method (session/Continuation.h).
+    Continuation continuation;
     // Its one line: converged or not, at which degree, the estimated error.
     const std::string& convergence() const { return m_convergence; }
     // Each variable's Chebyshev coefficients, when the accurate method found the solution.
@@ -56,6 +59,8 @@ private:
     bool solveProblem() override;
     bool solveChebyshev();
     bool solveAutoDegree();
+    bool startCoefficients(int choice);
+    bool solveNonlinearAccurate(int choice);
     bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start);
     void listChebyshev();
     void openAccurateFile(const std::string& path);

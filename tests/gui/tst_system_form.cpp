@@ -153,7 +153,8 @@ private slots:
         QCOMPARE(items(form->lstValue), QStringList({"y=0.25", "z=1"}));
         method->setCurrentIndex(0);
         QCOMPARE(form->lstChebyshev->count(), 0);
-        QVERIFY(form->lstPasses == nullptr); // a linear system has no passes
+        QVERIFY(form->lstPasses == nullptr); // a linear system has no passes and no continuation
+        QVERIFY(form->txtSweepName == nullptr);
     }
 
     void theEquationsGridWritesBack()
@@ -258,6 +259,15 @@ private slots:
         QVERIFY2(find<QLabel>(form, "lblConvergence")->text().startsWith("CONVERGED AT DEGREE "),
                  qPrintable(find<QLabel>(form, "lblConvergence")->text()));
         QCOMPARE(form->txtTerms->text(), QString("32"));
+        // Continuation boxes on the nonlinear form, refusing 0 steps.
+        QVERIFY(form->txtSweepName != nullptr);
+        QVERIFY(activate(form));
+        typeInto(form->txtSweepSteps, "0");
+        pressTab();
+        QVERIFY(form->txtSweepSteps->hasFocus());
+        typeInto(form->txtSweepSteps, "4");
+        pressTab();
+        QVERIFY(!form->txtSweepSteps->hasFocus());
     }
 };
 

@@ -92,6 +92,23 @@ TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
     EXPECT_LE(n.s.lstPasses().size(), 4u);
 }
 
+TEST(NonlinearSystem, ContinuationSweepsAConstantThroughTheSystem)
+{
+    // y' + a z = 0, z' + 2 a y z = 0: at a = 0 the constants, at a = 1 the reciprocal system.
+    Session n(true);
+    reciprocalSystem(n.s);
+    n.s.boxes.equations = {"y'+a*z=0", "z'+2*a*y*z=0"};
+    n.s.boxes.constants = {"a=0"};
+    n.s.boxes.terms = "24";
+    n.s.method = CollocationMethod::Chebyshev;
+    n.s.continuation = {"a", 0, 1, 2};
+    ASSERT_TRUE(n.s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
+    EXPECT_EQ(n.s.lstPasses().front(), "STEP 0: a=0");
+    EXPECT_EQ(n.s.lstPasses().back(), "CONTINUATION ENDED AT a=1");
+    EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, 0.5), 1 / 1.5, 1e-13);
+    EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[1], 0, 0.5), 1 / 2.25, 1e-13);
+}
+
 TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
 {
     const fs::path dir = fs::temp_directory_path() / ("odeseries-sysacc-" + std::to_string(::getpid()));

@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace ode::forms {
 
 namespace {
@@ -104,6 +106,48 @@ void ProblemForm::addResultLists(QVBoxLayout* main, const QString& frameTitle, c
         lstCoeff->setFont(*font);
         lstBCError->setFont(*font);
     }
+}
+
+QHBoxLayout* ProblemForm::addContinuationBoxes()
+{
+    // Continuation: a user constant swept in steps, each solve from the last solution.
+    auto* sweep = new QHBoxLayout();
+    sweep->addWidget(makeLabel("lblSweep", "Continuation of the constant"));
+    txtSweepName = makeBox("txtSweepName", QString(), "A user constant to sweep; empty for none");
+    txtSweepFrom = makeBox("txtSweepFrom", "0", "The constant's first value");
+    txtSweepTo = makeBox("txtSweepTo", "1", "The constant's last value");
+    txtSweepSteps = makeBox("txtSweepSteps", "10", "Whole number of steps, 1 to 1000");
+    sweep->addWidget(txtSweepName);
+    sweep->addWidget(makeLabel("lblSweepFrom", "from"));
+    sweep->addWidget(txtSweepFrom);
+    sweep->addWidget(makeLabel("lblSweepTo", "to"));
+    sweep->addWidget(txtSweepTo);
+    sweep->addWidget(makeLabel("lblSweepSteps", "in steps:"));
+    sweep->addWidget(txtSweepSteps);
+    return sweep;
+}
+
+void ProblemForm::wireContinuation()
+{
+    auto* e = m_events;
+    e->onValidate(txtSweepName,
+                  [this]() { return txtSweepName->text().isEmpty() || IsValidName(s(txtSweepName->text())); });
+    e->onValidate(txtSweepSteps, [this]() {
+        const double steps = ParseNumber(s(txtSweepSteps->text()));
+        return steps >= 1 && steps <= 1000 && steps == std::floor(steps);
+    });
+    for (QLineEdit* b : {txtSweepName, txtSweepFrom, txtSweepTo, txtSweepSteps}) {
+        e->selectOnFocus(b);
+        e->onChange(b, [this]() { ClearResults(); });
+    }
+}
+
+void ProblemForm::readContinuation(Continuation& c) const
+{
+    c.name = s(txtSweepName->text());
+    c.from = ParseNumber(s(txtSweepFrom->text()));
+    c.to = ParseNumber(s(txtSweepTo->text()));
+    c.steps = static_cast<int>(ParseWholeNumber(s(txtSweepSteps->text())));
 }
 
 bool ProblemForm::chooseSaveName(bool ask)

@@ -5,6 +5,7 @@
 // builds its own boxes and layout and answers the few questions this skeleton asks.
 
 #include "plot/PlotGeometry.h"
+#include "session/Continuation.h"
 #include "session/Session.h"
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 class QAction;
 class QComboBox;
 class QFont;
+class QHBoxLayout;
 class QVBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -47,6 +49,8 @@ public:
     QListWidget *lstCoeff = nullptr, *lstBCError = nullptr, *lstDError = nullptr;
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+    // The nonlinear power-series forms' continuation: constant, first and last value, steps.
+    QLineEdit *txtSweepName = nullptr, *txtSweepFrom = nullptr, *txtSweepTo = nullptr, *txtSweepSteps = nullptr;
 
     virtual Session& session() = 0;
     bool nonlinear() const { return m_nonlinear; }
@@ -117,6 +121,11 @@ protected:
     // The name Save writes to: the file dialog when `ask` or when none is known yet (a
     // cancelled dialog forgets the name); false when there is none.
     bool chooseSaveName(bool ask);
+    // The continuation's boxes in a row, made here; wireContinuation gives them their rules
+    // (a constant's name or nothing, 1 to 1000 steps; a change clears the results).
+    QHBoxLayout* addContinuationBoxes();
+    void wireContinuation();
+    void readContinuation(Continuation& c) const;
     // The evaluation labels name the independent variable ("At x=", "Evaluated at x=").
     void showIndependentName();
 

@@ -210,21 +210,7 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
         lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
         lstPasses->setMaximumHeight(90);
         layout->addWidget(lstPasses, 2, 1);
-        // Continuation: a user constant swept in steps, each solve from the last solution.
-        auto* sweep = new QHBoxLayout();
-        sweep->addWidget(makeLabel("lblSweep", "Continuation of the constant"));
-        txtSweepName = makeBox("txtSweepName", QString(), "A user constant to sweep; empty for none");
-        txtSweepFrom = makeBox("txtSweepFrom", "0", "The constant's first value");
-        txtSweepTo = makeBox("txtSweepTo", "1", "The constant's last value");
-        txtSweepSteps = makeBox("txtSweepSteps", "10", "Whole number of steps, 1 to 1000");
-        sweep->addWidget(txtSweepName);
-        sweep->addWidget(makeLabel("lblSweepFrom", "from"));
-        sweep->addWidget(txtSweepFrom);
-        sweep->addWidget(makeLabel("lblSweepTo", "to"));
-        sweep->addWidget(txtSweepTo);
-        sweep->addWidget(makeLabel("lblSweepSteps", "in steps:"));
-        sweep->addWidget(txtSweepSteps);
-        layout->addLayout(sweep, 3, 0, 1, 3);
+        layout->addLayout(addContinuationBoxes(), 3, 0, 1, 3);
     }
     main->addWidget(frame);
     connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
@@ -438,22 +424,6 @@ void FrmSingle::wireProblemBoxes()
     });
 }
 
-// The continuation's boxes: a name of a constant (or nothing), two numbers and the steps.
-void FrmSingle::wireContinuation()
-{
-    auto* e = m_events;
-    e->onValidate(txtSweepName,
-                  [this]() { return txtSweepName->text().isEmpty() || IsValidName(s(txtSweepName->text())); });
-    e->onValidate(txtSweepSteps, [this]() {
-        const double steps = ParseNumber(s(txtSweepSteps->text()));
-        return steps >= 1 && steps <= 1000 && steps == std::floor(steps);
-    });
-    for (QLineEdit* b : {txtSweepName, txtSweepFrom, txtSweepTo, txtSweepSteps}) {
-        e->selectOnFocus(b);
-        e->onChange(b, [this]() { ClearResults(); });
-    }
-}
-
 void FrmSingle::wireCondition(int k)
 {
     QLineEdit* bc = txtBC[static_cast<size_t>(k)];
@@ -607,13 +577,8 @@ void FrmSingle::readBoxes()
             cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::EquallySpaced;
     if (chkAutoDegree) // the power forms grow the degree in the accurate method only
         m_session->autoDegree = (!cboMethod || cboMethod->currentIndex() == 1) && chkAutoDegree->isChecked();
-    if (m_newton && txtSweepName) {
-        NonlinearSession::Continuation& c = m_newton->continuation;
-        c.name = s(txtSweepName->text());
-        c.from = ParseNumber(s(txtSweepFrom->text()));
-        c.to = ParseNumber(s(txtSweepTo->text()));
-        c.steps = static_cast<int>(ParseWholeNumber(s(txtSweepSteps->text())));
-    }
+    if (m_newton && txtSweepName)
+        readContinuation(m_newton->continuation);
     if (m_newton) {
         NonlinearTexts& n = m_newton->boxes;
         n.errorD = s(txtErrorD->text());

@@ -52,8 +52,6 @@ public:
     QListWidget* lstChebyshev = nullptr;
     QListWidget* lstPasses = nullptr;    // the nonlinear power form's accurate passes
     plot::DecayView* picDecay = nullptr; // log10 |ck| against k
-    // The nonlinear power form's continuation: constant, first and last value, steps.
-    QLineEdit *txtSweepName = nullptr, *txtSweepFrom = nullptr, *txtSweepTo = nullptr, *txtSweepSteps = nullptr;
 
     ProblemSession& session() override { return *m_session; }
     int NumBC() const { return m_numBC; }
@@ -90,7 +88,6 @@ private:
     void wireEvents();
     void wireProblemBoxes();
     void wireCondition(int k);
-    void wireContinuation();
     void ShowProblem();
     void SaveProblem();
     void setHeadEnabled(bool enabled) override;

@@ -200,6 +200,8 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
         layout->addWidget(lstPasses, 1);
     }
     main->addWidget(frame);
+    if (m_nonlinear)
+        main->addLayout(addContinuationBoxes());
     connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
         chkAutoDegree->setEnabled(index == 1);
         ClearResults();
@@ -351,8 +353,10 @@ void FrmSystem::wireProblemBoxes()
     e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
     for (QLineEdit* b : {txtXlower, txtXupper, txtExpansion, txtTerms})
         e->onChange(b, [this]() { ClearResults(); });
-    if (m_nonlinear)
+    if (m_nonlinear) {
         wireErrorBounds();
+        wireContinuation();
+    }
     wireEquation(0);
     wireCondition(1);
 }
@@ -554,6 +558,8 @@ void FrmSystem::readBoxes()
     m_session->method =
         cboMethod->currentIndex() == 1 ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
     m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
+    if (txtSweepName)
+        readContinuation(m_session->continuation);
     b.numDE = s(txtNumDE->text());
     b.numBC = s(txtNumBC->text());
     b.indepVarName = s(txtIndepVarNam->text());
