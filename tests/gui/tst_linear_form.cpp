@@ -399,6 +399,15 @@ private slots:
         // Near the end of the interval, to the rounding level of the accurate solution.
         const double shown = form->lblValue->text().toDouble(), error = std::fabs(shown - std::sin(9.5));
         QVERIFY2(error < 1e-13, qPrintable(form->lblValue->text()));
+        // A limit below the degree needed: said, with the best solution shown; 1 is refused.
+        typeInto(form->txtMaxDegree, "1");
+        pressTab();
+        QVERIFY(form->txtMaxDegree->hasFocus());
+        typeInto(form->txtMaxDegree, "32");
+        pressTab();
+        form->cmdSolve->click();
+        QVERIFY2(form->lblConvergence->text().startsWith("NOT CONVERGED BY DEGREE 32: ESTIMATED ERROR "),
+                 qPrintable(form->lblConvergence->text()));
         method->setCurrentIndex(0);
         QVERIFY(!form->session().solved());
         QCOMPARE(form->lstChebyshev->count(), 0);

@@ -108,6 +108,23 @@ void ProblemForm::addResultLists(QVBoxLayout* main, const QString& frameTitle, c
     }
 }
 
+QLineEdit* ProblemForm::makeMaxDegreeBox()
+{
+    txtMaxDegree = makeBox("txtMaxDegree", "1000", "The largest degree the automatic degree may reach, 2 to 100000");
+    txtMaxDegree->setMaximumWidth(70);
+    return txtMaxDegree;
+}
+
+void ProblemForm::wireMaxDegree()
+{
+    m_events->selectOnFocus(txtMaxDegree);
+    m_events->onValidate(txtMaxDegree, [this]() {
+        const double v = ParseNumber(s(txtMaxDegree->text()));
+        return v >= 2 && v <= 100000 && v == std::floor(v);
+    });
+    m_events->onChange(txtMaxDegree, [this]() { ClearResults(); });
+}
+
 QHBoxLayout* ProblemForm::addContinuationBoxes()
 {
     // Continuation: a user constant swept in steps, each solve from the last solution.

@@ -49,6 +49,8 @@ public:
     QListWidget *lstCoeff = nullptr, *lstBCError = nullptr, *lstDError = nullptr;
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+    // The automatic degree's limit, beside its check box.
+    QLineEdit* txtMaxDegree = nullptr;
     // The nonlinear power-series forms' continuation: constant, first and last value, steps.
     QLineEdit *txtSweepName = nullptr, *txtSweepFrom = nullptr, *txtSweepTo = nullptr, *txtSweepSteps = nullptr;
 
@@ -121,6 +123,10 @@ protected:
     // The name Save writes to: the file dialog when `ask` or when none is known yet (a
     // cancelled dialog forgets the name); false when there is none.
     bool chooseSaveName(bool ask);
+    // The automatic degree's limit box ("1000"), made here and given its rule (a whole number
+    // from 2 to 100000; a change clears the results) by wireMaxDegree.
+    QLineEdit* makeMaxDegreeBox();
+    void wireMaxDegree();
     // The continuation's boxes in a row, made here; wireContinuation gives them their rules
     // (a constant's name or nothing, 1 to 1000 steps; a change clears the results).
     QHBoxLayout* addContinuationBoxes();

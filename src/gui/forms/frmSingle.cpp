@@ -200,7 +200,12 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
     lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients");
     lstChebyshev->setMaximumHeight(90);
     layout->addWidget(cboMethod, 0, 0);
-    layout->addWidget(chkAutoDegree, 0, 1);
+    auto* automatic = new QHBoxLayout();
+    automatic->addWidget(chkAutoDegree);
+    automatic->addWidget(makeLabel("lblMaxDegree", "at most"));
+    automatic->addWidget(makeMaxDegreeBox());
+    automatic->addStretch();
+    layout->addLayout(automatic, 0, 1);
     layout->addWidget(lblConvergence, 1, 0, 1, 2);
     layout->addWidget(lstChebyshev, 2, 0, 1, m_nonlinear ? 1 : 2);
     picDecay = new plot::DecayView();
@@ -232,6 +237,8 @@ void FrmSingle::buildTermsRow(QVBoxLayout* main)
     chkAutoDegree->setToolTip("Grow the terms until the last harmonics fall below 1E-13 of the largest coefficient");
     lblConvergence = makeLabel("lblConvergence", QString());
     layout->addWidget(chkAutoDegree);
+    layout->addWidget(makeLabel("lblMaxDegree", "at most (degree)"));
+    layout->addWidget(makeMaxDegreeBox());
     layout->addWidget(lblConvergence, 1);
     main->addWidget(frame);
     connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
@@ -408,6 +415,8 @@ void FrmSingle::wireProblemBoxes()
     wireCondition(1);
     if (txtSweepName)
         wireContinuation();
+    if (txtMaxDegree)
+        wireMaxDegree();
 
     connectCommands();
     connect(cmdNextBC, &QPushButton::clicked, this, &FrmSingle::cmdNextBC_Click);
@@ -577,6 +586,8 @@ void FrmSingle::readBoxes()
             cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::EquallySpaced;
     if (chkAutoDegree) // the power forms grow the degree in the accurate method only
         m_session->autoDegree = (!cboMethod || cboMethod->currentIndex() == 1) && chkAutoDegree->isChecked();
+    if (txtMaxDegree)
+        m_session->maxDegree = static_cast<int>(ParseWholeNumber(s(txtMaxDegree->text())));
     if (m_newton && txtSweepName)
         readContinuation(m_newton->continuation);
     if (m_newton) {

@@ -188,7 +188,11 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
     lblConvergence = makeLabel("lblConvergence", QString());
     auto* choices = new QVBoxLayout();
     choices->addWidget(cboMethod);
-    choices->addWidget(chkAutoDegree);
+    auto* automatic = new QHBoxLayout();
+    automatic->addWidget(chkAutoDegree);
+    automatic->addWidget(makeLabel("lblMaxDegree", "at most"));
+    automatic->addWidget(makeMaxDegreeBox());
+    choices->addLayout(automatic);
     choices->addWidget(lblConvergence);
     choices->addStretch();
     layout->addLayout(choices);
@@ -357,6 +361,7 @@ void FrmSystem::wireProblemBoxes()
         wireErrorBounds();
         wireContinuation();
     }
+    wireMaxDegree();
     wireEquation(0);
     wireCondition(1);
 }
@@ -558,6 +563,7 @@ void FrmSystem::readBoxes()
     m_session->method =
         cboMethod->currentIndex() == 1 ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
     m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
+    m_session->maxDegree = static_cast<int>(ParseWholeNumber(s(txtMaxDegree->text())));
     if (txtSweepName)
         readContinuation(m_session->continuation);
     b.numDE = s(txtNumDE->text());
