@@ -4,6 +4,7 @@
 #include "gui/app/ConstantsFrame.h"
 #include "gui/forms/frmSystem.h"
 #include "gui/grids/frmGridEditor.h"
+#include "gui/plot/DecayView.h"
 #include "gui/plot/frmPTserN.h"
 #include "gui/shell/Shell.h"
 
@@ -148,6 +149,7 @@ private slots:
         const QStringList chebyshev = items(form->lstChebyshev);
         QCOMPARE(chebyshev[0], QString("CHEBYSHEV COEFFICIENTS ON [-1,1]:"));
         QVERIFY(chebyshev.contains("z(1)=2"));
+        QVERIFY(!form->picDecay->empty()); // both variables' decay
         typeInto(form->txtXestimation, "0.5");
         form->cmdEvaluate->click();
         QCOMPARE(items(form->lstValue), QStringList({"y=0.25", "z=1"}));

@@ -10,6 +10,7 @@
 #include "gui/app/FormSupport.h"
 #include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
+#include "gui/plot/DecayView.h"
 #include "linear/LinearProblem.h"
 #include "plot/PlotGeometry.h"
 
@@ -197,6 +198,8 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
     choices->addStretch();
     layout->addLayout(choices);
     layout->addWidget(lstChebyshev, 1);
+    picDecay = new plot::DecayView();
+    layout->addWidget(picDecay);
     if (m_nonlinear) {
         // The accurate Newton iteration's passes, each with its correction and residual norms.
         lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
@@ -538,6 +541,7 @@ void FrmSystem::clearOwnResults()
     lstValue->clear();
     lstChebyshev->clear();
     lblConvergence->clear();
+    picDecay->setSeries({}, 0);
     if (lstPasses)
         lstPasses->clear();
 }
@@ -546,6 +550,10 @@ void FrmSystem::showOwnLists()
 {
     app::FillList(lstChebyshev, m_session->lstChebyshev());
     lblConvergence->setText(q(m_session->convergence()));
+    std::vector<std::vector<double>> series;
+    for (const ChebyshevSeries& s : m_session->chebyshev())
+        series.push_back(s.coef);
+    picDecay->setSeries(series, m_session->tolerance);
     // The automatic degree shows the degree it found (without clearing what it found).
     if (m_session->autoDegree && m_session->solved() && txtTerms->text() != q(m_session->boxes.terms)) {
         const bool loading = m_loading;

@@ -16,6 +16,9 @@ class QVBoxLayout;
 namespace ode::app {
 class ConstantsFrame;
 }
+namespace ode::plot {
+class DecayView;
+}
 
 namespace ode::forms {
 
@@ -38,6 +41,7 @@ public:
     QCheckBox* chkAutoDegree = nullptr;
     QLabel* lblConvergence = nullptr;
     QListWidget *lstChebyshev = nullptr, *lstPasses = nullptr;
+    plot::DecayView* picDecay = nullptr; // every variable's log10 |ck| against k
 
     SystemSession& session() override { return *m_session; }
 

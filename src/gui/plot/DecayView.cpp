@@ -1,6 +1,10 @@
 #include "gui/plot/DecayView.h"
 
+#include "plot/PlotGeometry.h"
+
 #include <QPainter>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -16,7 +20,17 @@ DecayView::DecayView(QWidget* parent) : QWidget(parent)
 
 void DecayView::setCoefficients(const std::vector<double>& coef, double tolerance)
 {
-    m_picture = coef.empty() ? DecayPicture{} : CoefficientDecay(coef, tolerance);
+    setSeries(coef.empty() ? std::vector<std::vector<double>>{} : std::vector<std::vector<double>>{coef}, tolerance);
+}
+
+void DecayView::setSeries(const std::vector<std::vector<double>>& coefs, double tolerance)
+{
+    m_pictures.clear();
+    for (const std::vector<double>& coef : coefs) {
+        DecayPicture p = CoefficientDecay(coef, tolerance);
+        if (!p.points.empty())
+            m_pictures.push_back(std::move(p));
+    }
     update();
 }
 
@@ -26,9 +40,16 @@ void DecayView::paintEvent(QPaintEvent*)
     p.fillRect(rect(), palette().base());
     p.setPen(palette().mid().color());
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    if (m_picture.points.empty())
+    if (m_pictures.empty())
         return;
-    const DecayPicture& d = m_picture;
+    // Common axes: the widest of the pictures' ranges.
+    DecayPicture d = m_pictures[0];
+    for (const DecayPicture& p : m_pictures) {
+        d.ymin = std::min(d.ymin, p.ymin);
+        d.ymax = std::max(d.ymax, p.ymax);
+        d.kmax = std::max(d.kmax, p.kmax);
+        d.target = std::max(d.target, p.target);
+    }
     const QFontMetrics fm(font());
     const double left = fm.horizontalAdvance("-000") + 6, right = width() - 6.0;
     const double top = fm.height() / 2.0 + 2, bottom = height() - fm.height() - 4.0;
@@ -51,9 +72,13 @@ void DecayView::paintEvent(QPaintEvent*)
     p.drawLine(QPointF(left, py(d.target)), QPointF(right, py(d.target)));
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 200));
-    for (const auto& [k, y] : d.points)
-        p.drawEllipse(QPointF(px(k), py(y)), 1.8, 1.8);
+    for (size_t j = 0; j < m_pictures.size(); ++j) {
+        // A single series in blue; a system's variables in their plot colours, as in the legend.
+        const Rgb colour = m_pictures.size() == 1 ? Rgb{0, 0, 200} : CurveColour(static_cast<int>(j));
+        p.setBrush(QColor(colour.r, colour.g, colour.b));
+        for (const auto& [k, y] : m_pictures[j].points)
+            p.drawEllipse(QPointF(px(k), py(std::max(y, d.ymin))), 1.8, 1.8);
+    }
 }
 
 } // namespace ode::plot

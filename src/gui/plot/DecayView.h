@@ -15,14 +15,17 @@ public:
 
     // Shows the decay of `coef`; an empty vector clears the picture.
     void setCoefficients(const std::vector<double>& coef, double tolerance);
-    const DecayPicture& picture() const { return m_picture; }
-    bool empty() const { return m_picture.points.empty(); }
+    // A system's: one series a variable, each in its curve colour, on common axes.
+    void setSeries(const std::vector<std::vector<double>>& coefs, double tolerance);
+    const DecayPicture& picture() const { return m_pictures.empty() ? m_none : m_pictures[0]; }
+    bool empty() const { return m_pictures.empty(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    DecayPicture m_picture;
+    std::vector<DecayPicture> m_pictures;
+    DecayPicture m_none;
 };
 
 } // namespace ode::plot
