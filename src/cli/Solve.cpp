@@ -11,6 +11,7 @@
 #include "systems/SystemSession.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace ode::cli {
@@ -42,6 +43,8 @@ struct SolveOptions {
     // --continuation NAME=FROM:TO:STEPS: the accurate Newton iteration's sweep of a constant
     std::optional<Continuation> continuation;
     bool autoDegree = false;      // --degree auto
+    std::optional<std::string> degree; // --degree N: the degree box (the terms of a trigonometric series)
+    std::optional<double> tolerance;   // --tol T: the automatic degree's relative tolerance
     std::optional<int> maxDegree; // --max-degree N
 };
 
@@ -155,6 +158,10 @@ void applyMethodOptions(const SolveOptions& o, ProblemSession& session)
         session.autoDegree = true;
     if (o.maxDegree)
         session.maxDegree = *o.maxDegree;
+    if (o.tolerance)
+        session.tolerance = *o.tolerance;
+    if (o.degree)
+        session.texts().terms = *o.degree;
 }
 
 // The options a form's iteration inputs take from the command line; false ends the command.
@@ -167,8 +174,8 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 // The accurate method's own lists.
 void printMethodLists(std::ostream& out, const SystemSession& session)
 {
-    if (!session.convergence().empty())
-        printList(out, "lblConvergence", {session.convergence()});
+    if (!session.accuracy().empty())
+        printList(out, "lblAccuracy", {session.accuracy()});
     if (!session.lstPasses().empty())
         printList(out, "lstPasses", session.lstPasses());
     if (!session.lstChebyshev().empty())
@@ -176,8 +183,8 @@ void printMethodLists(std::ostream& out, const SystemSession& session)
 }
 void printMethodLists(std::ostream& out, const ProblemSession& session)
 {
-    if (!session.convergence().empty())
-        printList(out, "lblConvergence", {session.convergence()});
+    if (!session.accuracy().empty())
+        printList(out, "lblAccuracy", {session.accuracy()});
     if (!session.lstPasses().empty())
         printList(out, "lstPasses", session.lstPasses());
     if (!session.lstChebyshev().empty())
@@ -206,6 +213,10 @@ bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
         session.autoDegree = true;
     if (o.maxDegree)
         session.maxDegree = *o.maxDegree;
+    if (o.tolerance)
+        session.tolerance = *o.tolerance;
+    if (o.degree)
+        session.boxes.terms = *o.degree;
     if (o.seed)
         session.seedRandom(*o.seed);
     const int choice = static_cast<int>(ParseNumber(o.approximation));
@@ -342,7 +353,7 @@ bool ReadContinuation(const std::string& v, SolveOptions& o, std::ostream& err)
         c.steps = static_cast<int>(ParseWholeNumber(v.substr(second + 1)));
     }
     if (c.name.empty() || c.steps < 1 || c.steps > 1000)
-        return Refuse(err, "--continuation needs NAME=FROM:TO:STEPS, with 1 to 1000 steps");
+        return Refuse(err, "--continue needs NAME=FROM:TO:STEPS, with 1 to 1000 steps");
     o.continuation = c;
     return true;
 }
@@ -420,6 +431,12 @@ const OptionRule kSolveOptions[] = {
          o.saveSeparately = v;
          return true;
      }},
+    {"--points", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.chebyshev = v == "chebyshev";
+         o.equallySpaced = v == "equal";
+         return o.equallySpaced || o.chebyshev || Refuse(err, "--points is equal or chebyshev");
+     }},
     {"--method", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.chebyshev = v == "chebyshev";
@@ -429,8 +446,19 @@ const OptionRule kSolveOptions[] = {
     {"--degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.autoDegree = v == "auto";
-         return o.autoDegree || Refuse(err, "--degree takes auto (a fixed degree comes from the file)");
+         const double n = ParseNumber(v);
+         if (!o.autoDegree && !(n >= 1 && n <= 100000 && n == std::floor(n) && !v.empty()))
+             return Refuse(err, "--degree takes auto or a whole number from 1 to 100000");
+         if (!o.autoDegree)
+             o.degree = v;
+         return true;
      }},
+    {"--tol", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.tolerance = ParseNumber(v);
+         return (*o.tolerance > 0 && *o.tolerance < 1) || Refuse(err, "--tol needs a number above 0 and below 1");
+     }},
+    {"--continue", true, ReadContinuation},
     {"--continuation", true, ReadContinuation},
     {"--max-degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
@@ -491,16 +519,16 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     }
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
     const bool trigonometric = *kind == ProblemKind::LinearTrig || *kind == ProblemKind::NonlinearTrig;
-    if ((o.autoDegree || o.maxDegree) && !o.chebyshev && !trigonometric) {
-        err << "odeseries: --degree auto and --max-degree go with --method chebyshev, or a trigonometric series\n";
+    if ((o.autoDegree || o.maxDegree || o.tolerance) && !o.chebyshev && !trigonometric) {
+        err << "odeseries: --degree auto, --max-degree and --tol go with --points chebyshev, or a trigonometric series\n";
         return 2;
     }
     if (o.continuation && (!o.chebyshev || !IsNonlinear(*kind) || !IsPowerSeries(*kind))) {
-        err << "odeseries: --continuation goes with --method chebyshev on a nonlinear power-series problem\n";
+        err << "odeseries: --continue goes with --points chebyshev on a nonlinear power-series problem\n";
         return 2;
     }
     if (o.chebyshev && !IsPowerSeries(*kind)) {
-        err << "odeseries: --method chebyshev solves the power-series kinds (a trigonometric series is spectral "
+        err << "odeseries: --points chebyshev solves the power-series kinds (a trigonometric series is spectral "
                "already)\n";
         return 2;
     }

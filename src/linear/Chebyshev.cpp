@@ -156,6 +156,38 @@ double ChebyshevTail(const std::vector<double>& coef)
     return scale > 0 ? tail / scale : 0.0;
 }
 
+double LastTerms(const std::vector<double>& coef)
+{
+    double scale = 0, last = 0;
+    for (size_t k = 0; k < coef.size(); ++k) {
+        scale = std::fmax(scale, std::fabs(coef[k]));
+        if (k + 2 >= coef.size())
+            last = std::fmax(last, std::fabs(coef[k]));
+    }
+    return scale > 0 ? last / scale : 0.0;
+}
+
+double EstimatedError(double tail, double scale, int degree)
+{
+    // Never below what rounding leaves in a sum of N+1 terms of this scale.
+    return std::fmax(8 * tail, 2.220446049250313e-16 * (degree + 1)) * scale;
+}
+
+std::string AccuracyLine(const std::vector<ChebyshevSeries>& series, double tolerance)
+{
+    double tail = 0, last = 0, scale = 0;
+    int degree = 0;
+    for (const ChebyshevSeries& s : series) {
+        tail = std::fmax(tail, ChebyshevTail(s.coef));
+        last = std::fmax(last, LastTerms(s.coef));
+        for (double c : s.coef)
+            scale = std::fmax(scale, std::fabs(c));
+        degree = std::max(degree, static_cast<int>(s.coef.size()) - 1);
+    }
+    return std::string(tail <= tolerance ? "CONVERGED" : "NOT CONVERGED") + " AT DEGREE " + std::to_string(degree) +
+           ": ESTIMATED ERROR " + FormatNumber(EstimatedError(last, scale, degree));
+}
+
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree)>& solveAt, bool terms)
 {
@@ -189,8 +221,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             bestTail = tail;
             result.best = s;
             result.degree = tried;
-            // Never below what rounding leaves in a sum of N+1 terms of this scale.
-            result.estimatedError = std::fmax(8 * tail, 2.220446049250313e-16 * (tried + 1)) * scale;
+            result.estimatedError = EstimatedError(LastTerms(s.series.coef), scale, tried);
         }
         if (tail <= tolerance || plateau) {
             result.converged = true;

@@ -39,8 +39,7 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
 // Automatic degree: the degree doubles from 16 (or the order + 2) up to `maxDegree` until the
 // tail of the Chebyshev coefficients (the largest of the last eight) falls below `tolerance`
 // times the largest coefficient, or stops falling while below 1E-11 of it (rounding noise,
-// not signal). The estimated error is that tail times the number of coefficients it stands for,
-// and never less than the rounding of N+1 terms (N+1 units of the last place of the scale).
+// not signal). The estimated error comes from the last two coefficients (EstimatedError).
 struct AutoDegreeSolution {
     ChebyshevSolution best; // the solution at the degree found, or the best one tried
     bool converged = false;
@@ -57,6 +56,19 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                                        const std::function<ChebyshevSolution(int degree)>& solveAt, bool terms = false);
 AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
                                             script::ScriptHost& host, int maxDegree = 1000, double tolerance = 1e-13);
+
+// The last two coefficients' size relative to the largest (0 for a zero series): the
+// truncation error of a converging series is of their order.
+double LastTerms(const std::vector<double>& coef);
+
+// The error the last terms stand for: eight times their relative size times the scale, never
+// less than the rounding of a sum of N+1 terms (N+1 units in the last place of the scale).
+double EstimatedError(double lastTerms, double scale, int degree);
+
+// The readout of an accurate solution at a fixed degree: "CONVERGED AT DEGREE 30: ESTIMATED
+// ERROR 2.1E-15" when the largest tail of the series (one, or one a variable) is within the
+// tolerance, else "NOT CONVERGED AT DEGREE 30: ESTIMATED ERROR ...".
+std::string AccuracyLine(const std::vector<ChebyshevSeries>& series, double tolerance);
 
 // The tail the automatic degree judges by: the largest |c| of the last eight coefficients,
 // relative to the largest of all (0 for a zero series).

@@ -56,13 +56,15 @@ bool LinearSession::solveChebyshev()
     if (autoDegree) {
         AutoDegreeSolution found = SolveLinearChebyshevAuto(m_inputs, m_texts, m_host, maxDegree, tolerance);
         solution = std::move(found.best);
-        m_convergence = found.line;
+        m_accuracy = found.line;
         if (solution.solved()) {
             m_inputs.seriesDegree = found.degree;
             boxes.terms = std::to_string(found.degree);
         }
     } else {
         solution = SolveLinearChebyshev(m_inputs, m_texts, m_host);
+        if (solution.solved())
+            m_accuracy = AccuracyLine({solution.series}, tolerance);
     }
     m_end = solution;
     if (!solution.solved()) {
@@ -118,7 +120,7 @@ bool LinearSession::solveTrigonometricAuto()
             return out;
         },
         true);
-    m_convergence = found.line;
+    m_accuracy = found.line;
     m_end = found.best;
     if (!found.best.solved()) {
         m_lstCoeff = bestList;

@@ -12,7 +12,7 @@ void ProblemSession::clearResults()
     m_chebyshev.reset();
     m_lstChebyshev.clear();
     m_lstPasses.clear();
-    m_convergence.clear();
+    m_accuracy.clear();
 }
 
 double ProblemSession::derivativeAt(int order, double x) const

@@ -34,7 +34,7 @@ public:
     // Solve uses the accurate method: chosen, and a power-series kind.
     bool accurate() const { return method == Method::Chebyshev && kind() == SeriesKind::Power; }
     // The automatic degree's one line: converged or not, at which degree, the estimated error.
-    const std::string& convergence() const { return m_convergence; }
+    const std::string& accuracy() const { return m_accuracy; }
     // The Chebyshev coefficients of the solution that stands, when the accurate method found it.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     // The accurate Newton iteration's passes with their correction and residual norms.
@@ -69,7 +69,7 @@ protected:
     std::string m_lblValue;
     std::optional<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev, m_lstPasses;
-    std::string m_convergence;
+    std::string m_accuracy;
 };
 
 } // namespace ode

@@ -76,7 +76,7 @@ bool NonlinearSession::solveTrigonometricAuto()
             return out;
         },
         true);
-    m_convergence = found.line;
+    m_accuracy = found.line;
     for (const auto& [result, coef] : tried)
         if (static_cast<int>(coef.size()) == found.degree + 1) {
             m_result = result;
@@ -150,7 +150,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice)
                 s.series = tried.back().series;
                 return s;
             });
-        m_convergence = found.line;
+        m_accuracy = found.line;
         for (const ChebyshevNewtonResult& r : tried)
             if (static_cast<int>(r.series.coef.size()) == found.degree + 1)
                 m_accurate = r;
@@ -161,6 +161,8 @@ bool NonlinearSession::solveChebyshevFrom(int choice)
     } else {
         m_accurate =
             SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree), m_host);
+        if (m_accurate.solved())
+            m_accuracy = AccuracyLine({m_accurate.series}, tolerance);
     }
     m_end = m_accurate;
     m_lstPasses = NewtonPassLines(m_accurate);

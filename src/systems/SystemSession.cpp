@@ -30,7 +30,7 @@ void SystemSession::clearResults()
     m_chebyshev.clear();
     m_lstChebyshev.clear();
     m_lstPasses.clear();
-    m_convergence.clear();
+    m_accuracy.clear();
 }
 
 bool SystemSession::readInputs()
@@ -206,6 +206,8 @@ bool SystemSession::solveChebyshev()
     if (!s.solved())
         return false;
     m_chebyshev = s.series;
+    if (!autoDegree)
+        m_accuracy = AccuracyLine(m_chebyshev, tolerance);
     m_coef.clear();
     for (const ChebyshevSeries& series : m_chebyshev) {
         const std::vector<double> power = ChebyshevToPower(series, m_inputs.xcenter);
@@ -276,7 +278,7 @@ bool SystemSession::solveAutoDegree()
         previous = byDegree[found.degree]; // from its own solution
         solveAt(found.degree, true);
     }
-    m_convergence = found.line;
+    m_accuracy = found.line;
     if (found.best.solved())
         boxes.terms = std::to_string(found.degree);
     if (m_nonlinear)
@@ -343,6 +345,8 @@ bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& 
     if (!m_solved)
         return false;
     m_chebyshev = r.series;
+    if (!autoDegree)
+        m_accuracy = AccuracyLine(m_chebyshev, tolerance);
     listChebyshev();
     for (size_t b = 0; b < r.listed.conditionResidual.size(); ++b)
         m_lstBCError.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(r.listed.conditionResidual[b]));

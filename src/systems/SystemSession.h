@@ -46,7 +46,7 @@ public:
     // The nonlinear systems' continuation in the accurate method (session/Continuation.h).
     Continuation continuation;
     // Its one line: converged or not, at which degree, the estimated error.
-    const std::string& convergence() const { return m_convergence; }
+    const std::string& accuracy() const { return m_accuracy; }
     // Each variable's Chebyshev coefficients, when the accurate method found the solution.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     const std::vector<ChebyshevSeries>& chebyshev() const { return m_chebyshev; }
@@ -81,7 +81,7 @@ private:
     std::vector<std::string> m_lstValue;
     std::vector<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev, m_lstPasses;
-    std::string m_convergence;
+    std::string m_accuracy;
     std::vector<ChebyshevSeries> m_lastChebyshev; // the current approximation of the next accurate solve
 };
 

@@ -258,8 +258,8 @@ private slots:
         find<QCheckBox>(form, "chkAutoDegree")->setChecked(true);
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
-        QVERIFY2(find<QLabel>(form, "lblConvergence")->text().startsWith("CONVERGED AT DEGREE "),
-                 qPrintable(find<QLabel>(form, "lblConvergence")->text()));
+        QVERIFY2(find<QLabel>(form, "lblAccuracy")->text().startsWith("CONVERGED AT DEGREE "),
+                 qPrintable(find<QLabel>(form, "lblAccuracy")->text()));
         QCOMPARE(form->txtTerms->text(), QString("32"));
         // Continuation boxes on the nonlinear form, refusing 0 steps.
         QVERIFY(form->txtSweepName != nullptr);

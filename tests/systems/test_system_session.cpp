@@ -79,7 +79,7 @@ TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
     // The automatic degree: converged at 32 (16 is not enough for 1E-13), each degree's passes.
     n.s.autoDegree = true;
     ASSERT_TRUE(n.s.solve());
-    EXPECT_EQ(n.s.convergence().rfind("CONVERGED AT DEGREE 32: ESTIMATED ERROR ", 0), 0u) << n.s.convergence();
+    EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE 32: ESTIMATED ERROR ", 0), 0u) << n.s.accuracy();
     EXPECT_EQ(n.s.boxes.terms, "32");
     EXPECT_EQ(n.s.orders().degree, 32);
     EXPECT_EQ(n.s.lstPasses().front(), "DEGREE 16:");

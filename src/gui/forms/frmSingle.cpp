@@ -196,7 +196,7 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip("Grow the degree until the Chebyshev coefficients fall below 1E-13");
     chkAutoDegree->setEnabled(false);
-    lblConvergence = makeLabel("lblConvergence", QString());
+    lblAccuracy = makeLabel("lblAccuracy", QString());
     lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients");
     lstChebyshev->setMaximumHeight(90);
     layout->addWidget(cboMethod, 0, 0);
@@ -206,7 +206,7 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
     automatic->addWidget(makeMaxDegreeBox());
     automatic->addStretch();
     layout->addLayout(automatic, 0, 1);
-    layout->addWidget(lblConvergence, 1, 0, 1, 2);
+    layout->addWidget(lblAccuracy, 1, 0, 1, 2);
     layout->addWidget(lstChebyshev, 2, 0, 1, m_nonlinear ? 1 : 2);
     picDecay = new plot::DecayView();
     layout->addWidget(picDecay, 0, 2, 3, 1);
@@ -235,11 +235,11 @@ void FrmSingle::buildTermsRow(QVBoxLayout* main)
     chkAutoDegree = new QCheckBox("Automatic number of terms");
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip("Grow the terms until the last harmonics fall below 1E-13 of the largest coefficient");
-    lblConvergence = makeLabel("lblConvergence", QString());
+    lblAccuracy = makeLabel("lblAccuracy", QString());
     layout->addWidget(chkAutoDegree);
     layout->addWidget(makeLabel("lblMaxDegree", "at most (degree)"));
     layout->addWidget(makeMaxDegreeBox());
-    layout->addWidget(lblConvergence, 1);
+    layout->addWidget(lblAccuracy, 1);
     main->addWidget(frame);
     connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
 }
@@ -547,8 +547,8 @@ void FrmSingle::clearOwnResults()
     lblValue->setText(QString());
     if (lstChebyshev)
         lstChebyshev->clear();
-    if (lblConvergence)
-        lblConvergence->clear();
+    if (lblAccuracy)
+        lblAccuracy->clear();
     if (lstPasses)
         lstPasses->clear();
     if (picDecay)
@@ -557,10 +557,10 @@ void FrmSingle::clearOwnResults()
 
 void FrmSingle::showOwnLists()
 {
-    if (!lblConvergence)
+    if (!lblAccuracy)
         return;
     const ProblemSession& session = *m_session;
-    lblConvergence->setText(q(session.convergence()));
+    lblAccuracy->setText(q(session.accuracy()));
     if (lstChebyshev)
         app::FillList(lstChebyshev, session.lstChebyshev());
     if (lstPasses)

@@ -48,7 +48,7 @@ public:
     // and the Chebyshev coefficients (nullptr on the other forms).
     QComboBox* cboMethod = nullptr;
     QCheckBox* chkAutoDegree = nullptr;
-    QLabel* lblConvergence = nullptr;
+    QLabel* lblAccuracy = nullptr;
     QListWidget* lstChebyshev = nullptr;
     QListWidget* lstPasses = nullptr;    // the nonlinear power form's accurate passes
     plot::DecayView* picDecay = nullptr; // log10 |ck| against k

@@ -186,7 +186,7 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip("Grow the degree until every variable's Chebyshev coefficients fall below 1E-13");
     chkAutoDegree->setEnabled(false);
-    lblConvergence = makeLabel("lblConvergence", QString());
+    lblAccuracy = makeLabel("lblAccuracy", QString());
     auto* choices = new QVBoxLayout();
     choices->addWidget(cboMethod);
     auto* automatic = new QHBoxLayout();
@@ -194,7 +194,7 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
     automatic->addWidget(makeLabel("lblMaxDegree", "at most"));
     automatic->addWidget(makeMaxDegreeBox());
     choices->addLayout(automatic);
-    choices->addWidget(lblConvergence);
+    choices->addWidget(lblAccuracy);
     choices->addStretch();
     layout->addLayout(choices);
     layout->addWidget(lstChebyshev, 1);
@@ -540,7 +540,7 @@ void FrmSystem::clearOwnResults()
 {
     lstValue->clear();
     lstChebyshev->clear();
-    lblConvergence->clear();
+    lblAccuracy->clear();
     picDecay->setSeries({}, 0);
     if (lstPasses)
         lstPasses->clear();
@@ -549,7 +549,7 @@ void FrmSystem::clearOwnResults()
 void FrmSystem::showOwnLists()
 {
     app::FillList(lstChebyshev, m_session->lstChebyshev());
-    lblConvergence->setText(q(m_session->convergence()));
+    lblAccuracy->setText(q(m_session->accuracy()));
     std::vector<std::vector<double>> series;
     for (const ChebyshevSeries& s : m_session->chebyshev())
         series.push_back(s.coef);

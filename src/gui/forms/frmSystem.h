@@ -39,7 +39,7 @@ public:
     // The accurate method (lstPasses on the nonlinear form only).
     QComboBox* cboMethod = nullptr;
     QCheckBox* chkAutoDegree = nullptr;
-    QLabel* lblConvergence = nullptr;
+    QLabel* lblAccuracy = nullptr;
     QListWidget *lstChebyshev = nullptr, *lstPasses = nullptr;
     plot::DecayView* picDecay = nullptr; // every variable's log10 |ck| against k
 

@@ -1,0 +1,151 @@
+// The accurate method against known solutions with the automatic degree: every value within
+// 1E-12 of the exact one relative to the solution's scale, and the readout telling the truth
+// (its estimated error within a factor 100 of the real one, which is floored at rounding).
+
+#include "common/NumberFormat.h"
+#include "linear/LinearSession.h"
+#include "nonlinear/NonlinearSession.h"
+#include "systems/SystemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+using namespace ode;
+
+struct Known {
+    const char* name;
+    std::function<ProblemSession*(std::shared_ptr<script::Class1>&)> single; // or nullptr for a system
+    std::vector<std::pair<double, double>> exact;                            // (x, value of the first variable)
+};
+
+std::vector<std::pair<double, double>> Sampled(double a, double b, double (*f)(double))
+{
+    std::vector<std::pair<double, double>> out;
+    for (int i = 0; i <= 40; ++i) {
+        const double x = a + (b - a) * i / 40;
+        out.push_back({x, f(x)});
+    }
+    return out;
+}
+
+LinearSession* Linear(std::shared_ptr<script::Class1>& shared, const char* equation, std::vector<std::string> bc,
+                      std::vector<std::string> at, const char* lower, const char* upper,
+                      std::vector<std::string> constants = {})
+{
+    auto* s = new LinearSession(SeriesKind::Power, shared, {});
+    s->boxes.order = "2";
+    s->boxes.equation = equation;
+    s->boxes.bcText = std::move(bc);
+    s->boxes.bcPoint = std::move(at);
+    s->boxes.xlower = lower;
+    s->boxes.xupper = upper;
+    s->boxes.expansion = "*";
+    s->boxes.constants = std::move(constants);
+    return s;
+}
+
+// The estimated error in the readout "... ESTIMATED ERROR e".
+double Estimate(const std::string& line) { return ParseNumber(line.substr(line.rfind(' ') + 1)); }
+
+void ExpectTruthful(const char* name, const std::string& line, double real, double scale)
+{
+    EXPECT_EQ(line.rfind("CONVERGED AT DEGREE ", 0), 0u) << name << ": " << line;
+    EXPECT_LE(real, 1e-12 * scale) << name;
+    const double estimate = Estimate(line), floored = std::fmax(real, 2.2e-16 * scale);
+    EXPECT_LE(estimate, 100 * floored) << name << ": " << line << ", real " << real;
+    EXPECT_LE(real, 100 * estimate) << name << ": " << line << ", real " << real;
+}
+
+TEST(KnownSolutions, SingleEquationsAtTheAutomaticDegree)
+{
+    const double eps = 0.01;
+    const Known cases[] = {
+        {"sin on [-10, 10]",
+         [](auto& shared) {
+             return Linear(shared, "y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-10", "10");
+         },
+         Sampled(-10, 10, [](double x) { return std::sin(x); })},
+        {"Airy on [-5, 5]",
+         [](auto& shared) {
+             return Linear(shared, "y''-x*y=0", {"y=0.355028053887817239", "y'=-0.258819403792806798"}, {"0", "0"},
+                           "-5", "5");
+         },
+         {{-5, 0.3507610090241142},
+          {-2, 0.2274074282016856},
+          {1, 0.1352924163128814},
+          {2, 0.03492413042327437},
+          {5, 1.083444281360744e-4}}},
+        {"Bessel J1 on [-5, 5]",
+         [](auto& shared) {
+             return Linear(shared, "x*x*y''+x*y'+(x*x-1)*y=0", {"y'=0.5", "y=0.440050585744933516"}, {"0", "1"}, "-5",
+                           "5");
+         },
+         {{-3, -0.3390589585259365}, {2, 0.5767248077568734}, {4, -0.06604332802354913}, {5, -0.3275791375914652}}},
+        {"cos 2t with a constant",
+         [](auto& shared) {
+             return Linear(shared, "y''+w*w*y=0", {"y=1", "y'=0"}, {"0", "0"}, "0", "3", {"w=2"});
+         },
+         Sampled(0, 3, [](double t) { return std::cos(2 * t); })},
+        {"a boundary layer, 0.01 y'' + y' = 0",
+         [](auto& shared) {
+             return Linear(shared, "0.01*y''+y'=0", {"y=0", "y=1"}, {"0", "1"}, "0", "1");
+         },
+         Sampled(0, 1, [](double x) { return (1 - std::exp(-x / 0.01)) / (1 - std::exp(-1 / 0.01)); })},
+        {"1/x from y'' = 2y^3",
+         [](auto& shared) -> ProblemSession* {
+             auto* s = new NonlinearSession(SeriesKind::Power, shared, {});
+             s->boxes.bcText = {"y=1", "y'+y^2=0"};
+             s->boxes.bcPoint = {"1", "3"};
+             s->boxes.errorD = s->boxes.errorC = "1E-12";
+             s->boxes.maxcy = "40";
+             s->boxes.approximation = "0 - Zero coefficients";
+             return s;
+         },
+         Sampled(1, 3, [](double x) { return 1 / x; })},
+    };
+    (void)eps;
+    for (const Known& c : cases) {
+        std::shared_ptr<script::Class1> shared;
+        std::unique_ptr<ProblemSession> s(c.single(shared));
+        s->method = ProblemSession::Method::Chebyshev;
+        s->autoDegree = true;
+        ASSERT_TRUE(s->solve()) << c.name << (s->lstCoeff().empty() ? "" : ": " + s->lstCoeff()[0]);
+        double real = 0, scale = 0;
+        for (const auto& [x, y] : c.exact) {
+            real = std::fmax(real, std::fabs(ChebyshevDerivative(*s->chebyshev(), 0, x) - y));
+            scale = std::fmax(scale, std::fabs(y));
+        }
+        ExpectTruthful(c.name, s->accuracy(), real, scale);
+    }
+}
+
+TEST(KnownSolutions, TheExponentialSystemAndAnUnresolvedLayer)
+{
+    std::shared_ptr<script::Class1> shared;
+    SystemSession system(false, shared, {});
+    ASSERT_TRUE(system.open(std::string(ODESERIES_EXAMPLES) + "/system-exponential"));
+    system.method = CollocationMethod::Chebyshev;
+    system.autoDegree = true;
+    ASSERT_TRUE(system.solve());
+    double real = 0;
+    for (int i = 0; i <= 40; ++i) {
+        const double x = i / 40.0;
+        real = std::fmax(real, std::fabs(ChebyshevDerivative(system.chebyshev()[0], 0, x) - std::exp(-x)));
+        real = std::fmax(real, std::fabs(ChebyshevDerivative(system.chebyshev()[1], 0, x) + std::exp(-x)));
+    }
+    ExpectTruthful("the exponential system", system.accuracy(), real, 1);
+
+    // A layer that degree 32 cannot resolve: said, with the best solution shown.
+    std::unique_ptr<LinearSession> layer(Linear(shared, "0.001*y''+y'=0", {"y=0", "y=1"}, {"0", "1"}, "0", "1"));
+    layer->method = ProblemSession::Method::Chebyshev;
+    layer->autoDegree = true;
+    layer->maxDegree = 32;
+    EXPECT_TRUE(layer->solve());
+    EXPECT_EQ(layer->accuracy().rfind("NOT CONVERGED BY DEGREE 32: ESTIMATED ERROR ", 0), 0u) << layer->accuracy();
+}
+
+} // namespace
