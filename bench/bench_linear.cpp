@@ -109,6 +109,38 @@ void BM_SolveProcess(benchmark::State& state)
 }
 BENCHMARK(BM_SolveProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Known problems solved to rounding with the automatic degree, one whole Solve each, for the
+// comparison with scipy's solve_bvp (bench/solve_bvp_comparison.py): sin on [-10, 10] and
+// Airy on [-5, 5].
+void BM_KnownAutomatic(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    LinearSession s(SeriesKind::Power, shared, {});
+    s.boxes.order = "2";
+    if (state.range(0) == 0) {
+        s.boxes.equation = "y''+y=0";
+        s.boxes.bcText = {"y=0", "y'=1"};
+        s.boxes.xlower = "-10";
+        s.boxes.xupper = "10";
+    } else {
+        s.boxes.equation = "y''-x*y=0";
+        s.boxes.bcText = {"y=0.355028053887817239", "y'=-0.258819403792806798"};
+        s.boxes.xlower = "-5";
+        s.boxes.xupper = "5";
+    }
+    s.boxes.bcPoint = {"0", "0"};
+    s.boxes.expansion = "0";
+    s.method = LinearSession::Method::Chebyshev;
+    s.autoDegree = true;
+    for (auto _ : state) {
+        if (!s.solve())
+            state.SkipWithError("no solution");
+        s.boxes.terms = "23"; // each solve grows the degree afresh
+    }
+    state.SetLabel(state.range(0) == 0 ? "sin" : "airy");
+}
+BENCHMARK(BM_KnownAutomatic)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

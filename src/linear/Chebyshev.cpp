@@ -43,17 +43,25 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
 void ChebyshevBasisDerivatives(int n, int N, double t, std::vector<double>& d)
 {
     const size_t width = static_cast<size_t>(n) + 1;
-    d.assign(static_cast<size_t>(N + 1) * width, 0.0);
-    auto at = [&](int j, int k) -> double& { return d[static_cast<size_t>(j) * width + static_cast<size_t>(k)]; };
-    at(0, 0) = 1;
-    if (N >= 1) {
-        at(1, 0) = t;
-        if (n >= 1)
-            at(1, 1) = 1;
+    d.resize(static_cast<size_t>(N + 1) * width); // every entry is written below
+    double* row0 = d.data();
+    std::fill(row0, row0 + width, 0.0);
+    row0[0] = 1;
+    if (N < 1)
+        return;
+    double* row1 = row0 + width;
+    std::fill(row1, row1 + width, 0.0);
+    row1[0] = t;
+    if (n >= 1)
+        row1[1] = 1;
+    for (int j = 1; j < N; ++j) {
+        const double* prev = d.data() + static_cast<size_t>(j - 1) * width;
+        const double* cur = prev + width;
+        double* next = const_cast<double*>(cur) + width;
+        next[0] = 2 * t * cur[0] - prev[0];
+        for (size_t k = 1; k < width; ++k)
+            next[k] = 2 * t * cur[k] + 2 * static_cast<double>(k) * cur[k - 1] - prev[k];
     }
-    for (int j = 1; j < N; ++j)
-        for (int k = 0; k <= n; ++k)
-            at(j + 1, k) = 2 * t * at(j, k) + (k > 0 ? 2 * k * at(j, k - 1) : 0.0) - at(j - 1, k);
 }
 
 void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const std::vector<double>& d)

@@ -172,23 +172,44 @@ double LargestMagnitude(const std::vector<double>& v)
 
 // Damped step from c along delta: the first of 1, 1/2, ... 1/1024 whose sum of squared
 // residuals falls by Armijo's rule (at least 2e-4 of the step's share of it), else the one
-// of them with the smallest sum. Returns the step's norms; c is moved.
+// of them with the smallest sum. Returns the step's norms; c is moved. The full step is
+// tried by assembling the next Newton system there (`next`, its norms in `nextNorms`), so a
+// pass that takes it costs one assembly, as an undamped pass does; `nextReady` tells whether
+// `next` belongs to the point c was moved to.
 NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, const std::vector<double>& delta,
-                           const ResidualNorms& before)
+                           const ResidualNorms& before, AugmentedMatrix& next, ResidualNorms& nextNorms,
+                           bool& nextReady)
 {
     NewtonPassNorms best{0, kInfinity, 0};
     double bestSquares = kInfinity;
     std::vector<double> trial(c.size()), bestTrial;
     double lambda = 1;
+    nextReady = false;
+    bool fullStepAssembled = false;
     newton.host.setQuiet(true);
     for (int k = 0; k <= kHalvings; ++k, lambda /= 2) {
         for (size_t j = 0; j < c.size(); ++j)
             trial[j] = c[j] + lambda * delta[j];
-        const ResidualNorms norms = newton.residualNorms(trial);
+        ResidualNorms norms;
+        if (k == 0) {
+            try {
+                norms = newton.assemble(trial, next);
+                fullStepAssembled = std::isfinite(norms.squares);
+            } catch (const Failure&) {
+                norms = ResidualNorms::Infinite();
+            }
+            if (!std::isfinite(norms.squares))
+                norms = ResidualNorms::Infinite();
+        } else {
+            norms = newton.residualNorms(trial);
+        }
         if (norms.squares < bestSquares) {
             bestSquares = norms.squares;
             best = {lambda * LargestMagnitude(delta), norms.largest, lambda};
             bestTrial = trial;
+            nextReady = k == 0 && fullStepAssembled;
+            if (nextReady)
+                nextNorms = norms;
         }
         if (norms.squares <= (1 - 2 * kArmijo * lambda) * before.squares)
             break;
@@ -227,9 +248,12 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
     int polish = 0;
     result.termination = Termination::NoConvergence;
     try {
+        AugmentedMatrix a(N), next(N);
+        ResidualNorms before;
+        bool ready = false; // `a` is the Newton system at c already
         for (int pass = 1; pass <= shape.maxIterations; ++pass) {
-            AugmentedMatrix a(N);
-            const ResidualNorms before = newton.assemble(c, a);
+            if (!ready)
+                before = newton.assemble(c, a); // every entry of every row is written
             if (!a.allFinite()) {
                 host.raise(script::ErrOverflow);
                 return fault(Termination::ArithmeticFault);
@@ -246,7 +270,12 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 return fault(Termination::ArithmeticFault);
             }
             const std::vector<double> old = c;
-            NewtonPassNorms norms = DampedStep(newton, c, delta, before);
+            ResidualNorms nextNorms;
+            NewtonPassNorms norms = DampedStep(newton, c, delta, before, next, nextNorms, ready);
+            if (ready) {
+                std::swap(a, next);
+                before = nextNorms;
+            }
             if (!std::isfinite(norms.residual)) {
                 result.passes.push_back(norms);
                 break; // no step along Newton's direction can be evaluated
@@ -327,10 +356,11 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
     if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault)
         return result;
     // The residuals the lists show, as Evaluate computes them (Clenshaw's values).
+    const ChebyshevDerivativeTable table(result.series, n);
     for (int r = 0; r < m + n; ++r) {
         const ChebyshevNewtonShape::Row& row = shape.rows[static_cast<size_t>(r)];
         double v = 0;
-        if (!ChebyshevResidualAt(in, residualExpr, result.series, row.residual, row.x, host, v)) {
+        if (!ChebyshevResidualAt(in, residualExpr, table, row.residual, row.x, host, v)) {
             result.termination = Termination::ScriptError;
             result.error = host.fault();
             host.trap();
@@ -397,14 +427,20 @@ NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewto
 }
 
 bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                         const ChebyshevSeries& s, int l, double x, script::ScriptHost& host, double& value)
+                         const ChebyshevDerivativeTable& s, int l, double x, script::ScriptHost& host, double& value)
 {
     if (!host.assignExact(in.indepVarName, x))
         return false;
     for (int k = 0; k <= in.order; ++k)
-        if (!host.assignExact("Y" + std::to_string(k), ChebyshevDerivative(s, k, x)))
+        if (!host.assignExact("Y" + std::to_string(k), s(k, x)))
             return false;
     return host.evaluate(residualExpr[static_cast<size_t>(l)], value);
+}
+
+bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                         const ChebyshevSeries& s, int l, double x, script::ScriptHost& host, double& value)
+{
+    return ChebyshevResidualAt(in, residualExpr, ChebyshevDerivativeTable(s, in.order), l, x, host, value);
 }
 
 } // namespace ode

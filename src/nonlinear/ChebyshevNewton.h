@@ -92,5 +92,8 @@ NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewto
 // an engine error (the caller traps it).
 bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                          const ChebyshevSeries& s, int l, double x, script::ScriptHost& host, double& value);
+// The same with the derivatives prepared once, for many points.
+bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                         const ChebyshevDerivativeTable& s, int l, double x, script::ScriptHost& host, double& value);
 
 } // namespace ode

@@ -3,6 +3,7 @@
 #include "common/NumberFormat.h"
 
 #include <cmath>
+#include <memory>
 
 namespace ode::plot {
 
@@ -302,8 +303,8 @@ std::function<double(double)> PlotSource::curveFunction(int j, int derOrder) con
         const size_t count = static_cast<size_t>(varDegree[static_cast<size_t>(j)]) + 1;
         if (from + count <= chebyshev.size()) {
             ChebyshevSeries s{xlower, xupper, {chebyshev.begin() + from, chebyshev.begin() + from + count}};
-            const ChebyshevSeries derivative = ChebyshevDerivativeSeries(s, derOrder);
-            return [derivative](double x) { return ChebyshevValue(derivative, x); };
+            const auto table = std::make_shared<ChebyshevDerivativeTable>(s, derOrder);
+            return [table, derOrder](double x) { return (*table)(derOrder, x); };
         }
     }
     const SeriesView series = curve(j);

@@ -96,18 +96,26 @@ std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre)
     return power;
 }
 
-ChebyshevSeries ChebyshevDerivativeSeries(const ChebyshevSeries& s, int derivative)
+ChebyshevDerivativeTable::ChebyshevDerivativeTable(const ChebyshevSeries& s, int upTo) : m_a(s.a), m_b(s.b)
 {
-    ChebyshevSeries d = s;
+    // As ChebyshevDerivative takes them: the coefficients differentiated k times, the factor
+    // multiplied up one scale at a time.
     const double scale = 2 / (s.b - s.a);
-    for (int k = 0; k < derivative; ++k) {
-        d.coef = ChebyshevDerivativeCoefficients(d.coef);
-        for (double& v : d.coef)
-            v *= scale;
+    std::vector<double> c = s.coef;
+    double factor = 1;
+    for (int k = 0; k <= upTo; ++k) {
+        m_coef.push_back(c);
+        m_factor.push_back(factor);
+        c = ChebyshevDerivativeCoefficients(c);
+        factor *= scale;
     }
-    return d;
 }
 
-double ChebyshevValue(const ChebyshevSeries& s, double x) { return clenshaw(s.coef, sOf(s, x)); }
+double ChebyshevDerivativeTable::operator()(int derivative, double x) const
+{
+    const size_t k = static_cast<size_t>(derivative);
+    const double t = (2 * x - m_a - m_b) / (m_b - m_a);
+    return m_factor[k] * clenshaw(m_coef[k], t);
+}
 
 } // namespace ode

@@ -30,11 +30,19 @@ double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x);
 // The power series about `centre` with the same values: coefficient k is y^(k)(centre) / k!.
 std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre);
 
-// The series of the derivative of order `derivative` (0: a copy), in d/dx: one degree less a
-// derivative, scaled by (2 / (b - a)) each time; for evaluating that derivative at many points.
-ChebyshevSeries ChebyshevDerivativeSeries(const ChebyshevSeries& s, int derivative);
+// The derivatives of a series up to an order, prepared once for evaluating at many points
+// (the residuals at every collocation point, the plot); each value is bit for bit what
+// ChebyshevDerivative gives.
+class ChebyshevDerivativeTable {
+public:
+    ChebyshevDerivativeTable(const ChebyshevSeries& s, int upTo);
+    double operator()(int derivative, double x) const;
+    int upTo() const { return static_cast<int>(m_coef.size()) - 1; }
 
-// The value at x, by Clenshaw's recurrence.
-double ChebyshevValue(const ChebyshevSeries& s, double x);
+private:
+    double m_a, m_b;
+    std::vector<std::vector<double>> m_coef; // d^k/ds^k, unscaled
+    std::vector<double> m_factor;            // (2 / (b - a))^k
+};
 
 } // namespace ode
