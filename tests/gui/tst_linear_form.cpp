@@ -381,13 +381,17 @@ private slots:
         typeInto(form->txtXeval[2], "0");
         typeInto(form->txtXlower, "-10");
         typeInto(form->txtXupper, "10");
-        method->setCurrentIndex(1);
+        // "auto" typed in the degree box chooses the Chebyshev points and the automatic
+        // degree; the box keeps its number for the file.
+        typeInto(form->txtTerms, "auto");
+        pressTab();
+        QCOMPARE(method->currentIndex(), 1);
         QVERIFY(automatic->isEnabled());
-        automatic->setChecked(true);
+        QVERIFY(automatic->isChecked());
+        QCOMPARE(form->txtTerms->text(), QString("23"));
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
-        QVERIFY2(form->lblAccuracy->text().startsWith("CONVERGED AT DEGREE "),
-                 qPrintable(form->lblAccuracy->text()));
+        QVERIFY2(form->lblAccuracy->text().startsWith("CONVERGED AT DEGREE "), qPrintable(form->lblAccuracy->text()));
         const int degree = form->txtTerms->text().toInt();
         QVERIFY(degree >= 16 && degree <= 128);
         QCOMPARE(form->lstChebyshev->count(), degree + 2);

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -113,6 +114,17 @@ QLineEdit* ProblemForm::makeMaxDegreeBox()
     txtMaxDegree = makeBox("txtMaxDegree", "1000", "The largest degree the automatic degree may reach, 2 to 100000");
     txtMaxDegree->setMaximumWidth(70);
     return txtMaxDegree;
+}
+
+bool ProblemForm::takeAutoInDegreeBox(QComboBox* method, QCheckBox* automatic)
+{
+    if (!automatic || txtTerms->text().trimmed().compare("auto", Qt::CaseInsensitive) != 0)
+        return false;
+    if (method)
+        method->setCurrentIndex(1);
+    automatic->setChecked(true);
+    txtTerms->setText(m_acceptedTerms);
+    return true;
 }
 
 void ProblemForm::wireMaxDegree()

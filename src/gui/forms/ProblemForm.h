@@ -16,6 +16,7 @@
 #include <vector>
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QFont;
 class QHBoxLayout;
@@ -126,6 +127,10 @@ protected:
     // The automatic degree's limit box ("1000"), made here and given its rule (a whole number
     // from 2 to 100000; a change clears the results) by wireMaxDegree.
     QLineEdit* makeMaxDegreeBox();
+    // The degree box also takes "auto": the automatic degree is ticked (on a power form with
+    // the Chebyshev points chosen) and the box gets back the degree it held, which the file
+    // keeps. True when the text was "auto" and so handled.
+    bool takeAutoInDegreeBox(QComboBox* method, QCheckBox* automatic);
     void wireMaxDegree();
     // The continuation's boxes in a row, made here; wireContinuation gives them their rules
     // (a constant's name or nothing, 1 to 1000 steps; a change clears the results).
@@ -148,6 +153,8 @@ protected:
     QPrinter m_printer;
     bool m_loading = false;
     QString m_problemFileName;
+
+    QString m_acceptedTerms; // the degree box's last accepted text
 
 private:
     double m_boundAtFocus = 0; // an error bound's value when its box got the focus

@@ -389,7 +389,15 @@ void FrmSingle::wireProblemBoxes()
 {
     auto* e = m_events;
     // The other checks.
-    e->onValidate(txtTerms, [this]() { return CheckTermsText(s(txtTerms->text()), m_order, m_kind); });
+    m_acceptedTerms = txtTerms->text();
+    e->onValidate(txtTerms, [this]() {
+        if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
+            return true;
+        if (!CheckTermsText(s(txtTerms->text()), m_order, m_kind))
+            return false;
+        m_acceptedTerms = txtTerms->text();
+        return true;
+    });
     e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
     if (txtPeriod)
         e->onValidate(txtPeriod, [this]() { return CheckCentreText(s(txtPeriod->text())); });
@@ -574,6 +582,7 @@ void FrmSingle::showOwnLists()
         const bool loading = m_loading;
         m_loading = true;
         txtTerms->setText(q(terms));
+        m_acceptedTerms = txtTerms->text();
         m_loading = loading;
     }
 }
@@ -692,6 +701,7 @@ void FrmSingle::ShowProblem()
     m_numBC = m_order;
     txtOrder->setText(q(b.order));
     txtTerms->setText(q(b.terms));
+    m_acceptedTerms = txtTerms->text();
     txtXlower->setText(q(b.xlower));
     txtXupper->setText(q(b.xupper));
     txtExpansion->setText(q(b.expansion));

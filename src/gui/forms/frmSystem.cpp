@@ -350,7 +350,15 @@ void FrmSystem::wireBoxes()
 void FrmSystem::wireProblemBoxes()
 {
     auto* e = m_events;
-    e->onValidate(txtTerms, [this]() { return ParseNumber(s(txtTerms->text())) >= 1; });
+    m_acceptedTerms = txtTerms->text();
+    e->onValidate(txtTerms, [this]() {
+        if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
+            return true;
+        if (!(ParseNumber(s(txtTerms->text())) >= 1))
+            return false;
+        m_acceptedTerms = txtTerms->text();
+        return true;
+    });
     e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
     auto intervalRule = [this](QLineEdit* other) {
         if (!CheckIntervalTexts(s(txtXlower->text()), s(txtXupper->text())))
@@ -559,6 +567,7 @@ void FrmSystem::showOwnLists()
         const bool loading = m_loading;
         m_loading = true;
         txtTerms->setText(q(m_session->boxes.terms));
+        m_acceptedTerms = txtTerms->text();
         m_loading = loading;
     }
     if (lstPasses)
@@ -652,6 +661,7 @@ void FrmSystem::showOpenedProblem()
     txtIndepVarNam->setText(q(b.indepVarName));
     txtDepVarNams->setText(q(b.depVarNames));
     txtTerms->setText(q(b.terms));
+    m_acceptedTerms = txtTerms->text();
     txtXlower->setText(q(b.xlower));
     txtXupper->setText(q(b.xupper));
     txtExpansion->setText(q(b.expansion));
