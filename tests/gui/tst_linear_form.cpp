@@ -296,6 +296,56 @@ private slots:
         QVERIFY(form->lblAccuracy->text().isEmpty());
     }
 
+    // No lost work: closing with unsaved changes asks "Save changes?"; Cancel keeps the form,
+    // Save writes the problem first, Discard closes; after Open or Save nothing is asked.
+    void closingWithUnsavedChangesAsks()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("asked");
+        int asked = 0;
+        QMessageBox::StandardButton answer = QMessageBox::Cancel;
+        form->askSaveChanges = [&]() {
+            ++asked;
+            return answer;
+        };
+        form->close(); // a fresh form: nothing to lose
+        QCOMPARE(asked, 0);
+        form = open(ode::ProblemKind::LinearPower);
+        form->askSaveChanges = [&]() {
+            ++asked;
+            return answer;
+        };
+        enterHead();
+        typeInto(form->txtEquation, "y''+y=0");
+        QVERIFY(form->Modified());
+        form->close();
+        QCOMPARE(asked, 1);
+        QVERIFY(!shell->ended()); // Cancel: the form stays, with its text
+        QCOMPARE(form->txtEquation->text(), QString("y''+y=0"));
+        answer = QMessageBox::Save;
+        form->chooseFile = [&](bool save) { return save ? QString() : QString(); }; // the dialog cancelled
+        form->close();
+        QVERIFY(!shell->ended()); // not written: not closed
+        form->chooseFile = [&](bool save) { return save ? file : QString(); };
+        form->close();
+        QVERIFY(QFile::exists(file));
+        QVERIFY(shell->ended());
+        // Opened again: nothing changed, nothing asked.
+        asked = 0;
+        auto* second = open(ode::ProblemKind::LinearPower);
+        second->askSaveChanges = [&]() {
+            ++asked;
+            return QMessageBox::Cancel;
+        };
+        second->chooseFile = [&](bool) { return file; };
+        second->mnuOpen->trigger();
+        QVERIFY(!second->Modified());
+        QVERIFY(!second->txtEquation->hasFocus()); // one keystroke must not replace the equation
+        QVERIFY(second->cmdSolve->hasFocus());
+        second->close();
+        QCOMPARE(asked, 0);
+    }
+
     void aFailedOpenLeavesTheFormUsable()
     {
         QTemporaryDir dir;

@@ -34,6 +34,12 @@ ProblemForm::ProblemForm(bool nonlinear, app::FormHost& host) : m_nonlinear(nonl
     setAttribute(Qt::WA_DeleteOnClose, false);
     chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
     confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+    askSaveChanges = [this]() {
+        QMessageBox box(QMessageBox::Question, windowTitle(), "Save changes?",
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        box.setDefaultButton(QMessageBox::Save);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    };
 }
 
 ProblemForm::~ProblemForm() = default;
@@ -82,7 +88,11 @@ app::ConstantsFrame* ProblemForm::addSolveRow(QVBoxLayout* main)
 {
     auto* lower = new QHBoxLayout();
     auto* frame = new app::ConstantsFrame([this](const std::string& st) { session().host().execute(st); },
-                                          [this]() { ClearResults(); });
+                                          [this]() {
+                                              if (!m_loading)
+                                                  m_modified = true;
+                                              ClearResults();
+                                          });
     lower->addWidget(frame);
     cmdSolve = makeButton("cmdSolve", "Solve", "Compute solution");
     lower->addWidget(cmdSolve);
@@ -314,8 +324,37 @@ void ProblemForm::mnuPrint_Click()
 
 void ProblemForm::closeEvent(QCloseEvent* event)
 {
+    // Only a problem that can be saved is asked about (Save is offered once the head is in).
+    if (m_modified && mnuSave && mnuSave->isEnabled()) {
+        switch (askSaveChanges()) {
+        case QMessageBox::Save:
+            if (saveForClose())
+                break;
+            event->ignore(); // not written (a cancelled dialog, a refused file): nothing is lost
+            return;
+        case QMessageBox::Discard:
+            break;
+        default:
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
     m_host.UnloadAllForms();
+}
+
+void ProblemForm::trackChanges()
+{
+    auto changed = [this]() {
+        if (!m_loading)
+            m_modified = true;
+    };
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        connect(box, &QLineEdit::textChanged, this, changed);
+    for (QComboBox* list : findChildren<QComboBox*>())
+        connect(list, qOverload<int>(&QComboBox::currentIndexChanged), this, changed);
+    for (QCheckBox* check : findChildren<QCheckBox*>())
+        connect(check, &QCheckBox::toggled, this, changed);
 }
 
 void ProblemForm::mnuOpen_Click()
@@ -337,6 +376,9 @@ void ProblemForm::mnuOpen_Click()
     }
     showOpenedProblem();
     m_loading = false;
+    m_modified = false;
+    // Not on a box with its text selected, where one keystroke would replace the equation.
+    cmdSolve->setFocus();
 }
 
 } // namespace ode::forms

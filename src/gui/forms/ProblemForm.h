@@ -9,6 +9,7 @@
 #include "session/Session.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPrinter>
 
 #include <functional>
@@ -62,6 +63,12 @@ public:
 
     // The file dialogs: returns the chosen name, "" when cancelled (`save` for Save As).
     std::function<QString(bool save)> chooseFile;
+    // Closing with unsaved changes asks "Save changes?": Save, Discard or Cancel (the message
+    // box; tests answer it themselves).
+    std::function<QMessageBox::StandardButton()> askSaveChanges;
+    // Edited since the form opened, or since the last Open or Save.
+    bool Modified() const { return m_modified; }
+
     // The printer dialog: true to print.
     std::function<bool(QPrinter&)> confirmPrinter;
     QPrinter& printer() { return m_printer; }
@@ -146,6 +153,12 @@ protected:
     static QListWidget* makeList(const char* name, const QString& tip = {});
 
     void closeEvent(QCloseEvent* event) override;
+    // Every edit of a box, a list or a choice marks the problem as changed (after the form is
+    // built; not while a file is being shown).
+    void trackChanges();
+    // Save (or Save As when the problem has no name yet); true when the problem was written.
+    virtual bool saveForClose() = 0;
+    bool m_modified = false;
 
     bool m_nonlinear;
     app::FormHost& m_host;

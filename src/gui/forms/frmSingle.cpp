@@ -84,6 +84,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     buildMenus();
     m_events = new app::FormEvents(this);
     wireEvents();
+    trackChanges();
     txtOrder->setFocus();
     resize(760, 720);
 }
@@ -723,7 +724,14 @@ void FrmSingle::ShowProblem()
 void FrmSingle::SaveProblem()
 {
     readBoxes();
-    m_session->save(s(m_problemFileName));
+    if (m_session->save(s(m_problemFileName)))
+        m_modified = false;
+}
+
+bool FrmSingle::saveForClose()
+{
+    mnuSave_Click();
+    return !m_modified;
 }
 
 void FrmSingle::mnuSaveAs_Click()

@@ -90,6 +90,7 @@ private:
     void wireCondition(int k);
     void ShowProblem();
     void SaveProblem();
+    bool saveForClose() override;
     void setHeadEnabled(bool enabled) override;
     QLineEdit* firstHeadBox() override { return txtOrder; }
     void showOpenedProblem() override;

@@ -57,6 +57,7 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
     buildMenus();
     wireBoxes();
     wireCommands();
+    trackChanges();
     txtNumDE->setFocus();
     resize(820, 760);
 }
@@ -688,7 +689,14 @@ void FrmSystem::saveAll(bool ask)
     if (!mnuSave->isEnabled() || !chooseSaveName(ask))
         return;
     readBoxes();
-    m_session->save(s(m_problemFileName));
+    if (m_session->save(s(m_problemFileName)))
+        m_modified = false;
+}
+
+bool FrmSystem::saveForClose()
+{
+    saveAll(false);
+    return !m_modified;
 }
 
 void FrmSystem::saveSeparately(bool ask)

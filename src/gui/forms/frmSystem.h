@@ -78,6 +78,7 @@ private:
     QLineEdit* firstHeadBox() override { return txtNumDE; }
     void showOpenedProblem() override;
     void saveAll(bool ask);
+    bool saveForClose() override;
     void saveSeparately(bool ask);
 
     std::unique_ptr<SystemSession> m_session;
