@@ -78,4 +78,45 @@ bool NamesAreDistinct(const std::string& independent, const std::vector<std::str
     return true;
 }
 
+std::string OrderRule(bool nonlinear)
+{
+    return nonlinear ? "The order must be a whole number from 1 to 9."
+                     : "The order must be a whole number from 1 to 10.";
+}
+
+std::string NameRule() { return "A name starts with a letter and has only letters and digits."; }
+
+std::string TermsRule(int order, SeriesKind kind)
+{
+    if (kind == SeriesKind::Power)
+        return "The degree must be a whole number from " + std::to_string(order + 1) +
+               " (the order + 1) to 100000, or auto.";
+    return "The number of terms must be a whole number from " + std::to_string(order + 2) +
+           " (the order + 2) to 100001, or auto.";
+}
+
+std::string CentreRule() { return "The centre of expansion is a number, or * for the middle of the interval."; }
+
+std::string PeriodRule() { return "The period is a number, or * for 2 Pi."; }
+
+std::string EquationRule(const std::string& depVarName, int order)
+{
+    return "The equation needs an = and its highest derivative, " + depVarName +
+           std::string(static_cast<size_t>(order < 0 ? 0 : order), '\'') + ".";
+}
+
+std::string ConditionRule() { return "The condition must not be empty."; }
+
+std::string ErrorBoundRule() { return "An error bound must be a number above 0."; }
+
+std::string IntervalRule(const std::string& lower, const std::string& upper)
+{
+    std::string line = CheckIntervalTexts(lower, upper) ? "" : "The upper end must be above the lower end.";
+    for (const auto& [text, which] : {std::pair{lower, "lower"}, std::pair{upper, "upper"}})
+        if (!IsNumberText(text))
+            line += std::string(line.empty() ? "" : " ") + "Letters are read as 0: the " + which + " end is " +
+                    FormatNumber(ParseNumber(text)) + ".";
+    return line;
+}
+
 } // namespace ode

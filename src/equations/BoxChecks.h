@@ -45,4 +45,17 @@ bool IsValidName(const std::string& text);
 // are the same name (the language does not tell case apart, so "X" is "x").
 bool NamesAreDistinct(const std::string& independent, const std::vector<std::string>& dependent);
 
+// The rules as a window says them when a box refuses its text (one line each).
+std::string OrderRule(bool nonlinear);
+std::string NameRule();
+std::string TermsRule(int order, SeriesKind kind);
+std::string CentreRule();
+std::string PeriodRule();
+std::string EquationRule(const std::string& depVarName, int order);
+std::string ConditionRule();
+std::string ErrorBoundRule();
+// The interval: that the upper end must be above the lower one, and what an end that is not a
+// number was read as ("Letters are read as 0: the upper end is 0."); "" when all is well.
+std::string IntervalRule(const std::string& lower, const std::string& upper);
+
 } // namespace ode

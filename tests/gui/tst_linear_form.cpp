@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -344,6 +345,42 @@ private slots:
         QVERIFY(second->cmdSolve->hasFocus());
         second->close();
         QCOMPARE(asked, 0);
+    }
+
+    // A refused box says why in the status bar and is marked, until its value is accepted.
+    void refusalsSayWhy()
+    {
+        QVERIFY(activate(form));
+        typeInto(form->txtOrder, "2");
+        pressTab();
+        typeInto(form->txtIndepVarNam, "x");
+        pressTab();
+        typeInto(form->txtDepVarNam, "x");
+        pressTab();
+        QVERIFY(form->txtDepVarNam->hasFocus());
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 QString("The dependent variable needs a name of its own, not the independent variable's."));
+        QVERIFY(form->txtDepVarNam->property("refused").toBool());
+        typeInto(form->txtDepVarNam, "y");
+        pressTab();
+        QVERIFY(!form->txtDepVarNam->property("refused").toBool());
+        QVERIFY(form->statusBar()->currentMessage().isEmpty());
+        typeInto(form->txtTerms, "abc");
+        pressTab();
+        QVERIFY(form->txtTerms->hasFocus());
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 QString("The degree must be a whole number from 3 (the order + 1) to 100000, or auto."));
+        typeInto(form->txtTerms, "20");
+        pressTab();
+        QVERIFY(form->statusBar()->currentMessage().isEmpty());
+        // Letters in an interval box: read as 0, and said so; above the lower end -5 it stands.
+        typeInto(form->txtXupper, "abc");
+        pressTab();
+        QCOMPARE(form->statusBar()->currentMessage(), QString("Letters are read as 0: the upper end is 0."));
+        typeInto(form->txtXupper, "-7");
+        pressTab();
+        QCOMPARE(form->statusBar()->currentMessage(), QString("The upper end must be above the lower end."));
+        QVERIFY(form->txtXlower->hasFocus());
     }
 
     void aFailedOpenLeavesTheFormUsable()

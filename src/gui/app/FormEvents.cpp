@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace ode::app {
@@ -11,7 +13,30 @@ FormEvents::FormEvents(QWidget* form) : QObject(form), m_form(form)
     connect(qApp, &QApplication::focusChanged, this, &FormEvents::focusChanged);
 }
 
-void FormEvents::onValidate(QWidget* box, std::function<bool()> check) { m_handlers[box].validate = std::move(check); }
+void FormEvents::onValidate(QWidget* box, std::function<bool()> check, std::function<QString()> hint)
+{
+    m_handlers[box].validate = std::move(check);
+    m_handlers[box].hint = std::move(hint);
+}
+
+bool FormEvents::validate(QWidget* box, const Handlers& h)
+{
+    const bool ok = h.validate();
+    auto* window = qobject_cast<QMainWindow*>(m_form);
+    if (!ok && h.hint) {
+        box->setProperty("refused", true);
+        box->setStyleSheet("border: 2px solid #c00000;");
+        m_hinted = box;
+        if (window)
+            window->statusBar()->showMessage(h.hint());
+    } else if (ok && box->property("refused").toBool()) {
+        box->setProperty("refused", false);
+        box->setStyleSheet(QString());
+        if (m_hinted == box && window)
+            window->statusBar()->clearMessage();
+    }
+    return ok;
+}
 
 void FormEvents::onLostFocus(QWidget* box, std::function<void()> handler)
 {
@@ -36,7 +61,7 @@ bool FormEvents::validateFocused()
     auto it = m_handlers.find(focus);
     if (it == m_handlers.end() || !it->second.validate || !focus->isEnabled())
         return true;
-    return it->second.validate();
+    return validate(focus, it->second);
 }
 
 void FormEvents::focusChanged(QWidget* old, QWidget* now)
@@ -48,7 +73,7 @@ void FormEvents::focusChanged(QWidget* old, QWidget* now)
     if (withinForm) {
         auto it = m_handlers.find(old);
         if (it != m_handlers.end()) {
-            if (it->second.validate && old->isEnabled() && !it->second.validate()) {
+            if (it->second.validate && old->isEnabled() && !validate(old, it->second)) {
                 m_refocusing = true;
                 old->setFocus(Qt::OtherFocusReason);
                 m_refocusing = false;

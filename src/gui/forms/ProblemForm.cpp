@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -137,13 +138,34 @@ bool ProblemForm::takeAutoInDegreeBox(QComboBox* method, QCheckBox* automatic)
     return true;
 }
 
+void ProblemForm::wireInterval()
+{
+    auto rule = [this](QLineEdit* other) {
+        const std::string lower = s(txtXlower->text()), upper = s(txtXupper->text());
+        const std::string hint = IntervalRule(lower, upper);
+        if (hint.empty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(QString::fromStdString(hint));
+        if (!CheckIntervalTexts(lower, upper))
+            other->setFocus();
+    };
+    m_events->onLostFocus(txtXlower, [=]() { rule(txtXupper); });
+    m_events->onLostFocus(txtXupper, [=]() { rule(txtXlower); });
+}
+
 void ProblemForm::wireMaxDegree()
 {
     m_events->selectOnFocus(txtMaxDegree);
-    m_events->onValidate(txtMaxDegree, [this]() {
-        const double v = ParseNumber(s(txtMaxDegree->text()));
-        return v >= 2 && v <= 100000 && v == std::floor(v);
-    });
+    m_events->onValidate(
+        txtMaxDegree,
+        [this]() {
+            const double v = ParseNumber(s(txtMaxDegree->text()));
+            return v >= 2 && v <= 100000 && v == std::floor(v);
+        },
+        [=]() {
+            return QString::fromStdString(std::string("The largest degree must be a whole number from 2 to 100000."));
+        });
     m_events->onChange(txtMaxDegree, [this]() { ClearResults(); });
 }
 
@@ -169,12 +191,16 @@ QHBoxLayout* ProblemForm::addContinuationBoxes()
 void ProblemForm::wireContinuation()
 {
     auto* e = m_events;
-    e->onValidate(txtSweepName,
-                  [this]() { return txtSweepName->text().isEmpty() || IsValidName(s(txtSweepName->text())); });
-    e->onValidate(txtSweepSteps, [this]() {
-        const double steps = ParseNumber(s(txtSweepSteps->text()));
-        return steps >= 1 && steps <= 1000 && steps == std::floor(steps);
-    });
+    e->onValidate(
+        txtSweepName, [this]() { return txtSweepName->text().isEmpty() || IsValidName(s(txtSweepName->text())); },
+        [=]() { return QString::fromStdString(NameRule() + " (or nothing, for no continuation)"); });
+    e->onValidate(
+        txtSweepSteps,
+        [this]() {
+            const double steps = ParseNumber(s(txtSweepSteps->text()));
+            return steps >= 1 && steps <= 1000 && steps == std::floor(steps);
+        },
+        [=]() { return QString::fromStdString(std::string("The steps must be a whole number from 1 to 1000.")); });
     for (QLineEdit* b : {txtSweepName, txtSweepFrom, txtSweepTo, txtSweepSteps}) {
         e->selectOnFocus(b);
         e->onChange(b, [this]() { ClearResults(); });
@@ -244,7 +270,9 @@ void ProblemForm::wireErrorBounds()
     for (QLineEdit* bound : {txtErrorD, txtErrorC}) {
         m_events->selectOnFocus(bound);
         m_events->onGotFocus(bound, [this, bound]() { m_boundAtFocus = ParseNumber(s(bound->text())); });
-        m_events->onValidate(bound, [bound]() { return CheckErrorBoundText(s(bound->text())); });
+        m_events->onValidate(
+            bound, [bound]() { return CheckErrorBoundText(s(bound->text())); },
+            [=]() { return QString::fromStdString(ErrorBoundRule()); });
         m_events->onLostFocus(bound, [this, bound]() {
             if (ParseNumber(s(bound->text())) < m_boundAtFocus)
                 ClearResults();

@@ -131,6 +131,9 @@ protected:
     // The name Save writes to: the file dialog when `ask` or when none is known yet (a
     // cancelled dialog forgets the name); false when there is none.
     bool chooseSaveName(bool ask);
+    // The interval's rule: leaving an end with the upper one not above the lower sends the focus
+    // to the other end; the status bar says why, and what an end of letters was read as.
+    void wireInterval();
     // The automatic degree's limit box ("1000"), made here and given its rule (a whole number
     // from 2 to 100000; a change clears the results) by wireMaxDegree.
     QLineEdit* makeMaxDegreeBox();

@@ -343,14 +343,17 @@ void FrmSingle::wireEvents()
         e->selectOnFocus(txtPeriod);
 
     // The head, entered once in this order; each box locks when left.
-    e->onValidate(txtOrder, [this]() {
-        const std::string order = s(txtOrder->text());
-        if (!(m_nonlinear ? CheckNonlinearOrderText(order) : CheckOrderText(order)))
-            return false;
-        m_order = static_cast<int>(ParseWholeNumber(s(txtOrder->text())));
-        m_numBC = m_order;
-        return true;
-    });
+    e->onValidate(
+        txtOrder,
+        [this]() {
+            const std::string order = s(txtOrder->text());
+            if (!(m_nonlinear ? CheckNonlinearOrderText(order) : CheckOrderText(order)))
+                return false;
+            m_order = static_cast<int>(ParseWholeNumber(s(txtOrder->text())));
+            m_numBC = m_order;
+            return true;
+        },
+        [=]() { return QString::fromStdString(OrderRule(m_nonlinear)); });
     e->onLostFocus(txtOrder, [this]() {
         if (!txtOrder->isEnabled() || m_loading)
             return;
@@ -362,7 +365,9 @@ void FrmSingle::wireEvents()
             txtIndepVarNam->setFocus();
     });
     auto nameCheck = [this](QLineEdit* b) { return m_loading || IsValidName(s(b->text())); };
-    e->onValidate(txtIndepVarNam, [=]() { return nameCheck(txtIndepVarNam); });
+    e->onValidate(
+        txtIndepVarNam, [=]() { return nameCheck(txtIndepVarNam); },
+        [=]() { return QString::fromStdString(NameRule()); });
     e->onLostFocus(txtIndepVarNam, [this]() {
         if (!txtIndepVarNam->isEnabled() || m_loading)
             return;
@@ -372,10 +377,18 @@ void FrmSingle::wireEvents()
         txtIndepVarNam->setEnabled(false);
     });
     // The dependent variable may not take the independent variable's name.
-    e->onValidate(txtDepVarNam, [=]() {
-        return nameCheck(txtDepVarNam) &&
-               (m_loading || NamesAreDistinct(s(txtIndepVarNam->text()), {s(txtDepVarNam->text())}));
-    });
+    e->onValidate(
+        txtDepVarNam,
+        [=]() {
+            return nameCheck(txtDepVarNam) &&
+                   (m_loading || NamesAreDistinct(s(txtIndepVarNam->text()), {s(txtDepVarNam->text())}));
+        },
+        [=]() {
+            return QString::fromStdString(
+                IsValidName(s(txtDepVarNam->text()))
+                    ? std::string("The dependent variable needs a name of its own, not the independent variable's.")
+                    : NameRule());
+        });
     e->onLostFocus(txtDepVarNam, [this]() {
         if (!txtDepVarNam->isEnabled() || m_loading)
             return;
@@ -391,25 +404,28 @@ void FrmSingle::wireProblemBoxes()
     auto* e = m_events;
     // The other checks.
     m_acceptedTerms = txtTerms->text();
-    e->onValidate(txtTerms, [this]() {
-        if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
+    e->onValidate(
+        txtTerms,
+        [this]() {
+            if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
+                return true;
+            if (!CheckTermsText(s(txtTerms->text()), m_order, m_kind))
+                return false;
+            m_acceptedTerms = txtTerms->text();
             return true;
-        if (!CheckTermsText(s(txtTerms->text()), m_order, m_kind))
-            return false;
-        m_acceptedTerms = txtTerms->text();
-        return true;
-    });
-    e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
+        },
+        [=]() { return QString::fromStdString(TermsRule(m_order, m_kind)); });
+    e->onValidate(
+        txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); },
+        [=]() { return QString::fromStdString(CentreRule()); });
     if (txtPeriod)
-        e->onValidate(txtPeriod, [this]() { return CheckCentreText(s(txtPeriod->text())); });
-    e->onValidate(txtEquation,
-                  [this]() { return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order); });
-    auto intervalRule = [this](QLineEdit* other) {
-        if (!CheckIntervalTexts(s(txtXlower->text()), s(txtXupper->text())))
-            other->setFocus();
-    };
-    e->onLostFocus(txtXlower, [=]() { intervalRule(txtXupper); });
-    e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
+        e->onValidate(
+            txtPeriod, [this]() { return CheckCentreText(s(txtPeriod->text())); },
+            [=]() { return QString::fromStdString(PeriodRule()); });
+    e->onValidate(
+        txtEquation, [this]() { return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order); },
+        [=]() { return QString::fromStdString(EquationRule(s(txtDepVarNam->text()), m_order)); });
+    wireInterval();
 
     if (m_nonlinear) {
         wireErrorBounds();
@@ -449,7 +465,9 @@ void FrmSingle::wireCondition(int k)
     m_events->selectOnFocus(bc);
     m_events->selectOnFocus(point);
     if (!m_nonlinear) {
-        m_events->onValidate(bc, [bc]() { return CheckConditionText(s(bc->text())); });
+        m_events->onValidate(
+            bc, [bc]() { return CheckConditionText(s(bc->text())); },
+            []() { return QString::fromStdString(ConditionRule()); });
         m_events->onChange(point, [this]() { ClearResults(); });
     }
     m_events->onChange(bc, [this, bc, k]() {

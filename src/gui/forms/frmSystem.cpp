@@ -282,14 +282,19 @@ void FrmSystem::wireBoxes()
         e->selectOnFocus(b);
     // The numbers of equations and conditions: as the order box of a single equation.
     auto count = [](QLineEdit* b) { return CheckOrderText(s(b->text())); };
-    e->onValidate(txtNumDE, [=]() {
-        if (m_loading)
+    e->onValidate(
+        txtNumDE,
+        [=]() {
+            if (m_loading)
+                return true;
+            if (!count(txtNumDE))
+                return false;
+            m_numDE = static_cast<int>(ParseWholeNumber(s(txtNumDE->text())));
             return true;
-        if (!count(txtNumDE))
-            return false;
-        m_numDE = static_cast<int>(ParseWholeNumber(s(txtNumDE->text())));
-        return true;
-    });
+        },
+        [=]() {
+            return QString::fromStdString(std::string("The number of equations must be a whole number from 1 to 10."));
+        });
     e->onLostFocus(txtNumDE, [this]() {
         if (!txtNumDE->isEnabled() || m_loading)
             return;
@@ -299,14 +304,19 @@ void FrmSystem::wireBoxes()
         if (txtNumBC->isEnabled())
             txtNumBC->setFocus();
     });
-    e->onValidate(txtNumBC, [=]() {
-        if (m_loading)
+    e->onValidate(
+        txtNumBC,
+        [=]() {
+            if (m_loading)
+                return true;
+            if (!count(txtNumBC))
+                return false;
+            m_numBC = static_cast<int>(ParseWholeNumber(s(txtNumBC->text())));
             return true;
-        if (!count(txtNumBC))
-            return false;
-        m_numBC = static_cast<int>(ParseWholeNumber(s(txtNumBC->text())));
-        return true;
-    });
+        },
+        [=]() {
+            return QString::fromStdString(std::string("The number of conditions must be a whole number from 1 to 10."));
+        });
     e->onLostFocus(txtNumBC, [this]() {
         if (!txtNumBC->isEnabled() || m_loading)
             return;
@@ -317,7 +327,9 @@ void FrmSystem::wireBoxes()
         if (txtIndepVarNam->isEnabled())
             txtIndepVarNam->setFocus();
     });
-    e->onValidate(txtIndepVarNam, [this]() { return m_loading || IsValidName(s(txtIndepVarNam->text())); });
+    e->onValidate(
+        txtIndepVarNam, [this]() { return m_loading || IsValidName(s(txtIndepVarNam->text())); },
+        [=]() { return QString::fromStdString(NameRule()); });
     e->onLostFocus(txtIndepVarNam, [this]() {
         if (!txtIndepVarNam->isEnabled() || m_loading)
             return;
@@ -326,18 +338,24 @@ void FrmSystem::wireBoxes()
             txtDepVarNams->setFocus();
         txtIndepVarNam->setEnabled(false);
     });
-    e->onValidate(txtDepVarNams, [this]() {
-        if (m_loading)
-            return true;
-        const auto names = SplitNames(s(txtDepVarNams->text()));
-        if (static_cast<int>(names.size()) != m_numDE)
-            return false;
-        for (const auto& n : names)
-            if (!IsValidName(n))
+    e->onValidate(
+        txtDepVarNams,
+        [this]() {
+            if (m_loading)
+                return true;
+            const auto names = SplitNames(s(txtDepVarNams->text()));
+            if (static_cast<int>(names.size()) != m_numDE)
                 return false;
-        // Each variable needs a name of its own.
-        return NamesAreDistinct(s(txtIndepVarNam->text()), names);
-    });
+            for (const auto& n : names)
+                if (!IsValidName(n))
+                    return false;
+            // Each variable needs a name of its own.
+            return NamesAreDistinct(s(txtIndepVarNam->text()), names);
+        },
+        [=]() {
+            return QString::fromStdString(std::string("One name for each equation, separated by commas; each starts "
+                                                      "with a letter, has only letters and digits, and is its own."));
+        });
     e->onLostFocus(txtDepVarNams, [this]() {
         if (!txtDepVarNams->isEnabled() || m_loading)
             return;
@@ -352,21 +370,23 @@ void FrmSystem::wireProblemBoxes()
 {
     auto* e = m_events;
     m_acceptedTerms = txtTerms->text();
-    e->onValidate(txtTerms, [this]() {
-        if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
+    e->onValidate(
+        txtTerms,
+        [this]() {
+            if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
+                return true;
+            if (!(ParseNumber(s(txtTerms->text())) >= 1))
+                return false;
+            m_acceptedTerms = txtTerms->text();
             return true;
-        if (!(ParseNumber(s(txtTerms->text())) >= 1))
-            return false;
-        m_acceptedTerms = txtTerms->text();
-        return true;
-    });
-    e->onValidate(txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); });
-    auto intervalRule = [this](QLineEdit* other) {
-        if (!CheckIntervalTexts(s(txtXlower->text()), s(txtXupper->text())))
-            other->setFocus();
-    };
-    e->onLostFocus(txtXlower, [=]() { intervalRule(txtXupper); });
-    e->onLostFocus(txtXupper, [=]() { intervalRule(txtXlower); });
+        },
+        [=]() {
+            return QString::fromStdString(std::string("The degree must be a whole number of 1 or more, or auto."));
+        });
+    e->onValidate(
+        txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); },
+        [=]() { return QString::fromStdString(CentreRule()); });
+    wireInterval();
     for (QLineEdit* b : {txtXlower, txtXupper, txtExpansion, txtTerms})
         e->onChange(b, [this]() { ClearResults(); });
     if (m_nonlinear) {
@@ -438,7 +458,9 @@ void FrmSystem::wireEquation(int e)
 {
     QLineEdit* eq = txtEquation[static_cast<size_t>(e)];
     m_events->selectOnFocus(eq);
-    m_events->onValidate(eq, [eq]() { return !eq->text().isEmpty() && eq->text().contains('='); });
+    m_events->onValidate(
+        eq, [eq]() { return !eq->text().isEmpty() && eq->text().contains('='); },
+        [=]() { return QString::fromStdString(std::string("An equation must not be empty and needs an =.")); });
     m_events->onChange(eq, [this, eq, e]() {
         ClearResults();
         m_host.equationsEditor()->setCellText(e, eq->text());
