@@ -147,7 +147,9 @@ private slots:
         QCOMPARE(find<QPushButton>(task, "cmdOK")->text(), QString("Compute solution"));
         QCOMPARE(find<QRadioButton>(task, "OptTask_3")->text(),
                  QString("Single nonlinear ordinary differential equation - Trigonometric series solution"));
-        task->cmdOK->click(); // nothing selected: the first kind
+        // Enter presses "Compute solution": nothing selected, the first kind.
+        QVERIFY(activate(task));
+        QTest::keyClick(task, Qt::Key_Return);
         QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPldif"));
         QVERIFY(task->isHidden());
         shell.CurrentForm()->close();
@@ -189,6 +191,24 @@ private slots:
         QVERIFY(help.browser()->toPlainText().contains("binds tighter than the power"));
         help.browser()->setSource(QUrl("forms.html"));
         QVERIFY(help.browser()->toPlainText().contains("Show all BC's"));
+        // Back and Forward, and the contents following the page shown.
+        auto* back = find<QPushButton>(&help, "cmdBack");
+        auto* forward = find<QPushButton>(&help, "cmdForward");
+        QVERIFY(back->isEnabled());
+        QVERIFY(!forward->isEnabled());
+        back->click();
+        QVERIFY(help.browser()->toPlainText().contains("binds tighter than the power"));
+        QVERIFY(forward->isEnabled());
+        QVERIFY(help.contents()->currentItem() != nullptr);
+        QVERIFY(help.contents()->currentItem()->data(0, Qt::UserRole).toString().contains("expressions.html"));
+        forward->click();
+        QVERIFY(help.browser()->toPlainText().contains("Show all BC's"));
+        // Escape closes it.
+        help.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        help.activateWindow();
+        QTest::keyClick(&help, Qt::Key_Escape);
+        QVERIFY(!help.isVisible());
         ode::shell::HelpWindow missing;
         QVERIFY(!missing.openFile("/nonexistent/dif.chm"));
         QVERIFY(missing.browser()->toPlainText().contains("cannot be read"));

@@ -171,6 +171,12 @@ private slots:
         QTest::keyClick(editor->entry(), Qt::Key_End);
         QTest::keyClicks(editor->entry(), "+0");
         QCOMPARE(form->txtEquation[1]->text(), QString("z'=2+0"));
+        // Escape closes the editor; opened again, an editable cell is current.
+        QTest::keyClick(editor->entry(), Qt::Key_Escape);
+        QVERIFY(!editor->isVisible());
+        editor->setRowCount(2);
+        QTest::qWait(10);
+        QCOMPARE(editor->grid()->currentColumn(), 1);
     }
 
     void saveOpenAndSaveSeparately()

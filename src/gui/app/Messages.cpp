@@ -10,6 +10,8 @@ void ShowMessage(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent);
     box.setObjectName("msgBox");
+    // Wide enough for its title and a line of text (a narrow box shows its title as "...").
+    box.setStyleSheet("QLabel { min-width: 260px; }");
     box.exec();
 }
 

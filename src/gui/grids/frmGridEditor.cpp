@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <cmath>
 
@@ -59,11 +61,21 @@ FrmGridEditor::FrmGridEditor(Kind kind, QWidget* parent) : QWidget(parent, Qt::W
     });
     connect(m_entry, &QLineEdit::textChanged, this, [this](const QString&) { WriteBack(); });
     connect(m_exit, &QPushButton::clicked, this, &FrmGridEditor::exitClicked);
+    // Escape closes the editor as Exit does (what was typed is written back).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &FrmGridEditor::exitClicked);
 }
 
 void FrmGridEditor::setRowCount(int rows)
 {
     m_grid->setRowCount(rows);
+    // The grid opens on an editable cell, not on the row's label, so typing starts an entry.
+    if (rows > 0 && m_grid->currentColumn() != 1)
+        QTimer::singleShot(0, this, [this]() {
+            if (m_grid->rowCount() > 0 && m_grid->currentColumn() != 1)
+                m_grid->setCurrentCell(0, 1);
+        });
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < 2; ++c)
             if (!m_grid->item(r, c)) {

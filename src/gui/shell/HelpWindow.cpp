@@ -6,10 +6,14 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
 
 #ifdef _WIN32
 #include <htmlhelp.h>
@@ -115,10 +119,36 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     browser->setObjectName("txtHelpPage");
     m_browser = browser;
     splitter->setStretchFactor(1, 3);
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    auto* bar = new QHBoxLayout();
+    auto* back = new QPushButton("Back", this);
+    back->setObjectName("cmdBack");
+    back->setEnabled(false);
+    auto* forward = new QPushButton("Forward", this);
+    forward->setObjectName("cmdForward");
+    forward->setEnabled(false);
+    bar->addWidget(back);
+    bar->addWidget(forward);
+    bar->addStretch();
+    layout->addLayout(bar);
+    layout->addWidget(splitter, 1);
     resize(820, 560);
+    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
+    // The contents follow the page shown, however it was reached (a link, Back, Forward).
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+        const QString page = url.adjusted(QUrl::RemoveFragment).toString();
+        for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+            if (QUrl((*it)->data(0, Qt::UserRole).toString()).adjusted(QUrl::RemoveFragment).toString() == page) {
+                m_tree->setCurrentItem(*it);
+                return;
+            }
+    });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(m_tree, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString())); });
     connect(m_tree, &QTreeWidget::itemClicked, this,

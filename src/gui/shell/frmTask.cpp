@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace ode::shell {
 
@@ -60,6 +61,11 @@ FrmTask::FrmTask(Shell& shell) : m_shell(shell)
     connect(mnuHelp, &QAction::triggered, this, [this]() { m_shell.showHelp(this); });
     connect(mnuAbout, &QAction::triggered, this, [this]() { m_shell.ShowAbout(); });
     connect(cmdOK, &QPushButton::clicked, this, &FrmTask::cmdOK_Click);
+    // Enter presses the default button, "Compute solution".
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, cmdOK, &QPushButton::click);
+    }
 }
 
 void FrmTask::cmdOK_Click()
