@@ -347,6 +347,29 @@ private slots:
         QCOMPARE(asked, 0);
     }
 
+    // File > New: a locked head can be entered again; unsaved changes are asked about first.
+    void newStartsTheFormAfresh()
+    {
+        enterHead();
+        typeInto(form->txtEquation, "y''+y=0");
+        QVERIFY(!form->txtOrder->isEnabled());
+        form->askSaveChanges = []() { return QMessageBox::Cancel; };
+        form->mnuNew->trigger();
+        QCOMPARE(shell->CurrentForm(), static_cast<QWidget*>(form)); // Cancel: nothing happens
+        form->askSaveChanges = []() { return QMessageBox::Discard; };
+        form->mnuNew->trigger();
+        auto* fresh = qobject_cast<FrmSingle*>(shell->CurrentForm());
+        QVERIFY(fresh && fresh != form);
+        QVERIFY(fresh->isVisible());
+        QVERIFY(fresh->txtOrder->isEnabled());
+        QVERIFY(fresh->txtIndepVarNam->isEnabled());
+        QCOMPARE(fresh->objectName(), QString("frmPldif"));
+        QVERIFY(!shell->ended());
+        form = fresh;
+        enterHead(); // and the head is entered again
+        QVERIFY(!form->txtOrder->isEnabled());
+    }
+
     // A refused box says why in the status bar and is marked, until its value is accepted.
     void refusalsSayWhy()
     {

@@ -3,6 +3,8 @@
 // editors, the plot window, help, About and the shutdown. The shell implements it; a form
 // knows only this interface, so the forms and the shell do not include each other.
 
+#include "common/ProblemKind.h"
+
 #include <QString>
 
 class QWidget;
@@ -42,6 +44,8 @@ public:
     virtual void ShowAbout() = 0;
     // Closes every window and ends the program.
     virtual void UnloadAllForms() = 0;
+    // File > New: `form` gives way to a fresh form of the same kind at the same place.
+    virtual void renewForm(QWidget* form, ProblemKind kind) = 0;
 };
 
 } // namespace ode::app

@@ -350,25 +350,35 @@ void ProblemForm::mnuPrint_Click()
     app::PrintReport(this, m_printer, confirmPrinter(m_printer), lines);
 }
 
-void ProblemForm::closeEvent(QCloseEvent* event)
+bool ProblemForm::changesMayGo()
 {
     // Only a problem that can be saved is asked about (Save is offered once the head is in).
-    if (m_modified && mnuSave && mnuSave->isEnabled()) {
-        switch (askSaveChanges()) {
-        case QMessageBox::Save:
-            if (saveForClose())
-                break;
-            event->ignore(); // not written (a cancelled dialog, a refused file): nothing is lost
-            return;
-        case QMessageBox::Discard:
-            break;
-        default:
-            event->ignore();
-            return;
-        }
+    if (!m_modified || !mnuSave || !mnuSave->isEnabled())
+        return true;
+    switch (askSaveChanges()) {
+    case QMessageBox::Save:
+        return saveForClose(); // not written (a cancelled dialog, a refused file): nothing is lost
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ProblemForm::closeEvent(QCloseEvent* event)
+{
+    if (!changesMayGo()) {
+        event->ignore();
+        return;
     }
     event->accept();
     m_host.UnloadAllForms();
+}
+
+void ProblemForm::mnuNew_Click()
+{
+    if (changesMayGo())
+        m_host.renewForm(this, problemKind());
 }
 
 void ProblemForm::trackChanges()

@@ -4,6 +4,7 @@
 // nonlinear forms' error-bound rule, the Help and About entries and closing. A kind's form
 // builds its own boxes and layout and answers the few questions this skeleton asks.
 
+#include "common/ProblemKind.h"
 #include "plot/PlotGeometry.h"
 #include "session/Continuation.h"
 #include "session/Session.h"
@@ -50,7 +51,7 @@ public:
     QPushButton *cmdSolve = nullptr, *cmdEvaluate = nullptr, *cmdPlot = nullptr;
     QListWidget *lstCoeff = nullptr, *lstBCError = nullptr, *lstDError = nullptr;
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
-    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+    QAction *mnuHelp = nullptr, *mnuAbout = nullptr, *mnuNew = nullptr;
     // The automatic degree's limit, beside its check box.
     QLineEdit* txtMaxDegree = nullptr;
     // The nonlinear power-series forms' continuation: constant, first and last value, steps.
@@ -83,6 +84,11 @@ public:
     // Open: the file dialog, then the session's Open with the head locked while it reads; a
     // refused file leaves the head open for another entry or another file.
     void mnuOpen_Click();
+    // New: the form starts afresh (its head can be entered again), after asking about
+    // unsaved changes as closing does.
+    void mnuNew_Click();
+    // The kind this form solves.
+    virtual ProblemKind problemKind() const = 0;
 
 protected:
     ProblemForm(bool nonlinear, app::FormHost& host);
@@ -156,6 +162,9 @@ protected:
     static QListWidget* makeList(const char* name, const QString& tip = {});
 
     void closeEvent(QCloseEvent* event) override;
+    // Unsaved changes may go: none, or the user saved or discarded them (false: Cancel, or a
+    // save that did not happen).
+    bool changesMayGo();
     // Every edit of a box, a list or a choice marks the problem as changed (after the form is
     // built; not while a file is being shown).
     void trackChanges();

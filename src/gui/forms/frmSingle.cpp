@@ -304,6 +304,9 @@ void FrmSingle::buildMenus()
     // Menus.
     mnuFile = menuBar()->addMenu("File");
     mnuFile->setObjectName("mnuFile");
+    mnuNew = mnuFile->addAction("New");
+    mnuNew->setObjectName("mnuNew");
+    connect(mnuNew, &QAction::triggered, this, &ProblemForm::mnuNew_Click);
     mnuOpen = mnuFile->addAction("Open");
     mnuOpen->setObjectName("mnuOpen");
     mnuFile->addSeparator()->setObjectName("mnuFileBar1");
@@ -330,6 +333,13 @@ void FrmSingle::buildMenus()
 }
 
 FrmSingle::~FrmSingle() = default;
+
+ProblemKind FrmSingle::problemKind() const
+{
+    if (m_kind == SeriesKind::Power)
+        return m_nonlinear ? ProblemKind::NonlinearPower : ProblemKind::LinearPower;
+    return m_nonlinear ? ProblemKind::NonlinearTrig : ProblemKind::LinearTrig;
+}
 
 QString FrmSingle::depDerivative(int order) const { return txtDepVarNam->text() + QString(order, '\''); }
 

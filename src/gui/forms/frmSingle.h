@@ -54,6 +54,7 @@ public:
     plot::DecayView* picDecay = nullptr; // log10 |ck| against k
 
     ProblemSession& session() override { return *m_session; }
+    ProblemKind problemKind() const override;
     int NumBC() const { return m_numBC; }
 
     void ShowBC(int k);

@@ -256,6 +256,8 @@ void FrmSystem::buildMenus()
         a->setObjectName(name);
         return a;
     };
+    mnuNew = action(file, "mnuNew", "New");
+    connect(mnuNew, &QAction::triggered, this, &ProblemForm::mnuNew_Click);
     mnuOpen = action(file, "mnuOpen", "Open");
     mnuSave = action(file, "mnuSave", "Save All");
     mnuSaveAs = action(file, "mnuSaveAs", "Save All As");

@@ -44,6 +44,10 @@ public:
     plot::DecayView* picDecay = nullptr; // every variable's log10 |ck| against k
 
     SystemSession& session() override { return *m_session; }
+    ProblemKind problemKind() const override
+    {
+        return m_nonlinear ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem;
+    }
 
     void BuildEntryControls();
     void ShowDE(int index);

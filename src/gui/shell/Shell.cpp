@@ -86,6 +86,18 @@ void Shell::openKind(ProblemKind kind)
     m_task->hide();
 }
 
+void Shell::renewForm(QWidget* form, ProblemKind kind)
+{
+    if (form != m_current)
+        return;
+    QWidget* fresh = CreateProblemForm(kind, *this);
+    fresh->setGeometry(form->geometry());
+    m_current = fresh;
+    fresh->show();
+    form->hide(); // not closed: closing a form ends the program
+    form->deleteLater();
+}
+
 void Shell::showHelp(QWidget* from) { ShowHelp(from); }
 
 plot::FrmPTserN* Shell::plotWindow()

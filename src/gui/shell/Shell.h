@@ -53,6 +53,7 @@ public:
     DecimalPoint& decimalPoint() { return m_decimal; }
     FrmTask* task() const { return m_task; }
     QWidget* CurrentForm() const { return m_current; }
+    void renewForm(QWidget* form, ProblemKind kind) override;
     grids::FrmGridEditor* conditionsEditor() const override { return m_bcs; }
     grids::FrmGridEditor* equationsEditor() const override { return m_equations; }
     bool ended() const { return m_ended; }
