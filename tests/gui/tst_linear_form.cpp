@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -345,6 +346,23 @@ private slots:
         QVERIFY(second->cmdSolve->hasFocus());
         second->close();
         QCOMPARE(asked, 0);
+    }
+
+    // The grid editor and the plot window open beside the form, on the screen.
+    void childWindowsOpenBesideTheForm()
+    {
+        enterHead();
+        form->cmdShowAllBCs->click();
+        auto* editor = shell->conditionsEditor();
+        QVERIFY(editor->isVisible());
+        const QRect free = form->screen()->availableGeometry();
+        QVERIFY(free.contains(editor->frameGeometry().topLeft()));
+        QVERIFY(editor->property("placed").toBool());
+        const QPoint placed = editor->pos();
+        editor->hide();
+        editor->move(placed + QPoint(5, 5)); // the user's own placement stands from now on
+        form->cmdShowAllBCs->click();
+        QCOMPARE(editor->pos(), placed + QPoint(5, 5));
     }
 
     // File > New: a locked head can be entered again; unsaved changes are asked about first.

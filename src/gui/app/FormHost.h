@@ -30,6 +30,8 @@ public:
     // The Plot button: `source` becomes the solution shown, the x-window boxes get the
     // form's interval texts (as numbers), and the plot command runs.
     virtual void showSolution(plot::PlotSource source, const QString& lowerText, const QString& upperText) = 0;
+    // The window, to open beside the form that asks for it.
+    virtual QWidget* plotWindowWidget() = 0;
 };
 
 class FormHost {

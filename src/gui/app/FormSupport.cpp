@@ -7,6 +7,9 @@
 #include <QFileDialog>
 #include <QListWidget>
 #include <QPrintDialog>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace ode::app {
 
@@ -23,6 +26,25 @@ BusyCursor::~BusyCursor()
 {
     if (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
+}
+
+void PlaceBeside(QWidget* child, QWidget* parent)
+{
+    if (!child || !parent || child->isVisible() || child->property("placed").toBool())
+        return;
+    child->setProperty("placed", true);
+    const QScreen* screen = parent->screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    const QRect p = parent->frameGeometry();
+    const QSize size = child->frameGeometry().size();
+    QPoint at(p.right() + 8, p.top());
+    if (at.x() + size.width() > free.right())
+        at.setX(p.left() - 8 - size.width());
+    if (at.x() < free.left())
+        at.setX(p.left() + (p.width() - size.width()) / 2);
+    at.setX(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() - size.width())));
+    at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height())));
+    child->move(at);
 }
 
 QString ChooseFileWithDialog(QWidget* parent, bool save)

@@ -24,6 +24,10 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// Opens `child` beside `parent` (to its right, else to its left, else over it), within the
+// screen's free area; once it has been placed the user's own placement stands.
+void PlaceBeside(QWidget* child, QWidget* parent);
+
 // The platform's open or save dialog: the chosen name, "" when cancelled.
 QString ChooseFileWithDialog(QWidget* parent, bool save);
 // The printer dialog: true to print.

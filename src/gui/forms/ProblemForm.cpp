@@ -340,6 +340,7 @@ void ProblemForm::cmdPlot_Click()
 {
     if (!m_events->validateFocused() || !session().solved())
         return;
+    app::PlaceBeside(m_host.plotView().plotWindowWidget(), this);
     m_host.plotView().showSolution(plotSource(), txtXlower->text(), txtXupper->text());
 }
 

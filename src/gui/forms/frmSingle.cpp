@@ -575,6 +575,7 @@ void FrmSingle::cmdShowAllBCs_Click()
     auto* editor = m_host.conditionsEditor();
     for (int k = 1; k <= m_numBC && k < static_cast<int>(txtBC.size()); ++k)
         editor->setCellText(k - 1, txtBC[static_cast<size_t>(k)]->text());
+    app::PlaceBeside(editor, this);
     editor->show();
     editor->raise();
 }

@@ -427,6 +427,7 @@ void FrmSystem::wireCommands()
         auto* editor = m_host.equationsEditor();
         for (size_t k = 0; k < txtEquation.size(); ++k)
             editor->setCellText(static_cast<int>(k), txtEquation[k]->text());
+        app::PlaceBeside(editor, this);
         editor->show();
         editor->raise();
     });
@@ -434,6 +435,7 @@ void FrmSystem::wireCommands()
         auto* editor = m_host.conditionsEditor();
         for (size_t b = 1; b < txtBC.size(); ++b)
             editor->setCellText(static_cast<int>(b) - 1, txtBC[b]->text());
+        app::PlaceBeside(editor, this);
         editor->show();
         editor->raise();
     });

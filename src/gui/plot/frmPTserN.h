@@ -108,6 +108,7 @@ public:
 
     // ClearPlot: the picture is emptied and no plot stands.
     void ClearPlot() override;
+    QWidget* plotWindowWidget() override { return this; }
     void showSolution(PlotSource source, const QString& lowerText, const QString& upperText) override;
     // The plot command.
     void cmdPlot_Click();
