@@ -114,20 +114,13 @@ bool NonlinearSession::solveChebyshev()
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
     if (!continuation.active())
         return solveChebyshevFrom(choice);
-    std::optional<ChebyshevSeries> kept;
-    ContinuationSteps steps;
-    steps.solve = [&](bool first) {
-        clearResults();
-        return solveChebyshevFrom(first ? choice : 4);
-    };
-    steps.passes = [&] { return m_lstPasses; };
-    steps.keep = [&] { kept = m_chebyshev; };
-    steps.restore = [&] { m_lastChebyshev = kept; };
-    std::vector<std::string> log;
-    const bool solved = RunContinuation(continuation, m_host, steps, log);
-    if (!log.empty())
-        m_lstPasses = log;
-    return solved;
+    return SweepConstant(
+        continuation, m_host,
+        [&](bool first) {
+            clearResults();
+            return solveChebyshevFrom(first ? choice : 4);
+        },
+        m_chebyshev, m_lastChebyshev, m_lstPasses);
 }
 
 bool NonlinearSession::solveChebyshevFrom(int choice)

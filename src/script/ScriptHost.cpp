@@ -65,20 +65,22 @@ bool ScriptHost::assignVariable(const std::string& name, double x)
 bool ScriptHost::evaluate(const std::string& text, double& out)
 {
     Value v;
-    if (!m_engine.eval(text, v))
-        return false;
-    if (v.type == Type::String) {
-        if (!ParseNumericString(v.s, out)) {
-            ScriptError e;
-            e.number = ErrTypeMismatch;
-            e.description = ErrorDescription(ErrTypeMismatch);
-            onEngineError(e);
-            return false;
-        }
+    return m_engine.eval(text, v) && toNumber(v, out);
+}
+
+bool ScriptHost::toNumber(const Value& v, double& out)
+{
+    if (v.type != Type::String) {
+        out = AsDouble(v);
         return true;
     }
-    out = AsDouble(v);
-    return true;
+    if (ParseNumericString(v.s, out))
+        return true;
+    ScriptError e;
+    e.number = ErrTypeMismatch;
+    e.description = ErrorDescription(ErrTypeMismatch);
+    onEngineError(e);
+    return false;
 }
 
 bool ScriptHost::assignExact(const std::string& name, double x)
@@ -92,19 +94,9 @@ bool ScriptHost::evaluateWithPartials(const std::string& text, const std::vector
     Value v;
     if (!m_engine.evalWithPartials(text, names, v, partials, exact))
         return false;
-    if (v.type == Type::String) {
-        exact = false;
-        if (!ParseNumericString(v.s, out)) {
-            ScriptError e;
-            e.number = ErrTypeMismatch;
-            e.description = ErrorDescription(ErrTypeMismatch);
-            onEngineError(e);
-            return false;
-        }
-        return true;
-    }
-    out = AsDouble(v);
-    return true;
+    if (v.type == Type::String)
+        exact = false; // a number read from a text has no derivative the engine knows
+    return toNumber(v, out);
 }
 
 bool ScriptHost::execute(const std::string& text) { return m_engine.executeStatement(text); }

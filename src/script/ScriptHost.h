@@ -97,6 +97,9 @@ private:
     std::shared_ptr<Class1> m_shared;
     MessageSink m_sink;
     bool m_quiet = false;
+
+    // An evaluation's result as a double: a text must read as a number (else a type mismatch).
+    bool toNumber(const Value& v, double& out);
     Engine m_engine;
     int m_scriptErrorNumber = 0;
     ScriptError m_fault;

@@ -38,4 +38,24 @@ struct ContinuationSteps {
 bool RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
                      std::vector<std::string>& log);
 
+// The sweep of a session: `solve(first)` solves one step; `solution` is the solution that
+// stands after it and `start` the current approximation the next step starts from (the same
+// type: one series, or one a variable). The log replaces `passes` when there is one.
+template <typename Solution>
+bool SweepConstant(const Continuation& sweep, script::ScriptHost& host, std::function<bool(bool first)> solve,
+                   const Solution& solution, Solution& start, std::vector<std::string>& passes)
+{
+    Solution kept;
+    ContinuationSteps steps;
+    steps.solve = std::move(solve);
+    steps.passes = [&] { return passes; };
+    steps.keep = [&] { kept = solution; };
+    steps.restore = [&] { start = kept; };
+    std::vector<std::string> log;
+    const bool solved = RunContinuation(sweep, host, steps, log);
+    if (!log.empty())
+        passes = log;
+    return solved;
+}
+
 } // namespace ode

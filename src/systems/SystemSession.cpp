@@ -161,20 +161,13 @@ bool SystemSession::solveProblem()
     if (method == CollocationMethod::Chebyshev) {
         if (!continuation.active())
             return solveNonlinearAccurate(choice);
-        std::vector<ChebyshevSeries> kept;
-        ContinuationSteps steps;
-        steps.solve = [&](bool first) {
-            clearResults();
-            return solveNonlinearAccurate(first ? choice : 3);
-        };
-        steps.passes = [&] { return m_lstPasses; };
-        steps.keep = [&] { kept = m_chebyshev; };
-        steps.restore = [&] { m_lastChebyshev = kept; };
-        std::vector<std::string> log;
-        const bool solved = RunContinuation(continuation, m_host, steps, log);
-        if (!log.empty())
-            m_lstPasses = log;
-        return solved;
+        return SweepConstant(
+            continuation, m_host,
+            [&](bool first) {
+                clearResults();
+                return solveNonlinearAccurate(first ? choice : 3);
+            },
+            m_chebyshev, m_lastChebyshev, m_lstPasses);
     }
     if (!startCoefficients(choice))
         return false;

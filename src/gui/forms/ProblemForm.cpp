@@ -138,6 +138,23 @@ bool ProblemForm::takeAutoInDegreeBox(QComboBox* method, QCheckBox* automatic)
     return true;
 }
 
+void ProblemForm::wireDegreeBox(std::function<bool()> check, std::function<QString()> hint, QComboBox* method,
+                                QCheckBox* automatic)
+{
+    m_acceptedTerms = txtTerms->text();
+    m_events->onValidate(
+        txtTerms,
+        [this, check, method, automatic]() {
+            if (takeAutoInDegreeBox(method, automatic))
+                return true;
+            if (!check())
+                return false;
+            m_acceptedTerms = txtTerms->text();
+            return true;
+        },
+        std::move(hint));
+}
+
 void ProblemForm::wireInterval()
 {
     auto rule = [this](QLineEdit* other) {

@@ -147,6 +147,9 @@ protected:
     // the Chebyshev points chosen) and the box gets back the degree it held, which the file
     // keeps. True when the text was "auto" and so handled.
     bool takeAutoInDegreeBox(QComboBox* method, QCheckBox* automatic);
+    // The degree box's rule: "auto" as above, else `check`; `hint` says the rule.
+    void wireDegreeBox(std::function<bool()> check, std::function<QString()> hint, QComboBox* method,
+                       QCheckBox* automatic);
     void wireMaxDegree();
     // The continuation's boxes in a row, made here; wireContinuation gives them their rules
     // (a constant's name or nothing, 1 to 1000 steps; a change clears the results).

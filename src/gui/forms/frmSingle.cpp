@@ -413,18 +413,8 @@ void FrmSingle::wireProblemBoxes()
 {
     auto* e = m_events;
     // The other checks.
-    m_acceptedTerms = txtTerms->text();
-    e->onValidate(
-        txtTerms,
-        [this]() {
-            if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
-                return true;
-            if (!CheckTermsText(s(txtTerms->text()), m_order, m_kind))
-                return false;
-            m_acceptedTerms = txtTerms->text();
-            return true;
-        },
-        [=]() { return QString::fromStdString(TermsRule(m_order, m_kind)); });
+    wireDegreeBox([this]() { return CheckTermsText(s(txtTerms->text()), m_order, m_kind); },
+                  [this]() { return QString::fromStdString(TermsRule(m_order, m_kind)); }, cboMethod, chkAutoDegree);
     e->onValidate(
         txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); },
         [=]() { return QString::fromStdString(CentreRule()); });

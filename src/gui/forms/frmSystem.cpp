@@ -371,20 +371,12 @@ void FrmSystem::wireBoxes()
 void FrmSystem::wireProblemBoxes()
 {
     auto* e = m_events;
-    m_acceptedTerms = txtTerms->text();
-    e->onValidate(
-        txtTerms,
-        [this]() {
-            if (takeAutoInDegreeBox(cboMethod, chkAutoDegree))
-                return true;
-            if (!(ParseNumber(s(txtTerms->text())) >= 1))
-                return false;
-            m_acceptedTerms = txtTerms->text();
-            return true;
-        },
-        [=]() {
-            return QString::fromStdString(std::string("The degree must be a whole number of 1 or more, or auto."));
-        });
+    wireDegreeBox([this]() { return ParseNumber(s(txtTerms->text())) >= 1; },
+                  [this]() {
+                      return QString::fromStdString(
+                          std::string("The degree must be a whole number of 1 or more, or auto."));
+                  },
+                  cboMethod, chkAutoDegree);
     e->onValidate(
         txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); },
         [=]() { return QString::fromStdString(CentreRule()); });
