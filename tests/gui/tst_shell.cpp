@@ -1,6 +1,8 @@
 // Start-up, the decimal-separator guard, the task chooser, help, About and shutdown.
 #include "GuiTest.h"
 
+#include <QScreen>
+
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/Shell.h"
 #include "gui/shell/frmAbout.h"
@@ -209,6 +211,18 @@ private slots:
         help.activateWindow();
         QTest::keyClick(&help, Qt::Key_Escape);
         QVERIFY(!help.isVisible());
+        // Opened from a window, Help comes up beside it and on screen.
+        QWidget owner;
+        owner.setGeometry(100, 100, 300, 200);
+        owner.show();
+        ode::shell::ShowHelp(&owner);
+        QWidget* shown = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "frmHelp" && w->isVisible())
+                shown = w;
+        QVERIFY(shown != nullptr);
+        QVERIFY(owner.screen()->availableGeometry().contains(shown->frameGeometry().topLeft()));
+        shown->close();
         ode::shell::HelpWindow missing;
         QVERIFY(!missing.openFile("/nonexistent/dif.chm"));
         QVERIFY(missing.browser()->toPlainText().contains("cannot be read"));

@@ -1,5 +1,6 @@
 #include "gui/shell/HelpWindow.h"
 
+#include "gui/app/FormSupport.h"
 #include "gui/app/Messages.h"
 
 #include <QCoreApplication>
@@ -188,9 +189,10 @@ void ShowHelp(QWidget* from)
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->openFile(file);
+    // Beside the window that asks, within the screen (not partly off it).
+    app::PlaceBeside(window, from ? from->window() : nullptr);
     window->show();
     window->raise();
-    (void)from;
 #endif
 }
 
