@@ -1,8 +1,6 @@
 // Start-up, the decimal-separator guard, the task chooser, help, About and shutdown.
 #include "GuiTest.h"
 
-#include <QScreen>
-
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/Shell.h"
 #include "gui/shell/frmAbout.h"
@@ -12,6 +10,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
