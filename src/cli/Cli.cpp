@@ -1,8 +1,10 @@
 #include "cli/Cli.h"
 
+#include "cli/WindowLibrary.h"
 #include "common/NumberFormat.h"
 #include "script/Constants.h"
 #include "script/ScriptHost.h"
+#include "session/Demos.h"
 
 namespace ode::cli {
 
@@ -17,9 +19,11 @@ std::string Usage()
            "                    evaluate each expression in an engine prepared as a problem\n"
            "                    form prepares it (pi, halfpi, e, Asin ... Atanh), one result a\n"
            "                    line; constants are added in order before the first expression\n"
+           "  examples          list the demos: NAME, kind, description (tab-separated)\n"
            "  solve FILE [OPTIONS]\n"
            "                    open the problem pair FILE and FILE.str as its form does,\n"
            "                    solve it and print each list as [controlName] and its lines\n"
+           "      --example NAME    solve the demo NAME in place of FILE\n"
            "      --eval X          evaluate at X (repeatable): [lblValue] and [lstDError]\n"
            "      --derivative K    the derivative order --eval shows (default 0)\n"
            "      --no-solve        only open: a stored solution stands as it is\n"
@@ -121,6 +125,21 @@ int Calc(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return status;
 }
 
+// One demo a line: NAME, its kind's magic word and its description, tab-separated.
+int Examples(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (!args.empty()) {
+        err << "odeseries: examples takes no arguments\n";
+        return 2;
+    }
+    const DemoLibrary library = LoadDemoLibrary(FindDemoFolder(ProgramFolder()));
+    for (const std::string& problem : library.problems)
+        err << "odeseries: " << problem << '\n';
+    for (const Demo& demo : library.demos)
+        out << DemoListLine(demo) << '\n';
+    return library.demos.empty() ? 2 : 0;
+}
+
 } // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -143,6 +162,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return Calc(rest, out, err);
     if (command == "solve")
         return Solve(rest, out, err);
+    if (command == "examples")
+        return Examples(rest, out, err);
     err << "odeseries: unknown command '" << command << "'\n" << Usage();
     return 2;
 }

@@ -8,6 +8,7 @@
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotRequest.h"
+#include "session/Demos.h"
 #include "systems/SystemSession.h"
 
 #include <algorithm>
@@ -20,6 +21,7 @@ namespace {
 
 struct SolveOptions {
     std::string file;
+    std::optional<std::string> example; // --example NAME: the demo's pair in place of FILE
     std::vector<std::string> evalPoints;
     std::string derivative = "0";
     bool solve = true;
@@ -369,6 +371,11 @@ const OptionRule kSolveOptions[] = {
          o.derivative = v;
          return ParseWholeNumber(v) >= 0 || Refuse(err, "--derivative needs an order of 0 or more");
      }},
+    {"--example", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.example = v;
+         return true;
+     }},
     {"--no-solve", false,
      [](const std::string&, SolveOptions& o, std::ostream&) {
          o.solve = false;
@@ -491,6 +498,19 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
             err << "odeseries: solve takes one problem file\n";
             return false;
         }
+    }
+    if (o.example) {
+        if (!o.file.empty()) {
+            err << "odeseries: solve takes a problem file or --example, not both\n";
+            return false;
+        }
+        const DemoLibrary library = LoadDemoLibrary(FindDemoFolder(ProgramFolder()));
+        const Demo* demo = FindDemo(library, *o.example);
+        if (!demo) {
+            err << "odeseries: there is no demo called " << *o.example << " ('odeseries examples' lists them)\n";
+            return false;
+        }
+        o.file = demo->path;
     }
     if (o.file.empty()) {
         err << "odeseries: solve needs a problem file\n" << Usage();

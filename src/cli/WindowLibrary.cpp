@@ -14,7 +14,9 @@ namespace {
 
 std::string g_argv0;
 
-std::string programFolder()
+} // namespace
+
+std::string ProgramFolder()
 {
 #ifdef _WIN32
     char path[MAX_PATH];
@@ -31,13 +33,11 @@ std::string programFolder()
     return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
 }
 
-} // namespace
-
 void SetProgramPath(const char* argv0) { g_argv0 = argv0 ? argv0 : ""; }
 
 void* WindowLibrarySymbol(const char* symbol, std::string& error)
 {
-    const std::string library = programFolder() + "/" + ODESERIES_GUI_LIBRARY;
+    const std::string library = ProgramFolder() + "/" + ODESERIES_GUI_LIBRARY;
 #ifdef _WIN32
     static HMODULE module = LoadLibraryA(library.c_str());
     void* address = module ? reinterpret_cast<void*>(GetProcAddress(module, symbol)) : nullptr;

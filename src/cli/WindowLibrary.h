@@ -13,4 +13,7 @@ void* WindowLibrarySymbol(const char* symbol, std::string& error);
 // Where the running program is (its folder); `argv0` serves where the system cannot tell.
 void SetProgramPath(const char* argv0);
 
+// The running program's folder.
+std::string ProgramFolder();
+
 } // namespace ode::cli

@@ -1,0 +1,136 @@
+#include "session/Demos.h"
+
+#include "common/FileIO.h"
+#include "common/TextRecords.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace ode {
+
+namespace {
+
+bool HoldsIndex(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(folder / kDemoIndexName, ec);
+}
+
+// The kind a problem file opens in, from its magic word.
+bool ReadKind(const std::string& problemFile, ProblemKind& kind, std::string& why)
+{
+    std::string text;
+    if (!ReadWholeFile(problemFile, text, why))
+        return false;
+    RecordReader reader(std::move(text));
+    std::string magic;
+    reader.readText(magic);
+    const auto found = KindOfMagicWord(magic);
+    if (!reader.ok() || !found) {
+        why = "not a problem file of any kind";
+        return false;
+    }
+    kind = *found;
+    return true;
+}
+
+std::string WithoutLineEnd(std::string line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.pop_back();
+    return line;
+}
+
+} // namespace
+
+std::string FindDemoFolder(const std::string& programFolder)
+{
+    if (const char* chosen = std::getenv("ODESERIES_EXAMPLES"); chosen && *chosen)
+        return chosen;
+    const std::filesystem::path program(programFolder);
+    const std::filesystem::path candidates[] = {
+        program / "examples",
+        program / ".." / "share" / "odeseries" / "examples",
+        std::filesystem::path(ODESERIES_SOURCE_EXAMPLES),
+    };
+    for (const auto& folder : candidates)
+        if (HoldsIndex(folder))
+            return folder.lexically_normal().string();
+    return {};
+}
+
+DemoLibrary LoadDemoLibrary(const std::string& folder)
+{
+    DemoLibrary library;
+    if (folder.empty()) {
+        library.problems.push_back("no examples folder was found");
+        return library;
+    }
+    library.folder = folder;
+    const std::filesystem::path base(folder);
+    std::string index, why;
+    if (!ReadWholeFile((base / kDemoIndexName).string(), index, why)) {
+        library.problems.push_back(why);
+        return library;
+    }
+    std::istringstream lines(index);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        line = WithoutLineEnd(line);
+        if (line.empty() || line[0] == '#')
+            continue;
+        const size_t tab = line.find('\t');
+        Demo demo;
+        demo.name = line.substr(0, tab);
+        demo.description = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+        demo.path = (base / demo.name).string();
+        std::string content;
+        if (demo.name.empty() || demo.name.find_first_of("/\\") != std::string::npos) {
+            library.problems.push_back(kDemoIndexName + (":" + std::to_string(number)) + ": no demo name");
+            continue;
+        }
+        if (!ReadWholeFile(demo.path, content, why) || !ReadKind(demo.path + ".str", demo.kind, why)) {
+            library.problems.push_back(demo.name + ": " + why);
+            continue;
+        }
+        library.demos.push_back(std::move(demo));
+    }
+    return library;
+}
+
+const Demo* FindDemo(const DemoLibrary& library, const std::string& name)
+{
+    for (const Demo& d : library.demos)
+        if (d.name == name)
+            return &d;
+    return nullptr;
+}
+
+std::string DemoListLine(const Demo& demo)
+{
+    return demo.name + '\t' + MagicWord(demo.kind) + '\t' + demo.description;
+}
+
+const char* DemoKindCaption(ProblemKind kind)
+{
+    switch (kind) {
+    case ProblemKind::LinearPower:
+        return "Linear, power series";
+    case ProblemKind::LinearTrig:
+        return "Linear, trigonometric series";
+    case ProblemKind::NonlinearPower:
+        return "Nonlinear, power series";
+    case ProblemKind::NonlinearTrig:
+        return "Nonlinear, trigonometric series";
+    case ProblemKind::LinearSystem:
+        return "Linear system";
+    case ProblemKind::NonlinearSystem:
+        return "Nonlinear system";
+    }
+    return "";
+}
+
+} // namespace ode

@@ -1,0 +1,221 @@
+#include "cli/Cli.h"
+#include "cli/WindowLibrary.h"
+#include "common/FileIO.h"
+#include "session/Demos.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+using ode::DemoLibrary;
+using ode::ProblemKind;
+
+DemoLibrary Library() { return ode::LoadDemoLibrary(ode::FindDemoFolder(ode::cli::ProgramFolder())); }
+
+TEST(Demos, LibraryCoversEveryKindWithDescribedReadyProblems)
+{
+    const DemoLibrary library = Library();
+    ASSERT_FALSE(library.folder.empty());
+    EXPECT_TRUE(library.problems.empty()) << library.problems.front();
+    EXPECT_GE(library.demos.size(), 24u);
+    std::set<std::string> names;
+    std::set<ProblemKind> kinds;
+    for (const auto& d : library.demos) {
+        EXPECT_TRUE(names.insert(d.name).second) << d.name << " twice";
+        kinds.insert(d.kind);
+        EXPECT_GT(d.description.size(), 20u) << d.name;
+        EXPECT_TRUE(std::filesystem::exists(d.path + ".str")) << d.name;
+        EXPECT_EQ(d.name.find("-solved"), std::string::npos) << "a demo starts unsolved: " << d.name;
+    }
+    EXPECT_EQ(kinds.size(), ode::kProblemKinds.size());
+}
+
+TEST(Demos, ListedOneALineWithTheKindsMagicWord)
+{
+    std::ostringstream out, err;
+    ASSERT_EQ(ode::cli::Run({"examples"}, out, err), 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+    std::istringstream lines(out.str());
+    std::string line;
+    size_t count = 0;
+    const DemoLibrary library = Library();
+    while (std::getline(lines, line)) {
+        ASSERT_LT(count, library.demos.size());
+        const auto& d = library.demos[count++];
+        EXPECT_EQ(line, d.name + "\t" + ode::MagicWord(d.kind) + "\t" + d.description);
+    }
+    EXPECT_EQ(count, library.demos.size());
+    const std::string first = out.str().substr(0, out.str().find('\n'));
+    EXPECT_EQ(first.substr(0, first.find('\t', first.find('\t') + 1)), "harmonic-oscillator\tPldif");
+}
+
+// The values Evaluate shows (one, or one a variable for a system) after `solve --example`.
+std::vector<double> SolvedValues(const std::string& name, const std::string& x, int& status, std::string& text)
+{
+    std::ostringstream out, err;
+    status = ode::cli::Run({"solve", "--example", name, "--seed", "1", "--eval", x}, out, err);
+    text = out.str() + err.str();
+    std::vector<double> values;
+    const std::string s = out.str();
+    for (const char* section : {"[lblValue]\n", "[lstValue]\n"}) {
+        size_t at = s.find(section);
+        if (at == std::string::npos)
+            continue;
+        std::istringstream rest(s.substr(at + std::string(section).size()));
+        std::string line;
+        while (std::getline(rest, line) && !line.empty() && line[0] != '[') {
+            const size_t eq = line.find('=');
+            values.push_back(std::strtod(line.c_str() + (eq == std::string::npos ? 0 : eq + 1), nullptr));
+        }
+    }
+    return values;
+}
+
+struct KnownSolution {
+    const char* demo;
+    const char* x;
+    std::vector<double> exact;
+    double tolerance; // relative to max(1, |exact|)
+    friend void PrintTo(const KnownSolution& k, std::ostream* os) { *os << k.demo; }
+};
+
+class DemoSolution : public testing::TestWithParam<KnownSolution> {};
+
+// Each demo solves, as it stands, to the exact solution its description names.
+TEST_P(DemoSolution, MatchesTheNamedExactSolution)
+{
+    const KnownSolution& k = GetParam();
+    int status = 0;
+    std::string text;
+    const std::vector<double> got = SolvedValues(k.demo, k.x, status, text);
+    ASSERT_EQ(status, 0) << text;
+    ASSERT_EQ(got.size(), k.exact.size()) << text;
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_NEAR(got[i], k.exact[i], k.tolerance * std::max(1.0, std::fabs(k.exact[i]))) << k.demo << " #" << i;
+}
+
+const double kE = std::exp(1.0);
+
+INSTANTIATE_TEST_SUITE_P(
+    Demos, DemoSolution,
+    testing::Values(KnownSolution{"harmonic-oscillator", "1", {std::sin(1.0)}, 1e-12},
+                    KnownSolution{"damped-oscillator", "1", {std::cos(1.0) / kE}, 1e-11},
+                    KnownSolution{"oscillator", "1", {std::cos(2.0)}, 1e-12},
+                    KnownSolution{"coupled-oscillators", "1", {std::cos(1.0), std::cos(1.0)}, 1e-11},
+                    KnownSolution{"airy", "1", {0.135292416312881}, 1e-12},
+                    KnownSolution{"bessel-j0", "1", {0.765197686557967}, 1e-12},
+                    KnownSolution{"bessel-j1", "2", {0.576724807756874}, 1e-9},
+                    KnownSolution{"legendre-p3", "0.5", {(5 * 0.125 - 1.5) / 2}, 1e-13},
+                    KnownSolution{"hermite-h4", "1", {-20}, 1e-13},
+                    KnownSolution{"chebyshev-t4", "0.5", {-0.5}, 1e-13},
+                    KnownSolution{"laguerre-l3", "2", {-1.0 / 3}, 1e-13},
+                    KnownSolution{"exponential", "1", {kE}, 1e-8},
+                    KnownSolution{"exponential-growth", "1", {std::exp(1.5)}, 1e-12},
+                    KnownSolution{"exponential-decay", "1", {100 * std::exp(-0.5)}, 1e-12},
+                    KnownSolution{"reciprocal", "2", {0.5}, 1e-10},
+                    KnownSolution{"boundary-layer", "0.5", {(1 - std::exp(-5.0)) / (1 - std::exp(-10.0))}, 1e-10},
+                    KnownSolution{"clamped-beam", "0.5", {0.0625}, 1e-13},
+                    KnownSolution{"trig-default", "1", {2 - std::cos(1.0) - 3 * std::sin(2.0)}, 1e-12},
+                    KnownSolution{"forced-oscillator", "1", {(12 * std::cos(1.0) + 2 * std::sin(1.0)) / 37}, 1e-13},
+                    KnownSolution{"trig-forced", "2", {(std::cos(2.0) + std::sin(2.0)) / 2}, 1e-13},
+                    KnownSolution{"logistic", "1", {1 / (1 + std::exp(-1.0))}, 1e-7},
+                    KnownSolution{"riccati-tanh", "1", {std::tanh(1.0)}, 1e-5},
+                    KnownSolution{"nonlinear-reciprocal", "2", {0.5}, 1e-3},
+                    KnownSolution{"bratu-mild", "0.5", {0.140539214400472}, 1e-9},
+                    KnownSolution{"nonlinear-trig", "1", {std::sin(1.0)}, 1e-8},
+                    KnownSolution{"periodic-cubic", "1", {std::cos(1.0)}, 1e-12},
+                    KnownSolution{"system-exponential", "1", {1 / kE, -1 / kE}, 1e-9},
+                    KnownSolution{"rotation", "1", {std::cos(1.0), std::sin(1.0)}, 1e-10},
+                    KnownSolution{"system-nonlinear", "1", {0.5, 0.25}, 1e-4},
+                    KnownSolution{"rotation-nonlinear", "0.5", {std::cos(0.5), std::sin(0.5)}, 1e-9}),
+    [](const testing::TestParamInfo<KnownSolution>& info) {
+        std::string n = info.param.demo;
+        for (char& c : n)
+            if (c == '-')
+                c = '_';
+        return n;
+    });
+
+// Lotka-Volterra has no closed form; its invariant u - log u + v - log v holds along the series.
+TEST(Demos, PredatorPreyKeepsItsInvariant)
+{
+    int status = 0;
+    std::string text;
+    for (const char* x : {"0.25", "0.5", "1"}) {
+        const std::vector<double> uv = SolvedValues("predator-prey", x, status, text);
+        ASSERT_EQ(status, 0) << text;
+        ASSERT_EQ(uv.size(), 2u) << text;
+        EXPECT_NEAR(uv[0] - std::log(uv[0]) + uv[1] - std::log(uv[1]), 3 - std::log(2.0), 5e-5) << x; // degree 6
+    }
+}
+
+TEST(Demos, EveryDemoIsCheckedAgainstItsSolution)
+{
+    std::set<std::string> checked = {"predator-prey", "bratu"}; // bratu: CLI case BratuByContinuation
+    for (const auto& k : {"harmonic-oscillator", "damped-oscillator", "oscillator", "coupled-oscillators", "airy",
+                          "bessel-j0", "bessel-j1", "legendre-p3", "hermite-h4", "chebyshev-t4", "laguerre-l3",
+                          "exponential", "exponential-growth", "exponential-decay", "reciprocal", "boundary-layer",
+                          "clamped-beam", "trig-default", "forced-oscillator", "trig-forced", "logistic",
+                          "riccati-tanh", "nonlinear-reciprocal", "bratu-mild", "nonlinear-trig", "periodic-cubic",
+                          "system-exponential", "rotation", "system-nonlinear", "rotation-nonlinear"})
+        checked.insert(k);
+    for (const auto& d : Library().demos)
+        EXPECT_EQ(checked.count(d.name), 1u) << d.name << " has no known-solution case";
+}
+
+TEST(Demos, UnknownDemoOrBothFileAndDemoAreRefused)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{"solve", "--example", "no-such-demo"},
+         "odeseries: there is no demo called no-such-demo ('odeseries examples' lists them)\n"},
+        {{"solve", "airy", "--example", "airy"}, "odeseries: solve takes a problem file or --example, not both\n"},
+        {{"examples", "extra"}, "odeseries: examples takes no arguments\n"},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(ode::cli::Run(c.args, out, err), 2);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(err.str(), c.err);
+    }
+}
+
+// A damaged library: the usable demos stay offered, every unusable line is reported.
+TEST(Demos, DamagedIndexKeepsTheUsablePairs)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("odeseries-demos-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::string error;
+    const auto at = [&](const char* n) { return (folder / n).string(); };
+    ASSERT_TRUE(ode::WriteFilesAtomically({{at("good"), "0,\"x\",0,1\r\n 0 \r\n1,\"*\",4,#FALSE#\r\n"},
+                                           {at("good.str"), "\"Pldif\",1,\"x\",\"y\",\"y'=y\"\r\n 0 y=1\r\n 0 \r\n"},
+                                           {at("alien"), "x"},
+                                           {at("alien.str"), "\"Qqdif\",1\r\n"},
+                                           {at(ode::kDemoIndexName), "# comment\n\ngood\tfine\r\nmissing\tgone\n"
+                                                                     "alien\tstrange\n../good\tescape\n"}},
+                                          error))
+        << error;
+    const DemoLibrary library = ode::LoadDemoLibrary(folder.string());
+    ASSERT_EQ(library.demos.size(), 1u);
+    EXPECT_EQ(library.demos[0].name, "good");
+    EXPECT_EQ(library.demos[0].description, "fine");
+    ASSERT_EQ(library.problems.size(), 3u);
+    EXPECT_EQ(library.problems[0].rfind("missing: ", 0), 0u) << library.problems[0];
+    EXPECT_EQ(library.problems[1], "alien: not a problem file of any kind");
+    EXPECT_EQ(library.problems[2], "demos.txt:6: no demo name");
+    EXPECT_TRUE(ode::LoadDemoLibrary((folder / "none").string()).demos.empty());
+    EXPECT_FALSE(ode::LoadDemoLibrary("").problems.empty());
+    std::filesystem::remove_all(folder);
+}
+
+} // namespace
