@@ -44,10 +44,10 @@ struct SolveOptions {
     bool equallySpaced = false;
     // --continuation NAME=FROM:TO:STEPS: the accurate Newton iteration's sweep of a constant
     std::optional<Continuation> continuation;
-    bool autoDegree = false;      // --degree auto
+    bool autoDegree = false;           // --degree auto
     std::optional<std::string> degree; // --degree N: the degree box (the terms of a trigonometric series)
     std::optional<double> tolerance;   // --tol T: the automatic degree's relative tolerance
-    std::optional<int> maxDegree; // --max-degree N
+    std::optional<int> maxDegree;      // --max-degree N
 };
 
 // Numbers separated by commas ("1,2,3,4").
@@ -540,7 +540,8 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
     const bool trigonometric = *kind == ProblemKind::LinearTrig || *kind == ProblemKind::NonlinearTrig;
     if ((o.autoDegree || o.maxDegree || o.tolerance) && !o.chebyshev && !trigonometric) {
-        err << "odeseries: --degree auto, --max-degree and --tol go with --points chebyshev, or a trigonometric series\n";
+        err << "odeseries: --degree auto, --max-degree and --tol go with --points chebyshev, or a trigonometric "
+               "series\n";
         return 2;
     }
     if (o.continuation && (!o.chebyshev || !IsNonlinear(*kind) || !IsPowerSeries(*kind))) {

@@ -109,10 +109,7 @@ const Demo* FindDemo(const DemoLibrary& library, const std::string& name)
     return nullptr;
 }
 
-std::string DemoListLine(const Demo& demo)
-{
-    return demo.name + '\t' + MagicWord(demo.kind) + '\t' + demo.description;
-}
+std::string DemoListLine(const Demo& demo) { return demo.name + '\t' + MagicWord(demo.kind) + '\t' + demo.description; }
 
 const char* DemoKindCaption(ProblemKind kind)
 {

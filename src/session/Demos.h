@@ -18,7 +18,7 @@ struct Demo {
 };
 
 struct DemoLibrary {
-    std::string folder;      // empty when no library was found
+    std::string folder; // empty when no library was found
     std::vector<Demo> demos;
     std::vector<std::string> problems; // index lines or pairs that could not be used, and why
 };

@@ -1,10 +1,14 @@
 // Start-up, the decimal-separator guard, the task chooser, help, About and shutdown.
 #include "GuiTest.h"
 
+#include "gui/forms/ProblemForm.h"
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/Shell.h"
 #include "gui/shell/frmAbout.h"
+#include "gui/shell/frmExamples.h"
 #include "gui/shell/frmTask.h"
+#include "nonlinear/NonlinearSession.h"
+#include "systems/SystemSession.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -179,6 +183,118 @@ private slots:
         QCOMPARE(shell.CurrentForm()->objectName(), form);
         // Only the trigonometric forms have a period box.
         QCOMPARE(shell.CurrentForm()->findChild<QLineEdit*>("txtPeriod") == nullptr, power);
+    }
+
+    // The first window's Examples..., a double-click on a demo, Solve: a first solution in
+    // three clicks, for a demo of every kind.
+    void aDemoOfEveryKindSolvesInThreeClicks_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("firstLine");
+        const QString linear = "EXPANSION COEFFICIENTS:", newton = "COEFFICIENTS:   ( LAST CORRECTION: )";
+        QTest::newRow("Pldif") << "harmonic-oscillator"
+                               << "frmPldif" << linear;
+        QTest::newRow("Tldif") << "forced-oscillator"
+                               << "frmTldif" << linear;
+        QTest::newRow("Pndif") << "logistic"
+                               << "frmPndif" << newton;
+        QTest::newRow("Tndif") << "periodic-cubic"
+                               << "frmTndif"
+                               << "COEFFICIENTS:                 LAST CORRECTION:";
+        QTest::newRow("Sldif") << "rotation"
+                               << "frmSldif" << linear;
+        QTest::newRow("Sndif") << "rotation-nonlinear"
+                               << "frmSndif" << newton;
+    }
+    void aDemoOfEveryKindSolvesInThreeClicks()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QString, form);
+        QFETCH(QString, firstLine);
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        QVERIFY(activate(shell.task()));
+        QTest::mouseClick(find<QPushButton>(shell.task(), "cmdExamples"), Qt::LeftButton);
+        auto* examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(examples && examples->isVisible());
+        QVERIFY(examples->lstExamples->topLevelItemCount() >= 24);
+        const auto found = examples->lstExamples->findItems(demo, Qt::MatchExactly, 0);
+        QCOMPARE(found.size(), 1);
+        QTreeWidget* list = examples->lstExamples;
+        list->scrollToItem(found[0]);
+        const QPoint at = list->visualItemRect(found[0]).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(examples->lblExampleDescription->text().contains("solution"));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        auto* opened = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        QVERIFY(opened);
+        QCOMPARE(opened->objectName(), form);
+        QVERIFY(shell.task()->isHidden());
+        // The user's copy has no name yet: Save will ask where to put it, not overwrite the demo.
+        QCOMPARE(opened->ProblemFileName(), QString());
+        QVERIFY(!opened->Modified());
+        // A random start from a fixed seed, so that the run is the same every time.
+        if (auto* single = dynamic_cast<ode::NonlinearSession*>(&opened->session()))
+            single->seedRandom(1);
+        if (auto* system = dynamic_cast<ode::SystemSession*>(&opened->session()))
+            system->seedRandom(1);
+        QTest::mouseClick(opened->cmdSolve, Qt::LeftButton);
+        QVERIFY(opened->lstCoeff->count() > 3);
+        QCOMPARE(opened->lstCoeff->item(0)->text(), firstLine);
+    }
+
+    // A form with unsaved changes is asked before a demo replaces it; Cancel keeps it.
+    void aDemoReplacesAFormOnlyWhenItsChangesMayGo_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("Discard") << int(QMessageBox::Discard) << true;
+    }
+    void aDemoReplacesAFormOnlyWhenItsChangesMayGo()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, replaced);
+        std::unique_ptr<Shell> shell;
+        auto* form = openForm<ode::forms::ProblemForm>(shell, ode::ProblemKind::LinearPower);
+        QPointer<QWidget> guard(form);
+        form->openDemo(QString(ODESERIES_SOURCE_DIR) + "/examples/airy");
+        find<QLineEdit>(form, "txtXupper")->setText("3"); // an edit: the problem is changed
+        QVERIFY(form->Modified());
+        int asked = 0;
+        form->askSaveChanges = [&]() {
+            ++asked;
+            return QMessageBox::StandardButton(answer);
+        };
+        form->mnuExamples->trigger();
+        auto* examples = form->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(examples);
+        examples->lstExamples->setCurrentItem(examples->lstExamples->findItems("rotation", Qt::MatchExactly)[0]);
+        examples->cmdOpenExample->click();
+        QCOMPARE(asked, 1);
+        QCOMPARE(shell->CurrentForm()->objectName(), QString(replaced ? "frmSldif" : "frmPldif"));
+        QCOMPARE(shell->CurrentForm() == form, !replaced);
+        if (replaced)
+            QTRY_VERIFY(guard.isNull());
+    }
+
+    // A program without its examples folder says so instead of offering an empty list.
+    void aMissingLibraryIsExplained()
+    {
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        shell.demoFolder = "/nonexistent/examples";
+        shell.showExamples(shell.task());
+        auto* examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(examples);
+        QCOMPARE(examples->lstExamples->topLevelItemCount(), 0);
+        QVERIFY(!examples->cmdOpenExample->isEnabled());
+        QVERIFY(examples->lblExampleDescription->text().startsWith("No examples are installed: "));
+        QCOMPARE(ode::shell::FrmAbout::lines("", 0).last(), QString("Help: the Help menu. No examples are installed."));
+        const QStringList pointer = ode::shell::FrmAbout::lines("/opt/odeseries/examples", 32);
+        QCOMPARE(pointer.last(), QString("and File > Examples... in every form (from /opt/odeseries/examples)."));
+        QVERIFY(pointer[pointer.size() - 2].contains("32 ready examples"));
     }
 
     void helpShowsTheCompiledContents()

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -418,8 +419,12 @@ void ProblemForm::mnuOpen_Click()
     if (!mnuOpen->isEnabled())
         return;
     const QString name = chooseFile(false);
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        openPair(name);
+}
+
+bool ProblemForm::openPair(const QString& name)
+{
     m_problemFileName = name;
     m_loading = true;
     setHeadEnabled(false);
@@ -428,13 +433,27 @@ void ProblemForm::mnuOpen_Click()
         setHeadEnabled(true);
         m_loading = false;
         firstHeadBox()->setFocus();
-        return;
+        return false;
     }
     showOpenedProblem();
     m_loading = false;
     m_modified = false;
     // Not on a box with its text selected, where one keystroke would replace the equation.
     cmdSolve->setFocus();
+    return true;
+}
+
+void ProblemForm::openDemo(const QString& path)
+{
+    if (openPair(path))
+        m_problemFileName.clear();
+}
+
+void ProblemForm::addExamplesItem(QMenu* file)
+{
+    mnuExamples = file->addAction("Examples...");
+    mnuExamples->setObjectName("mnuExamples");
+    connect(mnuExamples, &QAction::triggered, this, [this]() { m_host.showExamples(this); });
 }
 
 } // namespace ode::forms

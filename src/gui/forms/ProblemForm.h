@@ -25,6 +25,7 @@ class QHBoxLayout;
 class QVBoxLayout;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QListWidget;
 class QPushButton;
 
@@ -51,7 +52,7 @@ public:
     QPushButton *cmdSolve = nullptr, *cmdEvaluate = nullptr, *cmdPlot = nullptr;
     QListWidget *lstCoeff = nullptr, *lstBCError = nullptr, *lstDError = nullptr;
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
-    QAction *mnuHelp = nullptr, *mnuAbout = nullptr, *mnuNew = nullptr;
+    QAction *mnuHelp = nullptr, *mnuAbout = nullptr, *mnuNew = nullptr, *mnuExamples = nullptr;
     // The automatic degree's limit, beside its check box.
     QLineEdit* txtMaxDegree = nullptr;
     // The nonlinear power-series forms' continuation: constant, first and last value, steps.
@@ -84,9 +85,17 @@ public:
     // Open: the file dialog, then the session's Open with the head locked while it reads; a
     // refused file leaves the head open for another entry or another file.
     void mnuOpen_Click();
+    // Opens the pair `name` as Open does; false (the head open again) when it is refused.
+    bool openPair(const QString& name);
+    // A demo from the library: opened as a file, but with no name of its own, so that Save
+    // asks where to put the user's copy.
+    void openDemo(const QString& path);
     // New: the form starts afresh (its head can be entered again), after asking about
     // unsaved changes as closing does.
     void mnuNew_Click();
+    // Unsaved changes may go: none, or the user saved or discarded them (false: Cancel, or a
+    // save that did not happen).
+    bool changesMayGo();
     // The kind this form solves.
     virtual ProblemKind problemKind() const = 0;
 
@@ -120,6 +129,8 @@ protected:
     void wireErrorBounds();
     // Solve, Evaluate, Plot, Print, Help and About to their commands.
     void connectCommands();
+    // File > Examples..., after Open in `file`: the demos library.
+    void addExamplesItem(QMenu* file);
 
     // The nonlinear forms' iteration row: the two error bounds, the pass limit and the
     // initial approximation's list (the third item chosen, locked until the head is entered).
@@ -165,9 +176,6 @@ protected:
     static QListWidget* makeList(const char* name, const QString& tip = {});
 
     void closeEvent(QCloseEvent* event) override;
-    // Unsaved changes may go: none, or the user saved or discarded them (false: Cancel, or a
-    // save that did not happen).
-    bool changesMayGo();
     // Every edit of a box, a list or a choice marks the problem as changed (after the form is
     // built; not while a file is being shown).
     void trackChanges();

@@ -309,6 +309,7 @@ void FrmSingle::buildMenus()
     connect(mnuNew, &QAction::triggered, this, &ProblemForm::mnuNew_Click);
     mnuOpen = mnuFile->addAction("Open");
     mnuOpen->setObjectName("mnuOpen");
+    addExamplesItem(mnuFile);
     mnuFile->addSeparator()->setObjectName("mnuFileBar1");
     mnuSave = mnuFile->addAction("Save");
     mnuSave->setObjectName("mnuSave");

@@ -259,6 +259,7 @@ void FrmSystem::buildMenus()
     mnuNew = action(file, "mnuNew", "New");
     connect(mnuNew, &QAction::triggered, this, &ProblemForm::mnuNew_Click);
     mnuOpen = action(file, "mnuOpen", "Open");
+    addExamplesItem(file);
     mnuSave = action(file, "mnuSave", "Save All");
     mnuSaveAs = action(file, "mnuSaveAs", "Save All As");
     mnuSaveSeparate = action(file, "mnuSaveSeparate", "Save Separately");

@@ -13,4 +13,16 @@ QWidget* CreateProblemForm(ProblemKind kind, app::FormHost& host)
     return new forms::FrmSingle(series, IsNonlinear(kind), host);
 }
 
+bool FormMayGiveWay(QWidget* form)
+{
+    auto* problem = qobject_cast<forms::ProblemForm*>(form);
+    return !problem || problem->changesMayGo();
+}
+
+void OpenDemoInForm(QWidget* form, const std::string& path)
+{
+    if (auto* problem = qobject_cast<forms::ProblemForm*>(form))
+        problem->openDemo(QString::fromStdString(path));
+}
+
 } // namespace ode::shell

@@ -3,6 +3,8 @@
 
 #include "common/ProblemKind.h"
 
+#include <string>
+
 class QWidget;
 
 namespace ode::app {
@@ -13,5 +15,11 @@ namespace ode::shell {
 
 // A new form of `kind` (frmPldif ... frmSndif), not yet shown; the caller owns it.
 QWidget* CreateProblemForm(ProblemKind kind, app::FormHost& host);
+
+// Whether the problem form `form` may give way to another (it asks about unsaved changes).
+bool FormMayGiveWay(QWidget* form);
+
+// Opens the demo pair `path` in the problem form `form`, as a problem with no file name yet.
+void OpenDemoInForm(QWidget* form, const std::string& path);
 
 } // namespace ode::shell

@@ -1,11 +1,13 @@
 #include "gui/shell/Shell.h"
 
+#include "gui/app/FormSupport.h"
 #include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/frmPTserN.h"
 #include "gui/shell/FormFactory.h"
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/frmAbout.h"
+#include "gui/shell/frmExamples.h"
 #include "gui/shell/frmTask.h"
 
 #include <QApplication>
@@ -80,22 +82,53 @@ void Shell::openKind(ProblemKind kind)
 {
     if (m_current && m_current != m_task)
         return;
-    QWidget* form = CreateProblemForm(kind, *this);
+    putInPlace(CreateProblemForm(kind, *this));
+}
+
+void Shell::putInPlace(QWidget* form)
+{
+    QWidget* old = m_current;
+    if (old && old != m_task)
+        form->setGeometry(old->geometry());
     m_current = form;
     form->show();
-    m_task->hide();
+    if (old == m_task) {
+        m_task->hide();
+    } else if (old) {
+        old->hide(); // not closed: closing a form ends the program
+        old->deleteLater();
+    }
 }
 
 void Shell::renewForm(QWidget* form, ProblemKind kind)
 {
-    if (form != m_current)
+    if (form == m_current)
+        putInPlace(CreateProblemForm(kind, *this));
+}
+
+void Shell::showExamples(QWidget* from)
+{
+    auto* window = new FrmExamples(LoadDemoLibrary(examplesFolder()), from);
+    window->opened = [this](const Demo& demo) { openDemo(demo); };
+    window->setWindowModality(Qt::WindowModal);
+    app::PlaceBeside(window, from);
+    window->show();
+}
+
+std::string Shell::examplesFolder()
+{
+    if (demoFolder.empty())
+        demoFolder = FindDemoFolder(QCoreApplication::applicationDirPath().toStdString());
+    return demoFolder;
+}
+
+void Shell::openDemo(const Demo& demo)
+{
+    if (m_current != m_task && !FormMayGiveWay(m_current))
         return;
-    QWidget* fresh = CreateProblemForm(kind, *this);
-    fresh->setGeometry(form->geometry());
-    m_current = fresh;
-    fresh->show();
-    form->hide(); // not closed: closing a form ends the program
-    form->deleteLater();
+    QWidget* form = CreateProblemForm(demo.kind, *this);
+    putInPlace(form);
+    OpenDemoInForm(form, demo.path);
 }
 
 void Shell::showHelp(QWidget* from) { ShowHelp(from); }
@@ -112,7 +145,8 @@ app::PlotView& Shell::plotView() { return *plotWindow(); }
 
 void Shell::ShowAbout()
 {
-    auto* about = new FrmAbout();
+    const DemoLibrary library = LoadDemoLibrary(examplesFolder());
+    auto* about = new FrmAbout(QString::fromStdString(library.folder), static_cast<int>(library.demos.size()));
     about->show();
 }
 

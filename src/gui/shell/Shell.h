@@ -7,6 +7,7 @@
 #include "gui/app/AppState.h"
 #include "gui/app/FormHost.h"
 #include "gui/shell/DecimalPoint.h"
+#include "session/Demos.h"
 
 #include <QObject>
 #include <QPointer>
@@ -54,6 +55,13 @@ public:
     FrmTask* task() const { return m_task; }
     QWidget* CurrentForm() const { return m_current; }
     void renewForm(QWidget* form, ProblemKind kind) override;
+    void showExamples(QWidget* from) override;
+    // A demo chosen from the library: the form of its kind, in place of the current window
+    // (the chooser, or a form that may give way), with the demo opened in it.
+    void openDemo(const Demo& demo);
+    // Where the demos library is (found from the program's folder unless set first).
+    std::string demoFolder;
+    std::string examplesFolder();
     grids::FrmGridEditor* conditionsEditor() const override { return m_bcs; }
     grids::FrmGridEditor* equationsEditor() const override { return m_equations; }
     bool ended() const { return m_ended; }
@@ -71,6 +79,9 @@ private:
     grids::FrmGridEditor* m_bcs = nullptr;
     grids::FrmGridEditor* m_equations = nullptr;
     bool m_ended = false;
+    // `form` becomes the current window, where the current one was; the one it replaces is
+    // hidden (the chooser) or deleted (a problem form).
+    void putInPlace(QWidget* form);
 };
 
 // The GUI's entry point: runs the shell until the last window closes.

@@ -8,8 +8,10 @@ namespace ode::shell {
 class FrmAbout : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmAbout(QWidget* parent = nullptr);
-    static QStringList lines();
+    // `examplesFolder` and `examples`: where the demos library is and how many demos it has
+    // (an empty folder when none was found).
+    explicit FrmAbout(const QString& examplesFolder = {}, int examples = 0, QWidget* parent = nullptr);
+    static QStringList lines(const QString& examplesFolder, int examples);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

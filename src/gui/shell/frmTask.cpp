@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -51,7 +52,15 @@ FrmTask::FrmTask(Shell& shell) : m_shell(shell)
     cmdOK = new QPushButton("Compute solution", central);
     cmdOK->setObjectName("cmdOK");
     cmdOK->setDefault(true);
-    layout->addWidget(cmdOK, 9, 2, Qt::AlignRight);
+    // The demos library, for a first solution without typing anything.
+    cmdExamples = new QPushButton("Examples...", central);
+    cmdExamples->setObjectName("cmdExamples");
+    cmdExamples->setToolTip("Open a ready problem of any kind");
+    auto* buttons = new QHBoxLayout();
+    buttons->addWidget(cmdExamples);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    layout->addLayout(buttons, 9, 0, 1, 3);
     setCentralWidget(central);
 
     mnuHelp = menuBar()->addAction("Help");
@@ -61,6 +70,7 @@ FrmTask::FrmTask(Shell& shell) : m_shell(shell)
     connect(mnuHelp, &QAction::triggered, this, [this]() { m_shell.showHelp(this); });
     connect(mnuAbout, &QAction::triggered, this, [this]() { m_shell.ShowAbout(); });
     connect(cmdOK, &QPushButton::clicked, this, &FrmTask::cmdOK_Click);
+    connect(cmdExamples, &QPushButton::clicked, this, [this]() { m_shell.showExamples(this); });
     // Enter presses the default button, "Compute solution".
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* enter = new QShortcut(QKeySequence(key), this);

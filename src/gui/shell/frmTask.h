@@ -23,6 +23,7 @@ public:
 
     std::vector<QRadioButton*> OptTask;
     QPushButton* cmdOK;
+    QPushButton* cmdExamples;
     QAction* mnuHelp;
     QAction* mnuAbout;
 

@@ -1,0 +1,88 @@
+#include "gui/shell/frmExamples.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace ode::shell {
+
+FrmExamples::FrmExamples(DemoLibrary library, QWidget* parent) : QDialog(parent), m_library(std::move(library))
+{
+    setObjectName("frmExamples");
+    setWindowTitle("Examples");
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel("Choose a ready problem; it opens in its form, ready to Solve.", this);
+    intro->setObjectName("lblExamplesIntro");
+    layout->addWidget(intro);
+
+    lstExamples = new QTreeWidget(this);
+    lstExamples->setObjectName("lstExamples");
+    lstExamples->setHeaderLabels({"Example", "Kind"});
+    lstExamples->setRootIsDecorated(false);
+    lstExamples->setUniformRowHeights(true);
+    lstExamples->setAllColumnsShowFocus(true);
+    for (const Demo& d : m_library.demos) {
+        auto* item = new QTreeWidgetItem({QString::fromStdString(d.name), DemoKindCaption(d.kind)});
+        item->setToolTip(0, QString::fromStdString(d.description));
+        lstExamples->addTopLevelItem(item);
+    }
+    lstExamples->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    layout->addWidget(lstExamples, 1);
+
+    lblExampleDescription = new QLabel(this);
+    lblExampleDescription->setObjectName("lblExampleDescription");
+    lblExampleDescription->setWordWrap(true);
+    lblExampleDescription->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for three lines of description, so the window does not jump while choosing.
+    lblExampleDescription->setMinimumHeight(fontMetrics().lineSpacing() * 3 + 4);
+    lblExampleDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(lblExampleDescription);
+
+    auto* buttons = new QDialogButtonBox(this);
+    cmdOpenExample = buttons->addButton("Open", QDialogButtonBox::AcceptRole);
+    cmdOpenExample->setObjectName("cmdOpenExample");
+    cmdOpenExample->setDefault(true);
+    cmdCancel = buttons->addButton(QDialogButtonBox::Cancel);
+    cmdCancel->setObjectName("cmdCancel");
+    layout->addWidget(buttons);
+
+    connect(lstExamples, &QTreeWidget::currentItemChanged, this, &FrmExamples::showDescription);
+    connect(lstExamples, &QTreeWidget::itemActivated, this, &FrmExamples::openChosen);
+    connect(cmdOpenExample, &QPushButton::clicked, this, &FrmExamples::openChosen);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    if (m_library.demos.empty()) {
+        QString why = m_library.problems.empty() ? QString() : QString::fromStdString(m_library.problems.front());
+        lblExampleDescription->setText("No examples are installed: " + why + ".");
+        cmdOpenExample->setEnabled(false);
+    } else {
+        lstExamples->setCurrentItem(lstExamples->topLevelItem(0));
+    }
+    lstExamples->setFocus();
+    resize(640, 480);
+}
+
+void FrmExamples::showDescription()
+{
+    const int row = lstExamples->indexOfTopLevelItem(lstExamples->currentItem());
+    cmdOpenExample->setEnabled(row >= 0);
+    if (row >= 0)
+        lblExampleDescription->setText(QString::fromStdString(m_library.demos[static_cast<size_t>(row)].description));
+}
+
+void FrmExamples::openChosen()
+{
+    const int row = lstExamples->indexOfTopLevelItem(lstExamples->currentItem());
+    if (row < 0)
+        return;
+    const Demo demo = m_library.demos[static_cast<size_t>(row)];
+    accept(); // closes (and deletes) the window before the form of another kind appears
+    if (opened)
+        opened(demo);
+}
+
+} // namespace ode::shell
