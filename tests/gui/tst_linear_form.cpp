@@ -500,6 +500,8 @@ private slots:
         auto* method = find<QComboBox>(form, "cboMethod");
         auto* automatic = find<QCheckBox>(form, "chkAutoDegree");
         QVERIFY(!automatic->isEnabled());
+        // The accurate panes give their room to the results until the method is chosen.
+        QVERIFY(form->lstChebyshev->isHidden() && form->picDecay->isHidden());
         enterHead();
         typeInto(form->txtEquation, "y''+y=0");
         typeInto(form->txtBC[1], "y=0");
@@ -516,6 +518,7 @@ private slots:
         QCOMPARE(method->currentIndex(), 1);
         QVERIFY(automatic->isEnabled());
         QVERIFY(automatic->isChecked());
+        QVERIFY(form->lstChebyshev->isVisible() && form->picDecay->isVisible());
         QCOMPARE(form->txtTerms->text(), QString("23"));
         form->cmdSolve->click();
         QVERIFY(form->session().solved());

@@ -1,6 +1,7 @@
 // Start-up, the decimal-separator guard, the task chooser, help, About and shutdown.
 #include "GuiTest.h"
 
+#include "gui/app/FormSupport.h"
 #include "gui/forms/ProblemForm.h"
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/Shell.h"
@@ -8,8 +9,10 @@
 #include "gui/shell/frmExamples.h"
 #include "gui/shell/frmTask.h"
 #include "nonlinear/NonlinearSession.h"
+#include "session/Demos.h"
 #include "systems/SystemSession.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -295,6 +298,64 @@ private slots:
         const QStringList pointer = ode::shell::FrmAbout::lines("/opt/odeseries/examples", 32);
         QCOMPARE(pointer.last(), QString("and File > Examples... in every form (from /opt/odeseries/examples)."));
         QVERIFY(pointer[pointer.size() - 2].contains("32 ready examples"));
+    }
+
+    // Every form at its default and at its minimum size: the result lists have the room,
+    // nothing is clipped, the locked head reads. Checked on a laptop's screen (1366x768, and
+    // at 200 % on a 3840x2160 one: the tst_shell_layout tests); with ODESERIES_SCREENSHOTS=DIR
+    // each form is also saved there as NAME-default.png and NAME-minimum.png.
+    void theFormsGiveTheResultsRoom_data()
+    {
+        QTest::addColumn<QString>("demo");
+        for (const char* demo : {"airy", "forced-oscillator", "nonlinear-reciprocal", "periodic-cubic",
+                                 "coupled-oscillators", "predator-prey"})
+            QTest::newRow(demo) << demo;
+    }
+    void theFormsGiveTheResultsRoom()
+    {
+        QFETCH(QString, demo);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        if (screen.width() < 1280)
+            QSKIP("the layout is checked on a laptop-sized screen (the tst_shell_layout tests)");
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
+        const ode::Demo* d = ode::FindDemo(library, demo.toStdString());
+        QVERIFY(d);
+        shell.openDemo(*d);
+        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        QVERIFY(form && activate(form));
+        form->cmdSolve->click();
+        QTest::qWait(20);
+        const QString dir = qEnvironmentVariable("ODESERIES_SCREENSHOTS");
+        if (!dir.isEmpty())
+            form->grab().save(dir + "/" + form->objectName() + "-default.png");
+        // The default size: on the screen, with 20 lines of coefficients in view.
+        QVERIFY(screen.contains(form->geometry()));
+        const int line = form->lstCoeff->fontMetrics().lineSpacing();
+        QVERIFY2(form->lstCoeff->viewport()->height() >= 20 * line,
+                 qPrintable(QString("%1 lines of coefficients").arg(form->lstCoeff->viewport()->height() / line)));
+        // The locked head reads: disabled text keeps a contrast of at least 4.5 to 1.
+        auto* head = form->findChild<QLineEdit*>(form->objectName().startsWith("frmS") ? "txtNumDE" : "txtOrder");
+        QVERIFY(head && !head->isEnabled());
+        const QPalette& colours = head->palette();
+        QVERIFY(ode::app::ContrastRatio(colours.color(QPalette::Disabled, QPalette::Text),
+                                        colours.color(QPalette::Disabled, QPalette::Base)) >= 4.5);
+        // The minimum size fits the screen, and at it every box, label and button keeps the
+        // room its text needs.
+        QVERIFY(screen.size().expandedTo(form->minimumSizeHint()) == screen.size());
+        form->resize(form->minimumSizeHint());
+        QTest::qWait(20);
+        if (!dir.isEmpty())
+            form->grab().save(dir + "/" + form->objectName() + "-minimum.png");
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            if (!w->isVisible() ||
+                !(qobject_cast<QLineEdit*>(w) || qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w)))
+                continue;
+            const int needed = qobject_cast<QLineEdit*>(w) ? w->minimumWidth() : w->minimumSizeHint().width();
+            QVERIFY2(w->width() >= needed,
+                     qPrintable(w->objectName() + QString(" is %1 wide, needs %2").arg(w->width()).arg(needed)));
+        }
     }
 
     void helpShowsTheCompiledContents()

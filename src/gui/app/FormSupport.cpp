@@ -9,7 +9,10 @@
 #include <QPrintDialog>
 #include <QScreen>
 
+#include <QPalette>
+
 #include <algorithm>
+#include <cmath>
 
 namespace ode::app {
 
@@ -26,6 +29,53 @@ BusyCursor::~BusyCursor()
 {
     if (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
+}
+
+void ResizeOnScreen(QWidget* window, QSize wanted)
+{
+    if (const QScreen* screen = window->screen()) {
+        const QSize room = screen->availableGeometry().size() - QSize(16, 48); // frame and title bar
+        wanted = wanted.boundedTo(room);
+    }
+    window->resize(wanted.expandedTo(window->minimumSizeHint()));
+}
+
+namespace {
+
+QColor Between(const QColor& from, const QColor& to, double share)
+{
+    return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * share),
+                            static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+
+double Luminance(const QColor& c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+} // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+void UseReadableDisabledText()
+{
+    QPalette palette = QApplication::palette();
+    const struct {
+        QPalette::ColorRole text, background;
+    } pairs[] = {{QPalette::Text, QPalette::Base},
+                 {QPalette::WindowText, QPalette::Window},
+                 {QPalette::ButtonText, QPalette::Button}};
+    for (const auto& p : pairs)
+        palette.setColor(QPalette::Disabled, p.text,
+                         Between(palette.color(QPalette::Disabled, p.background),
+                                 palette.color(QPalette::Active, p.text), 2.0 / 3.0));
+    QApplication::setPalette(palette);
 }
 
 void PlaceBeside(QWidget* child, QWidget* parent)

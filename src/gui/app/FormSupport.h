@@ -2,6 +2,8 @@
 // Small pieces every problem form uses the same way: filling a list from the core's lines, the
 // busy cursor of a command, the file and printer dialogs, and printing a report.
 
+#include <QColor>
+#include <QSize>
 #include <QString>
 
 #include <string>
@@ -27,6 +29,18 @@ public:
 // Opens `child` beside `parent` (to its right, else to its left, else over it), within the
 // screen's free area; once it has been placed the user's own placement stands.
 void PlaceBeside(QWidget* child, QWidget* parent);
+
+// Gives `window` the size `wanted`, or as much of it as the screen's free area holds (never
+// less than the window's minimum size).
+void ResizeOnScreen(QWidget* window, QSize wanted);
+
+// Disabled text (a locked head, an unavailable choice) in a grey that still reads: two
+// thirds of the way from the background to the normal text, for every colour group of the
+// application's palette.
+void UseReadableDisabledText();
+
+// The contrast ratio of two colours (1 to 21), as accessibility guidelines measure it.
+double ContrastRatio(const QColor& a, const QColor& b);
 
 // The platform's open or save dialog: the chosen name, "" when cancelled.
 QString ChooseFileWithDialog(QWidget* parent, bool save);

@@ -7,12 +7,15 @@
 #include "gui/app/FormHost.h"
 #include "gui/app/FormSupport.h"
 #include "gui/app/Messages.h"
+#include "gui/plot/DecayView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,16 +60,17 @@ std::function<void(const std::string&)> ProblemForm::messageSink()
 
 void ProblemForm::addIterationRow(QVBoxLayout* main, const IterationRow& r)
 {
-    auto* iteration = new QHBoxLayout();
-    iteration->addWidget(makeLabel("lblErrorD", r.errorDLabel));
+    // Two lines: the two bounds, then the iterations and the start.
+    auto* iteration = new QGridLayout();
+    iteration->addWidget(makeLabel("lblErrorD", r.errorDLabel), 0, 0);
     txtErrorD = makeBox("txtErrorD", QString::fromStdString(r.errorD), "Error MUST be >0");
-    iteration->addWidget(txtErrorD);
-    iteration->addWidget(makeLabel("lblErrorC", r.errorCLabel));
+    iteration->addWidget(txtErrorD, 0, 1);
+    iteration->addWidget(makeLabel("lblErrorC", r.errorCLabel), 0, 2);
     txtErrorC = makeBox("txtErrorC", QString::fromStdString(r.errorC), "Error MUST be >0");
-    iteration->addWidget(txtErrorC);
-    iteration->addWidget(makeLabel("lblMaxcy", "Max. # of iterations:"));
+    iteration->addWidget(txtErrorC, 0, 3);
+    iteration->addWidget(makeLabel("lblMaxcy", "Max. # of iterations:"), 1, 0);
     txtMaxcy = makeBox("txtMaxcy", QString::fromStdString(r.maxcy), "Limits number of main loop iterations");
-    iteration->addWidget(txtMaxcy);
+    iteration->addWidget(txtMaxcy, 1, 1);
     auto* fraApproximation = new QGroupBox("Initial approximation");
     fraApproximation->setObjectName("fraApproximation");
     auto* approximation = new QHBoxLayout(fraApproximation);
@@ -82,7 +86,8 @@ void ProblemForm::addIterationRow(QVBoxLayout* main, const IterationRow& r)
     cboApproximation->setCurrentIndex(2);
     cboApproximation->setEnabled(false);
     approximation->addWidget(cboApproximation);
-    iteration->addWidget(fraApproximation);
+    iteration->addWidget(fraApproximation, 1, 2, 1, 2);
+    iteration->setColumnStretch(4, 1);
     main->addLayout(iteration);
 }
 
@@ -102,29 +107,80 @@ app::ConstantsFrame* ProblemForm::addSolveRow(QVBoxLayout* main)
     return frame;
 }
 
-void ProblemForm::addResultLists(QVBoxLayout* main, const QString& frameTitle, const QString& conditionsTip,
-                                 const QFont* font)
+QVBoxLayout* ProblemForm::makeColumns(QWidget* central)
 {
-    auto* results = new QHBoxLayout();
+    auto* columns = new QHBoxLayout(central);
+    auto* problem = new QVBoxLayout();
+    m_resultsColumn = new QVBoxLayout();
+    columns->addLayout(problem, 0);
+    columns->addLayout(m_resultsColumn, 1); // the window's extra width goes to the results
+    return problem;
+}
+
+QVBoxLayout* ProblemForm::addResultLists(const QString& frameTitle, const QString& conditionsTip, const QFont* font)
+{
     lstCoeff = makeList("lstCoeff", "Expansion coefficients");
-    results->addWidget(lstCoeff);
+    m_resultsColumn->addWidget(lstCoeff, 1); // and the extra height
     auto* frame3 = new QGroupBox(frameTitle);
     frame3->setObjectName("Frame3");
     auto* frame3Layout = new QVBoxLayout(frame3);
     lstBCError = makeList("lstBCError", conditionsTip);
     frame3Layout->addWidget(lstBCError);
-    results->addWidget(frame3);
-    main->addLayout(results);
+    m_resultsColumn->addWidget(frame3);
     if (font) {
         lstCoeff->setFont(*font);
         lstBCError->setFont(*font);
+    }
+    // Six lines of condition errors (a condition takes four) before the list scrolls.
+    lstBCError->setMaximumHeight(lstBCError->fontMetrics().lineSpacing() * 6 + 8);
+    return m_resultsColumn;
+}
+
+void ProblemForm::showAccuratePanes(bool shown)
+{
+    for (QWidget* pane :
+         {static_cast<QWidget*>(lstChebyshev), static_cast<QWidget*>(picDecay), static_cast<QWidget*>(lstPasses)})
+        if (pane)
+            pane->setVisible(shown);
+    if (m_continuationRow)
+        for (int i = 0; i < m_continuationRow->count(); ++i)
+            if (QWidget* w = m_continuationRow->itemAt(i)->widget())
+                w->setVisible(shown);
+}
+
+void ProblemForm::fitBoxWidths()
+{
+    struct Width {
+        QString name;    // a name ending in "_" stands for the whole control array
+        int least, most; // in digits; most 0: no limit
+    };
+    static const Width kWidths[] = {
+        {"txtXlower", 6, 17},    {"txtXupper", 6, 17},    {"txtExpansion", 6, 17},   {"txtXestimation", 6, 17},
+        {"txtXeval_", 6, 17},    {"txtPeriod", 6, 17},    {"txtErrorD", 6, 12},      {"txtErrorC", 6, 12},
+        {"txtSweepFrom", 5, 12}, {"txtSweepTo", 5, 12},   {"txtTerms", 4, 7},        {"txtDerNum", 3, 6},
+        {"txtMaxcy", 3, 7},      {"txtMaxDegree", 4, 7},  {"txtSweepSteps", 3, 6},   {"txtOrder", 3, 5},
+        {"txtNumDE", 3, 5},      {"txtNumBC", 3, 5},      {"txtIndepVarNam", 4, 12}, {"txtDepVarNam", 4, 12},
+        {"txtDepVarNams", 8, 0}, {"txtSweepName", 5, 12}, {"txtEquation", 24, 0},    {"txtEquation_", 24, 0},
+        {"txtBC_", 16, 0},
+    };
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
+        for (const Width& w : kWidths) {
+            const bool array = w.name.endsWith('_');
+            if (array ? !box->objectName().startsWith(w.name) : box->objectName() != w.name)
+                continue;
+            const QFontMetrics metrics(box->font());
+            const int frame = 2 * metrics.horizontalAdvance('0') + 8; // the frame and text margins
+            box->setMinimumWidth(w.least * metrics.horizontalAdvance('0') + frame);
+            if (w.most > 0)
+                box->setMaximumWidth(w.most * metrics.horizontalAdvance('0') + frame);
+            break;
+        }
     }
 }
 
 QLineEdit* ProblemForm::makeMaxDegreeBox()
 {
     txtMaxDegree = makeBox("txtMaxDegree", "1000", "The largest degree the automatic degree may reach, 2 to 100000");
-    txtMaxDegree->setMaximumWidth(70);
     return txtMaxDegree;
 }
 
@@ -203,6 +259,8 @@ QHBoxLayout* ProblemForm::addContinuationBoxes()
     sweep->addWidget(txtSweepTo);
     sweep->addWidget(makeLabel("lblSweepSteps", "in steps:"));
     sweep->addWidget(txtSweepSteps);
+    sweep->addStretch();
+    m_continuationRow = sweep;
     return sweep;
 }
 

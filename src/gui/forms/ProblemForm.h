@@ -29,6 +29,9 @@ class QMenu;
 class QListWidget;
 class QPushButton;
 
+namespace ode::plot {
+class DecayView;
+}
 namespace ode::app {
 class ConstantsFrame;
 class FormEvents;
@@ -53,6 +56,16 @@ public:
     QListWidget *lstCoeff = nullptr, *lstBCError = nullptr, *lstDError = nullptr;
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr, *mnuNew = nullptr, *mnuExamples = nullptr;
+    // The accurate method: the collocation points' choice (power series), the automatic
+    // degree (or terms), the readout, the Chebyshev coefficients, the Newton passes (nonlinear
+    // power forms) and the decay plot, log10 |ck| against k (every variable's on a system).
+    // nullptr where a form has none.
+    QComboBox* cboMethod = nullptr;
+    QCheckBox* chkAutoDegree = nullptr;
+    QLabel* lblAccuracy = nullptr;
+    QListWidget* lstChebyshev = nullptr;
+    QListWidget* lstPasses = nullptr;
+    plot::DecayView* picDecay = nullptr;
     // The automatic degree's limit, beside its check box.
     QLineEdit* txtMaxDegree = nullptr;
     // The nonlinear power-series forms' continuation: constant, first and last value, steps.
@@ -144,7 +157,20 @@ protected:
     // The user constants beside Solve; returns the constants' frame.
     app::ConstantsFrame* addSolveRow(QVBoxLayout* main);
     // lstCoeff beside the framed lstBCError (frame "Frame3"), in `font` where one is given.
-    void addResultLists(QVBoxLayout* main, const QString& frameTitle, const QString& conditionsTip, const QFont* font);
+    // The coefficient list takes the free height on the left; the conditions' errors stand on
+    // the right above the returned column, where the form puts its evaluation and Plot.
+    QVBoxLayout* addResultLists(const QString& frameTitle, const QString& conditionsTip, const QFont* font);
+    // The form's two columns in `central`: the problem's boxes (returned) on the left, the
+    // results on the right, which get the window's free width and height.
+    QVBoxLayout* makeColumns(QWidget* central);
+    QVBoxLayout* m_resultsColumn = nullptr;
+    // The accurate method's lists, decay plot and continuation show only while it is chosen;
+    // the equally spaced method leaves their room to the results.
+    void showAccuratePanes(bool shown);
+    // Every box as wide as what it holds: numbers about 17 digits at most, counts a few, names
+    // a word, equations and conditions at least a formula. Measured in the box's font, so the
+    // widths follow the screen's scaling. Again after boxes are added.
+    void fitBoxWidths();
     // The name Save writes to: the file dialog when `ask` or when none is known yet (a
     // cancelled dialog forgets the name); false when there is none.
     bool chooseSaveName(bool ask);
@@ -154,6 +180,7 @@ protected:
     // The automatic degree's limit box ("1000"), made here and given its rule (a whole number
     // from 2 to 100000; a change clears the results) by wireMaxDegree.
     QLineEdit* makeMaxDegreeBox();
+    QHBoxLayout* m_continuationRow = nullptr;
     // The degree box also takes "auto": the automatic degree is ticked (on a power form with
     // the Chebyshev points chosen) and the box gets back the degree it held, which the file
     // keeps. True when the text was "auto" and so handled.

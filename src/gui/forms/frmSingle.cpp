@@ -69,7 +69,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     }
 
     auto* central = new QWidget(this);
-    auto* main = new QVBoxLayout(central);
+    QVBoxLayout* main = makeColumns(central);
     buildHead(main);
     buildConditionArea(main);
     buildIntervalRow(main);
@@ -85,8 +85,11 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     m_events = new app::FormEvents(this);
     wireEvents();
     trackChanges();
+    if (power)
+        showAccuratePanes(false);
+    fitBoxWidths();
     txtOrder->setFocus();
-    resize(760, 720);
+    app::ResizeOnScreen(this, QSize(1180, 720));
 }
 
 void FrmSingle::buildHead(QVBoxLayout* main)
@@ -103,6 +106,7 @@ void FrmSingle::buildHead(QVBoxLayout* main)
     head->addWidget(txtIndepVarNam);
     head->addWidget(makeLabel("lblDepVarNam", "Name of dependent variable:"));
     head->addWidget(txtDepVarNam);
+    head->addStretch();
     main->addLayout(head);
 
     main->addWidget(makeLabel("lblDE", "Enter differential equation:"));
@@ -163,21 +167,24 @@ void FrmSingle::buildIntervalRow(QVBoxLayout* main)
     interval->addWidget(makeLabel("lblXinterval", "<=x<=", "Defines interval to be studied"));
     interval->addWidget(txtXupper);
     row->addWidget(fraInterval);
-    row->addWidget(makeLabel("lblExpansion", "Center of expansion:"));
+    // Beside the interval, in two lines: the centre and the period, the degree or terms.
+    auto* series = new QGridLayout();
+    series->addWidget(makeLabel("lblExpansion", "Center of expansion:"), 0, 0);
     txtExpansion = makeBox("txtExpansion", q(defaults.expansion), "Enter \"*\" for center of interval");
-    row->addWidget(txtExpansion);
+    series->addWidget(txtExpansion, 0, 1);
     if (power) {
-        row->addWidget(makeLabel("lblTerms", "Degree of solution:"));
+        series->addWidget(makeLabel("lblTerms", "Degree of solution:"), 1, 0);
         txtTerms = makeBox("txtTerms", q(defaults.terms));
-        row->addWidget(txtTerms);
     } else {
-        row->addWidget(makeLabel("lblTerms", m_nonlinear ? "Number of terms:" : "# of terms:"));
+        series->addWidget(makeLabel("lblTerms", m_nonlinear ? "Number of terms:" : "# of terms:"), 1, 0);
         txtTerms = makeBox("txtTerms", q(defaults.terms), "Desired number of terms");
-        row->addWidget(txtTerms);
-        row->addWidget(makeLabel("lblPeriod", m_nonlinear ? "Desired period:" : "Period:"));
+        series->addWidget(makeLabel("lblPeriod", m_nonlinear ? "Desired period:" : "Period:"), 0, 2);
         txtPeriod = makeBox("txtPeriod", "*", "Enter \"*\" for a period of 2*pi");
-        row->addWidget(txtPeriod);
+        series->addWidget(txtPeriod, 0, 3);
     }
+    series->addWidget(txtTerms, 1, 1);
+    row->addLayout(series);
+    row->addStretch();
     main->addLayout(row);
 }
 
@@ -187,7 +194,7 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
 {
     auto* frame = new QGroupBox("Collocation points");
     frame->setObjectName("fraMethod");
-    auto* layout = new QGridLayout(frame);
+    auto* layout = new QVBoxLayout(frame);
     cboMethod = new QComboBox();
     cboMethod->setObjectName("cboMethod");
     cboMethod->addItem("Equally spaced");
@@ -200,27 +207,31 @@ void FrmSingle::buildMethodRow(QVBoxLayout* main)
     lblAccuracy = makeLabel("lblAccuracy", QString());
     lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients");
     lstChebyshev->setMaximumHeight(90);
-    layout->addWidget(cboMethod, 0, 0);
-    auto* automatic = new QHBoxLayout();
-    automatic->addWidget(chkAutoDegree);
-    automatic->addWidget(makeLabel("lblMaxDegree", "at most"));
-    automatic->addWidget(makeMaxDegreeBox());
-    automatic->addStretch();
-    layout->addLayout(automatic, 0, 1);
-    layout->addWidget(lblAccuracy, 1, 0, 1, 2);
-    layout->addWidget(lstChebyshev, 2, 0, 1, m_nonlinear ? 1 : 2);
-    picDecay = new plot::DecayView();
-    layout->addWidget(picDecay, 0, 2, 3, 1);
+    // One line of choices and the readout; the accurate method's panes beneath.
+    auto* choices = new QHBoxLayout();
+    choices->addWidget(cboMethod);
+    choices->addWidget(chkAutoDegree);
+    choices->addWidget(makeLabel("lblMaxDegree", "at most"));
+    choices->addWidget(makeMaxDegreeBox());
+    choices->addWidget(lblAccuracy, 1);
+    layout->addLayout(choices);
+    auto* panes = new QHBoxLayout();
+    panes->addWidget(lstChebyshev, 1);
     if (m_nonlinear) {
         // The accurate Newton iteration's passes, each with its correction and residual norms.
         lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
         lstPasses->setMaximumHeight(90);
-        layout->addWidget(lstPasses, 2, 1);
-        layout->addLayout(addContinuationBoxes(), 3, 0, 1, 3);
+        panes->addWidget(lstPasses, 1);
     }
+    picDecay = new plot::DecayView();
+    panes->addWidget(picDecay);
+    layout->addLayout(panes);
+    if (m_nonlinear)
+        layout->addLayout(addContinuationBoxes());
     main->addWidget(frame);
     connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
         chkAutoDegree->setEnabled(index == 1);
+        showAccuratePanes(index == 1);
         ClearResults();
     });
     connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
@@ -268,7 +279,8 @@ void FrmSingle::buildResultLists(QVBoxLayout* main)
     cmdAddCons = m_constantsFrame->cmdAddCons;
     cmdRemCons = m_constantsFrame->cmdRemCons;
     const QFont font = verdana();
-    addResultLists(main, "Error in B.C.'s  ( L.H.S.-R.H.S.)", "Error in BC's", &font);
+    main->addStretch(1);
+    QVBoxLayout* side = addResultLists("Error in B.C.'s  ( L.H.S.-R.H.S.)", "Error in BC's", &font);
 
     auto* frame2 = new QGroupBox("Evaluations");
     frame2->setObjectName("Frame2");
@@ -281,22 +293,24 @@ void FrmSingle::buildResultLists(QVBoxLayout* main)
     cmdEvaluate = makeButton("cmdEvaluate", "Evaluate", "Compute derivative and error in DE");
     lstDError = makeList("lstDError", "Error in DE");
     lstDError->setFont(verdana());
-    lstDError->setMaximumHeight(70);
+    lstDError->setMaximumHeight(lstDError->fontMetrics().lineSpacing() * 4 + 8);
+    // The point and the order in two lines, the command beside them; the value, the residual.
     eval->addWidget(lblXestimation, 0, 0);
     eval->addWidget(txtXestimation, 0, 1);
-    eval->addWidget(makeLabel("lblDerNum", "Which derivative?"), 0, 2);
-    eval->addWidget(txtDerNum, 0, 3);
+    eval->addWidget(makeLabel("lblDerNum", "Which derivative?"), 1, 0);
+    eval->addWidget(txtDerNum, 1, 1, Qt::AlignLeft);
     if (m_nonlinear)
         cmdEvaluate->setText("Value="); // the button carries the caption; no separate label
     else
-        eval->addWidget(makeLabel("lblValSer", "Value="), 1, 0);
-    eval->addWidget(lblValue, 1, 1, 1, 3);
-    eval->addWidget(cmdEvaluate, 0, 4);
-    eval->addWidget(makeLabel("lblDError", m_nonlinear ? "Error in D.E.:" : "Error in D.E."), 2, 0);
-    eval->addWidget(lstDError, 2, 1, 1, 4);
-    main->addWidget(frame2);
+        eval->addWidget(makeLabel("lblValSer", "Value="), 2, 0);
+    eval->addWidget(lblValue, 2, 1, 1, 2);
+    eval->addWidget(cmdEvaluate, 0, 2);
+    eval->addWidget(makeLabel("lblDError", m_nonlinear ? "Error in D.E.:" : "Error in D.E."), 3, 0);
+    eval->addWidget(lstDError, 3, 1, 1, 2);
+    eval->setColumnStretch(1, 1);
+    side->addWidget(frame2);
     cmdPlot = makeButton("cmdPlot", "&Plot", "Plot the solution");
-    main->addWidget(cmdPlot, 0, Qt::AlignRight);
+    side->addWidget(cmdPlot, 0, Qt::AlignRight);
 }
 
 void FrmSingle::buildMenus()
@@ -520,6 +534,7 @@ void FrmSingle::BuildConditionControls()
         txtXeval[static_cast<size_t>(k)] = point;
         wireCondition(k);
     }
+    fitBoxWidths();
     for (int k = 1; k <= m_numBC; ++k)
         editor->setCellText(k - 1, txtBC[static_cast<size_t>(k)]->text());
     // Tab order after txtBC(1): txtXeval(2), txtBC(2), txtXeval(3), ...

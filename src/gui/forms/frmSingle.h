@@ -44,14 +44,6 @@ public:
     QComboBox* cboConstants;
     QPushButton *cmdAddCons, *cmdRemCons, *cmdNextBC, *cmdPrevBC, *cmdShowAllBCs;
     QMenu* mnuFile;
-    // The power forms' accurate method: the method, the automatic degree, its readout
-    // and the Chebyshev coefficients (nullptr on the other forms).
-    QComboBox* cboMethod = nullptr;
-    QCheckBox* chkAutoDegree = nullptr;
-    QLabel* lblAccuracy = nullptr;
-    QListWidget* lstChebyshev = nullptr;
-    QListWidget* lstPasses = nullptr;    // the nonlinear power form's accurate passes
-    plot::DecayView* picDecay = nullptr; // log10 |ck| against k
 
     ProblemSession& session() override { return *m_session; }
     ProblemKind problemKind() const override;

@@ -42,7 +42,7 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
                              : "Linear System of Differential Equations - Power Series Solution");
     m_session = std::make_unique<SystemSession>(nonlinear, host.state().extension, messageSink());
     auto* central = new QWidget(this);
-    auto* main = new QVBoxLayout(central);
+    QVBoxLayout* main = makeColumns(central);
 
     buildHead(main);
     buildEquationArea(main);
@@ -58,27 +58,35 @@ FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinea
     wireBoxes();
     wireCommands();
     trackChanges();
+    showAccuratePanes(false);
+    fitBoxWidths();
     txtNumDE->setFocus();
-    resize(820, 760);
+    app::ResizeOnScreen(this, QSize(1180, 760));
 }
 
 void FrmSystem::buildHead(QVBoxLayout* main)
 {
     const SystemTexts& d = m_session->boxes;
-    auto* head = new QGridLayout();
+    // Two lines: the counts and the independent variable, then the dependent variables.
+    auto* counts = new QHBoxLayout();
+    auto* names = new QHBoxLayout();
     txtNumDE = makeBox("txtNumDE", q(d.numDE), "Same as the number of dependent variables");
     txtNumBC = makeBox("txtNumBC", q(d.numBC));
     txtIndepVarNam = makeBox("txtIndepVarNam", q(d.indepVarName));
     txtDepVarNams = makeBox("txtDepVarNams", q(d.depVarNames));
-    head->addWidget(makeLabel("lblNumDE", "# of differential equations:"), 0, 0);
-    head->addWidget(txtNumDE, 0, 1);
-    head->addWidget(makeLabel("lblNumBC", "# of boundary conditions:"), 0, 2);
-    head->addWidget(txtNumBC, 0, 3);
-    head->addWidget(makeLabel("lblIndepVarNam", "Independent variable:"), 1, 0);
-    head->addWidget(txtIndepVarNam, 1, 1);
-    head->addWidget(makeLabel("lblDepVarNam", "Enter names of dependent variables, separated by commas:"), 2, 0, 1, 2);
-    head->addWidget(txtDepVarNams, 2, 2, 1, 2);
-    main->addLayout(head);
+    counts->addWidget(makeLabel("lblNumDE", "# of differential equations:"));
+    counts->addWidget(txtNumDE);
+    counts->addSpacing(12);
+    counts->addWidget(makeLabel("lblNumBC", "# of boundary conditions:"));
+    counts->addWidget(txtNumBC);
+    counts->addSpacing(12);
+    counts->addWidget(makeLabel("lblIndepVarNam", "Independent variable:"));
+    counts->addWidget(txtIndepVarNam);
+    counts->addStretch();
+    names->addWidget(makeLabel("lblDepVarNam", "Enter names of dependent variables, separated by commas:"));
+    names->addWidget(txtDepVarNams, 1);
+    main->addLayout(counts);
+    main->addLayout(names);
 }
 
 void FrmSystem::buildEquationArea(QVBoxLayout* main)
@@ -147,12 +155,16 @@ void FrmSystem::buildIntervalRow(QVBoxLayout* main)
     interval->addWidget(makeLabel("lblXinterval", "<=x<="));
     interval->addWidget(txtXupper);
     row->addWidget(fraInterval);
-    row->addWidget(makeLabel("lblExpansion", "Center of expansion:"));
+    // Beside the interval, in two lines: the centre and the degree.
+    auto* series = new QGridLayout();
+    series->addWidget(makeLabel("lblExpansion", "Center of expansion:"), 0, 0);
     txtExpansion = makeBox("txtExpansion", q(d.expansion), "Enter \"*\" for center of interval");
-    row->addWidget(txtExpansion);
-    row->addWidget(makeLabel("lblTerms", "Approx. degree of solution:"));
+    series->addWidget(txtExpansion, 0, 1);
+    series->addWidget(makeLabel("lblTerms", "Approx. degree of solution:"), 1, 0);
     txtTerms = makeBox("txtTerms", q(d.terms));
-    row->addWidget(txtTerms);
+    series->addWidget(txtTerms, 1, 1);
+    row->addLayout(series);
+    row->addStretch();
     main->addLayout(row);
 }
 
@@ -175,7 +187,7 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
 {
     auto* frame = new QGroupBox("Collocation points");
     frame->setObjectName("fraMethod");
-    auto* layout = new QHBoxLayout(frame);
+    auto* layout = new QVBoxLayout(frame);
     cboMethod = new QComboBox();
     cboMethod->setObjectName("cboMethod");
     cboMethod->addItem("Equally spaced");
@@ -188,30 +200,31 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
     chkAutoDegree->setToolTip("Grow the degree until every variable's Chebyshev coefficients fall below 1E-13");
     chkAutoDegree->setEnabled(false);
     lblAccuracy = makeLabel("lblAccuracy", QString());
-    auto* choices = new QVBoxLayout();
+    // One line of choices and the readout; the accurate method's panes beneath.
+    auto* choices = new QHBoxLayout();
     choices->addWidget(cboMethod);
-    auto* automatic = new QHBoxLayout();
-    automatic->addWidget(chkAutoDegree);
-    automatic->addWidget(makeLabel("lblMaxDegree", "at most"));
-    automatic->addWidget(makeMaxDegreeBox());
-    choices->addLayout(automatic);
-    choices->addWidget(lblAccuracy);
-    choices->addStretch();
+    choices->addWidget(chkAutoDegree);
+    choices->addWidget(makeLabel("lblMaxDegree", "at most"));
+    choices->addWidget(makeMaxDegreeBox());
+    choices->addWidget(lblAccuracy, 1);
     layout->addLayout(choices);
-    layout->addWidget(lstChebyshev, 1);
+    auto* panes = new QHBoxLayout();
+    panes->addWidget(lstChebyshev, 1);
     picDecay = new plot::DecayView();
-    layout->addWidget(picDecay);
+    panes->addWidget(picDecay);
     if (m_nonlinear) {
         // The accurate Newton iteration's passes, each with its correction and residual norms.
         lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
         lstPasses->setMaximumHeight(90);
-        layout->addWidget(lstPasses, 1);
+        panes->addWidget(lstPasses, 1);
     }
-    main->addWidget(frame);
+    layout->addLayout(panes);
     if (m_nonlinear)
-        main->addLayout(addContinuationBoxes());
+        layout->addLayout(addContinuationBoxes());
+    main->addWidget(frame);
     connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
         chkAutoDegree->setEnabled(index == 1);
+        showAccuratePanes(index == 1);
         ClearResults();
     });
     connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
@@ -220,10 +233,11 @@ void FrmSystem::buildMethodRow(QVBoxLayout* main)
 void FrmSystem::buildResultLists(QVBoxLayout* main)
 {
     constants = addSolveRow(main);
-    addResultLists(main, "Error in BC's  ( L.H.S.-R.H.S.)", {}, nullptr);
+    main->addStretch(1);
+    m_side = addResultLists("Error in BC's  ( L.H.S.-R.H.S.)", {}, nullptr);
 }
 
-void FrmSystem::buildEvaluation(QVBoxLayout* main)
+void FrmSystem::buildEvaluation(QVBoxLayout*)
 {
     auto* eval = new QGridLayout();
     lblXestimation = makeLabel("lblXestimation", "At x=");
@@ -234,17 +248,21 @@ void FrmSystem::buildEvaluation(QVBoxLayout* main)
     lstDError = makeList("lstDError", {});
     lstValue->setMaximumHeight(80);
     lstDError->setMaximumHeight(80);
+    // The point and the order in two lines, the command beside them; the values beside the
+    // residuals.
     eval->addWidget(lblXestimation, 0, 0);
     eval->addWidget(txtXestimation, 0, 1);
-    eval->addWidget(makeLabel("lblDerNum", "Which derivative?"), 0, 2);
-    eval->addWidget(txtDerNum, 0, 3);
-    eval->addWidget(cmdEvaluate, 0, 4);
-    eval->addWidget(lstValue, 1, 0, 1, 2);
-    eval->addWidget(makeLabel("lblDError", "Error in DE's ( L.H.S.-R.H.S.)"), 1, 2);
-    eval->addWidget(lstDError, 1, 3, 1, 2);
-    main->addLayout(eval);
+    eval->addWidget(cmdEvaluate, 0, 2);
+    eval->addWidget(makeLabel("lblDerNum", "Which derivative?"), 1, 0);
+    eval->addWidget(txtDerNum, 1, 1, Qt::AlignLeft);
+    eval->addWidget(lstValue, 2, 0, 2, 2);
+    eval->addWidget(makeLabel("lblDError", "Error in DE's ( L.H.S.-R.H.S.)"), 2, 2);
+    eval->addWidget(lstDError, 3, 2);
+    eval->setColumnStretch(1, 1);
+    eval->setColumnStretch(2, 1);
+    m_side->addLayout(eval);
     cmdPlot = makeButton("cmdPlot", "&Plot", "Plot the solution");
-    main->addWidget(cmdPlot, 0, Qt::AlignRight);
+    m_side->addWidget(cmdPlot, 0, Qt::AlignRight);
 }
 
 void FrmSystem::buildMenus()
@@ -520,6 +538,7 @@ void FrmSystem::BuildEntryControls()
         txtXeval.push_back(point);
         wireCondition(b);
     }
+    fitBoxWidths();
     for (size_t e = 0; e < txtEquation.size(); ++e)
         eqs->setCellText(static_cast<int>(e), txtEquation[e]->text());
     for (size_t b = 1; b < txtBC.size(); ++b)

@@ -36,12 +36,6 @@ public:
     QListWidget* lstValue;
     QAction *mnuSaveSeparate, *mnuSaveSeparateAs;
     app::ConstantsFrame* constants;
-    // The accurate method (lstPasses on the nonlinear form only).
-    QComboBox* cboMethod = nullptr;
-    QCheckBox* chkAutoDegree = nullptr;
-    QLabel* lblAccuracy = nullptr;
-    QListWidget *lstChebyshev = nullptr, *lstPasses = nullptr;
-    plot::DecayView* picDecay = nullptr; // every variable's log10 |ck| against k
 
     SystemSession& session() override { return *m_session; }
     ProblemKind problemKind() const override
@@ -61,6 +55,7 @@ protected:
     plot::PlotSource plotSource() override;
 
 private:
+    QVBoxLayout* m_side = nullptr; // the column beside the coefficients: errors, evaluation, Plot
     // The constructor's steps: the window's parts from top to bottom, the menus, the boxes'
     // rules and the commands.
     void buildHead(QVBoxLayout* main);

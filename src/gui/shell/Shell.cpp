@@ -54,6 +54,7 @@ Shell::~Shell()
 
 bool Shell::Main()
 {
+    app::UseReadableDisabledText();
     m_task = new FrmTask(*this);
     m_current = m_task;
     if (!m_decimal.CheckDecimalPoint(askDecimal)) {
