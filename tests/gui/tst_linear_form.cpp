@@ -1,6 +1,8 @@
 // The linear problem forms driven through their widgets, as a user drives them.
 #include "GuiTest.h"
 
+#include "gui/plot/DecayView.h"
+
 #include "gui/forms/frmSingle.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/shell/Shell.h"
