@@ -160,6 +160,18 @@ bool CheckPlotStep(const std::string& text)
 
 bool CheckDivision(const std::string& text) { return ParseNumber(text) != 0.0; }
 
+std::string PlotStepRule() { return "The plot step is a whole number of pixels from 1 to 80."; }
+
+std::string DivisionRule(const char* axis)
+{
+    return std::string("The divisions on the ") + axis + " axis need a size other than 0.";
+}
+
+std::string WindowRule(const char* axis)
+{
+    return std::string("The window's greatest ") + axis + " must be above its least " + axis + ".";
+}
+
 int DerivativeOrderOf(const std::string& text) { return static_cast<int>(std::trunc(ParseNumber(text))); }
 
 } // namespace ode::plot

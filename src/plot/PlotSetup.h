@@ -54,6 +54,11 @@ std::string CoordinateTip(float x, float y);
 bool CheckPlotStep(const std::string& text);
 bool CheckDivision(const std::string& text);
 
+// The rules the setup boxes hold to, as their refusal hints state them; `axis` "x" or "y".
+std::string PlotStepRule();
+std::string DivisionRule(const char* axis);
+std::string WindowRule(const char* axis);
+
 // The derivative order of a cboDerivative text ("Function" 0, "3rd.derivative" 3).
 int DerivativeOrderOf(const std::string& text);
 

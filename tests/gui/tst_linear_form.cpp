@@ -1,10 +1,9 @@
 // The linear problem forms driven through their widgets, as a user drives them.
 #include "GuiTest.h"
 
-#include "gui/plot/DecayView.h"
-
 #include "gui/forms/frmSingle.h"
 #include "gui/grids/frmGridEditor.h"
+#include "gui/plot/DecayView.h"
 #include "gui/shell/Shell.h"
 #include "gui/shell/frmTask.h"
 

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 using namespace guitest;
@@ -113,22 +114,61 @@ private slots:
         QVERIFY(!plot->PlotDrawn());
     }
 
-    void refusedSetupBoxesKeepTheFocus()
+    // A refused setup box keeps the focus (a wrong window pair sends it to the other end),
+    // is marked, and the status bar states the rule until the value is accepted.
+    void refusedSetupBoxesKeepTheFocusAndSayWhy_data()
     {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<QString>("good");
+        QTest::addColumn<QString>("focus"); // where the focus stays after the bad value
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("step 0") << "txtPlotStep"
+                                << "0"
+                                << "2"
+                                << "txtPlotStep"
+                                << "The plot step is a whole number of pixels from 1 to 80.";
+        QTest::newRow("step 81") << "txtPlotStep"
+                                 << "81"
+                                 << "80"
+                                 << "txtPlotStep"
+                                 << "The plot step is a whole number of pixels from 1 to 80.";
+        QTest::newRow("division y") << "txtDivy"
+                                    << "0"
+                                    << "1"
+                                    << "txtDivy"
+                                    << "The divisions on the y axis need a size other than 0.";
+        QTest::newRow("division x") << "txtDivx"
+                                    << "abc"
+                                    << "0.5"
+                                    << "txtDivx"
+                                    << "The divisions on the x axis need a size other than 0.";
+        QTest::newRow("window x") << "txtWindowgx"
+                                  << "-3"
+                                  << "3"
+                                  << "txtWindowlx"
+                                  << "The window's greatest x must be above its least x.";
+    }
+    void refusedSetupBoxesKeepTheFocusAndSayWhy()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, bad);
+        QFETCH(QString, good);
+        QFETCH(QString, focus);
+        QFETCH(QString, hint);
         QVERIFY(activate(plot));
-        typeInto(plot->txtPlotStep, "0");
+        auto* edit = find<QLineEdit>(plot, box);
+        typeInto(edit, bad);
         pressTab();
-        QVERIFY(plot->txtPlotStep->hasFocus());
-        typeInto(plot->txtPlotStep, "2");
+        QVERIFY(find<QLineEdit>(plot, focus)->hasFocus());
+        QCOMPARE(plot->statusBar()->currentMessage(), hint);
+        QVERIFY(!edit->styleSheet().isEmpty());
+        typeInto(edit, good);
+        edit->setFocus();
         pressTab();
-        QVERIFY(!plot->txtPlotStep->hasFocus());
-        typeInto(plot->txtDivy, "0");
-        pressTab();
-        QVERIFY(plot->txtDivy->hasFocus());
-        typeInto(plot->txtDivy, "1");
-        typeInto(plot->txtWindowgx, "-3");
-        pressTab();
-        QVERIFY2(plot->txtWindowlx->hasFocus(), "the upper x limit below the lower one");
+        QVERIFY(!edit->hasFocus());
+        QCOMPARE(plot->statusBar()->currentMessage(), QString());
+        QVERIFY(edit->styleSheet().isEmpty());
     }
 
     void navigationRoundTripsAndClickCentres()

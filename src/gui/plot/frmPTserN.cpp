@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace ode::plot {
@@ -355,17 +356,29 @@ void FrmPTserN::wireSetupBoxes()
             b->setCursorPosition(cursor);
         });
     }
-    auto pairRule = [](QLineEdit* lower, QLineEdit* upper, QLineEdit* other) {
-        if (ParseNumber(s(upper->text())) <= ParseNumber(s(lower->text())))
+    // A window whose ends are the wrong way round sends the focus to the other end and says
+    // why in the status bar, until the pair is right.
+    auto pairRule = [this](QLineEdit* lower, QLineEdit* upper, QLineEdit* other, const char* axis) {
+        const bool wrong = ParseNumber(s(upper->text())) <= ParseNumber(s(lower->text()));
+        for (QLineEdit* end : {lower, upper})
+            end->setStyleSheet(wrong ? "border: 2px solid #c00000;" : "");
+        if (wrong) {
+            statusBar()->showMessage(q(WindowRule(axis)));
             other->setFocus();
+        } else if (statusBar()->currentMessage() == q(WindowRule(axis))) {
+            statusBar()->clearMessage();
+        }
     };
-    m_events->onLostFocus(txtWindowlx, [=]() { pairRule(txtWindowlx, txtWindowgx, txtWindowgx); });
-    m_events->onLostFocus(txtWindowgx, [=]() { pairRule(txtWindowlx, txtWindowgx, txtWindowlx); });
-    m_events->onLostFocus(txtWindowly, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowgy); });
-    m_events->onLostFocus(txtWindowgy, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowly); });
-    m_events->onValidate(txtPlotStep, [this]() { return CheckPlotStep(s(txtPlotStep->text())); });
-    m_events->onValidate(txtDivx, [this]() { return CheckDivision(s(txtDivx->text())); });
-    m_events->onValidate(txtDivy, [this]() { return CheckDivision(s(txtDivy->text())); });
+    m_events->onLostFocus(txtWindowlx, [=]() { pairRule(txtWindowlx, txtWindowgx, txtWindowgx, "x"); });
+    m_events->onLostFocus(txtWindowgx, [=]() { pairRule(txtWindowlx, txtWindowgx, txtWindowlx, "x"); });
+    m_events->onLostFocus(txtWindowly, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowgy, "y"); });
+    m_events->onLostFocus(txtWindowgy, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowly, "y"); });
+    m_events->onValidate(
+        txtPlotStep, [this]() { return CheckPlotStep(s(txtPlotStep->text())); }, []() { return q(PlotStepRule()); });
+    m_events->onValidate(
+        txtDivx, [this]() { return CheckDivision(s(txtDivx->text())); }, []() { return q(DivisionRule("x")); });
+    m_events->onValidate(
+        txtDivy, [this]() { return CheckDivision(s(txtDivy->text())); }, []() { return q(DivisionRule("y")); });
     m_events->onGotFocus(cboDerivative, [this]() { m_derOrder = DerivativeOrderOf(s(cboDerivative->currentText())); });
     m_events->onLostFocus(cboDerivative, [this]() {
         if (DerivativeOrderOf(s(cboDerivative->currentText())) != m_derOrder)
