@@ -404,14 +404,47 @@ private slots:
         QVERIFY(missing.browser()->toPlainText().contains("cannot be read"));
     }
 
-    void aboutClosesOnAClick()
+    // About opens centred over the current window, names the examples and closes on a click
+    // or on Escape; the examples window opens on screen beside the chooser and Escape closes it.
+    void aboutAndExamplesOpenOverTheirWindowAndClose_data()
     {
-        auto* about = new ode::shell::FrmAbout();
-        QPointer<QWidget> guard(about);
-        about->show();
-        QVERIFY(find<QLabel>(about, "lblAbout")->text().contains("ORDINARY DIFFERENTIAL EQUATIONS"));
-        QTest::mouseClick(about, Qt::LeftButton);
-        QTRY_VERIFY(guard.isNull());
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("click") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void aboutAndExamplesOpenOverTheirWindowAndClose()
+    {
+        QFETCH(bool, escape);
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        QVERIFY(activate(shell.task()));
+        shell.ShowAbout();
+        QPointer<QWidget> about;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "frmAbout" && w->isVisible())
+                about = w;
+        QVERIFY(about);
+        QVERIFY((about->frameGeometry().center() - shell.task()->frameGeometry().center()).manhattanLength() < 40 ||
+                !shell.task()->screen()->availableGeometry().contains(shell.task()->frameGeometry()));
+        const QString text = find<QLabel>(about, "lblAbout")->text();
+        QVERIFY(text.contains("ORDINARY DIFFERENTIAL EQUATIONS"));
+        QVERIFY(text.contains("ready examples: Examples... on the first window"));
+        if (escape)
+            QTest::keyClick(about, Qt::Key_Escape);
+        else
+            QTest::mouseClick(about, Qt::LeftButton);
+        QTRY_VERIFY(about.isNull());
+
+        shell.showExamples(shell.task());
+        QPointer<ode::shell::FrmExamples> examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(examples && examples->isVisible());
+        QVERIFY(shell.task()->screen()->availableGeometry().contains(examples->frameGeometry().topLeft()));
+        if (escape)
+            QTest::keyClick(examples->lstExamples, Qt::Key_Escape);
+        else
+            examples->cmdCancel->click();
+        QTRY_VERIFY(examples.isNull());
+        QCOMPARE(shell.CurrentForm(), static_cast<QWidget*>(shell.task())); // nothing opened
     }
 
     // The real program starts its windows and ends when the chooser is closed.

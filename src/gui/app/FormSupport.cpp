@@ -99,7 +99,30 @@ void PlaceBeside(QWidget* child, QWidget* parent)
 
 QString ChooseFileWithDialog(QWidget* parent, bool save)
 {
-    return save ? QFileDialog::getSaveFileName(parent) : QFileDialog::getOpenFileName(parent);
+    QFileDialog dialog(parent, save ? QStringLiteral("Save As") : QStringLiteral("Open"));
+    dialog.setObjectName("dlgFile");
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Wide enough for the name, size, type and date columns, but within the screen.
+    ResizeOnScreen(&dialog, QSize(860, 520));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+void CentreOn(QWidget* child, QWidget* parent)
+{
+    if (!child || !parent)
+        return;
+    const QScreen* screen = parent->screen();
+    QRect frame(QPoint(), child->frameGeometry().size());
+    frame.moveCenter(parent->frameGeometry().center());
+    if (screen) {
+        const QRect free = screen->availableGeometry();
+        frame.moveLeft(std::clamp(frame.left(), free.left(), std::max(free.left(), free.right() - frame.width())));
+        frame.moveTop(std::clamp(frame.top(), free.top(), std::max(free.top(), free.bottom() - frame.height())));
+    }
+    child->move(frame.topLeft());
 }
 
 bool ConfirmPrinterWithDialog(QWidget* parent, QPrinter& printer)

@@ -30,6 +30,9 @@ public:
 // screen's free area; once it has been placed the user's own placement stands.
 void PlaceBeside(QWidget* child, QWidget* parent);
 
+// Puts `child` centred over `parent`, within the screen's free area.
+void CentreOn(QWidget* child, QWidget* parent);
+
 // Gives `window` the size `wanted`, or as much of it as the screen's free area holds (never
 // less than the window's minimum size).
 void ResizeOnScreen(QWidget* window, QSize wanted);

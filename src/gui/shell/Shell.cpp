@@ -148,6 +148,7 @@ void Shell::ShowAbout()
 {
     const DemoLibrary library = LoadDemoLibrary(examplesFolder());
     auto* about = new FrmAbout(QString::fromStdString(library.folder), static_cast<int>(library.demos.size()));
+    app::CentreOn(about, m_current ? m_current.data() : m_task);
     about->show();
 }
 

@@ -2,6 +2,7 @@
 
 #include "gui/app/Messages.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -44,5 +45,13 @@ FrmAbout::FrmAbout(const QString& examplesFolder, int examples, QWidget* parent)
 }
 
 void FrmAbout::mousePressEvent(QMouseEvent*) { close(); }
+
+void FrmAbout::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}
 
 } // namespace ode::shell

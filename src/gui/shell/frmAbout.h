@@ -15,6 +15,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // Escape closes it too
 };
 
 } // namespace ode::shell
