@@ -11,17 +11,31 @@
 #include "session/Demos.h"
 #include "systems/SystemSession.h"
 
+#include "cli/Results.h"
+#include "output/Exports.h"
+
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <iostream>
 #include <optional>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace ode::cli {
 
 namespace {
 
 struct SolveOptions {
-    std::string file;
-    std::optional<std::string> example; // --example NAME: the demo's pair in place of FILE
+    std::string file;                                        // the problem being run
+    std::vector<std::string> files;                          // every problem of the command, in turn
+    std::vector<std::pair<ExportKind, std::string>> exports; // --export KIND=PATH
+    int exportGrid = 0;                                      // --export-grid N
+    bool json = false;                                       // --format json
+    std::optional<std::string> example;                      // --example NAME: the demo's pair in place of FILE
     std::vector<std::string> evalPoints;
     std::string derivative = "0";
     bool solve = true;
@@ -50,6 +64,26 @@ struct SolveOptions {
     std::optional<int> maxDegree;      // --max-degree N
 };
 
+// An output name for the problem being run: "%n" stands for the problem's own name (its file
+// name without folder), so that one command solving several problems writes each its own.
+std::string ForProblem(const std::string& pattern, const SolveOptions& o)
+{
+    const std::string name = std::filesystem::path(o.file).filename().string();
+    std::string out = pattern;
+    for (size_t at = 0; (at = out.find("%n", at)) != std::string::npos; at += name.size())
+        out.replace(at, 2, name);
+    return out;
+}
+
+long ProcessId()
+{
+#ifdef _WIN32
+    return static_cast<long>(_getpid());
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
 // Numbers separated by commas ("1,2,3,4").
 std::vector<double> numberList(const std::string& text)
 {
@@ -63,13 +97,6 @@ std::vector<double> numberList(const std::string& text)
         start = comma + 1;
     }
     return out;
-}
-
-void printList(std::ostream& out, const char* name, const std::vector<std::string>& lines)
-{
-    out << '[' << name << "]\n";
-    for (const auto& line : lines)
-        out << line << '\n';
 }
 
 // The first field of FILE.str names the problem's kind.
@@ -91,7 +118,8 @@ std::optional<std::string> ProblemMagic(const std::string& file, std::string& er
 // window library, as the plot window draws it.
 bool renderPng(const SolveOptions& o, OdePlotRequest& r, double xlower, double xupper, std::ostream& err)
 {
-    r.outputFile = o.plotFile->c_str();
+    const std::string file = ForProblem(*o.plotFile, o);
+    r.outputFile = file.c_str();
     r.width = o.plotWidth;
     r.height = o.plotHeight;
     r.derOrder = o.plotDerivative;
@@ -173,24 +201,15 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
     return true;
 }
 
-// The accurate method's own lists.
-void printMethodLists(std::ostream& out, const SystemSession& session)
+// The accurate method's own lists (the single-equation and the systems sessions have them alike).
+template <typename Session> void printMethodLists(Results& r, const Session& session)
 {
     if (!session.accuracy().empty())
-        printList(out, "lblAccuracy", {session.accuracy()});
+        r.list("lblAccuracy", {session.accuracy()});
     if (!session.lstPasses().empty())
-        printList(out, "lstPasses", session.lstPasses());
+        r.list("lstPasses", session.lstPasses());
     if (!session.lstChebyshev().empty())
-        printList(out, "lstChebyshev", session.lstChebyshev());
-}
-void printMethodLists(std::ostream& out, const ProblemSession& session)
-{
-    if (!session.accuracy().empty())
-        printList(out, "lblAccuracy", {session.accuracy()});
-    if (!session.lstPasses().empty())
-        printList(out, "lstPasses", session.lstPasses());
-    if (!session.lstChebyshev().empty())
-        printList(out, "lstChebyshev", session.lstChebyshev());
+        r.list("lstChebyshev", session.lstChebyshev());
 }
 bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 {
@@ -227,22 +246,68 @@ bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 }
 
 // What Evaluate shows: the value label of a single equation, the value list of a system.
-template <typename Session> void printEvaluation(std::ostream& out, const Session& session)
+template <typename Session> void printEvaluation(Results& r, const SolveOptions& o, const Session& session)
 {
-    out << "[lblValue]\n" << session.lblValue() << '\n';
-    printList(out, "lstDError", session.lstDError());
+    r.evaluation(session.boxes.xestimation, o.derivative, "lblValue", {session.lblValue()}, session.lstDError());
 }
-void printEvaluation(std::ostream& out, const SystemSession& session)
+void printEvaluation(Results& r, const SolveOptions& o, const SystemSession& session)
 {
-    printList(out, "lstValue", session.lstValue());
-    printList(out, "lstDError", session.lstDError());
+    r.evaluation(session.boxes.xestimation, o.derivative, "lstValue", session.lstValue(), session.lstDError());
 }
+
+// The exports asked for, of the solution that stands; false (with the message) when one
+// cannot be written.
+bool writeExports(const SolveOptions& o, const std::optional<Solution>& solution, Results& r)
+{
+    for (const auto& [kind, path] : o.exports) {
+        if (!solution) {
+            r.messages() << "odeseries: there is no solution to export\n";
+            return false;
+        }
+        std::string error;
+        std::vector<std::string> files;
+        ExportOptions options;
+        options.gridIntervals = o.exportGrid;
+        if (!WriteExport(*solution, kind, ForProblem(path, o), options, error, &files)) {
+            r.messages() << "odeseries: " << error << '\n';
+            return false;
+        }
+        for (const std::string& f : files)
+            r.written(ExportKindWord(kind), f);
+    }
+    return true;
+}
+
+// A per-run folder for the systems' scratch file, so that runs side by side in one folder do
+// not read each other's AMAT.MAT; removed when the run ends.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        static int runs = 0;
+        std::error_code ec;
+        m_folder = std::filesystem::temp_directory_path(ec) /
+                   ("odeseries-" + std::to_string(ProcessId()) + "-" + std::to_string(++runs));
+        std::filesystem::create_directories(m_folder, ec);
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_folder, ec);
+    }
+    std::string file() const { return (m_folder / "AMAT.MAT").string(); }
+
+private:
+    std::filesystem::path m_folder;
+};
+template <typename Session> void useScratch(Session&, const ScratchFolder&) {}
+void useScratch(SystemSession& session, const ScratchFolder& folder) { session.scratchPath = folder.file(); }
 
 // Save Separately, which only the systems have.
 template <typename Session> bool saveSeparately(const SolveOptions&, Session&) { return true; }
 bool saveSeparately(const SolveOptions& o, SystemSession& session)
 {
-    return !o.saveSeparately || session.saveSeparately(*o.saveSeparately);
+    return !o.saveSeparately || session.saveSeparately(ForProblem(*o.saveSeparately, o));
 }
 
 // The systems' plot: one curve per variable.
@@ -275,11 +340,13 @@ bool plotPng(const SolveOptions& o, const SystemSession& session, std::ostream& 
 
 // One problem pair through its form's workflow: open, solve, lists, evaluations, files,
 // report, plot. `shape` is what the session is made with (the series kind, or nonlinear).
-template <typename Session, typename Shape>
-int RunSession(const SolveOptions& o, Shape shape, std::ostream& out, std::ostream& err)
+template <typename Session, typename Shape> int RunSession(const SolveOptions& o, Shape shape, Results& r)
 {
+    std::ostream& err = r.messages();
     std::shared_ptr<script::Class1> shared;
     Session session(shape, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
+    const ScratchFolder scratch;
+    useScratch(session, scratch);
     if (!session.open(o.file))
         return 2;
     if (o.solve) {
@@ -295,19 +362,28 @@ int RunSession(const SolveOptions& o, Shape shape, std::ostream& out, std::ostre
             session.solve();
         }
     }
-    printList(out, "lstCoeff", session.lstCoeff());
-    printList(out, "lstBCError", session.lstBCError());
-    printMethodLists(out, session);
+    r.list("lstCoeff", session.lstCoeff());
+    r.list("lstBCError", session.lstBCError());
+    printMethodLists(r, session);
     for (const std::string& x : o.evalPoints) {
         session.boxes.xestimation = x;
         session.boxes.derNum = o.derivative;
         if (session.evaluate())
-            printEvaluation(out, session);
+            printEvaluation(r, o, session);
     }
-    if ((o.saveAs && !session.save(*o.saveAs)) || !saveSeparately(o, session))
+    const std::optional<Solution> solution = DescribeSolution(session);
+    r.solution(solution);
+    if (o.saveAs) {
+        if (!session.save(ForProblem(*o.saveAs, o)))
+            return 2;
+        r.written("pair", ForProblem(*o.saveAs, o));
+    }
+    if (!saveSeparately(o, session))
+        return 2;
+    if (!writeExports(o, solution, r))
         return 2;
     if (o.report)
-        printList(out, "report", session.report());
+        r.list("report", session.report());
     if (o.plotFile) {
         if (!session.solved()) {
             err << "odeseries: there is no solution to plot\n";
@@ -315,6 +391,7 @@ int RunSession(const SolveOptions& o, Shape shape, std::ostream& out, std::ostre
         }
         if (!plotPng(o, session, err))
             return 1;
+        r.written("plot", ForProblem(*o.plotFile, o));
     }
     return session.solved() ? 0 : 1;
 }
@@ -331,6 +408,27 @@ bool Refuse(std::ostream& err, const char* message)
 {
     err << "odeseries: " << message << '\n';
     return false;
+}
+
+// --points and --method: the word for the equally spaced method, or "chebyshev".
+bool ReadPoints(const std::string& v, const char* equalWord, SolveOptions& o)
+{
+    o.chebyshev = v == "chebyshev";
+    o.equallySpaced = v == equalWord;
+    return o.equallySpaced || o.chebyshev;
+}
+
+// --export KIND=PATH.
+bool ReadExport(const std::string& v, SolveOptions& o, std::ostream& err)
+{
+    const size_t eq = v.find('=');
+    const auto kind = ExportKindNamed(v.substr(0, eq));
+    if (eq == std::string::npos || eq + 1 == v.size() || !kind) {
+        err << "odeseries: --export needs KIND=PATH, KIND one of " << ExportKindWords() << '\n';
+        return false;
+    }
+    o.exports.emplace_back(*kind, v.substr(eq + 1));
+    return true;
 }
 
 bool ReadPlotSize(const std::string& v, SolveOptions& o, std::ostream& err)
@@ -440,15 +538,23 @@ const OptionRule kSolveOptions[] = {
      }},
     {"--points", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
-         o.chebyshev = v == "chebyshev";
-         o.equallySpaced = v == "equal";
-         return o.equallySpaced || o.chebyshev || Refuse(err, "--points is equal or chebyshev");
+         return ReadPoints(v, "equal", o) || Refuse(err, "--points is equal or chebyshev");
      }},
     {"--method", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
-         o.chebyshev = v == "chebyshev";
-         o.equallySpaced = v == "equally-spaced";
-         return o.equallySpaced || o.chebyshev || Refuse(err, "--method is equally-spaced or chebyshev");
+         return ReadPoints(v, "equally-spaced", o) || Refuse(err, "--method is equally-spaced or chebyshev");
+     }},
+    {"--export", true, ReadExport},
+    {"--export-grid", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.exportGrid = static_cast<int>(ParseWholeNumber(v));
+         return (o.exportGrid >= 1 && o.exportGrid <= 1000000 && ParseNumber(v) == o.exportGrid) ||
+                Refuse(err, "--export-grid needs a whole number of intervals from 1 to 1000000");
+     }},
+    {"--format", true,
+     [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         o.json = v == "json";
+         return o.json || v == "text" || Refuse(err, "--format is text or json");
      }},
     {"--degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
@@ -492,15 +598,20 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             err << "odeseries: unknown option " << a << '\n';
             return false;
-        } else if (o.file.empty()) {
-            o.file = a;
+        } else if (a == "-") {
+            // The names of the problems, one a line, on standard input.
+            for (std::string line; std::getline(std::cin, line);) {
+                while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+                    line.pop_back();
+                if (!line.empty())
+                    o.files.push_back(line);
+            }
         } else {
-            err << "odeseries: solve takes one problem file\n";
-            return false;
+            o.files.push_back(a);
         }
     }
     if (o.example) {
-        if (!o.file.empty()) {
+        if (!o.files.empty()) {
             err << "odeseries: solve takes a problem file or --example, not both\n";
             return false;
         }
@@ -510,22 +621,37 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
             err << "odeseries: there is no demo called " << *o.example << " ('odeseries examples' lists them)\n";
             return false;
         }
-        o.file = demo->path;
+        o.files.push_back(demo->path);
     }
-    if (o.file.empty()) {
+    if (o.files.empty()) {
         err << "odeseries: solve needs a problem file\n" << Usage();
         return false;
     }
+    // Several problems: every file written needs the problem's name in it.
+    std::vector<std::string> outputs;
+    for (const auto& e : o.exports)
+        outputs.push_back(e.second);
+    for (const auto* one : {&o.saveAs, &o.plotFile, &o.saveSeparately})
+        if (*one)
+            outputs.push_back(**one);
+    if (o.files.size() > 1)
+        for (const std::string& name : outputs)
+            if (name.find("%n") == std::string::npos) {
+                err << "odeseries: with several problems, " << name
+                    << " would be written by each; put %n (the problem's name) in it\n";
+                return false;
+            }
     return true;
 }
 
 } // namespace
 
-int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+namespace {
+
+// One problem of the command, through its kind's session.
+int SolveOne(const SolveOptions& o, Results& r)
 {
-    SolveOptions o;
-    if (!ParseSolveOptions(args, o, err))
-        return 2;
+    std::ostream& err = r.messages();
     std::string error;
     auto magic = ProblemMagic(o.file, error);
     if (!magic) {
@@ -554,10 +680,30 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         return 2;
     }
     if (IsSystem(*kind))
-        return RunSession<SystemSession>(o, IsNonlinear(*kind), out, err);
+        return RunSession<SystemSession>(o, IsNonlinear(*kind), r);
     if (IsNonlinear(*kind))
-        return RunSession<NonlinearSession>(o, series, out, err);
-    return RunSession<LinearSession>(o, series, out, err);
+        return RunSession<NonlinearSession>(o, series, r);
+    return RunSession<LinearSession>(o, series, r);
+}
+
+} // namespace
+
+int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    SolveOptions o;
+    if (!ParseSolveOptions(args, o, err))
+        return 2;
+    const std::unique_ptr<Results> results = o.json ? JsonResults(out) : TextResults(out, err);
+    // Each problem in turn, one result each; the status is the worst of them.
+    int status = 0;
+    for (const std::string& file : o.files) {
+        o.file = file;
+        results->begin(file, o.files.size() > 1);
+        const int one = SolveOne(o, *results);
+        results->end(one);
+        status = std::max(status, one);
+    }
+    return status;
 }
 
 } // namespace ode::cli

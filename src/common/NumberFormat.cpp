@@ -259,4 +259,11 @@ std::string FormatScriptNumber(double x)
     return d.negative ? "-" + body : body;
 }
 
+std::string FormatShortest(double x)
+{
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x).ptr;
+    return std::string(buffer, end);
+}
+
 } // namespace ode

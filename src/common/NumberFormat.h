@@ -41,6 +41,10 @@ std::string FormatSignedSingle(float x);
 // 0.5 -> "0.5", 1E-05, 1.5E+16, 123.25. Infinities and NaN read "1.#INF", "-1.#INF", "-1.#IND".
 std::string FormatNumber(double x);
 
+// The shortest text that reads back as exactly `x` ("0.1", "1e-05", "-2.5e+300"): for files
+// and code that must keep every bit.
+std::string FormatShortest(double x);
+
 // As FormatNumber, with a leading blank for values >= 0 and no 0 before the point when
 // |x| < 1: 0.5 -> " .5", 2 -> " 2", -0.25 -> "-.25". Used in script statements and in
 // printed report and file lines.

@@ -1,6 +1,7 @@
 #include "linear/AccurateFile.h"
 
 #include "common/FileIO.h"
+#include "common/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,13 +14,6 @@ namespace ode {
 namespace {
 
 constexpr const char* kMagic = "ODE Series accurate method 1";
-
-std::string Shortest(double v)
-{
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
-    return std::string(buffer, end);
-}
 
 bool ReadDouble(const std::string& text, double& v)
 {
@@ -49,13 +43,13 @@ std::string AccurateFilePath(const std::string& problemPath) { return problemPat
 std::string AccurateFileText(const AccurateSettings& s)
 {
     std::string t = std::string(kMagic) + "\r\nmethod chebyshev\r\nautomatic-degree " + (s.autoDegree ? "yes" : "no") +
-                    "\r\nmax-degree " + std::to_string(s.maxDegree) + "\r\ntolerance " + Shortest(s.tolerance) + "\r\n";
+                    "\r\nmax-degree " + std::to_string(s.maxDegree) + "\r\ntolerance " + FormatShortest(s.tolerance) + "\r\n";
     if (!s.solution.empty()) {
-        t += "interval " + Shortest(s.solution[0].a) + " " + Shortest(s.solution[0].b) + "\r\n";
+        t += "interval " + FormatShortest(s.solution[0].a) + " " + FormatShortest(s.solution[0].b) + "\r\n";
         for (const ChebyshevSeries& series : s.solution) {
             t += "coefficients " + std::to_string(series.coef.size()) + "\r\n";
             for (double c : series.coef)
-                t += Shortest(c) + "\r\n";
+                t += FormatShortest(c) + "\r\n";
         }
     }
     return t;

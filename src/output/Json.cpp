@@ -1,0 +1,63 @@
+#include "output/Json.h"
+
+#include "session/Demos.h"
+
+
+namespace ode {
+
+namespace {
+
+nlohmann::ordered_json Chebyshev(const ChebyshevSeries& c)
+{
+    return {{"interval", {c.a, c.b}}, {"coefficients", c.coef}};
+}
+
+} // namespace
+
+nlohmann::ordered_json SolutionJson(const Solution& s)
+{
+    nlohmann::ordered_json j;
+    j["program"] = "ODE Series";
+    j["version"] = ODESERIES_VERSION;
+    j["kind"] = MagicWord(s.kind);
+    j["kindName"] = DemoKindCaption(s.kind);
+    j["series"] = s.series == SeriesKind::Power ? "power" : "trigonometric";
+    j["method"] = MethodName(s);
+    j["independentVariable"] = s.indepVarName;
+    j["equations"] = s.equations;
+    auto& conditions = j["conditions"] = nlohmann::ordered_json::array();
+    for (const SolvedCondition& c : s.conditions) {
+        nlohmann::ordered_json one = {{"text", c.text}, {"point", c.point}};
+        one["residual"] = c.residual ? nlohmann::ordered_json(*c.residual) : nlohmann::ordered_json(nullptr);
+        conditions.push_back(one);
+    }
+    j["constants"] = s.constants;
+    j["interval"] = {s.xlower, s.xupper};
+    if (s.series == SeriesKind::Power)
+        j["centre"] = s.centre;
+    else
+        j["period"] = s.period;
+    auto& variables = j["variables"] = nlohmann::ordered_json::array();
+    for (const SolvedVariable& v : s.variables) {
+        nlohmann::ordered_json one = {{"name", v.name}, {"order", v.order}};
+        if (s.series == SeriesKind::Power)
+            one["degree"] = static_cast<int>(v.coef.size()) - 1;
+        else
+            one["terms"] = static_cast<int>(v.coef.size());
+        one["coefficients"] = v.coef;
+        if (v.chebyshev)
+            one["chebyshev"] = Chebyshev(*v.chebyshev);
+        variables.push_back(one);
+    }
+    j["outcome"] = s.outcome;
+    if (!s.accuracy.empty())
+        j["accuracy"] = s.accuracy;
+    j["lists"] = {{"lstCoeff", s.lstCoeff}, {"lstBCError", s.lstBCError}};
+    if (!s.lstPasses.empty())
+        j["lists"]["lstPasses"] = s.lstPasses;
+    if (!s.lstChebyshev.empty())
+        j["lists"]["lstChebyshev"] = s.lstChebyshev;
+    return j;
+}
+
+} // namespace ode

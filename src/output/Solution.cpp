@@ -1,0 +1,141 @@
+#include "output/Solution.h"
+
+#include "common/NumberFormat.h"
+#include "linear/ProblemSession.h"
+#include "nonlinear/NonlinearSession.h"
+#include "systems/SystemSession.h"
+
+namespace ode {
+
+namespace {
+
+// "LHS-RHS=r" or "B.C. #b=r": the number after the last "=".
+std::optional<double> NumberAfterEquals(const std::string& line)
+{
+    const size_t eq = line.rfind('=');
+    if (eq == std::string::npos || eq + 1 >= line.size())
+        return std::nullopt;
+    return ParseNumber(line.substr(eq + 1));
+}
+
+void CopyLists(const Session& session, Solution& s)
+{
+    s.lstCoeff = session.lstCoeff();
+    s.lstBCError = session.lstBCError();
+    s.outcome = s.lstCoeff.empty() ? std::string() : s.lstCoeff.front();
+}
+
+void AddConditions(const std::vector<std::string>& texts, const std::vector<double>& points, Solution& s)
+{
+    const auto residuals = ConditionResiduals(s.lstBCError, texts.size());
+    for (size_t b = 0; b < texts.size(); ++b)
+        s.conditions.push_back({texts[b], b < points.size() ? points[b] : 0.0, residuals[b]});
+}
+
+} // namespace
+
+double VariableDerivative(const Solution& s, size_t j, int derivative, double x)
+{
+    const SolvedVariable& v = s.variables[j];
+    if (v.chebyshev)
+        return ChebyshevDerivative(*v.chebyshev, derivative, x);
+    SeriesView view;
+    view.kind = s.series;
+    view.coef = v.coef.data();
+    view.degree = static_cast<int>(v.coef.size()) - 1;
+    view.center = s.centre;
+    view.period = s.period;
+    return SeriesDerivative(view, derivative, x);
+}
+
+std::vector<std::optional<double>> ConditionResiduals(const std::vector<std::string>& lstBCError, size_t count)
+{
+    std::vector<std::optional<double>> out(count);
+    for (size_t i = 0; i < lstBCError.size(); ++i) {
+        const std::string& line = lstBCError[i];
+        if (line.rfind("B.C. #", 0) != 0)
+            continue;
+        const size_t b = static_cast<size_t>(ParseWholeNumber(line.substr(6, line.find('=') - 6)));
+        if (b < 1 || b > count)
+            continue;
+        if (line.find('=') != std::string::npos) {
+            out[b - 1] = NumberAfterEquals(line); // "B.C. #b=r"
+            continue;
+        }
+        for (size_t k = i + 1; k < lstBCError.size() && lstBCError[k].rfind("B.C. #", 0) != 0; ++k)
+            if (lstBCError[k].rfind("LHS-RHS=", 0) == 0)
+                out[b - 1] = NumberAfterEquals(lstBCError[k]);
+    }
+    return out;
+}
+
+const char* MethodName(const Solution& s) { return s.accurate ? "Chebyshev" : "equally spaced"; }
+
+std::optional<Solution> DescribeSolution(const ProblemSession& session)
+{
+    if (!session.solved())
+        return std::nullopt;
+    const bool nonlinear = dynamic_cast<const NonlinearSession*>(&session) != nullptr;
+    const LinearInputs& in = session.inputs();
+    const SeriesView view = session.series();
+    Solution s;
+    s.series = in.kind;
+    s.kind = in.kind == SeriesKind::Power ? (nonlinear ? ProblemKind::NonlinearPower : ProblemKind::LinearPower)
+                                          : (nonlinear ? ProblemKind::NonlinearTrig : ProblemKind::LinearTrig);
+    s.indepVarName = in.indepVarName;
+    s.equations = {in.equation};
+    s.constants = in.constants;
+    s.xlower = in.xlower;
+    s.xupper = in.xupper;
+    s.centre = view.center;
+    s.period = in.kind == SeriesKind::Trigonometric ? view.period : 0.0;
+    s.accurate = session.chebyshev().has_value();
+    CopyLists(session, s);
+    s.accuracy = session.accuracy();
+    s.lstPasses = session.lstPasses();
+    s.lstChebyshev = session.lstChebyshev();
+    SolvedVariable v;
+    v.name = in.depVarName;
+    v.order = in.order;
+    v.coef.assign(view.coef, view.coef + view.degree + 1);
+    v.chebyshev = session.chebyshev();
+    s.variables.push_back(std::move(v));
+    AddConditions(in.bcText, in.bcPoint, s);
+    return s;
+}
+
+std::optional<Solution> DescribeSolution(const SystemSession& session)
+{
+    if (!session.solved())
+        return std::nullopt;
+    const SystemInputs& in = session.inputs();
+    const OrdersAndDegrees& od = session.orders();
+    Solution s;
+    s.kind = session.nonlinear() ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem;
+    s.series = SeriesKind::Power;
+    s.indepVarName = in.indepVarName;
+    s.equations = in.equations;
+    s.constants = in.constants;
+    s.xlower = in.xlower;
+    s.xupper = in.xupper;
+    s.centre = in.xcenter;
+    s.accurate = !session.chebyshev().empty();
+    CopyLists(session, s);
+    s.accuracy = session.accuracy();
+    s.lstPasses = session.lstPasses();
+    s.lstChebyshev = session.lstChebyshev();
+    const auto rows = SplitByVariable(session.coef(), od);
+    for (size_t j = 0; j < rows.size(); ++j) {
+        SolvedVariable v;
+        v.name = j < in.depVarNames.size() ? in.depVarNames[j] : std::string();
+        v.order = j < od.varOrder.size() ? od.varOrder[j] : 0;
+        v.coef = rows[j];
+        if (j < session.chebyshev().size())
+            v.chebyshev = session.chebyshev()[j];
+        s.variables.push_back(std::move(v));
+    }
+    AddConditions(in.bcText, in.bcPoint, s);
+    return s;
+}
+
+} // namespace ode

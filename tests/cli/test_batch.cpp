@@ -1,0 +1,169 @@
+// A batch in one process (several problems, names on standard input), --format json, and
+// processes side by side in one folder.
+#include "cli/Cli.h"
+#include "common/FileIO.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <future>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+const std::string kExamples = ODESERIES_EXAMPLES;
+
+std::string RunCommand(const std::string& command, int& status)
+{
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while (p && (n = fread(buffer, 1, sizeof buffer, p)) > 0)
+        out.append(buffer, n);
+    status = p ? pclose(p) : -1;
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+std::string Solve(std::vector<std::string> args, int& status, std::string* err = nullptr)
+{
+    args.insert(args.begin(), "solve");
+    std::ostringstream out, errors;
+    status = ode::cli::Run(args, out, errors);
+    if (err)
+        *err = errors.str();
+    return out.str();
+}
+
+// Several problems in one command: each result in turn, each under its [file], the status the
+// worst of them; one problem alone prints as before.
+TEST(Batch, SeveralProblemsOneResultEach)
+{
+    int status = 0;
+    const std::string airy = Solve({kExamples + "/airy", "--eval", "1"}, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(airy.find("[file]"), std::string::npos);
+    const std::string exponential = Solve({kExamples + "/exponential", "--eval", "1"}, status);
+    const std::string both = Solve({kExamples + "/airy", kExamples + "/exponential", "--eval", "1"}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(both,
+              "[file]\n" + kExamples + "/airy\n" + airy + "[file]\n" + kExamples + "/exponential\n" + exponential);
+    std::string err;
+    Solve({kExamples + "/airy", kExamples + "/no-such-problem"}, status, &err);
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(err.find("no-such-problem"), std::string::npos);
+}
+
+// Every file a run writes needs the problem's name in it when there are several problems;
+// with %n each gets its own.
+TEST(Batch, OutputsOfSeveralProblemsNeedTheirName)
+{
+    int status = 0;
+    std::string err;
+    Solve({kExamples + "/airy", kExamples + "/exponential", "--export", "json=/tmp/one.json"}, status, &err);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(err, "odeseries: with several problems, /tmp/one.json would be written by each; put %n (the "
+                   "problem's name) in it\n");
+    const fs::path dir = fs::temp_directory_path() / ("odeseries-batch-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string json = Solve({kExamples + "/airy", kExamples + "/exponential", "--format", "json", "--export",
+                                    "json=" + (dir / "%n.json").string(), "--save", (dir / "%n-saved").string()},
+                                   status);
+    EXPECT_EQ(status, 0);
+    for (const char* name : {"airy", "exponential"}) {
+        EXPECT_TRUE(fs::exists(dir / (std::string(name) + ".json"))) << name;
+        EXPECT_TRUE(fs::exists(dir / (std::string(name) + "-saved.str"))) << name;
+    }
+    fs::remove_all(dir);
+}
+
+// --format json: one object a problem with the lists, the evaluations as numbers, the
+// solution, the messages and the exit status.
+TEST(Batch, JsonHoldsEverythingTheListsShow)
+{
+    int status = 0;
+    const std::string out = Solve({kExamples + "/system-exponential", kExamples + "/bessel-default", "--format", "json",
+                                   "--eval", "0.5", "--derivative", "1", "--report"},
+                                  status);
+    EXPECT_EQ(status, 0);
+    std::istringstream lines(out);
+    std::string first, second, rest;
+    ASSERT_TRUE(std::getline(lines, first) && std::getline(lines, second));
+    EXPECT_FALSE(std::getline(lines, rest));
+    const json system = json::parse(first), bessel = json::parse(second);
+    EXPECT_EQ(system["file"], kExamples + "/system-exponential");
+    EXPECT_EQ(system["status"], 0);
+    EXPECT_EQ(system["solved"], true);
+    EXPECT_EQ(system["lists"]["lstCoeff"][0], "EXPANSION COEFFICIENTS:");
+    EXPECT_EQ(system["lists"]["lstBCError"].size(), 3u);
+    const json& e = system["evaluations"][0];
+    EXPECT_EQ(e["x"], 0.5);
+    EXPECT_EQ(e["derivative"], 1);
+    ASSERT_EQ(e["values"].size(), 2u);
+    EXPECT_NEAR(e["values"][0].get<double>(), -std::exp(-0.5), 1e-9); // y = exp(-x)
+    EXPECT_EQ(e["lstValue"][0].get<std::string>().rfind("y=", 0), 0u);
+    EXPECT_FALSE(system["report"].empty());
+    EXPECT_EQ(system["solution"]["variables"].size(), 2u);
+    EXPECT_EQ(system["messages"], json::array());
+    // The ill-posed default problem: a message, no solution.
+    EXPECT_EQ(bessel["file"], kExamples + "/bessel-default");
+    EXPECT_TRUE(bessel.contains("status"));
+    // Text that would scrape the same run: the [lstValue] block holds the same lines.
+    const std::string text = Solve({kExamples + "/system-exponential", "--eval", "0.5", "--derivative", "1"}, status);
+    EXPECT_NE(text.find("[lstValue]\n" + e["lstValue"][0].get<std::string>() + "\n"), std::string::npos);
+    // A problem that cannot be opened: the message and the status in its object.
+    const json missing = json::parse(Solve({"/nonexistent/problem", "--format", "json"}, status));
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(missing["status"], 2);
+    ASSERT_EQ(missing["messages"].size(), 1u);
+    EXPECT_NE(missing["messages"][0].get<std::string>().find("/nonexistent/problem.str"), std::string::npos);
+}
+
+// `-` reads the problems' names from standard input, one a line.
+TEST(Batch, NamesFromStandardInput)
+{
+    int status = 0;
+    const std::string out = RunCommand("cd '" + kExamples + "' && printf 'airy\\n\\ntrig-forced\\r\\n' | '" +
+                                    std::string(ODESERIES_EXECUTABLE) + "' solve - --format json",
+                                status);
+    EXPECT_EQ(status, 0);
+    std::istringstream lines(out);
+    std::vector<json> runs;
+    for (std::string line; std::getline(lines, line);)
+        runs.push_back(json::parse(line));
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0]["file"], "airy");
+    EXPECT_EQ(runs[1]["file"], "trig-forced");
+    EXPECT_EQ(runs[1]["solution"]["series"], "trigonometric");
+}
+
+// Processes side by side in one folder, each re-laying a system's current approximation
+// through its scratch file: none reads another's, so each prints what it prints alone.
+TEST(Batch, ProcessesSideBySideDoNotShareTheScratchFile)
+{
+    const std::string command = "cd '" + kExamples + "' && '" + std::string(ODESERIES_EXECUTABLE) +
+                                "' solve system-nonlinear-solved --approximation 3 --degree ";
+    int status = 0;
+    std::vector<std::string> alone;
+    for (int degree : {8, 12})
+        alone.push_back(RunCommand(command + std::to_string(degree), status));
+    ASSERT_NE(alone[0], alone[1]);
+    std::vector<std::future<std::string>> runs;
+    for (int i = 0; i < 8; ++i)
+        runs.push_back(std::async(std::launch::async, [&, i]() {
+            int s = 0;
+            return RunCommand(command + (i % 2 ? "12" : "8"), s);
+        }));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(runs[static_cast<size_t>(i)].get(), alone[static_cast<size_t>(i % 2)]) << "run " << i;
+    EXPECT_FALSE(fs::exists(kExamples + "/AMAT.MAT"));
+}
+
+} // namespace
