@@ -131,8 +131,8 @@ TEST(Batch, NamesFromStandardInput)
 {
     int status = 0;
     const std::string out = RunCommand("cd '" + kExamples + "' && printf 'airy\\n\\ntrig-forced\\r\\n' | '" +
-                                    std::string(ODESERIES_EXECUTABLE) + "' solve - --format json",
-                                status);
+                                           std::string(ODESERIES_EXECUTABLE) + "' solve - --format json",
+                                       status);
     EXPECT_EQ(status, 0);
     std::istringstream lines(out);
     std::vector<json> runs;
@@ -164,6 +164,34 @@ TEST(Batch, ProcessesSideBySideDoNotShareTheScratchFile)
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(runs[static_cast<size_t>(i)].get(), alone[static_cast<size_t>(i % 2)]) << "run " << i;
     EXPECT_FALSE(fs::exists(kExamples + "/AMAT.MAT"));
+}
+
+// --plot chooses the picture's format by the file's extension.
+TEST(Batch, PlotFormatByExtension)
+{
+    const fs::path dir = fs::temp_directory_path() / ("odeseries-plots-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    struct Case {
+        const char* name;
+        const char* starts;
+    };
+    for (const Case& c :
+         {Case{"p.svg", "<?xml"}, Case{"p.pdf", "%PDF-"}, Case{"p.png", "\x89PNG"}, Case{"p.bmp", "BM"}}) {
+        const std::string file = (dir / c.name).string();
+        int status = 0;
+        RunCommand("'" + std::string(ODESERIES_EXECUTABLE) + "' solve '" + kExamples + "/airy' --plot-labels --plot '" +
+                       file + "' >/dev/null",
+                   status);
+        EXPECT_EQ(status, 0) << c.name;
+        std::string text, error;
+        ASSERT_TRUE(ode::ReadWholeFile(file, text, error)) << error;
+        const std::string starts = c.starts;
+        EXPECT_EQ(text.substr(0, starts.size()), starts) << c.name;
+    }
+    int status = 0;
+    const std::string words = RunCommand("pdftotext '" + (dir / "p.pdf").string() + "' -", status);
+    EXPECT_NE(words.find("15"), std::string::npos) << words; // the y window's edge, labelled
+    fs::remove_all(dir);
 }
 
 } // namespace

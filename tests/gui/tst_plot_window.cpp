@@ -8,11 +8,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 using namespace guitest;
 using ode::plot::FrmPTserN;
@@ -260,6 +262,69 @@ private slots:
 
         plot->mnuCopy->trigger();
         QCOMPARE(QApplication::clipboard()->image().size(), QSize(640, 480));
+    }
+
+    // Export Picture: the format by the extension, through the same drawing as the window;
+    // each file read back (the SVG as XML, the PDF's text, the image's pixels).
+    void exportPictureWritesEveryFormat_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("svg") << "graph.svg";
+        QTest::newRow("pdf") << "graph.pdf";
+        QTest::newRow("png") << "graph.png";
+        QTest::newRow("bmp") << "graph.BMP";
+    }
+    void exportPictureWritesEveryFormat()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        plot->choosePictureFile = [&]() { return path; };
+        plot->ClearPlot();
+        plot->mnuExportPicture->trigger(); // nothing drawn: refused, with the reason
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(plot->statusBar()->currentMessage().startsWith("Plot the solution first"));
+        plot->chkWindow->setChecked(true); // the window's edges labelled
+        plot->cmdPlot->click();
+        QVERIFY(plot->PlotDrawn());
+        plot->mnuExportPicture->trigger();
+        QVERIFY(QFile::exists(path));
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix == "svg") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QXmlStreamReader xml(&file);
+            int paths = 0;
+            QStringList texts;
+            QString root;
+            while (!xml.atEnd()) {
+                if (xml.readNext() != QXmlStreamReader::StartElement)
+                    continue;
+                if (root.isEmpty())
+                    root = xml.name().toString();
+                if (xml.name() == QStringLiteral("path") || xml.name() == QStringLiteral("polyline"))
+                    ++paths;
+                if (xml.name() == QStringLiteral("text"))
+                    texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+            }
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+            QCOMPARE(root, QString("svg"));
+            QVERIFY(paths > 0);
+            QVERIFY2(texts.contains("8") && texts.contains("-1"), qPrintable(texts.join('|'))); // the y window's labels
+        } else if (suffix == "pdf") {
+            const QStringList lines = pdfLines(path);
+            QVERIFY2(lines.join(' ').contains("8") && lines.join(' ').contains("-2"), qPrintable(lines.join('|')));
+        } else {
+            QImage saved(path);
+            QCOMPARE(saved.size(), QSize(640, 480));
+            QVERIFY(colourNear(saved, 480, 282, QColor(0, 0, 0), 2)); // the curve, as in the bitmap
+        }
+        // A name of no known picture format is refused with a message; nothing is written.
+        const QString other = dir.filePath("graph.gif");
+        plot->choosePictureFile = [&]() { return other; };
+        const QStringList seen = answeringBoxes([&]() { plot->mnuExportPicture->trigger(); });
+        QCOMPARE(seen, QStringList{"A picture is saved as .png, .bmp, .svg or .pdf, not " + other + "."});
+        QVERIFY(!QFile::exists(other));
     }
 
     void legendsForSeveralCurves()

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -29,6 +30,18 @@ void quiet(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+std::optional<QString> SavePng(const QString& path, int width, int height, const ode::plot::PlotPicture& picture)
+{
+    std::optional<QString> error;
+    const QImage image = ode::plot::RenderPlotImage(width, height, picture, &error);
+    if (error)
+        return error;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+        return QStringLiteral("The file %1 cannot be written.").arg(path);
+    return std::nullopt;
 }
 
 } // namespace
@@ -70,12 +83,11 @@ extern "C" Q_DECL_EXPORT int odeseries_render_plot_png(const OdePlotRequest* r)
     picture.state = ode::plot::ReadPlotSetup(texts);
     picture.source = &source;
     picture.derOrder = r->derOrder;
-    std::optional<QString> error;
-    const QImage image = ode::plot::RenderPlotImage(r->width, r->height, picture, &error);
-    if (error)
+    // The format by the file's extension; a name without one of ours stays a PNG, as before.
+    QString path = QString::fromLocal8Bit(r->outputFile);
+    const bool named = ode::plot::IsPlotFileName(path);
+    if (const auto error = named ? ode::plot::SavePlotFile(path, r->width, r->height, picture)
+                                 : SavePng(path, r->width, r->height, picture))
         return fail(r, *error);
-    QSaveFile file(QString::fromLocal8Bit(r->outputFile));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
-        return fail(r, QStringLiteral("The file %1 cannot be written.").arg(QString::fromLocal8Bit(r->outputFile)));
     return 0;
 }

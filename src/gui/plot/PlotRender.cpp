@@ -1,7 +1,12 @@
 #include "gui/plot/PlotRender.h"
 
+#include <QFileInfo>
 #include <QFont>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
 
 namespace ode::plot {
 
@@ -104,6 +109,53 @@ std::optional<QString> RenderPlot(QPainter& p, int width, int height, const Plot
         }
     }
     p.restore();
+    return std::nullopt;
+}
+
+bool IsPlotFileName(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == "png" || suffix == "bmp" || suffix == "svg" || suffix == "pdf";
+}
+
+std::optional<QString> SavePlotFile(const QString& path, int width, int height, const PlotPicture& picture)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString unwritable = QStringLiteral("The file %1 cannot be written.").arg(path);
+    if (!IsPlotFileName(path))
+        return QStringLiteral("A picture is saved as .png, .bmp, .svg or .pdf, not %1.").arg(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return unwritable;
+    std::optional<QString> message;
+    if (suffix == "svg") {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(QSize(width, height));
+        svg.setViewBox(QRect(0, 0, width, height));
+        svg.setTitle(QStringLiteral("ODE Series plot"));
+        QPainter painter(&svg);
+        message = RenderPlot(painter, width, height, picture);
+    } else if (suffix == "pdf") {
+        QPdfWriter pdf(&file);
+        pdf.setTitle(QStringLiteral("ODE Series plot"));
+        pdf.setCreator(QStringLiteral("ODE Series"));
+        pdf.setResolution(72); // one unit a point: the page is the picture's size
+        pdf.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&pdf);
+        message = RenderPlot(painter, width, height, picture);
+    } else {
+        const QImage image = RenderPlotImage(width, height, picture, &message);
+        if (!message && !image.save(&file, suffix == "bmp" ? "BMP" : "PNG"))
+            return unwritable;
+    }
+    if (message) {
+        file.cancelWriting();
+        return message;
+    }
+    if (!file.commit())
+        return unwritable;
     return std::nullopt;
 }
 

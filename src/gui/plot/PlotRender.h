@@ -28,4 +28,12 @@ std::optional<QString> RenderPlot(QPainter& painter, int width, int height, cons
 // The same into a new image.
 QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::optional<QString>* error = nullptr);
 
+// The same into the file `path`, its format chosen by the extension: .png or .bmp a bitmap,
+// .svg a scalable drawing, .pdf a page of `width` x `height` points. Written whole or not at
+// all; a message when it cannot be (the picture's own, or the file's).
+std::optional<QString> SavePlotFile(const QString& path, int width, int height, const PlotPicture& picture);
+
+// Whether SavePlotFile writes files with the extension of `path`.
+bool IsPlotFileName(const QString& path);
+
 } // namespace ode::plot

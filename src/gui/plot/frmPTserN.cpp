@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -163,6 +164,11 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
 
     buildMenus(help, about);
     chooseFile = [this]() { return app::ChooseFileWithDialog(this, true); };
+    choosePictureFile = [this]() {
+        return QFileDialog::getSaveFileName(
+            this, "Export Picture", QString(),
+            "PNG image (*.png);;SVG drawing (*.svg);;PDF page (*.pdf);;BMP image (*.bmp)");
+    };
     confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
 
     wireSetupBoxes();
@@ -320,6 +326,9 @@ void FrmPTserN::buildMenus(const std::function<void(QWidget*)>& help, const std:
     mnuSave->setObjectName("mnuSave");
     mnuSaveAs = file->addAction("Save As");
     mnuSaveAs->setObjectName("mnuSaveAs");
+    mnuExportPicture = file->addAction("Export Picture...");
+    mnuExportPicture->setObjectName("mnuExportPicture");
+    mnuExportPicture->setToolTip("Save the graph as a PNG or BMP image, an SVG drawing or a PDF page");
     mnuCopy = file->addAction("Copy graph to clipboard");
     mnuCopy->setObjectName("mnuCopy");
     mnuPrint = file->addAction("Print");
@@ -333,6 +342,7 @@ void FrmPTserN::buildMenus(const std::function<void(QWidget*)>& help, const std:
     connect(mnuSave, &QAction::triggered, this, &FrmPTserN::mnuSave_Click);
     connect(mnuSaveAs, &QAction::triggered, this, &FrmPTserN::mnuSaveAs_Click);
     connect(mnuCopy, &QAction::triggered, this, &FrmPTserN::mnuCopy_Click);
+    connect(mnuExportPicture, &QAction::triggered, this, &FrmPTserN::mnuExportPicture_Click);
     connect(mnuPrint, &QAction::triggered, this, &FrmPTserN::mnuPrint_Click);
     connect(cmdPlot, &QPushButton::clicked, this, &FrmPTserN::cmdPlot_Click);
 }
@@ -563,6 +573,19 @@ void FrmPTserN::SaveBitmap()
     const QImage image = renderedImage();
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit())
         app::ShowMessage(this, QStringLiteral("The file %1.bmp cannot be written.").arg(m_plotFileName));
+}
+
+void FrmPTserN::mnuExportPicture_Click()
+{
+    if (!m_plotDrawn) {
+        statusBar()->showMessage("Plot the solution first: there is no graph to export.");
+        return;
+    }
+    const QString name = choosePictureFile();
+    if (name.isEmpty())
+        return;
+    if (const auto error = SavePlotFile(name, Picture1->width(), Picture1->height(), currentPicture()))
+        app::ShowMessage(this, *error);
 }
 
 void FrmPTserN::mnuCopy_Click()

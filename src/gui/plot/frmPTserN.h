@@ -95,10 +95,12 @@ public:
     std::map<int, QPushButton*> windowButtons; // by ChangeWindow code
     QLabel *lblType, *lblTerm, *lblTerms, *lblPer, *lblPeriod, *lblXLvalid, *lblXUvalid, *lblExpansion;
     QAction *mnuSave, *mnuSaveAs, *mnuCopy, *mnuPrint, *mnuHelp, *mnuAbout;
+    QAction* mnuExportPicture; // PNG, BMP, SVG or PDF by the name's extension
     QWidget* frmLegend() const { return m_legendWindow; }
 
     // The file dialog and printer dialog (replaced by the tests).
     std::function<QString()> chooseFile;
+    std::function<QString()> choosePictureFile;
     std::function<bool(QPrinter&)> confirmPrinter;
     QPrinter& printer() { return m_printer; }
 
@@ -122,6 +124,7 @@ public:
 
     void mnuSave_Click();
     void mnuSaveAs_Click();
+    void mnuExportPicture_Click();
     void mnuCopy_Click();
     void mnuPrint_Click();
 
