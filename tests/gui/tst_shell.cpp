@@ -2,6 +2,7 @@
 #include "GuiTest.h"
 
 #include "gui/app/FormSupport.h"
+#include "gui/app/frmExport.h"
 #include "gui/forms/ProblemForm.h"
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/Shell.h"
@@ -12,12 +13,16 @@
 #include "session/Demos.h"
 #include "systems/SystemSession.h"
 
+#include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
@@ -245,6 +250,80 @@ private slots:
         QTest::mouseClick(opened->cmdSolve, Qt::LeftButton);
         QVERIFY(opened->lstCoeff->count() > 3);
         QCOMPARE(opened->lstCoeff->item(0)->text(), firstLine);
+    }
+
+    // File > Export... in every kind of form: refused with a reason before a solve; afterwards
+    // the window writes the kind chosen, closes and the form's status bar names the files; a
+    // target that cannot be written is explained in the window, which stays.
+    void exportFromTheForms_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("file");     // written, relative to the folder
+        QTest::addColumn<QString>("contains"); // a piece of its text
+        QTest::newRow("Pldif csv") << "airy" << int(ode::ExportKind::Csv) << "out.csv"
+                                   << "variable,index,coefficient";
+        QTest::newRow("Tldif json") << "forced-oscillator" << int(ode::ExportKind::Json) << "out.json"
+                                    << "\"kind\": \"Tldif\"";
+        QTest::newRow("Pndif latex") << "logistic" << int(ode::ExportKind::Latex) << "out.tex"
+                                     << "\\begin{align*}";
+        QTest::newRow("Tndif python") << "periodic-cubic" << int(ode::ExportKind::Python) << "out.py"
+                                      << "def y(x, derivative=0):";
+        QTest::newRow("Sldif c") << "rotation" << int(ode::ExportKind::C) << "out.c"
+                                 << "double z(double x, int derivative)";
+        QTest::newRow("Sndif octave") << "rotation-nonlinear" << int(ode::ExportKind::Octave) << "out/z.m"
+                                      << "function value = z(x, derivative)";
+    }
+    void exportFromTheForms()
+    {
+        QFETCH(QString, demo);
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        QFETCH(QString, contains);
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
+        shell.openDemo(*ode::FindDemo(library, demo.toStdString()));
+        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        QVERIFY(form);
+        form->mnuExport->trigger();
+        QVERIFY(form->findChild<ode::app::FrmExport*>() == nullptr);
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 QString("Solve the problem first: no solution stands to export."));
+        if (auto* single = dynamic_cast<ode::NonlinearSession*>(&form->session()))
+            single->seedRandom(1);
+        if (auto* system = dynamic_cast<ode::SystemSession*>(&form->session()))
+            system->seedRandom(1);
+        form->cmdSolve->click();
+        form->mnuExport->trigger();
+        QPointer<ode::app::FrmExport> window = form->findChild<ode::app::FrmExport*>("frmExport");
+        QVERIFY(window && window->isVisible());
+        window->cboExportKind->setCurrentIndex(window->cboExportKind->findData(kind));
+        QVERIFY(window->txtExportPath->text().startsWith("solution")); // a demo has no file name of its own
+        QTemporaryDir dir;
+        // A folder that does not exist: explained in the window, nothing closes.
+        window->txtExportPath->setText(dir.filePath("missing/folder/" + QFileInfo(file).fileName()));
+        if (kind == int(ode::ExportKind::Octave))
+            window->txtExportPath->setText("/proc/version"); // a file where a folder is needed
+        window->cmdExport->click();
+        QVERIFY(window && window->isVisible());
+        QVERIFY(!window->lblExportStatus->text().isEmpty());
+        const QString target = dir.filePath(kind == int(ode::ExportKind::Octave) ? "out" : file);
+        window->txtExportPath->setText(target);
+        if (kind == int(ode::ExportKind::Csv)) {
+            window->txtExportGrid->setText("-1");
+            window->cmdExport->click();
+            QVERIFY(window->lblExportStatus->text().startsWith("The grid is a whole number"));
+            window->txtExportGrid->setText("10");
+        }
+        window->cmdExport->click();
+        QTRY_VERIFY(window.isNull());
+        QFile written(dir.filePath(file));
+        QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(dir.filePath(file)));
+        QVERIFY(QString::fromUtf8(written.readAll()).contains(contains));
+        QVERIFY(form->statusBar()->currentMessage().startsWith("Exported: " + target));
+        if (kind == int(ode::ExportKind::Csv))
+            QVERIFY(QFile::exists(dir.filePath("out-grid.csv")));
     }
 
     // A form with unsaved changes is asked before a demo replaces it; Cancel keeps it.

@@ -7,6 +7,7 @@
 #include "gui/app/FormHost.h"
 #include "gui/app/FormSupport.h"
 #include "gui/app/Messages.h"
+#include "gui/app/frmExport.h"
 #include "gui/plot/DecayView.h"
 
 #include <QAction>
@@ -505,6 +506,29 @@ void ProblemForm::openDemo(const QString& path)
 {
     if (openPair(path))
         m_problemFileName.clear();
+}
+
+void ProblemForm::addExportItem(QMenu* file)
+{
+    mnuExport = file->addAction("Export...");
+    mnuExport->setObjectName("mnuExport");
+    mnuExport->setToolTip("Write the solution as CSV, JSON, LaTeX, Python, C or Octave");
+    connect(mnuExport, &QAction::triggered, this, &ProblemForm::mnuExport_Click);
+}
+
+void ProblemForm::mnuExport_Click()
+{
+    std::optional<Solution> solution = standingSolution();
+    if (!solution) {
+        statusBar()->showMessage("Solve the problem first: no solution stands to export.");
+        return;
+    }
+    QString base = m_problemFileName;
+    auto* window = new app::FrmExport(std::move(*solution), base, this);
+    window->exported = [this](const QStringList& files) { statusBar()->showMessage("Exported: " + files.join(", ")); };
+    window->setWindowModality(Qt::WindowModal);
+    window->show();
+    app::CentreOn(window, this);
 }
 
 void ProblemForm::addExamplesItem(QMenu* file)

@@ -5,6 +5,7 @@
 // builds its own boxes and layout and answers the few questions this skeleton asks.
 
 #include "common/ProblemKind.h"
+#include "output/Solution.h"
 #include "plot/PlotGeometry.h"
 #include "session/Continuation.h"
 #include "session/Session.h"
@@ -14,6 +15,7 @@
 #include <QPrinter>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,7 @@ public:
     QListWidget *lstCoeff = nullptr, *lstBCError = nullptr, *lstDError = nullptr;
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr, *mnuNew = nullptr, *mnuExamples = nullptr;
+    QAction* mnuExport = nullptr; // File > Export...: the standing solution for other programs
     // The accurate method: the collocation points' choice (power series), the automatic
     // degree (or terms), the readout, the Chebyshev coefficients, the Newton passes (nonlinear
     // power forms) and the decay plot, log10 |ck| against k (every variable's on a system).
@@ -106,6 +109,9 @@ public:
     // New: the form starts afresh (its head can be entered again), after asking about
     // unsaved changes as closing does.
     void mnuNew_Click();
+    // Export...: the export window for the standing solution, or the reason there is none in
+    // the status bar.
+    void mnuExport_Click();
     // Unsaved changes may go: none, or the user saved or discarded them (false: Cancel, or a
     // save that did not happen).
     bool changesMayGo();
@@ -144,6 +150,10 @@ protected:
     void connectCommands();
     // File > Examples..., after Open in `file`: the demos library.
     void addExamplesItem(QMenu* file);
+    // File > Export..., after the save items in `file`.
+    void addExportItem(QMenu* file);
+    // The solution that stands, described for the exports; none before a solve.
+    virtual std::optional<Solution> standingSolution() const = 0;
 
     // The nonlinear forms' iteration row: the two error bounds, the pass limit and the
     // initial approximation's list (the third item chosen, locked until the head is entered).

@@ -329,6 +329,7 @@ void FrmSingle::buildMenus()
     mnuSave->setObjectName("mnuSave");
     mnuSaveAs = mnuFile->addAction("Save As");
     mnuSaveAs->setObjectName("mnuSaveAs");
+    addExportItem(mnuFile);
     mnuFile->addSeparator()->setObjectName("mnuFileBar2");
     mnuPrint = mnuFile->addAction("Print");
     mnuPrint->setObjectName("mnuPrint");

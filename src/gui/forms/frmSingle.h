@@ -46,6 +46,7 @@ public:
     QMenu* mnuFile;
 
     ProblemSession& session() override { return *m_session; }
+    std::optional<Solution> standingSolution() const override { return DescribeSolution(*m_session); }
     ProblemKind problemKind() const override;
     int NumBC() const { return m_numBC; }
 

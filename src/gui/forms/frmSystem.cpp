@@ -282,6 +282,7 @@ void FrmSystem::buildMenus()
     mnuSaveAs = action(file, "mnuSaveAs", "Save All As");
     mnuSaveSeparate = action(file, "mnuSaveSeparate", "Save Separately");
     mnuSaveSeparateAs = action(file, "mnuSaveSeparateAs", "Save Separately As");
+    addExportItem(file);
     mnuPrint = action(file, "mnuPrint", "Print");
     mnuHelp = menuBar()->addAction("Help");
     mnuHelp->setObjectName("mnuHelp");

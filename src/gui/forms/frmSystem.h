@@ -38,6 +38,7 @@ public:
     app::ConstantsFrame* constants;
 
     SystemSession& session() override { return *m_session; }
+    std::optional<Solution> standingSolution() const override { return DescribeSolution(*m_session); }
     ProblemKind problemKind() const override
     {
         return m_nonlinear ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem;
