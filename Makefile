@@ -4,7 +4,7 @@ BUILD_SAN  ?= build-san
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
-.PHONY: deps configure build run test test-san bench fuzz fuzz-build fuzz-keep clean
+.PHONY: deps configure build run test test-san bench fuzz fuzz-build fuzz-keep clean install package
 
 deps:
 	@scripts/install-deps
@@ -17,6 +17,16 @@ build: configure
 
 run: build
 	./$(BUILD)/odeseries
+
+# `make install PREFIX=/opt/odeseries` (default /usr/local): the program, its window library,
+# help, demos, desktop entry, icon, metainfo and manual page.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, built by CPack into $(BUILD): odeseries_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # Every test of the normal build, then the core tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer in a second build directory.

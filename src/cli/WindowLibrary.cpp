@@ -8,6 +8,8 @@
 #include <unistd.h>
 #endif
 
+#include <filesystem>
+
 namespace ode::cli {
 
 namespace {
@@ -35,9 +37,18 @@ std::string ProgramFolder()
 
 void SetProgramPath(const char* argv0) { g_argv0 = argv0 ? argv0 : ""; }
 
+std::string WindowLibraryPath()
+{
+    // Beside the program (the build folder, Windows), or where a package installs it.
+    const std::string beside = ProgramFolder() + "/" + ODESERIES_GUI_LIBRARY;
+    const std::string installed = ProgramFolder() + "/../lib/odeseries/" + ODESERIES_GUI_LIBRARY;
+    std::error_code ec;
+    return !std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec) ? installed : beside;
+}
+
 void* WindowLibrarySymbol(const char* symbol, std::string& error)
 {
-    const std::string library = ProgramFolder() + "/" + ODESERIES_GUI_LIBRARY;
+    const std::string library = WindowLibraryPath();
 #ifdef _WIN32
     static HMODULE module = LoadLibraryA(library.c_str());
     void* address = module ? reinterpret_cast<void*>(GetProcAddress(module, symbol)) : nullptr;

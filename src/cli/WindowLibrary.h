@@ -10,6 +10,9 @@ namespace ode::cli {
 // reason in `error`.
 void* WindowLibrarySymbol(const char* symbol, std::string& error);
 
+// The window library's file: beside the program, or in ../lib/odeseries where a package puts it.
+std::string WindowLibraryPath();
+
 // Where the running program is (its folder); `argv0` serves where the system cannot tell.
 void SetProgramPath(const char* argv0);
 

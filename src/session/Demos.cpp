@@ -49,11 +49,13 @@ std::string FindDemoFolder(const std::string& programFolder)
     if (const char* chosen = std::getenv("ODESERIES_EXAMPLES"); chosen && *chosen)
         return chosen;
     const std::filesystem::path program(programFolder);
-    const std::filesystem::path candidates[] = {
-        program / "examples",
-        program / ".." / "share" / "odeseries" / "examples",
-        std::filesystem::path(ODESERIES_SOURCE_EXAMPLES),
-    };
+    std::vector<std::filesystem::path> candidates = {program / "examples",
+                                                     program / ".." / "share" / "odeseries" / "examples"};
+    // A program run from its build folder (or its tests) takes the source tree's; an installed
+    // one never does.
+    const std::string build = ODESERIES_BUILD_DIR;
+    if (programFolder.compare(0, build.size(), build) == 0)
+        candidates.emplace_back(ODESERIES_SOURCE_EXAMPLES);
     for (const auto& folder : candidates)
         if (HoldsIndex(folder))
             return folder.lexically_normal().string();

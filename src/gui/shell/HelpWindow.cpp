@@ -179,7 +179,11 @@ bool HelpWindow::openFile(const QString& chmPath)
 
 void ShowHelp(QWidget* from)
 {
-    const QString file = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("dif.chm"));
+    // Beside the program, or where a package installs it.
+    const QDir program(QCoreApplication::applicationDirPath());
+    QString file = program.filePath(QStringLiteral("dif.chm"));
+    if (!QFile::exists(file) && QFile::exists(program.filePath(QStringLiteral("../share/odeseries/dif.chm"))))
+        file = QDir::cleanPath(program.filePath(QStringLiteral("../share/odeseries/dif.chm")));
 #ifdef _WIN32
     HtmlHelpA(reinterpret_cast<HWND>(from->window()->winId()), QFile::encodeName(file).constData(), 1, 0);
 #else
