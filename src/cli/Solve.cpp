@@ -404,6 +404,18 @@ struct OptionRule {
     bool (*apply)(const std::string& v, SolveOptions& o, std::ostream& err);
 };
 
+// The options that only keep their value, or only set a flag.
+template <auto Field> bool Store(const std::string& v, SolveOptions& o, std::ostream&)
+{
+    o.*Field = v;
+    return true;
+}
+template <auto Field, bool Value> bool Set(const std::string&, SolveOptions& o, std::ostream&)
+{
+    o.*Field = Value;
+    return true;
+}
+
 bool Refuse(std::ostream& err, const char* message)
 {
     err << "odeseries: " << message << '\n';
@@ -469,31 +481,11 @@ const OptionRule kSolveOptions[] = {
          o.derivative = v;
          return ParseWholeNumber(v) >= 0 || Refuse(err, "--derivative needs an order of 0 or more");
      }},
-    {"--example", true,
-     [](const std::string& v, SolveOptions& o, std::ostream&) {
-         o.example = v;
-         return true;
-     }},
-    {"--no-solve", false,
-     [](const std::string&, SolveOptions& o, std::ostream&) {
-         o.solve = false;
-         return true;
-     }},
-    {"--save", true,
-     [](const std::string& v, SolveOptions& o, std::ostream&) {
-         o.saveAs = v;
-         return true;
-     }},
-    {"--report", false,
-     [](const std::string&, SolveOptions& o, std::ostream&) {
-         o.report = true;
-         return true;
-     }},
-    {"--plot", true,
-     [](const std::string& v, SolveOptions& o, std::ostream&) {
-         o.plotFile = v;
-         return true;
-     }},
+    {"--example", true, Store<&SolveOptions::example>},
+    {"--no-solve", false, Set<&SolveOptions::solve, false>},
+    {"--save", true, Store<&SolveOptions::saveAs>},
+    {"--report", false, Set<&SolveOptions::report, true>},
+    {"--plot", true, Store<&SolveOptions::plotFile>},
     {"--plot-size", true, ReadPlotSize},
     {"--plot-derivative", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
@@ -506,36 +498,16 @@ const OptionRule kSolveOptions[] = {
          o.plotWindow = numberList(v);
          return o.plotWindow->size() == 4 || Refuse(err, "--plot-window needs XMIN,XMAX,YMIN,YMAX");
      }},
-    {"--plot-grid", false,
-     [](const std::string&, SolveOptions& o, std::ostream&) {
-         o.plotGrid = true;
-         return true;
-     }},
-    {"--plot-labels", false,
-     [](const std::string&, SolveOptions& o, std::ostream&) {
-         o.plotLabels = true;
-         return true;
-     }},
-    {"--approximation", true,
-     [](const std::string& v, SolveOptions& o, std::ostream&) {
-         o.approximation = v;
-         return true;
-     }},
+    {"--plot-grid", false, Set<&SolveOptions::plotGrid, true>},
+    {"--plot-labels", false, Set<&SolveOptions::plotLabels, true>},
+    {"--approximation", true, Store<&SolveOptions::approximation>},
     {"--seed", true,
      [](const std::string& v, SolveOptions& o, std::ostream&) {
          o.seed = static_cast<uint64_t>(ParseNumber(v));
          return true;
      }},
-    {"--series", true,
-     [](const std::string& v, SolveOptions& o, std::ostream&) {
-         o.series = v;
-         return true;
-     }},
-    {"--save-separately", true,
-     [](const std::string& v, SolveOptions& o, std::ostream&) {
-         o.saveSeparately = v;
-         return true;
-     }},
+    {"--series", true, Store<&SolveOptions::series>},
+    {"--save-separately", true, Store<&SolveOptions::saveSeparately>},
     {"--points", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          return ReadPoints(v, "equal", o) || Refuse(err, "--points is equal or chebyshev");

@@ -179,6 +179,53 @@ void ProblemForm::fitBoxWidths()
     }
 }
 
+void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip, const QString& chebyshevTip)
+{
+    auto* frame = new QGroupBox("Collocation points");
+    frame->setObjectName("fraMethod");
+    auto* layout = new QVBoxLayout(frame);
+    cboMethod = new QComboBox();
+    cboMethod->setObjectName("cboMethod");
+    cboMethod->addItem("Equally spaced");
+    cboMethod->addItem("Chebyshev");
+    cboMethod->setToolTip("Collocation points: Chebyshev keeps its digits at high degrees");
+    chkAutoDegree = new QCheckBox("Automatic degree");
+    chkAutoDegree->setObjectName("chkAutoDegree");
+    chkAutoDegree->setToolTip(automaticTip);
+    chkAutoDegree->setEnabled(false);
+    lblAccuracy = makeLabel("lblAccuracy", QString());
+    lstChebyshev = makeList("lstChebyshev", chebyshevTip);
+    lstChebyshev->setMaximumHeight(90);
+    // One line of choices and the readout; the accurate method's panes beneath.
+    auto* choices = new QHBoxLayout();
+    choices->addWidget(cboMethod);
+    choices->addWidget(chkAutoDegree);
+    choices->addWidget(makeLabel("lblMaxDegree", "at most"));
+    choices->addWidget(makeMaxDegreeBox());
+    choices->addWidget(lblAccuracy, 1);
+    layout->addLayout(choices);
+    auto* panes = new QHBoxLayout();
+    panes->addWidget(lstChebyshev, 1);
+    if (m_nonlinear) {
+        // The accurate Newton iteration's passes, each with its correction and residual norms.
+        lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
+        lstPasses->setMaximumHeight(90);
+        panes->addWidget(lstPasses, 1);
+    }
+    picDecay = new plot::DecayView();
+    panes->addWidget(picDecay);
+    layout->addLayout(panes);
+    if (m_nonlinear)
+        layout->addLayout(addContinuationBoxes());
+    main->addWidget(frame);
+    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
+        chkAutoDegree->setEnabled(index == 1);
+        showAccuratePanes(index == 1);
+        ClearResults();
+    });
+    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
+}
+
 QLineEdit* ProblemForm::makeMaxDegreeBox()
 {
     txtMaxDegree = makeBox("txtMaxDegree", "1000", "The largest degree the automatic degree may reach, 2 to 100000");

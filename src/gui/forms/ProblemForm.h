@@ -190,6 +190,10 @@ protected:
     // The automatic degree's limit box ("1000"), made here and given its rule (a whole number
     // from 2 to 100000; a change clears the results) by wireMaxDegree.
     QLineEdit* makeMaxDegreeBox();
+    // The power-series forms' "Collocation points" frame: the method, the automatic degree and
+    // its limit, the readout on one line; the Chebyshev coefficients, the passes (nonlinear
+    // forms), the decay plot and the continuation beneath, shown with the accurate method.
+    void addMethodFrame(QVBoxLayout* main, const QString& automaticTip, const QString& chebyshevTip);
     QHBoxLayout* m_continuationRow = nullptr;
     // The degree box also takes "auto": the automatic degree is ticked (on a power form with
     // the Chebyshev points chosen) and the box gets back the degree it held, which the file

@@ -192,49 +192,7 @@ void FrmSingle::buildIntervalRow(QVBoxLayout* main)
 // optionally with the degree grown until the coefficients' tail is rounding noise.
 void FrmSingle::buildMethodRow(QVBoxLayout* main)
 {
-    auto* frame = new QGroupBox("Collocation points");
-    frame->setObjectName("fraMethod");
-    auto* layout = new QVBoxLayout(frame);
-    cboMethod = new QComboBox();
-    cboMethod->setObjectName("cboMethod");
-    cboMethod->addItem("Equally spaced");
-    cboMethod->addItem("Chebyshev");
-    cboMethod->setToolTip("Collocation points: Chebyshev keeps its digits at high degrees");
-    chkAutoDegree = new QCheckBox("Automatic degree");
-    chkAutoDegree->setObjectName("chkAutoDegree");
-    chkAutoDegree->setToolTip("Grow the degree until the Chebyshev coefficients fall below 1E-13");
-    chkAutoDegree->setEnabled(false);
-    lblAccuracy = makeLabel("lblAccuracy", QString());
-    lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients");
-    lstChebyshev->setMaximumHeight(90);
-    // One line of choices and the readout; the accurate method's panes beneath.
-    auto* choices = new QHBoxLayout();
-    choices->addWidget(cboMethod);
-    choices->addWidget(chkAutoDegree);
-    choices->addWidget(makeLabel("lblMaxDegree", "at most"));
-    choices->addWidget(makeMaxDegreeBox());
-    choices->addWidget(lblAccuracy, 1);
-    layout->addLayout(choices);
-    auto* panes = new QHBoxLayout();
-    panes->addWidget(lstChebyshev, 1);
-    if (m_nonlinear) {
-        // The accurate Newton iteration's passes, each with its correction and residual norms.
-        lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
-        lstPasses->setMaximumHeight(90);
-        panes->addWidget(lstPasses, 1);
-    }
-    picDecay = new plot::DecayView();
-    panes->addWidget(picDecay);
-    layout->addLayout(panes);
-    if (m_nonlinear)
-        layout->addLayout(addContinuationBoxes());
-    main->addWidget(frame);
-    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
-        chkAutoDegree->setEnabled(index == 1);
-        showAccuratePanes(index == 1);
-        ClearResults();
-    });
-    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
+    addMethodFrame(main, "Grow the degree until the Chebyshev coefficients fall below 1E-13", "Chebyshev coefficients");
 }
 
 // The trigonometric forms are spectral on their grid already: the automatic number of terms

@@ -185,49 +185,8 @@ void FrmSystem::buildIterationRow(QVBoxLayout* main)
 // for the nonlinear systems, the passes.
 void FrmSystem::buildMethodRow(QVBoxLayout* main)
 {
-    auto* frame = new QGroupBox("Collocation points");
-    frame->setObjectName("fraMethod");
-    auto* layout = new QVBoxLayout(frame);
-    cboMethod = new QComboBox();
-    cboMethod->setObjectName("cboMethod");
-    cboMethod->addItem("Equally spaced");
-    cboMethod->addItem("Chebyshev");
-    cboMethod->setToolTip("Collocation points: Chebyshev keeps its digits at high degrees");
-    lstChebyshev = makeList("lstChebyshev", "Chebyshev coefficients of each variable");
-    lstChebyshev->setMaximumHeight(90);
-    chkAutoDegree = new QCheckBox("Automatic degree");
-    chkAutoDegree->setObjectName("chkAutoDegree");
-    chkAutoDegree->setToolTip("Grow the degree until every variable's Chebyshev coefficients fall below 1E-13");
-    chkAutoDegree->setEnabled(false);
-    lblAccuracy = makeLabel("lblAccuracy", QString());
-    // One line of choices and the readout; the accurate method's panes beneath.
-    auto* choices = new QHBoxLayout();
-    choices->addWidget(cboMethod);
-    choices->addWidget(chkAutoDegree);
-    choices->addWidget(makeLabel("lblMaxDegree", "at most"));
-    choices->addWidget(makeMaxDegreeBox());
-    choices->addWidget(lblAccuracy, 1);
-    layout->addLayout(choices);
-    auto* panes = new QHBoxLayout();
-    panes->addWidget(lstChebyshev, 1);
-    picDecay = new plot::DecayView();
-    panes->addWidget(picDecay);
-    if (m_nonlinear) {
-        // The accurate Newton iteration's passes, each with its correction and residual norms.
-        lstPasses = makeList("lstPasses", "Newton passes: largest correction, largest residual, step");
-        lstPasses->setMaximumHeight(90);
-        panes->addWidget(lstPasses, 1);
-    }
-    layout->addLayout(panes);
-    if (m_nonlinear)
-        layout->addLayout(addContinuationBoxes());
-    main->addWidget(frame);
-    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
-        chkAutoDegree->setEnabled(index == 1);
-        showAccuratePanes(index == 1);
-        ClearResults();
-    });
-    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
+    addMethodFrame(main, "Grow the degree until every variable's Chebyshev coefficients fall below 1E-13",
+                   "Chebyshev coefficients of each variable");
 }
 
 void FrmSystem::buildResultLists(QVBoxLayout* main)
