@@ -10,7 +10,6 @@
 #include <set>
 #include <sstream>
 
-
 namespace ode {
 
 namespace {
@@ -140,12 +139,29 @@ const std::set<std::string>& Reserved(ExportKind language)
         "continue", "def",    "del",   "elif", "else",   "except",   "finally", "for",   "from",      "global",
         "if",       "import", "in",    "is",   "lambda", "nonlocal", "not",     "or",    "pass",      "raise",
         "return",   "try",    "while", "with", "yield",  "math",     "print",   "x",     "derivative"};
-    static const std::set<std::string> c = {
-        "auto",   "break",    "case",     "char",     "const",     "continue", "default", "do",     "double",
-        "else",   "enum",     "extern",   "float",    "for",       "goto",     "if",      "inline", "int",
-        "long",   "register", "restrict", "return",   "short",     "signed",   "sizeof",  "static", "struct",
-        "switch", "typedef",  "union",    "unsigned", "void",      "volatile", "while",   "sin",    "cos",
-        "pow",    "atan",     "main",     "x",        "derivative"};
+    static const std::set<std::string> c = {"auto",        "break",
+                                            "case",        "char",
+                                            "const",       "continue",
+                                            "default",     "do",
+                                            "double",      "else",
+                                            "enum",        "extern",
+                                            "float",       "for",
+                                            "goto",        "if",
+                                            "inline",      "int",
+                                            "long",        "register",
+                                            "restrict",    "return",
+                                            "short",       "signed",
+                                            "sizeof",      "static",
+                                            "struct",      "switch",
+                                            "typedef",     "union",
+                                            "unsigned",    "void",
+                                            "volatile",    "while",
+                                            "sin",         "cos",
+                                            "pow",         "atan",
+                                            "main",        "x",
+                                            "derivative",  "two_pi",
+                                            "factorial",   "power_series",
+                                            "trig_series", "chebyshev_series"};
     static const std::set<std::string> octave = {"break",
                                                  "case",
                                                  "catch",
@@ -181,7 +197,15 @@ const std::set<std::string>& Reserved(ExportKind language)
                                                  "x",
                                                  "derivative",
                                                  "nargin",
-                                                 "pi"};
+                                                 "pi",
+                                                 "power_series",
+                                                 "trig_series",
+                                                 "chebyshev_series",
+                                                 "value",
+                                                 "mod",
+                                                 "numel",
+                                                 "zeros",
+                                                 "ones"};
     switch (language) {
     case ExportKind::Python:
         return python;

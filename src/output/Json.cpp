@@ -2,7 +2,6 @@
 
 #include "session/Demos.h"
 
-
 namespace ode {
 
 namespace {
@@ -33,9 +32,8 @@ nlohmann::ordered_json SolutionJson(const Solution& s)
     }
     j["constants"] = s.constants;
     j["interval"] = {s.xlower, s.xupper};
-    if (s.series == SeriesKind::Power)
-        j["centre"] = s.centre;
-    else
+    j["centre"] = s.centre; // a trigonometric series' argument is 2 pi (x - centre) / period
+    if (s.series == SeriesKind::Trigonometric)
         j["period"] = s.period;
     auto& variables = j["variables"] = nlohmann::ordered_json::array();
     for (const SolvedVariable& v : s.variables) {

@@ -379,7 +379,9 @@ TEST(DataExports, ReservedNamesAreKeptApart)
     EXPECT_EQ(ode::CodeName("y", ode::ExportKind::Python), "y");
     EXPECT_EQ(ode::CodeName("int", ode::ExportKind::C), "int_");
     EXPECT_EQ(ode::CodeName("end", ode::ExportKind::Octave), "end_");
-    EXPECT_EQ(ode::CodeName("x", ode::ExportKind::C), "x_"); // the functions' own argument
+    EXPECT_EQ(ode::CodeName("x", ode::ExportKind::C), "x_");                 // the functions' own argument
+    EXPECT_EQ(ode::CodeName("factorial", ode::ExportKind::C), "factorial_"); // the evaluators' own names
+    EXPECT_EQ(ode::CodeName("value", ode::ExportKind::Octave), "value_");
 }
 
 } // namespace
