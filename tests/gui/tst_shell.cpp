@@ -300,6 +300,8 @@ private slots:
         QVERIFY(window && window->isVisible());
         window->cboExportKind->setCurrentIndex(window->cboExportKind->findData(kind));
         QVERIFY(window->txtExportPath->text().startsWith("solution")); // a demo has no file name of its own
+        if (const QString shots = qEnvironmentVariable("ODESERIES_SCREENSHOTS"); !shots.isEmpty())
+            window->grab().save(shots + "/frmExport-" + form->objectName() + ".png");
         QTemporaryDir dir;
         // A folder that does not exist: explained in the window, nothing closes.
         window->txtExportPath->setText(dir.filePath("missing/folder/" + QFileInfo(file).fileName()));
