@@ -616,7 +616,11 @@ std::string OctaveFunction(const Solution& s, size_t variable)
            "  % derivative at the point X exactly as the program's Evaluate does.\n";
     out += ProblemLines(s, "  % ");
     out += "  if nargin < 2\n    derivative = 0;\n  end\n";
-    out += "  c = [" + List(data, 4, "    ") + "\n  ];\n";
+    // One row: inside brackets a line end would start a new row, so each line is continued.
+    std::string row = List(data, 4, "    ");
+    for (size_t at = 0; (at = row.find('\n', at)) != std::string::npos; at += 5)
+        row.replace(at, 1, " ...\n");
+    out += "  c = [" + row + " ...\n  ];\n";
     if (v.chebyshev)
         out += "  value = chebyshev_series(c, " + Exact(v.chebyshev->a) + ", " + Exact(v.chebyshev->b) +
                ", derivative, x);\nend\n";

@@ -173,6 +173,7 @@ TEST_P(CodeExport, GivesWhatEvaluateShows)
     ASSERT_TRUE(ok) << compiled;
 
     std::istringstream fromPython(python), fromC(compiled);
+    std::vector<double> pythonValues;
     for (const Shown& s : shown) {
         std::string p, k;
         ASSERT_TRUE(std::getline(fromPython, p) && std::getline(fromC, k));
@@ -181,6 +182,7 @@ TEST_P(CodeExport, GivesWhatEvaluateShows)
         EXPECT_EQ(ode::FormatNumber(pv), s.text) << "Python" << where;
         EXPECT_EQ(ode::FormatNumber(cv), s.text) << "C" << where;
         EXPECT_EQ(pv, cv) << where << ": " << p << " and " << k;
+        pythonValues.push_back(pv);
     }
 
     if (Have("octave")) {
@@ -196,7 +198,9 @@ TEST_P(CodeExport, GivesWhatEvaluateShows)
         for (const Shown& s : shown) {
             std::string line;
             ASSERT_TRUE(std::getline(lines, line));
-            EXPECT_EQ(ode::FormatNumber(std::strtod(line.c_str(), nullptr)), s.text) << "Octave";
+            const double ov = std::strtod(line.c_str(), nullptr);
+            EXPECT_EQ(ode::FormatNumber(ov), s.text) << "Octave";
+            EXPECT_EQ(ov, pythonValues[static_cast<size_t>(&s - shown.data())]) << "Octave, to the bit";
         }
     }
 }
