@@ -49,6 +49,7 @@ struct SolveOptions {
     bool plotGrid = false, plotLabels = false;
     // nonlinear kinds
     std::string approximation = "2";
+    bool approximationGiven = false;
     std::optional<uint64_t> seed;
     std::optional<std::string> series;
     std::optional<std::string> saveSeparately;
@@ -500,7 +501,12 @@ const OptionRule kSolveOptions[] = {
      }},
     {"--plot-grid", false, Set<&SolveOptions::plotGrid, true>},
     {"--plot-labels", false, Set<&SolveOptions::plotLabels, true>},
-    {"--approximation", true, Store<&SolveOptions::approximation>},
+    {"--approximation", true,
+     [](const std::string& v, SolveOptions& o, std::ostream&) {
+         o.approximation = v;
+         o.approximationGiven = true;
+         return true;
+     }},
     {"--seed", true,
      [](const std::string& v, SolveOptions& o, std::ostream&) {
          o.seed = static_cast<uint64_t>(ParseNumber(v));
@@ -594,6 +600,11 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
             return false;
         }
         o.files.push_back(demo->path);
+        // The settings the demo opens with, where the options do not choose.
+        if (demo->start >= 0 && !o.approximationGiven)
+            o.approximation = std::to_string(demo->start);
+        if (demo->chebyshev && !o.chebyshev && !o.equallySpaced)
+            o.chebyshev = true;
     }
     if (o.files.empty()) {
         err << "odeseries: solve needs a problem file\n" << Usage();

@@ -35,6 +35,25 @@ bool ReadKind(const std::string& problemFile, ProblemKind& kind, std::string& wh
     return true;
 }
 
+// "start=0 points=chebyshev": false with the word that is not understood.
+bool ReadSettings(const std::string& text, Demo& demo, std::string& why)
+{
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        if (word == "points=chebyshev")
+            demo.chebyshev = true;
+        else if (word == "points=equal")
+            demo.chebyshev = false;
+        else if (word.rfind("start=", 0) == 0 && word.size() == 7 && word[6] >= '0' && word[6] <= '4')
+            demo.start = word[6] - '0';
+        else {
+            why = "the setting " + word + " is not one of start=0...4, points=equal, points=chebyshev";
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string WithoutLineEnd(std::string line)
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
@@ -85,16 +104,18 @@ DemoLibrary LoadDemoLibrary(const std::string& folder)
         if (line.empty() || line[0] == '#')
             continue;
         const size_t tab = line.find('\t');
+        const size_t settings = tab == std::string::npos ? tab : line.find('\t', tab + 1);
         Demo demo;
         demo.name = line.substr(0, tab);
-        demo.description = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+        demo.description = tab == std::string::npos ? std::string() : line.substr(tab + 1, settings - tab - 1);
         demo.path = (base / demo.name).string();
         std::string content;
         if (demo.name.empty() || demo.name.find_first_of("/\\") != std::string::npos) {
             library.problems.push_back(kDemoIndexName + (":" + std::to_string(number)) + ": no demo name");
             continue;
         }
-        if (!ReadWholeFile(demo.path, content, why) || !ReadKind(demo.path + ".str", demo.kind, why)) {
+        if (!ReadWholeFile(demo.path, content, why) || !ReadKind(demo.path + ".str", demo.kind, why) ||
+            (settings != std::string::npos && !ReadSettings(line.substr(settings + 1), demo, why))) {
             library.problems.push_back(demo.name + ": " + why);
             continue;
         }

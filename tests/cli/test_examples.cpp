@@ -154,9 +154,26 @@ TEST(Demos, PredatorPreyKeepsItsInvariant)
     }
 }
 
+// A demo opens with its settings (bratu: Chebyshev points from the zero start) unless the
+// options choose otherwise.
+TEST(Demos, OpenWithTheirSettings)
+{
+    int status = 0;
+    std::string text;
+    EXPECT_EQ(SolvedValues("bratu", "0.5", status, text), std::vector<double>{1.08515894779401}) << text;
+    EXPECT_NE(text.find("[lblAccuracy]\nCONVERGED AT DEGREE 40"), std::string::npos) << text;
+    std::ostringstream out, err;
+    ode::cli::Run({"solve", "--example", "bratu", "--points", "equal", "--approximation", "0"}, out, err);
+    EXPECT_EQ(out.str().find("[lblAccuracy]"), std::string::npos); // the equally spaced method, as asked
+    EXPECT_NE(out.str().find("NO CONVERGENCE"), std::string::npos);
+    for (const auto& d : Library().demos)
+        if (ode::IsNonlinear(d.kind))
+            EXPECT_EQ(d.start, 0) << d.name << ": every nonlinear demo starts from zero, which converges every time";
+}
+
 TEST(Demos, EveryDemoIsCheckedAgainstItsSolution)
 {
-    std::set<std::string> checked = {"predator-prey", "bratu"}; // bratu: CLI case BratuByContinuation
+    std::set<std::string> checked = {"predator-prey", "bratu"}; // bratu: OpenWithTheirSettings
     for (const auto& k : {"harmonic-oscillator",
                           "damped-oscillator",
                           "oscillator",
@@ -219,22 +236,31 @@ TEST(Demos, DamagedIndexKeepsTheUsablePairs)
     std::filesystem::create_directories(folder);
     std::string error;
     const auto at = [&](const char* n) { return (folder / n).string(); };
-    ASSERT_TRUE(ode::WriteFilesAtomically({{at("good"), "0,\"x\",0,1\r\n 0 \r\n1,\"*\",4,#FALSE#\r\n"},
-                                           {at("good.str"), "\"Pldif\",1,\"x\",\"y\",\"y'=y\"\r\n 0 y=1\r\n 0 \r\n"},
-                                           {at("alien"), "x"},
-                                           {at("alien.str"), "\"Qqdif\",1\r\n"},
-                                           {at(ode::kDemoIndexName), "# comment\n\ngood\tfine\r\nmissing\tgone\n"
-                                                                     "alien\tstrange\n../good\tescape\n"}},
-                                          error))
+    ASSERT_TRUE(ode::WriteFilesAtomically(
+        {{at("good"), "0,\"x\",0,1\r\n 0 \r\n1,\"*\",4,#FALSE#\r\n"},
+         {at("good.str"), "\"Pldif\",1,\"x\",\"y\",\"y'=y\"\r\n 0 y=1\r\n 0 \r\n"},
+         {at("alien"), "x"},
+         {at("alien.str"), "\"Qqdif\",1\r\n"},
+         {at(ode::kDemoIndexName), "# comment\n\ngood\tfine\r\nmissing\tgone\n"
+                                   "alien\tstrange\n../good\tescape\ngood\tset\tstart=0 points=chebyshev\n"
+                                   "good\twrong\tstart=9\n"}},
+        error))
         << error;
     const DemoLibrary library = ode::LoadDemoLibrary(folder.string());
-    ASSERT_EQ(library.demos.size(), 1u);
+    ASSERT_EQ(library.demos.size(), 2u);
     EXPECT_EQ(library.demos[0].name, "good");
     EXPECT_EQ(library.demos[0].description, "fine");
-    ASSERT_EQ(library.problems.size(), 3u);
+    EXPECT_EQ(library.demos[0].start, -1);
+    EXPECT_FALSE(library.demos[0].chebyshev);
+    EXPECT_EQ(library.demos[1].description, "set");
+    EXPECT_EQ(library.demos[1].start, 0);
+    EXPECT_TRUE(library.demos[1].chebyshev);
+    ASSERT_EQ(library.problems.size(), 4u);
     EXPECT_EQ(library.problems[0].rfind("missing: ", 0), 0u) << library.problems[0];
     EXPECT_EQ(library.problems[1], "alien: not a problem file of any kind");
     EXPECT_EQ(library.problems[2], "demos.txt:6: no demo name");
+    EXPECT_EQ(library.problems[3],
+              "good: the setting start=9 is not one of start=0...4, points=equal, points=chebyshev");
     EXPECT_TRUE(ode::LoadDemoLibrary((folder / "none").string()).demos.empty());
     EXPECT_FALSE(ode::LoadDemoLibrary("").problems.empty());
     std::filesystem::remove_all(folder);

@@ -549,10 +549,18 @@ bool ProblemForm::openPair(const QString& name)
     return true;
 }
 
-void ProblemForm::openDemo(const QString& path)
+void ProblemForm::openDemo(const QString& path, int start, bool chebyshev)
 {
-    if (openPair(path))
-        m_problemFileName.clear();
+    if (!openPair(path))
+        return;
+    m_problemFileName.clear();
+    // The demo's own settings are part of it, not edits of the user's.
+    m_loading = true;
+    if (start >= 0 && cboApproximation && start < cboApproximation->count())
+        cboApproximation->setCurrentIndex(start);
+    if (chebyshev && cboMethod)
+        cboMethod->setCurrentIndex(1);
+    m_loading = false;
 }
 
 void ProblemForm::addExportItem(QMenu* file)

@@ -104,8 +104,9 @@ public:
     // Opens the pair `name` as Open does; false (the head open again) when it is refused.
     bool openPair(const QString& name);
     // A demo from the library: opened as a file, but with no name of its own, so that Save
-    // asks where to put the user's copy.
-    void openDemo(const QString& path);
+    // asks where to put the user's copy; `start` chooses the initial approximation (-1: as it
+    // is) and `chebyshev` the accurate method, where the form has them.
+    void openDemo(const QString& path, int start = -1, bool chebyshev = false);
     // New: the form starts afresh (its head can be entered again), after asking about
     // unsaved changes as closing does.
     void mnuNew_Click();

@@ -19,10 +19,10 @@ bool FormMayGiveWay(QWidget* form)
     return !problem || problem->changesMayGo();
 }
 
-void OpenDemoInForm(QWidget* form, const std::string& path)
+void OpenDemoInForm(QWidget* form, const Demo& demo)
 {
     if (auto* problem = qobject_cast<forms::ProblemForm*>(form))
-        problem->openDemo(QString::fromStdString(path));
+        problem->openDemo(QString::fromStdString(demo.path), demo.start, demo.chebyshev);
 }
 
 } // namespace ode::shell

@@ -129,7 +129,7 @@ void Shell::openDemo(const Demo& demo)
         return;
     QWidget* form = CreateProblemForm(demo.kind, *this);
     putInPlace(form);
-    OpenDemoInForm(form, demo.path);
+    OpenDemoInForm(form, demo);
 }
 
 void Shell::showHelp(QWidget* from) { ShowHelp(from); }
