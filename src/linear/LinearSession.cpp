@@ -182,7 +182,10 @@ std::vector<std::string> LinearSession::report()
         m_inputs = ReadLinearInputs(boxes, m_kind, m_host.Pi);
         m_inputsRead = true;
     }
-    return LinearReportLines(m_inputs, boxes, m_solved, m_coef);
+    std::vector<std::string> lines = LinearReportLines(m_inputs, boxes, m_solved, m_coef);
+    if (m_solved)
+        AppendAccurateReport(m_accuracy, m_lstChebyshev, lines);
+    return lines;
 }
 
 } // namespace ode

@@ -58,4 +58,17 @@ bool Session::evaluationPoint(const std::string& xText, const std::string& order
     return true;
 }
 
+void AppendAccurateReport(const std::string& accuracy, const std::vector<std::string>& lstChebyshev,
+                          std::vector<std::string>& lines)
+{
+    if (lstChebyshev.empty())
+        return;
+    lines.push_back("");
+    lines.push_back("COLLOCATION: CHEBYSHEV POLYNOMIALS AT CHEBYSHEV POINTS");
+    if (!accuracy.empty())
+        lines.push_back(accuracy);
+    lines.push_back("");
+    lines.insert(lines.end(), lstChebyshev.begin(), lstChebyshev.end());
+}
+
 } // namespace ode

@@ -17,6 +17,13 @@ namespace ode {
 // grid), or the accurate one (Chebyshev polynomials at Chebyshev points).
 enum class CollocationMethod { EquallySpaced, Chebyshev };
 
+// The printed report's closing lines for a solution of the accurate method: which method found
+// it, its readout, and the Chebyshev coefficients Evaluate and the plot use (the expansion
+// coefficients above them are those rearranged about the centre). Nothing is added to a report
+// of the equally spaced method.
+void AppendAccurateReport(const std::string& accuracy, const std::vector<std::string>& lstChebyshev,
+                          std::vector<std::string>& lines);
+
 class Session {
 public:
     Session(std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink);

@@ -506,8 +506,11 @@ std::vector<std::string> SystemSession::report()
 {
     if (!m_inputsRead)
         readInputs();
-    return SystemReportLines(m_nonlinear, m_inputs, boxes, m_solved,
-                             m_solved ? coefficientLines() : std::vector<std::string>{});
+    std::vector<std::string> lines = SystemReportLines(m_nonlinear, m_inputs, boxes, m_solved,
+                                                       m_solved ? coefficientLines() : std::vector<std::string>{});
+    if (m_solved)
+        AppendAccurateReport(m_accuracy, m_lstChebyshev, lines);
+    return lines;
 }
 
 } // namespace ode
