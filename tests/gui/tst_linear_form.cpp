@@ -544,6 +544,35 @@ private slots:
         form->cmdSolve->click();
         QVERIFY2(form->lblAccuracy->text().startsWith("NOT CONVERGED BY DEGREE 32: ESTIMATED ERROR "),
                  qPrintable(form->lblAccuracy->text()));
+        // The tolerance: refused outside (0, 1) with its rule; a looser one stops at a lower degree.
+        typeInto(form->txtMaxDegree, "1000");
+        pressTab();
+        typeInto(form->txtTolerance, "0");
+        pressTab();
+        QVERIFY(form->txtTolerance->hasFocus());
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 QString("The tolerance is a number above 0 and below 1 (1E-13 by default)."));
+        typeInto(form->txtTolerance, "1E-6");
+        pressTab();
+        QVERIFY(!form->txtTolerance->hasFocus());
+        form->cmdSolve->click();
+        QVERIFY2(form->lblAccuracy->text().startsWith("CONVERGED AT DEGREE "), qPrintable(form->lblAccuracy->text()));
+        QCOMPARE(form->session().tolerance, 1e-6);
+        QVERIFY(form->txtTerms->text().toInt() < degree);
+        // Saved and opened again, the settings come back with the method.
+        QTemporaryDir dir;
+        const QString name = dir.filePath("sine");
+        form->chooseFile = [&](bool) { return name; };
+        form->mnuSaveAs->trigger();
+        auto* again = open(ode::ProblemKind::LinearPower);
+        again->chooseFile = [&](bool) { return name; };
+        again->mnuOpen->trigger();
+        QCOMPARE(again->cboMethod->currentIndex(), 1);
+        QVERIFY(again->chkAutoDegree->isChecked());
+        QCOMPARE(again->txtTolerance->text(), QString("1E-06"));
+        QCOMPARE(again->txtMaxDegree->text(), QString("1000"));
+        form = again;
+        method = find<QComboBox>(form, "cboMethod");
         method->setCurrentIndex(0);
         QVERIFY(!form->session().solved());
         QCOMPARE(form->lstChebyshev->count(), 0);

@@ -156,13 +156,13 @@ void ProblemForm::fitBoxWidths()
         int least, most; // in digits; most 0: no limit
     };
     static const Width kWidths[] = {
-        {"txtXlower", 6, 17},    {"txtXupper", 6, 17},    {"txtExpansion", 6, 17},   {"txtXestimation", 6, 17},
-        {"txtXeval_", 6, 17},    {"txtPeriod", 6, 17},    {"txtErrorD", 6, 12},      {"txtErrorC", 6, 12},
-        {"txtSweepFrom", 5, 12}, {"txtSweepTo", 5, 12},   {"txtTerms", 4, 7},        {"txtDerNum", 3, 6},
-        {"txtMaxcy", 3, 7},      {"txtMaxDegree", 4, 7},  {"txtSweepSteps", 3, 6},   {"txtOrder", 3, 5},
-        {"txtNumDE", 3, 5},      {"txtNumBC", 3, 5},      {"txtIndepVarNam", 4, 12}, {"txtDepVarNam", 4, 12},
-        {"txtDepVarNams", 8, 0}, {"txtSweepName", 5, 12}, {"txtEquation", 24, 0},    {"txtEquation_", 24, 0},
-        {"txtBC_", 16, 0},
+        {"txtXlower", 6, 17},    {"txtXupper", 6, 17},    {"txtExpansion", 6, 17}, {"txtXestimation", 6, 17},
+        {"txtXeval_", 6, 17},    {"txtPeriod", 6, 17},    {"txtErrorD", 6, 12},    {"txtErrorC", 6, 12},
+        {"txtSweepFrom", 5, 12}, {"txtSweepTo", 5, 12},   {"txtTerms", 4, 7},      {"txtDerNum", 3, 6},
+        {"txtMaxcy", 3, 7},      {"txtMaxDegree", 4, 7},  {"txtTolerance", 5, 8},  {"txtSweepSteps", 3, 6},
+        {"txtOrder", 3, 5},      {"txtNumDE", 3, 5},      {"txtNumBC", 3, 5},      {"txtIndepVarNam", 4, 12},
+        {"txtDepVarNam", 4, 12}, {"txtDepVarNams", 8, 0}, {"txtSweepName", 5, 12}, {"txtEquation", 24, 0},
+        {"txtEquation_", 24, 0}, {"txtBC_", 16, 0},
     };
     for (QLineEdit* box : findChildren<QLineEdit*>()) {
         for (const Width& w : kWidths) {
@@ -202,6 +202,11 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
     choices->addWidget(chkAutoDegree);
     choices->addWidget(makeLabel("lblMaxDegree", "at most"));
     choices->addWidget(makeMaxDegreeBox());
+    choices->addWidget(makeLabel("lblTolerance", "tolerance"));
+    txtTolerance = makeBox("txtTolerance", "1E-13",
+                           "The automatic degree stops when the last coefficients are below this "
+                           "fraction of the largest: above 0 and below 1");
+    choices->addWidget(txtTolerance);
     choices->addWidget(lblAccuracy, 1);
     layout->addLayout(choices);
     auto* panes = new QHBoxLayout();
@@ -289,6 +294,31 @@ void ProblemForm::wireMaxDegree()
             return QString::fromStdString(std::string("The largest degree must be a whole number from 2 to 100000."));
         });
     m_events->onChange(txtMaxDegree, [this]() { ClearResults(); });
+    if (!txtTolerance)
+        return;
+    m_events->selectOnFocus(txtTolerance);
+    m_events->onValidate(
+        txtTolerance,
+        [this]() {
+            const double v = ParseNumber(s(txtTolerance->text()));
+            return v > 0 && v < 1;
+        },
+        [=]() { return QStringLiteral("The tolerance is a number above 0 and below 1 (1E-13 by default)."); });
+    m_events->onChange(txtTolerance, [this]() { ClearResults(); });
+}
+
+void ProblemForm::showAccurateSettings(int maxDegree, double tolerance)
+{
+    txtMaxDegree->setText(QString::fromStdString(FormatNumber(maxDegree)));
+    if (txtTolerance)
+        txtTolerance->setText(QString::fromStdString(FormatNumber(tolerance)));
+}
+
+void ProblemForm::readAccurateSettings(int& maxDegree, double& tolerance) const
+{
+    maxDegree = static_cast<int>(ParseWholeNumber(s(txtMaxDegree->text())));
+    if (txtTolerance)
+        tolerance = ParseNumber(s(txtTolerance->text()));
 }
 
 QHBoxLayout* ProblemForm::addContinuationBoxes()

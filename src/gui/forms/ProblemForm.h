@@ -69,6 +69,8 @@ public:
     QListWidget* lstChebyshev = nullptr;
     QListWidget* lstPasses = nullptr;
     plot::DecayView* picDecay = nullptr;
+    // The automatic degree's relative tolerance (the tail of the coefficients), beside its limit.
+    QLineEdit* txtTolerance = nullptr;
     // The automatic degree's limit, beside its check box.
     QLineEdit* txtMaxDegree = nullptr;
     // The nonlinear power-series forms' continuation: constant, first and last value, steps.
@@ -204,6 +206,9 @@ protected:
     void wireDegreeBox(std::function<bool()> check, std::function<QString()> hint, QComboBox* method,
                        QCheckBox* automatic);
     void wireMaxDegree();
+    // The limit and tolerance boxes shown from, and read into, a session's settings.
+    void showAccurateSettings(int maxDegree, double tolerance);
+    void readAccurateSettings(int& maxDegree, double& tolerance) const;
     // The continuation's boxes in a row, made here; wireContinuation gives them their rules
     // (a constant's name or nothing, 1 to 1000 steps; a change clears the results).
     QHBoxLayout* addContinuationBoxes();

@@ -591,7 +591,7 @@ void FrmSingle::readBoxes()
     if (chkAutoDegree) // the power forms grow the degree in the accurate method only
         m_session->autoDegree = (!cboMethod || cboMethod->currentIndex() == 1) && chkAutoDegree->isChecked();
     if (txtMaxDegree)
-        m_session->maxDegree = static_cast<int>(ParseWholeNumber(s(txtMaxDegree->text())));
+        readAccurateSettings(m_session->maxDegree, m_session->tolerance);
     if (m_newton && txtSweepName)
         readContinuation(m_newton->continuation);
     if (m_newton) {
@@ -674,6 +674,8 @@ void FrmSingle::showOpenedProblem()
         cboMethod->setCurrentIndex(accurate ? 1 : 0);
         chkAutoDegree->setChecked(accurate && m_session->autoDegree);
     }
+    if (txtMaxDegree)
+        showAccurateSettings(m_session->maxDegree, m_session->tolerance);
     ShowProblem();
     mnuOpen->setEnabled(false);
     mnuSave->setEnabled(true);

@@ -579,7 +579,7 @@ void FrmSystem::readBoxes()
     m_session->method =
         cboMethod->currentIndex() == 1 ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
     m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
-    m_session->maxDegree = static_cast<int>(ParseWholeNumber(s(txtMaxDegree->text())));
+    readAccurateSettings(m_session->maxDegree, m_session->tolerance);
     if (txtSweepName)
         readContinuation(m_session->continuation);
     b.numDE = s(txtNumDE->text());
@@ -650,7 +650,8 @@ void FrmSystem::showOpenedProblem()
 {
     // The method the problem was saved in (no clearing: a file is being shown).
     cboMethod->setCurrentIndex(m_session->method == CollocationMethod::Chebyshev ? 1 : 0);
-    chkAutoDegree->setChecked(false);
+    chkAutoDegree->setChecked(m_session->method == CollocationMethod::Chebyshev && m_session->autoDegree);
+    showAccurateSettings(m_session->maxDegree, m_session->tolerance);
     const SystemTexts& b = m_session->boxes;
     m_numDE = static_cast<int>(ParseWholeNumber(b.numDE));
     m_numBC = static_cast<int>(ParseWholeNumber(b.numBC));
