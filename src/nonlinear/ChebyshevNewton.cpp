@@ -346,12 +346,7 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
         shape.rows.push_back({(in.xlower + in.xupper) / 2 + ChebyshevPoint(i, m) * (in.xupper - in.xlower) / 2, 0});
     for (int l = 1; l <= n; ++l)
         shape.rows.push_back({in.bcPoint[static_cast<size_t>(l - 1)], l});
-    shape.indepVarName = in.indepVarName;
-    shape.a = in.xlower;
-    shape.b = in.xupper;
-    shape.errorBoundDE = in.errorBoundDE;
-    shape.errorBoundCoef = in.errorBoundCoef;
-    shape.maxIterations = in.maxIterations;
+    SetShapeProblem(shape, in);
     static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, residualExpr, result.series.coef, host);
     if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault)
         return result;

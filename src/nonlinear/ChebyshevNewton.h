@@ -60,6 +60,18 @@ struct NewtonRunReport : SolveEnd {
     bool stalled = false;
 };
 
+// The problem-wide fields of a shape from a single equation's or a system's inputs, which
+// name them alike: the independent variable, the interval, the bounds and the passes.
+template <typename Inputs> void SetShapeProblem(ChebyshevNewtonShape& shape, const Inputs& in)
+{
+    shape.indepVarName = in.indepVarName;
+    shape.a = in.xlower;
+    shape.b = in.xupper;
+    shape.errorBoundDE = in.errorBoundDE;
+    shape.errorBoundCoef = in.errorBoundCoef;
+    shape.maxIterations = in.maxIterations;
+}
+
 // The iteration on `coef` (updated in place, laid out by the blocks' offsets). Constants must
 // already have run in `host`; engine failures show their messages.
 NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,

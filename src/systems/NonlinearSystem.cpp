@@ -320,12 +320,7 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
             shape.rows.push_back({points[static_cast<size_t>(i)], e});
     for (int b = 0; b < in.numBC; ++b)
         shape.rows.push_back({in.bcPoint[static_cast<size_t>(b)], vars + b});
-    shape.indepVarName = in.indepVarName;
-    shape.a = in.xlower;
-    shape.b = in.xupper;
-    shape.errorBoundDE = in.errorBoundDE;
-    shape.errorBoundCoef = in.errorBoundCoef;
-    shape.maxIterations = in.maxIterations;
+    SetShapeProblem(shape, in);
     std::vector<std::string> expr = equationExpr;
     expr.insert(expr.end(), conditionExpr.begin(), conditionExpr.end());
     static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, expr, coef, host);

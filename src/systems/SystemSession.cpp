@@ -359,6 +359,9 @@ void SystemSession::openAccurateFile(const std::string& path)
         return;
     }
     method = CollocationMethod::Chebyshev;
+    autoDegree = settings.autoDegree;
+    maxDegree = settings.maxDegree;
+    tolerance = settings.tolerance;
     if (!m_solved || settings.solution.empty())
         return;
     bool fits = settings.solution.size() == m_od.varDegree.size();
@@ -442,6 +445,9 @@ bool SystemSession::save(const std::string& path)
     FileTexts accurate;
     if (method == CollocationMethod::Chebyshev) {
         AccurateSettings settings;
+        settings.autoDegree = autoDegree;
+        settings.maxDegree = maxDegree;
+        settings.tolerance = tolerance;
         if (m_solved)
             settings.solution = m_chebyshev;
         accurate = {{AccurateFilePath(path), AccurateFileText(settings)}};

@@ -122,12 +122,18 @@ TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
         }
         first.s.boxes.terms = "20";
         first.s.method = CollocationMethod::Chebyshev;
+        first.s.maxDegree = 500;
+        first.s.tolerance = 1e-9;
         ASSERT_TRUE(first.s.solve()) << nonlinear;
+        first.s.autoDegree = true; // the settings are saved with the method, and come back
         ASSERT_TRUE(first.s.save(path));
         ASSERT_TRUE(fs::exists(path + ".acc"));
         Session second(nonlinear);
         ASSERT_TRUE(second.s.open(path)) << nonlinear;
         EXPECT_EQ(second.s.method, CollocationMethod::Chebyshev);
+        EXPECT_TRUE(second.s.autoDegree);
+        EXPECT_EQ(second.s.maxDegree, 500);
+        EXPECT_EQ(second.s.tolerance, 1e-9);
         ASSERT_EQ(second.s.chebyshev().size(), 2u);
         EXPECT_EQ(second.s.chebyshev()[1].coef, first.s.chebyshev()[1].coef);
         EXPECT_EQ(second.s.lstChebyshev(), first.s.lstChebyshev());
