@@ -203,17 +203,7 @@ bool Engine::executeStatement(std::string_view text)
 bool Engine::eval(std::string_view text, Value& result)
 {
     m_error = ScriptError{};
-    const Compiled& c = compile(text, true);
-    const Program& p = c.program;
-    if (p.errorNumber != 0)
-        return fail(p.errorNumber, ErrorDescription(p.errorNumber), p.errorLine, p.errorColumn);
-    try {
-        m_error.line = 1;
-        result = evalNode(c, p.root);
-    } catch (const ScriptException& e) {
-        return fail(e.number, ErrorDescription(e.number, e.name), m_error.line, e.column >= 0 ? e.column : 0);
-    }
-    return true;
+    return evaluateExpression(text, [&](const Compiled& c) { result = evalNode(c, c.program.root); });
 }
 
 void Engine::run(const Compiled& c)

@@ -135,6 +135,22 @@ private:
     void run(const Compiled& c);
 
     bool fail(int number, const std::string& description, int line, int column);
+    // `text` compiled as an expression and handed to `body`, under the engine's failures: a
+    // syntax error, or a run-time error `body` raises, ends in fail() with its number and place.
+    template <typename Body> bool evaluateExpression(std::string_view text, Body&& body)
+    {
+        const Compiled& c = compile(text, true);
+        const Program& p = c.program;
+        if (p.errorNumber != 0)
+            return fail(p.errorNumber, ErrorDescription(p.errorNumber), p.errorLine, p.errorColumn);
+        try {
+            m_error.line = 1;
+            body(c);
+        } catch (const ScriptException& e) {
+            return fail(e.number, ErrorDescription(e.number, e.name), m_error.line, e.column >= 0 ? e.column : 0);
+        }
+        return true;
+    }
 
     std::unordered_map<std::string, Value*> m_variables; // lower-case names
     std::deque<Value> m_storage;                         // stable addresses for bindings

@@ -110,19 +110,14 @@ bool Engine::evalWithPartials(std::string_view text, const std::vector<std::stri
     PartialSeeds seeds;
     for (const std::string& name : names)
         seeds.slots.push_back(variableSlot(AsciiLower(name)));
-    const Compiled& c = compile(text, true);
-    const Program& p = c.program;
-    if (p.errorNumber != 0)
-        return fail(p.errorNumber, ErrorDescription(p.errorNumber), p.errorLine, p.errorColumn);
-    try {
-        m_error.line = 1;
-        Dual r = evalDual(c, p.root, seeds);
+    const bool ok = evaluateExpression(text, [&](const Compiled& c) {
+        Dual r = evalDual(c, c.program.root, seeds);
         result = std::move(r.v);
         for (size_t k = 0; k < names.size(); ++k)
             partials[k] = r.active ? r.d[k] : 0.0;
-    } catch (const ScriptException& e) {
-        return fail(e.number, ErrorDescription(e.number, e.name), m_error.line, e.column >= 0 ? e.column : 0);
-    }
+    });
+    if (!ok)
+        return false;
     exact = seeds.exact;
     return true;
 }
