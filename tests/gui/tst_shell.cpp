@@ -367,6 +367,41 @@ private slots:
             QTRY_VERIFY(guard.isNull());
     }
 
+    // The examples window's find box narrows the list to the demos holding every word.
+    void theExamplesCanBeFoundByWords_data()
+    {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("name") << "bessel" << QStringList{"bessel-j0", "bessel-j1"};
+        QTest::newRow("kind and word") << "nonlinear system rotation" << QStringList{"rotation-nonlinear"};
+        QTest::newRow("description") << "Lotka" << QStringList{"predator-prey"};
+        QTest::newRow("none") << "quantum gravity" << QStringList{};
+    }
+    void theExamplesCanBeFoundByWords()
+    {
+        QFETCH(QString, words);
+        QFETCH(QStringList, shown);
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        shell.showExamples(shell.task());
+        auto* examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(examples);
+        typeInto(examples->txtExamplesFilter, words);
+        QStringList visible;
+        for (int row = 0; row < examples->lstExamples->topLevelItemCount(); ++row)
+            if (!examples->lstExamples->topLevelItem(row)->isHidden())
+                visible << examples->lstExamples->topLevelItem(row)->text(0);
+        QCOMPARE(visible, shown);
+        QCOMPARE(examples->cmdOpenExample->isEnabled(), !shown.isEmpty());
+        if (shown.isEmpty())
+            QCOMPARE(examples->lblExampleDescription->text(), QString("No example holds those words."));
+        else
+            QCOMPARE(examples->lstExamples->currentItem()->text(0), shown.first());
+        examples->txtExamplesFilter->clear();
+        QVERIFY(examples->cmdOpenExample->isEnabled());
+        examples->close();
+    }
+
     // A program without its examples folder says so instead of offering an empty list.
     void aMissingLibraryIsExplained()
     {

@@ -3,9 +3,12 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ode::shell {
 
@@ -18,6 +21,11 @@ FrmExamples::FrmExamples(DemoLibrary library, QWidget* parent) : QDialog(parent)
     auto* intro = new QLabel("Choose a ready problem; it opens in its form, ready to Solve.", this);
     intro->setObjectName("lblExamplesIntro");
     layout->addWidget(intro);
+    txtExamplesFilter = new QLineEdit(this);
+    txtExamplesFilter->setObjectName("txtExamplesFilter");
+    txtExamplesFilter->setPlaceholderText("Find: Bessel, system, periodic, exact ...");
+    txtExamplesFilter->setClearButtonEnabled(true);
+    layout->addWidget(txtExamplesFilter);
 
     lstExamples = new QTreeWidget(this);
     lstExamples->setObjectName("lstExamples");
@@ -50,6 +58,7 @@ FrmExamples::FrmExamples(DemoLibrary library, QWidget* parent) : QDialog(parent)
     cmdCancel->setObjectName("cmdCancel");
     layout->addWidget(buttons);
 
+    connect(txtExamplesFilter, &QLineEdit::textChanged, this, &FrmExamples::filter);
     connect(lstExamples, &QTreeWidget::currentItemChanged, this, &FrmExamples::showDescription);
     connect(lstExamples, &QTreeWidget::itemActivated, this, &FrmExamples::openChosen);
     connect(cmdOpenExample, &QPushButton::clicked, this, &FrmExamples::openChosen);
@@ -66,6 +75,28 @@ FrmExamples::FrmExamples(DemoLibrary library, QWidget* parent) : QDialog(parent)
     resize(640, 480);
 }
 
+void FrmExamples::filter(const QString& words)
+{
+    const QStringList wanted = words.split(' ', Qt::SkipEmptyParts);
+    QTreeWidgetItem* first = nullptr;
+    for (int row = 0; row < lstExamples->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = lstExamples->topLevelItem(row);
+        const QString text = item->text(0) + ' ' + item->text(1) + ' ' + item->toolTip(0);
+        const bool shown = std::all_of(wanted.begin(), wanted.end(),
+                                       [&](const QString& w) { return text.contains(w, Qt::CaseInsensitive); });
+        item->setHidden(!shown);
+        if (shown && !first)
+            first = item;
+    }
+    // The choice stays on a demo that is shown.
+    if (!lstExamples->currentItem() || lstExamples->currentItem()->isHidden())
+        lstExamples->setCurrentItem(first);
+    if (!first) {
+        lblExampleDescription->setText("No example holds those words.");
+        cmdOpenExample->setEnabled(false);
+    }
+}
+
 void FrmExamples::showDescription()
 {
     const int row = lstExamples->indexOfTopLevelItem(lstExamples->currentItem());
@@ -77,7 +108,7 @@ void FrmExamples::showDescription()
 void FrmExamples::openChosen()
 {
     const int row = lstExamples->indexOfTopLevelItem(lstExamples->currentItem());
-    if (row < 0)
+    if (row < 0 || lstExamples->currentItem()->isHidden())
         return;
     const Demo demo = m_library.demos[static_cast<size_t>(row)];
     accept(); // closes (and deletes) the window before the form of another kind appears

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 
@@ -20,6 +21,7 @@ class FrmExamples : public QDialog {
 public:
     FrmExamples(DemoLibrary library, QWidget* parent);
 
+    QLineEdit* txtExamplesFilter; // shows only the demos whose name, kind or description hold the words
     QTreeWidget* lstExamples;
     QLabel* lblExampleDescription;
     QPushButton* cmdOpenExample;
@@ -30,6 +32,7 @@ public:
 
 private:
     void showDescription();
+    void filter(const QString& words);
     void openChosen();
 
     DemoLibrary m_library;
