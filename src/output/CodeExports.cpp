@@ -1,3 +1,5 @@
+// The code exports: a Python module, a C99 file and Octave function files that evaluate a
+// solution's series as the program's Evaluate does, operation for operation.
 #include "output/Exports.h"
 
 #include "output/ExportParts.h"
@@ -10,8 +12,7 @@ using namespace exportparts;
 
 namespace {
 
-// ---- code --------------------------------------------------------------------------------
-
+// The names each language keeps for itself or for the evaluators written into the file.
 const std::set<std::string>& Reserved(ExportKind language)
 {
     static const std::set<std::string> python = {

@@ -91,8 +91,6 @@ std::string GridName(const std::string& path)
     return (p.parent_path() / (p.stem().string() + "-grid" + p.extension().string())).string();
 }
 
-// ---- LaTeX -------------------------------------------------------------------------------
-
 // 15 significant digits, the exponent as a power of ten.
 std::string LatexNumber(double v)
 {
