@@ -16,7 +16,8 @@ struct Solver {
     script::ScriptHost host{shared, [this](const std::string& m) { messages.push_back(m); }};
     Solver() { host.prepare(); }
 
-    SystemSolution solve(SystemInputs in, OrdersAndDegrees& od)
+    // The orders and degrees and the equations' and conditions' splits, then `method`.
+    template <typename Method> auto run(const SystemInputs& in, OrdersAndDegrees& od, Method method)
     {
         od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC);
         std::vector<SystemSplit> de, bc;
@@ -24,17 +25,12 @@ struct Solver {
             de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
         for (const auto& b : in.bcText)
             bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
-        return SolveSystem(in, od, de, bc, host);
+        return method(in, od, de, bc, host);
     }
+    SystemSolution solve(SystemInputs in, OrdersAndDegrees& od) { return run(in, od, SolveSystem); }
     ChebyshevSystemSolution solveChebyshev(SystemInputs in, OrdersAndDegrees& od)
     {
-        od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC);
-        std::vector<SystemSplit> de, bc;
-        for (const auto& e : in.equations)
-            de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
-        for (const auto& b : in.bcText)
-            bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
-        return SolveSystemChebyshev(in, od, de, bc, host);
+        return run(in, od, SolveSystemChebyshev);
     }
 };
 
