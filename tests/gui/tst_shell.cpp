@@ -482,9 +482,18 @@ private slots:
     {
         ode::shell::HelpWindow help;
         QVERIFY(help.openFile(QStringLiteral(ODESERIES_BUILD_DIR "/dif.chm")));
-        QCOMPARE(help.contents()->topLevelItemCount(), 8);
+        QCOMPARE(help.contents()->topLevelItemCount(), 9);
         QCOMPARE(help.contents()->topLevelItem(0)->text(0), QString("Welcome to ODE Series"));
         QVERIFY(help.browser()->toPlainText().contains("finite series"));
+        // The pages of what came later: the accurate method, the examples library, the exports.
+        const std::pair<const char*, const char*> pages[] = {{"accurate.html", "CONVERGED AT DEGREE d"},
+                                                             {"examples.html", "Examples..."},
+                                                             {"files.html", "File > Export..."},
+                                                             {"plot.html", "Export Picture..."}};
+        for (const auto& [page, words] : pages) {
+            help.browser()->setSource(QUrl(page));
+            QVERIFY2(help.browser()->toPlainText().contains(words), page);
+        }
         help.browser()->setSource(QUrl("expressions.html"));
         QVERIFY(help.browser()->toPlainText().contains("binds tighter than the power"));
         help.browser()->setSource(QUrl("forms.html"));
