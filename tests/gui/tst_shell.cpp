@@ -236,6 +236,8 @@ private slots:
         const QPoint at = list->visualItemRect(found[0]).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(examples->lblExampleDescription->text(), found[0]->toolTip(0)); // the chosen one's description
+        if (const QString shots = qEnvironmentVariable("ODESERIES_SCREENSHOTS"); !shots.isEmpty())
+            examples->grab().save(shots + "/frmExamples.png");
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         auto* opened = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
         QVERIFY(opened);
