@@ -177,14 +177,14 @@ std::optional<std::string> checkTexts(const LinearSession& s) { return CheckLine
 std::optional<std::string> checkTexts(const NonlinearSession& s) { return CheckNonlinearTexts(s.boxes, s.kind()); }
 std::optional<std::string> checkTexts(const SystemSession& s) { return CheckSystemTexts(s.boxes, s.nonlinear()); }
 
-// The accurate method's choices, for the single-equation kinds.
-void applyMethodOptions(const SolveOptions& o, ProblemSession& session)
+// The accurate method's choices and the degree box (`terms`), for every kind.
+void applyMethodOptions(const SolveOptions& o, Session& session, std::string& terms)
 {
     // A problem saved in the accurate method opens in it; the options choose otherwise.
     if (o.chebyshev)
-        session.method = ProblemSession::Method::Chebyshev;
+        session.method = CollocationMethod::Chebyshev;
     if (o.equallySpaced)
-        session.method = ProblemSession::Method::EquallySpaced;
+        session.method = CollocationMethod::EquallySpaced;
     if (o.autoDegree)
         session.autoDegree = true;
     if (o.maxDegree)
@@ -192,13 +192,13 @@ void applyMethodOptions(const SolveOptions& o, ProblemSession& session)
     if (o.tolerance)
         session.tolerance = *o.tolerance;
     if (o.degree)
-        session.texts().terms = *o.degree;
+        terms = *o.degree;
 }
 
 // The options a form's iteration inputs take from the command line; false ends the command.
 bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 {
-    applyMethodOptions(o, session);
+    applyMethodOptions(o, session, session.texts().terms);
     return true;
 }
 
@@ -214,7 +214,7 @@ template <typename Session> void printMethodLists(Results& r, const Session& ses
 }
 bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 {
-    applyMethodOptions(o, session);
+    applyMethodOptions(o, session, session.texts().terms);
     if (o.continuation)
         session.continuation = *o.continuation;
     if (o.seed)
@@ -227,18 +227,9 @@ bool applyIterationOptions(const SolveOptions& o, NonlinearSession& session)
 }
 bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 {
+    applyMethodOptions(o, session, session.boxes.terms);
     if (o.continuation)
         session.continuation = *o.continuation;
-    if (o.chebyshev)
-        session.method = CollocationMethod::Chebyshev;
-    if (o.autoDegree)
-        session.autoDegree = true;
-    if (o.maxDegree)
-        session.maxDegree = *o.maxDegree;
-    if (o.tolerance)
-        session.tolerance = *o.tolerance;
-    if (o.degree)
-        session.boxes.terms = *o.degree;
     if (o.seed)
         session.seedRandom(*o.seed);
     const int choice = static_cast<int>(ParseNumber(o.approximation));

@@ -148,4 +148,29 @@ void RemoveAccurateFile(const std::string& problemPath)
     std::filesystem::remove(AccurateFilePath(problemPath), ec); // none there is fine
 }
 
+AccurateSettings SettingsOf(const Session& session)
+{
+    AccurateSettings settings;
+    settings.autoDegree = session.autoDegree;
+    settings.maxDegree = session.maxDegree;
+    settings.tolerance = session.tolerance;
+    return settings;
+}
+
+bool TakeAccurateFile(const std::string& problemPath, Session& session, AccurateSettings& settings)
+{
+    session.method = CollocationMethod::EquallySpaced;
+    std::string message;
+    if (!OpenAccurateFile(problemPath, settings, message)) {
+        if (!message.empty())
+            session.host().report(message);
+        return false;
+    }
+    session.method = CollocationMethod::Chebyshev;
+    session.autoDegree = settings.autoDegree;
+    session.maxDegree = settings.maxDegree;
+    session.tolerance = settings.tolerance;
+    return true;
+}
+
 } // namespace ode

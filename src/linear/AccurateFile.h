@@ -20,6 +20,7 @@
 // Numbers are written in their shortest form that reads back to the same double.
 
 #include "linear/Chebyshev.h"
+#include "session/Session.h"
 
 #include <string>
 #include <vector>
@@ -32,6 +33,14 @@ struct AccurateSettings {
     double tolerance = 1e-13;
     std::vector<ChebyshevSeries> solution; // when the problem was saved solved: one a variable
 };
+
+// A session's method settings as NAME.acc keeps them (no solution yet).
+AccurateSettings SettingsOf(const Session& session);
+
+// Open's step for either kind of session: NAME.acc beside `problemPath` read into `settings`,
+// and `session` given its method and settings. False when there is none, or it is damaged (the
+// message then goes to the session's host): the session stays in the equally spaced method.
+bool TakeAccurateFile(const std::string& problemPath, Session& session, AccurateSettings& settings);
 
 // NAME.acc for the problem pair NAME.
 std::string AccurateFilePath(const std::string& problemPath);

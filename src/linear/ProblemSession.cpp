@@ -39,10 +39,7 @@ FileTexts ProblemSession::accurateFiles(const std::string& path) const
 {
     if (!accurate())
         return {};
-    AccurateSettings settings;
-    settings.autoDegree = autoDegree;
-    settings.maxDegree = maxDegree;
-    settings.tolerance = tolerance;
+    AccurateSettings settings = SettingsOf(*this);
     if (m_solved && m_chebyshev)
         settings.solution = {*m_chebyshev};
     return {{AccurateFilePath(path), AccurateFileText(settings)}};
@@ -57,20 +54,10 @@ void ProblemSession::dropAccurateFile(const std::string& path) const
 void ProblemSession::openAccurateFile(const std::string& path, const LinearInputs& in)
 {
     method = Method::EquallySpaced;
-    if (kind() != SeriesKind::Power)
-        return;
     AccurateSettings settings;
-    std::string message;
-    if (!OpenAccurateFile(path, settings, message)) {
-        if (!message.empty())
-            m_host.report(message);
+    if (kind() != SeriesKind::Power || !TakeAccurateFile(path, *this, settings))
         return;
-    }
     const std::string name = AccurateFilePath(path);
-    method = Method::Chebyshev;
-    autoDegree = settings.autoDegree;
-    maxDegree = settings.maxDegree;
-    tolerance = settings.tolerance;
     const ChebyshevSeries* s = settings.solution.empty() ? nullptr : &settings.solution[0];
     if (!m_solved || !s)
         return;

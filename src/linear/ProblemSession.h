@@ -23,14 +23,8 @@ public:
     virtual const LinearInputs& inputs() const = 0;
     // The solution that stands (or the coefficients kept for the next solve).
     virtual SeriesView series() const = 0;
-    // The collocation method of Solve (the accurate one for the power kinds only).
+    // Session::method chooses the collocation (the accurate one for the power kinds only).
     using Method = CollocationMethod;
-    Method method = Method::EquallySpaced;
-    // The accurate method's automatic degree: grow the degree until the Chebyshev tail is below
-    // `tolerance` (relative), at most `maxDegree`; the degree found goes into the degree box.
-    bool autoDegree = false;
-    int maxDegree = 1000;
-    double tolerance = 1e-13;
     // Solve uses the accurate method: chosen, and a power-series kind.
     bool accurate() const { return method == Method::Chebyshev && kind() == SeriesKind::Power; }
     // The automatic degree's one line: converged or not, at which degree, the estimated error.

@@ -31,6 +31,14 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
+    // The collocation of Solve, and the accurate method's automatic degree: grow the degree
+    // until the Chebyshev tail is below `tolerance` (relative), at most `maxDegree`; the degree
+    // found goes into the degree box.
+    CollocationMethod method = CollocationMethod::EquallySpaced;
+    bool autoDegree = false;
+    int maxDegree = 1000;
+    double tolerance = 1e-13;
+
     bool solved() const { return m_solved; }
     // How the last Solve ended: the termination and, for a fault, the error. Refused until a
     // Solve has run since the results were last cleared.

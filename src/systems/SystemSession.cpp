@@ -350,18 +350,9 @@ bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& 
 // problem (one a variable, with its degree, on its interval).
 void SystemSession::openAccurateFile(const std::string& path)
 {
-    method = CollocationMethod::EquallySpaced;
     AccurateSettings settings;
-    std::string message;
-    if (!OpenAccurateFile(path, settings, message)) {
-        if (!message.empty())
-            m_host.report(message);
+    if (!TakeAccurateFile(path, *this, settings))
         return;
-    }
-    method = CollocationMethod::Chebyshev;
-    autoDegree = settings.autoDegree;
-    maxDegree = settings.maxDegree;
-    tolerance = settings.tolerance;
     if (!m_solved || settings.solution.empty())
         return;
     bool fits = settings.solution.size() == m_od.varDegree.size();
@@ -444,10 +435,7 @@ bool SystemSession::save(const std::string& path)
     std::string error;
     FileTexts accurate;
     if (method == CollocationMethod::Chebyshev) {
-        AccurateSettings settings;
-        settings.autoDegree = autoDegree;
-        settings.maxDegree = maxDegree;
-        settings.tolerance = tolerance;
+        AccurateSettings settings = SettingsOf(*this);
         if (m_solved)
             settings.solution = m_chebyshev;
         accurate = {{AccurateFilePath(path), AccurateFileText(settings)}};

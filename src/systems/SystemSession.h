@@ -37,12 +37,6 @@ public:
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
 
-    // The collocation of Solve.
-    CollocationMethod method = CollocationMethod::EquallySpaced;
-    // The accurate method's automatic degree (as for a single equation).
-    bool autoDegree = false;
-    int maxDegree = 1000;
-    double tolerance = 1e-13;
     // The nonlinear systems' continuation in the accurate method (session/Continuation.h).
     Continuation continuation;
     // Its one line: converged or not, at which degree, the estimated error.

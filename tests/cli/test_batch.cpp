@@ -166,6 +166,24 @@ TEST(Batch, ProcessesSideBySideDoNotShareTheScratchFile)
     EXPECT_FALSE(fs::exists(kExamples + "/AMAT.MAT"));
 }
 
+// A problem saved in the accurate method reopens in it; --points equal solves it in the equally
+// spaced method all the same, systems as single equations.
+TEST(Batch, PointsEqualOverridesTheSavedMethod)
+{
+    const fs::path dir = fs::temp_directory_path() / ("odeseries-method-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    for (const char* problem : {"system-exponential", "airy"}) {
+        const std::string saved = (dir / problem).string();
+        int status = 0;
+        Solve({kExamples + "/" + problem, "--points", "chebyshev", "--save", saved}, status);
+        ASSERT_EQ(status, 0);
+        ASSERT_TRUE(fs::exists(saved + ".acc")) << problem;
+        EXPECT_NE(Solve({saved}, status).find("[lblAccuracy]"), std::string::npos) << problem;
+        EXPECT_EQ(Solve({saved, "--points", "equal"}, status), Solve({kExamples + "/" + problem}, status)) << problem;
+    }
+    fs::remove_all(dir);
+}
+
 // --plot chooses the picture's format by the file's extension.
 TEST(Batch, PlotFormatByExtension)
 {
