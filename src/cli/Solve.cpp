@@ -292,8 +292,12 @@ public:
 private:
     std::filesystem::path m_folder;
 };
-template <typename Session> void useScratch(Session&, const ScratchFolder&) {}
-void useScratch(SystemSession& session, const ScratchFolder& folder) { session.scratchPath = folder.file(); }
+// Only the systems write the scratch file; the other kinds make no folder.
+template <typename Session> void useScratch(Session&, std::optional<ScratchFolder>&) {}
+void useScratch(SystemSession& session, std::optional<ScratchFolder>& folder)
+{
+    session.scratchPath = folder.emplace().file();
+}
 
 // Save Separately, which only the systems have.
 template <typename Session> bool saveSeparately(const SolveOptions&, Session&) { return true; }
@@ -337,7 +341,7 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
     std::ostream& err = r.messages();
     std::shared_ptr<script::Class1> shared;
     Session session(shape, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
-    const ScratchFolder scratch;
+    std::optional<ScratchFolder> scratch;
     useScratch(session, scratch);
     if (!session.open(o.file))
         return 2;

@@ -262,20 +262,21 @@ void FrmSystem::wireBoxes()
                          txtXupper, txtXestimation, txtDerNum})
         e->selectOnFocus(b);
     // The numbers of equations and conditions: as the order box of a single equation.
-    auto count = [](QLineEdit* b) { return CheckOrderText(s(b->text())); };
-    e->onValidate(
-        txtNumDE,
-        [=]() {
-            if (m_loading)
+    // Each count is kept in `target` when accepted.
+    auto count = [=](QLineEdit* box, int& target, const char* what) {
+        e->onValidate(
+            box,
+            [this, box, &target]() {
+                if (m_loading)
+                    return true;
+                if (!CheckOrderText(s(box->text())))
+                    return false;
+                target = static_cast<int>(ParseWholeNumber(s(box->text())));
                 return true;
-            if (!count(txtNumDE))
-                return false;
-            m_numDE = static_cast<int>(ParseWholeNumber(s(txtNumDE->text())));
-            return true;
-        },
-        [=]() {
-            return QString::fromStdString(std::string("The number of equations must be a whole number from 1 to 10."));
-        });
+            },
+            [what]() { return QStringLiteral("The number of %1 must be a whole number from 1 to 10.").arg(what); });
+    };
+    count(txtNumDE, m_numDE, "equations");
     e->onLostFocus(txtNumDE, [this]() {
         if (!txtNumDE->isEnabled() || m_loading)
             return;
@@ -285,19 +286,7 @@ void FrmSystem::wireBoxes()
         if (txtNumBC->isEnabled())
             txtNumBC->setFocus();
     });
-    e->onValidate(
-        txtNumBC,
-        [=]() {
-            if (m_loading)
-                return true;
-            if (!count(txtNumBC))
-                return false;
-            m_numBC = static_cast<int>(ParseWholeNumber(s(txtNumBC->text())));
-            return true;
-        },
-        [=]() {
-            return QString::fromStdString(std::string("The number of conditions must be a whole number from 1 to 10."));
-        });
+    count(txtNumBC, m_numBC, "conditions");
     e->onLostFocus(txtNumBC, [this]() {
         if (!txtNumBC->isEnabled() || m_loading)
             return;
