@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -57,6 +58,56 @@ class TestSystemForm : public QObject {
 private slots:
     void init() { form = open(ode::ProblemKind::LinearSystem); }
     void cleanup() { shell.reset(); }
+
+    // The head's boxes refuse a wrong entry, keep the focus and state their rule in the status
+    // bar until a right one is typed.
+    void theHeadStatesItsRules_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<QString>("good");
+        QTest::addColumn<QString>("rule");
+        const QString equations = "The number of equations must be a whole number from 1 to 10.";
+        const QString conditions = "The number of conditions must be a whole number from 1 to 10.";
+        QTest::newRow("no equations") << "txtNumDE"
+                                      << "0"
+                                      << "2" << equations;
+        QTest::newRow("too many equations") << "txtNumDE"
+                                            << "11"
+                                            << "2" << equations;
+        QTest::newRow("letters for conditions") << "txtNumBC"
+                                                << "abc"
+                                                << "2" << conditions;
+        QTest::newRow("names twice") << "txtDepVarNams"
+                                     << "y,y"
+                                     << "y,z"
+                                     << "One name for each equation, separated by commas; each starts with a letter, "
+                                        "has only letters and digits, and is its own.";
+    }
+    void theHeadStatesItsRules()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, bad);
+        QFETCH(QString, good);
+        QFETCH(QString, rule);
+        QVERIFY(activate(form));
+        // The boxes before `box`, entered rightly.
+        const QStringList order = {"txtNumDE", "txtNumBC", "txtIndepVarNam", "txtDepVarNams"};
+        const QStringList right = {"2", "2", "x", "y,z"};
+        for (int i = 0; i < order.indexOf(box); ++i) {
+            typeInto(find<QLineEdit>(form, order[i]), right[i]);
+            pressTab();
+        }
+        auto* edit = find<QLineEdit>(form, box);
+        typeInto(edit, bad);
+        pressTab();
+        QVERIFY(edit->hasFocus());
+        QCOMPARE(form->statusBar()->currentMessage(), rule);
+        typeInto(edit, good);
+        pressTab();
+        QVERIFY(!edit->hasFocus());
+        QCOMPARE(form->statusBar()->currentMessage(), QString());
+    }
 
     void theHeadIsEnteredInOrderAndChecked()
     {

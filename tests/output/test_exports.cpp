@@ -302,6 +302,13 @@ TEST(DataExports, JsonHoldsTheProblemAndTheSolution)
     EXPECT_EQ(a["method"], "Chebyshev");
     EXPECT_EQ(a["accuracy"].get<std::string>().rfind("CONVERGED AT DEGREE", 0), 0u);
     EXPECT_EQ(a["variables"][0]["chebyshev"]["interval"], json::array({-2, 2}));
+    // A linear equation lists each condition's LHS, RHS and LHS-RHS: the residual is the last.
+    ASSERT_EQ(a["conditions"].size(), 2u);
+    for (const json& c : a["conditions"]) {
+        ASSERT_TRUE(c["residual"].is_number()) << c.dump();
+        EXPECT_LT(std::fabs(c["residual"].get<double>()), 1e-14);
+    }
+    EXPECT_EQ(a["conditions"][1]["text"], "y'=-0.258819403792807");
     EXPECT_EQ(a["variables"][0]["chebyshev"]["coefficients"].size(), a["variables"][0]["coefficients"].size());
 }
 
