@@ -28,7 +28,6 @@ public:
     QPushButton* cmdCancel;
 
     std::function<void(const Demo&)> opened;
-    const DemoLibrary& library() const { return m_library; }
 
 private:
     void showDescription();
