@@ -267,6 +267,20 @@ TEST(DataExports, CsvHoldsTheCoefficientsAndTheGrid)
     const std::string yPrime = at3["evaluations"][0]["lstValue"][0];
     EXPECT_EQ("y=" + ode::FormatNumber(std::strtod(grid[3][2].c_str(), nullptr)), yPrime);
     EXPECT_NEAR(std::strtod(grid[3][1].c_str(), nullptr), std::cos(3.0), 1e-9);
+    // An accurate solution's grid: each value and derivative is the one Evaluate shows.
+    SolveJson(
+        {"--example", "airy", "--points", "chebyshev", "--export", "csv=" + (dir / "airy.csv"), "--export-grid", "4"},
+        status);
+    const auto accurate = CsvRows(Read(dir / "airy-grid.csv"));
+    ASSERT_EQ(accurate.size(), 6u);
+    EXPECT_EQ(accurate[4][0], "1");
+    for (int d = 0; d <= 2; ++d) {
+        json at1 = SolveJson(
+            {"--example", "airy", "--points", "chebyshev", "--eval", "1", "--derivative", std::to_string(d)}, status);
+        EXPECT_EQ(ode::FormatNumber(std::strtod(accurate[4][static_cast<size_t>(d) + 1].c_str(), nullptr)),
+                  at1["evaluations"][0]["lblValue"][0].get<std::string>())
+            << "derivative " << d;
+    }
     EXPECT_NEAR(std::strtod(grid[3][3].c_str(), nullptr), std::sin(3.0), 1e-9);
 }
 
