@@ -25,7 +25,7 @@ bool FormEvents::validate(QWidget* box, const Handlers& h)
     auto* window = qobject_cast<QMainWindow*>(m_form);
     if (!ok && h.hint) {
         box->setProperty("refused", true);
-        box->setStyleSheet("border: 2px solid #c00000;");
+        box->setStyleSheet(kRefusedBoxStyle);
         m_hinted = box;
         if (window)
             window->statusBar()->showMessage(h.hint());

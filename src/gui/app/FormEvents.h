@@ -20,6 +20,9 @@ class QWidget;
 
 namespace ode::app {
 
+// How a refused box is marked until its value is accepted.
+inline constexpr const char* kRefusedBoxStyle = "border: 2px solid #c00000;";
+
 class FormEvents : public QObject {
     Q_OBJECT
 public:

@@ -371,7 +371,7 @@ void FrmPTserN::wireSetupBoxes()
     auto pairRule = [this](QLineEdit* lower, QLineEdit* upper, QLineEdit* other, const char* axis) {
         const bool wrong = ParseNumber(s(upper->text())) <= ParseNumber(s(lower->text()));
         for (QLineEdit* end : {lower, upper})
-            end->setStyleSheet(wrong ? "border: 2px solid #c00000;" : "");
+            end->setStyleSheet(wrong ? app::kRefusedBoxStyle : "");
         if (wrong) {
             statusBar()->showMessage(q(WindowRule(axis)));
             other->setFocus();
