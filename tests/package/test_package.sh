@@ -4,14 +4,16 @@
 # examples list, the windows (offscreen) and the help and desktop files where they belong.
 # Usage: test_package.sh BUILD_DIR
 set -euo pipefail
+# Under pipefail a reader that stops early (grep -q) would break the writer's pipe and fail the
+# line at random, so every check below reads its whole input.
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/odeseries_*.deb)
-dpkg-deb --field "$deb" Package | grep -qx odeseries
-dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6
+dpkg-deb --field "$deb" Package | grep -xe odeseries >/dev/null
+dpkg-deb --field "$deb" Depends | grep libqt6widgets6 >/dev/null
 dpkg-deb -x "$deb" "$work/root"
 root=$work/root/usr
 
@@ -25,9 +27,9 @@ done
 # Run away from the source and build trees, with nothing pointing back at them.
 cd "$work"
 unset ODESERIES_EXAMPLES
-"$root/bin/odeseries" --version | grep -qx "odeseries [0-9.]*"
-"$root/bin/odeseries" examples | grep -q "^airy	Pldif	"
-"$root/bin/odeseries" solve --example airy --eval 1 | grep -qx "0.135292416312881"
+"$root/bin/odeseries" --version | grep -xe "odeseries [0-9.]*" >/dev/null
+"$root/bin/odeseries" examples | grep "^airy	Pldif	" >/dev/null
+"$root/bin/odeseries" solve --example airy --eval 1 | grep -xe "0.135292416312881" >/dev/null
 "$root/bin/odeseries" solve "$root/share/odeseries/examples/rotation" --plot "$work/rotation.svg" >/dev/null
 grep -q "<svg" "$work/rotation.svg"
 # The windows start from the package's window library and close again.
@@ -39,6 +41,6 @@ xmllint --noout "$root/share/metainfo/org.odeseries.ODESeries.metainfo.xml" "$ro
 grep -q "^Exec=odeseries$" "$root/share/applications/odeseries.desktop"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$root/share/applications/odeseries.desktop"; fi
 if command -v appstreamcli >/dev/null; then appstreamcli validate --no-net --pedantic "$root/share/metainfo/org.odeseries.ODESeries.metainfo.xml" || true; fi
-zcat "$root/share/man/man1/odeseries.1.gz" | grep -q "^.TH ODESERIES 1"
+zcat "$root/share/man/man1/odeseries.1.gz" | grep "^.TH ODESERIES 1" >/dev/null
 if command -v man >/dev/null; then MANWIDTH=80 man --warnings -l "$root/share/man/man1/odeseries.1.gz" >/dev/null 2>"$work/man.log" || true; ! grep -q . "$work/man.log" || { cat "$work/man.log"; exit 1; }; fi
 echo "package ok: $(basename "$deb")"
