@@ -1,24 +1,42 @@
 #include "cli/Cli.h"
+#include "cli/TerminalOutput.h"
 #include "cli/WindowLibrary.h"
 
 #include <iostream>
+#include <new>
 #include <string>
 
 // Without arguments the windows start; with a command the command line runs without loading
-// the window system.
+// the window system. Nothing a command prints reaches the terminal unfiltered, and no exception
+// ends the program unexplained: it becomes a message and exit status 2.
 int main(int argc, char** argv)
 {
-    ode::cli::SetProgramPath(argv[0]);
-    if (argc <= 1) {
-        std::string error;
-        using RunGui = int (*)(int, char**);
-        auto run = reinterpret_cast<RunGui>(ode::cli::WindowLibrarySymbol("odeseries_run_gui", error));
-        if (!run) {
-            std::cerr << "odeseries: the windows cannot be started (" << error << ")\n";
-            return 2;
+    ode::cli::TerminalSafeBuffer out(std::cout.rdbuf()), err(std::cerr.rdbuf());
+    std::ostream safeOut(&out), safeErr(&err);
+    safeErr.setf(std::ios::unitbuf); // messages appear as they are written
+    try {
+        ode::cli::SetProgramPath(argv[0]);
+        if (argc <= 1) {
+            std::string error;
+            using RunGui = int (*)(int, char**);
+            auto run = reinterpret_cast<RunGui>(ode::cli::WindowLibrarySymbol("odeseries_run_gui", error));
+            if (!run) {
+                safeErr << "odeseries: the windows cannot be started (" << error << ")\n";
+                return 2;
+            }
+            return run(argc, argv);
         }
-        return run(argc, argv);
+        std::vector<std::string> args(argv + 1, argv + argc);
+        return ode::cli::Run(args, safeOut, safeErr);
+    } catch (const std::bad_alloc&) {
+        safeOut.flush();
+        safeErr << "odeseries: there is not enough memory to go on\n";
+    } catch (const std::exception& e) {
+        safeOut.flush();
+        safeErr << "odeseries: unexpected error: " << e.what() << '\n';
+    } catch (...) {
+        safeOut.flush();
+        safeErr << "odeseries: unexpected error\n";
     }
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return ode::cli::Run(args, std::cout, std::cerr);
+    return 2;
 }

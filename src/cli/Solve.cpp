@@ -5,6 +5,7 @@
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
+#include "common/Utf8.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotRequest.h"
@@ -677,7 +678,15 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     for (const std::string& file : o.files) {
         o.file = file;
         results->begin(file, o.files.size() > 1);
-        const int one = SolveOne(o, *results);
+        int one = 2;
+        // A fault in one problem ends that problem with a message; the batch goes on.
+        try {
+            one = SolveOne(o, *results);
+        } catch (const std::bad_alloc&) {
+            results->messages() << "odeseries: there is not enough memory to solve this problem\n";
+        } catch (const std::exception& e) {
+            results->messages() << "odeseries: unexpected error: " << Excerpt(e.what()) << '\n';
+        }
         results->end(one);
         status = std::max(status, one);
     }

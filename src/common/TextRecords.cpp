@@ -1,6 +1,7 @@
 #include "common/TextRecords.h"
 
 #include "common/NumberFormat.h"
+#include "common/Utf8.h"
 
 namespace ode {
 
@@ -25,7 +26,32 @@ bool parseNumberItem(const std::string& s, double& out)
     return !s.empty() && s.front() != ' ' && ParseNumberText(s, out, true);
 }
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool needsQuotes(const std::string& text)
+{
+    return text.empty() || text.find(',') != std::string::npos || text.front() == '"' || isBlank(text.front()) ||
+           isBlank(text.back());
+}
+
 } // namespace
+
+std::string PrintedTextItem(const std::string& text)
+{
+    if (needsQuotes(text) && text.find('"') == std::string::npos)
+        return '"' + text + '"';
+    return text;
+}
+
+std::optional<char> UnwritableCharacter(const std::string& text, TextItemForm form)
+{
+    const size_t lineBreak = text.find_first_of("\r\n");
+    if (lineBreak != std::string::npos)
+        return text[lineBreak];
+    if ((form == TextItemForm::Quoted || needsQuotes(text)) && text.find('"') != std::string::npos)
+        return '"';
+    return std::nullopt;
+}
 
 void RecordWriter::writeLine(const std::vector<RecordItem>& items)
 {
@@ -139,7 +165,7 @@ bool RecordReader::readNumber(double& out)
     if (!nextItem(item, quoted, true))
         return false;
     if (!parseNumberItem(item, out))
-        return fail("Line " + std::to_string(line) + ": a number was expected, not \"" + item + "\".");
+        return fail("Line " + std::to_string(line) + ": a number was expected, not \"" + Excerpt(item) + "\".");
     return true;
 }
 
@@ -161,7 +187,8 @@ bool RecordReader::readBoolean(bool& out)
     else if (!quoted && item == "#FALSE#")
         out = false;
     else
-        return fail("Line " + std::to_string(line) + ": #TRUE# or #FALSE# was expected, not \"" + item + "\".");
+        return fail("Line " + std::to_string(line) + ": #TRUE# or #FALSE# was expected, not \"" + Excerpt(item) +
+                    "\".");
     return true;
 }
 

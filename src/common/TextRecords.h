@@ -13,6 +13,7 @@
 // line, leading blanks are skipped, a quoted text may contain commas, an unquoted text ends
 // at a comma or the line end, a number ends at a blank, a comma or the line end.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -35,6 +36,19 @@ struct RecordItem {
     RecordItem(long x) : kind(Kind::Number), number(static_cast<double>(x)) {}
     RecordItem(bool b) : kind(Kind::Boolean), boolean(b) {}
 };
+
+// How a text stands in a line: always between quotes (as a written item does), or as it is and
+// quoted only where reading it back needs the quotes (a printed item, see PrintedTextItem).
+enum class TextItemForm { Quoted, AsNeeded };
+
+// A text as a printed item: as it stands, unless it is empty, holds a comma, starts with a
+// quote, or starts or ends with a blank or tab, which only a quoted item gives back.
+std::string PrintedTextItem(const std::string& text);
+
+// The first character of `text` that a file line of this form cannot give back as it stands,
+// or nothing: a line break (CR or LF) always; a quote where the text is quoted (always, or as
+// PrintedTextItem would quote it), since a quote inside quotes is not escaped.
+std::optional<char> UnwritableCharacter(const std::string& text, TextItemForm form);
 
 // Builds the text of a file line by line.
 class RecordWriter {

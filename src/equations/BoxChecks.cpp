@@ -55,6 +55,21 @@ bool CheckEquationText(const std::string& text, const std::string& depVarName, i
 
 bool CheckConditionText(const std::string& text) { return !text.empty(); }
 
+std::optional<std::string> FileTextRefusal(const std::string& what, const std::string& text, TextItemForm form)
+{
+    const std::optional<char> c = UnwritableCharacter(text, form);
+    if (!c)
+        return std::nullopt;
+    if (*c != '"')
+        return what + " cannot hold a line break (the character " + (*c == '\r' ? "CR" : "LF") +
+               "): the problem file has no way to keep it.";
+    if (form == TextItemForm::Quoted)
+        return what + " cannot hold the character \": the problem file writes it between quotes and cannot keep "
+                      "a \" inside them.";
+    return what + " cannot hold the character \" together with a comma, a \" at its start or a blank at either "
+                  "end: the problem file would write it between quotes and cannot keep a \" inside them.";
+}
+
 bool IsValidName(const std::string& text)
 {
     if (text.empty() || !IsLetter(text[0]))

@@ -3,6 +3,7 @@
 // terms, centres and periods, intervals, error bounds, equation and condition texts. Each
 // says only whether the text is accepted; the form decides what a refusal shows.
 
+#include "common/TextRecords.h"
 #include "series/Series.h"
 
 #include <optional>
@@ -37,6 +38,11 @@ bool CheckEquationText(const std::string& text, const std::string& depVarName, i
 
 // The form's check of a txtBC box: not empty.
 bool CheckConditionText(const std::string& text);
+
+// The refusal of a text that a problem file line of `form` could not give back as typed, naming
+// the character ("The equation cannot hold the character \": ..."), or nothing. `what` names the
+// text as the message starts ("The equation", "Condition 2", "The constant k").
+std::optional<std::string> FileTextRefusal(const std::string& what, const std::string& text, TextItemForm form);
 
 // A variable name as the forms accept it: a letter A-Z or a-z, then letters and digits.
 bool IsValidName(const std::string& text);

@@ -3,6 +3,11 @@
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
 #include "common/TextRecords.h"
+#include "common/Utf8.h"
+#include "equations/BoxChecks.h"
+#include "script/Constants.h"
+
+#include <algorithm>
 
 namespace ode {
 
@@ -22,12 +27,26 @@ std::string trimmed(const std::string& s)
 
 } // namespace
 
-std::string FileTextItem(const std::string& text)
+std::string ConstantWhat(const std::string& entry)
 {
-    const bool needsQuotes = text.empty() || text.find(',') != std::string::npos || text.front() == ' ';
-    if (needsQuotes && text.find('"') == std::string::npos)
-        return '"' + text + '"';
-    return text;
+    return "The constant " + Excerpt(script::ConstantList::nameOf(entry));
+}
+
+std::optional<std::string> UnsavableText(const LinearTexts& boxes)
+{
+    std::optional<std::string> refusal;
+    for (const auto& [what, text] :
+         {std::pair<std::string, const std::string*>{"The independent variable's name", &boxes.indepVarName},
+          {"The dependent variable's name", &boxes.depVarName},
+          {"The equation", &boxes.equation}})
+        if (!refusal)
+            refusal = FileTextRefusal(what, *text, kEquationItem);
+    const size_t n = std::min(boxes.bcText.size(), static_cast<size_t>(std::max(0L, ParseWholeNumber(boxes.order))));
+    for (size_t k = 0; k < n && !refusal; ++k)
+        refusal = FileTextRefusal("Condition " + std::to_string(k + 1), boxes.bcText[k], kConditionItem);
+    for (size_t k = 0; k < boxes.constants.size() && !refusal; ++k)
+        refusal = FileTextRefusal(ConstantWhat(boxes.constants[k]), boxes.constants[k], kConstantItem);
+    return refusal;
 }
 
 std::string LinearSeriesFileText(SeriesKind kind, const LinearTexts& boxes, bool solved,
@@ -64,11 +83,11 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
         size_t i = static_cast<size_t>(k);
         double point = i < boxes.bcPoint.size() ? ParseNumber(boxes.bcPoint[i]) : 0.0;
         std::string text = i < boxes.bcText.size() ? boxes.bcText[i] : std::string();
-        w.printLine({point, FileTextItem(text)});
+        w.printLine({point, PrintedTextItem(text)});
     }
     w.printLine({static_cast<long>(boxes.constants.size())});
     for (const std::string& c : boxes.constants)
-        w.printLine({FileTextItem(c)});
+        w.printLine({PrintedTextItem(c)});
     return w.text();
 }
 

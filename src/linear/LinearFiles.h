@@ -8,6 +8,7 @@
 #include "common/TextRecords.h"
 #include "linear/LinearProblem.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,19 @@ std::string LinearSeriesFileText(SeriesKind kind, const LinearTexts& boxes, bool
                                  const std::vector<double>& coef);
 std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes);
 
+// How the problem file of a single equation keeps its texts: the names and the equation in a
+// written line (always quoted), each condition and constant entry in a printed line.
+constexpr TextItemForm kEquationItem = TextItemForm::Quoted;
+constexpr TextItemForm kConditionItem = TextItemForm::AsNeeded;
+constexpr TextItemForm kConstantItem = TextItemForm::AsNeeded;
+
+// "The constant NAME", as a refusal of a constant entry names it.
+std::string ConstantWhat(const std::string& entry);
+
+// The first text of `boxes` that the problem file could not give back as typed, as the refusal
+// naming the character (see FileTextRefusal); nothing when every text can be saved.
+std::optional<std::string> UnsavableText(const LinearTexts& boxes);
+
 // SaveProblem: writes both files. False with a message when they cannot be written; an
 // existing pair is then left as it was.
 // `extra` files (name, text) are written in the same all-or-nothing step.
@@ -69,9 +83,5 @@ OpenedPair OpenProblemPair(const std::string& path, const std::string& magic);
 
 // "The file NAME cannot be read: WHY".
 std::string DamagedFileMessage(const std::string& file, const std::string& why);
-
-// A condition text or constant entry as a file item: unquoted, as the format has it, unless
-// it is empty, starts with a blank or holds a comma, which only a quoted item keeps.
-std::string FileTextItem(const std::string& text);
 
 } // namespace ode

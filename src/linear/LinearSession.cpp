@@ -166,6 +166,11 @@ bool LinearSession::open(const std::string& path)
 
 bool LinearSession::save(const std::string& path)
 {
+    if (const auto refusal = UnsavableText(boxes)) {
+        if (m_sink)
+            m_sink(*refusal);
+        return false;
+    }
     std::string error;
     if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
         dropAccurateFile(path);

@@ -253,6 +253,10 @@ bool NonlinearSession::open(const std::string& path)
 
 bool NonlinearSession::save(const std::string& path)
 {
+    if (const auto refusal = UnsavableText(boxes)) {
+        m_host.report(*refusal);
+        return false;
+    }
     std::string error;
     if (SaveNonlinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
         dropAccurateFile(path);

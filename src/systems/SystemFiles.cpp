@@ -4,6 +4,7 @@
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
+#include "equations/BoxChecks.h"
 #include "linear/LinearFiles.h"
 #include "systems/NonlinearSystem.h"
 
@@ -33,6 +34,26 @@ std::string seriesHead(const SystemTexts& b, double lastVar)
 
 } // namespace
 
+std::optional<std::string> UnsavableText(const SystemTexts& boxes)
+{
+    std::optional<std::string> refusal =
+        FileTextRefusal("The independent variable's name", boxes.indepVarName, kSystemConditionItem);
+    for (const std::string& name : SplitNames(boxes.depVarNames))
+        if (!refusal)
+            refusal = FileTextRefusal("A dependent variable's name", name, kSystemConditionItem);
+    const size_t equations =
+        std::min(boxes.equations.size(), static_cast<size_t>(std::max(0L, ParseWholeNumber(boxes.numDE))));
+    for (size_t e = 0; e < equations && !refusal; ++e)
+        refusal = FileTextRefusal("Equation " + std::to_string(e + 1), boxes.equations[e], kSystemEquationItem);
+    const size_t conditions =
+        std::min(boxes.bcText.size(), static_cast<size_t>(std::max(0L, ParseWholeNumber(boxes.numBC))));
+    for (size_t b = 0; b < conditions && !refusal; ++b)
+        refusal = FileTextRefusal("Condition " + std::to_string(b + 1), boxes.bcText[b], kSystemConditionItem);
+    for (size_t k = 0; k < boxes.constants.size() && !refusal; ++k)
+        refusal = FileTextRefusal(ConstantWhat(boxes.constants[k]), boxes.constants[k], kConstantItem);
+    return refusal;
+}
+
 std::string SystemSeriesFileText(const SystemTexts& boxes, int lastVar, bool solved, const std::vector<double>& coef)
 {
     RecordWriter series;
@@ -60,13 +81,15 @@ std::string SystemProblemFileText(bool nonlinear, const SystemTexts& boxes, cons
                      in.depVarNames[j]});
     for (int e = 0; e <= in.lastVar; ++e)
         p.printLine(
-            {FileTextItem(static_cast<size_t>(e) < boxes.equations.size() ? boxes.equations[static_cast<size_t>(e)]
-                                                                          : std::string())});
-    for (int b = 0; b < in.numBC; ++b)
-        p.writeLine({ParseNumber(boxes.bcPoint[static_cast<size_t>(b)]), boxes.bcText[static_cast<size_t>(b)]});
+            {PrintedTextItem(static_cast<size_t>(e) < boxes.equations.size() ? boxes.equations[static_cast<size_t>(e)]
+                                                                             : std::string())});
+    // Conditions the boxes do not hold (fewer than their count) are written empty at 0.
+    for (size_t b = 0; b < static_cast<size_t>(std::max(0, in.numBC)); ++b)
+        p.writeLine({b < boxes.bcPoint.size() ? ParseNumber(boxes.bcPoint[b]) : 0.0,
+                     b < boxes.bcText.size() ? boxes.bcText[b] : std::string()});
     p.printLine({static_cast<long>(boxes.constants.size())});
     for (const auto& c : boxes.constants)
-        p.printLine({FileTextItem(c)});
+        p.printLine({PrintedTextItem(c)});
     return p.text();
 }
 

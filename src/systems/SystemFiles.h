@@ -7,9 +7,11 @@
 // for new degrees. Every file is written whole or not at all.
 
 #include "common/FileIO.h"
+#include "common/TextRecords.h"
 #include "systems/LinearSystem.h"
 #include "systems/SystemProblem.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,15 @@ SystemOpenResult OpenSystemProblem(const std::string& path, bool nonlinear, cons
 std::string SystemSeriesFileText(const SystemTexts& boxes, int lastVar, bool solved, const std::vector<double>& coef);
 std::string SystemProblemFileText(bool nonlinear, const SystemTexts& boxes, const SystemInputs& in,
                                   const OrdersAndDegrees& od);
+
+// How the systems' problem file keeps its texts: each equation and constant entry in a printed
+// line, each condition and name in a written one (always quoted).
+constexpr TextItemForm kSystemEquationItem = TextItemForm::AsNeeded;
+constexpr TextItemForm kSystemConditionItem = TextItemForm::Quoted;
+
+// The first text of `boxes` that the problem file could not give back as typed, as the refusal
+// naming the character (see FileTextRefusal); nothing when every text can be saved.
+std::optional<std::string> UnsavableText(const SystemTexts& boxes);
 
 // Save All: both files. False with a message when they cannot be written; an existing pair is
 // then left as it was.

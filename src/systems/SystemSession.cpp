@@ -427,6 +427,10 @@ bool SystemSession::evaluate()
 
 bool SystemSession::save(const std::string& path)
 {
+    if (const auto refusal = UnsavableText(boxes)) {
+        m_host.report(*refusal);
+        return false;
+    }
     if (!m_inputsRead)
         readInputs();
     const OrdersAndDegrees od = m_od.varOrder.empty() ? FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames,

@@ -213,3 +213,51 @@ TEST(Batch, PlotFormatByExtension)
 }
 
 } // namespace
+
+namespace {
+
+// A problem pair whose texts a hand-edited file can hold but the program would never write:
+// the equation unquoted with quotes in it, a condition with escape sequences in a comment.
+std::string HostilePair(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    const std::string pair = (folder / "hostile").string();
+    std::string text, error;
+    ode::ReadWholeFile(kExamples + "/airy", text, error);
+    EXPECT_TRUE(
+        ode::WriteFilesAtomically({{pair, text},
+                                   {pair + ".str", "\"Pldif\",2,\"x\",\"y\",y''-x*y=0*Len(\"a\")\r\n"
+                                                   " 0            y=0.355028053887817 ' \x1b]0;owned\x07\x1b[2J\r\n"
+                                                   " 0            y'=-0.258819403792807\r\n 0 \r\n"}},
+                                  error))
+        << error;
+    return pair;
+}
+
+} // namespace
+
+// What a problem text holds reaches the terminal only escaped, and a text the problem file cannot
+// keep is refused by --save with the character named, before anything is written.
+TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
+{
+    const fs::path folder = fs::temp_directory_path() / ("odeseries-hostile-cli-" + std::to_string(::getpid()));
+    const std::string pair = HostilePair(folder);
+    int status = 0;
+    const std::string report =
+        RunCommand(std::string(ODESERIES_EXECUTABLE) + " solve " + pair + " --report 2>&1", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(report.find('\x1b'), std::string::npos);
+    EXPECT_EQ(report.find('\x07'), std::string::npos);
+    EXPECT_NE(report.find("' \\x1B]0;owned\\x07\\x1B[2J"), std::string::npos) << report;
+    const std::string out = RunCommand(std::string(ODESERIES_EXECUTABLE) + " solve " + pair + " --save " +
+                                           (folder / "copy").string() + " 2>&1",
+                                       status);
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(out.find("odeseries: The equation cannot hold the character \": the problem file writes it between "
+                       "quotes and cannot keep a \" inside them.\n"),
+              std::string::npos)
+        << out;
+    EXPECT_FALSE(fs::exists(folder / "copy"));
+    EXPECT_FALSE(fs::exists(folder / "copy.str"));
+    fs::remove_all(folder);
+}

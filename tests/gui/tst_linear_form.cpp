@@ -1,6 +1,7 @@
 // The linear problem forms driven through their widgets, as a user drives them.
 #include "GuiTest.h"
 
+#include "gui/app/Guard.h"
 #include "gui/forms/frmSingle.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/DecayView.h"
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <stdexcept>
 
 #include <sys/stat.h>
 
@@ -423,6 +425,57 @@ private slots:
         pressTab();
         QCOMPARE(form->statusBar()->currentMessage(), QString("The upper end must be above the lower end."));
         QVERIFY(form->txtXlower->hasFocus());
+    }
+
+    // What the problem file could not give back is refused where it is typed, with the reason.
+    void textsTheFileCannotKeepAreRefusedWhereTyped()
+    {
+        enterHead();
+        typeInto(form->txtEquation, "y''+y=0*Len(\"a\")");
+        pressTab();
+        QVERIFY(form->txtEquation->hasFocus());
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 QString("The equation cannot hold the character \": the problem file writes it between quotes and "
+                         "cannot keep a \" inside them."));
+        typeInto(form->txtEquation, "y''+y=0");
+        pressTab();
+        QVERIFY(form->statusBar()->currentMessage().isEmpty());
+        typeInto(form->txtBC[1], "y=Len(\"a,b\")-3");
+        pressTab();
+        QVERIFY(form->txtBC[1]->hasFocus());
+        QVERIFY(form->statusBar()->currentMessage().startsWith("Condition 1 cannot hold the character \""));
+        typeInto(form->txtBC[1], "y=Len(\"ab\")-2"); // a quote the file keeps
+        pressTab();
+        QVERIFY(!form->txtBC[1]->hasFocus());
+        auto* edit = form->cboConstants->lineEdit();
+        typeInto(edit, "k=\"a,b\"");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(form->cboConstants->count(), 0);
+        QVERIFY(form->statusBar()->currentMessage().startsWith("The constant k cannot hold the character \""));
+        typeInto(edit, "k=\"ab\"");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(form->cboConstants->count(), 1);
+        QVERIFY(form->statusBar()->currentMessage().isEmpty());
+    }
+
+    // An exception escaping a command ends the command with a message; the form goes on.
+    void anUnexpectedErrorEndsOnlyTheCommand()
+    {
+        auto* trap = new QPushButton("trap", form);
+        connect(trap, &QPushButton::clicked, form, ode::app::Guarded(form, []() {
+                    QApplication::setOverrideCursor(Qt::WaitCursor);
+                    throw std::runtime_error("a fault in the command");
+                }));
+        QCOMPARE(answeringBoxes([&]() { trap->click(); }),
+                 QStringList{"An unexpected error stopped this command (a fault in the command). The window keeps "
+                             "what it showed before."});
+        QVERIFY(!QApplication::overrideCursor());
+        enterHead();
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y=0");
+        typeInto(form->txtXeval[2], "1");
+        QVERIFY(answeringBoxes([&]() { form->cmdSolve->click(); }).isEmpty());
+        QCOMPARE(items(form->lstCoeff).value(2), QString("y(1)=0.499999999999997"));
     }
 
     void aFailedOpenLeavesTheFormUsable()

@@ -1,10 +1,17 @@
 #include "gui/app/ConstantsFrame.h"
 
+#include "equations/BoxChecks.h"
+#include "gui/app/FormEvents.h"
+#include "gui/app/Guard.h"
+#include "linear/LinearFiles.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace ode::app {
 
@@ -30,10 +37,10 @@ ConstantsFrame::ConstantsFrame(std::function<void(const std::string&)> execute, 
     layout->addWidget(cboConstants);
     layout->addWidget(cmdAddCons);
     layout->addWidget(cmdRemCons);
-    connect(cboConstants->lineEdit(), &QLineEdit::textEdited, this, [this]() { m_changed(); });
-    connect(cboConstants->lineEdit(), &QLineEdit::returnPressed, this, &ConstantsFrame::cmdAddCons_Click);
-    connect(cmdAddCons, &QPushButton::clicked, this, &ConstantsFrame::cmdAddCons_Click);
-    connect(cmdRemCons, &QPushButton::clicked, this, &ConstantsFrame::cmdRemCons_Click);
+    connect(cboConstants->lineEdit(), &QLineEdit::textEdited, this, Guarded(this, [this]() { m_changed(); }));
+    connect(cboConstants->lineEdit(), &QLineEdit::returnPressed, this, Guarded(this, [this]() { cmdAddCons_Click(); }));
+    connect(cmdAddCons, &QPushButton::clicked, this, Guarded(this, [this]() { cmdAddCons_Click(); }));
+    connect(cmdRemCons, &QPushButton::clicked, this, Guarded(this, [this]() { cmdRemCons_Click(); }));
 }
 
 void ConstantsFrame::fill()
@@ -53,7 +60,22 @@ void ConstantsFrame::setEntries(const std::vector<std::string>& entries)
 
 void ConstantsFrame::cmdAddCons_Click()
 {
-    switch (m_list.add(cboConstants->currentText().toStdString())) {
+    // An entry the problem file could not give back is refused here, where it is typed.
+    const std::string text = cboConstants->currentText().toStdString();
+    const auto refusal = FileTextRefusal(ConstantWhat(text), text, kConstantItem);
+    auto* window = qobject_cast<QMainWindow*>(this->window());
+    cboConstants->setStyleSheet(refusal ? kRefusedBoxStyle : "");
+    if (refusal) {
+        QApplication::beep();
+        cboConstants->setProperty("refused", true);
+        if (window)
+            window->statusBar()->showMessage(QString::fromStdString(*refusal));
+        return;
+    }
+    if (window && cboConstants->property("refused").toBool())
+        window->statusBar()->clearMessage();
+    cboConstants->setProperty("refused", false);
+    switch (m_list.add(text)) {
     case script::ConstantList::AddResult::Ignored:
         return;
     case script::ConstantList::AddResult::Full:

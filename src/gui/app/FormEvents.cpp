@@ -1,5 +1,7 @@
 #include "gui/app/FormEvents.h"
 
+#include "gui/app/Guard.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -10,7 +12,8 @@ namespace ode::app {
 
 FormEvents::FormEvents(QWidget* form) : QObject(form), m_form(form)
 {
-    connect(qApp, &QApplication::focusChanged, this, &FormEvents::focusChanged);
+    connect(qApp, &QApplication::focusChanged, this,
+            Guarded(form, [this](QWidget* old, QWidget* now) { focusChanged(old, now); }));
 }
 
 void FormEvents::onValidate(QWidget* box, std::function<bool()> check, std::function<QString()> hint)
@@ -52,7 +55,7 @@ void FormEvents::selectOnFocus(QLineEdit* box) { m_handlers[box].selectAll = tru
 
 void FormEvents::onChange(QLineEdit* box, std::function<void()> handler)
 {
-    connect(box, &QLineEdit::textChanged, this, [handler = std::move(handler)](const QString&) { handler(); });
+    connect(box, &QLineEdit::textChanged, this, Guarded(m_form, [handler = std::move(handler)]() { handler(); }));
 }
 
 bool FormEvents::validateFocused()

@@ -1,6 +1,7 @@
 #include "gui/app/frmExport.h"
 
 #include "common/NumberFormat.h"
+#include "gui/app/Guard.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -91,16 +92,17 @@ FrmExport::FrmExport(Solution solution, const QString& baseName, QWidget* parent
             return QFileDialog::getExistingDirectory(this, "Export into folder", current);
         return QFileDialog::getSaveFileName(this, "Export", current, item.filter);
     };
-    connect(cboExportKind, qOverload<int>(&QComboBox::currentIndexChanged), this, &FrmExport::kindChanged);
-    connect(cmdBrowse, &QPushButton::clicked, this, [this]() {
-        const QString chosen = choosePath(kind(), txtExportPath->text());
-        if (!chosen.isEmpty())
-            txtExportPath->setText(chosen);
-    });
-    connect(cmdExport, &QPushButton::clicked, this, [this]() {
-        if (exportNow())
-            accept();
-    });
+    connect(cboExportKind, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            Guarded(this, [this]() { kindChanged(); }));
+    connect(cmdBrowse, &QPushButton::clicked, this, Guarded(this, [this]() {
+                const QString chosen = choosePath(kind(), txtExportPath->text());
+                if (!chosen.isEmpty())
+                    txtExportPath->setText(chosen);
+            }));
+    connect(cmdExport, &QPushButton::clicked, this, Guarded(this, [this]() {
+                if (exportNow())
+                    accept();
+            }));
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     kindChanged();
 }

@@ -6,6 +6,7 @@
 #include "gui/app/FormEvents.h"
 #include "gui/app/FormHost.h"
 #include "gui/app/FormSupport.h"
+#include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 #include "gui/app/frmExport.h"
 #include "gui/plot/DecayView.h"
@@ -223,12 +224,12 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
     if (m_nonlinear)
         layout->addLayout(addContinuationBoxes());
     main->addWidget(frame);
-    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
-        chkAutoDegree->setEnabled(index == 1);
-        showAccuratePanes(index == 1);
-        ClearResults();
-    });
-    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
+    connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, app::Guarded(this, [this](int index) {
+                chkAutoDegree->setEnabled(index == 1);
+                showAccuratePanes(index == 1);
+                ClearResults();
+            }));
+    connect(chkAutoDegree, &QCheckBox::toggled, this, app::Guarded(this, [this]() { ClearResults(); }));
 }
 
 QLineEdit* ProblemForm::makeMaxDegreeBox()
@@ -437,12 +438,12 @@ void ProblemForm::wireErrorBounds()
 
 void ProblemForm::connectCommands()
 {
-    connect(cmdSolve, &QPushButton::clicked, this, &ProblemForm::cmdSolve_Click);
-    connect(cmdEvaluate, &QPushButton::clicked, this, &ProblemForm::cmdEvaluate_Click);
-    connect(cmdPlot, &QPushButton::clicked, this, &ProblemForm::cmdPlot_Click);
-    connect(mnuPrint, &QAction::triggered, this, &ProblemForm::mnuPrint_Click);
-    connect(mnuHelp, &QAction::triggered, this, [this]() { m_host.showHelp(this); });
-    connect(mnuAbout, &QAction::triggered, this, [this]() { m_host.ShowAbout(); });
+    connect(cmdSolve, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdSolve_Click(); }));
+    connect(cmdEvaluate, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdEvaluate_Click(); }));
+    connect(cmdPlot, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdPlot_Click(); }));
+    connect(mnuPrint, &QAction::triggered, this, app::Guarded(this, [this]() { mnuPrint_Click(); }));
+    connect(mnuHelp, &QAction::triggered, this, app::Guarded(this, [this]() { m_host.showHelp(this); }));
+    connect(mnuAbout, &QAction::triggered, this, app::Guarded(this, [this]() { m_host.ShowAbout(); }));
 }
 
 void ProblemForm::ClearResults()
@@ -543,11 +544,11 @@ void ProblemForm::trackChanges()
             m_modified = true;
     };
     for (QLineEdit* box : findChildren<QLineEdit*>())
-        connect(box, &QLineEdit::textChanged, this, changed);
+        connect(box, &QLineEdit::textChanged, this, app::Guarded(this, changed));
     for (QComboBox* list : findChildren<QComboBox*>())
-        connect(list, qOverload<int>(&QComboBox::currentIndexChanged), this, changed);
+        connect(list, qOverload<int>(&QComboBox::currentIndexChanged), this, app::Guarded(this, changed));
     for (QCheckBox* check : findChildren<QCheckBox*>())
-        connect(check, &QCheckBox::toggled, this, changed);
+        connect(check, &QCheckBox::toggled, this, app::Guarded(this, changed));
 }
 
 void ProblemForm::mnuOpen_Click()
@@ -598,7 +599,7 @@ void ProblemForm::addExportItem(QMenu* file)
     mnuExport = file->addAction("Export...");
     mnuExport->setObjectName("mnuExport");
     mnuExport->setToolTip("Write the solution as CSV, JSON, LaTeX, Python, C or Octave");
-    connect(mnuExport, &QAction::triggered, this, &ProblemForm::mnuExport_Click);
+    connect(mnuExport, &QAction::triggered, this, app::Guarded(this, [this]() { mnuExport_Click(); }));
 }
 
 void ProblemForm::mnuExport_Click()
@@ -620,7 +621,7 @@ void ProblemForm::addExamplesItem(QMenu* file)
 {
     mnuExamples = file->addAction("Examples...");
     mnuExamples->setObjectName("mnuExamples");
-    connect(mnuExamples, &QAction::triggered, this, [this]() { m_host.showExamples(this); });
+    connect(mnuExamples, &QAction::triggered, this, app::Guarded(this, [this]() { m_host.showExamples(this); }));
 }
 
 } // namespace ode::forms

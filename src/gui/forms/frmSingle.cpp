@@ -8,9 +8,11 @@
 #include "gui/app/FormEvents.h"
 #include "gui/app/FormHost.h"
 #include "gui/app/FormSupport.h"
+#include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/DecayView.h"
+#include "linear/LinearFiles.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotGeometry.h"
@@ -211,7 +213,7 @@ void FrmSingle::buildTermsRow(QVBoxLayout* main)
     layout->addWidget(makeMaxDegreeBox());
     layout->addWidget(lblAccuracy, 1);
     main->addWidget(frame);
-    connect(chkAutoDegree, &QCheckBox::toggled, this, [this]() { ClearResults(); });
+    connect(chkAutoDegree, &QCheckBox::toggled, this, app::Guarded(this, [this]() { ClearResults(); }));
 }
 
 void FrmSingle::buildIterationRow(QVBoxLayout* main)
@@ -278,7 +280,7 @@ void FrmSingle::buildMenus()
     mnuFile->setObjectName("mnuFile");
     mnuNew = mnuFile->addAction("New");
     mnuNew->setObjectName("mnuNew");
-    connect(mnuNew, &QAction::triggered, this, &ProblemForm::mnuNew_Click);
+    connect(mnuNew, &QAction::triggered, this, app::Guarded(this, [this]() { mnuNew_Click(); }));
     mnuOpen = mnuFile->addAction("Open");
     mnuOpen->setObjectName("mnuOpen");
     addExamplesItem(mnuFile);
@@ -397,8 +399,15 @@ void FrmSingle::wireProblemBoxes()
             txtPeriod, [this]() { return CheckCentreText(s(txtPeriod->text())); },
             [=]() { return QString::fromStdString(PeriodRule()); });
     e->onValidate(
-        txtEquation, [this]() { return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order); },
-        [=]() { return QString::fromStdString(EquationRule(s(txtDepVarNam->text()), m_order)); });
+        txtEquation,
+        [this]() {
+            return CheckEquationText(s(txtEquation->text()), s(txtDepVarNam->text()), m_order) &&
+                   !FileTextRefusal("The equation", s(txtEquation->text()), kEquationItem);
+        },
+        [=]() {
+            const auto refusal = FileTextRefusal("The equation", s(txtEquation->text()), kEquationItem);
+            return QString::fromStdString(refusal ? *refusal : EquationRule(s(txtDepVarNam->text()), m_order));
+        });
     wireInterval();
 
     if (m_nonlinear) {
@@ -418,12 +427,12 @@ void FrmSingle::wireProblemBoxes()
         wireMaxDegree();
 
     connectCommands();
-    connect(cmdNextBC, &QPushButton::clicked, this, &FrmSingle::cmdNextBC_Click);
-    connect(cmdPrevBC, &QPushButton::clicked, this, &FrmSingle::cmdPrevBC_Click);
-    connect(cmdShowAllBCs, &QPushButton::clicked, this, &FrmSingle::cmdShowAllBCs_Click);
-    connect(mnuOpen, &QAction::triggered, this, &ProblemForm::mnuOpen_Click);
-    connect(mnuSave, &QAction::triggered, this, &FrmSingle::mnuSave_Click);
-    connect(mnuSaveAs, &QAction::triggered, this, &FrmSingle::mnuSaveAs_Click);
+    connect(cmdNextBC, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdNextBC_Click(); }));
+    connect(cmdPrevBC, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdPrevBC_Click(); }));
+    connect(cmdShowAllBCs, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdShowAllBCs_Click(); }));
+    connect(mnuOpen, &QAction::triggered, this, app::Guarded(this, [this]() { mnuOpen_Click(); }));
+    connect(mnuSave, &QAction::triggered, this, app::Guarded(this, [this]() { mnuSave_Click(); }));
+    connect(mnuSaveAs, &QAction::triggered, this, app::Guarded(this, [this]() { mnuSaveAs_Click(); }));
 
     m_host.conditionsEditor()->setWriteBackTarget([this](int row, const QString& text) {
         const size_t k = static_cast<size_t>(row) + 1;
@@ -438,12 +447,21 @@ void FrmSingle::wireCondition(int k)
     QLineEdit* point = txtXeval[static_cast<size_t>(k)];
     m_events->selectOnFocus(bc);
     m_events->selectOnFocus(point);
-    if (!m_nonlinear) {
-        m_events->onValidate(
-            bc, [bc]() { return CheckConditionText(s(bc->text())); },
-            []() { return QString::fromStdString(ConditionRule()); });
+    // A condition the problem file could not keep is refused on every form; the linear forms
+    // also refuse an empty one.
+    const std::string what = "Condition " + std::to_string(k);
+    m_events->onValidate(
+        bc,
+        [bc, what, linear = !m_nonlinear]() {
+            return (!linear || CheckConditionText(s(bc->text()))) &&
+                   !FileTextRefusal(what, s(bc->text()), kConditionItem);
+        },
+        [bc, what]() {
+            const auto refusal = FileTextRefusal(what, s(bc->text()), kConditionItem);
+            return QString::fromStdString(refusal ? *refusal : ConditionRule());
+        });
+    if (!m_nonlinear)
         m_events->onChange(point, [this]() { ClearResults(); });
-    }
     m_events->onChange(bc, [this, bc, k]() {
         ClearResults();
         m_host.conditionsEditor()->setCellText(k - 1, bc->text());

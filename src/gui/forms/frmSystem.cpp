@@ -8,11 +8,13 @@
 #include "gui/app/FormEvents.h"
 #include "gui/app/FormHost.h"
 #include "gui/app/FormSupport.h"
+#include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/DecayView.h"
 #include "linear/LinearProblem.h"
 #include "plot/PlotGeometry.h"
+#include "systems/SystemFiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -234,7 +236,7 @@ void FrmSystem::buildMenus()
         return a;
     };
     mnuNew = action(file, "mnuNew", "New");
-    connect(mnuNew, &QAction::triggered, this, &ProblemForm::mnuNew_Click);
+    connect(mnuNew, &QAction::triggered, this, app::Guarded(this, [this]() { mnuNew_Click(); }));
     mnuOpen = action(file, "mnuOpen", "Open");
     addExamplesItem(file);
     mnuSave = action(file, "mnuSave", "Save All");
@@ -363,47 +365,47 @@ void FrmSystem::wireProblemBoxes()
 void FrmSystem::wireCommands()
 {
     connectCommands();
-    connect(cmdNextDE, &QPushButton::clicked, this, [this]() {
-        if (!m_events->validateFocused())
-            return;
-        ShowDE(m_shownDE + 1 >= m_numDE ? 0 : m_shownDE + 1);
-    });
-    connect(cmdPrevDE, &QPushButton::clicked, this, [this]() {
-        if (!m_events->validateFocused())
-            return;
-        ShowDE(m_shownDE == 0 ? m_numDE - 1 : m_shownDE - 1);
-    });
-    connect(cmdNextBC, &QPushButton::clicked, this, [this]() {
-        if (!m_events->validateFocused())
-            return;
-        ShowBC(m_shownBC >= m_numBC ? 1 : m_shownBC + 1);
-    });
-    connect(cmdPrevBC, &QPushButton::clicked, this, [this]() {
-        if (!m_events->validateFocused())
-            return;
-        ShowBC(m_shownBC <= 1 ? m_numBC : m_shownBC - 1);
-    });
-    connect(cmdShowAllDEs, &QPushButton::clicked, this, [this]() {
-        auto* editor = m_host.equationsEditor();
-        for (size_t k = 0; k < txtEquation.size(); ++k)
-            editor->setCellText(static_cast<int>(k), txtEquation[k]->text());
-        app::PlaceBeside(editor, this);
-        editor->show();
-        editor->raise();
-    });
-    connect(cmdShowAllBCs, &QPushButton::clicked, this, [this]() {
-        auto* editor = m_host.conditionsEditor();
-        for (size_t b = 1; b < txtBC.size(); ++b)
-            editor->setCellText(static_cast<int>(b) - 1, txtBC[b]->text());
-        app::PlaceBeside(editor, this);
-        editor->show();
-        editor->raise();
-    });
-    connect(mnuOpen, &QAction::triggered, this, &ProblemForm::mnuOpen_Click);
-    connect(mnuSave, &QAction::triggered, this, [this]() { saveAll(false); });
-    connect(mnuSaveAs, &QAction::triggered, this, [this]() { saveAll(true); });
-    connect(mnuSaveSeparate, &QAction::triggered, this, [this]() { saveSeparately(false); });
-    connect(mnuSaveSeparateAs, &QAction::triggered, this, [this]() { saveSeparately(true); });
+    connect(cmdNextDE, &QPushButton::clicked, this, app::Guarded(this, [this]() {
+                if (!m_events->validateFocused())
+                    return;
+                ShowDE(m_shownDE + 1 >= m_numDE ? 0 : m_shownDE + 1);
+            }));
+    connect(cmdPrevDE, &QPushButton::clicked, this, app::Guarded(this, [this]() {
+                if (!m_events->validateFocused())
+                    return;
+                ShowDE(m_shownDE == 0 ? m_numDE - 1 : m_shownDE - 1);
+            }));
+    connect(cmdNextBC, &QPushButton::clicked, this, app::Guarded(this, [this]() {
+                if (!m_events->validateFocused())
+                    return;
+                ShowBC(m_shownBC >= m_numBC ? 1 : m_shownBC + 1);
+            }));
+    connect(cmdPrevBC, &QPushButton::clicked, this, app::Guarded(this, [this]() {
+                if (!m_events->validateFocused())
+                    return;
+                ShowBC(m_shownBC <= 1 ? m_numBC : m_shownBC - 1);
+            }));
+    connect(cmdShowAllDEs, &QPushButton::clicked, this, app::Guarded(this, [this]() {
+                auto* editor = m_host.equationsEditor();
+                for (size_t k = 0; k < txtEquation.size(); ++k)
+                    editor->setCellText(static_cast<int>(k), txtEquation[k]->text());
+                app::PlaceBeside(editor, this);
+                editor->show();
+                editor->raise();
+            }));
+    connect(cmdShowAllBCs, &QPushButton::clicked, this, app::Guarded(this, [this]() {
+                auto* editor = m_host.conditionsEditor();
+                for (size_t b = 1; b < txtBC.size(); ++b)
+                    editor->setCellText(static_cast<int>(b) - 1, txtBC[b]->text());
+                app::PlaceBeside(editor, this);
+                editor->show();
+                editor->raise();
+            }));
+    connect(mnuOpen, &QAction::triggered, this, app::Guarded(this, [this]() { mnuOpen_Click(); }));
+    connect(mnuSave, &QAction::triggered, this, app::Guarded(this, [this]() { saveAll(false); }));
+    connect(mnuSaveAs, &QAction::triggered, this, app::Guarded(this, [this]() { saveAll(true); }));
+    connect(mnuSaveSeparate, &QAction::triggered, this, app::Guarded(this, [this]() { saveSeparately(false); }));
+    connect(mnuSaveSeparateAs, &QAction::triggered, this, app::Guarded(this, [this]() { saveSeparately(true); }));
     m_host.equationsEditor()->setWriteBackTarget([this](int row, const QString& text) {
         const size_t e = static_cast<size_t>(row);
         if (e < txtEquation.size() && txtEquation[e]->text() != text)
@@ -422,9 +424,17 @@ void FrmSystem::wireEquation(int e)
 {
     QLineEdit* eq = txtEquation[static_cast<size_t>(e)];
     m_events->selectOnFocus(eq);
+    const std::string what = "Equation " + std::to_string(e + 1);
     m_events->onValidate(
-        eq, [eq]() { return !eq->text().isEmpty() && eq->text().contains('='); },
-        [=]() { return QString::fromStdString(std::string("An equation must not be empty and needs an =.")); });
+        eq,
+        [eq, what]() {
+            return !eq->text().isEmpty() && eq->text().contains('=') &&
+                   !FileTextRefusal(what, s(eq->text()), kSystemEquationItem);
+        },
+        [eq, what]() {
+            const auto refusal = FileTextRefusal(what, s(eq->text()), kSystemEquationItem);
+            return QString::fromStdString(refusal ? *refusal : "An equation must not be empty and needs an =.");
+        });
     m_events->onChange(eq, [this, eq, e]() {
         ClearResults();
         m_host.equationsEditor()->setCellText(e, eq->text());
@@ -436,6 +446,13 @@ void FrmSystem::wireCondition(int b)
     QLineEdit* bc = txtBC[static_cast<size_t>(b)];
     m_events->selectOnFocus(bc);
     m_events->selectOnFocus(txtXeval[static_cast<size_t>(b)]);
+    const std::string what = "Condition " + std::to_string(b);
+    m_events->onValidate(
+        bc, [bc, what]() { return !FileTextRefusal(what, s(bc->text()), kSystemConditionItem); },
+        [bc, what]() {
+            const auto refusal = FileTextRefusal(what, s(bc->text()), kSystemConditionItem);
+            return QString::fromStdString(refusal ? *refusal : std::string());
+        });
     m_events->onChange(bc, [this, bc, b]() {
         ClearResults();
         m_host.conditionsEditor()->setCellText(b - 1, bc->text());

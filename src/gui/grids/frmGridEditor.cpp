@@ -1,5 +1,7 @@
 #include "gui/grids/frmGridEditor.h"
 
+#include "gui/app/Guard.h"
+
 #include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -51,20 +53,20 @@ FrmGridEditor::FrmGridEditor(Kind kind, QWidget* parent) : QWidget(parent, Qt::W
     layout->addWidget(m_exit, 2, 1, Qt::AlignRight);
     resize(640, 260);
 
-    connect(m_grid, &QTableWidget::cellClicked, this, [this](int row, int column) {
-        if (column == 0)
-            return;
-        m_startedByTyping = false;
-        m_grid->setCurrentCell(row, column);
-        QString text = cellText(row);
-        placeEntry(text, text);
-    });
-    connect(m_entry, &QLineEdit::textChanged, this, [this](const QString&) { WriteBack(); });
-    connect(m_exit, &QPushButton::clicked, this, &FrmGridEditor::exitClicked);
+    connect(m_grid, &QTableWidget::cellClicked, this, app::Guarded(this, [this](int row, int column) {
+                if (column == 0)
+                    return;
+                m_startedByTyping = false;
+                m_grid->setCurrentCell(row, column);
+                QString text = cellText(row);
+                placeEntry(text, text);
+            }));
+    connect(m_entry, &QLineEdit::textChanged, this, app::Guarded(this, [this](const QString&) { WriteBack(); }));
+    connect(m_exit, &QPushButton::clicked, this, app::Guarded(this, [this]() { exitClicked(); }));
     // Escape closes the editor as Exit does (what was typed is written back).
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &FrmGridEditor::exitClicked);
+    connect(escape, &QShortcut::activated, this, app::Guarded(this, [this]() { exitClicked(); }));
 }
 
 void FrmGridEditor::setRowCount(int rows)

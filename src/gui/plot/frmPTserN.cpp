@@ -4,6 +4,7 @@
 #include "gui/app/AppState.h"
 #include "gui/app/FormEvents.h"
 #include "gui/app/FormSupport.h"
+#include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 
 #include <QAction>
@@ -313,7 +314,7 @@ void FrmPTserN::buildNavigation(QWidget* central, QVBoxLayout* right)
         fl->addWidget(button, n / 2, n % 2);
         windowButtons[b.code] = button;
         const int code = b.code;
-        connect(button, &QPushButton::clicked, this, [this, code]() { ChangeWindow(code); });
+        connect(button, &QPushButton::clicked, this, app::Guarded(this, [this, code]() { ChangeWindow(code); }));
     }
     right->addWidget(graph);
 }
@@ -337,14 +338,14 @@ void FrmPTserN::buildMenus(const std::function<void(QWidget*)>& help, const std:
     mnuHelp->setObjectName("mnuHelp");
     mnuAbout = menuBar()->addAction("About");
     mnuAbout->setObjectName("mnuAbout");
-    connect(mnuHelp, &QAction::triggered, this, [this, help]() { help(this); });
-    connect(mnuAbout, &QAction::triggered, this, [about]() { about(); });
-    connect(mnuSave, &QAction::triggered, this, &FrmPTserN::mnuSave_Click);
-    connect(mnuSaveAs, &QAction::triggered, this, &FrmPTserN::mnuSaveAs_Click);
-    connect(mnuCopy, &QAction::triggered, this, &FrmPTserN::mnuCopy_Click);
-    connect(mnuExportPicture, &QAction::triggered, this, &FrmPTserN::mnuExportPicture_Click);
-    connect(mnuPrint, &QAction::triggered, this, &FrmPTserN::mnuPrint_Click);
-    connect(cmdPlot, &QPushButton::clicked, this, &FrmPTserN::cmdPlot_Click);
+    connect(mnuHelp, &QAction::triggered, this, app::Guarded(this, [this, help]() { help(this); }));
+    connect(mnuAbout, &QAction::triggered, this, app::Guarded(this, [about]() { about(); }));
+    connect(mnuSave, &QAction::triggered, this, app::Guarded(this, [this]() { mnuSave_Click(); }));
+    connect(mnuSaveAs, &QAction::triggered, this, app::Guarded(this, [this]() { mnuSaveAs_Click(); }));
+    connect(mnuCopy, &QAction::triggered, this, app::Guarded(this, [this]() { mnuCopy_Click(); }));
+    connect(mnuExportPicture, &QAction::triggered, this, app::Guarded(this, [this]() { mnuExportPicture_Click(); }));
+    connect(mnuPrint, &QAction::triggered, this, app::Guarded(this, [this]() { mnuPrint_Click(); }));
+    connect(cmdPlot, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdPlot_Click(); }));
 }
 
 void FrmPTserN::wireSetupBoxes()
@@ -358,13 +359,13 @@ void FrmPTserN::wireSetupBoxes()
         m_events->onChange(b, [this]() { ClearPlot(); });
         if (b == txtPlotStep)
             continue;
-        connect(b, &QLineEdit::textEdited, this, [b](const QString& text) {
-            if (!text.contains(','))
-                return;
-            const int cursor = b->cursorPosition();
-            b->setText(QString(text).replace(',', '.'));
-            b->setCursorPosition(cursor);
-        });
+        connect(b, &QLineEdit::textEdited, this, app::Guarded(this, [b](const QString& text) {
+                    if (!text.contains(','))
+                        return;
+                    const int cursor = b->cursorPosition();
+                    b->setText(QString(text).replace(',', '.'));
+                    b->setCursorPosition(cursor);
+                }));
     }
     // A window whose ends are the wrong way round sends the focus to the other end and says
     // why in the status bar, until the pair is right.
@@ -394,12 +395,12 @@ void FrmPTserN::wireSetupBoxes()
         if (DerivativeOrderOf(s(cboDerivative->currentText())) != m_derOrder)
             ClearPlot();
     });
-    connect(Picture1, &PlotCanvas::clickedAt, this, [this](float x, float y) {
-        PlotSetupTexts t = setupTexts();
-        CenterWindowOn(x, y, m_state.plotState, t);
-        showSetup(t);
-        cmdPlot_Click();
-    });
+    connect(Picture1, &PlotCanvas::clickedAt, this, app::Guarded(this, [this](float x, float y) {
+                PlotSetupTexts t = setupTexts();
+                CenterWindowOn(x, y, m_state.plotState, t);
+                showSetup(t);
+                cmdPlot_Click();
+            }));
 }
 
 FrmPTserN::~FrmPTserN() { delete m_legendWindow; }

@@ -1,6 +1,7 @@
 #include "gui/shell/HelpWindow.h"
 
 #include "gui/app/FormSupport.h"
+#include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 
 #include <QCoreApplication>
@@ -140,20 +141,23 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
     // The contents follow the page shown, however it was reached (a link, Back, Forward).
-    connect(m_browser, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
-        const QString page = url.adjusted(QUrl::RemoveFragment).toString();
-        for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-            if (QUrl((*it)->data(0, Qt::UserRole).toString()).adjusted(QUrl::RemoveFragment).toString() == page) {
-                m_tree->setCurrentItem(*it);
-                return;
-            }
-    });
+    connect(m_browser, &QTextBrowser::sourceChanged, this, app::Guarded(this, [this](const QUrl& url) {
+                const QString page = url.adjusted(QUrl::RemoveFragment).toString();
+                for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+                    if (QUrl((*it)->data(0, Qt::UserRole).toString()).adjusted(QUrl::RemoveFragment).toString() ==
+                        page) {
+                        m_tree->setCurrentItem(*it);
+                        return;
+                    }
+            }));
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    connect(m_tree, &QTreeWidget::itemActivated, this,
-            [this](QTreeWidgetItem* item) { m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString())); });
-    connect(m_tree, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item) { m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString())); });
+    connect(m_tree, &QTreeWidget::itemActivated, this, app::Guarded(this, [this](QTreeWidgetItem* item) {
+                m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString()));
+            }));
+    connect(m_tree, &QTreeWidget::itemClicked, this, app::Guarded(this, [this](QTreeWidgetItem* item) {
+                m_browser->setSource(QUrl(item->data(0, Qt::UserRole).toString()));
+            }));
 }
 
 HelpWindow::~HelpWindow() = default;

@@ -1,6 +1,8 @@
 #include "gui/shell/Shell.h"
 
+#include "common/Utf8.h"
 #include "gui/app/FormSupport.h"
+#include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/frmPTserN.h"
@@ -154,7 +156,7 @@ void Shell::ShowAbout()
 
 int RunGui(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    app::Application app(argc, argv);
     QApplication::setApplicationName(app::kApplicationTitle);
     Shell shell;
     if (!shell.Main())
@@ -175,4 +177,15 @@ int RunGui(int argc, char** argv)
 
 } // namespace ode::shell
 
-extern "C" Q_DECL_EXPORT int odeseries_run_gui(int argc, char** argv) { return ode::shell::RunGui(argc, argv); }
+// No exception may cross into the program that loaded the window library.
+extern "C" Q_DECL_EXPORT int odeseries_run_gui(int argc, char** argv)
+{
+    try {
+        return ode::shell::RunGui(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "odeseries: %s\n", ode::TerminalSafe(ode::app::UnexpectedErrorMessage(&e)).c_str());
+    } catch (...) {
+        std::fprintf(stderr, "odeseries: %s\n", ode::TerminalSafe(ode::app::UnexpectedErrorMessage(nullptr)).c_str());
+    }
+    return 2;
+}

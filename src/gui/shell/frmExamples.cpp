@@ -1,5 +1,7 @@
 #include "gui/shell/frmExamples.h"
 
+#include "gui/app/Guard.h"
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -58,10 +60,11 @@ FrmExamples::FrmExamples(DemoLibrary library, QWidget* parent) : QDialog(parent)
     cmdCancel->setObjectName("cmdCancel");
     layout->addWidget(buttons);
 
-    connect(txtExamplesFilter, &QLineEdit::textChanged, this, &FrmExamples::filter);
-    connect(lstExamples, &QTreeWidget::currentItemChanged, this, &FrmExamples::showDescription);
-    connect(lstExamples, &QTreeWidget::itemActivated, this, &FrmExamples::openChosen);
-    connect(cmdOpenExample, &QPushButton::clicked, this, &FrmExamples::openChosen);
+    connect(txtExamplesFilter, &QLineEdit::textChanged, this,
+            app::Guarded(this, [this](const QString& words) { filter(words); }));
+    connect(lstExamples, &QTreeWidget::currentItemChanged, this, app::Guarded(this, [this]() { showDescription(); }));
+    connect(lstExamples, &QTreeWidget::itemActivated, this, app::Guarded(this, [this]() { openChosen(); }));
+    connect(cmdOpenExample, &QPushButton::clicked, this, app::Guarded(this, [this]() { openChosen(); }));
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     if (m_library.demos.empty()) {

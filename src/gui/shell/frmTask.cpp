@@ -1,5 +1,6 @@
 #include "gui/shell/frmTask.h"
 
+#include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 #include "gui/shell/Shell.h"
 
@@ -67,10 +68,10 @@ FrmTask::FrmTask(Shell& shell) : m_shell(shell)
     mnuHelp->setObjectName("mnuHelp");
     mnuAbout = menuBar()->addAction("About");
     mnuAbout->setObjectName("mnuAbout");
-    connect(mnuHelp, &QAction::triggered, this, [this]() { m_shell.showHelp(this); });
-    connect(mnuAbout, &QAction::triggered, this, [this]() { m_shell.ShowAbout(); });
-    connect(cmdOK, &QPushButton::clicked, this, &FrmTask::cmdOK_Click);
-    connect(cmdExamples, &QPushButton::clicked, this, [this]() { m_shell.showExamples(this); });
+    connect(mnuHelp, &QAction::triggered, this, app::Guarded(this, [this]() { m_shell.showHelp(this); }));
+    connect(mnuAbout, &QAction::triggered, this, app::Guarded(this, [this]() { m_shell.ShowAbout(); }));
+    connect(cmdOK, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdOK_Click(); }));
+    connect(cmdExamples, &QPushButton::clicked, this, app::Guarded(this, [this]() { m_shell.showExamples(this); }));
     // Enter presses the default button, "Compute solution".
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* enter = new QShortcut(QKeySequence(key), this);

@@ -1,0 +1,178 @@
+// Texts that come back: whatever a problem file can hold is saved and reopened exactly as typed,
+// in every kind; what it cannot hold (a quote where the file writes quotes around the text, a
+// line break) is refused with a message naming the character, before anything is written.
+#include "linear/LinearSession.h"
+#include "nonlinear/NonlinearSession.h"
+#include "systems/SystemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace ode;
+namespace fs = std::filesystem;
+
+enum class Field { Equation, Condition, Constant };
+
+struct Text {
+    const char* name;
+    Field field;
+    std::string text;
+    // Whether each form keeps it: the single equations' files and the systems' files quote
+    // different fields.
+    bool singleKeeps, systemKeeps;
+};
+
+std::ostream& operator<<(std::ostream& out, const Text& t) { return out << t.name; }
+
+using namespace std::string_literals;
+
+const Text kTexts[] = {
+    {"ConditionWithQuotes", Field::Condition, "y=Len(\"a\")-1", true, false},
+    {"ConditionWithTripleQuotes", Field::Condition, "y=0*Len(\"\"\"\")", true, false},
+    {"ConditionWithComma", Field::Condition, "y=Round(0.5, 0)", true, true},
+    {"ConditionWithQuoteAndComma", Field::Condition, "y=Len(\"a,b\")-3", false, false},
+    {"ConditionStartingWithQuote", Field::Condition, "\"y\"", false, false},
+    {"ConditionWithLeadingBlank", Field::Condition, "  y=0", true, true},
+    {"ConditionWithTrailingBlanks", Field::Condition, "y=0  ", true, true},
+    {"ConditionWithTabs", Field::Condition, "\ty=0\t", true, true},
+    {"ConditionEmpty", Field::Condition, "", true, true},
+    {"ConditionWithLineFeed", Field::Condition, "y=0\ny=1", false, false},
+    {"ConditionWithCarriageReturn", Field::Condition, "y=0\r", false, false},
+    {"ConditionWithUtf8AndLatin1", Field::Condition, "y=0 ' \xc3\xa9 \xe9 $ % \\N */", true, true},
+    {"ConditionWithNul", Field::Condition, "y=0 '\0x"s, true, true},
+    {"EquationWithQuotes", Field::Equation, "y''+y=0*Len(\"a\")", false, true},
+    {"EquationWithComma", Field::Equation, "y''+y=0*Round(1.5, 0)", true, true},
+    {"EquationWithQuoteAndComma", Field::Equation, "y''+y=0*Len(\"a,b\")", false, false},
+    {"EquationWithBackslashesAndPercent", Field::Equation, "y''+y=0*(7\\2)+0*1E-300 ' % \\N \\input{x}", true, true},
+    {"EquationWithLineFeed", Field::Equation, "y''+y=0\n", false, false},
+    {"ConstantWithQuotes", Field::Constant, "k=\"ab\"", true, true},
+    {"ConstantWithQuotesAndComma", Field::Constant, "k=\"a,b\"", false, false},
+    {"ConstantWithComma", Field::Constant, "k=Round(2.5, 0)", true, true},
+    {"ConstantWithTrailingBlank", Field::Constant, "k=2 ", true, true},
+    {"ConstantWithCarriageReturn", Field::Constant, "k=2\r", false, false},
+};
+
+struct Folder {
+    fs::path path = fs::temp_directory_path() / ("odeseries-roundtrip-" + std::to_string(::getpid()));
+    Folder()
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~Folder() { fs::remove_all(path); }
+};
+
+// The text of `field` in a single equation's boxes: a second-order problem, so the equation,
+// the first condition and one constant.
+std::string& In(LinearTexts& b, Field field)
+{
+    b.order = "2";
+    b.indepVarName = "x";
+    b.depVarName = "y";
+    b.bcText.resize(2, "y=0");
+    b.bcPoint.resize(2, "0");
+    b.constants.resize(1, "a=1");
+    return field == Field::Equation ? b.equation : field == Field::Condition ? b.bcText[0] : b.constants[0];
+}
+
+std::string& In(SystemTexts& b, Field field)
+{
+    b.constants.resize(1, "a=1");
+    return field == Field::Equation ? b.equations.at(0) : field == Field::Condition ? b.bcText.at(0) : b.constants[0];
+}
+
+// Saves `text` into `field` of a fresh session of the kind and opens the pair in another one:
+// the text read back, or nothing when the save was refused (then `message` says why).
+template <typename Session, typename Shape>
+std::optional<std::string> SaveAndReopen(Shape shape, Field field, const std::string& text, std::string& message)
+{
+    Folder folder;
+    const std::string path = (folder.path / "problem").string();
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    auto sink = [&messages](const std::string& m) { messages.push_back(m); };
+    Session writer(shape, shared, sink);
+    In(writer.boxes, field) = text;
+    if (!writer.save(path)) {
+        message = messages.empty() ? "" : messages.back();
+        EXPECT_TRUE(fs::is_empty(folder.path)) << "a refused save wrote something";
+        return std::nullopt;
+    }
+    Session reader(shape, shared, sink);
+    EXPECT_TRUE(reader.open(path)) << (messages.empty() ? "" : messages.back());
+    return In(reader.boxes, field);
+}
+
+class TextsRoundTrip : public ::testing::TestWithParam<Text> {};
+
+TEST_P(TextsRoundTrip, inEveryKindComeBackOrAreRefusedBeforeWriting)
+{
+    const Text& t = GetParam();
+    struct Kind {
+        const char* name;
+        bool system;
+        std::function<std::optional<std::string>(std::string&)> run;
+    };
+    const Kind kinds[] = {
+        {"Pldif", false,
+         [&](std::string& m) { return SaveAndReopen<LinearSession>(SeriesKind::Power, t.field, t.text, m); }},
+        {"Tldif", false,
+         [&](std::string& m) { return SaveAndReopen<LinearSession>(SeriesKind::Trigonometric, t.field, t.text, m); }},
+        {"Pndif", false,
+         [&](std::string& m) { return SaveAndReopen<NonlinearSession>(SeriesKind::Power, t.field, t.text, m); }},
+        {"Tndif", false,
+         [&](std::string& m) {
+             return SaveAndReopen<NonlinearSession>(SeriesKind::Trigonometric, t.field, t.text, m);
+         }},
+        {"Sldif", true, [&](std::string& m) { return SaveAndReopen<SystemSession>(false, t.field, t.text, m); }},
+        {"Sndif", true, [&](std::string& m) { return SaveAndReopen<SystemSession>(true, t.field, t.text, m); }},
+    };
+    for (const Kind& kind : kinds) {
+        std::string message;
+        const std::optional<std::string> back = kind.run(message);
+        const bool keeps = kind.system ? t.systemKeeps : t.singleKeeps;
+        if (keeps) {
+            ASSERT_TRUE(back.has_value()) << kind.name << " refused: " << message;
+            EXPECT_EQ(*back, t.text) << kind.name;
+            continue;
+        }
+        ASSERT_FALSE(back.has_value()) << kind.name << " saved a text it cannot give back: " << *back;
+        const bool lineBreak = t.text.find_first_of("\r\n") != std::string::npos;
+        EXPECT_NE(message.find(lineBreak ? "line break (the character " : "the character \""), std::string::npos)
+            << kind.name << ": " << message;
+        EXPECT_NE(message.find("problem file"), std::string::npos) << kind.name << ": " << message;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, TextsRoundTrip, ::testing::ValuesIn(kTexts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The refusal says which text and which character, in the words the windows show too.
+TEST(TextsRoundTrip, theRefusalNamesTheTextAndTheCharacter)
+{
+    const struct {
+        std::string what, text;
+        TextItemForm form;
+        std::string expected;
+    } rows[] = {
+        {"The equation", "y''=Len(\"a\")", TextItemForm::Quoted,
+         "The equation cannot hold the character \": the problem file writes it between quotes and cannot keep a \" "
+         "inside them."},
+        {"Condition 2", "y=Len(\"a,b\")", TextItemForm::AsNeeded,
+         "Condition 2 cannot hold the character \" together with a comma, a \" at its start or a blank at either end: "
+         "the problem file would write it between quotes and cannot keep a \" inside them."},
+        {"The constant k", "k=1\n", TextItemForm::AsNeeded,
+         "The constant k cannot hold a line break (the character LF): the problem file has no way to keep it."},
+        {"Condition 1", "y=Len(\"a\")", TextItemForm::AsNeeded, ""},
+        {"Condition 1", " y=0 ", TextItemForm::AsNeeded, ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(FileTextRefusal(r.what, r.text, r.form).value_or(""), r.expected) << r.text;
+}
+
+} // namespace
