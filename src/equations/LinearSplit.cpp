@@ -1,5 +1,7 @@
 #include "equations/LinearSplit.h"
+
 #include "common/Text.h"
+#include "common/Utf8.h"
 
 namespace ode {
 
@@ -44,7 +46,7 @@ SplitResult SplitLinearText(const std::string& text, const std::string& depVarNa
             else if (rest[0] == '-')
                 coefficient = "-1";
             else {
-                r.problem = "has a term \"" + rest.substr(0, pos + len) +
+                r.problem = "has a term \"" + Excerpt(rest.substr(0, pos + len)) +
                             "\" without a coefficient; write it as coefficient*" + depVarName;
                 return r;
             }

@@ -1,6 +1,7 @@
 #include "equations/SystemText.h"
 
 #include "common/Text.h"
+#include "common/Utf8.h"
 
 #include <algorithm>
 
@@ -93,7 +94,7 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
             else if (pos == 1 && (rest[0] == '+' || rest[0] == '-'))
                 coefficient = rest[0] == '-' ? "-1" : "1";
             else if (pos == 1) {
-                r.problem = "has a term \"" + rest.substr(0, after) +
+                r.problem = "has a term \"" + Excerpt(rest.substr(0, after)) +
                             "\" without a coefficient; write it as coefficient*" + names[j];
                 return r;
             } else
@@ -104,7 +105,7 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
                 ++k;
             rest = rest.substr(k);
             if (k > static_cast<size_t>(sumOrder)) {
-                r.problem = "has a derivative of " + names[j] + " of order " + std::to_string(k) +
+                r.problem = "has a derivative of " + Excerpt(names[j]) + " of order " + std::to_string(k) +
                             ", above the orders the equations give";
                 return r;
             }
@@ -123,8 +124,8 @@ std::optional<std::string> CheckSystemSplit(const SystemSplit& split, const Orde
     for (size_t j = 0; j < split.coef.size(); ++j)
         for (size_t q = static_cast<size_t>(od.varOrder[j]) + 1; q < split.coef[j].size(); ++q)
             if (split.coef[j][q] != "0")
-                return "has a derivative of " + names[j] + " of order " + std::to_string(q) + ", above its order " +
-                       std::to_string(od.varOrder[j]) + " in the equations";
+                return "has a derivative of " + Excerpt(names[j]) + " of order " + std::to_string(q) +
+                       ", above its order " + std::to_string(od.varOrder[j]) + " in the equations";
     return std::nullopt;
 }
 

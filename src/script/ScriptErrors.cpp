@@ -1,5 +1,7 @@
 #include "script/ScriptErrors.h"
 
+#include "common/Utf8.h"
+
 namespace ode::script {
 
 std::string ErrorDescription(int number, const std::string& name)
@@ -16,7 +18,7 @@ std::string ErrorDescription(int number, const std::string& name)
     case ErrDivisionByZero:
         return "Division by zero";
     case ErrTypeMismatch:
-        return name.empty() ? "Type mismatch" : "Type mismatch: '" + name + "'";
+        return name.empty() ? "Type mismatch" : "Type mismatch: '" + Excerpt(name) + "'";
     case ErrOutOfStack:
         return "Out of stack space";
     case ErrObjectRequired:
@@ -24,7 +26,7 @@ std::string ErrorDescription(int number, const std::string& name)
     case ErrWrongArguments:
         return "Wrong number of arguments or invalid property assignment";
     case ErrIllegalAssignment:
-        return name.empty() ? "Illegal assignment" : "Illegal assignment: '" + name + "'";
+        return name.empty() ? "Illegal assignment" : "Illegal assignment: '" + Excerpt(name) + "'";
     case ErrSyntax:
         return "Syntax error";
     case ErrExpectedOpen:

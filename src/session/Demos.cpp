@@ -2,6 +2,7 @@
 
 #include "common/FileIO.h"
 #include "common/TextRecords.h"
+#include "common/Utf8.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -47,7 +48,7 @@ bool ReadSettings(const std::string& text, Demo& demo, std::string& why)
         else if (word.rfind("start=", 0) == 0 && word.size() == 7 && word[6] >= '0' && word[6] <= '4')
             demo.start = word[6] - '0';
         else {
-            why = "the setting " + word + " is not one of start=0...4, points=equal, points=chebyshev";
+            why = "the setting " + Excerpt(word) + " is not one of start=0...4, points=equal, points=chebyshev";
             return false;
         }
     }
