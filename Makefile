@@ -1,48 +1,60 @@
 # Entry points: `make run` and `make test` set up the machine, build and run.
 BUILD      ?= build
 BUILD_SAN  ?= build-san
+BUILD_BENCH ?= build-rel
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
-.PHONY: deps configure build run test test-san bench fuzz fuzz-build fuzz-keep clean install package
+.PHONY: deps configure program build run test test-san bench fuzz fuzz-build fuzz-keep clean install package
 
 deps:
 	@scripts/install-deps
 
+# The benchmarks have a Release build of their own (make bench); the program and its tests never
+# build them.
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODESERIES_BENCH=OFF $(CMAKE_ARGS) >/dev/null
 
+# The program with its window library and help, and nothing else.
+program: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target odeseries
+
+# Everything: the program and every test.
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: program
 	./$(BUILD)/odeseries
 
 # `make install PREFIX=/opt/odeseries` (default /usr/local): the program, its window library,
 # help, demos, desktop entry, icon, metainfo and manual page.
 PREFIX ?= /usr/local
-install: build
+install: program
+	cmake --build $(BUILD) -j $(JOBS) --target odeseries_manual
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, built by CPack into $(BUILD): odeseries_VERSION_ARCH.deb.
-package: build
+package: program
+	cmake --build $(BUILD) -j $(JOBS) --target odeseries_manual
 	cd $(BUILD) && cpack -G DEB
 
 # Every test of the normal build, then the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer in a second build directory.
+# UndefinedBehaviorSanitizer in a second build directory, which builds neither the windows
+# (their tests do not run there) nor the benchmarks.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-san
 
 test-san: deps
-	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DODESERIES_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DODESERIES_SANITIZE=ON -DODESERIES_GUI=OFF \
+	    -DODESERIES_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_SAN) -j $(JOBS)
 	cd $(BUILD_SAN) && ctest --output-on-failure -j $(JOBS) -L core
 
 bench: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DODESERIES_BENCH=ON >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DODESERIES_BENCH=ON -DODESERIES_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_BENCH) -j $(JOBS)
+	@for b in $(BUILD_BENCH)/bench/bench_*; do echo "== $$b"; $$b; done
 
 # libFuzzer runs of the expression engine and of every file reader (clang), FUZZ_SECONDS each;
 # FUZZ_READERS chooses readers. New inputs gather in build-fuzz/corpus-NAME; `make fuzz-keep`
@@ -70,4 +82,4 @@ fuzz-keep: fuzz-build
 	done
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) build-fuzz
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH) build-fuzz
