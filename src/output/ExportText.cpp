@@ -148,14 +148,35 @@ std::optional<std::string> CommentText(std::string_view text, ExportKind languag
 
 std::string JsonEscapeKeptOut(std::string_view json)
 {
+    // The text is valid UTF-8, so the kept-out characters above U+007E are these byte patterns:
+    // 7F; C2 80-9F; E2 80 A8-AE; E2 81 A6-A9. A text without 7F, C2 or E2 (most) is as it was.
     std::string out;
-    out.reserve(json.size());
-    ForEachCharacter(json, [&](char32_t c, std::string_view bytes) {
-        if (c >= 0x7F && IsKeptOut(c))
-            out += HexEscape('u', c, 4);
-        else
-            out += bytes;
-    });
+    size_t done = 0;
+    for (size_t i = json.find_first_of("\x7F\xC2\xE2"); i != std::string_view::npos;
+         i = json.find_first_of("\x7F\xC2\xE2", i + 1)) {
+        const auto at = [&](size_t k) { return k < json.size() ? static_cast<unsigned char>(json[k]) : 0; };
+        char32_t c = 0;
+        size_t length = 0;
+        if (at(i) == 0x7F) {
+            c = 0x7F;
+            length = 1;
+        } else if (at(i) == 0xC2 && at(i + 1) >= 0x80 && at(i + 1) <= 0x9F) {
+            c = at(i + 1);
+            length = 2;
+        } else if (at(i) == 0xE2 && (at(i + 1) == 0x80 || at(i + 1) == 0x81)) {
+            c = 0x2000 | ((at(i + 1) & 0x3F) << 6) | (at(i + 2) & 0x3F);
+            length = IsKeptOut(c) ? 3 : 0;
+        }
+        if (length == 0)
+            continue;
+        out.append(json, done, i - done);
+        out += HexEscape('u', c, 4);
+        done = i + length;
+        i += length - 1;
+    }
+    if (done == 0)
+        return std::string(json);
+    out.append(json, done, std::string_view::npos);
     return out;
 }
 

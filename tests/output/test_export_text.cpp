@@ -71,12 +71,13 @@ INSTANTIATE_TEST_SUITE_P(
 // separators and overrides by ours.
 TEST(JsonWriter, EscapesEveryControlCharacter)
 {
-    const nlohmann::ordered_json j = {{"t\x01", "a\x7f"
-                                                "b\xC2\x85"
-                                                "c\xE2\x80\xA8"
-                                                "d\xE2\x80\xAE"
-                                                "e\n\xC3\xA9"}};
-    EXPECT_EQ(JsonDump(j, -1), R"({"t\u0001":"a\u007fb\u0085c\u2028d\u202ee\né"})");
+    // Controls escaped; the characters beside them in the encoding (a dash, a copyright sign,
+    // U+2065) stay as they are.
+    const std::string text = "a\x7f|\xC2\x85|\xC2\xA9|\xE2\x80\xA8|\xE2\x80\x94|\xE2\x80\xAE|\xE2\x81\xA5|"
+                             "\xE2\x81\xA6|\n|\xC3\xA9";
+    const nlohmann::ordered_json j = {{"t\x01", text}};
+    EXPECT_EQ(JsonDump(j, -1), "{\"t\\u0001\":\"a\\u007f|\\u0085|\xC2\xA9|\\u2028|\xE2\x80\x94|\\u202e|\xE2\x81\xA5|"
+                               "\\u2066|\\n|\xC3\xA9\"}");
     EXPECT_EQ(nlohmann::ordered_json::parse(JsonDump(j, 2)), j);
 }
 
