@@ -60,7 +60,7 @@ bench: deps
 # FUZZ_READERS chooses readers. New inputs gather in build-fuzz/corpus-NAME; `make fuzz-keep`
 # merges the ones that add coverage into the kept corpora that `make test` replays.
 FUZZ_SECONDS ?= 600
-FUZZ_READERS ?= pldif tldif pndif tndif sldif sndif series amat plot
+FUZZ_READERS ?= pldif tldif pndif tndif sldif sndif series amat plot acc exports
 fuzz-build: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODESERIES_FUZZ=ON -DODESERIES_BENCH=OFF >/dev/null
 	@cmake --build build-fuzz --target fuzz_script $(addprefix fuzz_,$(FUZZ_READERS)) -j $(JOBS)

@@ -89,7 +89,7 @@ public:
             lines.push_back(line.rfind("odeseries: ", 0) == 0 ? line.substr(11) : line);
         m_run["messages"] = lines;
         m_run["status"] = status;
-        m_out << m_run.dump() << '\n';
+        m_out << JsonDump(m_run, -1) << '\n';
     }
     std::ostream& messages() override { return m_messages; }
 

@@ -93,6 +93,18 @@ bool NamesAreDistinct(const std::string& independent, const std::vector<std::str
     return true;
 }
 
+std::optional<std::string> NamesRefusal(const std::string& independent, const std::vector<std::string>& dependent)
+{
+    if (!IsValidName(independent) || dependent.empty())
+        return NameRule();
+    for (const std::string& name : dependent)
+        if (!IsValidName(name))
+            return NameRule();
+    if (!NamesAreDistinct(independent, dependent))
+        return std::string("Each variable needs a name of its own.");
+    return std::nullopt;
+}
+
 std::string OrderRule(bool nonlinear)
 {
     return nonlinear ? "The order must be a whole number from 1 to 9."

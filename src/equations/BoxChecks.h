@@ -51,6 +51,11 @@ bool IsValidName(const std::string& text);
 // are the same name (the language does not tell case apart, so "X" is "x").
 bool NamesAreDistinct(const std::string& independent, const std::vector<std::string>& dependent);
 
+// What every kind asks of the names before a solution may stand (when a pair is opened and
+// when it is solved): each a valid name, and no two alike. The refusal in the words of
+// NameRule, or nothing when the names are fine.
+std::optional<std::string> NamesRefusal(const std::string& independent, const std::vector<std::string>& dependent);
+
 // The rules as a window says them when a box refuses its text (one line each).
 std::string OrderRule(bool nonlinear);
 std::string NameRule();

@@ -1,6 +1,7 @@
 #include "linear/LinearSession.h"
 
 #include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
 #include "linear/LinearReport.h"
 
 namespace ode {
@@ -84,6 +85,10 @@ bool LinearSession::solveProblem()
     clearResults();
     if (!readInputs() || !extract(true))
         return false;
+    if (auto refusal = NamesRefusal(m_inputs.indepVarName, {m_inputs.depVarName})) {
+        m_host.report(*refusal);
+        return false;
+    }
     if (accurate())
         return solveChebyshev();
     if (autoDegree && m_kind == SeriesKind::Trigonometric)
@@ -155,7 +160,9 @@ bool LinearSession::open(const std::string& path)
     boxes = shown;
     m_coef = r.content.coef;
     m_solved = r.content.solved;
-    const bool ready = readInputs() && extract(false);
+    // Names are checked as the other kinds check them: a solution under names that are not
+    // valid never stands (the exports and the lists would carry them).
+    const bool ready = readInputs() && extract(false) && !NamesRefusal(m_inputs.indepVarName, {m_inputs.depVarName});
     if (!ready)
         m_solved = false; // the problem is shown; Solve will refuse its texts with the message
     openAccurateFile(path, m_inputs);

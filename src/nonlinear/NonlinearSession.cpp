@@ -1,6 +1,7 @@
 #include "nonlinear/NonlinearSession.h"
 
 #include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
 #include "linear/LinearReport.h"
 #include "linear/LinearSolver.h"
 
@@ -23,6 +24,10 @@ bool NonlinearSession::prepare()
     m_inputsRead = true;
     if (!runConstants(m_inputs.constants))
         return false;
+    if (auto refusal = NamesRefusal(m_inputs.indepVarName, {m_inputs.depVarName})) {
+        m_host.report(*refusal);
+        return false;
+    }
     if (auto problem = PrepareExpressions(m_inputs.equation, m_inputs.bcText, m_inputs.depVarName, m_inputs.order,
                                           m_residualExpr)) {
         m_host.report(*problem);

@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "output/ExportParts.h"
+#include "output/ExportText.h"
 #include "output/Json.h"
 
 #include <algorithm>
@@ -22,8 +23,8 @@ std::string Exact(double v) { return FormatShortest(v); }
 std::string Describe(const Solution& s, const SolvedVariable& v)
 {
     std::ostringstream d;
-    d << v.name << "(" << s.indepVarName << ") on [" << FormatNumber(s.xlower) << ", " << FormatNumber(s.xupper)
-      << "]: ";
+    d << CheckedName(v.name) << "(" << CheckedName(s.indepVarName) << ") on [" << FormatNumber(s.xlower) << ", "
+      << FormatNumber(s.xupper) << "]: ";
     if (s.series == SeriesKind::Power)
         d << "power series of degree " << v.coef.size() - 1 << " about " << FormatNumber(s.centre);
     else
@@ -34,15 +35,29 @@ std::string Describe(const Solution& s, const SolvedVariable& v)
     return d.str();
 }
 
-std::string ProblemLines(const Solution& s, const std::string& prefix)
+std::vector<std::pair<std::string, std::string>> ProblemTexts(const Solution& s)
+{
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const std::string& e : s.equations)
+        texts.emplace_back("equation: ", e);
+    for (const SolvedCondition& c : s.conditions)
+        texts.emplace_back("condition at " + FormatNumber(c.point) + ": ", c.text);
+    for (const std::string& k : s.constants)
+        texts.emplace_back("constant: ", k);
+    return texts;
+}
+
+std::string ProblemLines(const Solution& s, const std::string& prefix, ExportKind language)
 {
     std::string out;
-    for (const std::string& e : s.equations)
-        out += prefix + "equation: " + e + "\n";
-    for (const SolvedCondition& c : s.conditions)
-        out += prefix + "condition at " + FormatNumber(c.point) + ": " + c.text + "\n";
-    for (const std::string& k : s.constants)
-        out += prefix + "constant: " + k + "\n";
+    for (const auto& [label, text] : ProblemTexts(s)) {
+        const std::optional<std::string> shown = CommentText(text, language);
+        out +=
+            prefix + label +
+            (shown ? *shown
+                   : std::string("[left out: a comment here cannot hold this text as it is; the JSON export has it]")) +
+            "\n";
+    }
     return out;
 }
 
@@ -85,6 +100,16 @@ bool AllFinite(const Solution& s)
 
 std::string Primes(int order) { return std::string(static_cast<size_t>(order), '\''); }
 
+// A name in math mode: its checked form, whose "_" (a mangled name's) LaTeX would read as a
+// subscript.
+std::string LatexName(const std::string& name)
+{
+    std::string out;
+    for (const char c : CheckedName(name))
+        out += c == '_' ? std::string("\\_") : std::string(1, c);
+    return out;
+}
+
 std::string GridName(const std::string& path)
 {
     const std::filesystem::path p(path);
@@ -115,7 +140,7 @@ std::string LatexShift(const std::string& x, double centre)
 std::vector<std::pair<double, std::string>> LatexTerms(const Solution& s, const SolvedVariable& v)
 {
     std::vector<std::pair<double, std::string>> terms;
-    const std::string x = s.indepVarName;
+    const std::string x = LatexName(s.indepVarName);
     for (size_t k = 0; k < v.coef.size(); ++k) {
         if (v.coef[k] == 0)
             continue;
@@ -133,6 +158,36 @@ std::vector<std::pair<double, std::string>> LatexTerms(const Solution& s, const 
         terms.emplace_back(v.coef[k], basis);
     }
     return terms;
+}
+
+// The Octave export's folder: one that exists, or the one the user named made in a parent that
+// exists (as every other export needs its folder to exist, no parents are made).
+bool MakeExportFolder(const std::string& path, bool& made, std::string& error)
+{
+    namespace fs = std::filesystem;
+    made = false;
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
+        return true;
+    if (fs::exists(fs::symlink_status(path, ec))) {
+        error = "The Octave export goes into a folder; " + path + " is a file.";
+        return false;
+    }
+    fs::path folder = fs::path(path).lexically_normal();
+    if (folder.filename().empty()) // "out/"
+        folder = folder.parent_path();
+    const fs::path parent = folder.parent_path();
+    if (!parent.empty() && !fs::is_directory(parent, ec)) {
+        error = "The folder " + path + " cannot be made: " + parent.string() + " is not a folder.";
+        return false;
+    }
+    fs::create_directory(path, ec);
+    if (ec) {
+        error = "The folder " + path + " cannot be made: " + ec.message() + ".";
+        return false;
+    }
+    made = true;
+    return true;
 }
 
 } // namespace
@@ -156,7 +211,7 @@ std::string CsvCoefficients(const Solution& s)
     std::string out = chebyshev ? "variable,index,coefficient,chebyshev\n" : "variable,index,coefficient\n";
     for (const SolvedVariable& v : s.variables)
         for (size_t k = 0; k < v.coef.size(); ++k) {
-            out += v.name + "," + std::to_string(k) + "," + Exact(v.coef[k]);
+            out += CsvField(CodeName(v.name, ExportKind::Csv)) + "," + std::to_string(k) + "," + Exact(v.coef[k]);
             if (chebyshev)
                 out += "," + (v.chebyshev && k < v.chebyshev->coef.size() ? Exact(v.chebyshev->coef[k]) : "");
             out += "\n";
@@ -166,10 +221,10 @@ std::string CsvCoefficients(const Solution& s)
 
 std::string CsvGrid(const Solution& s, int intervals)
 {
-    std::string out = s.indepVarName;
+    std::string out = CsvField(CodeName(s.indepVarName, ExportKind::Csv));
     for (const SolvedVariable& v : s.variables)
         for (int d = 0; d <= v.order; ++d)
-            out += "," + v.name + Primes(d);
+            out += "," + CsvField(CodeName(v.name, ExportKind::Csv) + Primes(d));
     out += "\n";
     // A Chebyshev series' derivatives are prepared once for all the points (bit for bit what
     // Evaluate computes one at a time).
@@ -188,17 +243,17 @@ std::string CsvGrid(const Solution& s, int intervals)
     return out;
 }
 
-std::string JsonText(const Solution& s) { return SolutionJson(s).dump(2) + "\n"; }
+std::string JsonText(const Solution& s) { return JsonDump(SolutionJson(s), 2) + "\n"; }
 
 std::string LatexText(const Solution& s)
 {
-    std::string out = "% ODE Series " ODESERIES_VERSION "\n" + ProblemLines(s, "% ");
+    std::string out = "% ODE Series " ODESERIES_VERSION "\n" + ProblemLines(s, "% ", ExportKind::Latex);
     for (const SolvedVariable& v : s.variables) {
         out += "% " + Describe(s, v) + "\n";
         if (v.chebyshev)
             out += "% (the power series below is the Chebyshev series rearranged about the centre)\n";
         const auto terms = LatexTerms(s, v);
-        out += "\\begin{align*}\n" + v.name + "(" + s.indepVarName + ") ={}& ";
+        out += "\\begin{align*}\n" + LatexName(v.name) + "(" + LatexName(s.indepVarName) + ") ={}& ";
         if (terms.empty())
             out += "0";
         for (size_t i = 0; i < terms.size(); ++i) {
@@ -214,9 +269,10 @@ std::string LatexText(const Solution& s)
         out += "\n\\end{align*}\n";
     }
     if (s.series == SeriesKind::Trigonometric && s.period == TwoPi())
-        out += "where $t = " + LatexShift(s.indepVarName, s.centre) + "$ (the period is $2\\pi$).\n";
+        out += "where $t = " + LatexShift(LatexName(s.indepVarName), s.centre) + "$ (the period is $2\\pi$).\n";
     else if (s.series == SeriesKind::Trigonometric)
-        out += "where $t = 2\\pi\\," + LatexShift(s.indepVarName, s.centre) + " / " + LatexNumber(s.period) + "$.\n";
+        out += "where $t = 2\\pi\\," + LatexShift(LatexName(s.indepVarName), s.centre) + " / " + LatexNumber(s.period) +
+               "$.\n";
     return out;
 }
 
@@ -232,6 +288,10 @@ bool ExportFiles(const Solution& s, ExportKind kind, const std::string& path, co
         error = "The solution holds a value that is not a finite number; it cannot be exported.";
         return false;
     }
+    std::vector<std::string> identifiers;
+    if ((kind == ExportKind::Python || kind == ExportKind::C || kind == ExportKind::Octave) &&
+        !CodeIdentifiers(s, kind, identifiers, error))
+        return false;
     switch (kind) {
     case ExportKind::Csv:
         files.push_back({path, CsvCoefficients(s)});
@@ -251,14 +311,17 @@ bool ExportFiles(const Solution& s, ExportKind kind, const std::string& path, co
         files.push_back({path, CSource(s)});
         break;
     case ExportKind::Octave: {
-        std::set<std::string> names;
+        // Each file is named by its function's identifier, which holds only letters, digits and
+        // "_": every one lands in the folder itself.
+        const std::filesystem::path folder = std::filesystem::path(path) / "";
         for (size_t j = 0; j < s.variables.size(); ++j) {
-            const std::string name = CodeName(s.variables[j].name, ExportKind::Octave);
-            if (!names.insert(name).second) {
-                error = "Two variables would share the file " + name + ".m.";
+            const std::filesystem::path file = folder / (identifiers[j] + ".m");
+            if (file.parent_path() != folder.parent_path() || file.filename() != identifiers[j] + ".m") {
+                error = "The Octave file of " + identifiers[j] + " would not be in the folder " + path + ".";
+                files.clear();
                 return false;
             }
-            files.push_back({(std::filesystem::path(path) / (name + ".m")).string(), OctaveFunction(s, j)});
+            files.push_back({file.string(), OctaveFunction(s, j)});
         }
         break;
     }
@@ -272,20 +335,20 @@ bool WriteExport(const Solution& s, ExportKind kind, const std::string& path, co
     FileTexts files;
     if (!ExportFiles(s, kind, path, options, files, error))
         return false;
-    if (kind == ExportKind::Octave) {
-        std::error_code ec;
-        if (std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec)) {
-            error = "The Octave export goes into a folder; " + path + " is a file.";
-            return false;
-        }
-        std::filesystem::create_directories(path, ec);
-        if (ec) {
-            error = "The folder " + path + " cannot be made: " + ec.message() + ".";
-            return false;
-        }
-    }
-    if (!WriteFilesAtomically(files, error))
+    bool madeFolder = false;
+    if (kind == ExportKind::Octave && !MakeExportFolder(path, madeFolder, error))
         return false;
+    if (!WriteFilesAtomically(files, error)) {
+        // A folder this export made goes again with whatever it wrote, so a failed export
+        // leaves nothing behind.
+        if (madeFolder) {
+            std::error_code ec;
+            for (const auto& f : files)
+                std::filesystem::remove(f.first, ec);
+            std::filesystem::remove(path, ec);
+        }
+        return false;
+    }
     if (written)
         for (const auto& f : files)
             written->push_back(f.first);

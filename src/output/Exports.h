@@ -35,12 +35,15 @@ bool ExportFiles(const Solution& s, ExportKind kind, const std::string& path, co
                  FileTexts& files, std::string& error);
 
 // ExportFiles, then every file written in one all-or-nothing step (an Octave folder is made
-// first when missing). False with the message when nothing was written.
+// first when missing and its parent exists, and removed again when the write fails). False with
+// the message when nothing was written.
 bool WriteExport(const Solution& s, ExportKind kind, const std::string& path, const ExportOptions& options,
                  std::string& error, std::vector<std::string>* written = nullptr);
 
-// The identifier a variable's function gets in the code exports: its name, with "_" added when
-// the language reserves it ("lambda" in Python, "int" in C, "end" in Octave).
+// The one source of every identifier and name an export writes: the name's checked form
+// (CheckedName: the name itself when valid), with "_" added when `language` or the file already
+// uses that word ("lambda" or "range" in Python, "int" or "y1" in C, "end" or "sin" in Octave).
+// CSV and LaTeX take the checked form as it is; JSON holds the names as data.
 std::string CodeName(const std::string& name, ExportKind language);
 
 // The texts themselves (for tests and the command line's JSON).

@@ -1,5 +1,6 @@
 #include "output/Json.h"
 
+#include "output/ExportText.h"
 #include "session/Demos.h"
 
 namespace ode {
@@ -56,6 +57,11 @@ nlohmann::ordered_json SolutionJson(const Solution& s)
     if (!s.lstChebyshev.empty())
         j["lists"]["lstChebyshev"] = s.lstChebyshev;
     return j;
+}
+
+std::string JsonDump(const nlohmann::ordered_json& j, int indent)
+{
+    return JsonEscapeKeptOut(j.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
 }
 
 } // namespace ode

@@ -1,6 +1,7 @@
 #include "systems/SystemSession.h"
 
 #include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
 #include "equations/LinearSplit.h"
 #include "linear/AccurateFile.h"
 #include "linear/Chebyshev.h"
@@ -65,6 +66,10 @@ bool SystemSession::prepare()
 {
     if (!readInputs())
         return false;
+    if (auto refusal = NamesRefusal(m_inputs.indepVarName, m_inputs.depVarNames)) {
+        m_host.report(*refusal);
+        return false;
+    }
     m_od = FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, m_inputs.degree, m_inputs.numBC);
     m_de.clear();
     m_bc.clear();

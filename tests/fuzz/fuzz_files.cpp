@@ -1,24 +1,36 @@
 // Fuzz targets for every reader of the program's files: the problem pairs of the six kinds
 // (opened as their forms open them, then reported and, when solved, evaluated), the series
-// files a nonlinear form loads, the scratch file AMAT.MAT and the plot window's setup texts.
+// files a nonlinear form loads, the scratch file AMAT.MAT, the plot window's setup texts, the
+// accurate method's NAME.acc, and the exports of whatever solution a pair opens with.
 // Whatever the bytes, a reader ends in a result or a refusal: never a crash, a hang, a leak
 // or undefined behaviour.
 //
 // A problem input is the series file's text, a line "===", and the problem file's text; an
-// input without that line is the problem file alone beside an empty series file.
+// input without that line is the problem file alone beside an empty series file. The exports'
+// input may add a second line "===" and the text of NAME.acc.
 #include "fuzz_files.h"
 
+#include "equations/BoxChecks.h"
+#include "linear/AccurateFile.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
+#include "output/ExportParts.h"
+#include "output/ExportText.h"
+#include "output/Exports.h"
 #include "plot/PlotGeometry.h"
 #include "plot/PlotSetup.h"
 #include "systems/SystemFiles.h"
 #include "systems/SystemSession.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -162,12 +174,129 @@ void plotSetup(const std::string& input)
     }
 }
 
+// A property every input must keep: a broken one ends the run as a crash would.
+void require(bool holds)
+{
+    if (!holds)
+        std::abort();
+}
+
+// NAME.acc: read, or refused with a reason; what was read writes back to a text that reads
+// the same.
+void readAccurate(const std::string& input)
+{
+    ode::AccurateSettings settings, again;
+    std::string why;
+    if (!ode::ReadAccurateFile(input, settings, why)) {
+        require(!why.empty());
+        return;
+    }
+    require(ode::ReadAccurateFile(ode::AccurateFileText(settings), again, why));
+    require(again.autoDegree == settings.autoDegree && again.maxDegree == settings.maxDegree &&
+            again.tolerance == settings.tolerance && again.solution.size() == settings.solution.size());
+    for (size_t j = 0; j < settings.solution.size(); ++j)
+        require(again.solution[j].a == settings.solution[j].a && again.solution[j].b == settings.solution[j].b &&
+                again.solution[j].coef == settings.solution[j].coef);
+}
+
+// An identifier of ours: a name's checked form, perhaps with "_".
+bool isIdentifier(const std::string& id, const std::string& name)
+{
+    const std::string checked = ode::CheckedName(name);
+    return id == checked || id == checked + "_";
+}
+
+// Every export of a standing solution, built without writing: valid UTF-8 with no control
+// character but the line ends, JSON that parses, identifiers only from the checked names, and
+// Octave's files inside their folder.
+void checkExports(const ode::Solution& s)
+{
+    using ode::ExportKind;
+    // No kind lets a solution stand under names that are not valid.
+    require(ode::IsValidName(s.indepVarName));
+    for (const ode::SolvedVariable& v : s.variables)
+        require(ode::IsValidName(v.name));
+    const std::string folder = "/nonexistent-odeseries-fuzz/e";
+    for (ExportKind kind : {ExportKind::Csv, ExportKind::Json, ExportKind::Latex, ExportKind::Python, ExportKind::C,
+                            ExportKind::Octave}) {
+        ode::FileTexts files;
+        std::string error;
+        ode::ExportOptions options;
+        options.gridIntervals = 2;
+        if (!ode::ExportFiles(s, kind, folder, options, files, error)) {
+            require(!error.empty() && files.empty());
+            continue;
+        }
+        for (const auto& [name, text] : files) {
+            require(ode::ValidUtf8(text) == text);
+            for (size_t i = 0; i < text.size(); ++i) {
+                const auto b = static_cast<unsigned char>(text[i]);
+                require((b >= 0x20 || b == '\n') && b != 0x7F);
+                require(!(b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F));
+            }
+            if (kind == ExportKind::Octave)
+                require(fs::path(name).parent_path() == fs::path(folder));
+        }
+        if (kind == ExportKind::Json)
+            require(!nlohmann::json::parse(files[0].second, nullptr, false).is_discarded());
+        std::vector<std::string> identifiers;
+        if (kind == ExportKind::Python || kind == ExportKind::C || kind == ExportKind::Octave) {
+            require(ode::exportparts::CodeIdentifiers(s, kind, identifiers, error));
+            for (size_t j = 0; j < identifiers.size(); ++j)
+                require(isIdentifier(identifiers[j], s.variables[j].name));
+        }
+        // Every function the Python module defines is a variable's or an evaluator's.
+        if (kind == ExportKind::Python) {
+            std::istringstream lines(files[0].second);
+            for (std::string line; std::getline(lines, line);)
+                if (line.rfind("def ", 0) == 0) {
+                    const std::string name = line.substr(4, line.find('(') - 4);
+                    require(name[0] == '_' ||
+                            std::find(identifiers.begin(), identifiers.end(), name) != identifiers.end());
+                }
+        }
+    }
+}
+
+template <typename S> void describeAndExport(const S& session)
+{
+    if (std::optional<ode::Solution> s = ode::DescribeSolution(session))
+        checkExports(*s);
+}
+
+// The pair (and NAME.acc when the input has a second "===") opened by every kind; a solution
+// that stands is described and exported.
+void openAndExport(const std::string& input)
+{
+    const size_t first = input.find("\n===\n");
+    const size_t second = first == std::string::npos ? first : input.find("\n===\n", first + 5);
+    const std::string name = writePair(second == std::string::npos ? input : input.substr(0, second));
+    std::error_code ec;
+    fs::remove(name + ".acc", ec);
+    if (second != std::string::npos)
+        writeFile(name + ".acc", input.substr(second + 5));
+    std::shared_ptr<ode::script::Class1> shared;
+    for (ode::SeriesKind kind : {ode::SeriesKind::Power, ode::SeriesKind::Trigonometric}) {
+        ode::LinearSession linear(kind, shared, ignore);
+        if (linear.open(name))
+            describeAndExport(linear);
+        ode::NonlinearSession nonlinear(kind, shared, ignore);
+        if (nonlinear.open(name))
+            describeAndExport(nonlinear);
+    }
+    for (bool nonlinear : {false, true}) {
+        ode::SystemSession system(nonlinear, shared, ignore);
+        if (system.open(name))
+            describeAndExport(system);
+    }
+}
+
 } // namespace
 
 namespace ode::fuzz {
 
-const char* const kReaders[kReaderCount] = {"pldif", "tldif", "pndif", "tndif", "sldif",
-                                            "sndif", "series", "amat", "plot"};
+const char* const kReaders[kReaderCount] = {"pldif",  "tldif", "pndif", "tndif", "sldif",  "sndif",
+                                            "series", "amat",  "plot",  "acc",   "exports"};
 
 int ReadInput(int reader, const uint8_t* data, size_t size)
 {
@@ -201,6 +330,12 @@ int ReadInput(int reader, const uint8_t* data, size_t size)
         break;
     case 8:
         plotSetup(input);
+        break;
+    case 9:
+        readAccurate(input);
+        break;
+    case 10:
+        openAndExport(input);
         break;
     default:
         break;

@@ -7,8 +7,8 @@
 
 namespace ode::fuzz {
 
-constexpr int kReaderCount = 9;
-// "pldif", "tldif", "pndif", "tndif", "sldif", "sndif", "series", "amat", "plot".
+constexpr int kReaderCount = 11;
+// "pldif", "tldif", "pndif", "tndif", "sldif", "sndif", "series", "amat", "plot", "acc", "exports".
 extern const char* const kReaders[kReaderCount];
 
 // Feeds one input to reader number `reader`.
