@@ -4,58 +4,74 @@
 
 namespace ode {
 
-size_t Utf8SequenceLength(std::string_view text, size_t at)
+Utf8Character DecodeUtf8(std::string_view text)
 {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80)
-        return 1;
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char b0 = byte(0);
+    if (b0 < 0x80)
+        return {b0, 1, true};
     size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the second byte's range (narrower after E0, ED, F0, F4)
-    if (lead >= 0xC2 && lead <= 0xDF) {
+    char32_t c = 0;
+    unsigned char low = 0x80, high = 0xBF; // the second byte's range
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
         length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        c = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
         length = 3;
-        if (lead == 0xE0)
-            low = 0xA0; // overlong
-        if (lead == 0xED)
-            high = 0x9F; // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        c = b0 & 0x0F;
+        low = b0 == 0xE0 ? 0xA0 : 0x80;  // no overlong form
+        high = b0 == 0xED ? 0x9F : 0xBF; // no surrogate
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
         length = 4;
-        if (lead == 0xF0)
-            low = 0x90; // overlong
-        if (lead == 0xF4)
-            high = 0x8F; // above U+10FFFF
+        c = b0 & 0x07;
+        low = b0 == 0xF0 ? 0x90 : 0x80;
+        high = b0 == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
     } else {
-        return 0;
+        return {};
     }
-    if (at + length > text.size())
-        return 0;
-    if (byte(at + 1) < low || byte(at + 1) > high)
-        return 0;
-    for (size_t k = 2; k < length; ++k)
-        if (byte(at + k) < 0x80 || byte(at + k) > 0xBF)
-            return 0;
-    return length;
+    for (size_t i = 1; i < length; ++i) {
+        if (i >= text.size())
+            return {0, i, false};
+        const unsigned char b = byte(i);
+        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF))
+            return {0, i, false};
+        c = (c << 6) | (b & 0x3F);
+    }
+    return {c, length, true};
 }
 
 bool IsValidUtf8(std::string_view text)
 {
-    for (size_t at = 0; at < text.size();) {
-        const size_t n = Utf8SequenceLength(text, at);
-        if (n == 0)
+    for (; !text.empty(); text.remove_prefix(DecodeUtf8(text).length))
+        if (!DecodeUtf8(text).valid)
             return false;
-        at += n;
-    }
     return true;
+}
+
+std::string ValidUtf8(std::string_view text)
+{
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const Utf8Character c = DecodeUtf8(text);
+        out += c.valid ? text.substr(0, c.length) : kReplacement;
+        text.remove_prefix(c.length);
+    }
+    return out;
+}
+
+bool IsKeptOut(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
 }
 
 std::string Excerpt(std::string_view text, size_t most)
 {
     size_t at = 0, characters = 0;
     while (at < text.size() && characters < most) {
-        const size_t n = Utf8SequenceLength(text, at);
-        at += n == 0 ? 1 : n;
+        at += DecodeUtf8(text.substr(at)).length;
         ++characters;
     }
     if (at >= text.size())
@@ -67,23 +83,21 @@ std::string TerminalSafe(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    char escape[8];
-    for (size_t at = 0; at < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[at]);
-        const size_t n = Utf8SequenceLength(text, at);
-        if (n == 0 || ((c < 0x20 || c == 0x7F) && c != '\n' && c != '\t')) {
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            out += escape;
-            ++at;
-            continue;
-        }
-        if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0) { // C1: U+0080 to U+009F
-            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned char>(text[at + 1]));
+    char escape[12];
+    while (!text.empty()) {
+        const Utf8Character c = DecodeUtf8(text);
+        if (!c.valid) {
+            for (size_t k = 0; k < c.length; ++k) {
+                std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[k]));
+                out += escape;
+            }
+        } else if (IsKeptOut(c.code) && c.code != '\n' && c.code != '\t') {
+            std::snprintf(escape, sizeof escape, c.code < 0x80 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(c.code));
             out += escape;
         } else {
-            out.append(text.substr(at, n));
+            out += text.substr(0, c.length);
         }
-        at += n;
+        text.remove_prefix(c.length);
     }
     return out;
 }

@@ -1,70 +1,12 @@
 #include "output/ExportText.h"
 
 #include "common/Text.h"
+#include "common/Utf8.h"
 #include "equations/BoxChecks.h"
 
 namespace ode {
 
 namespace {
-
-// One step of decoding: the code point at the front of `text` and the bytes it takes, or (for
-// an ill-formed piece) `valid` false and the bytes of its longest well-formed beginning (at
-// least one), which is what one U+FFFD stands for.
-struct Step {
-    char32_t c = 0;
-    size_t length = 1;
-    bool valid = false;
-};
-
-Step DecodeFront(std::string_view text)
-{
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b0 = byte(0);
-    if (b0 < 0x80)
-        return {b0, 1, true};
-    size_t length = 0;
-    char32_t c = 0;
-    unsigned char low = 0x80, high = 0xBF; // the second byte's range
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2;
-        c = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3;
-        c = b0 & 0x0F;
-        low = b0 == 0xE0 ? 0xA0 : 0x80;  // no overlong form
-        high = b0 == 0xED ? 0x9F : 0xBF; // no surrogate
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4;
-        c = b0 & 0x07;
-        low = b0 == 0xF0 ? 0x90 : 0x80;
-        high = b0 == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
-    } else {
-        return {};
-    }
-    for (size_t i = 1; i < length; ++i) {
-        if (i >= text.size())
-            return {0, i, false};
-        const unsigned char b = byte(i);
-        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF))
-            return {0, i, false};
-        c = (c << 6) | (b & 0x3F);
-    }
-    return {c, length, true};
-}
-
-// Calls `f(code point, its bytes)` for each character of ValidUtf8(text).
-template <typename F> void ForEachCharacter(std::string_view text, F f)
-{
-    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-    while (!text.empty()) {
-        const Step s = DecodeFront(text);
-        if (s.valid)
-            f(s.c, text.substr(0, s.length));
-        else
-            f(char32_t(0xFFFD), kReplacement);
-        text.remove_prefix(s.length);
-    }
-}
 
 const char kHex[] = "0123456789abcdef";
 
@@ -77,20 +19,6 @@ std::string HexEscape(char kind, char32_t c, int digits)
 }
 
 } // namespace
-
-std::string ValidUtf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    ForEachCharacter(text, [&](char32_t, std::string_view bytes) { out += bytes; });
-    return out;
-}
-
-bool IsKeptOut(char32_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
-}
 
 std::string CheckedName(const std::string& name)
 {
@@ -114,7 +42,7 @@ std::string CheckedName(const std::string& name)
 std::string PythonStringBody(std::string_view text)
 {
     std::string out;
-    ForEachCharacter(text, [&](char32_t c, std::string_view bytes) {
+    ForEachUtf8Character(text, [&](char32_t c, std::string_view bytes) {
         if (c == '\\' || c == '"')
             out += {'\\', static_cast<char>(c)};
         else if (c == '\n')
@@ -134,7 +62,7 @@ std::string PythonStringBody(std::string_view text)
 std::optional<std::string> CommentText(std::string_view text, ExportKind language)
 {
     bool fits = true;
-    ForEachCharacter(text, [&](char32_t c, std::string_view) { fits = fits && !IsKeptOut(c); });
+    ForEachUtf8Character(text, [&](char32_t c, std::string_view) { fits = fits && !IsKeptOut(c); });
     if (!fits)
         return std::nullopt;
     std::string out = ValidUtf8(text);

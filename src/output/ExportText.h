@@ -8,6 +8,7 @@
 // part of a well-formed UTF-8 sequence becomes U+FFFD (the JSON writer's own replacement, so
 // the texts agree everywhere).
 
+#include "common/Utf8.h"
 #include "output/Exports.h"
 
 #include <optional>
@@ -15,17 +16,6 @@
 #include <string_view>
 
 namespace ode {
-
-// `text` with every ill-formed piece replaced by U+FFFD: a stray continuation byte, a sequence
-// cut short (its bytes so far are one piece), an overlong form, a surrogate, a code point above
-// U+10FFFF, or a byte that never starts a sequence.
-std::string ValidUtf8(std::string_view text);
-
-// The characters no export writes as they are: the C0 controls (line breaks included), DEL,
-// the C1 controls, U+2028 and U+2029 (line and paragraph separators), and the bidirectional
-// embeddings, overrides and isolates (U+202A-U+202E, U+2066-U+2069) that make a line read in
-// another order than it runs.
-bool IsKeptOut(char32_t c);
 
 // The checked form of a name: a valid name (a letter, then letters and digits) as it is; any
 // other as "v_" followed by its ASCII letters and digits, every other byte as "_" and two
