@@ -5,6 +5,7 @@
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
+#include "linear/LinearFiles.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotRequest.h"
@@ -100,11 +101,12 @@ std::vector<double> numberList(const std::string& text)
     return out;
 }
 
-// The first field of FILE.str names the problem's kind.
+// The first field of FILE.str names the problem's kind (read once an interrupted save of the
+// pair is settled, so that the kind is the pair's).
 std::optional<std::string> ProblemMagic(const std::string& file, std::string& error)
 {
     std::string text;
-    if (!ReadWholeFile(file + ".str", text, error))
+    if (!RecoverFiles(PairFiles(file), error) || !ReadWholeFile(file + ".str", text, error))
         return std::nullopt;
     RecordReader r(text);
     std::string magic;

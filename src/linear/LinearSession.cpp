@@ -167,10 +167,8 @@ bool LinearSession::open(const std::string& path)
 bool LinearSession::save(const std::string& path)
 {
     std::string error;
-    if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
-        dropAccurateFile(path);
+    if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path)))
         return true;
-    }
     if (m_sink)
         m_sink(error);
     return false;

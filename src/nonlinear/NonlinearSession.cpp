@@ -254,10 +254,8 @@ bool NonlinearSession::open(const std::string& path)
 bool NonlinearSession::save(const std::string& path)
 {
     std::string error;
-    if (SaveNonlinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
-        dropAccurateFile(path);
+    if (SaveNonlinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path)))
         return true;
-    }
     m_host.report(error);
     return false;
 }
