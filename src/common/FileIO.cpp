@@ -97,8 +97,32 @@ bool decodeName(const std::string& text, std::string& name)
     return !name.empty();
 }
 
+// Whether `name` (without folder) is a save's temporary or moved-aside file: TARGET.tmp~TOKEN
+// or TARGET.old~TOKEN with TOKEN "PID-N-HEX". Gives the target's name and the writer's id.
+bool ParseSaveLeftover(const std::string& name, std::string& target, long& pid)
+{
+    const size_t temp = name.rfind(kTempMark), old = name.rfind(kOldMark);
+    size_t at = std::string::npos;
+    if (temp != std::string::npos && (old == std::string::npos || temp > old))
+        at = temp;
+    else if (old != std::string::npos)
+        at = old;
+    if (at == std::string::npos || at == 0)
+        return false;
+    // TOKEN: digits '-' digits '-' hexadecimal digits.
+    const std::string token = name.substr(at + 5);
+    const size_t first = token.find('-'), second = first == std::string::npos ? first : token.find('-', first + 1);
+    if (second == std::string::npos || first == 0 || second == first + 1 || second + 1 == token.size() ||
+        token.find_first_not_of("0123456789") != first || token.find_first_not_of("0123456789", first + 1) != second ||
+        token.find_first_not_of("0123456789abcdef", second + 1) != std::string::npos || first > 9)
+        return false;
+    target = name.substr(0, at);
+    pid = std::stol(token.substr(0, first));
+    return true;
+}
+
 // What a committed save does: each temporary renamed over its target, whose old file is moved
-// aside first, and each file to remove moved aside. Paths as the writer named them.
+// aside first, and each file to remove moved aside. All in the journal's folder.
 struct Journal {
     struct Replace {
         std::string temp, target, backup;
@@ -112,27 +136,34 @@ struct Journal {
     std::vector<Removal> removed;
 };
 
-// A file of the set as the journal names it: its bare name when it lies beside the journal,
-// else its absolute path.
-std::string storedName(const std::string& path, const std::string& journalFolder)
+// A name the journal may hold: a file in its own folder, so that a journal put there by
+// someone else can move nothing elsewhere.
+bool bareName(const std::string& name)
 {
-    const std::string full = normalised(path);
-    if (fs::path(full).parent_path().string() == normalised(journalFolder.empty() ? "." : journalFolder))
-        return nameOf(full);
-    return full;
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return false;
+#ifdef _WIN32
+    if (name.find_first_of("\\:") != std::string::npos)
+        return false;
+#endif
+    return true;
 }
 
-std::string resolvedName(const std::string& stored, const std::string& journalFolder)
+// Whether `leftover` is a temporary (".tmp~") or moved-aside (".old~") name of `target`.
+bool leftoverOf(const std::string& leftover, const std::string& target, const char* mark)
 {
-    return fs::path(stored).is_absolute() ? stored : inFolder(journalFolder, stored);
+    std::string of;
+    long pid = 0;
+    return ParseSaveLeftover(leftover, of, pid) && of == target &&
+           leftover.compare(target.size(), std::char_traits<char>::length(mark), mark) == 0;
 }
 
-std::string journalText(const Journal& j, const std::string& folder)
+std::string journalText(const Journal& j)
 {
     std::string text = std::string(kJournalHead) + "\n";
     text += "writer " + std::to_string(j.pid) + "\n";
     text += "written " + std::to_string(j.written) + "\n";
-    auto field = [&](const std::string& path) { return "\t" + encodeName(storedName(path, folder)); };
+    auto field = [](const std::string& path) { return "\t" + encodeName(nameOf(path)); };
     for (const auto& r : j.replaced)
         text += "replace" + field(r.temp) + field(r.target) + field(r.backup) + "\n";
     for (const auto& r : j.removed)
@@ -187,11 +218,16 @@ bool parseJournal(const std::string& text, const std::string& folder, Journal& j
                 why = "line " + std::to_string(i + 1) + " names no file";
                 return false;
             }
-        if (f[0] == "replace" && f.size() == 4)
-            j.replaced.push_back(
-                {resolvedName(names[1], folder), resolvedName(names[2], folder), resolvedName(names[3], folder)});
-        else if (f[0] == "remove" && f.size() == 3)
-            j.removed.push_back({resolvedName(names[1], folder), resolvedName(names[2], folder)});
+        for (size_t k = 1; k < f.size(); ++k)
+            if (!bareName(names[k])) {
+                why = "line " + std::to_string(i + 1) + " names a file outside its folder";
+                return false;
+            }
+        if (f[0] == "replace" && f.size() == 4 && leftoverOf(names[1], names[2], kTempMark) &&
+            leftoverOf(names[3], names[2], kOldMark))
+            j.replaced.push_back({inFolder(folder, names[1]), inFolder(folder, names[2]), inFolder(folder, names[3])});
+        else if (f[0] == "remove" && f.size() == 3 && leftoverOf(names[2], names[1], kOldMark))
+            j.removed.push_back({inFolder(folder, names[1]), inFolder(folder, names[2])});
         else {
             why = "line " + std::to_string(i + 1) + " is not a step of a save";
             return false;
@@ -210,24 +246,6 @@ std::error_code twice(const std::function<std::error_code()>& operation)
     if (ec && !isMissing(ec))
         ec = operation(); // a fault of the moment (an interrupted call) is not the end of a save
     return isMissing(ec) ? std::error_code() : ec;
-}
-
-// The folders a set touches, each once.
-std::vector<std::string> foldersOf(const Journal& j, const std::string& journal)
-{
-    std::set<std::string> seen;
-    std::vector<std::string> out;
-    auto add = [&](const std::string& path) {
-        const std::string folder = folderOf(path);
-        if (seen.insert(normalised(folder.empty() ? "." : folder)).second)
-            out.push_back(folder);
-    };
-    add(journal);
-    for (const auto& r : j.replaced)
-        add(r.target);
-    for (const auto& r : j.removed)
-        add(r.target);
-    return out;
 }
 
 std::string interruptedMessage(const std::string& journal, const std::string& file, const std::error_code& ec)
@@ -255,8 +273,7 @@ bool rollForward(const std::string& journal, const Journal& j, FileSystem& files
             return false;
         }
     }
-    for (const std::string& folder : foldersOf(j, journal))
-        files.flushFolder(folder); // the renames stand either way; a failed flush only risks a power cut
+    files.flushFolder(folderOf(journal)); // the renames stand either way; a failed flush only risks a power cut
     const std::error_code ec = files.remove(journal);
     if (ec && !isMissing(ec)) {
         error = interruptedMessage(journal, journal, ec);
@@ -410,7 +427,7 @@ private:
         m_journal.pid = m_files.processId();
         m_journal.written = secondsNow();
         std::error_code ec;
-        if (!writeOne(m_journalPath, journalText(m_journal, folderOf(m_journalPath)), m_journalTemp, ec)) {
+        if (!writeOne(m_journalPath, journalText(m_journal), m_journalTemp, ec)) {
             error = cannotWrite(m_first, ec);
             removeTemporaries();
             return false;
@@ -475,11 +492,10 @@ private:
                 error = "The file " + r.target + " cannot be removed: " + ec.message() + ".";
                 return undo(error);
             }
-        for (const std::string& folder : foldersOf(m_journal, m_journalPath))
-            if (const std::error_code ec = m_files.flushFolder(folder)) {
-                error = cannotWrite(m_first, ec);
-                return undo(error);
-            }
+        if (const std::error_code ec = m_files.flushFolder(folderOf(m_journalPath))) {
+            error = cannotWrite(m_first, ec);
+            return undo(error);
+        }
         if (const std::error_code ec = m_files.remove(m_journalPath); ec && !isMissing(ec)) {
             error = cannotWrite(m_first, ec);
             return undo(error);
@@ -527,28 +543,6 @@ private:
 } // namespace
 
 std::string JournalPath(const std::string& firstFile) { return firstFile + kJournalSuffix; }
-
-bool ParseSaveLeftover(const std::string& name, std::string& target, long& pid)
-{
-    const size_t temp = name.rfind(kTempMark), old = name.rfind(kOldMark);
-    size_t at = std::string::npos;
-    if (temp != std::string::npos && (old == std::string::npos || temp > old))
-        at = temp;
-    else if (old != std::string::npos)
-        at = old;
-    if (at == std::string::npos || at == 0)
-        return false;
-    // TOKEN: digits '-' digits '-' hexadecimal digits.
-    const std::string token = name.substr(at + 5);
-    const size_t first = token.find('-'), second = first == std::string::npos ? first : token.find('-', first + 1);
-    if (second == std::string::npos || first == 0 || second == first + 1 || second + 1 == token.size() ||
-        token.find_first_not_of("0123456789") != first || token.find_first_not_of("0123456789", first + 1) != second ||
-        token.find_first_not_of("0123456789abcdef", second + 1) != std::string::npos || first > 9)
-        return false;
-    target = name.substr(0, at);
-    pid = std::stol(token.substr(0, first));
-    return true;
-}
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error)
 {
@@ -646,6 +640,14 @@ bool SaveFileSet(const FileSet& set, std::string& error, FileSystem& files)
         }
     if (all.empty())
         return true;
+    // The journal names files beside it only.
+    const std::string folder = normalised(folderOf(all.front()).empty() ? "." : folderOf(all.front()));
+    for (const std::string& path : all)
+        if (normalised(folderOf(path).empty() ? "." : folderOf(path)) != folder) {
+            error = "The file " + path + " cannot be written with " + all.front() +
+                    ": the files of one save share a folder.";
+            return false;
+        }
     if (!RecoverFiles(all, error, files))
         return false;
     SetSave save(files, set.write, removals);

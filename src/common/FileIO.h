@@ -35,8 +35,9 @@ using FileTexts = std::vector<std::pair<std::string, std::string>>;
 // kLargestFile, unreadable) returns false with a message in `error`.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
 
-// What one save writes and what it removes (files that must not outlast it); all of them in one
-// folder, the one of the first file.
+// What one save writes and what it removes (files that must not outlast it), all in one folder:
+// the journal goes beside them, named after the first file (the first written, else the first
+// removed), and an Open of any of them finds it there.
 struct FileSet {
     FileTexts write;
     std::vector<std::string> remove;
@@ -44,9 +45,9 @@ struct FileSet {
 
 // Saves `set` whole: afterwards every file written holds its new text and every file to remove
 // is gone, or (false, with a message in `error`) every file is as it was and no temporary file
-// is left. A target that is a folder is refused before anything is written; a folder named
-// among the files to remove is left alone. An interrupted save of the same files is settled
-// first (see RecoverFiles).
+// is left. A target that is a folder, or files in more than one folder, are refused before
+// anything is written; a folder named among the files to remove is left alone. An interrupted
+// save of the same files is settled first (see RecoverFiles).
 bool SaveFileSet(const FileSet& set, std::string& error, FileSystem& files = RealFileSystem());
 
 // SaveFileSet of `files`, removing nothing.
@@ -67,9 +68,5 @@ constexpr int kAbandonedSaveSeconds = 30;
 
 // The journal of a set whose first file is `firstFile`.
 std::string JournalPath(const std::string& firstFile);
-
-// Whether `name` (without folder) is a save's temporary or moved-aside file: TARGET.tmp~TOKEN
-// or TARGET.old~TOKEN with TOKEN "PID-N-HEX". Gives the target's name and the writer's id.
-bool ParseSaveLeftover(const std::string& name, std::string& target, long& pid);
 
 } // namespace ode

@@ -3,6 +3,7 @@
 #include "common/FileSystem.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <random>

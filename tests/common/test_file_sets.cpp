@@ -295,37 +295,6 @@ TEST(FileSets, RecoveryRemovesOnlyDeadWritersLeftovers)
         EXPECT_EQ(fs::exists(dir.file(e.name)), e.stays) << e.name;
 }
 
-TEST(FileSets, LeftoverNamesAreReadExactly)
-{
-    struct Row {
-        const char* name;
-        const char* target; // empty: not a leftover
-        long pid;
-    };
-    const Row rows[] = {
-        {"p.tmp~12-0-0a", "p", 12},
-        {"p.str.old~7-33-ffffffff", "p.str", 7},
-        {"a.tmp~b.tmp~5-1-2", "a.tmp~b", 5},
-        {"p.tmp~12-0-", "", 0},
-        {"p.tmp~-0-1", "", 0},
-        {"p.tmp~1--1", "", 0},
-        {"p.tmp~1-0-g", "", 0},
-        {".tmp~1-0-1", "", 0},
-        {"p.tmp~1234567890-0-1", "", 0},
-        {"p.new~1-0-1", "", 0},
-    };
-    for (const Row& r : rows) {
-        std::string target;
-        long pid = 0;
-        const bool leftover = ode::ParseSaveLeftover(r.name, target, pid);
-        EXPECT_EQ(leftover, *r.target != '\0') << r.name;
-        if (leftover) {
-            EXPECT_EQ(target, r.target) << r.name;
-            EXPECT_EQ(pid, r.pid) << r.name;
-        }
-    }
-}
-
 // A journal whose writer still runs is a save in progress: the recovery waits for it to end and
 // does not touch its files.
 TEST(FileSets, ASaveInProgressIsWaitedFor)
@@ -359,7 +328,8 @@ TEST(FileSets, ASaveInProgressIsWaitedFor)
     ::waitpid(writer, nullptr, 0);
 }
 
-// A damaged journal cannot say which files are whose: nothing is opened and nothing changes.
+// A damaged journal, or one that names files it could not have written, cannot say which files
+// are whose: nothing is opened and nothing changes.
 TEST(FileSets, ADamagedJournalStopsTheOpen)
 {
     const std::string head = "ODE Series save journal 1\nwriter 999999999\nwritten 0\n";
@@ -370,6 +340,11 @@ TEST(FileSets, ADamagedJournalStopsTheOpen)
         head + "replace\tp.tmp~1-0-1\tp\tp.old~1-0-1\nend 1",
         "writer 999999999\nend 0\n",
         std::string(),
+        // Files outside the journal's folder, or not the leftovers of the files they replace.
+        head + "remove\t/etc/passwd\t/etc/passwd.old~1-0-1\nend 1\n",
+        head + "remove\t../q\t../q.old~1-0-1\nend 1\n",
+        head + "replace\tq\tp\tp.old~1-0-1\nend 1\n",
+        head + "remove\tp\tq.old~1-0-1\nend 1\n",
     };
     for (const std::string& text : damaged) {
         Folder dir;
