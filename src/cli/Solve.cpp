@@ -3,13 +3,16 @@
 #include "cli/WindowLibrary.h"
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
+#include "common/PrivateFolder.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
+#include "linear/LinearFiles.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotRequest.h"
 #include "session/Demos.h"
+#include "systems/SystemFiles.h"
 #include "systems/SystemSession.h"
 
 #include "cli/Results.h"
@@ -20,11 +23,6 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace ode::cli {
 
@@ -77,15 +75,6 @@ std::string ForProblem(const std::string& pattern, const SolveOptions& o)
     return out;
 }
 
-long ProcessId()
-{
-#ifdef _WIN32
-    return static_cast<long>(_getpid());
-#else
-    return static_cast<long>(getpid());
-#endif
-}
-
 // Numbers separated by commas ("1,2,3,4").
 std::vector<double> numberList(const std::string& text)
 {
@@ -101,11 +90,12 @@ std::vector<double> numberList(const std::string& text)
     return out;
 }
 
-// The first field of FILE.str names the problem's kind.
+// The first field of FILE.str names the problem's kind (read once an interrupted save of the
+// pair is settled, so that the kind is the pair's).
 std::optional<std::string> ProblemMagic(const std::string& file, std::string& error)
 {
     std::string text;
-    if (!ReadWholeFile(file + ".str", text, error))
+    if (!RecoverFiles(PairFiles(file), error) || !ReadWholeFile(file + ".str", text, error))
         return std::nullopt;
     RecordReader r(text);
     std::string magic;
@@ -271,33 +261,15 @@ bool writeExports(const SolveOptions& o, const std::optional<Solution>& solution
     return true;
 }
 
-// A per-run folder for the systems' scratch file, so that runs side by side in one folder do
-// not read each other's AMAT.MAT; removed when the run ends.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        static int runs = 0;
-        std::error_code ec;
-        m_folder = std::filesystem::temp_directory_path(ec) /
-                   ("odeseries-" + std::to_string(ProcessId()) + "-" + std::to_string(++runs));
-        std::filesystem::create_directories(m_folder, ec);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_folder, ec);
-    }
-    std::string file() const { return (m_folder / "AMAT.MAT").string(); }
-
-private:
-    std::filesystem::path m_folder;
-};
+// A private folder of the run for the systems' scratch file, so that runs side by side in one
+// folder do not read each other's AMAT.MAT and nobody can put one in its way; removed when the
+// run ends. Without one the per-user data folder takes the file.
 // Only the systems write the scratch file; the other kinds make no folder.
-template <typename Session> void useScratch(Session&, std::optional<ScratchFolder>&) {}
-void useScratch(SystemSession& session, std::optional<ScratchFolder>& folder)
+template <typename Session> void useScratch(Session&, std::optional<PrivateFolder>&) {}
+void useScratch(SystemSession& session, std::optional<PrivateFolder>& folder)
 {
-    session.scratchPath = folder.emplace().file();
+    const std::string& path = folder.emplace().path();
+    session.scratchPath = path.empty() ? UserScratchPath() : (std::filesystem::path(path) / "AMAT.MAT").string();
 }
 
 // Save Separately, which only the systems have.
@@ -342,7 +314,7 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
     std::ostream& err = r.messages();
     std::shared_ptr<script::Class1> shared;
     Session session(shape, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
-    std::optional<ScratchFolder> scratch;
+    std::optional<PrivateFolder> scratch;
     useScratch(session, scratch);
     if (!session.open(o.file))
         return 2;

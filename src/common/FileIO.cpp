@@ -1,24 +1,14 @@
 #include "common/FileIO.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <set>
+#include <thread>
 
 namespace ode {
 
@@ -26,105 +16,533 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A file descriptor that is closed on every path out.
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor() { close(); }
-    bool close()
-    {
-        if (fd < 0)
-            return true;
-#ifdef _WIN32
-        const bool ok = ::_close(fd) == 0;
-#else
-        const bool ok = ::close(fd) == 0;
-#endif
-        fd = -1;
-        return ok;
-    }
-};
+constexpr const char* kJournalSuffix = ".journal~";
+constexpr const char* kTempMark = ".tmp~";
+constexpr const char* kOldMark = ".old~";
+constexpr const char* kJournalHead = "ODE Series save journal 1";
 
-int processId()
+bool isMissing(const std::error_code& ec) { return ec == std::errc::no_such_file_or_directory; }
+
+std::string folderOf(const std::string& path) { return fs::path(path).parent_path().string(); }
+
+std::string nameOf(const std::string& path) { return fs::path(path).filename().string(); }
+
+std::string inFolder(const std::string& folder, const std::string& name)
 {
-#ifdef _WIN32
-    return ::_getpid();
-#else
-    return static_cast<int>(::getpid());
-#endif
+    return folder.empty() ? name : (fs::path(folder) / name).string();
 }
 
-// Creates a new file beside `path` under a name no other writer uses: NAME.tmp~PID-N-RANDOM,
-// created exclusively, so two programs (or two saves of one) never share a temporary file.
-bool createTemporary(const std::string& path, Descriptor& out, std::string& temp)
+// The same text for every spelling of one file: absolute and without "." or "..".
+std::string normalised(const std::string& path)
+{
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return (ec ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+long long secondsNow()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// "PID-N-RANDOM": unique among this process's saves by N, among processes by the id, and
+// against stale files of an earlier process with the same id by the random part.
+std::string newToken(long pid)
 {
     static std::atomic<unsigned> counter{0};
-    std::mt19937_64 random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                           (static_cast<uint64_t>(processId()) << 32));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".tmp~%d-%u-%08llx", processId(), counter++,
-                      static_cast<unsigned long long>(random() & 0xffffffffu));
-        temp = path + suffix;
-#ifdef _WIN32
-        out.fd = ::_open(temp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-        out.fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-#endif
-        if (out.fd >= 0)
-            return true;
-        if (errno != EEXIST)
-            return false;
+    static std::mt19937_64 random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                                  (static_cast<uint64_t>(pid) << 32));
+    static std::atomic_flag busy = ATOMIC_FLAG_INIT;
+    while (busy.test_and_set())
+        ;
+    const unsigned long long bits = random() & 0xffffffffu;
+    busy.clear();
+    char token[64];
+    std::snprintf(token, sizeof token, "%ld-%u-%08llx", pid, counter++, bits);
+    return token;
+}
+
+// A journal's names are kept one a field, tab-separated: a percent sign and every control
+// character are written as %XX so that no name can break a line or a field.
+std::string encodeName(const std::string& name)
+{
+    std::string out;
+    for (unsigned char c : name) {
+        if (c == '%' || c < 0x20 || c == 0x7f) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
     }
+    return out;
+}
+
+bool decodeName(const std::string& text, std::string& name)
+{
+    name.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            name += text[i];
+            continue;
+        }
+        unsigned value = 0;
+        if (i + 2 >= text.size() || std::sscanf(text.substr(i + 1, 2).c_str(), "%2X", &value) != 1)
+            return false;
+        name += static_cast<char>(value);
+        i += 2;
+    }
+    return !name.empty();
+}
+
+// Whether `name` (without folder) is a save's temporary or moved-aside file: TARGET.tmp~TOKEN
+// or TARGET.old~TOKEN with TOKEN "PID-N-HEX". Gives the target's name and the writer's id.
+bool ParseSaveLeftover(const std::string& name, std::string& target, long& pid)
+{
+    const size_t temp = name.rfind(kTempMark), old = name.rfind(kOldMark);
+    size_t at = std::string::npos;
+    if (temp != std::string::npos && (old == std::string::npos || temp > old))
+        at = temp;
+    else if (old != std::string::npos)
+        at = old;
+    if (at == std::string::npos || at == 0)
+        return false;
+    // TOKEN: digits '-' digits '-' hexadecimal digits.
+    const std::string token = name.substr(at + 5);
+    const size_t first = token.find('-'), second = first == std::string::npos ? first : token.find('-', first + 1);
+    if (second == std::string::npos || first == 0 || second == first + 1 || second + 1 == token.size() ||
+        token.find_first_not_of("0123456789") != first || token.find_first_not_of("0123456789", first + 1) != second ||
+        token.find_first_not_of("0123456789abcdef", second + 1) != std::string::npos || first > 9)
+        return false;
+    target = name.substr(0, at);
+    pid = std::stol(token.substr(0, first));
+    return true;
+}
+
+// What a committed save does: each temporary renamed over its target, whose old file is moved
+// aside first, and each file to remove moved aside. All in the journal's folder.
+struct Journal {
+    struct Replace {
+        std::string temp, target, backup;
+    };
+    struct Removal {
+        std::string target, backup;
+    };
+    long pid = 0;
+    long long written = 0; // seconds since 1970
+    std::vector<Replace> replaced;
+    std::vector<Removal> removed;
+};
+
+// A name the journal may hold: a file in its own folder, so that a journal put there by
+// someone else can move nothing elsewhere.
+bool bareName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return false;
+#ifdef _WIN32
+    if (name.find_first_of("\\:") != std::string::npos)
+        return false;
+#endif
+    return true;
+}
+
+// Whether `leftover` is a temporary (".tmp~") or moved-aside (".old~") name of `target`.
+bool leftoverOf(const std::string& leftover, const std::string& target, const char* mark)
+{
+    std::string of;
+    long pid = 0;
+    return ParseSaveLeftover(leftover, of, pid) && of == target &&
+           leftover.compare(target.size(), std::char_traits<char>::length(mark), mark) == 0;
+}
+
+std::string journalText(const Journal& j)
+{
+    std::string text = std::string(kJournalHead) + "\n";
+    text += "writer " + std::to_string(j.pid) + "\n";
+    text += "written " + std::to_string(j.written) + "\n";
+    auto field = [](const std::string& path) { return "\t" + encodeName(nameOf(path)); };
+    for (const auto& r : j.replaced)
+        text += "replace" + field(r.temp) + field(r.target) + field(r.backup) + "\n";
+    for (const auto& r : j.removed)
+        text += "remove" + field(r.target) + field(r.backup) + "\n";
+    text += "end " + std::to_string(j.replaced.size() + j.removed.size()) + "\n";
+    return text;
+}
+
+bool parseJournal(const std::string& text, const std::string& folder, Journal& j, std::string& why)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            why = "it ends in the middle of a line";
+            return false;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    auto fields = [](const std::string& line) {
+        std::vector<std::string> out;
+        size_t start = 0;
+        for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+            out.push_back(line.substr(start, tab - start));
+        out.push_back(line.substr(start));
+        return out;
+    };
+    auto number = [](const std::string& line, const std::string& word, long long& value) {
+        if (line.compare(0, word.size() + 1, word + " ") != 0)
+            return false;
+        const std::string digits = line.substr(word.size() + 1);
+        if (digits.empty() || digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        value = std::stoll(digits);
+        return true;
+    };
+    long long pid = 0, written = 0, count = -1;
+    if (lines.size() < 4 || lines[0] != kJournalHead || !number(lines[1], "writer", pid) ||
+        !number(lines[2], "written", written) || !number(lines.back(), "end", count)) {
+        why = "it is not a journal of this program";
+        return false;
+    }
+    j = Journal();
+    j.pid = static_cast<long>(pid);
+    j.written = written;
+    for (size_t i = 3; i + 1 < lines.size(); ++i) {
+        const std::vector<std::string> f = fields(lines[i]);
+        std::vector<std::string> names(f.size());
+        for (size_t k = 1; k < f.size(); ++k)
+            if (!decodeName(f[k], names[k])) {
+                why = "line " + std::to_string(i + 1) + " names no file";
+                return false;
+            }
+        for (size_t k = 1; k < f.size(); ++k)
+            if (!bareName(names[k])) {
+                why = "line " + std::to_string(i + 1) + " names a file outside its folder";
+                return false;
+            }
+        if (f[0] == "replace" && f.size() == 4 && leftoverOf(names[1], names[2], kTempMark) &&
+            leftoverOf(names[3], names[2], kOldMark))
+            j.replaced.push_back({inFolder(folder, names[1]), inFolder(folder, names[2]), inFolder(folder, names[3])});
+        else if (f[0] == "remove" && f.size() == 3 && leftoverOf(names[2], names[1], kOldMark))
+            j.removed.push_back({inFolder(folder, names[1]), inFolder(folder, names[2])});
+        else {
+            why = "line " + std::to_string(i + 1) + " is not a step of a save";
+            return false;
+        }
+    }
+    if (static_cast<size_t>(count) != j.replaced.size() + j.removed.size()) {
+        why = "it does not hold the number of steps it names";
+        return false;
+    }
+    return true;
+}
+
+std::error_code twice(const std::function<std::error_code()>& operation)
+{
+    std::error_code ec = operation();
+    if (ec && !isMissing(ec))
+        ec = operation(); // a fault of the moment (an interrupted call) is not the end of a save
+    return isMissing(ec) ? std::error_code() : ec;
+}
+
+std::string interruptedMessage(const std::string& journal, const std::string& file, const std::error_code& ec)
+{
+    const std::string first = journal.substr(0, journal.size() - std::string(kJournalSuffix).size());
+    return "An interrupted save of " + first + " cannot be completed (" + file + ": " + ec.message() +
+           "); its files are not opened until it is.";
+}
+
+// Completes the save `j` guarded by `journal`: whatever is still to do of its renames and
+// removals, then the journal, then the old files moved aside. Every step may already be done.
+bool rollForward(const std::string& journal, const Journal& j, FileSystem& files, std::string& error)
+{
+    for (const auto& r : j.replaced) {
+        const std::error_code ec = files.rename(r.temp, r.target, true);
+        if (ec && !isMissing(ec)) {
+            error = interruptedMessage(journal, r.target, ec);
+            return false;
+        }
+    }
+    for (const auto& r : j.removed) {
+        const std::error_code ec = files.remove(r.target);
+        if (ec && !isMissing(ec)) {
+            error = interruptedMessage(journal, r.target, ec);
+            return false;
+        }
+    }
+    files.flushFolder(folderOf(journal)); // the renames stand either way; a failed flush only risks a power cut
+    const std::error_code ec = files.remove(journal);
+    if (ec && !isMissing(ec)) {
+        error = interruptedMessage(journal, journal, ec);
+        return false;
+    }
+    for (const auto& r : j.replaced)
+        files.remove(r.backup);
+    for (const auto& r : j.removed)
+        files.remove(r.backup);
+    return true;
+}
+
+// A journal found beside a set: waited for while its writer runs (a save in progress takes
+// milliseconds), else completed. True when it is gone afterwards.
+bool settleJournal(const std::string& journal, FileSystem& files, std::string& error)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        std::string text, why;
+        if (!ReadWholeFile(journal, text, why)) {
+            if (!files.exists(journal))
+                return true; // its writer finished meanwhile
+            error = "The file " + journal + " of an interrupted save cannot be read; its files are not opened.";
+            return false;
+        }
+        Journal j;
+        if (!parseJournal(text, folderOf(journal), j, why)) {
+            error = "The file " + journal + " of an interrupted save is damaged (" + why +
+                    "); the files it names may be from two saves and are not opened.";
+            return false;
+        }
+        const bool running = j.pid != files.processId() && files.processAlive(j.pid);
+        const bool young = secondsNow() - j.written < kAbandonedSaveSeconds;
+        const bool patient = std::chrono::steady_clock::now() - start < std::chrono::seconds(kAbandonedSaveSeconds);
+        if (running && young && patient) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        return rollForward(journal, j, files, error);
+    }
+}
+
+bool concerns(const Journal& j, const std::set<std::string>& wanted)
+{
+    for (const auto& r : j.replaced)
+        if (wanted.count(normalised(r.target)))
+            return true;
+    for (const auto& r : j.removed)
+        if (wanted.count(normalised(r.target)))
+            return true;
     return false;
 }
 
-// Writes all of `content` and flushes it to the disk before the file is closed.
-bool writeAndFlush(Descriptor& d, const std::string& content)
-{
-    const char* p = content.data();
-    size_t left = content.size();
-    while (left > 0) {
-#ifdef _WIN32
-        const int chunk = left > (1u << 30) ? (1 << 30) : static_cast<int>(left);
-        const int n = ::_write(d.fd, p, static_cast<unsigned>(chunk));
-#else
-        const ssize_t n = ::write(d.fd, p, left);
-#endif
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-#ifdef _WIN32
-    if (::_commit(d.fd) != 0) // FlushFileBuffers
-        return false;
-#else
-    if (::fsync(d.fd) != 0)
-        return false;
-#endif
-    return d.close();
-}
+// One save of a set in progress: the temporaries written, the journal, and the steps taken.
+class SetSave {
+public:
+    SetSave(FileSystem& files, const FileTexts& write, const std::vector<std::string>& remove)
+        : m_files(files), m_write(write), m_remove(remove),
+          m_first(write.empty() ? remove.front() : write.front().first)
+    {}
 
-// After a rename, the folder's entry is made durable too where the platform allows it.
-void flushFolder(const std::string& path)
-{
-#ifndef _WIN32
-    fs::path folder = fs::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    bool run(std::string& error)
+    {
+        if (!writeTemporaries(error))
+            return false;
+        if (m_write.size() == 1 && m_remove.empty())
+            return renameSingle(error);
+        if (!writeJournal(error) || !commit(error))
+            return false;
+        return apply(error);
     }
-#else
-    (void)path;
-#endif
-}
+
+private:
+    struct Step {
+        std::string from, to;
+        bool asideOld; // an old file moved aside, removed once the save stands
+    };
+
+    std::string cannotWrite(const std::string& file, const std::error_code& ec) const
+    {
+        return "The file " + file + " cannot be written: " + ec.message() + ".";
+    }
+
+    void removeTemporaries()
+    {
+        for (const auto& r : m_journal.replaced)
+            twice([&]() { return m_files.remove(r.temp); });
+        if (!m_journalTemp.empty())
+            twice([&]() { return m_files.remove(m_journalTemp); });
+    }
+
+    bool writeOne(const std::string& path, const std::string& text, std::string& temp, std::error_code& ec)
+    {
+        FileSystem::Handle handle = -1;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temp = path + kTempMark + newToken(m_files.processId());
+            ec = m_files.createExclusive(temp, handle);
+            if (ec != std::errc::file_exists)
+                break;
+        }
+        if (ec) {
+            temp.clear();
+            return false;
+        }
+        ec = m_files.write(handle, text.data(), text.size());
+        if (!ec)
+            ec = m_files.flush(handle);
+        const std::error_code closed = m_files.close(handle);
+        if (!ec)
+            ec = closed;
+        return !ec;
+    }
+
+    bool writeTemporaries(std::string& error)
+    {
+        m_token = newToken(m_files.processId());
+        for (const auto& [path, text] : m_write) {
+            std::string temp;
+            std::error_code ec;
+            const bool written = writeOne(path, text, temp, ec);
+            if (!temp.empty())
+                m_journal.replaced.push_back({temp, path, path + kOldMark + m_token});
+            if (!written) {
+                error = cannotWrite(path, ec);
+                removeTemporaries();
+                return false;
+            }
+        }
+        for (const std::string& path : m_remove)
+            m_journal.removed.push_back({path, path + kOldMark + m_token});
+        return true;
+    }
+
+    // One file needs no journal: its rename is the one step of the save.
+    bool renameSingle(std::string& error)
+    {
+        const Journal::Replace& r = m_journal.replaced.front();
+        const std::error_code ec = m_files.rename(r.temp, r.target, true);
+        if (ec) {
+            error = cannotWrite(r.target, ec);
+            removeTemporaries();
+            return false;
+        }
+        m_files.flushFolder(folderOf(r.target)); // the file stands either way
+        return true;
+    }
+
+    bool writeJournal(std::string& error)
+    {
+        m_journalPath = JournalPath(m_first);
+        m_journal.pid = m_files.processId();
+        m_journal.written = secondsNow();
+        std::error_code ec;
+        if (!writeOne(m_journalPath, journalText(m_journal), m_journalTemp, ec)) {
+            error = cannotWrite(m_first, ec);
+            removeTemporaries();
+            return false;
+        }
+        return true;
+    }
+
+    // The journal appears under its fixed name only where none is: another save of the set
+    // holding it is waited for, a dead one's completed.
+    bool commit(std::string& error)
+    {
+        const std::string& first = m_first;
+        const auto start = std::chrono::steady_clock::now();
+        for (;;) {
+            std::error_code ec = m_files.rename(m_journalTemp, m_journalPath, false);
+            if (!ec)
+                break;
+            if (ec != std::errc::file_exists) {
+                error = cannotWrite(first, ec);
+                removeTemporaries();
+                return false;
+            }
+            if (!settleJournal(m_journalPath, m_files, error) ||
+                std::chrono::steady_clock::now() - start > std::chrono::seconds(kAbandonedSaveSeconds)) {
+                if (error.empty())
+                    error = "Another program keeps saving " + first + "; it was not saved.";
+                removeTemporaries();
+                return false;
+            }
+        }
+        m_journalTemp.clear();
+        // The journal is on the disk before any file of the set changes.
+        if (const std::error_code ec = m_files.flushFolder(folderOf(m_journalPath))) {
+            error = cannotWrite(first, ec);
+            return undo(error);
+        }
+        return true;
+    }
+
+    // Moves `from` to `to`, remembered for the undo; a missing `from` is no step.
+    std::error_code step(const std::string& from, const std::string& to, bool asideOld)
+    {
+        const std::error_code ec = m_files.rename(from, to, true);
+        if (!ec)
+            m_steps.push_back({from, to, asideOld});
+        return isMissing(ec) && asideOld ? std::error_code() : ec;
+    }
+
+    bool apply(std::string& error)
+    {
+        for (const auto& r : m_journal.replaced) {
+            std::error_code ec = step(r.target, r.backup, true);
+            if (!ec)
+                ec = step(r.temp, r.target, false);
+            if (ec) {
+                error = cannotWrite(r.target, ec);
+                return undo(error);
+            }
+        }
+        for (const auto& r : m_journal.removed)
+            if (const std::error_code ec = step(r.target, r.backup, true)) {
+                error = "The file " + r.target + " cannot be removed: " + ec.message() + ".";
+                return undo(error);
+            }
+        if (const std::error_code ec = m_files.flushFolder(folderOf(m_journalPath))) {
+            error = cannotWrite(m_first, ec);
+            return undo(error);
+        }
+        if (const std::error_code ec = m_files.remove(m_journalPath); ec && !isMissing(ec)) {
+            error = cannotWrite(m_first, ec);
+            return undo(error);
+        }
+        // The new set stands; the old files moved aside go.
+        for (const Step& s : m_steps)
+            if (s.asideOld)
+                twice([&]() { return m_files.remove(s.to); });
+        return true;
+    }
+
+    // Takes the steps back in reverse order, so that at every moment the files are as some moment
+    // of the save left them, and a kill meanwhile is completed by the journal as a kill during
+    // the save would be. Always false: the save did not happen (the message says how it ended).
+    bool undo(std::string& error)
+    {
+        bool undone = true;
+        for (auto s = m_steps.rbegin(); undone && s != m_steps.rend(); ++s)
+            undone = !twice([&]() { return m_files.rename(s->to, s->from, true); });
+        if (!undone) {
+            std::string why;
+            error += rollForward(m_journalPath, m_journal, m_files, why)
+                         ? " The save could not be undone and was completed instead."
+                         : " The save could not be undone; it is completed when the files are next opened.";
+            return false;
+        }
+        if (twice([&]() { return m_files.remove(m_journalPath); })) {
+            error += " The save could not be undone; it is completed when the files are next opened.";
+            return false;
+        }
+        removeTemporaries();
+        return false;
+    }
+
+    FileSystem& m_files;
+    const FileTexts& m_write;
+    const std::vector<std::string>& m_remove;
+    const std::string m_first; // the set's first file: its journal's name, and the messages'
+    std::string m_token;
+    Journal m_journal;
+    std::string m_journalPath, m_journalTemp;
+    std::vector<Step> m_steps;
+};
 
 } // namespace
+
+std::string JournalPath(const std::string& firstFile) { return firstFile + kJournalSuffix; }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error)
 {
@@ -160,48 +578,82 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
     return true;
 }
 
-bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error)
+bool RecoverFiles(const std::vector<std::string>& paths, std::string& error, FileSystem& files)
 {
-    std::vector<std::string> temps;
-    auto cleanup = [&temps]() {
-        std::error_code ec;
-        for (const auto& t : temps)
-            fs::remove(t, ec);
-    };
-    // A target that is a folder could never be replaced: refuse before anything is written.
-    for (const auto& file : files) {
-        std::error_code ec;
-        if (fs::is_directory(file.first, ec)) {
-            error = "The file " + file.first + " cannot be written: it is a folder.";
-            return false;
-        }
+    std::set<std::string> folders, wanted;
+    for (const std::string& p : paths) {
+        folders.insert(folderOf(p));
+        wanted.insert(normalised(p));
     }
-    for (const auto& [path, content] : files) {
-        Descriptor d;
-        std::string temp;
-        if (!createTemporary(path, d, temp)) {
-            error = "The file " + path + " cannot be written.";
-            cleanup();
-            return false;
+    for (const std::string& folder : folders) {
+        std::vector<std::string> names;
+        // A folder that cannot be listed has nothing to settle that could be seen; the reading
+        // that follows says what is wrong with it.
+        if (files.listFolder(folder, names))
+            continue;
+        std::set<std::string> targets; // the names whose leftovers are this set's
+        for (const std::string& p : paths)
+            if (folderOf(p) == folder) {
+                targets.insert(nameOf(p));
+                targets.insert(nameOf(JournalPath(p)));
+            }
+        const std::string suffix = kJournalSuffix;
+        for (const std::string& name : names) {
+            if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+                continue;
+            const std::string journal = inFolder(folder, name);
+            std::string text, why;
+            Journal j;
+            const bool readable = ReadWholeFile(journal, text, why) && parseJournal(text, folder, j, why);
+            if ((readable && concerns(j, wanted)) || targets.count(name))
+                if (!settleJournal(journal, files, error))
+                    return false;
         }
-        temps.push_back(temp);
-        if (!writeAndFlush(d, content)) {
-            error = "The file " + path + " cannot be written.";
-            cleanup();
-            return false;
+        for (const std::string& name : names) {
+            std::string target;
+            long pid = 0;
+            if (ParseSaveLeftover(name, target, pid) && targets.count(target) && pid != files.processId() &&
+                !files.processAlive(pid))
+                files.remove(inFolder(folder, name)); // one left behind does no harm
         }
-    }
-    for (size_t i = 0; i < files.size(); ++i) {
-        std::error_code ec;
-        fs::rename(temps[i], files[i].first, ec);
-        if (ec) {
-            error = "The file " + files[i].first + " cannot be written: " + ec.message() + ".";
-            cleanup();
-            return false;
-        }
-        flushFolder(files[i].first);
     }
     return true;
 }
+
+bool SaveFileSet(const FileSet& set, std::string& error, FileSystem& files)
+{
+    if (set.write.empty() && set.remove.empty())
+        return true;
+    // A target that is a folder could never be replaced: refuse before anything is written.
+    for (const auto& file : set.write)
+        if (files.isFolder(file.first)) {
+            error = "The file " + file.first + " cannot be written: it is a folder.";
+            return false;
+        }
+    std::vector<std::string> removals, all;
+    for (const auto& file : set.write)
+        all.push_back(file.first);
+    for (const std::string& path : set.remove)
+        if (!files.isFolder(path)) {
+            removals.push_back(path);
+            all.push_back(path);
+        }
+    if (all.empty())
+        return true;
+    // The journal names files beside it only.
+    const std::string folder = normalised(folderOf(all.front()).empty() ? "." : folderOf(all.front()));
+    for (const std::string& path : all)
+        if (normalised(folderOf(path).empty() ? "." : folderOf(path)) != folder) {
+            error = "The file " + path + " cannot be written with " + all.front() +
+                    ": the files of one save share a folder.";
+            return false;
+        }
+    if (!RecoverFiles(all, error, files))
+        return false;
+    SetSave save(files, set.write, removals);
+    return save.run(error);
+}
+
+bool WriteFilesAtomically(const FileTexts& files, std::string& error) { return SaveFileSet({files, {}}, error); }
 
 } // namespace ode

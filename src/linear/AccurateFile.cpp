@@ -142,12 +142,6 @@ bool OpenAccurateFile(const std::string& problemPath, AccurateSettings& settings
     return true;
 }
 
-void RemoveAccurateFile(const std::string& problemPath)
-{
-    std::error_code ec;
-    std::filesystem::remove(AccurateFilePath(problemPath), ec); // none there is fine
-}
-
 AccurateSettings SettingsOf(const Session& session)
 {
     AccurateSettings settings;

@@ -54,7 +54,4 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
 // (`message` empty) or it cannot be read (`message` says so, for the user).
 bool OpenAccurateFile(const std::string& problemPath, AccurateSettings& settings, std::string& message);
 
-// A save in the equally spaced method: a NAME.acc left from before goes.
-void RemoveAccurateFile(const std::string& problemPath);
-
 } // namespace ode

@@ -5,6 +5,7 @@
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
 #include "equations/BoxChecks.h"
+#include "linear/AccurateFile.h"
 #include "script/Constants.h"
 
 #include <algorithm>
@@ -92,12 +93,13 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
 }
 
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
-                       const std::vector<double>& coef, std::string& error, const FileTexts& extra)
+                       const std::vector<double>& coef, std::string& error, const FileSet& extra)
 {
-    FileTexts files = {{path, LinearSeriesFileText(kind, boxes, solved, coef)},
-                       {path + ".str", LinearProblemFileText(kind, boxes)}};
-    files.insert(files.end(), extra.begin(), extra.end());
-    return WriteFilesAtomically(files, error);
+    FileSet set{
+        {{path, LinearSeriesFileText(kind, boxes, solved, coef)}, {path + ".str", LinearProblemFileText(kind, boxes)}},
+        extra.remove};
+    set.write.insert(set.write.end(), extra.write.begin(), extra.write.end());
+    return SaveFileSet(set, error);
 }
 
 bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c, std::string& why)
@@ -190,10 +192,14 @@ void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c)
     c.texts.period = c.periodText;
 }
 
+std::vector<std::string> PairFiles(const std::string& path) { return {path, path + ".str", AccurateFilePath(path)}; }
+
 OpenedPair OpenProblemPair(const std::string& path, const std::string& magic)
 {
     OpenedPair pair;
     std::string problemText;
+    if (!RecoverFiles(PairFiles(path), pair.message))
+        return pair;
     if (!ReadWholeFile(path, pair.seriesText, pair.message) || !ReadWholeFile(path + ".str", problemText, pair.message))
         return pair;
     // The problem file's magic word first: a pair of another kind is "Incompatible file",

@@ -56,9 +56,9 @@ std::optional<std::string> UnsavableText(const LinearTexts& boxes);
 
 // SaveProblem: writes both files. False with a message when they cannot be written; an
 // existing pair is then left as it was.
-// `extra` files (name, text) are written in the same all-or-nothing step.
+// `extra` files are written, or removed, in the same all-or-nothing save.
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
-                       const std::vector<double>& coef, std::string& error, const FileTexts& extra = {});
+                       const std::vector<double>& coef, std::string& error, const FileSet& extra = {});
 
 // The series file's fields (shared by every single-equation form): the interval, centre,
 // period, degree and, when solved, the coefficients. False with the reason when damaged.
@@ -70,9 +70,14 @@ bool ReadConditionsAndConstants(RecordReader& p, double order, LinearFileContent
 // ShowProblem's box texts for the series fields read.
 void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c);
 
-// The first step of every kind's Open: both files read whole and the problem file's magic
-// word checked. On success `problem` stands after the magic word and `seriesText` holds the
-// series file; otherwise `message` says why ("Incompatible file" for a pair of another kind).
+// The files of the pair `path` as one save writes them: the series file, the problem file and
+// the accurate method's NAME.acc.
+std::vector<std::string> PairFiles(const std::string& path);
+
+// The first step of every kind's Open: an interrupted save of the pair settled (RecoverFiles),
+// both files read whole and the problem file's magic word checked. On success `problem` stands
+// after the magic word and `seriesText` holds the series file; otherwise `message` says why
+// ("Incompatible file" for a pair of another kind, or why the interrupted save stops it).
 struct OpenedPair {
     bool ok = false;
     std::string message;

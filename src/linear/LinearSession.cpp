@@ -179,10 +179,8 @@ bool LinearSession::save(const std::string& path)
         return false;
     }
     std::string error;
-    if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
-        dropAccurateFile(path);
+    if (SaveLinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path)))
         return true;
-    }
     if (m_sink)
         m_sink(error);
     return false;

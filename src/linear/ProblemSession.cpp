@@ -35,20 +35,14 @@ bool ProblemSession::evaluate()
     return true;
 }
 
-FileTexts ProblemSession::accurateFiles(const std::string& path) const
+FileSet ProblemSession::accurateFiles(const std::string& path) const
 {
     if (!accurate())
-        return {};
+        return {{}, {AccurateFilePath(path)}};
     AccurateSettings settings = SettingsOf(*this);
     if (m_solved && m_chebyshev)
         settings.solution = {*m_chebyshev};
-    return {{AccurateFilePath(path), AccurateFileText(settings)}};
-}
-
-void ProblemSession::dropAccurateFile(const std::string& path) const
-{
-    if (!accurate())
-        RemoveAccurateFile(path);
+    return {{{AccurateFilePath(path), AccurateFileText(settings)}}, {}};
 }
 
 void ProblemSession::openAccurateFile(const std::string& path, const LinearInputs& in)

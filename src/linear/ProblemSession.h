@@ -46,12 +46,10 @@ protected:
     // The derivative Evaluate shows: from the Chebyshev solution where one stands, else from
     // the series.
     double derivativeAt(int order, double x) const;
-    // Save's extra file: NAME.acc when the accurate method is chosen (its settings, and the
-    // Chebyshev solution when one stands).
-    FileTexts accurateFiles(const std::string& path) const;
-    // After a save in the equally spaced method an accurate file left by an earlier save goes, so
-    // the problem reopens in the method it was saved in.
-    void dropAccurateFile(const std::string& path) const;
+    // Save's part for NAME.acc: written when the accurate method is chosen (its settings, and
+    // the Chebyshev solution when one stands); otherwise one left by an earlier save is removed
+    // in the same save, so the problem reopens in the method it was saved in.
+    FileSet accurateFiles(const std::string& path) const;
     // Open's step after the inputs are read: NAME.acc, when there is one, chooses the accurate
     // method and its settings, and its solution stands when it fits the problem opened. A
     // damaged one is reported, and the problem stays in the equally spaced method.

@@ -17,12 +17,13 @@ std::string NonlinearProblemFileText(SeriesKind kind, const NonlinearTexts& b)
 }
 
 bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const NonlinearTexts& boxes, bool solved,
-                          const std::vector<double>& coef, std::string& error, const FileTexts& extra)
+                          const std::vector<double>& coef, std::string& error, const FileSet& extra)
 {
-    FileTexts files = {{path, LinearSeriesFileText(kind, boxes, solved, coef)},
-                       {path + ".str", NonlinearProblemFileText(kind, boxes)}};
-    files.insert(files.end(), extra.begin(), extra.end());
-    return WriteFilesAtomically(files, error);
+    FileSet set{{{path, LinearSeriesFileText(kind, boxes, solved, coef)},
+                 {path + ".str", NonlinearProblemFileText(kind, boxes)}},
+                extra.remove};
+    set.write.insert(set.write.end(), extra.write.begin(), extra.write.end());
+    return SaveFileSet(set, error);
 }
 
 NonlinearOpenResult OpenNonlinearProblem(const std::string& path, SeriesKind kind, double pi)
@@ -68,7 +69,7 @@ ApproximationSeries LoadApproximationSeries(const std::string& path, SeriesKind 
 {
     ApproximationSeries r;
     std::string text, error;
-    if (!ReadWholeFile(path, text, error)) {
+    if (!RecoverFiles({path}, error) || !ReadWholeFile(path, text, error)) {
         r.message = error;
         return r;
     }

@@ -18,9 +18,10 @@ struct NonlinearOpenResult {
 NonlinearOpenResult OpenNonlinearProblem(const std::string& path, SeriesKind kind, double pi);
 std::string NonlinearProblemFileText(SeriesKind kind, const NonlinearTexts& boxes);
 bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const NonlinearTexts& boxes, bool solved,
-                          const std::vector<double>& coef, std::string& error, const FileTexts& extra = {});
+                          const std::vector<double>& coef, std::string& error, const FileSet& extra = {});
 
-// "3 - Series from file": reads the coefficients of a saved series. On refusal `message` is
+// "3 - Series from file": reads the coefficients of a saved series (after settling an
+// interrupted save of it). On refusal `message` is
 // "Series is multivariable", "Series is trigonometric" (or, on the trigonometric form, "Series
 // is a power series"), "No coefficients in file", or why the file cannot be read.
 struct ApproximationSeries {

@@ -263,10 +263,8 @@ bool NonlinearSession::save(const std::string& path)
         return false;
     }
     std::string error;
-    if (SaveNonlinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path))) {
-        dropAccurateFile(path);
+    if (SaveNonlinearProblem(path, m_kind, boxes, m_solved, m_coef, error, accurateFiles(path)))
         return true;
-    }
     m_host.report(error);
     return false;
 }

@@ -95,12 +95,13 @@ std::string SystemProblemFileText(bool nonlinear, const SystemTexts& boxes, cons
 
 bool SaveSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& boxes, const SystemInputs& in,
                        const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error,
-                       const FileTexts& extra)
+                       const FileSet& extra)
 {
-    FileTexts files = {{path, SystemSeriesFileText(boxes, in.lastVar, solved, coef)},
-                       {path + ".str", SystemProblemFileText(nonlinear, boxes, in, od)}};
-    files.insert(files.end(), extra.begin(), extra.end());
-    return WriteFilesAtomically(files, error);
+    FileSet set{{{path, SystemSeriesFileText(boxes, in.lastVar, solved, coef)},
+                 {path + ".str", SystemProblemFileText(nonlinear, boxes, in, od)}},
+                extra.remove};
+    set.write.insert(set.write.end(), extra.write.begin(), extra.write.end());
+    return SaveFileSet(set, error);
 }
 
 bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, const std::vector<std::string>& names,

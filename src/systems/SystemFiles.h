@@ -52,10 +52,10 @@ std::optional<std::string> UnsavableText(const SystemTexts& boxes);
 
 // Save All: both files. False with a message when they cannot be written; an existing pair is
 // then left as it was.
-// `extra` files (name, text) are written in the same all-or-nothing step.
+// `extra` files are written, or removed, in the same all-or-nothing save.
 bool SaveSystemProblem(const std::string& path, bool nonlinear, const SystemTexts& boxes, const SystemInputs& in,
                        const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error,
-                       const FileTexts& extra = {});
+                       const FileSet& extra = {});
 
 // Save Separately: NAME_y, NAME_z ... one single-variable series file for each name.
 bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, const std::vector<std::string>& names,

@@ -442,18 +442,16 @@ bool SystemSession::save(const std::string& path)
                                                                              m_inputs.degree, m_inputs.numBC)
                                                       : m_od;
     std::string error;
-    FileTexts accurate;
+    // In the accurate method NAME.acc is written with the pair; otherwise one left from before goes.
+    FileSet accurate{{}, {AccurateFilePath(path)}};
     if (method == CollocationMethod::Chebyshev) {
         AccurateSettings settings = SettingsOf(*this);
         if (m_solved)
             settings.solution = m_chebyshev;
-        accurate = {{AccurateFilePath(path), AccurateFileText(settings)}};
+        accurate = {{{AccurateFilePath(path), AccurateFileText(settings)}}, {}};
     }
-    if (SaveSystemProblem(path, m_nonlinear, boxes, m_inputs, od, m_solved, m_coef, error, accurate)) {
-        if (accurate.empty())
-            RemoveAccurateFile(path);
+    if (SaveSystemProblem(path, m_nonlinear, boxes, m_inputs, od, m_solved, m_coef, error, accurate))
         return true;
-    }
     m_host.report(error);
     return false;
 }

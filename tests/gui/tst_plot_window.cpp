@@ -8,13 +8,19 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace guitest;
 using ode::plot::FrmPTserN;
@@ -325,6 +331,53 @@ private slots:
         const QStringList seen = answeringBoxes([&]() { plot->mnuExportPicture->trigger(); });
         QCOMPARE(seen, QStringList{"A picture is saved as .png, .bmp, .svg or .pdf, not " + other + "."});
         QVERIFY(!QFile::exists(other));
+    }
+
+    // A disk that takes no more than 1 KB a file (as a full one: write fails, with the signal
+    // that would end the program ignored): Export Picture... and the bitmap Save show why, and
+    // the file there before stays, with nothing beside it.
+    void aPictureThatCannotBeWrittenKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("bitmapSave"); // File > Save (NAME.bmp) instead of Export Picture...
+        QTest::newRow("svg") << "graph.svg" << false;
+        QTest::newRow("pdf") << "graph.pdf" << false;
+        QTest::newRow("png") << "graph.png" << false;
+        QTest::newRow("bmp") << "graph.bmp" << false;
+        QTest::newRow("save") << "graph.bmp" << true;
+    }
+    void aPictureThatCannotBeWrittenKeepsTheOldFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, bitmapSave);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("the old picture");
+        }
+        plot->choosePictureFile = [&]() { return path; };
+        plot->chooseFile = [&]() { return dir.filePath("graph"); };
+        QStringList seen;
+        {
+            rlimit limit{};
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+            const rlimit before = limit;
+            limit.rlim_cur = 1024;
+            const auto previous = signal(SIGXFSZ, SIG_IGN);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+            auto restore = qScopeGuard([&]() {
+                setrlimit(RLIMIT_FSIZE, &before);
+                signal(SIGXFSZ, previous);
+            });
+            seen = answeringBoxes([&]() { (bitmapSave ? plot->mnuSaveAs : plot->mnuExportPicture)->trigger(); });
+        }
+        QCOMPARE(seen, QStringList{"The file " + path + " cannot be written: File too large."});
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("the old picture"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
     }
 
     void legendsForSeveralCurves()

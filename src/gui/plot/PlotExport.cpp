@@ -4,8 +4,6 @@
 #include "gui/plot/PlotRender.h"
 
 #include <QGuiApplication>
-#include <QImage>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
@@ -34,14 +32,10 @@ void quiet(QtMsgType type, const QMessageLogContext&, const QString& text)
 
 std::optional<QString> SavePng(const QString& path, int width, int height, const ode::plot::PlotPicture& picture)
 {
-    std::optional<QString> error;
-    const QImage image = ode::plot::RenderPlotImage(width, height, picture, &error);
-    if (error)
+    QByteArray bytes;
+    if (auto error = ode::plot::PlotFileBytes(QStringLiteral("png"), width, height, picture, bytes))
         return error;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
-        return QStringLiteral("The file %1 cannot be written.").arg(path);
-    return std::nullopt;
+    return ode::plot::WritePictureFile(path, bytes);
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include "gui/plot/PlotRender.h"
 
+#include "common/FileIO.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace ode::plot {
@@ -118,45 +121,69 @@ bool IsPlotFileName(const QString& path)
     return suffix == "png" || suffix == "bmp" || suffix == "svg" || suffix == "pdf";
 }
 
-std::optional<QString> SavePlotFile(const QString& path, int width, int height, const PlotPicture& picture)
+std::optional<QString> PlotFileBytes(const QString& format, int width, int height, const PlotPicture& picture,
+                                     QByteArray& bytes)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const QString unwritable = QStringLiteral("The file %1 cannot be written.").arg(path);
-    if (!IsPlotFileName(path))
-        return QStringLiteral("A picture is saved as .png, .bmp, .svg or .pdf, not %1.").arg(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return unwritable;
+    const QString suffix = format.toLower();
+    const QString failed = QStringLiteral("The %1 picture cannot be made.").arg(suffix.toUpper());
+    bytes.clear();
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return failed;
     std::optional<QString> message;
+    bool drawn = true;
     if (suffix == "svg") {
         QSvgGenerator svg;
-        svg.setOutputDevice(&file);
+        svg.setOutputDevice(&buffer);
         svg.setSize(QSize(width, height));
         svg.setViewBox(QRect(0, 0, width, height));
         svg.setTitle(QStringLiteral("ODE Series plot"));
-        QPainter painter(&svg);
-        message = RenderPlot(painter, width, height, picture);
+        QPainter painter;
+        drawn = painter.begin(&svg);
+        if (drawn)
+            message = RenderPlot(painter, width, height, picture);
+        drawn = painter.end() && drawn;
     } else if (suffix == "pdf") {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setTitle(QStringLiteral("ODE Series plot"));
         pdf.setCreator(QStringLiteral("ODE Series"));
         pdf.setResolution(72); // one unit a point: the page is the picture's size
         pdf.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter(&pdf);
-        message = RenderPlot(painter, width, height, picture);
-    } else {
+        QPainter painter;
+        drawn = painter.begin(&pdf);
+        if (drawn)
+            message = RenderPlot(painter, width, height, picture);
+        drawn = painter.end() && drawn;
+    } else if (suffix == "png" || suffix == "bmp") {
         const QImage image = RenderPlotImage(width, height, picture, &message);
-        if (!message && !image.save(&file, suffix == "bmp" ? "BMP" : "PNG"))
-            return unwritable;
+        drawn = message || image.save(&buffer, suffix == "bmp" ? "BMP" : "PNG");
+    } else {
+        return failed;
     }
-    if (message) {
-        file.cancelWriting();
+    if (message)
         return message;
-    }
-    if (!file.commit())
-        return unwritable;
+    if (!drawn || bytes.isEmpty())
+        return failed;
     return std::nullopt;
+}
+
+std::optional<QString> WritePictureFile(const QString& path, const QByteArray& bytes)
+{
+    std::string error;
+    if (!WriteFilesAtomically({{QFile::encodeName(path).toStdString(), bytes.toStdString()}}, error))
+        return QString::fromStdString(error);
+    return std::nullopt;
+}
+
+std::optional<QString> SavePlotFile(const QString& path, int width, int height, const PlotPicture& picture)
+{
+    if (!IsPlotFileName(path))
+        return QStringLiteral("A picture is saved as .png, .bmp, .svg or .pdf, not %1.").arg(path);
+    QByteArray bytes;
+    if (auto message = PlotFileBytes(QFileInfo(path).suffix(), width, height, picture, bytes))
+        return message;
+    return WritePictureFile(path, bytes);
 }
 
 QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::optional<QString>* error)

@@ -5,6 +5,7 @@
 
 #include "plot/PlotGeometry.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -28,9 +29,17 @@ std::optional<QString> RenderPlot(QPainter& painter, int width, int height, cons
 // The same into a new image.
 QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::optional<QString>* error = nullptr);
 
-// The same into the file `path`, its format chosen by the extension: .png or .bmp a bitmap,
-// .svg a scalable drawing, .pdf a page of `width` x `height` points. Written whole or not at
-// all; a message when it cannot be (the picture's own, or the file's).
+// The same as the bytes of a file of `format` ("png" or "bmp" a bitmap, "svg" a scalable
+// drawing, "pdf" a page of `width` x `height` points), made in memory; a message when the
+// picture cannot be drawn or its generator fails.
+std::optional<QString> PlotFileBytes(const QString& format, int width, int height, const PlotPicture& picture,
+                                     QByteArray& bytes);
+
+// Writes a picture's bytes to `path` as every file of the program is written (whole or not at
+// all, the write and the flush checked); the message when it cannot be, the old file then kept.
+std::optional<QString> WritePictureFile(const QString& path, const QByteArray& bytes);
+
+// PlotFileBytes into the file `path`, the format chosen by its extension.
 std::optional<QString> SavePlotFile(const QString& path, int width, int height, const PlotPicture& picture);
 
 // Whether SavePlotFile writes files with the extension of `path`.

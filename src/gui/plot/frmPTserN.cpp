@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -23,7 +24,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -570,10 +570,13 @@ void FrmPTserN::SaveBitmap()
 {
     if (!m_plotDrawn)
         return;
-    QSaveFile file(m_plotFileName + ".bmp");
-    const QImage image = renderedImage();
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit())
-        app::ShowMessage(this, QStringLiteral("The file %1.bmp cannot be written.").arg(m_plotFileName));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    const bool drawn = buffer.open(QIODevice::WriteOnly) && renderedImage().save(&buffer, "BMP") && !bytes.isEmpty();
+    const auto error = drawn ? WritePictureFile(m_plotFileName + ".bmp", bytes)
+                             : std::optional<QString>(QStringLiteral("The BMP picture cannot be made."));
+    if (error)
+        app::ShowMessage(this, *error);
 }
 
 void FrmPTserN::mnuExportPicture_Click()

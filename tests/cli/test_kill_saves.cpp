@@ -1,0 +1,130 @@
+// `odeseries solve` saving two different problems under one name in turn (one in the accurate
+// method, so NAME.acc comes and goes), killed at random moments: every Open afterwards shows
+// exactly one of the two problems, and leaves no temporary file or journal behind.
+#include "common/FileIO.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const std::string kExamples = ODESERIES_EXAMPLES;
+const std::string kProgram = ODESERIES_EXECUTABLE;
+
+// The loop's time: long enough for a few hundred kills, short enough for every `make test`.
+constexpr auto kLoopTime = std::chrono::seconds(15);
+constexpr int kMostKills = 600;
+
+pid_t Start(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(kProgram.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execv(kProgram.c_str(), argv.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+std::string RunCommand(const std::string& command)
+{
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while (p && (n = fread(buffer, 1, sizeof buffer, p)) > 0)
+        out.append(buffer, n);
+    const int status = p ? pclose(p) : -1;
+    return out + "status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+}
+
+std::vector<std::string> Names(const fs::path& folder)
+{
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(KilledSaves, EveryOpenFindsOneWholeProblem)
+{
+    const fs::path dir = fs::temp_directory_path() / ("odeseries-kills-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string name = (dir / "p").string();
+    const std::vector<std::string> saves[2] = {
+        {"solve", kExamples + "/airy", "--points", "chebyshev", "--save", name},
+        {"solve", kExamples + "/exponential", "--save", name},
+    };
+    const std::string open = "'" + kProgram + "' solve '" + name + "' --no-solve --eval 0.5 2>&1";
+    // What Open shows of each problem saved whole, and how long a save takes.
+    std::string shown[2];
+    Clock::duration longest{};
+    for (int i = 0; i < 2; ++i) {
+        const auto start = Clock::now();
+        int status = 0;
+        ::waitpid(Start(saves[i]), &status, 0);
+        longest = std::max(longest, Clock::now() - start);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        shown[i] = RunCommand(open);
+    }
+    ASSERT_NE(shown[0], shown[1]);
+    EXPECT_NE(shown[0].find("[lstChebyshev]"), std::string::npos) << shown[0];
+
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<long> moment(0,
+                                               std::chrono::duration_cast<std::chrono::microseconds>(longest).count());
+    int kills = 0, interrupted = 0, seen[2] = {0, 0};
+    const auto stop = Clock::now() + kLoopTime;
+    for (; kills < kMostKills && Clock::now() < stop; ++kills) {
+        const pid_t child = Start(saves[kills % 2]);
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::vector<std::string> left = Names(dir);
+        interrupted +=
+            left != std::vector<std::string>{"p", "p.str"} && left != std::vector<std::string>{"p", "p.acc", "p.str"};
+        const std::string found = RunCommand(open);
+        if (found == shown[0])
+            ++seen[0];
+        else if (found == shown[1])
+            ++seen[1];
+        else
+            ADD_FAILURE() << "after kill " << kills << " Open shows:\n" << found;
+        const std::vector<std::string> after = Names(dir);
+        EXPECT_TRUE(after == (std::vector<std::string>{"p", "p.str"}) ||
+                    after == (std::vector<std::string>{"p", "p.acc", "p.str"}))
+            << "after kill " << kills << ": " << ::testing::PrintToString(after);
+        if (::testing::Test::HasFailure())
+            break;
+    }
+    std::printf("%d kills, %d left a save unfinished; Open found the accurate problem %d times, the other %d\n", kills,
+                interrupted, seen[0], seen[1]);
+    EXPECT_GT(interrupted, 0) << "no kill landed in a save: the loop proves nothing";
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+    fs::remove_all(dir);
+}
+
+} // namespace

@@ -1,0 +1,177 @@
+// Open of every kind after a save of the pair was killed half way (the new series file beside
+// the old problem file, the journal in place): the save is completed first, so the problem
+// opened is the new one, whole, and nothing of the save is left beside it. A journal that
+// cannot be read stops the Open with a message instead.
+#include "common/FileIO.h"
+#include "linear/LinearSession.h"
+#include "nonlinear/NonlinearFiles.h"
+#include "nonlinear/NonlinearSession.h"
+#include "support/FaultyFileSystem.h"
+#include "systems/SystemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace ode;
+namespace fs = std::filesystem;
+using testsupport::FaultyFileSystem;
+
+const std::string kExamples = ODESERIES_EXAMPLES;
+
+struct Folder {
+    fs::path path = fs::temp_directory_path() / ("odeseries-interrupted-" + std::to_string(::getpid()));
+    Folder()
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~Folder() { fs::remove_all(path); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(path))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+// The file's text, or "" when there is none.
+std::string Read(const std::string& path)
+{
+    std::string text, error;
+    ReadWholeFile(path, text, error);
+    return text;
+}
+
+void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// A fresh session of one kind, with the messages it shows.
+struct KindSession {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    std::unique_ptr<Session> session;
+};
+using MakeSession = std::function<void(KindSession&)>;
+
+struct Row {
+    const char* name;
+    const char* oldPair; // the example saved before
+    const char* newPair; // the example the killed save was writing
+    MakeSession make;
+};
+
+template <typename S, typename Shape> MakeSession Maker(Shape shape)
+{
+    return [shape](KindSession& k) {
+        k.session = std::make_unique<S>(shape, k.shared, [&k](const std::string& m) { k.messages.push_back(m); });
+    };
+}
+
+const Row kRows[] = {
+    {"Pldif", "airy-solved", "exponential-solved", Maker<LinearSession>(SeriesKind::Power)},
+    {"Tldif", "trig-default-solved", "trig-forced-solved", Maker<LinearSession>(SeriesKind::Trigonometric)},
+    {"Pndif", "nonlinear-reciprocal", "nonlinear-reciprocal-solved", Maker<NonlinearSession>(SeriesKind::Power)},
+    {"Tndif", "nonlinear-trig", "periodic-cubic", Maker<NonlinearSession>(SeriesKind::Trigonometric)},
+    {"Sldif", "system-exponential", "system-exponential-solved", Maker<SystemSession>(false)},
+    {"Sndif", "system-nonlinear", "system-nonlinear-solved", Maker<SystemSession>(true)},
+};
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+class InterruptedSave : public ::testing::TestWithParam<Row> {};
+
+// What a session of the row's kind shows after opening `path`.
+std::vector<std::string> Opened(const Row& row, const std::string& path, std::vector<std::string>* messages = nullptr)
+{
+    KindSession k;
+    row.make(k);
+    EXPECT_TRUE(k.session->open(path)) << (k.messages.empty() ? path : k.messages[0]);
+    std::vector<std::string> shown = k.session->lstCoeff();
+    for (const std::string& line : k.session->report())
+        shown.push_back(line);
+    if (messages)
+        *messages = k.messages;
+    return shown;
+}
+
+TEST_P(InterruptedSave, OpenCompletesItAndShowsTheNewProblem)
+{
+    const Row& row = GetParam();
+    const std::string oldSeries = Read(kExamples + "/" + row.oldPair),
+                      oldProblem = Read(kExamples + "/" + row.oldPair + ".str");
+    const std::string newSeries = Read(kExamples + "/" + row.newPair),
+                      newProblem = Read(kExamples + "/" + row.newPair + ".str");
+    ASSERT_FALSE(oldSeries.empty() || newSeries.empty() || oldProblem.empty() || newProblem.empty());
+    ASSERT_NE(oldSeries, newSeries);
+    Folder dir;
+    const std::string p = dir.file("p");
+    // The first moment of the save at which the pair on the disk is mixed.
+    bool mixed = false;
+    for (int k = 0; k < 60 && !mixed; ++k) {
+        Write(p, oldSeries);
+        Write(p + ".str", oldProblem);
+        {
+            FaultyFileSystem dying(FaultyFileSystem::Fault::Die, k);
+            std::string error;
+            SaveFileSet({{{p, newSeries}, {p + ".str", newProblem}}, {p + ".acc"}}, error, dying);
+        }
+        mixed = Read(p) == newSeries && Read(p + ".str") == oldProblem;
+        if (!mixed)
+            for (const std::string& name : dir.names())
+                if (name != "p" && name != "p.str")
+                    fs::remove(dir.file(name));
+    }
+    ASSERT_TRUE(mixed);
+    std::vector<std::string> messages;
+    EXPECT_EQ(Opened(row, p, &messages), Opened(row, kExamples + "/" + row.newPair));
+    EXPECT_TRUE(messages.empty()) << messages[0];
+    EXPECT_EQ(Read(p + ".str"), newProblem);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"p", "p.str"}));
+}
+
+TEST_P(InterruptedSave, ADamagedJournalIsAMessageAndNothingOpens)
+{
+    const Row& row = GetParam();
+    Folder dir;
+    const std::string p = dir.file("p");
+    Write(p, Read(kExamples + "/" + row.oldPair));
+    Write(p + ".str", Read(kExamples + "/" + row.oldPair + ".str"));
+    Write(JournalPath(p), "ODE Series save journal 1\nwriter 1\n");
+    KindSession k;
+    row.make(k);
+    EXPECT_FALSE(k.session->open(p));
+    ASSERT_EQ(k.messages.size(), 1u);
+    EXPECT_EQ(k.messages[0], "The file " + JournalPath(p) +
+                                 " of an interrupted save is damaged (it is not a journal of this program); the files "
+                                 "it names may be from two saves and are not opened.");
+    EXPECT_TRUE(k.session->lstCoeff().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, InterruptedSave, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+// "3 - Series from file" settles the series file first: a killed writer's temporary goes.
+TEST(InterruptedSave, ASeriesLoadedAsAStartIsSettledFirst)
+{
+    Folder dir;
+    const std::string p = dir.file("start");
+    Write(p, Read(kExamples + "/nonlinear-reciprocal-solved"));
+    const std::string leftover = p + ".tmp~" + std::to_string(FaultyFileSystem::kDeadWriter) + "-0-0a1b2c3d";
+    Write(leftover, "half a series");
+    const ApproximationSeries s = LoadApproximationSeries(p, SeriesKind::Power);
+    EXPECT_TRUE(s.ok) << s.message;
+    EXPECT_FALSE(fs::exists(leftover));
+}
+
+} // namespace
