@@ -1,12 +1,14 @@
 #include "plot/PlotRequest.h"
 
 #include "common/NumberFormat.h"
+#include "common/Utf8.h"
 #include "gui/plot/PlotRender.h"
 
 #include <QGuiApplication>
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -38,9 +40,7 @@ std::optional<QString> SavePng(const QString& path, int width, int height, const
     return ode::plot::WritePictureFile(path, bytes);
 }
 
-} // namespace
-
-extern "C" Q_DECL_EXPORT int odeseries_render_plot_png(const OdePlotRequest* r)
+int RenderPlot(const OdePlotRequest* r)
 {
     qInstallMessageHandler(quiet);
     // Text needs a running application; without a display the offscreen platform serves.
@@ -84,4 +84,19 @@ extern "C" Q_DECL_EXPORT int odeseries_render_plot_png(const OdePlotRequest* r)
                                  : SavePng(path, r->width, r->height, picture))
         return fail(r, *error);
     return 0;
+}
+
+} // namespace
+
+// No exception may cross into the program that loaded the window library: one becomes the
+// request's message.
+extern "C" Q_DECL_EXPORT int odeseries_render_plot_png(const OdePlotRequest* r)
+{
+    try {
+        return RenderPlot(r);
+    } catch (const std::exception& e) {
+        return fail(r, QString::fromStdString("The plot cannot be drawn: " + ode::Excerpt(e.what())));
+    } catch (...) {
+        return fail(r, QStringLiteral("The plot cannot be drawn."));
+    }
 }
