@@ -2,9 +2,11 @@
 
 #include "cli/WindowLibrary.h"
 #include "common/FileIO.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
+#include "equations/BoxChecks.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PlotRequest.h"
@@ -15,7 +17,10 @@
 #include "output/Exports.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -28,6 +33,122 @@
 namespace ode::cli {
 
 namespace {
+
+// Set by the first Ctrl+C (SIGINT) or SIGTERM of a `solve` command: the solve under way stops
+// with what it has found, the lists are printed as usual and later problems are not started.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler stores to it");
+
+// Only a lock-free atomic store and, for a second signal, the default action again and the
+// signal raised anew: all async-signal-safe.
+extern "C" void OnStopSignal(int signal)
+{
+    if (stopRequested.exchange(true)) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal); // a second Ctrl+C ends the program at once
+    }
+}
+
+// The handlers of SIGINT and SIGTERM for the length of a `solve` command, the earlier ones back
+// afterwards.
+class StopOnSignals {
+public:
+    StopOnSignals()
+    {
+        stopRequested = false;
+#ifdef _WIN32
+        m_int = std::signal(SIGINT, OnStopSignal);
+        m_term = std::signal(SIGTERM, OnStopSignal);
+#else
+        struct sigaction action = {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_int);
+        sigaction(SIGTERM, &action, &m_term);
+#endif
+    }
+    ~StopOnSignals()
+    {
+#ifdef _WIN32
+        std::signal(SIGINT, m_int);
+        std::signal(SIGTERM, m_term);
+#else
+        sigaction(SIGINT, &m_int, nullptr);
+        sigaction(SIGTERM, &m_term, nullptr);
+#endif
+    }
+    StopOnSignals(const StopOnSignals&) = delete;
+    StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+private:
+#ifdef _WIN32
+    void (*m_int)(int) = nullptr;
+    void (*m_term)(int) = nullptr;
+#else
+    struct sigaction m_int = {}, m_term = {};
+#endif
+};
+
+// The exit status of a command stopped by the user: 128 + SIGINT, as a shell reports a program
+// that Ctrl+C ended.
+constexpr int kStoppedStatus = 130;
+
+// A line on the terminal saying what a long solve is doing, drawn once the solve has run half a
+// second and redrawn at most five times a second, then wiped. Only when standard error is a
+// terminal (and the command writes its messages there), so nothing a program reads changes.
+class TerminalProgress {
+public:
+    explicit TerminalProgress(bool shown) : m_shown(shown) {}
+
+    ProgressCallback callback()
+    {
+        if (!m_shown)
+            return {};
+        return [this](const ProgressInfo& info) { draw(info); };
+    }
+    void start() { m_start = m_last = std::chrono::steady_clock::now(); }
+    void wipe()
+    {
+        if (m_drawn)
+            std::cerr << "\r\033[K" << std::flush;
+        m_drawn = false;
+    }
+
+private:
+    void draw(const ProgressInfo& info)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_start < std::chrono::milliseconds(500) ||
+            (m_drawn && now - m_last < std::chrono::milliseconds(200)))
+            return;
+        m_last = now;
+        std::string line = "odeseries: solving";
+        if (info.steps > 0)
+            line += ", step " + std::to_string(info.step) + " of " + std::to_string(info.steps);
+        if (info.degree > 0)
+            line += ", degree " + std::to_string(info.degree);
+        if (info.pass > 0)
+            line += ", pass " + std::to_string(info.pass);
+        if (info.fraction >= 0)
+            line += ", elimination " + std::to_string(static_cast<int>(info.fraction * 100)) + "%";
+        std::cerr << "\r\033[K" << line << " (Ctrl+C stops)" << std::flush;
+        m_drawn = true;
+    }
+
+    bool m_shown;
+    bool m_drawn = false;
+    std::chrono::steady_clock::time_point m_start, m_last;
+};
+
+bool StderrIsTerminal(const std::ostream& err)
+{
+#ifdef _WIN32
+    (void)err;
+    return false;
+#else
+    return &err == &std::cerr && isatty(STDERR_FILENO);
+#endif
+}
 
 struct SolveOptions {
     std::string file;                                        // the problem being run
@@ -63,6 +184,7 @@ struct SolveOptions {
     std::optional<std::string> degree; // --degree N: the degree box (the terms of a trigonometric series)
     std::optional<double> tolerance;   // --tol T: the automatic degree's relative tolerance
     std::optional<int> maxDegree;      // --max-degree N
+    bool showProgress = false;         // a progress line on the terminal
 };
 
 // An output name for the problem being run: "%n" stands for the problem's own name (its file
@@ -340,7 +462,13 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
 {
     std::ostream& err = r.messages();
     std::shared_ptr<script::Class1> shared;
-    Session session(shape, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
+    TerminalProgress progress(o.showProgress);
+    Session session(shape, shared, [&](const std::string& m) {
+        progress.wipe();
+        err << "odeseries: " << m << '\n';
+    });
+    session.setCancelFlag(&stopRequested);
+    session.setProgressCallback(progress.callback());
     std::optional<ScratchFolder> scratch;
     useScratch(session, scratch);
     if (!session.open(o.file))
@@ -355,7 +483,9 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
             err << "odeseries: " << *refusal << '\n';
             session.clearResults();
         } else {
+            progress.start();
             session.solve();
+            progress.wipe();
         }
     }
     r.list("lstCoeff", session.lstCoeff());
@@ -460,8 +590,10 @@ bool ReadContinuation(const std::string& v, SolveOptions& o, std::ostream& err)
         c.to = ParseNumber(v.substr(first + 1, second - first - 1));
         c.steps = static_cast<int>(ParseWholeNumber(v.substr(second + 1)));
     }
-    if (c.name.empty() || c.steps < 1 || c.steps > 1000)
-        return Refuse(err, "--continue needs NAME=FROM:TO:STEPS, with 1 to 1000 steps");
+    if (c.name.empty() || !CheckContinuationSteps(c.steps)) {
+        err << "odeseries: --continue needs NAME=FROM:TO:STEPS, with 1 to " << kMaxContinuationSteps << " steps\n";
+        return false;
+    }
     o.continuation = c;
     return true;
 }
@@ -521,8 +653,10 @@ const OptionRule kSolveOptions[] = {
     {"--export-grid", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.exportGrid = static_cast<int>(ParseWholeNumber(v));
-         return (o.exportGrid >= 1 && o.exportGrid <= 1000000 && ParseNumber(v) == o.exportGrid) ||
-                Refuse(err, "--export-grid needs a whole number of intervals from 1 to 1000000");
+         if (CheckGridIntervalsText(v, 1))
+             return true;
+         err << "odeseries: --export-grid needs a whole number of intervals from 1 to " << kMaxGridIntervals << '\n';
+         return false;
      }},
     {"--format", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
@@ -533,8 +667,11 @@ const OptionRule kSolveOptions[] = {
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.autoDegree = v == "auto";
          const double n = ParseNumber(v);
-         if (!o.autoDegree && !(n >= 1 && n <= 100000 && n == std::floor(n) && !v.empty()))
-             return Refuse(err, "--degree takes auto or a whole number from 1 to 100000");
+         if (!o.autoDegree && !(n >= 1 && n <= kLargestDegree && n == std::floor(n) && !v.empty())) {
+             err << "odeseries: --degree takes auto or a whole number from 1 to " << FormatNumber(kLargestDegree)
+                 << '\n';
+             return false;
+         }
          if (!o.autoDegree)
              o.degree = v;
          return true;
@@ -549,8 +686,11 @@ const OptionRule kSolveOptions[] = {
     {"--max-degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.maxDegree = static_cast<int>(ParseWholeNumber(v));
-         return (*o.maxDegree >= 2 && *o.maxDegree <= 100000) ||
-                Refuse(err, "--max-degree needs a whole number from 2 to 100000");
+         if (CheckMaxDegree(*o.maxDegree))
+             return true;
+         err << "odeseries: --max-degree needs a whole number from " << kMinAutoDegree << " to " << kMaxAutoDegree
+             << '\n';
+         return false;
      }},
 };
 
@@ -668,18 +808,28 @@ int SolveOne(const SolveOptions& o, Results& r)
 
 int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    const StopOnSignals signals;
     SolveOptions o;
     if (!ParseSolveOptions(args, o, err))
         return 2;
+    o.showProgress = StderrIsTerminal(err);
     const std::unique_ptr<Results> results = o.json ? JsonResults(out) : TextResults(out, err);
-    // Each problem in turn, one result each; the status is the worst of them.
+    // Each problem in turn, one result each; the status is the worst of them. A stop ends the
+    // problem under way as usual, with its own status, and starts no other.
     int status = 0;
-    for (const std::string& file : o.files) {
-        o.file = file;
-        results->begin(file, o.files.size() > 1);
+    for (size_t k = 0; k < o.files.size(); ++k) {
+        o.file = o.files[k];
+        results->begin(o.file, o.files.size() > 1);
         const int one = SolveOne(o, *results);
-        results->end(one);
+        const bool stopped = stopRequested;
+        results->end(stopped ? kStoppedStatus : one);
         status = std::max(status, one);
+        if (stopped) {
+            if (k + 1 < o.files.size())
+                err << "odeseries: stopped; " << o.files.size() - k - 1 << " more problem"
+                    << (o.files.size() - k - 1 == 1 ? " was" : "s were") << " not started\n";
+            return kStoppedStatus;
+        }
     }
     return status;
 }
