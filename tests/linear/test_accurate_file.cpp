@@ -61,7 +61,7 @@ TEST(AccurateFile, DamageIsRefusedWithItsLine)
         {"ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree maybe\n",
          "line 3: automatic-degree is yes or no."},
         {head.substr(0, head.size() - 3) + "1.5\n",
-         "line 4: the maximum degree must be a whole number from 2 to 100000."},
+         "line 4: the maximum degree must be a whole number from 2 to 4000."},
         {head, "line 5: \"tolerance\" expected."},
         {head + "tolerance -1\n", "line 5: the tolerance must be a number above 0."},
         {head + "tolerance 1e-13\ninterval 3 1\n", "line 6: the interval must be two numbers, the lower first."},
