@@ -39,7 +39,7 @@ namespace {
 std::atomic<bool> stopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler stores to it");
 
-// Only a lock-free atomic store and, for a second signal, the default action again and the
+// Only a lock-free atomic exchange and, for a second signal, the default action again and the
 // signal raised anew: all async-signal-safe.
 extern "C" void OnStopSignal(int signal)
 {
@@ -50,7 +50,8 @@ extern "C" void OnStopSignal(int signal)
 }
 
 // The handlers of SIGINT and SIGTERM for the length of a `solve` command, the earlier ones back
-// afterwards.
+// afterwards. A signal the program was started ignoring (a job in the background of a shell,
+// nohup) stays ignored: that Ctrl+C was meant for another program.
 class StopOnSignals {
 public:
     StopOnSignals()
@@ -59,12 +60,17 @@ public:
 #ifdef _WIN32
         m_int = std::signal(SIGINT, OnStopSignal);
         m_term = std::signal(SIGTERM, OnStopSignal);
+        if (m_int == SIG_IGN)
+            std::signal(SIGINT, SIG_IGN);
+        if (m_term == SIG_IGN)
+            std::signal(SIGTERM, SIG_IGN);
 #else
         struct sigaction action = {};
         action.sa_handler = OnStopSignal;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_int);
-        sigaction(SIGTERM, &action, &m_term);
+        for (auto [number, earlier] : {std::pair{SIGINT, &m_int}, std::pair{SIGTERM, &m_term}})
+            if (sigaction(number, nullptr, earlier) == 0 && earlier->sa_handler != SIG_IGN)
+                sigaction(number, &action, nullptr);
 #endif
     }
     ~StopOnSignals()
