@@ -278,9 +278,10 @@ const StopCase kStopCases[] = {
              s.boxes.terms = shown.terms;
              s.method = CollocationMethod::Chebyshev;
          });
+         // The error of this series falls as the degree^-1.5: 2E-4 at degree 64.
          auto& s = static_cast<LinearSession&>(*m.session);
          for (double x : {1.0, -0.5, 0.3})
-             EXPECT_NEAR(EvaluateAt(s, x), 2.0 / 3 * x * std::sqrt(std::fabs(x)), 1e-4) << "at " << x;
+             EXPECT_NEAR(EvaluateAt(s, x), 2.0 / 3 * x * std::sqrt(std::fabs(x)), 1e-3) << "at " << x;
      }},
     {"TrigonometricAutomaticTerms", KinkedPeriodic, [](const ProgressInfo& p) { return p.degree >= 128; },
      std::chrono::milliseconds(5),
