@@ -1,10 +1,14 @@
 // The elimination: the plain loop, the panelled one with 128-bit and 256-bit kernels, and
 // reference LAPACK's dgesv on the same matrix, with their speed against the machine's
-// measured peak (one core, multiply and add kept apart as the elimination has them).
+// measured peak (one core, multiply and add kept apart as the elimination has them); the
+// panelled one watched by a Progress, and how soon it stops when asked to.
 #include "linear/Elimination.h"
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 extern "C" void dgesv_(const int* n, const int* nrhs, double* a, const int* lda, int* ipiv, double* b, const int* ldb,
@@ -52,9 +56,15 @@ void run(benchmark::State& state, bool wide)
     ode::UseWideVectors(true);
 }
 
+// The panelled elimination as a solver calls it, without a Progress.
+ode::EliminationOutcome EliminatePanelled(ode::AugmentedMatrix& a, std::vector<double>& coef)
+{
+    return ode::Eliminate(a, coef);
+}
+
 void BM_EliminatePlainLoop(benchmark::State& state) { run<ode::EliminateUnblocked>(state, false); }
-void BM_EliminatePanelled128(benchmark::State& state) { run<ode::Eliminate>(state, false); }
-void BM_EliminatePanelled256(benchmark::State& state) { run<ode::Eliminate>(state, true); }
+void BM_EliminatePanelled128(benchmark::State& state) { run<EliminatePanelled>(state, false); }
+void BM_EliminatePanelled256(benchmark::State& state) { run<EliminatePanelled>(state, true); }
 
 // LAPACK's LU with partial pivoting and the solve, on the same system (column-major copy).
 void BM_LapackDgesv(benchmark::State& state)
@@ -87,6 +97,65 @@ BENCHMARK(BM_EliminatePlainLoop) SIZES;
 BENCHMARK(BM_EliminatePanelled128) SIZES;
 BENCHMARK(BM_EliminatePanelled256) SIZES;
 BENCHMARK(BM_LapackDgesv) SIZES;
+
+// The same elimination watched by a Progress whose flag is never set and whose callback counts
+// the reports: what watching costs a solve that is not stopped.
+void BM_EliminateWatched(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0)) + 1;
+    const ode::AugmentedMatrix source = problemMatrix(n);
+    ode::AugmentedMatrix a;
+    std::vector<double> coef;
+    std::atomic<bool> stop{false};
+    long reports = 0;
+    const ode::ProgressCallback count = [&](const ode::ProgressInfo&) { ++reports; };
+    const ode::Progress progress(&stop, &count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        a = source;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ode::Eliminate(a, coef, progress));
+    }
+    state.counters["FLOPS"] = benchmark::Counter(eliminationFlops(n), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_EliminateWatched) SIZES;
+
+// Stop latency: another thread sets the flag a quarter of the expected time into the
+// elimination; the time measured is from the store to Eliminate's return.
+void BM_EliminateStopLatency(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0)) + 1;
+    const ode::AugmentedMatrix source = problemMatrix(n);
+    ode::AugmentedMatrix a;
+    std::vector<double> coef;
+    const auto delay = std::chrono::milliseconds(n / 20); // well inside the run at every size measured
+    for (auto _ : state) {
+        a = source;
+        std::atomic<bool> stop{false};
+        const ode::Progress progress(&stop, nullptr);
+        std::chrono::steady_clock::time_point stopped;
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(delay);
+            stopped = std::chrono::steady_clock::now();
+            stop = true;
+        });
+        const ode::EliminationOutcome outcome = ode::Eliminate(a, coef, progress);
+        const auto returned = std::chrono::steady_clock::now();
+        stopper.join();
+        if (outcome != ode::EliminationOutcome::Cancelled) {
+            state.SkipWithError("the elimination ended before the stop");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(returned - stopped).count());
+    }
+}
+BENCHMARK(BM_EliminateStopLatency)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 // The peak: independent chains x = x * m - s in registers, so nothing waits for memory or for
 // a previous result. Multiply and subtract are separate instructions, as in the elimination.

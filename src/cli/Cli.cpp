@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/WindowLibrary.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "script/Constants.h"
 #include "script/ScriptHost.h"
@@ -49,7 +50,9 @@ std::string Usage()
            "                        grows it until the coefficients' tail is below the\n"
            "                        tolerance\n"
            "      --tol T           the automatic degree's relative tolerance (default 1E-13)\n"
-           "      --max-degree N    the automatic degree's limit (default 1000)\n"
+           "      --max-degree N    the automatic degree's limit (default 1000, at most " +
+           std::to_string(kMaxAutoDegree) +
+           ")\n"
            "      --continue NAME=FROM:TO:STEPS   with chebyshev, nonlinear: sweep the\n"
            "                        constant NAME, each solve from the last solution\n"
            "      --approximation N the nonlinear kinds' start: 0 zero, 1 unit, 2 random\n"
@@ -66,7 +69,10 @@ std::string Usage()
            "                        files written, messages, status) in place of the blocks\n"
            "                    systems print [lstValue] in place of [lblValue] for --eval\n"
            "                    exit status 0: a solution stands, 1: none does,\n"
-           "                    2: bad usage or a file that cannot be opened\n"
+           "                    2: bad usage or a file that cannot be opened,\n"
+           "                    130: stopped by Ctrl+C (or SIGTERM): the lists of what\n"
+           "                    stands are printed with a line saying so, later problems\n"
+           "                    are not started; a second Ctrl+C ends it at once\n"
            "  --help            show this text\n"
            "  --version         show the version\n";
 }

@@ -2,11 +2,13 @@
 
 #include "cli/WindowLibrary.h"
 #include "common/FileIO.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "common/PrivateFolder.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
+#include "equations/BoxChecks.h"
 #include "linear/LinearFiles.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
@@ -16,10 +18,14 @@
 #include "systems/SystemSession.h"
 
 #include "cli/Results.h"
+#include "cli/TerminalOutput.h"
 #include "output/Exports.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -27,6 +33,130 @@
 namespace ode::cli {
 
 namespace {
+
+// Set by the first Ctrl+C (SIGINT) or SIGTERM of a `solve` command: the solve under way stops
+// with what it has found, the lists are printed as usual and later problems are not started.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler stores to it");
+
+// Only a lock-free atomic exchange and, for a second signal, the default action again and the
+// signal raised anew: all async-signal-safe.
+extern "C" void OnStopSignal(int signal)
+{
+    if (stopRequested.exchange(true)) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal); // a second Ctrl+C ends the program at once
+    }
+}
+
+// The handlers of SIGINT and SIGTERM for the length of a `solve` command, the earlier ones back
+// afterwards. A signal the program was started ignoring (a job in the background of a shell,
+// nohup) stays ignored: that Ctrl+C was meant for another program.
+class StopOnSignals {
+public:
+    StopOnSignals()
+    {
+        stopRequested = false;
+#ifdef _WIN32
+        m_int = std::signal(SIGINT, OnStopSignal);
+        m_term = std::signal(SIGTERM, OnStopSignal);
+        if (m_int == SIG_IGN)
+            std::signal(SIGINT, SIG_IGN);
+        if (m_term == SIG_IGN)
+            std::signal(SIGTERM, SIG_IGN);
+#else
+        struct sigaction action = {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (auto [number, earlier] : {std::pair{SIGINT, &m_int}, std::pair{SIGTERM, &m_term}})
+            if (sigaction(number, nullptr, earlier) == 0 && earlier->sa_handler != SIG_IGN)
+                sigaction(number, &action, nullptr);
+#endif
+    }
+    ~StopOnSignals()
+    {
+#ifdef _WIN32
+        std::signal(SIGINT, m_int);
+        std::signal(SIGTERM, m_term);
+#else
+        sigaction(SIGINT, &m_int, nullptr);
+        sigaction(SIGTERM, &m_term, nullptr);
+#endif
+    }
+    StopOnSignals(const StopOnSignals&) = delete;
+    StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+private:
+#ifdef _WIN32
+    void (*m_int)(int) = nullptr;
+    void (*m_term)(int) = nullptr;
+#else
+    struct sigaction m_int = {}, m_term = {};
+#endif
+};
+
+// The exit status of a command stopped by the user: 128 + SIGINT, as a shell reports a program
+// that Ctrl+C ended.
+constexpr int kStoppedStatus = 130;
+
+// A line on the terminal saying what a long solve is doing, drawn once the solve has run half a
+// second and redrawn at most five times a second, then wiped. Only when standard error is a
+// terminal (and the command writes its messages there), so nothing a program reads changes.
+class TerminalProgress {
+public:
+    explicit TerminalProgress(bool shown) : m_shown(shown) {}
+
+    ProgressCallback callback()
+    {
+        if (!m_shown)
+            return {};
+        return [this](const ProgressInfo& info) { draw(info); };
+    }
+    void start() { m_start = m_last = std::chrono::steady_clock::now(); }
+    void wipe()
+    {
+        if (m_drawn)
+            std::cerr << "\r\033[K" << std::flush;
+        m_drawn = false;
+    }
+
+private:
+    void draw(const ProgressInfo& info)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_start < std::chrono::milliseconds(500) ||
+            (m_drawn && now - m_last < std::chrono::milliseconds(200)))
+            return;
+        m_last = now;
+        std::string line = "odeseries: solving";
+        if (info.steps > 0)
+            line += ", step " + std::to_string(info.step) + " of " + std::to_string(info.steps);
+        if (info.degree > 0)
+            line += ", degree " + std::to_string(info.degree);
+        if (info.pass > 0)
+            line += ", pass " + std::to_string(info.pass);
+        if (info.fraction >= 0)
+            line += ", elimination " + std::to_string(static_cast<int>(info.fraction * 100)) + "%";
+        std::cerr << "\r\033[K" << line << " (Ctrl+C stops)" << std::flush;
+        m_drawn = true;
+    }
+
+    bool m_shown;
+    bool m_drawn = false;
+    std::chrono::steady_clock::time_point m_start, m_last;
+};
+
+bool StderrIsTerminal(const std::ostream& err)
+{
+#ifdef _WIN32
+    (void)err;
+    return false;
+#else
+    // The program's messages reach standard error through the terminal filter.
+    const auto* filter = dynamic_cast<const TerminalSafeBuffer*>(err.rdbuf());
+    return (&err == &std::cerr || (filter && filter->target() == std::cerr.rdbuf())) && isatty(STDERR_FILENO);
+#endif
+}
 
 struct SolveOptions {
     std::string file;                                        // the problem being run
@@ -62,6 +192,7 @@ struct SolveOptions {
     std::optional<std::string> degree; // --degree N: the degree box (the terms of a trigonometric series)
     std::optional<double> tolerance;   // --tol T: the automatic degree's relative tolerance
     std::optional<int> maxDegree;      // --max-degree N
+    bool showProgress = false;         // a progress line on the terminal
 };
 
 // An output name for the problem being run: "%n" stands for the problem's own name (its file
@@ -313,7 +444,13 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
 {
     std::ostream& err = r.messages();
     std::shared_ptr<script::Class1> shared;
-    Session session(shape, shared, [&](const std::string& m) { err << "odeseries: " << m << '\n'; });
+    TerminalProgress progress(o.showProgress);
+    Session session(shape, shared, [&](const std::string& m) {
+        progress.wipe();
+        err << "odeseries: " << m << '\n';
+    });
+    session.setCancelFlag(&stopRequested);
+    session.setProgressCallback(progress.callback());
     std::optional<PrivateFolder> scratch;
     useScratch(session, scratch);
     if (!session.open(o.file))
@@ -328,7 +465,9 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
             err << "odeseries: " << *refusal << '\n';
             session.clearResults();
         } else {
+            progress.start();
             session.solve();
+            progress.wipe();
         }
     }
     r.list("lstCoeff", session.lstCoeff());
@@ -433,8 +572,10 @@ bool ReadContinuation(const std::string& v, SolveOptions& o, std::ostream& err)
         c.to = ParseNumber(v.substr(first + 1, second - first - 1));
         c.steps = static_cast<int>(ParseWholeNumber(v.substr(second + 1)));
     }
-    if (c.name.empty() || c.steps < 1 || c.steps > 1000)
-        return Refuse(err, "--continue needs NAME=FROM:TO:STEPS, with 1 to 1000 steps");
+    if (c.name.empty() || !CheckContinuationSteps(c.steps)) {
+        err << "odeseries: --continue needs NAME=FROM:TO:STEPS, with 1 to " << kMaxContinuationSteps << " steps\n";
+        return false;
+    }
     o.continuation = c;
     return true;
 }
@@ -494,8 +635,10 @@ const OptionRule kSolveOptions[] = {
     {"--export-grid", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.exportGrid = static_cast<int>(ParseWholeNumber(v));
-         return (o.exportGrid >= 1 && o.exportGrid <= 1000000 && ParseNumber(v) == o.exportGrid) ||
-                Refuse(err, "--export-grid needs a whole number of intervals from 1 to 1000000");
+         if (CheckGridIntervalsText(v, 1))
+             return true;
+         err << "odeseries: --export-grid needs a whole number of intervals from 1 to " << kMaxGridIntervals << '\n';
+         return false;
      }},
     {"--format", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
@@ -506,8 +649,11 @@ const OptionRule kSolveOptions[] = {
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.autoDegree = v == "auto";
          const double n = ParseNumber(v);
-         if (!o.autoDegree && !(n >= 1 && n <= 100000 && n == std::floor(n) && !v.empty()))
-             return Refuse(err, "--degree takes auto or a whole number from 1 to 100000");
+         if (!o.autoDegree && !(n >= 1 && n <= kLargestDegree && n == std::floor(n) && !v.empty())) {
+             err << "odeseries: --degree takes auto or a whole number from 1 to " << FormatNumber(kLargestDegree)
+                 << '\n';
+             return false;
+         }
          if (!o.autoDegree)
              o.degree = v;
          return true;
@@ -522,8 +668,11 @@ const OptionRule kSolveOptions[] = {
     {"--max-degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.maxDegree = static_cast<int>(ParseWholeNumber(v));
-         return (*o.maxDegree >= 2 && *o.maxDegree <= 100000) ||
-                Refuse(err, "--max-degree needs a whole number from 2 to 100000");
+         if (CheckMaxDegree(*o.maxDegree))
+             return true;
+         err << "odeseries: --max-degree needs a whole number from " << kMinAutoDegree << " to " << kMaxAutoDegree
+             << '\n';
+         return false;
      }},
 };
 
@@ -641,15 +790,18 @@ int SolveOne(const SolveOptions& o, Results& r)
 
 int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    const StopOnSignals signals;
     SolveOptions o;
     if (!ParseSolveOptions(args, o, err))
         return 2;
+    o.showProgress = StderrIsTerminal(err);
     const std::unique_ptr<Results> results = o.json ? JsonResults(out) : TextResults(out, err);
-    // Each problem in turn, one result each; the status is the worst of them.
+    // Each problem in turn, one result each; the status is the worst of them. A stop ends the
+    // problem under way as usual, with its own status, and starts no other.
     int status = 0;
-    for (const std::string& file : o.files) {
-        o.file = file;
-        results->begin(file, o.files.size() > 1);
+    for (size_t k = 0; k < o.files.size(); ++k) {
+        o.file = o.files[k];
+        results->begin(o.file, o.files.size() > 1);
         int one = 2;
         // A fault in one problem ends that problem with a message; the batch goes on.
         try {
@@ -659,8 +811,15 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         } catch (const std::exception& e) {
             results->messages() << "odeseries: unexpected error: " << Excerpt(e.what()) << '\n';
         }
-        results->end(one);
+        const bool stopped = stopRequested;
+        results->end(stopped ? kStoppedStatus : one);
         status = std::max(status, one);
+        if (stopped) {
+            if (k + 1 < o.files.size())
+                err << "odeseries: stopped; " << o.files.size() - k - 1 << " more problem"
+                    << (o.files.size() - k - 1 == 1 ? " was" : "s were") << " not started\n";
+            return kStoppedStatus;
+        }
     }
     return status;
 }

@@ -16,6 +16,9 @@ public:
     explicit TerminalSafeBuffer(std::streambuf* target) : m_target(target) {}
     ~TerminalSafeBuffer() override;
 
+    // Where the filtered text goes.
+    const std::streambuf* target() const { return m_target; }
+
 protected:
     int_type overflow(int_type c) override;
     std::streamsize xsputn(const char* s, std::streamsize n) override;

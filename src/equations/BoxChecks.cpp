@@ -3,6 +3,8 @@
 #include "common/NumberFormat.h"
 #include "common/Text.h"
 
+#include <cmath>
+
 namespace ode {
 
 bool IsNumberText(const std::string& text)
@@ -29,9 +31,9 @@ std::optional<std::string> LargestDegreeRefusal(const std::string& text, SeriesK
 {
     const double v = ParseNumber(text);
     if (kind == SeriesKind::Power && v > kLargestDegree)
-        return "The degree can be at most 100000.";
+        return "The degree can be at most " + FormatNumber(kLargestDegree) + ".";
     if (kind == SeriesKind::Trigonometric && v > kLargestDegree + 1)
-        return "The number of terms can be at most 100001.";
+        return "The number of terms can be at most " + FormatNumber(kLargestDegree + 1) + ".";
     return std::nullopt;
 }
 
@@ -68,6 +70,18 @@ std::optional<std::string> FileTextRefusal(const std::string& what, const std::s
                       "a \" inside them.";
     return what + " cannot hold the character \" together with a comma, a \" at its start or a blank at either "
                   "end: the problem file would write it between quotes and cannot keep a \" inside them.";
+}
+
+bool CheckMaxDegree(double value)
+{
+    return value >= kMinAutoDegree && value <= kMaxAutoDegree && value == std::floor(value);
+}
+
+bool CheckMaxDegreeText(const std::string& text) { return CheckMaxDegree(ParseNumber(text)); }
+
+bool CheckContinuationSteps(double value)
+{
+    return value >= 1 && value <= kMaxContinuationSteps && value == std::floor(value);
 }
 
 bool IsValidName(const std::string& text)
@@ -116,10 +130,10 @@ std::string NameRule() { return "A name starts with a letter and has only letter
 std::string TermsRule(int order, SeriesKind kind)
 {
     if (kind == SeriesKind::Power)
-        return "The degree must be a whole number from " + std::to_string(order + 1) +
-               " (the order + 1) to 100000, or auto.";
-    return "The number of terms must be a whole number from " + std::to_string(order + 2) +
-           " (the order + 2) to 100001, or auto.";
+        return "The degree must be a whole number from " + std::to_string(order + 1) + " (the order + 1) to " +
+               FormatNumber(kLargestDegree) + ", or auto.";
+    return "The number of terms must be a whole number from " + std::to_string(order + 2) + " (the order + 2) to " +
+           FormatNumber(kLargestDegree + 1) + ", or auto.";
 }
 
 std::string CentreRule() { return "The centre of expansion is a number, or * for the middle of the interval."; }
@@ -135,6 +149,17 @@ std::string EquationRule(const std::string& depVarName, int order)
 std::string ConditionRule() { return "The condition must not be empty."; }
 
 std::string ErrorBoundRule() { return "An error bound must be a number above 0."; }
+
+std::string MaxDegreeRule()
+{
+    return "The largest degree must be a whole number from " + std::to_string(kMinAutoDegree) + " to " +
+           std::to_string(kMaxAutoDegree) + ".";
+}
+
+std::string ContinuationStepsRule()
+{
+    return "The steps must be a whole number from 1 to " + std::to_string(kMaxContinuationSteps) + ".";
+}
 
 std::string IntervalRule(const std::string& lower, const std::string& upper)
 {

@@ -3,6 +3,7 @@
 // terms, centres and periods, intervals, error bounds, equation and condition texts. Each
 // says only whether the text is accepted; the form decides what a refusal shows.
 
+#include "common/Limits.h"
 #include "common/TextRecords.h"
 #include "series/Series.h"
 
@@ -11,10 +12,6 @@
 #include <vector>
 
 namespace ode {
-
-// The highest degree a solve accepts (and a file may store): beyond it the collocation
-// matrix alone would need more than 80 GB.
-constexpr double kLargestDegree = 100000;
 
 bool CheckOrderText(const std::string& text); // a number > 0 and <= 10 that rounds to 1 or more
 // degree > n; terms >= n+2; neither above kLargestDegree (+1 for terms)
@@ -47,6 +44,12 @@ std::optional<std::string> FileTextRefusal(const std::string& what, const std::s
 // A variable name as the forms accept it: a letter A-Z or a-z, then letters and digits.
 bool IsValidName(const std::string& text);
 
+// The automatic degree's limit: a whole number from kMinAutoDegree to kMaxAutoDegree.
+bool CheckMaxDegree(double value);
+bool CheckMaxDegreeText(const std::string& text);
+// A continuation's number of steps: a whole number from 1 to kMaxContinuationSteps.
+bool CheckContinuationSteps(double value);
+
 // The dependent variables' names against the independent one and each other: true when no two
 // are the same name (the language does not tell case apart, so "X" is "x").
 bool NamesAreDistinct(const std::string& independent, const std::vector<std::string>& dependent);
@@ -65,6 +68,8 @@ std::string PeriodRule();
 std::string EquationRule(const std::string& depVarName, int order);
 std::string ConditionRule();
 std::string ErrorBoundRule();
+std::string MaxDegreeRule();
+std::string ContinuationStepsRule();
 // The interval: that the upper end must be above the lower one, and what an end that is not a
 // number was read as ("Letters are read as 0: the upper end is 0."); "" when all is well.
 std::string IntervalRule(const std::string& lower, const std::string& upper);

@@ -1,8 +1,11 @@
 #include "linear/AccurateFile.h"
 
 #include "common/FileIO.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -90,9 +93,13 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
     double number = 0;
     if (!field("max-degree", v))
         return false;
-    if (!ReadDouble(v, number) || number != std::floor(number) || number < 2 || number > 100000)
-        return bad("the maximum degree must be a whole number from 2 to 100000.");
-    s.maxDegree = static_cast<int>(number);
+    // A limit written before the machine's bound was stated (up to the largest degree) still
+    // opens, with its solution: the limit is taken down to what the program grows to.
+    if (!ReadDouble(v, number) ||
+        !(number >= kMinAutoDegree && number <= kLargestDegree && number == std::floor(number)))
+        return bad("the maximum degree must be a whole number from " + std::to_string(kMinAutoDegree) + " to " +
+                   std::to_string(static_cast<int>(kLargestDegree)) + ".");
+    s.maxDegree = static_cast<int>(std::min<double>(number, kMaxAutoDegree));
     if (!field("tolerance", v))
         return false;
     if (!ReadDouble(v, s.tolerance) || !(s.tolerance > 0))
@@ -109,8 +116,9 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
             ChebyshevSeries series{a, b, {}};
             if (!field("coefficients", v))
                 return false;
-            if (!ReadDouble(v, number) || number != std::floor(number) || number < 1 || number > 100001)
-                return bad("the number of coefficients must be a whole number from 1 to 100001.");
+            if (!ReadDouble(v, number) || number != std::floor(number) || number < 1 || number > kLargestDegree + 1)
+                return bad("the number of coefficients must be a whole number from 1 to " +
+                           FormatNumber(kLargestDegree + 1) + ".");
             const size_t count = static_cast<size_t>(number);
             for (size_t k = 0; k < count; ++k, ++at) {
                 double c = 0;

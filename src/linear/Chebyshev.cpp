@@ -1,5 +1,6 @@
 #include "linear/Chebyshev.h"
 
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "linear/Elimination.h"
 
@@ -87,9 +88,14 @@ void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double
 }
 
 ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoefficientTexts& texts,
-                                       script::ScriptHost& host)
+                                       script::ScriptHost& host, const Progress& progress)
 {
     ChebyshevSolution result;
+    auto cancelled = [&] {
+        result.termination = Termination::Cancelled;
+        result.series.coef.clear();
+        return result;
+    };
     const int n = in.order, N = in.seriesDegree, m = N + 1 - n;
     auto scriptFailure = [&] {
         result.termination = Termination::ScriptError;
@@ -110,6 +116,8 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
     std::vector<double> p, d;
     double rhs = 0;
     for (int i = 0; i < m; ++i) {
+        if (progress.cancelled())
+            return cancelled();
         const double t = ChebyshevPoint(i, m);
         const double x = (in.xlower + in.xupper) / 2 + t * (in.xupper - in.xlower) / 2;
         if (!host.assignVariable(in.indepVarName, x)) {
@@ -133,7 +141,7 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
         result.error = host.fault();
         return result;
     }
-    switch (Eliminate(a, result.series.coef)) {
+    switch (Eliminate(a, result.series.coef, progress)) {
     case EliminationOutcome::Solved:
         result.termination = Termination::Solved;
         break;
@@ -149,6 +157,8 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
         result.termination = Termination::ArithmeticFault;
         result.error = host.fault();
         break;
+    case EliminationOutcome::Cancelled:
+        return cancelled();
     }
     return result;
 }
@@ -197,19 +207,38 @@ std::string AccuracyLine(const std::vector<ChebyshevSeries>& series, double tole
 }
 
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
-                                       const std::function<ChebyshevSolution(int degree)>& solveAt, bool terms)
+                                       const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
+                                       bool terms, const Progress& progress)
 {
     // "AT DEGREE 32", or for a trigonometric series "AT 33 TERMS".
     auto at = [terms](const char* word, int degree) {
         return terms ? std::string(word) + " " + std::to_string(degree + 1) + " TERMS"
                      : std::string(word) + " DEGREE " + std::to_string(degree);
     };
+    // "(DEGREE 512)", or "(33 TERMS)".
+    auto found = [terms](int degree) {
+        return "(" + (terms ? std::to_string(degree + 1) + " TERMS" : "DEGREE " + std::to_string(degree)) + ")";
+    };
     AutoDegreeSolution result;
     double bestTail = -1, previousTail = -1;
     int degree = first;
+    maxDegree = std::min(maxDegree, kMaxAutoDegree);
     for (;;) {
         const int tried = std::min(degree, maxDegree);
-        ChebyshevSolution s = solveAt(tried);
+        ChebyshevSolution s = solveAt(tried, progress.atDegree(tried));
+        if (progress.cancelled() && !s.solved())
+            s.termination = Termination::Cancelled;
+        if (s.termination == Termination::Cancelled) {
+            // Stopped: the best degree finished stands, if there is one.
+            result.stopped = true;
+            if (bestTail < 0) {
+                result.best = std::move(s);
+                result.degree = tried;
+            } else {
+                result.line = StoppedLine("THE BEST SOLUTION FOUND SO FAR " + found(result.degree) + " IS SHOWN");
+            }
+            return result;
+        }
         if (!s.solved()) {
             if (bestTail < 0) { // nothing better to show: the failure is the result
                 result.best = std::move(s);
@@ -244,21 +273,22 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         result.line =
             "CONVERGED " + at("AT", result.degree) + ": ESTIMATED ERROR " + FormatNumber(result.estimatedError);
     else
-        result.line =
-            "NOT CONVERGED " + at("BY", std::min(degree, maxDegree)) + ": ESTIMATED ERROR " +
-            FormatNumber(result.estimatedError) + "; THE BEST SOLUTION (" +
-            (terms ? std::to_string(result.degree + 1) + " TERMS" : "DEGREE " + std::to_string(result.degree)) +
-            ") IS SHOWN";
+        result.line = "NOT CONVERGED " + at("BY", std::min(degree, maxDegree)) + ": ESTIMATED ERROR " +
+                      FormatNumber(result.estimatedError) + "; THE BEST SOLUTION " + found(result.degree) + " IS SHOWN";
     return result;
 }
 
 AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
-                                            script::ScriptHost& host, int maxDegree, double tolerance)
+                                            script::ScriptHost& host, int maxDegree, double tolerance,
+                                            const Progress& progress)
 {
-    return GrowChebyshevDegree(std::max(16, in.order + 2), maxDegree, tolerance, [&](int degree) {
-        in.seriesDegree = degree;
-        return SolveLinearChebyshev(in, texts, host);
-    });
+    return GrowChebyshevDegree(
+        std::max(16, in.order + 2), maxDegree, tolerance,
+        [&](int degree, const Progress& at) {
+            in.seriesDegree = degree;
+            return SolveLinearChebyshev(in, texts, host, at);
+        },
+        false, progress);
 }
 
 std::vector<std::string> ChebyshevCoefficientLines(const std::string& depVarName, const ChebyshevSeries& s)

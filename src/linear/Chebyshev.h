@@ -11,6 +11,7 @@
 #include "linear/LinearSolver.h"
 #include "script/ScriptHost.h"
 #include "series/ChebyshevSeries.h"
+#include "session/Progress.h"
 #include "session/Termination.h"
 
 #include <functional>
@@ -33,8 +34,9 @@ struct ChebyshevSolution : SolveEnd {
 
 // Solves the problem of `in` (power kind, degree N, order n, conditions) in the Chebyshev
 // basis; constants must already have run in `host`. Engine failures show their messages.
+// Stopped through `progress`, it ends Cancelled without coefficients.
 ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoefficientTexts& texts,
-                                       script::ScriptHost& host);
+                                       script::ScriptHost& host, const Progress& progress = {});
 
 // Automatic degree: the degree doubles from 16 (or the order + 2) up to `maxDegree` until the
 // tail of the Chebyshev coefficients (the largest of the last eight) falls below `tolerance`
@@ -46,16 +48,24 @@ struct AutoDegreeSolution {
     int degree = 0;
     double estimatedError = 0;
     // "CONVERGED AT DEGREE 64: ESTIMATED ERROR 3.1E-15", or "NOT CONVERGED BY DEGREE 1000:
-    // ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN".
+    // ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN", or when stopped
+    // "STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN".
     std::string line;
+    // The caller stopped the growth: `best` is the best degree finished (or, when none was,
+    // the stopped solve, Cancelled, and there is no line).
+    bool stopped = false;
 };
-// The same growth for any solver: `solveAt(degree)` solves at that degree, from the degree
-// `first` doubling up to `maxDegree`. A trigonometric series (`terms`) is judged by its last
-// coefficients the same way (its last four harmonics) and its line counts terms, degree + 1.
+// The same growth for any solver: `solveAt(degree, progress)` solves at that degree, from the
+// degree `first` doubling up to `maxDegree` (never above kMaxAutoDegree). A trigonometric
+// series (`terms`) is judged by its last coefficients the same way (its last four harmonics)
+// and its line counts terms, degree + 1. `solveAt` is given `progress` at its degree and ends
+// Cancelled when it was stopped.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
-                                       const std::function<ChebyshevSolution(int degree)>& solveAt, bool terms = false);
+                                       const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
+                                       bool terms = false, const Progress& progress = {});
 AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
-                                            script::ScriptHost& host, int maxDegree = 1000, double tolerance = 1e-13);
+                                            script::ScriptHost& host, int maxDegree = 1000, double tolerance = 1e-13,
+                                            const Progress& progress = {});
 
 // The last two coefficients' size relative to the largest (0 for a zero series): the
 // truncation error of a converging series is of their order.

@@ -4,6 +4,8 @@
 // A(r,c) = A(r,c) - f*A(j,c) with f = A(r,j)/A(j,j), pivot ties go to the upper row, zero
 // tests are exact, so results agree to the last digit with the plain triple loop.
 
+#include "session/Progress.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -42,6 +44,7 @@ enum class EliminationOutcome {
     LinearlyDependent, // a zero pivot whose row is satisfied by the values found so far
     Inconsistent,      // a zero pivot whose row is not satisfied
     ArithmeticFault,   // an overflow or an invalid operation (infinite or NaN values)
+    Cancelled,         // the caller asked to stop: the matrix is half eliminated, `coef` means nothing
 };
 
 // Eliminates `a` (destroying it) and writes the unknowns into `coef` (resized to n and
@@ -54,7 +57,11 @@ enum class EliminationOutcome {
 // receives exactly the updates of the plain loop, one multiply and one subtract each (no
 // fused multiply-add), in the same order, so the matrix, the unknowns and the outcome are
 // bit for bit those of EliminateUnblocked.
-EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef);
+//
+// `progress` is asked between runs of rows of the trailing update (a few hundredths of a second
+// of work each) and told the fraction done after each panel; a system too small for panels is
+// done at once.
+EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress = {});
 
 // Chooses the 256-bit kernels (when the processor has AVX2) or the 128-bit ones that every
 // x86-64 has; returns whether the 256-bit ones are in use. The results are the same either

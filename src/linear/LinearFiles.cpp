@@ -1,6 +1,7 @@
 #include "linear/LinearFiles.h"
 
 #include "common/FileIO.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
@@ -13,9 +14,6 @@
 namespace ode {
 
 namespace {
-
-// Bounds that no file written by the program exceeds; beyond them a file is damaged.
-constexpr double kMaxStoredDegree = 100000;
 
 std::string trimmed(const std::string& s)
 {
@@ -126,7 +124,7 @@ bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, L
     c.xcenter = centre == "*" ? (c.xlower + c.xupper) / 2 : ParseNumber(centre);
     c.period = c.periodText == "*" ? 2 * pi : ParseNumber(c.periodText);
     double degree = kind == SeriesKind::Power ? RoundHalfEven(count) : RoundHalfEven(count) - 1;
-    if (!(degree >= 0 && degree <= kMaxStoredDegree)) {
+    if (!(degree >= 0 && degree <= kLargestDegree)) { // no file written by the program exceeds it
         why = "the degree " + FormatNumber(degree) + " is out of range.";
         return false;
     }

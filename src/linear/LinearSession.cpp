@@ -55,19 +55,23 @@ bool LinearSession::solveChebyshev()
 {
     ChebyshevSolution solution;
     if (autoDegree) {
-        AutoDegreeSolution found = SolveLinearChebyshevAuto(m_inputs, m_texts, m_host, maxDegree, tolerance);
+        AutoDegreeSolution found =
+            SolveLinearChebyshevAuto(m_inputs, m_texts, m_host, maxDegree, tolerance, solveProgress());
         solution = std::move(found.best);
         m_accuracy = found.line;
         if (solution.solved()) {
             m_inputs.seriesDegree = found.degree;
             boxes.terms = std::to_string(found.degree);
         }
+        m_end = solution;
+        if (found.stopped)
+            m_end.termination = Termination::Cancelled;
     } else {
-        solution = SolveLinearChebyshev(m_inputs, m_texts, m_host);
+        solution = SolveLinearChebyshev(m_inputs, m_texts, m_host, solveProgress());
         if (solution.solved())
             m_accuracy = AccuracyLine({solution.series}, tolerance);
+        m_end = solution;
     }
-    m_end = solution;
     if (!solution.solved()) {
         m_lstCoeff = SingularSystemLines(solution.termination);
         return false;
@@ -93,7 +97,7 @@ bool LinearSession::solveProblem()
         return solveChebyshev();
     if (autoDegree && m_kind == SeriesKind::Trigonometric)
         return solveTrigonometricAuto();
-    LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host);
+    LinearSolution solution = SolveLinear(m_inputs, m_texts, m_host, solveProgress());
     m_end = solution;
     if (!solution.solved()) {
         m_lstCoeff = solution.lstCoeff;
@@ -113,10 +117,10 @@ bool LinearSession::solveTrigonometricAuto()
     std::vector<std::string> bestList;
     const AutoDegreeSolution found = GrowChebyshevDegree(
         std::max(16, m_inputs.order + 2), maxDegree, tolerance,
-        [&](int degree) {
+        [&](int degree, const Progress& at) {
             LinearInputs in = m_inputs;
             in.seriesDegree = degree;
-            LinearSolution s = SolveLinear(in, m_texts, m_host);
+            LinearSolution s = SolveLinear(in, m_texts, m_host, at);
             ChebyshevSolution out;
             static_cast<SolveEnd&>(out) = s;
             out.series.coef = s.solved() ? s.coef : std::vector<double>{};
@@ -124,9 +128,11 @@ bool LinearSession::solveTrigonometricAuto()
                 bestList = s.lstCoeff;
             return out;
         },
-        true);
+        true, solveProgress());
     m_accuracy = found.line;
     m_end = found.best;
+    if (found.stopped)
+        m_end.termination = Termination::Cancelled;
     if (!found.best.solved()) {
         m_lstCoeff = bestList;
         return false;

@@ -129,11 +129,15 @@ struct CollocationValues {
     const std::vector<double>& bcRhs;
 };
 
-// A power series' rows: the grid points 0 ... M, then the conditions M+1 ... N.
-void powerRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a)
+// A power series' rows: the grid points 0 ... M, then the conditions M+1 ... N. False when the
+// caller asked to stop (a row at degree 8000 takes about a millisecond).
+bool powerRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a,
+               const Progress& progress)
 {
     std::vector<double> powers;
     for (int m = 0; m <= M; ++m) {
+        if (progress.cancelled())
+            return false;
         powerRow(a, m, n, N, m * h + (in.xlower - in.xcenter), v.de[static_cast<size_t>(m)], powers);
         a.at(m, N + 1) = v.deRhs[static_cast<size_t>(m)];
     }
@@ -142,14 +146,18 @@ void powerRows(const LinearInputs& in, int n, int N, int M, double h, const Coll
         powerRow(a, r, n, N, in.bcPoint[i] - in.xcenter, v.bc[i], powers);
         a.at(r, N + 1) = v.bcRhs[i];
     }
+    return true;
 }
 
 // A trigonometric series' rows, in the same order (the period is not 0).
-void trigRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a)
+bool trigRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a,
+              const Progress& progress)
 {
     const double omega = 8 * std::atan(1.0) / in.period;
     const std::vector<double> wk = frequencyPowers(n, N, omega);
     for (int m = 0; m <= M; ++m) {
+        if (progress.cancelled())
+            return false;
         trigRow(a, m, n, N, (m * h + (in.xlower - in.xcenter)) * omega, wk, v.de[static_cast<size_t>(m)]);
         a.at(m, N + 1) = v.deRhs[static_cast<size_t>(m)];
     }
@@ -158,6 +166,7 @@ void trigRows(const LinearInputs& in, int n, int N, int M, double h, const Collo
         trigRow(a, r, n, N, (in.bcPoint[i] - in.xcenter) * omega, wk, v.bc[i]);
         a.at(r, N + 1) = v.bcRhs[i];
     }
+    return true;
 }
 
 } // namespace
@@ -178,9 +187,15 @@ std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, Lin
     return std::nullopt;
 }
 
-LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host)
+LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host,
+                           const Progress& progress)
 {
     LinearSolution result;
+    auto cancelled = [&] {
+        result.termination = Termination::Cancelled;
+        result.lstCoeff = {StoppedLine()};
+        return result;
+    };
     // Every early return states why: the engine's error, or the solver's own fault.
     auto scriptFailure = [&] {
         result.termination = Termination::ScriptError;
@@ -215,6 +230,8 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
     std::vector<std::vector<double>> deValues(static_cast<size_t>(M) + 1);
     std::vector<double> deRhs(static_cast<size_t>(M) + 1);
     for (int m = 0; m <= M; ++m) {
+        if (progress.cancelled())
+            return cancelled();
         const double x = m * h + in.xlower;
         if (!assign(host, in.indepVarName, x) ||
             !rowValues(host, texts.de, n, deValues[static_cast<size_t>(m)], deRhs[static_cast<size_t>(m)]))
@@ -225,15 +242,14 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
         return fault(script::ErrDivisionByZero, Termination::ArithmeticFault);
     AugmentedMatrix a(N + 1);
     const CollocationValues values{deValues, deRhs, bcValues, bcRhs};
-    if (in.kind == SeriesKind::Power)
-        powerRows(in, n, N, M, h, values, a);
-    else
-        trigRows(in, n, N, M, h, values, a);
+    if (!(in.kind == SeriesKind::Power ? powerRows(in, n, N, M, h, values, a, progress)
+                                       : trigRows(in, n, N, M, h, values, a, progress)))
+        return cancelled();
     if (!a.allFinite())
         return fault(script::ErrOverflow, Termination::ArithmeticFault);
 
     std::vector<double> coef;
-    switch (Eliminate(a, coef)) {
+    switch (Eliminate(a, coef, progress)) {
     case EliminationOutcome::Solved:
         result.termination = Termination::Solved;
         result.coef = std::move(coef);
@@ -249,6 +265,8 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
         break;
     case EliminationOutcome::ArithmeticFault:
         return fault(script::ErrOverflow, Termination::ArithmeticFault);
+    case EliminationOutcome::Cancelled:
+        return cancelled();
     }
     return result;
 }
@@ -314,6 +332,8 @@ std::vector<std::string> SingularSystemLines(Termination termination)
         return {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
     if (termination == Termination::Inconsistent)
         return {"ENCOUNTERED INCONSISTENT SYSTEM"};
+    if (termination == Termination::Cancelled)
+        return {StoppedLine()};
     return {};
 }
 

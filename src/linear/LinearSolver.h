@@ -36,11 +36,14 @@ struct LinearCoefficientTexts {
 };
 std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out);
 
-// SolveLinear: inputs as ReadInputs left them, constants already run in `host`.
-LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host);
+// SolveLinear: inputs as ReadInputs left them, constants already run in `host`. Stopped through
+// `progress`, it ends Cancelled with the stopped line as its list and no coefficients.
+LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host,
+                           const Progress& progress = {});
 
 // The coefficient list of a singular system: "ENCOUNTERED LINEARLY DEPENDENT SYSTEM" or
-// "ENCOUNTERED INCONSISTENT SYSTEM"; nothing for any other ending.
+// "ENCOUNTERED INCONSISTENT SYSTEM"; of a solve stopped before it found anything, the stopped
+// line; nothing for any other ending.
 std::vector<std::string> SingularSystemLines(Termination termination);
 
 // "EXPANSION COEFFICIENTS:" and one line name(k)=value per coefficient.

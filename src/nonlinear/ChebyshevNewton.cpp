@@ -1,5 +1,6 @@
 #include "nonlinear/ChebyshevNewton.h"
 
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "linear/Elimination.h"
 #include "script/ScriptErrors.h"
@@ -13,6 +14,7 @@ namespace ode {
 namespace {
 
 struct Failure {};
+struct Stopped {}; // the caller asked the iteration to stop
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int kHalvings = 10;    // the shortest step tried is 1/1024 of Newton's
@@ -56,6 +58,13 @@ public:
     std::vector<std::vector<double>> basis, values;
     std::vector<double> partials;
     bool differenced = false;
+    Progress progress; // asked between rows
+
+    void checkStop() const
+    {
+        if (progress.cancelled())
+            throw Stopped{};
+    }
 
     void check(bool ok)
     {
@@ -129,6 +138,7 @@ public:
         ResidualNorms norms;
         const int N = shape.unknowns();
         for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
+            checkStop();
             setPoint(c, shape.rows[static_cast<size_t>(r)].x);
             const double f = residualAndPartials(r);
             double* row = a.row(r);
@@ -149,6 +159,7 @@ public:
         ResidualNorms norms;
         try {
             for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
+                checkStop();
                 setPoint(c, shape.rows[static_cast<size_t>(r)].x);
                 const double f = residual(r);
                 if (!std::isfinite(f))
@@ -175,7 +186,7 @@ double LargestMagnitude(const std::vector<double>& v)
 // of them with the smallest sum. Returns the step's norms; c is moved. The full step is
 // tried by assembling the next Newton system there (`next`, its norms in `nextNorms`), so a
 // pass that takes it costs one assembly, as an undamped pass does; `nextReady` tells whether
-// `next` belongs to the point c was moved to.
+// `next` belongs to the point c was moved to. A stop request leaves by Stopped, c unmoved.
 NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, const std::vector<double>& delta,
                            const ResidualNorms& before, AugmentedMatrix& next, ResidualNorms& nextNorms,
                            bool& nextReady)
@@ -188,6 +199,7 @@ NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, cons
     bool fullStepAssembled = false;
     newton.host.setQuiet(true);
     for (int k = 0; k <= kHalvings; ++k, lambda /= 2) {
+        newton.checkStop();
         for (size_t j = 0; j < c.size(); ++j)
             trial[j] = c[j] + lambda * delta[j];
         ResidualNorms norms;
@@ -231,11 +243,14 @@ int ChebyshevNewtonShape::unknowns() const
 }
 
 NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
-                                   std::vector<double>& c, script::ScriptHost& host)
+                                   std::vector<double>& c, script::ScriptHost& host, const Progress& progress)
 {
     NewtonRunReport result;
     const int N = shape.unknowns();
     ChebyshevNewton newton(shape, expr, host);
+    // The best result of a finished pass, by its largest residual: what a stopped iteration shows.
+    std::vector<double> best, bestCorrection;
+    double bestResidual = 0;
     auto fault = [&](Termination t) {
         result.termination = t;
         result.error = host.fault();
@@ -251,7 +266,9 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
         AugmentedMatrix a(N), next(N);
         ResidualNorms before;
         bool ready = false; // `a` is the Newton system at c already
-        for (int pass = 1; pass <= shape.maxIterations; ++pass) {
+        const int passes = std::min(shape.maxIterations, kMaxNewtonPasses);
+        for (int pass = 1; pass <= passes; ++pass) {
+            newton.progress = progress.atPass(pass);
             if (!ready)
                 before = newton.assemble(c, a); // every entry of every row is written
             if (!a.allFinite()) {
@@ -259,7 +276,9 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 return fault(Termination::ArithmeticFault);
             }
             std::vector<double> delta;
-            const EliminationOutcome outcome = Eliminate(a, delta);
+            const EliminationOutcome outcome = Eliminate(a, delta, newton.progress);
+            if (outcome == EliminationOutcome::Cancelled)
+                throw Stopped{};
             if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
                 result.termination = outcome == EliminationOutcome::LinearlyDependent ? Termination::LinearlyDependent
                                                                                       : Termination::Inconsistent;
@@ -284,6 +303,12 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
             for (size_t j = 0; j < c.size(); ++j)
                 result.correction[j] = c[j] - old[j];
             result.passes.push_back(norms);
+            if (result.shownPass == 0 || norms.residual < bestResidual) {
+                bestResidual = norms.residual;
+                result.shownPass = pass;
+                best = c;
+                bestCorrection = result.correction;
+            }
             const bool rounding = norms.correction <= 4 * std::numeric_limits<double>::epsilon() * LargestMagnitude(c);
             if (!met && rounding && norms.residual > shape.errorBoundDE) {
                 result.stalled = true; // nothing is left to correct, yet the residual stays above its bound
@@ -303,7 +328,17 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
     } catch (const Failure&) {
         host.setQuiet(false);
         return fault(Termination::ScriptError);
+    } catch (const Stopped&) {
+        host.setQuiet(false);
+        result.termination = Termination::Cancelled;
+        if (result.shownPass > 0) {
+            c = best;
+            result.correction = bestCorrection;
+        }
+        result.differencedPartials = newton.differenced;
+        return result;
     }
+    result.shownPass = 0;
     result.differencedPartials = newton.differenced;
     return result;
 }
@@ -322,7 +357,8 @@ bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::str
 }
 
 ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                                              const ChebyshevSeries& start, script::ScriptHost& host)
+                                              const ChebyshevSeries& start, script::ScriptHost& host,
+                                              const Progress& progress)
 {
     ChebyshevNewtonResult result;
     result.series = start;
@@ -347,8 +383,9 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
     for (int l = 1; l <= n; ++l)
         shape.rows.push_back({in.bcPoint[static_cast<size_t>(l - 1)], l});
     SetShapeProblem(shape, in);
-    static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, residualExpr, result.series.coef, host);
-    if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault)
+    static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, residualExpr, result.series.coef, host, progress);
+    if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault ||
+        (result.termination == Termination::Cancelled && result.shownPass == 0))
         return result;
     // The residuals the lists show, as Evaluate computes them (Clenshaw's values).
     const ChebyshevDerivativeTable table(result.series, n);
@@ -394,6 +431,9 @@ std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)
     case Termination::Inconsistent:
         lines.push_back("STOPPED: INCONSISTENT SYSTEM");
         break;
+    case Termination::Cancelled:
+        lines.push_back(NewtonStoppedLine(result.shownPass));
+        break;
     default:
         lines.push_back("STOPPED BY AN ERROR");
         break;
@@ -409,6 +449,7 @@ NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewto
     NewtonResult r;
     static_cast<SolveEnd&>(r) = result;
     r.passes = static_cast<int>(result.passes.size());
+    r.shownPass = result.shownPass;
     powerCoef = ChebyshevToPower(result.series, in.xcenter);
     ChebyshevSeries correction = result.series;
     correction.coef = result.correction;

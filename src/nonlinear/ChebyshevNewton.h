@@ -12,6 +12,7 @@
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptHost.h"
+#include "session/Progress.h"
 #include "session/Termination.h"
 
 #include <string>
@@ -58,6 +59,9 @@ struct NewtonRunReport : SolveEnd {
     // The corrections reached rounding level while the residual stayed above its bound (a
     // bound tighter than the rounding of the equation's terms).
     bool stalled = false;
+    // Stopped: the pass whose result the coefficients hold, the one with the smallest largest
+    // residual; 0 when no pass had finished (the coefficients are as they started).
+    int shownPass = 0;
 };
 
 // The problem-wide fields of a shape from a single equation's or a system's inputs, which
@@ -72,10 +76,12 @@ template <typename Inputs> void SetShapeProblem(ChebyshevNewtonShape& shape, con
     shape.maxIterations = in.maxIterations;
 }
 
-// The iteration on `coef` (updated in place, laid out by the blocks' offsets). Constants must
-// already have run in `host`; engine failures show their messages.
+// The iteration on `coef` (updated in place, laid out by the blocks' offsets), at most
+// kMaxNewtonPasses passes whatever the shape's limit. Constants must already have run in
+// `host`; engine failures show their messages. Stopped through `progress` (asked between rows,
+// elimination blocks and step halvings), it ends Cancelled with the best pass's result.
 NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
-                                   std::vector<double>& coef, script::ScriptHost& host);
+                                   std::vector<double>& coef, script::ScriptHost& host, const Progress& progress = {});
 
 // The residual of row r at `coef`, as the iteration computes it. False on an engine error.
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
@@ -87,9 +93,11 @@ struct ChebyshevNewtonResult : NewtonRunReport {
 };
 
 // Newton from `start` (its degree is the solution's; its interval must be the problem's).
-// Constants must already have run in `host`; engine failures show their messages.
+// Constants must already have run in `host`; engine failures show their messages. A stopped
+// iteration's best result is listed with its residuals, unless no pass had finished.
 ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                                              const ChebyshevSeries& start, script::ScriptHost& host);
+                                              const ChebyshevSeries& start, script::ScriptHost& host,
+                                              const Progress& progress = {});
 
 // The pass listing: "PASS 1: CORRECTION 1.5E+00  RESIDUAL 2.3E-01  STEP 1", one line a pass,
 // then how the iteration ended.

@@ -1,19 +1,54 @@
 #include "nonlinear/NewtonLoop.h"
 
+#include "common/Limits.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace ode {
 
 void RunNewtonPasses(int unknowns, int maxIterations, double coefficientBound, std::vector<double>& coef,
-                     const NewtonPassSteps& steps, NewtonPasses& run)
+                     const NewtonPassSteps& steps, NewtonPasses& run, const Progress& progress)
 {
     AugmentedMatrix a;
     std::vector<double> delta;
+    // The best result of a finished pass, by its largest residual.
+    std::vector<double> best, bestCorrection;
+    double bestResidual = 0;
+    int bestPass = 0;
+    auto stop = [&](int pass) {
+        run.termination = Termination::Cancelled;
+        run.passes = pass - 1;
+        run.shownPass = run.passes;
+        if (bestPass > 0) {
+            coef = best;
+            run.correction = bestCorrection;
+            run.shownPass = bestPass;
+        }
+    };
+    maxIterations = std::min(maxIterations, kMaxNewtonPasses);
     for (int pass = 1;; ++pass) {
         run.passes = pass;
+        const Progress at = progress.atPass(pass);
         a.reset(unknowns);
-        steps.assemble(a);
-        const EliminationOutcome outcome = Eliminate(a, delta);
+        if (!steps.assemble(a, at))
+            return stop(pass);
+        if (pass > 1) {
+            double residual = 0;
+            for (int r = 0; r < unknowns; ++r) {
+                const double v = std::fabs(a.at(r, unknowns));
+                residual = std::isnan(v) ? HUGE_VAL : std::fmax(residual, v);
+            }
+            if (bestPass == 0 || residual < bestResidual) {
+                bestResidual = residual;
+                bestPass = pass - 1;
+                best = coef;
+                bestCorrection = run.correction;
+            }
+        }
+        const EliminationOutcome outcome = Eliminate(a, delta, at);
+        if (outcome == EliminationOutcome::Cancelled)
+            return stop(pass);
         if (outcome == EliminationOutcome::ArithmeticFault)
             steps.overflow();
         if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {

@@ -2,11 +2,12 @@
 // The Newton iteration on series coefficients that the single nonlinear equation and the
 // nonlinear systems share: assemble the Jacobian rows with the negated residuals, eliminate,
 // add the corrections, and stop on convergence (every correction within its bound, then every
-// residual within its bound), on a singular system, or after the last allowed pass. The kind
-// supplies the rows and the residual test; an engine failure inside them leaves by the kind's
-// own exception, which passes through unchanged.
+// residual within its bound), on a singular system, after the last allowed pass, or when the
+// caller asks it to. The kind supplies the rows and the residual test; an engine failure inside
+// them leaves by the kind's own exception, which passes through unchanged.
 
 #include "linear/Elimination.h"
+#include "session/Progress.h"
 #include "session/Termination.h"
 
 #include <functional>
@@ -15,8 +16,9 @@
 namespace ode {
 
 struct NewtonPassSteps {
-    // Fills the rows and right-hand sides of `a` (already reset to the unknowns).
-    std::function<void(AugmentedMatrix& a)> assemble;
+    // Fills the rows and right-hand sides of `a` (already reset to the unknowns); false when
+    // `progress` asked it to stop (it asks between rows).
+    std::function<bool(AugmentedMatrix& a, const Progress& progress)> assemble;
     // After the update, with every correction within its bound: true when every residual is.
     std::function<bool()> residualsWithinBound;
     // The elimination overflowed: reports it and leaves by the kind's exception.
@@ -24,14 +26,20 @@ struct NewtonPassSteps {
 };
 
 struct NewtonPasses {
-    Termination termination = Termination::Refused; // Solved, NoConvergence, LinearlyDependent or Inconsistent
-    int passes = 0;
-    std::vector<double> correction; // the last pass's corrections
+    // Solved, NoConvergence, LinearlyDependent, Inconsistent or Cancelled
+    Termination termination = Termination::Refused;
+    int passes = 0;                 // the passes finished
+    std::vector<double> correction; // the correction that gave the coefficients left in `coef`
+    // Stopped: the pass whose result `coef` holds, the finished one with the smallest largest
+    // residual (each pass's rows carry the residuals of the pass before; the last pass, not yet
+    // measured, counts only when no other was); 0 when none had finished and `coef` is as it was.
+    int shownPass = 0;
 };
 
-// Runs passes on `coef` (updated in place) until one of the endings above. `run` is kept up
-// to date pass by pass, so it still tells how far the iteration came when a step throws.
+// Runs passes on `coef` (updated in place) until one of the endings above, at most
+// kMaxNewtonPasses of them whatever `maxIterations` says. `run` is kept up to date pass by pass,
+// so it still tells how far the iteration came when a step throws.
 void RunNewtonPasses(int unknowns, int maxIterations, double coefficientBound, std::vector<double>& coef,
-                     const NewtonPassSteps& steps, NewtonPasses& run);
+                     const NewtonPassSteps& steps, NewtonPasses& run, const Progress& progress = {});
 
 } // namespace ode

@@ -176,13 +176,23 @@ void AppendProblemLines(Termination termination, std::vector<std::string>& lines
     lines.push_back(problem);
 }
 
+std::string NewtonStoppedLine(int shownPass)
+{
+    return shownPass > 0 ? StoppedLine("THE BEST ITERATE SO FAR (PASS " + std::to_string(shownPass) + ") IS SHOWN")
+                         : StoppedLine();
+}
+
 std::vector<std::string> NewtonListing(const NonlinearInputs& in, const std::vector<double>& coef,
                                        const NewtonResult& result)
 {
     std::vector<std::string> out;
-    const bool listed = result.termination == Termination::Solved || result.termination == Termination::NoConvergence;
+    const bool stopped = result.termination == Termination::Cancelled;
+    const bool listed = result.termination == Termination::Solved || result.termination == Termination::NoConvergence ||
+                        (stopped && result.shownPass > 0);
     if (result.termination == Termination::NoConvergence)
         out.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
+    if (stopped)
+        out.push_back(NewtonStoppedLine(result.shownPass));
     if (listed) {
         out.push_back(in.kind == SeriesKind::Power ? "COEFFICIENTS:   ( LAST CORRECTION: )"
                                                    : "COEFFICIENTS:                 LAST CORRECTION:");
@@ -256,7 +266,7 @@ bool SetDerivativeValues(const SeriesView& series, int n, double x, script::Scri
 }
 
 NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                            std::vector<double>& coef, script::ScriptHost& host)
+                            std::vector<double>& coef, script::ScriptHost& host, const Progress& progress)
 {
     NewtonResult result;
     const int n = in.order, N = in.seriesDegree, M = N - n;
@@ -277,11 +287,15 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
     Newton newton(in, residualExpr, coef, host);
     bool arithmetic = false; // the failure is the solver's own overflow, not the engine's
     NewtonPassSteps steps;
-    steps.assemble = [&](AugmentedMatrix& a) {
-        for (int i = 0; i <= M; ++i)
+    steps.assemble = [&](AugmentedMatrix& a, const Progress& at) {
+        for (int i = 0; i <= M; ++i) {
+            if (at.cancelled())
+                return false;
             newton.row(a, i, newton.gridPoint(i, step), 0);
+        }
         for (int l = 1; l <= n; ++l)
             newton.row(a, M + l, in.bcPoint[static_cast<size_t>(l - 1)], l);
+        return true;
     };
     steps.residualsWithinBound = [&] {
         bool converged = true;
@@ -302,11 +316,13 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
     };
     NewtonPasses run;
     try {
-        RunNewtonPasses(N + 1, in.maxIterations, in.errorBoundCoef, coef, steps, run);
+        RunNewtonPasses(N + 1, in.maxIterations, in.errorBoundCoef, coef, steps, run, progress);
         result.termination = run.termination;
         result.passes = run.passes;
+        result.shownPass = run.shownPass;
         result.correction = std::move(run.correction);
-        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence) {
+        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence ||
+            result.shownPass > 0) {
             // The residuals the listing shows.
             for (int i = 0; i <= M; ++i) {
                 const double x = newton.gridPoint(i, step);

@@ -9,6 +9,7 @@
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptHost.h"
 #include "series/Series.h"
+#include "session/Progress.h"
 #include "session/Termination.h"
 
 #include <random>
@@ -25,6 +26,7 @@ void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef
 // How the iteration ended and what it found, as numbers; lstCoeff is written from them.
 struct NewtonResult : SolveEnd {
     int passes = 0;
+    int shownPass = 0;                     // stopped: the pass whose result is listed, 0 when none had finished
     std::vector<double> correction;        // the last pass's corrections
     std::vector<double> gridX;             // the grid points, when the result is listed
     std::vector<double> gridResidual;      // the equation's residual there
@@ -34,9 +36,10 @@ struct NewtonResult : SolveEnd {
     bool beep() const { return solved(); }
 };
 
-// SolveNonlinear from `coef` (updated in place; it survives whatever happens).
+// SolveNonlinear from `coef` (updated in place; it survives whatever happens). Stopped through
+// `progress`, it ends Cancelled with `coef` the best pass's result (RunNewtonPasses), listed.
 NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                            std::vector<double>& coef, script::ScriptHost& host);
+                            std::vector<double>& coef, script::ScriptHost& host, const Progress& progress = {});
 
 // SetDerivativeValues: Y0 and then Y(n) ... Y1 at x from the series.
 bool SetDerivativeValues(const SeriesView& series, int n, double x, script::ScriptHost& host);
@@ -49,13 +52,17 @@ bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>
 bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                            const SeriesView& series, double x, script::ScriptHost& host, std::string& line);
 
+// The line of a stopped Newton iteration: "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS 3)
+// IS SHOWN", or, when no pass had finished, that no solution was found yet.
+std::string NewtonStoppedLine(int shownPass);
+
 // "PROBLEMS ENCOUNTERED:" and the line of the problem the iteration ended with (no
 // convergence, inconsistence or linear dependence); nothing for any other ending.
 void AppendProblemLines(Termination termination, std::vector<std::string>& lines);
 
 // The coefficient list of a Newton result: "NO CONVERGENCE.  BEST RESULTS WERE:" when it did
-// not converge, the coefficients with their last corrections, the residuals at the grid points
-// and at the conditions, and the problem lines.
+// not converge (the stopped line when it was stopped), the coefficients with their last
+// corrections, the residuals at the grid points and at the conditions, and the problem lines.
 std::vector<std::string> NewtonListing(const NonlinearInputs& in, const std::vector<double>& coef,
                                        const NewtonResult& result);
 

@@ -1,6 +1,7 @@
 #include "nonlinear/NonlinearFiles.h"
 
 #include "common/FileIO.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "common/TextRecords.h"
 
@@ -117,7 +118,7 @@ ApproximationSeries LoadApproximationSeries(const std::string& path, SeriesKind 
     r.periodText = b == std::string::npos ? std::string() : r.periodText.substr(b, e - b + 1);
     r.centre = centre == "*" ? (lower + upper) / 2 : ParseNumber(centre);
     const double degree = RoundHalfEven(count) - (kind == SeriesKind::Trigonometric ? 1 : 0);
-    if (!(degree >= 0 && degree <= 100000)) {
+    if (!(degree >= 0 && degree <= kLargestDegree)) {
         r.message = "The file " + path + " cannot be read: the degree is out of range.";
         return r;
     }

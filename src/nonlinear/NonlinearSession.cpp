@@ -47,7 +47,7 @@ bool NonlinearSession::solveProblem()
         return solveTrigonometricAuto();
     ApplyInitialApproximation(static_cast<int>(ParseNumber(boxes.approximation)), m_inputs.seriesDegree, m_coef,
                               m_random);
-    m_result = SolveNonlinear(m_inputs, m_residualExpr, m_coef, m_host);
+    m_result = SolveNonlinear(m_inputs, m_residualExpr, m_coef, m_host, solveProgress());
     m_lastChebyshev.reset(); // the coefficients of this iteration are the current approximation
     m_lstCoeff = m_result.lstCoeff;
     m_solved = m_result.solved();
@@ -67,12 +67,12 @@ bool NonlinearSession::solveTrigonometricAuto()
     std::vector<std::pair<NewtonResult, std::vector<double>>> tried;
     const AutoDegreeSolution found = GrowChebyshevDegree(
         std::max(16, m_inputs.order + 2), maxDegree, tolerance,
-        [&](int degree) {
+        [&](int degree, const Progress& at) {
             NonlinearInputs in = m_inputs;
             in.seriesDegree = degree;
             ApplyInitialApproximation(first ? choice : 4, degree, m_coef, m_random);
             first = false;
-            NewtonResult r = SolveNonlinear(in, m_residualExpr, m_coef, m_host);
+            NewtonResult r = SolveNonlinear(in, m_residualExpr, m_coef, m_host, at);
             tried.push_back({r, m_coef});
             ChebyshevSolution out;
             static_cast<SolveEnd&>(out) = r;
@@ -80,7 +80,7 @@ bool NonlinearSession::solveTrigonometricAuto()
                 out.series.coef = m_coef;
             return out;
         },
-        true);
+        true, solveProgress());
     m_accuracy = found.line;
     for (const auto& [result, coef] : tried)
         if (static_cast<int>(coef.size()) == found.degree + 1) {
@@ -90,6 +90,8 @@ bool NonlinearSession::solveTrigonometricAuto()
     m_lastChebyshev.reset();
     m_lstCoeff = m_result.lstCoeff;
     m_end = m_result;
+    if (found.stopped)
+        m_end.termination = Termination::Cancelled;
     m_solved = found.best.solved();
     if (m_solved) {
         m_inputs.seriesDegree = found.degree;
@@ -118,37 +120,62 @@ bool NonlinearSession::solveChebyshev()
 {
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
     if (!continuation.active())
-        return solveChebyshevFrom(choice);
-    return SweepConstant(
-        continuation, m_host,
-        [&](bool first) {
+        return solveChebyshevFrom(choice, solveProgress());
+    // A step stands as its result, readout and degree left it.
+    struct Kept {
+        ChebyshevNewtonResult accurate;
+        std::string accuracy, terms;
+        int degree = 0;
+    };
+    const SweepEnd end = SweepConstant<Kept>(
+        continuation, m_host, solveProgress(),
+        [&](bool first, const Progress& at) {
             clearResults();
-            return solveChebyshevFrom(first ? choice : 4);
+            return solveChebyshevFrom(first ? choice : 4, at);
         },
-        m_chebyshev, m_lastChebyshev, m_lstPasses);
+        [&] {
+            return Kept{m_accurate, m_accuracy, boxes.terms, m_inputs.seriesDegree};
+        },
+        [&](const Kept& k) { m_lastChebyshev = k.accurate.series; },
+        [&](const Kept& k) {
+            clearResults();
+            m_accurate = k.accurate;
+            m_accuracy = k.accuracy;
+            boxes.terms = k.terms;
+            m_inputs.seriesDegree = k.degree;
+            showAccurate();
+        },
+        m_lstPasses);
+    if (end.stopped)
+        m_end.termination = Termination::Cancelled;
+    return end.solved;
 }
 
-bool NonlinearSession::solveChebyshevFrom(int choice)
+bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
 {
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
+    bool stopped = false;
     if (autoDegree) {
         std::optional<ChebyshevSeries> previous;
-        AutoDegreeSolution found =
-            GrowChebyshevDegree(std::max(16, m_inputs.order + 2), maxDegree, tolerance, [&](int degree) {
+        AutoDegreeSolution found = GrowChebyshevDegree(
+            std::max(16, m_inputs.order + 2), maxDegree, tolerance,
+            [&](int degree, const Progress& at) {
                 ChebyshevSeries start = chebyshevStart(choice, degree);
                 if (previous) {
                     start = *previous;
                     start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
                 }
-                tried.push_back(SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host));
+                tried.push_back(SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host, at));
                 if (tried.back().solved())
                     previous = tried.back().series;
                 ChebyshevSolution s;
                 static_cast<SolveEnd&>(s) = tried.back();
                 s.series = tried.back().series;
                 return s;
-            });
+            },
+            false, progress);
         m_accuracy = found.line;
+        stopped = found.stopped;
         for (const ChebyshevNewtonResult& r : tried)
             if (static_cast<int>(r.series.coef.size()) == found.degree + 1)
                 m_accurate = r;
@@ -157,12 +184,11 @@ bool NonlinearSession::solveChebyshevFrom(int choice)
             boxes.terms = std::to_string(found.degree);
         }
     } else {
-        m_accurate =
-            SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree), m_host);
+        m_accurate = SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree),
+                                             m_host, progress);
         if (m_accurate.solved())
             m_accuracy = AccuracyLine({m_accurate.series}, tolerance);
     }
-    m_end = m_accurate;
     m_lstPasses = NewtonPassLines(m_accurate);
     if (autoDegree && !tried.empty()) {
         // Every degree tried, each with its passes.
@@ -172,6 +198,21 @@ bool NonlinearSession::solveChebyshevFrom(int choice)
             for (const std::string& line : NewtonPassLines(r))
                 m_lstPasses.push_back(line);
         }
+    }
+    const bool shown = showAccurate();
+    if (stopped)
+        m_end.termination = Termination::Cancelled;
+    return shown;
+}
+
+bool NonlinearSession::showAccurate()
+{
+    m_end = m_accurate;
+    if (m_accurate.termination == Termination::Cancelled && m_accurate.shownPass == 0) {
+        m_result = NewtonResult{};
+        static_cast<SolveEnd&>(m_result) = m_accurate;
+        m_lstCoeff = {StoppedLine()};
+        return false;
     }
     if (m_accurate.termination == Termination::Refused || m_accurate.termination == Termination::ScriptError ||
         m_accurate.termination == Termination::ArithmeticFault) {

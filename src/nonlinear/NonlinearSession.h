@@ -48,7 +48,10 @@ private:
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
     bool solveChebyshev();
-    bool solveChebyshevFrom(int choice);
+    bool solveChebyshevFrom(int choice, const Progress& progress);
+    // The lists, the solution and the current approximation from m_accurate, the accurate
+    // iteration's result; true when a solution stands.
+    bool showAccurate();
     bool solveTrigonometricAuto();
     // The accurate method's start at degree N: the last accurate solution (choice 4, on the
     // same interval), else the chosen initial approximation as power coefficients, turned into

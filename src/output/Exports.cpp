@@ -1,5 +1,6 @@
 #include "output/Exports.h"
 
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "output/ExportParts.h"
 #include "output/ExportText.h"
@@ -203,6 +204,12 @@ std::optional<ExportKind> ExportKindNamed(std::string_view word)
 const char* ExportKindWord(ExportKind kind) { return kWords[static_cast<size_t>(kind)]; }
 
 std::string ExportKindWords() { return "csv, json, latex, python, c or octave"; }
+
+bool CheckGridIntervalsText(const std::string& text, int least)
+{
+    const double v = ParseNumber(text);
+    return !text.empty() && v >= least && v <= kMaxGridIntervals && v == std::floor(v);
+}
 
 std::string CsvCoefficients(const Solution& s)
 {

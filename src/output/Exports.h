@@ -28,6 +28,10 @@ struct ExportOptions {
     int gridIntervals = 0;
 };
 
+// The grid's number of intervals as a box or an option gives it: a whole number from `least`
+// (0 where the grid may be left out) to kMaxGridIntervals.
+bool CheckGridIntervalsText(const std::string& text, int least);
+
 // The files the export of `s` as `kind` to `path` consists of, as (name, text) pairs: one file
 // for most kinds; CSV with a grid two (PATH and PATH-grid.EXT); Octave one NAME.m a variable
 // in the folder `path`. False with the reason when the solution cannot be written that way.

@@ -1,5 +1,6 @@
 #include "plot/PlotSetup.h"
 
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 
 #include <cmath>
@@ -155,12 +156,15 @@ std::string CoordinateTip(float x, float y)
 bool CheckPlotStep(const std::string& text)
 {
     const double v = ParseNumber(text);
-    return v == std::trunc(v) && v >= 1 && v <= 80;
+    return v == std::trunc(v) && v >= 1 && v <= kMaxPlotStep;
 }
 
 bool CheckDivision(const std::string& text) { return ParseNumber(text) != 0.0; }
 
-std::string PlotStepRule() { return "The plot step is a whole number of pixels from 1 to 80."; }
+std::string PlotStepRule()
+{
+    return "The plot step is a whole number of pixels from 1 to " + std::to_string(kMaxPlotStep) + ".";
+}
 
 std::string DivisionRule(const char* axis)
 {

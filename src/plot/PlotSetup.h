@@ -50,7 +50,7 @@ void CenterWindowOn(float x, float y, const PlotState& shown, PlotSetupTexts& te
 // Picture1_MouseMove's tooltip: "( 1.5 ,-2): Click to center graph here" style.
 std::string CoordinateTip(float x, float y);
 
-// The setup boxes' checks: the plot step a whole number from 1 to 80, a division not 0.
+// The setup boxes' checks: the plot step a whole number from 1 to kMaxPlotStep, a division not 0.
 bool CheckPlotStep(const std::string& text);
 bool CheckDivision(const std::string& text);
 

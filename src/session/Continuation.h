@@ -3,8 +3,11 @@
 // from the last one's solution, so a hard problem is reached from an easy one. The constant
 // is set after the user constants have run. When a step finds no solution the last value
 // solved is solved again (from its own solution: a pass or two) and that solution stands.
+// When the caller stops the sweep, the last step solved stands as that step left it, without
+// solving again, and the constant has that step's value.
 
 #include "script/ScriptHost.h"
+#include "session/Progress.h"
 
 #include <functional>
 #include <string>
@@ -22,40 +25,52 @@ struct Continuation {
 // What a kind does for each step.
 struct ContinuationSteps {
     // Clears the results and solves; `first` starts from the chosen approximation, the others
-    // from the last solution. True when a solution stands.
-    std::function<bool(bool first)> solve;
+    // from the last solution; `progress` is the step's. True when a solution stands.
+    std::function<bool(bool first, const Progress& progress)> solve;
     // The last step's passes, for the log.
     std::function<std::vector<std::string>()> passes;
-    // Keeps the solution that stands as the start of a later solve.
+    // Keeps the solution that stands (and what the lists show of it) as the start of a later solve.
     std::function<void()> keep;
     // Makes the kept solution the start again.
     std::function<void()> restore;
+    // Shows the kept solution again as its step left it, without solving (the sweep was stopped).
+    std::function<void()> stand;
 };
 
-// The sweep: true when a solution stands at the end; `log` gets every step with its passes
-// and how the sweep ended. A continuation that names no constant or has from 1 to 1000 steps
-// not is refused with the message (false, empty log).
-bool RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
-                     std::vector<std::string>& log);
+// How a sweep ended.
+struct SweepEnd {
+    bool solved = false;  // a solution stands
+    bool stopped = false; // the caller stopped it: the last step solved, if any, stands
+};
 
-// The sweep of a session: `solve(first)` solves one step; `solution` is the solution that
-// stands after it and `start` the current approximation the next step starts from (the same
-// type: one series, or one a variable). The log replaces `passes` when there is one.
-template <typename Solution>
-bool SweepConstant(const Continuation& sweep, script::ScriptHost& host, std::function<bool(bool first)> solve,
-                   const Solution& solution, Solution& start, std::vector<std::string>& passes)
+// The sweep: `log` gets every step with its passes and how the sweep ended. A continuation
+// that names no constant or has not from 1 to kMaxContinuationSteps steps is refused with the
+// message (nothing solved, empty log). `progress` is asked before each step and given to it.
+SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
+                         std::vector<std::string>& log, const Progress& progress = {});
+
+// The sweep of a session: `solve(first, progress)` solves one step; `kept()` is what stands after
+// it (the solution and whatever shows it), `start(k)` makes k's solution the current
+// approximation of the next step and `stand(k)` shows k again. The log replaces `passes` when
+// there is one.
+template <typename Kept>
+SweepEnd SweepConstant(const Continuation& sweep, script::ScriptHost& host, const Progress& progress,
+                       std::function<bool(bool first, const Progress&)> solve, std::function<Kept()> kept,
+                       std::function<void(const Kept&)> start, std::function<void(const Kept&)> stand,
+                       std::vector<std::string>& passes)
 {
-    Solution kept;
+    Kept last;
     ContinuationSteps steps;
     steps.solve = std::move(solve);
     steps.passes = [&] { return passes; };
-    steps.keep = [&] { kept = solution; };
-    steps.restore = [&] { start = kept; };
+    steps.keep = [&] { last = kept(); };
+    steps.restore = [&] { start(last); };
+    steps.stand = [&] { stand(last); };
     std::vector<std::string> log;
-    const bool solved = RunContinuation(sweep, host, steps, log);
+    const SweepEnd end = RunContinuation(sweep, host, steps, log, progress);
     if (!log.empty())
         passes = log;
-    return solved;
+    return end;
 }
 
 } // namespace ode

@@ -5,8 +5,10 @@
 // derivative order of Evaluate. Each kind adds its boxes, its solver and its files.
 
 #include "script/ScriptHost.h"
+#include "session/Progress.h"
 #include "session/Termination.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +57,15 @@ public:
     // The Solve button. True when a solution stands afterwards. A problem too large for the
     // memory ends in a message and no solution, with the form as it was.
     bool solve();
+    // Stopping and watching Solve. The flag is the caller's: another thread or a signal handler
+    // may set it while Solve runs, which then returns within a fraction of a second, its ending
+    // Cancelled, keeping the best found so far (the automatic degree's best degree finished, a
+    // Newton iteration's best pass, listed as an unconverged one is, a continuation's last step
+    // solved), with a line saying it was stopped. Solve only reads the flag; the caller clears
+    // it before the next Solve. The callback is told what Solve is doing, on the solving thread.
+    // Neither is set at first.
+    void setCancelFlag(const std::atomic<bool>* flag) { m_cancelFlag = flag; }
+    void setProgressCallback(ProgressCallback callback) { m_progressCallback = std::move(callback); }
     // The Evaluate button at the boxes' point and derivative order; does nothing (false)
     // unless a solution stands, or when the order is negative.
     virtual bool evaluate() = 0;
@@ -72,6 +83,8 @@ public:
 protected:
     // The kind's Solve.
     virtual bool solveProblem() = 0;
+    // What the kind's Solve gives its solvers: the flag and the callback set above.
+    Progress solveProgress() const { return Progress(m_cancelFlag, &m_progressCallback); }
     // Runs the user's constants in the engine; on an engine error its message is shown and
     // the result is false.
     bool runConstants(const std::vector<std::string>& constants);
@@ -86,6 +99,10 @@ protected:
     bool m_inputsRead = false;
     std::vector<double> m_coef;
     std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
+
+private:
+    const std::atomic<bool>* m_cancelFlag = nullptr;
+    ProgressCallback m_progressCallback;
 };
 
 } // namespace ode

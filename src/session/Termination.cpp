@@ -19,8 +19,15 @@ const char* TerminationName(Termination t)
         return "ArithmeticFault";
     case Termination::Refused:
         return "Refused";
+    case Termination::Cancelled:
+        return "Cancelled";
     }
     return "?";
+}
+
+std::string StoppedLine(const std::string& whatStands)
+{
+    return "STOPPED BY THE USER: " + (whatStands.empty() ? std::string("NO SOLUTION WAS FOUND YET") : whatStands);
 }
 
 } // namespace ode

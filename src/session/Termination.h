@@ -3,6 +3,8 @@
 
 #include "script/ScriptErrors.h"
 
+#include <string>
+
 namespace ode {
 
 enum class Termination {
@@ -13,10 +15,15 @@ enum class Termination {
     ScriptError,       // the engine failed on a text (the error says which and where)
     ArithmeticFault,   // overflow or division by zero in the solver's own arithmetic
     Refused,           // the inputs were refused before anything was solved
+    Cancelled,         // the caller asked the solve to stop; the best found so far is kept
 };
 
 // The enum's name, for diagnostics and test output ("Solved", "NoConvergence" ...).
 const char* TerminationName(Termination t);
+
+// The one line a stopped solve shows: "STOPPED BY THE USER: " and what stands, such as "THE
+// BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN"; without it, "NO SOLUTION WAS FOUND YET".
+std::string StoppedLine(const std::string& whatStands = {});
 
 // A solver's ending: the reason, and for ScriptError and ArithmeticFault the error (number,
 // description and, for the engine's errors, the line and column in the text).

@@ -113,12 +113,19 @@ struct Collocation {
 };
 
 // The rows (the equations at the grid points, equation by equation, then the conditions) and
-// the elimination; false with the ending in `end` and, for a singular system, its line in
-// `lstCoeff`. Every early return states why: the engine's error, or the solver's own fault.
+// the elimination; false with the ending in `end` and, for a singular system or a stop, its line
+// in `lstCoeff`. Every early return states why: the engine's error, the solver's own fault, or
+// the caller's request to stop.
 bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
                           const std::vector<SystemSplit>& bc, script::ScriptHost& host, const Collocation& method,
-                          std::vector<double>& x, SolveEnd& end, std::vector<std::string>& lstCoeff)
+                          std::vector<double>& x, SolveEnd& end, std::vector<std::string>& lstCoeff,
+                          const Progress& progress)
 {
+    auto cancelled = [&] {
+        end.termination = Termination::Cancelled;
+        lstCoeff = {StoppedLine()};
+        return false;
+    };
     auto scriptFailure = [&] {
         end.termination = Termination::ScriptError;
         end.error = host.fault();
@@ -142,6 +149,8 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
     AugmentedMatrix a(N);
     PieceValues cv(static_cast<size_t>(vars));
     for (int i = 0; i <= m; ++i) {
+        if (progress.cancelled())
+            return cancelled();
         if (!host.assignVariable(in.indepVarName, method.point(i))) {
             host.trap();
             return scriptFailure();
@@ -158,7 +167,7 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
                             bcRhs[static_cast<size_t>(b)], a.row(vars * (m + 1) + b));
     if (!a.allFinite())
         return overflow();
-    switch (Eliminate(a, x)) {
+    switch (Eliminate(a, x, progress)) {
     case EliminationOutcome::LinearlyDependent:
         end.termination = Termination::LinearlyDependent;
         lstCoeff = {"YIELDS LINEARLY DEPENDENT SYSTEM"};
@@ -169,6 +178,8 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
         return false;
     case EliminationOutcome::ArithmeticFault:
         return overflow();
+    case EliminationOutcome::Cancelled:
+        return cancelled();
     case EliminationOutcome::Solved:
         break;
     }
@@ -191,7 +202,7 @@ std::vector<std::vector<double>> ByVariable(const OrdersAndDegrees& od, int vars
 } // namespace
 
 SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
-                           const std::vector<SystemSplit>& bc, script::ScriptHost& host)
+                           const std::vector<SystemSplit>& bc, script::ScriptHost& host, const Progress& progress)
 {
     SystemSolution result;
     const int vars = in.lastVar + 1, N = od.numUnknowns;
@@ -205,7 +216,7 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
         SystemRow(od, vars, N, point - in.xcenter, cv, rhs, row);
     };
     std::vector<double> x;
-    if (!AssembleAndEliminate(in, od, de, bc, host, equallySpaced, x, result, result.lstCoeff))
+    if (!AssembleAndEliminate(in, od, de, bc, host, equallySpaced, x, result, result.lstCoeff, progress))
         return result;
     result.coef = ByVariable(od, vars, x);
     result.lstCoeff = SystemCoefficientListing(in, result.coef);
@@ -214,7 +225,7 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
 
 ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,
                                              const std::vector<SystemSplit>& de, const std::vector<SystemSplit>& bc,
-                                             script::ScriptHost& host)
+                                             script::ScriptHost& host, const Progress& progress)
 {
     ChebyshevSystemSolution result;
     const int vars = in.lastVar + 1, N = od.numUnknowns, m = od.degree;
@@ -246,7 +257,7 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
         chebyshevRow(sOf(point), cv, rhs, row);
     };
     std::vector<double> x;
-    if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff))
+    if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff, progress))
         return result;
     std::vector<std::vector<double>> power;
     for (const std::vector<double>& c : ByVariable(od, vars, x)) {

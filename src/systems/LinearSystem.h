@@ -8,6 +8,7 @@
 #include "equations/SystemText.h"
 #include "script/ScriptHost.h"
 #include "series/ChebyshevSeries.h"
+#include "session/Progress.h"
 #include "session/Termination.h"
 
 #include <functional>
@@ -38,9 +39,10 @@ struct SystemSolution : SolveEnd {
 };
 
 // SolveSystem: constants already run in `host`. Engine errors and arithmetic faults show
-// their messages through the host and leave no solution.
+// their messages through the host and leave no solution; so does a stop through `progress`
+// (Cancelled, the stopped line as the listing).
 SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
-                           const std::vector<SystemSplit>& bc, script::ScriptHost& host);
+                           const std::vector<SystemSplit>& bc, script::ScriptHost& host, const Progress& progress = {});
 
 // The accurate method: each variable's Chebyshev series on the interval, with as many
 // coefficients as its power series would have; the equations collocated at the m+1 zeros of
@@ -52,7 +54,7 @@ struct ChebyshevSystemSolution : SolveEnd {
 };
 ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,
                                              const std::vector<SystemSplit>& de, const std::vector<SystemSplit>& bc,
-                                             script::ScriptHost& host);
+                                             script::ScriptHost& host, const Progress& progress = {});
 
 // "EXPANSION COEFFICIENTS:", then "name(p)=value" for each variable, a blank line after each.
 std::vector<std::string> SystemCoefficientListing(const SystemInputs& in, const std::vector<std::vector<double>>& coef);

@@ -101,10 +101,13 @@ public:
     void setPoint(double x) { check(SetSystemPoint(in, od, coef, x, host)); }
     double gridPoint(int i) const { return i * step + in.xlower; }
 
-    // Every row: the equations at each grid point, then the conditions at their points.
-    void assemble(AugmentedMatrix& a)
+    // Every row: the equations at each grid point, then the conditions at their points; false
+    // when `progress` asked to stop.
+    bool assemble(AugmentedMatrix& a, const Progress& progress)
     {
         for (int i = 0; i <= m; ++i) {
+            if (progress.cancelled())
+                return false;
             const double x = gridPoint(i);
             setPoint(x);
             for (int e = 0; e < vars; ++e)
@@ -115,6 +118,7 @@ public:
             setPoint(x);
             row(a, vars * (m + 1) + b, x, bcExpr[static_cast<size_t>(b)], bcNames[static_cast<size_t>(b)]);
         }
+        return true;
     }
 
     bool residualsWithinBound()
@@ -214,7 +218,7 @@ private:
 
 SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
                                         const std::vector<std::string>& eqExpr, const std::vector<std::string>& bcExpr,
-                                        std::vector<double>& coef, script::ScriptHost& host)
+                                        std::vector<double>& coef, script::ScriptHost& host, const Progress& progress)
 {
     SystemNewtonResult result;
     const int N = od.numUnknowns;
@@ -227,7 +231,7 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
     SystemNewton newton(in, od, eqExpr, bcExpr, coef, host);
     bool arithmetic = false; // the failure is the solver's own overflow, not the engine's
     NewtonPassSteps pass;
-    pass.assemble = [&](AugmentedMatrix& a) { newton.assemble(a); };
+    pass.assemble = [&](AugmentedMatrix& a, const Progress& at) { return newton.assemble(a, at); };
     pass.residualsWithinBound = [&] { return newton.residualsWithinBound(); };
     pass.overflow = [&] {
         host.raise(script::ErrOverflow);
@@ -236,11 +240,13 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
     };
     try {
         NewtonPasses run;
-        RunNewtonPasses(N, in.maxIterations, in.errorBoundCoef, coef, pass, run);
+        RunNewtonPasses(N, in.maxIterations, in.errorBoundCoef, coef, pass, run, progress);
         result.termination = run.termination;
         result.passes = run.passes;
+        result.shownPass = run.shownPass;
         result.correction = std::move(run.correction);
-        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence)
+        if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence ||
+            result.shownPass > 0)
             newton.listResiduals(result);
     } catch (const Failure&) {
         result = SystemNewtonResult{};
@@ -257,9 +263,13 @@ std::vector<std::string> SystemNewtonListing(const NonlinearSystemInputs& in, co
 {
     std::vector<std::string> out;
     const int vars = in.lastVar + 1;
+    const bool stopped = result.termination == Termination::Cancelled;
     if (result.termination == Termination::NoConvergence)
         out.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
-    if ((result.termination == Termination::Solved || result.termination == Termination::NoConvergence) &&
+    if (stopped)
+        out.push_back(NewtonStoppedLine(result.shownPass));
+    if ((result.termination == Termination::Solved || result.termination == Termination::NoConvergence ||
+         (stopped && result.shownPass > 0)) &&
         result.correction.size() == coef.size() &&
         result.gridResidual.size() == result.gridX.size() * static_cast<size_t>(vars)) {
         out.push_back("COEFFICIENTS:   ( LAST CORRECTION: )");
@@ -288,7 +298,8 @@ std::vector<std::string> SystemNewtonListing(const NonlinearSystemInputs& in, co
 SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
                                                     const std::vector<std::string>& equationExpr,
                                                     const std::vector<std::string>& conditionExpr,
-                                                    std::vector<ChebyshevSeries> start, script::ScriptHost& host)
+                                                    std::vector<ChebyshevSeries> start, script::ScriptHost& host,
+                                                    const Progress& progress)
 {
     SystemChebyshevResult result;
     const int vars = in.lastVar + 1, m = od.degree;
@@ -323,19 +334,21 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
     SetShapeProblem(shape, in);
     std::vector<std::string> expr = equationExpr;
     expr.insert(expr.end(), conditionExpr.begin(), conditionExpr.end());
-    static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, expr, coef, host);
+    static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, expr, coef, host, progress);
     for (int j = 0; j < vars; ++j) {
         const int off = od.offset(j);
         result.series.push_back(ChebyshevSeries{
             in.xlower, in.xupper, {coef.begin() + off, coef.begin() + off + od.varDegree[static_cast<size_t>(j)] + 1}});
     }
     if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault ||
-        result.termination == Termination::Refused)
+        result.termination == Termination::Refused ||
+        (result.termination == Termination::Cancelled && result.shownPass == 0))
         return result;
     // The listing: power coefficients and corrections about the centre, residuals at the points.
     SystemNewtonResult& listed = result.listed;
     static_cast<SolveEnd&>(listed) = result;
     listed.passes = static_cast<int>(result.passes.size());
+    listed.shownPass = result.shownPass;
     std::vector<double> power;
     for (int j = 0; j < vars; ++j) {
         const int off = od.offset(j), count = od.varDegree[static_cast<size_t>(j)] + 1;

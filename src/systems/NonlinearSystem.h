@@ -20,6 +20,7 @@ struct NonlinearSystemInputs : SystemInputs {
 // How the iteration ended and what it found, as numbers; lstCoeff is written from them.
 struct SystemNewtonResult : SolveEnd {
     int passes = 0;
+    int shownPass = 0;                     // stopped: the pass whose result is listed, 0 when none had finished
     std::vector<double> correction;        // the last pass's corrections, variable-major
     std::vector<double> gridX;             // the grid points, when the result is listed
     std::vector<double> gridResidual;      // residual of equation e at point i: [i * equations + e]
@@ -34,10 +35,11 @@ std::vector<std::string> SystemNewtonListing(const NonlinearSystemInputs& in, co
                                              const std::vector<double>& coef, const SystemNewtonResult& result);
 
 // SolveSystem of the nonlinear systems from `coef` (N values, variable-major; updated in place).
+// Stopped through `progress`, it ends Cancelled with the best pass's result listed.
 SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
                                         const std::vector<std::string>& equationExpr,
                                         const std::vector<std::string>& conditionExpr, std::vector<double>& coef,
-                                        script::ScriptHost& host);
+                                        script::ScriptHost& host, const Progress& progress = {});
 
 // The accurate method for a nonlinear system: each variable's Chebyshev series on the
 // interval, the equations at the m+1 zeros of T(m+1) and the conditions at their points, by
@@ -51,7 +53,8 @@ struct SystemChebyshevResult : NewtonRunReport {
 SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
                                                     const std::vector<std::string>& equationExpr,
                                                     const std::vector<std::string>& conditionExpr,
-                                                    std::vector<ChebyshevSeries> start, script::ScriptHost& host);
+                                                    std::vector<ChebyshevSeries> start, script::ScriptHost& host,
+                                                    const Progress& progress = {});
 
 // Sets the point x: the independent variable and every variable's value and derivatives.
 bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<double>& coef, double x,

@@ -1,6 +1,7 @@
 #include "systems/SystemFiles.h"
 
 #include "common/FileIO.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
@@ -177,7 +178,7 @@ bool readProblemHead(RecordReader& p, bool nonlinear, ProblemHead& h, std::strin
         why = p.error();
         return false;
     }
-    if (!(h.numBC >= 1 && h.numBC <= 10) || !(h.degree >= 1 && h.degree <= 100000)) {
+    if (!(h.numBC >= 1 && h.numBC <= 10) || !(h.degree >= 1 && h.degree <= kLargestDegree)) {
         why = "the shape of the problem is out of range.";
         return false;
     }
@@ -194,7 +195,7 @@ bool readVariables(RecordReader& p, int lastVar, OrdersAndDegrees& od, std::vect
         p.readNumber(order);
         p.readNumber(varDegree);
         p.readText(name);
-        if (!(order >= 0 && order <= 9) || !(varDegree >= 0 && varDegree <= 100000)) {
+        if (!(order >= 0 && order <= 9) || !(varDegree >= 0 && varDegree <= kLargestDegree)) {
             why = "an order or degree is out of range.";
             return false;
         }

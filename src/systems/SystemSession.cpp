@@ -145,9 +145,9 @@ bool SystemSession::solveProblem()
     if (method == CollocationMethod::Chebyshev && autoDegree)
         return solveAutoDegree();
     if (!m_nonlinear && method == CollocationMethod::Chebyshev)
-        return solveChebyshev();
+        return solveChebyshev(solveProgress());
     if (!m_nonlinear) {
-        SystemSolution s = SolveSystem(m_inputs, m_od, m_de, m_bc, m_host);
+        SystemSolution s = SolveSystem(m_inputs, m_od, m_de, m_bc, m_host, solveProgress());
         m_end = s;
         m_lstCoeff = s.lstCoeff;
         if (!s.solved())
@@ -165,19 +165,27 @@ bool SystemSession::solveProblem()
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
     if (method == CollocationMethod::Chebyshev) {
         if (!continuation.active())
-            return solveNonlinearAccurate(choice);
-        return SweepConstant(
-            continuation, m_host,
-            [&](bool first) {
+            return solveNonlinearAccurate(choice, solveProgress());
+        const SweepEnd end = SweepConstant<SystemChebyshevResult>(
+            continuation, m_host, solveProgress(),
+            [&](bool first, const Progress& at) {
                 clearResults();
-                return solveNonlinearAccurate(first ? choice : 3);
+                return solveNonlinearAccurate(first ? choice : 3, at);
             },
-            m_chebyshev, m_lastChebyshev, m_lstPasses);
+            [&] { return m_accurate; }, [&](const SystemChebyshevResult& k) { m_lastChebyshev = k.series; },
+            [&](const SystemChebyshevResult& k) {
+                clearResults();
+                showNonlinearChebyshev(k);
+            },
+            m_lstPasses);
+        if (end.stopped)
+            m_end.termination = Termination::Cancelled;
+        return end.solved;
     }
     if (!startCoefficients(choice))
         return false;
     m_lastChebyshev.clear();
-    m_newton = SolveNonlinearSystem(m_inputs, m_od, m_eqExpr, m_bcExpr, m_coef, m_host);
+    m_newton = SolveNonlinearSystem(m_inputs, m_od, m_eqExpr, m_bcExpr, m_coef, m_host, solveProgress());
     m_lstCoeff = m_newton.lstCoeff;
     m_solved = m_newton.solved();
     m_end = m_newton;
@@ -196,9 +204,14 @@ bool SystemSession::solveProblem()
 
 // The accurate method for a linear system: each variable's Chebyshev series stands for
 // Evaluate and the plot; the coefficient list shows their power series about the centre.
-bool SystemSession::solveChebyshev()
+bool SystemSession::solveChebyshev(const Progress& progress)
 {
-    ChebyshevSystemSolution s = SolveSystemChebyshev(m_inputs, m_od, m_de, m_bc, m_host);
+    m_linearAccurate = SolveSystemChebyshev(m_inputs, m_od, m_de, m_bc, m_host, progress);
+    return showLinearChebyshev(m_linearAccurate);
+}
+
+bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
+{
     m_end = s;
     m_lstCoeff = s.lstCoeff;
     if (!s.solved())
@@ -228,15 +241,20 @@ bool SystemSession::solveAutoDegree()
 {
     std::vector<ChebyshevSeries> previous;
     std::map<int, std::vector<ChebyshevSeries>> byDegree; // the solutions found, by degree
+    // and their results, which a stopped growth shows again
+    std::map<int, std::pair<ChebyshevSystemSolution, SystemChebyshevResult>> resultByDegree;
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
-    auto solveAt = [&](int degree, bool listing) {
+    auto setDegree = [&](int degree) {
         m_inputs.degree = degree;
         m_od = FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, degree, m_inputs.numBC);
+    };
+    auto solveAt = [&](int degree, bool listing, const Progress& progress) {
+        setDegree(degree);
         const std::vector<std::string> passes = m_lstPasses;
         clearResults();
         bool solved = false;
         if (!m_nonlinear) {
-            solved = solveChebyshev();
+            solved = solveChebyshev(progress);
         } else {
             std::vector<ChebyshevSeries> start = previous;
             if (start.empty()) {
@@ -246,7 +264,7 @@ bool SystemSession::solveAutoDegree()
                     start.push_back(PowerToChebyshev(row, m_inputs.xcenter, m_inputs.xlower, m_inputs.xupper,
                                                      static_cast<int>(row.size()) - 1));
             }
-            solved = solveNonlinearChebyshev(start);
+            solved = solveNonlinearChebyshev(start, progress);
             std::vector<std::string> log = passes;
             if (!listing) {
                 log.push_back("DEGREE " + std::to_string(degree) + ":");
@@ -257,25 +275,42 @@ bool SystemSession::solveAutoDegree()
         if (solved) {
             previous = m_chebyshev;
             byDegree[degree] = m_chebyshev;
+            resultByDegree[degree] = {m_linearAccurate, m_accurate};
         }
         return solved;
     };
     m_lstPasses.clear();
-    const AutoDegreeSolution found =
-        GrowChebyshevDegree(std::max(16, m_od.maxOrder + 2), maxDegree, tolerance, [&](int degree) {
+    const AutoDegreeSolution found = GrowChebyshevDegree(
+        std::max(16, m_od.maxOrder + 2), maxDegree, tolerance,
+        [&](int degree, const Progress& at) {
             ChebyshevSolution s;
-            s.termination = solveAt(degree, false) ? Termination::Solved : m_end.termination;
+            s.termination = solveAt(degree, false, at) ? Termination::Solved : m_end.termination;
             // The variable whose tail is largest decides.
             for (const ChebyshevSeries& series : m_chebyshev)
                 if (s.series.coef.empty() || ChebyshevTail(series.coef) > ChebyshevTail(s.series.coef))
                     s.series = series;
             return s;
-        });
+        },
+        false, solveProgress());
     const std::vector<std::string> log = m_lstPasses;
-    if (found.best.solved() && found.degree != m_inputs.degree) {
-        previous = byDegree[found.degree]; // from its own solution
-        solveAt(found.degree, true);
+    if (found.best.solved() && (found.stopped || found.degree != m_inputs.degree)) {
+        if (!found.stopped) {
+            previous = byDegree[found.degree]; // from its own solution
+            solveAt(found.degree, true, solveProgress());
+        }
+        if (found.stopped || m_end.termination == Termination::Cancelled) {
+            // Stopped: the degree found stands as the growth found it, without solving again.
+            setDegree(found.degree);
+            clearResults();
+            const auto& [linear, nonlinear] = resultByDegree[found.degree];
+            if (m_nonlinear)
+                showNonlinearChebyshev(nonlinear);
+            else
+                showLinearChebyshev(linear);
+        }
     }
+    if (found.stopped)
+        m_end.termination = Termination::Cancelled;
     m_accuracy = found.line;
     if (found.best.solved())
         boxes.terms = std::to_string(found.degree);
@@ -307,10 +342,10 @@ bool SystemSession::startCoefficients(int choice)
 
 // The nonlinear accurate solve from the approximation `choice`: the current one is the last
 // accurate solution where there is one.
-bool SystemSession::solveNonlinearAccurate(int choice)
+bool SystemSession::solveNonlinearAccurate(int choice, const Progress& progress)
 {
     if (choice == 3 && m_lastChebyshev.size() == m_od.varDegree.size())
-        return solveNonlinearChebyshev(m_lastChebyshev); // resized to the degrees
+        return solveNonlinearChebyshev(m_lastChebyshev, progress); // resized to the degrees
     if (!startCoefficients(choice))
         return false;
     // Each variable's power coefficients turned into its Chebyshev series.
@@ -318,16 +353,25 @@ bool SystemSession::solveNonlinearAccurate(int choice)
     for (const std::vector<double>& row : SplitByVariable(m_coef, m_od))
         start.push_back(PowerToChebyshev(row, m_inputs.xcenter, m_inputs.xlower, m_inputs.xupper,
                                          static_cast<int>(row.size()) - 1));
-    return solveNonlinearChebyshev(start);
+    return solveNonlinearChebyshev(start, progress);
 }
 
 // The accurate Newton iteration for a nonlinear system, from `start` (one series a variable).
-bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start)
+bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress)
 {
-    SystemChebyshevResult r = SolveNonlinearSystemChebyshev(m_inputs, m_od, m_eqExpr, m_bcExpr, start, m_host);
+    m_accurate = SolveNonlinearSystemChebyshev(m_inputs, m_od, m_eqExpr, m_bcExpr, start, m_host, progress);
+    return showNonlinearChebyshev(m_accurate);
+}
+
+bool SystemSession::showNonlinearChebyshev(const SystemChebyshevResult& r)
+{
     m_end = r;
     m_lstPasses = NewtonPassLines(r);
     m_newton = r.listed;
+    if (r.termination == Termination::Cancelled && r.shownPass == 0) {
+        m_lstCoeff = {StoppedLine()};
+        return false;
+    }
     if (r.termination == Termination::ScriptError || r.termination == Termination::ArithmeticFault ||
         r.termination == Termination::Refused)
         return false;

@@ -51,11 +51,15 @@ public:
 
 private:
     bool solveProblem() override;
-    bool solveChebyshev();
+    bool solveChebyshev(const Progress& progress);
     bool solveAutoDegree();
     bool startCoefficients(int choice);
-    bool solveNonlinearAccurate(int choice);
-    bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start);
+    bool solveNonlinearAccurate(int choice, const Progress& progress);
+    bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress);
+    // The lists and the solution from an accurate result (the last one, or one kept to be shown
+    // again); true when a solution stands.
+    bool showLinearChebyshev(const ChebyshevSystemSolution& s);
+    bool showNonlinearChebyshev(const SystemChebyshevResult& r);
     void listChebyshev();
     void openAccurateFile(const std::string& path);
     // Evaluate's point for the accurate solution: x and every variable's derivatives, unrounded.
@@ -72,6 +76,8 @@ private:
     std::vector<std::string> m_eqExpr, m_bcExpr;
     std::vector<int> m_coefDegrees; // the degrees m_coef is laid out with
     SystemNewtonResult m_newton;
+    ChebyshevSystemSolution m_linearAccurate; // the last accurate solve's result
+    SystemChebyshevResult m_accurate;
     std::vector<std::string> m_lstValue;
     std::vector<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev, m_lstPasses;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -203,6 +206,79 @@ TEST(Elimination, PanelledEliminationIsBitIdenticalToThePlainLoop)
         }
     }
     ode::UseWideVectors(wide);
+}
+
+// Watching an elimination (a flag never set, a callback) changes no bit of it; the callback
+// hears the fraction done after each panel, rising to 1, and nothing when the system is too
+// small for panels.
+TEST(Elimination, WatchingChangesNoBitAndReportsTheFractionDone)
+{
+    std::mt19937_64 gen(5);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int n : {40, 95, 96, 97, 300, 700}) {
+        SCOPED_TRACE("n=" + std::to_string(n));
+        AugmentedMatrix watched(n);
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c <= n; ++c)
+                watched.at(r, c) = u(gen);
+        AugmentedMatrix plain = watched;
+        std::atomic<bool> stop{false};
+        std::vector<double> fractions;
+        const ode::ProgressCallback callback = [&](const ode::ProgressInfo& info) {
+            fractions.push_back(info.fraction);
+        };
+        std::vector<double> coef, expected;
+        ASSERT_EQ(ode::Eliminate(watched, coef, ode::Progress(&stop, &callback)), EliminationOutcome::Solved);
+        ASSERT_EQ(ode::Eliminate(plain, expected), EliminationOutcome::Solved);
+        int different = 0;
+        for (size_t k = 0; k < coef.size(); ++k)
+            different += !sameBits(coef[k], expected[k]);
+        EXPECT_EQ(different, 0);
+        const size_t panels = n < 96 ? 0 : static_cast<size_t>((n - 1 + 47) / 48);
+        ASSERT_EQ(fractions.size(), panels);
+        for (size_t k = 1; k < fractions.size(); ++k)
+            EXPECT_GT(fractions[k], fractions[k - 1]);
+        if (!fractions.empty()) {
+            EXPECT_GT(fractions.front(), 0);
+            EXPECT_EQ(fractions.back(), 1);
+        }
+    }
+}
+
+// Another thread asks a large elimination to stop a tenth of a second in: it ends Cancelled at
+// once (the bound here is loose so that a sanitizer build never fails it; the latency itself
+// is measured by bench_elimination). A flag set before the start stops it before the first
+// panel's steps reach the columns to its right.
+TEST(Elimination, StopsSoonWhenAnotherThreadAsks)
+{
+    const int n = 4001;
+    AugmentedMatrix a(n);
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c <= n; ++c)
+            a.at(r, c) = r == c ? n : 1.0 / (1 + r + 2 * c);
+    const AugmentedMatrix source = a;
+    std::atomic<bool> stop{false};
+    const ode::Progress progress(&stop, nullptr);
+    std::chrono::steady_clock::time_point asked;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        asked = std::chrono::steady_clock::now();
+        stop = true;
+    });
+    std::vector<double> coef;
+    const EliminationOutcome outcome = ode::Eliminate(a, coef, progress);
+    const auto returned = std::chrono::steady_clock::now();
+    stopper.join();
+    ASSERT_EQ(outcome, EliminationOutcome::Cancelled);
+    EXPECT_LT(std::chrono::duration<double>(returned - asked).count(), 1.0);
+
+    a = source;
+    EXPECT_EQ(ode::Eliminate(a, coef, progress), EliminationOutcome::Cancelled);
+    int changed = 0;
+    for (int r = 48; r < n; ++r) // rows below the first panel: untouched
+        for (int c = 48; c <= n; ++c)
+            changed += !sameBits(a.at(r, c), source.at(r, c));
+    EXPECT_EQ(changed, 0);
 }
 
 } // namespace

@@ -25,7 +25,7 @@ struct Solver {
             de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
         for (const auto& b : in.bcText)
             bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
-        return method(in, od, de, bc, host);
+        return method(in, od, de, bc, host, Progress{});
     }
     SystemSolution solve(SystemInputs in, OrdersAndDegrees& od) { return run(in, od, SolveSystem); }
     ChebyshevSystemSolution solveChebyshev(SystemInputs in, OrdersAndDegrees& od)

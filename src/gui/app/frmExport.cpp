@@ -1,5 +1,6 @@
 #include "gui/app/frmExport.h"
 
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "gui/app/Guard.h"
 
@@ -127,11 +128,11 @@ void FrmExport::kindChanged()
 
 bool FrmExport::exportNow()
 {
-    const QString grid = txtExportGrid->text().trimmed();
-    const long intervals = ParseWholeNumber(grid.toStdString());
-    if (kind() == ExportKind::Csv &&
-        (grid.isEmpty() || intervals < 0 || intervals > 1000000 || ParseNumber(grid.toStdString()) != intervals)) {
-        lblExportStatus->setText("The grid is a whole number of intervals from 0 (none) to 1000000.");
+    const std::string grid = txtExportGrid->text().trimmed().toStdString();
+    const long intervals = ParseWholeNumber(grid);
+    if (kind() == ExportKind::Csv && !CheckGridIntervalsText(grid, 0)) {
+        lblExportStatus->setText(
+            QString("The grid is a whole number of intervals from 0 (none) to %1.").arg(kMaxGridIntervals));
         txtExportGrid->setFocus();
         return false;
     }

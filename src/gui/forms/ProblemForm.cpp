@@ -234,7 +234,9 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
 
 QLineEdit* ProblemForm::makeMaxDegreeBox()
 {
-    txtMaxDegree = makeBox("txtMaxDegree", "1000", "The largest degree the automatic degree may reach, 2 to 100000");
+    txtMaxDegree = makeBox(
+        "txtMaxDegree", "1000",
+        QString("The largest degree the automatic degree may reach, %1 to %2").arg(kMinAutoDegree).arg(kMaxAutoDegree));
     return txtMaxDegree;
 }
 
@@ -286,14 +288,8 @@ void ProblemForm::wireMaxDegree()
 {
     m_events->selectOnFocus(txtMaxDegree);
     m_events->onValidate(
-        txtMaxDegree,
-        [this]() {
-            const double v = ParseNumber(s(txtMaxDegree->text()));
-            return v >= 2 && v <= 100000 && v == std::floor(v);
-        },
-        [=]() {
-            return QString::fromStdString(std::string("The largest degree must be a whole number from 2 to 100000."));
-        });
+        txtMaxDegree, [this]() { return CheckMaxDegreeText(s(txtMaxDegree->text())); },
+        [=]() { return QString::fromStdString(MaxDegreeRule()); });
     m_events->onChange(txtMaxDegree, [this]() { ClearResults(); });
     if (!txtTolerance)
         return;
@@ -330,7 +326,8 @@ QHBoxLayout* ProblemForm::addContinuationBoxes()
     txtSweepName = makeBox("txtSweepName", QString(), "A user constant to sweep; empty for none");
     txtSweepFrom = makeBox("txtSweepFrom", "0", "The constant's first value");
     txtSweepTo = makeBox("txtSweepTo", "1", "The constant's last value");
-    txtSweepSteps = makeBox("txtSweepSteps", "10", "Whole number of steps, 1 to 1000");
+    txtSweepSteps =
+        makeBox("txtSweepSteps", "10", QString("Whole number of steps, 1 to %1").arg(kMaxContinuationSteps));
     sweep->addWidget(txtSweepName);
     sweep->addWidget(makeLabel("lblSweepFrom", "from"));
     sweep->addWidget(txtSweepFrom);
@@ -350,12 +347,8 @@ void ProblemForm::wireContinuation()
         txtSweepName, [this]() { return txtSweepName->text().isEmpty() || IsValidName(s(txtSweepName->text())); },
         [=]() { return QString::fromStdString(NameRule() + " (or nothing, for no continuation)"); });
     e->onValidate(
-        txtSweepSteps,
-        [this]() {
-            const double steps = ParseNumber(s(txtSweepSteps->text()));
-            return steps >= 1 && steps <= 1000 && steps == std::floor(steps);
-        },
-        [=]() { return QString::fromStdString(std::string("The steps must be a whole number from 1 to 1000.")); });
+        txtSweepSteps, [this]() { return CheckContinuationSteps(ParseNumber(s(txtSweepSteps->text()))); },
+        [=]() { return QString::fromStdString(ContinuationStepsRule()); });
     for (QLineEdit* b : {txtSweepName, txtSweepFrom, txtSweepTo, txtSweepSteps}) {
         e->selectOnFocus(b);
         e->onChange(b, [this]() { ClearResults(); });

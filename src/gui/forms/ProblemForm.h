@@ -190,8 +190,8 @@ protected:
     // The interval's rule: leaving an end with the upper one not above the lower sends the focus
     // to the other end; the status bar says why, and what an end of letters was read as.
     void wireInterval();
-    // The automatic degree's limit box ("1000"), made here and given its rule (a whole number
-    // from 2 to 100000; a change clears the results) by wireMaxDegree.
+    // The automatic degree's limit box ("1000"), made here and given its rule (CheckMaxDegree;
+    // a change clears the results) by wireMaxDegree.
     QLineEdit* makeMaxDegreeBox();
     // The power-series forms' "Collocation points" frame: the method, the automatic degree and
     // its limit, the readout on one line; the Chebyshev coefficients, the passes (nonlinear
@@ -210,7 +210,7 @@ protected:
     void showAccurateSettings(int maxDegree, double tolerance);
     void readAccurateSettings(int& maxDegree, double& tolerance) const;
     // The continuation's boxes in a row, made here; wireContinuation gives them their rules
-    // (a constant's name or nothing, 1 to 1000 steps; a change clears the results).
+    // (a constant's name or nothing, CheckContinuationSteps; a change clears the results).
     QHBoxLayout* addContinuationBoxes();
     void wireContinuation();
     void readContinuation(Continuation& c) const;

@@ -1,5 +1,6 @@
 #include "gui/plot/frmPTserN.h"
 
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "gui/app/AppState.h"
 #include "gui/app/FormEvents.h"
@@ -228,7 +229,7 @@ void FrmPTserN::buildPlotSetup(QWidget* central, QVBoxLayout* right)
     txtWindowgx = setupBox("txtWindowgx", "20", "Upper limit for x (plotting)", setup);
     txtWindowly = setupBox("txtWindowly", "-15", "Lower limit for y (plotting)", setup);
     txtWindowgy = setupBox("txtWindowgy", "15", "Upper limit for y (plotting)", setup);
-    txtPlotStep = setupBox("txtPlotStep", "1", "Enter integer between 1 and 80", setup);
+    txtPlotStep = setupBox("txtPlotStep", "1", QString("Enter integer between 1 and %1").arg(kMaxPlotStep), setup);
     txtXorigin = setupBox("txtXorigin", "0", "Position of y-axis", setup);
     txtYorigin = setupBox("txtYorigin", "0", "Position of x-axis", setup);
     txtDivx = setupBox("txtDivx", "1", "Size of divisions on x-axis", setup);

@@ -1,0 +1,48 @@
+#pragma once
+// The bounds of what a problem file, a box or a command-line option may ask of a solve, each
+// stated once here, with the reason for it. The forms' rules, the options and the file readers
+// all ask these constants; a solve given more (by a caller that skipped the checks, or by a
+// file that keeps a larger number) does at most this much.
+//
+// Times are of one core of the development machine (AMD EPYC, 2.1 GHz), RelWithDebInfo build.
+
+namespace ode {
+
+// The highest degree a solve accepts and a file may store (100001 terms for a trigonometric
+// series): the files have always had this bound; beyond it the collocation matrix alone would
+// need more than 80 GB.
+constexpr double kLargestDegree = 100000;
+
+// The highest degree the automatic degree may grow to (its limit box, --max-degree, NAME.acc).
+// The dense elimination is O(N^3) in time and O(N^2) in memory: the accurate solve of a linear
+// equation took 0.19 s and 13 MB at degree 1000, 1.4 s and 37 MB at 2000, 8.4 s and 130 MB at
+// 4000, 25 s and 290 MB at 6000, about a minute and 510 MB at 8000. The growth up to 4000
+// (16, 32 ... 2048, then 4000) costs about ten seconds, what a user waits for with a Stop
+// button in reach; a nonlinear problem pays that once a Newton pass.
+constexpr int kMaxAutoDegree = 4000;
+// The lowest limit of the automatic degree: degree 2 is the least a first-order problem needs
+// besides its condition.
+constexpr int kMinAutoDegree = 2;
+
+// The most Newton passes a solve makes, whatever its iteration limit says (the files and the
+// box keep any number they hold). Newton's iteration converges quadratically once it is near a
+// solution, within a dozen passes on every example; the damped one gains at least 1/1024 of a
+// step a pass. A thousand passes at the examples' degrees take a tenth of a second, while the
+// 2147483647 a box of 1E308 reads as would never end.
+constexpr int kMaxNewtonPasses = 1000;
+
+// The most steps of a continuation (each a Newton iteration from the last step's solution):
+// a thousand steps of the Bratu demo take about a second, and a finer sweep than that gains
+// nothing.
+constexpr int kMaxContinuationSteps = 1000;
+
+// The most intervals of an exported grid of values (--export-grid, the export window's grid
+// box): a million intervals take 4 s for an accurate solution of degree 512 and 40 s for a
+// trigonometric series of 1024 terms, and a file of 50 to 100 MB.
+constexpr int kMaxGridIntervals = 1000000;
+
+// The plot window's largest step between the points a curve is drawn through, in pixels: a
+// coarser polygon no longer follows the curve.
+constexpr int kMaxPlotStep = 80;
+
+} // namespace ode

@@ -1,0 +1,141 @@
+// Ctrl+C (SIGINT) or SIGTERM during `odeseries solve`: the solve under way stops, its lists are
+// printed with what stands and the stopped line, later problems are not started, and the
+// status is 130; a second Ctrl+C ends the program at once.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kExamples = ODESERIES_EXAMPLES;
+// y' = sqrt|x| on [-1, 1]: its automatic degree grows to the limit, for seconds.
+const std::string kSlowTail = std::string(ODESERIES_EXAMPLES) + "/../tests/cli/data/slow-tail";
+// y'' + 2y' + 4y = |sin x|: its automatic number of terms grows for seconds too, and its
+// trigonometric series can be exported (a Chebyshev series of high degree has no finite power
+// series about its centre).
+const std::string kKinked = std::string(ODESERIES_EXAMPLES) + "/../tests/cli/data/kinked-periodic";
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// `odeseries ARGS` with its output and messages into files of `dir`.
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& dir)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> all = {ODESERIES_EXECUTABLE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, ODESERIES_EXECUTABLE, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+class Folder {
+public:
+    Folder() : m_path(fs::temp_directory_path() / ("odeseries-stop-" + std::to_string(::getpid())))
+    {
+        fs::create_directories(m_path);
+    }
+    ~Folder() { fs::remove_all(m_path); }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+struct SignalCase {
+    const char* name;
+    int signal;
+    bool json;
+};
+
+class StopSignal : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(StopSignal, PrintsWhatStandsAndEndsWith130)
+{
+    const SignalCase& c = GetParam();
+    const Folder folder;
+    std::vector<std::string> args = {"solve",    kSlowTail, kExamples + "/airy", "--points", "chebyshev",
+                                     "--degree", "auto",    "--max-degree",      "4000"};
+    if (c.json)
+        args.insert(args.end(), {"--format", "json"});
+    const pid_t pid = Spawn(args, folder.path());
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(::kill(pid, c.signal), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count(), 2.0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const std::string out = ReadFile(folder.path() / "out"), err = ReadFile(folder.path() / "err");
+    EXPECT_EQ(out.find("/airy"), std::string::npos) << "the second problem was not started";
+    if (c.json) {
+        EXPECT_NE(out.find("\"status\":130"), std::string::npos);
+        EXPECT_NE(out.find("\"STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE "), std::string::npos);
+        EXPECT_EQ(err, "odeseries: stopped; 1 more problem was not started\n");
+        return;
+    }
+    EXPECT_EQ(out.rfind("[file]\n" + kSlowTail + "\n[lstCoeff]\nEXPANSION COEFFICIENTS:\ny(0)=", 0), 0u) << out;
+    EXPECT_NE(out.find("\n[lstBCError]\nB.C. #1\n"), std::string::npos);
+    const size_t readout = out.find("\n[lblAccuracy]\nSTOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE ");
+    ASSERT_NE(readout, std::string::npos);
+    EXPECT_NE(out.find(") IS SHOWN\n[lstChebyshev]\nCHEBYSHEV COEFFICIENTS ON [-1,1]:\n", readout), std::string::npos);
+    EXPECT_EQ(err, "odeseries: stopped; 1 more problem was not started\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Stop, StopSignal,
+                         ::testing::Values(SignalCase{"Interrupt", SIGINT, false},
+                                           SignalCase{"Terminate", SIGTERM, false},
+                                           SignalCase{"InterruptJson", SIGINT, true}),
+                         [](const ::testing::TestParamInfo<SignalCase>& info) { return std::string(info.param.name); });
+
+// The first Ctrl+C stops the solve; the run goes on to write its grid of a million points (a
+// minute's work), and a second Ctrl+C ends it there at once, as the signal's default would.
+TEST(StopSignal, ASecondInterruptEndsTheProgramAtOnce)
+{
+    const Folder folder;
+    const pid_t pid = Spawn({"solve", kKinked, "--degree", "auto", "--max-degree", "4000", "--export",
+                             "csv=" + (folder.path() / "grid.csv").string(), "--export-grid", "1000000"},
+                            folder.path());
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exited with " << WEXITSTATUS(status) << ": "
+                                     << ReadFile(folder.path() / "err");
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    EXPECT_FALSE(fs::exists(folder.path() / "grid-grid.csv")) << "a file half written is never renamed into place";
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+// The bounds of what a box, an option or a file may ask (common/Limits.h): each is enforced
+// alike by the form's rule, the command line's option and the file reader (or, where no file
+// holds it, the core's own check), with the same numbers in every message.
+#include "cli/Cli.h"
+#include "common/Limits.h"
+#include "common/NumberFormat.h"
+#include "equations/BoxChecks.h"
+#include "linear/AccurateFile.h"
+#include "nonlinear/NonlinearSession.h"
+#include "output/Exports.h"
+#include "plot/PlotSetup.h"
+#include "session/Continuation.h"
+#include "support/SystemProblems.h"
+#include "systems/SystemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace ode;
+
+const std::string kExamples = ODESERIES_EXAMPLES;
+
+// The message `odeseries solve ARGS` refuses `option` with, or "" when the option was taken
+// (whatever became of the run afterwards).
+std::string OptionRefusal(std::vector<std::string> args, const std::string& option)
+{
+    args.insert(args.begin(), "solve");
+    std::ostringstream out, err;
+    const int status = cli::Run(args, out, err);
+    const std::string refusal = "odeseries: " + option + " ";
+    return status == 2 && err.str().rfind(refusal, 0) == 0 ? err.str() : "";
+}
+
+// The limit a NAME.acc holding `maxDegree` opens with, or the reader's refusal.
+std::string AccurateFileLimit(double maxDegree)
+{
+    AccurateSettings settings;
+    std::string why;
+    const std::string text = "ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree yes\nmax-degree " +
+                             FormatNumber(maxDegree) + "\ntolerance 1e-13\n";
+    return ReadAccurateFile(text, settings, why) ? std::to_string(settings.maxDegree) : why;
+}
+
+// The continuation's own check, with steps that solve at once.
+std::string ContinuationRefusal(double steps)
+{
+    std::shared_ptr<script::Class1> shared;
+    std::string message;
+    script::ScriptHost host(shared, [&](const std::string& m) { message = m; });
+    host.prepare();
+    ContinuationSteps each;
+    int solved = 0;
+    each.solve = [&](bool, const Progress&) { return ++solved > 0; };
+    each.passes = [] { return std::vector<std::string>{}; };
+    each.keep = each.restore = each.stand = [] {};
+    std::vector<std::string> log;
+    const SweepEnd end = RunContinuation({"lambda", 0, 1, static_cast<int>(steps)}, host, each, log);
+    EXPECT_EQ(end.solved, message.empty());
+    if (end.solved)
+        EXPECT_EQ(solved, steps + 1);
+    return message;
+}
+
+struct Bound {
+    const char* name;
+    int least, most;
+    std::function<bool(double)> box;
+    std::string boxRule;
+    std::function<std::string(double)> option; // its refusal, "" when taken; none for a box alone
+    std::string optionRefusal;
+    std::function<std::string(double)> file; // the reader's or the core's refusal, "" when taken
+    std::string fileRefusal;
+};
+
+class Bounds : public ::testing::TestWithParam<Bound> {};
+
+TEST_P(Bounds, TheBoxTheOptionAndTheFileAgree)
+{
+    const Bound& b = GetParam();
+    for (double v : {double(b.least), double(b.most), b.least - 1.0, b.most + 1.0, 10.0 * b.most}) {
+        const bool within = v >= b.least && v <= b.most;
+        SCOPED_TRACE(FormatNumber(v));
+        EXPECT_EQ(b.box(v), within);
+        if (b.option)
+            EXPECT_EQ(b.option(v), within ? "" : b.optionRefusal);
+        if (b.file)
+            EXPECT_EQ(b.file(v), within ? "" : b.fileRefusal);
+    }
+}
+
+const std::string kMost = std::to_string(kMaxAutoDegree);
+
+const Bound kBounds[] = {
+    {"AutomaticDegree", kMinAutoDegree, kMaxAutoDegree, [](double v) { return CheckMaxDegreeText(FormatNumber(v)); },
+     "The largest degree must be a whole number from 2 to 4000.",
+     [](double v) {
+         return OptionRefusal({kExamples + "/airy-solved", "--points", "chebyshev", "--degree", "auto", "--max-degree",
+                               FormatNumber(v), "--no-solve"},
+                              "--max-degree");
+     },
+     "odeseries: --max-degree needs a whole number from 2 to 4000\n", nullptr, ""},
+    {"ContinuationSteps", 1, kMaxContinuationSteps, [](double v) { return CheckContinuationSteps(v); },
+     "The steps must be a whole number from 1 to 1000.",
+     [](double v) {
+         return OptionRefusal({kExamples + "/bratu", "--points", "chebyshev", "--continue",
+                               "lambda=0:1:" + FormatNumber(v), "--no-solve"},
+                              "--continue");
+     },
+     "odeseries: --continue needs NAME=FROM:TO:STEPS, with 1 to 1000 steps\n", ContinuationRefusal,
+     "The continuation needs the name of a constant, the values it goes from and to, and from 1 to 1000 steps."},
+    {"GridIntervals", 1, kMaxGridIntervals, [](double v) { return CheckGridIntervalsText(FormatNumber(v), 1); }, "",
+     [](double v) {
+         // An unsolved problem: a grid the option takes ends in "there is no solution to export".
+         return OptionRefusal({kExamples + "/airy", "--no-solve", "--export", "csv=/nonexistent/grid.csv",
+                               "--export-grid", FormatNumber(v)},
+                              "--export-grid");
+     },
+     "odeseries: --export-grid needs a whole number of intervals from 1 to 1000000\n", nullptr, ""},
+    {"PlotStep", 1, kMaxPlotStep, [](double v) { return plot::CheckPlotStep(FormatNumber(v)); },
+     "The plot step is a whole number of pixels from 1 to 80.", nullptr, "", nullptr, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Limits, Bounds, ::testing::ValuesIn(kBounds),
+                         [](const ::testing::TestParamInfo<Bound>& info) { return std::string(info.param.name); });
+
+// A NAME.acc written when the limit could reach the largest degree still opens, its limit taken
+// down to the bound; beyond the largest degree it is damaged.
+TEST(Limits, AnOlderAccurateFileKeepsItsSolutionWithItsLimitTakenDown)
+{
+    const std::string refusal = "line 4: the maximum degree must be a whole number from 2 to 100000.";
+    const std::pair<double, std::string> rows[] = {{2, "2"},          {4000, "4000"}, {4001, "4000"}, {100000, "4000"},
+                                                   {100001, refusal}, {1, refusal},   {2.5, refusal}};
+    for (const auto& [limit, opened] : rows)
+        EXPECT_EQ(AccurateFileLimit(limit), opened) << limit;
+}
+
+// The rules the windows show name the same numbers as the checks.
+TEST(Limits, TheRulesNameTheBounds)
+{
+    EXPECT_EQ(MaxDegreeRule(), kBounds[0].boxRule);
+    EXPECT_EQ(ContinuationStepsRule(), kBounds[1].boxRule);
+    EXPECT_EQ(plot::PlotStepRule(), kBounds[3].boxRule);
+    EXPECT_TRUE(CheckGridIntervalsText("0", 0)) << "the export window's grid may be left out";
+    EXPECT_FALSE(CheckGridIntervalsText("", 0));
+    EXPECT_FALSE(CheckGridIntervalsText("2.5", 1));
+    EXPECT_FALSE(CheckMaxDegree(2.5));
+    // The degree itself keeps the files' bound.
+    EXPECT_EQ(TermsRule(2, SeriesKind::Power),
+              "The degree must be a whole number from 3 (the order + 1) to 100000, or auto.");
+    EXPECT_EQ(*LargestDegreeRefusal("100001", SeriesKind::Power), "The degree can be at most 100000.");
+    EXPECT_EQ(*LargestDegreeRefusal("100002", SeriesKind::Trigonometric), "The number of terms can be at most 100001.");
+}
+
+// A limit of iterations beyond the bound (1E308 in the box or the file) is kept as it is by the
+// files; the iteration makes at most kMaxNewtonPasses passes, for a single equation and a system.
+TEST(Limits, NewtonPassesAreBoundedWhateverTheLimitSays)
+{
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    const auto sink = [&](const std::string& m) { messages.push_back(m); };
+    NonlinearSession single(SeriesKind::Power, shared, sink);
+    ASSERT_TRUE(single.open(kExamples + "/nonlinear-reciprocal"));
+    single.boxes.terms = "6";
+    single.boxes.approximation = kApproximationItems[0];
+    single.boxes.errorD = single.boxes.errorC = "1E-300"; // never met
+    single.boxes.maxcy = "1E308";
+    EXPECT_FALSE(single.solve());
+    EXPECT_EQ(TerminationName(single.lastEnd().termination), std::string("NoConvergence"));
+    EXPECT_EQ(single.lastResult().passes, kMaxNewtonPasses);
+
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("odeseries-limits-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string saved = (dir / "endless").string();
+    ASSERT_TRUE(single.save(saved));
+    NonlinearSession reopened(SeriesKind::Power, shared, sink);
+    ASSERT_TRUE(reopened.open(saved));
+    EXPECT_EQ(reopened.boxes.maxcy, "1E+308");
+    std::filesystem::remove_all(dir);
+
+    SystemSession system(true, shared, sink);
+    test::ReciprocalSystem(system.boxes);
+    system.boxes.errorD = system.boxes.errorC = "1E-300";
+    system.boxes.maxcy = "1E308";
+    EXPECT_FALSE(system.solve());
+    EXPECT_EQ(system.lastResult().passes, kMaxNewtonPasses);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+} // namespace

@@ -1,0 +1,517 @@
+// Stopping a solve: each long loop (the automatic degree of every kind, the trigonometric
+// automatic terms, Newton's passes in both methods, the continuation, a system's elimination
+// and its Newton passes) is stopped from another thread and must return at once, its ending
+// Cancelled, keeping the best it had found; a flag set before the solve finds nothing; and a
+// solve that is watched but not stopped gives exactly the results of one that is not watched.
+#include "common/Limits.h"
+#include "common/NumberFormat.h"
+#include "linear/LinearSession.h"
+#include "nonlinear/NonlinearSession.h"
+#include "support/SystemProblems.h"
+#include "support/Tolerances.h"
+#include "systems/SystemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using namespace ode;
+using Clock = std::chrono::steady_clock;
+
+const std::string kExamples = ODESERIES_EXAMPLES;
+
+// A stopped solve returns within this: loose, so that a sanitizer build on a busy machine never
+// fails it (bench_elimination measures the real latency: hundredths of a second).
+constexpr double kStopBound = 1.0;
+
+// What a session shows, whatever its kind.
+struct Shown {
+    bool solved = false;
+    Termination termination = Termination::Refused;
+    std::vector<double> coef;
+    std::vector<std::string> lstCoeff, lstBCError, passes, chebyshev;
+    std::string accuracy, terms;
+};
+
+Shown Show(Session& s)
+{
+    Shown r{s.solved(), s.lastEnd().termination, s.coef(), s.lstCoeff(), s.lstBCError(), {}, {}, {}, {}};
+    if (auto* p = dynamic_cast<ProblemSession*>(&s)) {
+        r.passes = p->lstPasses();
+        r.chebyshev = p->lstChebyshev();
+        r.accuracy = p->accuracy();
+        r.terms = p->texts().terms;
+    } else if (auto* q = dynamic_cast<SystemSession*>(&s)) {
+        r.passes = q->lstPasses();
+        r.chebyshev = q->lstChebyshev();
+        r.accuracy = q->accuracy();
+        r.terms = q->boxes.terms;
+    }
+    return r;
+}
+
+// A session of one kind with its problem set up, made afresh for each solve.
+struct Made {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    std::unique_ptr<Session> session;
+};
+using Setup = std::function<void(Made&)>;
+
+std::unique_ptr<Made> Make(const Setup& setup)
+{
+    auto m = std::make_unique<Made>();
+    setup(*m);
+    return m;
+}
+
+template <typename S, typename Shape> S& Open(Made& m, Shape shape, const std::string& example = {})
+{
+    auto s = std::make_unique<S>(shape, m.shared, [&m](const std::string& text) { m.messages.push_back(text); });
+    S& ref = *s;
+    m.session = std::move(s);
+    if (!example.empty())
+        EXPECT_TRUE(ref.open(kExamples + "/" + example)) << example;
+    return ref;
+}
+
+// The solve on a worker thread, stopped from this thread a tenth of a second after the progress
+// callback has seen `ready`. Each report may also pause the solving thread: that stretches a
+// solve of quick passes so it is surely stopped in the middle, without touching its arithmetic.
+struct StopRun {
+    bool stoppedInTime = false; // the solve was still running when asked to stop
+    double latency = 0;         // seconds from the request to solve()'s return
+};
+
+StopRun SolveAndStop(Session& session, const std::function<bool(const ProgressInfo&)>& ready,
+                     std::chrono::milliseconds pause)
+{
+    std::atomic<bool> stop{false}, seen{false}, done{false};
+    session.setCancelFlag(&stop);
+    session.setProgressCallback([&](const ProgressInfo& info) {
+        if (ready(info))
+            seen = true;
+        std::this_thread::sleep_for(pause);
+    });
+    Clock::time_point returned;
+    std::thread worker([&] {
+        session.solve();
+        returned = Clock::now();
+        done = true;
+    });
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(300);
+    while (!seen && !done && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    StopRun run;
+    if (seen && !done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const Clock::time_point asked = Clock::now();
+        run.stoppedInTime = !done;
+        stop = true;
+        worker.join();
+        run.latency = std::chrono::duration<double>(returned - asked).count();
+    } else {
+        stop = true;
+        worker.join();
+    }
+    session.setProgressCallback({});
+    session.setCancelFlag(nullptr);
+    return run;
+}
+
+// The degree in "... (DEGREE 512) IS SHOWN" or "... (33 TERMS) IS SHOWN".
+const std::string kBestSoFar = "STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (";
+
+double EvaluateAt(ProblemSession& s, double x)
+{
+    s.texts().xestimation = FormatNumber(x);
+    s.texts().derNum = "0";
+    EXPECT_TRUE(s.evaluate());
+    return ParseNumber(s.lblValue());
+}
+
+// y' = sqrt|x|, y(0) = 0 on [-1, 1]: y = 2/3 x |x|^(1/2), whose Chebyshev coefficients fall only
+// as k^-2.5, so the automatic degree grows to its limit (the tail is 1E-9 at degree 4000).
+void SlowTail(LinearTexts& b)
+{
+    b.order = "1";
+    b.equation = "y'=Sqr(Abs(x))";
+    b.bcText = {"y=0"};
+    b.bcPoint = {"0"};
+    b.xlower = "-1";
+    b.xupper = "1";
+    b.expansion = "0";
+    b.terms = "16";
+}
+
+void SlowTailAutomatic(Made& m)
+{
+    auto& s = Open<LinearSession>(m, SeriesKind::Power);
+    SlowTail(s.boxes);
+    s.method = CollocationMethod::Chebyshev;
+    s.autoDegree = true;
+    s.maxDegree = kMaxAutoDegree;
+}
+
+// y'' + 2y' + 4y = |sin x|, y(0) = y'(0) = 0: the forcing's kink keeps the harmonics falling slowly.
+void KinkedPeriodic(Made& m)
+{
+    auto& s = Open<LinearSession>(m, SeriesKind::Trigonometric, "trig-default");
+    s.boxes.equation = "y''+2*y'+4*y=Abs(Sin(x))";
+    s.boxes.bcText = {"y=0", "y'=0"};
+    s.autoDegree = true;
+    s.maxDegree = kMaxAutoDegree;
+}
+
+// y'' = 2y^3, y(1) = 1, y'(3) + y(3)^2 = 0 (y = 1/x), with bounds no iteration meets and a limit
+// of 1E308 passes: it runs to the bound of passes.
+void EndlessReciprocal(Made& m)
+{
+    auto& s = Open<NonlinearSession>(m, SeriesKind::Power, "nonlinear-reciprocal");
+    s.boxes.approximation = kApproximationItems[0];
+    s.boxes.errorD = "1E-300";
+    s.boxes.errorC = "1E-300";
+    s.boxes.maxcy = "1E308";
+}
+
+void BratuAccurate(Made& m)
+{
+    auto& s = Open<NonlinearSession>(m, SeriesKind::Power, "bratu");
+    s.boxes.approximation = kApproximationItems[0];
+    s.method = CollocationMethod::Chebyshev;
+}
+
+void BratuSweep(Made& m)
+{
+    BratuAccurate(m);
+    auto& s = static_cast<NonlinearSession&>(*m.session);
+    s.continuation = Continuation{"lambda", 0.5, 3.5, kMaxContinuationSteps};
+}
+
+// y' + y^2 = sqrt|x| + 1, y(-1) = 0: nonlinear, with the slow tail of sqrt|x|.
+void SlowTailNonlinear(Made& m)
+{
+    auto& s = Open<NonlinearSession>(m, SeriesKind::Power);
+    s.boxes.order = "1";
+    s.boxes.equation = "y'+y^2=Sqr(Abs(x))+1";
+    s.boxes.bcText = {"y=0"};
+    s.boxes.bcPoint = {"-1"};
+    s.boxes.xlower = "-1";
+    s.boxes.xupper = "1";
+    s.boxes.expansion = "0";
+    s.boxes.terms = "16";
+    s.boxes.approximation = kApproximationItems[0];
+    s.boxes.errorD = "1E-9";
+    s.boxes.errorC = "1E-9";
+    s.method = CollocationMethod::Chebyshev;
+    s.autoDegree = true;
+    s.maxDegree = kMaxAutoDegree;
+}
+
+// y' - z = sqrt|x|, y + z' = 0, y(0) = z(0) = 0 on [-1, 1].
+void SlowTailSystem(SystemTexts& b, const char* degree)
+{
+    b.numDE = "2";
+    b.numBC = "2";
+    b.depVarNames = "y,z";
+    b.equations = {"y'-z=Sqr(Abs(x))", "y+z'=0"};
+    b.bcText = {"y=0", "z=0"};
+    b.bcPoint = {"0", "0"};
+    b.xlower = "-1";
+    b.xupper = "1";
+    b.expansion = "0";
+    b.terms = degree;
+}
+
+struct StopCase {
+    const char* name;
+    Setup setup;
+    std::function<bool(const ProgressInfo&)> ready;
+    std::chrono::milliseconds pause;
+    std::function<void(Made&, const Shown&)> check;
+};
+
+class StopEachLoop : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(StopEachLoop, ReturnsAtOnceKeepingTheBestFound)
+{
+    const StopCase& c = GetParam();
+    std::unique_ptr<Made> m = Make(c.setup);
+    const StopRun run = SolveAndStop(*m->session, c.ready, c.pause);
+    ASSERT_TRUE(run.stoppedInTime) << "the solve ended before it was stopped: "
+                                   << (m->messages.empty() ? "" : m->messages.front())
+                                   << (m->session->lstCoeff().empty() ? "" : m->session->lstCoeff().front());
+    EXPECT_LT(run.latency, kStopBound);
+    const Shown shown = Show(*m->session);
+    EXPECT_EQ(TerminationName(shown.termination), std::string("Cancelled"));
+    c.check(*m, shown);
+}
+
+// The automatic degree keeps the best degree finished, exactly as a solve at that degree gives it.
+void KeepsTheBestDegree(const Shown& shown, const Setup& atDegree)
+{
+    ASSERT_TRUE(shown.solved);
+    ASSERT_EQ(shown.accuracy.rfind(kBestSoFar, 0), 0u) << shown.accuracy;
+    const int degree = std::stoi(shown.terms);
+    EXPECT_GE(degree, 64);
+    std::unique_ptr<Made> fresh = Make(atDegree);
+    ASSERT_TRUE(fresh->session->solve());
+    EXPECT_EQ(fresh->session->coef(), shown.coef);
+}
+
+const StopCase kStopCases[] = {
+    {"AutomaticDegree", SlowTailAutomatic, [](const ProgressInfo& p) { return p.degree >= 128; },
+     std::chrono::milliseconds(5),
+     [](Made& m, const Shown& shown) {
+         EXPECT_EQ(shown.accuracy, kBestSoFar + "DEGREE " + shown.terms + ") IS SHOWN");
+         KeepsTheBestDegree(shown, [&](Made& f) {
+             auto& s = Open<LinearSession>(f, SeriesKind::Power);
+             SlowTail(s.boxes);
+             s.boxes.terms = shown.terms;
+             s.method = CollocationMethod::Chebyshev;
+         });
+         // The error of this series falls as the degree^-1.5: 2E-4 at degree 64.
+         auto& s = static_cast<LinearSession&>(*m.session);
+         for (double x : {1.0, -0.5, 0.3})
+             EXPECT_NEAR(EvaluateAt(s, x), 2.0 / 3 * x * std::sqrt(std::fabs(x)), 1e-3) << "at " << x;
+     }},
+    {"TrigonometricAutomaticTerms", KinkedPeriodic, [](const ProgressInfo& p) { return p.degree >= 128; },
+     std::chrono::milliseconds(5),
+     [](Made& m, const Shown& shown) {
+         const int terms = std::stoi(shown.terms);
+         EXPECT_EQ(shown.accuracy, kBestSoFar + std::to_string(terms) + " TERMS) IS SHOWN");
+         KeepsTheBestDegree(shown, [&](Made& f) {
+             KinkedPeriodic(f);
+             auto& s = static_cast<LinearSession&>(*f.session);
+             s.autoDegree = false;
+             s.boxes.terms = shown.terms;
+         });
+     }},
+    {"NewtonPasses", EndlessReciprocal, [](const ProgressInfo& p) { return p.pass >= 5; }, std::chrono::milliseconds(2),
+     [](Made& m, const Shown& shown) {
+         auto& s = static_cast<NonlinearSession&>(*m.session);
+         EXPECT_FALSE(shown.solved) << "an iterate that has not converged is listed, it does not stand";
+         const int pass = s.lastResult().shownPass;
+         EXPECT_GE(pass, 4);
+         EXPECT_LE(pass, s.lastResult().passes);
+         ASSERT_GE(shown.lstCoeff.size(), 2u);
+         EXPECT_EQ(shown.lstCoeff[0],
+                   "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");
+         EXPECT_EQ(shown.lstCoeff[1], "COEFFICIENTS:   ( LAST CORRECTION: )");
+         EXPECT_EQ(std::find(shown.lstCoeff.begin(), shown.lstCoeff.end(), "PROBLEMS ENCOUNTERED:"),
+                   shown.lstCoeff.end());
+         for (double x : {1.0, 2.0, 3.0})
+             EXPECT_NEAR(SeriesDerivative(s.series(), 0, x), 1 / x, 1e-6) << "at " << x;
+     }},
+    {"AccurateNewtonPasses", BratuAccurate, [](const ProgressInfo& p) { return p.pass >= 3; },
+     std::chrono::milliseconds(150),
+     [](Made& m, const Shown& shown) {
+         auto& s = static_cast<NonlinearSession&>(*m.session);
+         EXPECT_FALSE(shown.solved);
+         const int pass = s.lastResult().shownPass;
+         EXPECT_GE(pass, 1);
+         EXPECT_LE(pass, 2);
+         const std::string line =
+             "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN";
+         ASSERT_EQ(shown.passes.size(), 3u);
+         EXPECT_EQ(shown.passes.back(), line);
+         EXPECT_EQ(shown.lstCoeff.front(), line);
+         // What was kept is the current approximation the next solve goes on from.
+         s.boxes.approximation = kApproximationItems[4];
+         EXPECT_TRUE(s.solve());
+         EXPECT_LE(static_cast<int>(s.lastResult().passes), 12);
+     }},
+    {"Continuation", BratuSweep, [](const ProgressInfo& p) { return p.step >= 3; }, std::chrono::milliseconds(3),
+     [](Made& m, const Shown& shown) {
+         auto& s = static_cast<NonlinearSession&>(*m.session);
+         ASSERT_TRUE(shown.solved);
+         double lambda = 0;
+         ASSERT_TRUE(s.host().evaluate("lambda", lambda));
+         EXPECT_GE(lambda, 0.5 + 2 * 3.0 / kMaxContinuationSteps);
+         EXPECT_LT(lambda, 3.5);
+         EXPECT_EQ(shown.passes.back(),
+                   "STOPPED BY THE USER: THE SOLUTION AT lambda=" + FormatNumber(lambda) + " STANDS");
+         EXPECT_FALSE(shown.chebyshev.empty());
+         s.boxes.xestimation = "0.5";
+         ASSERT_TRUE(s.evaluate());
+         ASSERT_EQ(s.lstDError().size(), 1u);
+         EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(std::string("LHS-RHS=").size()))), 1e-9)
+             << s.lstDError()[0];
+     }},
+    {"NonlinearAutomaticDegree", SlowTailNonlinear, [](const ProgressInfo& p) { return p.degree >= 128; },
+     std::chrono::milliseconds(20),
+     [](Made& m, const Shown& shown) {
+         auto& s = static_cast<NonlinearSession&>(*m.session);
+         ASSERT_TRUE(shown.solved);
+         EXPECT_EQ(shown.accuracy, kBestSoFar + "DEGREE " + shown.terms + ") IS SHOWN");
+         // The degree kept, solved afresh from zero, gives the same solution.
+         std::unique_ptr<Made> fresh = Make(SlowTailNonlinear);
+         auto& f = static_cast<NonlinearSession&>(*fresh->session);
+         f.autoDegree = false;
+         f.boxes.terms = shown.terms;
+         ASSERT_TRUE(f.solve());
+         for (double x : {-0.7, 0.0, 0.9})
+             EXPECT_NEAR(EvaluateAt(s, x), EvaluateAt(f, x), 1e-9) << "at " << x;
+     }},
+    {"SystemAutomaticDegree",
+     [](Made& m) {
+         auto& s = Open<SystemSession>(m, false);
+         SlowTailSystem(s.boxes, "16");
+         s.method = CollocationMethod::Chebyshev;
+         s.autoDegree = true;
+         s.maxDegree = kMaxAutoDegree;
+     },
+     [](const ProgressInfo& p) { return p.degree >= 128; }, std::chrono::milliseconds(5),
+     [](Made& m, const Shown& shown) {
+         EXPECT_EQ(shown.accuracy, kBestSoFar + "DEGREE " + shown.terms + ") IS SHOWN");
+         KeepsTheBestDegree(shown, [&](Made& f) {
+             auto& s = Open<SystemSession>(f, false);
+             SlowTailSystem(s.boxes, shown.terms.c_str());
+             s.method = CollocationMethod::Chebyshev;
+         });
+     }},
+    {"SystemElimination",
+     [](Made& m) {
+         auto& s = Open<SystemSession>(m, false);
+         SlowTailSystem(s.boxes, "2000");
+         s.method = CollocationMethod::Chebyshev;
+     },
+     [](const ProgressInfo& p) { return p.fraction >= 0; }, std::chrono::milliseconds(0),
+     [](Made&, const Shown& shown) {
+         EXPECT_FALSE(shown.solved);
+         EXPECT_EQ(shown.lstCoeff, std::vector<std::string>{"STOPPED BY THE USER: NO SOLUTION WAS FOUND YET"});
+         EXPECT_TRUE(shown.lstBCError.empty());
+     }},
+    {"SystemNewtonPasses",
+     [](Made& m) {
+         auto& s = Open<SystemSession>(m, true);
+         test::ReciprocalSystem(s.boxes);
+         s.boxes.errorD = "1E-300";
+         s.boxes.errorC = "1E-300";
+         s.boxes.maxcy = "1E308";
+     },
+     [](const ProgressInfo& p) { return p.pass >= 5; }, std::chrono::milliseconds(2),
+     [](Made& m, const Shown& shown) {
+         auto& s = static_cast<SystemSession&>(*m.session);
+         EXPECT_FALSE(shown.solved);
+         const int pass = s.lastResult().shownPass;
+         EXPECT_GE(pass, 4);
+         EXPECT_EQ(shown.lstCoeff.at(0),
+                   "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");
+         const auto rows = SplitByVariable(shown.coef, s.orders());
+         EXPECT_NEAR(VarDerivative(rows[0], 0, 0, 0.5), 1 / 1.5, 1e-6);
+         EXPECT_NEAR(VarDerivative(rows[1], 0, 0, 0.5), 1 / 2.25, 1e-6);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Stop, StopEachLoop, ::testing::ValuesIn(kStopCases),
+                         [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
+
+// Short problems of every kind and method, solved to the end.
+struct ShortCase {
+    const char* name;
+    Setup setup;
+};
+
+const ShortCase kShortCases[] = {
+    {"LinearEquation", [](Made& m) { Open<LinearSession>(m, SeriesKind::Power, "airy"); }},
+    {"LinearAutomaticDegree",
+     [](Made& m) {
+         auto& s = Open<LinearSession>(m, SeriesKind::Power, "airy");
+         s.method = CollocationMethod::Chebyshev;
+         s.autoDegree = true;
+     }},
+    {"TrigonometricAutomaticTerms",
+     [](Made& m) { Open<LinearSession>(m, SeriesKind::Trigonometric, "trig-default").autoDegree = true; }},
+    {"NewtonPasses",
+     [](Made& m) {
+         Open<NonlinearSession>(m, SeriesKind::Power, "nonlinear-reciprocal").boxes.approximation =
+             kApproximationItems[0];
+     }},
+    {"NonlinearAutomaticDegree",
+     [](Made& m) {
+         auto& s = Open<NonlinearSession>(m, SeriesKind::Power, "nonlinear-reciprocal");
+         s.boxes.approximation = kApproximationItems[0];
+         s.method = CollocationMethod::Chebyshev;
+         s.autoDegree = true;
+     }},
+    {"Continuation",
+     [](Made& m) {
+         BratuAccurate(m);
+         static_cast<NonlinearSession&>(*m.session).continuation = Continuation{"lambda", 0.5, 3.5, 3};
+     }},
+    {"LinearSystem", [](Made& m) { Open<SystemSession>(m, false, "system-exponential"); }},
+    {"LinearSystemAutomaticDegree",
+     [](Made& m) {
+         auto& s = Open<SystemSession>(m, false, "system-exponential");
+         s.method = CollocationMethod::Chebyshev;
+         s.autoDegree = true;
+     }},
+    {"NonlinearSystem",
+     [](Made& m) {
+         Open<SystemSession>(m, true, "system-nonlinear").boxes.approximation = kSystemApproximationItems[0];
+     }},
+    {"NonlinearSystemAccurate",
+     [](Made& m) {
+         auto& s = Open<SystemSession>(m, true, "system-nonlinear");
+         s.boxes.approximation = kSystemApproximationItems[0];
+         s.method = CollocationMethod::Chebyshev;
+     }},
+};
+
+class ShortSolves : public ::testing::TestWithParam<ShortCase> {};
+
+// Watched (a flag never set, a callback) or not, a solve gives the same lists and coefficients to
+// the last bit; the callback hears of the loops it runs.
+TEST_P(ShortSolves, WatchingChangesNothing)
+{
+    std::unique_ptr<Made> plain = Make(GetParam().setup), watched = Make(GetParam().setup);
+    plain->session->solve();
+    std::atomic<bool> stop{false};
+    int reports = 0;
+    watched->session->setCancelFlag(&stop);
+    watched->session->setProgressCallback([&](const ProgressInfo&) { ++reports; });
+    watched->session->solve();
+    const Shown a = Show(*plain->session), b = Show(*watched->session);
+    EXPECT_TRUE(a.solved);
+    EXPECT_EQ(a.solved, b.solved);
+    EXPECT_EQ(a.termination, b.termination);
+    EXPECT_EQ(a.coef, b.coef);
+    EXPECT_EQ(a.lstCoeff, b.lstCoeff);
+    EXPECT_EQ(a.lstBCError, b.lstBCError);
+    EXPECT_EQ(a.passes, b.passes);
+    EXPECT_EQ(a.chebyshev, b.chebyshev);
+    EXPECT_EQ(a.accuracy, b.accuracy);
+    EXPECT_EQ(plain->messages, watched->messages);
+    if (std::string(GetParam().name) != "LinearEquation" && std::string(GetParam().name) != "LinearSystem")
+        EXPECT_GT(reports, 0);
+}
+
+// A flag already set when Solve is pressed: nothing is solved, the ending is Cancelled and a
+// list says so.
+TEST_P(ShortSolves, AStopBeforeTheSolveFindsNothing)
+{
+    std::unique_ptr<Made> m = Make(GetParam().setup);
+    std::atomic<bool> stop{true};
+    m->session->setCancelFlag(&stop);
+    EXPECT_FALSE(m->session->solve());
+    const Shown shown = Show(*m->session);
+    EXPECT_EQ(TerminationName(shown.termination), std::string("Cancelled"));
+    const std::string line = "STOPPED BY THE USER: NO SOLUTION WAS FOUND YET";
+    const bool said = (!shown.lstCoeff.empty() && shown.lstCoeff.front() == line) ||
+                      std::find(shown.passes.begin(), shown.passes.end(), line) != shown.passes.end();
+    EXPECT_TRUE(said) << (shown.lstCoeff.empty() ? "(no coefficient list)" : shown.lstCoeff.front());
+}
+
+INSTANTIATE_TEST_SUITE_P(Stop, ShortSolves, ::testing::ValuesIn(kShortCases),
+                         [](const ::testing::TestParamInfo<ShortCase>& info) { return std::string(info.param.name); });
+
+} // namespace
