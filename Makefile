@@ -1,6 +1,5 @@
 # Entry points: `make run` and `make test` set up the machine, build and run.
 BUILD      ?= build
-BUILD_SAN  ?= build-san
 BUILD_BENCH ?= build-rel
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
@@ -13,7 +12,8 @@ deps:
 # The benchmarks have a Release build of their own (make bench); the program and its tests never
 # build them.
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODESERIES_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODESERIES_BENCH=OFF \
+	    -DODESERIES_SANITIZED_TESTS=ON $(CMAKE_ARGS) >/dev/null
 
 # The program with its window library and help, and nothing else.
 program: configure
@@ -38,18 +38,15 @@ package: program
 	cmake --build $(BUILD) -j $(JOBS) --target odeseries_manual
 	cd $(BUILD) && cpack -G DEB
 
-# Every test of the normal build, then the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer in a second build directory, which builds neither the windows
-# (their tests do not run there) nor the benchmarks.
+# Every test, in one run: the program's, and the core's again against the core, command line and
+# program built a second time with AddressSanitizer and UndefinedBehaviorSanitizer (the tests'
+# own code is compiled once for both).
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	$(MAKE) --no-print-directory test-san
 
-test-san: deps
-	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DODESERIES_SANITIZE=ON -DODESERIES_GUI=OFF \
-	    -DODESERIES_BENCH=OFF >/dev/null
-	@cmake --build $(BUILD_SAN) -j $(JOBS)
-	cd $(BUILD_SAN) && ctest --output-on-failure -j $(JOBS) -L core
+# Only the tests under the sanitizers.
+test-san: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L sanitized
 
 bench: deps
 	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DODESERIES_BENCH=ON -DODESERIES_TESTS=OFF >/dev/null
@@ -82,4 +79,4 @@ fuzz-keep: fuzz-build
 	done
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH) build-fuzz
+	rm -rf $(BUILD) $(BUILD_BENCH) build-fuzz

@@ -3,6 +3,8 @@
 #include "cli/Cli.h"
 #include "common/FileIO.h"
 
+#include "support/Program.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -131,7 +133,7 @@ TEST(Batch, NamesFromStandardInput)
 {
     int status = 0;
     const std::string out = RunCommand("cd '" + kExamples + "' && printf 'airy\\n\\ntrig-forced\\r\\n' | '" +
-                                           std::string(ODESERIES_EXECUTABLE) + "' solve - --format json",
+                                           ode::test::Program() + "' solve - --format json",
                                        status);
     EXPECT_EQ(status, 0);
     std::istringstream lines(out);
@@ -148,7 +150,7 @@ TEST(Batch, NamesFromStandardInput)
 // through its scratch file: none reads another's, so each prints what it prints alone.
 TEST(Batch, ProcessesSideBySideDoNotShareTheScratchFile)
 {
-    const std::string command = "cd '" + kExamples + "' && '" + std::string(ODESERIES_EXECUTABLE) +
+    const std::string command = "cd '" + kExamples + "' && '" + ode::test::Program() +
                                 "' solve system-nonlinear-solved --approximation 3 --degree ";
     int status = 0;
     std::vector<std::string> alone;
@@ -187,7 +189,7 @@ TEST(Batch, PointsEqualOverridesTheSavedMethod)
 // --plot chooses the picture's format by the file's extension.
 TEST(Batch, PlotFormatByExtension)
 {
-    if (!ODESERIES_WINDOWS)
+    if (!ode::test::ProgramDrawsPictures())
         GTEST_SKIP() << "the windows, which draw the pictures, are not built";
     const fs::path dir = fs::temp_directory_path() / ("odeseries-plots-" + std::to_string(::getpid()));
     fs::create_directories(dir);
@@ -199,7 +201,7 @@ TEST(Batch, PlotFormatByExtension)
          {Case{"p.svg", "<?xml"}, Case{"p.pdf", "%PDF-"}, Case{"p.png", "\x89PNG"}, Case{"p.bmp", "BM"}}) {
         const std::string file = (dir / c.name).string();
         int status = 0;
-        RunCommand("'" + std::string(ODESERIES_EXECUTABLE) + "' solve '" + kExamples + "/airy' --plot-labels --plot '" +
+        RunCommand("'" + ode::test::Program() + "' solve '" + kExamples + "/airy' --plot-labels --plot '" +
                        file + "' >/dev/null",
                    status);
         EXPECT_EQ(status, 0) << c.name;
@@ -246,12 +248,12 @@ TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
     const std::string pair = HostilePair(folder);
     int status = 0;
     const std::string report =
-        RunCommand(std::string(ODESERIES_EXECUTABLE) + " solve " + pair + " --report 2>&1", status);
+        RunCommand(ode::test::Program() + " solve " + pair + " --report 2>&1", status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(report.find('\x1b'), std::string::npos);
     EXPECT_EQ(report.find('\x07'), std::string::npos);
     EXPECT_NE(report.find("' \\x1B]0;owned\\x07\\x1B[2J"), std::string::npos) << report;
-    const std::string out = RunCommand(std::string(ODESERIES_EXECUTABLE) + " solve " + pair + " --save " +
+    const std::string out = RunCommand(ode::test::Program() + " solve " + pair + " --save " +
                                            (folder / "copy").string() + " 2>&1",
                                        status);
     EXPECT_EQ(status, 2);

@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "support/Program.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -68,7 +70,7 @@ TEST(Cli, HelpAndVersion)
 // The real executable, as a user runs it.
 TEST(Cli, ExecutableRunsCalc)
 {
-    std::string command = std::string(ODESERIES_EXECUTABLE) + " calc \"Asin(0.5)\" \"1/0\" 2>&1";
+    std::string command = ode::test::Program() + " calc \"Asin(0.5)\" \"1/0\" 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string output;
@@ -101,7 +103,7 @@ std::pair<int, int> pngSize(const std::string& path)
 
 int runQuiet(const std::string& args, std::string& output)
 {
-    std::string command = std::string(ODESERIES_EXECUTABLE) + " " + args + " 2>&1";
+    std::string command = ode::test::Program() + " " + args + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     char buf[512];
     output.clear();
@@ -115,7 +117,7 @@ int runQuiet(const std::string& args, std::string& output)
 // The plot picture, headless, through the window library.
 TEST(Cli, SolvePlotWritesAPngOfTheAskedSize)
 {
-    if (!ODESERIES_WINDOWS)
+    if (!ode::test::ProgramDrawsPictures())
         GTEST_SKIP() << "the windows, which draw the pictures, are not built";
     const std::string examples = std::string(ODESERIES_EXAMPLES) + "/";
     const std::string png = testing::TempDir() + "odeseries-airy.png";

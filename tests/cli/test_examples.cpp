@@ -167,8 +167,9 @@ TEST(Demos, OpenWithTheirSettings)
     EXPECT_EQ(out.str().find("[lblAccuracy]"), std::string::npos); // the equally spaced method, as asked
     EXPECT_NE(out.str().find("NO CONVERGENCE"), std::string::npos);
     for (const auto& d : Library().demos)
-        if (ode::IsNonlinear(d.kind))
+        if (ode::IsNonlinear(d.kind)) {
             EXPECT_EQ(d.start, 0) << d.name << ": every nonlinear demo starts from zero, which converges every time";
+        }
 }
 
 TEST(Demos, EveryDemoIsCheckedAgainstItsSolution)

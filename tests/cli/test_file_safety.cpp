@@ -4,6 +4,8 @@
 #include "cli/Cli.h"
 #include "common/FileIO.h"
 
+#include "support/Program.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kExamples = ODESERIES_EXAMPLES;
-const std::string kProgram = ODESERIES_EXECUTABLE;
+const std::string kProgram = ode::test::Program();
 
 struct Folder {
     fs::path path;
@@ -130,7 +132,7 @@ TEST(FileSafety, ScratchFoldersPlantedInAdvanceChangeNothing)
 // fails with the reason and a status other than 0, and the file there before stays.
 TEST(FileSafety, APictureThatCannotBeWrittenKeepsTheOldFile)
 {
-    if (!ODESERIES_WINDOWS)
+    if (!ode::test::ProgramDrawsPictures())
         GTEST_SKIP() << "the windows, which draw the pictures, are not built";
     Folder dir("pictures");
     for (const char* name : {"p.png", "p.svg", "p.pdf", "p.bmp", "p.picture"}) {

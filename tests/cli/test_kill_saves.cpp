@@ -3,6 +3,8 @@
 // exactly one of the two problems, and leaves no temporary file or journal behind.
 #include "common/FileIO.h"
 
+#include "support/Program.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,7 +24,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 const std::string kExamples = ODESERIES_EXAMPLES;
-const std::string kProgram = ODESERIES_EXECUTABLE;
+const std::string kProgram = ode::test::Program();
 
 // The loop's time: long enough for a few hundred kills, short enough for every `make test`.
 constexpr auto kLoopTime = std::chrono::seconds(15);

@@ -1,6 +1,8 @@
 // Ctrl+C (SIGINT) or SIGTERM during `odeseries solve`: the solve under way stops, its lists are
 // printed with what stands and the stopped line, later problems are not started, and the
 // status is 130; a second Ctrl+C ends the program at once.
+#include "support/Program.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -44,14 +46,14 @@ pid_t Spawn(const std::vector<std::string>& args, const fs::path& dir)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> all = {ODESERIES_EXECUTABLE};
+    std::vector<std::string> all = {ode::test::Program()};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, ODESERIES_EXECUTABLE, &actions, nullptr, argv.data(), environ), 0);
+    EXPECT_EQ(posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }

@@ -5,6 +5,8 @@
 #include "nonlinear/NonlinearSession.h"
 #include "systems/SystemSession.h"
 
+#include "support/Program.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -21,11 +23,8 @@ namespace {
 using namespace ode;
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr double kSecondsAllowed = 10; // the sanitizers slow everything down several times
-#else
-constexpr double kSecondsAllowed = 1;
-#endif
+// The sanitizers slow everything down several times.
+const double kSecondsAllowed = ode::test::Sanitized() ? 10 : 1;
 
 struct Folder {
     fs::path path = fs::temp_directory_path() / ("odeseries-hostile-" + std::to_string(::getpid()) + "-" +

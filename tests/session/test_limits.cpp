@@ -63,8 +63,9 @@ std::string ContinuationRefusal(double steps)
     std::vector<std::string> log;
     const SweepEnd end = RunContinuation({"lambda", 0, 1, static_cast<int>(steps)}, host, each, log);
     EXPECT_EQ(end.solved, message.empty());
-    if (end.solved)
+    if (end.solved) {
         EXPECT_EQ(solved, steps + 1);
+    }
     return message;
 }
 
@@ -88,10 +89,12 @@ TEST_P(Bounds, TheBoxTheOptionAndTheFileAgree)
         const bool within = v >= b.least && v <= b.most;
         SCOPED_TRACE(FormatNumber(v));
         EXPECT_EQ(b.box(v), within);
-        if (b.option)
+        if (b.option) {
             EXPECT_EQ(b.option(v), within ? "" : b.optionRefusal);
-        if (b.file)
+        }
+        if (b.file) {
             EXPECT_EQ(b.file(v), within ? "" : b.fileRefusal);
+        }
     }
 }
 

@@ -78,8 +78,9 @@ template <typename S, typename Shape> S& Open(Made& m, Shape shape, const std::s
     auto s = std::make_unique<S>(shape, m.shared, [&m](const std::string& text) { m.messages.push_back(text); });
     S& ref = *s;
     m.session = std::move(s);
-    if (!example.empty())
+    if (!example.empty()) {
         EXPECT_TRUE(ref.open(kExamples + "/" + example)) << example;
+    }
     return ref;
 }
 
@@ -285,7 +286,7 @@ const StopCase kStopCases[] = {
      }},
     {"TrigonometricAutomaticTerms", KinkedPeriodic, [](const ProgressInfo& p) { return p.degree >= 128; },
      std::chrono::milliseconds(5),
-     [](Made& m, const Shown& shown) {
+     [](Made&, const Shown& shown) {
          const int terms = std::stoi(shown.terms);
          EXPECT_EQ(shown.accuracy, kBestSoFar + std::to_string(terms) + " TERMS) IS SHOWN");
          KeepsTheBestDegree(shown, [&](Made& f) {
@@ -370,7 +371,7 @@ const StopCase kStopCases[] = {
          s.maxDegree = kMaxAutoDegree;
      },
      [](const ProgressInfo& p) { return p.degree >= 128; }, std::chrono::milliseconds(5),
-     [](Made& m, const Shown& shown) {
+     [](Made&, const Shown& shown) {
          EXPECT_EQ(shown.accuracy, kBestSoFar + "DEGREE " + shown.terms + ") IS SHOWN");
          KeepsTheBestDegree(shown, [&](Made& f) {
              auto& s = Open<SystemSession>(f, false);
@@ -491,8 +492,9 @@ TEST_P(ShortSolves, WatchingChangesNothing)
     EXPECT_EQ(a.chebyshev, b.chebyshev);
     EXPECT_EQ(a.accuracy, b.accuracy);
     EXPECT_EQ(plain->messages, watched->messages);
-    if (std::string(GetParam().name) != "LinearEquation" && std::string(GetParam().name) != "LinearSystem")
+    if (std::string(GetParam().name) != "LinearEquation" && std::string(GetParam().name) != "LinearSystem") {
         EXPECT_GT(reports, 0);
+    }
 }
 
 // A flag already set when Solve is pressed: nothing is solved, the ending is Cancelled and a
