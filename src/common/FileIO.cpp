@@ -257,23 +257,40 @@ std::string interruptedMessage(const std::string& journal, const std::string& fi
 
 // Completes the save `j` guarded by `journal`: whatever is still to do of its renames and
 // removals, then the journal, then the old files moved aside. Every step may already be done.
-bool rollForward(const std::string& journal, const Journal& j, FileSystem& files, std::string& error)
+// With `wanted`, only the steps of those files are taken (the ones about to be read); the
+// journal stays until every step is done, by the Open of each file it names. So a journal
+// can never change a file that is not being opened, whatever it says.
+bool rollForward(const std::string& journal, const Journal& j, FileSystem& files, std::string& error,
+                 const std::set<std::string>* wanted = nullptr)
 {
+    const auto mine = [&](const std::string& target) { return !wanted || wanted->count(normalised(target)) > 0; };
     for (const auto& r : j.replaced) {
+        if (!mine(r.target))
+            continue;
         const std::error_code ec = files.rename(r.temp, r.target, true);
         if (ec && !isMissing(ec)) {
             error = interruptedMessage(journal, r.target, ec);
             return false;
         }
+        files.remove(r.backup);
     }
     for (const auto& r : j.removed) {
+        if (!mine(r.target))
+            continue;
         const std::error_code ec = files.remove(r.target);
         if (ec && !isMissing(ec)) {
             error = interruptedMessage(journal, r.target, ec);
             return false;
         }
+        files.remove(r.backup);
     }
     files.flushFolder(folderOf(journal)); // the renames stand either way; a failed flush only risks a power cut
+    for (const auto& r : j.replaced)
+        if (files.exists(r.temp))
+            return true; // a step of a file not being opened stays for that file's Open
+    for (const auto& r : j.removed)
+        if (files.exists(r.target))
+            return true;
     const std::error_code ec = files.remove(journal);
     if (ec && !isMissing(ec)) {
         error = interruptedMessage(journal, journal, ec);
@@ -287,8 +304,10 @@ bool rollForward(const std::string& journal, const Journal& j, FileSystem& files
 }
 
 // A journal found beside a set: waited for while its writer runs (a save in progress takes
-// milliseconds), else completed. True when it is gone afterwards.
-bool settleJournal(const std::string& journal, FileSystem& files, std::string& error)
+// milliseconds), else completed (only for the `wanted` files, when given). True when it is
+// settled afterwards.
+bool settleJournal(const std::string& journal, FileSystem& files, std::string& error,
+                   const std::set<std::string>* wanted = nullptr)
 {
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
@@ -306,13 +325,14 @@ bool settleJournal(const std::string& journal, FileSystem& files, std::string& e
             return false;
         }
         const bool running = j.pid != files.processId() && files.processAlive(j.pid);
-        const bool young = secondsNow() - j.written < kAbandonedSaveSeconds;
+        const long long age = secondsNow() - j.written; // a time to come is no younger than now
+        const bool young = age >= 0 && age < kAbandonedSaveSeconds;
         const bool patient = std::chrono::steady_clock::now() - start < std::chrono::seconds(kAbandonedSaveSeconds);
         if (running && young && patient) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
         }
-        return rollForward(journal, j, files, error);
+        return rollForward(journal, j, files, error, wanted);
     }
 }
 
@@ -447,6 +467,13 @@ private:
                 break;
             if (ec != std::errc::file_exists) {
                 error = cannotWrite(first, ec);
+                removeTemporaries();
+                return false;
+            }
+            // Another user's journal under this name is not ours to complete or wait for.
+            if (m_files.exists(m_journalPath) && !m_files.ownedByUser(m_journalPath)) {
+                error = "The file " + m_journalPath + ", an unfinished save of another user, is in the way: " +
+                        first + " was not saved.";
                 removeTemporaries();
                 return false;
             }
@@ -602,11 +629,15 @@ bool RecoverFiles(const std::vector<std::string>& paths, std::string& error, Fil
             if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
                 continue;
             const std::string journal = inFolder(folder, name);
+            // Only this user's saves are settled: a journal another user put into a shared
+            // folder is never read, waited for or carried out.
+            if (!files.ownedByUser(journal))
+                continue;
             std::string text, why;
             Journal j;
             const bool readable = ReadWholeFile(journal, text, why) && parseJournal(text, folder, j, why);
             if ((readable && concerns(j, wanted)) || targets.count(name))
-                if (!settleJournal(journal, files, error))
+                if (!settleJournal(journal, files, error, &wanted))
                     return false;
         }
         for (const std::string& name : names) {

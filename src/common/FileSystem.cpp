@@ -189,6 +189,17 @@ public:
         return fs::is_directory(path, ec);
     }
 
+    bool ownedByUser(const std::string& path) override
+    {
+#ifdef _WIN32
+        (void)path;
+        return true;
+#else
+        struct stat entry = {};
+        return ::lstat(path.c_str(), &entry) == 0 && entry.st_uid == ::geteuid();
+#endif
+    }
+
     long processId() override { return CurrentProcessId(); }
     bool processAlive(long pid) override { return ProcessAlive(pid); }
 };

@@ -39,6 +39,9 @@ public:
     virtual std::error_code listFolder(const std::string& folder, std::vector<std::string>& names) = 0;
     virtual bool exists(const std::string& path) = 0;
     virtual bool isFolder(const std::string& path) = 0;
+    // Whether the entry `path` itself (not what a link points to) belongs to the user this
+    // program runs as; always true where the platform has no owners to tell apart.
+    virtual bool ownedByUser(const std::string& path) = 0;
     // The id the writer puts into the names of its temporary files, and whether a process
     // with an id still runs (a process of another user counts as running).
     virtual long processId() = 0;

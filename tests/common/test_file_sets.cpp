@@ -356,4 +356,43 @@ TEST(FileSets, ADamagedJournalStopsTheOpen)
     }
 }
 
+// A journal acts only on the files being opened, and only a journal of this user's: one planted
+// beside a problem (in an archive, or by another user in a shared folder) that names other files
+// changes none of them, and a timestamp to come makes nobody wait.
+TEST(FileSets, APlantedJournalChangesNothingButTheFilesBeingOpened)
+{
+    Folder dir;
+    const std::string head = "ODE Series save journal 1\nwriter 1\nwritten 99999999999\n";
+    dir.put({{"p", "old"},
+             {"p.tmp~1-0-1", "new"},
+             {"thesis.tex", "thesis"},
+             {".bashrc", "settings"},
+             {".bashrc.tmp~1-0-1", "planted"},
+             {"p.journal~", head + "replace\tp.tmp~1-0-1\tp\tp.old~1-0-1\n"
+                                   "replace\t.bashrc.tmp~1-0-1\t.bashrc\t.bashrc.old~1-0-1\n"
+                                   "remove\tthesis.tex\tthesis.tex.old~1-0-1\nend 3\n"}});
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    EXPECT_TRUE(ode::RecoverFiles({dir.file("p"), dir.file("p.str"), dir.file("p.acc")}, error)) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const Files after = dir.read();
+    EXPECT_EQ(after.at("p"), "new"); // the file being opened is settled
+    EXPECT_EQ(after.at("thesis.tex"), "thesis");
+    EXPECT_EQ(after.at(".bashrc"), "settings");
+    EXPECT_EQ(after.count("p.journal~"), 1u) << "the other files' steps wait for their own Open";
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another user's journal needs root to make";
+    Folder shared;
+    shared.put({{"q", "mine"}, {"q.journal~", head + "remove\tq\tq.old~1-0-1\nend 1\n"}});
+    ASSERT_EQ(::chown(shared.file("q.journal~").c_str(), 4242, 4242), 0);
+    EXPECT_TRUE(ode::RecoverFiles({shared.file("q")}, error)) << error;
+    EXPECT_EQ(shared.read().at("q"), "mine");
+    ode::FileSet set;
+    set.write = {{shared.file("q"), "new"}, {shared.file("q.str"), "new problem"}};
+    EXPECT_FALSE(ode::SaveFileSet(set, error));
+    EXPECT_NE(error.find("an unfinished save of another user, is in the way"), std::string::npos) << error;
+    EXPECT_EQ(shared.read(), (Files{{"q", "mine"}, {"q.journal~", head + "remove\tq\tq.old~1-0-1\nend 1\n"}}));
+}
+
 } // namespace

@@ -89,6 +89,7 @@ public:
     }
     bool exists(const std::string& path) override { return !fault("exists") && real().exists(path); }
     bool isFolder(const std::string& path) override { return !fault("is-folder") && real().isFolder(path); }
+    bool ownedByUser(const std::string& path) override { return real().ownedByUser(path); }
     long processId() override { return kDeadWriter; }
     bool processAlive(long pid) override { return pid != kDeadWriter && real().processAlive(pid); }
 
