@@ -481,6 +481,15 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
     }
     const std::optional<Solution> solution = DescribeSolution(session);
     r.solution(solution);
+    // A stopped run writes nothing: the files it would replace (a saved solution, say) are worth
+    // more than what stood when the user stopped it.
+    const bool writes = o.saveAs || o.saveSeparately || !o.exports.empty() || o.plotFile;
+    if (stopRequested && writes) {
+        err << "odeseries: stopped: nothing was saved, exported or drawn\n";
+        if (o.report)
+            r.list("report", session.report());
+        return session.solved() ? 0 : 1;
+    }
     if (o.saveAs) {
         if (!session.save(ForProblem(*o.saveAs, o)))
             return 2;
