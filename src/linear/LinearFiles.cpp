@@ -10,6 +10,7 @@
 #include "script/Constants.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ode {
 
@@ -90,9 +91,21 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
     return w.text();
 }
 
+std::optional<std::string> UnsavableCoefficients(bool solved, const std::vector<double>& coef)
+{
+    if (solved && !std::all_of(coef.begin(), coef.end(), [](double c) { return std::isfinite(c); }))
+        return "The solution cannot be saved: its series holds a coefficient that is not a finite number (the power "
+               "series about the centre overflows at this degree). The files there are left as they were.";
+    return std::nullopt;
+}
+
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
                        const std::vector<double>& coef, std::string& error, const FileSet& extra)
 {
+    if (const auto refusal = UnsavableCoefficients(solved, coef)) {
+        error = *refusal;
+        return false;
+    }
     FileSet set{
         {{path, LinearSeriesFileText(kind, boxes, solved, coef)}, {path + ".str", LinearProblemFileText(kind, boxes)}},
         extra.remove};

@@ -54,6 +54,11 @@ std::string ConstantWhat(const std::string& entry);
 // naming the character (see FileTextRefusal); nothing when every text can be saved.
 std::optional<std::string> UnsavableText(const LinearTexts& boxes);
 
+// The refusal of a save whose coefficients the series file could not give back (an infinity or
+// a NaN, which the file writes as the run time did, "1.#INF", and no reader takes), or nothing:
+// such a save would leave a pair that cannot be opened in place of one that can.
+std::optional<std::string> UnsavableCoefficients(bool solved, const std::vector<double>& coef);
+
 // SaveProblem: writes both files. False with a message when they cannot be written; an
 // existing pair is then left as it was.
 // `extra` files are written, or removed, in the same all-or-nothing save.

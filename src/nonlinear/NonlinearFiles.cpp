@@ -20,6 +20,10 @@ std::string NonlinearProblemFileText(SeriesKind kind, const NonlinearTexts& b)
 bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const NonlinearTexts& boxes, bool solved,
                           const std::vector<double>& coef, std::string& error, const FileSet& extra)
 {
+    if (const auto refusal = UnsavableCoefficients(solved, coef)) {
+        error = *refusal;
+        return false;
+    }
     FileSet set{{{path, LinearSeriesFileText(kind, boxes, solved, coef)},
                  {path + ".str", NonlinearProblemFileText(kind, boxes)}},
                 extra.remove};

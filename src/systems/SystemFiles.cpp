@@ -98,6 +98,10 @@ bool SaveSystemProblem(const std::string& path, bool nonlinear, const SystemText
                        const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error,
                        const FileSet& extra)
 {
+    if (const auto refusal = UnsavableCoefficients(solved, coef)) {
+        error = *refusal;
+        return false;
+    }
     FileSet set{{{path, SystemSeriesFileText(boxes, in.lastVar, solved, coef)},
                  {path + ".str", SystemProblemFileText(nonlinear, boxes, in, od)}},
                 extra.remove};
@@ -108,6 +112,10 @@ bool SaveSystemProblem(const std::string& path, bool nonlinear, const SystemText
 bool SaveSystemSeparately(const std::string& path, const SystemTexts& boxes, const std::vector<std::string>& names,
                           const OrdersAndDegrees& od, bool solved, const std::vector<double>& coef, std::string& error)
 {
+    if (const auto refusal = UnsavableCoefficients(solved, coef)) {
+        error = *refusal;
+        return false;
+    }
     const auto rows = SplitByVariable(coef, od);
     std::vector<std::pair<std::string, std::string>> files;
     for (size_t j = 0; j < names.size(); ++j) {

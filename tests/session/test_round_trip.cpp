@@ -2,12 +2,17 @@
 // in every kind; what it cannot hold (a quote where the file writes quotes around the text, a
 // line break) is refused with a message naming the character, before anything is written.
 #include "linear/LinearSession.h"
+#include "nonlinear/NonlinearFiles.h"
 #include "nonlinear/NonlinearSession.h"
+#include "systems/SystemFiles.h"
 #include "systems/SystemSession.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <functional>
+#include <limits>
 
 #include <unistd.h>
 
@@ -173,6 +178,41 @@ TEST(TextsRoundTrip, theRefusalNamesTheTextAndTheCharacter)
     };
     for (const auto& r : rows)
         EXPECT_EQ(FileTextRefusal(r.what, r.text, r.form).value_or(""), r.expected) << r.text;
+}
+
+} // namespace
+
+namespace {
+
+// A coefficient the series file could not give back (an overflowed power series) refuses the
+// save of every kind, and the pair there before stays as it was.
+TEST(TextsRoundTrip, ASeriesThatIsNotFiniteIsNotSavedOverAGoodPair)
+{
+    Folder folder;
+    const std::string path = (folder.path / "kept").string();
+    std::string error;
+    ASSERT_TRUE(WriteFilesAtomically({{path, "good series"}, {path + ".str", "good problem"}}, error));
+    const std::vector<double> coef = {1, std::numeric_limits<double>::infinity(), std::nan("")};
+    SystemTexts system;
+    const SystemInputs in;
+    const OrdersAndDegrees od;
+    const std::function<bool()> saves[] = {
+        [&] { return SaveLinearProblem(path, SeriesKind::Power, LinearTexts(), true, coef, error); },
+        [&] { return SaveNonlinearProblem(path, SeriesKind::Power, NonlinearTexts(), true, coef, error); },
+        [&] { return SaveSystemProblem(path, false, system, in, od, true, coef, error); },
+        [&] { return SaveSystemSeparately(path, system, {"y"}, od, true, coef, error); },
+    };
+    for (const auto& save : saves) {
+        error.clear();
+        EXPECT_FALSE(save());
+        EXPECT_EQ(error.rfind("The solution cannot be saved: its series holds a coefficient that is not a finite", 0),
+                  0u)
+            << error;
+        std::string text;
+        ASSERT_TRUE(ReadWholeFile(path, text, error));
+        EXPECT_EQ(text, "good series");
+        EXPECT_FALSE(fs::exists(path + "_y"));
+    }
 }
 
 } // namespace
