@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -43,10 +45,24 @@ std::vector<std::string> Lines(const std::string& text)
 
 std::string AccurateFilePath(const std::string& problemPath) { return problemPath + ".acc"; }
 
+std::string ProblemFingerprint(const std::string& problemFileText)
+{
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (unsigned char c : problemFileText) {
+        hash ^= c;
+        hash *= 0x100000001b3ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
 std::string AccurateFileText(const AccurateSettings& s)
 {
     std::string t = std::string(kMagic) + "\r\nmethod chebyshev\r\nautomatic-degree " + (s.autoDegree ? "yes" : "no") +
                     "\r\nmax-degree " + std::to_string(s.maxDegree) + "\r\ntolerance " + FormatShortest(s.tolerance) + "\r\n";
+    if (!s.problem.empty())
+        t += "problem " + s.problem + "\r\n";
     if (!s.solution.empty()) {
         t += "interval " + FormatShortest(s.solution[0].a) + " " + FormatShortest(s.solution[0].b) + "\r\n";
         for (const ChebyshevSeries& series : s.solution) {
@@ -104,6 +120,11 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
         return false;
     if (!ReadDouble(v, s.tolerance) || !(s.tolerance > 0))
         return bad("the tolerance must be a number above 0.");
+    if (at < lines.size() && lines[at].rfind("problem ", 0) == 0) {
+        field("problem", s.problem);
+        if (s.problem.size() != 16 || s.problem.find_first_not_of("0123456789abcdef") != std::string::npos)
+            return bad("the problem's fingerprint must be 16 hexadecimal digits.");
+    }
     if (at < lines.size() && !lines[at].empty()) {
         double a = 0, b = 0;
         if (!field("interval", v))
@@ -145,6 +166,13 @@ bool OpenAccurateFile(const std::string& problemPath, AccurateSettings& settings
     std::string text, why;
     if (!ReadWholeFile(name, text, why) || !ReadAccurateFile(text, settings, why)) {
         message = "The file " + name + " cannot be read: " + why + " The problem opens in the equally spaced method.";
+        return false;
+    }
+    std::string problem;
+    if (!settings.problem.empty() &&
+        (!ReadWholeFile(problemPath + ".str", problem, why) || ProblemFingerprint(problem) != settings.problem)) {
+        message = "The file " + name + " was saved with another problem than " + problemPath +
+                  ".str; the problem opens in the equally spaced method.";
         return false;
     }
     return true;

@@ -10,12 +10,16 @@
 //   automatic-degree yes
 //   max-degree 1000
 //   tolerance 1e-13
+//   problem 5c1b0e3a9d2f7a41
 //   interval 1 3
 //   coefficients 3
 //   0.57735026918962584
 //   ...
 //
-// A system has one "coefficients" block for each variable, in the variables' order.
+// A system has one "coefficients" block for each variable, in the variables' order. "problem"
+// is the fingerprint of the problem file NAME.str written in the same save: a NAME.acc copied
+// beside another problem, or left beside a problem file edited since, is known by it (files
+// written before it was kept have none and are taken as they are).
 //
 // Numbers are written in their shortest form that reads back to the same double.
 
@@ -31,6 +35,7 @@ struct AccurateSettings {
     bool autoDegree = false;
     int maxDegree = 1000;
     double tolerance = 1e-13;
+    std::string problem;                   // ProblemFingerprint of NAME.str; "" when not kept
     std::vector<ChebyshevSeries> solution; // when the problem was saved solved: one a variable
 };
 
@@ -38,12 +43,16 @@ struct AccurateSettings {
 AccurateSettings SettingsOf(const Session& session);
 
 // Open's step for either kind of session: NAME.acc beside `problemPath` read into `settings`,
-// and `session` given its method and settings. False when there is none, or it is damaged (the
-// message then goes to the session's host): the session stays in the equally spaced method.
+// and `session` given its method and settings. False when there is none, or it is damaged or
+// belongs to another problem file than NAME.str (the message then goes to the session's host):
+// the session stays in the equally spaced method.
 bool TakeAccurateFile(const std::string& problemPath, Session& session, AccurateSettings& settings);
 
 // NAME.acc for the problem pair NAME.
 std::string AccurateFilePath(const std::string& problemPath);
+
+// The fingerprint of a problem file's text: 16 hexadecimal digits (64-bit FNV-1a).
+std::string ProblemFingerprint(const std::string& problemFileText);
 
 std::string AccurateFileText(const AccurateSettings& settings);
 

@@ -177,6 +177,8 @@ bool LinearSession::open(const std::string& path)
     return true;
 }
 
+std::string LinearSession::problemFileText() const { return LinearProblemFileText(m_kind, boxes); }
+
 bool LinearSession::save(const std::string& path)
 {
     if (const auto refusal = UnsavableText(boxes)) {

@@ -36,6 +36,7 @@ public:
     // Open reads the pair NAME and NAME.str.
     bool open(const std::string& path) override;
     bool save(const std::string& path) override;
+    std::string problemFileText() const override;
     std::vector<std::string> report() override;
 
 private:

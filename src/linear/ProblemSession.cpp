@@ -40,6 +40,7 @@ FileSet ProblemSession::accurateFiles(const std::string& path) const
     if (!accurate())
         return {{}, {AccurateFilePath(path)}};
     AccurateSettings settings = SettingsOf(*this);
+    settings.problem = ProblemFingerprint(problemFileText());
     if (m_solved && m_chebyshev)
         settings.solution = {*m_chebyshev};
     return {{{AccurateFilePath(path), AccurateFileText(settings)}}, {}};

@@ -50,6 +50,8 @@ protected:
     // the Chebyshev solution when one stands); otherwise one left by an earlier save is removed
     // in the same save, so the problem reopens in the method it was saved in.
     FileSet accurateFiles(const std::string& path) const;
+    // The text Save writes into NAME.str for the boxes as they stand.
+    virtual std::string problemFileText() const = 0;
     // Open's step after the inputs are read: NAME.acc, when there is one, chooses the accurate
     // method and its settings, and its solution stands when it fits the problem opened. A
     // damaged one is reported, and the problem stays in the equally spaced method.

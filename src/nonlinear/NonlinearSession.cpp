@@ -297,6 +297,8 @@ bool NonlinearSession::open(const std::string& path)
     return true;
 }
 
+std::string NonlinearSession::problemFileText() const { return NonlinearProblemFileText(m_kind, boxes); }
+
 bool NonlinearSession::save(const std::string& path)
 {
     if (const auto refusal = UnsavableText(boxes)) {

@@ -32,6 +32,7 @@ public:
 
     bool open(const std::string& path) override;
     bool save(const std::string& path) override;
+    std::string problemFileText() const override;
     std::vector<std::string> report() override;
 
     // "3 - Series from file": loads `path`'s coefficients; on success the boxes' degree (or

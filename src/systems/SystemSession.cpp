@@ -490,6 +490,7 @@ bool SystemSession::save(const std::string& path)
     FileSet accurate{{}, {AccurateFilePath(path)}};
     if (method == CollocationMethod::Chebyshev) {
         AccurateSettings settings = SettingsOf(*this);
+        settings.problem = ProblemFingerprint(SystemProblemFileText(m_nonlinear, boxes, m_inputs, od));
         if (m_solved)
             settings.solution = m_chebyshev;
         accurate = {{{AccurateFilePath(path), AccurateFileText(settings)}}, {}};

@@ -166,13 +166,27 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
     // A solution of another degree: the method is chosen, the power series stands.
     messages.clear();
     ASSERT_TRUE(WriteFilesAtomically(
-        {{path + ".acc", AccurateFileText({false, 1000, 1e-13, {ChebyshevSeries{-5, 5, {1, 2, 3}}}})}}, error));
+        {{path + ".acc", AccurateFileText({false, 1000, 1e-13, "", {ChebyshevSeries{-5, 5, {1, 2, 3}}}})}}, error));
     ASSERT_TRUE(s.open(path));
     EXPECT_EQ(s.method, ProblemSession::Method::Chebyshev);
     EXPECT_FALSE(s.chebyshev());
     EXPECT_TRUE(s.solved());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("does not fit the problem's interval and degree"), std::string::npos);
+    // One saved with another problem file (a constant changed since, a file copied from another
+    // problem): said, and the problem opens with its own series.
+    messages.clear();
+    ASSERT_TRUE(WriteFilesAtomically(
+        {{path + ".acc",
+          AccurateFileText({false, 1000, 1e-13, ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"),
+                            {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}})}},
+        error));
+    ASSERT_TRUE(s.open(path));
+    EXPECT_EQ(s.method, ProblemSession::Method::EquallySpaced);
+    EXPECT_FALSE(s.chebyshev());
+    EXPECT_TRUE(s.solved());
+    EXPECT_EQ(messages, std::vector<std::string>{"The file " + path + ".acc was saved with another problem than " +
+                                                 path + ".str; the problem opens in the equally spaced method."});
 }
 
 } // namespace
