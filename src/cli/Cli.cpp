@@ -3,6 +3,7 @@
 #include "cli/WindowLibrary.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Utf8.h"
 #include "script/Constants.h"
 #include "script/ScriptHost.h"
 #include "session/Demos.h"
@@ -95,7 +96,7 @@ int Calc(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             const std::string& entry = args[++i];
             auto result = constants.add(entry);
             if (result == script::ConstantList::AddResult::Ignored) {
-                err << "odeseries: not a constant: " << entry << " (expected NAME=VALUE)\n";
+                err << "odeseries: not a constant: " << Excerpt(entry) << " (expected NAME=VALUE)\n";
                 return 2;
             }
             if (result == script::ConstantList::AddResult::Full) {
@@ -182,7 +183,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return Solve(rest, out, err);
     if (command == "examples")
         return Examples(rest, out, err);
-    err << "odeseries: unknown command '" << command << "'\n" << Usage();
+    err << "odeseries: unknown command '" << Excerpt(command) << "'\n" << Usage();
     return 2;
 }
 

@@ -700,7 +700,7 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
             if (!rule->apply(rule->takesValue ? args[++i] : std::string(), o, err))
                 return false;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
-            err << "odeseries: unknown option " << a << '\n';
+            err << "odeseries: unknown option " << Excerpt(a) << '\n';
             return false;
         } else if (a == "-") {
             // The names of the problems, one a line, on standard input.
@@ -722,7 +722,7 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
         const DemoLibrary library = LoadDemoLibrary(FindDemoFolder(ProgramFolder()));
         const Demo* demo = FindDemo(library, *o.example);
         if (!demo) {
-            err << "odeseries: there is no demo called " << *o.example << " ('odeseries examples' lists them)\n";
+            err << "odeseries: there is no demo called " << Excerpt(*o.example) << " ('odeseries examples' lists them)\n";
             return false;
         }
         o.files.push_back(demo->path);

@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "common/Text.h"
+#include "common/Utf8.h"
 
 #include <cmath>
 
@@ -142,7 +143,7 @@ std::string PeriodRule() { return "The period is a number, or * for 2 Pi."; }
 
 std::string EquationRule(const std::string& depVarName, int order)
 {
-    return "The equation needs an = and its highest derivative, " + depVarName +
+    return "The equation needs an = and its highest derivative, " + Excerpt(depVarName) +
            std::string(static_cast<size_t>(order < 0 ? 0 : order), '\'') + ".";
 }
 

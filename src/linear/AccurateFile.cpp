@@ -3,6 +3,7 @@
 #include "common/FileIO.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Utf8.h"
 #include "equations/BoxChecks.h"
 
 #include <algorithm>
@@ -100,7 +101,7 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
     if (!field("method", v))
         return false;
     if (v != "chebyshev")
-        return bad("unknown method \"" + v + "\".");
+        return bad("unknown method \"" + Excerpt(v) + "\".");
     if (!field("automatic-degree", v))
         return false;
     if (v != "yes" && v != "no")

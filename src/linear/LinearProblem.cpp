@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
+#include "common/Utf8.h"
 #include "equations/BoxChecks.h"
 #include "equations/LinearSplit.h"
 
@@ -78,7 +79,7 @@ std::optional<std::string> CheckLinearTexts(const LinearTexts& t, SeriesKind kin
     if (!NamesAreDistinct(t.indepVarName, {t.depVarName}))
         return "The dependent variable needs a name of its own, not the independent variable's.";
     if (!CheckEquationText(t.equation, t.depVarName, n))
-        return "The differential equation must hold \"=\" and " + t.depVarName +
+        return "The differential equation must hold \"=\" and " + Excerpt(t.depVarName) +
                std::string(static_cast<size_t>(n), '\'') + ".";
     if (static_cast<int>(t.bcText.size()) < n || static_cast<int>(t.bcPoint.size()) < n)
         return "The problem needs " + std::to_string(n) + " boundary conditions.";

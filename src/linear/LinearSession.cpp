@@ -166,9 +166,15 @@ bool LinearSession::open(const std::string& path)
     boxes = shown;
     m_coef = r.content.coef;
     m_solved = r.content.solved;
-    // Names are checked as the other kinds check them: a solution under names that are not
-    // valid never stands (the exports and the lists would carry them).
-    const bool ready = readInputs() && extract(false) && !NamesRefusal(m_inputs.indepVarName, {m_inputs.depVarName});
+    // Names are checked as the other kinds check them, and said at once as they say it: a
+    // solution under names that are not valid never stands (the exports and the lists would
+    // carry them).
+    bool ready = readInputs() && extract(false);
+    if (const auto refusal = NamesRefusal(m_inputs.indepVarName, {m_inputs.depVarName})) {
+        if (m_sink)
+            m_sink(*refusal);
+        ready = false;
+    }
     if (!ready)
         m_solved = false; // the problem is shown; Solve will refuse its texts with the message
     openAccurateFile(path, m_inputs);

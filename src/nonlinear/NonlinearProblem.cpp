@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "common/ProblemKind.h"
+#include "common/Utf8.h"
 #include "equations/BoxChecks.h"
 #include "equations/LinearSplit.h"
 
@@ -56,7 +57,7 @@ std::optional<std::string> CheckNonlinearTexts(const NonlinearTexts& t, SeriesKi
         return "The dependent variable needs a name of its own, not the independent variable's.";
     const int n = static_cast<int>(ParseWholeNumber(t.order));
     if (!CheckEquationText(t.equation, t.depVarName, n))
-        return "The differential equation must hold \"=\" and " + t.depVarName +
+        return "The differential equation must hold \"=\" and " + Excerpt(t.depVarName) +
                std::string(static_cast<size_t>(n), '\'') + ".";
     if (static_cast<int>(t.bcText.size()) < n || static_cast<int>(t.bcPoint.size()) < n)
         return "The problem needs " + std::to_string(n) + " boundary conditions.";

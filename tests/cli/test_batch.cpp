@@ -265,3 +265,37 @@ TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
     EXPECT_FALSE(fs::exists(folder / "copy.str"));
     fs::remove_all(folder);
 }
+
+// A message names an item by at most 80 of its characters, whatever the item: an option, a
+// command, a demo's name, a name or a method read from a file.
+TEST(Batch, MessagesQuoteAtMostEightyCharactersOfAnItem)
+{
+    const std::string longest(200000, 'A');
+    const fs::path folder = fs::temp_directory_path() / ("odeseries-long-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string pair = (folder / "long").string();
+    std::string text, error;
+    ode::ReadWholeFile(kExamples + "/airy", text, error);
+    ASSERT_TRUE(ode::WriteFilesAtomically({{pair, text},
+                                           {pair + ".str", "\"Pldif\",2,\"x\",\"" + longest + "\",\"y''=0\"\r\n 0  y=0\r\n"
+                                                           " 0  y=0\r\n 0 \r\n"},
+                                           {pair + ".acc", "ODE Series accurate method 1\nmethod " + longest + "\n"}},
+                                          error))
+        << error;
+    const std::vector<std::vector<std::string>> commands = {
+        {"solve", pair}, {"solve", "--" + longest}, {"solve", "--example", longest}, {longest}, {"calc", "--const", longest}};
+    for (const auto& args : commands) {
+        std::ostringstream out, err;
+        ode::cli::Run(args, out, err);
+        std::istringstream lines(err.str());
+        size_t messages = 0;
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("odeseries: ", 0) == 0) {
+                ++messages;
+                EXPECT_LT(line.size(), 300u) << line.substr(0, 120);
+                EXPECT_EQ(line.find(std::string(81, 'A')), std::string::npos);
+            }
+        EXPECT_GT(messages, 0u) << args.front();
+    }
+    fs::remove_all(folder);
+}
