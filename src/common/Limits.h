@@ -45,4 +45,14 @@ constexpr int kMaxGridIntervals = 1000000;
 // coarser polygon no longer follows the curve.
 constexpr int kMaxPlotStep = 80;
 
+// The largest share of the machine's memory one collocation matrix may take: a Newton pass holds
+// two at once, and the machine must keep working. Beyond it a solve ends at once with "There is
+// not enough memory to solve this problem at this degree." instead of being ended by the system
+// when the pages are touched (memory is promised freely and only counted when used): on 24 GB
+// that is degree 39000 or so; at degree 100000 the matrix alone would take 80 GB.
+constexpr double kLargestMatrixShare = 0.5;
+
+// The machine's physical memory in bytes, 0 when it cannot be told.
+unsigned long long PhysicalMemory();
+
 } // namespace ode

@@ -1,15 +1,57 @@
 #include "linear/Elimination.h"
 
+#include "common/Limits.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <utility>
 
 namespace ode {
 
+void AugmentedMatrix::Free::operator()(double* p) const { std::free(p); }
+
+void AugmentedMatrix::reset(int unknowns)
+{
+    const std::size_t entries = static_cast<std::size_t>(unknowns) * static_cast<std::size_t>(unknowns + 1);
+    if (entries > m_capacity) {
+        const unsigned long long memory = PhysicalMemory();
+        if (memory > 0 && static_cast<double>(entries) * sizeof(double) > kLargestMatrixShare * memory)
+            throw std::bad_alloc();
+        m_data.reset();
+        m_capacity = 0;
+        m_data.reset(static_cast<double*>(std::calloc(entries, sizeof(double))));
+        if (!m_data)
+            throw std::bad_alloc();
+        m_capacity = entries;
+    } else {
+        std::fill(m_data.get(), m_data.get() + entries, 0.0);
+    }
+    m_n = unknowns;
+    m_cols = unknowns + 1;
+}
+
+AugmentedMatrix::AugmentedMatrix(const AugmentedMatrix& other)
+{
+    *this = other;
+}
+
+AugmentedMatrix& AugmentedMatrix::operator=(const AugmentedMatrix& other)
+{
+    if (this != &other) {
+        reset(other.m_n);
+        const std::size_t entries = static_cast<std::size_t>(m_n) * static_cast<std::size_t>(m_cols);
+        std::copy(other.m_data.get(), other.m_data.get() + entries, m_data.get());
+    }
+    return *this;
+}
+
 bool AugmentedMatrix::allFinite() const
 {
-    for (double v : m_data)
-        if (!std::isfinite(v))
+    const std::size_t entries = static_cast<std::size_t>(m_n) * static_cast<std::size_t>(m_cols);
+    for (std::size_t k = 0; k < entries; ++k)
+        if (!std::isfinite(m_data.get()[k]))
             return false;
     return true;
 }

@@ -7,6 +7,8 @@
 #include "session/Progress.h"
 
 #include <cstddef>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace ode {
@@ -16,27 +18,45 @@ class AugmentedMatrix {
 public:
     AugmentedMatrix() = default;
     explicit AugmentedMatrix(int unknowns) { reset(unknowns); }
-
-    // n unknowns, every entry 0. Keeps the storage when it is large enough.
-    void reset(int unknowns)
+    AugmentedMatrix(const AugmentedMatrix& other);
+    AugmentedMatrix& operator=(const AugmentedMatrix& other);
+    // A matrix moved from is empty.
+    AugmentedMatrix(AugmentedMatrix&& other) noexcept { swap(other); }
+    AugmentedMatrix& operator=(AugmentedMatrix&& other) noexcept
     {
-        m_n = unknowns;
-        m_cols = unknowns + 1;
-        m_data.assign(static_cast<std::size_t>(m_n) * m_cols, 0.0);
+        AugmentedMatrix(std::move(other)).swap(*this);
+        return *this;
     }
+    void swap(AugmentedMatrix& other) noexcept
+    {
+        std::swap(m_n, other.m_n);
+        std::swap(m_cols, other.m_cols);
+        std::swap(m_capacity, other.m_capacity);
+        m_data.swap(other.m_data);
+    }
+
+    // n unknowns, every entry 0. Keeps the storage when it is large enough. New storage comes
+    // from the system already zero and is touched only as rows are written, so a large matrix
+    // costs nothing before its assembly starts, which a stop request can then interrupt. Throws
+    // std::bad_alloc for a matrix above kLargestMatrixShare of the machine's memory.
+    void reset(int unknowns);
     int unknowns() const { return m_n; }
     int columns() const { return m_cols; }
-    double& at(int r, int c) { return m_data[static_cast<std::size_t>(r) * m_cols + c]; }
-    double at(int r, int c) const { return m_data[static_cast<std::size_t>(r) * m_cols + c]; }
-    double* row(int r) { return m_data.data() + static_cast<std::size_t>(r) * m_cols; }
-    const double* row(int r) const { return m_data.data() + static_cast<std::size_t>(r) * m_cols; }
+    double& at(int r, int c) { return m_data.get()[static_cast<std::size_t>(r) * m_cols + c]; }
+    double at(int r, int c) const { return m_data.get()[static_cast<std::size_t>(r) * m_cols + c]; }
+    double* row(int r) { return m_data.get() + static_cast<std::size_t>(r) * m_cols; }
+    const double* row(int r) const { return m_data.get() + static_cast<std::size_t>(r) * m_cols; }
     // True when every entry is a finite number.
     bool allFinite() const;
 
 private:
+    struct Free {
+        void operator()(double* p) const;
+    };
     int m_n = 0;
     int m_cols = 1;
-    std::vector<double> m_data;
+    std::size_t m_capacity = 0; // entries the storage holds
+    std::unique_ptr<double, Free> m_data;
 };
 
 enum class EliminationOutcome {
