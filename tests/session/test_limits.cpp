@@ -161,6 +161,27 @@ TEST(Limits, TheRulesNameTheBounds)
     EXPECT_EQ(*LargestDegreeRefusal("100002", SeriesKind::Trigonometric), "The number of terms can be at most 100001.");
 }
 
+// A degree within the bound whose matrix would not fit ends at once in the message, for every
+// kind and both methods, before a page of it is touched.
+TEST(Limits, AMatrixBeyondTheMemoryIsRefusedAtOnce)
+{
+    const double matrixBytes = 100001.0 * 100002.0 * sizeof(double);
+    if (matrixBytes <= kLargestMatrixShare * static_cast<double>(PhysicalMemory()))
+        GTEST_SKIP() << "this machine could hold the largest matrix";
+    const std::vector<std::vector<std::string>> runs = {{"airy"},
+                                                        {"airy", "--method", "chebyshev"},
+                                                        {"nonlinear-reciprocal"},
+                                                        {"coupled-oscillators"}};
+    for (const auto& run : runs) {
+        std::vector<std::string> args = {"solve", kExamples + "/" + run[0], "--degree", "100000"};
+        args.insert(args.end(), run.begin() + 1, run.end());
+        std::ostringstream out, err;
+        cli::Run(args, out, err);
+        EXPECT_NE(err.str().find("There is not enough memory to solve this problem at this degree."), std::string::npos)
+            << run[0] << ": " << err.str();
+    }
+}
+
 // A limit of iterations beyond the bound (1E308 in the box or the file) is kept as it is by the
 // files; the iteration makes at most kMaxNewtonPasses passes, for a single equation and a system.
 TEST(Limits, NewtonPassesAreBoundedWhateverTheLimitSays)
