@@ -28,6 +28,7 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <optional>
 
 namespace ode::cli {
@@ -743,13 +744,25 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
     for (const auto* one : {&o.saveAs, &o.plotFile, &o.saveSeparately})
         if (*one)
             outputs.push_back(**one);
-    if (o.files.size() > 1)
+    if (o.files.size() > 1 && !outputs.empty()) {
         for (const std::string& name : outputs)
             if (name.find("%n") == std::string::npos) {
-                err << "odeseries: with several problems, " << name
+                err << "odeseries: with several problems, " << Excerpt(name)
                     << " would be written by each; put %n (the problem's name) in it\n";
                 return false;
             }
+        // %n is the name without its folder: two problems of one name would write the same files.
+        std::map<std::string, const std::string*> byName;
+        for (const std::string& file : o.files) {
+            const auto [first, added] = byName.emplace(std::filesystem::path(file).filename().string(), &file);
+            if (!added) {
+                err << "odeseries: " << Excerpt(*first->second) << " and " << Excerpt(file)
+                    << " have the same name, so %n would write the files of both under it; solve them in two "
+                       "commands\n";
+                return false;
+            }
+        }
+    }
     return true;
 }
 
@@ -788,6 +801,11 @@ int SolveOne(const SolveOptions& o, Results& r)
                "already)\n";
         return 2;
     }
+    if (o.saveSeparately && !IsSystem(*kind)) {
+        err << "odeseries: --save-separately writes one series file a variable of a system; this problem is a "
+               "single equation (--save writes its pair)\n";
+        return 2;
+    }
     if (IsSystem(*kind))
         return RunSession<SystemSession>(o, IsNonlinear(*kind), r);
     if (IsNonlinear(*kind))
@@ -800,6 +818,10 @@ int SolveOne(const SolveOptions& o, Results& r)
 int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     const StopOnSignals signals;
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        out << Usage();
+        return 0;
+    }
     SolveOptions o;
     if (!ParseSolveOptions(args, o, err))
         return 2;

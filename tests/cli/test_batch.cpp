@@ -69,10 +69,27 @@ TEST(Batch, OutputsOfSeveralProblemsNeedTheirName)
 {
     int status = 0;
     std::string err;
-    Solve({kExamples + "/airy", kExamples + "/exponential", "--export", "json=/tmp/one.json"}, status, &err);
-    EXPECT_EQ(status, 2);
-    EXPECT_EQ(err, "odeseries: with several problems, /tmp/one.json would be written by each; put %n (the "
-                   "problem's name) in it\n");
+    const std::string airy = kExamples + "/airy", copy = kExamples + "/../examples/airy";
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{airy, kExamples + "/exponential", "--export", "json=/tmp/one.json"},
+         "odeseries: with several problems, /tmp/one.json would be written by each; put %n (the problem's name) in "
+         "it\n"},
+        {{airy, copy, "--save", "/tmp/%n"},
+         "odeseries: " + airy + " and " + copy +
+             " have the same name, so %n would write the files of both under it; solve them in two commands\n"},
+        {{airy, "--save-separately", "/tmp/%n"},
+         "odeseries: --save-separately writes one series file a variable of a system; this problem is a single "
+         "equation (--save writes its pair)\n"},
+    };
+    for (const auto& [args, message] : refused) {
+        const std::string out = Solve(args, status, &err);
+        EXPECT_EQ(status, 2) << message;
+        EXPECT_EQ(err, message);
+        EXPECT_EQ(out, "") << message;
+    }
+    // Without files written, a problem may come twice.
+    Solve({airy, copy}, status, &err);
+    EXPECT_EQ(status, 0) << err;
     const fs::path dir = fs::temp_directory_path() / ("odeseries-batch-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const std::string json = Solve({kExamples + "/airy", kExamples + "/exponential", "--format", "json", "--export",

@@ -62,6 +62,11 @@ TEST(Cli, HelpAndVersion)
     std::ostringstream out, err;
     EXPECT_EQ(ode::cli::Run({"--help"}, out, err), 0);
     EXPECT_NE(out.str().find("calc"), std::string::npos);
+    const std::string usage = out.str();
+    out.str("");
+    EXPECT_EQ(ode::cli::Run({"solve", "--help"}, out, err), 0);
+    EXPECT_EQ(out.str(), usage);
+    EXPECT_EQ(err.str(), "");
     out.str("");
     EXPECT_EQ(ode::cli::Run({"--version"}, out, err), 0);
     EXPECT_EQ(out.str().rfind("odeseries ", 0), 0u);
