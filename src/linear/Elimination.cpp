@@ -302,6 +302,10 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
         const int j1 = std::min(j0 + kPanel, last);
         applied.clear();
         for (int j = j0; j < j1; ++j) {
+            // A step walks down a column, a row (a page or more) apart each: on a large matrix the
+            // panel's steps take a good part of a second, so each looks at the flag too.
+            if (progress.cancelled())
+                return EliminationOutcome::Cancelled;
             const int pivot = pivotRow(a, j, last);
             if (pivot < 0)
                 continue;
