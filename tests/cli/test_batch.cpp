@@ -4,6 +4,7 @@
 #include "common/FileIO.h"
 
 #include "support/Program.h"
+#include "support/Scratch.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -21,18 +22,8 @@ using nlohmann::json;
 
 const std::string kExamples = ODESERIES_EXAMPLES;
 
-std::string RunCommand(const std::string& command, int& status)
-{
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while (p && (n = fread(buffer, 1, sizeof buffer, p)) > 0)
-        out.append(buffer, n);
-    status = p ? pclose(p) : -1;
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
+using ode::test::RunShell;
+using Folder = ode::test::ScratchFolder;
 
 std::string Solve(std::vector<std::string> args, int& status, std::string* err = nullptr)
 {
@@ -90,8 +81,8 @@ TEST(Batch, OutputsOfSeveralProblemsNeedTheirName)
     // Without files written, a problem may come twice.
     Solve({airy, copy}, status, &err);
     EXPECT_EQ(status, 0) << err;
-    const fs::path dir = fs::temp_directory_path() / ("odeseries-batch-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const Folder scratch("batch");
+    const fs::path& dir = scratch.path;
     const std::string json = Solve({kExamples + "/airy", kExamples + "/exponential", "--format", "json", "--export",
                                     "json=" + (dir / "%n.json").string(), "--save", (dir / "%n-saved").string()},
                                    status);
@@ -100,7 +91,6 @@ TEST(Batch, OutputsOfSeveralProblemsNeedTheirName)
         EXPECT_TRUE(fs::exists(dir / (std::string(name) + ".json"))) << name;
         EXPECT_TRUE(fs::exists(dir / (std::string(name) + "-saved.str"))) << name;
     }
-    fs::remove_all(dir);
 }
 
 // --format json: one object a problem with the lists, the evaluations as numbers, the
@@ -149,7 +139,7 @@ TEST(Batch, JsonHoldsEverythingTheListsShow)
 TEST(Batch, NamesFromStandardInput)
 {
     int status = 0;
-    const std::string out = RunCommand("cd '" + kExamples + "' && printf 'airy\\n\\ntrig-forced\\r\\n' | '" +
+    const std::string out = RunShell("cd '" + kExamples + "' && printf 'airy\\n\\ntrig-forced\\r\\n' | '" +
                                            ode::test::Program() + "' solve - --format json",
                                        status);
     EXPECT_EQ(status, 0);
@@ -172,13 +162,13 @@ TEST(Batch, ProcessesSideBySideDoNotShareTheScratchFile)
     int status = 0;
     std::vector<std::string> alone;
     for (int degree : {8, 12})
-        alone.push_back(RunCommand(command + std::to_string(degree), status));
+        alone.push_back(RunShell(command + std::to_string(degree), status));
     ASSERT_NE(alone[0], alone[1]);
     std::vector<std::future<std::string>> runs;
     for (int i = 0; i < 8; ++i)
         runs.push_back(std::async(std::launch::async, [&, i]() {
             int s = 0;
-            return RunCommand(command + (i % 2 ? "12" : "8"), s);
+            return RunShell(command + (i % 2 ? "12" : "8"), s);
         }));
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(runs[static_cast<size_t>(i)].get(), alone[static_cast<size_t>(i % 2)]) << "run " << i;
@@ -189,8 +179,8 @@ TEST(Batch, ProcessesSideBySideDoNotShareTheScratchFile)
 // spaced method all the same, systems as single equations.
 TEST(Batch, PointsEqualOverridesTheSavedMethod)
 {
-    const fs::path dir = fs::temp_directory_path() / ("odeseries-method-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const Folder scratch("method");
+    const fs::path& dir = scratch.path;
     for (const char* problem : {"system-exponential", "airy"}) {
         const std::string saved = (dir / problem).string();
         int status = 0;
@@ -200,7 +190,6 @@ TEST(Batch, PointsEqualOverridesTheSavedMethod)
         EXPECT_NE(Solve({saved}, status).find("[lblAccuracy]"), std::string::npos) << problem;
         EXPECT_EQ(Solve({saved, "--points", "equal"}, status), Solve({kExamples + "/" + problem}, status)) << problem;
     }
-    fs::remove_all(dir);
 }
 
 // --plot chooses the picture's format by the file's extension.
@@ -208,8 +197,8 @@ TEST(Batch, PlotFormatByExtension)
 {
     if (!ode::test::ProgramDrawsPictures())
         GTEST_SKIP() << "the windows, which draw the pictures, are not built";
-    const fs::path dir = fs::temp_directory_path() / ("odeseries-plots-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const Folder scratch("plots");
+    const fs::path& dir = scratch.path;
     struct Case {
         const char* name;
         const char* starts;
@@ -218,7 +207,7 @@ TEST(Batch, PlotFormatByExtension)
          {Case{"p.svg", "<?xml"}, Case{"p.pdf", "%PDF-"}, Case{"p.png", "\x89PNG"}, Case{"p.bmp", "BM"}}) {
         const std::string file = (dir / c.name).string();
         int status = 0;
-        RunCommand("'" + ode::test::Program() + "' solve '" + kExamples + "/airy' --plot-labels --plot '" +
+        RunShell("'" + ode::test::Program() + "' solve '" + kExamples + "/airy' --plot-labels --plot '" +
                        file + "' >/dev/null",
                    status);
         EXPECT_EQ(status, 0) << c.name;
@@ -228,9 +217,8 @@ TEST(Batch, PlotFormatByExtension)
         EXPECT_EQ(text.substr(0, starts.size()), starts) << c.name;
     }
     int status = 0;
-    const std::string words = RunCommand("pdftotext '" + (dir / "p.pdf").string() + "' -", status);
+    const std::string words = RunShell("pdftotext '" + (dir / "p.pdf").string() + "' -", status);
     EXPECT_NE(words.find("15"), std::string::npos) << words; // the y window's edge, labelled
-    fs::remove_all(dir);
 }
 
 } // namespace
@@ -261,16 +249,17 @@ std::string HostilePair(const fs::path& folder)
 // keep is refused by --save with the character named, before anything is written.
 TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
 {
-    const fs::path folder = fs::temp_directory_path() / ("odeseries-hostile-cli-" + std::to_string(::getpid()));
+    const Folder scratch("hostile-cli");
+    const fs::path& folder = scratch.path;
     const std::string pair = HostilePair(folder);
     int status = 0;
     const std::string report =
-        RunCommand(ode::test::Program() + " solve " + pair + " --report 2>&1", status);
+        RunShell(ode::test::Program() + " solve " + pair + " --report 2>&1", status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(report.find('\x1b'), std::string::npos);
     EXPECT_EQ(report.find('\x07'), std::string::npos);
     EXPECT_NE(report.find("' \\x1B]0;owned\\x07\\x1B[2J"), std::string::npos) << report;
-    const std::string out = RunCommand(ode::test::Program() + " solve " + pair + " --save " +
+    const std::string out = RunShell(ode::test::Program() + " solve " + pair + " --save " +
                                            (folder / "copy").string() + " 2>&1",
                                        status);
     EXPECT_EQ(status, 2);
@@ -280,7 +269,6 @@ TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
         << out;
     EXPECT_FALSE(fs::exists(folder / "copy"));
     EXPECT_FALSE(fs::exists(folder / "copy.str"));
-    fs::remove_all(folder);
 }
 
 // A message names an item by at most 80 of its characters, whatever the item: an option, a
@@ -288,8 +276,8 @@ TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
 TEST(Batch, MessagesQuoteAtMostEightyCharactersOfAnItem)
 {
     const std::string longest(200000, 'A');
-    const fs::path folder = fs::temp_directory_path() / ("odeseries-long-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    const Folder scratch("long");
+    const fs::path& folder = scratch.path;
     const std::string pair = (folder / "long").string();
     std::string text, error;
     ode::ReadWholeFile(kExamples + "/airy", text, error);
@@ -314,5 +302,4 @@ TEST(Batch, MessagesQuoteAtMostEightyCharactersOfAnItem)
             }
         EXPECT_GT(messages, 0u) << args.front();
     }
-    fs::remove_all(folder);
 }

@@ -5,6 +5,7 @@
 #include "common/FileIO.h"
 
 #include "support/Program.h"
+#include "support/Scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -24,44 +25,10 @@ namespace fs = std::filesystem;
 const std::string kExamples = ODESERIES_EXAMPLES;
 const std::string kProgram = ode::test::Program();
 
-struct Folder {
-    fs::path path;
-    explicit Folder(const std::string& what)
-        : path(fs::temp_directory_path() / ("odeseries-" + what + "-test-" + std::to_string(::getpid())))
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(path))
-            out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-};
-
-std::string Read(const fs::path& path)
-{
-    std::string text, error;
-    ode::ReadWholeFile(path.string(), text, error);
-    return text;
-}
-
-std::string RunShell(const std::string& command, int& status)
-{
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while (p && (n = fread(buffer, 1, sizeof buffer, p)) > 0)
-        out.append(buffer, n);
-    status = p ? pclose(p) : -1;
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
+using ode::test::DeadProcess;
+using ode::test::ReadText;
+using ode::test::RunShell;
+using Folder = ode::test::ScratchFolder;
 
 std::string Solve(const std::vector<std::string>& args, int& status)
 {
@@ -70,15 +37,6 @@ std::string Solve(const std::vector<std::string>& args, int& status)
     std::ostringstream out, errors;
     status = ode::cli::Run(all, out, errors);
     return out.str() + errors.str();
-}
-
-long DeadProcess()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
 }
 
 // The name each run's scratch folder once had (odeseries-PID-1, -2 …) taken in advance by links to
@@ -117,8 +75,8 @@ TEST(FileSafety, ScratchFoldersPlantedInAdvanceChangeNothing)
     std::vector<std::string> expected = planted;
     expected.erase(std::find(expected.begin(), expected.end(), killed));
     EXPECT_EQ(temp.names(), expected) << "the killed run's folder goes; the runs' own folders go with them";
-    EXPECT_EQ(Read(victim / "AMAT.MAT"), "someone else's");
-    EXPECT_EQ(Read(temp.path / (stem + "9") / "AMAT.MAT"), "planted");
+    EXPECT_EQ(ReadText(victim / "AMAT.MAT"), "someone else's");
+    EXPECT_EQ(ReadText(temp.path / (stem + "9") / "AMAT.MAT"), "planted");
     for (int n = 1; n <= 8; ++n)
         EXPECT_TRUE(fs::is_symlink(temp.path / (stem + std::to_string(n))));
     if (before)
@@ -144,7 +102,7 @@ TEST(FileSafety, APictureThatCannotBeWrittenKeepsTheOldFile)
                                          status);
         EXPECT_NE(status, 0) << name;
         EXPECT_EQ(out, "odeseries: The file " + file.string() + " cannot be written: File too large.\n") << name;
-        EXPECT_EQ(Read(file), "the old picture") << name;
+        EXPECT_EQ(ReadText(file), "the old picture") << name;
         EXPECT_EQ(dir.names(), std::vector<std::string>{name}) << "no temporary file is left";
         fs::remove(file);
     }

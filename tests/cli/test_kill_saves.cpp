@@ -4,6 +4,7 @@
 #include "common/FileIO.h"
 
 #include "support/Program.h"
+#include "support/Scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 const std::string kExamples = ODESERIES_EXAMPLES;
@@ -48,33 +48,18 @@ pid_t Start(const std::vector<std::string>& args)
     return child;
 }
 
+// What Open shows, with its exit status.
 std::string RunCommand(const std::string& command)
 {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while (p && (n = fread(buffer, 1, sizeof buffer, p)) > 0)
-        out.append(buffer, n);
-    const int status = p ? pclose(p) : -1;
-    return out + "status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-}
-
-std::vector<std::string> Names(const fs::path& folder)
-{
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(folder))
-        out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
+    int status = 0;
+    const std::string out = ode::test::RunShell(command, status);
+    return out + "status " + std::to_string(status);
 }
 
 TEST(KilledSaves, EveryOpenFindsOneWholeProblem)
 {
-    const fs::path dir = fs::temp_directory_path() / ("odeseries-kills-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string name = (dir / "p").string();
+    const ode::test::ScratchFolder dir("kills");
+    const std::string name = dir.file("p");
     const std::vector<std::string> saves[2] = {
         {"solve", kExamples + "/airy", "--points", "chebyshev", "--save", name},
         {"solve", kExamples + "/exponential", "--save", name},
@@ -104,7 +89,7 @@ TEST(KilledSaves, EveryOpenFindsOneWholeProblem)
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        const std::vector<std::string> left = Names(dir);
+        const std::vector<std::string> left = dir.names();
         interrupted +=
             left != std::vector<std::string>{"p", "p.str"} && left != std::vector<std::string>{"p", "p.acc", "p.str"};
         const std::string found = RunCommand(open);
@@ -114,7 +99,7 @@ TEST(KilledSaves, EveryOpenFindsOneWholeProblem)
             ++seen[1];
         else
             ADD_FAILURE() << "after kill " << kills << " Open shows:\n" << found;
-        const std::vector<std::string> after = Names(dir);
+        const std::vector<std::string> after = dir.names();
         EXPECT_TRUE(after == (std::vector<std::string>{"p", "p.str"}) ||
                     after == (std::vector<std::string>{"p", "p.acc", "p.str"}))
             << "after kill " << kills << ": " << ::testing::PrintToString(after);
@@ -126,7 +111,6 @@ TEST(KilledSaves, EveryOpenFindsOneWholeProblem)
     EXPECT_GT(interrupted, 0) << "no kill landed in a save: the loop proves nothing";
     EXPECT_GT(seen[0], 0);
     EXPECT_GT(seen[1], 0);
-    fs::remove_all(dir);
 }
 
 } // namespace

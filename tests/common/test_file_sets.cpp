@@ -4,6 +4,8 @@
 #include "common/FileIO.h"
 #include "support/FaultyFileSystem.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,18 +25,8 @@ using testsupport::FaultyFileSystem;
 using Fault = FaultyFileSystem::Fault;
 using Files = std::map<std::string, std::string>; // name in the folder -> content
 
-struct Folder {
-    fs::path path;
-    Folder()
-    {
-        static int made = 0;
-        path =
-            fs::temp_directory_path() / ("odeseries-sets-" + std::to_string(::getpid()) + "-" + std::to_string(++made));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
+struct Folder : ode::test::ScratchFolder {
+    Folder() : ScratchFolder("sets") {}
     void put(const Files& files) const
     {
         for (const auto& [name, text] : files)

@@ -2,6 +2,8 @@
 // the folders of killed runs removed, while nothing else in the temporary folder is touched.
 #include "common/PrivateFolder.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,29 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Parent {
-    fs::path path = fs::temp_directory_path() / ("odeseries-private-test-" + std::to_string(::getpid()));
-    Parent()
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Parent() { fs::remove_all(path); }
-};
-
-// The id of a process that has ended.
-long DeadProcess()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
+using ode::test::DeadProcess;
 
 TEST(PrivateFolder, IsNewOwnerOnlyAndGoesAfterwards)
 {
-    Parent parent;
+    const ode::test::ScratchFolder parent("private-test");
     std::string made;
     {
         ode::PrivateFolder a("odeseries", parent.path.string()), b("odeseries", parent.path.string());
@@ -61,7 +45,7 @@ TEST(PrivateFolder, IsNewOwnerOnlyAndGoesAfterwards)
 // What a new private folder does to what is already in the temporary folder.
 TEST(PrivateFolder, OnlyKilledRunsFoldersAreRemoved)
 {
-    Parent parent;
+    const ode::test::ScratchFolder parent("private-test");
     const fs::path victim = parent.path / "victim";
     fs::create_directories(victim);
     std::ofstream(victim / "AMAT.MAT") << "someone else's";

@@ -10,6 +10,7 @@
 // input may add a second line "===" and the text of NAME.acc.
 #include "fuzz_files.h"
 
+#include "common/PrivateFolder.h"
 #include "equations/BoxChecks.h"
 #include "linear/AccurateFile.h"
 #include "linear/LinearSession.h"
@@ -38,15 +39,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The inputs go to files in a folder of this process's own.
+// The inputs go to files in a folder of this process's own, made and cleared as the program's
+// scratch folders are: removed at exit, or by the next run when this one was killed.
 const std::string& folder()
 {
-    static const std::string path = [] {
-        fs::path p = fs::temp_directory_path() / ("odeseries-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(p);
-        return p.string();
-    }();
-    return path;
+    static const ode::PrivateFolder made("odeseries-fuzz");
+    if (made.path().empty())
+        std::abort();
+    return made.path();
 }
 
 void writeFile(const std::string& path, const std::string& text)

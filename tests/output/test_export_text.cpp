@@ -10,6 +10,8 @@
 #include "output/Json.h"
 #include "systems/SystemSession.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -202,14 +204,8 @@ Solution Small(const std::vector<std::string>& names)
     return s;
 }
 
-struct Folder {
-    fs::path path = fs::temp_directory_path() / ("odeseries-export-text-" + std::to_string(::getpid()));
-    Folder()
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
+struct Folder : ode::test::ScratchFolder {
+    Folder() : ScratchFolder("export-text") {}
 };
 
 // The Octave folder: made when its parent exists, never its parents; removed again when the

@@ -5,6 +5,8 @@
 #include "common/NumberFormat.h"
 #include "output/Exports.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -21,20 +23,9 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-class Folder {
-public:
-    Folder()
-        : m_path(fs::temp_directory_path() /
-                 ("odeseries-exports-" + std::to_string(::getpid()) + "-" + std::to_string(++s_count)))
-    {
-        fs::create_directories(m_path);
-    }
-    ~Folder() { fs::remove_all(m_path); }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    static inline int s_count = 0;
-    fs::path m_path;
+struct Folder : ode::test::ScratchFolder {
+    Folder() : ScratchFolder("exports") {}
+    std::string operator/(const std::string& name) const { return file(name); }
 };
 
 std::string Read(const std::string& path)
@@ -47,17 +38,9 @@ std::string Read(const std::string& path)
 // Runs a shell command; its standard output, or nothing with `ok` false when it failed.
 std::string Shell(const std::string& command, bool& ok)
 {
-    std::string out;
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    if (!p) {
-        ok = false;
-        return out;
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0)
-        out.append(buffer, n);
-    ok = pclose(p) == 0;
+    int status = 0;
+    const std::string out = ode::test::RunShell(command + " 2>&1", status);
+    ok = status == 0;
     return out;
 }
 

@@ -15,6 +15,8 @@
 #include "output/Json.h"
 #include "systems/SystemSession.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -190,15 +192,9 @@ std::string Read(const std::string& path)
 // Runs `command` in `folder`: its output (stderr too), `ok` false when it failed.
 std::string Shell(const fs::path& folder, const std::string& command, bool& ok)
 {
-    std::string out;
-    FILE* p = popen(("cd '" + folder.string() + "' && " + command + " 2>&1").c_str(), "r");
-    ok = p != nullptr;
-    if (!p)
-        return out;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
-        out.append(buffer, n);
-    ok = pclose(p) == 0;
+    int status = 0;
+    const std::string out = ode::test::RunShell("cd '" + folder.string() + "' && " + command + " 2>&1", status);
+    ok = status == 0;
     return out;
 }
 

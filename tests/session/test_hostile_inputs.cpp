@@ -7,6 +7,8 @@
 
 #include "support/Program.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -26,16 +28,8 @@ namespace fs = std::filesystem;
 // The sanitizers slow everything down several times.
 const double kSecondsAllowed = ode::test::Sanitized() ? 10 : 1;
 
-struct Folder {
-    fs::path path = fs::temp_directory_path() / ("odeseries-hostile-" + std::to_string(::getpid()) + "-" +
-                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    Folder()
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
+struct Folder : ode::test::ScratchFolder {
+    Folder() : ScratchFolder(std::string("hostile-") + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
 };
 
 void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }

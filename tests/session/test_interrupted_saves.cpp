@@ -7,6 +7,7 @@
 #include "nonlinear/NonlinearFiles.h"
 #include "nonlinear/NonlinearSession.h"
 #include "support/FaultyFileSystem.h"
+#include "support/Scratch.h"
 #include "systems/SystemSession.h"
 
 #include <gtest/gtest.h>
@@ -27,32 +28,11 @@ using testsupport::FaultyFileSystem;
 
 const std::string kExamples = ODESERIES_EXAMPLES;
 
-struct Folder {
-    fs::path path = fs::temp_directory_path() / ("odeseries-interrupted-" + std::to_string(::getpid()));
-    Folder()
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(path))
-            out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
+struct Folder : ode::test::ScratchFolder {
+    Folder() : ScratchFolder("interrupted") {}
 };
 
-// The file's text, or "" when there is none.
-std::string Read(const std::string& path)
-{
-    std::string text, error;
-    ReadWholeFile(path, text, error);
-    return text;
-}
+using ode::test::ReadText;
 
 void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
@@ -108,10 +88,10 @@ std::vector<std::string> Opened(const Row& row, const std::string& path, std::ve
 TEST_P(InterruptedSave, OpenCompletesItAndShowsTheNewProblem)
 {
     const Row& row = GetParam();
-    const std::string oldSeries = Read(kExamples + "/" + row.oldPair),
-                      oldProblem = Read(kExamples + "/" + row.oldPair + ".str");
-    const std::string newSeries = Read(kExamples + "/" + row.newPair),
-                      newProblem = Read(kExamples + "/" + row.newPair + ".str");
+    const std::string oldSeries = ReadText(kExamples + "/" + row.oldPair),
+                      oldProblem = ReadText(kExamples + "/" + row.oldPair + ".str");
+    const std::string newSeries = ReadText(kExamples + "/" + row.newPair),
+                      newProblem = ReadText(kExamples + "/" + row.newPair + ".str");
     ASSERT_FALSE(oldSeries.empty() || newSeries.empty() || oldProblem.empty() || newProblem.empty());
     ASSERT_NE(oldSeries, newSeries);
     Folder dir;
@@ -126,7 +106,7 @@ TEST_P(InterruptedSave, OpenCompletesItAndShowsTheNewProblem)
             std::string error;
             SaveFileSet({{{p, newSeries}, {p + ".str", newProblem}}, {p + ".acc"}}, error, dying);
         }
-        mixed = Read(p) == newSeries && Read(p + ".str") == oldProblem;
+        mixed = ReadText(p) == newSeries && ReadText(p + ".str") == oldProblem;
         if (!mixed)
             for (const std::string& name : dir.names())
                 if (name != "p" && name != "p.str")
@@ -136,7 +116,7 @@ TEST_P(InterruptedSave, OpenCompletesItAndShowsTheNewProblem)
     std::vector<std::string> messages;
     EXPECT_EQ(Opened(row, p, &messages), Opened(row, kExamples + "/" + row.newPair));
     EXPECT_TRUE(messages.empty()) << messages[0];
-    EXPECT_EQ(Read(p + ".str"), newProblem);
+    EXPECT_EQ(ReadText(p + ".str"), newProblem);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"p", "p.str"}));
 }
 
@@ -145,8 +125,8 @@ TEST_P(InterruptedSave, ADamagedJournalIsAMessageAndNothingOpens)
     const Row& row = GetParam();
     Folder dir;
     const std::string p = dir.file("p");
-    Write(p, Read(kExamples + "/" + row.oldPair));
-    Write(p + ".str", Read(kExamples + "/" + row.oldPair + ".str"));
+    Write(p, ReadText(kExamples + "/" + row.oldPair));
+    Write(p + ".str", ReadText(kExamples + "/" + row.oldPair + ".str"));
     Write(JournalPath(p), "ODE Series save journal 1\nwriter 1\n");
     KindSession k;
     row.make(k);
@@ -166,7 +146,7 @@ TEST(InterruptedSave, ASeriesLoadedAsAStartIsSettledFirst)
 {
     Folder dir;
     const std::string p = dir.file("start");
-    Write(p, Read(kExamples + "/nonlinear-reciprocal-solved"));
+    Write(p, ReadText(kExamples + "/nonlinear-reciprocal-solved"));
     const std::string leftover = p + ".tmp~" + std::to_string(FaultyFileSystem::kDeadWriter) + "-0-0a1b2c3d";
     Write(leftover, "half a series");
     const ApproximationSeries s = LoadApproximationSeries(p, SeriesKind::Power);

@@ -7,6 +7,8 @@
 #include "systems/SystemFiles.h"
 #include "systems/SystemSession.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -62,14 +64,8 @@ const Text kTexts[] = {
     {"ConstantWithCarriageReturn", Field::Constant, "k=2\r", false, false},
 };
 
-struct Folder {
-    fs::path path = fs::temp_directory_path() / ("odeseries-roundtrip-" + std::to_string(::getpid()));
-    Folder()
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
+struct Folder : ode::test::ScratchFolder {
+    Folder() : ScratchFolder("roundtrip") {}
 };
 
 // The text of `field` in a single equation's boxes: a second-order problem, so the equation,
