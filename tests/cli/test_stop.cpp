@@ -73,6 +73,8 @@ struct SignalCase {
     bool json;
 };
 
+void PrintTo(const SignalCase& c, std::ostream* out) { *out << c.name; }
+
 class StopSignal : public ::testing::TestWithParam<SignalCase> {};
 
 TEST_P(StopSignal, PrintsWhatStandsAndEndsWith130)

@@ -22,6 +22,8 @@ struct PartialsCase {
     bool exact = true;
 };
 
+void PrintTo(const PartialsCase& c, std::ostream* out) { *out << c.text; }
+
 class Partials : public testing::TestWithParam<PartialsCase> {
 protected:
     std::shared_ptr<Class1> shared;

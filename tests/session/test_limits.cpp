@@ -80,6 +80,8 @@ struct Bound {
     std::string fileRefusal;
 };
 
+void PrintTo(const Bound& b, std::ostream* out) { *out << b.name; }
+
 class Bounds : public ::testing::TestWithParam<Bound> {};
 
 TEST_P(Bounds, TheBoxTheOptionAndTheFileAgree)

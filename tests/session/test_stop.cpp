@@ -240,6 +240,8 @@ struct StopCase {
     std::function<void(Made&, const Shown&)> check;
 };
 
+void PrintTo(const StopCase& c, std::ostream* out) { *out << c.name; }
+
 class StopEachLoop : public ::testing::TestWithParam<StopCase> {};
 
 TEST_P(StopEachLoop, ReturnsAtOnceKeepingTheBestFound)
@@ -467,6 +469,8 @@ const ShortCase kShortCases[] = {
          s.method = CollocationMethod::Chebyshev;
      }},
 };
+
+void PrintTo(const ShortCase& c, std::ostream* out) { *out << c.name; }
 
 class ShortSolves : public ::testing::TestWithParam<ShortCase> {};
 
