@@ -2,6 +2,7 @@
 // solution's series as the program's Evaluate does, operation for operation.
 #include "output/Exports.h"
 
+#include "output/Evaluators.h"
 #include "output/ExportParts.h"
 #include "output/ExportText.h"
 #include "output/ReservedNames.h"
@@ -24,7 +25,8 @@ const std::set<std::string>& OwnNames(ExportKind language)
                                                  "_k",   "_power", "_trig",      "_chebyshev", "__all__"};
     static const std::set<std::string> c = {
         "sin",        "cos",    "pow",       "atan",         "main",        "x",
-        "derivative", "two_pi", "factorial", "power_series", "trig_series", "chebyshev_series"};
+        "derivative", "two_pi", "factorial", "power_series", "trig_series", "chebyshev_series",
+        "malloc",     "free",   "nan",       "size_t"};
     static const std::set<std::string> octave = {"x",           "derivative",      "value", "power_series",
                                                  "trig_series", "chebyshev_series"};
     static const std::set<std::string> none;
@@ -79,241 +81,6 @@ std::string DataName(const std::string& identifier, ExportKind language)
     return language == ExportKind::Python ? "_" + identifier + "_COEF" : identifier + "_coef";
 }
 
-// The Python evaluators: PowerValue ... TrigHigherDerivative and the Chebyshev derivative,
-// operation for operation.
-const char* const kPythonEvaluators = R"PY(
-_TWO_PI = 8.0 * math.atan(1.0)
-
-_FACT = [1.0]
-for _k in range(1, 171):
-    _FACT.append(_k * _FACT[_k - 1])
-
-
-def _power(c, centre, d, x):
-    t = x - centre
-    n = len(c) - 1
-    s = 0.0
-    if d == 0:
-        for k in range(n, -1, -1):
-            s = t * s + c[k]
-    elif d == 1:
-        for k in range(n, 0, -1):
-            s = k * c[k] + t * s
-    elif d == 2:
-        for k in range(n, 1, -1):
-            s = float((k - 1) * k) * c[k] + t * s
-    elif n <= 170:
-        for k in range(n, d - 1, -1):
-            s = (_FACT[k] / _FACT[k - d]) * c[k] + t * s
-    else:
-        f = 1.0
-        for i in range(n + 2 - d, n + 2):
-            f = f * i
-        for k in range(n, d - 1, -1):
-            f = f / (k + 1) * (k + 1 - d)
-            s = f * c[k] + t * s
-    return s
-
-
-def _trig(c, centre, period, d, x):
-    t = _TWO_PI * (x - centre) / period
-    n = len(c) - 1
-    even = d % 2 == 0
-    s = c[0] if d == 0 else 0.0
-    a = 0.0
-    j = 0
-    k = 1
-    while k <= n - 1:
-        a = a + t
-        j += 1
-        if d == 0:
-            s = s + math.sin(a) * c[k] + math.cos(a) * c[k + 1]
-        elif d == 1:
-            s = s + j * (c[k] * math.cos(a) - c[k + 1] * math.sin(a))
-        elif d == 2:
-            s = s - float(j * j) * (c[k] * math.sin(a) + c[k + 1] * math.cos(a))
-        else:
-            term = c[k] * math.sin(a) + c[k + 1] * math.cos(a) if even else c[k] * math.cos(a) - c[k + 1] * math.sin(a)
-            s = s + math.pow(float(j), d) * term
-        k += 2
-    if n % 2 == 1:
-        a = a + t
-        j += 1
-        if d == 0:
-            s = s + math.sin(a) * c[n]
-        elif d == 1:
-            s = s + j * c[n] * math.cos(a)
-        elif d == 2:
-            s = s - float(j * j) * c[n] * math.sin(a)
-        else:
-            s = s + math.pow(float(j), d) * c[n] * (math.sin(a) if even else math.cos(a))
-    if d == 0:
-        return s
-    if d == 1:
-        return s * (_TWO_PI / period)
-    if d == 2:
-        return s * math.pow(_TWO_PI / period, 2.0)
-    if d % 4 == 2 or d % 4 == 3:
-        s = -s
-    return s * math.pow(_TWO_PI / period, float(d))
-
-
-def _chebyshev(c, a, b, d, x):
-    scale = 2 / (b - a)
-    factor = 1
-    for _ in range(d):
-        n = len(c) - 1
-        if n < 1:
-            c = [0.0]
-        else:
-            e = [0.0] * (n + 1)
-            for k in range(n, 0, -1):
-                e[k - 1] = (e[k + 1] if k + 1 <= n else 0.0) + 2 * k * c[k]
-            e[0] /= 2
-            c = e[:-1]
-        factor *= scale
-    t = (2 * x - a - b) / (b - a)
-    b1 = 0.0
-    b2 = 0.0
-    for k in range(len(c) - 1, 0, -1):
-        b0 = 2 * t * b1 - b2 + c[k]
-        b2 = b1
-        b1 = b0
-    return factor * ((c[0] if c else 0.0) + t * b1 - b2)
-)PY";
-
-const char* const kCDeclarations = R"C(
-double sin(double);
-double cos(double);
-double pow(double, double);
-double atan(double);
-
-)C";
-
-const char* const kCPower = R"C(
-static double factorial(int k)
-{
-    double f = 1.0;
-    int i;
-    for (i = 1; i <= k; ++i)
-        f = i * f;
-    return f;
-}
-
-static double power_series(const double* c, int n, double centre, int d, double x)
-{
-    const double t = x - centre;
-    double s = 0.0;
-    int k, i;
-    if (d == 0) {
-        for (k = n; k >= 0; --k)
-            s = t * s + c[k];
-    } else if (d == 1) {
-        for (k = n; k >= 1; --k)
-            s = k * c[k] + t * s;
-    } else if (d == 2) {
-        for (k = n; k >= 2; --k)
-            s = (double)((k - 1) * k) * c[k] + t * s;
-    } else if (n <= 170) {
-        for (k = n; k >= d; --k)
-            s = (factorial(k) / factorial(k - d)) * c[k] + t * s;
-    } else {
-        double f = 1.0;
-        for (i = n + 2 - d; i <= n + 1; ++i)
-            f = f * i;
-        for (k = n; k >= d; --k) {
-            f = f / (k + 1) * (k + 1 - d);
-            s = f * c[k] + t * s;
-        }
-    }
-    return s;
-}
-
-)C";
-
-const char* const kCTrig = R"C(
-static double two_pi(void) { return 8.0 * atan(1.0); }
-
-static double trig_series(const double* c, int n, double centre, double period, int d, double x)
-{
-    const double t = two_pi() * (x - centre) / period;
-    const int even = d % 2 == 0;
-    double s = d == 0 ? c[0] : 0.0, a = 0.0;
-    int j = 0, k;
-    for (k = 1; k <= n - 1; k += 2) {
-        a = a + t;
-        ++j;
-        if (d == 0)
-            s = s + sin(a) * c[k] + cos(a) * c[k + 1];
-        else if (d == 1)
-            s = s + j * (c[k] * cos(a) - c[k + 1] * sin(a));
-        else if (d == 2)
-            s = s - (double)(j * j) * (c[k] * sin(a) + c[k + 1] * cos(a));
-        else
-            s = s + pow((double)j, d) * (even ? c[k] * sin(a) + c[k + 1] * cos(a) : c[k] * cos(a) - c[k + 1] * sin(a));
-    }
-    if (n % 2 == 1) {
-        a = a + t;
-        ++j;
-        if (d == 0)
-            s = s + sin(a) * c[n];
-        else if (d == 1)
-            s = s + j * c[n] * cos(a);
-        else if (d == 2)
-            s = s - (double)(j * j) * c[n] * sin(a);
-        else
-            s = s + pow((double)j, d) * c[n] * (even ? sin(a) : cos(a));
-    }
-    if (d == 0)
-        return s;
-    if (d == 1)
-        return s * (two_pi() / period);
-    if (d == 2)
-        return s * pow(two_pi() / period, 2.0);
-    if (d % 4 == 2 || d % 4 == 3)
-        s = -s;
-    return s * pow(two_pi() / period, (double)d);
-}
-
-)C";
-
-const char* const kCChebyshev = R"C(
-/* `work` holds room for 2 (n + 1) numbers: the coefficients differentiated so far, and the
-   next derivative's as they are made. */
-static double chebyshev_series(const double* coef, int n, double a, double b, int d, double x, double* work)
-{
-    const double scale = 2 / (b - a);
-    double factor = 1, t, b0, b1 = 0.0, b2 = 0.0;
-    double* next = work + n + 1;
-    int size = n + 1, k, step;
-    for (k = 0; k < size; ++k)
-        work[k] = coef[k];
-    for (step = 0; step < d; ++step) {
-        const int m = size - 1;
-        if (m < 1) {
-            work[0] = 0.0;
-            size = 1;
-        } else {
-            next[m] = 0.0;
-            for (k = m; k >= 1; --k)
-                next[k - 1] = (k + 1 <= m ? next[k + 1] : 0.0) + 2 * k * work[k];
-            next[0] /= 2;
-            for (k = 0; k < m; ++k)
-                work[k] = next[k];
-            size = m;
-        }
-        factor *= scale;
-    }
-    t = (2 * x - a - b) / (b - a);
-    for (k = size - 1; k >= 1; --k) {
-        b0 = 2 * t * b1 - b2 + work[k];
-        b2 = b1;
-        b1 = b0;
-    }
-    return factor * (work[0] + t * b1 - b2);
-}
-)C";
-
 } // namespace
 
 std::string CodeName(const std::string& name, ExportKind language)
@@ -356,8 +123,8 @@ std::string PythonModule(const Solution& s)
         out += PythonStringBody(label + text) + "\n";
     out += "\nEach function NAME(" + CheckedName(s.indepVarName) +
            ", derivative=0) gives the value or a derivative at a point exactly as the program's\n"
-           "Evaluate does (the same operations in the same order).\n\"\"\"\n\nimport math\n";
-    out += kPythonEvaluators;
+           "Evaluate does (the same operations in the same order).\n\"\"\"\n\n";
+    out += evaluators::kPython;
     std::string names;
     for (const SolvedVariable& v : s.variables) {
         const std::string name = CodeName(v.name, ExportKind::Python);
@@ -389,9 +156,9 @@ std::string CSource(const Solution& s)
            " * and compile without contracting multiplications and additions into fused ones\n"
            " * (-ffp-contract=off) to have the program's digits to the last bit. */\n";
     // Only the evaluators this solution uses: a strict compiler warns of unused ones.
-    out += kCDeclarations;
-    const bool chebyshev = s.accurate;
-    out += chebyshev ? kCChebyshev : s.series == SeriesKind::Power ? kCPower : kCTrig;
+    out += std::string("\n") + evaluators::kCDeclarations + "\n\n" +
+           (s.accurate ? evaluators::kCChebyshev : s.series == SeriesKind::Power ? evaluators::kCPower : evaluators::kCTrig) +
+           "\n";
     for (const SolvedVariable& v : s.variables) {
         const std::string name = CodeName(v.name, ExportKind::C);
         const std::vector<double>& data = v.chebyshev ? v.chebyshev->coef : v.coef;
@@ -402,9 +169,8 @@ std::string CSource(const Solution& s)
         out += "double " + name + "(double x, int derivative)\n{\n";
         const std::string n = std::to_string(data.size() - 1);
         if (v.chebyshev)
-            out += "    static double work[" + std::to_string(2 * data.size()) + "];\n    return chebyshev_series(" +
-                   array + ", " + n + ", " + Exact(v.chebyshev->a) + ", " + Exact(v.chebyshev->b) +
-                   ", derivative, x, work);\n";
+            out += "    return chebyshev_series(" + array + ", " + n + ", " + Exact(v.chebyshev->a) + ", " +
+                   Exact(v.chebyshev->b) + ", derivative, x);\n";
         else if (s.series == SeriesKind::Power)
             out += "    return power_series(" + array + ", " + n + ", " + Exact(s.centre) + ", derivative, x);\n";
         else
@@ -438,130 +204,7 @@ std::string OctaveFunction(const Solution& s, size_t variable)
         out += "  value = power_series(c, " + Exact(s.centre) + ", derivative, x);\nend\n";
     else
         out += "  value = trig_series(c, " + Exact(s.centre) + ", " + Exact(s.period) + ", derivative, x);\nend\n";
-    out += R"OCT(
-function s = power_series(c, centre, d, x)
-  t = x - centre;
-  n = numel(c) - 1;
-  s = 0.0;
-  if d == 0
-    for k = n:-1:0
-      s = t * s + c(k + 1);
-    end
-  elseif d == 1
-    for k = n:-1:1
-      s = k * c(k + 1) + t * s;
-    end
-  elseif d == 2
-    for k = n:-1:2
-      s = ((k - 1) * k) * c(k + 1) + t * s;
-    end
-  elseif n <= 170
-    fact = ones(1, 171);
-    for k = 1:170
-      fact(k + 1) = k * fact(k);
-    end
-    for k = n:-1:d
-      s = (fact(k + 1) / fact(k - d + 1)) * c(k + 1) + t * s;
-    end
-  else
-    f = 1.0;
-    for i = (n + 2 - d):(n + 1)
-      f = f * i;
-    end
-    for k = n:-1:d
-      f = f / (k + 1) * (k + 1 - d);
-      s = f * c(k + 1) + t * s;
-    end
-  end
-end
-
-function s = trig_series(c, centre, period, d, x)
-  two_pi = 8.0 * atan(1.0);
-  t = two_pi * (x - centre) / period;
-  n = numel(c) - 1;
-  even = mod(d, 2) == 0;
-  if d == 0
-    s = c(1);
-  else
-    s = 0.0;
-  end
-  a = 0.0;
-  j = 0;
-  for k = 1:2:(n - 1)
-    a = a + t;
-    j = j + 1;
-    if d == 0
-      s = s + sin(a) * c(k + 1) + cos(a) * c(k + 2);
-    elseif d == 1
-      s = s + j * (c(k + 1) * cos(a) - c(k + 2) * sin(a));
-    elseif d == 2
-      s = s - (j * j) * (c(k + 1) * sin(a) + c(k + 2) * cos(a));
-    elseif even
-      s = s + j ^ d * (c(k + 1) * sin(a) + c(k + 2) * cos(a));
-    else
-      s = s + j ^ d * (c(k + 1) * cos(a) - c(k + 2) * sin(a));
-    end
-  end
-  if mod(n, 2) == 1
-    a = a + t;
-    j = j + 1;
-    if d == 0
-      s = s + sin(a) * c(n + 1);
-    elseif d == 1
-      s = s + j * c(n + 1) * cos(a);
-    elseif d == 2
-      s = s - (j * j) * c(n + 1) * sin(a);
-    elseif even
-      s = s + j ^ d * c(n + 1) * sin(a);
-    else
-      s = s + j ^ d * c(n + 1) * cos(a);
-    end
-  end
-  if d == 1
-    s = s * (two_pi / period);
-  elseif d == 2
-    s = s * (two_pi / period) ^ 2;
-  elseif d > 2
-    if mod(d, 4) == 2 || mod(d, 4) == 3
-      s = -s;
-    end
-    s = s * (two_pi / period) ^ d;
-  end
-end
-
-function s = chebyshev_series(c, a, b, d, x)
-  scale = 2 / (b - a);
-  factor = 1;
-  for step = 1:d
-    n = numel(c) - 1;
-    if n < 1
-      c = 0.0;
-    else
-      e = zeros(1, n + 1);
-      for k = n:-1:1
-        if k + 1 <= n
-          above = e(k + 2);
-        else
-          above = 0.0;
-        end
-        e(k) = above + 2 * k * c(k + 1);
-      end
-      e(1) = e(1) / 2;
-      c = e(1:n);
-    end
-    factor = factor * scale;
-  end
-  t = (2 * x - a - b) / (b - a);
-  b1 = 0.0;
-  b2 = 0.0;
-  for k = (numel(c) - 1):-1:1
-    b0 = 2 * t * b1 - b2 + c(k + 1);
-    b2 = b1;
-    b1 = b0;
-  end
-  s = factor * (c(1) + t * b1 - b2);
-end
-)OCT";
+    out += std::string("\n") + evaluators::kOctave;
     return out;
 }
 
