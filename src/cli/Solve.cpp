@@ -786,17 +786,16 @@ int SolveOne(const SolveOptions& o, Results& r)
         return 2;
     }
     const SeriesKind series = IsPowerSeries(*kind) ? SeriesKind::Power : SeriesKind::Trigonometric;
-    const bool trigonometric = *kind == ProblemKind::LinearTrig || *kind == ProblemKind::NonlinearTrig;
-    if ((o.autoDegree || o.maxDegree || o.tolerance) && !o.chebyshev && !trigonometric) {
+    if ((o.autoDegree || o.maxDegree || o.tolerance) && !DegreeGrows(*kind, o.chebyshev)) {
         err << "odeseries: --degree auto, --max-degree and --tol go with --points chebyshev, or a trigonometric "
                "series\n";
         return 2;
     }
-    if (o.continuation && (!o.chebyshev || !IsNonlinear(*kind) || !IsPowerSeries(*kind))) {
+    if (o.continuation && !TakesContinuation(*kind, o.chebyshev)) {
         err << "odeseries: --continue goes with --points chebyshev on a nonlinear power-series problem\n";
         return 2;
     }
-    if (o.chebyshev && !IsPowerSeries(*kind)) {
+    if (o.chebyshev && !TakesAccurateMethod(*kind)) {
         err << "odeseries: --points chebyshev solves the power-series kinds (a trigonometric series is spectral "
                "already)\n";
         return 2;

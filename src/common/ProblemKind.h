@@ -30,6 +30,18 @@ constexpr bool IsNonlinear(ProblemKind k)
 // Power series (every kind but the two trigonometric single equations).
 constexpr bool IsPowerSeries(ProblemKind k) { return k != ProblemKind::LinearTrig && k != ProblemKind::NonlinearTrig; }
 
+// What a kind solves with besides the equally spaced method, for the forms and the command line
+// alike. The accurate method (Chebyshev polynomials at Chebyshev points) is for the power-series
+// kinds: a trigonometric series is spectral already. The degree grows by itself in the accurate
+// method or for a trigonometric series, where the coefficients' tail tells when to stop. The
+// continuation sweeps a nonlinear power-series problem in the accurate method.
+constexpr bool TakesAccurateMethod(ProblemKind k) { return IsPowerSeries(k); }
+constexpr bool DegreeGrows(ProblemKind k, bool accurate) { return !IsPowerSeries(k) || accurate; }
+constexpr bool TakesContinuation(ProblemKind k, bool accurate)
+{
+    return accurate && IsNonlinear(k) && IsPowerSeries(k);
+}
+
 // The first item of the kind's problem file: "Pldif", "Tldif", "Pndif", "Tndif", "Sldif", "Sndif".
 const char* MagicWord(ProblemKind kind);
 // The kind a magic word opens; none for any other text.

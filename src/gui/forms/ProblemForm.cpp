@@ -221,7 +221,7 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
     picDecay = new plot::DecayView();
     panes->addWidget(picDecay);
     layout->addLayout(panes);
-    if (m_nonlinear)
+    if (TakesContinuation(problemKind(), true))
         layout->addLayout(addContinuationBoxes());
     main->addWidget(frame);
     connect(cboMethod, qOverload<int>(&QComboBox::currentIndexChanged), this, app::Guarded(this, [this](int index) {

@@ -77,7 +77,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
     buildIntervalRow(main);
     if (nonlinear)
         buildIterationRow(main);
-    if (power)
+    if (TakesAccurateMethod(problemKind()))
         buildMethodRow(main);
     else
         buildTermsRow(main);
@@ -606,8 +606,9 @@ void FrmSingle::readBoxes()
     if (cboMethod)
         m_session->method =
             cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::EquallySpaced;
-    if (chkAutoDegree) // the power forms grow the degree in the accurate method only
-        m_session->autoDegree = (!cboMethod || cboMethod->currentIndex() == 1) && chkAutoDegree->isChecked();
+    if (chkAutoDegree)
+        m_session->autoDegree = DegreeGrows(problemKind(), m_session->method == ProblemSession::Method::Chebyshev) &&
+                                chkAutoDegree->isChecked();
     if (txtMaxDegree)
         readAccurateSettings(m_session->maxDegree, m_session->tolerance);
     if (m_newton && txtSweepName)

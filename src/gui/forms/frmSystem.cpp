@@ -584,7 +584,8 @@ void FrmSystem::readBoxes()
     SystemTexts& b = m_session->boxes;
     m_session->method =
         cboMethod->currentIndex() == 1 ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
-    m_session->autoDegree = cboMethod->currentIndex() == 1 && chkAutoDegree->isChecked();
+    m_session->autoDegree =
+        DegreeGrows(problemKind(), m_session->method == CollocationMethod::Chebyshev) && chkAutoDegree->isChecked();
     readAccurateSettings(m_session->maxDegree, m_session->tolerance);
     if (txtSweepName)
         readContinuation(m_session->continuation);
