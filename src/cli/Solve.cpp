@@ -12,7 +12,7 @@
 #include "linear/LinearFiles.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
-#include "plot/PlotRequest.h"
+#include "plot/PictureWriter.h"
 #include "session/Demos.h"
 #include "systems/SystemFiles.h"
 #include "systems/SystemSession.h"
@@ -238,62 +238,29 @@ std::optional<std::string> ProblemMagic(const std::string& file, std::string& er
     return magic;
 }
 
-// Completes `r` with the options' picture settings and draws it into the PNG through the
-// window library, as the plot window draws it.
-bool renderPng(const SolveOptions& o, OdePlotRequest& r, double xlower, double xupper, std::ostream& err)
+// The solution drawn as the plot window draws it, into the file --plot names, through the window
+// library.
+bool plotPicture(const SolveOptions& o, const Solution& solution, std::ostream& err)
 {
-    const std::string file = ForProblem(*o.plotFile, o);
-    r.outputFile = file.c_str();
-    r.width = o.plotWidth;
-    r.height = o.plotHeight;
-    r.derOrder = o.plotDerivative;
-    const std::vector<double> window = o.plotWindow ? *o.plotWindow : std::vector<double>{xlower, xupper, -15, 15};
-    r.xmin = window[0];
-    r.xmax = window[1];
-    r.ymin = window[2];
-    r.ymax = window[3];
-    r.grid = o.plotGrid;
-    r.labels = o.plotLabels;
-    char message[512] = {};
-    r.message = message;
-    r.messageSize = sizeof message;
     std::string error;
-    auto render = reinterpret_cast<OdeRenderPlotPng>(WindowLibrarySymbol("odeseries_render_plot_png", error));
-    if (!render) {
+    const auto writer = reinterpret_cast<OdePictureWriter>(WindowLibrarySymbol("odeseries_picture_writer", error));
+    if (!writer) {
         err << "odeseries: the plot cannot be drawn (" << error << ")\n";
         return false;
     }
-    if (render(&r) != 0) {
-        err << "odeseries: " << message << '\n';
+    plot::PictureRequest request;
+    request.file = ForProblem(*o.plotFile, o);
+    request.width = o.plotWidth;
+    request.height = o.plotHeight;
+    request.derivative = o.plotDerivative;
+    const std::vector<double> window =
+        o.plotWindow ? *o.plotWindow : std::vector<double>{solution.xlower, solution.xupper, -15, 15};
+    request.state = plot::PictureState(window[0], window[1], window[2], window[3], o.plotGrid, o.plotLabels);
+    if (const std::optional<std::string> failed = writer()->write(PlotSourceOf(solution), request)) {
+        err << "odeseries: " << *failed << '\n';
         return false;
     }
     return true;
-}
-
-// A single equation's series.
-template <typename Session> bool plotPng(const SolveOptions& o, const Session& session, std::ostream& err)
-{
-    const LinearInputs& in = session.inputs();
-    const std::vector<double>& coef = session.coef();
-    const int degree = static_cast<int>(coef.size()) - 1;
-    const int offset = 0;
-    OdePlotRequest r{};
-    r.seriesKind = in.kind == SeriesKind::Power ? 1 : 0;
-    r.coef = coef.data();
-    r.coefCount = static_cast<int>(coef.size());
-    r.varDegree = &degree;
-    r.coefOffset = &offset;
-    r.curveCount = 1;
-    r.seriesDegree = degree;
-    r.xcenter = in.xcenter;
-    r.period = in.period;
-    if (const auto& chebyshev = session.chebyshev()) { // the accurate solution is what is drawn
-        r.chebyshev = chebyshev->coef.data();
-        r.chebyshevCount = static_cast<int>(chebyshev->coef.size());
-        r.xlower = chebyshev->a;
-        r.xupper = chebyshev->b;
-    }
-    return renderPng(o, r, in.xlower, in.xupper, err);
 }
 
 std::optional<std::string> checkTexts(const LinearSession& s) { return CheckLinearTexts(s.boxes, s.kind()); }
@@ -411,34 +378,6 @@ bool saveSeparately(const SolveOptions& o, SystemSession& session)
     return !o.saveSeparately || session.saveSeparately(ForProblem(*o.saveSeparately, o));
 }
 
-// The systems' plot: one curve per variable.
-bool plotPng(const SolveOptions& o, const SystemSession& session, std::ostream& err)
-{
-    const SystemInputs& in = session.inputs();
-    const OrdersAndDegrees& od = session.orders();
-    std::vector<int> offsets;
-    for (size_t j = 0; j < od.varDegree.size(); ++j)
-        offsets.push_back(od.offset(static_cast<int>(j)));
-    OdePlotRequest r{};
-    r.seriesKind = 1;
-    r.coef = session.coef().data();
-    r.coefCount = static_cast<int>(session.coef().size());
-    r.varDegree = od.varDegree.data();
-    r.coefOffset = offsets.data();
-    r.curveCount = static_cast<int>(od.varDegree.size());
-    r.xcenter = in.xcenter;
-    std::vector<double> chebyshev; // laid out as the power coefficients
-    for (const ChebyshevSeries& s : session.chebyshev())
-        chebyshev.insert(chebyshev.end(), s.coef.begin(), s.coef.end());
-    if (!chebyshev.empty()) {
-        r.chebyshev = chebyshev.data();
-        r.chebyshevCount = static_cast<int>(chebyshev.size());
-        r.xlower = in.xlower;
-        r.xupper = in.xupper;
-    }
-    return renderPng(o, r, in.xlower, in.xupper, err);
-}
-
 // One problem pair through its form's workflow: open, solve, lists, evaluations, files,
 // report, plot. `shape` is what the session is made with (the series kind, or nonlinear).
 template <typename Session, typename Shape> int RunSession(const SolveOptions& o, Shape shape, Results& r)
@@ -507,7 +446,7 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
             err << "odeseries: there is no solution to plot\n";
             return 1;
         }
-        if (!plotPng(o, session, err))
+        if (!plotPicture(o, *solution, err))
             return 1;
         r.written("plot", ForProblem(*o.plotFile, o));
     }

@@ -23,6 +23,7 @@ public:
 
     SeriesKind kind() const override { return m_kind; }
     LinearTexts& texts() override { return boxes; }
+    const LinearTexts& texts() const override { return boxes; }
 
     // The boxes as the user left them.
     LinearTexts boxes;

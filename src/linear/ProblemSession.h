@@ -20,6 +20,7 @@ public:
 
     virtual SeriesKind kind() const = 0;
     virtual LinearTexts& texts() = 0;
+    virtual const LinearTexts& texts() const = 0;
     virtual const LinearInputs& inputs() const = 0;
     // The solution that stands (or the coefficients kept for the next solve).
     virtual SeriesView series() const = 0;

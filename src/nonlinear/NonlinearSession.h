@@ -23,6 +23,7 @@ public:
 
     SeriesKind kind() const override { return m_kind; }
     LinearTexts& texts() override { return boxes; }
+    const LinearTexts& texts() const override { return boxes; }
     NonlinearTexts boxes;
 
     const NonlinearInputs& inputs() const override { return m_inputs; }

@@ -69,6 +69,27 @@ std::vector<std::optional<double>> ConditionResiduals(const std::vector<std::str
     return out;
 }
 
+plot::PlotSource PlotSourceOf(const Solution& s)
+{
+    plot::PlotSource src;
+    src.kind = s.series;
+    src.xlower = s.xlower;
+    src.xupper = s.xupper;
+    src.xcenter = s.centre;
+    src.period = s.period;
+    src.periodText = s.periodText;
+    src.seriesDegree = s.degree;
+    for (const SolvedVariable& v : s.variables) {
+        src.coefOffset.push_back(static_cast<int>(src.coef.size()));
+        src.varDegree.push_back(static_cast<int>(v.coef.size()) - 1);
+        src.coef.insert(src.coef.end(), v.coef.begin(), v.coef.end());
+        src.depVarNames.push_back(v.name);
+        if (v.chebyshev)
+            src.chebyshev.insert(src.chebyshev.end(), v.chebyshev->coef.begin(), v.chebyshev->coef.end());
+    }
+    return src;
+}
+
 const char* MethodName(const Solution& s) { return s.accurate ? "Chebyshev" : "equally spaced"; }
 
 std::optional<Solution> DescribeSolution(const ProblemSession& session)
@@ -89,6 +110,9 @@ std::optional<Solution> DescribeSolution(const ProblemSession& session)
     s.xupper = in.xupper;
     s.centre = view.center;
     s.period = in.kind == SeriesKind::Trigonometric ? view.period : 0.0;
+    if (in.kind == SeriesKind::Trigonometric)
+        s.periodText = session.texts().period;
+    s.degree = in.seriesDegree;
     s.accurate = session.chebyshev().has_value();
     CopyLists(session, s);
     s.accuracy = session.accuracy();
@@ -119,6 +143,7 @@ std::optional<Solution> DescribeSolution(const SystemSession& session)
     s.xlower = in.xlower;
     s.xupper = in.xupper;
     s.centre = in.xcenter;
+    s.degree = od.degree;
     s.accurate = !session.chebyshev().empty();
     CopyLists(session, s);
     s.accuracy = session.accuracy();

@@ -6,6 +6,7 @@
 // the window shows.
 
 #include "common/ProblemKind.h"
+#include "plot/PlotGeometry.h"
 #include "series/ChebyshevSeries.h"
 #include "series/Series.h"
 
@@ -41,6 +42,8 @@ struct Solution {
     double xlower = 0, xupper = 0;
     double centre = 0;     // power series
     double period = 0;     // trigonometric series
+    std::string periodText = "*"; // the period as typed: "*" for 2 Pi
+    int degree = 0;        // the degree the form shows (a system's typed degree m; terms - 1)
     bool accurate = false; // found by Chebyshev collocation
     std::vector<SolvedVariable> variables;
     // The lines the form shows beside the coefficients: the iteration's end for the nonlinear
@@ -60,6 +63,10 @@ std::optional<Solution> DescribeSolution(const SystemSession& session);
 // The residual of each condition read from the conditions' list ("B.C. #b=r", or the
 // "LHS-RHS=r" line under "B.C. #b"); none where the list has no number for it.
 std::vector<std::optional<double>> ConditionResiduals(const std::vector<std::string>& lstBCError, size_t count);
+
+// What the plot window and the pictures draw of a solution: each variable's series, laid out one
+// after another, and the accurate method's Chebyshev series, which the curves are drawn from.
+plot::PlotSource PlotSourceOf(const Solution& s);
 
 // How the method is named in the exports: "equally spaced" or "Chebyshev".
 const char* MethodName(const Solution& s);

@@ -40,6 +40,18 @@ PlotState ReadPlotSetup(const PlotSetupTexts& t)
     return s;
 }
 
+PlotState PictureState(double xmin, double xmax, double ymin, double ymax, bool grid, bool labels)
+{
+    PlotState s;
+    s.PlotXmin = static_cast<float>(xmin);
+    s.PlotXmax = static_cast<float>(xmax);
+    s.PlotYmin = static_cast<float>(ymin);
+    s.PlotYmax = static_cast<float>(ymax);
+    s.ShowGrid = grid;
+    s.LabelWindowFlag = s.LabelDivisionsFlag = labels;
+    return s;
+}
+
 PlotSetupTexts SetupTextsFrom(const PlotState& s)
 {
     PlotSetupTexts t;

@@ -35,6 +35,11 @@ struct PlotState {
 // ReadPlotSetup: the boxes' numbers (ParseNumber, kept single precision), the step rounded.
 PlotState ReadPlotSetup(const PlotSetupTexts& texts);
 
+// The setup of a picture of the window [xmin, xmax] x [ymin, ymax] drawn without the window (the
+// command line's --plot): the other boxes at their defaults, a grid instead of ticks and labels at
+// the edges and divisions when asked for.
+PlotState PictureState(double xmin, double xmax, double ymin, double ymax, bool grid, bool labels);
+
 // The boxes as the window restores them from the stored state (FormatSigned of each value).
 PlotSetupTexts SetupTextsFrom(const PlotState& state);
 

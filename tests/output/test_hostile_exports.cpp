@@ -595,4 +595,20 @@ TEST_F(HostileExports, LatexHoldsTextsOnlyInCommentsAndItsNumbersReadBack)
     }
 }
 
+// The plot and the pictures draw each variable from the one plot input a solution gives: the
+// curve of every variable and derivative is Evaluate's, and the legend names the variables.
+TEST_F(HostileExports, ThePlotInputDrawsWhatEvaluateGives)
+{
+    for (const Ask& a : s_asks) {
+        const Solution& s = s_solved[a.solved].solution;
+        const plot::PlotSource source = PlotSourceOf(s);
+        ASSERT_EQ(source.lastVar() + 1, static_cast<int>(s.variables.size()));
+        EXPECT_EQ(source.depVarNames[a.variable], s.variables[a.variable].name);
+        const double expected = Expected(a);
+        EXPECT_NEAR(source.curveFunction(static_cast<int>(a.variable), a.derivative)(a.x), expected,
+                    1e-12 * (1 + std::fabs(expected)))
+            << Where(a);
+    }
+}
+
 } // namespace

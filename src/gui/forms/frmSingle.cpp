@@ -659,25 +659,7 @@ void FrmSingle::showEvaluation()
     app::FillList(lstDError, m_session->lstDError());
 }
 
-plot::PlotSource FrmSingle::plotSource()
-{
-    const LinearInputs& in = m_session->inputs();
-    plot::PlotSource src;
-    src.kind = m_kind;
-    src.coef = m_session->coef();
-    src.seriesDegree = in.seriesDegree;
-    src.varDegree = {in.seriesDegree};
-    src.coefOffset = {0};
-    src.xlower = in.xlower;
-    src.xupper = in.xupper;
-    src.xcenter = in.xcenter;
-    src.period = in.period;
-    src.periodText = txtPeriod ? s(txtPeriod->text()) : std::string("*");
-    src.depVarNames = {in.depVarName};
-    if (m_session->chebyshev()) // the accurate solution is what is drawn
-        src.chebyshev = m_session->chebyshev()->coef;
-    return src;
-}
+plot::PlotSource FrmSingle::plotSource() { return PlotSourceOf(*DescribeSolution(*m_session)); }
 
 void FrmSingle::setHeadEnabled(bool enabled)
 {

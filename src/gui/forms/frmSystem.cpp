@@ -627,25 +627,7 @@ void FrmSystem::showEvaluation()
     app::FillList(lstDError, m_session->lstDError());
 }
 
-plot::PlotSource FrmSystem::plotSource()
-{
-    const SystemInputs& in = m_session->inputs();
-    const OrdersAndDegrees& od = m_session->orders();
-    plot::PlotSource src;
-    src.kind = SeriesKind::Power;
-    src.coef = m_session->coef();
-    src.varDegree = od.varDegree;
-    for (size_t j = 0; j < od.varDegree.size(); ++j)
-        src.coefOffset.push_back(od.offset(static_cast<int>(j)));
-    src.seriesDegree = od.degree;
-    src.xlower = in.xlower;
-    src.xupper = in.xupper;
-    src.xcenter = in.xcenter;
-    src.depVarNames = in.depVarNames;
-    for (const ChebyshevSeries& series : m_session->chebyshev()) // the accurate solution is what is drawn
-        src.chebyshev.insert(src.chebyshev.end(), series.coef.begin(), series.coef.end());
-    return src;
-}
+plot::PlotSource FrmSystem::plotSource() { return PlotSourceOf(*DescribeSolution(*m_session)); }
 
 void FrmSystem::setHeadEnabled(bool enabled)
 {
