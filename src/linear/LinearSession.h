@@ -22,6 +22,10 @@ public:
     LinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared, script::ScriptHost::MessageSink sink);
 
     SeriesKind kind() const override { return m_kind; }
+    ProblemKind problemKind() const override
+    {
+        return m_kind == SeriesKind::Power ? ProblemKind::LinearPower : ProblemKind::LinearTrig;
+    }
     LinearTexts& texts() override { return boxes; }
     const LinearTexts& texts() const override { return boxes; }
 

@@ -4,6 +4,7 @@
 // shows. One form serves all four single-equation kinds through this interface.
 
 #include "common/FileIO.h"
+#include "common/ProblemKind.h"
 #include "linear/Chebyshev.h"
 #include "linear/LinearProblem.h"
 #include "series/Series.h"
@@ -19,6 +20,7 @@ public:
     using Session::Session;
 
     virtual SeriesKind kind() const = 0;
+    virtual ProblemKind problemKind() const = 0;
     virtual LinearTexts& texts() = 0;
     virtual const LinearTexts& texts() const = 0;
     virtual const LinearInputs& inputs() const = 0;

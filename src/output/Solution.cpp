@@ -2,7 +2,6 @@
 
 #include "common/NumberFormat.h"
 #include "linear/ProblemSession.h"
-#include "nonlinear/NonlinearSession.h"
 #include "systems/SystemSession.h"
 
 namespace ode {
@@ -96,13 +95,11 @@ std::optional<Solution> DescribeSolution(const ProblemSession& session)
 {
     if (!session.solved())
         return std::nullopt;
-    const bool nonlinear = dynamic_cast<const NonlinearSession*>(&session) != nullptr;
     const LinearInputs& in = session.inputs();
     const SeriesView view = session.series();
     Solution s;
     s.series = in.kind;
-    s.kind = in.kind == SeriesKind::Power ? (nonlinear ? ProblemKind::NonlinearPower : ProblemKind::LinearPower)
-                                          : (nonlinear ? ProblemKind::NonlinearTrig : ProblemKind::LinearTrig);
+    s.kind = session.problemKind();
     s.indepVarName = in.indepVarName;
     s.equations = {in.equation};
     s.constants = in.constants;

@@ -488,8 +488,11 @@ void ProblemForm::cmdPlot_Click()
 {
     if (!m_events->validateFocused() || !session().solved())
         return;
+    const std::optional<Solution> solution = standingSolution();
+    if (!solution)
+        return;
     app::PlaceBeside(m_host.plotView().plotWindowWidget(), this);
-    m_host.plotView().showSolution(plotSource(), txtXlower->text(), txtXupper->text());
+    m_host.plotView().showSolution(PlotSourceOf(*solution), txtXlower->text(), txtXupper->text());
 }
 
 void ProblemForm::mnuPrint_Click()

@@ -132,8 +132,6 @@ protected:
     virtual bool evaluationAccepted() { return true; }
     // Shows what Evaluate computed.
     virtual void showEvaluation() = 0;
-    // The solution the Plot button hands to the plot window.
-    virtual plot::PlotSource plotSource() = 0;
     // The head's boxes (order or counts, names) enabled or locked.
     virtual void setHeadEnabled(bool enabled) = 0;
     // The first box of the head, where a refused Open leaves the focus.

@@ -310,12 +310,7 @@ void FrmSingle::buildMenus()
 
 FrmSingle::~FrmSingle() = default;
 
-ProblemKind FrmSingle::problemKind() const
-{
-    if (m_kind == SeriesKind::Power)
-        return m_nonlinear ? ProblemKind::NonlinearPower : ProblemKind::LinearPower;
-    return m_nonlinear ? ProblemKind::NonlinearTrig : ProblemKind::LinearTrig;
-}
+ProblemKind FrmSingle::problemKind() const { return m_session->problemKind(); }
 
 QString FrmSingle::depDerivative(int order) const { return txtDepVarNam->text() + QString(order, '\''); }
 
@@ -658,8 +653,6 @@ void FrmSingle::showEvaluation()
     lblValue->setText(q(m_session->lblValue()));
     app::FillList(lstDError, m_session->lstDError());
 }
-
-plot::PlotSource FrmSingle::plotSource() { return PlotSourceOf(*DescribeSolution(*m_session)); }
 
 void FrmSingle::setHeadEnabled(bool enabled)
 {

@@ -67,7 +67,6 @@ protected:
     void showOwnLists() override;
     bool evaluationAccepted() override;
     void showEvaluation() override;
-    plot::PlotSource plotSource() override;
 
 private:
     // The constructor's steps: the window's parts from top to bottom, and the menus.

@@ -627,8 +627,6 @@ void FrmSystem::showEvaluation()
     app::FillList(lstDError, m_session->lstDError());
 }
 
-plot::PlotSource FrmSystem::plotSource() { return PlotSourceOf(*DescribeSolution(*m_session)); }
-
 void FrmSystem::setHeadEnabled(bool enabled)
 {
     for (QLineEdit* b : {txtNumDE, txtNumBC, txtIndepVarNam, txtDepVarNams})

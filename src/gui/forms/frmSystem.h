@@ -53,7 +53,6 @@ protected:
     void clearOwnResults() override;
     void showOwnLists() override;
     void showEvaluation() override;
-    plot::PlotSource plotSource() override;
 
 private:
     QVBoxLayout* m_side = nullptr; // the column beside the coefficients: errors, evaluation, Plot
