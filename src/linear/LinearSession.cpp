@@ -43,10 +43,13 @@ void LinearSession::listCoefficientsAndResiduals()
 {
     m_lstCoeff = CoefficientLines(m_inputs.depVarName, m_coef);
     std::vector<std::string> lines;
+    std::vector<double> residuals;
     // From the solution that stands: the Chebyshev one where the accurate method found it.
     if (ListBCErrors(
-            m_inputs, m_texts, [this](int k, double x) { return derivativeAt(k, x); }, m_host, lines))
+            m_inputs, m_texts, [this](int k, double x) { return derivativeAt(k, x); }, m_host, lines, residuals)) {
         m_lstBCError = lines;
+        m_bcResiduals = residuals;
+    }
 }
 
 // The accurate method: the Chebyshev solution stands for Evaluate; the coefficient list shows

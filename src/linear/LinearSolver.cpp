@@ -282,14 +282,14 @@ std::vector<std::string> CoefficientLines(const std::string& depVarName, const s
 }
 
 bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
-                  script::ScriptHost& host, std::vector<std::string>& lines)
+                  script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals)
 {
     return ListBCErrors(
-        in, texts, [&series](int k, double x) { return SeriesDerivative(series, k, x); }, host, lines);
+        in, texts, [&series](int k, double x) { return SeriesDerivative(series, k, x); }, host, lines, residuals);
 }
 
 bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& series,
-                  script::ScriptHost& host, std::vector<std::string>& lines)
+                  script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals)
 {
     const int n = in.order;
     for (int i = 0; i < n && i < static_cast<int>(texts.bc.size()); ++i) {
@@ -303,6 +303,7 @@ bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, c
         lines.push_back("LHS=" + FormatNumber(lhs));
         lines.push_back("RHS=" + FormatNumber(d));
         lines.push_back("LHS-RHS=" + FormatNumber(lhs - d));
+        residuals.push_back(lhs - d);
     }
     return true;
 }

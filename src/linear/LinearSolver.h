@@ -52,12 +52,12 @@ std::vector<std::string> CoefficientLines(const std::string& depVarName, const s
 // A solution's derivative of order k at x, whatever represents it.
 using DerivativeAt = std::function<double(int k, double x)>;
 
-// ListBCErrors: "B.C. #i", "LHS=", "RHS=", "LHS-RHS=" for each condition. False (with the
-// messages shown through the host) when the engine fails.
+// ListBCErrors: "B.C. #i", "LHS=", "RHS=", "LHS-RHS=" for each condition, and each
+// LHS - RHS as a number. False (with the messages shown through the host) when the engine fails.
 bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
-                  script::ScriptHost& host, std::vector<std::string>& lines);
+                  script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals);
 bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
-                  script::ScriptHost& host, std::vector<std::string>& lines);
+                  script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals);
 
 // The equation residual at x: "LHS=", "RHS=", "LHS-RHS=".
 bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,

@@ -350,7 +350,7 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
 }
 
 bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                       const SeriesView& series, script::ScriptHost& host, std::vector<std::string>& lines)
+                       const SeriesView& series, script::ScriptHost& host, std::vector<double>& residuals)
 {
     for (int l = 1; l <= in.order; ++l) {
         const double x = in.bcPoint[static_cast<size_t>(l - 1)];
@@ -360,7 +360,7 @@ bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>
             host.trap();
             return false;
         }
-        lines.push_back("B.C. #" + std::to_string(l) + "=" + FormatNumber(v));
+        residuals.push_back(v);
     }
     return true;
 }

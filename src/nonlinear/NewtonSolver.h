@@ -44,9 +44,9 @@ NewtonResult SolveNonlinear(const NonlinearInputs& in, const std::vector<std::st
 // SetDerivativeValues: Y0 and then Y(n) ... Y1 at x from the series.
 bool SetDerivativeValues(const SeriesView& series, int n, double x, script::ScriptHost& host);
 
-// "B.C. #l=residual" for each condition. False when the engine failed.
+// The residual of each condition, in order. False when the engine failed.
 bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                       const SeriesView& series, script::ScriptHost& host, std::vector<std::string>& lines);
+                       const SeriesView& series, script::ScriptHost& host, std::vector<double>& residuals);
 
 // Evaluate's residual line "LHS-RHS=residual" at x.
 bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,

@@ -234,7 +234,7 @@ bool NonlinearSession::showAccurate()
 
 void NonlinearSession::listConditionResiduals()
 {
-    std::vector<std::string> lines;
+    std::vector<double> residuals;
     if (m_chebyshev) {
         for (int l = 1; l <= m_inputs.order; ++l) {
             double v = 0;
@@ -243,12 +243,12 @@ void NonlinearSession::listConditionResiduals()
                 m_host.trap();
                 return;
             }
-            lines.push_back("B.C. #" + std::to_string(l) + "=" + FormatNumber(v));
+            residuals.push_back(v);
         }
-    } else if (!NonlinearBCErrors(m_inputs, m_residualExpr, series(), m_host, lines)) {
+    } else if (!NonlinearBCErrors(m_inputs, m_residualExpr, series(), m_host, residuals)) {
         return;
     }
-    m_lstBCError = lines;
+    showConditionResiduals(std::move(residuals));
 }
 
 bool NonlinearSession::residualLinesAt(double x, std::vector<std::string>& lines)

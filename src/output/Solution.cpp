@@ -8,15 +8,6 @@ namespace ode {
 
 namespace {
 
-// "LHS-RHS=r" or "B.C. #b=r": the number after the last "=".
-std::optional<double> NumberAfterEquals(const std::string& line)
-{
-    const size_t eq = line.rfind('=');
-    if (eq == std::string::npos || eq + 1 >= line.size())
-        return std::nullopt;
-    return ParseNumber(line.substr(eq + 1));
-}
-
 void CopyLists(const Session& session, Solution& s)
 {
     s.lstCoeff = session.lstCoeff();
@@ -24,11 +15,18 @@ void CopyLists(const Session& session, Solution& s)
     s.outcome = s.lstCoeff.empty() ? std::string() : s.lstCoeff.front();
 }
 
-void AddConditions(const std::vector<std::string>& texts, const std::vector<double>& points, Solution& s)
+// Each condition with its residual as the conditions' list shows it (its 15 significant digits,
+// so that what a file says and what the window shows agree), none where the list has none.
+void AddConditions(const Session& session, const std::vector<std::string>& texts, const std::vector<double>& points,
+                   Solution& s)
 {
-    const auto residuals = ConditionResiduals(s.lstBCError, texts.size());
-    for (size_t b = 0; b < texts.size(); ++b)
-        s.conditions.push_back({texts[b], b < points.size() ? points[b] : 0.0, residuals[b]});
+    const std::vector<double>& residuals = session.conditionResiduals();
+    for (size_t b = 0; b < texts.size(); ++b) {
+        std::optional<double> residual;
+        if (b < residuals.size())
+            residual = ParseNumber(FormatNumber(residuals[b]));
+        s.conditions.push_back({texts[b], b < points.size() ? points[b] : 0.0, residual});
+    }
 }
 
 } // namespace
@@ -45,27 +43,6 @@ double VariableDerivative(const Solution& s, size_t j, int derivative, double x)
     view.center = s.centre;
     view.period = s.period;
     return SeriesDerivative(view, derivative, x);
-}
-
-std::vector<std::optional<double>> ConditionResiduals(const std::vector<std::string>& lstBCError, size_t count)
-{
-    std::vector<std::optional<double>> out(count);
-    for (size_t i = 0; i < lstBCError.size(); ++i) {
-        const std::string& line = lstBCError[i];
-        if (line.rfind("B.C. #", 0) != 0)
-            continue;
-        const size_t b = static_cast<size_t>(ParseWholeNumber(line.substr(6, line.find('=') - 6)));
-        if (b < 1 || b > count)
-            continue;
-        if (line.find('=') != std::string::npos) {
-            out[b - 1] = NumberAfterEquals(line); // "B.C. #b=r"
-            continue;
-        }
-        for (size_t k = i + 1; k < lstBCError.size() && lstBCError[k].rfind("B.C. #", 0) != 0; ++k)
-            if (lstBCError[k].rfind("LHS-RHS=", 0) == 0)
-                out[b - 1] = NumberAfterEquals(lstBCError[k]);
-    }
-    return out;
 }
 
 plot::PlotSource PlotSourceOf(const Solution& s)
@@ -121,7 +98,7 @@ std::optional<Solution> DescribeSolution(const ProblemSession& session)
     v.coef.assign(view.coef, view.coef + view.degree + 1);
     v.chebyshev = session.chebyshev();
     s.variables.push_back(std::move(v));
-    AddConditions(in.bcText, in.bcPoint, s);
+    AddConditions(session, in.bcText, in.bcPoint, s);
     return s;
 }
 
@@ -156,7 +133,7 @@ std::optional<Solution> DescribeSolution(const SystemSession& session)
             v.chebyshev = session.chebyshev()[j];
         s.variables.push_back(std::move(v));
     }
-    AddConditions(in.bcText, in.bcPoint, s);
+    AddConditions(session, in.bcText, in.bcPoint, s);
     return s;
 }
 

@@ -60,10 +60,6 @@ double VariableDerivative(const Solution& s, size_t j, int derivative, double x)
 std::optional<Solution> DescribeSolution(const ProblemSession& session);
 std::optional<Solution> DescribeSolution(const SystemSession& session);
 
-// The residual of each condition read from the conditions' list ("B.C. #b=r", or the
-// "LHS-RHS=r" line under "B.C. #b"); none where the list has no number for it.
-std::vector<std::optional<double>> ConditionResiduals(const std::vector<std::string>& lstBCError, size_t count);
-
 // What the plot window and the pictures draw of a solution: each variable's series, laid out one
 // after another, and the accurate method's Chebyshev series, which the curves are drawn from.
 plot::PlotSource PlotSourceOf(const Solution& s);

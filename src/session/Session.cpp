@@ -16,9 +16,18 @@ void Session::clearResults()
 {
     m_lstCoeff.clear();
     m_lstBCError.clear();
+    m_bcResiduals.clear();
     m_lstDError.clear();
     m_solved = false;
     m_end = SolveEnd{};
+}
+
+void Session::showConditionResiduals(std::vector<double> residuals)
+{
+    m_lstBCError.clear();
+    for (size_t b = 0; b < residuals.size(); ++b)
+        m_lstBCError.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(residuals[b]));
+    m_bcResiduals = std::move(residuals);
 }
 
 bool Session::solve()

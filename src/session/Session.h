@@ -48,6 +48,9 @@ public:
     const std::vector<double>& coef() const { return m_coef; }
     const std::vector<std::string>& lstCoeff() const { return m_lstCoeff; }
     const std::vector<std::string>& lstBCError() const { return m_lstBCError; }
+    // The conditions' residuals (left side minus right side), one a condition in order, as numbers;
+    // empty when the conditions' list shows none.
+    const std::vector<double>& conditionResiduals() const { return m_bcResiduals; }
     const std::vector<std::string>& lstDError() const { return m_lstDError; }
     script::ScriptHost& host() { return m_host; }
 
@@ -99,6 +102,10 @@ protected:
     bool m_inputsRead = false;
     std::vector<double> m_coef;
     std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
+    std::vector<double> m_bcResiduals; // what m_lstBCError shows, as numbers
+    // Keeps the residuals and lists them as "B.C. #b=r", the list of the nonlinear kinds and
+    // the systems.
+    void showConditionResiduals(std::vector<double> residuals);
 
 private:
     const std::atomic<bool>* m_cancelFlag = nullptr;

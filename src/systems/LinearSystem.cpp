@@ -269,7 +269,7 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
 }
 
 bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& bc,
-                    const VarDerivativeFn& derivative, script::ScriptHost& host, std::vector<std::string>& lines)
+                    const VarDerivativeFn& derivative, script::ScriptHost& host, std::vector<double>& errors)
 {
     const size_t vars = static_cast<size_t>(in.lastVar) + 1;
     for (int b = 0; b < in.numBC; ++b) {
@@ -285,7 +285,7 @@ bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const st
         double rhs = 0;
         if (!value(host, bc[static_cast<size_t>(b)].rhs, rhs))
             return false;
-        lines.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(error - rhs));
+        errors.push_back(error - rhs);
     }
     return true;
 }

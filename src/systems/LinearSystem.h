@@ -67,9 +67,9 @@ using VarDerivativeFn = std::function<double(size_t j, int q, double x)>;
 VarDerivativeFn PowerDerivatives(const std::vector<std::vector<double>>& coef, double center);
 VarDerivativeFn ChebyshevDerivatives(const std::vector<ChebyshevSeries>& series);
 
-// ListBCErrors: "B.C. #b=error" for each condition. False when the engine failed.
+// ListBCErrors: the error of each condition, in order. False when the engine failed.
 bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& bc,
-                    const VarDerivativeFn& derivative, script::ScriptHost& host, std::vector<std::string>& lines);
+                    const VarDerivativeFn& derivative, script::ScriptHost& host, std::vector<double>& errors);
 
 // Evaluate: "name=value" for each variable (lstValue) and "D.E. #e=residual" (lstDError).
 bool SystemEvaluate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,

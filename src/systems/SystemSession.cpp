@@ -157,9 +157,9 @@ bool SystemSession::solveProblem()
             m_coef.insert(m_coef.end(), row.begin(), row.end());
         m_coefDegrees = m_od.varDegree;
         m_solved = true;
-        std::vector<std::string> lines;
-        if (SystemBCErrors(m_inputs, m_od, m_bc, PowerDerivatives(s.coef, m_inputs.xcenter), m_host, lines))
-            m_lstBCError = lines;
+        std::vector<double> errors;
+        if (SystemBCErrors(m_inputs, m_od, m_bc, PowerDerivatives(s.coef, m_inputs.xcenter), m_host, errors))
+            showConditionResiduals(std::move(errors));
         return true;
     }
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
@@ -189,7 +189,8 @@ bool SystemSession::solveProblem()
     m_lstCoeff = m_newton.lstCoeff;
     m_solved = m_newton.solved();
     m_end = m_newton;
-    if (m_solved)
+    if (m_solved) {
+        std::vector<double> residuals;
         for (int b = 0; b < m_inputs.numBC; ++b) {
             double v = 0;
             if (!SetSystemPoint(m_inputs, m_od, m_coef, m_inputs.bcPoint[static_cast<size_t>(b)], m_host) ||
@@ -197,8 +198,10 @@ bool SystemSession::solveProblem()
                 m_host.trap();
                 break;
             }
-            m_lstBCError.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(v));
+            residuals.push_back(v);
         }
+        showConditionResiduals(std::move(residuals));
+    }
     return m_solved;
 }
 
@@ -227,9 +230,9 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
     listChebyshev();
     m_coefDegrees = m_od.varDegree;
     m_solved = true;
-    std::vector<std::string> lines;
-    if (SystemBCErrors(m_inputs, m_od, m_bc, ChebyshevDerivatives(m_chebyshev), m_host, lines))
-        m_lstBCError = lines;
+    std::vector<double> errors;
+    if (SystemBCErrors(m_inputs, m_od, m_bc, ChebyshevDerivatives(m_chebyshev), m_host, errors))
+        showConditionResiduals(std::move(errors));
     return true;
 }
 
@@ -390,8 +393,7 @@ bool SystemSession::showNonlinearChebyshev(const SystemChebyshevResult& r)
     if (!autoDegree)
         m_accuracy = AccuracyLine(m_chebyshev, tolerance);
     listChebyshev();
-    for (size_t b = 0; b < r.listed.conditionResidual.size(); ++b)
-        m_lstBCError.push_back("B.C. #" + std::to_string(b + 1) + "=" + FormatNumber(r.listed.conditionResidual[b]));
+    showConditionResiduals(r.listed.conditionResidual);
     return true;
 }
 
@@ -537,13 +539,13 @@ bool SystemSession::open(const std::string& path)
     }
     openAccurateFile(path);
     if (m_solved && !m_nonlinear) {
-        std::vector<std::string> lines;
+        std::vector<double> errors;
         const auto rows = SplitByVariable(m_coef, m_od);
         if (SystemBCErrors(m_inputs, m_od, m_bc,
                            m_chebyshev.empty() ? PowerDerivatives(rows, m_inputs.xcenter)
                                                : ChebyshevDerivatives(m_chebyshev),
-                           m_host, lines))
-            m_lstBCError = lines;
+                           m_host, errors))
+            showConditionResiduals(std::move(errors));
     }
     return true;
 }

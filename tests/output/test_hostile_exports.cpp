@@ -611,4 +611,21 @@ TEST_F(HostileExports, ThePlotInputDrawsWhatEvaluateGives)
     }
 }
 
+// Every kind's solution carries each condition's residual as a number, the one its list shows.
+TEST_F(HostileExports, EveryConditionCarriesTheResidualItsListShows)
+{
+    for (const Solved& one : s_solved) {
+        const Solution& s = one.solution;
+        std::string list;
+        for (const std::string& line : s.lstBCError)
+            list += line + "\n";
+        for (size_t b = 0; b < s.conditions.size(); ++b) {
+            const std::optional<double> residual = s.conditions[b].residual;
+            ASSERT_TRUE(residual) << one.problem->tag << " condition " << b + 1;
+            EXPECT_NE(list.find("=" + FormatNumber(*residual) + "\n"), std::string::npos)
+                << one.problem->tag << " condition " << b + 1 << ":\n" << list;
+        }
+    }
+}
+
 } // namespace
