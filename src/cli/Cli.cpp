@@ -50,8 +50,11 @@ std::string Usage()
            "                        terms); auto, with chebyshev or a trigonometric series,\n"
            "                        grows it until the coefficients' tail is below the\n"
            "                        tolerance\n"
-           "      --tol T           the automatic degree's relative tolerance (default 1E-13)\n"
-           "      --max-degree N    the automatic degree's limit (default 1000, at most " +
+           "      --tol T           the automatic degree's relative tolerance (default " +
+           FormatNumber(kDefaultTolerance) +
+           ")\n"
+           "      --max-degree N    the automatic degree's limit (default " +
+           std::to_string(kDefaultAutoDegreeLimit) + ", at most " +
            std::to_string(kMaxAutoDegree) +
            ")\n"
            "      --continue NAME=FROM:TO:STEPS   with chebyshev, nonlinear: sweep the\n"

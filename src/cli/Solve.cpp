@@ -610,7 +610,7 @@ const OptionRule kSolveOptions[] = {
     {"--tol", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
          o.tolerance = ParseNumber(v);
-         return (*o.tolerance > 0 && *o.tolerance < 1) || Refuse(err, "--tol needs a number above 0 and below 1");
+         return CheckTolerance(*o.tolerance) || Refuse(err, "--tol needs a number above 0 and below 1");
      }},
     {"--continue", true, ReadContinuation},
     {"--continuation", true, ReadContinuation},

@@ -24,6 +24,15 @@ constexpr int kMaxAutoDegree = 4000;
 // besides its condition.
 constexpr int kMinAutoDegree = 2;
 
+// The automatic degree's defaults, where a box, an option or a file does not say: it grows up to
+// degree 1000 (a second or two for a linear equation), and stops when the last coefficients are
+// below 1E-13 of the largest, a few hundred times the rounding of a double, which is as close as
+// the coefficients of a well-conditioned problem come.
+constexpr int kDefaultAutoDegreeLimit = 1000;
+constexpr double kDefaultTolerance = 1e-13;
+// The tolerance is relative to the largest coefficient: above 0 and below 1.
+constexpr bool CheckTolerance(double tolerance) { return tolerance > 0 && tolerance < 1; }
+
 // The most Newton passes a solve makes, whatever its iteration limit says (the files and the
 // box keep any number they hold). Newton's iteration converges quadratically once it is near a
 // solution, within a dozen passes on every example; the damped one gains at least 1/1024 of a

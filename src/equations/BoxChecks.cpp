@@ -151,6 +151,11 @@ std::string ConditionRule() { return "The condition must not be empty."; }
 
 std::string ErrorBoundRule() { return "An error bound must be a number above 0."; }
 
+std::string ToleranceRule()
+{
+    return "The tolerance is a number above 0 and below 1 (" + FormatNumber(kDefaultTolerance) + " by default).";
+}
+
 std::string MaxDegreeRule()
 {
     return "The largest degree must be a whole number from " + std::to_string(kMinAutoDegree) + " to " +

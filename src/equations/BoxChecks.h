@@ -69,6 +69,8 @@ std::string EquationRule(const std::string& depVarName, int order);
 std::string ConditionRule();
 std::string ErrorBoundRule();
 std::string MaxDegreeRule();
+// The automatic degree's tolerance box: CheckTolerance of its number.
+std::string ToleranceRule();
 std::string ContinuationStepsRule();
 // The interval: that the upper end must be above the lower one, and what an end that is not a
 // number was read as ("Letters are read as 0: the upper end is 0."); "" when all is well.

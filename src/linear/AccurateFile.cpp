@@ -119,8 +119,8 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
     s.maxDegree = static_cast<int>(std::min<double>(number, kMaxAutoDegree));
     if (!field("tolerance", v))
         return false;
-    if (!ReadDouble(v, s.tolerance) || !(s.tolerance > 0))
-        return bad("the tolerance must be a number above 0.");
+    if (!ReadDouble(v, s.tolerance) || !CheckTolerance(s.tolerance))
+        return bad("the tolerance must be a number above 0 and below 1.");
     if (at < lines.size() && lines[at].rfind("problem ", 0) == 0) {
         field("problem", s.problem);
         if (s.problem.size() != 16 || s.problem.find_first_not_of("0123456789abcdef") != std::string::npos)

@@ -23,6 +23,7 @@
 //
 // Numbers are written in their shortest form that reads back to the same double.
 
+#include "common/Limits.h"
 #include "linear/Chebyshev.h"
 #include "session/Session.h"
 
@@ -33,8 +34,8 @@ namespace ode {
 
 struct AccurateSettings {
     bool autoDegree = false;
-    int maxDegree = 1000;
-    double tolerance = 1e-13;
+    int maxDegree = kDefaultAutoDegreeLimit;
+    double tolerance = kDefaultTolerance;
     std::string problem;                   // ProblemFingerprint of NAME.str; "" when not kept
     std::vector<ChebyshevSeries> solution; // when the problem was saved solved: one a variable
 };

@@ -7,6 +7,7 @@
 // high degrees; values and derivatives come from the Chebyshev coefficients directly
 // (Clenshaw's recurrence), and the power series about the centre is derived from them.
 
+#include "common/Limits.h"
 #include "linear/LinearProblem.h"
 #include "linear/LinearSolver.h"
 #include "script/ScriptHost.h"
@@ -64,7 +65,8 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
                                        bool terms = false, const Progress& progress = {});
 AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
-                                            script::ScriptHost& host, int maxDegree = 1000, double tolerance = 1e-13,
+                                            script::ScriptHost& host, int maxDegree = kDefaultAutoDegreeLimit,
+                                            double tolerance = kDefaultTolerance,
                                             const Progress& progress = {});
 
 // The last two coefficients' size relative to the largest (0 for a zero series): the

@@ -4,6 +4,7 @@
 // shows; it clears them, runs the user's constants before a solve, and reads the point and
 // derivative order of Evaluate. Each kind adds its boxes, its solver and its files.
 
+#include "common/Limits.h"
 #include "script/ScriptHost.h"
 #include "session/Progress.h"
 #include "session/Termination.h"
@@ -38,8 +39,8 @@ public:
     // found goes into the degree box.
     CollocationMethod method = CollocationMethod::EquallySpaced;
     bool autoDegree = false;
-    int maxDegree = 1000;
-    double tolerance = 1e-13;
+    int maxDegree = kDefaultAutoDegreeLimit;
+    double tolerance = kDefaultTolerance;
 
     bool solved() const { return m_solved; }
     // How the last Solve ended: the termination and, for a fault, the error. Refused until a

@@ -204,7 +204,7 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
     choices->addWidget(makeLabel("lblMaxDegree", "at most"));
     choices->addWidget(makeMaxDegreeBox());
     choices->addWidget(makeLabel("lblTolerance", "tolerance"));
-    txtTolerance = makeBox("txtTolerance", "1E-13",
+    txtTolerance = makeBox("txtTolerance", QString::fromStdString(FormatNumber(kDefaultTolerance)),
                            "The automatic degree stops when the last coefficients are below this "
                            "fraction of the largest: above 0 and below 1");
     choices->addWidget(txtTolerance);
@@ -235,7 +235,7 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
 QLineEdit* ProblemForm::makeMaxDegreeBox()
 {
     txtMaxDegree = makeBox(
-        "txtMaxDegree", "1000",
+        "txtMaxDegree", QString::number(kDefaultAutoDegreeLimit),
         QString("The largest degree the automatic degree may reach, %1 to %2").arg(kMinAutoDegree).arg(kMaxAutoDegree));
     return txtMaxDegree;
 }
@@ -296,11 +296,8 @@ void ProblemForm::wireMaxDegree()
     m_events->selectOnFocus(txtTolerance);
     m_events->onValidate(
         txtTolerance,
-        [this]() {
-            const double v = ParseNumber(s(txtTolerance->text()));
-            return v > 0 && v < 1;
-        },
-        [=]() { return QStringLiteral("The tolerance is a number above 0 and below 1 (1E-13 by default)."); });
+        [this]() { return CheckTolerance(ParseNumber(s(txtTolerance->text()))); },
+        [=]() { return QString::fromStdString(ToleranceRule()); });
     m_events->onChange(txtTolerance, [this]() { ClearResults(); });
 }
 
