@@ -194,7 +194,10 @@ void FrmSingle::buildIntervalRow(QVBoxLayout* main)
 // optionally with the degree grown until the coefficients' tail is rounding noise.
 void FrmSingle::buildMethodRow(QVBoxLayout* main)
 {
-    addMethodFrame(main, "Grow the degree until the Chebyshev coefficients fall below 1E-13", "Chebyshev coefficients");
+    addMethodFrame(main,
+                   QString::fromStdString("Grow the degree until the Chebyshev coefficients fall below " +
+                                          FormatNumber(kDefaultTolerance)),
+                   "Chebyshev coefficients");
 }
 
 // The trigonometric forms are spectral on their grid already: the automatic number of terms
@@ -206,7 +209,8 @@ void FrmSingle::buildTermsRow(QVBoxLayout* main)
     auto* layout = new QHBoxLayout(frame);
     chkAutoDegree = new QCheckBox("Automatic number of terms");
     chkAutoDegree->setObjectName("chkAutoDegree");
-    chkAutoDegree->setToolTip("Grow the terms until the last harmonics fall below 1E-13 of the largest coefficient");
+    chkAutoDegree->setToolTip(QString::fromStdString("Grow the terms until the last harmonics fall below " +
+                                                     FormatNumber(kDefaultTolerance) + " of the largest coefficient"));
     lblAccuracy = makeLabel("lblAccuracy", QString());
     layout->addWidget(chkAutoDegree);
     layout->addWidget(makeLabel("lblMaxDegree", "at most (degree)"));

@@ -187,7 +187,9 @@ void FrmSystem::buildIterationRow(QVBoxLayout* main)
 // for the nonlinear systems, the passes.
 void FrmSystem::buildMethodRow(QVBoxLayout* main)
 {
-    addMethodFrame(main, "Grow the degree until every variable's Chebyshev coefficients fall below 1E-13",
+    addMethodFrame(main,
+                   QString::fromStdString("Grow the degree until every variable's Chebyshev coefficients fall below " +
+                                          FormatNumber(kDefaultTolerance)),
                    "Chebyshev coefficients of each variable");
 }
 
