@@ -596,11 +596,12 @@ const OptionRule kSolveOptions[] = {
      }},
     {"--degree", true,
      [](const std::string& v, SolveOptions& o, std::ostream& err) {
+         // The number goes into the degree box, whose rule (above the order, at most the largest
+         // degree; a fraction rounded as the box rounds it) the problem's check applies as Solve does.
          o.autoDegree = v == "auto";
-         const double n = ParseNumber(v);
-         if (!o.autoDegree && !(n >= 1 && n <= kLargestDegree && n == std::floor(n) && !v.empty())) {
-             err << "odeseries: --degree takes auto or a whole number from 1 to " << FormatNumber(kLargestDegree)
-                 << '\n';
+         double n = 0;
+         if (!o.autoDegree && !ParseNumberText(v, n)) {
+             err << "odeseries: --degree takes auto or a number\n";
              return false;
          }
          if (!o.autoDegree)

@@ -131,10 +131,21 @@ std::string NameRule() { return "A name starts with a letter and has only letter
 std::string TermsRule(int order, SeriesKind kind)
 {
     if (kind == SeriesKind::Power)
-        return "The degree must be a whole number from " + std::to_string(order + 1) + " (the order + 1) to " +
-               FormatNumber(kLargestDegree) + ", or auto.";
-    return "The number of terms must be a whole number from " + std::to_string(order + 2) + " (the order + 2) to " +
-           FormatNumber(kLargestDegree + 1) + ", or auto.";
+        return "The degree must be above the order (" + std::to_string(order) + ") and at most " +
+               FormatNumber(kLargestDegree) + ", a fraction rounded to a whole number; or auto.";
+    return "The number of terms must be at least the order + 2 (" + std::to_string(order + 2) + ") and at most " +
+           FormatNumber(kLargestDegree + 1) + ", a fraction rounded to a whole number; or auto.";
+}
+
+bool CheckSystemDegreeText(const std::string& text)
+{
+    return ParseNumber(text) >= 1 && !LargestDegreeRefusal(text, SeriesKind::Power);
+}
+
+std::string SystemDegreeRule()
+{
+    return "The degree must be at least 1 and at most " + FormatNumber(kLargestDegree) +
+           ", a fraction rounded to a whole number; or auto.";
 }
 
 std::string CentreRule() { return "The centre of expansion is a number, or * for the middle of the interval."; }

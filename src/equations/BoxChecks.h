@@ -63,6 +63,9 @@ std::optional<std::string> NamesRefusal(const std::string& independent, const st
 std::string OrderRule(bool nonlinear);
 std::string NameRule();
 std::string TermsRule(int order, SeriesKind kind);
+// A system's degree box: a number of 1 or more, at most kLargestDegree (rounded when it is read).
+bool CheckSystemDegreeText(const std::string& text);
+std::string SystemDegreeRule();
 std::string CentreRule();
 std::string PeriodRule();
 std::string EquationRule(const std::string& depVarName, int order);

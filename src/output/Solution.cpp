@@ -24,7 +24,7 @@ void AddConditions(const Session& session, const std::vector<std::string>& texts
     for (size_t b = 0; b < texts.size(); ++b) {
         std::optional<double> residual;
         if (b < residuals.size())
-            residual = ParseNumber(FormatNumber(residuals[b]));
+            residual = RoundTo15Digits(residuals[b]) + 0.0; // -0 shows as 0
         s.conditions.push_back({texts[b], b < points.size() ? points[b] : 0.0, residual});
     }
 }

@@ -47,10 +47,10 @@ std::optional<std::string> CheckSystemTexts(const SystemTexts& t, bool nonlinear
     if (static_cast<long>(t.bcText.size()) < ParseWholeNumber(t.numBC) ||
         static_cast<long>(t.bcPoint.size()) < ParseWholeNumber(t.numBC))
         return "The system needs " + std::to_string(ParseWholeNumber(t.numBC)) + " boundary conditions.";
-    if (ParseNumber(t.terms) < 1)
-        return "The degree must be at least 1.";
     if (auto tooLarge = LargestDegreeRefusal(t.terms, SeriesKind::Power))
         return tooLarge;
+    if (!CheckSystemDegreeText(t.terms))
+        return "The degree must be at least 1.";
     if (!CheckCentreText(t.expansion))
         return "The center of expansion must be a number or \"*\".";
     if (!CheckIntervalTexts(t.xlower, t.xupper))

@@ -413,7 +413,8 @@ private slots:
         pressTab();
         QVERIFY(form->txtTerms->hasFocus());
         QCOMPARE(form->statusBar()->currentMessage(),
-                 QString("The degree must be a whole number from 3 (the order + 1) to 100000, or auto."));
+                 QString("The degree must be above the order (2) and at most 100000, a fraction rounded to a "
+                         "whole number; or auto."));
         typeInto(form->txtTerms, "20");
         pressTab();
         QVERIFY(form->statusBar()->currentMessage().isEmpty());

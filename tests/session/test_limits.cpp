@@ -6,6 +6,7 @@
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
 #include "linear/AccurateFile.h"
+#include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "output/Exports.h"
 #include "plot/PlotSetup.h"
@@ -135,6 +136,44 @@ const Bound kBounds[] = {
 INSTANTIATE_TEST_SUITE_P(Limits, Bounds, ::testing::ValuesIn(kBounds),
                          [](const ::testing::TestParamInfo<Bound>& info) { return std::string(info.param.name); });
 
+// What the degree box of a problem's form takes, --degree takes, and what it refuses the command
+// line refuses with the same words: the number goes into the box and meets the box's rule (a
+// fraction passes when it is above the order, and is rounded as the box rounds it).
+TEST(Limits, TheDegreeBoxAndTheOptionAgree)
+{
+    const std::vector<std::string> texts = {"2.4", "2", "3", "3.5", "4", "12.5", "0", "-1", "100001", "1E9"};
+    std::shared_ptr<script::Class1> shared;
+    const auto ignore = [](const std::string&) {};
+    for (const char* example : {"airy", "trig-default", "system-exponential"}) {
+        const std::string pair = kExamples + "/" + example;
+        for (const std::string& text : texts) {
+            SCOPED_TRACE(std::string(example) + " --degree " + text);
+            std::optional<std::string> box;
+            if (std::string(example) == "system-exponential") {
+                SystemSession session(false, shared, ignore);
+                ASSERT_TRUE(session.open(pair));
+                session.boxes.terms = text;
+                box = CheckSystemTexts(session.boxes, false);
+            } else {
+                LinearSession session(example[0] == 'a' ? SeriesKind::Power : SeriesKind::Trigonometric, shared,
+                                      ignore);
+                ASSERT_TRUE(session.open(pair));
+                session.boxes.terms = text;
+                box = CheckLinearTexts(session.boxes, session.kind());
+            }
+            std::ostringstream out, err;
+            cli::Run({"solve", pair, "--degree", text}, out, err);
+            const std::string said = err.str().substr(0, err.str().find('\n') + 1);
+            if (box)
+                EXPECT_EQ(said, "odeseries: " + *box + "\n");
+            else // taken: whatever the solve then says, it is no refusal of the degree
+                EXPECT_TRUE(said.find("--degree") == std::string::npos && said.find(" must ") == std::string::npos &&
+                            said.find("at most") == std::string::npos)
+                    << said;
+        }
+    }
+}
+
 // A NAME.acc written when the limit could reach the largest degree still opens, its limit taken
 // down to the bound; beyond the largest degree it is damaged.
 TEST(Limits, AnOlderAccurateFileKeepsItsSolutionWithItsLimitTakenDown)
@@ -158,7 +197,10 @@ TEST(Limits, TheRulesNameTheBounds)
     EXPECT_FALSE(CheckMaxDegree(2.5));
     // The degree itself keeps the files' bound.
     EXPECT_EQ(TermsRule(2, SeriesKind::Power),
-              "The degree must be a whole number from 3 (the order + 1) to 100000, or auto.");
+              "The degree must be above the order (2) and at most 100000, a fraction rounded to a whole number; or "
+              "auto.");
+    EXPECT_EQ(SystemDegreeRule(), "The degree must be at least 1 and at most 100000, a fraction rounded to a whole "
+                                  "number; or auto.");
     EXPECT_EQ(*LargestDegreeRefusal("100001", SeriesKind::Power), "The degree can be at most 100000.");
     EXPECT_EQ(*LargestDegreeRefusal("100002", SeriesKind::Trigonometric), "The number of terms can be at most 100001.");
 }

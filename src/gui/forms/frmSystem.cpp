@@ -343,12 +343,8 @@ void FrmSystem::wireBoxes()
 void FrmSystem::wireProblemBoxes()
 {
     auto* e = m_events;
-    wireDegreeBox([this]() { return ParseNumber(s(txtTerms->text())) >= 1; },
-                  [this]() {
-                      return QString::fromStdString(
-                          std::string("The degree must be a whole number of 1 or more, or auto."));
-                  },
-                  cboMethod, chkAutoDegree);
+    wireDegreeBox([this]() { return CheckSystemDegreeText(s(txtTerms->text())); },
+                  []() { return QString::fromStdString(SystemDegreeRule()); }, cboMethod, chkAutoDegree);
     e->onValidate(
         txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); },
         [=]() { return QString::fromStdString(CentreRule()); });
