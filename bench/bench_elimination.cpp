@@ -2,7 +2,7 @@
 // reference LAPACK's dgesv on the same matrix, with their speed against the machine's
 // measured peak (one core, multiply and add kept apart as the elimination has them); the
 // panelled one watched by a Progress, and how soon it stops when asked to.
-#include "linear/Elimination.h"
+#include "collocation/Elimination.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,6 @@
 // Cost of solving a single linear equation: the whole Solve path, and the elimination alone.
 #include "linear/LinearSession.h"
+#include "linear/LinearChebyshev.h"
 
 #include <benchmark/benchmark.h>
 

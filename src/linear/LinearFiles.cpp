@@ -6,7 +6,7 @@
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
 #include "equations/BoxChecks.h"
-#include "linear/AccurateFile.h"
+#include "collocation/AccurateFile.h"
 #include "script/Constants.h"
 
 #include <algorithm>

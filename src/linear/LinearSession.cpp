@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
+#include "linear/LinearChebyshev.h"
 #include "linear/LinearReport.h"
 
 namespace ode {

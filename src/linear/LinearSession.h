@@ -3,7 +3,7 @@
 // results the lists show, and the commands Solve, Evaluate, Open, Save and Print. The forms
 // and the command line drive this one object, so the rules live in one place.
 
-#include "linear/Chebyshev.h"
+#include "collocation/Chebyshev.h"
 #include "linear/LinearFiles.h"
 #include "linear/LinearProblem.h"
 #include "linear/LinearSolver.h"

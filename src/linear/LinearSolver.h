@@ -11,7 +11,7 @@
 // Error event and the solver's trap do; an arithmetic fault of the assembly or elimination
 // shows "overflow" or "division by zero".
 
-#include "linear/Elimination.h"
+#include "collocation/Elimination.h"
 #include "linear/LinearProblem.h"
 #include "script/ScriptHost.h"
 #include "session/Termination.h"

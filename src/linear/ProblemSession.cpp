@@ -1,7 +1,7 @@
 #include "linear/ProblemSession.h"
 
 #include "common/NumberFormat.h"
-#include "linear/AccurateFile.h"
+#include "collocation/AccurateFile.h"
 
 namespace ode {
 

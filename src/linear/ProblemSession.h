@@ -5,7 +5,7 @@
 
 #include "common/FileIO.h"
 #include "common/ProblemKind.h"
-#include "linear/Chebyshev.h"
+#include "collocation/Chebyshev.h"
 #include "linear/LinearProblem.h"
 #include "series/Series.h"
 #include "session/Session.h"

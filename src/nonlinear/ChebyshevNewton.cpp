@@ -2,7 +2,7 @@
 
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
-#include "linear/Elimination.h"
+#include "collocation/Elimination.h"
 #include "script/ScriptErrors.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 // every residual are within their bounds, after which it goes on while the corrections still
 // halve, so the digits it shows are the ones the degree can give.
 
-#include "linear/Chebyshev.h"
+#include "collocation/Chebyshev.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptHost.h"

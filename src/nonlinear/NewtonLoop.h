@@ -6,7 +6,7 @@
 // caller asks it to. The kind supplies the rows and the residual test; an engine failure inside
 // them leaves by the kind's own exception, which passes through unchanged.
 
-#include "linear/Elimination.h"
+#include "collocation/Elimination.h"
 #include "session/Progress.h"
 #include "session/Termination.h"
 

@@ -1,7 +1,7 @@
 #include "nonlinear/NewtonSolver.h"
 
 #include "common/NumberFormat.h"
-#include "linear/Elimination.h"
+#include "collocation/Elimination.h"
 #include "nonlinear/NewtonLoop.h"
 #include "script/ScriptErrors.h"
 

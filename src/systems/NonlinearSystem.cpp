@@ -2,8 +2,8 @@
 
 #include "common/NumberFormat.h"
 #include "common/Text.h"
-#include "linear/Chebyshev.h"
-#include "linear/Elimination.h"
+#include "collocation/Chebyshev.h"
+#include "collocation/Elimination.h"
 #include "nonlinear/NewtonLoop.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearProblem.h"

@@ -1,5 +1,7 @@
 #include "common/FileIO.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,17 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        path = fs::temp_directory_path() /
-               ("odeseries-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempDir() { fs::remove_all(path); }
+struct TempDir : ode::test::ScratchFolder {
+    TempDir() : ScratchFolder("test") {}
 };
 
 TEST(FileIO, WritesAPairAndReadsItBack)

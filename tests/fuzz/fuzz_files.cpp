@@ -12,7 +12,7 @@
 
 #include "common/PrivateFolder.h"
 #include "equations/BoxChecks.h"
-#include "linear/AccurateFile.h"
+#include "collocation/AccurateFile.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "output/ExportParts.h"

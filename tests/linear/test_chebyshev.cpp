@@ -1,5 +1,5 @@
 // The accurate method: Chebyshev collocation of a single linear equation.
-#include "linear/Chebyshev.h"
+#include "linear/LinearChebyshev.h"
 #include "linear/LinearSession.h"
 #include "linear/LinearSolver.h"
 #include "support/Tolerances.h"

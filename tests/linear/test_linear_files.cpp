@@ -2,6 +2,8 @@
 #include "linear/LinearFiles.h"
 #include "linear/LinearSession.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,17 +15,8 @@ namespace fs = std::filesystem;
 using ode::LinearSession;
 using ode::SeriesKind;
 
-struct Folder {
-    fs::path path;
-    Folder()
-    {
-        path = fs::temp_directory_path() /
-               ("odeseries-files-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
+struct Folder : ode::test::ScratchFolder {
+    Folder() : ScratchFolder("files") {}
     std::string read(const std::string& name) const
     {
         std::string content, error;

@@ -3,6 +3,8 @@
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -168,9 +170,8 @@ TEST(Newton, TrigonometricSolutionIsFound)
 TEST(NonlinearFiles, SaveOpenAndTheSeriesFromAFile)
 {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "odeseries-nonlinear-files";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const ode::test::ScratchFolder scratch("nonlinear-files");
+    const fs::path& dir = scratch.path;
     const std::string file = (dir / "recip").string();
     Session a;
     a.reciprocal("1");
@@ -223,7 +224,6 @@ TEST(NonlinearFiles, SaveOpenAndTheSeriesFromAFile)
     ASSERT_TRUE(ode::WriteFilesAtomically({{file + "-multi", "1,\"x\",0,1\r\n"}}, error));
     EXPECT_FALSE(c.s.loadSeries(file + "-multi"));
     EXPECT_EQ(c.messages.back(), "Series is multivariable");
-    fs::remove_all(dir);
 }
 
 TEST(NonlinearReport, ThirtyCharacterLabels)

@@ -5,7 +5,7 @@
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
-#include "linear/AccurateFile.h"
+#include "collocation/AccurateFile.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "output/Exports.h"

@@ -4,6 +4,8 @@
 #include "support/SystemProblems.h"
 #include "systems/SystemSession.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -187,8 +189,8 @@ TEST(SystemNames, MatchedWithoutRegardToCaseLikeASingleEquation)
 
 TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
 {
-    const fs::path dir = fs::temp_directory_path() / "odeseries-amat";
-    fs::create_directories(dir);
+    const ode::test::ScratchFolder scratch("amat");
+    const fs::path& dir = scratch.path;
     Session n(true);
     n.s.scratchPath = (dir / "AMAT.MAT").string();
     reciprocalSystem(n.s);
@@ -217,14 +219,12 @@ TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
     EXPECT_TRUE(n.messages.empty()) << (n.messages.empty() ? "" : n.messages[0]);
     EXPECT_TRUE(fs::exists(home / "odeseries" / "AMAT.MAT"));
     unsetenv("XDG_DATA_HOME");
-    fs::remove_all(dir);
 }
 
 TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
 {
-    const fs::path dir = fs::temp_directory_path() / "odeseries-system-files";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const ode::test::ScratchFolder scratch("system-files");
+    const fs::path& dir = scratch.path;
     const std::string file = (dir / "prob").string();
     Session a(true);
     reciprocalSystem(a.s);
@@ -268,7 +268,6 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     ASSERT_TRUE(ReadWholeFile(file + "-unsolved_z", text, error));
     EXPECT_NE(text.find("#FALSE#\r\n"), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
-    fs::remove_all(dir);
 }
 
 TEST(SystemReport, LinesOfBothForms)

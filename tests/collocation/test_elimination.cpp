@@ -1,4 +1,4 @@
-#include "linear/Elimination.h"
+#include "collocation/Elimination.h"
 
 #include <gtest/gtest.h>
 

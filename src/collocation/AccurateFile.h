@@ -24,7 +24,7 @@
 // Numbers are written in their shortest form that reads back to the same double.
 
 #include "common/Limits.h"
-#include "linear/Chebyshev.h"
+#include "collocation/Chebyshev.h"
 #include "session/Session.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "linear/AccurateFile.h"
+#include "collocation/AccurateFile.h"
 
 #include "common/FileIO.h"
 #include "common/Limits.h"

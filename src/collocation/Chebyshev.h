@@ -1,16 +1,14 @@
 #pragma once
-// The accurate method for a single linear equation: the unknowns are the coefficients of
-// Chebyshev polynomials on the interval, y(x) = c0 T0(s) + ... + cN TN(s) with
-// s = (2x - a - b) / (b - a), collocated at the N+1-n Chebyshev points of the interval (the
-// zeros of T(N+1-n), which never fall on an end) together with the n conditions at their
-// points. The basis stays well conditioned where powers of x - C do not, so the digits hold to
-// high degrees; values and derivatives come from the Chebyshev coefficients directly
-// (Clenshaw's recurrence), and the power series about the centre is derived from them.
+// The accurate method's tools, for every kind: the unknowns are the coefficients of Chebyshev
+// polynomials on the interval, y(x) = c0 T0(s) + ... + cN TN(s) with s = (2x - a - b) / (b - a),
+// collocated at the Chebyshev points of the interval (the zeros of a Chebyshev polynomial, which
+// never fall on an end) together with the conditions at their points. The basis stays well
+// conditioned where powers of x - C do not, so the digits hold to high degrees; values and
+// derivatives come from the Chebyshev coefficients directly (Clenshaw's recurrence), and the
+// power series about the centre is derived from them. Here: the basis and its rows, the growth
+// of the degree, the readout and the coefficients' list.
 
 #include "common/Limits.h"
-#include "linear/LinearProblem.h"
-#include "linear/LinearSolver.h"
-#include "script/ScriptHost.h"
 #include "series/ChebyshevSeries.h"
 #include "session/Progress.h"
 #include "session/Termination.h"
@@ -32,12 +30,6 @@ void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double
 struct ChebyshevSolution : SolveEnd {
     ChebyshevSeries series;
 };
-
-// Solves the problem of `in` (power kind, degree N, order n, conditions) in the Chebyshev
-// basis; constants must already have run in `host`. Engine failures show their messages.
-// Stopped through `progress`, it ends Cancelled without coefficients.
-ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoefficientTexts& texts,
-                                       script::ScriptHost& host, const Progress& progress = {});
 
 // Automatic degree: the degree doubles from 16 (or the order + 2) up to `maxDegree` until the
 // tail of the Chebyshev coefficients (the largest of the last eight) falls below `tolerance`
@@ -64,10 +56,6 @@ struct AutoDegreeSolution {
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
                                        bool terms = false, const Progress& progress = {});
-AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
-                                            script::ScriptHost& host, int maxDegree = kDefaultAutoDegreeLimit,
-                                            double tolerance = kDefaultTolerance,
-                                            const Progress& progress = {});
 
 // The last two coefficients' size relative to the largest (0 for a zero series): the
 // truncation error of a converging series is of their order.

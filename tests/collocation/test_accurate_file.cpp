@@ -2,7 +2,7 @@
 // same, refused with a reason when damaged; and the sessions' Save and Open around it.
 
 #include "common/FileIO.h"
-#include "linear/AccurateFile.h"
+#include "collocation/AccurateFile.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 
