@@ -44,8 +44,6 @@ std::vector<std::string> Lines(const std::string& text)
 
 } // namespace
 
-std::string AccurateFilePath(const std::string& problemPath) { return problemPath + ".acc"; }
-
 std::string ProblemFingerprint(const std::string& problemFileText)
 {
     uint64_t hash = 0xcbf29ce484222325ull;

@@ -25,6 +25,7 @@
 
 #include "common/Limits.h"
 #include "collocation/Chebyshev.h"
+#include "session/ProblemFiles.h"
 #include "session/Session.h"
 
 #include <string>
@@ -48,9 +49,6 @@ AccurateSettings SettingsOf(const Session& session);
 // belongs to another problem file than NAME.str (the message then goes to the session's host):
 // the session stays in the equally spaced method.
 bool TakeAccurateFile(const std::string& problemPath, Session& session, AccurateSettings& settings);
-
-// NAME.acc for the problem pair NAME.
-std::string AccurateFilePath(const std::string& problemPath);
 
 // The fingerprint of a problem file's text: 16 hexadecimal digits (64-bit FNV-1a).
 std::string ProblemFingerprint(const std::string& problemFileText);

@@ -27,11 +27,6 @@ std::string trimmed(const std::string& s)
 
 } // namespace
 
-std::string ConstantWhat(const std::string& entry)
-{
-    return "The constant " + Excerpt(script::ConstantList::nameOf(entry));
-}
-
 std::optional<std::string> UnsavableText(const LinearTexts& boxes)
 {
     std::optional<std::string> refusal;
@@ -89,14 +84,6 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
     for (const std::string& c : boxes.constants)
         w.printLine({PrintedTextItem(c)});
     return w.text();
-}
-
-std::optional<std::string> UnsavableCoefficients(bool solved, const std::vector<double>& coef)
-{
-    if (solved && !std::all_of(coef.begin(), coef.end(), [](double c) { return std::isfinite(c); }))
-        return "The solution cannot be saved: its series holds a coefficient that is not a finite number (the power "
-               "series about the centre overflows at this degree). The files there are left as they were.";
-    return std::nullopt;
 }
 
 bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
@@ -201,37 +188,6 @@ void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c)
     c.texts.xupper = FormatNumber(c.xupper);
     c.texts.expansion = FormatNumber(c.xcenter);
     c.texts.period = c.periodText;
-}
-
-std::vector<std::string> PairFiles(const std::string& path) { return {path, path + ".str", AccurateFilePath(path)}; }
-
-OpenedPair OpenProblemPair(const std::string& path, const std::string& magic)
-{
-    OpenedPair pair;
-    std::string problemText;
-    if (!RecoverFiles(PairFiles(path), pair.message))
-        return pair;
-    if (!ReadWholeFile(path, pair.seriesText, pair.message) || !ReadWholeFile(path + ".str", problemText, pair.message))
-        return pair;
-    // The problem file's magic word first: a pair of another kind is "Incompatible file",
-    // whatever its series file holds.
-    pair.problem = RecordReader(std::move(problemText));
-    std::string word;
-    if (!pair.problem.readText(word)) {
-        pair.message = DamagedFileMessage(path + ".str", pair.problem.error());
-        return pair;
-    }
-    if (word != magic) {
-        pair.message = "Incompatible file";
-        return pair;
-    }
-    pair.ok = true;
-    return pair;
-}
-
-std::string DamagedFileMessage(const std::string& file, const std::string& why)
-{
-    return "The file " + file + " cannot be read: " + why;
 }
 
 LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, double pi)

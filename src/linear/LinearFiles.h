@@ -4,6 +4,7 @@
 // (the name followed by ".str") with the magic word, order, names, equation, conditions and
 // constants. Both are written whole or not at all.
 
+#include "session/ProblemFiles.h"
 #include "common/FileIO.h"
 #include "common/TextRecords.h"
 #include "linear/LinearProblem.h"
@@ -45,19 +46,10 @@ std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes);
 // written line (always quoted), each condition and constant entry in a printed line.
 constexpr TextItemForm kEquationItem = TextItemForm::Quoted;
 constexpr TextItemForm kConditionItem = TextItemForm::AsNeeded;
-constexpr TextItemForm kConstantItem = TextItemForm::AsNeeded;
-
-// "The constant NAME", as a refusal of a constant entry names it.
-std::string ConstantWhat(const std::string& entry);
 
 // The first text of `boxes` that the problem file could not give back as typed, as the refusal
 // naming the character (see FileTextRefusal); nothing when every text can be saved.
 std::optional<std::string> UnsavableText(const LinearTexts& boxes);
-
-// The refusal of a save whose coefficients the series file could not give back (an infinity or
-// a NaN, which the file writes as the run time did, "1.#INF", and no reader takes), or nothing:
-// such a save would leave a pair that cannot be opened in place of one that can.
-std::optional<std::string> UnsavableCoefficients(bool solved, const std::vector<double>& coef);
 
 // SaveProblem: writes both files. False with a message when they cannot be written; an
 // existing pair is then left as it was.
@@ -74,24 +66,5 @@ bool ReadConditionsAndConstants(RecordReader& p, double order, LinearFileContent
 
 // ShowProblem's box texts for the series fields read.
 void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c);
-
-// The files of the pair `path` as one save writes them: the series file, the problem file and
-// the accurate method's NAME.acc.
-std::vector<std::string> PairFiles(const std::string& path);
-
-// The first step of every kind's Open: an interrupted save of the pair settled (RecoverFiles),
-// both files read whole and the problem file's magic word checked. On success `problem` stands
-// after the magic word and `seriesText` holds the series file; otherwise `message` says why
-// ("Incompatible file" for a pair of another kind, or why the interrupted save stops it).
-struct OpenedPair {
-    bool ok = false;
-    std::string message;
-    std::string seriesText;
-    RecordReader problem{std::string()};
-};
-OpenedPair OpenProblemPair(const std::string& path, const std::string& magic);
-
-// "The file NAME cannot be read: WHY".
-std::string DamagedFileMessage(const std::string& file, const std::string& why);
 
 } // namespace ode

@@ -4,8 +4,6 @@
 
 namespace ode {
 
-std::string PrintedNumber(double x) { return FormatSigned(x) + " "; }
-
 std::vector<std::string> ReportHeadLines(const LinearInputs& in, const LinearTexts& boxes)
 {
     std::vector<std::string> lines;
@@ -53,16 +51,6 @@ std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearT
     for (size_t k = 0; k < coef.size(); ++k)
         lines.push_back(in.depVarName + "(" + PrintedNumber(static_cast<double>(k)) + ")=" + PrintedNumber(coef[k]));
     return lines;
-}
-
-void AppendNewtonReportLines(double errorBoundDE, double errorBoundCoef, int maxIterations, double xlower,
-                             double xupper, double xcenter, std::vector<std::string>& lines)
-{
-    lines.push_back("   MAXIMUM ERROR IN DE & BC'S:" + PrintedNumber(errorBoundDE));
-    lines.push_back("MAXIMUM ERROR IN COEFFICIENTS:" + PrintedNumber(errorBoundCoef));
-    lines.push_back("      MAXIMUM # OF ITERATIONS:" + PrintedNumber(maxIterations));
-    lines.push_back("             INTERVAL STUDIED: [" + PrintedNumber(xlower) + "," + PrintedNumber(xupper) + "]");
-    lines.push_back("          CENTER OF EXPANSION:" + PrintedNumber(xcenter));
 }
 
 } // namespace ode

@@ -4,6 +4,7 @@
 // them followed by one blank; texts from the boxes are printed unchanged.
 
 #include "linear/LinearProblem.h"
+#include "session/Listing.h"
 
 #include <string>
 #include <vector>
@@ -18,13 +19,5 @@ std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearT
 
 // The head every single-equation report shares: names, constants, equation and conditions.
 std::vector<std::string> ReportHeadLines(const LinearInputs& in, const LinearTexts& boxes);
-
-// The Newton iteration's report lines, as the nonlinear kinds print them: the two error
-// bounds, the iteration limit, the interval and the centre.
-void AppendNewtonReportLines(double errorBoundDE, double errorBoundCoef, int maxIterations, double xlower,
-                             double xupper, double xcenter, std::vector<std::string>& lines);
-
-// A number as a printed report item: FormatSigned and one blank.
-std::string PrintedNumber(double x);
 
 } // namespace ode

@@ -271,16 +271,6 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
     return result;
 }
 
-std::vector<std::string> CoefficientLines(const std::string& depVarName, const std::vector<double>& coef)
-{
-    std::vector<std::string> lines;
-    lines.reserve(coef.size() + 1);
-    lines.push_back("EXPANSION COEFFICIENTS:");
-    for (size_t k = 0; k < coef.size(); ++k)
-        lines.push_back(depVarName + "(" + std::to_string(k) + ")=" + FormatNumber(coef[k]));
-    return lines;
-}
-
 bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
                   script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals)
 {

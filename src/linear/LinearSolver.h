@@ -14,6 +14,7 @@
 #include "collocation/Elimination.h"
 #include "linear/LinearProblem.h"
 #include "script/ScriptHost.h"
+#include "session/Listing.h"
 #include "session/Termination.h"
 
 #include <functional>
@@ -45,9 +46,6 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
 // "ENCOUNTERED INCONSISTENT SYSTEM"; of a solve stopped before it found anything, the stopped
 // line; nothing for any other ending.
 std::vector<std::string> SingularSystemLines(Termination termination);
-
-// "EXPANSION COEFFICIENTS:" and one line name(k)=value per coefficient.
-std::vector<std::string> CoefficientLines(const std::string& depVarName, const std::vector<double>& coef);
 
 // A solution's derivative of order k at x, whatever represents it.
 using DerivativeAt = std::function<double(int k, double x)>;

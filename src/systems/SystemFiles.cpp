@@ -6,7 +6,7 @@
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
 #include "equations/BoxChecks.h"
-#include "linear/LinearFiles.h"
+#include "session/ProblemFiles.h"
 #include "systems/NonlinearSystem.h"
 
 #include <algorithm>

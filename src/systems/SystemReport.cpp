@@ -1,6 +1,6 @@
 #include "systems/SystemReport.h"
 
-#include "linear/LinearReport.h"
+#include "session/Listing.h"
 
 namespace ode {
 

@@ -5,7 +5,7 @@
 #include "equations/LinearSplit.h"
 #include "collocation/AccurateFile.h"
 #include "collocation/Chebyshev.h"
-#include "linear/LinearProblem.h"
+#include "session/Listing.h"
 #include "nonlinear/NewtonSolver.h"
 #include "systems/SystemFiles.h"
 #include "systems/SystemReport.h"
