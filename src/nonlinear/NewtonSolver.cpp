@@ -2,7 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "collocation/Elimination.h"
-#include "nonlinear/NewtonLoop.h"
+#include "collocation/NewtonLoop.h"
 #include "script/ScriptErrors.h"
 
 #include <algorithm>
@@ -164,24 +164,6 @@ std::string coefficientLine(const NonlinearInputs& in, int j, double a, double d
 
 } // namespace
 
-void AppendProblemLines(Termination termination, std::vector<std::string>& lines)
-{
-    const char* problem = termination == Termination::NoConvergence       ? "-CONVERGENCE PROBLEMS."
-                          : termination == Termination::Inconsistent      ? "-POSSIBLE INCONSISTENCE PROBLEMS."
-                          : termination == Termination::LinearlyDependent ? "-POSSIBLE LINEAR DEPENDENCE PROBLEMS."
-                                                                          : nullptr;
-    if (!problem)
-        return;
-    lines.push_back("PROBLEMS ENCOUNTERED:");
-    lines.push_back(problem);
-}
-
-std::string NewtonStoppedLine(int shownPass)
-{
-    return shownPass > 0 ? StoppedLine("THE BEST ITERATE SO FAR (PASS " + std::to_string(shownPass) + ") IS SHOWN")
-                         : StoppedLine();
-}
-
 std::vector<std::string> NewtonListing(const NonlinearInputs& in, const std::vector<double>& coef,
                                        const NewtonResult& result)
 {
@@ -219,31 +201,6 @@ SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>&
     v.center = in.xcenter;
     v.period = in.period;
     return v;
-}
-
-void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random)
-{
-    const size_t size = static_cast<size_t>(degree) + 1;
-    switch (choice) {
-    case 0:
-        coef.assign(size, 0.0);
-        break;
-    case 1:
-        coef.assign(size, 1.0);
-        break;
-    case 2: {
-        coef.assign(size, 0.0);
-        std::uniform_real_distribution<double> uniform(0.0, 1.0);
-        for (double& a : coef)
-            a = 0.5 - uniform(random);
-        break;
-    }
-    case 4:
-        coef.resize(size, 0.0);
-        break;
-    default:
-        break;
-    }
 }
 
 bool SetDerivativeValues(const SeriesView& series, int n, double x, script::ScriptHost& host)

@@ -6,6 +6,7 @@
 // Jacobian with respect to the coefficients from the chain rule, each correction from the
 // elimination. The listing lines are those the form shows.
 
+#include "collocation/NewtonLoop.h"
 #include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptHost.h"
 #include "series/Series.h"
@@ -17,11 +18,6 @@
 #include <vector>
 
 namespace ode {
-
-// Applies the initial-approximation choice (the leading number of the combo's text) to
-// `coef` for degree N: 0 zeros, 1 ones, 2 random in (-0.5, 0.5], 3 unchanged (a loaded
-// series), 4 resized keeping its values; any other number leaves it unchanged.
-void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random);
 
 // How the iteration ended and what it found, as numbers; lstCoeff is written from them.
 struct NewtonResult : SolveEnd {
@@ -51,14 +47,6 @@ bool NonlinearBCErrors(const NonlinearInputs& in, const std::vector<std::string>
 // Evaluate's residual line "LHS-RHS=residual" at x.
 bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                            const SeriesView& series, double x, script::ScriptHost& host, std::string& line);
-
-// The line of a stopped Newton iteration: "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS 3)
-// IS SHOWN", or, when no pass had finished, that no solution was found yet.
-std::string NewtonStoppedLine(int shownPass);
-
-// "PROBLEMS ENCOUNTERED:" and the line of the problem the iteration ended with (no
-// convergence, inconsistence or linear dependence); nothing for any other ending.
-void AppendProblemLines(Termination termination, std::vector<std::string>& lines);
 
 // The coefficient list of a Newton result: "NO CONVERGENCE.  BEST RESULTS WERE:" when it did
 // not converge (the stopped line when it was stopped), the coefficients with their last

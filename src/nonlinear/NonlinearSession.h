@@ -5,7 +5,7 @@
 // approximation" of the next one.
 
 #include "linear/ProblemSession.h"
-#include "nonlinear/ChebyshevNewton.h"
+#include "nonlinear/NonlinearChebyshev.h"
 #include "nonlinear/NewtonSolver.h"
 #include "nonlinear/NonlinearFiles.h"
 #include "script/ScriptHost.h"

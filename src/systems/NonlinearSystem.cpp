@@ -1,12 +1,10 @@
 #include "systems/NonlinearSystem.h"
 
-#include "common/NumberFormat.h"
-#include "common/Text.h"
 #include "collocation/Chebyshev.h"
 #include "collocation/Elimination.h"
-#include "nonlinear/NewtonLoop.h"
-#include "nonlinear/NewtonSolver.h"
-#include "nonlinear/NonlinearProblem.h"
+#include "collocation/NewtonLoop.h"
+#include "common/NumberFormat.h"
+#include "common/Text.h"
 #include "script/ScriptErrors.h"
 #include "series/Series.h"
 

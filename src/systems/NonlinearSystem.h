@@ -4,7 +4,7 @@
 // script variables of variable y are y0 (its value), y1 (y'), y2 (y'') ...
 
 #include "equations/Derivatives.h"
-#include "nonlinear/ChebyshevNewton.h"
+#include "collocation/ChebyshevNewton.h"
 #include "session/Termination.h"
 #include "systems/LinearSystem.h"
 

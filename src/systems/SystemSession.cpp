@@ -6,7 +6,7 @@
 #include "collocation/AccurateFile.h"
 #include "collocation/Chebyshev.h"
 #include "session/Listing.h"
-#include "nonlinear/NewtonSolver.h"
+#include "collocation/NewtonLoop.h"
 #include "systems/SystemFiles.h"
 #include "systems/SystemReport.h"
 

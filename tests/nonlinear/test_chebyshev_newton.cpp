@@ -3,7 +3,7 @@
 
 #include "common/NumberFormat.h"
 #include "equations/Derivatives.h"
-#include "nonlinear/ChebyshevNewton.h"
+#include "nonlinear/NonlinearChebyshev.h"
 #include "nonlinear/NonlinearSession.h"
 #include "support/Tolerances.h"
 

@@ -11,6 +11,8 @@
 #include "session/Termination.h"
 
 #include <functional>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace ode {
@@ -41,5 +43,18 @@ struct NewtonPasses {
 // so it still tells how far the iteration came when a step throws.
 void RunNewtonPasses(int unknowns, int maxIterations, double coefficientBound, std::vector<double>& coef,
                      const NewtonPassSteps& steps, NewtonPasses& run, const Progress& progress = {});
+
+// Applies the initial-approximation choice (the leading number of the combo's text) to
+// `coef` for degree N: 0 zeros, 1 ones, 2 random in (-0.5, 0.5], 3 unchanged (a loaded
+// series), 4 resized keeping its values; any other number leaves it unchanged.
+void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random);
+
+// The line of a stopped Newton iteration: "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS 3)
+// IS SHOWN", or, when no pass had finished, that no solution was found yet.
+std::string NewtonStoppedLine(int shownPass);
+
+// "PROBLEMS ENCOUNTERED:" and the line of the problem the iteration ended with (no
+// convergence, inconsistence or linear dependence); nothing for any other ending.
+void AppendProblemLines(Termination termination, std::vector<std::string>& lines);
 
 } // namespace ode

@@ -1,4 +1,4 @@
-#include "nonlinear/NewtonLoop.h"
+#include "collocation/NewtonLoop.h"
 
 #include "common/Limits.h"
 
@@ -71,6 +71,49 @@ void RunNewtonPasses(int unknowns, int maxIterations, double coefficientBound, s
             return;
         }
     }
+}
+
+void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random)
+{
+    const size_t size = static_cast<size_t>(degree) + 1;
+    switch (choice) {
+    case 0:
+        coef.assign(size, 0.0);
+        break;
+    case 1:
+        coef.assign(size, 1.0);
+        break;
+    case 2: {
+        coef.assign(size, 0.0);
+        std::uniform_real_distribution<double> uniform(0.0, 1.0);
+        for (double& a : coef)
+            a = 0.5 - uniform(random);
+        break;
+    }
+    case 4:
+        coef.resize(size, 0.0);
+        break;
+    default:
+        break;
+    }
+}
+
+std::string NewtonStoppedLine(int shownPass)
+{
+    return shownPass > 0 ? StoppedLine("THE BEST ITERATE SO FAR (PASS " + std::to_string(shownPass) + ") IS SHOWN")
+                         : StoppedLine();
+}
+
+void AppendProblemLines(Termination termination, std::vector<std::string>& lines)
+{
+    const char* problem = termination == Termination::NoConvergence       ? "-CONVERGENCE PROBLEMS."
+                          : termination == Termination::Inconsistent      ? "-POSSIBLE INCONSISTENCE PROBLEMS."
+                          : termination == Termination::LinearlyDependent ? "-POSSIBLE LINEAR DEPENDENCE PROBLEMS."
+                                                                          : nullptr;
+    if (!problem)
+        return;
+    lines.push_back("PROBLEMS ENCOUNTERED:");
+    lines.push_back(problem);
 }
 
 } // namespace ode

@@ -1,16 +1,14 @@
 #pragma once
-// The accurate method for a single nonlinear equation (power-series kind): the unknowns are
-// the Chebyshev coefficients on the interval, collocated at the N+1-n Chebyshev points with
-// the n conditions at their points, as the linear accurate method does. Newton's iteration on
-// them takes the partial derivatives of each residual with respect to Y0 ... Yn exactly, by
-// forward differentiation in the engine; each step is damped (halved until the largest
-// residual falls, Armijo's rule) and the iteration stops when both the last correction and
-// every residual are within their bounds, after which it goes on while the corrections still
-// halve, so the digits it shows are the ones the degree can give.
+// The accurate method's Newton iteration, for a single nonlinear equation and a system alike:
+// the unknowns are the Chebyshev coefficients on the interval, in one block per dependent
+// variable, collocated at Chebyshev points with the conditions at their points. Newton's
+// iteration on them takes the partial derivatives of each residual with respect to each
+// variable and derivative exactly, by forward differentiation in the engine; each step is
+// damped (halved until the residuals fall, Armijo's rule) and the iteration stops when both the
+// last correction and every residual are within their bounds, after which it goes on while the
+// corrections still halve, so the digits it shows are the ones the degree can give.
 
 #include "collocation/Chebyshev.h"
-#include "nonlinear/NewtonSolver.h"
-#include "nonlinear/NonlinearProblem.h"
 #include "script/ScriptHost.h"
 #include "session/Progress.h"
 #include "session/Termination.h"
@@ -87,33 +85,8 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                    const std::vector<double>& coef, int r, script::ScriptHost& host, double& value);
 
-struct ChebyshevNewtonResult : NewtonRunReport {
-    ChebyshevSeries series;
-    std::vector<double> gridX, gridResidual, conditionResidual; // at the collocation and condition points
-};
-
-// Newton from `start` (its degree is the solution's; its interval must be the problem's).
-// Constants must already have run in `host`; engine failures show their messages. A stopped
-// iteration's best result is listed with its residuals, unless no pass had finished.
-ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                                              const ChebyshevSeries& start, script::ScriptHost& host,
-                                              const Progress& progress = {});
-
 // The pass listing: "PASS 1: CORRECTION 1.5E+00  RESIDUAL 2.3E-01  STEP 1", one line a pass,
 // then how the iteration ended.
 std::vector<std::string> NewtonPassLines(const NewtonRunReport& result);
-
-// The result in the equally spaced method's listing (power coefficients about the centre with
-// their last corrections, the residuals at the points), for the coefficient list.
-NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewtonResult& result,
-                                 std::vector<double>& powerCoef);
-
-// The equation's residual (l = 0) or condition l's at x for the Chebyshev solution. False on
-// an engine error (the caller traps it).
-bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                         const ChebyshevSeries& s, int l, double x, script::ScriptHost& host, double& value);
-// The same with the derivatives prepared once, for many points.
-bool ChebyshevResidualAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
-                         const ChebyshevDerivativeTable& s, int l, double x, script::ScriptHost& host, double& value);
 
 } // namespace ode
