@@ -1,6 +1,6 @@
 // Cost of solving a single linear equation: the whole Solve path, and the elimination alone.
-#include "linear/LinearSession.h"
 #include "linear/LinearChebyshev.h"
+#include "linear/LinearSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +41,15 @@ void BM_SolveLinear(benchmark::State& state)
         benchmark::DoNotOptimize(ok);
     }
 }
-BENCHMARK(BM_SolveLinear)->Arg(23)->Arg(50)->Arg(100)->Arg(200)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SolveLinear)
+    ->Arg(23)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Unit(benchmark::kMillisecond);
 
 // The accurate method on the same problem.
 void BM_SolveLinearChebyshev(benchmark::State& state)

@@ -54,8 +54,7 @@ std::string Usage()
            FormatNumber(kDefaultTolerance) +
            ")\n"
            "      --max-degree N    the automatic degree's limit (default " +
-           std::to_string(kDefaultAutoDegreeLimit) + ", at most " +
-           std::to_string(kMaxAutoDegree) +
+           std::to_string(kDefaultAutoDegreeLimit) + ", at most " + std::to_string(kMaxAutoDegree) +
            ")\n"
            "      --continue NAME=FROM:TO:STEPS   with chebyshev, nonlinear: sweep the\n"
            "                        constant NAME, each solve from the last solution\n"

@@ -663,7 +663,8 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
         const DemoLibrary library = LoadDemoLibrary(FindDemoFolder(ProgramFolder()));
         const Demo* demo = FindDemo(library, *o.example);
         if (!demo) {
-            err << "odeseries: there is no demo called " << Excerpt(*o.example) << " ('odeseries examples' lists them)\n";
+            err << "odeseries: there is no demo called " << Excerpt(*o.example)
+                << " ('odeseries examples' lists them)\n";
             return false;
         }
         o.files.push_back(demo->path);

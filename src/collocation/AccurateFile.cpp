@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <vector>
@@ -59,7 +59,8 @@ std::string ProblemFingerprint(const std::string& problemFileText)
 std::string AccurateFileText(const AccurateSettings& s)
 {
     std::string t = std::string(kMagic) + "\r\nmethod chebyshev\r\nautomatic-degree " + (s.autoDegree ? "yes" : "no") +
-                    "\r\nmax-degree " + std::to_string(s.maxDegree) + "\r\ntolerance " + FormatShortest(s.tolerance) + "\r\n";
+                    "\r\nmax-degree " + std::to_string(s.maxDegree) + "\r\ntolerance " + FormatShortest(s.tolerance) +
+                    "\r\n";
     if (!s.problem.empty())
         t += "problem " + s.problem + "\r\n";
     if (!s.solution.empty()) {

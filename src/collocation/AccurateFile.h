@@ -23,8 +23,8 @@
 //
 // Numbers are written in their shortest form that reads back to the same double.
 
-#include "common/Limits.h"
 #include "collocation/Chebyshev.h"
+#include "common/Limits.h"
 #include "session/ProblemFiles.h"
 #include "session/Session.h"
 

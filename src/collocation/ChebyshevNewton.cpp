@@ -1,9 +1,9 @@
 #include "collocation/ChebyshevNewton.h"
 
-#include "common/Limits.h"
-#include "common/NumberFormat.h"
 #include "collocation/Elimination.h"
 #include "collocation/NewtonLoop.h"
+#include "common/Limits.h"
+#include "common/NumberFormat.h"
 #include "script/ScriptErrors.h"
 
 #include <algorithm>

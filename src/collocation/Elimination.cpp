@@ -32,10 +32,7 @@ void AugmentedMatrix::reset(int unknowns)
     m_cols = unknowns + 1;
 }
 
-AugmentedMatrix::AugmentedMatrix(const AugmentedMatrix& other)
-{
-    *this = other;
-}
+AugmentedMatrix::AugmentedMatrix(const AugmentedMatrix& other) { *this = other; }
 
 AugmentedMatrix& AugmentedMatrix::operator=(const AugmentedMatrix& other)
 {

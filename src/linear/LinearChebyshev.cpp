@@ -41,7 +41,7 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
 
 } // namespace
 
-ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoefficientTexts& texts,
+ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                        script::ScriptHost& host, const Progress& progress)
 {
     ChebyshevSolution result;
@@ -117,7 +117,7 @@ ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoeff
     return result;
 }
 
-AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
+AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoefficientTexts& texts,
                                             script::ScriptHost& host, int maxDegree, double tolerance,
                                             const Progress& progress)
 {

@@ -15,13 +15,12 @@ namespace ode {
 // Solves the problem of `in` (power kind, degree N, order n, conditions) in the Chebyshev
 // basis; constants must already have run in `host`. Engine failures show their messages.
 // Stopped through `progress`, it ends Cancelled without coefficients.
-ChebyshevSolution SolveLinearChebyshev(const LinearInputs& in, const LinearCoefficientTexts& texts,
+ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                        script::ScriptHost& host, const Progress& progress = {});
 
 // The same with the degree grown (GrowChebyshevDegree) from 16, or the order + 2.
-AutoDegreeSolution SolveLinearChebyshevAuto(LinearInputs in, const LinearCoefficientTexts& texts,
+AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoefficientTexts& texts,
                                             script::ScriptHost& host, int maxDegree = kDefaultAutoDegreeLimit,
-                                            double tolerance = kDefaultTolerance,
-                                            const Progress& progress = {});
+                                            double tolerance = kDefaultTolerance, const Progress& progress = {});
 
 } // namespace ode

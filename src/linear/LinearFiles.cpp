@@ -1,12 +1,12 @@
 #include "linear/LinearFiles.h"
 
+#include "collocation/AccurateFile.h"
 #include "common/FileIO.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
 #include "equations/BoxChecks.h"
-#include "collocation/AccurateFile.h"
 #include "script/Constants.h"
 
 #include <algorithm>
@@ -14,79 +14,15 @@
 
 namespace ode {
 
-namespace {
-
-std::string trimmed(const std::string& s)
-{
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos)
-        return {};
-    size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
-
-} // namespace
-
-std::optional<std::string> UnsavableText(const LinearTexts& boxes)
-{
-    std::optional<std::string> refusal;
-    for (const auto& [what, text] :
-         {std::pair<std::string, const std::string*>{"The independent variable's name", &boxes.indepVarName},
-          {"The dependent variable's name", &boxes.depVarName},
-          {"The equation", &boxes.equation}})
-        if (!refusal)
-            refusal = FileTextRefusal(what, *text, kEquationItem);
-    const size_t n = std::min(boxes.bcText.size(), static_cast<size_t>(std::max(0L, ParseWholeNumber(boxes.order))));
-    for (size_t k = 0; k < n && !refusal; ++k)
-        refusal = FileTextRefusal("Condition " + std::to_string(k + 1), boxes.bcText[k], kConditionItem);
-    for (size_t k = 0; k < boxes.constants.size() && !refusal; ++k)
-        refusal = FileTextRefusal(ConstantWhat(boxes.constants[k]), boxes.constants[k], kConstantItem);
-    return refusal;
-}
-
-std::string LinearSeriesFileText(SeriesKind kind, const LinearTexts& boxes, bool solved,
-                                 const std::vector<double>& coef)
-{
-    RecordWriter w;
-    w.writeLine({0, boxes.indepVarName, ParseNumber(boxes.xlower), ParseNumber(boxes.xupper)});
-    if (boxes.expansion == "*")
-        w.printLine({"*"});
-    else
-        w.printLine({ParseNumber(boxes.expansion)});
-    if (kind == SeriesKind::Power) {
-        w.writeLine({1, "*", ParseNumber(boxes.terms), solved});
-    } else {
-        w.writeLine({0});
-        if (boxes.period == "*")
-            w.printLine({"*"});
-        else
-            w.printLine({ParseNumber(boxes.period)});
-        w.writeLine({ParseNumber(boxes.terms), solved});
-    }
-    if (solved)
-        for (double c : coef)
-            w.printLine({c});
-    return w.text();
-}
-
-std::string LinearProblemFileText(SeriesKind kind, const LinearTexts& boxes)
+std::string LinearProblemFileText(SeriesKind kind, const SingleTexts& boxes)
 {
     RecordWriter w;
     w.writeLine({LinearMagic(kind), ParseNumber(boxes.order), boxes.indepVarName, boxes.depVarName, boxes.equation});
-    const long n = ParseWholeNumber(boxes.order);
-    for (long k = 0; k < n; ++k) {
-        size_t i = static_cast<size_t>(k);
-        double point = i < boxes.bcPoint.size() ? ParseNumber(boxes.bcPoint[i]) : 0.0;
-        std::string text = i < boxes.bcText.size() ? boxes.bcText[i] : std::string();
-        w.printLine({point, PrintedTextItem(text)});
-    }
-    w.printLine({static_cast<long>(boxes.constants.size())});
-    for (const std::string& c : boxes.constants)
-        w.printLine({PrintedTextItem(c)});
+    WriteConditionsAndConstants(boxes, w);
     return w.text();
 }
 
-bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTexts& boxes, bool solved,
+bool SaveLinearProblem(const std::string& path, SeriesKind kind, const SingleTexts& boxes, bool solved,
                        const std::vector<double>& coef, std::string& error, const FileSet& extra)
 {
     if (const auto refusal = UnsavableCoefficients(solved, coef)) {
@@ -94,100 +30,10 @@ bool SaveLinearProblem(const std::string& path, SeriesKind kind, const LinearTex
         return false;
     }
     FileSet set{
-        {{path, LinearSeriesFileText(kind, boxes, solved, coef)}, {path + ".str", LinearProblemFileText(kind, boxes)}},
+        {{path, SeriesFileText(kind, boxes, solved, coef)}, {path + ".str", LinearProblemFileText(kind, boxes)}},
         extra.remove};
     set.write.insert(set.write.end(), extra.write.begin(), extra.write.end());
     return SaveFileSet(set, error);
-}
-
-bool ReadSeriesFile(const std::string& seriesText, SeriesKind kind, double pi, LinearFileContent& c, std::string& why)
-{
-    RecordReader s(seriesText);
-    double lastVar = 0, kindRead = 0, count = 0;
-    std::string centre;
-    bool solved = false;
-    s.readNumber(lastVar);
-    s.readText(c.texts.indepVarName);
-    s.readNumber(c.xlower);
-    s.readNumber(c.xupper);
-    s.readText(centre);
-    s.readNumber(kindRead);
-    s.readText(c.periodText);
-    s.readNumber(count);
-    s.readBoolean(solved);
-    if (!s.ok()) {
-        why = s.error();
-        return false;
-    }
-    centre = trimmed(centre);
-    c.periodText = trimmed(c.periodText);
-    c.xcenter = centre == "*" ? (c.xlower + c.xupper) / 2 : ParseNumber(centre);
-    c.period = c.periodText == "*" ? 2 * pi : ParseNumber(c.periodText);
-    double degree = kind == SeriesKind::Power ? RoundHalfEven(count) : RoundHalfEven(count) - 1;
-    if (!(degree >= 0 && degree <= kLargestDegree)) { // no file written by the program exceeds it
-        why = "the degree " + FormatNumber(degree) + " is out of range.";
-        return false;
-    }
-    c.seriesDegree = static_cast<int>(degree);
-    // A series of the other family is not a solution of this form's problem.
-    const double expectedKind = kind == SeriesKind::Power ? 1 : 0;
-    c.solved = solved && kindRead == expectedKind;
-    if (c.solved) {
-        c.coef.assign(static_cast<size_t>(c.seriesDegree) + 1, 0.0);
-        for (double& v : c.coef)
-            s.readNumber(v);
-        if (!s.ok()) {
-            why = s.error();
-            return false;
-        }
-    }
-    return true;
-}
-
-bool ReadConditionsAndConstants(RecordReader& p, double order, LinearFileContent& c, std::string& why)
-{
-    const double n = RoundHalfEven(order);
-    if (!(n >= 1 && n <= 10)) {
-        why = "the order " + FormatNumber(order) + " is out of range.";
-        return false;
-    }
-    c.texts.order = FormatNumber(n);
-    c.texts.bcPoint.clear();
-    c.texts.bcText.clear();
-    for (int k = 0; k < static_cast<int>(n); ++k) {
-        double point = 0;
-        std::string text;
-        p.readNumber(point);
-        p.readText(text);
-        c.texts.bcPoint.push_back(FormatNumber(point));
-        c.texts.bcText.push_back(text);
-    }
-    double constantCount = 0;
-    p.readNumber(constantCount);
-    if (p.ok() && !(constantCount >= 0 && constantCount <= 101)) {
-        why = "the number of constants " + FormatNumber(constantCount) + " is out of range.";
-        return false;
-    }
-    c.texts.constants.clear();
-    for (int k = 0; p.ok() && k < static_cast<int>(constantCount); ++k) {
-        std::string entry;
-        p.readText(entry);
-        c.texts.constants.push_back(entry);
-    }
-    if (!p.ok()) {
-        why = p.error();
-        return false;
-    }
-    return true;
-}
-
-void ShowSeriesInBoxes(SeriesKind kind, LinearFileContent& c)
-{
-    c.texts.terms = FormatNumber(kind == SeriesKind::Power ? c.seriesDegree : c.seriesDegree + 1);
-    c.texts.xlower = FormatNumber(c.xlower);
-    c.texts.xupper = FormatNumber(c.xupper);
-    c.texts.expansion = FormatNumber(c.xcenter);
-    c.texts.period = c.periodText;
 }
 
 LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, double pi)
@@ -200,7 +46,7 @@ LinearOpenResult OpenLinearProblem(const std::string& path, SeriesKind kind, dou
     }
     const std::string& seriesText = pair.seriesText;
     RecordReader& p = pair.problem;
-    LinearFileContent& c = result.content;
+    SingleFileContent& c = result.content;
     auto damaged = [&](const std::string& file, const std::string& why) {
         result.message = DamagedFileMessage(file, why);
         return result;

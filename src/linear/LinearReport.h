@@ -5,6 +5,7 @@
 
 #include "linear/LinearProblem.h"
 #include "session/Listing.h"
+#include "single/SingleReport.h"
 
 #include <string>
 #include <vector>
@@ -14,10 +15,7 @@ namespace ode {
 // `in`: the inputs of the last reading (order, degree, interval, centre, period, names);
 // `boxes`: the equation, conditions, points and constants as they stand. Without a solution
 // the coefficient heading is followed by "(NOT SOLVED)".
-std::vector<std::string> LinearReportLines(const LinearInputs& in, const LinearTexts& boxes, bool solved,
+std::vector<std::string> LinearReportLines(const SingleInputs& in, const SingleTexts& boxes, bool solved,
                                            const std::vector<double>& coef);
-
-// The head every single-equation report shares: names, constants, equation and conditions.
-std::vector<std::string> ReportHeadLines(const LinearInputs& in, const LinearTexts& boxes);
 
 } // namespace ode

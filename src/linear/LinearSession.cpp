@@ -9,7 +9,7 @@ namespace ode {
 
 LinearSession::LinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared,
                              script::ScriptHost::MessageSink sink)
-    : ProblemSession(shared, sink), boxes(DefaultLinearTexts(kind)), m_kind(kind)
+    : ProblemSession(shared, sink), boxes(DefaultSingleTexts(kind)), m_kind(kind)
 {}
 
 SeriesView LinearSession::series() const
@@ -25,7 +25,7 @@ SeriesView LinearSession::series() const
 
 bool LinearSession::readInputs()
 {
-    m_inputs = ReadLinearInputs(boxes, m_kind, m_host.Pi);
+    m_inputs = ReadSingleInputs(boxes, m_kind, m_host.Pi);
     m_inputsRead = true;
     return runConstants(m_inputs.constants);
 }
@@ -122,7 +122,7 @@ bool LinearSession::solveTrigonometricAuto()
     const AutoDegreeSolution found = GrowChebyshevDegree(
         std::max(16, m_inputs.order + 2), maxDegree, tolerance,
         [&](int degree, const Progress& at) {
-            LinearInputs in = m_inputs;
+            SingleInputs in = m_inputs;
             in.seriesDegree = degree;
             LinearSolution s = SolveLinear(in, m_texts, m_host, at);
             ChebyshevSolution out;
@@ -164,7 +164,7 @@ bool LinearSession::open(const std::string& path)
         return false;
     }
     clearResults();
-    LinearTexts shown = r.content.texts;
+    SingleTexts shown = r.content.texts;
     shown.xestimation = boxes.xestimation;
     shown.derNum = boxes.derNum;
     boxes = shown;
@@ -207,7 +207,7 @@ bool LinearSession::save(const std::string& path)
 std::vector<std::string> LinearSession::report()
 {
     if (!m_inputsRead) {
-        m_inputs = ReadLinearInputs(boxes, m_kind, m_host.Pi);
+        m_inputs = ReadSingleInputs(boxes, m_kind, m_host.Pi);
         m_inputsRead = true;
     }
     std::vector<std::string> lines = LinearReportLines(m_inputs, boxes, m_solved, m_coef);

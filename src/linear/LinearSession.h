@@ -7,8 +7,8 @@
 #include "linear/LinearFiles.h"
 #include "linear/LinearProblem.h"
 #include "linear/LinearSolver.h"
-#include "linear/ProblemSession.h"
 #include "script/ScriptHost.h"
+#include "single/ProblemSession.h"
 
 #include <memory>
 #include <optional>
@@ -26,13 +26,13 @@ public:
     {
         return m_kind == SeriesKind::Power ? ProblemKind::LinearPower : ProblemKind::LinearTrig;
     }
-    LinearTexts& texts() override { return boxes; }
-    const LinearTexts& texts() const override { return boxes; }
+    SingleTexts& texts() override { return boxes; }
+    const SingleTexts& texts() const override { return boxes; }
 
     // The boxes as the user left them.
-    LinearTexts boxes;
+    SingleTexts boxes;
 
-    const LinearInputs& inputs() const override { return m_inputs; }
+    const SingleInputs& inputs() const override { return m_inputs; }
     SeriesView series() const override;
 
     // ReadInputs with the constants run in the engine. False when a constant fails.
@@ -53,7 +53,7 @@ private:
     void listCoefficientsAndResiduals();
 
     SeriesKind m_kind;
-    LinearInputs m_inputs;
+    SingleInputs m_inputs;
     LinearCoefficientTexts m_texts;
 };
 

@@ -131,7 +131,7 @@ struct CollocationValues {
 
 // A power series' rows: the grid points 0 ... M, then the conditions M+1 ... N. False when the
 // caller asked to stop (a row at degree 8000 takes about a millisecond).
-bool powerRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a,
+bool powerRows(const SingleInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a,
                const Progress& progress)
 {
     std::vector<double> powers;
@@ -150,7 +150,7 @@ bool powerRows(const LinearInputs& in, int n, int N, int M, double h, const Coll
 }
 
 // A trigonometric series' rows, in the same order (the period is not 0).
-bool trigRows(const LinearInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a,
+bool trigRows(const SingleInputs& in, int n, int N, int M, double h, const CollocationValues& v, AugmentedMatrix& a,
               const Progress& progress)
 {
     const double omega = 8 * std::atan(1.0) / in.period;
@@ -171,7 +171,7 @@ bool trigRows(const LinearInputs& in, int n, int N, int M, double h, const Collo
 
 } // namespace
 
-std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out)
+std::optional<std::string> ExtractLinearCoefficients(const SingleInputs& in, LinearCoefficientTexts& out)
 {
     SplitResult de = ExtractDECoefficients(in.equation, in.depVarName, in.order);
     if (de.problem)
@@ -187,7 +187,7 @@ std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, Lin
     return std::nullopt;
 }
 
-LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host,
+LinearSolution SolveLinear(const SingleInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host,
                            const Progress& progress)
 {
     LinearSolution result;
@@ -271,14 +271,14 @@ LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts&
     return result;
 }
 
-bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+bool ListBCErrors(const SingleInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
                   script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals)
 {
     return ListBCErrors(
         in, texts, [&series](int k, double x) { return SeriesDerivative(series, k, x); }, host, lines, residuals);
 }
 
-bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& series,
+bool ListBCErrors(const SingleInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& series,
                   script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals)
 {
     const int n = in.order;
@@ -298,14 +298,14 @@ bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, c
     return true;
 }
 
-bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
                            double x, script::ScriptHost& host, std::vector<std::string>& lines)
 {
     return EquationResidualLines(
         in, texts, [&series](int k, double at) { return SeriesDerivative(series, k, at); }, x, host, lines);
 }
 
-bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& series,
+bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& series,
                            double x, script::ScriptHost& host, std::vector<std::string>& lines)
 {
     std::vector<double> av;

@@ -35,11 +35,11 @@ struct LinearCoefficientTexts {
     std::vector<std::string> de;              // DECoefText(0 ... n+1)
     std::vector<std::vector<std::string>> bc; // BCCoefText(i, 0 ... n+1), condition i at i-1
 };
-std::optional<std::string> ExtractLinearCoefficients(const LinearInputs& in, LinearCoefficientTexts& out);
+std::optional<std::string> ExtractLinearCoefficients(const SingleInputs& in, LinearCoefficientTexts& out);
 
 // SolveLinear: inputs as ReadInputs left them, constants already run in `host`. Stopped through
 // `progress`, it ends Cancelled with the stopped line as its list and no coefficients.
-LinearSolution SolveLinear(const LinearInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host,
+LinearSolution SolveLinear(const SingleInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host,
                            const Progress& progress = {});
 
 // The coefficient list of a singular system: "ENCOUNTERED LINEARLY DEPENDENT SYSTEM" or
@@ -52,15 +52,15 @@ using DerivativeAt = std::function<double(int k, double x)>;
 
 // ListBCErrors: "B.C. #i", "LHS=", "RHS=", "LHS-RHS=" for each condition, and each
 // LHS - RHS as a number. False (with the messages shown through the host) when the engine fails.
-bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+bool ListBCErrors(const SingleInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
                   script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals);
-bool ListBCErrors(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
+bool ListBCErrors(const SingleInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
                   script::ScriptHost& host, std::vector<std::string>& lines, std::vector<double>& residuals);
 
 // The equation residual at x: "LHS=", "RHS=", "LHS-RHS=".
-bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
+bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts& texts, const SeriesView& series,
                            double x, script::ScriptHost& host, std::vector<std::string>& lines);
-bool EquationResidualLines(const LinearInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
+bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
                            double x, script::ScriptHost& host, std::vector<std::string>& lines);
 
 } // namespace ode

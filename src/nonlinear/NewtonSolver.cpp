@@ -1,8 +1,8 @@
 #include "nonlinear/NewtonSolver.h"
 
-#include "common/NumberFormat.h"
 #include "collocation/Elimination.h"
 #include "collocation/NewtonLoop.h"
+#include "common/NumberFormat.h"
 #include "script/ScriptErrors.h"
 
 #include <algorithm>

@@ -13,8 +13,8 @@ std::string NonlinearProblemFileText(SeriesKind kind, const NonlinearTexts& b)
     RecordWriter w;
     w.writeLine({NonlinearMagic(kind), ParseNumber(b.order), ParseNumber(b.errorD), ParseNumber(b.errorC),
                  ParseNumber(b.maxcy), b.indepVarName, b.depVarName, b.equation});
-    std::string linear = LinearProblemFileText(kind, b);
-    return w.text() + linear.substr(linear.find("\r\n") + 2);
+    WriteConditionsAndConstants(b, w);
+    return w.text();
 }
 
 bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const NonlinearTexts& boxes, bool solved,
@@ -24,9 +24,9 @@ bool SaveNonlinearProblem(const std::string& path, SeriesKind kind, const Nonlin
         error = *refusal;
         return false;
     }
-    FileSet set{{{path, LinearSeriesFileText(kind, boxes, solved, coef)},
-                 {path + ".str", NonlinearProblemFileText(kind, boxes)}},
-                extra.remove};
+    FileSet set{
+        {{path, SeriesFileText(kind, boxes, solved, coef)}, {path + ".str", NonlinearProblemFileText(kind, boxes)}},
+        extra.remove};
     set.write.insert(set.write.end(), extra.write.begin(), extra.write.end());
     return SaveFileSet(set, error);
 }
@@ -46,7 +46,7 @@ NonlinearOpenResult OpenNonlinearProblem(const std::string& path, SeriesKind kin
         result.message = DamagedFileMessage(file, reason);
         return result;
     };
-    LinearFileContent& c = result.content;
+    SingleFileContent& c = result.content;
     if (!ReadSeriesFile(seriesText, kind, pi, c, why))
         return damaged(path, why);
     double order = 0, errorD = 0, errorC = 0, maxcy = 0;
@@ -62,7 +62,7 @@ NonlinearOpenResult OpenNonlinearProblem(const std::string& path, SeriesKind kin
     if (!ReadConditionsAndConstants(p, order, c, why))
         return damaged(path + ".str", why);
     ShowSeriesInBoxes(kind, c);
-    static_cast<LinearTexts&>(result.texts) = c.texts;
+    static_cast<SingleTexts&>(result.texts) = c.texts;
     result.texts.errorD = FormatNumber(errorD);
     result.texts.errorC = FormatNumber(errorC);
     result.texts.maxcy = FormatNumber(maxcy);

@@ -3,15 +3,16 @@
 // it, and the problem file "Pndif"/"Tndif" with the bounds and the iteration limit after the
 // order. Also the loading of a saved series as the initial approximation.
 
-#include "linear/LinearFiles.h"
+#include "common/FileIO.h"
 #include "nonlinear/NonlinearProblem.h"
+#include "single/SingleFiles.h"
 
 namespace ode {
 
 struct NonlinearOpenResult {
     bool ok = false;
     std::string message;
-    LinearFileContent content;
+    SingleFileContent content;
     NonlinearTexts texts;
 };
 

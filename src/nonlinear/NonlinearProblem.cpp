@@ -16,7 +16,7 @@ const char* const kApproximationItems[5] = {
 NonlinearTexts DefaultNonlinearTexts(SeriesKind kind)
 {
     NonlinearTexts t;
-    static_cast<LinearTexts&>(t) = DefaultLinearTexts(kind);
+    static_cast<SingleTexts&>(t) = DefaultSingleTexts(kind);
     t.equation = kind == SeriesKind::Power ? "y''-2*y^3=0" : "exp(x)*y''-y*y'+y=exp(x)";
     t.bcText = {"y'+y^2=0"};
     t.bcPoint = {"3"};
@@ -36,7 +36,7 @@ const char* NonlinearMagic(SeriesKind kind)
 NonlinearInputs ReadNonlinearInputs(const NonlinearTexts& texts, SeriesKind kind, double pi)
 {
     NonlinearInputs in;
-    static_cast<LinearInputs&>(in) = ReadLinearInputs(texts, kind, pi);
+    static_cast<SingleInputs&>(in) = ReadSingleInputs(texts, kind, pi);
     if (kind == SeriesKind::Trigonometric) {
         in.period = texts.period == "*" ? pi + pi : ParseNumber(texts.period);
         in.omega = 2 * pi / in.period;

@@ -5,7 +5,7 @@
 // residual expressions in the engine's variables Y0 ... Y9.
 
 #include "equations/Derivatives.h"
-#include "linear/LinearProblem.h"
+#include "single/SingleProblem.h"
 
 #include <optional>
 #include <random>
@@ -14,7 +14,7 @@
 
 namespace ode {
 
-struct NonlinearTexts : LinearTexts {
+struct NonlinearTexts : SingleTexts {
     std::string errorD = ".01";                            // txtErrorD: bound on every residual
     std::string errorC = ".01";                            // txtErrorC: bound on every correction
     std::string maxcy = "10";                              // txtMaxcy: iteration limit
@@ -27,7 +27,7 @@ const char* NonlinearMagic(SeriesKind kind); // "Pndif" or "Tndif"
 // The items of cboApproximation.
 extern const char* const kApproximationItems[5];
 
-struct NonlinearInputs : LinearInputs {
+struct NonlinearInputs : SingleInputs {
     double errorBoundDE = 0, errorBoundCoef = 0;
     int maxIterations = 0;
     double omega = 0; // trigonometric: 2 Pi / Period

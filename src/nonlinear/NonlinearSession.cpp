@@ -2,8 +2,8 @@
 
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
-#include "linear/LinearReport.h"
-#include "linear/LinearSolver.h"
+#include "session/Listing.h"
+#include "single/SingleReport.h"
 
 #include <algorithm>
 #include <chrono>

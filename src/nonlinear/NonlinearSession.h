@@ -4,12 +4,12 @@
 // file, and the report. The coefficients survive every solve: they are the "current
 // approximation" of the next one.
 
-#include "linear/ProblemSession.h"
-#include "nonlinear/NonlinearChebyshev.h"
 #include "nonlinear/NewtonSolver.h"
+#include "nonlinear/NonlinearChebyshev.h"
 #include "nonlinear/NonlinearFiles.h"
 #include "script/ScriptHost.h"
 #include "session/Continuation.h"
+#include "single/ProblemSession.h"
 
 #include <memory>
 #include <optional>
@@ -26,8 +26,8 @@ public:
     {
         return m_kind == SeriesKind::Power ? ProblemKind::NonlinearPower : ProblemKind::NonlinearTrig;
     }
-    LinearTexts& texts() override { return boxes; }
-    const LinearTexts& texts() const override { return boxes; }
+    SingleTexts& texts() override { return boxes; }
+    const SingleTexts& texts() const override { return boxes; }
     NonlinearTexts boxes;
 
     const NonlinearInputs& inputs() const override { return m_inputs; }

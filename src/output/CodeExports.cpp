@@ -157,7 +157,9 @@ std::string CSource(const Solution& s)
            " * (-ffp-contract=off) to have the program's digits to the last bit. */\n";
     // Only the evaluators this solution uses: a strict compiler warns of unused ones.
     out += std::string("\n") + evaluators::kCDeclarations + "\n\n" +
-           (s.accurate ? evaluators::kCChebyshev : s.series == SeriesKind::Power ? evaluators::kCPower : evaluators::kCTrig) +
+           (s.accurate                      ? evaluators::kCChebyshev
+            : s.series == SeriesKind::Power ? evaluators::kCPower
+                                            : evaluators::kCTrig) +
            "\n";
     for (const SolvedVariable& v : s.variables) {
         const std::string name = CodeName(v.name, ExportKind::C);

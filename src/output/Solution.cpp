@@ -1,7 +1,7 @@
 #include "output/Solution.h"
 
 #include "common/NumberFormat.h"
-#include "linear/ProblemSession.h"
+#include "single/ProblemSession.h"
 #include "systems/SystemSession.h"
 
 namespace ode {
@@ -72,7 +72,7 @@ std::optional<Solution> DescribeSolution(const ProblemSession& session)
 {
     if (!session.solved())
         return std::nullopt;
-    const LinearInputs& in = session.inputs();
+    const SingleInputs& in = session.inputs();
     const SeriesView view = session.series();
     Solution s;
     s.series = in.kind;

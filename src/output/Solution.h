@@ -40,11 +40,11 @@ struct Solution {
     std::vector<SolvedCondition> conditions;
     std::vector<std::string> constants;
     double xlower = 0, xupper = 0;
-    double centre = 0;     // power series
-    double period = 0;     // trigonometric series
+    double centre = 0;            // power series
+    double period = 0;            // trigonometric series
     std::string periodText = "*"; // the period as typed: "*" for 2 Pi
-    int degree = 0;        // the degree the form shows (a system's typed degree m; terms - 1)
-    bool accurate = false; // found by Chebyshev collocation
+    int degree = 0;               // the degree the form shows (a system's typed degree m; terms - 1)
+    bool accurate = false;        // found by Chebyshev collocation
     std::vector<SolvedVariable> variables;
     // The lines the form shows beside the coefficients: the iteration's end for the nonlinear
     // kinds (its first line of lstCoeff), the accurate method's readout.

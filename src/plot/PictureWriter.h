@@ -13,10 +13,10 @@
 namespace ode::plot {
 
 struct PictureRequest {
-    std::string file;                    // PNG, BMP, SVG or PDF by its extension; PNG without one of those
-    int width = 640, height = 480;       // pixels (points for PDF)
-    PlotState state;                     // the window, grid and labels, as the plot window keeps them
-    int derivative = 0;                  // the derivative drawn, 0 for the function
+    std::string file;              // PNG, BMP, SVG or PDF by its extension; PNG without one of those
+    int width = 640, height = 480; // pixels (points for PDF)
+    PlotState state;               // the window, grid and labels, as the plot window keeps them
+    int derivative = 0;            // the derivative drawn, 0 for the function
 };
 
 class PictureWriter {

@@ -1,8 +1,8 @@
 #include "systems/LinearSystem.h"
 
-#include "common/NumberFormat.h"
 #include "collocation/Chebyshev.h"
 #include "collocation/Elimination.h"
+#include "common/NumberFormat.h"
 #include "script/ScriptErrors.h"
 #include "series/Series.h"
 

@@ -3,8 +3,8 @@
 // power series per variable, on the grid and unknown ordering of the linear systems. The
 // script variables of variable y are y0 (its value), y1 (y'), y2 (y'') ...
 
-#include "equations/Derivatives.h"
 #include "collocation/ChebyshevNewton.h"
+#include "equations/Derivatives.h"
 #include "session/Termination.h"
 #include "systems/LinearSystem.h"
 

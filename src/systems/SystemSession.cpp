@@ -1,12 +1,12 @@
 #include "systems/SystemSession.h"
 
+#include "collocation/AccurateFile.h"
+#include "collocation/Chebyshev.h"
+#include "collocation/NewtonLoop.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
 #include "equations/LinearSplit.h"
-#include "collocation/AccurateFile.h"
-#include "collocation/Chebyshev.h"
 #include "session/Listing.h"
-#include "collocation/NewtonLoop.h"
 #include "systems/SystemFiles.h"
 #include "systems/SystemReport.h"
 

@@ -140,8 +140,8 @@ TEST(Batch, NamesFromStandardInput)
 {
     int status = 0;
     const std::string out = RunShell("cd '" + kExamples + "' && printf 'airy\\n\\ntrig-forced\\r\\n' | '" +
-                                           ode::test::Program() + "' solve - --format json",
-                                       status);
+                                         ode::test::Program() + "' solve - --format json",
+                                     status);
     EXPECT_EQ(status, 0);
     std::istringstream lines(out);
     std::vector<json> runs;
@@ -207,9 +207,9 @@ TEST(Batch, PlotFormatByExtension)
          {Case{"p.svg", "<?xml"}, Case{"p.pdf", "%PDF-"}, Case{"p.png", "\x89PNG"}, Case{"p.bmp", "BM"}}) {
         const std::string file = (dir / c.name).string();
         int status = 0;
-        RunShell("'" + ode::test::Program() + "' solve '" + kExamples + "/airy' --plot-labels --plot '" +
-                       file + "' >/dev/null",
-                   status);
+        RunShell("'" + ode::test::Program() + "' solve '" + kExamples + "/airy' --plot-labels --plot '" + file +
+                     "' >/dev/null",
+                 status);
         EXPECT_EQ(status, 0) << c.name;
         std::string text, error;
         ASSERT_TRUE(ode::ReadWholeFile(file, text, error)) << error;
@@ -253,15 +253,13 @@ TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
     const fs::path& folder = scratch.path;
     const std::string pair = HostilePair(folder);
     int status = 0;
-    const std::string report =
-        RunShell(ode::test::Program() + " solve " + pair + " --report 2>&1", status);
+    const std::string report = RunShell(ode::test::Program() + " solve " + pair + " --report 2>&1", status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(report.find('\x1b'), std::string::npos);
     EXPECT_EQ(report.find('\x07'), std::string::npos);
     EXPECT_NE(report.find("' \\x1B]0;owned\\x07\\x1B[2J"), std::string::npos) << report;
-    const std::string out = RunShell(ode::test::Program() + " solve " + pair + " --save " +
-                                           (folder / "copy").string() + " 2>&1",
-                                       status);
+    const std::string out =
+        RunShell(ode::test::Program() + " solve " + pair + " --save " + (folder / "copy").string() + " 2>&1", status);
     EXPECT_EQ(status, 2);
     EXPECT_NE(out.find("odeseries: The equation cannot hold the character \": the problem file writes it between "
                        "quotes and cannot keep a \" inside them.\n"),
@@ -282,13 +280,17 @@ TEST(Batch, MessagesQuoteAtMostEightyCharactersOfAnItem)
     std::string text, error;
     ode::ReadWholeFile(kExamples + "/airy", text, error);
     ASSERT_TRUE(ode::WriteFilesAtomically({{pair, text},
-                                           {pair + ".str", "\"Pldif\",2,\"x\",\"" + longest + "\",\"y''=0\"\r\n 0  y=0\r\n"
-                                                           " 0  y=0\r\n 0 \r\n"},
+                                           {pair + ".str", "\"Pldif\",2,\"x\",\"" + longest +
+                                                               "\",\"y''=0\"\r\n 0  y=0\r\n"
+                                                               " 0  y=0\r\n 0 \r\n"},
                                            {pair + ".acc", "ODE Series accurate method 1\nmethod " + longest + "\n"}},
                                           error))
         << error;
-    const std::vector<std::vector<std::string>> commands = {
-        {"solve", pair}, {"solve", "--" + longest}, {"solve", "--example", longest}, {longest}, {"calc", "--const", longest}};
+    const std::vector<std::vector<std::string>> commands = {{"solve", pair},
+                                                            {"solve", "--" + longest},
+                                                            {"solve", "--example", longest},
+                                                            {longest},
+                                                            {"calc", "--const", longest}};
     for (const auto& args : commands) {
         std::ostringstream out, err;
         ode::cli::Run(args, out, err);

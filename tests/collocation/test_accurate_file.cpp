@@ -1,8 +1,8 @@
 // The accurate method's file beside a problem pair: written to every digit, read back the
 // same, refused with a reason when damaged; and the sessions' Save and Open around it.
 
-#include "common/FileIO.h"
 #include "collocation/AccurateFile.h"
+#include "common/FileIO.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 
@@ -178,9 +178,11 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
     // problem): said, and the problem opens with its own series.
     messages.clear();
     ASSERT_TRUE(WriteFilesAtomically(
-        {{path + ".acc",
-          AccurateFileText({false, 1000, 1e-13, ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"),
-                            {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}})}},
+        {{path + ".acc", AccurateFileText({false,
+                                           1000,
+                                           1e-13,
+                                           ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"),
+                                           {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}})}},
         error));
     ASSERT_TRUE(s.open(path));
     EXPECT_EQ(s.method, ProblemSession::Method::EquallySpaced);

@@ -10,9 +10,9 @@
 // input may add a second line "===" and the text of NAME.acc.
 #include "fuzz_files.h"
 
+#include "collocation/AccurateFile.h"
 #include "common/PrivateFolder.h"
 #include "equations/BoxChecks.h"
-#include "collocation/AccurateFile.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "output/ExportParts.h"

@@ -19,14 +19,14 @@ struct Problem {
     std::shared_ptr<script::Class1> shared;
     std::vector<std::string> messages;
     script::ScriptHost host{shared, [this](const std::string& m) { messages.push_back(m); }};
-    LinearInputs in;
+    SingleInputs in;
     LinearCoefficientTexts texts;
 
     Problem(const std::string& equation, std::vector<std::string> bcText, std::vector<std::string> bcPoint,
             const std::string& lower, const std::string& upper, int degree, const std::string& order = "2")
     {
         host.prepare();
-        LinearTexts t = DefaultLinearTexts(SeriesKind::Power);
+        SingleTexts t = DefaultSingleTexts(SeriesKind::Power);
         t.order = order;
         t.equation = equation;
         t.bcText = std::move(bcText);
@@ -35,7 +35,7 @@ struct Problem {
         t.xupper = upper;
         t.expansion = "0";
         t.terms = std::to_string(degree);
-        in = ReadLinearInputs(t, SeriesKind::Power, host.Pi);
+        in = ReadSingleInputs(t, SeriesKind::Power, host.Pi);
         EXPECT_FALSE(ExtractLinearCoefficients(in, texts));
     }
     ChebyshevSolution solve() { return SolveLinearChebyshev(in, texts, host); }

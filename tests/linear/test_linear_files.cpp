@@ -174,7 +174,7 @@ TEST(LinearFiles, MissingShortAndDamagedFilesChangeNothing)
         bool opened = c.s.open(dir.file("cut"));
         if (!opened) {
             ASSERT_EQ(c.messages.size(), 1u) << cut;
-            EXPECT_EQ(c.s.boxes.equation, ode::DefaultLinearTexts(SeriesKind::Power).equation) << "nothing changed";
+            EXPECT_EQ(c.s.boxes.equation, ode::DefaultSingleTexts(SeriesKind::Power).equation) << "nothing changed";
         }
     }
     for (size_t cut = 0; cut < series.size(); cut += 7) {

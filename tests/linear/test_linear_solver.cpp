@@ -8,8 +8,8 @@
 namespace {
 
 using ode::LinearSession;
-using ode::LinearTexts;
 using ode::SeriesKind;
+using ode::SingleTexts;
 
 // Rounding level for a well-conditioned collocation solve of modest degree.
 constexpr double kRounding = 1e-12;
@@ -25,7 +25,7 @@ struct Solver {
                     std::vector<std::string> points, const std::string& lower, const std::string& upper,
                     const std::string& centre, const std::string& terms)
     {
-        LinearTexts& t = session.boxes;
+        SingleTexts& t = session.boxes;
         t.order = order;
         t.equation = equation;
         t.bcText = std::move(conditions);

@@ -88,10 +88,10 @@ TEST(CExport, KeepsNoWritableStorage)
         args.insert(args.end(), solve.begin() + 1, solve.end());
         std::ostringstream out, err;
         ASSERT_EQ(ode::cli::Run(args, out, err), 0) << err.str();
-        const std::string symbols = ode::test::RunShell(
-            "cc -std=c99 -pedantic -Wall -Wextra -Werror -ffp-contract=off -c " + dir.file("s.c") + " -o " +
-                dir.file("s.o") + " 2>&1 && nm " + dir.file("s.o"),
-            status);
+        const std::string symbols =
+            ode::test::RunShell("cc -std=c99 -pedantic -Wall -Wextra -Werror -ffp-contract=off -c " + dir.file("s.c") +
+                                    " -o " + dir.file("s.o") + " 2>&1 && nm " + dir.file("s.o"),
+                                status);
         ASSERT_EQ(status, 0) << symbols;
         std::istringstream lines(symbols);
         for (std::string line; std::getline(lines, line);) {

@@ -623,7 +623,8 @@ TEST_F(HostileExports, EveryConditionCarriesTheResidualItsListShows)
             const std::optional<double> residual = s.conditions[b].residual;
             ASSERT_TRUE(residual) << one.problem->tag << " condition " << b + 1;
             EXPECT_NE(list.find("=" + FormatNumber(*residual) + "\n"), std::string::npos)
-                << one.problem->tag << " condition " << b + 1 << ":\n" << list;
+                << one.problem->tag << " condition " << b + 1 << ":\n"
+                << list;
         }
     }
 }

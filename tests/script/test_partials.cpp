@@ -60,28 +60,25 @@ const double s = std::sin(y0v), co = std::cos(y0v);
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, Partials,
-    testing::Values(
-        PartialsCase{"Y2-2*Y0^3", -6 * y0v * y0v, 0, 1},
-        PartialsCase{"Y2+x*Y1*Y0-k", xv * y1v, xv * y0v, 1},
-        PartialsCase{"Y1/Y0", -y1v / (y0v * y0v), 1 / y0v, 0},
-        PartialsCase{"-Y0+(+Y1)", -1, 1, 0},
-        PartialsCase{"Y0^Y2", y2v * std::pow(y0v, y2v - 1), 0, std::pow(y0v, y2v) * std::log(y0v)},
-        PartialsCase{"2^Y1", 0, std::pow(2, y1v) * std::log(2.0), 0},
-        PartialsCase{"sin(Y0)*cos(Y1)", co * std::cos(y1v), -s * std::sin(y1v), 0},
-        PartialsCase{"tan(Y0)+atn(Y1)", 1 / (co * co), 1 / (1 + y1v * y1v), 0},
-        PartialsCase{"exp(Y0)+log(Y2)+sqr(Y2)", std::exp(y0v), 0, 1 / y2v + 0.5 / std::sqrt(y2v)},
-        PartialsCase{"abs(Y1)+cdbl(Y0)", 1, -1, 0},
-        PartialsCase{"sinh(Y0)+cosh(Y1)+tanh(Y2)", std::cosh(y0v), std::sinh(y1v),
-                     1 - std::tanh(y2v) * std::tanh(y2v)},
-        PartialsCase{"asin(Y0)+acos(Y1)+atanh(Y1)", 1 / std::sqrt(1 - y0v * y0v),
-                     -1 / std::sqrt(1 - y1v * y1v) + 1 / (1 - y1v * y1v), 0},
-        PartialsCase{"asinh(Y0)+acosh(Y2)", 1 / std::sqrt(y0v * y0v + 1), 0, 1 / std::sqrt(y2v * y2v - 1)},
-        // Flat pieces: rounding, signs, comparisons and logic.
-        PartialsCase{"int(Y0)+fix(Y1)+sgn(Y2)+round(Y2)+(Y0>Y1)+(Y0 mod 2)+(Y2\\1)", 0, 0, 0},
-        PartialsCase{"pi*Y0+e", std::atan(1.0) * 4, 0, 0},
-        // A text made of a variable cannot be differentiated: said, not guessed.
-        PartialsCase{"len(cstr(Y0))+cdbl(cstr(Y1))", 0, 0, 0, false},
-        PartialsCase{"Y0 & \"\"", 0, 0, 0, false}));
+    testing::Values(PartialsCase{"Y2-2*Y0^3", -6 * y0v* y0v, 0, 1}, PartialsCase{"Y2+x*Y1*Y0-k", xv* y1v, xv* y0v, 1},
+                    PartialsCase{"Y1/Y0", -y1v / (y0v * y0v), 1 / y0v, 0}, PartialsCase{"-Y0+(+Y1)", -1, 1, 0},
+                    PartialsCase{"Y0^Y2", y2v* std::pow(y0v, y2v - 1), 0, std::pow(y0v, y2v) * std::log(y0v)},
+                    PartialsCase{"2^Y1", 0, std::pow(2, y1v) * std::log(2.0), 0},
+                    PartialsCase{"sin(Y0)*cos(Y1)", co* std::cos(y1v), -s* std::sin(y1v), 0},
+                    PartialsCase{"tan(Y0)+atn(Y1)", 1 / (co * co), 1 / (1 + y1v * y1v), 0},
+                    PartialsCase{"exp(Y0)+log(Y2)+sqr(Y2)", std::exp(y0v), 0, 1 / y2v + 0.5 / std::sqrt(y2v)},
+                    PartialsCase{"abs(Y1)+cdbl(Y0)", 1, -1, 0},
+                    PartialsCase{"sinh(Y0)+cosh(Y1)+tanh(Y2)", std::cosh(y0v), std::sinh(y1v),
+                                 1 - std::tanh(y2v) * std::tanh(y2v)},
+                    PartialsCase{"asin(Y0)+acos(Y1)+atanh(Y1)", 1 / std::sqrt(1 - y0v * y0v),
+                                 -1 / std::sqrt(1 - y1v * y1v) + 1 / (1 - y1v * y1v), 0},
+                    PartialsCase{"asinh(Y0)+acosh(Y2)", 1 / std::sqrt(y0v* y0v + 1), 0, 1 / std::sqrt(y2v* y2v - 1)},
+                    // Flat pieces: rounding, signs, comparisons and logic.
+                    PartialsCase{"int(Y0)+fix(Y1)+sgn(Y2)+round(Y2)+(Y0>Y1)+(Y0 mod 2)+(Y2\\1)", 0, 0, 0},
+                    PartialsCase{"pi*Y0+e", std::atan(1.0) * 4, 0, 0},
+                    // A text made of a variable cannot be differentiated: said, not guessed.
+                    PartialsCase{"len(cstr(Y0))+cdbl(cstr(Y1))", 0, 0, 0, false},
+                    PartialsCase{"Y0 & \"\"", 0, 0, 0, false}));
 
 TEST(PartialsEngine, ErrorsAreTheEvaluationsOwnAndExactAssignmentsKeepEveryDigit)
 {

@@ -29,7 +29,8 @@ namespace fs = std::filesystem;
 const double kSecondsAllowed = ode::test::Sanitized() ? 10 : 1;
 
 struct Folder : ode::test::ScratchFolder {
-    Folder() : ScratchFolder(std::string("hostile-") + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+    Folder() : ScratchFolder(std::string("hostile-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
+    {}
 };
 
 void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -152,7 +153,7 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
     Sessions s;
     struct Case {
         const char* what;
-        std::function<void(LinearTexts&)> edit;
+        std::function<void(SingleTexts&)> edit;
     };
     const std::string longSum = [] {
         std::string t = "y''+y=0";
@@ -162,19 +163,19 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
     }();
     const std::string nested = std::string(100000, '(') + "1" + std::string(100000, ')');
     const Case cases[] = {
-        {"a 100 000-character equation", [&](LinearTexts& b) { b.equation = longSum; }},
-        {"100 000 nested parentheses", [&](LinearTexts& b) { b.equation = "y''+" + nested + "*y=0"; }},
-        {"a condition of 100 000 parentheses", [&](LinearTexts& b) { b.bcText[0] = "y=" + nested; }},
-        {"degree 1E308", [](LinearTexts& b) { b.terms = "1E308"; }},
-        {"degree 100000", [](LinearTexts& b) { b.terms = "100000"; }},
-        {"degree NaN", [](LinearTexts& b) { b.terms = "NaN"; }},
-        {"degree -5", [](LinearTexts& b) { b.terms = "-5"; }},
-        {"order 1E308", [](LinearTexts& b) { b.order = "1E308"; }},
-        {"the dependent variable named like the independent one", [](LinearTexts& b) { b.depVarName = "X"; }},
+        {"a 100 000-character equation", [&](SingleTexts& b) { b.equation = longSum; }},
+        {"100 000 nested parentheses", [&](SingleTexts& b) { b.equation = "y''+" + nested + "*y=0"; }},
+        {"a condition of 100 000 parentheses", [&](SingleTexts& b) { b.bcText[0] = "y=" + nested; }},
+        {"degree 1E308", [](SingleTexts& b) { b.terms = "1E308"; }},
+        {"degree 100000", [](SingleTexts& b) { b.terms = "100000"; }},
+        {"degree NaN", [](SingleTexts& b) { b.terms = "NaN"; }},
+        {"degree -5", [](SingleTexts& b) { b.terms = "-5"; }},
+        {"order 1E308", [](SingleTexts& b) { b.order = "1E308"; }},
+        {"the dependent variable named like the independent one", [](SingleTexts& b) { b.depVarName = "X"; }},
     };
     for (const Case& c : cases) {
         LinearSession& l = s.pldif;
-        l.boxes = DefaultLinearTexts(SeriesKind::Power);
+        l.boxes = DefaultSingleTexts(SeriesKind::Power);
         c.edit(l.boxes);
         s.messages.clear();
         const auto start = std::chrono::steady_clock::now();

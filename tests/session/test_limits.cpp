@@ -2,10 +2,10 @@
 // alike by the form's rule, the command line's option and the file reader (or, where no file
 // holds it, the core's own check), with the same numbers in every message.
 #include "cli/Cli.h"
+#include "collocation/AccurateFile.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
-#include "collocation/AccurateFile.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "output/Exports.h"
@@ -212,10 +212,8 @@ TEST(Limits, AMatrixBeyondTheMemoryIsRefusedAtOnce)
     const double matrixBytes = 100001.0 * 100002.0 * sizeof(double);
     if (matrixBytes <= kLargestMatrixShare * static_cast<double>(PhysicalMemory()))
         GTEST_SKIP() << "this machine could hold the largest matrix";
-    const std::vector<std::vector<std::string>> runs = {{"airy"},
-                                                        {"airy", "--method", "chebyshev"},
-                                                        {"nonlinear-reciprocal"},
-                                                        {"coupled-oscillators"}};
+    const std::vector<std::vector<std::string>> runs = {
+        {"airy"}, {"airy", "--method", "chebyshev"}, {"nonlinear-reciprocal"}, {"coupled-oscillators"}};
     for (const auto& run : runs) {
         std::vector<std::string> args = {"solve", kExamples + "/" + run[0], "--degree", "100000"};
         args.insert(args.end(), run.begin() + 1, run.end());

@@ -70,7 +70,7 @@ struct Folder : ode::test::ScratchFolder {
 
 // The text of `field` in a single equation's boxes: a second-order problem, so the equation,
 // the first condition and one constant.
-std::string& In(LinearTexts& b, Field field)
+std::string& In(SingleTexts& b, Field field)
 {
     b.order = "2";
     b.indepVarName = "x";
@@ -193,7 +193,7 @@ TEST(TextsRoundTrip, ASeriesThatIsNotFiniteIsNotSavedOverAGoodPair)
     const SystemInputs in;
     const OrdersAndDegrees od;
     const std::function<bool()> saves[] = {
-        [&] { return SaveLinearProblem(path, SeriesKind::Power, LinearTexts(), true, coef, error); },
+        [&] { return SaveLinearProblem(path, SeriesKind::Power, SingleTexts(), true, coef, error); },
         [&] { return SaveNonlinearProblem(path, SeriesKind::Power, NonlinearTexts(), true, coef, error); },
         [&] { return SaveSystemProblem(path, false, system, in, od, true, coef, error); },
         [&] { return SaveSystemSeparately(path, system, {"y"}, od, true, coef, error); },

@@ -141,7 +141,7 @@ double EvaluateAt(ProblemSession& s, double x)
 
 // y' = sqrt|x|, y(0) = 0 on [-1, 1]: y = 2/3 x |x|^(1/2), whose Chebyshev coefficients fall only
 // as k^-2.5, so the automatic degree grows to its limit (the tail is 1E-9 at degree 4000).
-void SlowTail(LinearTexts& b)
+void SlowTail(SingleTexts& b)
 {
     b.order = "1";
     b.equation = "y'=Sqr(Abs(x))";

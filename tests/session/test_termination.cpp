@@ -40,28 +40,28 @@ TEST(Termination, LinearEquationEndings)
 {
     struct Case {
         const char* what;
-        std::function<void(LinearTexts&)> edit;
+        std::function<void(SingleTexts&)> edit;
         Ending expected;
     };
     const Case cases[] = {
-        {"the default problem", [](LinearTexts&) {}, {Termination::Solved, 0}},
+        {"the default problem", [](SingleTexts&) {}, {Termination::Solved, 0}},
         {"the same condition twice",
-         [](LinearTexts& b) {
+         [](SingleTexts& b) {
              b.bcText = {"y=0", "y=0"};
              b.bcPoint = {"0", "0"};
          },
          {Termination::LinearlyDependent, 0}},
         {"a pole on the grid",
-         [](LinearTexts& b) { b.equation = "y''+y=1/(x-0.5)"; },
+         [](SingleTexts& b) { b.equation = "y''+y=1/(x-0.5)"; },
          {Termination::ScriptError, script::ErrDivisionByZero}},
         {"no grid interval (degree = order)",
-         [](LinearTexts& b) { b.terms = "2"; },
+         [](SingleTexts& b) { b.terms = "2"; },
          {Termination::ArithmeticFault, script::ErrDivisionByZero}},
         {"a constant that fails",
-         [](LinearTexts& b) { b.constants = {"a=Log(0)"}; },
+         [](SingleTexts& b) { b.constants = {"a=Log(0)"}; },
          {Termination::ScriptError, script::ErrInvalidCall}},
         {"an unknown function",
-         [](LinearTexts& b) { b.equation = "y''+Sinn(x)*y=0"; },
+         [](SingleTexts& b) { b.equation = "y''+Sinn(x)*y=0"; },
          {Termination::ScriptError, script::ErrTypeMismatch}},
     };
     for (const Case& c : cases) {
@@ -188,7 +188,7 @@ TEST(Termination, SystemsEndings)
 TEST(Termination, ANameTakenTwiceIsRefusedBeforeSolving)
 {
     const std::string message = "The dependent variable needs a name of its own, not the independent variable's.";
-    LinearTexts l = DefaultLinearTexts(SeriesKind::Power);
+    SingleTexts l = DefaultSingleTexts(SeriesKind::Power);
     l.depVarName = "X";
     EXPECT_EQ(CheckLinearTexts(l, SeriesKind::Power).value_or(""), message);
     NonlinearTexts n = DefaultNonlinearTexts(SeriesKind::Trigonometric);

@@ -295,8 +295,7 @@ void ProblemForm::wireMaxDegree()
         return;
     m_events->selectOnFocus(txtTolerance);
     m_events->onValidate(
-        txtTolerance,
-        [this]() { return CheckTolerance(ParseNumber(s(txtTolerance->text()))); },
+        txtTolerance, [this]() { return CheckTolerance(ParseNumber(s(txtTolerance->text()))); },
         [=]() { return QString::fromStdString(ToleranceRule()); });
     m_events->onChange(txtTolerance, [this]() { ClearResults(); });
 }

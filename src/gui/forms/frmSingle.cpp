@@ -96,7 +96,7 @@ FrmSingle::FrmSingle(SeriesKind kind, bool nonlinear, app::FormHost& host) : Pro
 
 void FrmSingle::buildHead(QVBoxLayout* main)
 {
-    const LinearTexts& defaults = m_session->texts();
+    const SingleTexts& defaults = m_session->texts();
     // The head: order and names.
     auto* head = new QHBoxLayout();
     txtOrder = makeBox("txtOrder", "2", "1 for a 1st order equation, 2 for a 2nd order equation, etc.");
@@ -123,7 +123,7 @@ void FrmSingle::buildHead(QVBoxLayout* main)
 
 void FrmSingle::buildConditionArea(QVBoxLayout* main)
 {
-    const LinearTexts& defaults = m_session->texts();
+    const SingleTexts& defaults = m_session->texts();
     // Boundary conditions.
     auto* frame1 = new QGroupBox("Boundary conditions");
     frame1->setObjectName("Frame1");
@@ -157,7 +157,7 @@ void FrmSingle::buildConditionArea(QVBoxLayout* main)
 void FrmSingle::buildIntervalRow(QVBoxLayout* main)
 {
     const bool power = m_kind == SeriesKind::Power;
-    const LinearTexts& defaults = m_session->texts();
+    const SingleTexts& defaults = m_session->texts();
     // Interval, centre, degree (or terms and period).
     auto* row = new QHBoxLayout();
     auto* fraInterval = new QGroupBox("Interval");
@@ -601,7 +601,7 @@ void FrmSingle::showOwnLists()
 
 void FrmSingle::readBoxes()
 {
-    LinearTexts& b = m_session->texts();
+    SingleTexts& b = m_session->texts();
     if (cboMethod)
         m_session->method =
             cboMethod->currentIndex() == 1 ? ProblemSession::Method::Chebyshev : ProblemSession::Method::EquallySpaced;
@@ -684,7 +684,7 @@ void FrmSingle::showOpenedProblem()
 
 void FrmSingle::ShowProblem()
 {
-    const LinearTexts& b = m_session->texts();
+    const SingleTexts& b = m_session->texts();
     if (m_newton) {
         const NonlinearTexts& n = m_newton->boxes;
         txtErrorD->setText(q(n.errorD));

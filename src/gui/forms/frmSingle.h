@@ -4,7 +4,7 @@
 // session (LinearSession or NonlinearSession), calls it, and shows what it returns.
 
 #include "gui/forms/ProblemForm.h"
-#include "linear/ProblemSession.h"
+#include "single/ProblemSession.h"
 
 #include <memory>
 #include <vector>

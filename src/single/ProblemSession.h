@@ -3,12 +3,12 @@
 // commands and lists, plus the boxes, the numbers read from them and the value Evaluate
 // shows. One form serves all four single-equation kinds through this interface.
 
+#include "collocation/Chebyshev.h"
 #include "common/FileIO.h"
 #include "common/ProblemKind.h"
-#include "collocation/Chebyshev.h"
-#include "linear/LinearProblem.h"
 #include "series/Series.h"
 #include "session/Session.h"
+#include "single/SingleProblem.h"
 
 #include <optional>
 #include <string>
@@ -21,9 +21,9 @@ public:
 
     virtual SeriesKind kind() const = 0;
     virtual ProblemKind problemKind() const = 0;
-    virtual LinearTexts& texts() = 0;
-    virtual const LinearTexts& texts() const = 0;
-    virtual const LinearInputs& inputs() const = 0;
+    virtual SingleTexts& texts() = 0;
+    virtual const SingleTexts& texts() const = 0;
+    virtual const SingleInputs& inputs() const = 0;
     // The solution that stands (or the coefficients kept for the next solve).
     virtual SeriesView series() const = 0;
     // Session::method chooses the collocation (the accurate one for the power kinds only).
@@ -58,7 +58,7 @@ protected:
     // Open's step after the inputs are read: NAME.acc, when there is one, chooses the accurate
     // method and its settings, and its solution stands when it fits the problem opened. A
     // damaged one is reported, and the problem stays in the equally spaced method.
-    void openAccurateFile(const std::string& path, const LinearInputs& in);
+    void openAccurateFile(const std::string& path, const SingleInputs& in);
 
     // The kind's residual lines of the equation at x (lstDError), or false on an engine error.
     virtual bool residualLinesAt(double x, std::vector<std::string>& lines) = 0;

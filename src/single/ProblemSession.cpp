@@ -1,7 +1,7 @@
-#include "linear/ProblemSession.h"
+#include "single/ProblemSession.h"
 
-#include "common/NumberFormat.h"
 #include "collocation/AccurateFile.h"
+#include "common/NumberFormat.h"
 
 namespace ode {
 
@@ -46,7 +46,7 @@ FileSet ProblemSession::accurateFiles(const std::string& path) const
     return {{{AccurateFilePath(path), AccurateFileText(settings)}}, {}};
 }
 
-void ProblemSession::openAccurateFile(const std::string& path, const LinearInputs& in)
+void ProblemSession::openAccurateFile(const std::string& path, const SingleInputs& in)
 {
     method = Method::EquallySpaced;
     AccurateSettings settings;
