@@ -136,6 +136,26 @@ const Bound kBounds[] = {
 INSTANTIATE_TEST_SUITE_P(Limits, Bounds, ::testing::ValuesIn(kBounds),
                          [](const ::testing::TestParamInfo<Bound>& info) { return std::string(info.param.name); });
 
+// The automatic degree's tolerance: what the box takes, --tol and NAME.acc take, and the other
+// way round.
+TEST(Limits, TheToleranceBoxTheOptionAndTheFileAgree)
+{
+    for (const char* text : {"1E-13", "0.5", "0.999", "1", "0", "-1E-13", "2", "1E-300"}) {
+        SCOPED_TRACE(text);
+        const bool box = CheckTolerance(ParseNumber(text));
+        const std::string option = OptionRefusal(
+            {kExamples + "/airy-solved", "--points", "chebyshev", "--degree", "auto", "--tol", text, "--no-solve"},
+            "--tol");
+        EXPECT_EQ(option.empty(), box) << option;
+        AccurateSettings settings;
+        std::string why;
+        const std::string file = "ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree yes\nmax-degree "
+                                 "1000\ntolerance " +
+                                 std::string(text) + "\n";
+        EXPECT_EQ(ReadAccurateFile(file, settings, why), box) << why;
+    }
+}
+
 // What the degree box of a problem's form takes, --degree takes, and what it refuses the command
 // line refuses with the same words: the number goes into the box and meets the box's rule (a
 // fraction passes when it is above the order, and is rounded as the box rounds it).
