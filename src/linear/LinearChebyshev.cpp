@@ -12,22 +12,14 @@ namespace ode {
 
 namespace {
 
-bool valueOf(script::ScriptHost& host, const std::string& text, double& out)
-{
-    if (host.evaluate(text, out))
-        return true;
-    host.trap();
-    return false;
-}
-
 // Coefficient texts of orders 0 ... n and the right-hand side, at the point set in the engine.
 bool pieces(script::ScriptHost& host, const std::vector<std::string>& texts, int n, std::vector<double>& p, double& rhs)
 {
     p.assign(static_cast<size_t>(n) + 1, 0.0);
     for (int k = n; k >= 0; --k)
-        if (!valueOf(host, texts[static_cast<size_t>(k)], p[static_cast<size_t>(k)]))
+        if (!host.evaluateOrTrap(texts[static_cast<size_t>(k)], p[static_cast<size_t>(k)]))
             return false;
-    return valueOf(host, texts[static_cast<size_t>(n) + 1], rhs);
+    return host.evaluateOrTrap(texts[static_cast<size_t>(n) + 1], rhs);
 }
 
 // One collocation row: sum over k of p[k] (2/(b-a))^k d^k/ds^k Tj(s), for every j.

@@ -14,13 +14,6 @@ namespace {
 constexpr int kDerivativeSign[4] = {1, 1, -1, -1};
 
 // Evaluates a coefficient text; on failure the host has shown its message.
-bool value(script::ScriptHost& host, const std::string& text, double& out)
-{
-    if (host.evaluate(text, out))
-        return true;
-    host.trap();
-    return false;
-}
 
 void arithmeticFault(script::ScriptHost& host, int number)
 {
@@ -99,9 +92,9 @@ bool rowValues(script::ScriptHost& host, const std::vector<std::string>& texts, 
 {
     av.assign(static_cast<size_t>(n) + 1, 0.0);
     for (int k = n; k >= 0; --k)
-        if (!value(host, texts[static_cast<size_t>(k)], av[static_cast<size_t>(k)]))
+        if (!host.evaluateOrTrap(texts[static_cast<size_t>(k)], av[static_cast<size_t>(k)]))
             return false;
-    return value(host, texts[static_cast<size_t>(n) + 1], rhs);
+    return host.evaluateOrTrap(texts[static_cast<size_t>(n) + 1], rhs);
 }
 
 bool assign(script::ScriptHost& host, const std::string& name, double x)

@@ -61,6 +61,15 @@ public:
     // The solving procedure's error trap: shows the message for the last error number, if any.
     void trap();
 
+    // evaluate, and trap when it fails: how the solvers read a coefficient or right-hand text.
+    bool evaluateOrTrap(const std::string& text, double& out)
+    {
+        if (evaluate(text, out))
+            return true;
+        trap();
+        return false;
+    }
+
     // Shows a message of the program's own through the sink.
     void report(const std::string& message)
     {

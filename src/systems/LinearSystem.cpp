@@ -13,14 +13,6 @@ namespace ode {
 
 namespace {
 
-bool value(script::ScriptHost& host, const std::string& text, double& out)
-{
-    if (host.evaluate(text, out))
-        return true;
-    host.trap();
-    return false;
-}
-
 SeriesView seriesOf(const std::vector<double>& coef, double center)
 {
     SeriesView v;
@@ -91,11 +83,11 @@ bool splitValues(script::ScriptHost& host, const SystemSplit& split, const Order
         const int order = od.varOrder[static_cast<size_t>(j)];
         cv[static_cast<size_t>(j)].assign(static_cast<size_t>(order) + 1, 0.0);
         for (int q = 0; q <= order; ++q)
-            if (!value(host, split.coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
-                       cv[static_cast<size_t>(j)][static_cast<size_t>(q)]))
+            if (!host.evaluateOrTrap(split.coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
+                                     cv[static_cast<size_t>(j)][static_cast<size_t>(q)]))
                 return false;
     }
-    return value(host, split.rhs, rhs);
+    return host.evaluateOrTrap(split.rhs, rhs);
 }
 
 } // namespace
@@ -278,12 +270,12 @@ bool SystemBCErrors(const SystemInputs& in, const OrdersAndDegrees& od, const st
         for (size_t j = 0; j < vars; ++j)
             for (int q = 0; q <= od.varOrder[j]; ++q) {
                 double v = 0;
-                if (!value(host, bc[static_cast<size_t>(b)].coef[j][static_cast<size_t>(q)], v))
+                if (!host.evaluateOrTrap(bc[static_cast<size_t>(b)].coef[j][static_cast<size_t>(q)], v))
                     return false;
                 error = error + v * derivative(j, q, point);
             }
         double rhs = 0;
-        if (!value(host, bc[static_cast<size_t>(b)].rhs, rhs))
+        if (!host.evaluateOrTrap(bc[static_cast<size_t>(b)].rhs, rhs))
             return false;
         errors.push_back(error - rhs);
     }
@@ -308,12 +300,12 @@ bool SystemEvaluate(const SystemInputs& in, const OrdersAndDegrees& od, const st
         for (size_t j = 0; j < vars; ++j)
             for (int q = 0; q <= od.varOrder[j]; ++q) {
                 double v = 0;
-                if (!value(host, de[e].coef[j][static_cast<size_t>(q)], v))
+                if (!host.evaluateOrTrap(de[e].coef[j][static_cast<size_t>(q)], v))
                     return false;
                 residual = residual + v * derivative(j, q, x);
             }
         double rhs = 0;
-        if (!value(host, de[e].rhs, rhs))
+        if (!host.evaluateOrTrap(de[e].rhs, rhs))
             return false;
         residuals.push_back("D.E. #" + std::to_string(e + 1) + "=" + FormatNumber(residual - rhs));
     }
