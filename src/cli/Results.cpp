@@ -22,7 +22,8 @@ public:
             m_out << line << '\n';
     }
     void evaluation(const std::string&, const std::string&, const std::string& valueName,
-                    const std::vector<std::string>& values, const std::vector<std::string>& residuals) override
+                    const std::vector<std::string>& values, const std::vector<double>&,
+                    const std::vector<std::string>& residuals) override
     {
         list(valueName, values);
         list("lstDError", residuals);
@@ -58,16 +59,15 @@ public:
             m_run["lists"][name] = lines;
     }
     void evaluation(const std::string& x, const std::string& derivative, const std::string& valueName,
-                    const std::vector<std::string>& values, const std::vector<std::string>& residuals) override
+                    const std::vector<std::string>& values, const std::vector<double>& numbers,
+                    const std::vector<std::string>& residuals) override
     {
         nlohmann::ordered_json e = {{"x", ParseNumber(x)}, {"derivative", ParseWholeNumber(derivative)}};
-        // The values as numbers ("y=0.5" on a system's list), and the lines as shown.
-        auto numbers = nlohmann::ordered_json::array();
-        for (const std::string& line : values) {
-            const size_t eq = line.find('=');
-            numbers.push_back(ParseNumber(eq == std::string::npos ? line : line.substr(eq + 1)));
-        }
-        e["values"] = numbers;
+        // The values as numbers, to the digits the lines show (-0 as 0), and the lines as shown.
+        auto shown = nlohmann::ordered_json::array();
+        for (double v : numbers)
+            shown.push_back(RoundTo15Digits(v) + 0.0);
+        e["values"] = shown;
         e[valueName] = values;
         e["lstDError"] = residuals;
         m_run["evaluations"].push_back(e);

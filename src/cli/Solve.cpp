@@ -330,11 +330,13 @@ bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 // What Evaluate shows: the value label of a single equation, the value list of a system.
 template <typename Session> void printEvaluation(Results& r, const SolveOptions& o, const Session& session)
 {
-    r.evaluation(session.boxes.xestimation, o.derivative, "lblValue", {session.lblValue()}, session.lstDError());
+    r.evaluation(session.boxes.xestimation, o.derivative, "lblValue", {session.lblValue()}, session.evaluatedValues(),
+                 session.lstDError());
 }
 void printEvaluation(Results& r, const SolveOptions& o, const SystemSession& session)
 {
-    r.evaluation(session.boxes.xestimation, o.derivative, "lstValue", session.lstValue(), session.lstDError());
+    r.evaluation(session.boxes.xestimation, o.derivative, "lstValue", session.lstValue(), session.evaluatedValues(),
+                 session.lstDError());
 }
 
 // The exports asked for, of the solution that stands; false (with the message) when one

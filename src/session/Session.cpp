@@ -17,6 +17,7 @@ void Session::clearResults()
     m_lstCoeff.clear();
     m_lstBCError.clear();
     m_bcResiduals.clear();
+    m_values.clear();
     m_lstDError.clear();
     m_solved = false;
     m_end = SolveEnd{};

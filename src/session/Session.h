@@ -52,6 +52,9 @@ public:
     // The conditions' residuals (left side minus right side), one a condition in order, as numbers;
     // empty when the conditions' list shows none.
     const std::vector<double>& conditionResiduals() const { return m_bcResiduals; }
+    // What the last Evaluate showed, as numbers: the value or derivative of each dependent
+    // variable at the point, in order.
+    const std::vector<double>& evaluatedValues() const { return m_values; }
     const std::vector<std::string>& lstDError() const { return m_lstDError; }
     script::ScriptHost& host() { return m_host; }
 
@@ -104,6 +107,7 @@ protected:
     std::vector<double> m_coef;
     std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
     std::vector<double> m_bcResiduals; // what m_lstBCError shows, as numbers
+    std::vector<double> m_values;      // what Evaluate shows, as numbers
     // Keeps the residuals and lists them as "B.C. #b=r", the list of the nonlinear kinds and
     // the systems.
     void showConditionResiduals(std::vector<double> residuals);

@@ -26,7 +26,8 @@ bool ProblemSession::evaluate()
     int order = 0;
     if (!evaluationPoint(texts().xestimation, texts().derNum, x, order))
         return false;
-    m_lblValue = FormatNumber(derivativeAt(order, x));
+    m_values = {derivativeAt(order, x)};
+    m_lblValue = FormatNumber(m_values.front());
     m_lstDError.clear();
     std::vector<std::string> lines;
     if (!residualLinesAt(x, lines))

@@ -450,17 +450,17 @@ bool SystemSession::evaluate()
     if (!evaluationPoint(boxes.xestimation, boxes.derNum, x, order))
         return false;
     const auto rows = SplitByVariable(m_coef, m_od);
-    if (!m_nonlinear)
-        return SystemEvaluate(m_inputs, m_od, m_de,
-                              m_chebyshev.empty() ? PowerDerivatives(rows, m_inputs.xcenter)
-                                                  : ChebyshevDerivatives(m_chebyshev),
-                              x, order, m_host, m_lstValue, m_lstDError);
-    m_lstValue.clear();
-    m_lstDError.clear();
     const VarDerivativeFn derivative =
         m_chebyshev.empty() ? PowerDerivatives(rows, m_inputs.xcenter) : ChebyshevDerivatives(m_chebyshev);
+    m_values.clear();
     for (size_t j = 0; j < rows.size(); ++j)
-        m_lstValue.push_back(m_inputs.depVarNames[j] + "=" + FormatNumber(derivative(j, order, x)));
+        m_values.push_back(derivative(j, order, x));
+    if (!m_nonlinear)
+        return SystemEvaluate(m_inputs, m_od, m_de, derivative, x, order, m_host, m_lstValue, m_lstDError);
+    m_lstValue.clear();
+    m_lstDError.clear();
+    for (size_t j = 0; j < rows.size(); ++j)
+        m_lstValue.push_back(m_inputs.depVarNames[j] + "=" + FormatNumber(m_values[j]));
     if (!(m_chebyshev.empty() ? SetSystemPoint(m_inputs, m_od, m_coef, x, m_host) : setChebyshevPoint(x))) {
         m_host.trap();
         return false;
