@@ -83,7 +83,7 @@ double EstimatedError(double tail, double scale, int degree)
     return std::fmax(8 * tail, 2.220446049250313e-16 * (degree + 1)) * scale;
 }
 
-std::string AccuracyLine(const std::vector<ChebyshevSeries>& series, double tolerance)
+AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance)
 {
     double tail = 0, last = 0, scale = 0;
     int degree = 0;
@@ -94,24 +94,21 @@ std::string AccuracyLine(const std::vector<ChebyshevSeries>& series, double tole
             scale = std::fmax(scale, std::fabs(c));
         degree = std::max(degree, static_cast<int>(s.coef.size()) - 1);
     }
-    return std::string(tail <= tolerance ? "CONVERGED" : "NOT CONVERGED") + " AT DEGREE " + std::to_string(degree) +
-           ": ESTIMATED ERROR " + FormatNumber(EstimatedError(last, scale, degree));
+    AccuracyReadout r;
+    r.verdict = tail <= tolerance ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
+    r.degree = degree;
+    r.estimatedError = EstimatedError(last, scale, degree);
+    return r;
 }
 
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
                                        bool terms, const Progress& progress)
 {
-    // "AT DEGREE 32", or for a trigonometric series "AT 33 TERMS".
-    auto at = [terms](const char* word, int degree) {
-        return terms ? std::string(word) + " " + std::to_string(degree + 1) + " TERMS"
-                     : std::string(word) + " DEGREE " + std::to_string(degree);
-    };
-    // "(DEGREE 512)", or "(33 TERMS)".
-    auto found = [terms](int degree) {
-        return "(" + (terms ? std::to_string(degree + 1) + " TERMS" : "DEGREE " + std::to_string(degree)) + ")";
-    };
     AutoDegreeSolution result;
+    AccuracyReadout readout;
+    readout.grown = true;
+    readout.terms = terms;
     double bestTail = -1, previousTail = -1;
     int degree = first;
     maxDegree = std::min(maxDegree, kMaxAutoDegree);
@@ -127,7 +124,9 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                 result.best = std::move(s);
                 result.degree = tried;
             } else {
-                result.line = StoppedLine("THE BEST SOLUTION FOUND SO FAR " + found(result.degree) + " IS SHOWN");
+                readout.verdict = AccuracyReadout::Verdict::Stopped;
+                readout.degree = result.degree;
+                result.readout = readout;
             }
             return result;
         }
@@ -161,12 +160,11 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             break;
         degree *= 2;
     }
-    if (result.converged)
-        result.line =
-            "CONVERGED " + at("AT", result.degree) + ": ESTIMATED ERROR " + FormatNumber(result.estimatedError);
-    else
-        result.line = "NOT CONVERGED " + at("BY", std::min(degree, maxDegree)) + ": ESTIMATED ERROR " +
-                      FormatNumber(result.estimatedError) + "; THE BEST SOLUTION " + found(result.degree) + " IS SHOWN";
+    readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
+    readout.degree = result.degree;
+    readout.lastTried = std::min(degree, maxDegree);
+    readout.estimatedError = result.estimatedError;
+    result.readout = readout;
     return result;
 }
 

@@ -11,9 +11,11 @@
 #include "common/Limits.h"
 #include "series/ChebyshevSeries.h"
 #include "session/Progress.h"
+#include "session/SolveReport.h"
 #include "session/Termination.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,12 +42,11 @@ struct AutoDegreeSolution {
     bool converged = false;
     int degree = 0;
     double estimatedError = 0;
-    // "CONVERGED AT DEGREE 64: ESTIMATED ERROR 3.1E-15", or "NOT CONVERGED BY DEGREE 1000:
-    // ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN", or when stopped
-    // "STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN".
-    std::string line;
+    // Converged or not at the degree found, or stopped with the best degree finished shown; none
+    // when nothing was found (a failure, or stopped before any degree finished).
+    std::optional<AccuracyReadout> readout;
     // The caller stopped the growth: `best` is the best degree finished (or, when none was,
-    // the stopped solve, Cancelled, and there is no line).
+    // the stopped solve, Cancelled, and there is no readout).
     bool stopped = false;
 };
 // The same growth for any solver: `solveAt(degree, progress)` solves at that degree, from the
@@ -65,10 +66,9 @@ double LastTerms(const std::vector<double>& coef);
 // less than the rounding of a sum of N+1 terms (N+1 units in the last place of the scale).
 double EstimatedError(double lastTerms, double scale, int degree);
 
-// The readout of an accurate solution at a fixed degree: "CONVERGED AT DEGREE 30: ESTIMATED
-// ERROR 2.1E-15" when the largest tail of the series (one, or one a variable) is within the
-// tolerance, else "NOT CONVERGED AT DEGREE 30: ESTIMATED ERROR ...".
-std::string AccuracyLine(const std::vector<ChebyshevSeries>& series, double tolerance);
+// The readout of an accurate solution at a fixed degree: converged when the largest tail of the
+// series (one, or one a variable) is within the tolerance, with the error the last terms give.
+AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance);
 
 // The tail the automatic degree judges by: the largest |c| of the last eight coefficients,
 // relative to the largest of all (0 for a zero series).

@@ -5,6 +5,7 @@
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "script/ScriptErrors.h"
+#include "session/Listing.h"
 
 #include <algorithm>
 #include <cmath>

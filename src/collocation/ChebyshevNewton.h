@@ -18,14 +18,6 @@
 
 namespace ode {
 
-// One Newton pass: the largest correction applied, the largest residual after it, and the
-// step's damping factor (1 for a full Newton step).
-struct NewtonPassNorms {
-    double correction = 0;
-    double residual = 0;
-    double step = 1;
-};
-
 // The shape of an accurate Newton problem: the unknowns in blocks, one per dependent variable
 // (the engine's names of its value and each derivative, its order and degree, its first
 // column), and the rows, each a residual text at a point.

@@ -98,12 +98,6 @@ void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef
     }
 }
 
-std::string NewtonStoppedLine(int shownPass)
-{
-    return shownPass > 0 ? StoppedLine("THE BEST ITERATE SO FAR (PASS " + std::to_string(shownPass) + ") IS SHOWN")
-                         : StoppedLine();
-}
-
 void AppendProblemLines(Termination termination, std::vector<std::string>& lines)
 {
     const char* problem = termination == Termination::NoConvergence       ? "-CONVERGENCE PROBLEMS."

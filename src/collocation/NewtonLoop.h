@@ -49,10 +49,6 @@ void RunNewtonPasses(int unknowns, int maxIterations, double coefficientBound, s
 // series), 4 resized keeping its values; any other number leaves it unchanged.
 void ApplyInitialApproximation(int choice, int degree, std::vector<double>& coef, std::mt19937_64& random);
 
-// The line of a stopped Newton iteration: "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS 3)
-// IS SHOWN", or, when no pass had finished, that no solution was found yet.
-std::string NewtonStoppedLine(int shownPass);
-
 // "PROBLEMS ENCOUNTERED:" and the line of the problem the iteration ended with (no
 // convergence, inconsistence or linear dependence); nothing for any other ending.
 void AppendProblemLines(Termination termination, std::vector<std::string>& lines);

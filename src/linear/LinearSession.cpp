@@ -4,6 +4,7 @@
 #include "equations/BoxChecks.h"
 #include "linear/LinearChebyshev.h"
 #include "linear/LinearReport.h"
+#include "session/Listing.h"
 
 namespace ode {
 
@@ -62,7 +63,7 @@ bool LinearSession::solveChebyshev()
         AutoDegreeSolution found =
             SolveLinearChebyshevAuto(m_inputs, m_texts, m_host, maxDegree, tolerance, solveProgress());
         solution = std::move(found.best);
-        m_accuracy = found.line;
+        m_readout = found.readout;
         if (solution.solved()) {
             m_inputs.seriesDegree = found.degree;
             boxes.terms = std::to_string(found.degree);
@@ -73,11 +74,11 @@ bool LinearSession::solveChebyshev()
     } else {
         solution = SolveLinearChebyshev(m_inputs, m_texts, m_host, solveProgress());
         if (solution.solved())
-            m_accuracy = AccuracyLine({solution.series}, tolerance);
+            m_readout = FixedDegreeReadout({solution.series}, tolerance);
         m_end = solution;
     }
     if (!solution.solved()) {
-        m_lstCoeff = SingularSystemLines(solution.termination);
+        m_lstCoeff = ListEndLines(ListStyle::Expansion, solution.termination);
         return false;
     }
     m_coef = ChebyshevToPower(solution.series, m_inputs.xcenter);
@@ -133,7 +134,7 @@ bool LinearSession::solveTrigonometricAuto()
             return out;
         },
         true, solveProgress());
-    m_accuracy = found.line;
+    m_readout = found.readout;
     m_end = found.best;
     if (found.stopped)
         m_end.termination = Termination::Cancelled;
@@ -149,13 +150,15 @@ bool LinearSession::solveTrigonometricAuto()
     return true;
 }
 
+SolveReport LinearSession::describe() const { return singleReport(ListStyle::Expansion); }
+
 bool LinearSession::residualLinesAt(double x, std::vector<std::string>& lines)
 {
     return EquationResidualLines(
         m_inputs, m_texts, [this](int k, double at) { return derivativeAt(k, at); }, x, m_host, lines);
 }
 
-bool LinearSession::open(const std::string& path)
+bool LinearSession::openProblem(const std::string& path)
 {
     LinearOpenResult r = OpenLinearProblem(path, m_kind, m_host.Pi);
     if (!r.ok) {
@@ -212,7 +215,7 @@ std::vector<std::string> LinearSession::report()
     }
     std::vector<std::string> lines = LinearReportLines(m_inputs, boxes, m_solved, m_coef);
     if (m_solved)
-        AppendAccurateReport(m_accuracy, m_lstChebyshev, lines);
+        AppendAccurateReport(accuracy(), m_lstChebyshev, lines);
     return lines;
 }
 

@@ -39,12 +39,13 @@ public:
     bool readInputs();
 
     // Open reads the pair NAME and NAME.str.
-    bool open(const std::string& path) override;
     bool save(const std::string& path) override;
     std::string problemFileText() const override;
     std::vector<std::string> report() override;
 
 private:
+    bool openProblem(const std::string& path) override;
+    SolveReport describe() const override;
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
     bool solveChebyshev();

@@ -3,6 +3,7 @@
 #include "common/NumberFormat.h"
 #include "equations/LinearSplit.h"
 #include "script/ScriptErrors.h"
+#include "session/Listing.h"
 
 #include <cmath>
 
@@ -186,7 +187,7 @@ LinearSolution SolveLinear(const SingleInputs& in, const LinearCoefficientTexts&
     LinearSolution result;
     auto cancelled = [&] {
         result.termination = Termination::Cancelled;
-        result.lstCoeff = {StoppedLine()};
+        result.lstCoeff = ListEndLines(ListStyle::Expansion, Termination::Cancelled);
         return result;
     };
     // Every early return states why: the engine's error, or the solver's own fault.
@@ -250,11 +251,11 @@ LinearSolution SolveLinear(const SingleInputs& in, const LinearCoefficientTexts&
         break;
     case EliminationOutcome::LinearlyDependent:
         result.termination = Termination::LinearlyDependent;
-        result.lstCoeff = SingularSystemLines(result.termination);
+        result.lstCoeff = ListEndLines(ListStyle::Expansion, result.termination);
         break;
     case EliminationOutcome::Inconsistent:
         result.termination = Termination::Inconsistent;
-        result.lstCoeff = SingularSystemLines(result.termination);
+        result.lstCoeff = ListEndLines(ListStyle::Expansion, result.termination);
         break;
     case EliminationOutcome::ArithmeticFault:
         return fault(script::ErrOverflow, Termination::ArithmeticFault);
@@ -310,15 +311,5 @@ bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts&
     return true;
 }
 
-std::vector<std::string> SingularSystemLines(Termination termination)
-{
-    if (termination == Termination::LinearlyDependent)
-        return {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"};
-    if (termination == Termination::Inconsistent)
-        return {"ENCOUNTERED INCONSISTENT SYSTEM"};
-    if (termination == Termination::Cancelled)
-        return {StoppedLine()};
-    return {};
-}
 
 } // namespace ode

@@ -42,11 +42,6 @@ std::optional<std::string> ExtractLinearCoefficients(const SingleInputs& in, Lin
 LinearSolution SolveLinear(const SingleInputs& in, const LinearCoefficientTexts& texts, script::ScriptHost& host,
                            const Progress& progress = {});
 
-// The coefficient list of a singular system: "ENCOUNTERED LINEARLY DEPENDENT SYSTEM" or
-// "ENCOUNTERED INCONSISTENT SYSTEM"; of a solve stopped before it found anything, the stopped
-// line; nothing for any other ending.
-std::vector<std::string> SingularSystemLines(Termination termination);
-
 // A solution's derivative of order k at x, whatever represents it.
 using DerivativeAt = std::function<double(int k, double x)>;
 

@@ -4,6 +4,7 @@
 #include "collocation/NewtonLoop.h"
 #include "common/NumberFormat.h"
 #include "script/ScriptErrors.h"
+#include "session/Listing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -171,13 +172,10 @@ std::vector<std::string> NewtonListing(const NonlinearInputs& in, const std::vec
     const bool stopped = result.termination == Termination::Cancelled;
     const bool listed = result.termination == Termination::Solved || result.termination == Termination::NoConvergence ||
                         (stopped && result.shownPass > 0);
-    if (result.termination == Termination::NoConvergence)
-        out.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
-    if (stopped)
-        out.push_back(NewtonStoppedLine(result.shownPass));
+    const ListStyle style = in.kind == SeriesKind::Power ? ListStyle::NewtonPower : ListStyle::NewtonTrigonometric;
+    out = ListEndLines(style, result.termination, result.shownPass);
     if (listed) {
-        out.push_back(in.kind == SeriesKind::Power ? "COEFFICIENTS:   ( LAST CORRECTION: )"
-                                                   : "COEFFICIENTS:                 LAST CORRECTION:");
+        out.push_back(ListHeading(style));
         for (size_t j = 0; j < coef.size() && j < result.correction.size(); ++j)
             out.push_back(coefficientLine(in, static_cast<int>(j), coef[j], result.correction[j]));
         out.insert(out.end(), {"", "VALUE OF D.E. AT GRID POINTS:", ""});

@@ -39,6 +39,8 @@ bool NonlinearSession::prepare()
 bool NonlinearSession::solveProblem()
 {
     clearResults();
+    m_result = NewtonResult{};
+    m_accurate = ChebyshevNewtonResult{};
     if (!prepare())
         return false;
     if (accurate())
@@ -81,7 +83,7 @@ bool NonlinearSession::solveTrigonometricAuto()
             return out;
         },
         true, solveProgress());
-    m_accuracy = found.line;
+    m_readout = found.readout;
     for (const auto& [result, coef] : tried)
         if (static_cast<int>(coef.size()) == found.degree + 1) {
             m_result = result;
@@ -124,7 +126,8 @@ bool NonlinearSession::solveChebyshev()
     // A step stands as its result, readout and degree left it.
     struct Kept {
         ChebyshevNewtonResult accurate;
-        std::string accuracy, terms;
+        std::optional<AccuracyReadout> readout;
+        std::string terms;
         int degree = 0;
     };
     const SweepEnd end = SweepConstant<Kept>(
@@ -134,13 +137,13 @@ bool NonlinearSession::solveChebyshev()
             return solveChebyshevFrom(first ? choice : 4, at);
         },
         [&] {
-            return Kept{m_accurate, m_accuracy, boxes.terms, m_inputs.seriesDegree};
+            return Kept{m_accurate, m_readout, boxes.terms, m_inputs.seriesDegree};
         },
         [&](const Kept& k) { m_lastChebyshev = k.accurate.series; },
         [&](const Kept& k) {
             clearResults();
             m_accurate = k.accurate;
-            m_accuracy = k.accuracy;
+            m_readout = k.readout;
             boxes.terms = k.terms;
             m_inputs.seriesDegree = k.degree;
             showAccurate();
@@ -174,7 +177,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
                 return s;
             },
             false, progress);
-        m_accuracy = found.line;
+        m_readout = found.readout;
         stopped = found.stopped;
         for (const ChebyshevNewtonResult& r : tried)
             if (static_cast<int>(r.series.coef.size()) == found.degree + 1)
@@ -187,7 +190,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
         m_accurate = SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree),
                                              m_host, progress);
         if (m_accurate.solved())
-            m_accuracy = AccuracyLine({m_accurate.series}, tolerance);
+            m_readout = FixedDegreeReadout({m_accurate.series}, tolerance);
     }
     m_lstPasses = NewtonPassLines(m_accurate);
     if (autoDegree && !tried.empty()) {
@@ -232,6 +235,16 @@ bool NonlinearSession::showAccurate()
     return m_solved;
 }
 
+SolveReport NonlinearSession::describe() const
+{
+    SolveReport r =
+        singleReport(m_kind == SeriesKind::Power ? ListStyle::NewtonPower : ListStyle::NewtonTrigonometric);
+    TakeNewtonNumbers(m_result, m_solved, {m_coef}, r);
+    if (accurate())
+        r.passNorms = m_accurate.passes;
+    return r;
+}
+
 void NonlinearSession::listConditionResiduals()
 {
     std::vector<double> residuals;
@@ -269,7 +282,7 @@ bool NonlinearSession::residualLinesAt(double x, std::vector<std::string>& lines
     return true;
 }
 
-bool NonlinearSession::open(const std::string& path)
+bool NonlinearSession::openProblem(const std::string& path)
 {
     NonlinearOpenResult r = OpenNonlinearProblem(path, m_kind, m_host.Pi);
     if (!r.ok) {
@@ -278,6 +291,8 @@ bool NonlinearSession::open(const std::string& path)
     }
     clearResults();
     m_lastChebyshev.reset();
+    m_result = NewtonResult{};
+    m_accurate = ChebyshevNewtonResult{};
     NonlinearTexts shown = r.texts;
     shown.approximation = boxes.approximation;
     shown.xestimation = boxes.xestimation;
@@ -356,7 +371,7 @@ std::vector<std::string> NonlinearSession::report()
         for (size_t k = 0; k < m_coef.size(); ++k)
             lines.push_back(in.depVarName + "(" + PrintedNumber(static_cast<double>(k)) +
                             ")=" + PrintedNumber(m_coef[k]));
-        AppendAccurateReport(m_accuracy, m_lstChebyshev, lines);
+        AppendAccurateReport(accuracy(), m_lstChebyshev, lines);
     }
     return lines;
 }

@@ -31,11 +31,9 @@ public:
     NonlinearTexts boxes;
 
     const NonlinearInputs& inputs() const override { return m_inputs; }
-    const NewtonResult& lastResult() const { return m_result; }
     bool beepAfterSolve() const override { return m_result.beep(); }
     SeriesView series() const override { return NonlinearSeries(m_inputs, m_coef); }
 
-    bool open(const std::string& path) override;
     bool save(const std::string& path) override;
     std::string problemFileText() const override;
     std::vector<std::string> report() override;
@@ -51,6 +49,8 @@ public:
     Continuation continuation;
 
 private:
+    bool openProblem(const std::string& path) override;
+    SolveReport describe() const override;
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
     bool solveProblem() override;
     bool solveChebyshev();

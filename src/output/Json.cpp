@@ -2,6 +2,7 @@
 
 #include "output/ExportText.h"
 #include "session/Demos.h"
+#include "session/Listing.h"
 
 namespace ode {
 
@@ -48,9 +49,9 @@ nlohmann::ordered_json SolutionJson(const Solution& s)
             one["chebyshev"] = Chebyshev(*v.chebyshev);
         variables.push_back(one);
     }
-    j["outcome"] = s.outcome;
-    if (!s.accuracy.empty())
-        j["accuracy"] = s.accuracy;
+    j["outcome"] = OutcomeLine(s.report);
+    if (s.report.readout)
+        j["accuracy"] = ReadoutLine(*s.report.readout);
     j["lists"] = {{"lstCoeff", s.lstCoeff}, {"lstBCError", s.lstBCError}};
     if (!s.lstPasses.empty())
         j["lists"]["lstPasses"] = s.lstPasses;

@@ -8,19 +8,15 @@ namespace ode {
 
 namespace {
 
-void CopyLists(const Session& session, Solution& s)
+// The lists as the window shows them, and each condition with its residual as the conditions'
+// list shows it (its 15 significant digits, so that what a file says and what the window shows
+// agree), none where the list has none.
+void AddListsAndConditions(const Session& session, const std::vector<std::string>& texts,
+                           const std::vector<double>& points, Solution& s)
 {
     s.lstCoeff = session.lstCoeff();
     s.lstBCError = session.lstBCError();
-    s.outcome = s.lstCoeff.empty() ? std::string() : s.lstCoeff.front();
-}
-
-// Each condition with its residual as the conditions' list shows it (its 15 significant digits,
-// so that what a file says and what the window shows agree), none where the list has none.
-void AddConditions(const Session& session, const std::vector<std::string>& texts, const std::vector<double>& points,
-                   Solution& s)
-{
-    const std::vector<double>& residuals = session.conditionResiduals();
+    const std::vector<double>& residuals = s.report.conditionResiduals;
     for (size_t b = 0; b < texts.size(); ++b) {
         std::optional<double> residual;
         if (b < residuals.size())
@@ -70,45 +66,47 @@ const char* MethodName(const Solution& s) { return s.accurate ? "Chebyshev" : "e
 
 std::optional<Solution> DescribeSolution(const ProblemSession& session)
 {
-    if (!session.solved())
+    const SolveReport& report = session.lastReport();
+    if (!session.solved() || !report.standing || report.series.size() != 1)
         return std::nullopt;
     const SingleInputs& in = session.inputs();
-    const SeriesView view = session.series();
     Solution s;
-    s.series = in.kind;
+    s.report = report;
+    s.series = report.kind;
     s.kind = session.problemKind();
     s.indepVarName = in.indepVarName;
     s.equations = {in.equation};
     s.constants = in.constants;
     s.xlower = in.xlower;
     s.xupper = in.xupper;
-    s.centre = view.center;
-    s.period = in.kind == SeriesKind::Trigonometric ? view.period : 0.0;
-    if (in.kind == SeriesKind::Trigonometric)
+    s.centre = report.centre;
+    s.period = report.period;
+    if (report.kind == SeriesKind::Trigonometric)
         s.periodText = session.texts().period;
     s.degree = in.seriesDegree;
-    s.accurate = session.chebyshev().has_value();
-    CopyLists(session, s);
-    s.accuracy = session.accuracy();
+    s.accurate = !report.chebyshev.empty();
     s.lstPasses = session.lstPasses();
     s.lstChebyshev = session.lstChebyshev();
     SolvedVariable v;
     v.name = in.depVarName;
     v.order = in.order;
-    v.coef.assign(view.coef, view.coef + view.degree + 1);
-    v.chebyshev = session.chebyshev();
+    v.coef = report.series.front();
+    if (!report.chebyshev.empty())
+        v.chebyshev = report.chebyshev.front();
     s.variables.push_back(std::move(v));
-    AddConditions(session, in.bcText, in.bcPoint, s);
+    AddListsAndConditions(session, in.bcText, in.bcPoint, s);
     return s;
 }
 
 std::optional<Solution> DescribeSolution(const SystemSession& session)
 {
-    if (!session.solved())
+    const SolveReport& report = session.lastReport();
+    if (!session.solved() || !report.standing)
         return std::nullopt;
     const SystemInputs& in = session.inputs();
     const OrdersAndDegrees& od = session.orders();
     Solution s;
+    s.report = report;
     s.kind = session.nonlinear() ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem;
     s.series = SeriesKind::Power;
     s.indepVarName = in.indepVarName;
@@ -118,22 +116,19 @@ std::optional<Solution> DescribeSolution(const SystemSession& session)
     s.xupper = in.xupper;
     s.centre = in.xcenter;
     s.degree = od.degree;
-    s.accurate = !session.chebyshev().empty();
-    CopyLists(session, s);
-    s.accuracy = session.accuracy();
+    s.accurate = !report.chebyshev.empty();
     s.lstPasses = session.lstPasses();
     s.lstChebyshev = session.lstChebyshev();
-    const auto rows = SplitByVariable(session.coef(), od);
-    for (size_t j = 0; j < rows.size(); ++j) {
+    for (size_t j = 0; j < report.series.size(); ++j) {
         SolvedVariable v;
         v.name = j < in.depVarNames.size() ? in.depVarNames[j] : std::string();
         v.order = j < od.varOrder.size() ? od.varOrder[j] : 0;
-        v.coef = rows[j];
-        if (j < session.chebyshev().size())
-            v.chebyshev = session.chebyshev()[j];
+        v.coef = report.series[j];
+        if (j < report.chebyshev.size())
+            v.chebyshev = report.chebyshev[j];
         s.variables.push_back(std::move(v));
     }
-    AddConditions(session, in.bcText, in.bcPoint, s);
+    AddListsAndConditions(session, in.bcText, in.bcPoint, s);
     return s;
 }
 

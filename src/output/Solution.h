@@ -9,6 +9,7 @@
 #include "plot/PlotGeometry.h"
 #include "series/ChebyshevSeries.h"
 #include "series/Series.h"
+#include "session/SolveReport.h"
 
 #include <optional>
 #include <string>
@@ -46,9 +47,9 @@ struct Solution {
     int degree = 0;               // the degree the form shows (a system's typed degree m; terms - 1)
     bool accurate = false;        // found by Chebyshev collocation
     std::vector<SolvedVariable> variables;
-    // The lines the form shows beside the coefficients: the iteration's end for the nonlinear
-    // kinds (its first line of lstCoeff), the accurate method's readout.
-    std::string outcome, accuracy;
+    // The solve's numbers (its ending, readout, passes and residuals), and the lists as the
+    // form shows them.
+    SolveReport report;
     std::vector<std::string> lstCoeff, lstBCError, lstPasses, lstChebyshev;
 };
 

@@ -21,6 +21,8 @@ void Session::clearResults()
     m_lstDError.clear();
     m_solved = false;
     m_end = SolveEnd{};
+    m_readout.reset();
+    m_report = SolveReport{};
 }
 
 void Session::showConditionResiduals(std::vector<double> residuals)
@@ -34,15 +36,40 @@ void Session::showConditionResiduals(std::vector<double> residuals)
 bool Session::solve()
 {
     try {
-        return solveProblem();
+        const bool solved = solveProblem();
+        m_report = describe();
+        return solved;
     } catch (const std::bad_alloc&) {
         clearResults();
         m_end.termination = Termination::Refused;
         m_end.error =
             script::ScriptError{script::ErrOutOfMemory, script::ErrorDescription(script::ErrOutOfMemory), 0, 0};
+        m_report.end = m_end;
         m_host.report("There is not enough memory to solve this problem at this degree.");
         return false;
     }
+}
+
+bool Session::open(const std::string& path)
+{
+    if (!openProblem(path))
+        return false;
+    m_report = describe();
+    m_report.opened = true;
+    if (m_solved)
+        m_report.end.termination = Termination::Solved;
+    return true;
+}
+
+SolveReport Session::commonReport(ListStyle style) const
+{
+    SolveReport r;
+    r.end = m_end;
+    r.style = style;
+    r.standing = m_solved;
+    r.readout = m_readout;
+    r.conditionResiduals = m_bcResiduals;
+    return r;
 }
 
 bool Session::runConstants(const std::vector<std::string>& constants)

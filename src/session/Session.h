@@ -7,10 +7,12 @@
 #include "common/Limits.h"
 #include "script/ScriptHost.h"
 #include "session/Progress.h"
+#include "session/SolveReport.h"
 #include "session/Termination.h"
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,7 +80,11 @@ public:
     virtual bool evaluate() = 0;
     // Open: reads the problem and shows it; a stored solution stands at once. On failure the
     // message goes to the sink and nothing changes.
-    virtual bool open(const std::string& path) = 0;
+    bool open(const std::string& path);
+    // What the last Solve found, or the solution Open read, as numbers: every list, report,
+    // export and picture of the solution is written from it. Empty (Refused, nothing standing)
+    // after the results were cleared.
+    const SolveReport& lastReport() const { return m_report; }
     // Saves the problem under `path`; false with the message shown through the sink.
     virtual bool save(const std::string& path) = 0;
     // The printed report's lines (inputs of the last reading; read now if there was none).
@@ -88,8 +94,14 @@ public:
     virtual bool beepAfterSolve() const { return false; }
 
 protected:
-    // The kind's Solve.
+    // The kind's Solve and Open.
     virtual bool solveProblem() = 0;
+    virtual bool openProblem(const std::string& path) = 0;
+    // The kind's numbers of what its last Solve or Open left: the solution that stands (or the
+    // Newton iteration's best result listed), its ending, readout, passes and residuals.
+    virtual SolveReport describe() const = 0;
+    // The fields every kind fills alike: the ending, the readout, the conditions' residuals.
+    SolveReport commonReport(ListStyle style) const;
     // What the kind's Solve gives its solvers: the flag and the callback set above.
     Progress solveProgress() const { return Progress(m_cancelFlag, &m_progressCallback); }
     // Runs the user's constants in the engine; on an engine error its message is shown and
@@ -108,11 +120,13 @@ protected:
     std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
     std::vector<double> m_bcResiduals; // what m_lstBCError shows, as numbers
     std::vector<double> m_values;      // what Evaluate shows, as numbers
+    std::optional<AccuracyReadout> m_readout; // the accurate method's (or an automatic degree's) readout
     // Keeps the residuals and lists them as "B.C. #b=r", the list of the nonlinear kinds and
     // the systems.
     void showConditionResiduals(std::vector<double> residuals);
 
 private:
+    SolveReport m_report;
     const std::atomic<bool>* m_cancelFlag = nullptr;
     ProgressCallback m_progressCallback;
 };

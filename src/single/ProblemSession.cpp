@@ -12,7 +12,20 @@ void ProblemSession::clearResults()
     m_chebyshev.reset();
     m_lstChebyshev.clear();
     m_lstPasses.clear();
-    m_accuracy.clear();
+}
+
+SolveReport ProblemSession::singleReport(ListStyle style) const
+{
+    SolveReport r = commonReport(style);
+    const SeriesView view = series();
+    r.kind = kind();
+    r.centre = view.center;
+    r.period = kind() == SeriesKind::Trigonometric ? view.period : 0.0;
+    if (m_solved)
+        r.series = {m_coef};
+    if (m_chebyshev)
+        r.chebyshev = {*m_chebyshev};
+    return r;
 }
 
 double ProblemSession::derivativeAt(int order, double x) const

@@ -31,7 +31,7 @@ public:
     // Solve uses the accurate method: chosen, and a power-series kind.
     bool accurate() const { return method == Method::Chebyshev && kind() == SeriesKind::Power; }
     // The automatic degree's one line: converged or not, at which degree, the estimated error.
-    const std::string& accuracy() const { return m_accuracy; }
+    std::string accuracy() const { return m_readout ? ReadoutLine(*m_readout) : std::string(); }
     // The Chebyshev coefficients of the solution that stands, when the accurate method found it.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     // The accurate Newton iteration's passes with their correction and residual norms.
@@ -60,13 +60,16 @@ protected:
     // damaged one is reported, and the problem stays in the equally spaced method.
     void openAccurateFile(const std::string& path, const SingleInputs& in);
 
+    // The report's fields both single-equation kinds fill alike: the series (when a solution
+    // stands) in the kind's basis, the Chebyshev solution, the readout, the conditions' residuals.
+    SolveReport singleReport(ListStyle style) const;
+
     // The kind's residual lines of the equation at x (lstDError), or false on an engine error.
     virtual bool residualLinesAt(double x, std::vector<std::string>& lines) = 0;
 
     std::string m_lblValue;
     std::optional<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev, m_lstPasses;
-    std::string m_accuracy;
 };
 
 } // namespace ode

@@ -4,6 +4,7 @@
 #include "collocation/Elimination.h"
 #include "common/NumberFormat.h"
 #include "script/ScriptErrors.h"
+#include "session/Listing.h"
 #include "series/Series.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ VarDerivativeFn ChebyshevDerivatives(const std::vector<ChebyshevSeries>& series)
 
 std::vector<std::string> SystemCoefficientListing(const SystemInputs& in, const std::vector<std::vector<double>>& coef)
 {
-    std::vector<std::string> lines = {"EXPANSION COEFFICIENTS:"};
+    std::vector<std::string> lines = {ListHeading(ListStyle::SystemExpansion)};
     for (size_t j = 0; j < coef.size(); ++j) {
         for (size_t p = 0; p < coef[j].size(); ++p)
             lines.push_back(in.depVarNames[j] + "(" + std::to_string(p) + ")=" + FormatNumber(coef[j][p]));
@@ -115,7 +116,7 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
 {
     auto cancelled = [&] {
         end.termination = Termination::Cancelled;
-        lstCoeff = {StoppedLine()};
+        lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::Cancelled);
         return false;
     };
     auto scriptFailure = [&] {
@@ -162,11 +163,11 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
     switch (Eliminate(a, x, progress)) {
     case EliminationOutcome::LinearlyDependent:
         end.termination = Termination::LinearlyDependent;
-        lstCoeff = {"YIELDS LINEARLY DEPENDENT SYSTEM"};
+        lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::LinearlyDependent);
         return false;
     case EliminationOutcome::Inconsistent:
         end.termination = Termination::Inconsistent;
-        lstCoeff = {"YIELDS INCONSISTENT SYSTEM"};
+        lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::Inconsistent);
         return false;
     case EliminationOutcome::ArithmeticFault:
         return overflow();

@@ -6,6 +6,7 @@
 #include "common/NumberFormat.h"
 #include "common/Text.h"
 #include "script/ScriptErrors.h"
+#include "session/Listing.h"
 #include "series/Series.h"
 
 #include <algorithm>
@@ -262,15 +263,12 @@ std::vector<std::string> SystemNewtonListing(const NonlinearSystemInputs& in, co
     std::vector<std::string> out;
     const int vars = in.lastVar + 1;
     const bool stopped = result.termination == Termination::Cancelled;
-    if (result.termination == Termination::NoConvergence)
-        out.push_back("NO CONVERGENCE.  BEST RESULTS WERE:");
-    if (stopped)
-        out.push_back(NewtonStoppedLine(result.shownPass));
+    out = ListEndLines(ListStyle::NewtonPower, result.termination, result.shownPass);
     if ((result.termination == Termination::Solved || result.termination == Termination::NoConvergence ||
          (stopped && result.shownPass > 0)) &&
         result.correction.size() == coef.size() &&
         result.gridResidual.size() == result.gridX.size() * static_cast<size_t>(vars)) {
-        out.push_back("COEFFICIENTS:   ( LAST CORRECTION: )");
+        out.push_back(ListHeading(ListStyle::NewtonPower));
         for (int j = 0; j < vars; ++j) {
             const int off = od.offset(j);
             for (int p = 0; p <= od.varDegree[static_cast<size_t>(j)]; ++p)

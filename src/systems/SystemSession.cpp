@@ -31,7 +31,6 @@ void SystemSession::clearResults()
     m_chebyshev.clear();
     m_lstChebyshev.clear();
     m_lstPasses.clear();
-    m_accuracy.clear();
 }
 
 bool SystemSession::readInputs()
@@ -127,19 +126,14 @@ bool SystemSession::prepare()
 
 std::vector<std::string> SystemSession::coefficientLines() const
 {
-    std::vector<std::string> lines = {"EXPANSION COEFFICIENTS:"};
-    const auto rows = SplitByVariable(m_coef, m_od);
-    for (size_t j = 0; j < rows.size(); ++j) {
-        for (size_t p = 0; p < rows[j].size(); ++p)
-            lines.push_back(m_inputs.depVarNames[j] + "(" + std::to_string(p) + ")=" + FormatNumber(rows[j][p]));
-        lines.push_back("");
-    }
-    return lines;
+    return SystemCoefficientListing(m_inputs, SplitByVariable(m_coef, m_od));
 }
 
 bool SystemSession::solveProblem()
 {
     clearResults();
+    m_newton = SystemNewtonResult{};
+    m_accurate = SystemChebyshevResult{};
     if (!prepare())
         return false;
     if (method == CollocationMethod::Chebyshev && autoDegree)
@@ -221,7 +215,7 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
         return false;
     m_chebyshev = s.series;
     if (!autoDegree)
-        m_accuracy = AccuracyLine(m_chebyshev, tolerance);
+        m_readout = FixedDegreeReadout(m_chebyshev, tolerance);
     m_coef.clear();
     for (const ChebyshevSeries& series : m_chebyshev) {
         const std::vector<double> power = ChebyshevToPower(series, m_inputs.xcenter);
@@ -314,7 +308,7 @@ bool SystemSession::solveAutoDegree()
     }
     if (found.stopped)
         m_end.termination = Termination::Cancelled;
-    m_accuracy = found.line;
+    m_readout = found.readout;
     if (found.best.solved())
         boxes.terms = std::to_string(found.degree);
     if (m_nonlinear)
@@ -391,7 +385,7 @@ bool SystemSession::showNonlinearChebyshev(const SystemChebyshevResult& r)
         return false;
     m_chebyshev = r.series;
     if (!autoDegree)
-        m_accuracy = AccuracyLine(m_chebyshev, tolerance);
+        m_readout = FixedDegreeReadout(m_chebyshev, tolerance);
     listChebyshev();
     showConditionResiduals(r.listed.conditionResidual);
     return true;
@@ -514,7 +508,23 @@ bool SystemSession::saveSeparately(const std::string& path)
     return false;
 }
 
-bool SystemSession::open(const std::string& path)
+SolveReport SystemSession::describe() const
+{
+    SolveReport r = commonReport(m_nonlinear ? ListStyle::NewtonPower : ListStyle::SystemExpansion);
+    r.kind = SeriesKind::Power;
+    r.centre = m_inputs.xcenter;
+    r.chebyshev = m_chebyshev;
+    if (m_solved)
+        r.series = SplitByVariable(m_coef, m_od);
+    if (m_nonlinear) {
+        TakeNewtonNumbers(m_newton, m_solved, SplitByVariable(m_coef, m_od), r);
+        if (method == CollocationMethod::Chebyshev)
+            r.passNorms = m_accurate.passes;
+    }
+    return r;
+}
+
+bool SystemSession::openProblem(const std::string& path)
 {
     SystemOpenResult opened = OpenSystemProblem(path, m_nonlinear, boxes);
     if (!opened.ok) {
@@ -525,6 +535,8 @@ bool SystemSession::open(const std::string& path)
     const std::vector<double>& coef = opened.content.coef;
     clearResults();
     m_lastChebyshev.clear();
+    m_newton = SystemNewtonResult{};
+    m_accurate = SystemChebyshevResult{};
     method = CollocationMethod::EquallySpaced;
     boxes = opened.content.texts;
     if (!prepare())
@@ -557,7 +569,7 @@ std::vector<std::string> SystemSession::report()
     std::vector<std::string> lines = SystemReportLines(m_nonlinear, m_inputs, boxes, m_solved,
                                                        m_solved ? coefficientLines() : std::vector<std::string>{});
     if (m_solved)
-        AppendAccurateReport(m_accuracy, m_lstChebyshev, lines);
+        AppendAccurateReport(accuracy(), m_lstChebyshev, lines);
     return lines;
 }
 

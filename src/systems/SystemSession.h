@@ -24,12 +24,10 @@ public:
     const OrdersAndDegrees& orders() const { return m_od; }
     // coef(): all coefficients, variable-major (coefficient p of variable j at od.offset(j) + p).
 
-    const SystemNewtonResult& lastResult() const { return m_newton; }
     bool beepAfterSolve() const override { return m_nonlinear && m_newton.beep(); }
 
     void clearResults() override;
     bool evaluate() override;
-    bool open(const std::string& path) override;
     bool save(const std::string& path) override;
     // Save Separately: NAME_y, NAME_z ... one single-variable series file each.
     bool saveSeparately(const std::string& path);
@@ -40,7 +38,7 @@ public:
     // The nonlinear systems' continuation in the accurate method (session/Continuation.h).
     Continuation continuation;
     // Its one line: converged or not, at which degree, the estimated error.
-    const std::string& accuracy() const { return m_accuracy; }
+    std::string accuracy() const { return m_readout ? ReadoutLine(*m_readout) : std::string(); }
     // Each variable's Chebyshev coefficients, when the accurate method found the solution.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     const std::vector<ChebyshevSeries>& chebyshev() const { return m_chebyshev; }
@@ -50,6 +48,8 @@ public:
     std::string scratchPath = "AMAT.MAT";
 
 private:
+    bool openProblem(const std::string& path) override;
+    SolveReport describe() const override;
     bool solveProblem() override;
     bool solveChebyshev(const Progress& progress);
     bool solveAutoDegree();
@@ -81,7 +81,6 @@ private:
     std::vector<std::string> m_lstValue;
     std::vector<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev, m_lstPasses;
-    std::string m_accuracy;
     std::vector<ChebyshevSeries> m_lastChebyshev; // the current approximation of the next accurate solve
 };
 

@@ -228,7 +228,7 @@ private slots:
         QCOMPARE(form->txtExpansion->text(), QString("2"));
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
-        QVERIFY(static_cast<ode::NonlinearSession&>(form->session()).lastResult().passes <= 2);
+        QVERIFY(static_cast<ode::NonlinearSession&>(form->session()).lastReport().passes <= 2);
 
         // A series without coefficients falls back to random coefficients.
         form->chooseFile = [&](bool) { return dir.filePath("none"); };

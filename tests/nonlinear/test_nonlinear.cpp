@@ -72,7 +72,7 @@ TEST(Newton, ConvergesToTheReciprocalFromZeroOrUnitCoefficients)
         ASSERT_TRUE(n.s.solve()) << start << ": " << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff().back());
         for (double x : {1.0, 1.5, 2.2, 3.0})
             EXPECT_NEAR(ode::SeriesDerivative(n.s.series(), 0, x), 1 / x, 1e-6) << start << " at " << x;
-        EXPECT_TRUE(n.s.lastResult().beep());
+        EXPECT_TRUE(n.s.lastReport().end.solved());
         const auto& list = n.s.lstCoeff();
         EXPECT_EQ(list[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
         EXPECT_EQ(list[1].rfind("y(0)=0.5", 0), 0u);
@@ -98,13 +98,13 @@ TEST(Newton, NoConvergenceListsTheBestResultsAndTheProblem)
     EXPECT_EQ(list.front(), "NO CONVERGENCE.  BEST RESULTS WERE:");
     EXPECT_EQ(list[list.size() - 2], "PROBLEMS ENCOUNTERED:");
     EXPECT_EQ(list.back(), "-CONVERGENCE PROBLEMS.");
-    EXPECT_EQ(n.s.lastResult().passes, 2);
+    EXPECT_EQ(n.s.lastReport().passes, 2);
     EXPECT_TRUE(n.s.lstBCError().empty());
     // MaxIterations 0 still makes one pass.
     n.s.boxes.maxcy = "0";
     n.s.boxes.approximation = "0";
     EXPECT_FALSE(n.s.solve());
-    EXPECT_EQ(n.s.lastResult().passes, 1);
+    EXPECT_EQ(n.s.lastReport().passes, 1);
     // The coefficients survive: the current approximation continues from them.
     const std::vector<double> kept = n.s.coef();
     n.s.boxes.approximation = "4 - Current approximation";
@@ -209,7 +209,7 @@ TEST(NonlinearFiles, SaveOpenAndTheSeriesFromAFile)
     for (size_t k = 0; k < a.s.coef().size(); ++k)
         EXPECT_EQ(c.s.coef()[k], ode::RoundTo15Digits(a.s.coef()[k])) << "the file keeps 15 digits";
     ASSERT_TRUE(c.s.solve());
-    EXPECT_LE(c.s.lastResult().passes, 2);
+    EXPECT_LE(c.s.lastReport().passes, 2);
 
     // Refusals fall back to random coefficients.
     ode::LinearSession unsolved(SeriesKind::Power, shared, {});

@@ -259,7 +259,7 @@ TEST(Limits, NewtonPassesAreBoundedWhateverTheLimitSays)
     single.boxes.maxcy = "1E308";
     EXPECT_FALSE(single.solve());
     EXPECT_EQ(TerminationName(single.lastEnd().termination), std::string("NoConvergence"));
-    EXPECT_EQ(single.lastResult().passes, kMaxNewtonPasses);
+    EXPECT_EQ(single.lastReport().passes, kMaxNewtonPasses);
 
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("odeseries-limits-" + std::to_string(::getpid()));
@@ -276,7 +276,7 @@ TEST(Limits, NewtonPassesAreBoundedWhateverTheLimitSays)
     system.boxes.errorD = system.boxes.errorC = "1E-300";
     system.boxes.maxcy = "1E308";
     EXPECT_FALSE(system.solve());
-    EXPECT_EQ(system.lastResult().passes, kMaxNewtonPasses);
+    EXPECT_EQ(system.lastReport().passes, kMaxNewtonPasses);
     EXPECT_TRUE(messages.empty()) << messages.front();
 }
 

@@ -302,9 +302,9 @@ const StopCase kStopCases[] = {
      [](Made& m, const Shown& shown) {
          auto& s = static_cast<NonlinearSession&>(*m.session);
          EXPECT_FALSE(shown.solved) << "an iterate that has not converged is listed, it does not stand";
-         const int pass = s.lastResult().shownPass;
+         const int pass = s.lastReport().shownPass;
          EXPECT_GE(pass, 4);
-         EXPECT_LE(pass, s.lastResult().passes);
+         EXPECT_LE(pass, s.lastReport().passes);
          ASSERT_GE(shown.lstCoeff.size(), 2u);
          EXPECT_EQ(shown.lstCoeff[0],
                    "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");
@@ -319,7 +319,7 @@ const StopCase kStopCases[] = {
      [](Made& m, const Shown& shown) {
          auto& s = static_cast<NonlinearSession&>(*m.session);
          EXPECT_FALSE(shown.solved);
-         const int pass = s.lastResult().shownPass;
+         const int pass = s.lastReport().shownPass;
          EXPECT_GE(pass, 1);
          EXPECT_LE(pass, 2);
          const std::string line =
@@ -330,7 +330,7 @@ const StopCase kStopCases[] = {
          // What was kept is the current approximation the next solve goes on from.
          s.boxes.approximation = kApproximationItems[4];
          EXPECT_TRUE(s.solve());
-         EXPECT_LE(static_cast<int>(s.lastResult().passes), 12);
+         EXPECT_LE(static_cast<int>(s.lastReport().passes), 12);
      }},
     {"Continuation", BratuSweep, [](const ProgressInfo& p) { return p.step >= 3; }, std::chrono::milliseconds(3),
      [](Made& m, const Shown& shown) {
@@ -405,7 +405,7 @@ const StopCase kStopCases[] = {
      [](Made& m, const Shown& shown) {
          auto& s = static_cast<SystemSession&>(*m.session);
          EXPECT_FALSE(shown.solved);
-         const int pass = s.lastResult().shownPass;
+         const int pass = s.lastReport().shownPass;
          EXPECT_GE(pass, 4);
          EXPECT_EQ(shown.lstCoeff.at(0),
                    "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");

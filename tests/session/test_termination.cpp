@@ -1,7 +1,9 @@
 // Every kind states how its Solve ended as a value: the termination, the fault's number, and
 // the residuals as numbers. These tests read that value, not the list texts.
+#include "common/NumberFormat.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
+#include "session/Listing.h"
 #include "support/SystemProblems.h"
 #include "support/Tolerances.h"
 #include "systems/SystemSession.h"
@@ -10,6 +12,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -115,25 +118,25 @@ TEST(Termination, NewtonEndingsWithTheirResiduals)
         s.boxes.approximation = "1 - Unit coefficients";
         c.edit(s.boxes);
         s.solve();
-        const NewtonResult& r = s.lastResult();
+        const SolveReport& r = s.lastReport();
         expectEnding(s.lastEnd(), c.expected, c.what);
-        expectEnding(r, c.expected, c.what);
+        expectEnding(r.end, c.expected, c.what);
         if (c.passes) {
             EXPECT_EQ(r.passes, c.passes) << c.what;
         }
         const bool listed =
             c.expected.termination == Termination::Solved || c.expected.termination == Termination::NoConvergence;
         EXPECT_EQ(r.gridResidual.size(), listed ? 21u : 0u) << c.what; // degree 22, order 2: M = 20
-        EXPECT_EQ(r.conditionResidual.size(), listed ? 2u : 0u) << c.what;
+        EXPECT_EQ(r.conditionResiduals.size(), listed ? 2u : 0u) << c.what;
         if (c.expected.termination == Termination::Solved) {
             EXPECT_EQ(r.gridX.front(), 1);
             EXPECT_EQ(r.gridX.back(), 3);
             for (double v : r.gridResidual)
                 EXPECT_LE(std::fabs(v), test::kDefaultBound);
-            for (double v : r.conditionResidual)
+            for (double v : r.conditionResiduals)
                 EXPECT_LE(std::fabs(v), test::kDefaultBound);
             EXPECT_TRUE(Close(SeriesDerivative(s.series(), 0, 2), 0.5, 1e-3)) << "y = 1/x";
-            EXPECT_TRUE(r.beep());
+            EXPECT_TRUE(s.beepAfterSolve());
         }
         if (c.expected.termination == Termination::NoConvergence) {
             // Not converged: a correction or a residual is still above its bound.
@@ -168,14 +171,14 @@ TEST(Termination, SystemsEndings)
     n.seedRandom(2);
     test::ReciprocalSystem(n.boxes);
     n.solve();
-    const SystemNewtonResult& r = n.lastResult();
-    expectEnding(r, {Termination::Solved, 0}, "the reciprocal system");
+    const SolveReport r = n.lastReport();
+    expectEnding(r.end, {Termination::Solved, 0}, "the reciprocal system");
     EXPECT_EQ(r.gridX.size(), 11u);
     EXPECT_EQ(r.gridResidual.size(), 22u);
     for (double v : r.gridResidual)
         EXPECT_LE(std::fabs(v), 1e-9);
-    ASSERT_EQ(r.conditionResidual.size(), 2u);
-    EXPECT_LE(std::fabs(r.conditionResidual[1]), 1e-9);
+    ASSERT_EQ(r.conditionResiduals.size(), 2u);
+    EXPECT_LE(std::fabs(r.conditionResiduals[1]), 1e-9);
     n.boxes.maxcy = "1";
     n.solve();
     expectEnding(n.lastEnd(), {Termination::NoConvergence, 0}, "one pass of the system");
@@ -194,6 +197,143 @@ TEST(Termination, ANameTakenTwiceIsRefusedBeforeSolving)
     NonlinearTexts n = DefaultNonlinearTexts(SeriesKind::Trigonometric);
     n.indepVarName = "y";
     EXPECT_EQ(CheckNonlinearTexts(n, SeriesKind::Trigonometric).value_or(""), message);
+}
+
+// The lines written from a report's numbers, as whole texts.
+TEST(SolveReport, ReadoutAndListHeadsAreWrittenFromNumbers)
+{
+    using V = AccuracyReadout::Verdict;
+    struct Case {
+        AccuracyReadout readout;
+        const char* line;
+    };
+    const Case readouts[] = {
+        {{V::Converged, false, false, 30, 0, 2.5e-15}, "CONVERGED AT DEGREE 30: ESTIMATED ERROR 2.5E-15"},
+        {{V::NotConverged, false, false, 30, 0, 0.001}, "NOT CONVERGED AT DEGREE 30: ESTIMATED ERROR 0.001"},
+        {{V::Converged, true, true, 32, 0, 1e-14}, "CONVERGED AT 33 TERMS: ESTIMATED ERROR 1E-14"},
+        {{V::NotConverged, true, false, 512, 1000, 2.1e-06},
+         "NOT CONVERGED BY DEGREE 1000: ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN"},
+        {{V::NotConverged, true, true, 64, 128, 0.5},
+         "NOT CONVERGED BY 129 TERMS: ESTIMATED ERROR 0.5; THE BEST SOLUTION (65 TERMS) IS SHOWN"},
+        {{V::Stopped, true, false, 256, 0, 0},
+         "STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE 256) IS SHOWN"},
+    };
+    for (const Case& c : readouts)
+        EXPECT_EQ(ReadoutLine(c.readout), c.line);
+
+    using T = Termination;
+    using L = std::vector<std::string>;
+    const std::string stopped = "STOPPED BY THE USER: NO SOLUTION WAS FOUND YET";
+    struct Head {
+        ListStyle style;
+        Termination termination;
+        int shownPass;
+        L lines;
+    };
+    const Head heads[] = {
+        {ListStyle::Expansion, T::Solved, 0, {}},
+        {ListStyle::Expansion, T::LinearlyDependent, 0, {"ENCOUNTERED LINEARLY DEPENDENT SYSTEM"}},
+        {ListStyle::Expansion, T::Inconsistent, 0, {"ENCOUNTERED INCONSISTENT SYSTEM"}},
+        {ListStyle::Expansion, T::Cancelled, 0, {stopped}},
+        {ListStyle::Expansion, T::ScriptError, 0, {}},
+        {ListStyle::SystemExpansion, T::LinearlyDependent, 0, {"YIELDS LINEARLY DEPENDENT SYSTEM"}},
+        {ListStyle::SystemExpansion, T::Inconsistent, 0, {"YIELDS INCONSISTENT SYSTEM"}},
+        {ListStyle::NewtonPower, T::NoConvergence, 0, {"NO CONVERGENCE.  BEST RESULTS WERE:"}},
+        {ListStyle::NewtonTrigonometric, T::Cancelled, 3,
+         {"STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS 3) IS SHOWN"}},
+        {ListStyle::NewtonPower, T::Cancelled, 0, {stopped}},
+        {ListStyle::NewtonPower, T::LinearlyDependent, 0, {}}, // said by "PROBLEMS ENCOUNTERED:" below the list
+    };
+    for (const Head& h : heads)
+        EXPECT_EQ(ListEndLines(h.style, h.termination, h.shownPass), h.lines)
+            << TerminationName(h.termination) << " " << static_cast<int>(h.style);
+    EXPECT_EQ(ListHeading(ListStyle::NewtonPower), "COEFFICIENTS:   ( LAST CORRECTION: )");
+    EXPECT_EQ(ListHeading(ListStyle::NewtonTrigonometric), "COEFFICIENTS:                 LAST CORRECTION:");
+}
+
+// Every kind's report holds the numbers its lists show, solved in each method and opened from a
+// file: the outcome is the list's first line, the readout the readout's line, the series the
+// coefficients, the residuals the conditions'; cleared results leave an empty report.
+TEST(SolveReport, EveryKindReportsWhatItsListsShow)
+{
+    struct Case {
+        const char* file;
+        ProblemKind kind;
+        CollocationMethod method;
+        bool autoDegree;
+    };
+    const auto E = CollocationMethod::EquallySpaced;
+    const auto C = CollocationMethod::Chebyshev;
+    const Case cases[] = {
+        {"exponential", ProblemKind::LinearPower, E, false},
+        {"exponential", ProblemKind::LinearPower, C, true},
+        {"trig-forced", ProblemKind::LinearTrig, E, false},
+        {"trig-forced", ProblemKind::LinearTrig, E, true},
+        {"nonlinear-reciprocal", ProblemKind::NonlinearPower, E, false},
+        {"nonlinear-reciprocal", ProblemKind::NonlinearPower, C, false},
+        {"nonlinear-trig", ProblemKind::NonlinearTrig, E, false},
+        {"system-exponential", ProblemKind::LinearSystem, C, false},
+        {"system-nonlinear", ProblemKind::NonlinearSystem, E, false},
+        {"system-nonlinear", ProblemKind::NonlinearSystem, C, true},
+        {"exponential-solved", ProblemKind::LinearPower, E, false},
+        {"nonlinear-reciprocal-solved", ProblemKind::NonlinearPower, E, false},
+        {"system-nonlinear-solved", ProblemKind::NonlinearSystem, E, false},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.file) + (c.method == C ? " accurate" : "") + (c.autoDegree ? " auto" : "");
+        std::shared_ptr<script::Class1> shared;
+        Messages m;
+        std::unique_ptr<Session> owned;
+        std::string accuracy;
+        const bool series = IsPowerSeries(c.kind);
+        if (IsSystem(c.kind))
+            owned = std::make_unique<SystemSession>(IsNonlinear(c.kind), shared, m.sink());
+        else if (IsNonlinear(c.kind))
+            owned = std::make_unique<NonlinearSession>(series ? SeriesKind::Power : SeriesKind::Trigonometric, shared,
+                                                       m.sink());
+        else
+            owned = std::make_unique<LinearSession>(series ? SeriesKind::Power : SeriesKind::Trigonometric, shared,
+                                                    m.sink());
+        Session& s = *owned;
+        if (auto* n = dynamic_cast<NonlinearSession*>(&s))
+            n->seedRandom(3);
+        if (auto* n = dynamic_cast<SystemSession*>(&s))
+            n->seedRandom(3);
+        ASSERT_TRUE(s.open(std::string(ODESERIES_EXAMPLES) + "/" + c.file)) << what;
+        const bool opened = std::string(c.file).find("-solved") != std::string::npos;
+        if (opened) {
+            EXPECT_TRUE(s.lastReport().opened) << what;
+        } else {
+            s.method = c.method;
+            s.autoDegree = c.autoDegree;
+            ASSERT_TRUE(s.solve()) << what << (m.seen.empty() ? "" : ": " + m.seen.back());
+            EXPECT_FALSE(s.lastReport().opened) << what;
+        }
+        const SolveReport& r = s.lastReport();
+        EXPECT_TRUE(r.standing) << what;
+        ASSERT_FALSE(s.lstCoeff().empty()) << what;
+        EXPECT_EQ(OutcomeLine(r), s.lstCoeff().front()) << what;
+        std::vector<double> flat;
+        for (const auto& v : r.series)
+            flat.insert(flat.end(), v.begin(), v.end());
+        EXPECT_EQ(flat, s.coef()) << what;
+        EXPECT_EQ(r.conditionResiduals, s.conditionResiduals()) << what;
+        EXPECT_EQ(r.chebyshev.empty(), c.method == E || opened) << what;
+        if (auto* single = dynamic_cast<ProblemSession*>(&s))
+            accuracy = single->accuracy();
+        else
+            accuracy = static_cast<SystemSession&>(s).accuracy();
+        EXPECT_EQ(r.readout ? ReadoutLine(*r.readout) : std::string(), accuracy) << what;
+        EXPECT_EQ(r.readout.has_value(), !opened && (c.method == C || c.autoDegree)) << what;
+        if (IsNonlinear(c.kind) && !opened) {
+            EXPECT_GT(r.passes, 0) << what;
+            EXPECT_EQ(r.passNorms.empty(), c.method == E) << what;
+            EXPECT_FALSE(r.gridResidual.empty()) << what;
+        }
+        s.clearResults();
+        EXPECT_FALSE(s.lastReport().standing) << what;
+        EXPECT_TRUE(s.lastReport().series.empty()) << what;
+    }
 }
 
 } // namespace

@@ -206,7 +206,7 @@ TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
     n.s.solve();
     EXPECT_TRUE(fs::exists(dir / "AMAT.MAT"));
     EXPECT_EQ(n.s.orders().varDegree, (std::vector<int>{13, 13}));
-    EXPECT_LE(n.s.lastResult().passes, 1);
+    EXPECT_LE(n.s.lastReport().passes, 1);
     const auto after = SplitByVariable(n.s.coef(), n.s.orders());
     EXPECT_NEAR(after[0][0], before[0][0], 1e-6) << "the old coefficients start the new block";
 

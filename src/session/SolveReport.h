@@ -1,0 +1,100 @@
+#pragma once
+// What a solve found, as numbers: how it ended, each dependent variable's series in the basis it
+// was found in, the accurate method's readout, the Newton iteration's passes, and the residuals
+// at the grid points and at the conditions. The lists, the printed report, the files, the
+// exports and the plot are written from this value; nothing reads a displayed line back.
+
+#include "series/ChebyshevSeries.h"
+#include "series/Series.h"
+#include "session/Termination.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ode {
+
+// The accurate method's readout: whether the tail of the Chebyshev coefficients fell within the
+// tolerance, at which degree, and the error the last terms stand for (EstimatedError).
+struct AccuracyReadout {
+    enum class Verdict {
+        Converged,
+        NotConverged,
+        Stopped, // the automatic degree was stopped; the best degree finished is shown
+    };
+    Verdict verdict = Verdict::Converged;
+    bool grown = false;   // found by the automatic degree, not at the degree typed
+    bool terms = false;   // a trigonometric series, counted in terms (degree + 1)
+    int degree = 0;       // the degree of the solution shown
+    int lastTried = 0;    // the automatic degree's last degree tried, when it did not converge
+    double estimatedError = 0;
+};
+
+// The readout's one line: "CONVERGED AT DEGREE 64: ESTIMATED ERROR 3.1E-15", "NOT CONVERGED AT
+// DEGREE 30: ESTIMATED ERROR ..." (a typed degree), "NOT CONVERGED BY DEGREE 1000: ESTIMATED ERROR
+// 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN" (the automatic degree), or "STOPPED BY THE USER:
+// THE BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN"; a trigonometric series says "AT 33 TERMS".
+std::string ReadoutLine(const AccuracyReadout& readout);
+
+// One pass of the accurate Newton iteration: the largest correction applied, the largest residual
+// after it, and the step's damping factor (1 for a full Newton step).
+struct NewtonPassNorms {
+    double correction = 0;
+    double residual = 0;
+    double step = 1;
+};
+
+// How a kind lists its coefficients: the linear kinds as an expansion (a single equation and a
+// system name a singular system each in their own words), the Newton iteration each coefficient
+// with its last correction (the trigonometric series in columns of its own).
+enum class ListStyle { Expansion, SystemExpansion, NewtonPower, NewtonTrigonometric };
+
+struct SolveReport {
+    SolveEnd end;          // how the solve ended (Solved for a solution opened from a file)
+    bool standing = false; // a solution stands: Evaluate, the plot and the exports use it
+    bool opened = false;   // the solution was read from a file, not found by a solve
+    ListStyle style = ListStyle::Expansion;
+    SeriesKind kind = SeriesKind::Power;
+    double centre = 0;     // the power series' centre
+    double period = 0;     // the trigonometric series' period
+    // Each dependent variable's coefficients, in order: powers of x - centre, or the
+    // trigonometric series' a0, a1, b1, ...: the solution that stands, or the best result a
+    // Newton iteration lists when it did not converge or was stopped; empty otherwise.
+    std::vector<std::vector<double>> series;
+    // The accurate method's solution, one series a variable (Evaluate and the plot use it).
+    std::vector<ChebyshevSeries> chebyshev;
+    std::optional<AccuracyReadout> readout;
+    // The Newton iteration: passes finished, the pass shown when it was stopped (0: none had
+    // finished), the accurate method's norms pass by pass, and the last corrections of the
+    // coefficients listed.
+    int passes = 0, shownPass = 0;
+    std::vector<NewtonPassNorms> passNorms;
+    std::vector<double> correction;
+    // The equations' residuals at the grid points (for a system, equation by equation at each
+    // point) and the conditions' residuals (left side minus right side), in order.
+    std::vector<double> gridX, gridResidual;
+    std::vector<double> conditionResiduals;
+};
+
+// A Newton iteration's result (a single equation's or a system's, which name their numbers
+// alike) into the report: its passes, the pass shown, the last corrections and the grid
+// residuals; and, when it lists a best result that does not stand (no convergence, or stopped
+// after a pass), those coefficients and the conditions' residuals with them.
+template <typename NewtonResult>
+void TakeNewtonNumbers(const NewtonResult& n, bool standing, std::vector<std::vector<double>> listed,
+                       SolveReport& r)
+{
+    r.passes = n.passes;
+    r.shownPass = n.shownPass;
+    r.correction = n.correction;
+    r.gridX = n.gridX;
+    r.gridResidual = n.gridResidual;
+    const bool best = n.termination == Termination::NoConvergence ||
+                      (n.termination == Termination::Cancelled && n.shownPass > 0);
+    if (!standing && best) {
+        r.series = std::move(listed);
+        r.conditionResiduals = n.conditionResidual;
+    }
+}
+
+} // namespace ode
