@@ -343,7 +343,9 @@ bool NonlinearSession::loadSeries(const std::string& path)
         boxes.terms = FormatNumber(s.degree + 1);
         boxes.period = s.periodText;
     }
-    m_solved = false;
+    // The boxes changed under the solution: the results go (the form clears them when its
+    // boxes change), the loaded coefficients stay for the next solve.
+    clearResults();
     return true;
 }
 
