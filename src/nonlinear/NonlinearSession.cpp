@@ -214,7 +214,7 @@ bool NonlinearSession::showAccurate()
     if (m_accurate.termination == Termination::Cancelled && m_accurate.shownPass == 0) {
         m_result = NewtonResult{};
         static_cast<SolveEnd&>(m_result) = m_accurate;
-        m_lstCoeff = {StoppedLine()};
+        m_lstCoeff = ListEndLines(ListStyle::NewtonPower, Termination::Cancelled);
         return false;
     }
     if (m_accurate.termination == Termination::Refused || m_accurate.termination == Termination::ScriptError ||

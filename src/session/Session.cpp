@@ -47,6 +47,9 @@ bool Session::solve()
         m_report.end = m_end;
         m_host.report("There is not enough memory to solve this problem at this degree.");
         return false;
+    } catch (...) {
+        m_report = describe(); // what stands is reported, whatever ended the solve
+        throw;
     }
 }
 

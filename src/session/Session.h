@@ -83,7 +83,8 @@ public:
     bool open(const std::string& path);
     // What the last Solve found, or the solution Open read, as numbers: every list, report,
     // export and picture of the solution is written from it. Empty (Refused, nothing standing)
-    // after the results were cleared.
+    // after the results were cleared. A solution opened from a file is reported Solved, while
+    // lastEnd() keeps saying that no solve has run.
     const SolveReport& lastReport() const { return m_report; }
     // Saves the problem under `path`; false with the message shown through the sink.
     virtual bool save(const std::string& path) = 0;

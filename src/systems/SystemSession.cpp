@@ -362,11 +362,13 @@ bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& 
 
 bool SystemSession::showNonlinearChebyshev(const SystemChebyshevResult& r)
 {
+    if (&r != &m_accurate)
+        m_accurate = r; // a kept step shown again: its passes are the ones reported
     m_end = r;
     m_lstPasses = NewtonPassLines(r);
     m_newton = r.listed;
     if (r.termination == Termination::Cancelled && r.shownPass == 0) {
-        m_lstCoeff = {StoppedLine()};
+        m_lstCoeff = ListEndLines(ListStyle::NewtonPower, Termination::Cancelled);
         return false;
     }
     if (r.termination == Termination::ScriptError || r.termination == Termination::ArithmeticFault ||
