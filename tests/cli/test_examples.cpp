@@ -103,43 +103,46 @@ TEST_P(DemoSolution, MatchesTheNamedExactSolution)
 
 const double kE = std::exp(1.0);
 
-INSTANTIATE_TEST_SUITE_P(
-    Demos, DemoSolution,
-    testing::Values(KnownSolution{"harmonic-oscillator", "1", {std::sin(1.0)}, 1e-12},
-                    KnownSolution{"damped-oscillator", "1", {std::cos(1.0) / kE}, 1e-11},
-                    KnownSolution{"oscillator", "1", {std::cos(2.0)}, 1e-12},
-                    KnownSolution{"coupled-oscillators", "1", {std::cos(1.0), std::cos(1.0)}, 1e-11},
-                    KnownSolution{"airy", "1", {0.135292416312881}, 1e-12},
-                    KnownSolution{"bessel-j0", "1", {0.765197686557967}, 1e-12},
-                    KnownSolution{"bessel-j1", "2", {0.576724807756874}, 1e-9},
-                    KnownSolution{"legendre-p3", "0.5", {(5 * 0.125 - 1.5) / 2}, 1e-13},
-                    KnownSolution{"hermite-h4", "1", {-20}, 1e-13}, KnownSolution{"chebyshev-t4", "0.5", {-0.5}, 1e-13},
-                    KnownSolution{"laguerre-l3", "2", {-1.0 / 3}, 1e-13}, KnownSolution{"exponential", "1", {kE}, 1e-8},
-                    KnownSolution{"exponential-growth", "1", {std::exp(1.5)}, 1e-12},
-                    KnownSolution{"exponential-decay", "1", {100 * std::exp(-0.5)}, 1e-12},
-                    KnownSolution{"reciprocal", "2", {0.5}, 1e-10},
-                    KnownSolution{"boundary-layer", "0.5", {(1 - std::exp(-5.0)) / (1 - std::exp(-10.0))}, 1e-10},
-                    KnownSolution{"clamped-beam", "0.5", {0.0625}, 1e-13},
-                    KnownSolution{"trig-default", "1", {2 - std::cos(1.0) - 3 * std::sin(2.0)}, 1e-12},
-                    KnownSolution{"forced-oscillator", "1", {(12 * std::cos(1.0) + 2 * std::sin(1.0)) / 37}, 1e-13},
-                    KnownSolution{"trig-forced", "2", {(std::cos(2.0) + std::sin(2.0)) / 2}, 1e-13},
-                    KnownSolution{"logistic", "1", {1 / (1 + std::exp(-1.0))}, 1e-7},
-                    KnownSolution{"riccati-tanh", "1", {std::tanh(1.0)}, 1e-5},
-                    KnownSolution{"nonlinear-reciprocal", "2", {0.5}, 1e-3},
-                    KnownSolution{"bratu-mild", "0.5", {0.140539214400472}, 1e-9},
-                    KnownSolution{"nonlinear-trig", "1", {std::sin(1.0)}, 1e-8},
-                    KnownSolution{"periodic-cubic", "1", {std::cos(1.0)}, 1e-12},
-                    KnownSolution{"system-exponential", "1", {1 / kE, -1 / kE}, 1e-9},
-                    KnownSolution{"rotation", "1", {std::cos(1.0), std::sin(1.0)}, 1e-10},
-                    KnownSolution{"system-nonlinear", "1", {0.5, 0.25}, 1e-4},
-                    KnownSolution{"rotation-nonlinear", "0.5", {std::cos(0.5), std::sin(0.5)}, 1e-9}),
-    [](const testing::TestParamInfo<KnownSolution>& info) {
-        std::string n = info.param.demo;
-        for (char& c : n)
-            if (c == '-')
-                c = '_';
-        return n;
-    });
+const KnownSolution kKnownSolutions[] = {
+    {"harmonic-oscillator", "1", {std::sin(1.0)}, 1e-12},
+    {"damped-oscillator", "1", {std::cos(1.0) / kE}, 1e-11},
+    {"oscillator", "1", {std::cos(2.0)}, 1e-12},
+    {"coupled-oscillators", "1", {std::cos(1.0), std::cos(1.0)}, 1e-11},
+    {"airy", "1", {0.135292416312881}, 1e-12},
+    {"bessel-j0", "1", {0.765197686557967}, 1e-12},
+    {"bessel-j1", "2", {0.576724807756874}, 1e-9},
+    {"legendre-p3", "0.5", {(5 * 0.125 - 1.5) / 2}, 1e-13},
+    {"hermite-h4", "1", {-20}, 1e-13},
+    {"chebyshev-t4", "0.5", {-0.5}, 1e-13},
+    {"laguerre-l3", "2", {-1.0 / 3}, 1e-13},
+    {"exponential", "1", {kE}, 1e-8},
+    {"exponential-growth", "1", {std::exp(1.5)}, 1e-12},
+    {"exponential-decay", "1", {100 * std::exp(-0.5)}, 1e-12},
+    {"reciprocal", "2", {0.5}, 1e-10},
+    {"boundary-layer", "0.5", {(1 - std::exp(-5.0)) / (1 - std::exp(-10.0))}, 1e-10},
+    {"clamped-beam", "0.5", {0.0625}, 1e-13},
+    {"trig-default", "1", {2 - std::cos(1.0) - 3 * std::sin(2.0)}, 1e-12},
+    {"forced-oscillator", "1", {(12 * std::cos(1.0) + 2 * std::sin(1.0)) / 37}, 1e-13},
+    {"trig-forced", "2", {(std::cos(2.0) + std::sin(2.0)) / 2}, 1e-13},
+    {"logistic", "1", {1 / (1 + std::exp(-1.0))}, 1e-7},
+    {"riccati-tanh", "1", {std::tanh(1.0)}, 1e-5},
+    {"nonlinear-reciprocal", "2", {0.5}, 1e-3},
+    {"bratu-mild", "0.5", {0.140539214400472}, 1e-9},
+    {"nonlinear-trig", "1", {std::sin(1.0)}, 1e-8},
+    {"periodic-cubic", "1", {std::cos(1.0)}, 1e-12},
+    {"system-exponential", "1", {1 / kE, -1 / kE}, 1e-9},
+    {"rotation", "1", {std::cos(1.0), std::sin(1.0)}, 1e-10},
+    {"system-nonlinear", "1", {0.5, 0.25}, 1e-4},
+    {"rotation-nonlinear", "0.5", {std::cos(0.5), std::sin(0.5)}, 1e-9}};
+
+INSTANTIATE_TEST_SUITE_P(Demos, DemoSolution, testing::ValuesIn(kKnownSolutions),
+                         [](const testing::TestParamInfo<KnownSolution>& info) {
+                             std::string n = info.param.demo;
+                             for (char& c : n)
+                                 if (c == '-')
+                                     c = '_';
+                             return n;
+                         });
 
 // Lotka-Volterra has no closed form; its invariant u - log u + v - log v holds along the series.
 TEST(Demos, PredatorPreyKeepsItsInvariant)
@@ -172,40 +175,12 @@ TEST(Demos, OpenWithTheirSettings)
         }
 }
 
+// Every demo of the library has a known-solution case (or a test of its own).
 TEST(Demos, EveryDemoIsCheckedAgainstItsSolution)
 {
     std::set<std::string> checked = {"predator-prey", "bratu"}; // bratu: OpenWithTheirSettings
-    for (const auto& k : {"harmonic-oscillator",
-                          "damped-oscillator",
-                          "oscillator",
-                          "coupled-oscillators",
-                          "airy",
-                          "bessel-j0",
-                          "bessel-j1",
-                          "legendre-p3",
-                          "hermite-h4",
-                          "chebyshev-t4",
-                          "laguerre-l3",
-                          "exponential",
-                          "exponential-growth",
-                          "exponential-decay",
-                          "reciprocal",
-                          "boundary-layer",
-                          "clamped-beam",
-                          "trig-default",
-                          "forced-oscillator",
-                          "trig-forced",
-                          "logistic",
-                          "riccati-tanh",
-                          "nonlinear-reciprocal",
-                          "bratu-mild",
-                          "nonlinear-trig",
-                          "periodic-cubic",
-                          "system-exponential",
-                          "rotation",
-                          "system-nonlinear",
-                          "rotation-nonlinear"})
-        checked.insert(k);
+    for (const KnownSolution& k : kKnownSolutions)
+        checked.insert(k.demo);
     for (const auto& d : Library().demos)
         EXPECT_EQ(checked.count(d.name), 1u) << d.name << " has no known-solution case";
 }
