@@ -1,12 +1,12 @@
 #include "cli/Cli.h"
 
 #include "support/Program.h"
+#include "support/Scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace {
 
@@ -72,24 +72,20 @@ TEST(Cli, HelpAndVersion)
     EXPECT_EQ(out.str().rfind("odeseries ", 0), 0u);
 }
 
-// The real executable, as a user runs it.
-TEST(Cli, ExecutableRunsCalc)
+// The real executable as a user runs it: its status, and its output and messages as one text.
+int runQuiet(const std::string& args, std::string& output)
 {
-    std::string command = ode::test::Program() + " calc \"Asin(0.5)\" \"1/0\" 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buf[256];
-    while (size_t n = fread(buf, 1, sizeof buf, pipe))
-        output.append(buf, n);
-    int status = pclose(pipe);
-    EXPECT_EQ(output, "0.523598775598299\ndivision by zero\n");
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    int status = 0;
+    output = ode::test::RunShell(ode::test::Program() + " " + args + " 2>&1", status);
+    return status;
 }
 
-} // namespace
-
-namespace {
+TEST(Cli, ExecutableRunsCalc)
+{
+    std::string output;
+    EXPECT_EQ(runQuiet("calc \"Asin(0.5)\" \"1/0\"", output), 1);
+    EXPECT_EQ(output, "0.523598775598299\ndivision by zero\n");
+}
 
 // Width and height from a PNG file's header, or (0, 0).
 std::pair<int, int> pngSize(const std::string& path)
@@ -104,17 +100,6 @@ std::pair<int, int> pngSize(const std::string& path)
         return {0, 0};
     auto be = [&](int at) { return (h[at] << 24) | (h[at + 1] << 16) | (h[at + 2] << 8) | h[at + 3]; };
     return {be(16), be(20)};
-}
-
-int runQuiet(const std::string& args, std::string& output)
-{
-    std::string command = ode::test::Program() + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    char buf[512];
-    output.clear();
-    while (size_t n = fread(buf, 1, sizeof buf, pipe))
-        output.append(buf, n);
-    return WEXITSTATUS(pclose(pipe));
 }
 
 } // namespace

@@ -2,14 +2,13 @@
 // printed with what stands and the stopped line, later problems are not started, and the
 // status is 130; a second Ctrl+C ends the program at once.
 #include "support/Program.h"
+#include "support/Scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <fcntl.h>
@@ -26,14 +25,6 @@ namespace fs = std::filesystem;
 const std::string kExamples = ODESERIES_EXAMPLES;
 // y' = sqrt|x| on [-1, 1]: its automatic degree grows to the limit, for seconds.
 const std::string kSlowTail = std::string(ODESERIES_EXAMPLES) + "/../tests/cli/data/slow-tail";
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // `odeseries ARGS` with its output and messages into files of `dir`.
 pid_t Spawn(const std::vector<std::string>& args, const fs::path& dir)
@@ -54,18 +45,37 @@ pid_t Spawn(const std::vector<std::string>& args, const fs::path& dir)
     return pid;
 }
 
-class Folder {
-public:
-    Folder() : m_path(fs::temp_directory_path() / ("odeseries-stop-" + std::to_string(::getpid())))
-    {
-        fs::create_directories(m_path);
-    }
-    ~Folder() { fs::remove_all(m_path); }
-    const fs::path& path() const { return m_path; }
+using Folder = ode::test::ScratchFolder;
+using ode::test::ReadText;
 
-private:
-    fs::path m_path;
-};
+// `odeseries ARGS` run in `dir`, sent `signals` a second after it started: its wait status, and
+// in `seconds` the time it took to end after them.
+int StoppedRun(const std::vector<std::string>& args, const fs::path& dir, std::initializer_list<int> signals,
+               double* seconds = nullptr)
+{
+    const pid_t pid = Spawn(args, dir);
+    EXPECT_GT(pid, 0);
+    if (pid <= 0)
+        return -1;
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto asked = std::chrono::steady_clock::now();
+    for (int signal : signals)
+        EXPECT_EQ(::kill(pid, signal), 0);
+    int status = 0;
+    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+    if (seconds)
+        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+    return status;
+}
+
+// The arguments of a solve of kSlowTail that runs for seconds.
+std::vector<std::string> SlowSolve(std::vector<std::string> more)
+{
+    std::vector<std::string> args = {"solve",    kSlowTail, "--points",     "chebyshev",
+                                     "--degree", "auto",    "--max-degree", "4000"};
+    args.insert(args.begin() + 2, more.begin(), more.end());
+    return args;
+}
 
 struct SignalCase {
     const char* name;
@@ -80,22 +90,16 @@ class StopSignal : public ::testing::TestWithParam<SignalCase> {};
 TEST_P(StopSignal, PrintsWhatStandsAndEndsWith130)
 {
     const SignalCase& c = GetParam();
-    const Folder folder;
-    std::vector<std::string> args = {"solve",    kSlowTail, kExamples + "/airy", "--points", "chebyshev",
-                                     "--degree", "auto",    "--max-degree",      "4000"};
+    const Folder folder("stop");
+    std::vector<std::string> args = SlowSolve({kExamples + "/airy"});
     if (c.json)
         args.insert(args.end(), {"--format", "json"});
-    const pid_t pid = Spawn(args, folder.path());
-    ASSERT_GT(pid, 0);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    const auto asked = std::chrono::steady_clock::now();
-    ASSERT_EQ(::kill(pid, c.signal), 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count(), 2.0);
+    double seconds = 0;
+    const int status = StoppedRun(args, folder.path, {c.signal}, &seconds);
+    EXPECT_LT(seconds, 2.0);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 130);
-    const std::string out = ReadFile(folder.path() / "out"), err = ReadFile(folder.path() / "err");
+    const std::string out = ReadText(folder.path / "out"), err = ReadText(folder.path / "err");
     EXPECT_EQ(out.find("/airy"), std::string::npos) << "the second problem was not started";
     if (c.json) {
         EXPECT_NE(out.find("\"status\":130"), std::string::npos);
@@ -120,24 +124,19 @@ INSTANTIATE_TEST_SUITE_P(Stop, StopSignal,
 // A stopped run writes nothing: a pair it was to save over keeps its solution, byte for byte.
 TEST(StopSignal, AStoppedRunWritesNothing)
 {
-    const Folder folder;
-    const fs::path pair = folder.path() / "kept";
+    const Folder folder("stop");
+    const fs::path pair = folder.path / "kept";
     fs::copy_file(kExamples + "/airy-solved", pair);
     fs::copy_file(kExamples + "/airy-solved.str", pair.string() + ".str");
-    const std::string before = ReadFile(pair);
-    const pid_t pid = Spawn({"solve", kSlowTail, "--points", "chebyshev", "--degree", "auto", "--max-degree", "4000",
-                             "--save", pair.string(), "--export", "json=" + (folder.path() / "k.json").string()},
-                            folder.path());
-    ASSERT_GT(pid, 0);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    ASSERT_EQ(::kill(pid, SIGINT), 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const std::string before = ReadText(pair);
+    const int status =
+        StoppedRun(SlowSolve({"--save", pair.string(), "--export", "json=" + (folder.path / "k.json").string()}),
+                   folder.path, {SIGINT});
     EXPECT_EQ(WEXITSTATUS(status), 130);
-    EXPECT_EQ(ReadFile(folder.path() / "err"), "odeseries: stopped: nothing was saved, exported or drawn\n");
-    EXPECT_EQ(ReadFile(pair), before);
+    EXPECT_EQ(ReadText(folder.path / "err"), "odeseries: stopped: nothing was saved, exported or drawn\n");
+    EXPECT_EQ(ReadText(pair), before);
     EXPECT_FALSE(fs::exists(pair.string() + ".acc"));
-    EXPECT_FALSE(fs::exists(folder.path() / "k.json"));
+    EXPECT_FALSE(fs::exists(folder.path / "k.json"));
 }
 
 // The first stop signal asks the solve to stop; a second one, before the run has ended, ends it
@@ -145,20 +144,12 @@ TEST(StopSignal, AStoppedRunWritesNothing)
 // so the test sends an interrupt and a termination together.)
 TEST(StopSignal, ASecondInterruptEndsTheProgramAtOnce)
 {
-    const Folder folder;
-    const pid_t pid = Spawn({"solve", kSlowTail, "--points", "chebyshev", "--degree", "auto", "--max-degree", "4000",
-                             "--save", (folder.path() / "never").string()},
-                            folder.path());
-    ASSERT_GT(pid, 0);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    ASSERT_EQ(::kill(pid, SIGINT), 0);
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "exited with " << WEXITSTATUS(status) << ": "
-                                     << ReadFile(folder.path() / "err");
+    const Folder folder("stop");
+    const int status =
+        StoppedRun(SlowSolve({"--save", (folder.path / "never").string()}), folder.path, {SIGINT, SIGTERM});
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exited with " << WEXITSTATUS(status) << ": " << ReadText(folder.path / "err");
     EXPECT_TRUE(WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGTERM) << WTERMSIG(status);
-    EXPECT_FALSE(fs::exists(folder.path() / "never"));
+    EXPECT_FALSE(fs::exists(folder.path / "never"));
 }
 
 } // namespace
