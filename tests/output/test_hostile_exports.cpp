@@ -297,6 +297,12 @@ protected:
     {
         return VariableDerivative(s_solved[a.solved].solution, a.variable, a.derivative, a.x);
     }
+    // The call of the asked function in `language`.
+    static std::string Call(const Ask& a, ExportKind language)
+    {
+        return CodeName(s_solved[a.solved].solution.variables[a.variable].name, language) + "(" + FormatShortest(a.x) +
+               ", " + std::to_string(a.derivative) + ")";
+    }
     static std::string Where(const Ask& a)
     {
         return std::string(s_solved[a.solved].problem->tag) + " variable " + std::to_string(a.variable) + " at " +
@@ -329,12 +335,8 @@ TEST_F(HostileExports, PythonImportsEveryModuleAndItsDocstringHoldsTheTexts)
         script += "modules['" + s.module + "'] = importlib.import_module('" + s.module + "')\n";
         script += "print(json.dumps(modules['" + s.module + "'].__doc__))\n";
     }
-    for (const Ask& a : s_asks) {
-        const Solved& s = s_solved[a.solved];
-        script += "print(repr(modules['" + s.module + "']." +
-                  CodeName(s.solution.variables[a.variable].name, ExportKind::Python) + "(" + FormatShortest(a.x) +
-                  ", " + std::to_string(a.derivative) + ")))\n";
-    }
+    for (const Ask& a : s_asks)
+        script += "print(repr(modules['" + s_solved[a.solved].module + "']." + Call(a, ExportKind::Python) + "))\n";
     std::ofstream(s_root / "run.py") << script;
     bool ok = false;
     const std::string out = Shell(s_root, "python3 -I run.py", ok);
@@ -377,9 +379,7 @@ TEST_F(HostileExports, CCompilesStrictlyBesideTheStandardHeadersAndGivesEvaluate
     }
     driver += "int main(void)\n{\n";
     for (const Ask& a : s_asks)
-        driver += "    printf(\"%.17g\\n\", " +
-                  CodeName(s_solved[a.solved].solution.variables[a.variable].name, ExportKind::C) + "(" +
-                  FormatShortest(a.x) + ", " + std::to_string(a.derivative) + "));\n";
+        driver += "    printf(\"%.17g\\n\", " + Call(a, ExportKind::C) + ");\n";
     driver += "    return 0;\n}\n";
     std::ofstream(s_root / "main.c") << driver;
     bool ok = false;
@@ -422,9 +422,7 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
             script += "printf('%s\\n', which('" + name + "'));\n";
         }
     for (const Ask& a : s_asks)
-        script += "printf('%.17g\\n', " +
-                  CodeName(s_solved[a.solved].solution.variables[a.variable].name, ExportKind::Octave) + "(" +
-                  FormatShortest(a.x) + ", " + std::to_string(a.derivative) + "));\n";
+        script += "printf('%.17g\\n', " + Call(a, ExportKind::Octave) + ");\n";
     std::ofstream(s_root / "hostile_check.m") << script;
     bool ok = false;
     const std::string out = Shell(s_root, "octave --no-gui --no-window-system --quiet --norc hostile_check.m", ok);
