@@ -123,6 +123,19 @@ template <typename Form> Form* openForm(std::unique_ptr<ode::shell::Shell>& shel
     return form;
 }
 
+// The head of a single equation's form typed in order, each box left with Tab.
+template <typename Form>
+void enterHead(Form* form, const QString& order = "2", const QString& indep = "x", const QString& dep = "y")
+{
+    QVERIFY(activate(form));
+    typeInto(form->txtOrder, order);
+    pressTab();
+    typeInto(form->txtIndepVarNam, indep);
+    pressTab();
+    typeInto(form->txtDepVarNam, dep);
+    pressTab();
+}
+
 // The lines of a list, in order.
 inline QStringList items(QListWidget* list)
 {

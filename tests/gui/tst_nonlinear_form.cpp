@@ -27,16 +27,7 @@ class TestNonlinearForm : public QObject {
 
     FrmSingle* open(ode::ProblemKind kind) { return openForm<FrmSingle>(shell, kind); }
 
-    void enterHead()
-    {
-        QVERIFY(activate(form));
-        typeInto(form->txtOrder, "2");
-        pressTab();
-        typeInto(form->txtIndepVarNam, "x");
-        pressTab();
-        typeInto(form->txtDepVarNam, "y");
-        pressTab();
-    }
+    void enterHead() { guitest::enterHead(form); }
 
     // y'' - 2y^3 = 0, y(1) = 1, y' + y^2 = 0 at 3: the solution 1/x.
     void reciprocalProblem()

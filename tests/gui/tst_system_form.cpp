@@ -69,20 +69,26 @@ private slots:
         QTest::addColumn<QString>("rule");
         const QString equations = "The number of equations must be a whole number from 1 to 10.";
         const QString conditions = "The number of conditions must be a whole number from 1 to 10.";
-        QTest::newRow("no equations") << "txtNumDE"
-                                      << "0"
-                                      << "2" << equations;
-        QTest::newRow("too many equations") << "txtNumDE"
-                                            << "11"
-                                            << "2" << equations;
-        QTest::newRow("letters for conditions") << "txtNumBC"
-                                                << "abc"
-                                                << "2" << conditions;
-        QTest::newRow("names twice") << "txtDepVarNams"
-                                     << "y,y"
-                                     << "y,z"
-                                     << "One name for each equation, separated by commas; each starts with a letter, "
-                                        "has only letters and digits, and is its own.";
+        const QString names = "One name for each equation, separated by commas; each starts with a letter, has only "
+                              "letters and digits, and is its own.";
+        const char* const rows[][4] = {
+            {"no equations", "txtNumDE", "0", "2"},
+            {"too many equations", "txtNumDE", "11", "2"},
+            {"no conditions", "txtNumBC", "0", "3"},
+            {"letters for conditions", "txtNumBC", "abc", "2"},
+            {"a blank in the names", "txtDepVarNams", "y, z", "y,z"},
+            {"a name too many", "txtDepVarNams", "y,z,w", "y,z"},
+            {"a name too few", "txtDepVarNams", "y", "y,z"},
+            {"names twice", "txtDepVarNams", "y,y", "y,z"},
+            {"names twice but the case", "txtDepVarNams", "Y,y", "y,z"},
+            {"the independent variable's name", "txtDepVarNams", "x,z", "y,z"},
+            {"the independent variable's name but the case", "txtDepVarNams", "y,X", "y,z"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2] << r[3]
+                                << (r[1] == QString("txtNumDE")   ? equations
+                                    : r[1] == QString("txtNumBC") ? conditions
+                                                                  : names);
     }
     void theHeadStatesItsRules()
     {
@@ -117,27 +123,16 @@ private slots:
                  QString("Enter names of dependent variables, separated by commas:"));
         QVERIFY(!form->mnuSave->isEnabled());
         QVERIFY(form->mnuSaveSeparate->isEnabled());
-        typeInto(form->txtNumDE, "11");
-        pressTab();
-        QVERIFY(form->txtNumDE->hasFocus());
+        QVERIFY(activate(form));
         typeInto(form->txtNumDE, "2");
         pressTab();
         QVERIFY(!form->txtNumDE->isEnabled());
-        typeInto(form->txtNumBC, "0");
-        pressTab();
-        QVERIFY(form->txtNumBC->hasFocus());
         typeInto(form->txtNumBC, "3");
         pressTab();
         QVERIFY(find<QLineEdit>(form, "txtEquation_1")->isHidden());
         QVERIFY(find<QLineEdit>(form, "txtBC_3")->isHidden());
         typeInto(form->txtIndepVarNam, "t");
         pressTab();
-        // Wrong names, the wrong count, and names that are not distinct (from t or each other).
-        for (const char* bad : {"y, z", "y,z,w", "y", "y,y", "Y,y", "t,z", "y,T"}) {
-            typeInto(form->txtDepVarNams, bad);
-            pressTab();
-            QVERIFY2(form->txtDepVarNams->hasFocus(), bad);
-        }
         typeInto(form->txtDepVarNams, "y,z");
         pressTab();
         QVERIFY(!form->txtDepVarNams->isEnabled());
