@@ -4,7 +4,7 @@
 // so its functions may run at once on several threads.
 #include "cli/Cli.h"
 
-#include "support/Scratch.h"
+#include "ExportTools.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +44,7 @@ class EvaluatorFiles : public testing::TestWithParam<ToolCase> {};
 TEST_P(EvaluatorFiles, PassTheirLanguagesTools)
 {
     const ToolCase& c = GetParam();
-    int status = 0;
-    ode::test::RunShell(std::string("command -v ") + c.tool + " >/dev/null", status);
-    if (status != 0)
+    if (!ode::test::Have(c.tool))
         GTEST_SKIP() << c.tool << " is not installed (scripts/install-deps installs it)";
     const ode::test::ScratchFolder dir("evaluators");
     std::string joined;
@@ -59,8 +57,9 @@ TEST_P(EvaluatorFiles, PassTheirLanguagesTools)
     std::string command = c.check;
     command.replace(command.find("FILE"), 4, dir.file(c.as));
     std::ofstream(dir.file(c.as), std::ios::binary) << joined;
-    const std::string out = ode::test::RunShell(command + " 2>&1", status);
-    EXPECT_EQ(status, 0) << out;
+    bool ok = false;
+    const std::string out = ode::test::Shell(command, ok);
+    EXPECT_TRUE(ok) << out;
     // Octave 7 says this on leaving after --eval, whatever it evaluated.
     std::string said;
     std::istringstream lines(out);
@@ -76,9 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Exports, EvaluatorFiles, testing::ValuesIn(kToolCases),
 // Every series kind's C export, compiled as its comment says: only code and read-only tables.
 TEST(CExport, KeepsNoWritableStorage)
 {
-    int status = 0;
-    ode::test::RunShell("command -v cc nm >/dev/null", status);
-    if (status != 0)
+    if (!ode::test::Have("cc") || !ode::test::Have("nm"))
         GTEST_SKIP() << "cc and nm are installed with the build";
     const ode::test::ScratchFolder dir("c-storage");
     const std::vector<std::vector<std::string>> solves = {
@@ -88,6 +85,7 @@ TEST(CExport, KeepsNoWritableStorage)
         args.insert(args.end(), solve.begin() + 1, solve.end());
         std::ostringstream out, err;
         ASSERT_EQ(ode::cli::Run(args, out, err), 0) << err.str();
+        int status = 0;
         const std::string symbols =
             ode::test::RunShell("cc -std=c99 -pedantic -Wall -Wextra -Werror -ffp-contract=off -c " + dir.file("s.c") +
                                     " -o " + dir.file("s.o") + " 2>&1 && nm " + dir.file("s.o"),

@@ -5,7 +5,7 @@
 #include "common/NumberFormat.h"
 #include "output/Exports.h"
 
-#include "support/Scratch.h"
+#include "ExportTools.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -28,28 +28,10 @@ struct Folder : ode::test::ScratchFolder {
     std::string operator/(const std::string& name) const { return file(name); }
 };
 
-std::string Read(const std::string& path)
-{
-    std::string text, error;
-    EXPECT_TRUE(ode::ReadWholeFile(path, text, error)) << error;
-    return text;
-}
-
-// Runs a shell command; its standard output, or nothing with `ok` false when it failed.
-std::string Shell(const std::string& command, bool& ok)
-{
-    int status = 0;
-    const std::string out = ode::test::RunShell(command + " 2>&1", status);
-    ok = status == 0;
-    return out;
-}
-
-bool Have(const std::string& program)
-{
-    bool ok = false;
-    Shell("command -v " + program + " >/dev/null", ok);
-    return ok;
-}
+using ode::test::CsvRows;
+using ode::test::Have;
+using ode::test::Read;
+using ode::test::Shell;
 
 // `odeseries solve ARGS --format json`, parsed.
 json SolveJson(std::vector<std::string> args, int& status)
@@ -197,20 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
         ExportCase{"AccurateSingle", {"--example", "airy", "--points", "chebyshev", "--degree", "auto"}, {-1.5, 1}, 3},
         ExportCase{"AccurateSystem", {"--example", "coupled-oscillators", "--points", "chebyshev"}, {1, 4.5}, 3}),
     [](const testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.name); });
-
-std::vector<std::vector<std::string>> CsvRows(const std::string& text)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> cells;
-        std::istringstream fields(line);
-        for (std::string cell; std::getline(fields, cell, ',');)
-            cells.push_back(cell);
-        rows.push_back(cells);
-    }
-    return rows;
-}
 
 // CSV: every coefficient exactly, and a grid of values and derivatives whose numbers are the
 // evaluation's at those points.

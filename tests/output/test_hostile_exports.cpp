@@ -15,7 +15,7 @@
 #include "output/Json.h"
 #include "systems/SystemSession.h"
 
-#include "support/Scratch.h"
+#include "ExportTools.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -182,27 +182,14 @@ std::optional<Solution> Solve(const Problem& p, std::vector<std::string>& messag
     return DescribeSolution(s);
 }
 
-std::string Read(const std::string& path)
-{
-    std::string text, error;
-    EXPECT_TRUE(ReadWholeFile(path, text, error)) << error;
-    return text;
-}
+using ode::test::CsvRows;
+using ode::test::Have;
+using ode::test::Read;
 
 // Runs `command` in `folder`: its output (stderr too), `ok` false when it failed.
 std::string Shell(const fs::path& folder, const std::string& command, bool& ok)
 {
-    int status = 0;
-    const std::string out = ode::test::RunShell("cd '" + folder.string() + "' && " + command + " 2>&1", status);
-    ok = status == 0;
-    return out;
-}
-
-bool Have(const std::string& program)
-{
-    bool ok = false;
-    Shell(fs::temp_directory_path(), "command -v " + program + " >/dev/null", ok);
-    return ok;
+    return ode::test::Shell("cd '" + folder.string() + "' && " + command, ok);
 }
 
 // Each text of a solution with its label, as the exports write them.
@@ -486,43 +473,34 @@ TEST_F(HostileExports, CsvHoldsOnlyCheckedNamesAndNumbers)
     const std::regex name(R"([A-Za-z][A-Za-z0-9_]*'*)");
     for (const Solved& s : s_solved) {
         Write(s, ExportKind::Csv, "e.csv", 4);
-        const std::string coefficients = Read((s.folder / "e.csv").string()),
-                          grid = Read((s.folder / "e-grid.csv").string());
-        std::vector<std::vector<std::string>> tables[2];
-        for (int t = 0; t < 2; ++t) {
-            std::istringstream lines(t == 0 ? coefficients : grid);
-            for (std::string line; std::getline(lines, line);) {
-                std::vector<std::string> row;
-                std::istringstream fields(line);
-                for (std::string field; std::getline(fields, field, ',');) {
+        const auto coefficients = CsvRows(Read((s.folder / "e.csv").string())),
+                   grid = CsvRows(Read((s.folder / "e-grid.csv").string()));
+        for (const auto* table : {&coefficients, &grid})
+            for (const auto& row : *table)
+                for (const std::string& field : row) {
                     // A name in its checked form, or a number a spreadsheet reads as one.
                     char* end = nullptr;
                     std::strtod(field.c_str(), &end);
                     const bool number =
                         !field.empty() && *end == '\0' && field.find_first_of("=@\t\r") == std::string::npos;
                     EXPECT_TRUE(number || std::regex_match(field, name)) << s.problem->tag << ": " << field;
-                    row.push_back(field);
                 }
-                tables[t].push_back(row);
-            }
-        }
         // The coefficients exactly, under the names' checked forms.
         size_t row = 1;
         for (const SolvedVariable& v : s.solution.variables)
             for (size_t k = 0; k < v.coef.size(); ++k, ++row) {
-                ASSERT_LT(row, tables[0].size());
-                EXPECT_EQ(tables[0][row][0], CodeName(v.name, ExportKind::Csv));
-                EXPECT_EQ(std::strtod(tables[0][row][2].c_str(), nullptr), v.coef[k]);
+                ASSERT_LT(row, coefficients.size());
+                EXPECT_EQ(coefficients[row][0], CodeName(v.name, ExportKind::Csv));
+                EXPECT_EQ(std::strtod(coefficients[row][2].c_str(), nullptr), v.coef[k]);
             }
         // The grid: Evaluate's values at its points.
-        ASSERT_EQ(tables[1].size(), 6u);
-        for (size_t r = 1; r < tables[1].size(); ++r) {
-            const double x = std::strtod(tables[1][r][0].c_str(), nullptr);
+        ASSERT_EQ(grid.size(), 6u);
+        for (size_t r = 1; r < grid.size(); ++r) {
+            const double x = std::strtod(grid[r][0].c_str(), nullptr);
             size_t column = 1;
             for (size_t j = 0; j < s.solution.variables.size(); ++j)
                 for (int d = 0; d <= s.solution.variables[j].order; ++d, ++column)
-                    EXPECT_EQ(std::strtod(tables[1][r][column].c_str(), nullptr),
-                              VariableDerivative(s.solution, j, d, x))
+                    EXPECT_EQ(std::strtod(grid[r][column].c_str(), nullptr), VariableDerivative(s.solution, j, d, x))
                         << s.problem->tag << " row " << r << " column " << column;
         }
     }
