@@ -3,6 +3,8 @@
 #include "common/FileIO.h"
 #include "session/Demos.h"
 
+#include "support/Scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -208,8 +210,8 @@ TEST(Demos, UnknownDemoOrBothFileAndDemoAreRefused)
 // A damaged library: the usable demos stay offered, every unusable line is reported.
 TEST(Demos, DamagedIndexKeepsTheUsablePairs)
 {
-    const auto folder = std::filesystem::temp_directory_path() / ("odeseries-demos-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const ode::test::ScratchFolder scratch("demos");
+    const auto& folder = scratch.path;
     std::string error;
     const auto at = [&](const char* n) { return (folder / n).string(); };
     ASSERT_TRUE(ode::WriteFilesAtomically(
@@ -239,7 +241,6 @@ TEST(Demos, DamagedIndexKeepsTheUsablePairs)
               "good: the setting start=9 is not one of start=0...4, points=equal, points=chebyshev");
     EXPECT_TRUE(ode::LoadDemoLibrary((folder / "none").string()).demos.empty());
     EXPECT_FALSE(ode::LoadDemoLibrary("").problems.empty());
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -248,17 +248,15 @@ private slots:
         const QString file = dir.filePath("asked");
         int asked = 0;
         QMessageBox::StandardButton answer = QMessageBox::Cancel;
-        form->askSaveChanges = [&]() {
+        const auto ask = [&]() {
             ++asked;
             return answer;
         };
+        form->askSaveChanges = ask;
         form->close(); // a fresh form: nothing to lose
         QCOMPARE(asked, 0);
         form = open(ode::ProblemKind::LinearPower);
-        form->askSaveChanges = [&]() {
-            ++asked;
-            return answer;
-        };
+        form->askSaveChanges = ask;
         enterHead();
         typeInto(form->txtEquation, "y''+y=0");
         QVERIFY(form->Modified());
@@ -276,11 +274,9 @@ private slots:
         QVERIFY(shell->ended());
         // Opened again: nothing changed, nothing asked.
         asked = 0;
+        answer = QMessageBox::Cancel;
         auto* second = open(ode::ProblemKind::LinearPower);
-        second->askSaveChanges = [&]() {
-            ++asked;
-            return QMessageBox::Cancel;
-        };
+        second->askSaveChanges = ask;
         second->chooseFile = [&](bool) { return file; };
         second->mnuOpen->trigger();
         QVERIFY(!second->Modified());
