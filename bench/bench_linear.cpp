@@ -1,6 +1,7 @@
 // Cost of solving a single linear equation: the whole Solve path, and the elimination alone.
 #include "linear/LinearChebyshev.h"
 #include "linear/LinearSession.h"
+#include "series/PowerForm.h"
 
 #include <benchmark/benchmark.h>
 
@@ -149,6 +150,30 @@ void BM_KnownAutomatic(benchmark::State& state)
     state.SetLabel(state.range(0) == 0 ? "sin" : "airy");
 }
 BENCHMARK(BM_KnownAutomatic)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The power series about the centre of an accurate solution (StablePowerForm): Airy on
+// [-2, 2] solved at the degree given, its series taken about 0.
+void BM_PowerForm(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    LinearSession s(SeriesKind::Power, shared, {});
+    s.boxes.equation = "y''-x*y=0";
+    s.boxes.bcText = {"y=0.355028053887817", "y'=-0.258819403792807"};
+    s.boxes.bcPoint = {"0", "0"};
+    s.boxes.xlower = "-2";
+    s.boxes.xupper = "2";
+    s.boxes.expansion = "0";
+    s.boxes.terms = std::to_string(state.range(0));
+    s.method = ode::CollocationMethod::Chebyshev;
+    if (!s.solve() || !s.chebyshev()) {
+        state.SkipWithError("no solution");
+        return;
+    }
+    const ode::ChebyshevSeries series = *s.chebyshev();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ode::StablePowerForm(series, 0));
+}
+BENCHMARK(BM_PowerForm)->Arg(30)->Arg(200)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

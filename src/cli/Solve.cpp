@@ -295,8 +295,8 @@ bool applyIterationOptions(const SolveOptions& o, LinearSession& session)
 // The accurate method's own lists (the single-equation and the systems sessions have them alike).
 template <typename Session> void printMethodLists(Results& r, const Session& session)
 {
-    if (!session.accuracy().empty())
-        r.list("lblAccuracy", {session.accuracy()});
+    if (!session.accuracyLines().empty())
+        r.list("lblAccuracy", session.accuracyLines());
     if (!session.lstPasses().empty())
         r.list("lstPasses", session.lstPasses());
     if (!session.lstChebyshev().empty())

@@ -215,7 +215,7 @@ std::vector<std::string> LinearSession::report()
     }
     std::vector<std::string> lines = LinearReportLines(m_inputs, boxes, m_solved, m_coef);
     if (m_solved)
-        AppendAccurateReport(accuracy(), m_lstChebyshev, lines);
+        AppendAccurateReport(accuracyLines(), m_lstChebyshev, lines);
     return lines;
 }
 

@@ -373,7 +373,7 @@ std::vector<std::string> NonlinearSession::report()
         for (size_t k = 0; k < m_coef.size(); ++k)
             lines.push_back(in.depVarName + "(" + PrintedNumber(static_cast<double>(k)) +
                             ")=" + PrintedNumber(m_coef[k]));
-        AppendAccurateReport(accuracy(), m_lstChebyshev, lines);
+        AppendAccurateReport(accuracyLines(), m_lstChebyshev, lines);
     }
     return lines;
 }

@@ -4,6 +4,8 @@
 #include "session/Demos.h"
 #include "session/Listing.h"
 
+#include <cmath>
+
 namespace ode {
 
 namespace {
@@ -52,6 +54,13 @@ nlohmann::ordered_json SolutionJson(const Solution& s)
     j["outcome"] = OutcomeLine(s.report);
     if (s.report.readout)
         j["accuracy"] = ReadoutLine(*s.report.readout);
+    if (const auto& p = s.report.powerSeries)
+        j["powerSeries"] = {{"centre", p->centre},
+                            {"radius", !std::isfinite(p->radius) ? nlohmann::ordered_json(nullptr)
+                                                             : nlohmann::ordered_json(p->radius)},
+                            {"radiusAtLeast", p->radiusAtLeast},
+                            {"accuracy", p->accuracy},
+                            {"line", PowerSeriesLine(*p)}};
     j["lists"] = {{"lstCoeff", s.lstCoeff}, {"lstBCError", s.lstBCError}};
     if (!s.lstPasses.empty())
         j["lists"]["lstPasses"] = s.lstPasses;

@@ -1,5 +1,7 @@
 #include "series/ChebyshevSeries.h"
 
+#include "series/PowerForm.h"
+
 #include <cmath>
 
 namespace ode {
@@ -82,18 +84,7 @@ double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x)
 
 std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre)
 {
-    // y^(k)(C) / k!: each derivative is divided by k as it is taken, which keeps the factorials
-    // out of range problems at any degree.
-    std::vector<double> power;
-    std::vector<double> c = s.coef;
-    const double scale = 2 / (s.b - s.a), t = sOf(s, centre);
-    for (size_t k = 0; k < s.coef.size(); ++k) {
-        power.push_back(clenshaw(c, t));
-        c = ChebyshevDerivativeCoefficients(c);
-        for (double& v : c)
-            v *= scale / static_cast<double>(k + 1);
-    }
-    return power;
+    return StablePowerForm(s, centre).coef;
 }
 
 ChebyshevDerivativeTable::ChebyshevDerivativeTable(const ChebyshevSeries& s, int upTo) : m_a(s.a), m_b(s.b)

@@ -27,7 +27,8 @@ std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c
 // derivative's coefficients, scaled by (2 / (b - a))^derivative.
 double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x);
 
-// The power series about `centre` with the same values: coefficient k is y^(k)(centre) / k!.
+// The power series about `centre` with the same values: coefficient k is y^(k)(centre) / k!,
+// taken stably (StablePowerForm, which also says how far the coefficients and their sum are true).
 std::vector<double> ChebyshevToPower(const ChebyshevSeries& s, double centre);
 
 // The derivatives of a series up to an order, prepared once for evaluating at many points

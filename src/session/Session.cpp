@@ -38,6 +38,7 @@ bool Session::solve()
     try {
         const bool solved = solveProblem();
         m_report = describe();
+        addPowerSeries();
         return solved;
     } catch (const std::bad_alloc&) {
         clearResults();
@@ -61,7 +62,24 @@ bool Session::open(const std::string& path)
     m_report.opened = true;
     if (m_solved)
         m_report.end.termination = Termination::Solved;
+    addPowerSeries();
     return true;
+}
+
+void Session::addPowerSeries()
+{
+    if (m_report.standing && !m_report.chebyshev.empty())
+        m_report.powerSeries = PowerSeriesReadoutOf(m_report.chebyshev, m_report.centre, tolerance);
+}
+
+std::vector<std::string> Session::accuracyLines() const
+{
+    std::vector<std::string> lines;
+    if (m_readout)
+        lines.push_back(ReadoutLine(*m_readout));
+    if (m_report.powerSeries)
+        lines.push_back(PowerSeriesLine(*m_report.powerSeries));
+    return lines;
 }
 
 SolveReport Session::commonReport(ListStyle style) const
@@ -98,15 +116,14 @@ bool Session::evaluationPoint(const std::string& xText, const std::string& order
     return true;
 }
 
-void AppendAccurateReport(const std::string& accuracy, const std::vector<std::string>& lstChebyshev,
+void AppendAccurateReport(const std::vector<std::string>& accuracy, const std::vector<std::string>& lstChebyshev,
                           std::vector<std::string>& lines)
 {
     if (lstChebyshev.empty())
         return;
     lines.push_back("");
     lines.push_back("COLLOCATION: CHEBYSHEV POLYNOMIALS AT CHEBYSHEV POINTS");
-    if (!accuracy.empty())
-        lines.push_back(accuracy);
+    lines.insert(lines.end(), accuracy.begin(), accuracy.end());
     lines.push_back("");
     lines.insert(lines.end(), lstChebyshev.begin(), lstChebyshev.end());
 }

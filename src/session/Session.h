@@ -26,7 +26,7 @@ enum class CollocationMethod { EquallySpaced, Chebyshev };
 // it, its readout, and the Chebyshev coefficients Evaluate and the plot use (the expansion
 // coefficients above them are those rearranged about the centre). Nothing is added to a report
 // of the equally spaced method.
-void AppendAccurateReport(const std::string& accuracy, const std::vector<std::string>& lstChebyshev,
+void AppendAccurateReport(const std::vector<std::string>& accuracy, const std::vector<std::string>& lstChebyshev,
                           std::vector<std::string>& lines);
 
 class Session {
@@ -86,6 +86,11 @@ public:
     // after the results were cleared. A solution opened from a file is reported Solved, while
     // lastEnd() keeps saying that no solve has run.
     const SolveReport& lastReport() const { return m_report; }
+    // The readout as the form shows it (lblAccuracy): the accurate method's (or an automatic
+    // number of terms') line, then, for an accurate solution, the power series' line. The first
+    // alone is accuracy().
+    std::vector<std::string> accuracyLines() const;
+    std::string accuracy() const { return m_readout ? ReadoutLine(*m_readout) : std::string(); }
     // Saves the problem under `path`; false with the message shown through the sink.
     virtual bool save(const std::string& path) = 0;
     // The printed report's lines (inputs of the last reading; read now if there was none).
@@ -127,6 +132,8 @@ protected:
     void showConditionResiduals(std::vector<double> residuals);
 
 private:
+    // The power series' readout of an accurate solution that stands, into the report.
+    void addPowerSeries();
     SolveReport m_report;
     const std::atomic<bool>* m_cancelFlag = nullptr;
     ProgressCallback m_progressCallback;

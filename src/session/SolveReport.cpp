@@ -1,6 +1,9 @@
 #include "session/SolveReport.h"
 
 #include "common/NumberFormat.h"
+#include "series/PowerForm.h"
+
+#include <cmath>
 
 namespace ode {
 
@@ -22,6 +25,48 @@ std::string ReadoutLine(const AccuracyReadout& r)
         return StoppedLine("THE BEST SOLUTION FOUND SO FAR (" + size(r.degree) + ") IS SHOWN");
     }
     return {};
+}
+
+std::string PowerSeriesLine(const PowerSeriesReadout& r)
+{
+    const std::string radius = std::isnan(r.radius)   ? std::string("UNKNOWN")
+                               : std::isinf(r.radius) ? std::string("UNBOUNDED")
+                                                      : std::string(r.radiusAtLeast ? "ABOVE " : "ABOUT ") +
+                                                            FormatNumber(RoundToSignificant(r.radius, 2));
+    std::string line = "POWER SERIES ABOUT " + FormatNumber(r.centre) + ": RADIUS OF CONVERGENCE " + radius +
+                       "; ON THE INTERVAL IT IS ACCURATE TO " + FormatNumber(RoundToSignificant(r.accuracy, 2));
+    if (!(r.accuracy <= r.tolerance)) {
+        line += ", NOT TO THE TOLERANCE";
+        if (r.cut >= 0)
+            line += "; CUT AT DEGREE " + std::to_string(r.cut);
+        line += ": EVALUATE AND THE PLOT USE THE CHEBYSHEV SERIES";
+    }
+    return line;
+}
+
+PowerSeriesReadout PowerSeriesReadoutOf(const std::vector<ChebyshevSeries>& series, double centre, double tolerance)
+{
+    PowerSeriesReadout r;
+    r.centre = centre;
+    r.tolerance = tolerance;
+    r.radius = INFINITY;
+    bool unknown = false; // for one variable, so for the system
+    for (const ChebyshevSeries& s : series) {
+        const PowerForm f = StablePowerForm(s, centre);
+        r.accuracy = std::fmax(r.accuracy, f.accuracy);
+        if (f.cut >= 0 && (r.cut < 0 || f.cut < r.cut))
+            r.cut = f.cut;
+        unknown = unknown || std::isnan(f.radius);
+        if (f.radius < r.radius) {
+            r.radius = f.radius;
+            r.radiusAtLeast = f.radiusAtLeast;
+        }
+    }
+    if (unknown) {
+        r.radius = NAN;
+        r.radiusAtLeast = false;
+    }
+    return r;
 }
 
 } // namespace ode

@@ -36,6 +36,28 @@ struct AccuracyReadout {
 // THE BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN"; a trigonometric series says "AT 33 TERMS".
 std::string ReadoutLine(const AccuracyReadout& readout);
 
+// The power series about the centre of an accurate solution, as the readout's second line states
+// it: the radius of convergence estimated from its coefficients, and how close its sum comes to
+// the Chebyshev series on the interval (the worst variable's, for a system).
+struct PowerSeriesReadout {
+    double centre = 0;
+    double radius = 0;          // infinite when no singularity shows, NaN when too little is known
+    bool radiusAtLeast = false; // the estimates still grew: the radius is at least this
+    double accuracy = 0;        // relative to the solution's largest value on the interval
+    double tolerance = 0;       // the accurate method's tolerance, which the accuracy is judged by
+    int cut = -1;               // the lowest degree a variable's series is cut at (-1: none is)
+};
+
+// "POWER SERIES ABOUT 0: RADIUS OF CONVERGENCE ABOUT 1.5; ON THE INTERVAL IT IS ACCURATE TO
+// 6.7E-16" (two significant digits; "ABOVE 4.1" while the estimates grow, "UNBOUNDED" when no
+// singularity shows, "UNKNOWN" when too few coefficients are determined); above the tolerance it adds ", NOT TO THE TOLERANCE" (with "; CUT AT DEGREE
+// 12" for a series cut short) and ": EVALUATE AND THE PLOT USE THE CHEBYSHEV SERIES".
+std::string PowerSeriesLine(const PowerSeriesReadout& readout);
+
+// The readout of the power series that every variable's Chebyshev series gives about `centre`
+// (StablePowerForm): the smallest radius, the worst accuracy.
+PowerSeriesReadout PowerSeriesReadoutOf(const std::vector<ChebyshevSeries>& series, double centre, double tolerance);
+
 // One pass of the accurate Newton iteration: the largest correction applied, the largest residual
 // after it, and the step's damping factor (1 for a full Newton step).
 struct NewtonPassNorms {
@@ -64,6 +86,7 @@ struct SolveReport {
     // The accurate method's solution, one series a variable (Evaluate and the plot use it).
     std::vector<ChebyshevSeries> chebyshev;
     std::optional<AccuracyReadout> readout;
+    std::optional<PowerSeriesReadout> powerSeries; // an accurate solution that stands
     // The Newton iteration: passes finished, the pass shown when it was stopped (0: none had
     // finished), the accurate method's norms pass by pass, and the last corrections of the
     // coefficients listed.

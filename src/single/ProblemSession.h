@@ -30,8 +30,6 @@ public:
     using Method = CollocationMethod;
     // Solve uses the accurate method: chosen, and a power-series kind.
     bool accurate() const { return method == Method::Chebyshev && kind() == SeriesKind::Power; }
-    // The automatic degree's one line: converged or not, at which degree, the estimated error.
-    std::string accuracy() const { return m_readout ? ReadoutLine(*m_readout) : std::string(); }
     // The Chebyshev coefficients of the solution that stands, when the accurate method found it.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     // The accurate Newton iteration's passes with their correction and residual norms.

@@ -571,7 +571,7 @@ std::vector<std::string> SystemSession::report()
     std::vector<std::string> lines = SystemReportLines(m_nonlinear, m_inputs, boxes, m_solved,
                                                        m_solved ? coefficientLines() : std::vector<std::string>{});
     if (m_solved)
-        AppendAccurateReport(accuracy(), m_lstChebyshev, lines);
+        AppendAccurateReport(accuracyLines(), m_lstChebyshev, lines);
     return lines;
 }
 

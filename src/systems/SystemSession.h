@@ -37,8 +37,6 @@ public:
 
     // The nonlinear systems' continuation in the accurate method (session/Continuation.h).
     Continuation continuation;
-    // Its one line: converged or not, at which degree, the estimated error.
-    std::string accuracy() const { return m_readout ? ReadoutLine(*m_readout) : std::string(); }
     // Each variable's Chebyshev coefficients, when the accurate method found the solution.
     const std::vector<std::string>& lstChebyshev() const { return m_lstChebyshev; }
     const std::vector<ChebyshevSeries>& chebyshev() const { return m_chebyshev; }

@@ -111,7 +111,10 @@ TEST_P(StopSignal, PrintsWhatStandsAndEndsWith130)
     EXPECT_NE(out.find("\n[lstBCError]\nB.C. #1\n"), std::string::npos);
     const size_t readout = out.find("\n[lblAccuracy]\nSTOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE ");
     ASSERT_NE(readout, std::string::npos);
-    EXPECT_NE(out.find(") IS SHOWN\n[lstChebyshev]\nCHEBYSHEV COEFFICIENTS ON [-1,1]:\n", readout), std::string::npos);
+    // then the power series' line of the solution shown, then its Chebyshev coefficients
+    const size_t power = out.find(") IS SHOWN\nPOWER SERIES ABOUT 0: RADIUS OF CONVERGENCE ", readout);
+    ASSERT_NE(power, std::string::npos) << out.substr(readout, 400);
+    EXPECT_NE(out.find("\n[lstChebyshev]\nCHEBYSHEV COEFFICIENTS ON [-1,1]:\n", power), std::string::npos);
     EXPECT_EQ(err, "odeseries: stopped; 1 more problem was not started\n");
 }
 

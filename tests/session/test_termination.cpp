@@ -252,6 +252,28 @@ TEST(SolveReport, ReadoutAndListHeadsAreWrittenFromNumbers)
         EXPECT_EQ(ListEndLines(h.style, h.termination, h.shownPass), h.lines)
             << TerminationName(h.termination) << " " << static_cast<int>(h.style);
     EXPECT_EQ(ListHeading(ListStyle::NewtonPower), "COEFFICIENTS:   ( LAST CORRECTION: )");
+
+    struct Power {
+        PowerSeriesReadout readout;
+        const char* line;
+    };
+    const double inf = INFINITY, unknown = NAN;
+    const Power powers[] = {
+        {{0, 1.54804, false, 6.66e-16, 1e-13, -1},
+         "POWER SERIES ABOUT 0: RADIUS OF CONVERGENCE ABOUT 1.5; ON THE INTERVAL IT IS ACCURATE TO 6.7E-16"},
+        {{0.5, 4.10736, true, 3.16e-14, 1e-13, -1},
+         "POWER SERIES ABOUT 0.5: RADIUS OF CONVERGENCE ABOVE 4.1; ON THE INTERVAL IT IS ACCURATE TO 3.2E-14"},
+        {{2, inf, false, 0, 1e-13, -1},
+         "POWER SERIES ABOUT 2: RADIUS OF CONVERGENCE UNBOUNDED; ON THE INTERVAL IT IS ACCURATE TO 0"},
+        {{0, 2.7, false, 8.6e-11, 1e-13, -1},
+         "POWER SERIES ABOUT 0: RADIUS OF CONVERGENCE ABOUT 2.7; ON THE INTERVAL IT IS ACCURATE TO 8.6E-11, NOT TO "
+         "THE TOLERANCE: EVALUATE AND THE PLOT USE THE CHEBYSHEV SERIES"},
+        {{0, unknown, false, 1, 1e-13, 0},
+         "POWER SERIES ABOUT 0: RADIUS OF CONVERGENCE UNKNOWN; ON THE INTERVAL IT IS ACCURATE TO 1, NOT TO THE "
+         "TOLERANCE; CUT AT DEGREE 0: EVALUATE AND THE PLOT USE THE CHEBYSHEV SERIES"},
+    };
+    for (const Power& p : powers)
+        EXPECT_EQ(PowerSeriesLine(p.readout), p.line);
     EXPECT_EQ(ListHeading(ListStyle::NewtonTrigonometric), "COEFFICIENTS:                 LAST CORRECTION:");
 }
 
@@ -349,6 +371,9 @@ TEST(SolveReport, EveryKindReportsWhatItsListsShow)
             EXPECT_EQ(r.passNorms.empty(), c.method == E) << what;
             EXPECT_FALSE(r.gridResidual.empty()) << what;
         }
+        // The power series' line goes with an accurate solution, and only with one.
+        EXPECT_EQ(r.powerSeries.has_value(), !r.chebyshev.empty()) << what;
+        EXPECT_EQ(s.accuracyLines().size(), (r.readout ? 1u : 0u) + (r.powerSeries ? 1u : 0u)) << what;
         s.clearResults();
         EXPECT_FALSE(s.lastReport().standing) << what;
         EXPECT_TRUE(s.lastReport().series.empty()) << what;

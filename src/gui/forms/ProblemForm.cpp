@@ -451,6 +451,12 @@ void ProblemForm::showLists()
 {
     app::FillList(lstCoeff, session().lstCoeff());
     app::FillList(lstBCError, session().lstBCError());
+    if (lblAccuracy) {
+        QStringList lines;
+        for (const std::string& line : session().accuracyLines())
+            lines << QString::fromStdString(line);
+        lblAccuracy->setText(lines.join('\n'));
+    }
     showOwnLists();
 }
 

@@ -141,7 +141,8 @@ protected:
 
     // The session's message sink: a message box over this form (the busy cursor goes first).
     std::function<void(const std::string&)> messageSink();
-    // Fills lstCoeff and lstBCError from the session, then what only this kind lists.
+    // Fills lstCoeff, lstBCError and the readout (lblAccuracy) from the session, then what only
+    // this kind lists.
     void showLists();
     virtual void showOwnLists() {}
     // The nonlinear forms' bounds: selected on focus, above 0, and a tighter bound clears the

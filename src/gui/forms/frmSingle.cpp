@@ -580,7 +580,6 @@ void FrmSingle::showOwnLists()
     if (!lblAccuracy)
         return;
     const ProblemSession& session = *m_session;
-    lblAccuracy->setText(q(session.accuracy()));
     if (lstChebyshev)
         app::FillList(lstChebyshev, session.lstChebyshev());
     if (lstPasses)

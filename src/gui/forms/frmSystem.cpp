@@ -560,7 +560,6 @@ void FrmSystem::clearOwnResults()
 void FrmSystem::showOwnLists()
 {
     app::FillList(lstChebyshev, m_session->lstChebyshev());
-    lblAccuracy->setText(q(m_session->accuracy()));
     std::vector<std::vector<double>> series;
     for (const ChebyshevSeries& s : m_session->chebyshev())
         series.push_back(s.coef);

@@ -1,0 +1,252 @@
+#include "series/PowerForm.h"
+
+#include "series/Series.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <limits>
+
+namespace ode {
+
+namespace {
+
+using Complex = std::complex<double>;
+constexpr double kEps = 2.220446049250313e-16;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Clenshaw's recurrence for c0 T0(t) + ... + c(n-1) T(n-1)(t) at a complex t.
+Complex ClenshawAt(const std::vector<double>& c, size_t n, Complex t)
+{
+    Complex b1 = 0, b2 = 0;
+    for (size_t k = n; k-- > 1;) {
+        const Complex b0 = 2.0 * t * b1 - b2 + c[k];
+        b2 = b1;
+        b1 = b0;
+    }
+    return c[0] + t * b1 - b2;
+}
+
+// |t + sqrt(t^2 - 1)| on the branch where it is at least 1: |Tj(t)| is at most its j-th power.
+double Bernstein(Complex t)
+{
+    const Complex w = std::sqrt(t * t - 1.0);
+    return std::max(std::abs(t + w), std::abs(t - w));
+}
+
+// |c0| + |c1| rho + ... + |c(n-1)| rho^(n-1): what the sum at a point of that ellipse can round
+// against (infinite when it overflows).
+double SizeOnEllipse(const std::vector<double>& c, size_t n, double rho)
+{
+    double sum = 0;
+    for (size_t k = n; k-- > 0;)
+        sum = sum * rho + std::fabs(c[k]);
+    return sum;
+}
+
+// The radius of convergence from the root test |a_k|^(-1/k) over the last third of the
+// coefficients the Chebyshev series determines (ten times above what its rounding leaves of
+// them; at least three of them, else infinite for a polynomial, unknown for a series not resolved).
+void EstimateRadius(PowerForm& f, const std::vector<double>& logDetermined, bool resolved)
+{
+    std::vector<double> estimates;
+    for (size_t k = 1; k < f.coef.size(); ++k)
+        if (f.coef[k] != 0 && std::log(std::fabs(f.coef[k])) > logDetermined[k] + std::log(10.0))
+            estimates.push_back(std::pow(std::fabs(f.coef[k]), -1.0 / static_cast<double>(k)));
+    if (estimates.size() < 3) {
+        // A series resolved to rounding with so few terms is a polynomial, which has no
+        // singularity; of one not resolved too little is known to tell.
+        f.radius = resolved ? kInf : std::numeric_limits<double>::quiet_NaN();
+        f.radiusAtLeast = false;
+        return;
+    }
+    const size_t from = estimates.size() - std::max<size_t>(3, estimates.size() / 3);
+    const double first = estimates[from], last = estimates.back();
+    f.radius = *std::min_element(estimates.begin() + static_cast<long>(from), estimates.end());
+    // Still growing: no singularity within reach of the digits; the last estimate is a floor.
+    if (last > 1.1 * first) {
+        f.radius = last;
+        f.radiusAtLeast = true;
+    }
+}
+
+} // namespace
+
+PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
+{
+    PowerForm f;
+    const size_t size = s.coef.size();
+    f.coef.assign(size, 0.0);
+    f.error.assign(size, 0.0);
+    f.radius = kInf;
+    if (size == 0)
+        return f;
+    double scale = 0;
+    for (double c : s.coef)
+        scale = std::fmax(scale, std::fabs(c));
+    if (!std::isfinite(scale)) {
+        f.error.assign(size, std::numeric_limits<double>::max());
+        f.accuracy = kInf;
+        return f;
+    }
+
+    // Leave out the tail from where it stops falling at rounding level: the first coefficient,
+    // below 1000 eps of the largest, from which the envelope (the largest |c| from there on)
+    // falls less than tenfold over the next max(3, N/20) coefficients. That is the floor the
+    // solver's rounding left, and off the interval, where the circles run, it would grow like
+    // the polynomials; what lies above it is the solution's own, however small (a
+    // well-conditioned solve gives coefficients far below eps of the largest, and they count).
+    std::vector<double> envelope(size);
+    for (size_t j = size; j-- > 0;)
+        envelope[j] = std::fmax(std::fabs(s.coef[j]), j + 1 < size ? envelope[j + 1] : 0.0);
+    const size_t window = std::max<size_t>(3, size / 20);
+    size_t n = size;
+    for (size_t j = 1; j < size; ++j) {
+        if (envelope[j] > 1000 * kEps * scale)
+            continue;
+        const double later = envelope[std::min(j + window, size - 1)];
+        if (envelope[j] == 0 || later >= 0.1 * envelope[j]) {
+            n = j;
+            break;
+        }
+    }
+    const double level = n < size ? envelope[n] : 0.0;
+
+    // How fast the coefficients fall where they are cut: the tail beyond is taken to go on
+    // falling at that rate from the chop's level (or, for a series not resolved to rounding,
+    // from its last coefficient).
+    std::vector<double> kept(n);
+    for (size_t j = n; j-- > 0;)
+        kept[j] = std::fmax(std::fabs(s.coef[j]), j + 1 < n ? kept[j + 1] : 0.0);
+    const size_t w = std::max<size_t>(1, n / 4);
+    double fall = n > w && kept[n - 1] > 0 ? std::pow(kept[n - 1 - w] / kept[n - 1], 1.0 / static_cast<double>(w)) : 1.0;
+    fall = std::fmax(fall, 1.001);
+    const double tailStart = n < size ? level : std::fabs(s.coef[n - 1]);
+
+    const double h = (s.b - s.a) / 2;
+    size_t M = 8;
+    while (M < n)
+        M *= 2;
+    std::vector<double> cosine(M), sine(M);
+    for (size_t m = 0; m < M; ++m) {
+        const double angle = 2 * 3.14159265358979323846 * static_cast<double>(m) / static_cast<double>(M);
+        cosine[m] = std::cos(angle);
+        sine[m] = std::sin(angle);
+    }
+    std::vector<double> logBound(size, kInf);
+    // What the Chebyshev coefficients' own rounding (about eps * scale each) leaves of the
+    // solution's Taylor coefficients: the same Cauchy bound with that noise in every coefficient
+    // kept. A coefficient well above it is the solution's own; the radius is read from those.
+    std::vector<double> logDetermined(size, kInf);
+    std::vector<Complex> values(M);
+    for (int i = 0; i <= 8; ++i) {
+        const double r = h * std::ldexp(1.0, i - 4);
+        double rho = 1;
+        bool finite = true;
+        for (size_t m = 0; m <= M / 2; ++m) {
+            const Complex z(centre + r * cosine[m], r * sine[m]);
+            const Complex t = (2.0 * z - s.a - s.b) / (s.b - s.a);
+            values[m] = ClenshawAt(s.coef, n, t);
+            if (m > 0 && m < M / 2)
+                values[M - m] = std::conj(values[m]);
+            rho = std::fmax(rho, Bernstein(t));
+            finite = finite && std::isfinite(values[m].real()) && std::isfinite(values[m].imag());
+        }
+        // What the values can be off by on this circle: the rounding of a sum of n terms of
+        // these sizes.
+        const double E = kEps * static_cast<double>(n + 1) * SizeOnEllipse(s.coef, n, rho);
+        if (!finite || !std::isfinite(E) || E == 0)
+            continue;
+        const double logE = std::log(E), logR = std::log(r);
+        double noise = 0; // 1 + rho + ... + rho^(n-1)
+        for (size_t j = 0; j < n; ++j)
+            noise = noise * rho + 1;
+        // and the tail beyond the coefficients kept, falling at the rate seen: unbounded on a
+        // circle that reaches as far as that rate allows
+        const double tail = rho < fall ? tailStart * std::pow(rho, static_cast<double>(n)) / (1 - rho / fall) : kInf;
+        const double logNoise = std::log(kEps * scale * noise + tail);
+        for (size_t k = 0; k < size; ++k)
+            logDetermined[k] = std::fmin(logDetermined[k], logNoise - static_cast<double>(k) * logR);
+        for (size_t k = 0; k < n; ++k) {
+            const double bound = logE - static_cast<double>(k) * logR;
+            if (bound >= logBound[k])
+                continue;
+            logBound[k] = bound;
+            if (k >= n) // the polynomial kept has no such term
+                continue;
+            // The k-th Fourier coefficient of the values: a_k r^k (real, the values being
+            // symmetric about the real axis).
+            double q = 0;
+            for (size_t m = 0; m < M; ++m) {
+                const size_t at = (k * m) % M;
+                q += values[m].real() * cosine[at] + values[m].imag() * sine[at];
+            }
+            const double a = q / static_cast<double>(M) * std::exp(-static_cast<double>(k) * logR);
+            f.coef[k] = std::isfinite(a) ? a : 0.0;
+        }
+    }
+    f.uncertainty.resize(size);
+    for (size_t k = 0; k < size; ++k) {
+        const double u = std::exp(logDetermined[k]);
+        f.uncertainty[k] = std::isfinite(u) ? u : std::numeric_limits<double>::max();
+        const double bound = k < n ? std::exp(logBound[k]) : 0.0;
+        f.error[k] = std::isfinite(bound) ? bound : std::numeric_limits<double>::max();
+        if (!(std::fabs(f.coef[k]) > f.error[k]))
+            f.coef[k] = 0; // no digit of it is known
+    }
+    EstimateRadius(f, logDetermined, n < size || size <= 4);
+
+    // The power series against the Chebyshev series on the interval. A series whose whole sum
+    // is far off (one not resolved, or reaching past its radius of convergence) is cut where its
+    // partial sums come closest, its higher coefficients 0.
+    constexpr int kPoints = 201;
+    std::vector<double> xs(kPoints), ys(kPoints);
+    double largest = 0;
+    for (int i = 0; i < kPoints; ++i) {
+        xs[i] = s.a + (s.b - s.a) * i / (kPoints - 1.0);
+        ys[i] = ChebyshevDerivative(s, 0, xs[i]);
+        largest = std::fmax(largest, std::fabs(ys[i]));
+    }
+    auto relative = [largest](double worst) { return largest > 0 ? worst / largest : worst; };
+    auto accuracyOf = [&](const std::vector<double>& coef) {
+        SeriesView view;
+        view.coef = coef.data();
+        view.degree = static_cast<int>(coef.size()) - 1;
+        view.center = centre;
+        double worst = 0;
+        for (int i = 0; i < kPoints; ++i)
+            worst = std::fmax(worst, std::fabs(PowerValue(view, xs[i]) - ys[i]));
+        return std::isfinite(worst) ? relative(worst) : kInf;
+    };
+    f.accuracy = accuracyOf(f.coef);
+    std::vector<double> sum(kPoints, 0.0), power(kPoints, 1.0);
+    double best = kInf;
+    size_t bestCut = size - 1;
+    for (size_t k = 0; k < size; ++k) {
+        double worst = 0;
+        for (int i = 0; i < kPoints; ++i) {
+            sum[i] += f.coef[k] * power[i];
+            power[i] *= xs[i] - centre;
+            worst = std::fmax(worst, std::fabs(sum[i] - ys[i]));
+        }
+        if (!std::isfinite(worst))
+            break;
+        if (relative(worst) < best) {
+            best = relative(worst);
+            bestCut = k;
+        }
+    }
+    if (best < 0.5 * f.accuracy) {
+        std::vector<double> cut = f.coef;
+        std::fill(cut.begin() + static_cast<long>(bestCut) + 1, cut.end(), 0.0);
+        const double shorter = accuracyOf(cut);
+        if (shorter < f.accuracy) {
+            f.coef = std::move(cut);
+            f.accuracy = shorter;
+            f.cut = static_cast<int>(bestCut);
+        }
+    }
+    return f;
+}
+
+} // namespace ode
