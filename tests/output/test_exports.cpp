@@ -303,6 +303,29 @@ TEST(DataExports, LatexWritesTheSeriesAsAFormula)
     EXPECT_NE(t.find("where $t = (x - 1.5)$ (the period is $2\\pi$)."), std::string::npos) << t;
 }
 
+// Every export works where Evaluate works: an accurate solution at a degree where the power
+// series used to overflow (so CSV, JSON and the series file held 1.#INF and were refused) is
+// written by every kind, the JSON with the power series' readout.
+TEST(DataExports, EveryKindWritesAnAccurateSolutionAtHighDegree)
+{
+    Folder dir;
+    for (const char* kind : {"csv", "json", "latex", "python", "c", "octave"}) {
+        const std::string path = dir / (std::string("high-") + kind);
+        std::ostringstream out, err;
+        EXPECT_EQ(ode::cli::Run({"solve", "--example", "airy", "--points", "chebyshev", "--degree", "600", "--export",
+                                 std::string(kind) + "=" + path},
+                                out, err),
+                  0)
+            << kind << ": " << err.str();
+        EXPECT_TRUE(fs::exists(path)) << kind;
+    }
+    const json j = json::parse(Read(dir / "high-json"));
+    EXPECT_LT(j["powerSeries"]["accuracy"].get<double>(), 1e-13);
+    EXPECT_EQ(j["powerSeries"]["line"].get<std::string>().rfind("POWER SERIES ABOUT 0: RADIUS OF CONVERGENCE ", 0), 0u);
+    for (const json& c : j["variables"][0]["coefficients"])
+        EXPECT_TRUE(c.is_number()) << "a finite number, never null";
+}
+
 // A target that cannot be written, or an unknown kind, is refused with a message and nothing
 // is written.
 TEST(DataExports, BadTargetsAreRefusedAndNothingIsWritten)
