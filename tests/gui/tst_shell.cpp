@@ -429,7 +429,7 @@ private slots:
     void theFormsGiveTheResultsRoom_data()
     {
         QTest::addColumn<QString>("demo");
-        for (const char* demo : {"airy", "forced-oscillator", "nonlinear-reciprocal", "periodic-cubic",
+        for (const char* demo : {"airy", "forced-oscillator", "nonlinear-reciprocal", "bratu", "periodic-cubic",
                                  "coupled-oscillators", "predator-prey"})
             QTest::newRow(demo) << demo;
     }

@@ -194,10 +194,10 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip(automaticTip);
     chkAutoDegree->setEnabled(false);
-    lblAccuracy = makeLabel("lblAccuracy", QString());
+    lblAccuracy = makeReadoutLabel();
     lstChebyshev = makeList("lstChebyshev", chebyshevTip);
     lstChebyshev->setMaximumHeight(90);
-    // One line of choices and the readout; the accurate method's panes beneath.
+    // One line of choices, the readout's lines beneath it, then the accurate method's panes.
     auto* choices = new QHBoxLayout();
     choices->addWidget(cboMethod);
     choices->addWidget(chkAutoDegree);
@@ -208,8 +208,9 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
                            "The automatic degree stops when the last coefficients are below this "
                            "fraction of the largest: above 0 and below 1");
     choices->addWidget(txtTolerance);
-    choices->addWidget(lblAccuracy, 1);
+    choices->addStretch(1);
     layout->addLayout(choices);
+    layout->addWidget(lblAccuracy);
     auto* panes = new QHBoxLayout();
     panes->addWidget(lstChebyshev, 1);
     if (m_nonlinear) {
@@ -445,6 +446,16 @@ void ProblemForm::ClearResults()
     clearOwnResults();
     m_host.plotView().ClearPlot();
     session().clearResults();
+}
+
+QLabel* ProblemForm::makeReadoutLabel()
+{
+    // The readout's lines wrap in the room they are given: they never widen the form.
+    QLabel* label = makeLabel("lblAccuracy", QString());
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
 }
 
 void ProblemForm::showLists()

@@ -144,6 +144,8 @@ protected:
     // Fills lstCoeff, lstBCError and the readout (lblAccuracy) from the session, then what only
     // this kind lists.
     void showLists();
+    // lblAccuracy: the readout's lines, wrapped in the room they are given, selectable.
+    QLabel* makeReadoutLabel();
     virtual void showOwnLists() {}
     // The nonlinear forms' bounds: selected on focus, above 0, and a tighter bound clears the
     // results while a looser one keeps them.

@@ -211,7 +211,7 @@ void FrmSingle::buildTermsRow(QVBoxLayout* main)
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip(QString::fromStdString("Grow the terms until the last harmonics fall below " +
                                                      FormatNumber(kDefaultTolerance) + " of the largest coefficient"));
-    lblAccuracy = makeLabel("lblAccuracy", QString());
+    lblAccuracy = makeReadoutLabel();
     layout->addWidget(chkAutoDegree);
     layout->addWidget(makeLabel("lblMaxDegree", "at most (degree)"));
     layout->addWidget(makeMaxDegreeBox());
