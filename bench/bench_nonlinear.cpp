@@ -20,7 +20,7 @@ void BM_DefaultProblemToConvergence(benchmark::State& state)
     for (auto _ : state) {
         if (!s.solve())
             state.SkipWithError("no convergence");
-        passes = s.lastResult().passes;
+        passes = s.lastReport().passes;
     }
     state.counters["passes"] = passes;
 }
