@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -174,6 +176,18 @@ void BM_PowerForm(benchmark::State& state)
         benchmark::DoNotOptimize(ode::StablePowerForm(series, 0));
 }
 BENCHMARK(BM_PowerForm)->Arg(30)->Arg(200)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+
+// The worst case: a series that is not resolved keeps every coefficient (here they fall only as
+// k^-2.5, as |x|^(3/2)'s do), so every circle sums all of them.
+void BM_PowerFormUnresolved(benchmark::State& state)
+{
+    ode::ChebyshevSeries series;
+    for (int j = 0; j <= state.range(0); ++j)
+        series.coef.push_back((j % 2 ? -1.0 : 1.0) * std::pow(j + 1.0, -2.5));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ode::StablePowerForm(series, 0));
+}
+BENCHMARK(BM_PowerFormUnresolved)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <utility>
 
 namespace ode {
 
@@ -15,16 +16,55 @@ using Complex = std::complex<double>;
 constexpr double kEps = 2.220446049250313e-16;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// Clenshaw's recurrence for c0 T0(t) + ... + c(n-1) T(n-1)(t) at a complex t.
-Complex ClenshawAt(const std::vector<double>& c, size_t n, Complex t)
+// Clenshaw's recurrence for c0 T0(t) + ... + c(n-1) T(n-1)(t) at four complex points t at once
+// (their recurrences are independent, so they run side by side instead of waiting on each other),
+// in real and imaginary parts: std::complex's product checks for infinities at every step, which
+// costs ten times the arithmetic here.
+void ClenshawAt4(const std::vector<double>& c, size_t n, const Complex* t, Complex* out)
 {
-    Complex b1 = 0, b2 = 0;
-    for (size_t k = n; k-- > 1;) {
-        const Complex b0 = 2.0 * t * b1 - b2 + c[k];
-        b2 = b1;
-        b1 = b0;
+    double tr[4], ti[4], b1r[4] = {}, b1i[4] = {}, b2r[4] = {}, b2i[4] = {};
+    for (int p = 0; p < 4; ++p) {
+        tr[p] = t[p].real();
+        ti[p] = t[p].imag();
     }
-    return c[0] + t * b1 - b2;
+    for (size_t k = n; k-- > 1;) {
+        const double ck = c[k];
+        for (int p = 0; p < 4; ++p) {
+            const double b0r = 2 * (tr[p] * b1r[p] - ti[p] * b1i[p]) - b2r[p] + ck;
+            const double b0i = 2 * (tr[p] * b1i[p] + ti[p] * b1r[p]) - b2i[p];
+            b2r[p] = b1r[p];
+            b2i[p] = b1i[p];
+            b1r[p] = b0r;
+            b1i[p] = b0i;
+        }
+    }
+    for (int p = 0; p < 4; ++p)
+        out[p] = {c[0] + tr[p] * b1r[p] - ti[p] * b1i[p] - b2r[p], tr[p] * b1i[p] + ti[p] * b1r[p] - b2i[p]};
+}
+
+// x_k <- sum over m of x_m exp(-2 pi i k m / M) for M = x.size(), a power of two, in place
+// (iterative radix 2); the twiddles come from the tables of cos and sin of 2 pi m / M.
+void Fourier(std::vector<Complex>& x, const std::vector<double>& cosine, const std::vector<double>& sine)
+{
+    const size_t M = x.size();
+    for (size_t i = 1, j = 0; i < M; ++i) {
+        size_t bit = M >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(x[i], x[j]);
+    }
+    for (size_t length = 2; length <= M; length <<= 1) {
+        const size_t half = length / 2, step = M / length;
+        for (size_t start = 0; start < M; start += length)
+            for (size_t k = 0; k < half; ++k) {
+                const Complex w(cosine[k * step], -sine[k * step]);
+                const Complex u = x[start + k], v = x[start + k + half] * w;
+                x[start + k] = u + v;
+                x[start + k + half] = u - v;
+            }
+    }
 }
 
 // |t + sqrt(t^2 - 1)| on the branch where it is at least 1: |Tj(t)| is at most its j-th power.
@@ -143,14 +183,22 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
         const double r = h * std::ldexp(1.0, i - 4);
         double rho = 1;
         bool finite = true;
-        for (size_t m = 0; m <= M / 2; ++m) {
-            const Complex z(centre + r * cosine[m], r * sine[m]);
-            const Complex t = (2.0 * z - s.a - s.b) / (s.b - s.a);
-            values[m] = ClenshawAt(s.coef, n, t);
-            if (m > 0 && m < M / 2)
-                values[M - m] = std::conj(values[m]);
-            rho = std::fmax(rho, Bernstein(t));
-            finite = finite && std::isfinite(values[m].real()) && std::isfinite(values[m].imag());
+        // The upper half of the circle, four points at a time; the lower half is its mirror.
+        for (size_t first = 0; first <= M / 2; first += 4) {
+            Complex t[4], value[4];
+            for (size_t p = 0; p < 4; ++p) {
+                const size_t m = std::min(first + p, M / 2);
+                t[p] = Complex(2 * (centre + r * cosine[m]) - s.a - s.b, 2 * r * sine[m]) / (s.b - s.a);
+            }
+            ClenshawAt4(s.coef, n, t, value);
+            for (size_t p = 0; p < 4 && first + p <= M / 2; ++p) {
+                const size_t m = first + p;
+                values[m] = value[p];
+                if (m > 0 && m < M / 2)
+                    values[M - m] = std::conj(value[p]);
+                rho = std::fmax(rho, Bernstein(t[p]));
+                finite = finite && std::isfinite(value[p].real()) && std::isfinite(value[p].imag());
+            }
         }
         // What the values can be off by on this circle: the rounding of a sum of n terms of
         // these sizes.
@@ -167,21 +215,15 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
         const double logNoise = std::log(kEps * scale * noise + tail);
         for (size_t k = 0; k < size; ++k)
             logDetermined[k] = std::fmin(logDetermined[k], logNoise - static_cast<double>(k) * logR);
+        // The Fourier coefficients of the values: a_k r^k (real, the values being symmetric
+        // about the real axis).
+        Fourier(values, cosine, sine);
         for (size_t k = 0; k < n; ++k) {
             const double bound = logE - static_cast<double>(k) * logR;
             if (bound >= logBound[k])
                 continue;
             logBound[k] = bound;
-            if (k >= n) // the polynomial kept has no such term
-                continue;
-            // The k-th Fourier coefficient of the values: a_k r^k (real, the values being
-            // symmetric about the real axis).
-            double q = 0;
-            for (size_t m = 0; m < M; ++m) {
-                const size_t at = (k * m) % M;
-                q += values[m].real() * cosine[at] + values[m].imag() * sine[at];
-            }
-            const double a = q / static_cast<double>(M) * std::exp(-static_cast<double>(k) * logR);
+            const double a = values[k].real() / static_cast<double>(M) * std::exp(-static_cast<double>(k) * logR);
             f.coef[k] = std::isfinite(a) ? a : 0.0;
         }
     }
