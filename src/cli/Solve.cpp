@@ -415,6 +415,8 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
     r.list("lstCoeff", session.lstCoeff());
     r.list("lstBCError", session.lstBCError());
     printMethodLists(r, session);
+    if (!session.gridCheckLine().empty())
+        r.list("lblGridCheck", {session.gridCheckLine()});
     for (const std::string& x : o.evalPoints) {
         session.boxes.xestimation = x;
         session.boxes.derNum = o.derivative;

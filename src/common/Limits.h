@@ -64,4 +64,9 @@ constexpr double kLargestMatrixShare = 0.5;
 // The machine's physical memory in bytes, 0 when it cannot be told.
 unsigned long long PhysicalMemory();
 
+// The equally spaced method's check between its grid points suggests the other method (or more
+// terms) when the equation is met there only to more than this fraction of its terms: a solution
+// that good at the midpoints has about that many digits, fewer than a user of a double expects.
+constexpr double kGridCheckSuggestion = 1e-8;
+
 } // namespace ode

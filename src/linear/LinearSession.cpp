@@ -152,6 +152,12 @@ bool LinearSession::solveTrigonometricAuto()
 
 SolveReport LinearSession::describe() const { return singleReport(ListStyle::Expansion); }
 
+bool LinearSession::termsAt(double x, double& residual, double& terms)
+{
+    return EquationTermsAt(
+        m_inputs, m_texts, [this](int k, double at) { return derivativeAt(k, at); }, x, m_host, residual, terms);
+}
+
 bool LinearSession::residualLinesAt(double x, std::vector<std::string>& lines)
 {
     return EquationResidualLines(

@@ -47,6 +47,7 @@ private:
     bool openProblem(const std::string& path) override;
     SolveReport describe() const override;
     bool residualLinesAt(double x, std::vector<std::string>& lines) override;
+    bool termsAt(double x, double& residual, double& terms) override;
     bool solveProblem() override;
     bool solveChebyshev();
     bool solveTrigonometricAuto();

@@ -312,4 +312,24 @@ bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts&
 }
 
 
+bool EquationTermsAt(const SingleInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
+                     double x, script::ScriptHost& host, double& residual, double& terms)
+{
+    if (!host.assignVariable(in.indepVarName, x))
+        return false;
+    const int n = in.order;
+    std::vector<double> av(static_cast<size_t>(n) + 1, 0.0);
+    double f = 0;
+    for (int k = n; k >= 0; --k)
+        if (!host.evaluate(texts.de[static_cast<size_t>(k)], av[static_cast<size_t>(k)]))
+            return false;
+    if (!host.evaluate(texts.de[static_cast<size_t>(n) + 1], f))
+        return false;
+    residual = lhsAt(solution, n, av, x) - f;
+    terms = std::fabs(f);
+    for (int k = 0; k <= n; ++k)
+        terms += std::fabs(av[static_cast<size_t>(k)] * solution(k, x));
+    return std::isfinite(residual) && std::isfinite(terms);
+}
+
 } // namespace ode

@@ -58,4 +58,10 @@ bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts&
 bool EquationResidualLines(const SingleInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
                            double x, script::ScriptHost& host, std::vector<std::string>& lines);
 
+// The equation at x for the check between the grid points: its residual (left side minus right
+// side, as EquationResidualLines has it) and the size of its terms, the sum of |p_k(x) y^(k)(x)|
+// and |f(x)|. False when the engine fails there; nothing is shown.
+bool EquationTermsAt(const SingleInputs& in, const LinearCoefficientTexts& texts, const DerivativeAt& solution,
+                     double x, script::ScriptHost& host, double& residual, double& terms);
+
 } // namespace ode

@@ -333,4 +333,23 @@ bool NonlinearResidualLine(const NonlinearInputs& in, const std::vector<std::str
     return true;
 }
 
+bool NonlinearTermsAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                      std::vector<double> coef, double x, script::ScriptHost& host, double& residual, double& terms)
+{
+    Newton newton(in, residualExpr, coef, host);
+    try {
+        newton.setPoint(x);
+        residual = newton.residual(0);
+        newton.partials(0);
+    } catch (const Failure&) {
+        return false;
+    }
+    std::vector<double> y(static_cast<size_t>(in.order) + 1);
+    SeriesDerivatives(NonlinearSeries(in, coef), in.order, x, y.data());
+    terms = std::fabs(residual);
+    for (int k = 0; k <= in.order; ++k)
+        terms += std::fabs(newton.py[static_cast<size_t>(k)] * y[static_cast<size_t>(k)]);
+    return std::isfinite(residual) && std::isfinite(terms);
+}
+
 } // namespace ode

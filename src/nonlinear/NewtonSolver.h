@@ -57,4 +57,10 @@ std::vector<std::string> NewtonListing(const NonlinearInputs& in, const std::vec
 // The series of `coef` for the inputs.
 SeriesView NonlinearSeries(const NonlinearInputs& in, const std::vector<double>& coef);
 
+// The equation at x for the check between the grid points: its residual and the size of its
+// terms, |F| plus the sum of |dF/dY_k * Y_k| (the partials by the iteration's central
+// differences), a linear equation's terms for a linear F. False when the engine fails there.
+bool NonlinearTermsAt(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
+                      std::vector<double> coef, double x, script::ScriptHost& host, double& residual, double& terms);
+
 } // namespace ode

@@ -264,6 +264,11 @@ void NonlinearSession::listConditionResiduals()
     showConditionResiduals(std::move(residuals));
 }
 
+bool NonlinearSession::termsAt(double x, double& residual, double& terms)
+{
+    return NonlinearTermsAt(m_inputs, m_residualExpr, m_coef, x, m_host, residual, terms);
+}
+
 bool NonlinearSession::residualLinesAt(double x, std::vector<std::string>& lines)
 {
     if (m_chebyshev) {

@@ -54,6 +54,12 @@ nlohmann::ordered_json SolutionJson(const Solution& s)
     j["outcome"] = OutcomeLine(s.report);
     if (s.report.readout)
         j["accuracy"] = ReadoutLine(*s.report.readout);
+    if (const auto& g = s.report.gridCheck)
+        j["gridCheck"] = {{"residual", g->residual},
+                          {"terms", g->terms},
+                          {"relative", g->relative()},
+                          {"points", g->points},
+                          {"line", GridCheckLine(*g)}};
     if (const auto& p = s.report.powerSeries)
         j["powerSeries"] = {{"centre", p->centre},
                             {"radius", !std::isfinite(p->radius) ? nlohmann::ordered_json(nullptr)

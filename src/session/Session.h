@@ -91,6 +91,8 @@ public:
     // alone is accuracy().
     std::vector<std::string> accuracyLines() const;
     std::string accuracy() const { return m_readout ? ReadoutLine(*m_readout) : std::string(); }
+    // The equally spaced method's check between its grid points (lblGridCheck), or "".
+    std::string gridCheckLine() const { return m_report.gridCheck ? GridCheckLine(*m_report.gridCheck) : std::string(); }
     // Saves the problem under `path`; false with the message shown through the sink.
     virtual bool save(const std::string& path) = 0;
     // The printed report's lines (inputs of the last reading; read now if there was none).
@@ -108,6 +110,9 @@ protected:
     virtual SolveReport describe() const = 0;
     // The fields every kind fills alike: the ending, the readout, the conditions' residuals.
     SolveReport commonReport(ListStyle style) const;
+    // The equally spaced method's check between its grid points of the solution that stands, or
+    // nothing where the kind has none or the engine fails at a midpoint (nothing is shown then).
+    virtual std::optional<GridCheck> checkBetweenGridPoints() { return std::nullopt; }
     // What the kind's Solve gives its solvers: the flag and the callback set above.
     Progress solveProgress() const { return Progress(m_cancelFlag, &m_progressCallback); }
     // Runs the user's constants in the engine; on an engine error its message is shown and

@@ -1,5 +1,6 @@
 #include "session/SolveReport.h"
 
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "series/PowerForm.h"
 
@@ -25,6 +26,15 @@ std::string ReadoutLine(const AccuracyReadout& r)
         return StoppedLine("THE BEST SOLUTION FOUND SO FAR (" + size(r.degree) + ") IS SHOWN");
     }
     return {};
+}
+
+std::string GridCheckLine(const GridCheck& c)
+{
+    std::string line = "BETWEEN THE GRID POINTS THE EQUATION IS MET TO " +
+                       FormatNumber(RoundToSignificant(c.relative(), 2)) + " OF ITS TERMS";
+    if (!(c.relative() <= kGridCheckSuggestion))
+        line += c.powerSeries ? "; CHEBYSHEV POINTS MAY DO BETTER" : "; MORE TERMS MAY DO BETTER";
+    return line;
 }
 
 std::string PowerSeriesLine(const PowerSeriesReadout& r)

@@ -58,6 +58,21 @@ std::string PowerSeriesLine(const PowerSeriesReadout& readout);
 // (StablePowerForm): the smallest radius, the worst accuracy.
 PowerSeriesReadout PowerSeriesReadoutOf(const std::vector<ChebyshevSeries>& series, double centre, double tolerance);
 
+// The equally spaced method's check of itself: its residuals at the grid points are zero by
+// construction, so the equation is tried at the midpoints between them, where nothing forced it.
+struct GridCheck {
+    double residual = 0; // the largest |left side - right side| at the midpoints
+    double terms = 0;    // the largest size of the equation's terms there (the sum of their |values|)
+    int points = 0;      // the midpoints tried
+    bool powerSeries = true;
+    double relative() const { return terms > 0 ? residual / terms : residual; }
+};
+
+// "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 3.1E-09 OF ITS TERMS" (two significant digits),
+// adding "; CHEBYSHEV POINTS MAY DO BETTER" (a trigonometric series: "; MORE TERMS MAY DO BETTER")
+// when that is above kGridCheckSuggestion.
+std::string GridCheckLine(const GridCheck& check);
+
 // One pass of the accurate Newton iteration: the largest correction applied, the largest residual
 // after it, and the step's damping factor (1 for a full Newton step).
 struct NewtonPassNorms {
@@ -87,6 +102,7 @@ struct SolveReport {
     std::vector<ChebyshevSeries> chebyshev;
     std::optional<AccuracyReadout> readout;
     std::optional<PowerSeriesReadout> powerSeries; // an accurate solution that stands
+    std::optional<GridCheck> gridCheck;            // an equally spaced solution that stands
     // The Newton iteration: passes finished, the pass shown when it was stopped (0: none had
     // finished), the accurate method's norms pass by pass, and the last corrections of the
     // coefficients listed.

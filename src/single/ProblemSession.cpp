@@ -1,5 +1,7 @@
 #include "single/ProblemSession.h"
 
+#include <cmath>
+
 #include "collocation/AccurateFile.h"
 #include "common/NumberFormat.h"
 
@@ -26,6 +28,26 @@ SolveReport ProblemSession::singleReport(ListStyle style) const
     if (m_chebyshev)
         r.chebyshev = {*m_chebyshev};
     return r;
+}
+
+std::optional<GridCheck> ProblemSession::checkBetweenGridPoints()
+{
+    const SingleInputs& in = inputs();
+    const int M = in.seriesDegree - in.order; // the grid's intervals
+    if (M < 1 || !(in.xupper > in.xlower))
+        return std::nullopt;
+    GridCheck check;
+    check.powerSeries = kind() == SeriesKind::Power;
+    for (int i = 0; i < M; ++i) {
+        const double x = in.xlower + (i + 0.5) * (in.xupper - in.xlower) / M;
+        double residual = 0, terms = 0;
+        if (!termsAt(x, residual, terms))
+            return std::nullopt;
+        check.residual = std::fmax(check.residual, std::fabs(residual));
+        check.terms = std::fmax(check.terms, terms);
+        ++check.points;
+    }
+    return check;
 }
 
 double ProblemSession::derivativeAt(int order, double x) const

@@ -62,6 +62,11 @@ protected:
     // stands) in the kind's basis, the Chebyshev solution, the readout, the conditions' residuals.
     SolveReport singleReport(ListStyle style) const;
 
+    // The equation's residual and the size of its terms at x, for the check between the grid
+    // points; false when the engine fails there.
+    virtual bool termsAt(double x, double& residual, double& terms) = 0;
+    std::optional<GridCheck> checkBetweenGridPoints() override;
+
     // The kind's residual lines of the equation at x (lstDError), or false on an engine error.
     virtual bool residualLinesAt(double x, std::vector<std::string>& lines) = 0;
 

@@ -1,5 +1,6 @@
 // Every kind states how its Solve ended as a value: the termination, the fault's number, and
 // the residuals as numbers. These tests read that value, not the list texts.
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
@@ -274,6 +275,21 @@ TEST(SolveReport, ReadoutAndListHeadsAreWrittenFromNumbers)
     };
     for (const Power& p : powers)
         EXPECT_EQ(PowerSeriesLine(p.readout), p.line);
+
+    struct Check {
+        GridCheck check;
+        const char* line;
+    };
+    const Check checks[] = {
+        {{3.1e-9, 1, 20, true}, "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 3.1E-09 OF ITS TERMS"},
+        {{0, 0, 20, true}, "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0 OF ITS TERMS"},
+        {{2e-3, 4, 20, true},
+         "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0.0005 OF ITS TERMS; CHEBYSHEV POINTS MAY DO BETTER"},
+        {{2e-3, 4, 20, false},
+         "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0.0005 OF ITS TERMS; MORE TERMS MAY DO BETTER"},
+    };
+    for (const Check& c : checks)
+        EXPECT_EQ(GridCheckLine(c.check), c.line);
     EXPECT_EQ(ListHeading(ListStyle::NewtonTrigonometric), "COEFFICIENTS:                 LAST CORRECTION:");
 }
 
@@ -371,8 +387,10 @@ TEST(SolveReport, EveryKindReportsWhatItsListsShow)
             EXPECT_EQ(r.passNorms.empty(), c.method == E) << what;
             EXPECT_FALSE(r.gridResidual.empty()) << what;
         }
-        // The power series' line goes with an accurate solution, and only with one.
+        // The power series' line goes with an accurate solution, and only with one; the check
+        // between the grid points with a single equation the equally spaced method solved.
         EXPECT_EQ(r.powerSeries.has_value(), !r.chebyshev.empty()) << what;
+        EXPECT_EQ(r.gridCheck.has_value(), !opened && c.method == E && !IsSystem(c.kind)) << what;
         EXPECT_EQ(s.accuracyLines().size(), (r.readout ? 1u : 0u) + (r.powerSeries ? 1u : 0u)) << what;
         s.clearResults();
         EXPECT_FALSE(s.lastReport().standing) << what;
@@ -411,6 +429,77 @@ TEST(SolveReport, TheBestResultOfAnIterationThatDidNotConverge)
         EXPECT_NE(std::find(listed.begin(), listed.end(), "B.C. #2=" + FormatNumber(r.conditionResiduals[1])),
                   listed.end());
         EXPECT_TRUE(s->lstBCError().empty()) << "nothing stands, so the conditions' own list is empty";
+    }
+}
+
+// The equally spaced method's residuals are zero on its grid by construction; between the grid
+// points the check tells a poor answer from a good one, and points to the accurate method.
+TEST(SolveReport, TheCheckBetweenTheGridPointsTellsAPoorAnswer)
+{
+    struct Case {
+        const char* what;
+        bool nonlinear;
+        std::function<void(SingleTexts&)> set;
+        bool poor;
+    };
+    const Case cases[] = {
+        {"y'' + y = 0 on [0, 1] at degree 20", false,
+         [](SingleTexts& b) {
+             b.equation = "y''+y=0";
+             b.bcText = {"y=0", "y'=1"};
+             b.bcPoint = {"0", "0"};
+             b.xlower = "0";
+             b.xupper = "1";
+             b.terms = "20";
+         },
+         false},
+        {"0.001 y'' + y' = 0 at degree 100 (a boundary layer)", false,
+         [](SingleTexts& b) {
+             b.equation = "0.001*y''+y'=0";
+             b.bcText = {"y=0", "y=1"};
+             b.bcPoint = {"0", "1"};
+             b.xlower = "0";
+             b.xupper = "1";
+             b.terms = "100";
+         },
+         true},
+        {"the pendulum y'' = -Sin(y) at degree 10", true,
+         [](SingleTexts& b) {
+             b.equation = "y''+Sin(y)=0";
+             b.bcText = {"y=0", "y'=1"};
+             b.bcPoint = {"0", "0"};
+             b.xlower = "0";
+             b.xupper = "1";
+             b.terms = "10";
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        std::shared_ptr<script::Class1> shared;
+        Messages m;
+        std::unique_ptr<ProblemSession> s;
+        if (c.nonlinear) {
+            auto n = std::make_unique<NonlinearSession>(SeriesKind::Power, shared, m.sink());
+            n->boxes.approximation = "0 - Zero coefficients";
+            c.set(n->boxes);
+            s = std::move(n);
+        } else {
+            auto l = std::make_unique<LinearSession>(SeriesKind::Power, shared, m.sink());
+            c.set(l->boxes);
+            s = std::move(l);
+        }
+        ASSERT_TRUE(s->solve()) << c.what << (m.seen.empty() ? "" : ": " + m.seen.back());
+        const std::optional<GridCheck>& g = s->lastReport().gridCheck;
+        ASSERT_TRUE(g) << c.what;
+        EXPECT_EQ(g->points, ParseWholeNumber(s->texts().terms) - 2) << c.what;
+        EXPECT_EQ(g->relative() > kGridCheckSuggestion, c.poor) << c.what << ": " << g->relative();
+        EXPECT_EQ(s->gridCheckLine().find("; CHEBYSHEV POINTS MAY DO BETTER") != std::string::npos, c.poor) << c.what;
+        EXPECT_TRUE(m.seen.empty()) << c.what;
+        // The accurate method checks itself otherwise: no such line.
+        s->method = CollocationMethod::Chebyshev;
+        ASSERT_TRUE(s->solve()) << c.what;
+        EXPECT_FALSE(s->lastReport().gridCheck) << c.what;
+        EXPECT_EQ(s->gridCheckLine(), "") << c.what;
     }
 }
 

@@ -194,7 +194,7 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip(automaticTip);
     chkAutoDegree->setEnabled(false);
-    lblAccuracy = makeReadoutLabel();
+    lblAccuracy = makeReadoutLabel("lblAccuracy");
     lstChebyshev = makeList("lstChebyshev", chebyshevTip);
     lstChebyshev->setMaximumHeight(90);
     // One line of choices, the readout's lines beneath it, then the accurate method's panes.
@@ -211,6 +211,7 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
     choices->addStretch(1);
     layout->addLayout(choices);
     layout->addWidget(lblAccuracy);
+    layout->addWidget(makeGridCheckLabel());
     auto* panes = new QHBoxLayout();
     panes->addWidget(lstChebyshev, 1);
     if (m_nonlinear) {
@@ -443,25 +444,38 @@ void ProblemForm::ClearResults()
     lstCoeff->clear();
     lstBCError->clear();
     lstDError->clear();
+    if (lblGridCheck)
+        lblGridCheck->clear();
     clearOwnResults();
     m_host.plotView().ClearPlot();
     session().clearResults();
 }
 
-QLabel* ProblemForm::makeReadoutLabel()
+QLabel* ProblemForm::makeReadoutLabel(const char* name)
 {
     // The readout's lines wrap in the room they are given: they never widen the form.
-    QLabel* label = makeLabel("lblAccuracy", QString());
+    QLabel* label = makeLabel(name, QString());
     label->setWordWrap(true);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
 
+QLabel* ProblemForm::makeGridCheckLabel()
+{
+    // The equally spaced method's check of itself, under the method's readout.
+    lblGridCheck = makeReadoutLabel("lblGridCheck");
+    lblGridCheck->setToolTip("How well the equation holds between the grid points, where the collocation did not "
+                             "force it");
+    return lblGridCheck;
+}
+
 void ProblemForm::showLists()
 {
     app::FillList(lstCoeff, session().lstCoeff());
     app::FillList(lstBCError, session().lstBCError());
+    if (lblGridCheck)
+        lblGridCheck->setText(QString::fromStdString(session().gridCheckLine()));
     if (lblAccuracy) {
         QStringList lines;
         for (const std::string& line : session().accuracyLines())

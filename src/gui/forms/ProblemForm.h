@@ -66,6 +66,7 @@ public:
     QComboBox* cboMethod = nullptr;
     QCheckBox* chkAutoDegree = nullptr;
     QLabel* lblAccuracy = nullptr;
+    QLabel* lblGridCheck = nullptr; // the equally spaced method's check between its grid points
     QListWidget* lstChebyshev = nullptr;
     QListWidget* lstPasses = nullptr;
     plot::DecayView* picDecay = nullptr;
@@ -144,8 +145,10 @@ protected:
     // Fills lstCoeff, lstBCError and the readout (lblAccuracy) from the session, then what only
     // this kind lists.
     void showLists();
-    // lblAccuracy: the readout's lines, wrapped in the room they are given, selectable.
-    QLabel* makeReadoutLabel();
+    // A readout's lines (lblAccuracy, lblGridCheck), wrapped in the room they are given, selectable.
+    QLabel* makeReadoutLabel(const char* name);
+    // lblGridCheck, made and kept.
+    QLabel* makeGridCheckLabel();
     virtual void showOwnLists() {}
     // The nonlinear forms' bounds: selected on focus, above 0, and a tighter bound clears the
     // results while a looser one keeps them.

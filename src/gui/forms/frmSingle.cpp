@@ -206,16 +206,20 @@ void FrmSingle::buildTermsRow(QVBoxLayout* main)
 {
     auto* frame = new QGroupBox("Number of terms");
     frame->setObjectName("fraMethod");
-    auto* layout = new QHBoxLayout(frame);
+    auto* rows = new QVBoxLayout(frame);
+    auto* layout = new QHBoxLayout();
+    rows->addLayout(layout);
     chkAutoDegree = new QCheckBox("Automatic number of terms");
     chkAutoDegree->setObjectName("chkAutoDegree");
     chkAutoDegree->setToolTip(QString::fromStdString("Grow the terms until the last harmonics fall below " +
                                                      FormatNumber(kDefaultTolerance) + " of the largest coefficient"));
-    lblAccuracy = makeReadoutLabel();
+    lblAccuracy = makeReadoutLabel("lblAccuracy");
     layout->addWidget(chkAutoDegree);
     layout->addWidget(makeLabel("lblMaxDegree", "at most (degree)"));
     layout->addWidget(makeMaxDegreeBox());
-    layout->addWidget(lblAccuracy, 1);
+    layout->addStretch(1);
+    rows->addWidget(lblAccuracy);
+    rows->addWidget(makeGridCheckLabel());
     main->addWidget(frame);
     connect(chkAutoDegree, &QCheckBox::toggled, this, app::Guarded(this, [this]() { ClearResults(); }));
 }
