@@ -86,28 +86,27 @@ double SizeOnEllipse(const std::vector<double>& c, size_t n, double rho)
 
 // The radius of convergence from the root test |a_k|^(-1/k) over the last third of the
 // coefficients the Chebyshev series determines (ten times above what its rounding leaves of
-// them; at least three of them, else infinite for a polynomial, unknown for a series not resolved).
-void EstimateRadius(PowerForm& f, const std::vector<double>& logDetermined, bool resolved)
+// them; at least three of them, else infinite for a polynomial of a few terms, else unknown).
+void EstimateRadius(PowerForm& f, const std::vector<double>& logDetermined, bool resolved, double size)
 {
+    // |a_k| r^k is about the solution's size on the circle of radius r: the estimates are taken
+    // relative to the size on the interval, so that they do not depend on the solution's scale.
     std::vector<double> estimates;
     for (size_t k = 1; k < f.coef.size(); ++k)
-        if (f.coef[k] != 0 && std::log(std::fabs(f.coef[k])) > logDetermined[k] + std::log(10.0))
-            estimates.push_back(std::pow(std::fabs(f.coef[k]), -1.0 / static_cast<double>(k)));
+        if (f.coef[k] != 0 && size > 0 && std::log(std::fabs(f.coef[k])) > logDetermined[k] + std::log(10.0))
+            estimates.push_back(std::pow(std::fabs(f.coef[k]) / size, -1.0 / static_cast<double>(k)));
     if (estimates.size() < 3) {
-        // A series resolved to rounding with so few terms is a polynomial, which has no
-        // singularity; of one not resolved too little is known to tell.
+        // A series of a few terms (eight at most, after the rounding tail) is a polynomial, which
+        // has no singularity; of any other too little is known to tell.
         f.radius = resolved ? kInf : std::numeric_limits<double>::quiet_NaN();
         f.radiusAtLeast = false;
         return;
     }
+    // The estimates tend to the radius; rising ones (a solution without singularities, or one
+    // approached from below) give a floor, falling ones a value near it.
     const size_t from = estimates.size() - std::max<size_t>(3, estimates.size() / 3);
-    const double first = estimates[from], last = estimates.back();
-    f.radius = *std::min_element(estimates.begin() + static_cast<long>(from), estimates.end());
-    // Still growing: no singularity within reach of the digits; the last estimate is a floor.
-    if (last > 1.1 * first) {
-        f.radius = last;
-        f.radiusAtLeast = true;
-    }
+    f.radius = estimates.back();
+    f.radiusAtLeast = estimates.back() > 1.02 * estimates[from];
 }
 
 } // namespace
@@ -132,14 +131,15 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
 
     // Leave out the tail from where it stops falling at rounding level: the first coefficient,
     // below 1000 eps of the largest, from which the envelope (the largest |c| from there on)
-    // falls less than tenfold over the next max(3, N/20) coefficients. That is the floor the
+    // falls less than tenfold over the next 3 to 20 coefficients (N/20 between; the noise of a
+    // solve at degree 4000 still falls a hundredfold over thousands of coefficients). That is the floor the
     // solver's rounding left, and off the interval, where the circles run, it would grow like
     // the polynomials; what lies above it is the solution's own, however small (a
     // well-conditioned solve gives coefficients far below eps of the largest, and they count).
     std::vector<double> envelope(size);
     for (size_t j = size; j-- > 0;)
         envelope[j] = std::fmax(std::fabs(s.coef[j]), j + 1 < size ? envelope[j + 1] : 0.0);
-    const size_t window = std::max<size_t>(3, size / 20);
+    const size_t window = std::min<size_t>(20, std::max<size_t>(3, size / 20));
     size_t n = size;
     for (size_t j = 1; j < size; ++j) {
         if (envelope[j] > 1000 * kEps * scale)
@@ -236,7 +236,7 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
         if (!(std::fabs(f.coef[k]) > f.error[k]))
             f.coef[k] = 0; // no digit of it is known
     }
-    EstimateRadius(f, logDetermined, n < size || size <= 4);
+
 
     // The power series against the Chebyshev series on the interval. A series whose whole sum
     // is far off (one not resolved, or reaching past its radius of convergence) is cut where its
@@ -256,10 +256,13 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
         view.degree = static_cast<int>(coef.size()) - 1;
         view.center = centre;
         double worst = 0;
-        for (int i = 0; i < kPoints; ++i)
-            worst = std::fmax(worst, std::fabs(PowerValue(view, xs[i]) - ys[i]));
+        for (int i = 0; i < kPoints; ++i) {
+            const double off = std::fabs(PowerValue(view, xs[i]) - ys[i]);
+            worst = std::isnan(off) ? kInf : std::fmax(worst, off); // fmax would pass over a NaN
+        }
         return std::isfinite(worst) ? relative(worst) : kInf;
     };
+    EstimateRadius(f, logDetermined, n <= 8, largest);
     f.accuracy = accuracyOf(f.coef);
     std::vector<double> sum(kPoints, 0.0), power(kPoints, 1.0);
     double best = kInf;
@@ -267,9 +270,11 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
     for (size_t k = 0; k < size; ++k) {
         double worst = 0;
         for (int i = 0; i < kPoints; ++i) {
-            sum[i] += f.coef[k] * power[i];
+            if (f.coef[k] != 0)
+                sum[i] += f.coef[k] * power[i];
             power[i] *= xs[i] - centre;
-            worst = std::fmax(worst, std::fabs(sum[i] - ys[i]));
+            const double off = std::fabs(sum[i] - ys[i]);
+            worst = std::isnan(off) ? kInf : std::fmax(worst, off); // fmax would pass over a NaN
         }
         if (!std::isfinite(worst))
             break;

@@ -32,10 +32,11 @@ struct PowerForm {
     // best circle.
     std::vector<double> uncertainty;
     // The radius of convergence about the centre, estimated from the decay of the coefficients
-    // that are the solution's own (root test on the last third of those the Chebyshev series'
-    // digits determine); `radiusAtLeast` when the estimates still grow there, as they do for a
-    // solution without singularities. With fewer than three coefficients determined: infinite
-    // for a series resolved to rounding (a polynomial), NaN (unknown) for one not resolved.
+    // that are the solution's own (root test, relative to the solution's size, on those the
+    // Chebyshev series' digits determine: the last one); `radiusAtLeast` when the estimates still
+    // rise over their last third, as they do for a solution without singularities. With fewer
+    // than three coefficients determined: infinite for a polynomial of a few terms (eight at most
+    // after the rounding tail), NaN (unknown) for any other series.
     double radius = 0;
     bool radiusAtLeast = false;
     // How far the power series is from the Chebyshev series on the interval, relative to the

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,34 @@ TEST(PowerForm, AiryAtDegreeEightySumsToItsValueAtTheEnd)
     v.coef = offCentre.coef.data();
     v.center = 1;
     EXPECT_NEAR(PowerValue(v, -2), static_cast<double>(SumTaylor(airy, -2)), 1e-13);
+}
+
+// What a solve at degree 4000 leaves: the solution's coefficients, then a noise tail that still
+// falls slowly (1E-18 to 1E-22 over thousands of coefficients). It must be left out, or its
+// growth on the circles makes the power series wrong by 1E+21 (sin on [-10, 10] about 7); and
+// the radius must not depend on the solution's scale.
+TEST(PowerForm, SlowNoiseAndScale)
+{
+    ChebyshevSeries s = Interpolant([](long double x) { return std::sin(x); }, -10, 10, 60);
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> sign(-1, 1);
+    for (int j = 61; j <= 4000; ++j)
+        s.coef.push_back(sign(random) * 1e-18 * std::pow(1e-4, (j - 61) / 3939.0));
+    for (double centre : {0.0, 7.0, -10.0}) {
+        const PowerForm p = StablePowerForm(s, centre);
+        EXPECT_LT(p.accuracy, 1e-4) << "about " << centre; // the cancellation of sin's series over 20, not 1E+21
+        EXPECT_TRUE(p.radiusAtLeast) << "about " << centre << ": sin has no singularity";
+    }
+    const ChebyshevSeries pole = Interpolant([](long double x) { return 1 / (x - 1.5L); }, -1, 1, 100);
+    for (double scale : {1e-100, 1e-10, 1.0, 1e10, 1e100}) {
+        ChebyshevSeries scaled = pole;
+        for (double& c : scaled.coef)
+            c *= scale;
+        const PowerForm p = StablePowerForm(scaled, 0);
+        EXPECT_NEAR(p.radius, 1.5, 0.15) << scale;
+        EXPECT_FALSE(p.radiusAtLeast) << scale;
+        EXPECT_LT(p.accuracy, 1e-12) << scale;
+    }
 }
 
 TEST(PowerForm, ZeroAndConstantSeries)
