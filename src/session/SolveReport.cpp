@@ -30,8 +30,9 @@ std::string ReadoutLine(const AccuracyReadout& r)
 
 std::string GridCheckLine(const GridCheck& c)
 {
-    std::string line = "BETWEEN THE GRID POINTS THE EQUATION IS MET TO " +
-                       FormatNumber(RoundToSignificant(c.relative(), 2)) + " OF ITS TERMS";
+    std::string line = std::string(c.system ? "BETWEEN THE GRID POINTS THE EQUATIONS ARE MET TO "
+                                            : "BETWEEN THE GRID POINTS THE EQUATION IS MET TO ") +
+                       FormatNumber(RoundToSignificant(c.relative(), 2)) + (c.system ? " OF THEIR TERMS" : " OF ITS TERMS");
     if (!(c.relative() <= kGridCheckSuggestion))
         line += c.powerSeries ? "; CHEBYSHEV POINTS MAY DO BETTER" : "; MORE TERMS MAY DO BETTER";
     return line;

@@ -65,10 +65,12 @@ struct GridCheck {
     double terms = 0;    // the largest size of the equation's terms there (the sum of their |values|)
     int points = 0;      // the midpoints tried
     bool powerSeries = true;
+    bool system = false; // the worst of a system's equations
     double relative() const { return terms > 0 ? residual / terms : residual; }
 };
 
-// "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 3.1E-09 OF ITS TERMS" (two significant digits),
+// "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 3.1E-09 OF ITS TERMS" (two significant digits;
+// a system's "THE EQUATIONS ARE MET TO ... OF THEIR TERMS"),
 // adding "; CHEBYSHEV POINTS MAY DO BETTER" (a trigonometric series: "; MORE TERMS MAY DO BETTER")
 // when that is above kGridCheckSuggestion.
 std::string GridCheckLine(const GridCheck& check);

@@ -313,4 +313,31 @@ bool SystemEvaluate(const SystemInputs& in, const OrdersAndDegrees& od, const st
     return true;
 }
 
+bool SystemTermsAt(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
+                   const VarDerivativeFn& derivative, double x, script::ScriptHost& host, double& residual,
+                   double& terms)
+{
+    residual = terms = 0;
+    if (!host.assignVariable(in.indepVarName, x))
+        return false;
+    const size_t vars = static_cast<size_t>(in.lastVar) + 1;
+    for (size_t e = 0; e < de.size(); ++e) {
+        double lhs = 0, size = 0, rhs = 0;
+        for (size_t j = 0; j < vars; ++j)
+            for (int q = 0; q <= od.varOrder[j]; ++q) {
+                double v = 0;
+                if (!host.evaluate(de[e].coef[j][static_cast<size_t>(q)], v))
+                    return false;
+                const double term = v * derivative(j, q, x);
+                lhs = lhs + term;
+                size += std::fabs(term);
+            }
+        if (!host.evaluate(de[e].rhs, rhs))
+            return false;
+        residual = std::fmax(residual, std::fabs(lhs - rhs));
+        terms = std::fmax(terms, size + std::fabs(rhs));
+    }
+    return std::isfinite(residual) && std::isfinite(terms);
+}
+
 } // namespace ode

@@ -76,4 +76,11 @@ bool SystemEvaluate(const SystemInputs& in, const OrdersAndDegrees& od, const st
                     const VarDerivativeFn& derivative, double x, int order, script::ScriptHost& host,
                     std::vector<std::string>& values, std::vector<std::string>& residuals);
 
+// The equations at x for the check between the grid points: the largest |left side - right side|
+// (as Evaluate's residuals) and the largest size of an equation's terms (the sum of |coefficient *
+// derivative| and |right side|). False when the engine fails there; nothing is shown.
+bool SystemTermsAt(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
+                   const VarDerivativeFn& derivative, double x, script::ScriptHost& host, double& residual,
+                   double& terms);
+
 } // namespace ode

@@ -151,6 +151,30 @@ public:
         }
     }
 
+    // Equation e at x for the check between the grid points: its residual, and the size of its
+    // terms, |F| plus the sum of |dF/dY * Y| over every variable and order named.
+    void termsAt(double x, int e, double& residual, double& terms)
+    {
+        setPoint(x);
+        const std::string& text = eqExpr[static_cast<size_t>(e)];
+        residual = this->residual(text);
+        terms = std::fabs(residual);
+        for (int j = 0; j < vars; ++j)
+            for (int k = 0; k <= od.varOrder[static_cast<size_t>(j)]; ++k) {
+                if (!eqNames[static_cast<size_t>(e)][static_cast<size_t>(j)][static_cast<size_t>(k)])
+                    continue;
+                const Step& st = steps[static_cast<size_t>(j)][static_cast<size_t>(k)];
+                double y = 0;
+                check(host.evaluate(st.name, y));
+                check(host.execute(st.up));
+                const double plus = this->residual(text);
+                check(host.execute(st.down));
+                const double minus = this->residual(text);
+                check(host.execute(st.back));
+                terms += std::fabs((plus - minus) / kTwoH * y);
+            }
+    }
+
 private:
     struct Step {
         std::string name, up, down, back;
@@ -378,6 +402,26 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
     }
     listed.lstCoeff = SystemNewtonListing(in, od, power, listed);
     return result;
+}
+
+bool NonlinearSystemTermsAt(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                            const std::vector<std::string>& eqExpr, const std::vector<std::string>& bcExpr,
+                            std::vector<double> coef, double x, script::ScriptHost& host, double& residual,
+                            double& terms)
+{
+    SystemNewton newton(in, od, eqExpr, bcExpr, coef, host);
+    residual = terms = 0;
+    try {
+        for (int e = 0; e <= in.lastVar; ++e) {
+            double r = 0, t = 0;
+            newton.termsAt(x, e, r, t);
+            residual = std::fmax(residual, std::fabs(r));
+            terms = std::fmax(terms, t);
+        }
+    } catch (const Failure&) {
+        return false;
+    }
+    return std::isfinite(residual) && std::isfinite(terms);
 }
 
 } // namespace ode

@@ -63,4 +63,12 @@ bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const st
 // The coefficient rows of a variable-major vector.
 std::vector<std::vector<double>> SplitByVariable(const std::vector<double>& coef, const OrdersAndDegrees& od);
 
+// The equations at x for the check between the grid points: the largest |residual| and the
+// largest size of an equation's terms (|F| plus the sum of |dF/dY * Y| by the iteration's central
+// differences). False when the engine fails there.
+bool NonlinearSystemTermsAt(const NonlinearSystemInputs& in, const OrdersAndDegrees& od,
+                            const std::vector<std::string>& eqExpr, const std::vector<std::string>& bcExpr,
+                            std::vector<double> coef, double x, script::ScriptHost& host, double& residual,
+                            double& terms);
+
 } // namespace ode

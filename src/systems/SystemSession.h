@@ -48,6 +48,7 @@ public:
 private:
     bool openProblem(const std::string& path) override;
     SolveReport describe() const override;
+    std::optional<GridCheck> checkBetweenGridPoints() override;
     bool solveProblem() override;
     bool solveChebyshev(const Progress& progress);
     bool solveAutoDegree();

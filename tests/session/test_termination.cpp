@@ -287,6 +287,8 @@ TEST(SolveReport, ReadoutAndListHeadsAreWrittenFromNumbers)
          "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0.0005 OF ITS TERMS; CHEBYSHEV POINTS MAY DO BETTER"},
         {{2e-3, 4, 20, false},
          "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0.0005 OF ITS TERMS; MORE TERMS MAY DO BETTER"},
+        {{7e-5, 1, 10, true, true},
+         "BETWEEN THE GRID POINTS THE EQUATIONS ARE MET TO 7E-05 OF THEIR TERMS; CHEBYSHEV POINTS MAY DO BETTER"},
     };
     for (const Check& c : checks)
         EXPECT_EQ(GridCheckLine(c.check), c.line);
@@ -314,6 +316,7 @@ TEST(SolveReport, EveryKindReportsWhatItsListsShow)
         {"nonlinear-reciprocal", ProblemKind::NonlinearPower, E, false},
         {"nonlinear-reciprocal", ProblemKind::NonlinearPower, C, false},
         {"nonlinear-trig", ProblemKind::NonlinearTrig, E, false},
+        {"system-exponential", ProblemKind::LinearSystem, E, false},
         {"system-exponential", ProblemKind::LinearSystem, C, false},
         {"system-nonlinear", ProblemKind::NonlinearSystem, E, false},
         {"system-nonlinear", ProblemKind::NonlinearSystem, C, true},
@@ -388,9 +391,9 @@ TEST(SolveReport, EveryKindReportsWhatItsListsShow)
             EXPECT_FALSE(r.gridResidual.empty()) << what;
         }
         // The power series' line goes with an accurate solution, and only with one; the check
-        // between the grid points with a single equation the equally spaced method solved.
+        // between the grid points with a solution of the equally spaced method.
         EXPECT_EQ(r.powerSeries.has_value(), !r.chebyshev.empty()) << what;
-        EXPECT_EQ(r.gridCheck.has_value(), !opened && c.method == E && !IsSystem(c.kind)) << what;
+        EXPECT_EQ(r.gridCheck.has_value(), !opened && c.method == E) << what;
         EXPECT_EQ(s.accuracyLines().size(), (r.readout ? 1u : 0u) + (r.powerSeries ? 1u : 0u)) << what;
         s.clearResults();
         EXPECT_FALSE(s.lastReport().standing) << what;
