@@ -28,6 +28,25 @@ std::string ReadoutLine(const AccuracyReadout& r)
     return {};
 }
 
+std::optional<GridCheck> CheckBetweenGridPoints(double a, double b, int intervals, bool powerSeries, bool system,
+                                                const std::function<bool(double, double&, double&)>& termsAt)
+{
+    if (intervals < 1 || !(b > a))
+        return std::nullopt;
+    GridCheck check;
+    check.powerSeries = powerSeries;
+    check.system = system;
+    for (int i = 0; i < intervals; ++i) {
+        double residual = 0, terms = 0;
+        if (!termsAt(a + (i + 0.5) * (b - a) / intervals, residual, terms))
+            return std::nullopt;
+        check.residual = std::fmax(check.residual, std::fabs(residual));
+        check.terms = std::fmax(check.terms, terms);
+        ++check.points;
+    }
+    return check;
+}
+
 std::string GridCheckLine(const GridCheck& c)
 {
     std::string line = std::string(c.system ? "BETWEEN THE GRID POINTS THE EQUATIONS ARE MET TO "

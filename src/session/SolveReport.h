@@ -8,6 +8,7 @@
 #include "series/Series.h"
 #include "session/Termination.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,11 @@ struct GridCheck {
     bool system = false; // the worst of a system's equations
     double relative() const { return terms > 0 ? residual / terms : residual; }
 };
+
+// The check itself: the equation(s) tried by `termsAt(x, residual, terms)` at the midpoints of the
+// `intervals` equal intervals of [a, b]; nothing when there is no interval or `termsAt` fails.
+std::optional<GridCheck> CheckBetweenGridPoints(double a, double b, int intervals, bool powerSeries, bool system,
+                                                const std::function<bool(double, double&, double&)>& termsAt);
 
 // "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 3.1E-09 OF ITS TERMS" (two significant digits;
 // a system's "THE EQUATIONS ARE MET TO ... OF THEIR TERMS"),

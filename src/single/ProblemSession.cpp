@@ -33,21 +33,10 @@ SolveReport ProblemSession::singleReport(ListStyle style) const
 std::optional<GridCheck> ProblemSession::checkBetweenGridPoints()
 {
     const SingleInputs& in = inputs();
-    const int M = in.seriesDegree - in.order; // the grid's intervals
-    if (M < 1 || !(in.xupper > in.xlower))
-        return std::nullopt;
-    GridCheck check;
-    check.powerSeries = kind() == SeriesKind::Power;
-    for (int i = 0; i < M; ++i) {
-        const double x = in.xlower + (i + 0.5) * (in.xupper - in.xlower) / M;
-        double residual = 0, terms = 0;
-        if (!termsAt(x, residual, terms))
-            return std::nullopt;
-        check.residual = std::fmax(check.residual, std::fabs(residual));
-        check.terms = std::fmax(check.terms, terms);
-        ++check.points;
-    }
-    return check;
+    return CheckBetweenGridPoints(in.xlower, in.xupper, in.seriesDegree - in.order, kind() == SeriesKind::Power, false,
+                                  [this](double x, double& residual, double& terms) {
+                                      return termsAt(x, residual, terms);
+                                  });
 }
 
 double ProblemSession::derivativeAt(int order, double x) const

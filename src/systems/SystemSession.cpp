@@ -512,26 +512,15 @@ bool SystemSession::saveSeparately(const std::string& path)
 
 std::optional<GridCheck> SystemSession::checkBetweenGridPoints()
 {
-    const int M = m_od.degree; // the grid's intervals
-    if (M < 1 || !(m_inputs.xupper > m_inputs.xlower))
-        return std::nullopt;
     const auto rows = SplitByVariable(m_coef, m_od);
     const VarDerivativeFn derivative = PowerDerivatives(rows, m_inputs.xcenter);
-    GridCheck check;
-    check.system = true;
-    for (int i = 0; i < M; ++i) {
-        const double x = m_inputs.xlower + (i + 0.5) * (m_inputs.xupper - m_inputs.xlower) / M;
-        double residual = 0, terms = 0;
-        const bool ok = m_nonlinear ? NonlinearSystemTermsAt(m_inputs, m_od, m_eqExpr, m_bcExpr, m_coef, x, m_host,
-                                                             residual, terms)
-                                    : SystemTermsAt(m_inputs, m_od, m_de, derivative, x, m_host, residual, terms);
-        if (!ok)
-            return std::nullopt;
-        check.residual = std::fmax(check.residual, residual);
-        check.terms = std::fmax(check.terms, terms);
-        ++check.points;
-    }
-    return check;
+    return CheckBetweenGridPoints(m_inputs.xlower, m_inputs.xupper, m_od.degree, true, true,
+                                  [&](double x, double& residual, double& terms) {
+                                      return m_nonlinear ? NonlinearSystemTermsAt(m_inputs, m_od, m_eqExpr, m_bcExpr,
+                                                                                  m_coef, x, m_host, residual, terms)
+                                                         : SystemTermsAt(m_inputs, m_od, m_de, derivative, x, m_host,
+                                                                         residual, terms);
+                                  });
 }
 
 SolveReport SystemSession::describe() const
