@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <deque>
 #include <limits>
 #include <utility>
 
@@ -111,7 +112,7 @@ void EstimateRadius(PowerForm& f, const std::vector<double>& logDetermined, bool
 
 } // namespace
 
-PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
+static PowerForm MakeStablePowerForm(const ChebyshevSeries& s, double centre)
 {
     PowerForm f;
     const size_t size = s.coef.size();
@@ -178,32 +179,20 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
     // solution's Taylor coefficients: the same Cauchy bound with that noise in every coefficient
     // kept. A coefficient well above it is the solution's own; the radius is read from those.
     std::vector<double> logDetermined(size, kInf);
-    std::vector<Complex> values(M);
+    std::vector<Complex> values(M), t(M / 2 + 1);
     for (int i = 0; i <= 8; ++i) {
         const double r = h * std::ldexp(1.0, i - 4);
+        // The points of the upper half of the circle (the lower half is its mirror) and the
+        // largest ellipse they reach, which bounds what the sum there can round against.
         double rho = 1;
-        bool finite = true;
-        // The upper half of the circle, four points at a time; the lower half is its mirror.
-        for (size_t first = 0; first <= M / 2; first += 4) {
-            Complex t[4], value[4];
-            for (size_t p = 0; p < 4; ++p) {
-                const size_t m = std::min(first + p, M / 2);
-                t[p] = Complex(2 * (centre + r * cosine[m]) - s.a - s.b, 2 * r * sine[m]) / (s.b - s.a);
-            }
-            ClenshawAt4(s.coef, n, t, value);
-            for (size_t p = 0; p < 4 && first + p <= M / 2; ++p) {
-                const size_t m = first + p;
-                values[m] = value[p];
-                if (m > 0 && m < M / 2)
-                    values[M - m] = std::conj(value[p]);
-                rho = std::fmax(rho, Bernstein(t[p]));
-                finite = finite && std::isfinite(value[p].real()) && std::isfinite(value[p].imag());
-            }
+        for (size_t m = 0; m <= M / 2; ++m) {
+            t[m] = Complex(2 * (centre + r * cosine[m]) - s.a - s.b, 2 * r * sine[m]) / (s.b - s.a);
+            rho = std::fmax(rho, Bernstein(t[m]));
         }
         // What the values can be off by on this circle: the rounding of a sum of n terms of
         // these sizes.
         const double E = kEps * static_cast<double>(n + 1) * SizeOnEllipse(s.coef, n, rho);
-        if (!finite || !std::isfinite(E) || E == 0)
+        if (!std::isfinite(E) || E == 0)
             continue;
         const double logE = std::log(E), logR = std::log(r);
         double noise = 0; // 1 + rho + ... + rho^(n-1)
@@ -215,6 +204,30 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
         const double logNoise = std::log(kEps * scale * noise + tail);
         for (size_t k = 0; k < size; ++k)
             logDetermined[k] = std::fmin(logDetermined[k], logNoise - static_cast<double>(k) * logR);
+        // The values are summed only on a circle that gives some coefficient a smaller bound
+        // than the circles before (a large circle only helps the high coefficients, a small one
+        // the low ones; at high degree most circles help none).
+        bool helps = false;
+        for (size_t k = 0; k < n && !helps; ++k)
+            helps = logE - static_cast<double>(k) * logR < logBound[k];
+        if (!helps)
+            continue;
+        bool finite = true;
+        for (size_t first = 0; first <= M / 2; first += 4) {
+            Complex at[4], value[4];
+            for (size_t p = 0; p < 4; ++p)
+                at[p] = t[std::min(first + p, M / 2)];
+            ClenshawAt4(s.coef, n, at, value);
+            for (size_t p = 0; p < 4 && first + p <= M / 2; ++p) {
+                const size_t m = first + p;
+                values[m] = value[p];
+                if (m > 0 && m < M / 2)
+                    values[M - m] = std::conj(value[p]);
+                finite = finite && std::isfinite(value[p].real()) && std::isfinite(value[p].imag());
+            }
+        }
+        if (!finite)
+            continue;
         // The Fourier coefficients of the values: a_k r^k (real, the values being symmetric
         // about the real axis).
         Fourier(values, cosine, sine);
@@ -293,6 +306,42 @@ PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
             f.cut = static_cast<int>(bestCut);
         }
     }
+    return f;
+}
+
+namespace {
+
+struct Made {
+    ChebyshevSeries series;
+    double centre;
+    PowerForm form;
+};
+
+std::deque<Made>& Kept()
+{
+    thread_local std::deque<Made> made;
+    return made;
+}
+
+} // namespace
+
+void ForgetPowerForms()
+{
+    Kept().clear();
+}
+
+PowerForm StablePowerForm(const ChebyshevSeries& s, double centre)
+{
+    // A solve asks for the same form more than once (the coefficients it lists, then the
+    // readout of the report written from them): the last few forms made on this thread are kept.
+    std::deque<Made>& made = Kept();
+    for (const Made& m : made)
+        if (m.centre == centre && m.series.a == s.a && m.series.b == s.b && m.series.coef == s.coef)
+            return m.form;
+    PowerForm f = MakeStablePowerForm(s, centre);
+    made.push_front({s, centre, f});
+    if (made.size() > 16) // a system of a few variables, each with its Newton correction
+        made.pop_back();
     return f;
 }
 

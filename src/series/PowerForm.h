@@ -49,7 +49,12 @@ struct PowerForm {
 };
 
 // The stable power form of `s` about `centre` (any point; the interval's midpoint is the
-// natural one). Every coefficient and bound is finite.
+// natural one). Every coefficient and bound is finite. The last sixteen forms made on a thread
+// are kept and given again for the same series and centre: a solve lists its coefficients and
+// then reads its readout from the same form.
 PowerForm StablePowerForm(const ChebyshevSeries& s, double centre);
+
+// Forget the forms kept (a benchmark's solves then each pay for theirs, as a first solve does).
+void ForgetPowerForms();
 
 } // namespace ode
