@@ -101,6 +101,57 @@ AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, d
     return r;
 }
 
+int NextChebyshevDegree(const std::vector<double>& coef, double tolerance)
+{
+    const int N = static_cast<int>(coef.size()) - 1;
+    if (N < 8)
+        return 2 * std::max(N, 1);
+    // The envelope: the largest |c| from k on, relative to the largest of all.
+    std::vector<double> envelope(coef.size());
+    double scale = 0;
+    for (size_t k = coef.size(); k-- > 0;) {
+        envelope[k] = std::fmax(std::fabs(coef[k]), k + 1 < coef.size() ? envelope[k + 1] : 0.0);
+        scale = std::fmax(scale, std::fabs(coef[k]));
+    }
+    if (!(scale > 0))
+        return 2 * N;
+    for (double& e : envelope)
+        e /= scale;
+    // The rate the envelope falls at over the last quarter (at least six coefficients, so that a
+    // series of odd or even polynomials alone is read by its pairs), and over the quarter before.
+    const int width = std::max(6, N / 4);
+    const int k2 = N - 1, k1 = k2 - width, k0 = std::max(0, k1 - width);
+    auto rate = [&](int from, int to) {
+        return envelope[to] > 0 ? std::log(envelope[from] / envelope[to]) / (to - from) : 0.0;
+    };
+    const double late = rate(k1, k2), early = rate(k0, k1);
+    // Falling less than tenfold over the last quarter: not resolved yet, the degree doubles.
+    if (late * width < std::log(10.0))
+        return 2 * N;
+    // The tail judged is the last eight: the degree that puts its first coefficient where the
+    // envelope reaches the tolerance, in this series when it is there already, else where the
+    // late rate takes it; a rate that grows (a solution without singularities near the
+    // interval: the coefficients fall ever faster) is taken to grow on at the pace seen.
+    int reached = -1;
+    for (int k = 0; k <= k2 && reached < 0; ++k) // (the last one alone may be a 0 of a parity)
+        if (envelope[k] <= tolerance)
+            reached = k;
+    int predicted = reached + 7;
+    if (reached < 0) {
+        const double needed = std::log(envelope[k2] / tolerance);
+        double steps = needed / late;
+        if (late > early && early > 0) {
+            const double growth = (late - early) / width; // per coefficient
+            steps = 2 * needed / (late + std::sqrt(late * late + 2 * growth * needed)); // the root of
+            // late s + growth s^2 / 2 = needed, in the form that keeps its digits for a small growth
+        }
+        predicted = k2 + static_cast<int>(std::ceil(steps - 1e-6)) + 7;
+    }
+    // A prediction from a series that has only begun to fall is rough: at most half as far again.
+    const int cap = envelope[k2] > 1e-4 ? N + N / 2 : 2 * N;
+    return std::clamp(predicted, N + 4, cap);
+}
+
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
                                        bool terms, const Progress& progress)
@@ -158,7 +209,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         previousTail = tail;
         if (tried >= maxDegree)
             break;
-        degree *= 2;
+        degree = terms ? 2 * tried : NextChebyshevDegree(s.series.coef, tolerance);
     }
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     readout.degree = result.degree;

@@ -33,10 +33,11 @@ struct ChebyshevSolution : SolveEnd {
     ChebyshevSeries series;
 };
 
-// Automatic degree: the degree doubles from 16 (or the order + 2) up to `maxDegree` until the
-// tail of the Chebyshev coefficients (the largest of the last eight) falls below `tolerance`
-// times the largest coefficient, or stops falling while below 1E-11 of it (rounding noise,
-// not signal). The estimated error comes from the last two coefficients (EstimatedError).
+// Automatic degree: from 16 (or the order + 2) up to `maxDegree` until the tail of the
+// Chebyshev coefficients (the largest of the last eight) falls below `tolerance` times the
+// largest coefficient, or stops falling while below 1E-11 of it (rounding noise, not signal);
+// each next degree is the one the coefficients' decay asks for (NextChebyshevDegree). The
+// estimated error comes from the last two coefficients (EstimatedError).
 struct AutoDegreeSolution {
     ChebyshevSolution best; // the solution at the degree found, or the best one tried
     bool converged = false;
@@ -49,10 +50,19 @@ struct AutoDegreeSolution {
     // the stopped solve, Cancelled, and there is no readout).
     bool stopped = false;
 };
+// The degree to try after a solution at degree N = coef.size() - 1 whose tail is above the
+// tolerance. Where the envelope (the largest |c| from k on) has not fallen tenfold over the last
+// quarter the series is not resolved and the degree doubles. Otherwise: the degree that puts
+// the first of the last eight where the envelope reaches the tolerance (found in the series, or
+// extrapolated at the rate of the last quarter, growing as it grew from the quarter before),
+// at least N + 4, at most N + N/2 while the tail is above 1E-4 (a rough prediction), else 2N.
+// Landing near the degree needed matters: a solve costs about N^2.7.
+int NextChebyshevDegree(const std::vector<double>& coef, double tolerance);
+
 // The same growth for any solver: `solveAt(degree, progress)` solves at that degree, from the
-// degree `first` doubling up to `maxDegree` (never above kMaxAutoDegree). A trigonometric
-// series (`terms`) is judged by its last coefficients the same way (its last four harmonics)
-// and its line counts terms, degree + 1. `solveAt` is given `progress` at its degree and ends
+// degree `first` up to `maxDegree` (never above kMaxAutoDegree). A trigonometric series
+// (`terms`, the equally spaced method) doubles its degree each time and is judged by its last
+// coefficients the same way (its last four harmonics); its line counts terms, degree + 1. `solveAt` is given `progress` at its degree and ends
 // Cancelled when it was stopped.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,

@@ -312,7 +312,7 @@ private slots:
         QVERIFY(form->session().solved());
         QVERIFY2(find<QLabel>(form, "lblAccuracy")->text().startsWith("CONVERGED AT DEGREE "),
                  qPrintable(find<QLabel>(form, "lblAccuracy")->text()));
-        QCOMPARE(form->txtTerms->text(), QString("32"));
+        QCOMPARE(form->txtTerms->text(), QString("27"));
         // Continuation boxes on the nonlinear form, refusing 0 steps.
         QVERIFY(form->txtSweepName != nullptr);
         QVERIFY(activate(form));

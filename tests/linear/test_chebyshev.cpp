@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "common/NumberFormat.h"
 
@@ -182,6 +183,38 @@ TEST(Chebyshev, AutomaticDegreeStopsWhenTheTailIsRoundingNoise)
     EXPECT_EQ(ChebyshevTail({0, 0, 0}), 0);
     EXPECT_EQ(ChebyshevTail({4, 2, 1}), 1);
     EXPECT_EQ(ChebyshevTail({4, 3, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0}), 0.25) << "the last eight hold 1, the largest is 4";
+}
+
+// The next degree the growth tries, from series of known decay (tolerance 1E-13).
+TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
+{
+    auto series = [](int N, const std::function<double(int)>& c) {
+        std::vector<double> coef(static_cast<size_t>(N) + 1);
+        for (int k = 0; k <= N; ++k)
+            coef[static_cast<size_t>(k)] = c(k);
+        return coef;
+    };
+    const struct {
+        const char* what;
+        std::vector<double> coef;
+        int next;
+    } cases[] = {
+        // flat: not resolved, the degree doubles
+        {"flat", series(64, [](int) { return 1.0; }), 128},
+        {"a short series doubles", series(5, [](int k) { return std::pow(0.1, k); }), 10},
+        // 10^-k/8 reaches 1E-13 at k = 104: the tail of eight starts there at degree 111
+        {"geometric", series(64, [](int k) { return std::pow(10.0, -k / 8.0); }), 111},
+        // only odd ones, 10^-k/4: the zeros between do not hide the decay (1E-13 of the largest,
+        // c1, at k = 53: degree 60)
+        {"odd", series(40, [](int k) { return k % 2 ? std::pow(10.0, -k / 4.0) : 0.0; }), 60},
+        // reached inside the series already (k = 26): a few more coefficients, at least N + 4
+        {"reached", series(32, [](int k) { return std::pow(10.0, -k / 2.0); }), 36},
+        // falling, but still above 1E-4 at the end: at most half as far again
+        {"rough", series(24, [](int k) { return std::pow(10.0, -0.17 * k); }), 36},
+        {"zero", series(16, [](int) { return 0.0; }), 32},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NextChebyshevDegree(c.coef, 1e-13), c.next) << c.what;
 }
 
 TEST(Chebyshev, DerivativeCoefficientsOfKnownPolynomials)
