@@ -320,6 +320,8 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 met = norms.correction <= shape.errorBoundCoef && norms.residual <= shape.errorBoundDE;
                 if (met)
                     result.termination = Termination::Solved;
+                if (met && !shape.polish)
+                    break;
             } else if (++polish >= kPolishPasses || norms.correction > previousCorrection / 2 || rounding) {
                 break; // the corrections stopped halving: the digits are what the degree gives
             }

@@ -36,6 +36,9 @@ struct ChebyshevNewtonShape {
     double a = -1, b = 1; // the interval of every block's Chebyshev series
     double errorBoundDE = 0, errorBoundCoef = 0;
     int maxIterations = 0;
+    // After the bounds are met the passes go on while the corrections halve, to the digits the
+    // degree gives (a continuation's steps on the way stop at the bounds).
+    bool polish = true;
     int unknowns() const;
 };
 
@@ -64,6 +67,7 @@ template <typename Inputs> void SetShapeProblem(ChebyshevNewtonShape& shape, con
     shape.errorBoundDE = in.errorBoundDE;
     shape.errorBoundCoef = in.errorBoundCoef;
     shape.maxIterations = in.maxIterations;
+    shape.polish = in.polish;
 }
 
 // The iteration on `coef` (updated in place, laid out by the blocks' offsets), at most

@@ -44,6 +44,11 @@ constexpr int kMaxNewtonPasses = 1000;
 // a thousand steps of the Bratu demo take about a second, and a finer sweep than that gains
 // nothing.
 constexpr int kMaxContinuationSteps = 1000;
+// The bounds a continuation's steps on the way are solved to (three digits), where the problem's ask for more
+// (its Newton bounds and the automatic degree's tolerance): a step only has to start the next
+// one well inside its region of convergence, and Newton's iteration squares its error a pass,
+// so the last step pays a pass or two for what the others save.
+constexpr double kContinuationStepBound = 1e-3;
 
 // The most intervals of an exported grid of values (--export-grid, the export window's grid
 // box): a million intervals take 4 s for an accurate solution of degree 512 and 40 s for a

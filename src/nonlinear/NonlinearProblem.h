@@ -30,6 +30,7 @@ extern const char* const kApproximationItems[5];
 struct NonlinearInputs : SingleInputs {
     double errorBoundDE = 0, errorBoundCoef = 0;
     int maxIterations = 0;
+    bool polish = true; // the accurate method's Newton goes on past the bounds (ChebyshevNewtonShape)
     double omega = 0; // trigonometric: 2 Pi / Period
 };
 

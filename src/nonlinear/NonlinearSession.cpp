@@ -132,8 +132,9 @@ bool NonlinearSession::solveChebyshev()
     };
     const SweepEnd end = SweepConstant<Kept>(
         continuation, m_host, solveProgress(),
-        [&](bool first, const Progress& at) {
+        [&](bool first, bool full, const Progress& at) {
             clearResults();
+            const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
             return solveChebyshevFrom(first ? choice : 4, at);
         },
         [&] {

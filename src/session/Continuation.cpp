@@ -5,6 +5,8 @@
 #include "equations/BoxChecks.h"
 #include "session/Termination.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace ode {
@@ -37,11 +39,23 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
         log.push_back(StoppedLine("THE SOLUTION AT " + sweep.name + "=" + FormatNumber(*good) + " STANDS"));
         return {true, true};
     };
-    for (int k = 0; k <= sweep.steps; ++k) {
+    // The values go from `from` towards `to` by the planned step; a step that finds no solution
+    // is halved and tried again from the last solution, down to a 1024th of the planned step,
+    // below which the sweep is taken to have met a turning point (or the end of the solutions).
+    // After two steps solved in a row a halved step doubles again, up to the planned one.
+    const double planned = (sweep.to - sweep.from) / sweep.steps;
+    double step = planned, value = sweep.from;
+    int solvedInARow = 0;
+    // Once a step has found no solution the sweep is near a difficulty, where a solution met
+    // only to the steps' loose bounds may be none: every later step is solved to the full ones.
+    bool careful = false;
+    const int most = 4 * sweep.steps + 64; // steps tried, halved ones included
+    for (int k = 0;; ++k) {
         if (progress.cancelled())
             return stopped();
-        const double value = k == sweep.steps ? sweep.to : sweep.from + (sweep.to - sweep.from) * k / sweep.steps;
-        const bool solved = assign(value) && steps.solve(k == 0, progress.atStep(k, sweep.steps));
+        const bool last = value == sweep.to, full = last || careful;
+        const int shown = std::min(sweep.steps, static_cast<int>(std::lround((value - sweep.from) / planned)));
+        const bool solved = assign(value) && steps.solve(k == 0, full, progress.atStep(shown, sweep.steps));
         log.push_back("STEP " + std::to_string(k) + ": " + sweep.name + "=" + FormatNumber(value) +
                       (solved                 ? ""
                        : progress.cancelled() ? ": STOPPED"
@@ -56,13 +70,34 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
                 return {};
             }
             steps.restore();
-            const bool back = assign(*good) && steps.solve(false, progress);
+            careful = true;
+            if (std::fabs(step) > std::fabs(planned) / 1024 && k + 1 < most) {
+                step /= 2;
+                solvedInARow = 0;
+                value = *good + step;
+                log.push_back("THE STEP IS HALVED");
+                continue;
+            }
+            // The last value solved is solved again to the full bounds (the steps on the way are
+            // solved only as closely as the next one needs).
+            const bool back = assign(*good) && steps.solve(false, true, progress);
+            log.push_back("CONTINUATION CANNOT PASS " + sweep.name + "=" + FormatNumber(*good) +
+                          ": A TURNING POINT, OR NO SOLUTION BEYOND IT");
             log.push_back("CONTINUATION STOPPED; THE SOLUTION AT " + sweep.name + "=" + FormatNumber(*good) +
                           " STANDS");
             return {back, false};
         }
         good = value;
         steps.keep();
+        if (last)
+            break;
+        if (++solvedInARow >= 2 && std::fabs(step) < std::fabs(planned)) {
+            step *= 2;
+            solvedInARow = 0;
+        }
+        // The next value, never past the end (nor short of it by a sliver of a step).
+        const double remaining = sweep.to - value;
+        value = std::fabs(remaining) <= std::fabs(step) * 1.000001 ? sweep.to : value + step;
     }
     log.push_back("CONTINUATION ENDED AT " + sweep.name + "=" + FormatNumber(sweep.to));
     return {true, false};

@@ -1,16 +1,23 @@
 #pragma once
 // Continuation: a user constant swept from one value to another in steps, each solve starting
 // from the last one's solution, so a hard problem is reached from an easy one. The constant
-// is set after the user constants have run. When a step finds no solution the last value
-// solved is solved again (from its own solution: a pass or two) and that solution stands.
+// is set after the user constants have run. The steps on the way are solved only as closely as
+// the next one needs; the last one to the full bounds. A step that finds no solution is halved
+// and tried again, and the sweep stops when a step a 1024th of the planned one finds none
+// (a turning point, where the solutions fold back): the last value solved is then solved again
+// to the full bounds (from its own solution: a pass or two) and that solution stands.
 // When the caller stops the sweep, the last step solved stands as that step left it, without
 // solving again, and the constant has that step's value.
 
+#include "common/Limits.h"
 #include "script/ScriptHost.h"
 #include "session/Progress.h"
 
+#include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ode {
@@ -25,8 +32,9 @@ struct Continuation {
 // What a kind does for each step.
 struct ContinuationSteps {
     // Clears the results and solves; `first` starts from the chosen approximation, the others
-    // from the last solution; `progress` is the step's. True when a solution stands.
-    std::function<bool(bool first, const Progress& progress)> solve;
+    // from the last solution; `full` asks for the full bounds (the last step, and every step
+    // after one that found no solution), the others may be solved to kContinuationStepBound; `progress` is the step's. True when a solution stands.
+    std::function<bool(bool first, bool full, const Progress& progress)> solve;
     // The last step's passes, for the log.
     std::function<std::vector<std::string>()> passes;
     // Keeps the solution that stands (and what the lists show of it) as the start of a later solve.
@@ -35,6 +43,36 @@ struct ContinuationSteps {
     std::function<void()> restore;
     // Shows the kept solution again as its step left it, without solving (the sweep was stopped).
     std::function<void()> stand;
+};
+
+// For the scope of a step on the way, bounds that ask more than kContinuationStepBound are
+// raised to it and Newton stops at them without polishing (all put back after); the last step
+// keeps them.
+class StepBounds {
+public:
+    StepBounds(bool full, std::initializer_list<double*> bounds, bool& polish) : m_polish(polish), m_polished(polish)
+    {
+        if (full)
+            return;
+        polish = false;
+        for (double* b : bounds) {
+            m_kept.push_back({b, *b});
+            *b = std::fmax(*b, kContinuationStepBound);
+        }
+    }
+    ~StepBounds()
+    {
+        for (const auto& [b, value] : m_kept)
+            *b = value;
+        m_polish = m_polished;
+    }
+    StepBounds(const StepBounds&) = delete;
+    StepBounds& operator=(const StepBounds&) = delete;
+
+private:
+    std::vector<std::pair<double*, double>> m_kept;
+    bool& m_polish;
+    bool m_polished;
 };
 
 // How a sweep ended.
@@ -49,13 +87,13 @@ struct SweepEnd {
 SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
                          std::vector<std::string>& log, const Progress& progress = {});
 
-// The sweep of a session: `solve(first, progress)` solves one step; `kept()` is what stands after
+// The sweep of a session: `solve(first, full, progress)` solves one step; `kept()` is what stands after
 // it (the solution and whatever shows it), `start(k)` makes k's solution the current
 // approximation of the next step and `stand(k)` shows k again. The log replaces `passes` when
 // there is one.
 template <typename Kept>
 SweepEnd SweepConstant(const Continuation& sweep, script::ScriptHost& host, const Progress& progress,
-                       std::function<bool(bool first, const Progress&)> solve, std::function<Kept()> kept,
+                       std::function<bool(bool first, bool full, const Progress&)> solve, std::function<Kept()> kept,
                        std::function<void(const Kept&)> start, std::function<void(const Kept&)> stand,
                        std::vector<std::string>& passes)
 {

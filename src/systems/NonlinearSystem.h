@@ -14,6 +14,7 @@ namespace ode {
 
 struct NonlinearSystemInputs : SystemInputs {
     double errorBoundDE = 0, errorBoundCoef = 0;
+    bool polish = true; // the accurate method's Newton goes on past the bounds (ChebyshevNewtonShape)
     int maxIterations = 0;
 };
 

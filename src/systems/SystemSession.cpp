@@ -162,8 +162,9 @@ bool SystemSession::solveProblem()
             return solveNonlinearAccurate(choice, solveProgress());
         const SweepEnd end = SweepConstant<SystemChebyshevResult>(
             continuation, m_host, solveProgress(),
-            [&](bool first, const Progress& at) {
+            [&](bool first, bool full, const Progress& at) {
                 clearResults();
+                const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
                 return solveNonlinearAccurate(first ? choice : 3, at);
             },
             [&] { return m_accurate; }, [&](const SystemChebyshevResult& k) { m_lastChebyshev = k.series; },

@@ -303,11 +303,40 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
     ASSERT_TRUE(s.evaluate());
     EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(8))), 1e-10);
 
-    // Past the turning point there is no solution: the sweep stops and the last one stands.
-    s.continuation = {"lambda", 2.6, 4.1, 5}; // 2.6, 2.9, 3.2, 3.5, 3.8, 4.1
-    EXPECT_TRUE(s.solve());
-    EXPECT_EQ(s.lstPasses().back(), "CONTINUATION STOPPED; THE SOLUTION AT lambda=3.5 STANDS");
+    // The steps on the way stop at three digits, without polishing; the last one is solved to
+    // its bounds. From 0.5 in one step the whole sweep takes no more than 1.5 times the passes of
+    // the zero start at 3.5 (9).
+    auto passes = [&] {
+        return std::count_if(s.lstPasses().begin(), s.lstPasses().end(),
+                             [](const std::string& l) { return l.rfind("  PASS ", 0) == 0; });
+    };
+    s.continuation = {"lambda", 0.5, 3.5, 1};
+    ASSERT_TRUE(s.solve());
+    EXPECT_EQ(s.lstPasses()[0], "STEP 0: lambda=0.5");
+    EXPECT_EQ(s.lstPasses()[3], "  CONVERGED AFTER 2 PASSES") << "a 3E-2 and a 5E-5 correction are enough on the way";
+    EXPECT_LE(passes(), 13);
     EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), 2 * std::log(std::cosh(lo / 4)), 1e-11);
+
+    // Past the turning point there is no solution: a step that finds none is halved, down to a
+    // 1024th of the planned one, and the sweep stops just short of the turning point
+    // (lambda = 3.51383), where that solution stands, solved to the full bounds.
+    s.continuation = {"lambda", 2.6, 4.1, 5}; // 2.6, 2.9, 3.2, 3.5, 3.8, 4.1 as planned
+    EXPECT_TRUE(s.solve());
+    const std::vector<std::string>& log2 = s.lstPasses();
+    ASSERT_GE(log2.size(), 2u);
+    EXPECT_NE(std::find(log2.begin(), log2.end(), "STEP 5: lambda=3.65: NO SOLUTION"), log2.end())
+        << "3.8 found none, so 3.65 was tried next";
+    const std::string& cannot = log2[log2.size() - 2];
+    ASSERT_EQ(cannot.rfind("CONTINUATION CANNOT PASS lambda=", 0), 0u) << cannot;
+    const double reached = ParseNumber(cannot.substr(32));
+    EXPECT_GT(reached, 3.5138 - 1.5 / 5 / 1024 * 2);
+    EXPECT_LT(reached, 3.51383);
+    EXPECT_EQ(cannot, "CONTINUATION CANNOT PASS lambda=" + FormatNumber(reached) +
+                          ": A TURNING POINT, OR NO SOLUTION BEYOND IT");
+    EXPECT_EQ(log2.back(), "CONTINUATION STOPPED; THE SOLUTION AT lambda=" + FormatNumber(reached) + " STANDS");
+    s.boxes.xestimation = "0.3";
+    ASSERT_TRUE(s.evaluate());
+    EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(8))), 1e-9) << "solved at " << reached;
 
     // A continuation that names no constant is refused with the reason.
     s.continuation = {"2x", 0, 1, 3};

@@ -58,7 +58,7 @@ std::string ContinuationRefusal(double steps)
     host.prepare();
     ContinuationSteps each;
     int solved = 0;
-    each.solve = [&](bool, const Progress&) { return ++solved > 0; };
+    each.solve = [&](bool, bool, const Progress&) { return ++solved > 0; };
     each.passes = [] { return std::vector<std::string>{}; };
     each.keep = each.restore = each.stand = [] {};
     std::vector<std::string> log;
