@@ -68,7 +68,22 @@ bool Session::open(const std::string& path)
     if (m_solved)
         m_report.end.termination = Termination::Solved;
     addPowerSeries();
+    checkOpenedSeries();
     return true;
+}
+
+// A series opened without a Chebyshev series beside it (an equally spaced solution, or an
+// accurate one whose NAME.acc is not there) is tried against its equation the same way, so
+// that a power series that does not hold on the interval says so as it is opened.
+void Session::checkOpenedSeries()
+{
+    if (!m_report.standing || !m_report.chebyshev.empty())
+        return;
+    m_host.setQuiet(true);
+    m_report.gridCheck = checkBetweenGridPoints();
+    m_host.setQuiet(false);
+    if (m_report.gridCheck)
+        m_report.gridCheck->opened = true;
 }
 
 void Session::addPowerSeries()

@@ -139,6 +139,7 @@ protected:
 private:
     // The power series' readout of an accurate solution that stands, into the report.
     void addPowerSeries();
+    void checkOpenedSeries(); // the check between the grid points of a series opened alone
     SolveReport m_report;
     const std::atomic<bool>* m_cancelFlag = nullptr;
     ProgressCallback m_progressCallback;

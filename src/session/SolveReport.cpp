@@ -49,11 +49,16 @@ std::optional<GridCheck> CheckBetweenGridPoints(double a, double b, int interval
 
 std::string GridCheckLine(const GridCheck& c)
 {
-    std::string line = std::string(c.system ? "BETWEEN THE GRID POINTS THE EQUATIONS ARE MET TO "
-                                            : "BETWEEN THE GRID POINTS THE EQUATION IS MET TO ") +
+    std::string line = std::string(c.opened ? "THE SERIES OPENED MEETS " : "") +
+                       (c.opened ? std::string(c.system ? "THE EQUATIONS BETWEEN THE GRID POINTS TO "
+                                                        : "THE EQUATION BETWEEN THE GRID POINTS TO ")
+                                 : std::string(c.system ? "BETWEEN THE GRID POINTS THE EQUATIONS ARE MET TO "
+                                                        : "BETWEEN THE GRID POINTS THE EQUATION IS MET TO ")) +
                        FormatNumber(RoundToSignificant(c.relative(), 2)) + (c.system ? " OF THEIR TERMS" : " OF ITS TERMS");
     if (!(c.relative() <= kGridCheckSuggestion))
-        line += c.powerSeries ? "; CHEBYSHEV POINTS MAY DO BETTER" : "; MORE TERMS MAY DO BETTER";
+        line += c.opened ? (c.powerSeries ? "; SOLVING AGAIN WITH CHEBYSHEV POINTS MAY DO BETTER"
+                                          : "; SOLVING AGAIN WITH MORE TERMS MAY DO BETTER")
+                         : (c.powerSeries ? "; CHEBYSHEV POINTS MAY DO BETTER" : "; MORE TERMS MAY DO BETTER");
     return line;
 }
 

@@ -67,6 +67,7 @@ struct GridCheck {
     int points = 0;      // the midpoints tried
     bool powerSeries = true;
     bool system = false; // the worst of a system's equations
+    bool opened = false; // of a series opened from its file, not solved
     double relative() const { return terms > 0 ? residual / terms : residual; }
 };
 

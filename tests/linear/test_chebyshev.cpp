@@ -234,6 +234,31 @@ TEST(Chebyshev, APairOpenedWithoutItsAccurateFileEvaluatesAsTheAccurateSolution)
 {
     const double ai2 = 0.0349241304232743791; // Ai(2)
     test::ScratchFolder folder("airy-pair");
+    std::shared_ptr<script::Class1> runge;
+    {
+        // 1/(1 + x^2) on [-3, 3]: its power series about 0 converges only up to 1, so the pair
+        // holds a series cut at degree 0, and says so when it is opened without its NAME.acc.
+        LinearSession s(SeriesKind::Power, runge, {});
+        s.boxes.order = "1";
+        s.boxes.equation = "(1+x^2)*y'+2*x*y=0";
+        s.boxes.bcText = {"y=1"};
+        s.boxes.bcPoint = {"0"};
+        s.boxes.xlower = "-3";
+        s.boxes.xupper = "3";
+        s.boxes.expansion = "0";
+        s.boxes.terms = "100";
+        s.method = CollocationMethod::Chebyshev;
+        ASSERT_TRUE(s.solve());
+        ASSERT_TRUE(s.lastReport().powerSeries);
+        EXPECT_GT(s.lastReport().powerSeries->accuracy, 0.5);
+        ASSERT_TRUE(s.save((folder.path / "runge").string()));
+        std::filesystem::remove((folder.path / "runge.acc").string());
+        LinearSession opened(SeriesKind::Power, runge, {});
+        ASSERT_TRUE(opened.open((folder.path / "runge").string()));
+        ASSERT_TRUE(opened.lastReport().gridCheck);
+        EXPECT_EQ(opened.gridCheckLine(), "THE SERIES OPENED MEETS THE EQUATION BETWEEN THE GRID POINTS TO 1 OF ITS "
+                                          "TERMS; SOLVING AGAIN WITH CHEBYSHEV POINTS MAY DO BETTER");
+    }
     for (int degree : {30, 80, 500}) {
         const std::string what = "degree " + std::to_string(degree);
         const std::string pair = (folder.path / ("airy" + std::to_string(degree))).string();
@@ -261,6 +286,8 @@ TEST(Chebyshev, APairOpenedWithoutItsAccurateFileEvaluatesAsTheAccurateSolution)
         LinearSession opened(SeriesKind::Power, shared, sink);
         ASSERT_TRUE(opened.open(pair)) << what;
         EXPECT_FALSE(opened.lastReport().powerSeries) << what << ": the equally spaced method has no such line";
+        ASSERT_TRUE(opened.lastReport().gridCheck) << what;
+        EXPECT_LT(opened.lastReport().gridCheck->relative(), 1e-12) << what << ": " << opened.gridCheckLine();
         opened.boxes.xestimation = "2";
         opened.boxes.derNum = "0";
         ASSERT_TRUE(opened.evaluate()) << what;

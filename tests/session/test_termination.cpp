@@ -391,9 +391,12 @@ TEST(SolveReport, EveryKindReportsWhatItsListsShow)
             EXPECT_FALSE(r.gridResidual.empty()) << what;
         }
         // The power series' line goes with an accurate solution, and only with one; the check
-        // between the grid points with a solution of the equally spaced method.
+        // between the grid points with a solution of the equally spaced method, and with any
+        // series opened without a Chebyshev series beside it (saying so).
         EXPECT_EQ(r.powerSeries.has_value(), !r.chebyshev.empty()) << what;
-        EXPECT_EQ(r.gridCheck.has_value(), !opened && c.method == E) << what;
+        EXPECT_EQ(r.gridCheck.has_value(), opened ? r.chebyshev.empty() : c.method == E) << what;
+        if (r.gridCheck)
+            EXPECT_EQ(r.gridCheck->opened, opened) << what;
         EXPECT_EQ(s.accuracyLines().size(), (r.readout ? 1u : 0u) + (r.powerSeries ? 1u : 0u)) << what;
         s.clearResults();
         EXPECT_FALSE(s.lastReport().standing) << what;
