@@ -141,6 +141,9 @@ bool NonlinearSession::solveChebyshev()
             return Kept{m_accurate, m_readout, boxes.terms, m_inputs.seriesDegree};
         },
         [&](const Kept& k) { m_lastChebyshev = k.accurate.series; },
+        [&](const Kept& k, const Kept& before, double w) {
+            m_lastChebyshev = Extrapolated(k.accurate.series, before.accurate.series, w);
+        },
         [&](const Kept& k) {
             clearResults();
             m_accurate = k.accurate;

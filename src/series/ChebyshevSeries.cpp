@@ -2,6 +2,7 @@
 
 #include "series/PowerForm.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ode {
@@ -107,6 +108,17 @@ double ChebyshevDerivativeTable::operator()(int derivative, double x) const
     const size_t k = static_cast<size_t>(derivative);
     const double t = (2 * x - m_a - m_b) / (m_b - m_a);
     return m_factor[k] * clenshaw(m_coef[k], t);
+}
+
+ChebyshevSeries Extrapolated(const ChebyshevSeries& last, const ChebyshevSeries& before, double w)
+{
+    ChebyshevSeries s = last;
+    s.coef.resize(std::max(last.coef.size(), before.coef.size()), 0.0);
+    for (size_t k = 0; k < s.coef.size(); ++k) {
+        const double b = k < before.coef.size() ? before.coef[k] : 0.0;
+        s.coef[k] += w * (s.coef[k] - b);
+    }
+    return s;
 }
 
 } // namespace ode

@@ -20,6 +20,10 @@ double ChebyshevPoint(int i, int m);
 // about `centre` (the same polynomial when its degree is not above `degree`).
 ChebyshevSeries PowerToChebyshev(const std::vector<double>& power, double centre, double a, double b, int degree);
 
+// last + w (last - before), coefficient by coefficient (the shorter one's missing coefficients
+// 0), on last's interval: a continuation's secant prediction of the next solution.
+ChebyshevSeries Extrapolated(const ChebyshevSeries& last, const ChebyshevSeries& before, double w);
+
 // The coefficients of d/ds of the series (one degree less; at least one coefficient).
 std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c);
 

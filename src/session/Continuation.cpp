@@ -49,11 +49,15 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
     // Once a step has found no solution the sweep is near a difficulty, where a solution met
     // only to the steps' loose bounds may be none: every later step is solved to the full ones.
     bool careful = false;
+    std::optional<double> before; // the value solved before `good`
     const int most = 4 * sweep.steps + 64; // steps tried, halved ones included
     for (int k = 0;; ++k) {
         if (progress.cancelled())
             return stopped();
         const bool last = value == sweep.to, full = last || careful;
+        // From the second step on, the start is the secant through the last two solutions.
+        if (good && before && steps.extrapolate)
+            steps.extrapolate((value - *good) / (*good - *before));
         const int shown = std::min(sweep.steps, static_cast<int>(std::lround((value - sweep.from) / planned)));
         const bool solved = assign(value) && steps.solve(k == 0, full, progress.atStep(shown, sweep.steps));
         log.push_back("STEP " + std::to_string(k) + ": " + sweep.name + "=" + FormatNumber(value) +
@@ -87,6 +91,7 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
                           " STANDS");
             return {back, false};
         }
+        before = good;
         good = value;
         steps.keep();
         if (last)

@@ -41,6 +41,9 @@ struct ContinuationSteps {
     std::function<void()> keep;
     // Makes the kept solution the start again.
     std::function<void()> restore;
+    // Makes the start the kept solution plus `w` times its change from the one kept before
+    // (the secant through the last two steps, for a step `w` times as long as the last one).
+    std::function<void(double w)> extrapolate;
     // Shows the kept solution again as its step left it, without solving (the sweep was stopped).
     std::function<void()> stand;
 };
@@ -89,20 +92,30 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
 
 // The sweep of a session: `solve(first, full, progress)` solves one step; `kept()` is what stands after
 // it (the solution and whatever shows it), `start(k)` makes k's solution the current
-// approximation of the next step and `stand(k)` shows k again. The log replaces `passes` when
-// there is one.
+// approximation of the next step, `startBeyond(k, before, w)` makes it k's plus w times its
+// change from `before`, and `stand(k)` shows k again. The log replaces `passes` when there is one.
 template <typename Kept>
 SweepEnd SweepConstant(const Continuation& sweep, script::ScriptHost& host, const Progress& progress,
                        std::function<bool(bool first, bool full, const Progress&)> solve, std::function<Kept()> kept,
-                       std::function<void(const Kept&)> start, std::function<void(const Kept&)> stand,
-                       std::vector<std::string>& passes)
+                       std::function<void(const Kept&)> start,
+                       std::function<void(const Kept&, const Kept&, double)> startBeyond,
+                       std::function<void(const Kept&)> stand, std::vector<std::string>& passes)
 {
-    Kept last;
+    Kept last, before;
+    int keptSteps = 0;
     ContinuationSteps steps;
     steps.solve = std::move(solve);
     steps.passes = [&] { return passes; };
-    steps.keep = [&] { last = kept(); };
+    steps.keep = [&] {
+        before = std::move(last);
+        last = kept();
+        ++keptSteps;
+    };
     steps.restore = [&] { start(last); };
+    steps.extrapolate = [&](double w) {
+        if (keptSteps >= 2)
+            startBeyond(last, before, w);
+    };
     steps.stand = [&] { stand(last); };
     std::vector<std::string> log;
     const SweepEnd end = RunContinuation(sweep, host, steps, log, progress);

@@ -168,6 +168,11 @@ bool SystemSession::solveProblem()
                 return solveNonlinearAccurate(first ? choice : 3, at);
             },
             [&] { return m_accurate; }, [&](const SystemChebyshevResult& k) { m_lastChebyshev = k.series; },
+            [&](const SystemChebyshevResult& k, const SystemChebyshevResult& before, double w) {
+                m_lastChebyshev = k.series;
+                for (size_t j = 0; j < m_lastChebyshev.size() && j < before.series.size(); ++j)
+                    m_lastChebyshev[j] = Extrapolated(k.series[j], before.series[j], w);
+            },
             [&](const SystemChebyshevResult& k) {
                 clearResults();
                 showNonlinearChebyshev(k);
