@@ -172,9 +172,10 @@ void BM_PowerForm(benchmark::State& state)
         return;
     }
     const ode::ChebyshevSeries series = *s.chebyshev();
-    for (auto _ : state)
+    for (auto _ : state) {
         ode::ForgetPowerForms(); // each form made afresh
         benchmark::DoNotOptimize(ode::StablePowerForm(series, 0));
+    }
 }
 BENCHMARK(BM_PowerForm)->Arg(30)->Arg(200)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
@@ -185,9 +186,10 @@ void BM_PowerFormUnresolved(benchmark::State& state)
     ode::ChebyshevSeries series;
     for (int j = 0; j <= state.range(0); ++j)
         series.coef.push_back((j % 2 ? -1.0 : 1.0) * std::pow(j + 1.0, -2.5));
-    for (auto _ : state)
+    for (auto _ : state) {
         ode::ForgetPowerForms(); // each form made afresh
         benchmark::DoNotOptimize(ode::StablePowerForm(series, 0));
+    }
 }
 BENCHMARK(BM_PowerFormUnresolved)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 

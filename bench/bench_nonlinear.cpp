@@ -118,6 +118,39 @@ void BM_KnownNonlinear(benchmark::State& state)
 }
 BENCHMARK(BM_KnownNonlinear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Bratu's problem at lambda = 3.5 (the file's bounds 1E-11, degree 40, zero start) directly
+// (steps 0) and by continuation from 0.5 in 1, 2, 3 and 5 steps: the time and the Newton passes
+// of the whole sweep ("passes"), against the direct start's.
+void BM_BratuContinuation(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    NonlinearSession s(ode::SeriesKind::Power, shared, {});
+    s.boxes.equation = "y''+lambda*exp(y)=0";
+    s.boxes.bcText = {"y=0", "y=0"};
+    s.boxes.bcPoint = {"0", "1"};
+    s.boxes.xlower = "0";
+    s.boxes.xupper = "1";
+    s.boxes.terms = "40";
+    s.boxes.maxcy = "40";
+    s.boxes.errorD = s.boxes.errorC = "1E-11";
+    s.boxes.constants = {"lambda=3.5"};
+    s.boxes.approximation = "0 - Zero coefficients";
+    s.method = NonlinearSession::Method::Chebyshev;
+    const int steps = static_cast<int>(state.range(0));
+    if (steps > 0)
+        s.continuation = {"lambda", 0.5, 3.5, steps};
+    int passes = 0;
+    for (auto _ : state) {
+        if (!s.solve())
+            state.SkipWithError("no solution");
+        passes = 0;
+        for (const std::string& line : s.lstPasses())
+            passes += line.find("PASS ") != std::string::npos && line.find("CONVERGED") == std::string::npos;
+    }
+    state.counters["passes"] = passes;
+}
+BENCHMARK(BM_BratuContinuation)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(5)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();
