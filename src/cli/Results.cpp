@@ -23,9 +23,11 @@ public:
     }
     void evaluation(const std::string&, const std::string&, const std::string& valueName,
                     const std::vector<std::string>& values, const std::vector<double>&,
-                    const std::vector<std::string>& residuals) override
+                    const std::vector<std::string>& residuals, const std::string& warning) override
     {
         list(valueName, values);
+        if (!warning.empty())
+            list("lblOutside", {warning});
         list("lstDError", residuals);
     }
     void solution(const std::optional<Solution>&) override {}
@@ -60,7 +62,7 @@ public:
     }
     void evaluation(const std::string& x, const std::string& derivative, const std::string& valueName,
                     const std::vector<std::string>& values, const std::vector<double>& numbers,
-                    const std::vector<std::string>& residuals) override
+                    const std::vector<std::string>& residuals, const std::string& warning) override
     {
         nlohmann::ordered_json e = {{"x", ParseNumber(x)}, {"derivative", ParseWholeNumber(derivative)}};
         // The values as numbers, to the digits the lines show (-0 as 0), and the lines as shown.
@@ -70,6 +72,8 @@ public:
         e["values"] = shown;
         e[valueName] = values;
         e["lstDError"] = residuals;
+        if (!warning.empty())
+            e["outside"] = warning;
         m_run["evaluations"].push_back(e);
     }
     void solution(const std::optional<Solution>& s) override

@@ -23,10 +23,10 @@ public:
     virtual void list(const std::string& name, const std::vector<std::string>& lines) = 0;
     // One Evaluate: at x (as typed), of order `derivative`; `valueName` is "lblValue" with one
     // value (a single equation) or "lstValue" with a line a variable (a system); `numbers` are
-    // those values as numbers.
+    // those values as numbers; `warning` says when x is outside the interval ("" inside).
     virtual void evaluation(const std::string& x, const std::string& derivative, const std::string& valueName,
                             const std::vector<std::string>& values, const std::vector<double>& numbers,
-                            const std::vector<std::string>& residuals) = 0;
+                            const std::vector<std::string>& residuals, const std::string& warning) = 0;
     virtual void solution(const std::optional<Solution>& s) = 0;
     virtual void written(const std::string& what, const std::string& file) = 0;
     // The run ends with `status`; the messages went to `messages()` meanwhile.

@@ -331,12 +331,12 @@ bool applyIterationOptions(const SolveOptions& o, SystemSession& session)
 template <typename Session> void printEvaluation(Results& r, const SolveOptions& o, const Session& session)
 {
     r.evaluation(session.boxes.xestimation, o.derivative, "lblValue", {session.lblValue()}, session.evaluatedValues(),
-                 session.lstDError());
+                 session.lstDError(), session.evaluationWarning());
 }
 void printEvaluation(Results& r, const SolveOptions& o, const SystemSession& session)
 {
     r.evaluation(session.boxes.xestimation, o.derivative, "lstValue", session.lstValue(), session.evaluatedValues(),
-                 session.lstDError());
+                 session.lstDError(), session.evaluationWarning());
 }
 
 // The exports asked for, of the solution that stands; false (with the message) when one

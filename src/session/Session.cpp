@@ -18,6 +18,7 @@ void Session::clearResults()
     m_lstBCError.clear();
     m_bcResiduals.clear();
     m_values.clear();
+    m_evaluationWarning.clear();
     m_lstDError.clear();
     m_solved = false;
     m_end = SolveEnd{};

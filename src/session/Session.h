@@ -58,6 +58,9 @@ public:
     // variable at the point, in order.
     const std::vector<double>& evaluatedValues() const { return m_values; }
     const std::vector<std::string>& lstDError() const { return m_lstDError; }
+    // The last Evaluate's warning that its point lies outside the interval (OutsideIntervalLine),
+    // or "".
+    const std::string& evaluationWarning() const { return m_evaluationWarning; }
     script::ScriptHost& host() { return m_host; }
 
     // ClearResults: empties the lists, and no solution stands. The coefficients stay (the
@@ -131,6 +134,7 @@ protected:
     std::vector<std::string> m_lstCoeff, m_lstBCError, m_lstDError;
     std::vector<double> m_bcResiduals; // what m_lstBCError shows, as numbers
     std::vector<double> m_values;      // what Evaluate shows, as numbers
+    std::string m_evaluationWarning;   // and whether its point is outside the interval
     std::optional<AccuracyReadout> m_readout; // the accurate method's (or an automatic degree's) readout
     // Keeps the residuals and lists them as "B.C. #b=r", the list of the nonlinear kinds and
     // the systems.

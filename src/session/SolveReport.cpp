@@ -62,6 +62,14 @@ std::string GridCheckLine(const GridCheck& c)
     return line;
 }
 
+std::string OutsideIntervalLine(const std::string& indepVarName, double x, double a, double b)
+{
+    if (x >= a && x <= b)
+        return {};
+    return indepVarName + "=" + FormatNumber(x) + " IS OUTSIDE THE INTERVAL [" + FormatNumber(a) + "," +
+           FormatNumber(b) + "]: THE SERIES IS NOT THE SOLUTION THERE";
+}
+
 std::string PowerSeriesLine(const PowerSeriesReadout& r)
 {
     const std::string radius = std::isnan(r.radius)   ? std::string("UNKNOWN")

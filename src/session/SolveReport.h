@@ -82,6 +82,11 @@ std::optional<GridCheck> CheckBetweenGridPoints(double a, double b, int interval
 // when that is above kGridCheckSuggestion.
 std::string GridCheckLine(const GridCheck& check);
 
+// Evaluate at a point outside the interval the series was found on: "x=10 IS OUTSIDE THE
+// INTERVAL [0,6]: THE SERIES IS NOT THE SOLUTION THERE" (the independent variable's name); ""
+// inside it, ends included.
+std::string OutsideIntervalLine(const std::string& indepVarName, double x, double a, double b);
+
 // One pass of the accurate Newton iteration: the largest correction applied, the largest residual
 // after it, and the step's damping factor (1 for a full Newton step).
 struct NewtonPassNorms {

@@ -51,6 +51,7 @@ bool ProblemSession::evaluate()
     if (!evaluationPoint(texts().xestimation, texts().derNum, x, order))
         return false;
     m_values = {derivativeAt(order, x)};
+    m_evaluationWarning = OutsideIntervalLine(inputs().indepVarName, x, inputs().xlower, inputs().xupper);
     m_lblValue = FormatNumber(m_values.front());
     m_lstDError.clear();
     std::vector<std::string> lines;

@@ -457,6 +457,7 @@ bool SystemSession::evaluate()
     m_values.clear();
     for (size_t j = 0; j < rows.size(); ++j)
         m_values.push_back(derivative(j, order, x));
+    m_evaluationWarning = OutsideIntervalLine(m_inputs.indepVarName, x, m_inputs.xlower, m_inputs.xupper);
     if (!m_nonlinear)
         return SystemEvaluate(m_inputs, m_od, m_de, derivative, x, order, m_host, m_lstValue, m_lstDError);
     m_lstValue.clear();

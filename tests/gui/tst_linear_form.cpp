@@ -130,6 +130,19 @@ private slots:
         form->cmdEvaluate->click();
         QCOMPARE(form->lblValue->text(), QString("0.0083711241994831"));
         QCOMPARE(items(form->lstDError), QStringList({"LHS=0.138289676904823", "RHS=0", "LHS-RHS=0.138289676904823"}));
+        QVERIFY(form->lblOutside->text().isEmpty());
+        // Outside the interval the value comes with a warning that stands out, gone on the
+        // next evaluation inside and with the results.
+        const QString upper = form->txtXupper->text();
+        typeInto(form->txtXestimation, "40");
+        form->cmdEvaluate->click();
+        QCOMPARE(form->lblOutside->text(),
+                 QString("x=40 IS OUTSIDE THE INTERVAL [%1,%2]: THE SERIES IS NOT THE SOLUTION THERE")
+                     .arg(form->txtXlower->text(), upper));
+        QVERIFY(form->lblOutside->isVisible());
+        typeInto(form->txtXestimation, "1");
+        form->cmdEvaluate->click();
+        QVERIFY(form->lblOutside->text().isEmpty());
         // Any edit of an input clears every result.
         typeInto(form->txtXupper, "4");
         QCOMPARE(form->lstCoeff->count(), 0);

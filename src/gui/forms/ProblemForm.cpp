@@ -446,6 +446,8 @@ void ProblemForm::ClearResults()
     lstDError->clear();
     if (lblGridCheck)
         lblGridCheck->clear();
+    if (lblOutside)
+        lblOutside->clear();
     clearOwnResults();
     m_host.plotView().ClearPlot();
     session().clearResults();
@@ -459,6 +461,15 @@ QLabel* ProblemForm::makeReadoutLabel(const char* name)
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
+}
+
+QLabel* ProblemForm::makeOutsideLabel()
+{
+    lblOutside = makeReadoutLabel("lblOutside");
+    QPalette palette = lblOutside->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xb0, 0x20, 0x00));
+    lblOutside->setPalette(palette);
+    return lblOutside;
 }
 
 QLabel* ProblemForm::makeGridCheckLabel()
@@ -509,6 +520,8 @@ void ProblemForm::cmdEvaluate_Click()
         return;
     session().evaluate();
     showEvaluation();
+    if (lblOutside)
+        lblOutside->setText(QString::fromStdString(session().evaluationWarning()));
 }
 
 void ProblemForm::cmdPlot_Click()

@@ -67,6 +67,7 @@ public:
     QCheckBox* chkAutoDegree = nullptr;
     QLabel* lblAccuracy = nullptr;
     QLabel* lblGridCheck = nullptr; // the equally spaced method's check between its grid points
+    QLabel* lblOutside = nullptr;   // Evaluate's warning that its point is outside the interval
     QListWidget* lstChebyshev = nullptr;
     QListWidget* lstPasses = nullptr;
     plot::DecayView* picDecay = nullptr;
@@ -147,6 +148,8 @@ protected:
     void showLists();
     // A readout's lines (lblAccuracy, lblGridCheck), wrapped in the room they are given, selectable.
     QLabel* makeReadoutLabel(const char* name);
+    // lblOutside, made and kept: empty, or the warning in a colour that stands out.
+    QLabel* makeOutsideLabel();
     // lblGridCheck, made and kept.
     QLabel* makeGridCheckLabel();
     virtual void showOwnLists() {}

@@ -275,6 +275,7 @@ void FrmSingle::buildResultLists(QVBoxLayout* main)
     eval->addWidget(cmdEvaluate, 0, 2);
     eval->addWidget(makeLabel("lblDError", m_nonlinear ? "Error in D.E.:" : "Error in D.E."), 3, 0);
     eval->addWidget(lstDError, 3, 1, 1, 2);
+    eval->addWidget(makeOutsideLabel(), 4, 0, 1, 3);
     eval->setColumnStretch(1, 1);
     side->addWidget(frame2);
     cmdPlot = makeButton("cmdPlot", "&Plot", "Plot the solution");

@@ -221,6 +221,7 @@ void FrmSystem::buildEvaluation(QVBoxLayout*)
     eval->addWidget(lstValue, 2, 0, 2, 2);
     eval->addWidget(makeLabel("lblDError", "Error in DE's ( L.H.S.-R.H.S.)"), 2, 2);
     eval->addWidget(lstDError, 3, 2);
+    eval->addWidget(makeOutsideLabel(), 4, 0, 1, 3);
     eval->setColumnStretch(1, 1);
     eval->setColumnStretch(2, 1);
     m_side->addLayout(eval);
