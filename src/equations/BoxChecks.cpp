@@ -16,12 +16,16 @@ bool IsNumberText(const std::string& text)
 
 bool CheckOrderText(const std::string& text)
 {
+    if (!IsNumberText(text))
+        return false;
     double v = ParseNumber(text);
     return v > 0 && v <= 10 && RoundHalfEven(v) >= 1;
 }
 
 bool CheckTermsText(const std::string& text, int order, SeriesKind kind)
 {
+    if (!IsNumberText(text))
+        return false;
     double v = ParseNumber(text);
     if (LargestDegreeRefusal(text, kind))
         return false;
@@ -42,12 +46,25 @@ bool CheckCentreText(const std::string& text) { return text == "*" || IsNumberTe
 
 bool CheckIntervalTexts(const std::string& lower, const std::string& upper)
 {
-    return ParseNumber(upper) > ParseNumber(lower);
+    return IsNumberText(lower) && IsNumberText(upper) && ParseNumber(upper) > ParseNumber(lower);
 }
 
 bool CheckNonlinearOrderText(const std::string& text) { return CheckOrderText(text) && ParseWholeNumber(text) <= 9; }
 
-bool CheckErrorBoundText(const std::string& text) { return ParseNumber(text) > 0; }
+bool CheckErrorBoundText(const std::string& text) { return IsNumberText(text) && ParseNumber(text) > 0; }
+
+bool CheckToleranceText(const std::string& text) { return IsNumberText(text) && CheckTolerance(ParseNumber(text)); }
+
+bool CheckContinuationStepsText(const std::string& text)
+{
+    return IsNumberText(text) && CheckContinuationSteps(ParseNumber(text));
+}
+
+bool CheckDerivativeOrderText(const std::string& text)
+{
+    double v = 0;
+    return ParseNumberText(text, v, true) && v >= 0 && v == std::floor(v);
+}
 
 bool CheckEquationText(const std::string& text, const std::string& depVarName, int n)
 {
@@ -78,7 +95,7 @@ bool CheckMaxDegree(double value)
     return value >= kMinAutoDegree && value <= kMaxAutoDegree && value == std::floor(value);
 }
 
-bool CheckMaxDegreeText(const std::string& text) { return CheckMaxDegree(ParseNumber(text)); }
+bool CheckMaxDegreeText(const std::string& text) { return IsNumberText(text) && CheckMaxDegree(ParseNumber(text)); }
 
 bool CheckContinuationSteps(double value)
 {
@@ -139,7 +156,7 @@ std::string TermsRule(int order, SeriesKind kind)
 
 bool CheckSystemDegreeText(const std::string& text)
 {
-    return ParseNumber(text) >= 1 && !LargestDegreeRefusal(text, SeriesKind::Power);
+    return IsNumberText(text) && ParseNumber(text) >= 1 && !LargestDegreeRefusal(text, SeriesKind::Power);
 }
 
 std::string SystemDegreeRule()
@@ -180,12 +197,14 @@ std::string ContinuationStepsRule()
 
 std::string IntervalRule(const std::string& lower, const std::string& upper)
 {
-    std::string line = CheckIntervalTexts(lower, upper) ? "" : "The upper end must be above the lower end.";
     for (const auto& [text, which] : {std::pair{lower, "lower"}, std::pair{upper, "upper"}})
         if (!IsNumberText(text))
-            line += std::string(line.empty() ? "" : " ") + "Letters are read as 0: the " + which + " end is " +
-                    FormatNumber(ParseNumber(text)) + ".";
-    return line;
+            return std::string("The ") + which + " end must be a number.";
+    return CheckIntervalTexts(lower, upper) ? "" : "The upper end must be above the lower end.";
 }
+
+std::string PointRule() { return "The point must be a number."; }
+
+std::string DerivativeOrderRule() { return "Which derivative: a whole number, 0 for the function itself."; }
 
 } // namespace ode

@@ -1,7 +1,9 @@
 #pragma once
 // The checks of single boxes that every form applies: names, orders, degrees and numbers of
 // terms, centres and periods, intervals, error bounds, equation and condition texts. Each
-// says only whether the text is accepted; the form decides what a refusal shows.
+// says only whether the text is accepted; the form decides what a refusal shows. A number box
+// takes a whole text that is a number (IsNumberText), never its leading digits: "3O" is no
+// degree 3, "6x" no interval end 6.
 
 #include "common/Limits.h"
 #include "common/TextRecords.h"
@@ -19,7 +21,7 @@ bool CheckTermsText(const std::string& text, int order, SeriesKind kind);
 // The refusal of a degree or number of terms above the largest, or nothing.
 std::optional<std::string> LargestDegreeRefusal(const std::string& text, SeriesKind kind);
 bool CheckCentreText(const std::string& text);                               // "*" or a number (also txtPeriod)
-bool CheckIntervalTexts(const std::string& lower, const std::string& upper); // upper > lower
+bool CheckIntervalTexts(const std::string& lower, const std::string& upper); // numbers, upper > lower
 
 // A number as a whole box text (blanks around it allowed): sign, digits, point, exponent.
 bool IsNumberText(const std::string& text);
@@ -28,6 +30,12 @@ bool IsNumberText(const std::string& text);
 bool CheckNonlinearOrderText(const std::string& text);
 // An error bound: a number above 0.
 bool CheckErrorBoundText(const std::string& text);
+// The automatic degree's tolerance: a number above 0 and below 1 (CheckTolerance).
+bool CheckToleranceText(const std::string& text);
+// A continuation's number of steps as typed (CheckContinuationSteps).
+bool CheckContinuationStepsText(const std::string& text);
+// Which derivative Evaluate shows: a whole number, 0 or more.
+bool CheckDerivativeOrderText(const std::string& text);
 
 // The form's check of txtEquation: not empty, holds "=", and holds the name followed by n
 // apostrophes (a plain case-sensitive search in the text as typed).
@@ -75,8 +83,11 @@ std::string MaxDegreeRule();
 // The automatic degree's tolerance box: CheckTolerance of its number.
 std::string ToleranceRule();
 std::string ContinuationStepsRule();
-// The interval: that the upper end must be above the lower one, and what an end that is not a
-// number was read as ("Letters are read as 0: the upper end is 0."); "" when all is well.
+// The interval: that an end must be a number ("The upper end must be a number."), else that the
+// upper end must be above the lower one; "" when all is well.
 std::string IntervalRule(const std::string& lower, const std::string& upper);
+// A point box (a condition's point, the evaluation point, a continuation's ends): a number.
+std::string PointRule();
+std::string DerivativeOrderRule();
 
 } // namespace ode

@@ -167,11 +167,23 @@ std::string CoordinateTip(float x, float y)
 
 bool CheckPlotStep(const std::string& text)
 {
-    const double v = ParseNumber(text);
-    return v == std::trunc(v) && v >= 1 && v <= kMaxPlotStep;
+    double v = 0;
+    return ParseNumberText(text, v, true) && v == std::trunc(v) && v >= 1 && v <= kMaxPlotStep;
 }
 
-bool CheckDivision(const std::string& text) { return ParseNumber(text) != 0.0; }
+bool CheckDivision(const std::string& text)
+{
+    double v = 0;
+    return ParseNumberText(text, v, true) && v != 0.0;
+}
+
+bool CheckPlotNumber(const std::string& text)
+{
+    double v = 0;
+    return ParseNumberText(text, v, true);
+}
+
+std::string PlotNumberRule() { return "A window end or an origin must be a number."; }
 
 std::string PlotStepRule()
 {

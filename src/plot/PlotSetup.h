@@ -55,9 +55,13 @@ void CenterWindowOn(float x, float y, const PlotState& shown, PlotSetupTexts& te
 // Picture1_MouseMove's tooltip: "( 1.5 ,-2): Click to center graph here" style.
 std::string CoordinateTip(float x, float y);
 
-// The setup boxes' checks: the plot step a whole number from 1 to kMaxPlotStep, a division not 0.
+// The setup boxes' checks, each of a whole text that is a number (never its leading digits):
+// the plot step a whole number from 1 to kMaxPlotStep, a division not 0, a window end or an
+// origin any number.
 bool CheckPlotStep(const std::string& text);
 bool CheckDivision(const std::string& text);
+bool CheckPlotNumber(const std::string& text);
+std::string PlotNumberRule();
 
 // The rules the setup boxes hold to, as their refusal hints state them; `axis` "x" or "y".
 std::string PlotStepRule();

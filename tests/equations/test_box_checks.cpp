@@ -37,6 +37,22 @@ TEST(BoxChecks, NumbersOrdersCentresAndBounds)
         {IsNumberText, "number", "5.", true},
         {IsNumberText, "number", "1e", false},
         {IsNumberText, "number", "x", false},
+        // A number box takes a whole number text, never its leading digits.
+        {CheckOrderText, "order", "2x", false},
+        {CheckErrorBoundText, "error bound", "1E-9x", false},
+        {CheckToleranceText, "tolerance", "1E-13", true},
+        {CheckToleranceText, "tolerance", "1E-1O", false},
+        {CheckToleranceText, "tolerance", "1", false},
+        {CheckMaxDegreeText, "max degree", "1OOO", false},
+        {CheckMaxDegreeText, "max degree", "1000", true},
+        {CheckContinuationStepsText, "steps", "1O", false},
+        {CheckContinuationStepsText, "steps", "10", true},
+        {CheckDerivativeOrderText, "derivative", "2", true},
+        {CheckDerivativeOrderText, "derivative", "1.5", false},
+        {CheckDerivativeOrderText, "derivative", "-1", false},
+        {CheckDerivativeOrderText, "derivative", "1st", false},
+        {CheckSystemDegreeText, "system degree", "2.5", true},
+        {CheckSystemDegreeText, "system degree", "3O", false},
     };
     for (const BoxCase& c : cases)
         EXPECT_EQ(c.check(c.text), c.accepted) << c.checkName << " \"" << c.text << "\"";
@@ -52,6 +68,15 @@ TEST(BoxChecks, TermsAndIntervals)
     EXPECT_TRUE(CheckIntervalTexts("-1", "1"));
     EXPECT_FALSE(CheckIntervalTexts("1", "1"));
     EXPECT_FALSE(CheckIntervalTexts("2", "1"));
+    // "3O" is no degree 3 (a letter O), "6x" no interval end 6, "3 0" no 30.
+    EXPECT_FALSE(CheckTermsText("3O", 2, SeriesKind::Power));
+    EXPECT_FALSE(CheckTermsText("3 0", 2, SeriesKind::Power));
+    EXPECT_FALSE(CheckIntervalTexts("0", "6x"));
+    EXPECT_FALSE(CheckIntervalTexts("abc", "1"));
+    EXPECT_EQ(IntervalRule("0", "6x"), "The upper end must be a number.");
+    EXPECT_EQ(IntervalRule("-", "6x"), "The lower end must be a number.");
+    EXPECT_EQ(IntervalRule("2", "1"), "The upper end must be above the lower end.");
+    EXPECT_EQ(IntervalRule("0", "1"), "");
 }
 
 TEST(BoxChecks, EquationMustHoldTheHighestDerivative)

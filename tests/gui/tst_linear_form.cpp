@@ -387,8 +387,20 @@ private slots:
              "y=Len(\"ab\")-2"},
             {"upper end at the lower", "txtXupper", "-5", "txtXlower", interval, "5"},
             {"upper end below the lower", "txtXupper", "-7", "txtXlower", interval, "5"},
-            // Letters in an interval box are read as 0, and said so; above -5 that stands.
-            {"upper end in letters", "txtXupper", "abc", "", "Letters are read as 0: the upper end is 0.", "5"},
+            // A number box takes a whole number text, never its leading digits.
+            {"upper end in letters", "txtXupper", "abc", "txtXupper", "The upper end must be a number.", "5"},
+            {"upper end 6x", "txtXupper", "6x", "txtXupper", "The upper end must be a number.", "6"},
+            {"lower end 1 0", "txtXlower", "- 1", "txtXlower", "The lower end must be a number.", "-1"},
+            {"order 2x", "txtOrder", "2x", "txtOrder", order, "2"},
+            {"degree 3O", "txtTerms", "3O", "txtTerms", degree, "30"},
+            {"degree 1,5", "txtTerms", "1,5", "txtTerms", degree, "15"},
+            {"condition point 0o", "txtXeval_1", "0o", "txtXeval_1", "The point must be a number.", "0"},
+            {"evaluation point 1x", "txtXestimation", "1x", "txtXestimation", "The point must be a number.", "1E-1"},
+            {"evaluation point blank", "txtXestimation", " ", "txtXestimation", "The point must be a number.", "0"},
+            {"derivative 1.5", "txtDerNum", "1.5", "txtDerNum",
+             "Which derivative: a whole number, 0 for the function itself.", "1"},
+            {"derivative -1", "txtDerNum", "-1", "txtDerNum",
+             "Which derivative: a whole number, 0 for the function itself.", "0"},
         };
         for (const Row& r : rows)
             QTest::newRow(r.tag) << r.box << r.bad << r.focus << r.message << r.good;

@@ -155,6 +155,15 @@ private slots:
                                   << "3"
                                   << "txtWindowlx"
                                   << "The window's greatest x must be above its least x.";
+        // No box reads a text's leading digits, or letters as 0.
+        const QString number = "A window end or an origin must be a number.";
+        QTest::newRow("file name in x-min") << "txtWindowlx" << "coupled.png" << "-3" << "txtWindowlx" << number;
+        QTest::newRow("y-max 1O") << "txtWindowgy" << "1O" << "10" << "txtWindowgy" << number;
+        QTest::newRow("origin 2x") << "txtYorigin" << "2x" << "0" << "txtYorigin" << number;
+        QTest::newRow("step 4px") << "txtPlotStep" << "4px" << "4" << "txtPlotStep"
+                                  << "The plot step is a whole number of pixels from 1 to 80.";
+        QTest::newRow("division 1 0") << "txtDivx" << "1 0" << "1" << "txtDivx"
+                                      << "The divisions on the x axis need a size other than 0.";
     }
     void refusedSetupBoxesKeepTheFocusAndSayWhy()
     {

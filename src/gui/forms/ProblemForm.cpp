@@ -270,8 +270,34 @@ void ProblemForm::wireDegreeBox(std::function<bool()> check, std::function<QStri
         std::move(hint));
 }
 
+void ProblemForm::wireNumberBox(QLineEdit* box, std::string rule, std::function<bool()> empty)
+{
+    m_events->onValidate(
+        box,
+        [box, empty]() {
+            const std::string text = s(box->text());
+            return IsNumberText(text) || (empty && text.find_first_not_of(' ') == std::string::npos && empty());
+        },
+        [rule]() { return QString::fromStdString(rule); });
+}
+
+void ProblemForm::wireEvaluationBoxes()
+{
+    wireNumberBox(txtXestimation, PointRule());
+    m_events->onValidate(
+        txtDerNum, [this]() { return CheckDerivativeOrderText(s(txtDerNum->text())); },
+        []() { return QString::fromStdString(DerivativeOrderRule()); });
+}
+
 void ProblemForm::wireInterval()
 {
+    for (QLineEdit* end : {txtXlower, txtXupper})
+        m_events->onValidate(
+            end, [end]() { return IsNumberText(s(end->text())); },
+            [end, this]() {
+                return QString::fromStdString(end == txtXlower ? IntervalRule(s(end->text()), "1")
+                                                               : IntervalRule("0", s(end->text())));
+            });
     auto rule = [this](QLineEdit* other) {
         const std::string lower = s(txtXlower->text()), upper = s(txtXupper->text());
         const std::string hint = IntervalRule(lower, upper);
@@ -297,7 +323,7 @@ void ProblemForm::wireMaxDegree()
         return;
     m_events->selectOnFocus(txtTolerance);
     m_events->onValidate(
-        txtTolerance, [this]() { return CheckTolerance(ParseNumber(s(txtTolerance->text()))); },
+        txtTolerance, [this]() { return CheckToleranceText(s(txtTolerance->text())); },
         [=]() { return QString::fromStdString(ToleranceRule()); });
     m_events->onChange(txtTolerance, [this]() { ClearResults(); });
 }
@@ -345,8 +371,12 @@ void ProblemForm::wireContinuation()
         txtSweepName, [this]() { return txtSweepName->text().isEmpty() || IsValidName(s(txtSweepName->text())); },
         [=]() { return QString::fromStdString(NameRule() + " (or nothing, for no continuation)"); });
     e->onValidate(
-        txtSweepSteps, [this]() { return CheckContinuationSteps(ParseNumber(s(txtSweepSteps->text()))); },
+        txtSweepSteps,
+        [this]() { return CheckContinuationStepsText(s(txtSweepSteps->text())); },
         [=]() { return QString::fromStdString(ContinuationStepsRule()); });
+    for (QLineEdit* end : {txtSweepFrom, txtSweepTo})
+        wireNumberBox(end, "The values the constant goes from and to must be numbers.",
+                      [this]() { return txtSweepName->text().isEmpty(); });
     for (QLineEdit* b : {txtSweepName, txtSweepFrom, txtSweepTo, txtSweepSteps}) {
         e->selectOnFocus(b);
         e->onChange(b, [this]() { ClearResults(); });
@@ -425,6 +455,7 @@ void ProblemForm::wireErrorBounds()
         });
     }
     m_events->selectOnFocus(txtMaxcy);
+    wireNumberBox(txtMaxcy, "The most iterations must be a number.");
 }
 
 void ProblemForm::connectCommands()

@@ -197,6 +197,11 @@ protected:
     // The interval's rule: leaving an end with the upper one not above the lower sends the focus
     // to the other end; the status bar says why, and what an end of letters was read as.
     void wireInterval();
+    // A box that takes a number and nothing else (IsNumberText), refused with `rule`; `empty`
+    // says when an empty box is accepted (an optional one), none: never.
+    void wireNumberBox(QLineEdit* box, std::string rule, std::function<bool()> empty = {});
+    // The evaluation point and derivative boxes, and the continuation's ends.
+    void wireEvaluationBoxes();
     // The automatic degree's limit box ("1000"), made here and given its rule (CheckMaxDegree;
     // a change clears the results) by wireMaxDegree.
     QLineEdit* makeMaxDegreeBox();

@@ -413,6 +413,7 @@ void FrmSingle::wireProblemBoxes()
             return QString::fromStdString(refusal ? *refusal : EquationRule(s(txtDepVarNam->text()), m_order));
         });
     wireInterval();
+    wireEvaluationBoxes();
 
     if (m_nonlinear) {
         wireErrorBounds();
@@ -451,6 +452,7 @@ void FrmSingle::wireCondition(int k)
     QLineEdit* point = txtXeval[static_cast<size_t>(k)];
     m_events->selectOnFocus(bc);
     m_events->selectOnFocus(point);
+    wireNumberBox(point, PointRule());
     // A condition the problem file could not keep is refused on every form; the linear forms
     // also refuse an empty one.
     const std::string what = "Condition " + std::to_string(k);

@@ -350,6 +350,7 @@ void FrmSystem::wireProblemBoxes()
         txtExpansion, [this]() { return CheckCentreText(s(txtExpansion->text())); },
         [=]() { return QString::fromStdString(CentreRule()); });
     wireInterval();
+    wireEvaluationBoxes();
     for (QLineEdit* b : {txtXlower, txtXupper, txtExpansion, txtTerms})
         e->onChange(b, [this]() { ClearResults(); });
     if (m_nonlinear) {
@@ -445,6 +446,7 @@ void FrmSystem::wireCondition(int b)
     QLineEdit* bc = txtBC[static_cast<size_t>(b)];
     m_events->selectOnFocus(bc);
     m_events->selectOnFocus(txtXeval[static_cast<size_t>(b)]);
+    wireNumberBox(txtXeval[static_cast<size_t>(b)], PointRule());
     const std::string what = "Condition " + std::to_string(b);
     m_events->onValidate(
         bc, [bc, what]() { return !FileTextRefusal(what, s(bc->text()), kSystemConditionItem); },

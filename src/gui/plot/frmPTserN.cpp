@@ -385,6 +385,9 @@ void FrmPTserN::wireSetupBoxes()
     m_events->onLostFocus(txtWindowgx, [=]() { pairRule(txtWindowlx, txtWindowgx, txtWindowlx, "x"); });
     m_events->onLostFocus(txtWindowly, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowgy, "y"); });
     m_events->onLostFocus(txtWindowgy, [=]() { pairRule(txtWindowly, txtWindowgy, txtWindowly, "y"); });
+    for (QLineEdit* b : {txtWindowlx, txtWindowgx, txtWindowly, txtWindowgy, txtXorigin, txtYorigin})
+        m_events->onValidate(
+            b, [b]() { return CheckPlotNumber(s(b->text())); }, []() { return q(PlotNumberRule()); });
     m_events->onValidate(
         txtPlotStep, [this]() { return CheckPlotStep(s(txtPlotStep->text())); }, []() { return q(PlotStepRule()); });
     m_events->onValidate(
