@@ -18,8 +18,10 @@ NonlinearTexts DefaultNonlinearTexts(SeriesKind kind)
     NonlinearTexts t;
     static_cast<SingleTexts&>(t) = DefaultSingleTexts(kind);
     t.equation = kind == SeriesKind::Power ? "y''-2*y^3=0" : "exp(x)*y''-y*y'+y=exp(x)";
-    t.bcText = {"y'+y^2=0"};
-    t.bcPoint = {"3"};
+    // y'' = 2 y^3 with y(1) = 1 and y'(3) + y(3)^2 = 0: y = 1/x (the second condition is what a
+    // fresh form of order 2 shows beside the first).
+    t.bcText = {"y'+y^2=0", "y=1"};
+    t.bcPoint = {"3", "1"};
     t.xlower = "1";
     t.xupper = "3";
     t.expansion = "*";

@@ -4,6 +4,7 @@
 #include "common/Utf8.h"
 #include "equations/BoxChecks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ode {
@@ -29,6 +30,35 @@ SingleTexts DefaultSingleTexts(SeriesKind kind)
         t.period = "*";
     }
     return t;
+}
+
+std::string DefaultConditionText(const std::string& depVarName, const std::string& first, int k)
+{
+    // The derivative the first condition names: the variable, its apostrophes, then "=".
+    int named = -1;
+    std::string text = first;
+    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+    if (!depVarName.empty() && text.compare(0, depVarName.size(), depVarName) == 0) {
+        size_t at = depVarName.size();
+        while (at < text.size() && text[at] == '\'')
+            ++at;
+        if (at < text.size() && text[at] == '=')
+            named = static_cast<int>(at - depVarName.size());
+    }
+    int order = 0;
+    for (int left = k - 1;; ++order)
+        if (order != named && --left == 0)
+            break;
+    return depVarName + std::string(static_cast<size_t>(order), '\'') + "=0";
+}
+
+std::pair<std::string, std::string> FreshCondition(const SingleTexts& defaults, const std::string& depVarName,
+                                                   const std::string& first, const std::string& firstPoint, int k)
+{
+    const size_t at = static_cast<size_t>(k - 1);
+    if (depVarName == defaults.depVarName && at < defaults.bcText.size() && at < defaults.bcPoint.size())
+        return {defaults.bcText[at], defaults.bcPoint[at]};
+    return {DefaultConditionText(depVarName, first, k), firstPoint};
 }
 
 SingleInputs ReadSingleInputs(const SingleTexts& texts, SeriesKind kind, double pi)

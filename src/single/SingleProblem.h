@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ode {
@@ -32,6 +33,19 @@ struct SingleTexts {
 
 // The texts a fresh form shows.
 SingleTexts DefaultSingleTexts(SeriesKind kind);
+
+// What a fresh form writes in condition k (2 ... order) beside its first condition `first`, at
+// the first condition's point: the derivatives of the first condition's point not named yet,
+// each set to 0, in the order y, y', y'' ... ("y=0" beside the default "y'=0.5"), so that the
+// conditions of a fresh form are never the same condition twice. A first condition that does
+// not start with the variable and its apostrophes counts as naming none.
+std::string DefaultConditionText(const std::string& depVarName, const std::string& first, int k);
+
+// Condition k (2 ... order) of a fresh form, text and point: the kind's own default when its
+// defaults hold one and the variable keeps its default name, else DefaultConditionText at the
+// first condition's point.
+std::pair<std::string, std::string> FreshCondition(const SingleTexts& defaults, const std::string& depVarName,
+                                                   const std::string& first, const std::string& firstPoint, int k);
 
 // The numbers of a problem, as ReadInputs reads them from the boxes.
 struct SingleInputs {

@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(form->lblConditions->text(), QString("In terms of y and its derivatives up to y'"));
         QCOMPARE(form->NumBC(), 2);
         auto* second = find<QLineEdit>(form, "txtBC_2");
-        QCOMPARE(second->text(), QString("y'=0.5"));
+        QCOMPARE(second->text(), QString("y=0")); // a condition of its own beside y'=0.5
         QVERIFY(second->isHidden());
         QCOMPARE(shell->conditionsEditor()->grid()->rowCount(), 2);
         QCOMPARE(shell->conditionsEditor()->grid()->item(1, 0)->text(), QString("BC #2:"));
@@ -110,8 +110,26 @@ private slots:
         QCOMPARE(label->text(), QString("2"));
     }
 
+    // A fresh form solves as it stands: its later conditions are conditions of their own
+    // (y(0) = 0 beside y'(0) = 0.5: Bessel's J1), not copies of the first; of order 4, y, y''
+    // and y''' follow.
+    void aFreshFormSolvesAsItStands()
+    {
+        enterHead();
+        QCOMPARE(form->txtBC[2]->text(), QString("y=0"));
+        QCOMPARE(form->txtXeval[2]->text(), form->txtXeval[1]->text());
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QCOMPARE(items(form->lstCoeff).value(2), QString("y(1)=0.5"));
+        QCOMPARE(ode::DefaultConditionText("u", "u'=0.5", 4), std::string("u'''=0"));
+        QCOMPARE(ode::DefaultConditionText("u", "u'=0.5", 3), std::string("u''=0"));
+        QCOMPARE(ode::DefaultConditionText("u", "u = 1", 2), std::string("u'=0"));
+        QCOMPARE(ode::DefaultConditionText("u", "2*u+u'=1", 2), std::string("u=0"));
+    }
+
     void solveListsCoefficientsAndResiduals()
     {
+
         enterHead();
         form->cmdEvaluate->click();
         QCOMPARE(form->lblValue->text(), QString("Derivative")); // Evaluate does nothing before a solve
@@ -655,10 +673,10 @@ private slots:
         grid->setCurrentCell(1, 1);
         emit grid->cellClicked(1, 1);
         QVERIFY(editor->editing());
-        QCOMPARE(editor->entry()->text(), QString("y'=0.5"));
+        QCOMPARE(editor->entry()->text(), QString("y=0"));
         QTest::keyClick(editor->entry(), Qt::Key_End);
         QTest::keyClicks(editor->entry(), "5");
-        QCOMPARE(form->txtBC[2]->text(), QString("y'=0.55"));
+        QCOMPARE(form->txtBC[2]->text(), QString("y=05"));
         QCOMPARE(form->txtBC[1]->text(), QString("y'=0.5"));
         // Arrow navigation: Down from the last row goes to row 0; Right from column 1 to the next row.
         QTest::keyClick(editor->entry(), Qt::Key_Down);

@@ -150,7 +150,7 @@ private slots:
         std::setlocale(LC_NUMERIC, "C");
     }
 
-    void theChooserOpensTheFirstKindWhenNoneIsSelected()
+    void theChooserStartsOnTheFirstKindAndTheArrowsChoose()
     {
         auto setting = std::make_unique<FakeSetting>(".");
         Shell shell(std::move(setting));
@@ -160,10 +160,19 @@ private slots:
         QCOMPARE(find<QPushButton>(task, "cmdOK")->text(), QString("Compute solution"));
         QCOMPARE(find<QRadioButton>(task, "OptTask_3")->text(),
                  QString("Single nonlinear ordinary differential equation - Trigonometric series solution"));
-        // Enter presses "Compute solution": nothing selected, the first kind.
+        // The first kind is chosen from the start; the arrow keys move the choice, and Enter
+        // opens the kind chosen.
+        auto* first = find<QRadioButton>(task, "OptTask_0");
+        QVERIFY(first->isChecked());
         QVERIFY(activate(task));
-        QTest::keyClick(task, Qt::Key_Return);
-        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPldif"));
+        first->setFocus();
+        QTest::keyClick(first, Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(find<QRadioButton>(task, "OptTask_2")->isChecked());
+        QVERIFY(!first->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPndif"));
+
         QVERIFY(task->isHidden());
         shell.CurrentForm()->close();
         QVERIFY(shell.ended());

@@ -502,13 +502,17 @@ void FrmSingle::BuildConditionControls()
     editor->setRowCount(m_numBC);
     for (int k = 1; k <= m_numBC; ++k)
         editor->setRowLabel(k - 1, QStringLiteral("BC #%1:").arg(k));
-    // Elements 2 ... n are copies of element 1, hidden until shown.
+    // Elements 2 ... n are made like element 1, hidden until shown, each with a condition of its
+    // own at the same point (DefaultConditionText), so that a fresh form solves as it stands.
     txtBC.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
     txtXeval.resize(static_cast<size_t>(m_numBC) + 1, nullptr);
     for (int k = 2; k <= m_numBC; ++k) {
-        auto* bc = makeBox(QStringLiteral("txtBC_%1").arg(k), txtBC[1]->text(), txtBC[1]->toolTip());
+        const auto [text, at] =
+            FreshCondition(m_nonlinear ? DefaultNonlinearTexts(m_kind) : DefaultSingleTexts(m_kind),
+                           s(txtDepVarNam->text()), s(txtBC[1]->text()), s(txtXeval[1]->text()), k);
+        auto* bc = makeBox(QStringLiteral("txtBC_%1").arg(k), q(text), txtBC[1]->toolTip());
         bc->setFont(txtBC[1]->font());
-        auto* point = makeBox(QStringLiteral("txtXeval_%1").arg(k), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        auto* point = makeBox(QStringLiteral("txtXeval_%1").arg(k), q(at), txtXeval[1]->toolTip());
         bc->hide();
         point->hide();
         m_bcLayout->addWidget(bc, 0, 2);

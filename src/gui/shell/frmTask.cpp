@@ -50,6 +50,9 @@ FrmTask::FrmTask(Shell& shell) : m_shell(shell)
         layout->addWidget(option, rows[i], 2);
         OptTask.push_back(option);
     }
+    // One kind is chosen from the start, so that the arrow keys move the choice (radio buttons
+    // move it only from a checked one) and Enter opens the kind the user sees chosen.
+    OptTask.front()->setChecked(true);
     cmdOK = new QPushButton("Compute solution", central);
     cmdOK->setObjectName("cmdOK");
     cmdOK->setDefault(true);
@@ -81,7 +84,7 @@ FrmTask::FrmTask(Shell& shell) : m_shell(shell)
 
 void FrmTask::cmdOK_Click()
 {
-    // The options stand in the order of the kinds; with none checked the first kind opens.
+    // The options stand in the order of the kinds (the first is checked from the start).
     ProblemKind chosen = kProblemKinds[0];
     for (size_t i = 0; i < OptTask.size(); ++i)
         if (OptTask[i]->isChecked()) {
