@@ -16,9 +16,13 @@ struct SystemTexts {
     std::string terms = "10";        // txtTerms: approximate degree
     std::string expansion = "0";     // txtExpansion
     std::string xlower = "-1", xupper = "1";
-    std::vector<std::string> equations = {"y''-y+x*z'=2*x^2"}; // txtEquation(0 ... LastVar)
-    std::vector<std::string> bcText = {"y=0"};                 // txtBC(1 ... NumBC) at 0 ...
-    std::vector<std::string> bcPoint = {"0"};                  // txtXeval
+    // txtEquation(0 ... LastVar), txtBC(1 ... NumBC) and txtXeval: a fresh form's problem, whose
+    // later boxes take these while the names are the default ones (a fresh form solves as it
+    // stands: y'' - y + x z' = 2x^2, -y + z' = 0, y(0) = 0, y'(0) = 1, z(0) = 1), copies of the first
+    // beyond them.
+    std::vector<std::string> equations = {"y''-y+x*z'=2*x^2", "-y+z'=0"};
+    std::vector<std::string> bcText = {"y=0", "y'=1", "z=1"};
+    std::vector<std::string> bcPoint = {"0", "0", "0"};
     std::vector<std::string> constants;
     std::string xestimation = "0", derNum = "0";
     // frmSndif

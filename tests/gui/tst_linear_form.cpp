@@ -159,8 +159,9 @@ private slots:
                      .arg(form->txtXlower->text(), upper));
         QVERIFY(form->lblOutside->isVisible());
         typeInto(form->txtXestimation, "1");
-        form->cmdEvaluate->click();
+        QTest::keyClick(form->txtXestimation, Qt::Key_Return); // Enter evaluates
         QVERIFY(form->lblOutside->text().isEmpty());
+        QCOMPARE(form->lblValue->text(), QString("0.0083711241994831"));
         // Any edit of an input clears every result.
         typeInto(form->txtXupper, "4");
         QCOMPARE(form->lstCoeff->count(), 0);

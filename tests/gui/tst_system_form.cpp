@@ -144,6 +144,23 @@ private slots:
                  QString("Indep. Variable: t;  Dep. Variables: y,z"));
     }
 
+    // A fresh form solves as it stands: its second equation and later conditions are its own
+    // problem's (-y + z' = 0; y(0) = 0, y'(0) = 1, z(0) = 1), not copies of the first.
+    void aFreshFormSolvesAsItStands()
+    {
+        enterHead("2", "3", "y,z");
+        QCOMPARE(form->txtEquation[1]->text(), QString("-y+z'=0"));
+        QCOMPARE(form->txtBC[2]->text(), QString("y'=1"));
+        QCOMPARE(form->txtBC[3]->text(), QString("z=1"));
+        QCOMPARE(form->txtXeval[3]->text(), QString("0"));
+        form->cmdSolve->click();
+        QVERIFY2(form->session().solved(), qPrintable(items(form->lstCoeff).join('|')));
+        QCOMPARE(items(form->lstCoeff).value(0), QString("EXPANSION COEFFICIENTS:"));
+        typeInto(form->txtXestimation, "0");
+        form->cmdEvaluate->click();
+        QCOMPARE(items(form->lstValue).value(1), QString("z=1"));
+    }
+
     void navigationWrapsAround()
     {
         enterHead("2", "3", "y,z");

@@ -287,6 +287,9 @@ void ProblemForm::wireEvaluationBoxes()
     m_events->onValidate(
         txtDerNum, [this]() { return CheckDerivativeOrderText(s(txtDerNum->text())); },
         []() { return QString::fromStdString(DerivativeOrderRule()); });
+    // Enter in either box evaluates, as the button does (after the box's check).
+    for (QLineEdit* box : {txtXestimation, txtDerNum})
+        connect(box, &QLineEdit::returnPressed, cmdEvaluate, &QPushButton::click);
 }
 
 void ProblemForm::wireInterval()

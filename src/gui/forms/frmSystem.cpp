@@ -487,16 +487,26 @@ void FrmSystem::BuildEntryControls()
         eqs->setRowLabel(n - 1, QStringLiteral("DE #%1:").arg(n));
     for (int n = 1; n <= m_numBC; ++n)
         bcs->setRowLabel(n - 1, QStringLiteral("BC #%1:").arg(n));
+    // A fresh form's later boxes hold its own problem while the names are the default ones
+    // (SystemTexts), copies of the first box beyond that.
+    const SystemTexts fresh;
+    const bool freshNames = s(txtDepVarNams->text()) == fresh.depVarNames;
+    auto freshText = [&](const std::vector<std::string>& texts, size_t at, QLineEdit* first) {
+        return freshNames && at < texts.size() ? q(texts[at]) : first->text();
+    };
     for (int e = static_cast<int>(txtEquation.size()); e < m_numDE; ++e) {
-        auto* eq = makeBox(QStringLiteral("txtEquation_%1").arg(e), txtEquation[0]->text(), txtEquation[0]->toolTip());
+        auto* eq = makeBox(QStringLiteral("txtEquation_%1").arg(e),
+                           freshText(fresh.equations, static_cast<size_t>(e), txtEquation[0]), txtEquation[0]->toolTip());
         eq->hide();
         m_deLayout->addWidget(eq, 0, 2);
         txtEquation.push_back(eq);
         wireEquation(e);
     }
     for (int b = static_cast<int>(txtBC.size()); b <= m_numBC; ++b) {
-        auto* bc = makeBox(QStringLiteral("txtBC_%1").arg(b), txtBC[1]->text(), txtBC[1]->toolTip());
-        auto* point = makeBox(QStringLiteral("txtXeval_%1").arg(b), txtXeval[1]->text(), txtXeval[1]->toolTip());
+        const size_t at = static_cast<size_t>(b - 1);
+        auto* bc = makeBox(QStringLiteral("txtBC_%1").arg(b), freshText(fresh.bcText, at, txtBC[1]), txtBC[1]->toolTip());
+        auto* point = makeBox(QStringLiteral("txtXeval_%1").arg(b), freshText(fresh.bcPoint, at, txtXeval[1]),
+                              txtXeval[1]->toolTip());
         bc->hide();
         point->hide();
         m_bcLayout->addWidget(bc, 0, 2);
