@@ -121,6 +121,27 @@ std::optional<std::string> CheckSystemSplit(const SystemSplit& split, const Orde
 {
     if (split.problem)
         return split.problem;
+    // The split takes a variable's coefficient as all the text before it, so a term of a later
+    // variable written first ("z'-y=0") would become the coefficient of y: refused, not misread.
+    for (size_t j = 0; j < split.coef.size(); ++j)
+        for (const std::string& coefficient : split.coef[j]) {
+            if (coefficient == "0")
+                continue;
+            const std::string text = AsciiLower(coefficient);
+            for (const std::string& other : names) {
+                const std::string name = AsciiLower(other);
+                for (size_t pos = name.empty() ? std::string::npos : text.find(name); pos != std::string::npos;
+                     pos = text.find(name, pos + 1)) {
+                    const size_t after = pos + name.size();
+                    const bool inside = (pos > 0 && (IsDigit(text[pos - 1]) || IsLowerLetter(text[pos - 1]))) ||
+                                        (after < text.size() && (IsDigit(text[after]) || IsLowerLetter(text[after]) ||
+                                                                 text[after] == '('));
+                    if (!inside)
+                        return "names " + Excerpt(other) + " in the coefficient of " + Excerpt(names[j]) +
+                               ": write its terms in the order of the variables, each as coefficient*variable";
+                }
+            }
+        }
     for (size_t j = 0; j < split.coef.size(); ++j)
         for (size_t q = static_cast<size_t>(od.varOrder[j]) + 1; q < split.coef[j].size(); ++q)
             if (split.coef[j][q] != "0")

@@ -41,6 +41,14 @@ TEST(SystemSplit, TermsStandInTheOrderOfTheVariables)
     EXPECT_TRUE(CheckSystemSplit(SplitSystemText("y''=0", {"y", "z"}, 2), od, {"y", "z"}))
         << "a condition with an order the equations do not have";
     EXPECT_FALSE(CheckSystemSplit(SplitSystemText("y=1", {"y", "z"}, 2), od, {"y", "z"}));
+    // A later variable's term written first would become the earlier one's coefficient ("z'"
+    // for y): refused with the reason, never misread. A name inside another is no name.
+    EXPECT_EQ(CheckSystemSplit(SplitSystemText("z'-y=0", {"y", "z"}, 2), od, {"y", "z"}),
+              "names z in the coefficient of y: write its terms in the order of the variables, each as "
+              "coefficient*variable");
+    EXPECT_TRUE(CheckSystemSplit(SplitSystemText("Z-Y=0", {"y", "z"}, 2), od, {"y", "z"}));
+    EXPECT_FALSE(CheckSystemSplit(SplitSystemText("-y+z'=0", {"y", "z"}, 2), od, {"y", "z"}));
+    EXPECT_FALSE(CheckSystemSplit(SplitSystemText("exp(x)*y+zeta*z=0", {"y", "z"}, 2), od, {"y", "z"}));
 }
 
 } // namespace
