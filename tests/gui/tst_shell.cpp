@@ -2,6 +2,7 @@
 #include "GuiTest.h"
 
 #include "gui/app/FormSupport.h"
+#include "gui/app/Messages.h"
 #include "gui/app/frmExport.h"
 #include "gui/forms/ProblemForm.h"
 #include "gui/shell/HelpWindow.h"
@@ -128,6 +129,41 @@ private slots:
         QCOMPARE(lines[2], QString());
         QVERIFY(lines[5].endsWith("for instructions on how to change MANUALLY)"));
         QCOMPARE(lines[7], QString("Press YES to change."));
+    }
+
+    // A message box is as wide as its text needs, up to a readable measure, and wraps the rest:
+    // every word of a long message is shown, short ones stay small.
+    void messagesAreShownWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("short") << "Nothing to solve.";
+        QTest::newRow("long") << "The differential equation has a derivative of y of order 3, above the order 2 "
+                                 "given in the head; change the order or the equation.";
+        QTest::newRow("path") << "The file /home/someone/Documents/ode-series/problems/coupled-oscillators-with-"
+                                 "damping/myosc.str.str does not exist.";
+    }
+    void messagesAreShownWhole()
+    {
+        QFETCH(QString, text);
+        bool whole = false;
+        int width = 0;
+        QTimer::singleShot(50, [&]() {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            QVERIFY(label);
+            QCOMPARE(label->text().remove(QChar(0x200B)), text); // a path may break after its slashes
+            // The label's text laid out in the label's width takes no more height than it has,
+            // and no line is wider than the label.
+            const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 100000),
+                                                                    Qt::TextWordWrap, label->text());
+            whole = needed.height() <= label->height() && needed.width() <= label->width();
+            width = box->width();
+            box->accept();
+        });
+        ode::app::ShowMessage(nullptr, text);
+        QVERIFY(whole);
+        QVERIFY2(width <= 700, qPrintable(QString::number(width)));
     }
 
     // The real setting of this platform, with a German numeric locale in the environment.

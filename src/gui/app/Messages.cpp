@@ -1,6 +1,12 @@
 #include "gui/app/Messages.h"
 
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QSpacerItem>
+
+#include <algorithm>
 
 namespace ode::app {
 
@@ -8,10 +14,27 @@ const char* const kApplicationTitle = "ODE Series";
 
 void ShowMessage(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent);
+    // A long path has no blank to wrap at: a zero-width space after each slash lets it break
+    // there, so that no part of the message is cut off.
+    QString shown = text;
+    shown.replace(QChar('/'), QStringLiteral("/\u200B"));
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), shown, QMessageBox::Ok, parent);
     box.setObjectName("msgBox");
-    // Wide enough for its title and a line of text (a narrow box shows its title as "...").
-    box.setStyleSheet("QLabel { min-width: 260px; }");
+    // As wide as the text needs, at least enough for the title (a narrow box shows it as "..."),
+    // at most a readable measure of about 70 characters; the rest wraps.
+    const QFontMetrics metrics(box.font());
+    const int least = metrics.horizontalAdvance(QString::fromLatin1(kApplicationTitle)) + 160;
+    const int most = std::max(least, metrics.averageCharWidth() * 70);
+    const int measure = std::clamp(metrics.horizontalAdvance(text) + 2 * metrics.averageCharWidth(), least, most);
+    if (auto* label = box.findChild<QLabel*>("qt_msgbox_label")) {
+        label->setWordWrap(true);
+        label->setMinimumWidth(measure);
+    }
+    // The box sizes itself to its layout: a spacer the measure wide keeps it from shrinking the
+    // label back.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(measure, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     box.exec();
 }
 
