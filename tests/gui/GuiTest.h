@@ -51,7 +51,7 @@ inline QStringList answeringBoxes(const std::function<void()>& action,
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        seen << box->text();
+        seen << box->text().remove(QChar(0x200B)); // the break points a path is given on screen
         QAbstractButton* button = box->button(answer);
         if (!button)
             button = box->buttons().value(0);
