@@ -221,15 +221,31 @@ private slots:
         typeInto(form->cboConstants->lineEdit(), "k=2.37");
         form->cmdAddCons->click();
         form->cmdSolve->click();
+        // The title: the caption alone and modified before the first save, the file's name and
+        // unmodified after it, modified again with the next edit.
+        const QString caption = "Linear Differential Equation - Power Series Solutions";
+        QCOMPARE(form->windowTitle(), caption + "[*]");
+        QVERIFY(form->isWindowModified());
         form->chooseFile = [&](bool save) { return save ? file : QString(); };
         form->mnuSave->trigger();
         QVERIFY(QFile::exists(file));
         QVERIFY(QFile::exists(file + ".str"));
+        QCOMPARE(form->windowTitle(), "bessel - " + caption + "[*]");
+        QVERIFY(!form->isWindowModified());
+        const QString upper = form->txtXupper->text();
+        typeInto(form->txtXupper, upper + "1");
+        QVERIFY(form->isWindowModified());
+        typeInto(form->txtXupper, upper);
+        form->cmdSolve->click(); // the edits cleared the solution
+        form->mnuSave->trigger();
+        QVERIFY(!form->isWindowModified());
         const QStringList solved = items(form->lstCoeff);
 
         auto* second = open(ode::ProblemKind::LinearPower);
         second->chooseFile = [&](bool) { return file; };
         second->mnuOpen->trigger();
+        QCOMPARE(second->windowTitle(), "bessel - " + caption + "[*]");
+        QVERIFY(!second->isWindowModified());
         QCOMPARE(items(second->lstCoeff), solved);
         QCOMPARE(items(second->lstBCError).size(), 8);
         QCOMPARE(second->txtBC[2]->text(), QString("y=0"));

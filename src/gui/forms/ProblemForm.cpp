@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -42,7 +43,7 @@ ProblemForm::ProblemForm(bool nonlinear, app::FormHost& host) : m_nonlinear(nonl
     chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
     confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
     askSaveChanges = [this]() {
-        QMessageBox box(QMessageBox::Question, windowTitle(), "Save changes?",
+        QMessageBox box(QMessageBox::Question, m_caption.isEmpty() ? windowTitle() : m_caption, "Save changes?",
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
         box.setDefaultButton(QMessageBox::Save);
         return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -99,7 +100,7 @@ app::ConstantsFrame* ProblemForm::addSolveRow(QVBoxLayout* main)
     auto* frame = new app::ConstantsFrame([this](const std::string& st) { session().host().execute(st); },
                                           [this]() {
                                               if (!m_loading)
-                                                  m_modified = true;
+                                                  setModified(true);
                                               ClearResults();
                                           });
     lower->addWidget(frame);
@@ -607,11 +608,28 @@ void ProblemForm::mnuNew_Click()
         m_host.renewForm(this, problemKind());
 }
 
+void ProblemForm::setModified(bool modified)
+{
+    m_modified = modified;
+    showTitle();
+}
+
+void ProblemForm::showTitle()
+{
+    if (m_caption.isEmpty())
+        return;
+    const QString name = QFileInfo(m_problemFileName).fileName();
+    setWindowTitle((name.isEmpty() ? QString() : name + " - ") + m_caption + "[*]");
+    setWindowModified(m_modified);
+}
+
 void ProblemForm::trackChanges()
 {
+    m_caption = windowTitle();
+    showTitle();
     auto changed = [this]() {
-        if (!m_loading)
-            m_modified = true;
+        if (!m_loading && !m_modified)
+            setModified(true);
     };
     for (QLineEdit* box : findChildren<QLineEdit*>())
         connect(box, &QLineEdit::textChanged, this, app::Guarded(this, changed));
@@ -644,7 +662,7 @@ bool ProblemForm::openPair(const QString& name)
     }
     showOpenedProblem();
     m_loading = false;
-    m_modified = false;
+    setModified(false);
     // Not on a box with its text selected, where one keystroke would replace the equation.
     cmdSolve->setFocus();
     return true;
@@ -655,6 +673,7 @@ void ProblemForm::openDemo(const QString& path, int start, bool chebyshev)
     if (!openPair(path))
         return;
     m_problemFileName.clear();
+    showTitle();
     // The demo's own settings are part of it, not edits of the user's.
     m_loading = true;
     if (start >= 0 && cboApproximation && start < cboApproximation->count())

@@ -90,6 +90,9 @@ public:
     std::function<QMessageBox::StandardButton()> askSaveChanges;
     // Edited since the form opened, or since the last Open or Save.
     bool Modified() const { return m_modified; }
+    // The title: the problem file's name (once it has one), the form's caption, and "*" while it
+    // is modified ("myosc.str - Linear Differential Equation - Power Series Solutions*").
+    void setModified(bool modified);
 
     // The printer dialog: true to print.
     std::function<bool(QPrinter&)> confirmPrinter;
@@ -248,6 +251,8 @@ protected:
     QPrinter m_printer;
     bool m_loading = false;
     QString m_problemFileName;
+    QString m_caption; // the form's own caption, the title without the file's name
+    void showTitle();
 
     QString m_acceptedTerms; // the degree box's last accepted text
 

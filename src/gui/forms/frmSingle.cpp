@@ -729,7 +729,7 @@ void FrmSingle::SaveProblem()
 {
     readBoxes();
     if (m_session->save(s(m_problemFileName)))
-        m_modified = false;
+        setModified(false);
 }
 
 bool FrmSingle::saveForClose()

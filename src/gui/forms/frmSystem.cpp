@@ -686,7 +686,7 @@ void FrmSystem::saveAll(bool ask)
         return;
     readBoxes();
     if (m_session->save(s(m_problemFileName)))
-        m_modified = false;
+        setModified(false);
 }
 
 bool FrmSystem::saveForClose()
