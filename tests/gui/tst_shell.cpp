@@ -208,6 +208,14 @@ private slots:
         QVERIFY(!first->isChecked());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPndif"));
+        // File > New problem... goes back to the chooser, and from there to another kind.
+        shell.CurrentForm()->findChild<QAction*>("mnuNewProblem")->trigger();
+        QCOMPARE(shell.CurrentForm(), static_cast<QWidget*>(task));
+        QVERIFY(task->isVisible());
+        QVERIFY(!shell.ended());
+        find<QRadioButton>(task, "OptTask_4")->setChecked(true);
+        task->cmdOK->click();
+        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmSldif"));
 
         QVERIFY(task->isHidden());
         shell.CurrentForm()->close();

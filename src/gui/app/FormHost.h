@@ -48,6 +48,8 @@ public:
     virtual void UnloadAllForms() = 0;
     // File > New: `form` gives way to a fresh form of the same kind at the same place.
     virtual void renewForm(QWidget* form, ProblemKind kind) = 0;
+    // File > New problem...: `form` gives way to the chooser of the problem's kind.
+    virtual void showChooser(QWidget* form) = 0;
     // File > Examples...: the demos library, beside `from`; a chosen demo opens in the form
     // of its kind, in place of the current one.
     virtual void showExamples(QWidget* from) = 0;

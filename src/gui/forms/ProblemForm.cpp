@@ -706,6 +706,17 @@ void ProblemForm::mnuExport_Click()
     app::CentreOn(window, this);
 }
 
+void ProblemForm::addNewProblemItem(QMenu* file)
+{
+    QAction* item = file->addAction("New problem...");
+    item->setObjectName("mnuNewProblem");
+    item->setToolTip("Choose another kind of problem");
+    connect(item, &QAction::triggered, this, app::Guarded(this, [this]() {
+                if (changesMayGo())
+                    m_host.showChooser(this);
+            }));
+}
+
 void ProblemForm::addExamplesItem(QMenu* file)
 {
     mnuExamples = file->addAction("Examples...");

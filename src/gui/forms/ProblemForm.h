@@ -163,6 +163,8 @@ protected:
     void connectCommands();
     // File > Examples..., after Open in `file`: the demos library.
     void addExamplesItem(QMenu* file);
+    // File > "New problem...": after the save question, back to the chooser of the kind.
+    void addNewProblemItem(QMenu* file);
     // File > Export..., after the save items in `file`.
     void addExportItem(QMenu* file);
     // The solution that stands, described for the exports; none before a solve.

@@ -292,6 +292,7 @@ void FrmSingle::buildMenus()
     connect(mnuNew, &QAction::triggered, this, app::Guarded(this, [this]() { mnuNew_Click(); }));
     mnuOpen = mnuFile->addAction("Open");
     mnuOpen->setObjectName("mnuOpen");
+    addNewProblemItem(mnuFile);
     addExamplesItem(mnuFile);
     mnuFile->addSeparator()->setObjectName("mnuFileBar1");
     mnuSave = mnuFile->addAction("Save");

@@ -241,6 +241,7 @@ void FrmSystem::buildMenus()
     mnuNew = action(file, "mnuNew", "New");
     connect(mnuNew, &QAction::triggered, this, app::Guarded(this, [this]() { mnuNew_Click(); }));
     mnuOpen = action(file, "mnuOpen", "Open");
+    addNewProblemItem(file);
     addExamplesItem(file);
     mnuSave = action(file, "mnuSave", "Save All");
     mnuSaveAs = action(file, "mnuSaveAs", "Save All As");

@@ -109,6 +109,17 @@ void Shell::renewForm(QWidget* form, ProblemKind kind)
         putInPlace(CreateProblemForm(kind, *this));
 }
 
+void Shell::showChooser(QWidget* form)
+{
+    if (form != m_current || form == m_task)
+        return;
+    m_task->move(form->pos());
+    m_current = m_task;
+    m_task->show();
+    form->hide(); // not closed: closing a form ends the program
+    form->deleteLater();
+}
+
 void Shell::showExamples(QWidget* from)
 {
     auto* window = new FrmExamples(LoadDemoLibrary(examplesFolder()), from);

@@ -55,6 +55,7 @@ public:
     FrmTask* task() const { return m_task; }
     QWidget* CurrentForm() const { return m_current; }
     void renewForm(QWidget* form, ProblemKind kind) override;
+    void showChooser(QWidget* form) override;
     void showExamples(QWidget* from) override;
     // A demo chosen from the library: the form of its kind, in place of the current window
     // (the chooser, or a form that may give way), with the demo opened in it.
