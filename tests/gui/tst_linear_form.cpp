@@ -232,6 +232,10 @@ private slots:
         QVERIFY(QFile::exists(file + ".str"));
         QCOMPARE(form->windowTitle(), "bessel - " + caption + "[*]");
         QVERIFY(!form->isWindowModified());
+        typeInto(form->txtXestimation, "0.25"); // not kept in the file: no change to save
+        typeInto(form->txtDerNum, "1");
+        QVERIFY(!form->isWindowModified());
+        QVERIFY(!form->Modified());
         const QString upper = form->txtXupper->text();
         typeInto(form->txtXupper, upper + "1");
         QVERIFY(form->isWindowModified());

@@ -631,8 +631,11 @@ void ProblemForm::trackChanges()
         if (!m_loading && !m_modified)
             setModified(true);
     };
+    // The evaluation point and derivative are not part of the problem file: typing them
+    // changes nothing a save would keep.
     for (QLineEdit* box : findChildren<QLineEdit*>())
-        connect(box, &QLineEdit::textChanged, this, app::Guarded(this, changed));
+        if (box != txtXestimation && box != txtDerNum)
+            connect(box, &QLineEdit::textChanged, this, app::Guarded(this, changed));
     for (QComboBox* list : findChildren<QComboBox*>())
         connect(list, qOverload<int>(&QComboBox::currentIndexChanged), this, app::Guarded(this, changed));
     for (QCheckBox* check : findChildren<QCheckBox*>())
