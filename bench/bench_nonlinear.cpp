@@ -83,6 +83,19 @@ void BM_AccuratePass(benchmark::State& state)
 }
 BENCHMARK(BM_AccuratePass)->Arg(22)->Arg(200)->Unit(benchmark::kMillisecond);
 
+// Bratu's problem y'' + lambda e^y = 0, y(0) = y(1) = 0 at degree 40, lambda = 3.5 (a sweep
+// sets it as it goes).
+void bratu(NonlinearSession& s)
+{
+    s.boxes.equation = "y''+lambda*exp(y)=0";
+    s.boxes.bcText = {"y=0", "y=0"};
+    s.boxes.bcPoint = {"0", "1"};
+    s.boxes.xlower = "0";
+    s.boxes.xupper = "1";
+    s.boxes.terms = "40";
+    s.boxes.constants = {"lambda=3.5"};
+}
+
 // The reciprocal problem with bounds 1E-12 and the automatic degree, from zero coefficients,
 // and Bratu's problem at lambda = 3.5 by continuation from 0.1 in 17 steps at degree 40: the
 // nonlinear rows of the comparison with scipy's solve_bvp.
@@ -99,13 +112,7 @@ void BM_KnownNonlinear(benchmark::State& state)
         s.boxes.bcPoint = {"1", "3"};
         s.autoDegree = true;
     } else {
-        s.boxes.equation = "y''+lambda*exp(y)=0";
-        s.boxes.bcText = {"y=0", "y=0"};
-        s.boxes.bcPoint = {"0", "1"};
-        s.boxes.xlower = "0";
-        s.boxes.xupper = "1";
-        s.boxes.terms = "40";
-        s.boxes.constants = {"lambda=1"};
+        bratu(s);
         s.continuation = {"lambda", 0.1, 3.5, 17};
     }
     for (auto _ : state) {
@@ -125,15 +132,9 @@ void BM_BratuContinuation(benchmark::State& state)
 {
     std::shared_ptr<ode::script::Class1> shared;
     NonlinearSession s(ode::SeriesKind::Power, shared, {});
-    s.boxes.equation = "y''+lambda*exp(y)=0";
-    s.boxes.bcText = {"y=0", "y=0"};
-    s.boxes.bcPoint = {"0", "1"};
-    s.boxes.xlower = "0";
-    s.boxes.xupper = "1";
-    s.boxes.terms = "40";
+    bratu(s);
     s.boxes.maxcy = "40";
     s.boxes.errorD = s.boxes.errorC = "1E-11";
-    s.boxes.constants = {"lambda=3.5"};
     s.boxes.approximation = "0 - Zero coefficients";
     s.method = NonlinearSession::Method::Chebyshev;
     const int steps = static_cast<int>(state.range(0));

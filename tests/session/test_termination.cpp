@@ -442,43 +442,18 @@ TEST(SolveReport, TheBestResultOfAnIterationThatDidNotConverge)
 // points the check tells a poor answer from a good one, and points to the accurate method.
 TEST(SolveReport, TheCheckBetweenTheGridPointsTellsAPoorAnswer)
 {
+    // Each on [0, 1]: the equation, its two conditions at their points, the degree.
     struct Case {
         const char* what;
         bool nonlinear;
-        std::function<void(SingleTexts&)> set;
+        const char *equation, *bc1, *bc2, *point2, *terms;
         bool poor;
     };
     const Case cases[] = {
-        {"y'' + y = 0 on [0, 1] at degree 20", false,
-         [](SingleTexts& b) {
-             b.equation = "y''+y=0";
-             b.bcText = {"y=0", "y'=1"};
-             b.bcPoint = {"0", "0"};
-             b.xlower = "0";
-             b.xupper = "1";
-             b.terms = "20";
-         },
-         false},
-        {"0.001 y'' + y' = 0 at degree 100 (a boundary layer)", false,
-         [](SingleTexts& b) {
-             b.equation = "0.001*y''+y'=0";
-             b.bcText = {"y=0", "y=1"};
-             b.bcPoint = {"0", "1"};
-             b.xlower = "0";
-             b.xupper = "1";
-             b.terms = "100";
-         },
+        {"y'' + y = 0 at degree 20", false, "y''+y=0", "y=0", "y'=1", "0", "20", false},
+        {"0.001 y'' + y' = 0 at degree 100 (a boundary layer)", false, "0.001*y''+y'=0", "y=0", "y=1", "1", "100",
          true},
-        {"the pendulum y'' = -Sin(y) at degree 10", true,
-         [](SingleTexts& b) {
-             b.equation = "y''+Sin(y)=0";
-             b.bcText = {"y=0", "y'=1"};
-             b.bcPoint = {"0", "0"};
-             b.xlower = "0";
-             b.xupper = "1";
-             b.terms = "10";
-         },
-         true},
+        {"the pendulum y'' = -Sin(y) at degree 10", true, "y''+Sin(y)=0", "y=0", "y'=1", "0", "10", true},
     };
     for (const Case& c : cases) {
         std::shared_ptr<script::Class1> shared;
@@ -487,13 +462,17 @@ TEST(SolveReport, TheCheckBetweenTheGridPointsTellsAPoorAnswer)
         if (c.nonlinear) {
             auto n = std::make_unique<NonlinearSession>(SeriesKind::Power, shared, m.sink());
             n->boxes.approximation = "0 - Zero coefficients";
-            c.set(n->boxes);
             s = std::move(n);
         } else {
-            auto l = std::make_unique<LinearSession>(SeriesKind::Power, shared, m.sink());
-            c.set(l->boxes);
-            s = std::move(l);
+            s = std::make_unique<LinearSession>(SeriesKind::Power, shared, m.sink());
         }
+        SingleTexts& b = s->texts();
+        b.equation = c.equation;
+        b.bcText = {c.bc1, c.bc2};
+        b.bcPoint = {"0", c.point2};
+        b.xlower = "0";
+        b.xupper = "1";
+        b.terms = c.terms;
         ASSERT_TRUE(s->solve()) << c.what << (m.seen.empty() ? "" : ": " + m.seen.back());
         const std::optional<GridCheck>& g = s->lastReport().gridCheck;
         ASSERT_TRUE(g) << c.what;
