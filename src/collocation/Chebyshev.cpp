@@ -209,7 +209,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         previousTail = tail;
         if (tried >= maxDegree)
             break;
-        degree = terms ? 2 * tried : NextChebyshevDegree(s.series.coef, tolerance);
+        degree = terms ? 2 * tried : std::max(tried + 1, NextChebyshevDegree(s.series.coef, tolerance));
     }
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     readout.degree = result.degree;

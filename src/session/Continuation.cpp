@@ -51,13 +51,22 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
     bool careful = false;
     std::optional<double> before; // the value solved before `good`
     const int most = 4 * sweep.steps + 64; // steps tried, halved ones included
+    // The value a step of `length` from `from` goes to: the end when that is within the step (or
+    // the step is below the rounding of the value, which it would not move).
+    auto stepFrom = [&](double from, double length) {
+        const double next = from + length;
+        return std::fabs(sweep.to - from) <= std::fabs(length) * 1.000001 || next == from ? sweep.to : next;
+    };
     for (int k = 0;; ++k) {
         if (progress.cancelled())
             return stopped();
         const bool last = value == sweep.to, full = last || careful;
         // From the second step on, the start is the secant through the last two solutions.
-        if (good && before && steps.extrapolate)
-            steps.extrapolate((value - *good) / (*good - *before));
+        if (good && before && *good != *before && steps.extrapolate) {
+            const double w = (value - *good) / (*good - *before);
+            if (std::isfinite(w))
+                steps.extrapolate(w);
+        }
         const int shown = std::min(sweep.steps, static_cast<int>(std::lround((value - sweep.from) / planned)));
         const bool solved = assign(value) && steps.solve(k == 0, full, progress.atStep(shown, sweep.steps));
         log.push_back("STEP " + std::to_string(k) + ": " + sweep.name + "=" + FormatNumber(value) +
@@ -78,7 +87,7 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
             if (std::fabs(step) > std::fabs(planned) / 1024 && k + 1 < most) {
                 step /= 2;
                 solvedInARow = 0;
-                value = *good + step;
+                value = stepFrom(*good, step);
                 log.push_back("THE STEP IS HALVED");
                 continue;
             }
@@ -100,9 +109,9 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
             step *= 2;
             solvedInARow = 0;
         }
-        // The next value, never past the end (nor short of it by a sliver of a step).
-        const double remaining = sweep.to - value;
-        value = std::fabs(remaining) <= std::fabs(step) * 1.000001 ? sweep.to : value + step;
+        // The next value, never past the end (nor short of it by a sliver of a step); a sweep
+        // that has taken as many steps as it may goes to its end at once.
+        value = k + 1 < most ? stepFrom(value, step) : sweep.to;
     }
     log.push_back("CONTINUATION ENDED AT " + sweep.name + "=" + FormatNumber(sweep.to));
     return {true, false};

@@ -46,6 +46,7 @@ double ProblemSession::derivativeAt(int order, double x) const
 
 bool ProblemSession::evaluate()
 {
+    m_evaluationWarning.clear(); // an Evaluate that shows nothing warns of nothing
     double x = 0;
     int order = 0;
     if (!evaluationPoint(texts().xestimation, texts().derNum, x, order))

@@ -447,6 +447,7 @@ bool SystemSession::setChebyshevPoint(double x)
 
 bool SystemSession::evaluate()
 {
+    m_evaluationWarning.clear(); // an Evaluate that shows nothing warns of nothing
     double x = 0;
     int order = 0;
     if (!evaluationPoint(boxes.xestimation, boxes.derNum, x, order))

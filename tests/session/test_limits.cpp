@@ -138,6 +138,26 @@ INSTANTIATE_TEST_SUITE_P(Limits, Bounds, ::testing::ValuesIn(kBounds),
 
 // The automatic degree's tolerance: what the box takes, --tol and NAME.acc take, and the other
 // way round.
+// A step below the rounding of the constant's value would not move it: the sweep goes to its
+// end instead of solving one value again and again (and extrapolating through 0/0).
+TEST(Limits, AContinuationStepTooSmallToMoveTheValueGoesToTheEnd)
+{
+    std::shared_ptr<script::Class1> shared;
+    script::ScriptHost host(shared, {});
+    host.prepare();
+    ContinuationSteps each;
+    int solved = 0;
+    each.solve = [&](bool, bool, const Progress&) { return ++solved > 0; };
+    each.passes = [] { return std::vector<std::string>{}; };
+    each.keep = each.restore = each.stand = [] {};
+    each.extrapolate = [](double w) { EXPECT_TRUE(std::isfinite(w)); };
+    std::vector<std::string> log;
+    const SweepEnd end = RunContinuation({"lambda", 1e6, 1e6 + 1e-9, 1000}, host, each, log);
+    EXPECT_TRUE(end.solved);
+    EXPECT_EQ(solved, 2);
+    EXPECT_EQ(log.back(), "CONTINUATION ENDED AT lambda=" + FormatNumber(1e6 + 1e-9));
+}
+
 TEST(Limits, TheToleranceBoxTheOptionAndTheFileAgree)
 {
     for (const char* text : {"1E-13", "0.5", "0.999", "1", "0", "-1E-13", "2", "1E-300"}) {

@@ -14,10 +14,16 @@ const char* const kApplicationTitle = "ODE Series";
 
 void ShowMessage(QWidget* parent, const QString& text)
 {
-    // A long path has no blank to wrap at: a zero-width space after each slash lets it break
-    // there, so that no part of the message is cut off.
-    QString shown = text;
-    shown.replace(QChar('/'), QStringLiteral("/\u200B"));
+    // A long path has no blank to wrap at: a zero-width space after each slash of a run of more
+    // than 40 characters without a blank lets it break there, so that no part of it is cut off.
+    QString shown;
+    int run = 0;
+    for (const QChar c : text) {
+        shown += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (c == QChar('/') && run > 40)
+            shown += QChar(0x200B);
+    }
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), shown, QMessageBox::Ok, parent);
     box.setObjectName("msgBox");
     // As wide as the text needs, at least enough for the title (a narrow box shows it as "..."),
