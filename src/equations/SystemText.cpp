@@ -54,6 +54,26 @@ OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations,
     return od;
 }
 
+namespace {
+
+// The first place from `from` on where the lower-case `name` stands in the lower-case `text` as a
+// name of its own: not inside a longer name or number, not a function's name before "(".
+size_t FindWholeName(const std::string& text, const std::string& name, size_t from)
+{
+    for (size_t pos = name.empty() ? std::string::npos : text.find(name, from); pos != std::string::npos;
+         pos = text.find(name, pos + name.size())) {
+        const size_t after = pos + name.size();
+        const bool badBefore = pos > 0 && (IsDigit(text[pos - 1]) || IsLowerLetter(text[pos - 1]));
+        const bool badAfter =
+            after < text.size() && (IsDigit(text[after]) || IsLowerLetter(text[after]) || text[after] == '(');
+        if (!badBefore && !badAfter)
+            return pos;
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
 SystemSplit SplitSystemText(const std::string& text, const std::vector<std::string>& names, int sumOrder)
 {
     SystemSplit r;
@@ -75,19 +95,11 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
         const size_t len = name.size();
         if (len == 0)
             continue;
-        size_t from = 0;
         for (;;) {
-            const size_t pos = rest.find(name, from);
+            const size_t pos = FindWholeName(rest, name, 0);
             if (pos == std::string::npos)
                 break;
-            const bool badBefore = pos > 0 && (IsDigit(rest[pos - 1]) || IsLowerLetter(rest[pos - 1]));
             const size_t after = pos + len;
-            const bool badAfter =
-                after < rest.size() && (IsDigit(rest[after]) || IsLowerLetter(rest[after]) || rest[after] == '(');
-            if (badBefore || badAfter) {
-                from = pos + len;
-                continue;
-            }
             std::string coefficient;
             if (pos == 0)
                 coefficient = "1";
@@ -110,7 +122,6 @@ SystemSplit SplitSystemText(const std::string& text, const std::vector<std::stri
                 return r;
             }
             r.coef[j][k] = coefficient;
-            from = 0;
         }
     }
     return r;
@@ -128,19 +139,10 @@ std::optional<std::string> CheckSystemSplit(const SystemSplit& split, const Orde
             if (coefficient == "0")
                 continue;
             const std::string text = AsciiLower(coefficient);
-            for (const std::string& other : names) {
-                const std::string name = AsciiLower(other);
-                for (size_t pos = name.empty() ? std::string::npos : text.find(name); pos != std::string::npos;
-                     pos = text.find(name, pos + 1)) {
-                    const size_t after = pos + name.size();
-                    const bool inside = (pos > 0 && (IsDigit(text[pos - 1]) || IsLowerLetter(text[pos - 1]))) ||
-                                        (after < text.size() && (IsDigit(text[after]) || IsLowerLetter(text[after]) ||
-                                                                 text[after] == '('));
-                    if (!inside)
-                        return "names " + Excerpt(other) + " in the coefficient of " + Excerpt(names[j]) +
-                               ": write its terms in the order of the variables, each as coefficient*variable";
-                }
-            }
+            for (const std::string& other : names)
+                if (FindWholeName(text, AsciiLower(other), 0) != std::string::npos)
+                    return "names " + Excerpt(other) + " in the coefficient of " + Excerpt(names[j]) +
+                           ": write its terms in the order of the variables, each as coefficient*variable";
         }
     for (size_t j = 0; j < split.coef.size(); ++j)
         for (size_t q = static_cast<size_t>(od.varOrder[j]) + 1; q < split.coef[j].size(); ++q)
