@@ -129,15 +129,7 @@ private:
             (m_drawn && now - m_last < std::chrono::milliseconds(200)))
             return;
         m_last = now;
-        std::string line = "odeseries: solving";
-        if (info.steps > 0)
-            line += ", step " + std::to_string(info.step) + " of " + std::to_string(info.steps);
-        if (info.degree > 0)
-            line += ", degree " + std::to_string(info.degree);
-        if (info.pass > 0)
-            line += ", pass " + std::to_string(info.pass);
-        if (info.fraction >= 0)
-            line += ", elimination " + std::to_string(static_cast<int>(info.fraction * 100)) + "%";
+        const std::string line = "odeseries: " + ProgressLine(info);
         std::cerr << "\r\033[K" << line << " (Ctrl+C stops)" << std::flush;
         m_drawn = true;
     }

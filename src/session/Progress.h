@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 
 namespace ode {
 
@@ -29,6 +30,22 @@ struct ProgressInfo {
 };
 
 using ProgressCallback = std::function<void(const ProgressInfo&)>;
+
+// What a solve is doing, in words: "solving, step 2 of 5, degree 200, pass 3, elimination 40%"
+// (the parts a report has). The terminal's progress line and the window's say it alike.
+inline std::string ProgressLine(const ProgressInfo& info)
+{
+    std::string line = "solving";
+    if (info.steps > 0)
+        line += ", step " + std::to_string(info.step) + " of " + std::to_string(info.steps);
+    if (info.degree > 0)
+        line += ", degree " + std::to_string(info.degree);
+    if (info.pass > 0)
+        line += ", pass " + std::to_string(info.pass);
+    if (info.fraction >= 0)
+        line += ", elimination " + std::to_string(static_cast<int>(info.fraction * 100)) + "%";
+    return line;
+}
 
 class Progress {
 public:

@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cmath>
 #include <stdexcept>
@@ -572,6 +573,57 @@ private slots:
             QVERIFY2(form->txtOrder->isEnabled() && !form->Loading(), name);
         }
         enterSolvableProblem();
+        form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+    }
+
+    // A long solve runs off the window's thread: its progress and Cancel show, input to the
+    // boxes is held back, and Cancel, Escape or closing the window stop it with the stopped line
+    // listed; the form solves again afterwards.
+    void aLongSolveShowsItsProgressAndCanBeStopped_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("close") << "close";
+    }
+    void aLongSolveShowsItsProgressAndCanBeStopped()
+    {
+        QFETCH(QString, how);
+        enterHead();
+        typeInto(form->txtEquation, "y''+y=0");
+        typeInto(form->txtBC[1], "y=0");
+        form->cmdNextBC->click();
+        typeInto(form->txtBC[2], "y'=1");
+        typeInto(form->txtXeval[2], "0");
+        find<QComboBox>(form, "cboMethod")->setCurrentIndex(1);
+        typeInto(form->txtTerms, "4000");
+        pressTab();
+        QString progress;
+        QTimer watch;
+        watch.setInterval(20);
+        connect(&watch, &QTimer::timeout, [&]() {
+            if (!form->cmdCancel->isVisible() || !progress.isEmpty())
+                return;
+            progress = form->statusBar()->currentMessage();
+            QTest::keyClicks(form->txtEquation, "zz"); // held back: the solve reads the problem it started with
+            if (how == "Cancel")
+                QTest::mouseClick(form->cmdCancel, Qt::LeftButton);
+            else if (how == "Escape")
+                QTest::keyClick(form->txtEquation, Qt::Key_Escape);
+            else
+                QVERIFY(!form->close());
+        });
+        watch.start();
+        form->cmdSolve->click();
+        watch.stop();
+        QVERIFY2(progress.startsWith("Solving"), qPrintable(progress));
+        QVERIFY2(items(form->lstCoeff).value(0).startsWith("STOPPED BY THE USER"), qPrintable(items(form->lstCoeff).join('|')));
+        QCOMPARE(form->txtEquation->text(), QString("y''+y=0"));
+        QVERIFY(form->isVisible() && form->cmdCancel->isHidden() && form->cmdSolve->isVisible());
+        QCOMPARE(form->statusBar()->currentMessage(), QString());
+        typeInto(form->txtTerms, "30");
+        pressTab();
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
     }

@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
+#include "gui/app/BackgroundSolve.h"
 #include "gui/app/ConstantsFrame.h"
 #include "gui/app/FormEvents.h"
 #include "gui/app/FormHost.h"
@@ -55,9 +56,14 @@ ProblemForm::~ProblemForm() = default;
 std::function<void(const std::string&)> ProblemForm::messageSink()
 {
     return [this](const std::string& m) {
-        if (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-        app::ShowMessage(this, QString::fromStdString(m));
+        // A solve's message comes from the solving thread: the box opens on the window's.
+        app::ForwardMessage(this,
+                            [this](const QString& text) {
+                                if (!app::SolveRunning() && QApplication::overrideCursor())
+                                    QApplication::restoreOverrideCursor();
+                                app::ShowMessage(this, text);
+                            },
+                            m);
     };
 }
 
@@ -106,6 +112,9 @@ app::ConstantsFrame* ProblemForm::addSolveRow(QVBoxLayout* main)
     lower->addWidget(frame);
     cmdSolve = makeButton("cmdSolve", "Solve", "Compute solution");
     lower->addWidget(cmdSolve);
+    cmdCancel = makeButton("cmdCancel", "Cancel", "Stop the solve (Esc): the best found so far is kept");
+    cmdCancel->hide();
+    lower->addWidget(cmdCancel);
     main->addLayout(lower);
     return frame;
 }
@@ -535,12 +544,20 @@ void ProblemForm::cmdSolve_Click()
 {
     if (!m_events->validateFocused())
         return;
-    {
-        app::BusyCursor busy;
-        ClearResults();
-        readBoxes();
+    ClearResults();
+    readBoxes();
+    session().setCancelFlag(&m_cancelSolve);
+    const auto showProgress = [this](const QString& line) {
+        if (line.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(line);
+    };
+    app::RunInBackground({showProgress, cmdCancel, cmdSolve}, m_cancelSolve, [this](const ProgressCallback& report) {
+        session().setProgressCallback(report);
         session().solve();
-    }
+    });
+    session().setProgressCallback({});
     if (session().beepAfterSolve())
         QApplication::beep();
     showLists();

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -59,6 +60,9 @@ public:
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuPrint = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr, *mnuNew = nullptr, *mnuExamples = nullptr;
     QAction* mnuExport = nullptr; // File > Export...: the standing solution for other programs
+    // A solve that runs for more than a moment says what it is doing in the status bar, and
+    // this button, in Solve's place meanwhile, stops it (Escape does too).
+    QPushButton* cmdCancel = nullptr;
     // The accurate method: the collocation points' choice (power series), the automatic
     // degree (or terms), the readout, the Chebyshev coefficients, the Newton passes (nonlinear
     // power forms) and the decay plot, log10 |ck| against k (every variable's on a system).
@@ -250,6 +254,7 @@ protected:
     bool m_nonlinear;
     app::FormHost& m_host;
     app::FormEvents* m_events = nullptr;
+    std::atomic<bool> m_cancelSolve{false}; // set by Cancel: the solve under way stops
     QPrinter m_printer;
     bool m_loading = false;
     QString m_problemFileName;
