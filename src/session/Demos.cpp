@@ -3,6 +3,7 @@
 #include "common/FileIO.h"
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
+#include "session/ProblemFiles.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,22 +19,13 @@ bool HoldsIndex(const std::filesystem::path& folder)
     return std::filesystem::is_regular_file(folder / kDemoIndexName, ec);
 }
 
-// The kind a problem file opens in, from its magic word.
-bool ReadKind(const std::string& problemFile, ProblemKind& kind, std::string& why)
+// The kind of the demo's pair, into `kind`.
+bool ReadPairKind(const std::string& name, ProblemKind& kind, std::string& why)
 {
-    std::string text;
-    if (!ReadWholeFile(problemFile, text, why))
-        return false;
-    RecordReader reader(std::move(text));
-    std::string magic;
-    reader.readText(magic);
-    const auto found = KindOfMagicWord(magic);
-    if (!reader.ok() || !found) {
-        why = "not a problem file of any kind";
-        return false;
-    }
-    kind = *found;
-    return true;
+    const std::optional<ProblemKind> found = PairKind(name, why);
+    if (found)
+        kind = *found;
+    return found.has_value();
 }
 
 // "start=0 points=chebyshev": false with the word that is not understood.
@@ -115,7 +107,7 @@ DemoLibrary LoadDemoLibrary(const std::string& folder)
             library.problems.push_back(kDemoIndexName + (":" + std::to_string(number)) + ": no demo name");
             continue;
         }
-        if (!ReadWholeFile(demo.path, content, why) || !ReadKind(demo.path + ".str", demo.kind, why) ||
+        if (!ReadWholeFile(demo.path, content, why) || !ReadPairKind(demo.path, demo.kind, why) ||
             (settings != std::string::npos && !ReadSettings(line.substr(settings + 1), demo, why))) {
             library.problems.push_back(demo.name + ": " + why);
             continue;

@@ -3,6 +3,7 @@
 // problem file NAME.str and the accurate method's NAME.acc), the first step of every Open, the
 // messages of a damaged file and of a save refused, and how a constant entry is kept.
 
+#include "common/ProblemKind.h"
 #include "common/TextRecords.h"
 
 #include <optional>
@@ -21,6 +22,17 @@ std::string ConstantWhat(const std::string& entry);
 // a NaN, which the file writes as the run time did, "1.#INF", and no reader takes), or nothing:
 // such a save would leave a pair that cannot be opened in place of one that can.
 std::optional<std::string> UnsavableCoefficients(bool solved, const std::vector<double>& coef);
+
+// NAME.str, the problem file of the pair NAME (its series file is NAME itself).
+constexpr const char* kProblemFileSuffix = ".str";
+
+// The pair a chosen file belongs to: NAME for NAME.str (a dialog, a drop or a typed name may
+// give either file of the pair), otherwise the name as it is.
+std::string PairName(const std::string& chosen);
+
+// The kind of the pair NAME, by its problem file's magic word; none, with `why`, when the file
+// cannot be read or is no problem file.
+std::optional<ProblemKind> PairKind(const std::string& name, std::string& why);
 
 // NAME.acc for the problem pair NAME.
 std::string AccurateFilePath(const std::string& problemPath);

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -20,6 +21,10 @@
 #include <memory>
 
 namespace guitest {
+
+// The user's settings (recent files) in the test folders of the platform, not the user's own.
+inline void KeepSettingsApart() { QStandardPaths::setTestModeEnabled(true); }
+Q_COREAPP_STARTUP_FUNCTION(KeepSettingsApart)
 
 // Makes `window` the active window so that focus moves as it does for a user.
 inline bool activate(QWidget* window);

@@ -82,7 +82,7 @@ private slots:
         QVERIFY(!form->txtOrder->isEnabled());
         QVERIFY(!form->txtIndepVarNam->isEnabled());
         QVERIFY(!form->txtDepVarNam->isEnabled());
-        QVERIFY(!form->mnuOpen->isEnabled());
+        QVERIFY(form->mnuOpen->isEnabled());
         QVERIFY(form->mnuSave->isEnabled());
         QVERIFY(form->mnuPrint->isVisible());
         QCOMPARE(form->lblEquation->text(), QString("In terms of x and of y and its derivatives up to y''"));
@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(second->txtBC[2]->text(), QString("y=0"));
         QCOMPARE(second->cboConstants->itemText(0), QString("k=2.37"));
         QVERIFY(!second->txtOrder->isEnabled());
-        QVERIFY(!second->mnuOpen->isEnabled());
+        QVERIFY(second->mnuOpen->isEnabled()); // another pair may follow, after the save question
         QVERIFY(second->mnuPrint->isVisible());
         QVERIFY(!second->Loading());
         typeInto(second->txtXestimation, "1");

@@ -221,6 +221,16 @@ private slots:
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
         QVERIFY(static_cast<ode::NonlinearSession&>(form->session()).lastReport().passes <= 2);
+        // The file the start came from is not the problem's: Save asks for a name.
+        int asked = 0;
+        form->chooseFile = [&](bool save) {
+            asked += save;
+            return dir.filePath("own");
+        };
+        form->mnuSave->trigger();
+        QCOMPARE(asked, 1);
+        QVERIFY(QFile::exists(dir.filePath("own.str")));
+        form->chooseFile = [&](bool) { return file; };
 
         // A series without coefficients falls back to random coefficients.
         form->chooseFile = [&](bool) { return dir.filePath("none"); };

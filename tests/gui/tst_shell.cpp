@@ -15,11 +15,18 @@
 #include "systems/SystemSession.h"
 
 #include <QComboBox>
+#include <QPointer>
+#include <QAction>
+#include <QDropEvent>
+#include <QUrl>
+#include <QMenu>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -56,6 +63,56 @@ class TestShell : public QObject {
     Q_OBJECT
 
 private slots:
+    // Tab and Shift+Tab follow the form's visual order, through the condition shown (its text,
+    // then its point) to the buttons beside it, and Shift+Tab retraces Tab's way exactly.
+    void tabFollowsTheVisualOrderBothWays_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QStringList>("order"); // the way Tab takes from the first box, in part
+        const QStringList single{"txtEquation", "txtBC_2", "txtXeval_2", "cmdPrevBC", "cmdNextBC", "cmdShowAllBCs",
+                                 "txtXlower", "txtXupper", "txtExpansion"};
+        const QStringList system{"txtEquation_0", "cmdPrevDE", "cmdNextDE", "cmdShowAllDEs", "txtBC_2", "txtXeval_2",
+                                 "cmdPrevBC", "cmdNextBC", "cmdShowAllBCs", "txtXlower", "txtXupper"};
+        QTest::newRow("linear") << "airy" << single;
+        QTest::newRow("linear-trig") << "forced-oscillator" << single;
+        QTest::newRow("nonlinear") << "bratu" << single;
+        QTest::newRow("nonlinear-trig, one condition")
+            << "nonlinear-trig" << QStringList{"txtEquation", "txtBC_1", "txtXeval_1", "cmdPrevBC"};
+        QTest::newRow("system") << "coupled-oscillators" << system;
+        QTest::newRow("nonlinear-system") << "predator-prey" << system;
+    }
+    void tabFollowsTheVisualOrderBothWays()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QStringList, order);
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
+        const ode::Demo* d = ode::FindDemo(library, demo.toStdString());
+        QVERIFY(d);
+        shell.openDemo(*d);
+        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        QVERIFY(form && activate(form));
+        find<QPushButton>(form, "cmdNextBC")->click();
+        QWidget* first = find<QWidget>(form, order[0]);
+        first->setFocus(Qt::TabFocusReason);
+        auto chain = [&](Qt::Key key, Qt::KeyboardModifiers mod) {
+            QStringList names{QApplication::focusWidget()->objectName()};
+            for (int i = 0; i < 60; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), key, mod);
+                if (QApplication::focusWidget() == first)
+                    break;
+                names << QApplication::focusWidget()->objectName();
+            }
+            return names;
+        };
+        const QStringList forward = chain(Qt::Key_Tab, Qt::NoModifier);
+        QStringList backward = chain(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(forward.mid(0, order.size()), order);
+        std::reverse(backward.begin() + 1, backward.end());
+        QCOMPARE(backward, forward);
+    }
+
     void aPointNeedsNoQuestionAndIsWrittenBackAtExit()
     {
         auto setting = std::make_unique<FakeSetting>(".");
@@ -388,21 +445,28 @@ private slots:
     }
 
     // A form with unsaved changes is asked before a demo replaces it; Cancel keeps it.
-    void aDemoReplacesAFormOnlyWhenItsChangesMayGo_data()
+    // A pair replaces a form that holds a problem only when its changes may go, whichever way
+    // it comes: a demo, File > Open (NAME.str picked in the dialog stands for the pair), a
+    // recent file, a drop; the pair opens in the form of its kind, under its name.
+    void aPairReplacesAFormOnlyWhenItsChangesMayGo_data()
     {
+        QTest::addColumn<QString>("way");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << false;
-        QTest::newRow("Discard") << int(QMessageBox::Discard) << true;
+        for (const QString way : {"demo", "Open", "recent", "drop"}) {
+            QTest::newRow(qPrintable(way + ", Cancel")) << way << int(QMessageBox::Cancel);
+            QTest::newRow(qPrintable(way + ", Discard")) << way << int(QMessageBox::Discard);
+        }
     }
-    void aDemoReplacesAFormOnlyWhenItsChangesMayGo()
+    void aPairReplacesAFormOnlyWhenItsChangesMayGo()
     {
+        QFETCH(QString, way);
         QFETCH(int, answer);
-        QFETCH(bool, replaced);
+        const bool replaced = answer == QMessageBox::Discard;
+        const QString examples = QString(ODESERIES_SOURCE_DIR) + "/examples/";
         std::unique_ptr<Shell> shell;
         auto* form = openForm<ode::forms::ProblemForm>(shell, ode::ProblemKind::LinearPower);
         QPointer<QWidget> guard(form);
-        form->openDemo(QString(ODESERIES_SOURCE_DIR) + "/examples/airy");
+        form->openDemo(examples + "airy");
         find<QLineEdit>(form, "txtXupper")->setText("3"); // an edit: the problem is changed
         QVERIFY(form->Modified());
         int asked = 0;
@@ -410,16 +474,44 @@ private slots:
             ++asked;
             return QMessageBox::StandardButton(answer);
         };
-        form->mnuExamples->trigger();
-        auto* examples = form->findChild<ode::shell::FrmExamples*>("frmExamples");
-        QVERIFY(examples);
-        examples->lstExamples->setCurrentItem(examples->lstExamples->findItems("rotation", Qt::MatchExactly)[0]);
-        examples->cmdOpenExample->click();
+        // File > Open stays with the form's kind; the other ways open the pair's own.
+        const QString pair = examples + (way == "Open" ? "harmonic-oscillator" : "rotation");
+        const QString kind = way == "Open" ? "frmPldif" : "frmSldif";
+        if (way == "demo") {
+            form->mnuExamples->trigger();
+            auto* library = form->findChild<ode::shell::FrmExamples*>("frmExamples");
+            QVERIFY(library);
+            library->lstExamples->setCurrentItem(library->lstExamples->findItems("rotation", Qt::MatchExactly)[0]);
+            library->cmdOpenExample->click();
+        } else if (way == "Open") {
+            form->chooseFile = [&](bool) { return pair + ".str"; };
+            QTest::keyClick(form, Qt::Key_O, Qt::ControlModifier);
+        } else if (way == "recent") {
+            shell->rememberFile(pair);
+            auto* recent = find<QMenu>(form, "mnuRecent");
+            emit recent->aboutToShow();
+            find<QAction>(recent, "mnuRecent_1")->trigger();
+        } else {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(pair + ".str")});
+            QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form, &drop);
+            QTest::qWait(10);
+        }
         QCOMPARE(asked, 1);
-        QCOMPARE(shell->CurrentForm()->objectName(), QString(replaced ? "frmSldif" : "frmPldif"));
         QCOMPARE(shell->CurrentForm() == form, !replaced);
-        if (replaced)
-            QTRY_VERIFY(guard.isNull());
+        if (!replaced)
+            return;
+        QCOMPARE(shell->CurrentForm()->objectName(), kind);
+        if (way != "demo") {
+            QVERIFY2(shell->CurrentForm()->windowTitle().startsWith(QFileInfo(pair).fileName() + " - "),
+                     qPrintable(shell->CurrentForm()->windowTitle()));
+            QCOMPARE(shell->recentFiles().value(0), pair);
+        }
+        QTRY_VERIFY(guard.isNull());
     }
 
     // The examples window's find box narrows the list to the demos holding every word.

@@ -6,6 +6,7 @@
 #include "common/ProblemKind.h"
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -53,6 +54,16 @@ public:
     // File > Examples...: the demos library, beside `from`; a chosen demo opens in the form
     // of its kind, in place of the current one.
     virtual void showExamples(QWidget* from) = 0;
+    // Opens the pair `name` from `form` (File > Open, a recent file, a dropped file). A form that
+    // holds no problem yet opens it itself; otherwise, after the save question, a fresh form
+    // takes the form's place and opens it. `ofFormKind`: the pair is meant for the form's kind
+    // (File > Open says "Incompatible file" otherwise); else it opens in the form of its own
+    // kind. A pair that cannot be opened is said in a box over `form`, and the problem in the
+    // form stays.
+    virtual void openProblem(QWidget* form, const QString& name, bool ofFormKind) = 0;
+    // The pairs opened or saved last, the newest first, kept in the user's settings.
+    virtual QStringList recentFiles() const = 0;
+    virtual void rememberFile(const QString& name) = 0;
 };
 
 } // namespace ode::app

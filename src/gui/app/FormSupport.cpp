@@ -3,10 +3,14 @@
 #include "gui/app/Messages.h"
 #include "gui/app/ReportPrinter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QListWidget>
+#include <QMenu>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QScreen>
 
 #include <QPalette>
@@ -97,12 +101,38 @@ void PlaceBeside(QWidget* child, QWidget* parent)
     child->move(at);
 }
 
+void GiveStandardKeys(QWidget* window, const StandardItems& items)
+{
+    const auto give = [](QAction* item, const QKeySequence& keys) {
+        if (item)
+            item->setShortcut(keys);
+    };
+    give(items.newItem, QKeySequence(Qt::CTRL | Qt::Key_N));
+    give(items.open, QKeySequence(Qt::CTRL | Qt::Key_O));
+    give(items.save, QKeySequence(Qt::CTRL | Qt::Key_S));
+    give(items.saveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    give(items.print, QKeySequence(Qt::CTRL | Qt::Key_P));
+    give(items.help, QKeySequence(Qt::Key_F1));
+    if (items.file && !items.file->title().contains('&'))
+        items.file->setTitle('&' + items.file->title());
+    auto* quit = new QAction(QStringLiteral("Quit"), window);
+    quit->setObjectName("actQuit");
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    window->addAction(quit);
+    QObject::connect(quit, &QAction::triggered, window, []() { QApplication::closeAllWindows(); });
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+}
+
 QString ChooseFileWithDialog(QWidget* parent, bool save)
 {
     QFileDialog dialog(parent, save ? QStringLiteral("Save As") : QStringLiteral("Open"));
     dialog.setObjectName("dlgFile");
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // A pair is two files, NAME and NAME.str: one entry stands for it (the caller takes either
+    // as the pair's name).
+    dialog.setNameFilters({QStringLiteral("Problems (*.str)"), QStringLiteral("All files (*)")});
     // Wide enough for the name, size, type and date columns, but within the screen.
     ResizeOnScreen(&dialog, QSize(860, 520));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QListWidget;
+class QMenu;
 class QPrinter;
 class QWidget;
 
@@ -45,8 +47,20 @@ void UseReadableDisabledText();
 // The contrast ratio of two colours (1 to 21), as accessibility guidelines measure it.
 double ContrastRatio(const QColor& a, const QColor& b);
 
-// The platform's open or save dialog: the chosen name, "" when cancelled.
+// The platform's open or save dialog, showing the problem files (NAME.str, one entry a pair)
+// or every file: the chosen name, "" when cancelled.
 QString ChooseFileWithDialog(QWidget* parent, bool save);
+// The keys a desktop program answers to, given to a window's menu items (any may be null):
+// Ctrl+N New, Ctrl+O Open, Ctrl+S Save, Ctrl+Shift+S Save As, Ctrl+P Print, F1 Help, Alt+F the
+// File menu, and Ctrl+Q, which closes every window as closing the problem's form does (a
+// problem not saved asks first). Enter presses a focused button, as Space does.
+struct StandardItems {
+    QMenu* file = nullptr;
+    QAction *newItem = nullptr, *open = nullptr, *save = nullptr, *saveAs = nullptr, *print = nullptr;
+    QAction* help = nullptr;
+};
+void GiveStandardKeys(QWidget* window, const StandardItems& items);
+
 // The printer dialog: true to print.
 bool ConfirmPrinterWithDialog(QWidget* parent, QPrinter& printer);
 

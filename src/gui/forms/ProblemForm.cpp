@@ -11,12 +11,15 @@
 #include "gui/app/Messages.h"
 #include "gui/app/frmExport.h"
 #include "gui/plot/DecayView.h"
+#include "session/ProblemFiles.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -26,8 +29,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -41,6 +48,7 @@ std::string s(const QString& q) { return q.toStdString(); }
 ProblemForm::ProblemForm(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinear), m_host(host)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAcceptDrops(true);
     chooseFile = [this](bool save) { return app::ChooseFileWithDialog(this, save); };
     confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
     askSaveChanges = [this]() {
@@ -407,7 +415,7 @@ void ProblemForm::readContinuation(Continuation& c) const
 bool ProblemForm::chooseSaveName(bool ask)
 {
     if (ask || m_problemFileName.isEmpty())
-        m_problemFileName = chooseFile(true);
+        m_problemFileName = QString::fromStdString(PairName(s(chooseFile(true))));
     return !m_problemFileName.isEmpty();
 }
 
@@ -479,6 +487,8 @@ void ProblemForm::connectCommands()
     connect(mnuPrint, &QAction::triggered, this, app::Guarded(this, [this]() { mnuPrint_Click(); }));
     connect(mnuHelp, &QAction::triggered, this, app::Guarded(this, [this]() { m_host.showHelp(this); }));
     connect(mnuAbout, &QAction::triggered, this, app::Guarded(this, [this]() { m_host.ShowAbout(); }));
+    app::GiveStandardKeys(this, {menuBar()->findChild<QMenu*>("mnuFile"), mnuNew, mnuOpen, mnuSave, mnuSaveAs,
+                                 mnuPrint, mnuHelp});
 }
 
 void ProblemForm::ClearResults()
@@ -661,11 +671,69 @@ void ProblemForm::trackChanges()
 
 void ProblemForm::mnuOpen_Click()
 {
-    if (!mnuOpen->isEnabled())
-        return;
     const QString name = chooseFile(false);
     if (!name.isEmpty())
-        openPair(name);
+        m_host.openProblem(this, QString::fromStdString(PairName(s(name))), true);
+}
+
+bool ProblemForm::holdsNoProblem() { return firstHeadBox()->isEnabled() && !m_modified; }
+
+namespace {
+// The pair a drag carries: one local file of a pair (its series file or NAME.str), or "".
+QString DroppedPair(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return {};
+    const std::string name = PairName(data->urls().first().toLocalFile().toStdString());
+    return QFileInfo::exists(QString::fromStdString(name + kProblemFileSuffix)) ? QString::fromStdString(name)
+                                                                                 : QString();
+}
+} // namespace
+
+void ProblemForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedPair(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void ProblemForm::dropEvent(QDropEvent* event)
+{
+    const QString name = DroppedPair(event->mimeData());
+    if (name.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the save question is a box of its own.
+    QTimer::singleShot(0, this, app::Guarded(this, [this, name]() { m_host.openProblem(this, name, false); }));
+}
+
+void ProblemForm::addRecentMenu(QMenu* file)
+{
+    QMenu* recent = file->addMenu("Recent Files");
+    recent->setObjectName("mnuRecent");
+    // Made anew each time it opens: another form may have saved meanwhile.
+    connect(recent, &QMenu::aboutToShow, this, [this, recent]() {
+        recent->clear();
+        const QStringList files = m_host.recentFiles();
+        for (int i = 0; i < files.size(); ++i) {
+            // "&1 myosc  (/home/user/problems)": the number is the key.
+            const QFileInfo info(files[i]);
+            QString label = info.fileName() + "  (" + info.absolutePath() + ")";
+            label.replace('&', "&&");
+            QAction* item = recent->addAction(QStringLiteral("&%1 ").arg(i + 1) + label);
+            item->setObjectName(QStringLiteral("mnuRecent_%1").arg(i + 1));
+            const QString name = files[i];
+            connect(item, &QAction::triggered, this,
+                    app::Guarded(this, [this, name]() { m_host.openProblem(this, name, false); }));
+        }
+        if (files.isEmpty())
+            recent->addAction("(none yet)")->setEnabled(false);
+    });
+}
+
+void ProblemForm::saved()
+{
+    setModified(false);
+    m_host.rememberFile(m_problemFileName);
 }
 
 bool ProblemForm::openPair(const QString& name)

@@ -28,6 +28,8 @@ class QHBoxLayout;
 class QVBoxLayout;
 class QLabel;
 class QLineEdit;
+class QDragEnterEvent;
+class QDropEvent;
 class QMenu;
 class QListWidget;
 class QPushButton;
@@ -109,9 +111,13 @@ public:
     void cmdEvaluate_Click();
     void cmdPlot_Click();
     void mnuPrint_Click();
-    // Open: the file dialog, then the session's Open with the head locked while it reads; a
-    // refused file leaves the head open for another entry or another file.
+    // Open, in every state: the file dialog (one entry a pair), then the host's Open
+    // (FormHost::openProblem): read here while the form holds no problem yet, with the head
+    // locked while it reads (a refused file leaves the head open for another entry or another
+    // file), else after the save question in a fresh form.
     void mnuOpen_Click();
+    // True while the head is still open and nothing was typed: an Open reads into this form.
+    bool holdsNoProblem();
     // Opens the pair `name` as Open does; false (the head open again) when it is refused.
     bool openPair(const QString& name);
     // A demo from the library: opened as a file, but with no name of its own, so that Save
@@ -167,6 +173,10 @@ protected:
     void connectCommands();
     // File > Examples..., after Open in `file`: the demos library.
     void addExamplesItem(QMenu* file);
+    // File > "Recent Files" (mnuRecent), after Open in `file`: the pairs opened or saved last.
+    void addRecentMenu(QMenu* file);
+    // A save of the pair went through: nothing is unsaved, and the pair is a recent file.
+    void saved();
     // File > "New problem...": after the save question, back to the chooser of the kind.
     void addNewProblemItem(QMenu* file);
     // File > Export..., after the save items in `file`.
@@ -244,6 +254,9 @@ protected:
     static QListWidget* makeList(const char* name, const QString& tip = {});
 
     void closeEvent(QCloseEvent* event) override;
+    // A problem pair dropped on the form opens as a recent file does.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // Every edit of a box, a list or a choice marks the problem as changed (after the form is
     // built; not while a file is being shown).
     void trackChanges();

@@ -9,6 +9,7 @@
 #include "gui/app/FormHost.h"
 #include "gui/app/FormSupport.h"
 #include "gui/app/Guard.h"
+#include "session/ProblemFiles.h"
 #include "gui/app/Messages.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/DecayView.h"
@@ -292,6 +293,7 @@ void FrmSingle::buildMenus()
     connect(mnuNew, &QAction::triggered, this, app::Guarded(this, [this]() { mnuNew_Click(); }));
     mnuOpen = mnuFile->addAction("Open");
     mnuOpen->setObjectName("mnuOpen");
+    addRecentMenu(mnuFile);
     addNewProblemItem(mnuFile);
     addExamplesItem(mnuFile);
     mnuFile->addSeparator()->setObjectName("mnuFileBar1");
@@ -349,7 +351,6 @@ void FrmSingle::wireEvents()
         if (!txtOrder->isEnabled() || m_loading)
             return;
         txtOrder->setEnabled(false);
-        mnuOpen->setEnabled(false);
         m_host.conditionsEditor()->setRowCount(m_numBC);
         BuildConditionControls();
         if (txtIndepVarNam->isEnabled())
@@ -525,14 +526,14 @@ void FrmSingle::BuildConditionControls()
     fitBoxWidths();
     for (int k = 1; k <= m_numBC; ++k)
         editor->setCellText(k - 1, txtBC[static_cast<size_t>(k)]->text());
-    // Tab order after txtBC(1): txtXeval(2), txtBC(2), txtXeval(3), ...
-    QWidget* previous = txtBC[1];
+    // Tab goes as the eye does: each condition's text, then its point, then the next
+    // condition's (only the one shown takes the focus), then on to the buttons beside them.
+    QWidget* previous = txtXeval[1];
     for (int k = 2; k <= m_numBC; ++k) {
-        QWidget::setTabOrder(previous, txtXeval[static_cast<size_t>(k)]);
-        QWidget::setTabOrder(txtXeval[static_cast<size_t>(k)], txtBC[static_cast<size_t>(k)]);
-        previous = txtBC[static_cast<size_t>(k)];
+        QWidget::setTabOrder(previous, txtBC[static_cast<size_t>(k)]);
+        QWidget::setTabOrder(txtBC[static_cast<size_t>(k)], txtXeval[static_cast<size_t>(k)]);
+        previous = txtXeval[static_cast<size_t>(k)];
     }
-    QWidget::setTabOrder(previous, txtXeval[1]);
 }
 
 void FrmSingle::ShowBC(int k)
@@ -686,7 +687,6 @@ void FrmSingle::showOpenedProblem()
     if (txtMaxDegree)
         showAccurateSettings(m_session->maxDegree, m_session->tolerance);
     ShowProblem();
-    mnuOpen->setEnabled(false);
     mnuSave->setEnabled(true);
     mnuSaveAs->setEnabled(true);
     mnuPrint->setVisible(true);
@@ -730,7 +730,7 @@ void FrmSingle::SaveProblem()
 {
     readBoxes();
     if (m_session->save(s(m_problemFileName)))
-        setModified(false);
+        saved();
 }
 
 bool FrmSingle::saveForClose()
@@ -755,8 +755,9 @@ void FrmSingle::cboApproximation_LostFocus()
 {
     if (static_cast<int>(ParseNumber(s(cboApproximation->currentText()))) != 3)
         return;
-    const QString name = chooseFile(false);
-    m_problemFileName = name;
+    // The series picked is a start, not this problem's file: Save still asks for a name, and
+    // never writes over the file the start came from.
+    const QString name = QString::fromStdString(PairName(s(chooseFile(false))));
     if (name.isEmpty())
         return;
     NonlinearSession& session = *m_newton;

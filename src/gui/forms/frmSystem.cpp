@@ -241,6 +241,7 @@ void FrmSystem::buildMenus()
     mnuNew = action(file, "mnuNew", "New");
     connect(mnuNew, &QAction::triggered, this, app::Guarded(this, [this]() { mnuNew_Click(); }));
     mnuOpen = action(file, "mnuOpen", "Open");
+    addRecentMenu(file);
     addNewProblemItem(file);
     addExamplesItem(file);
     mnuSave = action(file, "mnuSave", "Save All");
@@ -287,7 +288,6 @@ void FrmSystem::wireBoxes()
         if (!txtNumDE->isEnabled() || m_loading)
             return;
         txtNumDE->setEnabled(false);
-        mnuOpen->setEnabled(false);
         m_host.equationsEditor()->setRowCount(m_numDE);
         if (txtNumBC->isEnabled())
             txtNumBC->setFocus();
@@ -297,7 +297,6 @@ void FrmSystem::wireBoxes()
         if (!txtNumBC->isEnabled() || m_loading)
             return;
         txtNumBC->setEnabled(false);
-        mnuOpen->setEnabled(false);
         m_host.conditionsEditor()->setRowCount(m_numBC);
         BuildEntryControls();
         if (txtIndepVarNam->isEnabled())
@@ -677,7 +676,6 @@ void FrmSystem::showOpenedProblem()
         txtMaxcy->setText(q(b.maxcy));
     }
     showLists();
-    mnuOpen->setEnabled(false);
     headEntered();
 }
 
@@ -687,7 +685,7 @@ void FrmSystem::saveAll(bool ask)
         return;
     readBoxes();
     if (m_session->save(s(m_problemFileName)))
-        setModified(false);
+        saved();
 }
 
 bool FrmSystem::saveForClose()

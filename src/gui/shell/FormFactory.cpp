@@ -25,4 +25,23 @@ void OpenDemoInForm(QWidget* form, const Demo& demo)
         problem->openDemo(QString::fromStdString(demo.path), demo.start, demo.chebyshev);
 }
 
+std::optional<ProblemKind> FormKind(QWidget* form)
+{
+    if (auto* problem = qobject_cast<forms::ProblemForm*>(form))
+        return problem->problemKind();
+    return std::nullopt;
+}
+
+bool FormHoldsNoProblem(QWidget* form)
+{
+    auto* problem = qobject_cast<forms::ProblemForm*>(form);
+    return problem && problem->holdsNoProblem();
+}
+
+bool OpenPairInForm(QWidget* form, const QString& name)
+{
+    auto* problem = qobject_cast<forms::ProblemForm*>(form);
+    return problem && problem->openPair(name);
+}
+
 } // namespace ode::shell

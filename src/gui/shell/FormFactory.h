@@ -4,6 +4,9 @@
 #include "common/ProblemKind.h"
 #include "session/Demos.h"
 
+#include <QString>
+
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -23,5 +26,13 @@ bool FormMayGiveWay(QWidget* form);
 // Opens the demo in the problem form `form`, as a problem with no file name yet, with the
 // settings it opens with.
 void OpenDemoInForm(QWidget* form, const Demo& demo);
+
+// The kind of the problem form `form`; none for another window.
+std::optional<ProblemKind> FormKind(QWidget* form);
+// True when `form` holds no problem yet: its head is still open and nothing was typed.
+bool FormHoldsNoProblem(QWidget* form);
+// Opens the pair `name` in the problem form `form` (File > Open's reading); false when it did
+// not open (the form said why).
+bool OpenPairInForm(QWidget* form, const QString& name);
 
 } // namespace ode::shell

@@ -11,9 +11,13 @@
 #include "gui/shell/frmAbout.h"
 #include "gui/shell/frmExamples.h"
 #include "gui/shell/frmTask.h"
+#include "session/ProblemFiles.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <clocale>
@@ -143,6 +147,62 @@ void Shell::openDemo(const Demo& demo)
     QWidget* form = CreateProblemForm(demo.kind, *this);
     putInPlace(form);
     OpenDemoInForm(form, demo);
+}
+
+void Shell::openProblem(QWidget* form, const QString& name, bool ofFormKind)
+{
+    if (form != m_current || form == m_task)
+        return;
+    const std::optional<ProblemKind> formKind = FormKind(form);
+    std::string why;
+    const std::optional<ProblemKind> kind = ofFormKind ? formKind : PairKind(name.toStdString(), why);
+    // A form with nothing in it yet reads the pair itself, as its Open always did.
+    if (kind && kind == formKind && FormHoldsNoProblem(form)) {
+        if (OpenPairInForm(form, name))
+            rememberFile(name);
+        return;
+    }
+    // Otherwise the pair is tried before the problem in the form gives way to it.
+    std::string message;
+    if (!kind)
+        message = DamagedFileMessage(name.toStdString() + kProblemFileSuffix, why);
+    else if (OpenedPair pair = OpenProblemPair(name.toStdString(), MagicWord(*kind)); !pair.ok)
+        message = pair.message;
+    if (!kind || !message.empty()) {
+        app::ShowMessage(form, QString::fromStdString(message));
+        return;
+    }
+    if (!FormMayGiveWay(form))
+        return;
+    QWidget* fresh = CreateProblemForm(*kind, *this);
+    putInPlace(fresh);
+    if (OpenPairInForm(fresh, name))
+        rememberFile(name);
+}
+
+namespace {
+QString RecentFilesStore()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/recent.ini";
+}
+} // namespace
+
+QStringList Shell::recentFiles() const
+{
+    QSettings store(RecentFilesStore(), QSettings::IniFormat);
+    QStringList files = store.value("recentFiles").toStringList();
+    files.removeIf([](const QString& f) { return f.isEmpty(); });
+    return files.mid(0, kRecentFiles);
+}
+
+void Shell::rememberFile(const QString& name)
+{
+    const QString path = QFileInfo(name).absoluteFilePath();
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    QSettings store(RecentFilesStore(), QSettings::IniFormat);
+    store.setValue("recentFiles", files.mid(0, kRecentFiles));
 }
 
 void Shell::showHelp(QWidget* from) { ShowHelp(from); }

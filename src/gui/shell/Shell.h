@@ -57,6 +57,11 @@ public:
     void renewForm(QWidget* form, ProblemKind kind) override;
     void showChooser(QWidget* form) override;
     void showExamples(QWidget* from) override;
+    void openProblem(QWidget* form, const QString& name, bool ofFormKind) override;
+    QStringList recentFiles() const override;
+    void rememberFile(const QString& name) override;
+    // How many pairs the File menu's recent files keep.
+    static constexpr int kRecentFiles = 8;
     // A demo chosen from the library: the form of its kind, in place of the current window
     // (the chooser, or a form that may give way), with the demo opened in it.
     void openDemo(const Demo& demo);
