@@ -632,19 +632,6 @@ private slots:
         QVERIFY(darkNear(image, onCurve));
     }
 
-    void zzShots()
-    {
-        if (qEnvironmentVariableIsEmpty("PLOT_SHOTS"))
-            return;
-        plot->chkKeepWindow->setChecked(false);
-        form->cmdPlot->click();
-        for (QSize size : {QSize(1024, 600), QSize(1920, 1080), plot->minimumSizeHint()}) {
-            plot->resize(size);
-            QApplication::processEvents();
-            plot->grab().save(QString("/tmp/shot-%1x%2.png").arg(size.width()).arg(size.height()));
-        }
-    }
-
     // Pictures written by the command line: an explicit window draws the picture it always drew;
     // without one the curve is fitted across the height; a system's picture names its curves.
     void writtenPictures_data()

@@ -231,8 +231,10 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);
+    // What to plot, Plot and Fit stay in sight above the frames.
+    auto* column = new QVBoxLayout();
     main->addLayout(left, 1);
-    main->addWidget(scroll, 0);
+    main->addLayout(column, 0);
 
     buildSeriesSpecs(central, right);
     buildPlotSetup(central, right);
@@ -255,7 +257,8 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     commands->addWidget(cboDerivative);
     commands->addWidget(cmdPlot);
     commands->addWidget(cmdFit);
-    right->addLayout(commands);
+    column->addLayout(commands);
+    column->addWidget(scroll, 1);
     right->addStretch();
     scroll->setWidget(side);
     scroll->setFixedWidth(side->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
