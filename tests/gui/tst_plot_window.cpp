@@ -5,6 +5,7 @@
 #include "plot/PlotSetup.h"
 
 #include "gui/forms/frmSingle.h"
+#include "gui/plot/DecayView.h"
 #include "gui/plot/frmPTserN.h"
 #include "gui/shell/Shell.h"
 
@@ -630,6 +631,42 @@ private slots:
         QVERIFY(frameAndCurve(image).frame.width() > image.width() / 2);
         const QPoint onCurve = plot->Picture1->toPixel(1, std::exp(1)).toPoint();
         QVERIFY(darkNear(image, onCurve));
+    }
+
+    // The coefficient-decay picture carries its axis titles: text up its left edge and along its
+    // foot, clear of the dots.
+    void theDecayPictureHasAxisTitles_data()
+    {
+        QTest::addColumn<int>("series");
+        QTest::newRow("one series") << 1;
+        QTest::newRow("a system's two") << 2;
+    }
+    void theDecayPictureHasAxisTitles()
+    {
+        QFETCH(int, series);
+        ode::plot::DecayView view;
+        view.resize(320, 160);
+        std::vector<std::vector<double>> coefs;
+        for (int j = 0; j < series; ++j) {
+            std::vector<double> c;
+            for (int k = 0; k <= 20; ++k)
+                c.push_back(std::pow(0.1, k) * (j + 1));
+            coefs.push_back(c);
+        }
+        view.setSeries(coefs, 1e-13);
+        const QImage image = view.grab().toImage();
+        const QFontMetrics fm(view.font());
+        auto inkIn = [&](const QRect& r) {
+            int count = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    count += image.valid(x, y) && dark(image.pixel(x, y));
+            return count;
+        };
+        const int strip = fm.height() * 85 / 100 - 2;
+        // The turned title in the left strip, the index's title in the bottom strip's middle.
+        QVERIFY(inkIn(QRect(2, image.height() / 4, strip, image.height() / 2)) > 10);
+        QVERIFY(inkIn(QRect(image.width() / 3, image.height() - strip, image.width() / 3, strip - 2)) > 10);
     }
 
     // Pictures written by the command line: an explicit window draws the picture it always drew;
