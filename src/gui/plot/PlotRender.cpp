@@ -224,23 +224,64 @@ FramedLayout layoutFramed(int width, int height, const PlotPicture& picture)
     return l;
 }
 
-void drawPolylines(QPainter& p, const Mapping& map, const CurvePath& path)
+// A run of points with those dropped that lie within `tolerance` pixels of the line from the last
+// point kept along its first step (Reumann-Witkam): a smooth curve sampled at every pixel keeps a
+// few points in ten, and the wide pen, whose cost is in its joins, draws it many times faster.
+QPolygonF simplified(const QPolygonF& run, double tolerance)
 {
+    if (run.size() < 3)
+        return run;
+    QPolygonF out;
+    out << run[0];
+    int anchor = 0;
+    for (int i = 1; i < run.size(); ++i) {
+        if (i == anchor + 1)
+            continue;
+        const QPointF a = run[anchor], d = run[anchor + 1] - a;
+        const double length = std::hypot(d.x(), d.y());
+        const QPointF v = run[i] - a;
+        const double off = length > 0 ? std::abs(d.x() * v.y() - d.y() * v.x()) / length : std::hypot(v.x(), v.y());
+        // Beyond the tolerance, or turning back along the line: the point before is kept.
+        if (off > tolerance || d.x() * v.x() + d.y() * v.y() < 0) {
+            anchor = i - 1;
+            out << run[anchor];
+        }
+    }
+    out << run.back();
+    return out;
+}
+
+// The curve's runs, those parts left out that lie wholly beyond one side of `plane`.
+void drawPolylines(QPainter& p, const Mapping& map, const CurvePath& path, const QRectF& plane)
+{
+    const QRectF near = plane.adjusted(-4, -4, 4, 4);
+    auto beyond = [&](const QPointF& a, const QPointF& b) {
+        return (a.y() < near.top() && b.y() < near.top()) || (a.y() > near.bottom() && b.y() > near.bottom()) ||
+               (a.x() < near.left() && b.x() < near.left()) || (a.x() > near.right() && b.x() > near.right());
+    };
+    const double ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const double tolerance = 0.2 / std::max(1.0, ratio);
     QPolygonF run;
     QPointF last;
+    auto flush = [&]() {
+        if (run.size() > 1)
+            p.drawPolyline(simplified(run, tolerance));
+        run.clear();
+    };
     for (const Segment& seg : path.segments) {
         const QPointF a = map(seg.x1, seg.y1), b = map(seg.x2, seg.y2);
+        if (beyond(a, b)) {
+            flush();
+            continue;
+        }
         if (run.isEmpty() || a != last) {
-            if (run.size() > 1)
-                p.drawPolyline(run);
-            run.clear();
+            flush();
             run << a;
         }
         run << b;
         last = b;
     }
-    if (run.size() > 1)
-        p.drawPolyline(run);
+    flush();
 }
 
 std::optional<QString> renderFramed(QPainter& p, int width, int height, const PlotPicture& picture)
@@ -287,7 +328,7 @@ std::optional<QString> renderFramed(QPainter& p, int width, int height, const Pl
             pen.setCapStyle(Qt::RoundCap);
             pen.setJoinStyle(Qt::RoundJoin);
             p.setPen(pen);
-            drawPolylines(p, map, SampleCurve(picture.source->curveFunction(j, picture.derOrder), s, scale));
+            drawPolylines(p, map, SampleCurve(picture.source->curveFunction(j, picture.derOrder), s, scale), area);
         }
     }
     p.setRenderHint(QPainter::Antialiasing, false);
