@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWheelEvent>
 
 #include <benchmark/benchmark.h>
 
@@ -53,6 +54,34 @@ void BM_FullRedraw800x600(benchmark::State& state)
 }
 BENCHMARK(BM_FullRedraw800x600)->Args({1, 23})->Args({10, 200})->Unit(benchmark::kMillisecond);
 
+// The plot window's own picture (framed: numbers, titles, legend, smooth curves of width 1.5):
+// width x height pixels, `curves` curves of `degree`.
+void BM_FramedRedraw(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    const PlotSource source = series(static_cast<int>(state.range(2)), static_cast<int>(state.range(3)));
+    PlotSetupTexts texts;
+    texts.windowlx = "-5";
+    texts.windowgx = "5";
+    texts.windowly = "-3";
+    texts.windowgy = "3";
+    texts.divx = texts.divy = "0.5";
+    texts.grid = texts.labelDivisions = true;
+    PlotPicture picture;
+    picture.state = ReadPlotSetup(texts);
+    picture.source = &source;
+    picture.style = PlotStyle::Framed;
+    for (auto _ : state) {
+        QImage image = RenderPlotImage(width, height, picture);
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+BENCHMARK(BM_FramedRedraw)
+    ->Args({800, 600, 1, 23})
+    ->Args({1920, 1080, 1, 200})
+    ->Args({1920, 1080, 10, 200})
+    ->Unit(benchmark::kMillisecond);
+
 class PointSetting : public ode::shell::DecimalSeparatorSetting {
 public:
     std::string read() override { return "."; }
@@ -83,6 +112,36 @@ void BM_NavigationButtonReplot(benchmark::State& state)
     }
 }
 BENCHMARK(BM_NavigationButtonReplot)->Unit(benchmark::kMillisecond);
+
+// A wheel notch over the plot window at 1920 x 1080, from the event to the new picture: the
+// boxes written, read back and the picture drawn again (one curve, degree 30).
+void BM_WheelZoomReplot(benchmark::State& state)
+{
+    ode::shell::Shell shell(std::make_unique<PointSetting>());
+    shell.Main();
+    shell.openKind(ode::ProblemKind::LinearPower);
+    auto* form = static_cast<ode::forms::FrmSingle*>(shell.CurrentForm());
+    form->txtOrder->setText("1");
+    form->txtEquation->setText("y'-y=0");
+    form->txtBC[1]->setText("y=1");
+    form->txtXlower->setText("-2");
+    form->txtXupper->setText("2");
+    form->cmdSolve->click();
+    form->cmdPlot->click();
+    auto* plot = shell.plotWindow();
+    plot->resize(1920, 1080);
+    QApplication::processEvents();
+    const QPointF at = plot->Picture1->area().center();
+    int notches = 1;
+    for (auto _ : state) {
+        QWheelEvent wheel(at, plot->Picture1->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(plot->Picture1, &wheel);
+        QApplication::processEvents();
+        notches = -notches; // in, out
+    }
+}
+BENCHMARK(BM_WheelZoomReplot)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "plot/PictureWriter.h"
+#include "plot/PlotFit.h"
 #include "session/Demos.h"
 #include "systems/SystemFiles.h"
 #include "systems/SystemSession.h"
@@ -245,10 +246,28 @@ bool plotPicture(const SolveOptions& o, const Solution& solution, std::ostream& 
     request.width = o.plotWidth;
     request.height = o.plotHeight;
     request.derivative = o.plotDerivative;
-    const std::vector<double> window =
-        o.plotWindow ? *o.plotWindow : std::vector<double>{solution.xlower, solution.xupper, -15, 15};
-    request.state = plot::PictureState(window[0], window[1], window[2], window[3], o.plotGrid, o.plotLabels);
-    if (const std::optional<std::string> failed = writer()->write(PlotSourceOf(solution), request)) {
+    const plot::PlotSource source = PlotSourceOf(solution);
+    if (o.plotWindow) {
+        // The window asked for, drawn as it always was.
+        const std::vector<double>& window = *o.plotWindow;
+        request.state = plot::PictureState(window[0], window[1], window[2], window[3], o.plotGrid, o.plotLabels);
+    } else {
+        // Fitted to the interval and the curves, framed with numbered divisions and axis titles.
+        plot::FittedWindow fitted;
+        fitted.xmin = solution.xlower;
+        fitted.xmax = solution.xupper;
+        fitted.ymin = -15;
+        fitted.ymax = 15;
+        if (const auto fit = plot::FitSource(source, o.plotDerivative))
+            fitted = *fit;
+        request.state =
+            plot::PictureState(fitted.xmin, fitted.xmax, fitted.ymin, fitted.ymax, o.plotGrid, o.plotLabels);
+        request.state.LabelDivisionsFlag = true;
+        request.state.DivX = static_cast<float>(fitted.divx);
+        request.state.DivY = static_cast<float>(fitted.divy);
+        request.framed = true;
+    }
+    if (const std::optional<std::string> failed = writer()->write(source, request)) {
         err << "odeseries: " << *failed << '\n';
         return false;
     }

@@ -51,6 +51,7 @@ plot::PlotSource PlotSourceOf(const Solution& s)
     src.period = s.period;
     src.periodText = s.periodText;
     src.seriesDegree = s.degree;
+    src.indepVarName = s.indepVarName;
     for (const SolvedVariable& v : s.variables) {
         src.coefOffset.push_back(static_cast<int>(src.coef.size()));
         src.varDegree.push_back(static_cast<int>(v.coef.size()) - 1);

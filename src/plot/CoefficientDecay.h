@@ -15,6 +15,10 @@ struct DecayPicture {
     double target = -13;                           // log10 of tolerance times the largest |ck|
 };
 
+// The picture's axis titles: the coefficient's index across, log10 of its size up.
+inline constexpr const char* kDecayIndexTitle = "index k";
+inline constexpr const char* kDecayValueTitle = "log10 |ck|";
+
 // The picture of `coef` (c0 ... cN) for the relative `tolerance`.
 DecayPicture CoefficientDecay(const std::vector<double>& coef, double tolerance);
 

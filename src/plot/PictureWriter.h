@@ -17,6 +17,7 @@ struct PictureRequest {
     int width = 640, height = 480; // pixels (points for PDF)
     PlotState state;               // the window, grid and labels, as the plot window keeps them
     int derivative = 0;            // the derivative drawn, 0 for the function
+    bool framed = false;           // numbers and axis titles in margins around the plane, smooth curves
 };
 
 class PictureWriter {

@@ -68,6 +68,7 @@ struct PlotSource {
     double xlower = 0, xupper = 0, xcenter = 0, period = 0;
     std::string periodText = "*";
     std::vector<std::string> depVarNames; // DepVarName(j), for the legend
+    std::string indepVarName = "x";       // the independent variable, the x axis's title
     // The accurate method's solution: Chebyshev coefficients on [xlower, xupper], laid out as
     // coef (curve j's at coefOffset(j), varDegree(j) + 1 of them). When given, the curves are
     // drawn from them (coef still holds the power series the window's labels speak of).

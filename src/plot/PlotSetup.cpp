@@ -37,6 +37,7 @@ PlotState ReadPlotSetup(const PlotSetupTexts& t)
     s.PersistPlot = t.persist;
     s.LabelWindowFlag = t.labelWindow;
     s.LabelDivisionsFlag = t.labelDivisions;
+    s.KeepWindow = t.keepWindow;
     return s;
 }
 
@@ -68,6 +69,7 @@ PlotSetupTexts SetupTextsFrom(const PlotState& s)
     t.persist = s.PersistPlot;
     t.labelDivisions = s.LabelDivisionsFlag;
     t.labelWindow = s.LabelWindowFlag;
+    t.keepWindow = s.KeepWindow;
     return t;
 }
 

@@ -22,6 +22,7 @@ struct PlotSetupTexts {
     bool persist = false;         // chkPersist
     bool labelDivisions = false;  // chkDivisions
     bool labelWindow = false;     // chkWindow
+    bool keepWindow = false;      // chkKeepWindow: a new solution keeps the y-window (else it is fitted)
 };
 
 // The plot-state globals.
@@ -30,6 +31,7 @@ struct PlotState {
     float AxisX0 = 0, AxisY0 = 0, DivX = 1, DivY = 1;
     int PlotStep = 1;
     bool ShowGrid = false, PersistPlot = false, LabelWindowFlag = false, LabelDivisionsFlag = false;
+    bool KeepWindow = false; // a new solution keeps the last window's y range and setup
 };
 
 // ReadPlotSetup: the boxes' numbers (ParseNumber, kept single precision), the step rounded.

@@ -207,8 +207,8 @@ TEST(Batch, PlotFormatByExtension)
          {Case{"p.svg", "<?xml"}, Case{"p.pdf", "%PDF-"}, Case{"p.png", "\x89PNG"}, Case{"p.bmp", "BM"}}) {
         const std::string file = (dir / c.name).string();
         int status = 0;
-        RunShell("'" + ode::test::Program() + "' solve '" + kExamples + "/airy' --plot-labels --plot '" + file +
-                     "' >/dev/null",
+        RunShell("'" + ode::test::Program() + "' solve '" + kExamples +
+                     "/airy' --plot-window -2,2,-15,15 --plot-labels --plot '" + file + "' >/dev/null",
                  status);
         EXPECT_EQ(status, 0) << c.name;
         std::string text, error;

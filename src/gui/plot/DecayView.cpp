@@ -51,8 +51,13 @@ void DecayView::paintEvent(QPaintEvent*)
         d.target = std::max(d.target, p.target);
     }
     const QFontMetrics fm(font());
-    const double left = fm.horizontalAdvance("-000") + 6, right = width() - 6.0;
-    const double top = fm.height() / 2.0 + 2, bottom = height() - fm.height() - 4.0;
+    // The axis titles in a slightly smaller type: what is plotted up the left, the index below.
+    QFont titleFont = font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() > 0 ? titleFont.pointSizeF() * 0.85 : 8);
+    const QFontMetrics tm(titleFont);
+    const double titleHeight = tm.height();
+    const double left = titleHeight + fm.horizontalAdvance("-000") + 6, right = width() - 6.0;
+    const double top = fm.height() / 2.0 + 2, bottom = height() - fm.height() - titleHeight - 4.0;
     auto px = [&](double k) { return left + (right - left) * k / d.kmax; };
     auto py = [&](double y) { return top + (bottom - top) * (d.ymax - y) / (d.ymax - d.ymin); };
     // Decade lines with their labels, about five of them.
@@ -67,6 +72,16 @@ void DecayView::paintEvent(QPaintEvent*)
     p.drawText(QRectF(left, bottom + 2, right - left, fm.height()), Qt::AlignLeft, "0");
     p.drawText(QRectF(left, bottom + 2, right - left, fm.height()), Qt::AlignRight,
                QString::number(static_cast<int>(d.kmax)));
+    p.setFont(titleFont);
+    p.drawText(QRectF(left, height() - titleHeight - 1, right - left, titleHeight), Qt::AlignCenter,
+               QString::fromUtf8(kDecayIndexTitle));
+    p.save();
+    p.translate(1, (top + bottom) / 2);
+    p.rotate(-90);
+    p.drawText(QRectF(-(bottom - top) / 2 - 20, 0, bottom - top + 40, titleHeight), Qt::AlignCenter,
+               QString::fromUtf8(kDecayValueTitle));
+    p.restore();
+    p.setFont(font());
     // The level the automatic degree aims for.
     p.setPen(QPen(QColor(0, 150, 0), 0, Qt::DashLine));
     p.drawLine(QPointF(left, py(d.target)), QPointF(right, py(d.target)));

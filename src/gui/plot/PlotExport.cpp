@@ -44,6 +44,7 @@ std::optional<QString> WritePicture(const ode::plot::PlotSource& source, const o
     picture.state = request.state;
     picture.source = &source;
     picture.derOrder = request.derivative;
+    picture.style = request.framed ? ode::plot::PlotStyle::Framed : ode::plot::PlotStyle::Plain;
     // The format by the file's extension; a name without one of ours stays a PNG, as before.
     const QString path = QString::fromLocal8Bit(request.file.c_str());
     return ode::plot::IsPlotFileName(path) ? ode::plot::SavePlotFile(path, request.width, request.height, picture)

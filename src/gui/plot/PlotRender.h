@@ -6,7 +6,9 @@
 #include "plot/PlotGeometry.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QImage>
+#include <QRectF>
 #include <QString>
 
 #include <optional>
@@ -15,19 +17,32 @@ class QPainter;
 
 namespace ode::plot {
 
+// Plain: the window's plane across the whole picture, labels inside it, one-pixel lines (the
+// picture of a window given on the command line). Framed: the plane inside a frame whose margins
+// carry the numbers of the divisions and the axis titles, the curves smooth and wider.
+enum class PlotStyle { Plain, Framed };
+
 struct PlotPicture {
     PlotState state;
     std::string divxText = "1", divyText = "1"; // the boxes' texts give the label formats
     const PlotSource* source = nullptr;
     int derOrder = 0;
+    PlotStyle style = PlotStyle::Plain;
+    QFont font; // the framed picture's numbers, titles and legend
 };
 
+// Where the window's plane lies in a picture of `width` x `height` pixels: the whole picture,
+// or inside the framed picture's margins.
+QRectF PlotArea(int width, int height, const PlotPicture& picture);
+
 // Draws `picture` on a white surface of `width` x `height` pixels. A message when the window
-// cannot be drawn (then nothing but the background is drawn).
+// cannot be drawn (then nothing but the background is drawn). A system's curves are named in a
+// legend in the picture's upper right corner.
 std::optional<QString> RenderPlot(QPainter& painter, int width, int height, const PlotPicture& picture);
 
-// The same into a new image.
-QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::optional<QString>* error = nullptr);
+// The same into a new image of `width` x `height` pixels at `pixelRatio` device pixels each.
+QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::optional<QString>* error = nullptr,
+                       double pixelRatio = 1);
 
 // The same as the bytes of a file of `format` ("png" or "bmp" a bitmap, "svg" a scalable
 // drawing, "pdf" a page of `width` x `height` points), made in memory; a message when the

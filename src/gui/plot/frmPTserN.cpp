@@ -7,6 +7,7 @@
 #include "gui/app/FormSupport.h"
 #include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
+#include "plot/PlotFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,8 +26,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace ode::plot {
 
@@ -50,14 +58,26 @@ QLineEdit* setupBox(const char* name, const QString& text, const QString& tip, Q
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
+
+// The picture never gets smaller than this, so that the window fits a 1024 x 600 screen.
+constexpr int kMinimumPictureWidth = 400;
+constexpr int kMinimumPictureHeight = 300;
+// Pixels the mouse moves with the button down before a press is a drag.
+constexpr int kDragStart = 4;
+// The wheel's zoom for one notch.
+constexpr double kWheelZoom = 0.8;
+// How near the mouse a curve is read, in pixels.
+constexpr double kReadoutPixels = 6;
 } // namespace
 
 PlotCanvas::PlotCanvas(QWidget* parent) : QWidget(parent)
 {
     setObjectName("Picture1");
-    setFixedSize(FrmPTserN::kPictureWidth, FrmPTserN::kPictureHeight);
+    setMinimumSize(kMinimumPictureWidth, kMinimumPictureHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::CrossCursor);
 }
 
 void PlotCanvas::setImage(const QImage& image)
@@ -72,11 +92,26 @@ void PlotCanvas::clear()
     update();
 }
 
+double PlotCanvas::unitsPerPixelX() const
+{
+    return (static_cast<double>(m_shown.PlotXmax) - m_shown.PlotXmin) / std::max(1.0, m_area.width());
+}
+
+double PlotCanvas::unitsPerPixelY() const
+{
+    return (static_cast<double>(m_shown.PlotYmax) - m_shown.PlotYmin) / std::max(1.0, m_area.height());
+}
+
 QPointF PlotCanvas::toPlot(const QPointF& pixel) const
 {
-    const double upx = (static_cast<double>(m_shown.PlotXmax) - m_shown.PlotXmin) / width();
-    const double upy = (static_cast<double>(m_shown.PlotYmax) - m_shown.PlotYmin) / height();
-    return QPointF(m_shown.PlotXmin + pixel.x() * upx, m_shown.PlotYmax - pixel.y() * upy);
+    return QPointF(m_shown.PlotXmin + (pixel.x() - m_area.left()) * unitsPerPixelX(),
+                   m_shown.PlotYmax - (pixel.y() - m_area.top()) * unitsPerPixelY());
+}
+
+QPointF PlotCanvas::toPixel(double x, double y) const
+{
+    return QPointF(m_area.left() + (x - m_shown.PlotXmin) / unitsPerPixelX(),
+                   m_area.top() + (m_shown.PlotYmax - y) / unitsPerPixelY());
 }
 
 void PlotCanvas::paintEvent(QPaintEvent*)
@@ -91,8 +126,10 @@ void PlotCanvas::mousePressEvent(QMouseEvent* event)
 {
     if (!m_hasScale)
         return;
-    const QPointF at = toPlot(event->position());
-    emit clickedAt(static_cast<float>(at.x()), static_cast<float>(at.y()));
+    m_pressed = true;
+    m_dragging = false;
+    m_pressAt = event->position();
+    m_atPress = m_shown;
 }
 
 void PlotCanvas::mouseMoveEvent(QMouseEvent* event)
@@ -101,7 +138,52 @@ void PlotCanvas::mouseMoveEvent(QMouseEvent* event)
         return;
     const QPointF at = toPlot(event->position());
     setToolTip(q(CoordinateTip(static_cast<float>(at.x()), static_cast<float>(at.y()))));
+    if (m_pressed && (event->buttons() & Qt::LeftButton)) {
+        const QPointF moved = event->position() - m_pressAt;
+        if (!m_dragging && moved.manhattanLength() >= kDragStart)
+            m_dragging = true;
+        if (m_dragging) {
+            const double upx = (static_cast<double>(m_atPress.PlotXmax) - m_atPress.PlotXmin) / m_area.width();
+            const double upy = (static_cast<double>(m_atPress.PlotYmax) - m_atPress.PlotYmin) / m_area.height();
+            emit dragged(m_atPress, -moved.x() * upx, moved.y() * upy);
+            return;
+        }
+    }
+    emit hovered(at.x(), at.y());
 }
+
+void PlotCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_pressed)
+        return;
+    m_pressed = false;
+    if (m_dragging || !m_hasScale) {
+        m_dragging = false;
+        return;
+    }
+    // A click without a drag: the point becomes the centre.
+    const QPointF at = toPlot(event->position());
+    emit clickedAt(static_cast<float>(at.x()), static_cast<float>(at.y()));
+}
+
+void PlotCanvas::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    m_pressed = false;
+    m_dragging = false;
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+}
+
+void PlotCanvas::wheelEvent(QWheelEvent* event)
+{
+    if (!m_hasScale || event->angleDelta().y() == 0)
+        return;
+    const QPointF at = toPlot(event->position());
+    emit wheeledAt(at.x(), at.y(), event->angleDelta().y() / 120.0);
+    event->accept();
+}
+
+void PlotCanvas::resizeEvent(QResizeEvent*) { emit resized(); }
 
 LegendView::LegendView(QWidget* parent) : QWidget(parent) { setMinimumSize(120, 60); }
 
@@ -139,9 +221,20 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     auto* left = new QVBoxLayout();
     Picture1 = new PlotCanvas(central);
     left->addWidget(Picture1);
-    auto* right = new QVBoxLayout();
-    main->addLayout(left);
-    main->addLayout(right);
+    // The frames beside the picture scroll when the screen is too low for them.
+    auto* side = new QWidget(central);
+    side->setObjectName("sidePanel");
+    auto* right = new QVBoxLayout(side);
+    right->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(central);
+    scroll->setObjectName("sideScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    // What to plot, Plot and Fit stay in sight above the frames.
+    auto* column = new QVBoxLayout();
+    main->addLayout(left, 1);
+    main->addLayout(column, 0);
 
     buildSeriesSpecs(central, right);
     buildPlotSetup(central, right);
@@ -158,13 +251,24 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     cmdPlot = new QPushButton("&Plot", central);
     cmdPlot->setObjectName("cmdPlot");
     cmdPlot->setToolTip("Plot the selected option");
+    cmdFit = new QPushButton("&Fit", central);
+    cmdFit->setObjectName("cmdFit");
+    cmdFit->setToolTip("Fit the window to the interval and the curves (or double-click the graph)");
     commands->addWidget(cboDerivative);
     commands->addWidget(cmdPlot);
-    right->addLayout(commands);
+    commands->addWidget(cmdFit);
+    column->addLayout(commands);
+    column->addWidget(scroll, 1);
     right->addStretch();
+    scroll->setWidget(side);
+    scroll->setFixedWidth(side->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
+    m_side = side;
     setCentralWidget(central);
 
     buildMenus(help, about);
+    lblPoint = new QLabel(central);
+    lblPoint->setObjectName("lblPoint");
+    statusBar()->addPermanentWidget(lblPoint);
     chooseFile = [this]() { return app::ChooseFileWithDialog(this, true); };
     choosePictureFile = [this]() {
         return QFileDialog::getSaveFileName(
@@ -182,12 +286,27 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
     if (!m_state.plotWindowUsed) {
         txtWindowlx->setText(q(FormatSigned(m_state.plotSource.xlower)));
         txtWindowgx->setText(q(FormatSigned(m_state.plotSource.xupper)));
+        chkDivisions->setChecked(true); // the frame's numbers from the first plot on
     } else {
         showSetup(SetupTextsFrom(m_state.plotState));
     }
     ShowSeriesSpecs();
     m_state.plotWindowUsed = true;
     m_plotDrawn = false;
+    sizeToScreen();
+}
+
+void FrmPTserN::sizeToScreen()
+{
+    const QScreen* screen = this->screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 600);
+    // Room for the title bar and the frame, which the window manager adds.
+    const QSize room(free.width() - 16, free.height() - 48);
+    const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + 24;
+    QSize size(Picture1->sizeHint().width() + m_side->sizeHint().width() + 48,
+               std::max(Picture1->sizeHint().height(), m_side->sizeHint().height()) + bars);
+    size = size.boundedTo(room).expandedTo(minimumSizeHint());
+    resize(size);
 }
 
 void FrmPTserN::buildSeriesSpecs(QWidget* central, QVBoxLayout* right)
@@ -264,6 +383,10 @@ void FrmPTserN::buildPlotSetup(QWidget* central, QVBoxLayout* right)
     pl->addWidget(chkPersist, 5, 1);
     pl->addWidget(chkDivisions, 6, 0);
     pl->addWidget(chkWindow, 6, 1);
+    chkKeepWindow = new QCheckBox("Keep window", setup);
+    chkKeepWindow->setObjectName("chkKeepWindow");
+    chkKeepWindow->setToolTip("Keep this y-window and setup for the next solution plotted (else it is fitted)");
+    pl->addWidget(chkKeepWindow, 5, 2, 1, 2);
     right->addWidget(setup);
 }
 
@@ -347,6 +470,7 @@ void FrmPTserN::buildMenus(const std::function<void(QWidget*)>& help, const std:
     connect(mnuExportPicture, &QAction::triggered, this, app::Guarded(this, [this]() { mnuExportPicture_Click(); }));
     connect(mnuPrint, &QAction::triggered, this, app::Guarded(this, [this]() { mnuPrint_Click(); }));
     connect(cmdPlot, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdPlot_Click(); }));
+    app::GiveStandardKeys(this, {file, nullptr, nullptr, mnuSave, mnuSaveAs, mnuPrint, mnuHelp});
 }
 
 void FrmPTserN::wireSetupBoxes()
@@ -405,6 +529,23 @@ void FrmPTserN::wireSetupBoxes()
                 showSetup(t);
                 cmdPlot_Click();
             }));
+    connect(Picture1, &PlotCanvas::dragged, this,
+            app::Guarded(this, [this](const PlotState& atPress, double dx, double dy) { PanFrom(atPress, dx, dy); }));
+    connect(Picture1, &PlotCanvas::wheeledAt, this,
+            app::Guarded(this, [this](double x, double y, double steps) { ZoomAt(x, y, steps); }));
+    connect(Picture1, &PlotCanvas::doubleClicked, this, app::Guarded(this, [this]() {
+                if (Fit())
+                    cmdPlot_Click();
+            }));
+    connect(Picture1, &PlotCanvas::hovered, this, app::Guarded(this, [this](double x, double y) { showPoint(x, y); }));
+    connect(Picture1, &PlotCanvas::resized, this, app::Guarded(this, [this]() {
+                if (m_plotDrawn)
+                    DrawPlot();
+            }));
+    connect(cmdFit, &QPushButton::clicked, this, app::Guarded(this, [this]() {
+                if (Fit())
+                    cmdPlot_Click();
+            }));
 }
 
 FrmPTserN::~FrmPTserN() { delete m_legendWindow; }
@@ -424,6 +565,7 @@ void FrmPTserN::showSetup(const PlotSetupTexts& t)
     chkPersist->setChecked(t.persist);
     chkDivisions->setChecked(t.labelDivisions);
     chkWindow->setChecked(t.labelWindow);
+    chkKeepWindow->setChecked(t.keepWindow);
 }
 
 PlotSetupTexts FrmPTserN::setupTexts() const
@@ -442,6 +584,7 @@ PlotSetupTexts FrmPTserN::setupTexts() const
     t.persist = chkPersist->isChecked();
     t.labelDivisions = chkDivisions->isChecked();
     t.labelWindow = chkWindow->isChecked();
+    t.keepWindow = chkKeepWindow->isChecked();
     return t;
 }
 
@@ -481,23 +624,93 @@ PlotPicture FrmPTserN::currentPicture() const
     picture.divyText = s(txtDivy->text());
     picture.source = m_state.plotSource.varDegree.empty() ? nullptr : &m_state.plotSource;
     picture.derOrder = m_derOrder;
+    picture.style = PlotStyle::Framed;
+    picture.font = Picture1->font();
     return picture;
 }
 
 QImage FrmPTserN::renderedImage() { return RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture()); }
 
+bool FrmPTserN::Fit()
+{
+    const PlotSource& src = m_state.plotSource;
+    if (src.varDegree.empty()) {
+        statusBar()->showMessage("Solve a problem first: there is no curve to fit the window to.");
+        return false;
+    }
+    const auto fitted = FitSource(src, DerivativeOrderOf(s(cboDerivative->currentText())));
+    if (!fitted) {
+        statusBar()->showMessage("The curves have no value on the interval to fit the window to.");
+        return false;
+    }
+    PlotSetupTexts t = setupTexts();
+    ShowFitted(*fitted, t);
+    showSetup(t);
+    return true;
+}
+
+void FrmPTserN::ZoomAt(double x, double y, double steps)
+{
+    if (!m_plotDrawn)
+        return;
+    PlotSetupTexts t = setupTexts();
+    ZoomAbout(m_state.plotState, x, y, std::pow(kWheelZoom, steps), t);
+    PlotScale scale;
+    const PlotState next = ReadPlotSetup(t);
+    // Single precision ends the zoom before the window loses its width.
+    const double w = static_cast<double>(next.PlotXmax) - next.PlotXmin;
+    const double h = static_cast<double>(next.PlotYmax) - next.PlotYmin;
+    const double size = std::max(
+        {std::fabs(next.PlotXmin), std::fabs(next.PlotXmax), std::fabs(next.PlotYmin), std::fabs(next.PlotYmax)});
+    if (ComputeScale(next, Picture1->width(), Picture1->height(), scale) || std::min(w, h) < size * 1e-5 ||
+        std::max(w, h) > 1e30) {
+        statusBar()->showMessage(steps > 0 ? "The window cannot get any smaller."
+                                           : "The window cannot get any larger.");
+        return;
+    }
+    showSetup(t);
+    cmdPlot_Click();
+}
+
+void FrmPTserN::PanFrom(const PlotState& atPress, double dx, double dy)
+{
+    if (!m_plotDrawn)
+        return;
+    PlotSetupTexts t = setupTexts();
+    PanBy(atPress, dx, dy, t);
+    showSetup(t);
+    cmdPlot_Click();
+}
+
+void FrmPTserN::showPoint(double x, double y)
+{
+    const PlotSource& src = m_state.plotSource;
+    if (!m_plotDrawn || src.varDegree.empty()) {
+        lblPoint->clear();
+        return;
+    }
+    std::vector<std::function<double(double)>> curves;
+    for (int j = 0; j <= src.lastVar(); ++j)
+        curves.push_back(src.curveFunction(j, m_derOrder));
+    const auto near = x >= m_state.plotState.PlotXmin && x <= m_state.plotState.PlotXmax
+                          ? NearestCurve(curves, x, y, Picture1->unitsPerPixelY(), kReadoutPixels)
+                          : std::nullopt;
+    lblPoint->setText(q(PointReadout(src, m_derOrder, x, y, near)));
+}
+
 bool FrmPTserN::DrawPlot()
 {
     m_derOrder = DerivativeOrderOf(s(cboDerivative->currentText()));
     std::optional<QString> error;
-    QImage image = RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture(), &error);
+    QImage image =
+        RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture(), &error, Picture1->devicePixelRatioF());
     if (error) {
         QApplication::restoreOverrideCursor();
         app::ShowMessage(this, *error);
         m_plotDrawn = false;
         return false;
     }
-    Picture1->setScale(m_state.plotState);
+    Picture1->setScale(m_state.plotState, PlotArea(Picture1->width(), Picture1->height(), currentPicture()));
     Picture1->setImage(image);
     return true;
 }
@@ -651,6 +864,9 @@ void FrmPTserN::showSolution(PlotSource source, const QString& lowerText, const 
     ShowSeriesSpecs();
     txtWindowlx->setText(q(FormatSigned(ParseNumber(lowerText.toStdString()))));
     txtWindowgx->setText(q(FormatSigned(ParseNumber(upperText.toStdString()))));
+    // A new solution is fitted, unless the window is to be kept.
+    if (!chkKeepWindow->isChecked())
+        Fit();
     cmdPlot_Click();
 }
 

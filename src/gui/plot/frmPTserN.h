@@ -31,34 +31,60 @@ class FormEvents;
 
 namespace ode::plot {
 
-// Picture1: the plot area, one pixel per drawing unit.
+// Picture1: the plot area. It takes the window's free room; the picture is drawn at its size.
+// The mouse steers it: a click centres the graph on the point, a drag pans it, the wheel zooms
+// about the point under the cursor and a double click fits the window to the curves.
 class PlotCanvas : public QWidget {
     Q_OBJECT
 public:
     explicit PlotCanvas(QWidget* parent);
+    QSize sizeHint() const override { return QSize(640, 480); }
     void setImage(const QImage& image);
     void clear();
     const QImage& image() const { return m_image; }
-    // The user scale of the picture now shown: plot units of a pixel position.
-    void setScale(const PlotState& shown)
+    // The user scale of the picture now shown: the window and where its plane lies.
+    void setScale(const PlotState& shown, const QRectF& area)
     {
         m_shown = shown;
+        m_area = area;
         m_hasScale = true;
     }
+    bool hasScale() const { return m_hasScale; }
+    const QRectF& area() const { return m_area; }
     QPointF toPlot(const QPointF& pixel) const;
+    QPointF toPixel(double x, double y) const;
+    // Plot units of a pixel, across and up.
+    double unitsPerPixelX() const;
+    double unitsPerPixelY() const;
 
 signals:
     void clickedAt(float x, float y);
+    // A drag from the press: the window shown at the press, moved by (dx, dy) plot units.
+    void dragged(const ode::plot::PlotState& atPress, double dx, double dy);
+    // The wheel at the point (x, y): `steps` notches, positive away from the user (closer).
+    void wheeledAt(double x, double y, double steps);
+    void doubleClicked();
+    void hovered(double x, double y);
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QImage m_image;
     PlotState m_shown;
+    QRectF m_area;
     bool m_hasScale = false;
+    // The drag under way: where it started and the window then.
+    bool m_pressed = false, m_dragging = false;
+    QPointF m_pressAt;
+    PlotState m_atPress;
 };
 
 // Picture2 and frmLegend's surface: one row per curve, its name and a stroke of its colour.
@@ -81,7 +107,7 @@ public:
     FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::function<void()> about);
     ~FrmPTserN() override;
 
-    // Picture size in pixels.
+    // The picture's size when the window opens, in pixels; it grows with the window.
     static constexpr int kPictureWidth = 640;
     static constexpr int kPictureHeight = 480;
 
@@ -92,6 +118,9 @@ public:
     QCheckBox *chkGrid, *chkPersist, *chkDivisions, *chkWindow;
     QComboBox* cboDerivative;
     QPushButton* cmdPlot;
+    QPushButton* cmdFit;                       // the window fitted to the interval and the curves
+    QCheckBox* chkKeepWindow;                  // a new solution keeps the y-window and setup instead of a fit
+    QLabel* lblPoint;                          // the status bar's coordinates under the mouse
     std::map<int, QPushButton*> windowButtons; // by ChangeWindow code
     QLabel *lblType, *lblTerm, *lblTerms, *lblPer, *lblPeriod, *lblXLvalid, *lblXUvalid, *lblExpansion;
     QAction *mnuSave, *mnuSaveAs, *mnuCopy, *mnuPrint, *mnuHelp, *mnuAbout;
@@ -117,6 +146,12 @@ public:
     // DrawPlot: false (after a message) when the window cannot be drawn.
     bool DrawPlot();
     void ChangeWindow(int code);
+    // The window fitted to the interval and to the curves drawn; false (and a note in the
+    // status bar) when no curve has a value there.
+    bool Fit();
+    // The wheel's zoom about (x, y) and a drag's pan, as the mouse does them.
+    void ZoomAt(double x, double y, double steps);
+    void PanFrom(const PlotState& atPress, double dx, double dy);
     void ShowSeriesSpecs();
     PlotSetupTexts setupTexts() const;
     // The picture as it is drawn now (a fresh drawing).
@@ -141,11 +176,15 @@ private:
     void wireSetupBoxes();
     void showSetup(const PlotSetupTexts& t);
     PlotPicture currentPicture() const;
+    void showPoint(double x, double y);
+    // The plot's size on opening: the picture's design size, within the screen.
+    void sizeToScreen();
     void SaveBitmap();
     void showLegend();
 
     AppState& m_state;
     app::FormEvents* m_events;
+    QWidget* m_side = nullptr; // the frames beside the picture
     QWidget* m_legendWindow = nullptr;
     LegendView* m_legendView = nullptr;
     QPrinter m_printer;
