@@ -117,32 +117,11 @@ TEST(Engine, SharedObjectMembersAreSharedBetweenEngines)
 // happens.
 TEST(Engine, AssignedNumbersAreWhatTheirStatementGives)
 {
-    std::vector<double> xs = {0.0,
-                              -0.0,
-                              1,
-                              -1,
-                              0.5,
-                              32767,
-                              32768,
-                              -32768,
-                              -32769,
-                              2147483647,
-                              2147483648.0,
-                              -2147483648.0,
-                              999999999999999.0,
-                              1e15,
-                              123456789012345.67,
-                              0.1 + 0.2,
-                              1e-300,
-                              1.0000001e-300,
-                              -9.99e299,
-                              1e300,
-                              1.7976931348623157e308,
-                              4.9e-324,
-                              2.2250738585072014e-308,
-                              std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity(),
-                              std::numeric_limits<double>::quiet_NaN()};
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> xs = {0.0,   -0.0,   1,      -1,         0.5,          32767,
+                              32768, -32768, -32769, 2147483647, 2147483648.0, -2147483648.0};
+    xs.insert(xs.end(), {999999999999999.0, 1e15, 123456789012345.67, 0.1 + 0.2, 1e-300, 1.0000001e-300, -9.99e299});
+    xs.insert(xs.end(), {1e300, 1.7976931348623157e308, 4.9e-324, 2.2250738585072014e-308, inf, -inf, nan});
     std::mt19937_64 gen(11);
     std::uniform_real_distribution<double> m(-10, 10);
     for (int range : {20, 310}) {
