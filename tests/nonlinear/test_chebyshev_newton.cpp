@@ -82,24 +82,17 @@ TEST(ChebyshevNewton, ReachesTheReciprocalToRoundingFromEveryStartAtEveryDegree)
     }
 }
 
-TEST(ChebyshevNewton, PassListingShowsBothNormsAndTheEnding)
+// The coefficients the list shows: the power series about 2, y(2) = 1/2 and y'(2) = -1/4. The
+// list's and the passes' texts are pinned by the command line's case NonlinearChebyshev.
+TEST(ChebyshevNewton, TheListedPowerSeriesIsTheSolutionsAboutTheCentre)
 {
     Problem p(Reciprocal());
     const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, 30), p.host);
     ASSERT_TRUE(r.solved());
-    const std::vector<std::string> lines = NewtonPassLines(r);
-    ASSERT_EQ(lines.size(), r.passes.size() + 1);
-    EXPECT_EQ(lines[0], "PASS 1: CORRECTION " + FormatNumber(r.passes[0].correction) + "  RESIDUAL " +
-                            FormatNumber(r.passes[0].residual) + "  STEP " + FormatNumber(r.passes[0].step));
-    EXPECT_EQ(lines.back(), "CONVERGED AFTER " + std::to_string(r.passes.size()) + " PASSES");
-
-    // The coefficient list in the equally spaced method's form, from the power series about 2.
     std::vector<double> power;
-    const NewtonResult listed = AsPowerNewtonResult(p.in, r, power);
-    EXPECT_EQ(listed.lstCoeff[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
-    EXPECT_TRUE(test::Close(power[0], 0.5, test::kRounding)); // y(2) = 1/2
-    EXPECT_TRUE(test::Close(power[1], -0.25, test::kRounding));
-    EXPECT_EQ(listed.lstCoeff[1].rfind("y(0)=0.5", 0), 0u);
+    AsPowerNewtonResult(p.in, r, power);
+    EXPECT_TRUE(test::Close(power.at(0), 0.5, test::kRounding));
+    EXPECT_TRUE(test::Close(power.at(1), -0.25, test::kRounding));
 }
 
 TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
