@@ -5,13 +5,12 @@
 #include "common/FileIO.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
+#include "support/Scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-
-#include <unistd.h>
 
 namespace {
 
@@ -82,25 +81,10 @@ TEST(AccurateFile, DamageIsRefusedWithItsLine)
     }
 }
 
-struct Folder {
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("odeseries-acc-" + std::to_string(::getpid()));
-    Folder() { std::filesystem::create_directories(dir); }
-    ~Folder() { std::filesystem::remove_all(dir); }
-    std::string operator/(const char* name) const { return (dir / name).string(); }
-};
-
-std::string Read(const std::string& path)
-{
-    std::string text, error;
-    EXPECT_TRUE(ReadWholeFile(path, text, error)) << error;
-    return text;
-}
-
 TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
 {
-    Folder folder;
-    const std::string path = folder / "reciprocal";
+    const test::ScratchFolder folder("acc");
+    const std::string path = folder.file("reciprocal");
     std::shared_ptr<script::Class1> shared;
     std::vector<std::string> messages;
     auto sink = [&](const std::string& m) { messages.push_back(m); };
@@ -117,9 +101,9 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
     ASSERT_TRUE(first.save(path));
     // The pair is what the equally spaced method writes for these boxes and coefficients.
     std::string error;
-    ASSERT_TRUE(SaveNonlinearProblem(folder / "plain", SeriesKind::Power, first.boxes, true, first.coef(), error));
-    EXPECT_EQ(Read(path), Read(folder / "plain"));
-    EXPECT_EQ(Read(path + ".str"), Read(folder / "plain.str"));
+    ASSERT_TRUE(SaveNonlinearProblem(folder.file("plain"), SeriesKind::Power, first.boxes, true, first.coef(), error));
+    EXPECT_EQ(test::ReadText(path), test::ReadText(folder.file("plain")));
+    EXPECT_EQ(test::ReadText(path + ".str"), test::ReadText(folder.file("plain.str")));
 
     NonlinearSession second(SeriesKind::Power, shared, sink);
     ASSERT_TRUE(second.open(path));
@@ -149,47 +133,49 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
 
 TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
 {
-    Folder folder;
-    const std::string path = folder / "airy";
+    const test::ScratchFolder folder("acc");
+    const std::string path = folder.file("airy");
     std::filesystem::copy_file(std::string(ODESERIES_EXAMPLES) + "/airy-solved", path);
     std::filesystem::copy_file(std::string(ODESERIES_EXAMPLES) + "/airy-solved.str", path + ".str");
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    LinearSession s(SeriesKind::Power, shared, [&](const std::string& m) { messages.push_back(m); });
-    std::string error;
-    ASSERT_TRUE(WriteFilesAtomically({{path + ".acc", "ODE Series accurate method 1\nmethod magic\n"}}, error));
-    ASSERT_TRUE(s.open(path));
-    EXPECT_TRUE(s.solved());
-    EXPECT_EQ(s.method, ProblemSession::Method::EquallySpaced);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "The file " + path + ".acc cannot be read: line 2: unknown method \"magic\". " +
-                               "The problem opens in the equally spaced method.");
-    // A solution of another degree: the method is chosen, the power series stands.
-    messages.clear();
-    ASSERT_TRUE(WriteFilesAtomically(
-        {{path + ".acc", AccurateFileText({false, 1000, 1e-13, "", {ChebyshevSeries{-5, 5, {1, 2, 3}}}})}}, error));
-    ASSERT_TRUE(s.open(path));
-    EXPECT_EQ(s.method, ProblemSession::Method::Chebyshev);
-    EXPECT_FALSE(s.chebyshev());
-    EXPECT_TRUE(s.solved());
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("does not fit the problem's interval and degree"), std::string::npos);
-    // One saved with another problem file (a constant changed since, a file copied from another
-    // problem): said, and the problem opens with its own series.
-    messages.clear();
-    ASSERT_TRUE(WriteFilesAtomically(
-        {{path + ".acc", AccurateFileText({false,
-                                           1000,
-                                           1e-13,
-                                           ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"),
-                                           {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}})}},
-        error));
-    ASSERT_TRUE(s.open(path));
-    EXPECT_EQ(s.method, ProblemSession::Method::EquallySpaced);
-    EXPECT_FALSE(s.chebyshev());
-    EXPECT_TRUE(s.solved());
-    EXPECT_EQ(messages, std::vector<std::string>{"The file " + path + ".acc was saved with another problem than " +
-                                                 path + ".str; the problem opens in the equally spaced method."});
+    const struct {
+        const char* what;
+        std::string acc;
+        ProblemSession::Method method;
+        std::string message;
+    } cases[] = {
+        {"damaged", "ODE Series accurate method 1\nmethod magic\n", ProblemSession::Method::EquallySpaced,
+         "The file " + path + ".acc cannot be read: line 2: unknown method \"magic\". " +
+             "The problem opens in the equally spaced method."},
+        // The method is chosen; the power series stands.
+        {"a solution of another degree",
+         AccurateFileText({false, 1000, 1e-13, "", {ChebyshevSeries{-5, 5, {1, 2, 3}}}}),
+         ProblemSession::Method::Chebyshev,
+         "The Chebyshev solution in " + path +
+             ".acc does not fit the problem's interval and degree; the power series stands."},
+        // A constant changed since, or a file copied from another problem.
+        {"saved with another problem file",
+         AccurateFileText({false,
+                           1000,
+                           1e-13,
+                           ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"),
+                           {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}}),
+         ProblemSession::Method::EquallySpaced,
+         "The file " + path + ".acc was saved with another problem than " + path +
+             ".str; the problem opens in the equally spaced method."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> messages;
+        std::shared_ptr<script::Class1> shared;
+        LinearSession s(SeriesKind::Power, shared, [&](const std::string& m) { messages.push_back(m); });
+        std::string error;
+        ASSERT_TRUE(WriteFilesAtomically({{path + ".acc", c.acc}}, error));
+        ASSERT_TRUE(s.open(path));
+        EXPECT_TRUE(s.solved());
+        EXPECT_FALSE(s.chebyshev());
+        EXPECT_EQ(s.method, c.method);
+        EXPECT_EQ(messages, std::vector<std::string>{c.message});
+    }
 }
 
 } // namespace

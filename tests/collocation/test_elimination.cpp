@@ -24,105 +24,64 @@ AugmentedMatrix matrix(const std::vector<std::vector<double>>& rows)
     return a;
 }
 
-// The elimination written as the plain triple loop on a 2-D array, for the cross-check.
-EliminationOutcome naive(std::vector<std::vector<double>> a, std::vector<double>& coef)
+TEST(Elimination, SmallSystemsEndAsKnown)
 {
-    const int n = static_cast<int>(a.size()) - 1;
-    coef.assign(a.size(), 0.0);
-    for (int j = 0; j <= n - 1; ++j) {
-        double big = std::fabs(a[j][j]);
-        int p = j;
-        for (int r = j + 1; r <= n; ++r)
-            if (std::fabs(a[r][j]) > big) {
-                big = std::fabs(a[r][j]);
-                p = r;
-            }
-        if (big == 0)
-            continue;
-        if (p != j)
-            std::swap(a[j], a[p]);
-        for (int r = j + 1; r <= n; ++r) {
-            double f = a[r][j] / a[j][j];
-            for (int c = j; c <= n + 1; ++c)
-                a[r][c] = a[r][c] - f * a[j][c];
-        }
-    }
-    for (int m = n; m >= 0; --m) {
-        double s = 0;
-        for (int c = m + 1; c <= n; ++c)
-            s = s + a[m][c] * coef[c];
-        if (a[m][m] == 0)
-            return EliminationOutcome::LinearlyDependent;
-        coef[m] = (a[m][n + 1] - s) / a[m][m];
-    }
-    return EliminationOutcome::Solved;
-}
-
-TEST(Elimination, IdentityGivesTheRightHandSide)
-{
-    AugmentedMatrix a = matrix({{1, 0, 0, 4}, {0, 1, 0, -2}, {0, 0, 1, 0.5}});
-    std::vector<double> coef;
-    ASSERT_EQ(ode::Eliminate(a, coef), EliminationOutcome::Solved);
-    EXPECT_EQ(coef, (std::vector<double>{4, -2, 0.5}));
-}
-
-TEST(Elimination, EqualLargestPivotsChooseTheUpperRow)
-{
-    // Rows 1 and 2 both hold magnitude 2 in column 0: row 1 becomes the pivot row.
-    AugmentedMatrix tie = matrix({{0, 1, 1, 1}, {2, 1, 0, 3}, {-2, 0, 3, -1}});
-    std::vector<double> coef;
-    ASSERT_EQ(ode::Eliminate(tie, coef), EliminationOutcome::Solved);
-    EXPECT_EQ(tie.at(0, 0), 2);
-    EXPECT_EQ(tie.at(0, 1), 1) << "the upper of the two tied rows moved up";
-}
-
-TEST(Elimination, ZeroColumnsTellDependentFromInconsistent)
-{
-    std::vector<double> coef;
-    AugmentedMatrix dependent = matrix({{1, 0, 2}, {3, 0, 6}});
-    EXPECT_EQ(ode::Eliminate(dependent, coef), EliminationOutcome::LinearlyDependent);
-    AugmentedMatrix zeroColumnZeroRhs = matrix({{1, 0, 1}, {2, 0, 2}});
-    EXPECT_EQ(ode::Eliminate(zeroColumnZeroRhs, coef), EliminationOutcome::LinearlyDependent);
-    AugmentedMatrix inconsistent = matrix({{1, 0, 1}, {2, 0, 3}});
-    EXPECT_EQ(ode::Eliminate(inconsistent, coef), EliminationOutcome::Inconsistent);
-    AugmentedMatrix allZero = matrix({{0, 0, 0}, {0, 0, 0}});
-    EXPECT_EQ(ode::Eliminate(allZero, coef), EliminationOutcome::LinearlyDependent);
-    AugmentedMatrix zeroRhsNonzero = matrix({{0, 0, 0}, {0, 0, 1}});
-    EXPECT_EQ(ode::Eliminate(zeroRhsNonzero, coef), EliminationOutcome::Inconsistent);
-}
-
-TEST(Elimination, TinyPivotsAreUsedAndOverflowIsAFault)
-{
-    std::vector<double> coef;
-    AugmentedMatrix tiny = matrix({{1e-300, 1}});
-    ASSERT_EQ(ode::Eliminate(tiny, coef), EliminationOutcome::Solved);
-    EXPECT_DOUBLE_EQ(coef[0], 1e300);
-    AugmentedMatrix overflow = matrix({{1e-300, 1e10}});
-    EXPECT_EQ(ode::Eliminate(overflow, coef), EliminationOutcome::ArithmeticFault);
-    AugmentedMatrix huge = matrix({{1e-300, 1, 1}, {1e300, 1e300, 1}});
-    EXPECT_EQ(ode::Eliminate(huge, coef), EliminationOutcome::Solved);
-}
-
-// The row-major in-place loops give bit for bit the plain triple loop's results.
-TEST(Elimination, MatchesThePlainTripleLoopExactly)
-{
-    std::mt19937_64 gen(3);
-    std::uniform_real_distribution<double> u(-1, 1);
-    for (int n : {1, 2, 5, 17, 60, 97, 211}) {
-        std::vector<std::vector<double>> rows(static_cast<size_t>(n), std::vector<double>(static_cast<size_t>(n) + 1));
-        for (auto& r : rows)
-            for (double& v : r)
-                v = u(gen);
-        AugmentedMatrix a = matrix(rows);
-        std::vector<double> coef, expected;
-        ASSERT_EQ(ode::Eliminate(a, coef), EliminationOutcome::Solved);
-        ASSERT_EQ(naive(rows, expected), EliminationOutcome::Solved);
-        EXPECT_EQ(coef, expected) << "n=" << n;
+    using Outcome = EliminationOutcome;
+    const struct {
+        const char* what;
+        std::vector<std::vector<double>> rows;
+        Outcome outcome;
+        std::vector<double> coef = {};     // when given, the unknowns
+        std::vector<double> firstRow = {}; // when given, the pivot row afterwards
+    } cases[] = {
+        {"identity", {{1, 0, 0, 4}, {0, 1, 0, -2}, {0, 0, 1, 0.5}}, Outcome::Solved, {4, -2, 0.5}},
+        // Rows 1 and 2 both hold magnitude 2 in column 0: the upper one becomes the pivot row.
+        {"tied pivots", {{0, 1, 1, 1}, {2, 1, 0, 3}, {-2, 0, 3, -1}}, Outcome::Solved, {}, {2, 1, 0, 3}},
+        // A zero column tells a dependent system from an inconsistent one by what remains.
+        {"zero column", {{1, 0, 2}, {3, 0, 6}}, Outcome::LinearlyDependent},
+        {"zero column, zero remainder", {{1, 0, 1}, {2, 0, 2}}, Outcome::LinearlyDependent},
+        {"zero column, inconsistent", {{1, 0, 1}, {2, 0, 3}}, Outcome::Inconsistent},
+        {"all zero", {{0, 0, 0}, {0, 0, 0}}, Outcome::LinearlyDependent},
+        {"zero matrix, nonzero right-hand side", {{0, 0, 0}, {0, 0, 1}}, Outcome::Inconsistent},
+        {"a tiny pivot is used", {{1e-300, 1}}, Outcome::Solved, {1e300}},
+        {"overflow is a fault", {{1e-300, 1e10}}, Outcome::ArithmeticFault},
+        {"huge below tiny", {{1e-300, 1, 1}, {1e300, 1e300, 1}}, Outcome::Solved},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        AugmentedMatrix a = matrix(c.rows);
+        std::vector<double> coef;
+        ASSERT_EQ(ode::Eliminate(a, coef), c.outcome);
+        for (size_t k = 0; k < c.coef.size(); ++k)
+            EXPECT_DOUBLE_EQ(coef.at(k), c.coef[k]) << k;
+        for (size_t k = 0; k < c.firstRow.size(); ++k)
+            EXPECT_EQ(a.at(0, static_cast<int>(k)), c.firstRow[k]) << k;
     }
 }
 
 // Bit patterns, so that -0 and +0 and the payload of a NaN count too.
 bool sameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+// How many of the numbers differ in any bit.
+int differentBits(const std::vector<double>& x, const std::vector<double>& y)
+{
+    int different = x.size() == y.size() ? 0 : 1;
+    for (size_t k = 0; k < std::min(x.size(), y.size()); ++k)
+        different += !sameBits(x[k], y[k]);
+    return different;
+}
+
+// How many entries of the two matrices differ in any bit, from row and column `from` on.
+int differentBits(const AugmentedMatrix& x, const AugmentedMatrix& y, int from = 0)
+{
+    int different = 0;
+    for (int r = from; r < x.unknowns(); ++r)
+        for (int c = from; c < x.columns(); ++c)
+            different += !sameBits(x.at(r, c), y.at(r, c));
+    return different;
+}
+
+double uniform(std::mt19937_64& g) { return std::uniform_real_distribution<double>(-1, 1)(g); }
 
 // The panelled, vectorised elimination against the one-step-at-a-time loop: every element of
 // the matrix afterwards (the residues below the diagonal too), every unknown and the outcome,
@@ -133,51 +92,30 @@ TEST(Elimination, PanelledEliminationIsBitIdenticalToThePlainLoop)
 {
     struct Shape {
         const char* name;
-        void (*fill)(AugmentedMatrix&, std::mt19937_64&);
+        // The entry (r, c), the entries before it in row order already filled.
+        double (*entry)(const AugmentedMatrix&, int r, int c, std::mt19937_64&);
     };
     const Shape shapes[] = {
-        {"random",
-         [](AugmentedMatrix& a, std::mt19937_64& g) {
-             std::uniform_real_distribution<double> u(-1, 1);
-             for (int r = 0; r < a.unknowns(); ++r)
-                 for (int c = 0; c < a.columns(); ++c)
-                     a.at(r, c) = u(g);
-         }},
+        {"random", [](const AugmentedMatrix&, int, int, std::mt19937_64& g) { return uniform(g); }},
         {"ties and small integers",
-         [](AugmentedMatrix& a, std::mt19937_64& g) {
-             std::uniform_int_distribution<int> u(-2, 2);
-             for (int r = 0; r < a.unknowns(); ++r)
-                 for (int c = 0; c < a.columns(); ++c)
-                     a.at(r, c) = u(g);
+         [](const AugmentedMatrix&, int, int, std::mt19937_64& g) {
+             return static_cast<double>(std::uniform_int_distribution<int>(-2, 2)(g));
          }},
         {"zero columns",
-         [](AugmentedMatrix& a, std::mt19937_64& g) {
-             std::uniform_real_distribution<double> u(-1, 1);
-             for (int r = 0; r < a.unknowns(); ++r)
-                 for (int c = 0; c < a.columns(); ++c)
-                     a.at(r, c) = (c % 37 == 5 || c == 47 || c == 48) && c < a.unknowns() ? 0.0 : u(g);
+         [](const AugmentedMatrix& a, int, int c, std::mt19937_64& g) {
+             return (c % 37 == 5 || c == 47 || c == 48) && c < a.unknowns() ? 0.0 : uniform(g);
          }},
-        {"dependent rows",
-         [](AugmentedMatrix& a, std::mt19937_64& g) {
-             std::uniform_real_distribution<double> u(-1, 1);
-             for (int r = 0; r < a.unknowns(); ++r)
-                 for (int c = 0; c < a.columns(); ++c)
-                     a.at(r, c) = r % 50 == 49 ? 2 * a.at(r - 1, c) : u(g);
-         }},
+        {"dependent rows", [](const AugmentedMatrix& a, int r, int c,
+                              std::mt19937_64& g) { return r % 50 == 49 ? 2 * a.at(r - 1, c) : uniform(g); }},
+        // Collocation-like rows: powers of equally spaced points, badly conditioned.
         {"powers of a grid",
-         [](AugmentedMatrix& a, std::mt19937_64&) {
-             // Collocation-like rows: powers of equally spaced points, badly conditioned.
+         [](const AugmentedMatrix& a, int r, int c, std::mt19937_64&) {
              const int n = a.unknowns();
-             for (int r = 0; r < n; ++r)
-                 for (int c = 0; c < a.columns(); ++c)
-                     a.at(r, c) = c == n ? r : std::pow(-1.0 + 2.0 * r / (n - 1), c);
+             return c == n ? r : std::pow(-1.0 + 2.0 * r / (n - 1), c);
          }},
         {"overflow",
-         [](AugmentedMatrix& a, std::mt19937_64& g) {
-             std::uniform_real_distribution<double> u(-1, 1);
-             for (int r = 0; r < a.unknowns(); ++r)
-                 for (int c = 0; c < a.columns(); ++c)
-                     a.at(r, c) = u(g) * (r == 70 ? 1e300 : c == 3 ? 1e-300 : 1.0);
+         [](const AugmentedMatrix&, int r, int c, std::mt19937_64& g) {
+             return uniform(g) * (r == 70 ? 1e300 : c == 3 ? 1e-300 : 1.0);
          }},
     };
     const bool wide = ode::UseWideVectors(true);
@@ -194,19 +132,15 @@ TEST(Elimination, PanelledEliminationIsBitIdenticalToThePlainLoop)
                 SCOPED_TRACE(std::string(shape.name) + " n=" + std::to_string(n) + (useWide ? " 256-bit" : " 128-bit"));
                 std::mt19937_64 gen(static_cast<uint64_t>(n));
                 AugmentedMatrix panelled(n);
-                shape.fill(panelled, gen);
+                for (int r = 0; r < n; ++r)
+                    for (int c = 0; c <= n; ++c)
+                        panelled.at(r, c) = shape.entry(panelled, r, c, gen);
                 AugmentedMatrix plain = panelled;
                 std::vector<double> coef, expected;
                 const EliminationOutcome got = ode::Eliminate(panelled, coef);
                 EXPECT_EQ(got, ode::EliminateUnblocked(plain, expected));
-                ASSERT_EQ(coef.size(), expected.size());
-                int different = 0;
-                for (size_t k = 0; k < coef.size(); ++k)
-                    different += !sameBits(coef[k], expected[k]);
-                for (int r = 0; r < n; ++r)
-                    for (int c = 0; c < panelled.columns(); ++c)
-                        different += !sameBits(panelled.at(r, c), plain.at(r, c));
-                EXPECT_EQ(different, 0);
+                EXPECT_EQ(differentBits(coef, expected), 0);
+                EXPECT_EQ(differentBits(panelled, plain), 0);
             }
         }
     }
@@ -235,10 +169,7 @@ TEST(Elimination, WatchingChangesNoBitAndReportsTheFractionDone)
         std::vector<double> coef, expected;
         ASSERT_EQ(ode::Eliminate(watched, coef, ode::Progress(&stop, &callback)), EliminationOutcome::Solved);
         ASSERT_EQ(ode::Eliminate(plain, expected), EliminationOutcome::Solved);
-        int different = 0;
-        for (size_t k = 0; k < coef.size(); ++k)
-            different += !sameBits(coef[k], expected[k]);
-        EXPECT_EQ(different, 0);
+        EXPECT_EQ(differentBits(coef, expected), 0);
         const size_t panels = n < 96 ? 0 : static_cast<size_t>((n - 1 + 47) / 48);
         ASSERT_EQ(fractions.size(), panels);
         for (size_t k = 1; k < fractions.size(); ++k)
@@ -279,11 +210,7 @@ TEST(Elimination, StopsSoonWhenAnotherThreadAsks)
 
     a = source;
     EXPECT_EQ(ode::Eliminate(a, coef, progress), EliminationOutcome::Cancelled);
-    int changed = 0;
-    for (int r = 48; r < n; ++r) // rows below the first panel: untouched
-        for (int c = 48; c <= n; ++c)
-            changed += !sameBits(a.at(r, c), source.at(r, c));
-    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(differentBits(a, source, 48), 0) << "rows below the first panel: untouched";
 }
 
 } // namespace

@@ -1,28 +1,21 @@
 #include "common/FileIO.h"
 #include "linear/LinearFiles.h"
-#include "linear/LinearSession.h"
-
+#include "linear/LinearProblems.h"
 #include "support/Scratch.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <filesystem>
+#include <algorithm>
 
 namespace {
 
-namespace fs = std::filesystem;
-using ode::LinearSession;
 using ode::SeriesKind;
+using ode::test::Linear;
+using ode::test::ReadText;
 
 struct Folder : ode::test::ScratchFolder {
     Folder() : ScratchFolder("files") {}
-    std::string read(const std::string& name) const
-    {
-        std::string content, error;
-        ode::ReadWholeFile(file(name), content, error);
-        return content;
-    }
+    std::string read(const std::string& name) const { return ReadText(file(name)); }
     void write(const std::string& name, const std::string& content) const
     {
         std::string error;
@@ -30,34 +23,29 @@ struct Folder : ode::test::ScratchFolder {
     }
 };
 
-struct Session {
-    std::shared_ptr<ode::script::Class1> shared;
-    std::vector<std::string> messages;
-    LinearSession s;
-    explicit Session(SeriesKind kind) : s(kind, shared, [this](const std::string& m) { messages.push_back(m); }) {}
-};
-
-void defaultProblem(LinearSession& s)
+// The form's default problem with its conditions and a constant.
+void defaultProblem(ode::LinearSession& s)
 {
     s.boxes.bcText = {"y'=0.5", "y=0"};
     s.boxes.bcPoint = {"0", "1"};
     s.boxes.constants = {"a=2.37"};
 }
 
+// A name that already ends in .str gets a second one for the problem file.
 TEST(LinearFiles, UnsolvedDefaultProblemIsWrittenByteForByte)
 {
     Folder dir;
-    Session a(SeriesKind::Power);
+    Linear a;
     defaultProblem(a.s);
-    ASSERT_TRUE(a.s.save(dir.file("p")));
-    EXPECT_EQ(dir.read("p"), "0,\"x\",-5,5\r\n 0 \r\n1,\"*\",23,#FALSE#\r\n");
-    EXPECT_EQ(dir.read("p.str"), "\"Pldif\",2,\"x\",\"y\",\"x*x*y''+x*y'+(x*x-1)*y=0\"\r\n"
-                                 " 0            y'=0.5\r\n"
-                                 " 1            y=0\r\n"
-                                 " 1 \r\n"
-                                 "a=2.37\r\n");
-    Session b(SeriesKind::Power);
-    ASSERT_TRUE(b.s.open(dir.file("p")));
+    ASSERT_TRUE(a.s.save(dir.file("p.str")));
+    EXPECT_EQ(dir.read("p.str"), "0,\"x\",-5,5\r\n 0 \r\n1,\"*\",23,#FALSE#\r\n");
+    EXPECT_EQ(dir.read("p.str.str"), "\"Pldif\",2,\"x\",\"y\",\"x*x*y''+x*y'+(x*x-1)*y=0\"\r\n"
+                                     " 0            y'=0.5\r\n"
+                                     " 1            y=0\r\n"
+                                     " 1 \r\n"
+                                     "a=2.37\r\n");
+    Linear b;
+    ASSERT_TRUE(b.s.open(dir.file("p.str")));
     EXPECT_FALSE(b.s.solved());
     EXPECT_TRUE(b.s.lstCoeff().empty());
     EXPECT_EQ(b.s.boxes.bcText, a.s.boxes.bcText);
@@ -67,7 +55,7 @@ TEST(LinearFiles, UnsolvedDefaultProblemIsWrittenByteForByte)
 TEST(LinearFiles, SolvedProblemReopensWithItsSolutionStanding)
 {
     Folder dir;
-    Session a(SeriesKind::Power);
+    Linear a;
     defaultProblem(a.s);
     a.s.boxes.expansion = "*";
     a.s.boxes.xlower = "-1";
@@ -78,7 +66,7 @@ TEST(LinearFiles, SolvedProblemReopensWithItsSolutionStanding)
     EXPECT_EQ(series.rfind("0,\"x\",-1,2\r\n*\r\n1,\"*\",23,#TRUE#\r\n", 0), 0u) << "the centre \"*\" is kept";
     EXPECT_EQ(std::count(series.begin(), series.end(), '\n'), 3 + 24) << "24 coefficient lines";
 
-    Session b(SeriesKind::Power);
+    Linear b;
     ASSERT_TRUE(b.s.open(dir.file("solved")));
     EXPECT_TRUE(b.s.solved());
     EXPECT_EQ(b.s.boxes.expansion, "0.5") << "the midpoint comes back as a number";
@@ -92,7 +80,7 @@ TEST(LinearFiles, SolvedProblemReopensWithItsSolutionStanding)
 TEST(LinearFiles, TrigonometricPairAndTheOtherFamilysSeries)
 {
     Folder dir;
-    Session t(SeriesKind::Trigonometric);
+    Linear t(SeriesKind::Trigonometric);
     t.s.boxes.bcText = {"y=1", "y'=-6"};
     t.s.boxes.bcPoint = {"0", "0"};
     t.s.boxes.period = "6.5";
@@ -101,7 +89,7 @@ TEST(LinearFiles, TrigonometricPairAndTheOtherFamilysSeries)
     EXPECT_EQ(dir.read("trig").rfind("0,\"x\",-5,5\r\n*\r\n0\r\n 6.5 \r\n15,#TRUE#\r\n", 0), 0u);
     EXPECT_EQ(dir.read("trig.str").rfind("\"Tldif\",2,", 0), 0u);
 
-    Session again(SeriesKind::Trigonometric);
+    Linear again(SeriesKind::Trigonometric);
     ASSERT_TRUE(again.s.open(dir.file("trig")));
     EXPECT_TRUE(again.s.solved());
     EXPECT_EQ(again.s.boxes.period, "6.5");
@@ -109,7 +97,7 @@ TEST(LinearFiles, TrigonometricPairAndTheOtherFamilysSeries)
     EXPECT_EQ(again.s.lstCoeff(), t.s.lstCoeff());
 
     // A power-series form refuses the trigonometric problem file...
-    Session p(SeriesKind::Power);
+    Linear p;
     EXPECT_FALSE(p.s.open(dir.file("trig")));
     EXPECT_EQ(p.messages, std::vector<std::string>{"Incompatible file"});
     // ...and a series file of the other family loads the texts unsolved.
@@ -123,10 +111,10 @@ TEST(LinearFiles, TrigonometricPairAndTheOtherFamilysSeries)
     EXPECT_TRUE(p.s.lstCoeff().empty());
 }
 
-TEST(LinearFiles, CommasInTextsSurviveAndUnquotedFilesStillOpen)
+TEST(LinearFiles, TextsWithCommasAreQuotedAndComeBack)
 {
     Folder dir;
-    Session a(SeriesKind::Power);
+    Linear a;
     a.s.boxes.order = "1";
     a.s.boxes.equation = "y'-y=0";
     a.s.boxes.bcText = {"y=Round(2.5, 0)"};
@@ -134,60 +122,51 @@ TEST(LinearFiles, CommasInTextsSurviveAndUnquotedFilesStillOpen)
     a.s.boxes.constants = {"m=Round(1.25, 1)", "b=1"};
     ASSERT_TRUE(a.s.save(dir.file("c")));
     EXPECT_NE(dir.read("c.str").find(" 0            \"y=Round(2.5, 0)\"\r\n"), std::string::npos);
-    Session b(SeriesKind::Power);
+    Linear b;
     ASSERT_TRUE(b.s.open(dir.file("c")));
     EXPECT_EQ(b.s.boxes.bcText, a.s.boxes.bcText);
     EXPECT_EQ(b.s.boxes.constants, a.s.boxes.constants);
 }
 
-TEST(LinearFiles, NameEndingInStrGetsASecondStr)
-{
-    Folder dir;
-    Session a(SeriesKind::Power);
-    defaultProblem(a.s);
-    ASSERT_TRUE(a.s.save(dir.file("x.str")));
-    EXPECT_TRUE(fs::exists(dir.file("x.str")));
-    EXPECT_TRUE(fs::exists(dir.file("x.str.str")));
-}
-
 TEST(LinearFiles, MissingShortAndDamagedFilesChangeNothing)
 {
     Folder dir;
-    Session a(SeriesKind::Power);
+    Linear a;
     defaultProblem(a.s);
     ASSERT_TRUE(a.s.solve());
     ASSERT_TRUE(a.s.save(dir.file("good")));
     const std::string series = dir.read("good"), problem = dir.read("good.str");
 
-    Session b(SeriesKind::Power);
+    Linear b;
     b.s.boxes.equation = "y''=1";
     EXPECT_FALSE(b.s.open(dir.file("absent")));
     ASSERT_EQ(b.messages.size(), 1u);
     EXPECT_NE(b.messages[0].find("absent"), std::string::npos);
+    EXPECT_EQ(b.s.boxes.equation, "y''=1") << "nothing changed";
 
     // Every cut of either file is refused with a message, or (when the cut only drops
     // trailing blanks or line ends) opens whole.
     for (size_t cut = 0; cut < problem.size(); ++cut) {
         dir.write("cut", series);
         dir.write("cut.str", problem.substr(0, cut));
-        Session c(SeriesKind::Power);
-        bool opened = c.s.open(dir.file("cut"));
-        if (!opened) {
+        Linear c;
+        c.s.boxes.equation = "y''=1";
+        if (!c.s.open(dir.file("cut"))) {
             ASSERT_EQ(c.messages.size(), 1u) << cut;
-            EXPECT_EQ(c.s.boxes.equation, ode::DefaultSingleTexts(SeriesKind::Power).equation) << "nothing changed";
+            EXPECT_EQ(c.s.boxes.equation, "y''=1") << cut << ": nothing changed";
         }
     }
     for (size_t cut = 0; cut < series.size(); cut += 7) {
         dir.write("cut", series.substr(0, cut));
         dir.write("cut.str", problem);
-        Session c(SeriesKind::Power);
+        Linear c;
         if (!c.s.open(dir.file("cut"))) {
             EXPECT_EQ(c.messages.size(), 1u) << cut;
         }
     }
     dir.write("bad", "0,\"x\",-5,5\r\n 0 \r\n1,\"*\",abc,#TRUE#\r\n");
     dir.write("bad.str", problem);
-    Session d(SeriesKind::Power);
+    Linear d;
     EXPECT_FALSE(d.s.open(dir.file("bad")));
     EXPECT_NE(d.messages.at(0).find("a number was expected"), std::string::npos);
 }
@@ -195,7 +174,7 @@ TEST(LinearFiles, MissingShortAndDamagedFilesChangeNothing)
 TEST(LinearFiles, SavingIntoAMissingFolderFailsVisibly)
 {
     Folder dir;
-    Session a(SeriesKind::Power);
+    Linear a;
     EXPECT_FALSE(a.s.save(dir.file("no/such/folder/p")));
     ASSERT_EQ(a.messages.size(), 1u);
     EXPECT_NE(a.messages[0].find("cannot be written"), std::string::npos);

@@ -4,7 +4,7 @@
 #include "common/NumberFormat.h"
 #include "equations/Derivatives.h"
 #include "nonlinear/NonlinearChebyshev.h"
-#include "nonlinear/NonlinearSession.h"
+#include "nonlinear/NonlinearProblems.h"
 #include "support/Tolerances.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 namespace {
 
 using namespace ode;
+using test::Reciprocal;
 
 // A problem from its boxes, ready to solve: inputs, residual texts and a prepared engine.
 struct Problem {
@@ -38,71 +39,60 @@ struct Problem {
     }
 };
 
-NonlinearTexts Reciprocal(const char* errorD = "1E-9", const char* errorC = "1E-9")
-{
-    NonlinearTexts t = DefaultNonlinearTexts(SeriesKind::Power); // y''-2*y^3=0 on [1,3]: y = 1/x
-    t.order = "2";
-    t.bcText = {"y=1", "y'+y^2=0"};
-    t.bcPoint = {"1", "3"};
-    t.errorD = errorD;
-    t.errorC = errorC;
-    t.maxcy = "40";
-    return t;
-}
-
-double WorstError(const ChebyshevSeries& s, double (*exact)(double), double a, double b)
+// The largest distance from 1/x on [1, 3].
+double ReciprocalError(const ChebyshevSeries& s)
 {
     double worst = 0;
     for (int i = 0; i <= 200; ++i) {
-        const double x = a + (b - a) * i / 200;
-        worst = std::fmax(worst, std::fabs(ChebyshevDerivative(s, 0, x) - exact(x)));
+        const double x = 1 + 2.0 * i / 200;
+        worst = std::fmax(worst, std::fabs(ChebyshevDerivative(s, 0, x) - 1 / x));
     }
     return worst;
 }
 
-TEST(ChebyshevNewton, ReachesTheReciprocalToRoundingFromZeroAndUnitCoefficientsAtEveryDegree)
+// From unit coefficients the equally spaced method diverges at degree 40 on this problem. From
+// y = -1/2 or y = -1 (the wrong sign) a full Newton step overshoots: the first step is cut, and
+// the iteration still ends at 1/x.
+TEST(ChebyshevNewton, ReachesTheReciprocalToRoundingFromEveryStartAtEveryDegree)
 {
-    // The equally spaced method diverges from unit coefficients at degree 40 on this problem.
+    struct Start {
+        int degree;
+        std::vector<double> power; // the start's power coefficients about the centre
+        bool damped;               // the first step must be cut
+    };
+    std::vector<Start> starts = {{30, {-0.5}, true}, {30, {-1.0}, true}};
     for (int degree : {26, 40, 80, 200})
-        for (double start : {0.0, 1.0}) {
-            Problem p(Reciprocal());
-            const ChebyshevNewtonResult r = SolveNonlinearChebyshev(
-                p.in, p.expr, p.start(std::vector<double>(static_cast<size_t>(degree) + 1, start), degree), p.host);
-            ASSERT_EQ(r.termination, Termination::Solved) << degree << " from " << start;
-            EXPECT_LT(WorstError(
-                          r.series, [](double x) { return 1 / x; }, 1, 3),
-                      1e-14)
-                << degree;
-            EXPECT_LE(r.passes.size(), 20u) << degree;
-            EXPECT_FALSE(r.differencedPartials);
-            // Newton's quadratic convergence: once the residual is small each pass squares it.
-            const size_t last = r.passes.size() - 1;
-            EXPECT_LT(r.passes[last].residual, 1e-14) << degree;
-            EXPECT_EQ(r.correction.size(), static_cast<size_t>(degree) + 1);
-            EXPECT_EQ(r.gridX.size(), static_cast<size_t>(degree) - 1); // N+1-n collocation points
-            EXPECT_EQ(r.conditionResidual.size(), 2u);
-            EXPECT_TRUE(p.messages.empty());
-        }
+        for (double level : {0.0, 1.0})
+            starts.push_back({degree, std::vector<double>(static_cast<size_t>(degree) + 1, level), false});
+    for (const Start& start : starts) {
+        SCOPED_TRACE("degree " + std::to_string(start.degree) + " from " + std::to_string(start.power.back()));
+        Problem p(Reciprocal());
+        const ChebyshevNewtonResult r =
+            SolveNonlinearChebyshev(p.in, p.expr, p.start(start.power, start.degree), p.host);
+        ASSERT_EQ(r.termination, Termination::Solved);
+        EXPECT_LT(ReciprocalError(r.series), 1e-14);
+        EXPECT_LE(r.passes.size(), 20u);
+        EXPECT_FALSE(r.differencedPartials);
+        EXPECT_LT(r.passes.back().residual, 1e-14);
+        EXPECT_TRUE(!start.damped || r.passes[0].step < 1.0) << r.passes[0].step;
+        EXPECT_EQ(r.correction.size(), static_cast<size_t>(start.degree) + 1);
+        EXPECT_EQ(r.gridX.size(), static_cast<size_t>(start.degree) - 1); // N+1-n collocation points
+        EXPECT_EQ(r.conditionResidual.size(), 2u);
+        EXPECT_TRUE(p.messages.empty());
+    }
 }
 
-TEST(ChebyshevNewton, PassListingShowsBothNormsAndTheEnding)
+// The coefficients the list shows: the power series about 2, y(2) = 1/2 and y'(2) = -1/4. The
+// list's and the passes' texts are pinned by the command line's case NonlinearChebyshev.
+TEST(ChebyshevNewton, TheListedPowerSeriesIsTheSolutionsAboutTheCentre)
 {
     Problem p(Reciprocal());
     const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, 30), p.host);
     ASSERT_TRUE(r.solved());
-    const std::vector<std::string> lines = NewtonPassLines(r);
-    ASSERT_EQ(lines.size(), r.passes.size() + 1);
-    EXPECT_EQ(lines[0], "PASS 1: CORRECTION " + FormatNumber(r.passes[0].correction) + "  RESIDUAL " +
-                            FormatNumber(r.passes[0].residual) + "  STEP " + FormatNumber(r.passes[0].step));
-    EXPECT_EQ(lines.back(), "CONVERGED AFTER " + std::to_string(r.passes.size()) + " PASSES");
-
-    // The coefficient list in the equally spaced method's form, from the power series about 2.
     std::vector<double> power;
-    const NewtonResult listed = AsPowerNewtonResult(p.in, r, power);
-    EXPECT_EQ(listed.lstCoeff[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
-    EXPECT_TRUE(test::Close(power[0], 0.5, test::kRounding)); // y(2) = 1/2
-    EXPECT_TRUE(test::Close(power[1], -0.25, test::kRounding));
-    EXPECT_EQ(listed.lstCoeff[1].rfind("y(0)=0.5", 0), 0u);
+    AsPowerNewtonResult(p.in, r, power);
+    EXPECT_TRUE(test::Close(power.at(0), 0.5, test::kRounding));
+    EXPECT_TRUE(test::Close(power.at(1), -0.25, test::kRounding));
 }
 
 TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
@@ -123,34 +113,8 @@ TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
         ASSERT_TRUE(ChebyshevResidualAt(p.in, p.expr, r.series, 0, x, p.host, residual));
         EXPECT_LT(std::fabs(residual), 1e-11) << x;
     }
-    // The closed form: y = -2 log(cosh((x - 1/2) q / 2) / cosh(q / 4)), q the smaller root of
-    // q = sqrt(2 lambda) cosh(q / 4), found here by bisection.
-    double lo = 1, hi = 4.8;
-    for (int k = 0; k < 200; ++k) {
-        const double mid = (lo + hi) / 2;
-        (std::sqrt(7.0) * std::cosh(mid / 4) - mid > 0 ? lo : hi) = mid;
-    }
-    const double q = lo;
     for (double x : {0.0, 0.2, 0.5, 0.77, 1.0})
-        EXPECT_NEAR(ChebyshevDerivative(r.series, 0, x), -2 * std::log(std::cosh((x - 0.5) * q / 2) / std::cosh(q / 4)),
-                    1e-12)
-            << x;
-}
-
-TEST(ChebyshevNewton, DampedStepsBringAFarStartHome)
-{
-    // From y = -1/2 or y = -1 (the wrong sign) a full Newton step overshoots: the first step
-    // is cut, and the iteration still ends at 1/x.
-    for (double level : {-0.5, -1.0}) {
-        Problem p(Reciprocal());
-        const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({level}, 30), p.host);
-        ASSERT_TRUE(r.solved()) << level;
-        EXPECT_LT(r.passes[0].step, 1.0) << level;
-        EXPECT_LT(WorstError(
-                      r.series, [](double x) { return 1 / x; }, 1, 3),
-                  1e-14)
-            << level;
-    }
+        EXPECT_NEAR(ChebyshevDerivative(r.series, 0, x), test::BratuLower(3.5, x), 1e-12) << x;
 }
 
 TEST(ChebyshevNewton, ABoundBelowTheRoundingOfTheTermsIsSaidNotChased)
@@ -190,9 +154,7 @@ TEST(ChebyshevNewton, TextFunctionsFallBackToDifferencesAndSayIt)
     ASSERT_TRUE(r.solved());
     EXPECT_TRUE(r.differencedPartials);
     EXPECT_EQ(NewtonPassLines(r).back(), "PARTIAL DERIVATIVES BY DIFFERENCES: THE EQUATION USES A TEXT FUNCTION");
-    EXPECT_LT(WorstError(
-                  r.series, [](double x) { return 1 / x; }, 1, 3),
-              1e-12);
+    EXPECT_LT(ReciprocalError(r.series), 1e-12);
 }
 
 TEST(ChebyshevNewton, EndingsOtherThanConvergence)
@@ -223,21 +185,19 @@ TEST(ChebyshevNewton, EndingsOtherThanConvergence)
     }
 }
 
+// Through the session as the forms use it; the lists' whole texts are pinned by the command
+// line's cases (NonlinearChebyshev, BratuByContinuation).
 TEST(AccurateNonlinearSession, SolveEvaluateAndTheCurrentApproximation)
 {
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    NonlinearSession s(SeriesKind::Power, shared, [&](const std::string& m) { messages.push_back(m); });
+    test::Nonlinear n;
+    NonlinearSession& s = n.s;
     static_cast<NonlinearTexts&>(s.boxes) = Reciprocal();
     s.boxes.terms = "30";
     s.boxes.approximation = "1 - Unit coefficients";
     s.method = ProblemSession::Method::Chebyshev;
-    ASSERT_TRUE(s.solve()) << (messages.empty() ? "" : messages[0]);
+    ASSERT_TRUE(s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
     ASSERT_TRUE(s.chebyshev());
     EXPECT_TRUE(s.beepAfterSolve());
-    EXPECT_EQ(s.lstPasses().back().rfind("CONVERGED AFTER ", 0), 0u);
-    EXPECT_EQ(s.lstChebyshev()[0], "CHEBYSHEV COEFFICIENTS ON [1,3]:");
-    EXPECT_EQ(s.lstCoeff()[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
     // Evaluate reads the Chebyshev solution: y'(2) = -1/4 to the last digits.
     s.boxes.xestimation = "2";
     s.boxes.derNum = "1";
@@ -265,13 +225,13 @@ TEST(AccurateNonlinearSession, SolveEvaluateAndTheCurrentApproximation)
     EXPECT_TRUE(s.lstChebyshev().empty());
 }
 
+// Bratu's problem, whose solutions end at the turning point lambda = 3.51383.
 TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutionsEnd)
 {
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    NonlinearSession s(SeriesKind::Power, shared, [&](const std::string& m) { messages.push_back(m); });
+    test::Nonlinear n;
+    NonlinearSession& s = n.s;
     NonlinearTexts t = Reciprocal("1E-11", "1E-11");
-    t.equation = "y''+lambda*exp(y)=0"; // Bratu: solutions up to lambda = 3.5138
+    t.equation = "y''+lambda*exp(y)=0";
     t.bcText = {"y=0", "y=0"};
     t.bcPoint = {"0", "1"};
     t.xlower = "0";
@@ -281,69 +241,48 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
     t.constants = {"lambda=1"};
     static_cast<NonlinearTexts&>(s.boxes) = t;
     s.method = ProblemSession::Method::Chebyshev;
-    s.continuation = {"lambda", 0.1, 3.5, 17}; // 0.1, 0.3, ... 3.5
-    ASSERT_TRUE(s.solve()) << (messages.empty() ? "" : messages[0]);
-    const auto& log = s.lstPasses();
-    EXPECT_EQ(log.front(), "STEP 0: lambda=0.1");
-    EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const std::string& l) { return l.find("NO SOLUTION") != std::string::npos; }),
-              0);
-    EXPECT_EQ(log.back(), "CONTINUATION ENDED AT lambda=3.5");
-    EXPECT_NE(std::find(log.begin(), log.end(), "STEP 17: lambda=3.5"), log.end());
-    // The lower branch at 3.5: y(1/2) = 2 log cosh(q/4) with q the smaller root of
-    // q = sqrt(7) cosh(q/4).
-    double lo = 1, hi = 4.8;
-    for (int k = 0; k < 200; ++k) {
-        const double mid = (lo + hi) / 2;
-        (std::sqrt(7.0) * std::cosh(mid / 4) - mid > 0 ? lo : hi) = mid;
-    }
-    EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), 2 * std::log(std::cosh(lo / 4)), 1e-11);
-    // The constant keeps the swept value for Evaluate: the residual there is tiny.
-    s.boxes.xestimation = "0.3";
-    ASSERT_TRUE(s.evaluate());
-    EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(8))), 1e-10);
 
     // The steps on the way stop at three digits, without polishing; the last one is solved to
     // its bounds. From 0.5 in one step the whole sweep takes no more than 1.5 times the passes of
     // the zero start at 3.5 (9).
-    auto passes = [&] {
-        return std::count_if(s.lstPasses().begin(), s.lstPasses().end(),
-                             [](const std::string& l) { return l.rfind("  PASS ", 0) == 0; });
-    };
     s.continuation = {"lambda", 0.5, 3.5, 1};
-    ASSERT_TRUE(s.solve());
+    ASSERT_TRUE(s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
     EXPECT_EQ(s.lstPasses()[0], "STEP 0: lambda=0.5");
     EXPECT_EQ(s.lstPasses()[3], "  CONVERGED AFTER 2 PASSES") << "a 3E-2 and a 5E-5 correction are enough on the way";
-    EXPECT_LE(passes(), 13);
-    EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), 2 * std::log(std::cosh(lo / 4)), 1e-11);
+    EXPECT_LE(std::count_if(s.lstPasses().begin(), s.lstPasses().end(),
+                            [](const std::string& l) { return l.rfind("  PASS ", 0) == 0; }),
+              13);
+    EXPECT_EQ(s.lstPasses().back(), "CONTINUATION ENDED AT lambda=3.5");
+    EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), test::BratuLower(3.5, 0.5), 1e-11);
 
     // Past the turning point there is no solution: a step that finds none is halved, down to a
-    // 1024th of the planned one, and the sweep stops just short of the turning point
-    // (lambda = 3.51383), where that solution stands, solved to the full bounds.
+    // 1024th of the planned one, and the sweep stops just short of the turning point, where that
+    // solution stands, solved to the full bounds.
     s.continuation = {"lambda", 2.6, 4.1, 5}; // 2.6, 2.9, 3.2, 3.5, 3.8, 4.1 as planned
     EXPECT_TRUE(s.solve());
-    const std::vector<std::string>& log2 = s.lstPasses();
-    ASSERT_GE(log2.size(), 2u);
-    EXPECT_NE(std::find(log2.begin(), log2.end(), "STEP 5: lambda=3.65: NO SOLUTION"), log2.end())
+    const std::vector<std::string>& log = s.lstPasses();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_NE(std::find(log.begin(), log.end(), "STEP 5: lambda=3.65: NO SOLUTION"), log.end())
         << "3.8 found none, so 3.65 was tried next";
-    const std::string& cannot = log2[log2.size() - 2];
+    const std::string& cannot = log[log.size() - 2];
     ASSERT_EQ(cannot.rfind("CONTINUATION CANNOT PASS lambda=", 0), 0u) << cannot;
     const double reached = ParseNumber(cannot.substr(32));
     EXPECT_GT(reached, 3.5138 - 1.5 / 5 / 1024 * 2);
     EXPECT_LT(reached, 3.51383);
     EXPECT_EQ(cannot, "CONTINUATION CANNOT PASS lambda=" + FormatNumber(reached) +
                           ": A TURNING POINT, OR NO SOLUTION BEYOND IT");
-    EXPECT_EQ(log2.back(), "CONTINUATION STOPPED; THE SOLUTION AT lambda=" + FormatNumber(reached) + " STANDS");
+    EXPECT_EQ(log.back(), "CONTINUATION STOPPED; THE SOLUTION AT lambda=" + FormatNumber(reached) + " STANDS");
+    // The constant keeps the swept value for Evaluate: the residual there is tiny.
     s.boxes.xestimation = "0.3";
     ASSERT_TRUE(s.evaluate());
     EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(8))), 1e-9) << "solved at " << reached;
 
     // A continuation that names no constant is refused with the reason.
     s.continuation = {"2x", 0, 1, 3};
-    messages.clear();
+    n.messages.clear();
     EXPECT_FALSE(s.solve());
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].rfind("The continuation needs the name of a constant", 0), 0u);
+    ASSERT_EQ(n.messages.size(), 1u);
+    EXPECT_EQ(n.messages[0].rfind("The continuation needs the name of a constant", 0), 0u);
 }
 
 } // namespace

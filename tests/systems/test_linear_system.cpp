@@ -52,50 +52,45 @@ SystemInputs inputs(std::vector<std::string> names, std::vector<std::string> equ
     return in;
 }
 
-TEST(LinearSystem, PolynomialSolutionIsRecoveredExactly)
+// The lists' whole texts are pinned by the command line's cases (LinearSystemExponential,
+// LinearSystemStored): here the numbers against the exact solutions.
+TEST(LinearSystem, KnownSolutionsOfTwoThreeAndTenVariables)
 {
-    // y' = z, z' = 2, y(0) = 0, z(0) = 0: y = x^2, z = 2x.
     Solver s;
     OrdersAndDegrees od;
-    const SystemSolution r = s.solve(inputs({"y", "z"}, {"y'-z=0", "z'=2"}, {"y=0", "z=0"}, {0, 0}, -1, 1, 3), od);
+    // y' = z, z' = 2, y(0) = 0, z(0) = 0: y = x^2, z = 2x, exactly.
+    SystemSolution r = s.solve(inputs({"y", "z"}, {"y'-z=0", "z'=2"}, {"y=0", "z=0"}, {0, 0}, -1, 1, 3), od);
     ASSERT_TRUE(r.solved());
     for (double x : {-1.0, 0.3, 1.0}) {
         EXPECT_NEAR(VarDerivative(r.coef[0], 0, 0, x), x * x, 1e-13);
         EXPECT_NEAR(VarDerivative(r.coef[1], 0, 0, x), 2 * x, 1e-13);
     }
-    EXPECT_EQ(r.lstCoeff[0], "EXPANSION COEFFICIENTS:");
-    EXPECT_EQ(r.lstCoeff.size(), 1u + 5 + 1 + 5 + 1);
-    EXPECT_EQ(r.lstCoeff[6], "");
-}
-
-TEST(LinearSystem, ExponentialSolutionOfAThirdOrderCouple)
-{
-    // y'' + z = 0, z' - y = 0 with y = exp(-x), z = -exp(-x); each variable's terms stand in
-    // the order of the variables' list.
-    Solver s;
-    OrdersAndDegrees od;
+    // y'' + z = 0, z' - y = 0: y = exp(-x), z = -exp(-x); each variable's terms stand in the
+    // order of the variables' list.
     SystemInputs in = inputs({"y", "z"}, {"y''+z=0", "-y+z'=0"}, {"y=1", "y'=-1", "z=-1"}, {0, 0, 0}, 0, 1, 14);
     in.xcenter = 0;
-    const SystemSolution r = s.solve(in, od);
-    ASSERT_TRUE(r.solved()) << (r.lstCoeff.empty() ? std::string("-") : r.lstCoeff[0]) << " " << s.messages.size();
+    r = s.solve(in, od);
+    ASSERT_TRUE(r.solved()) << (r.lstCoeff.empty() ? std::string("-") : r.lstCoeff[0]);
     EXPECT_EQ(od.varDegree, (std::vector<int>{16, 15}));
     EXPECT_NEAR(VarDerivative(r.coef[0], 0, 0, 1), std::exp(-1.0), 1e-10);
     EXPECT_NEAR(VarDerivative(r.coef[1], 0, 1, 0.5), std::exp(-0.5), 1e-9);
-    std::vector<double> errors;
-    std::vector<SystemSplit> bc;
-    for (const auto& b : in.bcText)
-        bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
-    ASSERT_TRUE(SystemBCErrors(in, od, bc, PowerDerivatives(r.coef, in.xcenter), s.host, errors));
-    ASSERT_EQ(errors.size(), 3u);
-    EXPECT_LT(std::fabs(errors[1]), 1e-12);
-    std::vector<std::string> values, residuals;
-    std::vector<SystemSplit> de;
-    for (const auto& e : in.equations)
-        de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
-    ASSERT_TRUE(SystemEvaluate(in, od, de, PowerDerivatives(r.coef, in.xcenter), 0.25, 0, s.host, values, residuals));
-    EXPECT_EQ(values[0].rfind("y=0.7788007830", 0), 0u);
-    EXPECT_EQ(residuals[0].rfind("D.E. #1=", 0), 0u);
-    EXPECT_LT(std::fabs(ParseNumber(residuals[1].substr(8))), 1e-9);
+    // u' = v, v' = w, w' = -u from 1, -1, 1: u = exp(-x).
+    r = s.solve(inputs({"u", "v", "w"}, {"u'-v=0", "v'-w=0", "u+w'=0"}, {"u=1", "v=-1", "w=1"}, {0, 0, 0}, 0, 1, 16),
+                od);
+    ASSERT_TRUE(r.solved());
+    EXPECT_NEAR(VarDerivative(r.coef[0], 0.5, 0, 1), std::exp(-1.0), 1e-10);
+    EXPECT_NEAR(VarDerivative(r.coef[2], 0.5, 0, 0.2), std::exp(-0.2), 1e-10);
+    // yk' = k/10 yk, yk(0) = 1 for k = 1 ... 10.
+    std::vector<std::string> names, equations, bcs;
+    for (int k = 1; k <= 10; ++k) {
+        names.push_back("y" + std::to_string(k));
+        equations.push_back(names.back() + "'-" + std::to_string(k) + "/10*" + names.back() + "=0");
+        bcs.push_back(names.back() + "=1");
+    }
+    r = s.solve(inputs(names, equations, bcs, std::vector<double>(10, 0.0), 0, 1, 18), od);
+    ASSERT_TRUE(r.solved());
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_NEAR(VarDerivative(r.coef[static_cast<size_t>(k - 1)], 0.5, 0, 1), std::exp(k / 10.0), 1e-10) << k;
 }
 
 TEST(LinearSystem, TheAccurateMethodKeepsItsDigitsWhereEquallySpacedPowersLoseThem)
@@ -121,8 +116,7 @@ TEST(LinearSystem, TheAccurateMethodKeepsItsDigitsWhereEquallySpacedPowersLoseTh
     EXPECT_LT(accurate, 1e-14);
     EXPECT_GT(spaced, 100 * accurate);
     // The listing is the power series about the centre, in the usual form.
-    EXPECT_EQ(r.lstCoeff[0], "EXPANSION COEFFICIENTS:");
-    EXPECT_EQ(r.lstCoeff[1].rfind("y(0)=", 0), 0u);
+    ASSERT_EQ(r.lstCoeff[1].rfind("y(0)=", 0), 0u);
     EXPECT_TRUE(test::Close(ParseNumber(r.lstCoeff[1].substr(5)), 1, 1e-13)) << r.lstCoeff[1];
     EXPECT_TRUE(test::Close(ParseNumber(r.lstCoeff[2].substr(5)), -1, 1e-13)) << r.lstCoeff[2];
     // Residuals from the Chebyshev series.
@@ -133,31 +127,6 @@ TEST(LinearSystem, TheAccurateMethodKeepsItsDigitsWhereEquallySpacedPowersLoseTh
     ASSERT_TRUE(SystemEvaluate(in, od, de, ChebyshevDerivatives(r.series), 5.5, 0, s.host, values, residuals));
     for (const std::string& line : residuals)
         EXPECT_LT(std::fabs(ParseNumber(line.substr(8))), 1e-11) << line;
-}
-
-TEST(LinearSystem, ThreeAndTenVariables)
-{
-    Solver s;
-    OrdersAndDegrees od;
-    SystemSolution r = s.solve(
-        inputs({"u", "v", "w"}, {"u'-v=0", "v'-w=0", "u+w'=0"}, {"u=1", "v=-1", "w=1"}, {0, 0, 0}, 0, 1, 16), od);
-    ASSERT_TRUE(r.solved());
-    const double c = 0.5;
-    EXPECT_NEAR(VarDerivative(r.coef[0], c, 0, 1), std::exp(-1.0), 1e-10);
-    EXPECT_NEAR(VarDerivative(r.coef[2], c, 0, 0.2), std::exp(-0.2), 1e-10);
-
-    std::vector<std::string> names, equations, bcs;
-    std::vector<double> points;
-    for (int k = 1; k <= 10; ++k) {
-        names.push_back("y" + std::to_string(k));
-        equations.push_back(names.back() + "'-" + std::to_string(k) + "/10*" + names.back() + "=0");
-        bcs.push_back(names.back() + "=1");
-        points.push_back(0);
-    }
-    r = s.solve(inputs(names, equations, bcs, points, 0, 1, 18), od);
-    ASSERT_TRUE(r.solved());
-    for (int k = 1; k <= 10; ++k)
-        EXPECT_NEAR(VarDerivative(r.coef[static_cast<size_t>(k - 1)], 0.5, 0, 1), std::exp(k / 10.0), 1e-10) << k;
 }
 
 TEST(LinearSystem, SingularSystemsAndErrors)

@@ -1,26 +1,19 @@
 // The systems' files, report and scratch file, without a session.
 #include "common/FileIO.h"
 #include "equations/SystemText.h"
+#include "support/Scratch.h"
 #include "systems/SystemFiles.h"
 #include "systems/SystemReport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace {
 
 using namespace ode;
-namespace fs = std::filesystem;
+using test::ReadText;
+using test::ScratchFolder;
 
 std::string example(const std::string& name) { return std::string(ODESERIES_EXAMPLES) + "/" + name; }
-
-std::string fileText(const std::string& path)
-{
-    std::string text, error;
-    EXPECT_TRUE(ReadWholeFile(path, text, error)) << error;
-    return text;
-}
 
 SystemInputs inputsOf(const SystemTexts& t)
 {
@@ -33,13 +26,6 @@ SystemInputs inputsOf(const SystemTexts& t)
     in.indepVarName = t.indepVarName;
     return in;
 }
-
-struct TempFolder {
-    fs::path path = fs::temp_directory_path() / ("odeseries-sysfiles-" + std::to_string(::getpid()));
-    TempFolder() { fs::create_directories(path); }
-    ~TempFolder() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
 
 // Open fills the boxes as ShowProblem does, and writing those boxes back gives both files
 // byte for byte.
@@ -57,8 +43,8 @@ TEST(SystemFiles, OpenedPairIsWrittenBackByteForByte)
         if (c.solved) {
             EXPECT_EQ(c.coef.size(), static_cast<size_t>(od.numUnknowns));
         }
-        EXPECT_EQ(SystemSeriesFileText(c.texts, in.lastVar, c.solved, c.coef), fileText(path));
-        EXPECT_EQ(SystemProblemFileText(nonlinear, c.texts, in, od), fileText(path + ".str"));
+        EXPECT_EQ(SystemSeriesFileText(c.texts, in.lastVar, c.solved, c.coef), ReadText(path));
+        EXPECT_EQ(SystemProblemFileText(nonlinear, c.texts, in, od), ReadText(path + ".str"));
     }
     const SystemOpenResult e = OpenSystemProblem(example("system-exponential-solved"), false, SystemTexts{});
     EXPECT_EQ(e.content.texts.numDE, "2");
@@ -74,7 +60,7 @@ TEST(SystemFiles, OpenedPairIsWrittenBackByteForByte)
 
 TEST(SystemFiles, RefusalsLeaveNothingHalfRead)
 {
-    TempFolder t;
+    const ScratchFolder t("system-files");
     struct Case {
         const char* series;
         const char* problem;
@@ -98,27 +84,9 @@ TEST(SystemFiles, RefusalsLeaveNothingHalfRead)
     EXPECT_FALSE(OpenSystemProblem(t.file("missing"), false, SystemTexts{}).ok);
 }
 
-TEST(SystemFiles, SaveSeparatelyWritesOneSeriesFilePerVariable)
-{
-    TempFolder t;
-    const SystemOpenResult opened = OpenSystemProblem(example("system-exponential-solved"), false, SystemTexts{});
-    ASSERT_TRUE(opened.ok);
-    const SystemFileContent& c = opened.content;
-    const SystemInputs in = inputsOf(c.texts);
-    const OrdersAndDegrees od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC);
-    std::string error;
-    ASSERT_TRUE(SaveSystemSeparately(t.file("sep"), c.texts, in.depVarNames, od, true, c.coef, error)) << error;
-    const std::string y = fileText(t.file("sep_y")), z = fileText(t.file("sep_z"));
-    EXPECT_EQ(y.substr(0, y.find('\n', y.find('\n', y.find('\n') + 1) + 1) + 1),
-              "0,\"x\",0,1\r\n 0 \r\n1,\"*\",16,#TRUE#\r\n");
-    EXPECT_EQ(z.substr(z.rfind('\n', z.size() - 2) + 1), "-1.07689954363544E-10 \r\n");
-    ASSERT_TRUE(SaveSystemProblem(t.file("all"), false, c.texts, in, od, false, c.coef, error)) << error;
-    EXPECT_EQ(fileText(t.file("all")), "1,\"x\",0,1\r\n 0 \r\n1,\"*\",14,#FALSE#\r\n");
-}
-
 TEST(SystemScratchFile, CurrentApproximationReLaidForNewDegrees)
 {
-    TempFolder t;
+    const ScratchFolder t("system-files");
     OrdersAndDegrees od;
     od.varOrder = {1, 1};
     od.varDegree = {3, 1};

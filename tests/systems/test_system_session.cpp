@@ -32,28 +32,6 @@ struct Session {
 
 void reciprocalSystem(SystemSession& s) { ode::test::ReciprocalSystem(s.boxes); }
 
-TEST(NonlinearSystem, ConvergesToTheKnownSolution)
-{
-    Session n(true);
-    reciprocalSystem(n.s);
-    ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff().back());
-    const auto rows = SplitByVariable(n.s.coef(), n.s.orders());
-    // Collocation of degree 11 over [0, 1]: close to the solution between the grid points too.
-    EXPECT_NEAR(VarDerivative(rows[0], 0, 0, 0.5), 1 / 1.5, 1e-6);
-    EXPECT_NEAR(VarDerivative(rows[1], 0, 0, 0.5), 1 / 2.25, 1e-6);
-    const auto& list = n.s.lstCoeff();
-    EXPECT_EQ(list[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
-    EXPECT_NE(std::find(list.begin(), list.end(), "VALUE OF D.E.'s AT GRID POINTS:"), list.end());
-    EXPECT_NE(std::find_if(list.begin(), list.end(),
-                           [](const std::string& l) { return l.rfind("D.E.#2 (x = 0.5) = ", 0) == 0; }),
-              list.end());
-    EXPECT_EQ(n.s.lstBCError().size(), 2u);
-    n.s.boxes.xestimation = "0.25";
-    ASSERT_TRUE(n.s.evaluate());
-    EXPECT_EQ(n.s.lstValue()[0].rfind("y=0.8", 0), 0u);
-    EXPECT_EQ(n.s.lstDError()[1].rfind("D.E. ( x =0.25)=", 0), 0u);
-}
-
 TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
 {
     // The reciprocal system at degree 30: the Chebyshev series give y = 1/(1+x) and
@@ -64,9 +42,6 @@ TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
     n.s.method = CollocationMethod::Chebyshev;
     ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff().back());
     ASSERT_EQ(n.s.chebyshev().size(), 2u);
-    EXPECT_EQ(n.s.lstPasses().back().rfind("CONVERGED AFTER ", 0), 0u);
-    EXPECT_EQ(n.s.lstChebyshev()[0], "CHEBYSHEV COEFFICIENTS ON [0,1]:");
-    EXPECT_EQ(n.s.lstCoeff()[0], "COEFFICIENTS:   ( LAST CORRECTION: )");
     for (double x : {0.0, 0.3, 0.77, 1.0}) {
         EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, x), 1 / (1 + x), 1e-14) << x;
         EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[1], 1, x), -2 / std::pow(1 + x, 3), 1e-13) << x;
@@ -114,9 +89,8 @@ TEST(NonlinearSystem, ContinuationSweepsAConstantThroughTheSystem)
 
 TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
 {
-    const fs::path dir = fs::temp_directory_path() / ("odeseries-sysacc-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string path = (dir / "reciprocal").string();
+    const test::ScratchFolder dir("sysacc");
+    const std::string path = dir.file("reciprocal");
     for (bool nonlinear : {false, true}) {
         Session first(nonlinear);
         reciprocalSystem(first.s);
@@ -150,7 +124,6 @@ TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
         ASSERT_TRUE(second.s.save(path));
         EXPECT_FALSE(fs::exists(path + ".acc"));
     }
-    fs::remove_all(dir);
 }
 
 TEST(SystemNames, MatchedWithoutRegardToCaseLikeASingleEquation)
@@ -184,6 +157,7 @@ TEST(SystemNames, MatchedWithoutRegardToCaseLikeASingleEquation)
                 EXPECT_EQ(n.s.coef(), first);
             const auto rows = SplitByVariable(n.s.coef(), n.s.orders());
             EXPECT_NEAR(VarDerivative(rows[0], 0, 0, 0.5), nonlinear ? 1 / 1.5 : 0.75, nonlinear ? 1e-6 : 1e-12);
+            EXPECT_NEAR(VarDerivative(rows[1], 0, 0, 0.5), nonlinear ? 1 / 2.25 : 0, nonlinear ? 1e-6 : 1e-12);
         }
     }
 }
@@ -195,9 +169,6 @@ TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
     Session n(true);
     n.s.scratchPath = (dir / "AMAT.MAT").string();
     reciprocalSystem(n.s);
-    n.s.boxes.approximation = "3 - Current approximation";
-    EXPECT_FALSE(n.s.solve());
-    EXPECT_EQ(n.messages.size(), 1u) << "no current approximation before a solve";
     n.s.boxes.approximation = "1 - Unit coefficients";
     ASSERT_TRUE(n.s.solve());
     const auto before = SplitByVariable(n.s.coef(), n.s.orders());
@@ -257,7 +228,10 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     std::vector<std::string> seen;
     NonlinearSession single(SeriesKind::Power, shared, [&](const std::string& m) { seen.push_back(m); });
     EXPECT_TRUE(single.loadSeries(file + "_z"));
-    EXPECT_EQ(single.coef().size(), 12u);
+    std::vector<double> z = SplitByVariable(a.s.coef(), a.s.orders())[1];
+    for (double& c : z)
+        c = RoundTo15Digits(c);
+    EXPECT_EQ(single.coef(), z) << "z's own coefficients, to the 15 digits written";
     EXPECT_FALSE(single.loadSeries(file));
     EXPECT_EQ(seen, std::vector<std::string>{"Series is multivariable"});
 
@@ -271,19 +245,10 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 }
 
-TEST(SystemReport, LinesOfBothForms)
+// The linear form's whole report is pinned by the command line's case LinearSystemExponential
+// and by SystemReport.WholeReportOfASolvedLinearSystem; the nonlinear form adds the bounds.
+TEST(SystemReport, TheNonlinearFormAddsTheBoundsAndTheCentre)
 {
-    Session l(false);
-    l.s.boxes.equations = {"y'-z=0", "z'=2"};
-    l.s.boxes.numBC = "2";
-    l.s.boxes.bcText = {"y=0", "z=0"};
-    l.s.boxes.bcPoint = {"0", "0"};
-    ASSERT_TRUE(l.s.solve());
-    const auto lines = l.s.report();
-    EXPECT_EQ(lines[0], "INDEPENDENT VARIABLE: x");
-    EXPECT_EQ(lines[1], "DEPENDENT VARIABLES:y,z");
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "        INTERVAL STUDIED: [-1 , 1 ]"), lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "BOUNDARY CONDITION # 2 . EVALUATION POINT x=0"), lines.end());
     Session n(true);
     reciprocalSystem(n.s);
     const auto head = n.s.report();
@@ -293,32 +258,36 @@ TEST(SystemReport, LinesOfBothForms)
 
 TEST(SystemChecks, RefusalsBeforeSolving)
 {
-    SystemTexts t;
-    t.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
-    t.bcText = {"y=0", "y'=0", "z=0"};
-    t.bcPoint = {"0", "0", "0"};
-    EXPECT_FALSE(CheckSystemTexts(t, false));
-    t.depVarNames = "y, z";
-    EXPECT_TRUE(CheckSystemTexts(t, false)) << "a blank after the comma starts the name";
-    for (const char* same : {"y,Y", "x,z"}) {
-        t.depVarNames = same;
-        EXPECT_EQ(CheckSystemTexts(t, false).value_or(""),
-                  "Each variable needs a name of its own: no two dependent variables, and none of them and the "
-                  "independent variable, may have the same name.")
-            << same;
+    const std::string distinct = "Each variable needs a name of its own: no two dependent variables, and none of them "
+                                 "and the independent variable, may have the same name.";
+    const struct {
+        const char *names, *numDE, *numBC;
+        std::string refusal;
+    } cases[] = {
+        {"y,z", "2", "3", ""},
+        // A blank after the comma starts the next name.
+        {"y, z", "2", "3", "Each dependent variable must be a letter followed by letters and digits."},
+        {"y,Y", "2", "3", distinct},
+        {"x,z", "2", "3", distinct},
+        {"y,z,w", "2", "3", "Give one dependent variable for each equation, separated by commas."},
+        {"y,z", "11", "3", "The number of differential equations must be from 1 to 10."},
+        {"y,z", "2", "0", "The number of boundary conditions must be from 1 to 10."},
+    };
+    for (const auto& c : cases) {
+        SystemTexts t;
+        t.depVarNames = c.names;
+        t.numDE = c.numDE;
+        t.numBC = c.numBC;
+        t.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
+        t.bcText = {"y=0", "y'=0", "z=0"};
+        t.bcPoint = {"0", "0", "0"};
+        EXPECT_EQ(CheckSystemTexts(t, false).value_or(""), c.refusal) << c.names << " " << c.numDE << " " << c.numBC;
     }
-    t.depVarNames = "y,z,w";
-    EXPECT_TRUE(CheckSystemTexts(t, false));
-    t.depVarNames = "y,z";
-    t.numDE = "11";
-    EXPECT_TRUE(CheckSystemTexts(t, false));
-    t.numDE = "2";
-    t.numBC = "0";
-    EXPECT_TRUE(CheckSystemTexts(t, false));
     Session s(false);
-    s.s.boxes = t;
+    s.s.boxes.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
     s.s.boxes.numBC = "3";
-    s.s.boxes.bcText[2] = "z";
+    s.s.boxes.bcText = {"y=0", "y'=0", "z"};
+    s.s.boxes.bcPoint = {"0", "0", "0"};
     EXPECT_FALSE(s.s.solve());
     EXPECT_EQ(s.messages, std::vector<std::string>{"Boundary condition 3 has no \"=\"."});
 }

@@ -1,0 +1,58 @@
+#pragma once
+// What the nonlinear tests share: a session that keeps its messages, the reciprocal problem
+// y'' = 2y^3 on [1, 3] (y = 1/x), and Bratu's closed form.
+
+#include "nonlinear/NonlinearSession.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ode::test {
+
+// y'' - 2y^3 = 0, y(1) = 1, y'(3) + y(3)^2 = 0: y = 1/x, with the bounds and passes given.
+inline NonlinearTexts Reciprocal(const char* errorD = "1E-9", const char* errorC = "1E-9", const char* maxcy = "40")
+{
+    NonlinearTexts t = DefaultNonlinearTexts(SeriesKind::Power); // y''-2*y^3=0 on [1,3]
+    t.order = "2";
+    t.bcText = {"y=1", "y'+y^2=0"};
+    t.bcPoint = {"1", "3"};
+    t.errorD = errorD;
+    t.errorC = errorC;
+    t.maxcy = maxcy;
+    return t;
+}
+
+struct Nonlinear {
+    std::shared_ptr<script::Class1> shared;
+    std::vector<std::string> messages;
+    NonlinearSession s;
+
+    explicit Nonlinear(SeriesKind kind = SeriesKind::Power)
+        : s(kind, shared, [this](const std::string& m) { messages.push_back(m); })
+    {
+        s.seedRandom(11);
+    }
+    // The reciprocal problem to 1E-6 and 1E-8 in at most 30 passes from the start chosen.
+    void reciprocal(const char* approximation)
+    {
+        static_cast<NonlinearTexts&>(s.boxes) = Reciprocal("1E-6", "1E-8", "30");
+        s.boxes.approximation = approximation;
+    }
+};
+
+// Bratu's problem y'' + lambda e^y = 0, y(0) = y(1) = 0, on its lower branch:
+// y = -2 log(cosh((x - 1/2) q / 2) / cosh(q / 4)), q the smaller root of
+// q = sqrt(2 lambda) cosh(q / 4), found by bisection.
+inline double BratuLower(double lambda, double x)
+{
+    double lo = 1, hi = 4.8;
+    for (int k = 0; k < 200; ++k) {
+        const double mid = (lo + hi) / 2;
+        (std::sqrt(2 * lambda) * std::cosh(mid / 4) - mid > 0 ? lo : hi) = mid;
+    }
+    return -2 * std::log(std::cosh((x - 0.5) * lo / 2) / std::cosh(lo / 4));
+}
+
+} // namespace ode::test
