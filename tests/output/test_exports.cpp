@@ -183,7 +183,6 @@ TEST(DataExports, BadTargetsAreRefusedAndNothingIsWritten)
          "--export needs KIND=PATH, KIND one of csv, json, latex, python, c or octave",
          2},
         {{"--export", "python="}, "--export needs KIND=PATH", 2},
-        {{"--export-grid", "0"}, "--export-grid needs a whole number", 2},
         {{"--format", "xml"}, "--format is text or json", 2},
     };
     for (const Case& c : cases) {
