@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,9 +83,11 @@ TEST(Batch, OutputsOfSeveralProblemsNeedTheirName)
     }
 }
 
-// --format json: one object a problem with the lists, the evaluations as numbers, the
-// solution, the messages and the exit status.
-TEST(Batch, JsonHoldsEverythingTheListsShow)
+// --format json for a batch: one object a line, a problem, with the report when asked and the
+// derivative asked, the ill-posed problem's status, and a problem that cannot be opened as an
+// object with its message and status.
+// (One problem's whole object is the golden of SolveCommand.EvaluateOutsideTheIntervalJson.)
+TEST(Batch, JsonHoldsOneObjectAProblem)
 {
     int status = 0;
     const std::string out = Solve({kExamples + "/system-exponential", kExamples + "/bessel-default", "--format", "json",
@@ -97,31 +100,22 @@ TEST(Batch, JsonHoldsEverythingTheListsShow)
     EXPECT_FALSE(std::getline(lines, rest));
     const json system = json::parse(first), bessel = json::parse(second);
     EXPECT_EQ(system["file"], kExamples + "/system-exponential");
-    EXPECT_EQ(system["status"], 0);
-    EXPECT_EQ(system["solved"], true);
-    EXPECT_EQ(system["lists"]["lstCoeff"][0], "EXPANSION COEFFICIENTS:");
-    EXPECT_EQ(system["lists"]["lstBCError"].size(), 3u);
-    const json& e = system["evaluations"][0];
-    EXPECT_EQ(e["x"], 0.5);
-    EXPECT_EQ(e["derivative"], 1);
-    ASSERT_EQ(e["values"].size(), 2u);
-    EXPECT_NEAR(e["values"][0].get<double>(), -std::exp(-0.5), 1e-9); // y = exp(-x)
-    EXPECT_EQ(e["lstValue"][0].get<std::string>().rfind("y=", 0), 0u);
     EXPECT_FALSE(system["report"].empty());
-    EXPECT_EQ(system["solution"]["variables"].size(), 2u);
-    EXPECT_EQ(system["messages"], json::array());
-    // The ill-posed default problem: a message, no solution.
+    const json& e = system["evaluations"][0];
+    EXPECT_EQ(e["derivative"], 1);
+    EXPECT_NEAR(e["values"].at(0).get<double>(), -std::exp(-0.5), 1e-9); // y = exp(-x)
     EXPECT_EQ(bessel["file"], kExamples + "/bessel-default");
     EXPECT_TRUE(bessel.contains("status"));
-    // Text that would scrape the same run: the [lstValue] block holds the same lines.
+    // The text of the same run: its [lstValue] block holds the same lines.
     const std::string text = Solve({kExamples + "/system-exponential", "--eval", "0.5", "--derivative", "1"}, status);
-    EXPECT_NE(text.find("[lstValue]\n" + e["lstValue"][0].get<std::string>() + "\n"), std::string::npos);
-    // A problem that cannot be opened: the message and the status in its object.
+    const json& lstValue = e["lstValue"];
+    EXPECT_NE(text.find("[lstValue]\n" + lstValue[0].get<std::string>() + "\n" + lstValue[1].get<std::string>() + "\n"),
+              std::string::npos);
     const json missing = json::parse(Solve({"/nonexistent/problem", "--format", "json"}, status));
     EXPECT_EQ(status, 2);
     EXPECT_EQ(missing["status"], 2);
-    ASSERT_EQ(missing["messages"].size(), 1u);
-    EXPECT_NE(missing["messages"][0].get<std::string>().find("/nonexistent/problem.str"), std::string::npos);
+    EXPECT_EQ(missing["messages"],
+              json::array({"The file /nonexistent/problem.str does not exist or cannot be read."}));
 }
 
 // `-` reads the problems' names from standard input, one a line.
