@@ -27,7 +27,7 @@ struct Format {
 // takes no more than 1 KB a file (the shell's `ulimit -f 2`, with the signal that would end the
 // program ignored, so that the write fails as on a full disk) fails with the reason and a status
 // other than 0, and the file there before stays.
-TEST(Pictures, EachFormatByItsExtensionOrTheOldFileWhenItCannotBeWritten)
+TEST(Pictures, AreWrittenInTheFormatOfTheirExtensionOrKeepTheOldFileOnAFullDisk)
 {
     if (!ode::test::ProgramDrawsPictures())
         GTEST_SKIP() << "the windows, which draw the pictures, are not built";
