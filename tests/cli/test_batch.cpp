@@ -1,39 +1,29 @@
-// A batch in one process (several problems, names on standard input), --format json, and
-// processes side by side in one folder.
-#include "cli/Cli.h"
+// A batch in one process (several problems, names on standard input), --format json, processes
+// side by side in one folder, and scratch folders planted where a run would make its own.
 #include "common/FileIO.h"
 
-#include "support/Program.h"
-#include "support/Scratch.h"
+#include "CliTools.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <future>
-#include <sstream>
-#include <unistd.h>
+#include <memory>
+#include <optional>
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-const std::string kExamples = ODESERIES_EXAMPLES;
-
+using ode::test::kExamples;
+using ode::test::ReadText;
 using ode::test::RunShell;
+using ode::test::Solve;
 using Folder = ode::test::ScratchFolder;
-
-std::string Solve(std::vector<std::string> args, int& status, std::string* err = nullptr)
-{
-    args.insert(args.begin(), "solve");
-    std::ostringstream out, errors;
-    status = ode::cli::Run(args, out, errors);
-    if (err)
-        *err = errors.str();
-    return out.str();
-}
 
 // Several problems in one command: each result in turn, each under its [file], the status the
 // worst of them; one problem alone prints as before.
@@ -93,9 +83,11 @@ TEST(Batch, OutputsOfSeveralProblemsNeedTheirName)
     }
 }
 
-// --format json: one object a problem with the lists, the evaluations as numbers, the
-// solution, the messages and the exit status.
-TEST(Batch, JsonHoldsEverythingTheListsShow)
+// --format json for a batch: one object a line, a problem, with the report when asked and the
+// derivative asked, the ill-posed problem's status, and a problem that cannot be opened as an
+// object with its message and status.
+// (One problem's whole object is the golden of SolveCommand.EvaluateOutsideTheIntervalJson.)
+TEST(Batch, JsonHoldsOneObjectAProblem)
 {
     int status = 0;
     const std::string out = Solve({kExamples + "/system-exponential", kExamples + "/bessel-default", "--format", "json",
@@ -108,31 +100,22 @@ TEST(Batch, JsonHoldsEverythingTheListsShow)
     EXPECT_FALSE(std::getline(lines, rest));
     const json system = json::parse(first), bessel = json::parse(second);
     EXPECT_EQ(system["file"], kExamples + "/system-exponential");
-    EXPECT_EQ(system["status"], 0);
-    EXPECT_EQ(system["solved"], true);
-    EXPECT_EQ(system["lists"]["lstCoeff"][0], "EXPANSION COEFFICIENTS:");
-    EXPECT_EQ(system["lists"]["lstBCError"].size(), 3u);
-    const json& e = system["evaluations"][0];
-    EXPECT_EQ(e["x"], 0.5);
-    EXPECT_EQ(e["derivative"], 1);
-    ASSERT_EQ(e["values"].size(), 2u);
-    EXPECT_NEAR(e["values"][0].get<double>(), -std::exp(-0.5), 1e-9); // y = exp(-x)
-    EXPECT_EQ(e["lstValue"][0].get<std::string>().rfind("y=", 0), 0u);
     EXPECT_FALSE(system["report"].empty());
-    EXPECT_EQ(system["solution"]["variables"].size(), 2u);
-    EXPECT_EQ(system["messages"], json::array());
-    // The ill-posed default problem: a message, no solution.
+    const json& e = system["evaluations"][0];
+    EXPECT_EQ(e["derivative"], 1);
+    EXPECT_NEAR(e["values"].at(0).get<double>(), -std::exp(-0.5), 1e-9); // y = exp(-x)
     EXPECT_EQ(bessel["file"], kExamples + "/bessel-default");
     EXPECT_TRUE(bessel.contains("status"));
-    // Text that would scrape the same run: the [lstValue] block holds the same lines.
+    // The text of the same run: its [lstValue] block holds the same lines.
     const std::string text = Solve({kExamples + "/system-exponential", "--eval", "0.5", "--derivative", "1"}, status);
-    EXPECT_NE(text.find("[lstValue]\n" + e["lstValue"][0].get<std::string>() + "\n"), std::string::npos);
-    // A problem that cannot be opened: the message and the status in its object.
+    const json& lstValue = e["lstValue"];
+    EXPECT_NE(text.find("[lstValue]\n" + lstValue[0].get<std::string>() + "\n" + lstValue[1].get<std::string>() + "\n"),
+              std::string::npos);
     const json missing = json::parse(Solve({"/nonexistent/problem", "--format", "json"}, status));
     EXPECT_EQ(status, 2);
     EXPECT_EQ(missing["status"], 2);
-    ASSERT_EQ(missing["messages"].size(), 1u);
-    EXPECT_NE(missing["messages"][0].get<std::string>().find("/nonexistent/problem.str"), std::string::npos);
+    EXPECT_EQ(missing["messages"],
+              json::array({"The file /nonexistent/problem.str does not exist or cannot be read."}));
 }
 
 // `-` reads the problems' names from standard input, one a line.
@@ -175,6 +158,52 @@ TEST(Batch, ProcessesSideBySideDoNotShareTheScratchFile)
     EXPECT_FALSE(fs::exists(kExamples + "/AMAT.MAT"));
 }
 
+// The name each run's scratch folder once had (odeseries-PID-1, -2 …) taken in advance by links to
+// someone else's folder and by a folder holding a scratch file: the runs print what they print
+// alone, and every planted file stays as it was. A killed run's folder goes.
+TEST(Batch, ScratchFoldersPlantedInAdvanceChangeNothing)
+{
+    const ode::test::ScratchFolder temp("scratch");
+    // The runs' temporary folder, set back whatever happens.
+    const std::optional<std::string> before =
+        std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
+    const std::shared_ptr<void> restore(
+        nullptr, [&](void*) { before ? setenv("TMPDIR", before->c_str(), 1) : unsetenv("TMPDIR"); });
+    setenv("TMPDIR", temp.path.c_str(), 1);
+    const std::vector<std::string> args = {
+        kExamples + "/system-nonlinear-solved", "--approximation", "3", "--degree", "12", "--eval", "0.5"};
+    int aloneStatus = 0, status = 0;
+    std::string err;
+    const std::string alone = Solve(args, aloneStatus, &err) + err;
+    ASSERT_NE(alone.find("[lstCoeff]"), std::string::npos) << alone;
+    EXPECT_TRUE(temp.names().empty());
+
+    const fs::path victim = temp.path / "victim";
+    fs::create_directories(victim);
+    std::ofstream(victim / "AMAT.MAT") << "someone else's";
+    const std::string stem = "odeseries-" + std::to_string(::getpid()) + "-";
+    for (int n = 1; n <= 8; ++n)
+        fs::create_directory_symlink(victim, temp.path / (stem + std::to_string(n)));
+    fs::create_directories(temp.path / (stem + "9"));
+    std::ofstream(temp.path / (stem + "9") / "AMAT.MAT") << "planted";
+    const std::string killed = "odeseries-" + std::to_string(ode::test::DeadProcess()) + "-Ab12Cd";
+    fs::create_directories(temp.path / killed);
+    std::ofstream(temp.path / killed / "AMAT.MAT") << "left by a killed run";
+    const std::vector<std::string> planted = temp.names();
+
+    for (int run = 0; run < 3; ++run) {
+        EXPECT_EQ(Solve(args, status, &err) + err, alone) << "run " << run;
+        EXPECT_EQ(status, aloneStatus);
+    }
+    std::vector<std::string> expected = planted;
+    expected.erase(std::find(expected.begin(), expected.end(), killed));
+    EXPECT_EQ(temp.names(), expected) << "the killed run's folder goes; the runs' own folders go with them";
+    EXPECT_EQ(ReadText(victim / "AMAT.MAT"), "someone else's");
+    EXPECT_EQ(ReadText(temp.path / (stem + "9") / "AMAT.MAT"), "planted");
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_TRUE(fs::is_symlink(temp.path / (stem + std::to_string(n))));
+}
+
 // A problem saved in the accurate method reopens in it; --points equal solves it in the equally
 // spaced method all the same, systems as single equations.
 TEST(Batch, PointsEqualOverridesTheSavedMethod)
@@ -192,74 +221,30 @@ TEST(Batch, PointsEqualOverridesTheSavedMethod)
     }
 }
 
-// --plot chooses the picture's format by the file's extension.
-TEST(Batch, PlotFormatByExtension)
-{
-    if (!ode::test::ProgramDrawsPictures())
-        GTEST_SKIP() << "the windows, which draw the pictures, are not built";
-    const Folder scratch("plots");
-    const fs::path& dir = scratch.path;
-    struct Case {
-        const char* name;
-        const char* starts;
-    };
-    for (const Case& c :
-         {Case{"p.svg", "<?xml"}, Case{"p.pdf", "%PDF-"}, Case{"p.png", "\x89PNG"}, Case{"p.bmp", "BM"}}) {
-        const std::string file = (dir / c.name).string();
-        int status = 0;
-        RunShell("'" + ode::test::Program() + "' solve '" + kExamples +
-                     "/airy' --plot-window -2,2,-15,15 --plot-labels --plot '" + file + "' >/dev/null",
-                 status);
-        EXPECT_EQ(status, 0) << c.name;
-        std::string text, error;
-        ASSERT_TRUE(ode::ReadWholeFile(file, text, error)) << error;
-        const std::string starts = c.starts;
-        EXPECT_EQ(text.substr(0, starts.size()), starts) << c.name;
-    }
-    int status = 0;
-    const std::string words = RunShell("pdftotext '" + (dir / "p.pdf").string() + "' -", status);
-    EXPECT_NE(words.find("15"), std::string::npos) << words; // the y window's edge, labelled
-}
-
-} // namespace
-
-namespace {
-
-// A problem pair whose texts a hand-edited file can hold but the program would never write:
-// the equation unquoted with quotes in it, a condition with escape sequences in a comment.
-std::string HostilePair(const fs::path& folder)
-{
-    fs::create_directories(folder);
-    const std::string pair = (folder / "hostile").string();
-    std::string text, error;
-    ode::ReadWholeFile(kExamples + "/airy", text, error);
-    EXPECT_TRUE(
-        ode::WriteFilesAtomically({{pair, text},
-                                   {pair + ".str", "\"Pldif\",2,\"x\",\"y\",y''-x*y=0*Len(\"a\")\r\n"
-                                                   " 0            y=0.355028053887817 ' \x1b]0;owned\x07\x1b[2J\r\n"
-                                                   " 0            y'=-0.258819403792807\r\n 0 \r\n"}},
-                                  error))
-        << error;
-    return pair;
-}
-
-} // namespace
-
 // What a problem text holds reaches the terminal only escaped, and a text the problem file cannot
 // keep is refused by --save with the character named, before anything is written.
 TEST(Batch, HostileTextsAreEscapedAndRefusedBeforeSaving)
 {
     const Folder scratch("hostile-cli");
     const fs::path& folder = scratch.path;
-    const std::string pair = HostilePair(folder);
+    // Texts a hand-edited file can hold but the program would never write: the equation unquoted
+    // with quotes in it, a condition with escape sequences in a comment.
+    const std::string pair = scratch.file("hostile");
+    std::string error;
+    ASSERT_TRUE(
+        ode::WriteFilesAtomically({{pair, ReadText(kExamples + "/airy")},
+                                   {pair + ".str", "\"Pldif\",2,\"x\",\"y\",y''-x*y=0*Len(\"a\")\r\n"
+                                                   " 0            y=0.355028053887817 ' \x1b]0;owned\x07\x1b[2J\r\n"
+                                                   " 0            y'=-0.258819403792807\r\n 0 \r\n"}},
+                                  error))
+        << error;
     int status = 0;
-    const std::string report = RunShell(ode::test::Program() + " solve " + pair + " --report 2>&1", status);
+    const std::string report = ode::test::RunProgram("solve " + pair + " --report", status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(report.find('\x1b'), std::string::npos);
     EXPECT_EQ(report.find('\x07'), std::string::npos);
     EXPECT_NE(report.find("' \\x1B]0;owned\\x07\\x1B[2J"), std::string::npos) << report;
-    const std::string out =
-        RunShell(ode::test::Program() + " solve " + pair + " --save " + (folder / "copy").string() + " 2>&1", status);
+    const std::string out = ode::test::RunProgram("solve " + pair + " --save " + (folder / "copy").string(), status);
     EXPECT_EQ(status, 2);
     EXPECT_NE(out.find("odeseries: The equation cannot hold the character \": the problem file writes it between "
                        "quotes and cannot keep a \" inside them.\n"),
@@ -275,11 +260,9 @@ TEST(Batch, MessagesQuoteAtMostEightyCharactersOfAnItem)
 {
     const std::string longest(200000, 'A');
     const Folder scratch("long");
-    const fs::path& folder = scratch.path;
-    const std::string pair = (folder / "long").string();
-    std::string text, error;
-    ode::ReadWholeFile(kExamples + "/airy", text, error);
-    ASSERT_TRUE(ode::WriteFilesAtomically({{pair, text},
+    const std::string pair = scratch.file("long");
+    std::string error;
+    ASSERT_TRUE(ode::WriteFilesAtomically({{pair, ReadText(kExamples + "/airy")},
                                            {pair + ".str", "\"Pldif\",2,\"x\",\"" + longest +
                                                                "\",\"y''=0\"\r\n 0  y=0\r\n"
                                                                " 0  y=0\r\n 0 \r\n"},
@@ -305,3 +288,5 @@ TEST(Batch, MessagesQuoteAtMostEightyCharactersOfAnItem)
         EXPECT_GT(messages, 0u) << args.front();
     }
 }
+
+} // namespace

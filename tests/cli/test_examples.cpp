@@ -1,18 +1,17 @@
-#include "cli/Cli.h"
+// The library of ready problems: every kind, listed by `odeseries examples`, each solving to the
+// exact solution its description names, and a damaged library keeping what it can.
 #include "cli/WindowLibrary.h"
 #include "common/FileIO.h"
 #include "session/Demos.h"
 
-#include "support/Scratch.h"
+#include "CliTools.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -58,26 +57,18 @@ TEST(Demos, ListedOneALineWithTheKindsMagicWord)
     EXPECT_EQ(first.substr(0, first.find('\t', first.find('\t') + 1)), "harmonic-oscillator\tPldif");
 }
 
-// The values Evaluate shows (one, or one a variable for a system) after `solve --example`.
-std::vector<double> SolvedValues(const std::string& name, const std::string& x, int& status, std::string& text)
+// What Evaluate shows at x (one value, or one a variable for a system) after `solve --example`,
+// as the lines show it; `run` the whole run in JSON.
+std::vector<double> SolvedValues(const std::string& name, const std::string& x, nlohmann::json* run = nullptr)
 {
-    std::ostringstream out, err;
-    status = ode::cli::Run({"solve", "--example", name, "--seed", "1", "--eval", x}, out, err);
-    text = out.str() + err.str();
-    std::vector<double> values;
-    const std::string s = out.str();
-    for (const char* section : {"[lblValue]\n", "[lstValue]\n"}) {
-        size_t at = s.find(section);
-        if (at == std::string::npos)
-            continue;
-        std::istringstream rest(s.substr(at + std::string(section).size()));
-        std::string line;
-        while (std::getline(rest, line) && !line.empty() && line[0] != '[') {
-            const size_t eq = line.find('=');
-            values.push_back(std::strtod(line.c_str() + (eq == std::string::npos ? 0 : eq + 1), nullptr));
-        }
-    }
-    return values;
+    int status = 0;
+    const std::string out =
+        ode::test::Solve({"--example", name, "--seed", "1", "--eval", x, "--format", "json"}, status);
+    EXPECT_EQ(status, 0) << out;
+    const nlohmann::json j = nlohmann::json::parse(out);
+    if (run)
+        *run = j;
+    return j["evaluations"][0]["values"].get<std::vector<double>>();
 }
 
 struct KnownSolution {
@@ -94,11 +85,8 @@ class DemoSolution : public testing::TestWithParam<KnownSolution> {};
 TEST_P(DemoSolution, MatchesTheNamedExactSolution)
 {
     const KnownSolution& k = GetParam();
-    int status = 0;
-    std::string text;
-    const std::vector<double> got = SolvedValues(k.demo, k.x, status, text);
-    ASSERT_EQ(status, 0) << text;
-    ASSERT_EQ(got.size(), k.exact.size()) << text;
+    const std::vector<double> got = SolvedValues(k.demo, k.x);
+    ASSERT_EQ(got.size(), k.exact.size());
     for (size_t i = 0; i < got.size(); ++i)
         EXPECT_NEAR(got[i], k.exact[i], k.tolerance * std::max(1.0, std::fabs(k.exact[i]))) << k.demo << " #" << i;
 }
@@ -149,12 +137,9 @@ INSTANTIATE_TEST_SUITE_P(Demos, DemoSolution, testing::ValuesIn(kKnownSolutions)
 // Lotka-Volterra has no closed form; its invariant u - log u + v - log v holds along the series.
 TEST(Demos, PredatorPreyKeepsItsInvariant)
 {
-    int status = 0;
-    std::string text;
     for (const char* x : {"0.25", "0.5", "1"}) {
-        const std::vector<double> uv = SolvedValues("predator-prey", x, status, text);
-        ASSERT_EQ(status, 0) << text;
-        ASSERT_EQ(uv.size(), 2u) << text;
+        const std::vector<double> uv = SolvedValues("predator-prey", x);
+        ASSERT_EQ(uv.size(), 2u);
         EXPECT_NEAR(uv[0] - std::log(uv[0]) + uv[1] - std::log(uv[1]), 3 - std::log(2.0), 5e-5) << x; // degree 6
     }
 }
@@ -163,14 +148,14 @@ TEST(Demos, PredatorPreyKeepsItsInvariant)
 // options choose otherwise.
 TEST(Demos, OpenWithTheirSettings)
 {
+    nlohmann::json run;
+    EXPECT_EQ(SolvedValues("bratu", "0.5", &run), std::vector<double>{1.08515894779401});
+    EXPECT_EQ(run["lists"]["lblAccuracy"][0].get<std::string>().rfind("CONVERGED AT DEGREE 40", 0), 0u) << run.dump();
     int status = 0;
-    std::string text;
-    EXPECT_EQ(SolvedValues("bratu", "0.5", status, text), std::vector<double>{1.08515894779401}) << text;
-    EXPECT_NE(text.find("[lblAccuracy]\nCONVERGED AT DEGREE 40"), std::string::npos) << text;
-    std::ostringstream out, err;
-    ode::cli::Run({"solve", "--example", "bratu", "--points", "equal", "--approximation", "0"}, out, err);
-    EXPECT_EQ(out.str().find("[lblAccuracy]"), std::string::npos); // the equally spaced method, as asked
-    EXPECT_NE(out.str().find("NO CONVERGENCE"), std::string::npos);
+    const std::string out =
+        ode::test::Solve({"--example", "bratu", "--points", "equal", "--approximation", "0"}, status);
+    EXPECT_EQ(out.find("[lblAccuracy]"), std::string::npos); // the equally spaced method, as asked
+    EXPECT_NE(out.find("NO CONVERGENCE"), std::string::npos);
     for (const auto& d : Library().demos)
         if (ode::IsNonlinear(d.kind)) {
             EXPECT_EQ(d.start, 0) << d.name << ": every nonlinear demo starts from zero, which converges every time";
@@ -213,7 +198,7 @@ TEST(Demos, DamagedIndexKeepsTheUsablePairs)
     const ode::test::ScratchFolder scratch("demos");
     const auto& folder = scratch.path;
     std::string error;
-    const auto at = [&](const char* n) { return (folder / n).string(); };
+    const auto at = [&](const char* n) { return scratch.file(n); };
     ASSERT_TRUE(ode::WriteFilesAtomically(
         {{at("good"), "0,\"x\",0,1\r\n 0 \r\n1,\"*\",4,#FALSE#\r\n"},
          {at("good.str"), "\"Pldif\",1,\"x\",\"y\",\"y'=y\"\r\n 0 y=1\r\n 0 \r\n"},

@@ -1,52 +1,27 @@
 // `odeseries solve` saving two different problems under one name in turn (one in the accurate
 // method, so NAME.acc comes and goes), killed at random moments: every Open afterwards shows
 // exactly one of the two problems, and leaves no temporary file or journal behind.
-#include "common/FileIO.h"
-
-#include "support/Program.h"
-#include "support/Scratch.h"
+#include "CliTools.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <thread>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-const std::string kExamples = ODESERIES_EXAMPLES;
-const std::string kProgram = ode::test::Program();
+using ode::test::kExamples;
+using ode::test::StartProgram;
 
 // The loop's time: long enough for a few hundred kills, short enough for every `make test`.
 constexpr auto kLoopTime = std::chrono::seconds(15);
 constexpr int kMostKills = 600;
-
-pid_t Start(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(kProgram.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execv(kProgram.c_str(), argv.data());
-        ::_exit(127);
-    }
-    return child;
-}
 
 // What Open shows, with its exit status.
 std::string RunCommand(const std::string& command)
@@ -64,14 +39,14 @@ TEST(KilledSaves, EveryOpenFindsOneWholeProblem)
         {"solve", kExamples + "/airy", "--points", "chebyshev", "--save", name},
         {"solve", kExamples + "/exponential", "--save", name},
     };
-    const std::string open = "'" + kProgram + "' solve '" + name + "' --no-solve --eval 0.5 2>&1";
+    const std::string open = "'" + ode::test::Program() + "' solve '" + name + "' --no-solve --eval 0.5 2>&1";
     // What Open shows of each problem saved whole, and how long a save takes.
     std::string shown[2];
     Clock::duration longest{};
     for (int i = 0; i < 2; ++i) {
         const auto start = Clock::now();
         int status = 0;
-        ::waitpid(Start(saves[i]), &status, 0);
+        ::waitpid(StartProgram(saves[i]), &status, 0);
         longest = std::max(longest, Clock::now() - start);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         shown[i] = RunCommand(open);
@@ -85,7 +60,8 @@ TEST(KilledSaves, EveryOpenFindsOneWholeProblem)
     int kills = 0, interrupted = 0, seen[2] = {0, 0};
     const auto stop = Clock::now() + kLoopTime;
     for (; kills < kMostKills && Clock::now() < stop; ++kills) {
-        const pid_t child = Start(saves[kills % 2]);
+        const pid_t child = StartProgram(saves[kills % 2]);
+        ASSERT_GT(child, 0);
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);

@@ -1,8 +1,7 @@
 // Ctrl+C (SIGINT) or SIGTERM during `odeseries solve`: the solve under way stops, its lists are
 // printed with what stands and the stopped line, later problems are not started, and the
 // status is 130; a second Ctrl+C ends the program at once.
-#include "support/Program.h"
-#include "support/Scratch.h"
+#include "CliTools.h"
 
 #include <gtest/gtest.h>
 
@@ -11,49 +10,24 @@
 #include <filesystem>
 #include <thread>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kExamples = ODESERIES_EXAMPLES;
-// y' = sqrt|x| on [-1, 1]: its automatic degree grows to the limit, for seconds.
-const std::string kSlowTail = std::string(ODESERIES_EXAMPLES) + "/../tests/cli/data/slow-tail";
-
-// `odeseries ARGS` with its output and messages into files of `dir`.
-pid_t Spawn(const std::vector<std::string>& args, const fs::path& dir)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> all = {ode::test::Program()};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-using Folder = ode::test::ScratchFolder;
+using ode::test::kExamples;
 using ode::test::ReadText;
+using Folder = ode::test::ScratchFolder;
+
+// y' = sqrt|x| on [-1, 1]: its automatic degree grows to the limit, for seconds.
+const std::string kSlowTail = kExamples + "/../tests/cli/data/slow-tail";
 
 // `odeseries ARGS` run in `dir`, sent `signals` a second after it started: its wait status, and
 // in `seconds` the time it took to end after them.
 int StoppedRun(const std::vector<std::string>& args, const fs::path& dir, std::initializer_list<int> signals,
                double* seconds = nullptr)
 {
-    const pid_t pid = Spawn(args, dir);
+    const pid_t pid = ode::test::StartProgram(args, (dir / "out").string(), (dir / "err").string());
     EXPECT_GT(pid, 0);
     if (pid <= 0)
         return -1;

@@ -1,5 +1,6 @@
+// Saving several files at once with the real file system: all or nothing, beside other writers'
+// temporary files and another process saving the same names.
 #include "common/FileIO.h"
-
 #include "support/Scratch.h"
 
 #include <gtest/gtest.h>
@@ -18,60 +19,35 @@ struct TempDir : ode::test::ScratchFolder {
     TempDir() : ScratchFolder("test") {}
 };
 
-TEST(FileIO, WritesAPairAndReadsItBack)
-{
-    TempDir dir;
-    std::string a = (dir.path / "p").string(), b = a + ".str", error;
-    ASSERT_TRUE(ode::WriteFilesAtomically({{a, "one\r\n"}, {b, "two\r\n"}}, error)) << error;
-    std::string content;
-    ASSERT_TRUE(ode::ReadWholeFile(a, content, error));
-    EXPECT_EQ(content, "one\r\n");
-    ASSERT_TRUE(ode::ReadWholeFile(b, content, error));
-    EXPECT_EQ(content, "two\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2)
-        << "no temporary file is left behind";
-}
-
-TEST(FileIO, AFailedWriteLeavesTheExistingFilesAlone)
-{
-    TempDir dir;
-    std::string a = (dir.path / "p").string(), error;
-    ASSERT_TRUE(ode::WriteFilesAtomically({{a, "old"}}, error));
-    // The second target's folder does not exist: nothing may be replaced.
-    std::string bad = (dir.path / "missing" / "q").string();
-    EXPECT_FALSE(ode::WriteFilesAtomically({{a, "new"}, {bad, "x"}}, error));
-    EXPECT_NE(error.find("cannot be written"), std::string::npos);
-    std::string content;
-    ASSERT_TRUE(ode::ReadWholeFile(a, content, error));
-    EXPECT_EQ(content, "old");
-}
-
 size_t entries(const fs::path& folder)
 {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-// A target that cannot be replaced (here a folder of that name) fails the save with the
-// message; what stood there and the other targets stay as they were, and no temporary file
-// is left.
-TEST(FileIO, AFailingRenameLeavesTheOldFilesAndNoTemporary)
+// A save that cannot be made (a target in a folder that does not exist, a folder under a
+// target's name, targets in two folders) fails with the message; what stood there stays as it
+// was, and no temporary file is left.
+TEST(FileIO, ASaveThatCannotBeMadeLeavesTheOldFilesAndNoTemporary)
 {
     TempDir dir;
-    const std::string a = (dir.path / "p").string(), folder = (dir.path / "p.str").string();
+    const std::string p = dir.file("p"), folder = dir.file("p.str"), missing = dir.file("missing/q");
     std::string error;
-    ASSERT_TRUE(ode::WriteFilesAtomically({{a, "old"}}, error)) << error;
+    ASSERT_TRUE(ode::WriteFilesAtomically({{p, "old"}}, error)) << error;
     fs::create_directories(folder);
-    {
-        std::ofstream(folder + "/inside") << "kept";
+    std::ofstream(folder + "/inside") << "kept";
+    const std::pair<ode::FileTexts, std::string> rows[] = {
+        {{{missing, "x"}}, "The file " + missing + " cannot be written: No such file or directory."},
+        {{{p, "new"}, {folder, "x"}}, "The file " + folder + " cannot be written: it is a folder."},
+        {{{p, "new"}, {missing, "x"}},
+         "The file " + missing + " cannot be written with " + p + ": the files of one save share a folder."},
+    };
+    for (const auto& [files, message] : rows) {
+        EXPECT_FALSE(ode::WriteFilesAtomically(files, error));
+        EXPECT_EQ(error, message);
+        EXPECT_EQ(ode::test::ReadText(p), "old");
+        EXPECT_EQ(ode::test::ReadText(folder + "/inside"), "kept");
+        EXPECT_EQ(entries(dir.path), 2u) << "no temporary file is left behind";
     }
-    EXPECT_FALSE(ode::WriteFilesAtomically({{a, "new"}, {folder, "x"}}, error));
-    EXPECT_EQ(error, "The file " + folder + " cannot be written: it is a folder.");
-    std::string content;
-    ASSERT_TRUE(ode::ReadWholeFile(a, content, error));
-    EXPECT_EQ(content, "old");
-    ASSERT_TRUE(ode::ReadWholeFile(folder + "/inside", content, error));
-    EXPECT_EQ(content, "kept");
-    EXPECT_EQ(entries(dir.path), 2u) << "no temporary file is left behind";
 }
 
 // Another writer's temporary file beside the target (the name a fixed scheme would use) is
@@ -148,13 +124,6 @@ TEST(FileIO, TwoProcessesSavingOneNameNeverMixTheirFiles)
     ASSERT_TRUE(ode::ReadWholeFile(target, content, error));
     EXPECT_TRUE(content == contentA || content == contentB);
     EXPECT_EQ(entries(dir.path), 2u) << "only the pair is left, no temporary file";
-}
-
-TEST(FileIO, MissingFileIsAMessage)
-{
-    std::string content, error;
-    EXPECT_FALSE(ode::ReadWholeFile("/nonexistent/file", content, error));
-    EXPECT_NE(error.find("/nonexistent/file"), std::string::npos);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <thread>
 
 #include <sys/wait.h>
@@ -116,6 +117,15 @@ const SaveCase kCases[] = {
 
 void PrintTo(const SaveCase& c, std::ostream* out) { *out << c.name; }
 
+// The case's save in `dir`, its writer killed at operation k: whether its journal is left there.
+bool SaveKilledAt(const Folder& dir, const SaveCase& c, int k)
+{
+    FaultyFileSystem dying(Fault::Die, k);
+    std::string error;
+    ode::SaveFileSet(SetIn(dir, c), error, dying);
+    return fs::exists(ode::JournalPath(dir.file("p")));
+}
+
 class SetSave : public ::testing::TestWithParam<SaveCase> {};
 
 // How many operations a save of the case makes without a fault.
@@ -164,11 +174,7 @@ TEST_P(SetSave, AKillAtAnyOperationIsTheOldOrTheNewSetAfterRecovery)
     for (int k = 0; k <= operations; ++k) {
         Folder dir;
         dir.put(c.before);
-        {
-            FaultyFileSystem dying(Fault::Die, k);
-            std::string error;
-            ode::SaveFileSet(SetIn(dir, c), error, dying);
-        }
+        SaveKilledAt(dir, c, k);
         std::string error;
         ASSERT_TRUE(ode::RecoverFiles(PathsOf(dir, c), error)) << error;
         const Files found = dir.read();
@@ -195,10 +201,7 @@ TEST_P(SetSave, AKilledRecoveryIsCompletedByTheNext)
         {
             Folder dir;
             dir.put(c.before);
-            FaultyFileSystem dying(Fault::Die, k);
-            std::string error;
-            ode::SaveFileSet(SetIn(dir, c), error, dying);
-            if (!fs::exists(ode::JournalPath(dir.file("p"))))
+            if (!SaveKilledAt(dir, c, k))
                 continue; // no journal: nothing to complete
             interrupted = dir.read();
         }
@@ -226,33 +229,21 @@ INSTANTIATE_TEST_SUITE_P(FileSets, SetSave, ::testing::ValuesIn(kCases),
 TEST(FileSets, ARecoveryThatCannotCompleteSaysSoAndChangesNothing)
 {
     const SaveCase& c = kCases[0];
-    Folder dir;
-    dir.put(c.before);
-    int k = 0;
-    for (;; ++k) { // the first moment with the journal in place and a file still to rename
-        Folder probe;
-        probe.put(c.before);
-        {
-            FaultyFileSystem dying(Fault::Die, k);
-            std::string error;
-            ode::SaveFileSet(SetIn(probe, c), error, dying);
-        }
-        if (fs::exists(ode::JournalPath(probe.file("p"))))
-            break;
+    std::unique_ptr<Folder> dir;
+    for (int k = 0;; ++k) { // the first moment with the journal in place and a file still to rename
         ASSERT_LT(k, 100);
+        dir = std::make_unique<Folder>();
+        dir->put(c.before);
+        if (SaveKilledAt(*dir, c, k))
+            break;
     }
-    {
-        FaultyFileSystem dying(Fault::Die, k);
-        std::string error;
-        ode::SaveFileSet(SetIn(dir, c), error, dying);
-    }
-    const Files interrupted = dir.read();
+    const Files interrupted = dir->read();
     FaultyFileSystem readOnly(Fault::ReadOnly);
     std::string error;
-    EXPECT_FALSE(ode::RecoverFiles(PathsOf(dir, c), error, readOnly));
-    EXPECT_EQ(error, "An interrupted save of " + dir.file("p") + " cannot be completed (" + dir.file("p") +
+    EXPECT_FALSE(ode::RecoverFiles(PathsOf(*dir, c), error, readOnly));
+    EXPECT_EQ(error, "An interrupted save of " + dir->file("p") + " cannot be completed (" + dir->file("p") +
                          ": Read-only file system); its files are not opened until it is.");
-    EXPECT_EQ(dir.read(), interrupted);
+    EXPECT_EQ(dir->read(), interrupted);
 }
 
 // Leftovers of saves beside a set: a dead writer's go, a running writer's stay, and so does

@@ -98,14 +98,13 @@ TEST(WholeNumbers, RoundHalvesToEven)
 
 TEST(ScriptNumbers, UseExponentsOnlyForHugeAndVeryFineNumbers)
 {
-    EXPECT_EQ(ode::FormatScriptNumber(0.00001), "0.00001");
-    EXPECT_EQ(ode::FormatScriptNumber(1e-16), "1E-16");
-    EXPECT_EQ(ode::FormatScriptNumber(1.23091190267348e-3), "1.23091190267348E-03");
-    EXPECT_EQ(ode::FormatScriptNumber(1.5e16), "1.5E+16");
-    EXPECT_EQ(ode::FormatScriptNumber(1e15), "1E+15");
-    EXPECT_EQ(ode::FormatScriptNumber(0.5), "0.5");
-    EXPECT_EQ(ode::FormatScriptNumber(-2.5), "-2.5");
-    EXPECT_EQ(ode::FormatScriptNumber(100000), "100000");
+    const std::pair<double, const char*> rows[] = {
+        {0.00001, "0.00001"}, {1e-16, "1E-16"},   {1.23091190267348e-3, "1.23091190267348E-03"},
+        {1.5e16, "1.5E+16"},  {1e15, "1E+15"},    {0.5, "0.5"},
+        {-2.5, "-2.5"},       {100000, "100000"},
+    };
+    for (const auto& [x, text] : rows)
+        EXPECT_EQ(ode::FormatScriptNumber(x), text);
 }
 
 // Whatever the magnitude, reading back a formatted number gives the value rounded to

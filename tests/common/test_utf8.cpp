@@ -1,5 +1,5 @@
 // Texts on their way to a person: excerpts that never cut a character, and terminal output in
-// which no control character survives raw.
+// which no control character survives raw. (Which texts are valid UTF-8 is the exports' table.)
 #include "cli/TerminalOutput.h"
 #include "common/Utf8.h"
 
@@ -11,29 +11,6 @@ namespace {
 
 using namespace ode;
 using namespace std::string_literals;
-
-TEST(Utf8, SequencesAreValidOnlyInTheirShortestForm)
-{
-    const struct {
-        std::string text;
-        bool valid;
-    } rows[] = {
-        {"plain ascii", true},
-        {"\xc3\xa9t\xc3\xa9", true}, // é
-        {"\xe2\x82\xac", true},      // €
-        {"\xf0\x9f\x98\x80", true},  // an emoji
-        {"caf\xe9", false},          // Latin-1 é
-        {"\xc0\xaf", false},         // overlong /
-        {"\xe0\x80\xaf", false},     // overlong, three bytes
-        {"\xed\xa0\x80", false},     // a surrogate
-        {"\xf4\x90\x80\x80", false}, // above U+10FFFF
-        {"\xe2\x82", false},         // cut short
-        {"\x80", false},             // a lone continuation byte
-        {"a\0b"s, true},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(IsValidUtf8(r.text), r.valid) << r.text;
-}
 
 TEST(Utf8, ExcerptsStopAtEightyCharactersWithoutCuttingOne)
 {

@@ -2,8 +2,9 @@
 // closed early, a C comment ended, a LaTeX command, spreadsheet formulas, a NUL, bytes that are
 // not UTF-8) and whose names are the target languages' own words. Every export is written, then
 // imported, compiled and run (one python3, gcc and octave run for all the problems), parsed or
-// read back: nothing in a text runs, every value is Evaluate's to the bit, and the texts come
-// back as they are (with U+FFFD for a byte that is not UTF-8).
+// read back: nothing in a text runs, every value of the code exports is the solution's to the bit
+// and shows Evaluate's digits, and the texts come back as they are (with U+FFFD for a byte that
+// is not UTF-8).
 #include "cli/Results.h"
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
@@ -66,11 +67,13 @@ struct Problem {
     std::vector<std::string> constants;
     std::vector<double> points;
     int maxDerivative;
+    bool autoDegree = false; // the accurate method's degree grows from `terms`
     friend void PrintTo(const Problem& p, std::ostream* os) { *os << p.tag; }
 };
 
 // Python: range, float, lambda, print, input; C: asm, typeof, printf, y1, linux, unix; Octave:
-// parfor, spmd and every "end..." keyword.
+// parfor, spmd and every "end..." keyword. The trigonometric series have an odd and an even number
+// of terms; the accurate single equation grows its degree.
 // clang-format off
 const Problem kProblems[] = {
     {"LinearPower", ProblemKind::LinearPower, false, "endproperties", {"range"},
@@ -88,7 +91,7 @@ const Problem kProblems[] = {
     {"NonlinearTrig", ProblemKind::NonlinearTrig, false, "spmd", {"lambda"},
      {"lambda''+lambda^3=cos(spmd)^3-cos(spmd)+0*Len(\"*/ \xE9\")"},
      {"lambda=1", "lambda'=0+0*Len(\"=1+1\")"},
-     "0", "6.28318530717959", "9", {kEverything}, {1, 3}, 2},
+     "0", "6.28318530717959", "8", {kEverything}, {1, 3}, 2},
     {"LinearSystem", ProblemKind::LinearSystem, false, "endspmd", {"endclassdef", "printf", "y1", "endparfor"},
      {"endclassdef'+printf=0", "-endclassdef+printf'=0*Len(\"\xE9 */\")", "y1'-y1=0", "endparfor'+endparfor=0"},
      {"endclassdef=1", "printf=0+0*Len(" + kEscape + ")", "y1=1", "endparfor=1"},
@@ -101,11 +104,14 @@ const Problem kProblems[] = {
     {"AccurateLinear", ProblemKind::LinearPower, true, "print", {"linux"},
      {"linux''-print*linux=0*Len(\"\\input{x} \xE9\")"},
      {"linux=0.355028053887817+0*Len(" + kEscape + ")", "linux'=-0.258819403792807"},
-     "-2", "2", "30", {kEverything}, {-1, 1.5}, 3},
+     "-2", "2", "30", {kEverything}, {-1, 1.5}, 3, true},
     {"AccurateSystem", ProblemKind::LinearSystem, true, "typeof", {"input", "unix"},
      {"input''+unix=0", "-input+unix'=0*Len(\"*/ \xE9\")"},
      {"input=1", "input'=-1", "unix=-1+0*Len(" + kEscape + ")"},
      "0", "2", "16", {kEverything}, {1}, 2},
+    // A degree where the order of the sums decides the last bits.
+    {"HighDegree", ProblemKind::LinearPower, false, "x", {"y"}, {"y''+y=0"}, {"y=0", "y'=1"},
+     "0", "6", "175", {}, {0.5, 3}, 4},
 };
 // clang-format on
 
@@ -134,8 +140,10 @@ template <typename Texts> void SetSingle(const Problem& p, Texts& b)
 }
 
 // The problem solved by its kind's session, as the form would (zero start for the nonlinear
-// kinds); `messages` gets what the session said.
-std::optional<Solution> Solve(const Problem& p, std::vector<std::string>& messages)
+// kinds), with what Evaluate shows at each of its points and orders: `shown[point][order]`, one
+// value a variable. `messages` gets what the session said.
+std::optional<Solution> Solve(const Problem& p, std::vector<std::vector<std::vector<double>>>& shown,
+                              std::vector<std::string>& messages)
 {
     std::shared_ptr<script::Class1> shared;
     auto sink = [&messages](const std::string& m) { messages.push_back(m); };
@@ -143,12 +151,27 @@ std::optional<Solution> Solve(const Problem& p, std::vector<std::string>& messag
     const SeriesKind series = p.kind == ProblemKind::LinearTrig || p.kind == ProblemKind::NonlinearTrig
                                   ? SeriesKind::Trigonometric
                                   : SeriesKind::Power;
+    const auto solve = [&](auto& s) {
+        s.method = method;
+        s.autoDegree = p.autoDegree;
+        if (!s.solve())
+            messages.insert(messages.end(), s.lstCoeff().begin(), s.lstCoeff().end());
+        for (double x : p.points) {
+            shown.emplace_back();
+            for (int d = 0; d <= p.maxDerivative; ++d) {
+                s.boxes.xestimation = FormatShortest(x);
+                s.boxes.derNum = std::to_string(d);
+                EXPECT_TRUE(s.evaluate()) << p.tag;
+                EXPECT_EQ(s.evaluatedValues().size(), p.names.size()) << p.tag;
+                shown.back().push_back(s.evaluatedValues());
+            }
+        }
+        return DescribeSolution(s);
+    };
     if (p.kind == ProblemKind::LinearPower || p.kind == ProblemKind::LinearTrig) {
         LinearSession s(series, shared, sink);
         SetSingle(p, s.boxes);
-        s.method = method;
-        s.solve();
-        return DescribeSolution(s);
+        return solve(s);
     }
     if (p.kind == ProblemKind::NonlinearPower || p.kind == ProblemKind::NonlinearTrig) {
         NonlinearSession s(series, shared, sink);
@@ -156,9 +179,7 @@ std::optional<Solution> Solve(const Problem& p, std::vector<std::string>& messag
         s.boxes.errorD = s.boxes.errorC = "1E-9";
         s.boxes.maxcy = "30";
         s.boxes.approximation = kApproximationItems[0];
-        s.method = method;
-        s.solve();
-        return DescribeSolution(s);
+        return solve(s);
     }
     SystemSession s(p.kind == ProblemKind::NonlinearSystem, shared, sink);
     s.boxes.numDE = std::to_string(p.equations.size());
@@ -176,10 +197,7 @@ std::optional<Solution> Solve(const Problem& p, std::vector<std::string>& messag
     s.boxes.errorD = s.boxes.errorC = "1E-9";
     s.boxes.maxcy = "30";
     s.boxes.approximation = kSystemApproximationItems[0];
-    s.method = method;
-    if (!s.solve())
-        messages.insert(messages.end(), s.lstCoeff().begin(), s.lstCoeff().end());
-    return DescribeSolution(s);
+    return solve(s);
 }
 
 using ode::test::CsvRows;
@@ -226,13 +244,14 @@ void ExpectNoRawControl(const std::string& text, const std::string& what)
 struct Solved {
     const Problem* problem;
     Solution solution;
+    std::vector<std::vector<std::vector<double>>> shown; // Evaluate's [point][order][variable]
     fs::path folder;
     std::string module; // the Python module and the C file's stem
 };
 
-// One value asked of every code export: variable j's derivative d at x.
+// One value asked of every code export: a variable's derivative at the problem's point x.
 struct Ask {
-    size_t solved, variable;
+    size_t solved, variable, point;
     double x;
     int derivative;
 };
@@ -246,19 +265,20 @@ protected:
         fs::create_directories(s_root);
         for (const Problem& p : kProblems) {
             std::vector<std::string> messages;
-            std::optional<Solution> s = Solve(p, messages);
+            Solved one{&p, {}, {}, s_root / p.tag, "case_"s + p.tag};
+            std::optional<Solution> s = Solve(p, one.shown, messages);
             ASSERT_TRUE(s) << p.tag << " is not solved: " << (messages.empty() ? "" : messages.front());
-            s->constants.push_back(kLineBreaks);
-            Solved one{&p, *s, s_root / p.tag, "case_"s + p.tag};
+            one.solution = *s;
+            one.solution.constants.push_back(kLineBreaks);
             fs::create_directories(one.folder);
             s_solved.push_back(one);
         }
         for (size_t i = 0; i < s_solved.size(); ++i) {
             const Solved& s = s_solved[i];
             for (size_t j = 0; j < s.solution.variables.size(); ++j)
-                for (double x : s.problem->points)
+                for (size_t k = 0; k < s.problem->points.size(); ++k)
                     for (int d = 0; d <= s.problem->maxDerivative; ++d)
-                        s_asks.push_back({i, j, x, d});
+                        s_asks.push_back({i, j, k, s.problem->points[k], d});
         }
     }
     static void TearDownTestSuite() { fs::remove_all(s_root); }
@@ -295,14 +315,18 @@ protected:
         return std::string(s_solved[a.solved].problem->tag) + " variable " + std::to_string(a.variable) + " at " +
                FormatShortest(a.x) + ", order " + std::to_string(a.derivative);
     }
-    // Every printed value, one a line, against Evaluate's.
+    // Every printed value, one a line: Evaluate's digits, and every bit of the solution's value.
     static void ExpectValues(const std::string& output, const std::string& language)
     {
         std::istringstream lines(output);
         for (const Ask& a : s_asks) {
             std::string line;
             ASSERT_TRUE(std::getline(lines, line)) << language << " printed too little:\n" << output;
-            EXPECT_EQ(std::strtod(line.c_str(), nullptr), Expected(a)) << language << ", " << Where(a) << ": " << line;
+            const double value = std::strtod(line.c_str(), nullptr);
+            EXPECT_EQ(value, Expected(a)) << language << ", " << Where(a) << ": " << line;
+            EXPECT_EQ(FormatNumber(value),
+                      FormatNumber(s_solved[a.solved].shown.at(a.point).at(a.derivative).at(a.variable)))
+                << language << ", " << Where(a);
         }
     }
 
@@ -491,6 +515,7 @@ TEST_F(HostileExports, CsvHoldsOnlyCheckedNamesAndNumbers)
             for (size_t k = 0; k < v.coef.size(); ++k, ++row) {
                 ASSERT_LT(row, coefficients.size());
                 EXPECT_EQ(coefficients[row][0], CodeName(v.name, ExportKind::Csv));
+                EXPECT_EQ(coefficients[row][1], std::to_string(k));
                 EXPECT_EQ(std::strtod(coefficients[row][2].c_str(), nullptr), v.coef[k]);
             }
         // The grid: Evaluate's values at its points.

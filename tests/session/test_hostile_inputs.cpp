@@ -1,13 +1,10 @@
 // What a user or a broken disk can hand the program: every case ends in a result or in a
 // message, quickly, and the session stays usable (a good problem opens and solves after it).
 #include "common/FileIO.h"
-#include "linear/LinearSession.h"
-#include "nonlinear/NonlinearSession.h"
-#include "systems/SystemSession.h"
-
 #include "support/Program.h"
-
 #include "support/Scratch.h"
+
+#include "SessionTools.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +15,14 @@
 #include <random>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 using namespace ode;
 namespace fs = std::filesystem;
+using ode::test::kExamples;
+using ode::test::Made;
+using ode::test::ReadText;
 
 // The sanitizers slow everything down several times.
 const double kSecondsAllowed = ode::test::Sanitized() ? 10 : 1;
@@ -35,35 +34,27 @@ struct Folder : ode::test::ScratchFolder {
 
 void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
-std::string read(const std::string& path)
-{
-    std::string text, error;
-    ReadWholeFile(path, text, error);
-    return text;
-}
-
-// One session of each kind, all sharing the message list.
+// One session of each kind, kept through a whole test.
 struct Sessions {
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    script::ScriptHost::MessageSink sink = [this](const std::string& m) { messages.push_back(m); };
-    LinearSession pldif{SeriesKind::Power, shared, sink}, tldif{SeriesKind::Trigonometric, shared, sink};
-    NonlinearSession pndif{SeriesKind::Power, shared, sink}, tndif{SeriesKind::Trigonometric, shared, sink};
-    SystemSession sldif{false, shared, sink}, sndif{true, shared, sink};
-    std::vector<Session*> all() { return {&pldif, &tldif, &pndif, &tndif, &sldif, &sndif}; }
+    Made kinds[kProblemKinds.size()];
+    Sessions()
+    {
+        for (size_t k = 0; k < kProblemKinds.size(); ++k)
+            ode::test::Open(kinds[k], kProblemKinds[k]);
+    }
 };
 
 // Opens `path` in every kind: each either opens or says why not, within the time allowed.
 void openEverywhere(Sessions& s, const std::string& path, const std::string& what)
 {
-    for (Session* session : s.all()) {
-        s.messages.clear();
+    for (Made& m : s.kinds) {
+        m.messages.clear();
         const auto start = std::chrono::steady_clock::now();
-        const bool opened = session->open(path);
+        const bool opened = m.session->open(path);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_LT(seconds, kSecondsAllowed) << what;
         if (!opened) {
-            EXPECT_FALSE(s.messages.empty()) << what << ": a refusal without a message";
+            EXPECT_FALSE(m.messages.empty()) << what << ": a refusal without a message";
         }
     }
 }
@@ -71,11 +62,11 @@ void openEverywhere(Sessions& s, const std::string& path, const std::string& wha
 // Afterwards the sessions still work: the examples open and solve as always.
 void stillUsable(Sessions& s)
 {
-    const std::string examples = ODESERIES_EXAMPLES;
-    ASSERT_TRUE(s.pldif.open(examples + "/exponential"));
-    EXPECT_TRUE(s.pldif.solve());
-    ASSERT_TRUE(s.sldif.open(examples + "/system-exponential"));
-    EXPECT_TRUE(s.sldif.solve());
+    for (auto [k, example] : {std::pair{0, "exponential"}, std::pair{4, "system-exponential"}}) {
+        Session& session = *s.kinds[k].session;
+        ASSERT_TRUE(session.open(kExamples + "/" + example));
+        EXPECT_TRUE(session.solve()) << example;
+    }
 }
 
 TEST(HostileFiles, EveryExampleTruncatedAtEveryLine)
@@ -86,7 +77,7 @@ TEST(HostileFiles, EveryExampleTruncatedAtEveryLine)
         const std::string name = entry.path().filename().string();
         if (entry.path().extension() == ".str" || name == "README.md")
             continue;
-        const std::string series = read(entry.path().string()), problem = read(entry.path().string() + ".str");
+        const std::string series = ReadText(entry.path()), problem = ReadText(entry.path().string() + ".str");
         for (const std::string* whole : {&series, &problem}) {
             for (size_t cut = 0; cut <= whole->size(); cut = whole->find('\n', cut + 1)) {
                 write(f.file("p"), whole == &series ? series.substr(0, cut) : series);
@@ -104,7 +95,8 @@ TEST(HostileFiles, WhatADiskCanHoldInstead)
 {
     Folder f;
     Sessions s;
-    const std::string examples = ODESERIES_EXAMPLES;
+    const std::string exponential = ReadText(kExamples + "/exponential"),
+                      exponentialProblem = ReadText(kExamples + "/exponential.str");
     std::mt19937_64 random(9);
     std::string binary(4096, '\0');
     for (char& c : binary)
@@ -121,16 +113,12 @@ TEST(HostileFiles, WhatADiskCanHoldInstead)
     const Case cases[] = {
         {"both files empty", [&](const std::string& p) { write(p, ""), write(p + ".str", ""); }},
         {"binary bytes", [&](const std::string& p) { write(p, binary), write(p + ".str", binary); }},
-        {"a 50 MB problem file",
-         [&](const std::string& p) { write(p, read(examples + "/exponential")), write(p + ".str", big); }},
-        {"a 50 MB series file",
-         [&](const std::string& p) { write(p, big), write(p + ".str", read(examples + "/exponential.str")); }},
-        {"no .str beside the series", [&](const std::string& p) { write(p, read(examples + "/exponential")); }},
+        {"a 50 MB problem file", [&](const std::string& p) { write(p, exponential), write(p + ".str", big); }},
+        {"a 50 MB series file", [&](const std::string& p) { write(p, big), write(p + ".str", exponentialProblem); }},
+        {"no .str beside the series", [&](const std::string& p) { write(p, exponential); }},
         {"a folder of that name", [&](const std::string& p) { fs::create_directories(p + ".str"), write(p, ""); }},
         {"a FIFO as the problem file",
-         [&](const std::string& p) {
-             write(p, read(examples + "/exponential")), ::mkfifo((p + ".str").c_str(), 0600);
-         }},
+         [&](const std::string& p) { write(p, exponential), ::mkfifo((p + ".str").c_str(), 0600); }},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -141,7 +129,7 @@ TEST(HostileFiles, WhatADiskCanHoldInstead)
     for (const char* degree : {"-5", "1E6", "1E308", "NaN", "1.5", "99999999999999999999"}) {
         const std::string p = f.file(std::string("degree") + std::to_string(n++));
         write(p, seriesHead + degree + ",#TRUE#\r\n 1 \r\n");
-        write(p + ".str", read(examples + "/exponential.str"));
+        write(p + ".str", exponentialProblem);
         openEverywhere(s, p, std::string("degree ") + degree);
     }
     stillUsable(s);
@@ -174,10 +162,10 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
         {"the dependent variable named like the independent one", [](SingleTexts& b) { b.depVarName = "X"; }},
     };
     for (const Case& c : cases) {
-        LinearSession& l = s.pldif;
+        auto& l = static_cast<LinearSession&>(*s.kinds[0].session);
         l.boxes = DefaultSingleTexts(SeriesKind::Power);
         c.edit(l.boxes);
-        s.messages.clear();
+        s.kinds[0].messages.clear();
         const auto start = std::chrono::steady_clock::now();
         std::optional<std::string> refusal = CheckLinearTexts(l.boxes, SeriesKind::Power);
         bool solved = false;
@@ -185,7 +173,7 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
             solved = l.solve();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_LT(seconds, kSecondsAllowed) << c.what;
-        EXPECT_TRUE(solved || refusal || !s.messages.empty() || !l.lstCoeff().empty()) << c.what << ": silent";
+        EXPECT_TRUE(solved || refusal || !s.kinds[0].messages.empty() || !l.lstCoeff().empty()) << c.what << ": silent";
     }
     stillUsable(s);
 }

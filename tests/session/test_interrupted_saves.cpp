@@ -3,85 +3,62 @@
 // opened is the new one, whole, and nothing of the save is left beside it. A journal that
 // cannot be read stops the Open with a message instead.
 #include "common/FileIO.h"
-#include "linear/LinearSession.h"
 #include "nonlinear/NonlinearFiles.h"
-#include "nonlinear/NonlinearSession.h"
 #include "support/FaultyFileSystem.h"
 #include "support/Scratch.h"
-#include "systems/SystemSession.h"
+
+#include "SessionTools.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <memory>
-
-#include <unistd.h>
 
 namespace {
 
 using namespace ode;
 namespace fs = std::filesystem;
+using ode::test::kExamples;
+using ode::test::Made;
+using ode::test::ReadText;
 using testsupport::FaultyFileSystem;
-
-const std::string kExamples = ODESERIES_EXAMPLES;
 
 struct Folder : ode::test::ScratchFolder {
     Folder() : ScratchFolder("interrupted") {}
 };
 
-using ode::test::ReadText;
-
 void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-// A fresh session of one kind, with the messages it shows.
-struct KindSession {
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    std::unique_ptr<Session> session;
-};
-using MakeSession = std::function<void(KindSession&)>;
 
 struct Row {
     const char* name;
     const char* oldPair; // the example saved before
     const char* newPair; // the example the killed save was writing
-    MakeSession make;
+    ProblemKind kind;
 };
 
-template <typename S, typename Shape> MakeSession Maker(Shape shape)
-{
-    return [shape](KindSession& k) {
-        k.session = std::make_unique<S>(shape, k.shared, [&k](const std::string& m) { k.messages.push_back(m); });
-    };
-}
-
 const Row kRows[] = {
-    {"Pldif", "airy-solved", "exponential-solved", Maker<LinearSession>(SeriesKind::Power)},
-    {"Tldif", "trig-default-solved", "trig-forced-solved", Maker<LinearSession>(SeriesKind::Trigonometric)},
-    {"Pndif", "nonlinear-reciprocal", "nonlinear-reciprocal-solved", Maker<NonlinearSession>(SeriesKind::Power)},
-    {"Tndif", "nonlinear-trig", "periodic-cubic", Maker<NonlinearSession>(SeriesKind::Trigonometric)},
-    {"Sldif", "system-exponential", "system-exponential-solved", Maker<SystemSession>(false)},
-    {"Sndif", "system-nonlinear", "system-nonlinear-solved", Maker<SystemSession>(true)},
+    {"Pldif", "airy-solved", "exponential-solved", ProblemKind::LinearPower},
+    {"Tldif", "trig-default-solved", "trig-forced-solved", ProblemKind::LinearTrig},
+    {"Pndif", "nonlinear-reciprocal", "nonlinear-reciprocal-solved", ProblemKind::NonlinearPower},
+    {"Tndif", "nonlinear-trig", "periodic-cubic", ProblemKind::NonlinearTrig},
+    {"Sldif", "system-exponential", "system-exponential-solved", ProblemKind::LinearSystem},
+    {"Sndif", "system-nonlinear", "system-nonlinear-solved", ProblemKind::NonlinearSystem},
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 class InterruptedSave : public ::testing::TestWithParam<Row> {};
 
-// What a session of the row's kind shows after opening `path`.
+// What a session of the row's kind shows after opening `path`, and the messages it showed.
 std::vector<std::string> Opened(const Row& row, const std::string& path, std::vector<std::string>* messages = nullptr)
 {
-    KindSession k;
-    row.make(k);
-    EXPECT_TRUE(k.session->open(path)) << (k.messages.empty() ? path : k.messages[0]);
-    std::vector<std::string> shown = k.session->lstCoeff();
-    for (const std::string& line : k.session->report())
+    Made m;
+    Session& s = ode::test::Open(m, row.kind, path);
+    std::vector<std::string> shown = s.lstCoeff();
+    for (const std::string& line : s.report())
         shown.push_back(line);
     if (messages)
-        *messages = k.messages;
+        *messages = m.messages;
     return shown;
 }
 
@@ -128,14 +105,14 @@ TEST_P(InterruptedSave, ADamagedJournalIsAMessageAndNothingOpens)
     Write(p, ReadText(kExamples + "/" + row.oldPair));
     Write(p + ".str", ReadText(kExamples + "/" + row.oldPair + ".str"));
     Write(JournalPath(p), "ODE Series save journal 1\nwriter 1\n");
-    KindSession k;
-    row.make(k);
-    EXPECT_FALSE(k.session->open(p));
+    Made k;
+    Session& s = ode::test::Open(k, row.kind);
+    EXPECT_FALSE(s.open(p));
     ASSERT_EQ(k.messages.size(), 1u);
     EXPECT_EQ(k.messages[0], "The file " + JournalPath(p) +
                                  " of an interrupted save is damaged (it is not a journal of this program); the files "
                                  "it names may be from two saves and are not opened.");
-    EXPECT_TRUE(k.session->lstCoeff().empty());
+    EXPECT_TRUE(s.lstCoeff().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, InterruptedSave, ::testing::ValuesIn(kRows),

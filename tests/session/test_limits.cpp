@@ -6,27 +6,25 @@
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
-#include "linear/LinearSession.h"
-#include "nonlinear/NonlinearSession.h"
 #include "output/Exports.h"
 #include "plot/PlotSetup.h"
 #include "session/Continuation.h"
+#include "support/Scratch.h"
 #include "support/SystemProblems.h"
-#include "systems/SystemSession.h"
+
+#include "SessionTools.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <sstream>
-
-#include <unistd.h>
 
 namespace {
 
 using namespace ode;
-
-const std::string kExamples = ODESERIES_EXAMPLES;
+using ode::test::kExamples;
+using ode::test::Made;
+using ode::test::Open;
 
 // The message `odeseries solve ARGS` refuses `option` with, or "" when the option was taken
 // (whatever became of the run afterwards).
@@ -39,35 +37,47 @@ std::string OptionRefusal(std::vector<std::string> args, const std::string& opti
     return status == 2 && err.str().rfind(refusal, 0) == 0 ? err.str() : "";
 }
 
-// The limit a NAME.acc holding `maxDegree` opens with, or the reader's refusal.
-std::string AccurateFileLimit(double maxDegree)
+// Whether a NAME.acc with these settings opens; `settings` what it opened with, `why` the refusal.
+bool ReadsAccurateFile(const std::string& maxDegree, const std::string& tolerance, AccurateSettings& settings,
+                       std::string& why)
 {
-    AccurateSettings settings;
-    std::string why;
-    const std::string text = "ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree yes\nmax-degree " +
-                             FormatNumber(maxDegree) + "\ntolerance 1e-13\n";
-    return ReadAccurateFile(text, settings, why) ? std::to_string(settings.maxDegree) : why;
+    return ReadAccurateFile("ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree yes\nmax-degree " +
+                                maxDegree + "\ntolerance " + tolerance + "\n",
+                            settings, why);
 }
 
-// The continuation's own check, with steps that solve at once.
-std::string ContinuationRefusal(double steps)
+// A continuation whose steps solve at once: how it ended, the steps solved, its message and log.
+struct Sweep {
+    SweepEnd end;
+    int solved = 0;
+    std::string message;
+    std::vector<std::string> log;
+};
+
+Sweep RunSweep(const Continuation& continuation)
 {
     std::shared_ptr<script::Class1> shared;
-    std::string message;
-    script::ScriptHost host(shared, [&](const std::string& m) { message = m; });
+    Sweep sweep;
+    script::ScriptHost host(shared, [&](const std::string& m) { sweep.message = m; });
     host.prepare();
     ContinuationSteps each;
-    int solved = 0;
-    each.solve = [&](bool, bool, const Progress&) { return ++solved > 0; };
+    each.solve = [&](bool, bool, const Progress&) { return ++sweep.solved > 0; };
     each.passes = [] { return std::vector<std::string>{}; };
     each.keep = each.restore = each.stand = [] {};
-    std::vector<std::string> log;
-    const SweepEnd end = RunContinuation({"lambda", 0, 1, static_cast<int>(steps)}, host, each, log);
-    EXPECT_EQ(end.solved, message.empty());
-    if (end.solved) {
-        EXPECT_EQ(solved, steps + 1);
+    each.extrapolate = [](double w) { EXPECT_TRUE(std::isfinite(w)); };
+    sweep.end = RunContinuation(continuation, host, each, sweep.log);
+    return sweep;
+}
+
+// The continuation's own check of its steps: its refusal, or "" when every step was solved.
+std::string ContinuationRefusal(double steps)
+{
+    const Sweep sweep = RunSweep({"lambda", 0, 1, static_cast<int>(steps)});
+    EXPECT_EQ(sweep.end.solved, sweep.message.empty());
+    if (sweep.end.solved) {
+        EXPECT_EQ(sweep.solved, steps + 1);
     }
-    return message;
+    return sweep.message;
 }
 
 struct Bound {
@@ -100,8 +110,6 @@ TEST_P(Bounds, TheBoxTheOptionAndTheFileAgree)
         }
     }
 }
-
-const std::string kMost = std::to_string(kMaxAutoDegree);
 
 const Bound kBounds[] = {
     {"AutomaticDegree", kMinAutoDegree, kMaxAutoDegree, [](double v) { return CheckMaxDegreeText(FormatNumber(v)); },
@@ -136,28 +144,18 @@ const Bound kBounds[] = {
 INSTANTIATE_TEST_SUITE_P(Limits, Bounds, ::testing::ValuesIn(kBounds),
                          [](const ::testing::TestParamInfo<Bound>& info) { return std::string(info.param.name); });
 
-// The automatic degree's tolerance: what the box takes, --tol and NAME.acc take, and the other
-// way round.
 // A step below the rounding of the constant's value would not move it: the sweep goes to its
 // end instead of solving one value again and again (and extrapolating through 0/0).
 TEST(Limits, AContinuationStepTooSmallToMoveTheValueGoesToTheEnd)
 {
-    std::shared_ptr<script::Class1> shared;
-    script::ScriptHost host(shared, {});
-    host.prepare();
-    ContinuationSteps each;
-    int solved = 0;
-    each.solve = [&](bool, bool, const Progress&) { return ++solved > 0; };
-    each.passes = [] { return std::vector<std::string>{}; };
-    each.keep = each.restore = each.stand = [] {};
-    each.extrapolate = [](double w) { EXPECT_TRUE(std::isfinite(w)); };
-    std::vector<std::string> log;
-    const SweepEnd end = RunContinuation({"lambda", 1e6, 1e6 + 1e-9, 1000}, host, each, log);
-    EXPECT_TRUE(end.solved);
-    EXPECT_EQ(solved, 2);
-    EXPECT_EQ(log.back(), "CONTINUATION ENDED AT lambda=" + FormatNumber(1e6 + 1e-9));
+    const Sweep sweep = RunSweep({"lambda", 1e6, 1e6 + 1e-9, 1000});
+    EXPECT_TRUE(sweep.end.solved);
+    EXPECT_EQ(sweep.solved, 2);
+    EXPECT_EQ(sweep.log.back(), "CONTINUATION ENDED AT lambda=" + FormatNumber(1e6 + 1e-9));
 }
 
+// The automatic degree's tolerance: what the box takes, --tol and NAME.acc take, and the other
+// way round.
 TEST(Limits, TheToleranceBoxTheOptionAndTheFileAgree)
 {
     for (const char* text : {"1E-13", "0.5", "0.999", "1", "0", "-1E-13", "2", "1E-300"}) {
@@ -169,10 +167,7 @@ TEST(Limits, TheToleranceBoxTheOptionAndTheFileAgree)
         EXPECT_EQ(option.empty(), box) << option;
         AccurateSettings settings;
         std::string why;
-        const std::string file = "ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree yes\nmax-degree "
-                                 "1000\ntolerance " +
-                                 std::string(text) + "\n";
-        EXPECT_EQ(ReadAccurateFile(file, settings, why), box) << why;
+        EXPECT_EQ(ReadsAccurateFile("1000", text, settings, why), box) << why;
     }
 }
 
@@ -182,24 +177,23 @@ TEST(Limits, TheToleranceBoxTheOptionAndTheFileAgree)
 TEST(Limits, TheDegreeBoxAndTheOptionAgree)
 {
     const std::vector<std::string> texts = {"2.4", "2", "3", "3.5", "4", "12.5", "0", "-1", "100002", "1E9"};
-    std::shared_ptr<script::Class1> shared;
-    const auto ignore = [](const std::string&) {};
-    for (const char* example : {"airy", "trig-default", "system-exponential"}) {
+    const std::pair<const char*, ProblemKind> examples[] = {{"airy", ProblemKind::LinearPower},
+                                                            {"trig-default", ProblemKind::LinearTrig},
+                                                            {"system-exponential", ProblemKind::LinearSystem}};
+    for (const auto& [example, kind] : examples) {
         const std::string pair = kExamples + "/" + example;
         for (const std::string& text : texts) {
             SCOPED_TRACE(std::string(example) + " --degree " + text);
+            Made m;
+            Session& session = Open(m, kind, example);
             std::optional<std::string> box;
-            if (std::string(example) == "system-exponential") {
-                SystemSession session(false, shared, ignore);
-                ASSERT_TRUE(session.open(pair));
-                session.boxes.terms = text;
-                box = CheckSystemTexts(session.boxes, false);
+            if (auto* system = dynamic_cast<SystemSession*>(&session)) {
+                system->boxes.terms = text;
+                box = CheckSystemTexts(system->boxes, false);
             } else {
-                LinearSession session(example[0] == 'a' ? SeriesKind::Power : SeriesKind::Trigonometric, shared,
-                                      ignore);
-                ASSERT_TRUE(session.open(pair));
-                session.boxes.terms = text;
-                box = CheckLinearTexts(session.boxes, session.kind());
+                auto& single = static_cast<LinearSession&>(session);
+                single.boxes.terms = text;
+                box = CheckLinearTexts(single.boxes, single.kind());
             }
             std::ostringstream out, err;
             cli::Run({"solve", pair, "--degree", text}, out, err);
@@ -221,8 +215,12 @@ TEST(Limits, AnOlderAccurateFileKeepsItsSolutionWithItsLimitTakenDown)
     const std::string refusal = "line 4: the maximum degree must be a whole number from 2 to 100000.";
     const std::pair<double, std::string> rows[] = {{2, "2"},          {4000, "4000"}, {4001, "4000"}, {100000, "4000"},
                                                    {100001, refusal}, {1, refusal},   {2.5, refusal}};
-    for (const auto& [limit, opened] : rows)
-        EXPECT_EQ(AccurateFileLimit(limit), opened) << limit;
+    for (const auto& [limit, opened] : rows) {
+        AccurateSettings settings;
+        std::string why;
+        const bool read = ReadsAccurateFile(FormatNumber(limit), "1e-13", settings, why);
+        EXPECT_EQ(read ? std::to_string(settings.maxDegree) : why, opened) << limit;
+    }
 }
 
 // The rules the windows show name the same numbers as the checks.
@@ -268,11 +266,8 @@ TEST(Limits, AMatrixBeyondTheMemoryIsRefusedAtOnce)
 // files; the iteration makes at most kMaxNewtonPasses passes, for a single equation and a system.
 TEST(Limits, NewtonPassesAreBoundedWhateverTheLimitSays)
 {
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    const auto sink = [&](const std::string& m) { messages.push_back(m); };
-    NonlinearSession single(SeriesKind::Power, shared, sink);
-    ASSERT_TRUE(single.open(kExamples + "/nonlinear-reciprocal"));
+    Made m, r, y;
+    auto& single = Open<NonlinearSession>(m, ProblemKind::NonlinearPower, "nonlinear-reciprocal");
     single.boxes.terms = "6";
     single.boxes.approximation = kApproximationItems[0];
     single.boxes.errorD = single.boxes.errorC = "1E-300"; // never met
@@ -281,23 +276,18 @@ TEST(Limits, NewtonPassesAreBoundedWhateverTheLimitSays)
     EXPECT_EQ(TerminationName(single.lastEnd().termination), std::string("NoConvergence"));
     EXPECT_EQ(single.lastReport().passes, kMaxNewtonPasses);
 
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("odeseries-limits-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string saved = (dir / "endless").string();
-    ASSERT_TRUE(single.save(saved));
-    NonlinearSession reopened(SeriesKind::Power, shared, sink);
-    ASSERT_TRUE(reopened.open(saved));
-    EXPECT_EQ(reopened.boxes.maxcy, "1E+308");
-    std::filesystem::remove_all(dir);
+    const ode::test::ScratchFolder dir("limits");
+    ASSERT_TRUE(single.save(dir.file("endless")));
+    EXPECT_EQ(Open<NonlinearSession>(r, ProblemKind::NonlinearPower, dir.file("endless")).boxes.maxcy, "1E+308");
 
-    SystemSession system(true, shared, sink);
+    auto& system = Open<SystemSession>(y, ProblemKind::NonlinearSystem);
     test::ReciprocalSystem(system.boxes);
     system.boxes.errorD = system.boxes.errorC = "1E-300";
     system.boxes.maxcy = "1E308";
     EXPECT_FALSE(system.solve());
     EXPECT_EQ(system.lastReport().passes, kMaxNewtonPasses);
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(m.messages.empty()) << m.messages.front();
+    EXPECT_TRUE(y.messages.empty()) << y.messages.front();
 }
 
 } // namespace

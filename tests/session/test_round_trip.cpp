@@ -1,13 +1,11 @@
 // Texts that come back: whatever a problem file can hold is saved and reopened exactly as typed,
 // in every kind; what it cannot hold (a quote where the file writes quotes around the text, a
 // line break) is refused with a message naming the character, before anything is written.
-#include "linear/LinearSession.h"
 #include "nonlinear/NonlinearFiles.h"
-#include "nonlinear/NonlinearSession.h"
-#include "systems/SystemFiles.h"
-#include "systems/SystemSession.h"
-
 #include "support/Scratch.h"
+#include "systems/SystemFiles.h"
+
+#include "SessionTools.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +14,12 @@
 #include <functional>
 #include <limits>
 
-#include <unistd.h>
-
 namespace {
 
 using namespace ode;
 namespace fs = std::filesystem;
+using ode::test::Made;
+using ode::test::Open;
 
 enum class Field { Equation, Condition, Constant };
 
@@ -68,10 +66,18 @@ struct Folder : ode::test::ScratchFolder {
     Folder() : ScratchFolder("roundtrip") {}
 };
 
-// The text of `field` in a single equation's boxes: a second-order problem, so the equation,
-// the first condition and one constant.
-std::string& In(SingleTexts& b, Field field)
+// The text of `field` in the session's boxes: of a single equation, a second-order problem, so
+// the equation, the first condition and one constant.
+std::string& In(Session& session, Field field)
 {
+    if (auto* system = dynamic_cast<SystemSession*>(&session)) {
+        SystemTexts& b = system->boxes;
+        b.constants.resize(1, "a=1");
+        return field == Field::Equation    ? b.equations.at(0)
+               : field == Field::Condition ? b.bcText.at(0)
+                                           : b.constants[0];
+    }
+    SingleTexts& b = static_cast<ProblemSession&>(session).texts();
     b.order = "2";
     b.indepVarName = "x";
     b.depVarName = "y";
@@ -81,72 +87,33 @@ std::string& In(SingleTexts& b, Field field)
     return field == Field::Equation ? b.equation : field == Field::Condition ? b.bcText[0] : b.constants[0];
 }
 
-std::string& In(SystemTexts& b, Field field)
-{
-    b.constants.resize(1, "a=1");
-    return field == Field::Equation ? b.equations.at(0) : field == Field::Condition ? b.bcText.at(0) : b.constants[0];
-}
-
-// Saves `text` into `field` of a fresh session of the kind and opens the pair in another one:
-// the text read back, or nothing when the save was refused (then `message` says why).
-template <typename Session, typename Shape>
-std::optional<std::string> SaveAndReopen(Shape shape, Field field, const std::string& text, std::string& message)
-{
-    Folder folder;
-    const std::string path = (folder.path / "problem").string();
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    auto sink = [&messages](const std::string& m) { messages.push_back(m); };
-    Session writer(shape, shared, sink);
-    In(writer.boxes, field) = text;
-    if (!writer.save(path)) {
-        message = messages.empty() ? "" : messages.back();
-        EXPECT_TRUE(fs::is_empty(folder.path)) << "a refused save wrote something";
-        return std::nullopt;
-    }
-    Session reader(shape, shared, sink);
-    EXPECT_TRUE(reader.open(path)) << (messages.empty() ? "" : messages.back());
-    return In(reader.boxes, field);
-}
-
 class TextsRoundTrip : public ::testing::TestWithParam<Text> {};
 
+// Saves the text into its field in a fresh session of each kind and opens the pair in another
+// one: the text comes back as it was, or the save is refused, before anything is written, with
+// a message naming the character.
 TEST_P(TextsRoundTrip, inEveryKindComeBackOrAreRefusedBeforeWriting)
 {
     const Text& t = GetParam();
-    struct Kind {
-        const char* name;
-        bool system;
-        std::function<std::optional<std::string>(std::string&)> run;
-    };
-    const Kind kinds[] = {
-        {"Pldif", false,
-         [&](std::string& m) { return SaveAndReopen<LinearSession>(SeriesKind::Power, t.field, t.text, m); }},
-        {"Tldif", false,
-         [&](std::string& m) { return SaveAndReopen<LinearSession>(SeriesKind::Trigonometric, t.field, t.text, m); }},
-        {"Pndif", false,
-         [&](std::string& m) { return SaveAndReopen<NonlinearSession>(SeriesKind::Power, t.field, t.text, m); }},
-        {"Tndif", false,
-         [&](std::string& m) {
-             return SaveAndReopen<NonlinearSession>(SeriesKind::Trigonometric, t.field, t.text, m);
-         }},
-        {"Sldif", true, [&](std::string& m) { return SaveAndReopen<SystemSession>(false, t.field, t.text, m); }},
-        {"Sndif", true, [&](std::string& m) { return SaveAndReopen<SystemSession>(true, t.field, t.text, m); }},
-    };
-    for (const Kind& kind : kinds) {
-        std::string message;
-        const std::optional<std::string> back = kind.run(message);
-        const bool keeps = kind.system ? t.systemKeeps : t.singleKeeps;
-        if (keeps) {
-            ASSERT_TRUE(back.has_value()) << kind.name << " refused: " << message;
-            EXPECT_EQ(*back, t.text) << kind.name;
+    for (ProblemKind kind : kProblemKinds) {
+        SCOPED_TRACE(MagicWord(kind));
+        Folder folder;
+        const std::string path = (folder.path / "problem").string();
+        Made writer, reader;
+        In(Open(writer, kind), t.field) = t.text;
+        const bool saved = writer.session->save(path);
+        if (IsSystem(kind) ? t.systemKeeps : t.singleKeeps) {
+            ASSERT_TRUE(saved) << "refused: " << writer.lastMessage();
+            EXPECT_EQ(In(Open(reader, kind, path), t.field), t.text);
             continue;
         }
-        ASSERT_FALSE(back.has_value()) << kind.name << " saved a text it cannot give back: " << *back;
+        ASSERT_FALSE(saved) << "saved a text it cannot give back";
+        EXPECT_TRUE(fs::is_empty(folder.path)) << "a refused save wrote something";
+        const std::string message = writer.lastMessage();
         const bool lineBreak = t.text.find_first_of("\r\n") != std::string::npos;
         EXPECT_NE(message.find(lineBreak ? "line break (the character " : "the character \""), std::string::npos)
-            << kind.name << ": " << message;
-        EXPECT_NE(message.find("problem file"), std::string::npos) << kind.name << ": " << message;
+            << message;
+        EXPECT_NE(message.find("problem file"), std::string::npos) << message;
     }
 }
 
@@ -175,10 +142,6 @@ TEST(TextsRoundTrip, theRefusalNamesTheTextAndTheCharacter)
     for (const auto& r : rows)
         EXPECT_EQ(FileTextRefusal(r.what, r.text, r.form).value_or(""), r.expected) << r.text;
 }
-
-} // namespace
-
-namespace {
 
 // A coefficient the series file could not give back (an overflowed power series) refuses the
 // save of every kind, and the pair there before stays as it was.
