@@ -31,7 +31,11 @@ void ScriptHost::onEngineError(const ScriptError& error)
 {
     m_scriptErrorNumber = error.number;
     m_fault = error;
-    if (!TrapMessage(error.number) && m_sink && !m_quiet)
+    if (TrapMessage(error.number) || m_quiet)
+        return;
+    if (m_faultSink)
+        m_faultSink(error);
+    else if (m_sink)
         m_sink(error.description);
 }
 

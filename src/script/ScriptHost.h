@@ -51,6 +51,11 @@ public:
     bool evaluateWithPartials(const std::string& text, const std::vector<std::string>& names, double& out,
                               double* partials, bool& exact);
 
+    // Where an engine error goes, when set, in place of the message sink: the error itself, so
+    // that the caller can say where in its texts it lies. Other messages still go to the sink.
+    using FaultSink = std::function<void(const ScriptError&)>;
+    void setFaultSink(FaultSink sink) { m_faultSink = std::move(sink); }
+
     // While quiet, engine errors are recorded (fault(), the trap) but not shown: the accurate
     // method's trial steps may fail, and a failed trial is only a shorter step.
     void setQuiet(bool quiet) { m_quiet = quiet; }
@@ -105,6 +110,7 @@ private:
     std::shared_ptr<Class1>& m_sharedSlot;
     std::shared_ptr<Class1> m_shared;
     MessageSink m_sink;
+    FaultSink m_faultSink;
     bool m_quiet = false;
 
     // An evaluation's result as a double: a text must read as a number (else a type mismatch).

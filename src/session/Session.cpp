@@ -12,6 +12,15 @@ Session::Session(std::shared_ptr<script::Class1>& shared, script::ScriptHost::Me
     m_host.prepare();
 }
 
+void Session::setPlacedMessages(PlacedSink sink)
+{
+    if (!sink) {
+        m_host.setFaultSink({});
+        return;
+    }
+    m_host.setFaultSink([this, sink](const script::ScriptError& error) { sink(error.description, LocateFault(error, textPlaces())); });
+}
+
 void Session::clearResults()
 {
     m_lstCoeff.clear();

@@ -6,6 +6,7 @@
 
 #include "common/Limits.h"
 #include "script/ScriptHost.h"
+#include "session/FaultPlace.h"
 #include "session/Progress.h"
 #include "session/SolveReport.h"
 #include "session/Termination.h"
@@ -78,6 +79,11 @@ public:
     // Neither is set at first.
     void setCancelFlag(const std::atomic<bool>* flag) { m_cancelFlag = flag; }
     void setProgressCallback(ProgressCallback callback) { m_progressCallback = std::move(callback); }
+    // Engine errors with the place in the problem's texts where the error lies (LocateFault;
+    // none when it cannot be found), for a window that shows and marks it; other messages go
+    // to the sink as before. Not set at first: an engine error is its description alone.
+    using PlacedSink = std::function<void(const std::string& message, const std::optional<PlacedFault>& place)>;
+    void setPlacedMessages(PlacedSink sink);
     // The Evaluate button at the boxes' point and derivative order; does nothing (false)
     // unless a solution stands, or when the order is negative.
     virtual bool evaluate() = 0;
@@ -116,6 +122,9 @@ protected:
     // The equally spaced method's check between its grid points of the solution that stands, or
     // nothing where the kind has none or the engine fails at a midpoint (nothing is shown then).
     virtual std::optional<GridCheck> checkBetweenGridPoints() { return std::nullopt; }
+    // The problem's texts as the user typed them, in the order a solve reads them (constants,
+    // equations, conditions): where an engine error is looked for.
+    virtual std::vector<TextPlace> textPlaces() const { return {}; }
     // What the kind's Solve gives its solvers: the flag and the callback set above.
     Progress solveProgress() const { return Progress(m_cancelFlag, &m_progressCallback); }
     // Runs the user's constants in the engine; on an engine error its message is shown and

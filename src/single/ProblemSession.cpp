@@ -94,3 +94,19 @@ void ProblemSession::openAccurateFile(const std::string& path, const SingleInput
 }
 
 } // namespace ode
+
+namespace ode {
+
+std::vector<TextPlace> ProblemSession::textPlaces() const
+{
+    const SingleTexts& t = texts();
+    std::vector<TextPlace> places;
+    for (size_t k = 0; k < t.constants.size(); ++k)
+        places.push_back({TextPlace::Kind::Constant, static_cast<int>(k) + 1, false, t.constants[k]});
+    places.push_back({TextPlace::Kind::Equation, 1, true, t.equation});
+    for (size_t k = 0; k < t.bcText.size(); ++k)
+        places.push_back({TextPlace::Kind::Condition, static_cast<int>(k) + 1, false, t.bcText[k]});
+    return places;
+}
+
+} // namespace ode

@@ -53,6 +53,7 @@ protected:
     FileSet accurateFiles(const std::string& path) const;
     // The text Save writes into NAME.str for the boxes as they stand.
     virtual std::string problemFileText() const = 0;
+    std::vector<TextPlace> textPlaces() const override;
     // Open's step after the inputs are read: NAME.acc, when there is one, chooses the accurate
     // method and its settings, and its solution stands when it fits the problem opened. A
     // damaged one is reported, and the problem stays in the equally spaced method.

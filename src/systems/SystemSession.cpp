@@ -597,3 +597,19 @@ std::vector<std::string> SystemSession::report()
 }
 
 } // namespace ode
+
+namespace ode {
+
+std::vector<TextPlace> SystemSession::textPlaces() const
+{
+    std::vector<TextPlace> places;
+    for (size_t k = 0; k < boxes.constants.size(); ++k)
+        places.push_back({TextPlace::Kind::Constant, static_cast<int>(k) + 1, false, boxes.constants[k]});
+    for (size_t k = 0; k < boxes.equations.size(); ++k)
+        places.push_back({TextPlace::Kind::Equation, static_cast<int>(k) + 1, false, boxes.equations[k]});
+    for (size_t k = 0; k < boxes.bcText.size(); ++k)
+        places.push_back({TextPlace::Kind::Condition, static_cast<int>(k) + 1, false, boxes.bcText[k]});
+    return places;
+}
+
+} // namespace ode

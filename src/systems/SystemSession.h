@@ -32,6 +32,7 @@ public:
     // Save Separately: NAME_y, NAME_z ... one single-variable series file each.
     bool saveSeparately(const std::string& path);
     std::vector<std::string> report() override;
+    std::vector<TextPlace> textPlaces() const override;
 
     void seedRandom(uint64_t seed) { m_random.seed(seed); }
 

@@ -1,6 +1,7 @@
 // The linear problem forms driven through their widgets, as a user drives them.
 #include "GuiTest.h"
 
+#include "gui/app/FormEvents.h"
 #include "gui/app/Guard.h"
 #include "gui/forms/frmSingle.h"
 #include "gui/grids/frmGridEditor.h"
@@ -172,13 +173,17 @@ private slots:
         QVERIFY(!form->session().solved());
     }
 
-    void scriptErrorsShowTheirMessageAndNoCoefficients()
+    // An engine error says which text holds it and where; that box is shown (a condition out of
+    // view brought back), marked until it is edited, and given the focus.
+    void scriptErrorsShowTheirMessageTheirPlaceAndNoCoefficients()
     {
         enterHead("1");
         typeInto(form->txtEquation, "y'+Sinn(x)*y=0");
         typeInto(form->txtBC[1], "y=1");
         const QStringList boxes = answeringBoxes([&]() { form->cmdSolve->click(); });
-        QCOMPARE(boxes, QStringList{"Type mismatch: 'sinn'"});
+        QCOMPARE(boxes, QStringList{"Type mismatch: 'sinn'\n\nIn the equation, at column 4: y'+Sinn(x)*y=0"});
+        QCOMPARE(form->focusWidget(), form->txtEquation); // the window's focus, once the box has closed
+        QCOMPARE(form->txtEquation->styleSheet(), QString(ode::app::kRefusedBoxStyle));
         QCOMPARE(form->lstCoeff->count(), 0);
         typeInto(form->txtEquation, "y'+1/(x-1)*y=0");
         typeInto(form->txtXlower, "0");
@@ -186,6 +191,17 @@ private slots:
         typeInto(form->txtTerms, "5");
         QCOMPARE(answeringBoxes([&]() { form->cmdSolve->click(); }), QStringList{"division by zero"});
         QVERIFY(!QApplication::overrideCursor());
+        form = open(ode::ProblemKind::LinearPower);
+        enterSolvableProblem();
+        typeInto(form->txtBC[2], "y=(1");
+        form->cmdPrevBC->click();
+        QCOMPARE(answeringBoxes([&]() { form->cmdSolve->click(); }),
+                 QStringList{"Expected ')'\n\nIn condition 2, at column 4: y=(1"});
+        QVERIFY(form->txtBC[2]->isVisible());
+        QCOMPARE(form->focusWidget(), form->txtBC[2]);
+        QCOMPARE(form->txtBC[2]->styleSheet(), QString(ode::app::kRefusedBoxStyle));
+        QTest::keyClicks(form->txtBC[2], ")");
+        QCOMPARE(form->txtBC[2]->styleSheet(), QString());
     }
 
     void constantsAreAddedWithEnterReplacedAndRemoved()

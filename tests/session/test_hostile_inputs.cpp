@@ -179,3 +179,53 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
 }
 
 } // namespace
+
+namespace {
+
+// An engine error in a window's solve says where in the problem's texts it lies: the text (the
+// equation, equation k of a system, condition k, constant k) and the column there.
+TEST(HostileInputs, AnEngineErrorNamesItsTextAndColumn)
+{
+    struct Case {
+        ProblemKind kind;
+        const char* example;
+        std::function<void(Session&)> edit;
+        const char* said;
+    };
+    const auto single = [](std::function<void(SingleTexts&)> f) {
+        return [f](Session& s) { f(dynamic_cast<ProblemSession&>(s).texts()); };
+    };
+    const auto system = [](std::function<void(SystemTexts&)> f) {
+        return [f](Session& s) { f(dynamic_cast<SystemSession&>(s).boxes); };
+    };
+    const Case cases[] = {
+        {ProblemKind::LinearPower, "airy", single([](SingleTexts& t) { t.equation = "y''-sinn(x)*y=0"; }),
+         "Type mismatch: 'sinn' | In the equation, at column 5: y''-sinn(x)*y=0"},
+        {ProblemKind::LinearPower, "airy", single([](SingleTexts& t) { t.equation = "y''+(y=0"; }),
+         "Syntax error | In the equation, at column 6: y''+(y=0"},
+        {ProblemKind::LinearPower, "airy", single([](SingleTexts& t) { t.bcText[1] = "y'=(1"; }),
+         "Expected ')' | In condition 2, at column 5: y'=(1"},
+        {ProblemKind::NonlinearPower, "bratu", single([](SingleTexts& t) { t.equation = "y''+lambda*expp(y)=0"; }),
+         "Type mismatch: 'expp' | In the equation, at column 12: y''+lambda*expp(y)=0"},
+        {ProblemKind::NonlinearPower, "bratu", single([](SingleTexts& t) { t.constants = {"lambda=3.5+"}; }),
+         "Syntax error | In constant 1, at column 11: lambda=3.5+"},
+        {ProblemKind::LinearSystem, "coupled-oscillators", system([](SystemTexts& t) { t.equations[1] = "-u+v''+sinn(2)*v=0"; }),
+         "Type mismatch: 'sinn' | In equation 2, at column 8: -u+v''+sinn(2)*v=0"},
+        {ProblemKind::NonlinearSystem, "predator-prey", system([](SystemTexts& t) { t.bcText[0] += "*)"; }),
+         "Syntax error | In condition 1, at column 4: u=2*)"},
+    };
+    for (const Case& c : cases) {
+        Made m;
+        Session& s = ode::test::Open(m, c.kind, c.example);
+        std::vector<std::string> placed;
+        s.setPlacedMessages([&](const std::string& message, const std::optional<PlacedFault>& fault) {
+            placed.push_back(message + (fault ? " | " + FaultPlaceLine(*fault) : ""));
+        });
+        c.edit(s);
+        EXPECT_FALSE(s.solve());
+        EXPECT_EQ(placed, std::vector<std::string>{c.said});
+        EXPECT_TRUE(m.messages.empty()) << "an engine error goes to the placed messages only";
+    }
+}
+
+} // namespace

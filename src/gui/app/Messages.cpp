@@ -26,6 +26,7 @@ void ShowMessage(QWidget* parent, const QString& text)
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), shown, QMessageBox::Ok, parent);
     box.setObjectName("msgBox");
+    box.setTextFormat(Qt::PlainText); // a problem's text is shown as typed, never read as markup
     // As wide as the text needs, at least enough for the title (a narrow box shows it as "..."),
     // at most a readable measure of about 70 characters; the rest wraps.
     const QFontMetrics metrics(box.font());

@@ -75,6 +75,39 @@ std::function<void(const std::string&)> ProblemForm::messageSink()
     };
 }
 
+void ProblemForm::placeEngineErrors()
+{
+    session().setPlacedMessages([this](const std::string& m, const std::optional<PlacedFault>& fault) {
+        const std::string text = fault ? m + "\n\n" + FaultPlaceLine(*fault) : m;
+        const std::optional<TextPlace> place = fault ? std::optional<TextPlace>(fault->place) : std::nullopt;
+        app::ForwardMessage(this,
+                            [this, place](const QString& shown) {
+                                if (!app::SolveRunning() && QApplication::overrideCursor())
+                                    QApplication::restoreOverrideCursor();
+                                app::ShowMessage(this, shown);
+                                if (place && app::SolveRunning())
+                                    m_faultDuringSolve = place;
+                                else if (place)
+                                    markFaultBox(*place);
+                            },
+                            text);
+    });
+}
+
+void ProblemForm::markFaultBox(const TextPlace& place)
+{
+    QWidget* box = showFaultBox(place);
+    if (!box)
+        return;
+    box->setStyleSheet(app::kRefusedBoxStyle);
+    box->setFocus(Qt::OtherFocusReason);
+    const auto unmark = [box]() { box->setStyleSheet(QString()); };
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        connect(line, &QLineEdit::textEdited, box, unmark, Qt::SingleShotConnection);
+    else if (auto* combo = qobject_cast<QComboBox*>(box))
+        connect(combo, &QComboBox::currentTextChanged, box, unmark, Qt::SingleShotConnection);
+}
+
 void ProblemForm::addIterationRow(QVBoxLayout* main, const IterationRow& r)
 {
     // Two lines: the two bounds, then the iterations and the start.
@@ -487,6 +520,7 @@ void ProblemForm::connectCommands()
     connect(mnuPrint, &QAction::triggered, this, app::Guarded(this, [this]() { mnuPrint_Click(); }));
     connect(mnuHelp, &QAction::triggered, this, app::Guarded(this, [this]() { m_host.showHelp(this); }));
     connect(mnuAbout, &QAction::triggered, this, app::Guarded(this, [this]() { m_host.ShowAbout(); }));
+    placeEngineErrors();
     app::GiveStandardKeys(this, {menuBar()->findChild<QMenu*>("mnuFile"), mnuNew, mnuOpen, mnuSave, mnuSaveAs,
                                  mnuPrint, mnuHelp});
 }
@@ -568,6 +602,10 @@ void ProblemForm::cmdSolve_Click()
         session().solve();
     });
     session().setProgressCallback({});
+    if (m_faultDuringSolve) {
+        markFaultBox(*m_faultDuringSolve);
+        m_faultDuringSolve.reset();
+    }
     if (session().beepAfterSolve())
         QApplication::beep();
     showLists();

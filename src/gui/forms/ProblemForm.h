@@ -156,6 +156,13 @@ protected:
 
     // The session's message sink: a message box over this form (the busy cursor goes first).
     std::function<void(const std::string&)> messageSink();
+    // An engine error's message says where in the problem it lies, and that box is brought into
+    // view, marked as a refused box is until it is edited, and given the focus (after the solve
+    // when one runs): set by connectCommands.
+    void placeEngineErrors();
+    void markFaultBox(const TextPlace& place);
+    // The box that holds `place`, shown (the equation or condition brought into view).
+    virtual QWidget* showFaultBox(const TextPlace& place) = 0;
     // Fills lstCoeff, lstBCError and the readout (lblAccuracy) from the session, then what only
     // this kind lists.
     void showLists();
@@ -268,6 +275,7 @@ protected:
     app::FormHost& m_host;
     app::FormEvents* m_events = nullptr;
     std::atomic<bool> m_cancelSolve{false}; // set by Cancel: the solve under way stops
+    std::optional<TextPlace> m_faultDuringSolve;  // marked once the solve has ended
     QPrinter m_printer;
     bool m_loading = false;
     QString m_problemFileName;

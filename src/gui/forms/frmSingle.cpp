@@ -547,6 +547,25 @@ void FrmSingle::ShowBC(int k)
     txtXeval[static_cast<size_t>(k)]->setFocus();
 }
 
+QWidget* FrmSingle::showFaultBox(const TextPlace& place)
+{
+    switch (place.kind) {
+    case TextPlace::Kind::Constant:
+        cboConstants->setCurrentIndex(place.index - 1);
+        return cboConstants;
+    case TextPlace::Kind::Equation:
+        return txtEquation;
+    case TextPlace::Kind::Condition:
+        if (place.index < 1 || place.index >= static_cast<int>(txtBC.size()))
+            return nullptr;
+        m_shownBC = place.index;
+        lblBCNum->setText(QString::number(m_shownBC));
+        ShowBC(m_shownBC);
+        return txtBC[static_cast<size_t>(place.index)];
+    }
+    return nullptr;
+}
+
 void FrmSingle::cmdNextBC_Click()
 {
     if (!m_events->validateFocused())

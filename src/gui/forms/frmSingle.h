@@ -48,6 +48,7 @@ public:
     ProblemSession& session() override { return *m_session; }
     std::optional<Solution> standingSolution() const override { return DescribeSolution(*m_session); }
     ProblemKind problemKind() const override;
+    QWidget* showFaultBox(const TextPlace& place) override;
     int NumBC() const { return m_numBC; }
 
     void ShowBC(int k);

@@ -533,6 +533,26 @@ void FrmSystem::BuildEntryControls()
     }
 }
 
+QWidget* FrmSystem::showFaultBox(const TextPlace& place)
+{
+    switch (place.kind) {
+    case TextPlace::Kind::Constant:
+        constants->cboConstants->setCurrentIndex(place.index - 1);
+        return constants->cboConstants;
+    case TextPlace::Kind::Equation:
+        if (place.index < 1 || place.index > static_cast<int>(txtEquation.size()))
+            return nullptr;
+        ShowDE(place.index - 1);
+        return txtEquation[static_cast<size_t>(place.index - 1)];
+    case TextPlace::Kind::Condition:
+        if (place.index < 1 || place.index >= static_cast<int>(txtBC.size()))
+            return nullptr;
+        ShowBC(place.index);
+        return txtBC[static_cast<size_t>(place.index)];
+    }
+    return nullptr;
+}
+
 void FrmSystem::ShowDE(int index)
 {
     for (QLineEdit* eq : txtEquation)

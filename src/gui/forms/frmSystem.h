@@ -39,6 +39,7 @@ public:
 
     SystemSession& session() override { return *m_session; }
     std::optional<Solution> standingSolution() const override { return DescribeSolution(*m_session); }
+    QWidget* showFaultBox(const TextPlace& place) override;
     ProblemKind problemKind() const override
     {
         return m_nonlinear ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem;
