@@ -445,6 +445,61 @@ private slots:
     }
 
     // A form with unsaved changes is asked before a demo replaces it; Cancel keeps it.
+    // File > "Change Head...": the head's boxes open again in a fresh form holding the problem;
+    // once the new head is entered, every text that fits is back, later conditions as a fresh
+    // form has them; the same head gives the same solution.
+    void changingTheHeadKeepsTheProblem_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QStringList>("head");        // typed into the head's boxes in order
+        QTest::addColumn<QStringList>("conditions");  // txtBC_1 ... afterwards
+        QTest::newRow("same order") << "airy" << QStringList{"2", "x", "y"}
+                                    << QStringList{"y=0.355028053887817", "y'=-0.258819403792807"};
+        QTest::newRow("higher order") << "airy" << QStringList{"3", "x", "y"}
+                                      << QStringList{"y=0.355028053887817", "y'=-0.258819403792807", "y''=0"};
+        QTest::newRow("lower order") << "airy" << QStringList{"1", "x", "y"} << QStringList{"y=0.355028053887817"};
+        QTest::newRow("system, same head") << "coupled-oscillators" << QStringList{"2", "4", "t", "u,v"}
+                                           << QStringList{"u=1", "u'=0", "v=1", "v'=0"};
+    }
+    void changingTheHeadKeepsTheProblem()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QStringList, head);
+        QFETCH(QStringList, conditions);
+        Shell shell(std::make_unique<FakeSetting>("."));
+        QVERIFY(shell.Main());
+        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
+        shell.openDemo(*ode::FindDemo(library, demo.toStdString()));
+        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        QVERIFY(form && activate(form));
+        form->cmdSolve->click();
+        const QStringList solved = items(form->lstCoeff);
+        const QString equation = find<QLineEdit>(form, head.size() == 3 ? "txtEquation" : "txtEquation_0")->text();
+        find<QAction>(form, "mnuChangeHead")->trigger();
+        auto* fresh = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        QVERIFY(fresh && fresh != form && activate(fresh));
+        QVERIFY(fresh->Modified());
+        const QStringList headBoxes = head.size() == 3 ? QStringList{"txtOrder", "txtIndepVarNam", "txtDepVarNam"}
+                                                       : QStringList{"txtNumDE", "txtNumBC", "txtIndepVarNam",
+                                                                     "txtDepVarNams"};
+        for (int i = 0; i < head.size(); ++i) {
+            auto* box = find<QLineEdit>(fresh, headBoxes[i]);
+            QVERIFY(box->isEnabled());
+            typeInto(box, head[i]);
+            pressTab();
+            QVERIFY(!box->isEnabled());
+        }
+        QCOMPARE(find<QLineEdit>(fresh, head.size() == 3 ? "txtEquation" : "txtEquation_0")->text(), equation);
+        for (int k = 1; k <= conditions.size(); ++k)
+            QCOMPARE(find<QLineEdit>(fresh, QString("txtBC_%1").arg(k))->text(), conditions[k - 1]);
+        QVERIFY(fresh->findChild<QLineEdit*>(QString("txtBC_%1").arg(conditions.size() + 1)) == nullptr);
+        QVERIFY(fresh->Modified());
+        if (QTest::currentDataTag() == QString("same order") || QTest::currentDataTag() == QString("system, same head")) {
+            fresh->cmdSolve->click();
+            QCOMPARE(items(fresh->lstCoeff), solved);
+        }
+    }
+
     // A pair replaces a form that holds a problem only when its changes may go, whichever way
     // it comes: a demo, File > Open (NAME.str picked in the dialog stands for the pair), a
     // recent file, a drop; the pair opens in the form of its kind, under its name.

@@ -61,6 +61,9 @@ public:
     // kind. A pair that cannot be opened is said in a box over `form`, and the problem in the
     // form stays.
     virtual void openProblem(QWidget* form, const QString& name, bool ofFormKind) = 0;
+    // File > "Change Head...": `form`'s problem goes on in a fresh form of its kind, its head
+    // open for change (FormFactory's CarryProblem).
+    virtual void changeHead(QWidget* form) = 0;
     // The pairs opened or saved last, the newest first, kept in the user's settings.
     virtual QStringList recentFiles() const = 0;
     virtual void rememberFile(const QString& name) = 0;

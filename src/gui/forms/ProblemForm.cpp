@@ -744,6 +744,42 @@ void ProblemForm::dropEvent(QDropEvent* event)
     QTimer::singleShot(0, this, app::Guarded(this, [this, name]() { m_host.openProblem(this, name, false); }));
 }
 
+void ProblemForm::carryBoxesFrom(ProblemForm& old)
+{
+    m_loading = true;
+    const auto copy = [](QLineEdit* to, const QLineEdit* from) {
+        if (to && from)
+            to->setText(from->text());
+    };
+    copy(txtXestimation, old.txtXestimation);
+    copy(txtDerNum, old.txtDerNum);
+    copy(txtSweepName, old.txtSweepName);
+    copy(txtSweepFrom, old.txtSweepFrom);
+    copy(txtSweepTo, old.txtSweepTo);
+    copy(txtSweepSteps, old.txtSweepSteps);
+    if (cboApproximation && old.cboApproximation)
+        cboApproximation->setCurrentText(old.cboApproximation->currentText());
+    m_loading = false;
+    m_problemFileName = old.m_problemFileName;
+    m_carrying = true;
+    setModified(true);
+    firstHeadBox()->setFocus();
+    firstHeadBox()->selectAll();
+}
+
+void ProblemForm::addChangeHeadItem(QMenu* file)
+{
+    QAction* item = file->addAction("Change Head...");
+    item->setObjectName("mnuChangeHead");
+    item->setToolTip("Type the order or the counts and the names again; the rest of the problem stays");
+    connect(item, &QAction::triggered, this, app::Guarded(this, [this]() {
+                if (firstHeadBox()->isEnabled())
+                    firstHeadBox()->setFocus();
+                else if (m_events->validateFocused())
+                    m_host.changeHead(this);
+            }));
+}
+
 void ProblemForm::addRecentMenu(QMenu* file)
 {
     QMenu* recent = file->addMenu("Recent Files");

@@ -135,6 +135,16 @@ public:
     bool changesMayGo();
     // The kind this form solves.
     virtual ProblemKind problemKind() const = 0;
+    // In a fresh form of `old`'s kind: `old`'s problem, with the head's boxes holding its head
+    // and open, the focus in the first; once the head is entered again, every text that still
+    // fits comes back (the equations and conditions up to the new counts, the interval, degree,
+    // constants, bounds, the method and its settings) and the rest is as a fresh form has it.
+    // The problem keeps its file name and counts as changed.
+    virtual void carryProblemFrom(ProblemForm& old) = 0;
+    // carryProblemFrom's part every form shares: the boxes no problem file keeps (the point and
+    // derivative to evaluate, the continuation, the initial approximation), the file name, the
+    // changed mark, the focus in the first head box.
+    void carryBoxesFrom(ProblemForm& old);
 
 protected:
     ProblemForm(bool nonlinear, app::FormHost& host);
@@ -180,6 +190,9 @@ protected:
     void connectCommands();
     // File > Examples..., after Open in `file`: the demos library.
     void addExamplesItem(QMenu* file);
+    // File > "Change Head..." (mnuChangeHead): the order (or the counts) and the names can be
+    // typed again without retyping the problem (FormHost::changeHead).
+    void addChangeHeadItem(QMenu* file);
     // File > "Recent Files" (mnuRecent), after Open in `file`: the pairs opened or saved last.
     void addRecentMenu(QMenu* file);
     // A save of the pair went through: nothing is unsaved, and the pair is a recent file.
@@ -276,6 +289,7 @@ protected:
     app::FormEvents* m_events = nullptr;
     std::atomic<bool> m_cancelSolve{false}; // set by Cancel: the solve under way stops
     std::optional<TextPlace> m_faultDuringSolve;  // marked once the solve has ended
+    bool m_carrying = false; // carryProblemFrom's problem waits for the head to be entered
     QPrinter m_printer;
     bool m_loading = false;
     QString m_problemFileName;

@@ -294,6 +294,7 @@ void FrmSingle::buildMenus()
     mnuOpen = mnuFile->addAction("Open");
     mnuOpen->setObjectName("mnuOpen");
     addRecentMenu(mnuFile);
+    addChangeHeadItem(mnuFile);
     addNewProblemItem(mnuFile);
     addExamplesItem(mnuFile);
     mnuFile->addSeparator()->setObjectName("mnuFileBar1");
@@ -386,6 +387,8 @@ void FrmSingle::wireEvents()
             return;
         txtDepVarNam->setEnabled(false);
         headEntered();
+        if (m_carrying)
+            showCarriedProblem();
     });
     wireProblemBoxes();
 }
@@ -545,6 +548,48 @@ void FrmSingle::ShowBC(int k)
     txtBC[static_cast<size_t>(k)]->show();
     txtXeval[static_cast<size_t>(k)]->show();
     txtXeval[static_cast<size_t>(k)]->setFocus();
+}
+
+void FrmSingle::carryProblemFrom(ProblemForm& oldForm)
+{
+    auto& old = static_cast<FrmSingle&>(oldForm);
+    old.readBoxes();
+    if (m_newton && old.m_newton)
+        m_newton->boxes = old.m_newton->boxes;
+    else
+        m_session->texts() = old.m_session->texts();
+    m_session->method = old.m_session->method;
+    m_session->autoDegree = old.m_session->autoDegree;
+    m_session->maxDegree = old.m_session->maxDegree;
+    m_session->tolerance = old.m_session->tolerance;
+    m_loading = true;
+    txtOrder->setText(old.txtOrder->text());
+    txtIndepVarNam->setText(old.txtIndepVarNam->text());
+    txtDepVarNam->setText(old.txtDepVarNam->text());
+    m_loading = false;
+    carryBoxesFrom(old);
+}
+
+// The carried problem shown under the head just entered: conditions past the old count as the
+// fresh form made them, those past the new count left out.
+void FrmSingle::showCarriedProblem()
+{
+    m_carrying = false;
+    SingleTexts& b = m_session->texts();
+    b.order = s(txtOrder->text());
+    b.indepVarName = s(txtIndepVarNam->text());
+    b.depVarName = s(txtDepVarNam->text());
+    for (int k = static_cast<int>(b.bcText.size()) + 1; k <= m_numBC; ++k) {
+        b.bcText.push_back(s(txtBC[static_cast<size_t>(k)]->text()));
+        b.bcPoint.push_back(s(txtXeval[static_cast<size_t>(k)]->text()));
+    }
+    b.bcText.resize(static_cast<size_t>(m_numBC));
+    b.bcPoint.resize(static_cast<size_t>(m_numBC));
+    m_loading = true;
+    showOpenedProblem();
+    m_loading = false;
+    setModified(true);
+    txtEquation->setFocus();
 }
 
 QWidget* FrmSingle::showFaultBox(const TextPlace& place)

@@ -49,6 +49,8 @@ public:
     std::optional<Solution> standingSolution() const override { return DescribeSolution(*m_session); }
     ProblemKind problemKind() const override;
     QWidget* showFaultBox(const TextPlace& place) override;
+    void carryProblemFrom(ProblemForm& old) override;
+    void showCarriedProblem();
     int NumBC() const { return m_numBC; }
 
     void ShowBC(int k);

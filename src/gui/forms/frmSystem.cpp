@@ -242,6 +242,7 @@ void FrmSystem::buildMenus()
     connect(mnuNew, &QAction::triggered, this, app::Guarded(this, [this]() { mnuNew_Click(); }));
     mnuOpen = action(file, "mnuOpen", "Open");
     addRecentMenu(file);
+    addChangeHeadItem(file);
     addNewProblemItem(file);
     addExamplesItem(file);
     mnuSave = action(file, "mnuSave", "Save All");
@@ -336,6 +337,8 @@ void FrmSystem::wireBoxes()
             return;
         txtDepVarNams->setEnabled(false);
         headEntered();
+        if (m_carrying)
+            showCarriedProblem();
     });
     wireProblemBoxes();
 }
@@ -531,6 +534,50 @@ void FrmSystem::BuildEntryControls()
         QWidget::setTabOrder(txtBC[b], txtXeval[b]);
         previous = txtXeval[b];
     }
+}
+
+void FrmSystem::carryProblemFrom(ProblemForm& oldForm)
+{
+    auto& old = static_cast<FrmSystem&>(oldForm);
+    old.readBoxes();
+    m_session->boxes = old.m_session->boxes;
+    m_session->method = old.m_session->method;
+    m_session->autoDegree = old.m_session->autoDegree;
+    m_session->maxDegree = old.m_session->maxDegree;
+    m_session->tolerance = old.m_session->tolerance;
+    m_loading = true;
+    txtNumDE->setText(old.txtNumDE->text());
+    txtNumBC->setText(old.txtNumBC->text());
+    txtIndepVarNam->setText(old.txtIndepVarNam->text());
+    txtDepVarNams->setText(old.txtDepVarNams->text());
+    m_loading = false;
+    carryBoxesFrom(old);
+}
+
+// The carried problem shown under the head just entered: equations and conditions past the old
+// counts as the fresh form made them, those past the new counts left out.
+void FrmSystem::showCarriedProblem()
+{
+    m_carrying = false;
+    SystemTexts& b = m_session->boxes;
+    b.numDE = s(txtNumDE->text());
+    b.numBC = s(txtNumBC->text());
+    b.indepVarName = s(txtIndepVarNam->text());
+    b.depVarNames = s(txtDepVarNams->text());
+    for (size_t e = b.equations.size(); e < txtEquation.size(); ++e)
+        b.equations.push_back(s(txtEquation[e]->text()));
+    b.equations.resize(txtEquation.size());
+    for (size_t k = b.bcText.size() + 1; k < txtBC.size(); ++k) {
+        b.bcText.push_back(s(txtBC[k]->text()));
+        b.bcPoint.push_back(s(txtXeval[k]->text()));
+    }
+    b.bcText.resize(txtBC.size() - 1);
+    b.bcPoint.resize(txtBC.size() - 1);
+    m_loading = true;
+    showOpenedProblem();
+    m_loading = false;
+    setModified(true);
+    txtEquation[0]->setFocus();
 }
 
 QWidget* FrmSystem::showFaultBox(const TextPlace& place)

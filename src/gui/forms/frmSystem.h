@@ -40,6 +40,8 @@ public:
     SystemSession& session() override { return *m_session; }
     std::optional<Solution> standingSolution() const override { return DescribeSolution(*m_session); }
     QWidget* showFaultBox(const TextPlace& place) override;
+    void carryProblemFrom(ProblemForm& old) override;
+    void showCarriedProblem();
     ProblemKind problemKind() const override
     {
         return m_nonlinear ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem;

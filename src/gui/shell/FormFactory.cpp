@@ -38,6 +38,14 @@ bool FormHoldsNoProblem(QWidget* form)
     return problem && problem->holdsNoProblem();
 }
 
+void CarryProblem(QWidget* from, QWidget* to)
+{
+    auto* old = qobject_cast<forms::ProblemForm*>(from);
+    auto* fresh = qobject_cast<forms::ProblemForm*>(to);
+    if (old && fresh)
+        fresh->carryProblemFrom(*old);
+}
+
 bool OpenPairInForm(QWidget* form, const QString& name)
 {
     auto* problem = qobject_cast<forms::ProblemForm*>(form);

@@ -31,6 +31,9 @@ void OpenDemoInForm(QWidget* form, const Demo& demo);
 std::optional<ProblemKind> FormKind(QWidget* form);
 // True when `form` holds no problem yet: its head is still open and nothing was typed.
 bool FormHoldsNoProblem(QWidget* form);
+// The problem of `from` into the fresh form `to` of the same kind, its head open for change
+// (ProblemForm::carryProblemFrom).
+void CarryProblem(QWidget* from, QWidget* to);
 // Opens the pair `name` in the problem form `form` (File > Open's reading); false when it did
 // not open (the form said why).
 bool OpenPairInForm(QWidget* form, const QString& name);

@@ -180,6 +180,16 @@ void Shell::openProblem(QWidget* form, const QString& name, bool ofFormKind)
         rememberFile(name);
 }
 
+void Shell::changeHead(QWidget* form)
+{
+    const std::optional<ProblemKind> kind = FormKind(form);
+    if (form != m_current || !kind)
+        return;
+    QWidget* fresh = CreateProblemForm(*kind, *this);
+    putInPlace(fresh);
+    CarryProblem(form, fresh);
+}
+
 namespace {
 QString RecentFilesStore()
 {

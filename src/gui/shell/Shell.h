@@ -58,6 +58,7 @@ public:
     void showChooser(QWidget* form) override;
     void showExamples(QWidget* from) override;
     void openProblem(QWidget* form, const QString& name, bool ofFormKind) override;
+    void changeHead(QWidget* form) override;
     QStringList recentFiles() const override;
     void rememberFile(const QString& name) override;
     // How many pairs the File menu's recent files keep.
