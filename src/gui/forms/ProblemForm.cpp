@@ -32,6 +32,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -160,12 +163,42 @@ app::ConstantsFrame* ProblemForm::addSolveRow(QVBoxLayout* main)
     return frame;
 }
 
+namespace {
+// The problem's column: as wide and high as its boxes want where the screen has the room, and
+// scrolled where it has not (a small or scaled screen), so that the window always fits and
+// Solve is always reachable. A plain scroll area would ask for a fixed, smaller size.
+class ProblemColumn : public QScrollArea {
+public:
+    QSize sizeHint() const override { return widget()->sizeHint() + QSize(bar(), 0); }
+    QSize minimumSizeHint() const override
+    {
+        // The full width while the screen holds it; below that the column scrolls sideways.
+        const QSize content = widget()->minimumSizeHint();
+        const QScreen* screen = this->screen();
+        const int room = screen ? screen->availableGeometry().width() / 2 : content.width();
+        return QSize(std::min(content.width(), room) + bar(), 120);
+    }
+
+private:
+    int bar() const { return verticalScrollBar()->sizeHint().width(); }
+};
+} // namespace
+
 QVBoxLayout* ProblemForm::makeColumns(QWidget* central)
 {
     auto* columns = new QHBoxLayout(central);
-    auto* problem = new QVBoxLayout();
+    auto* scroll = new ProblemColumn();
+    scroll->setObjectName("scrProblem");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* column = new QWidget();
+    column->setObjectName("fraProblem");
+    auto* problem = new QVBoxLayout(column);
+    problem->setContentsMargins(0, 0, 0, 0);
+    scroll->setWidget(column);
     m_resultsColumn = new QVBoxLayout();
-    columns->addLayout(problem, 0);
+    columns->addWidget(scroll, 0);
     columns->addLayout(m_resultsColumn, 1); // the window's extra width goes to the results
     return problem;
 }
