@@ -593,6 +593,50 @@ private slots:
         QVERIFY(form->session().solved());
     }
 
+    // The keys a desktop program answers to reach their commands, and Enter presses a focused
+    // button; each command's own question is answered "no" by the test.
+    void standardKeysReachTheirCommands_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("Open") << "Ctrl+O" << "open dialog";
+        QTest::newRow("Save") << "Ctrl+S" << "save dialog";
+        QTest::newRow("Save As") << "Ctrl+Shift+S" << "save dialog";
+        QTest::newRow("Print") << "Ctrl+P" << "printer";
+        QTest::newRow("New") << "Ctrl+N" << "save question";
+        QTest::newRow("Quit") << "Ctrl+Q" << "save question";
+        QTest::newRow("Enter on a button") << "Return" << "next condition";
+    }
+    void standardKeysReachTheirCommands()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, reached);
+        enterHead();
+        QVERIFY(form->Modified());
+        QStringList seen;
+        form->chooseFile = [&](bool save) {
+            seen << (save ? "save dialog" : "open dialog");
+            return QString();
+        };
+        form->confirmPrinter = [&](QPrinter&) {
+            seen << "printer";
+            return false;
+        };
+        form->askSaveChanges = [&]() {
+            seen << "save question";
+            return QMessageBox::Cancel;
+        };
+        form->cmdNextBC->setFocus();
+        if (keys == "Return")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        else
+            QTest::keySequence(form, QKeySequence(keys));
+        if (find<QLabel>(form, "lblBCNum")->text() == "2")
+            seen << "next condition";
+        QCOMPARE(seen, QStringList{reached});
+        QVERIFY(form->isVisible());
+    }
+
     // A long solve runs off the window's thread: its progress and Cancel show, input to the
     // boxes is held back, and Cancel, Escape or closing the window stop it with the stopped line
     // listed; the form solves again afterwards.
