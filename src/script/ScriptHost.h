@@ -59,6 +59,19 @@ public:
     // While quiet, engine errors are recorded (fault(), the trap) but not shown: the accurate
     // method's trial steps may fail, and a failed trial is only a shorter step.
     void setQuiet(bool quiet) { m_quiet = quiet; }
+    bool quiet() const { return m_quiet; }
+    // Quiet for the life of the object, then as before, however the scope is left.
+    class QuietScope {
+    public:
+        explicit QuietScope(ScriptHost& host) : m_host(host), m_was(host.quiet()) { host.setQuiet(true); }
+        ~QuietScope() { m_host.setQuiet(m_was); }
+        QuietScope(const QuietScope&) = delete;
+        QuietScope& operator=(const QuietScope&) = delete;
+
+    private:
+        ScriptHost& m_host;
+        bool m_was;
+    };
 
     // Runs a statement text.
     bool execute(const std::string& text);

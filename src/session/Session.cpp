@@ -50,9 +50,9 @@ bool Session::solve()
         m_report = describe();
         addPowerSeries();
         if (m_report.standing && m_report.chebyshev.empty()) {
-            m_host.setQuiet(true); // a midpoint where the engine fails only leaves the check out
+            // A midpoint where the engine fails only leaves the check out.
+            script::ScriptHost::QuietScope quiet(m_host);
             m_report.gridCheck = checkBetweenGridPoints();
-            m_host.setQuiet(false);
         }
         return solved;
     } catch (const std::bad_alloc&) {
@@ -89,9 +89,10 @@ void Session::checkOpenedSeries()
 {
     if (!m_report.standing || !m_report.chebyshev.empty())
         return;
-    m_host.setQuiet(true);
-    m_report.gridCheck = checkBetweenGridPoints();
-    m_host.setQuiet(false);
+    {
+        script::ScriptHost::QuietScope quiet(m_host);
+        m_report.gridCheck = checkBetweenGridPoints();
+    }
     if (m_report.gridCheck)
         m_report.gridCheck->opened = true;
 }
