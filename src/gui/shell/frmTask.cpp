@@ -1,5 +1,6 @@
 #include "gui/shell/frmTask.h"
 
+#include "gui/app/FormSupport.h"
 #include "gui/app/Guard.h"
 #include "gui/app/Messages.h"
 #include "gui/shell/Shell.h"
@@ -75,11 +76,15 @@ FrmTask::FrmTask(Shell& shell) : m_shell(shell)
     connect(mnuAbout, &QAction::triggered, this, app::Guarded(this, [this]() { m_shell.ShowAbout(); }));
     connect(cmdOK, &QPushButton::clicked, this, app::Guarded(this, [this]() { cmdOK_Click(); }));
     connect(cmdExamples, &QPushButton::clicked, this, app::Guarded(this, [this]() { m_shell.showExamples(this); }));
-    // Enter presses the default button, "Compute solution".
+    // Enter presses the default button, "Compute solution"; F1 is Help and Ctrl+Q quits, as in
+    // every window.
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* enter = new QShortcut(QKeySequence(key), this);
         connect(enter, &QShortcut::activated, cmdOK, &QPushButton::click);
     }
+    app::StandardItems items;
+    items.help = mnuHelp;
+    app::GiveStandardKeys(this, items);
 }
 
 void FrmTask::cmdOK_Click()
