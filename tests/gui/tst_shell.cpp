@@ -58,6 +58,17 @@ public:
     }
 };
 
+// The demo `name` from the examples folder, opened in `shell`'s form of its kind.
+ode::forms::ProblemForm* openDemo(Shell& shell, const QString& name)
+{
+    const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
+    const ode::Demo* demo = ode::FindDemo(library, name.toStdString());
+    if (!demo)
+        qFatal("no demo named %s", qPrintable(name));
+    shell.openDemo(*demo);
+    return qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+}
+
 } // namespace
 
 class TestShell : public QObject {
@@ -88,11 +99,7 @@ private slots:
         QFETCH(QStringList, order);
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        const ode::Demo* d = ode::FindDemo(library, demo.toStdString());
-        QVERIFY(d);
-        shell.openDemo(*d);
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* form = openDemo(shell, demo);
         QVERIFY(form && activate(form));
         find<QPushButton>(form, "cmdNextBC")->click();
         QWidget* first = find<QWidget>(form, order[0]);
@@ -114,51 +121,44 @@ private slots:
         QCOMPARE(backward, forward);
     }
 
-    void aPointNeedsNoQuestionAndIsWrittenBackAtExit()
+    // A point starts without a question; a comma asks, and Yes switches to the point (the comma
+    // written back at exit) while No and Cancel do not start and write nothing.
+    void theSeparatorAtStartDecides_data()
     {
-        auto setting = std::make_unique<FakeSetting>(".");
-        FakeSetting* s = setting.get();
-        Shell shell(std::move(setting));
-        bool asked = false;
-        shell.askDecimal = [&]() {
-            asked = true;
-            return WarningAnswer::No;
-        };
-        QVERIFY(shell.Main());
-        QVERIFY(!asked);
-        QVERIFY(shell.task()->isVisible());
-        QCOMPARE(shell.decimalPoint().SavedDecimalSeparator(), std::string("."));
-        shell.task()->close();
-        QVERIFY(shell.ended());
-        QCOMPARE(s->writes, std::vector<std::string>{"."});
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<int>("answer"); // -1: not asked
+        QTest::newRow("point") << "." << -1;
+        QTest::newRow("comma, Yes") << "," << int(WarningAnswer::Yes);
+        QTest::newRow("comma, No") << "," << int(WarningAnswer::No);
+        QTest::newRow("comma, Cancel") << "," << int(WarningAnswer::Cancel);
     }
-
-    void aCommaAsksAndTheAnswerDecides_data()
+    void theSeparatorAtStartDecides()
     {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("Yes") << int(WarningAnswer::Yes);
-        QTest::newRow("No") << int(WarningAnswer::No);
-        QTest::newRow("Cancel") << int(WarningAnswer::Cancel);
-    }
-    void aCommaAsksAndTheAnswerDecides()
-    {
+        QFETCH(QString, separator);
         QFETCH(int, answer);
-        auto setting = std::make_unique<FakeSetting>(",");
+        auto setting = std::make_unique<FakeSetting>(separator.toStdString());
         FakeSetting* s = setting.get();
         Shell shell(std::move(setting));
-        shell.askDecimal = [&]() { return WarningAnswer(answer); };
+        int asked = 0;
+        shell.askDecimal = [&]() {
+            ++asked;
+            return answer < 0 ? WarningAnswer::No : WarningAnswer(answer);
+        };
         const bool started = shell.Main();
-        if (WarningAnswer(answer) == WarningAnswer::Yes) {
-            QVERIFY(started);
-            QCOMPARE(s->value, std::string("."));
-            QVERIFY(shell.task()->isVisible());
-            shell.task()->close();
-            QCOMPARE(s->writes, (std::vector<std::string>{".", ","}));
-        } else {
+        QCOMPARE(asked, answer < 0 ? 0 : 1);
+        if (answer >= 0 && WarningAnswer(answer) != WarningAnswer::Yes) {
             QVERIFY(!started);
             QVERIFY(!shell.task()->isVisible());
             QVERIFY(s->writes.empty());
+            return;
         }
+        QVERIFY(started);
+        QCOMPARE(s->value, std::string("."));
+        QCOMPARE(shell.decimalPoint().SavedDecimalSeparator(), separator.toStdString());
+        QVERIFY(shell.task()->isVisible());
+        shell.task()->close();
+        QVERIFY(shell.ended());
+        QCOMPARE(s->writes, (answer < 0 ? std::vector<std::string>{"."} : std::vector<std::string>{".", ","}));
     }
 
     void theWarningBoxHasItsTitleLinesAndButtons()
@@ -399,9 +399,7 @@ private slots:
         QFETCH(QString, contains);
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        shell.openDemo(*ode::FindDemo(library, demo.toStdString()));
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* form = openDemo(shell, demo);
         QVERIFY(form);
         form->mnuExport->trigger();
         QVERIFY(form->findChild<ode::app::FrmExport*>() == nullptr);
@@ -469,9 +467,7 @@ private slots:
         QFETCH(QStringList, conditions);
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        shell.openDemo(*ode::FindDemo(library, demo.toStdString()));
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* form = openDemo(shell, demo);
         QVERIFY(form && activate(form));
         form->cmdSolve->click();
         const QStringList solved = items(form->lstCoeff);
@@ -642,11 +638,7 @@ private slots:
             QSKIP("the layout is checked on screens of their own (the tst_shell_layout tests)");
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        const ode::Demo* d = ode::FindDemo(library, demo.toStdString());
-        QVERIFY(d);
-        shell.openDemo(*d);
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* form = openDemo(shell, demo);
         QVERIFY(form && activate(form));
         const int width = form->width();
         form->cmdSolve->click();
@@ -695,19 +687,17 @@ private slots:
         QCOMPARE(help.contents()->topLevelItemCount(), 9);
         QCOMPARE(help.contents()->topLevelItem(0)->text(0), QString("Welcome to ODE Series"));
         QVERIFY(help.browser()->toPlainText().contains("finite series"));
-        // The pages of what came later: the accurate method, the examples library, the exports.
+        // The pages of the accurate method, the examples library, the exports, the expressions and the forms.
         const std::pair<const char*, const char*> pages[] = {{"accurate.html", "CONVERGED AT DEGREE d"},
                                                              {"examples.html", "Examples..."},
                                                              {"files.html", "File > Export..."},
-                                                             {"plot.html", "Export Picture..."}};
+                                                             {"plot.html", "Export Picture..."},
+                                                             {"expressions.html", "binds tighter than the power"},
+                                                             {"forms.html", "Show all BC's"}};
         for (const auto& [page, words] : pages) {
             help.browser()->setSource(QUrl(page));
             QVERIFY2(help.browser()->toPlainText().contains(words), page);
         }
-        help.browser()->setSource(QUrl("expressions.html"));
-        QVERIFY(help.browser()->toPlainText().contains("binds tighter than the power"));
-        help.browser()->setSource(QUrl("forms.html"));
-        QVERIFY(help.browser()->toPlainText().contains("Show all BC's"));
         // Back and Forward, and the contents following the page shown.
         auto* back = find<QPushButton>(&help, "cmdBack");
         auto* forward = find<QPushButton>(&help, "cmdForward");
