@@ -305,34 +305,41 @@ private slots:
     }
 
     // The first window's Examples..., a double-click on a demo, Solve: a first solution in
-    // three clicks, for a demo of every kind.
-    void aDemoOfEveryKindSolvesInThreeClicks_data()
+    // three clicks, for a demo of every kind. File > Export... is refused with a reason before
+    // the solve; afterwards its window writes the kind chosen, closes and the form's status bar
+    // names the files; a target that cannot be written is explained in the window, which stays.
+    void aDemoOfEveryKindSolvesInThreeClicksAndExports_data()
     {
         QTest::addColumn<QString>("demo");
         QTest::addColumn<QString>("form");
         QTest::addColumn<QString>("firstLine");
+        QTest::addColumn<int>("kind");         // exported, -1 for none
+        QTest::addColumn<QString>("file");     // written, relative to the folder
+        QTest::addColumn<QString>("contains"); // a piece of its text
         const QString linear = "EXPANSION COEFFICIENTS:", newton = "COEFFICIENTS:   ( LAST CORRECTION: )";
-        QTest::newRow("Pldif") << "harmonic-oscillator"
-                               << "frmPldif" << linear;
-        QTest::newRow("Tldif") << "forced-oscillator"
-                               << "frmTldif" << linear;
-        QTest::newRow("Pndif") << "logistic"
-                               << "frmPndif" << newton;
-        QTest::newRow("Tndif") << "periodic-cubic"
-                               << "frmTndif"
-                               << "COEFFICIENTS:                 LAST CORRECTION:";
-        QTest::newRow("Sldif") << "rotation"
-                               << "frmSldif" << linear;
-        QTest::newRow("Sndif") << "rotation-nonlinear"
-                               << "frmSndif" << newton;
-        QTest::newRow("Pndif Chebyshev") << "bratu"
-                                         << "frmPndif" << newton; // opens in the accurate method
+        QTest::newRow("Pldif csv") << "harmonic-oscillator" << "frmPldif" << linear << int(ode::ExportKind::Csv)
+                                   << "out.csv" << "variable,index,coefficient";
+        QTest::newRow("Tldif json") << "forced-oscillator" << "frmTldif" << linear << int(ode::ExportKind::Json)
+                                    << "out.json" << "\"kind\": \"Tldif\"";
+        QTest::newRow("Pndif latex") << "logistic" << "frmPndif" << newton << int(ode::ExportKind::Latex) << "out.tex"
+                                     << "\\begin{align*}";
+        QTest::newRow("Tndif python") << "periodic-cubic" << "frmTndif" << "COEFFICIENTS:                 LAST CORRECTION:"
+                                      << int(ode::ExportKind::Python) << "out.py" << "def y(x, derivative=0):";
+        QTest::newRow("Sldif c") << "rotation" << "frmSldif" << linear << int(ode::ExportKind::C) << "out.c"
+                                 << "double z(double x, int derivative)";
+        QTest::newRow("Sndif octave") << "rotation-nonlinear" << "frmSndif" << newton << int(ode::ExportKind::Octave)
+                                      << "out/z.m" << "function value = z(x, derivative)";
+        // Opens in the accurate method.
+        QTest::newRow("Pndif Chebyshev") << "bratu" << "frmPndif" << newton << -1 << QString() << QString();
     }
-    void aDemoOfEveryKindSolvesInThreeClicks()
+    void aDemoOfEveryKindSolvesInThreeClicksAndExports()
     {
         QFETCH(QString, demo);
         QFETCH(QString, form);
         QFETCH(QString, firstLine);
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        QFETCH(QString, contains);
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
         QVERIFY(activate(shell.task()));
@@ -360,6 +367,16 @@ private slots:
         // The nonlinear demos open with the zero start, which converges every time.
         if (opened->cboApproximation)
             QCOMPARE(opened->cboApproximation->currentIndex(), 0);
+        if (kind >= 0) {
+            opened->mnuExport->trigger();
+            QVERIFY(opened->findChild<ode::app::FrmExport*>() == nullptr);
+            QCOMPARE(opened->statusBar()->currentMessage(),
+                     QString("Solve the problem first: no solution stands to export."));
+        }
+        if (auto* single = dynamic_cast<ode::NonlinearSession*>(&opened->session()))
+            single->seedRandom(1);
+        if (auto* system = dynamic_cast<ode::SystemSession*>(&opened->session()))
+            system->seedRandom(1);
         QTest::mouseClick(opened->cmdSolve, Qt::LeftButton);
         QVERIFY(opened->lstCoeff->count() > 3);
         QCOMPARE(opened->lstCoeff->item(0)->text(), firstLine);
@@ -367,56 +384,15 @@ private slots:
             QCOMPARE(opened->cboMethod->currentIndex(), 1);
             QVERIFY(opened->lblAccuracy->text().startsWith("CONVERGED AT DEGREE"));
         }
-    }
-
-    // File > Export... in every kind of form: refused with a reason before a solve; afterwards
-    // the window writes the kind chosen, closes and the form's status bar names the files; a
-    // target that cannot be written is explained in the window, which stays.
-    void exportFromTheForms_data()
-    {
-        QTest::addColumn<QString>("demo");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("file");     // written, relative to the folder
-        QTest::addColumn<QString>("contains"); // a piece of its text
-        QTest::newRow("Pldif csv") << "airy" << int(ode::ExportKind::Csv) << "out.csv"
-                                   << "variable,index,coefficient";
-        QTest::newRow("Tldif json") << "forced-oscillator" << int(ode::ExportKind::Json) << "out.json"
-                                    << "\"kind\": \"Tldif\"";
-        QTest::newRow("Pndif latex") << "logistic" << int(ode::ExportKind::Latex) << "out.tex"
-                                     << "\\begin{align*}";
-        QTest::newRow("Tndif python") << "periodic-cubic" << int(ode::ExportKind::Python) << "out.py"
-                                      << "def y(x, derivative=0):";
-        QTest::newRow("Sldif c") << "rotation" << int(ode::ExportKind::C) << "out.c"
-                                 << "double z(double x, int derivative)";
-        QTest::newRow("Sndif octave") << "rotation-nonlinear" << int(ode::ExportKind::Octave) << "out/z.m"
-                                      << "function value = z(x, derivative)";
-    }
-    void exportFromTheForms()
-    {
-        QFETCH(QString, demo);
-        QFETCH(int, kind);
-        QFETCH(QString, file);
-        QFETCH(QString, contains);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        auto* form = openDemo(shell, demo);
-        QVERIFY(form);
-        form->mnuExport->trigger();
-        QVERIFY(form->findChild<ode::app::FrmExport*>() == nullptr);
-        QCOMPARE(form->statusBar()->currentMessage(),
-                 QString("Solve the problem first: no solution stands to export."));
-        if (auto* single = dynamic_cast<ode::NonlinearSession*>(&form->session()))
-            single->seedRandom(1);
-        if (auto* system = dynamic_cast<ode::SystemSession*>(&form->session()))
-            system->seedRandom(1);
-        form->cmdSolve->click();
-        form->mnuExport->trigger();
-        QPointer<ode::app::FrmExport> window = form->findChild<ode::app::FrmExport*>("frmExport");
+        if (kind < 0)
+            return;
+        opened->mnuExport->trigger();
+        QPointer<ode::app::FrmExport> window = opened->findChild<ode::app::FrmExport*>("frmExport");
         QVERIFY(window && window->isVisible());
         window->cboExportKind->setCurrentIndex(window->cboExportKind->findData(kind));
         QVERIFY(window->txtExportPath->text().startsWith("solution")); // a demo has no file name of its own
         if (const QString shots = qEnvironmentVariable("ODESERIES_SCREENSHOTS"); !shots.isEmpty())
-            window->grab().save(shots + "/frmExport-" + form->objectName() + ".png");
+            window->grab().save(shots + "/frmExport-" + opened->objectName() + ".png");
         QTemporaryDir dir;
         // A folder that does not exist: explained in the window, nothing closes.
         window->txtExportPath->setText(dir.filePath("missing/folder/" + QFileInfo(file).fileName()));
@@ -438,7 +414,7 @@ private slots:
         QFile written(dir.filePath(file));
         QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(dir.filePath(file)));
         QVERIFY(QString::fromUtf8(written.readAll()).contains(contains));
-        QVERIFY(form->statusBar()->currentMessage().startsWith("Exported: " + target));
+        QVERIFY(opened->statusBar()->currentMessage().startsWith("Exported: " + target));
         if (kind == int(ode::ExportKind::Csv))
             QVERIFY(QFile::exists(dir.filePath("out-grid.csv")));
     }
