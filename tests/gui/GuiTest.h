@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -139,6 +140,43 @@ void enterHead(Form* form, const QString& order = "2", const QString& indep = "x
     pressTab();
     typeInto(form->txtDepVarNam, dep);
     pressTab();
+}
+
+// Types each text into the box of that name in turn, as a user does; a condition's or an
+// equation's box out of view is first brought into view with its Next button.
+inline void typeAll(QWidget* form, const QList<std::pair<QString, QString>>& entries)
+{
+    for (const auto& [name, text] : entries) {
+        auto* box = find<QWidget>(form, name);
+        const QString next = name.startsWith("txtEquation_") ? "cmdNextDE" : "cmdNextBC";
+        for (int i = 0; i < 10 && !box->isVisible(); ++i)
+            find<QPushButton>(form, next)->click();
+        typeInto(box, text);
+    }
+}
+
+// A fresh form of `kind` (in a fresh shell) that opens the pair `file` through File > Open.
+template <typename Form>
+Form* reopen(std::unique_ptr<ode::shell::Shell>& shell, ode::ProblemKind kind, const QString& file)
+{
+    Form* form = openForm<Form>(shell, kind);
+    form->chooseFile = [file](bool) { return file; };
+    form->mnuOpen->trigger();
+    return form;
+}
+
+// Which of the `expected` lines the form's printed report (File > Print into a PDF) lacks.
+template <typename Form> QStringList missingFromPrint(Form* form, const QStringList& expected)
+{
+    QTemporaryDir dir;
+    form->confirmPrinter = printInto(dir.filePath("report.pdf"));
+    form->mnuPrint->trigger();
+    const QStringList lines = pdfLines(dir.filePath("report.pdf"));
+    QStringList missing;
+    for (const QString& line : expected)
+        if (!lines.contains(line))
+            missing << line;
+    return missing;
 }
 
 // The lines of a list, in order.

@@ -29,7 +29,6 @@ class TestNonlinearForm : public QObject {
 
     void enterHead() { guitest::enterHead(form); }
 
-    // y'' - 2y^3 = 0, y(1) = 1, y' + y^2 = 0 at 3: the solution 1/x.
     // The form's own problem as it stands: y'' = 2y^3, y'(3) + y(3)^2 = 0 and y(1) = 1, whose
     // solution is 1/x; from unit coefficients.
     void reciprocalProblem()
@@ -44,18 +43,14 @@ private slots:
     void init() { form = open(ode::ProblemKind::NonlinearPower); }
     void cleanup() { shell.reset(); }
 
-    void theFormShowsItsOwnDefaults()
+    // The forms' own defaults: the power form's problem (its texts as the printed report gives
+    // them back) and the start, chosen once the head is entered; the trigonometric form's labels.
+    void theFormsShowAndPrintTheirOwnDefaults()
     {
         QCOMPARE(form->objectName(), QString("frmPndif"));
-        QCOMPARE(form->txtEquation->text(), QString("y''-2*y^3=0"));
         QCOMPARE(form->txtBC[1]->text(), QString("y'+y^2=0"));
         QCOMPARE(form->txtXeval[1]->text(), QString("3"));
-        QCOMPARE(form->txtXlower->text(), QString("1"));
         QCOMPARE(form->txtExpansion->text(), QString("*"));
-        QCOMPARE(form->txtTerms->text(), QString("22"));
-        QCOMPARE(form->txtErrorD->text(), QString(".01"));
-        QCOMPARE(form->txtMaxcy->text(), QString("10"));
-        QCOMPARE(form->txtErrorD->toolTip(), QString("Error MUST be >0"));
         QCOMPARE(find<QLabel>(form, "lblErrorD")->text(), QString("Approx. error bound for DE & BC's:"));
         QCOMPARE(form->cboApproximation->currentText(), QString("2 - Random coefficients"));
         QCOMPARE(form->cboApproximation->count(), 5);
@@ -64,9 +59,22 @@ private slots:
         QVERIFY(form->mnuPrint->isVisible());
         QCOMPARE(form->cmdEvaluate->text(), QString("Value="));
         QVERIFY(!form->findChild<QLabel*>("lblValSer"));
-        enterHead();
+        reciprocalProblem();
         QVERIFY(form->cboApproximation->isEnabled());
         QVERIFY(form->mnuPrint->isEnabled());
+        form->cmdSolve->click();
+        QCOMPARE(missingFromPrint(form, {"DIFFERENTIAL EQUATION:", "y''-2*y^3=0", "ORDER: 2", "DEGREE OF EXPANSION: 22",
+                                         "MAXIMUM ERROR IN DE & BC'S: .01", "MAXIMUM # OF ITERATIONS: 10",
+                                         "INTERVAL STUDIED: [ 1 , 3 ]", "CENTER OF EXPANSION: 2",
+                                         "EXPANSION COEFFICIENTS:"}),
+                 QStringList());
+        form = open(ode::ProblemKind::NonlinearTrig);
+        QCOMPARE(form->objectName(), QString("frmTndif"));
+        QCOMPARE(form->txtEquation->text(), QString("exp(x)*y''-y*y'+y=exp(x)"));
+        QCOMPARE(form->txtTerms->text(), QString("23"));
+        QCOMPARE(find<QLabel>(form, "lblTerms")->text(), QString("Number of terms:"));
+        QCOMPARE(find<QLabel>(form, "lblPeriod")->text(), QString("Desired period:"));
+        QCOMPARE(find<QLabel>(form, "lblErrorC")->text(), QString("Appx. error for Coeffs:"));
     }
 
     void orderTenAndZeroBoundsAreRefused()
@@ -116,10 +124,7 @@ private slots:
     {
         auto* method = find<QComboBox>(form, "cboMethod");
         reciprocalProblem();
-        typeInto(form->txtErrorD, "1E-9");
-        typeInto(form->txtErrorC, "1E-9");
-        typeInto(form->txtMaxcy, "40");
-        typeInto(form->txtTerms, "30");
+        typeAll(form, {{"txtErrorD", "1E-9"}, {"txtErrorC", "1E-9"}, {"txtMaxcy", "40"}, {"txtTerms", "30"}});
         method->setCurrentIndex(1);
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
@@ -145,10 +150,7 @@ private slots:
         method->setCurrentIndex(0);
         QCOMPARE(passes->count(), 0);
         QVERIFY(form->picDecay->empty());
-        // (a new form replaces this one)
-        auto* second = open(ode::ProblemKind::NonlinearPower);
-        second->chooseFile = [&](bool) { return file; };
-        second->mnuOpen->trigger();
+        auto* second = reopen<FrmSingle>(shell, ode::ProblemKind::NonlinearPower, file);
         QCOMPARE(find<QComboBox>(second, "cboMethod")->currentIndex(), 1);
         QCOMPARE(items(second->lstChebyshev), chebyshev);
         typeInto(second->txtXestimation, "2");
@@ -163,26 +165,15 @@ private slots:
     void continuationSweepsAConstant()
     {
         enterHead();
-        typeInto(form->txtEquation, "y''+lambda*exp(y)=0");
-        typeInto(form->txtBC[1], "y=0");
-        typeInto(form->txtXeval[1], "0");
-        form->cmdNextBC->click();
-        typeInto(form->txtBC[2], "y=0");
-        typeInto(form->txtXeval[2], "1");
-        typeInto(form->txtXlower, "0");
-        typeInto(form->txtXupper, "1");
-        typeInto(form->txtTerms, "40");
-        typeInto(form->txtErrorD, "1E-11");
-        typeInto(form->txtErrorC, "1E-11");
-        typeInto(form->txtMaxcy, "40");
+        typeAll(form, {{"txtEquation", "y''+lambda*exp(y)=0"}, {"txtBC_1", "y=0"}, {"txtXeval_1", "0"},
+                       {"txtBC_2", "y=0"}, {"txtXeval_2", "1"}, {"txtXlower", "0"}, {"txtXupper", "1"},
+                       {"txtTerms", "40"}, {"txtErrorD", "1E-11"}, {"txtErrorC", "1E-11"}, {"txtMaxcy", "40"}});
         form->cboApproximation->setCurrentIndex(0);
         typeInto(form->cboConstants->lineEdit(), "lambda=1");
         form->cmdAddCons->click();
         find<QComboBox>(form, "cboMethod")->setCurrentIndex(1);
-        typeInto(form->txtSweepName, "lambda");
-        typeInto(form->txtSweepFrom, "0.5");
-        typeInto(form->txtSweepTo, "3.5");
-        typeInto(form->txtSweepSteps, "0");
+        typeAll(form, {{"txtSweepName", "lambda"}, {"txtSweepFrom", "0.5"}, {"txtSweepTo", "3.5"},
+                       {"txtSweepSteps", "0"}});
         pressTab();
         QVERIFY(form->txtSweepSteps->hasFocus());
         typeInto(form->txtSweepSteps, "3");
@@ -230,7 +221,6 @@ private slots:
         form->mnuSave->trigger();
         QCOMPARE(asked, 1);
         QVERIFY(QFile::exists(dir.filePath("own.str")));
-        form->chooseFile = [&](bool) { return file; };
 
         // A series without coefficients falls back to random coefficients.
         form->chooseFile = [&](bool) { return dir.filePath("none"); };
@@ -240,32 +230,6 @@ private slots:
         const QStringList seen = answeringBoxes([&]() { form->txtXestimation->setFocus(); });
         QCOMPARE(seen.size(), 1);
         QCOMPARE(form->cboApproximation->currentText(), QString("2 Random coefficients"));
-    }
-
-    void printingTheNonlinearReport()
-    {
-        QTemporaryDir dir;
-        reciprocalProblem();
-        form->cmdSolve->click();
-        form->confirmPrinter = printInto(dir.filePath("nonlinear.pdf"));
-        form->mnuPrint->trigger();
-        const QStringList lines = pdfLines(dir.filePath("nonlinear.pdf"));
-        for (const char* expected :
-             {"DIFFERENTIAL EQUATION:", "y''-2*y^3=0", "ORDER: 2", "DEGREE OF EXPANSION: 22",
-              "MAXIMUM ERROR IN DE & BC'S: .01", "MAXIMUM # OF ITERATIONS: 10", "INTERVAL STUDIED: [ 1 , 3 ]",
-              "CENTER OF EXPANSION: 2", "EXPANSION COEFFICIENTS:"})
-            QVERIFY2(lines.contains(expected), expected);
-    }
-
-    void theTrigonometricFormsLabels()
-    {
-        form = open(ode::ProblemKind::NonlinearTrig);
-        QCOMPARE(form->objectName(), QString("frmTndif"));
-        QCOMPARE(form->txtEquation->text(), QString("exp(x)*y''-y*y'+y=exp(x)"));
-        QCOMPARE(form->txtTerms->text(), QString("23"));
-        QCOMPARE(find<QLabel>(form, "lblTerms")->text(), QString("Number of terms:"));
-        QCOMPARE(find<QLabel>(form, "lblPeriod")->text(), QString("Desired period:"));
-        QCOMPARE(find<QLabel>(form, "lblErrorC")->text(), QString("Appx. error for Coeffs:"));
     }
 };
 

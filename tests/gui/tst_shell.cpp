@@ -58,6 +58,17 @@ public:
     }
 };
 
+// The demo `name` from the examples folder, opened in `shell`'s form of its kind.
+ode::forms::ProblemForm* openDemo(Shell& shell, const QString& name)
+{
+    const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
+    const ode::Demo* demo = ode::FindDemo(library, name.toStdString());
+    if (!demo)
+        qFatal("no demo named %s", qPrintable(name));
+    shell.openDemo(*demo);
+    return qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+}
+
 } // namespace
 
 class TestShell : public QObject {
@@ -88,11 +99,7 @@ private slots:
         QFETCH(QStringList, order);
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        const ode::Demo* d = ode::FindDemo(library, demo.toStdString());
-        QVERIFY(d);
-        shell.openDemo(*d);
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* form = openDemo(shell, demo);
         QVERIFY(form && activate(form));
         find<QPushButton>(form, "cmdNextBC")->click();
         QWidget* first = find<QWidget>(form, order[0]);
@@ -114,51 +121,44 @@ private slots:
         QCOMPARE(backward, forward);
     }
 
-    void aPointNeedsNoQuestionAndIsWrittenBackAtExit()
+    // A point starts without a question; a comma asks, and Yes switches to the point (the comma
+    // written back at exit) while No and Cancel do not start and write nothing.
+    void theSeparatorAtStartDecides_data()
     {
-        auto setting = std::make_unique<FakeSetting>(".");
-        FakeSetting* s = setting.get();
-        Shell shell(std::move(setting));
-        bool asked = false;
-        shell.askDecimal = [&]() {
-            asked = true;
-            return WarningAnswer::No;
-        };
-        QVERIFY(shell.Main());
-        QVERIFY(!asked);
-        QVERIFY(shell.task()->isVisible());
-        QCOMPARE(shell.decimalPoint().SavedDecimalSeparator(), std::string("."));
-        shell.task()->close();
-        QVERIFY(shell.ended());
-        QCOMPARE(s->writes, std::vector<std::string>{"."});
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<int>("answer"); // -1: not asked
+        QTest::newRow("point") << "." << -1;
+        QTest::newRow("comma, Yes") << "," << int(WarningAnswer::Yes);
+        QTest::newRow("comma, No") << "," << int(WarningAnswer::No);
+        QTest::newRow("comma, Cancel") << "," << int(WarningAnswer::Cancel);
     }
-
-    void aCommaAsksAndTheAnswerDecides_data()
+    void theSeparatorAtStartDecides()
     {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("Yes") << int(WarningAnswer::Yes);
-        QTest::newRow("No") << int(WarningAnswer::No);
-        QTest::newRow("Cancel") << int(WarningAnswer::Cancel);
-    }
-    void aCommaAsksAndTheAnswerDecides()
-    {
+        QFETCH(QString, separator);
         QFETCH(int, answer);
-        auto setting = std::make_unique<FakeSetting>(",");
+        auto setting = std::make_unique<FakeSetting>(separator.toStdString());
         FakeSetting* s = setting.get();
         Shell shell(std::move(setting));
-        shell.askDecimal = [&]() { return WarningAnswer(answer); };
+        int asked = 0;
+        shell.askDecimal = [&]() {
+            ++asked;
+            return answer < 0 ? WarningAnswer::No : WarningAnswer(answer);
+        };
         const bool started = shell.Main();
-        if (WarningAnswer(answer) == WarningAnswer::Yes) {
-            QVERIFY(started);
-            QCOMPARE(s->value, std::string("."));
-            QVERIFY(shell.task()->isVisible());
-            shell.task()->close();
-            QCOMPARE(s->writes, (std::vector<std::string>{".", ","}));
-        } else {
+        QCOMPARE(asked, answer < 0 ? 0 : 1);
+        if (answer >= 0 && WarningAnswer(answer) != WarningAnswer::Yes) {
             QVERIFY(!started);
             QVERIFY(!shell.task()->isVisible());
             QVERIFY(s->writes.empty());
+            return;
         }
+        QVERIFY(started);
+        QCOMPARE(s->value, std::string("."));
+        QCOMPARE(shell.decimalPoint().SavedDecimalSeparator(), separator.toStdString());
+        QVERIFY(shell.task()->isVisible());
+        shell.task()->close();
+        QVERIFY(shell.ended());
+        QCOMPARE(s->writes, (answer < 0 ? std::vector<std::string>{"."} : std::vector<std::string>{".", ","}));
     }
 
     void theWarningBoxHasItsTitleLinesAndButtons()
@@ -305,34 +305,41 @@ private slots:
     }
 
     // The first window's Examples..., a double-click on a demo, Solve: a first solution in
-    // three clicks, for a demo of every kind.
-    void aDemoOfEveryKindSolvesInThreeClicks_data()
+    // three clicks, for a demo of every kind. File > Export... is refused with a reason before
+    // the solve; afterwards its window writes the kind chosen, closes and the form's status bar
+    // names the files; a target that cannot be written is explained in the window, which stays.
+    void aDemoOfEveryKindSolvesInThreeClicksAndExports_data()
     {
         QTest::addColumn<QString>("demo");
         QTest::addColumn<QString>("form");
         QTest::addColumn<QString>("firstLine");
+        QTest::addColumn<int>("kind");         // exported, -1 for none
+        QTest::addColumn<QString>("file");     // written, relative to the folder
+        QTest::addColumn<QString>("contains"); // a piece of its text
         const QString linear = "EXPANSION COEFFICIENTS:", newton = "COEFFICIENTS:   ( LAST CORRECTION: )";
-        QTest::newRow("Pldif") << "harmonic-oscillator"
-                               << "frmPldif" << linear;
-        QTest::newRow("Tldif") << "forced-oscillator"
-                               << "frmTldif" << linear;
-        QTest::newRow("Pndif") << "logistic"
-                               << "frmPndif" << newton;
-        QTest::newRow("Tndif") << "periodic-cubic"
-                               << "frmTndif"
-                               << "COEFFICIENTS:                 LAST CORRECTION:";
-        QTest::newRow("Sldif") << "rotation"
-                               << "frmSldif" << linear;
-        QTest::newRow("Sndif") << "rotation-nonlinear"
-                               << "frmSndif" << newton;
-        QTest::newRow("Pndif Chebyshev") << "bratu"
-                                         << "frmPndif" << newton; // opens in the accurate method
+        QTest::newRow("Pldif csv") << "harmonic-oscillator" << "frmPldif" << linear << int(ode::ExportKind::Csv)
+                                   << "out.csv" << "variable,index,coefficient";
+        QTest::newRow("Tldif json") << "forced-oscillator" << "frmTldif" << linear << int(ode::ExportKind::Json)
+                                    << "out.json" << "\"kind\": \"Tldif\"";
+        QTest::newRow("Pndif latex") << "logistic" << "frmPndif" << newton << int(ode::ExportKind::Latex) << "out.tex"
+                                     << "\\begin{align*}";
+        QTest::newRow("Tndif python") << "periodic-cubic" << "frmTndif" << "COEFFICIENTS:                 LAST CORRECTION:"
+                                      << int(ode::ExportKind::Python) << "out.py" << "def y(x, derivative=0):";
+        QTest::newRow("Sldif c") << "rotation" << "frmSldif" << linear << int(ode::ExportKind::C) << "out.c"
+                                 << "double z(double x, int derivative)";
+        QTest::newRow("Sndif octave") << "rotation-nonlinear" << "frmSndif" << newton << int(ode::ExportKind::Octave)
+                                      << "out/z.m" << "function value = z(x, derivative)";
+        // Opens in the accurate method.
+        QTest::newRow("Pndif Chebyshev") << "bratu" << "frmPndif" << newton << -1 << QString() << QString();
     }
-    void aDemoOfEveryKindSolvesInThreeClicks()
+    void aDemoOfEveryKindSolvesInThreeClicksAndExports()
     {
         QFETCH(QString, demo);
         QFETCH(QString, form);
         QFETCH(QString, firstLine);
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        QFETCH(QString, contains);
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
         QVERIFY(activate(shell.task()));
@@ -360,6 +367,16 @@ private slots:
         // The nonlinear demos open with the zero start, which converges every time.
         if (opened->cboApproximation)
             QCOMPARE(opened->cboApproximation->currentIndex(), 0);
+        if (kind >= 0) {
+            opened->mnuExport->trigger();
+            QVERIFY(opened->findChild<ode::app::FrmExport*>() == nullptr);
+            QCOMPARE(opened->statusBar()->currentMessage(),
+                     QString("Solve the problem first: no solution stands to export."));
+        }
+        if (auto* single = dynamic_cast<ode::NonlinearSession*>(&opened->session()))
+            single->seedRandom(1);
+        if (auto* system = dynamic_cast<ode::SystemSession*>(&opened->session()))
+            system->seedRandom(1);
         QTest::mouseClick(opened->cmdSolve, Qt::LeftButton);
         QVERIFY(opened->lstCoeff->count() > 3);
         QCOMPARE(opened->lstCoeff->item(0)->text(), firstLine);
@@ -367,58 +384,15 @@ private slots:
             QCOMPARE(opened->cboMethod->currentIndex(), 1);
             QVERIFY(opened->lblAccuracy->text().startsWith("CONVERGED AT DEGREE"));
         }
-    }
-
-    // File > Export... in every kind of form: refused with a reason before a solve; afterwards
-    // the window writes the kind chosen, closes and the form's status bar names the files; a
-    // target that cannot be written is explained in the window, which stays.
-    void exportFromTheForms_data()
-    {
-        QTest::addColumn<QString>("demo");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("file");     // written, relative to the folder
-        QTest::addColumn<QString>("contains"); // a piece of its text
-        QTest::newRow("Pldif csv") << "airy" << int(ode::ExportKind::Csv) << "out.csv"
-                                   << "variable,index,coefficient";
-        QTest::newRow("Tldif json") << "forced-oscillator" << int(ode::ExportKind::Json) << "out.json"
-                                    << "\"kind\": \"Tldif\"";
-        QTest::newRow("Pndif latex") << "logistic" << int(ode::ExportKind::Latex) << "out.tex"
-                                     << "\\begin{align*}";
-        QTest::newRow("Tndif python") << "periodic-cubic" << int(ode::ExportKind::Python) << "out.py"
-                                      << "def y(x, derivative=0):";
-        QTest::newRow("Sldif c") << "rotation" << int(ode::ExportKind::C) << "out.c"
-                                 << "double z(double x, int derivative)";
-        QTest::newRow("Sndif octave") << "rotation-nonlinear" << int(ode::ExportKind::Octave) << "out/z.m"
-                                      << "function value = z(x, derivative)";
-    }
-    void exportFromTheForms()
-    {
-        QFETCH(QString, demo);
-        QFETCH(int, kind);
-        QFETCH(QString, file);
-        QFETCH(QString, contains);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        shell.openDemo(*ode::FindDemo(library, demo.toStdString()));
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
-        QVERIFY(form);
-        form->mnuExport->trigger();
-        QVERIFY(form->findChild<ode::app::FrmExport*>() == nullptr);
-        QCOMPARE(form->statusBar()->currentMessage(),
-                 QString("Solve the problem first: no solution stands to export."));
-        if (auto* single = dynamic_cast<ode::NonlinearSession*>(&form->session()))
-            single->seedRandom(1);
-        if (auto* system = dynamic_cast<ode::SystemSession*>(&form->session()))
-            system->seedRandom(1);
-        form->cmdSolve->click();
-        form->mnuExport->trigger();
-        QPointer<ode::app::FrmExport> window = form->findChild<ode::app::FrmExport*>("frmExport");
+        if (kind < 0)
+            return;
+        opened->mnuExport->trigger();
+        QPointer<ode::app::FrmExport> window = opened->findChild<ode::app::FrmExport*>("frmExport");
         QVERIFY(window && window->isVisible());
         window->cboExportKind->setCurrentIndex(window->cboExportKind->findData(kind));
         QVERIFY(window->txtExportPath->text().startsWith("solution")); // a demo has no file name of its own
         if (const QString shots = qEnvironmentVariable("ODESERIES_SCREENSHOTS"); !shots.isEmpty())
-            window->grab().save(shots + "/frmExport-" + form->objectName() + ".png");
+            window->grab().save(shots + "/frmExport-" + opened->objectName() + ".png");
         QTemporaryDir dir;
         // A folder that does not exist: explained in the window, nothing closes.
         window->txtExportPath->setText(dir.filePath("missing/folder/" + QFileInfo(file).fileName()));
@@ -440,7 +414,7 @@ private slots:
         QFile written(dir.filePath(file));
         QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(dir.filePath(file)));
         QVERIFY(QString::fromUtf8(written.readAll()).contains(contains));
-        QVERIFY(form->statusBar()->currentMessage().startsWith("Exported: " + target));
+        QVERIFY(opened->statusBar()->currentMessage().startsWith("Exported: " + target));
         if (kind == int(ode::ExportKind::Csv))
             QVERIFY(QFile::exists(dir.filePath("out-grid.csv")));
     }
@@ -469,9 +443,7 @@ private slots:
         QFETCH(QStringList, conditions);
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        shell.openDemo(*ode::FindDemo(library, demo.toStdString()));
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* form = openDemo(shell, demo);
         QVERIFY(form && activate(form));
         form->cmdSolve->click();
         const QStringList solved = items(form->lstCoeff);
@@ -642,11 +614,7 @@ private slots:
             QSKIP("the layout is checked on screens of their own (the tst_shell_layout tests)");
         Shell shell(std::make_unique<FakeSetting>("."));
         QVERIFY(shell.Main());
-        const ode::DemoLibrary library = ode::LoadDemoLibrary(shell.examplesFolder());
-        const ode::Demo* d = ode::FindDemo(library, demo.toStdString());
-        QVERIFY(d);
-        shell.openDemo(*d);
-        auto* form = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* form = openDemo(shell, demo);
         QVERIFY(form && activate(form));
         const int width = form->width();
         form->cmdSolve->click();
@@ -695,19 +663,17 @@ private slots:
         QCOMPARE(help.contents()->topLevelItemCount(), 9);
         QCOMPARE(help.contents()->topLevelItem(0)->text(0), QString("Welcome to ODE Series"));
         QVERIFY(help.browser()->toPlainText().contains("finite series"));
-        // The pages of what came later: the accurate method, the examples library, the exports.
+        // The pages of the accurate method, the examples library, the exports, the expressions and the forms.
         const std::pair<const char*, const char*> pages[] = {{"accurate.html", "CONVERGED AT DEGREE d"},
                                                              {"examples.html", "Examples..."},
                                                              {"files.html", "File > Export..."},
-                                                             {"plot.html", "Export Picture..."}};
+                                                             {"plot.html", "Export Picture..."},
+                                                             {"expressions.html", "binds tighter than the power"},
+                                                             {"forms.html", "Show all BC's"}};
         for (const auto& [page, words] : pages) {
             help.browser()->setSource(QUrl(page));
             QVERIFY2(help.browser()->toPlainText().contains(words), page);
         }
-        help.browser()->setSource(QUrl("expressions.html"));
-        QVERIFY(help.browser()->toPlainText().contains("binds tighter than the power"));
-        help.browser()->setSource(QUrl("forms.html"));
-        QVERIFY(help.browser()->toPlainText().contains("Show all BC's"));
         // Back and Forward, and the contents following the page shown.
         auto* back = find<QPushButton>(&help, "cmdBack");
         auto* forward = find<QPushButton>(&help, "cmdForward");
