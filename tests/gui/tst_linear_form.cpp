@@ -79,6 +79,8 @@ private slots:
         QCOMPARE(form->txtBC[1]->text(), QString("y'=0.5"));
         QCOMPARE(form->txtTerms->text(), QString("23"));
         QCOMPARE(find<QLabel>(form, "lblTerms")->text(), QString("Degree of solution:"));
+        QCOMPARE(form->txtOrder->toolTip(), QString("1 for a 1st order equation, 2 for a 2nd order equation, etc."));
+        QCOMPARE(form->cboConstants->toolTip(), QString("Example: a=2.37"));
         QCOMPARE(form->lblValue->text(), QString("Derivative"));
         QVERIFY(!form->mnuSave->isEnabled() && !form->mnuPrint->isVisible() && form->mnuOpen->isEnabled());
         QVERIFY(shell->task()->isHidden());

@@ -52,6 +52,7 @@ private slots:
         QCOMPARE(form->txtXeval[1]->text(), QString("3"));
         QCOMPARE(form->txtExpansion->text(), QString("*"));
         QCOMPARE(find<QLabel>(form, "lblErrorD")->text(), QString("Approx. error bound for DE & BC's:"));
+        QCOMPARE(form->txtErrorD->toolTip(), QString("Error MUST be >0"));
         QCOMPARE(form->cboApproximation->currentText(), QString("2 - Random coefficients"));
         QCOMPARE(form->cboApproximation->count(), 5);
         QVERIFY(!form->cboApproximation->isEnabled());
