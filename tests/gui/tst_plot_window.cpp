@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -723,6 +725,62 @@ private slots:
             QVERIFY2(f.share() > 0.75, qPrintable(QString::number(f.share())));
         const QRect corner(f.frame.center().x(), f.frame.top(), f.frame.width() / 2, f.frame.height() / 4);
         QCOMPARE(strokeIn(image, corner, QColor(0, 0, 255), 20), legend);
+    }
+
+    // On a bitmap a long steep curve is stroked a few points at a time, each piece clipped to its
+    // own columns: the picture is the one a single stroke of each run draws (as on a pixmap, which
+    // is stroked whole), pixel for pixel, at one and two pixels a unit.
+    void aCurveDrawnInPiecesIsTheWholeStroke_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QString>("ywindow"); // "low,high"
+        QTest::newRow("within the plane") << 1.0 << "-1.2,1.2";
+        QTest::newRow("leaving it at its peaks") << 1.0 << "-0.9,0.95";
+        QTest::newRow("two pixels a unit") << 2.0 << "-1.2,1.2";
+        QTest::newRow("two pixels a unit, leaving it") << 2.0 << "-0.3,0.6";
+    }
+    void aCurveDrawnInPiecesIsTheWholeStroke()
+    {
+        QFETCH(double, ratio);
+        QFETCH(QString, ywindow);
+        // Two curves of 31 swings over [-1, 1]: T31 and T24 / 2 + 0.3 from Chebyshev coefficients.
+        ode::plot::PlotSource source;
+        source.xlower = -1;
+        source.xupper = 1;
+        source.varDegree = {31, 31};
+        source.coefOffset = {0, 32};
+        source.coef.assign(64, 0.0);
+        source.chebyshev.assign(64, 0.0);
+        source.chebyshev[31] = 1;
+        source.chebyshev[32] = 0.3;
+        source.chebyshev[32 + 24] = 0.5;
+        source.depVarNames = {"u", "v"};
+        ode::plot::PlotSetupTexts texts;
+        texts.windowlx = "-1.05";
+        texts.windowgx = "1.05";
+        texts.windowly = ywindow.section(',', 0, 0).toStdString();
+        texts.windowgy = ywindow.section(',', 1, 1).toStdString();
+        texts.divx = texts.divy = "0.25";
+        texts.grid = texts.labelDivisions = true;
+        ode::plot::PlotPicture picture;
+        picture.state = ode::plot::ReadPlotSetup(texts);
+        picture.source = &source;
+        picture.style = ode::plot::PlotStyle::Framed;
+        const QSize size(1200, 700);
+        const QImage pieces = ode::plot::RenderPlotImage(size.width(), size.height(), picture, nullptr, ratio);
+        QPixmap whole(size * ratio);
+        whole.setDevicePixelRatio(ratio);
+        {
+            QPainter painter(&whole);
+            QVERIFY(!ode::plot::RenderPlot(painter, size.width(), size.height(), picture));
+        }
+        const QImage wholeImage = whole.toImage().convertToFormat(pieces.format());
+        QCOMPARE(wholeImage.size(), pieces.size());
+        int differ = 0;
+        for (int y = 0; y < pieces.height(); ++y)
+            for (int x = 0; x < pieces.width(); ++x)
+                differ += pieces.pixel(x, y) != wholeImage.pixel(x, y);
+        QCOMPARE(differ, 0);
     }
 
     // The system's legend in the scalable pictures: the names as text.
