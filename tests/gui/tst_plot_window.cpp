@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -104,6 +105,14 @@ bool strokeIn(const QImage& image, const QRect& r, QColor colour, int length)
 }
 
 double number(QLineEdit* box) { return ode::ParseNumber(box->text().toStdString()); }
+
+// A drag's move to `at` with the left button down, sent to the picture itself.
+void dragTo(PlotCanvas* canvas, QPoint at)
+{
+    QMouseEvent moved(QEvent::MouseMove, QPointF(at), canvas->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(canvas, &moved);
+}
 
 } // namespace
 
@@ -253,6 +262,62 @@ private slots:
         QVERIFY(!edit->hasFocus());
         QCOMPARE(plot->statusBar()->currentMessage(), QString());
         QVERIFY(edit->styleSheet().isEmpty());
+    }
+
+    // A drag draws at most once a frame: the moves that come sooner are gathered into the next
+    // picture, drawn a frame later or when the button is let go, always from the latest move;
+    // moves a frame apart are each drawn. The wait cursor stays down for a drag and the wheel,
+    // and goes up for the Plot button.
+    void aDragDrawsAtMostOnceAFrameWithoutTheWaitCursor_data()
+    {
+        QTest::addColumn<int>("moves");
+        QTest::addColumn<int>("pause");    // milliseconds between moves
+        QTest::addColumn<bool>("release"); // let go at once after the last move (else held)
+        QTest::addColumn<int>("pictures"); // drawn for the drag
+        QTest::newRow("twenty quick moves, let go") << 20 << 0 << true << 2;
+        QTest::newRow("twenty quick moves, held") << 20 << 0 << false << 2;
+        QTest::newRow("one move, let go") << 1 << 0 << true << 1;
+        QTest::newRow("three moves two frames apart") << 3 << 40 << true << 3;
+    }
+    void aDragDrawsAtMostOnceAFrameWithoutTheWaitCursor()
+    {
+        QFETCH(int, moves);
+        QFETCH(int, pause);
+        QFETCH(bool, release);
+        QFETCH(int, pictures);
+        QList<bool> busy;
+        plot->showBusy = [&](bool on) { busy << on; };
+        PlotCanvas* canvas = plot->Picture1;
+        QSignalSpy drawn(canvas, &PlotCanvas::dragged);
+        const QPoint start = canvas->area().center().toPoint();
+        const QPointF grabbed = canvas->toPlot(start);
+        const QPoint last = start + QPoint(3 * moves + 10, -2 * moves - 6);
+        QTest::mousePress(canvas, Qt::LeftButton, {}, start);
+        for (int i = 1; i <= moves; ++i) {
+            if (pause > 0 && i > 1)
+                QTest::qWait(pause);
+            dragTo(canvas, i == moves ? last : start + QPoint(3 * i + 8, -2 * i - 5));
+        }
+        if (release)
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, last);
+        else
+            QTest::qWait(60); // three frames: the gathered moves are drawn meanwhile
+        QCOMPARE(drawn.count(), pictures);
+        // The window drawn last is the one of the last move: the point grabbed lies under it.
+        const QPointF now = canvas->toPlot(last);
+        QVERIFY2(
+            std::abs(now.x() - grabbed.x()) < 1e-4 && std::abs(now.y() - grabbed.y()) < 1e-4,
+            qPrintable(QString("%1,%2 against %3,%4").arg(now.x()).arg(now.y()).arg(grabbed.x()).arg(grabbed.y())));
+        if (!release)
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, last);
+        QCOMPARE(drawn.count(), pictures); // nothing left to draw at the release
+        QVERIFY(plot->PlotDrawn());
+        QWheelEvent wheel(QPointF(start), canvas->mapToGlobal(QPointF(start)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+        QCOMPARE(busy, QList<bool>());
+        plot->cmdPlot->click();
+        QCOMPARE(busy, (QList<bool>{true, false}));
     }
 
     void navigationRoundTripsAndClickCentres()

@@ -68,6 +68,8 @@ constexpr int kDragStart = 4;
 constexpr double kWheelZoom = 0.8;
 // How near the mouse a curve is read, in pixels.
 constexpr double kReadoutPixels = 6;
+// A frame of the screen, in milliseconds: a drag draws no more often than this.
+constexpr int kFrameMilliseconds = 16;
 } // namespace
 
 PlotCanvas::PlotCanvas(QWidget* parent) : QWidget(parent)
@@ -78,6 +80,9 @@ PlotCanvas::PlotCanvas(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
+    m_dragTimer.setSingleShot(true);
+    m_dragTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_dragTimer, &QTimer::timeout, this, [this]() { sendDrag(); });
 }
 
 void PlotCanvas::setImage(const QImage& image)
@@ -145,7 +150,18 @@ void PlotCanvas::mouseMoveEvent(QMouseEvent* event)
         if (m_dragging) {
             const double upx = (static_cast<double>(m_atPress.PlotXmax) - m_atPress.PlotXmin) / m_area.width();
             const double upy = (static_cast<double>(m_atPress.PlotYmax) - m_atPress.PlotYmin) / m_area.height();
-            emit dragged(m_atPress, -moved.x() * upx, moved.y() * upy);
+            m_dragX = -moved.x() * upx;
+            m_dragY = moved.y() * upy;
+            m_dragPending = true;
+            // A frame after the last picture was finished, or at once when that is past: the
+            // moves come far more often than a picture can be drawn.
+            if (!m_dragTimer.isActive()) {
+                const qint64 waited = m_sinceDrag.isValid() ? m_sinceDrag.elapsed() : kFrameMilliseconds;
+                if (waited >= kFrameMilliseconds)
+                    sendDrag();
+                else
+                    m_dragTimer.start(static_cast<int>(kFrameMilliseconds - waited));
+            }
             return;
         }
     }
@@ -158,6 +174,9 @@ void PlotCanvas::mouseReleaseEvent(QMouseEvent* event)
         return;
     m_pressed = false;
     if (m_dragging || !m_hasScale) {
+        // The release shows where the drag ended.
+        if (m_dragging)
+            sendDrag();
         m_dragging = false;
         return;
     }
@@ -166,10 +185,22 @@ void PlotCanvas::mouseReleaseEvent(QMouseEvent* event)
     emit clickedAt(static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
+void PlotCanvas::sendDrag()
+{
+    m_dragTimer.stop();
+    if (!m_dragPending)
+        return;
+    m_dragPending = false;
+    emit dragged(m_atPress, m_dragX, m_dragY);
+    m_sinceDrag.start();
+}
+
 void PlotCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 {
     m_pressed = false;
     m_dragging = false;
+    m_dragPending = false;
+    m_dragTimer.stop();
     if (event->button() == Qt::LeftButton)
         emit doubleClicked();
 }
@@ -276,6 +307,12 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
             "PNG image (*.png);;SVG drawing (*.svg);;PDF page (*.pdf);;BMP image (*.bmp)");
     };
     confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+    showBusy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
 
     wireSetupBoxes();
     // Loading.
@@ -669,7 +706,7 @@ void FrmPTserN::ZoomAt(double x, double y, double steps)
         return;
     }
     showSetup(t);
-    cmdPlot_Click();
+    Replot();
 }
 
 void FrmPTserN::PanFrom(const PlotState& atPress, double dx, double dy)
@@ -679,7 +716,7 @@ void FrmPTserN::PanFrom(const PlotState& atPress, double dx, double dy)
     PlotSetupTexts t = setupTexts();
     PanBy(atPress, dx, dy, t);
     showSetup(t);
-    cmdPlot_Click();
+    Replot();
 }
 
 void FrmPTserN::showPoint(double x, double y)
@@ -705,7 +742,10 @@ bool FrmPTserN::DrawPlot()
     QImage image =
         RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture(), &error, Picture1->devicePixelRatioF());
     if (error) {
-        QApplication::restoreOverrideCursor();
+        if (m_busy) {
+            m_busy = false;
+            showBusy(false);
+        }
         app::ShowMessage(this, *error);
         m_plotDrawn = false;
         return false;
@@ -745,18 +785,27 @@ void FrmPTserN::showLegend()
     m_legendWindow->show();
 }
 
-void FrmPTserN::cmdPlot_Click()
+void FrmPTserN::cmdPlot_Click() { plot(true); }
+
+void FrmPTserN::Replot() { plot(false); }
+
+void FrmPTserN::plot(bool busy)
 {
     if (!m_events->validateFocused())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (busy) {
+        m_busy = true;
+        showBusy(true);
+    }
     ClearPlot();
     m_plotDrawn = true;
     m_state.plotState = ReadPlotSetup(setupTexts());
     show();
     DrawPlot();
-    if (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
+    if (m_busy) {
+        m_busy = false;
+        showBusy(false);
+    }
     showLegend();
 }
 
