@@ -17,10 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -112,6 +114,46 @@ void dragTo(PlotCanvas* canvas, QPoint at)
     QMouseEvent moved(QEvent::MouseMove, QPointF(at), canvas->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton,
                       Qt::NoModifier);
     QApplication::sendEvent(canvas, &moved);
+}
+
+// The one picture in a PDF, as pdfimages lists it: its pixels and its size on the page in points.
+struct PdfImage {
+    int images = 0;
+    int width = 0, height = 0;
+    double pointsWide = 0, pointsHigh = 0;
+};
+
+PdfImage pdfImage(const QString& pdf)
+{
+    QProcess list;
+    list.start("pdfimages", {"-list", pdf});
+    list.waitForFinished(10000);
+    PdfImage image;
+    // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+    for (const QString& line : QString::fromUtf8(list.readAllStandardOutput()).split('\n')) {
+        const QStringList f = line.simplified().split(' ');
+        if (f.size() < 14 || f[2] != "image")
+            continue;
+        ++image.images;
+        image.width = f[3].toInt();
+        image.height = f[4].toInt();
+        image.pointsWide = image.width / f[12].toDouble() * 72;
+        image.pointsHigh = image.height / f[13].toDouble() * 72;
+    }
+    return image;
+}
+
+// The top of the first word `word` on the PDF's page, in points from the page's top; -1 when
+// it is not there.
+double wordTop(const QString& pdf, const QString& word)
+{
+    QProcess text;
+    text.start("pdftotext", {"-bbox", pdf, "-"});
+    text.waitForFinished(10000);
+    const QRegularExpression at(
+        QStringLiteral("<word xMin=\"[^\"]*\" yMin=\"([^\"]*)\"[^>]*>%1</word>").arg(QRegularExpression::escape(word)));
+    const auto match = at.match(QString::fromUtf8(text.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
 }
 
 } // namespace
@@ -409,6 +451,73 @@ private slots:
 
         plot->mnuCopy->trigger();
         QCOMPARE(QApplication::clipboard()->image().size(), plot->Picture1->size());
+    }
+
+    // Print: the picture fills the printable area's width or the height left above its caption
+    // and the setup's lines, its shape kept, at more pixels than the window's; the lines follow
+    // below it on the same page.
+    void printScalesThePictureToThePage_data()
+    {
+        QTest::addColumn<int>("pageSize"); // QPageSize::PageSizeId
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<QSize>("window");
+        QTest::newRow("A4 portrait") << int(QPageSize::A4) << false << QSize();
+        QTest::newRow("Letter landscape, large window") << int(QPageSize::Letter) << true << QSize(1400, 900);
+        QTest::newRow("A5 portrait, wide window") << int(QPageSize::A5) << false << QSize(1400, 560);
+        QTest::newRow("A5 landscape, tall window") << int(QPageSize::A5) << true << QSize(900, 1000);
+    }
+    void printScalesThePictureToThePage()
+    {
+        QFETCH(int, pageSize);
+        QFETCH(bool, landscape);
+        QFETCH(QSize, window);
+        if (window.isValid()) {
+            plot->resize(window);
+            QApplication::processEvents();
+        }
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("plot.pdf");
+        QRectF printable;
+        plot->confirmPrinter = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(pageSize)));
+            printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+            printable = printer.pageLayout().paintRect(QPageLayout::Point);
+            return true;
+        };
+        plot->mnuPrint->trigger();
+        const PdfImage image = pdfImage(pdf);
+        QCOMPARE(image.images, 1);
+        const QSize canvas = plot->Picture1->size();
+        QVERIFY2(image.width >= canvas.width() && image.height >= canvas.height(),
+                 qPrintable(QString("%1x%2").arg(image.width).arg(image.height)));
+        // Its shape kept, to the rounding of its pixels.
+        const double aspect = double(canvas.width()) / canvas.height();
+        QVERIFY2(std::abs(image.pointsWide / image.pointsHigh / aspect - 1) < 0.01,
+                 qPrintable(QString("%1 x %2 pt").arg(image.pointsWide).arg(image.pointsHigh)));
+        // As wide as the printable area, or as high as the room above the lines lets it be.
+        const double tolerance = 1.5; // points: the pixel counts' rounding
+        const double below = wordTop(pdf, "PLOT");
+        QVERIFY(below > 0);
+        QVERIFY2(image.pointsWide <= printable.width() + tolerance,
+                 qPrintable(QString("%1 of %2 pt").arg(image.pointsWide).arg(printable.width())));
+        const bool fillsWidth = std::abs(image.pointsWide - printable.width()) < tolerance;
+        // The caption and the setup's lines below the picture, on the page; when the picture is
+        // narrower than the page, the lines end at the printable area's foot (within two lines
+        // of 10 points): the picture took all the height.
+        QVERIFY2(below > printable.top() + image.pointsHigh,
+                 qPrintable(QString("PLOT at %1 pt, picture to %2 pt").arg(below).arg(printable.top() + image.pointsHigh)));
+        const double lastLine = wordTop(pdf, "Y-WINDOW:");
+        QVERIFY(lastLine > below && lastLine < printable.bottom());
+        QVERIFY2(fillsWidth || printable.bottom() - lastLine < 2 * 12,
+                 qPrintable(QString("%1 x %2 pt on %3 x %4 pt, last line at %5 pt")
+                                .arg(image.pointsWide)
+                                .arg(image.pointsHigh)
+                                .arg(printable.width())
+                                .arg(printable.height())
+                                .arg(lastLine)));
+        QVERIFY(wordTop(pdf, "Function(s)") > printable.top() + image.pointsHigh);
     }
 
     // Export Picture: the format by the extension, through the same drawing as the window;

@@ -70,6 +70,8 @@ constexpr double kWheelZoom = 0.8;
 constexpr double kReadoutPixels = 6;
 // A frame of the screen, in milliseconds: a drag draws no more often than this.
 constexpr int kFrameMilliseconds = 16;
+// The printed picture's resolution on paper, in dots an inch.
+constexpr double kPrintDotsPerInch = 300;
 } // namespace
 
 PlotCanvas::PlotCanvas(QWidget* parent) : QWidget(parent)
@@ -877,14 +879,6 @@ void FrmPTserN::mnuPrint_Click()
     painter.setFont(font);
     const QFontMetrics metrics(painter.font(), &m_printer);
     int y = metrics.ascent();
-    if (m_plotDrawn) {
-        painter.drawImage(QPoint(0, 0), renderedImage());
-        y = static_cast<int>(6660.0 / 1440.0 * m_printer.resolution());
-        painter.drawText(0, y,
-                         m_derOrder != 0 ? QStringLiteral("Plot of derivative(s) #") + q(FormatSigned(m_derOrder) + " ")
-                                         : QStringLiteral("Plot of Function(s)"));
-        y += metrics.lineSpacing();
-    }
     const QStringList lines = {QString(),
                                QString(),
                                "PLOT SETUP:",
@@ -893,6 +887,25 @@ void FrmPTserN::mnuPrint_Click()
                                "DIVISIONS: [" + txtDivx->text() + "," + txtDivy->text() + "]",
                                " X-WINDOW: [" + txtWindowlx->text() + "," + txtWindowgx->text() + "]",
                                " Y-WINDOW: [" + txtWindowly->text() + "," + txtWindowgy->text() + "]"};
+    if (m_plotDrawn) {
+        // The picture as large as the printable area allows, its shape kept, with room below it
+        // for its caption and the setup's lines; drawn sharp on paper, from the window's
+        // picture at more pixels.
+        const QSizeF page(m_printer.width(), m_printer.height());
+        const double text = (1.0 + lines.size()) * metrics.lineSpacing() + metrics.descent();
+        const QSizeF room(page.width(), std::max(page.height() - text, page.height() / 2));
+        const QSize canvas = Picture1->size();
+        const QSizeF size = QSizeF(canvas).scaled(room, Qt::KeepAspectRatio);
+        const double ratio =
+            std::clamp(size.width() / m_printer.resolution() * kPrintDotsPerInch / canvas.width(), 1.0, 8.0);
+        painter.drawImage(QRectF(QPointF(0, 0), size),
+                          RenderPlotImage(canvas.width(), canvas.height(), currentPicture(), nullptr, ratio));
+        y = static_cast<int>(std::ceil(size.height())) + metrics.lineSpacing();
+        painter.drawText(0, y,
+                         m_derOrder != 0 ? QStringLiteral("Plot of derivative(s) #") + q(FormatSigned(m_derOrder) + " ")
+                                         : QStringLiteral("Plot of Function(s)"));
+        y += metrics.lineSpacing();
+    }
     for (const QString& line : lines) {
         painter.drawText(0, y, line);
         y += metrics.lineSpacing();
