@@ -35,6 +35,26 @@ PlotSource series(int curves, int degree)
     return s;
 }
 
+// `curves` power series of `degree` about 0 that swing across the window: the Taylor series of
+// sin((1 + j / 3) x), which the window [-5, 5] x [-3, 3] shows as steep waves of full height.
+PlotSource waves(int curves, int degree)
+{
+    PlotSource s;
+    s.kind = ode::SeriesKind::Power;
+    for (int j = 0; j < curves; ++j) {
+        s.coefOffset.push_back(static_cast<int>(s.coef.size()));
+        s.varDegree.push_back(degree);
+        const double w = 1.0 + j / 3.0;
+        double c = 2.5; // 2.5 w^k / k!
+        for (int k = 0; k <= degree; ++k) {
+            s.coef.push_back(k % 2 == 1 ? ((k / 2) % 2 == 0 ? c : -c) : 0.0);
+            c = c * w / (k + 1);
+        }
+        s.depVarNames.push_back("y" + std::to_string(j));
+    }
+    return s;
+}
+
 void BM_FullRedraw800x600(benchmark::State& state)
 {
     const PlotSource source = series(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -81,6 +101,29 @@ BENCHMARK(BM_FramedRedraw)
     ->Args({1920, 1080, 1, 200})
     ->Args({1920, 1080, 10, 200})
     ->Unit(benchmark::kMillisecond);
+
+// The same picture with ten steep waves across the whole height, where stroking the wide smooth
+// curves costs the most.
+void BM_FramedWaves(benchmark::State& state)
+{
+    const PlotSource source = waves(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    PlotSetupTexts texts;
+    texts.windowlx = "-5";
+    texts.windowgx = "5";
+    texts.windowly = "-3";
+    texts.windowgy = "3";
+    texts.divx = texts.divy = "0.5";
+    texts.grid = texts.labelDivisions = true;
+    PlotPicture picture;
+    picture.state = ReadPlotSetup(texts);
+    picture.source = &source;
+    picture.style = PlotStyle::Framed;
+    for (auto _ : state) {
+        QImage image = RenderPlotImage(1920, 1080, picture);
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+BENCHMARK(BM_FramedWaves)->Args({10, 200})->Unit(benchmark::kMillisecond);
 
 class PointSetting : public ode::shell::DecimalSeparatorSetting {
 public:

@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -46,7 +47,73 @@ bool clip(Segment& s, double xmin, double xmax, double ymin, double ymax)
     return true;
 }
 
+// Points whose Horner chains run side by side: enough independent multiply-adds to keep the
+// processor's units busy while each chain waits on its previous step.
+constexpr int kLanes = 16;
+
+// The most points whose values are computed ahead while a curve is sampled.
+constexpr int kRunPoints = 256;
+
+// Term k of the derivative of order d is terms[k] (x - C)^(k - d), k = d ... N: the factors
+// PowerFirstDerivative, PowerSecondDerivative and PowerHigherDerivative apply to c[k], applied
+// once, by the same operations.
+std::vector<double> derivativeTerms(const SeriesView& s, int d)
+{
+    const int n = s.degree;
+    const double* c = s.coef;
+    std::vector<double> terms(static_cast<size_t>(std::max(0, n + 1)), 0.0);
+    if (d == 0) {
+        for (int k = n; k >= 0; --k)
+            terms[k] = c[k];
+    } else if (d == 1) {
+        for (int k = n; k >= 1; --k)
+            terms[k] = k * c[k];
+    } else if (d == 2) {
+        for (int k = n; k >= 2; --k)
+            terms[k] = static_cast<double>((k - 1) * k) * c[k];
+    } else if (n <= 170) {
+        const auto& fact = Factorials();
+        for (int k = n; k >= d; --k)
+            terms[k] = (fact[k] / fact[k - d]) * c[k];
+    } else {
+        double f = 1.0;
+        for (int i = n + 2 - d; i <= n + 1; ++i)
+            f = f * i;
+        for (int k = n; k >= d; --k) {
+            f = f / (k + 1) * (k + 1 - d);
+            terms[k] = f * c[k];
+        }
+    }
+    return terms;
+}
+
+// sum = t sum + terms[k] for k = N down to d, as the one-point evaluators run it.
+void hornerRuns(const std::vector<double>& terms, int d, double center, const double* xs, double* ys, int n)
+{
+    const int degree = static_cast<int>(terms.size()) - 1;
+    for (int from = 0; from < n; from += kLanes) {
+        const int count = std::min(kLanes, n - from);
+        double t[kLanes], sum[kLanes];
+        for (int i = 0; i < kLanes; ++i) {
+            t[i] = xs[from + (i < count ? i : 0)] - center;
+            sum[i] = 0.0;
+        }
+        for (int k = degree; k >= d; --k) {
+            const double term = terms[static_cast<size_t>(k)];
+            for (int i = 0; i < kLanes; ++i)
+                sum[i] = t[i] * sum[i] + term;
+        }
+        for (int i = 0; i < count; ++i)
+            ys[from + i] = sum[i];
+    }
+}
+
 } // namespace
+
+void PowerSeriesValues(const SeriesView& series, int derOrder, const double* xs, double* ys, int n)
+{
+    hornerRuns(derivativeTerms(series, derOrder), derOrder, series.center, xs, ys, n);
+}
 
 std::optional<std::string> ComputeScale(const PlotState& s, int width, int height, PlotScale& out)
 {
@@ -217,22 +284,51 @@ std::vector<Label> DivisionLabels(const PlotState& s, const PlotScale& scale, co
 
 CurvePath SampleCurve(const SeriesView& series, int derOrder, const PlotState& s, const PlotScale& scale)
 {
+    if (series.kind == SeriesKind::Power && derOrder >= 0)
+        return SampleCurve([&](const double* xs, double* ys, int n) { PowerSeriesValues(series, derOrder, xs, ys, n); },
+                           s, scale);
     return SampleCurve([&](double x) { return SeriesDerivative(series, derOrder, x); }, s, scale);
 }
 
 CurvePath SampleCurve(const std::function<double(double)>& f, const PlotState& s, const PlotScale& scale)
+{
+    return SampleCurve(
+        [&](const double* xs, double* ys, int n) {
+            for (int i = 0; i < n; ++i)
+                ys[i] = f(xs[i]);
+        },
+        s, scale);
+}
+
+CurvePath SampleCurve(const CurveValues& f, const PlotState& s, const PlotScale& scale)
 {
     CurvePath path;
     const double step = scale.xStep;
     if (!(step > 0))
         return path;
     const float xmax = s.PlotXmax;
+    // The points come one step apart, so the values of those ahead are computed in one call:
+    // the run starts at the point asked for and goes on by the same additions.
+    double xs[kRunPoints], ys[kRunPoints];
+    int have = 0, next = 0;
+    auto value = [&](double x) {
+        if (next == have || !(xs[next] == x)) {
+            const double left = (static_cast<double>(xmax) - x) / step + 2;
+            have = left >= kRunPoints ? kRunPoints : left > 1 ? static_cast<int>(left) : 1;
+            xs[0] = x;
+            for (int i = 1; i < have; ++i)
+                xs[i] = xs[i - 1] + step;
+            f(xs, ys, have);
+            next = 0;
+        }
+        return ys[next++];
+    };
     // Segments are kept within a wide margin of the window; the picture clips the rest.
     const double mx = 4 * (static_cast<double>(s.PlotXmax) - s.PlotXmin);
     const double my = 4 * (static_cast<double>(s.PlotYmax) - s.PlotYmin);
     const double cxmin = s.PlotXmin - mx, cxmax = s.PlotXmax + mx, cymin = s.PlotYmin - my, cymax = s.PlotYmax + my;
     auto eval = [&](double x, double& y) {
-        y = f(x);
+        y = value(x);
         if (std::isfinite(y))
             return true;
         ++path.badPoints;
@@ -309,6 +405,24 @@ std::function<double(double)> PlotSource::curveFunction(int j, int derOrder) con
     }
     const SeriesView series = curve(j);
     return [series, derOrder](double x) { return SeriesDerivative(series, derOrder, x); };
+}
+
+CurveValues PlotSource::curveValues(int j, int derOrder) const
+{
+    const bool chebyshevCurve = !chebyshev.empty() && kind == SeriesKind::Power;
+    if (chebyshevCurve || kind != SeriesKind::Power || derOrder < 0) {
+        std::function<double(double)> one = curveFunction(j, derOrder);
+        return [one](const double* xs, double* ys, int n) {
+            for (int i = 0; i < n; ++i)
+                ys[i] = one(xs[i]);
+        };
+    }
+    const SeriesView series = curve(j);
+    const auto terms = std::make_shared<const std::vector<double>>(derivativeTerms(series, derOrder));
+    const double center = series.center;
+    return [terms, derOrder, center](const double* xs, double* ys, int n) {
+        hornerRuns(*terms, derOrder, center, xs, ys, n);
+    };
 }
 
 Rgb CurveColour(int j)

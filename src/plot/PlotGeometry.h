@@ -58,6 +58,14 @@ std::vector<Label> WindowLabels(const PlotState& s, const PlotScale& scale);
 std::vector<Label> DivisionLabels(const PlotState& s, const PlotScale& scale, const std::string& divxText,
                                   const std::string& divyText);
 
+// A curve's values at n points: ys[i] = f(xs[i]) for 0 <= i < n.
+using CurveValues = std::function<void(const double* xs, double* ys, int n)>;
+
+// The derivative of order derOrder >= 0 of a power series at n points, each value bit for bit
+// what SeriesDerivative gives: the Horner chains of several points run side by side, so the
+// processor overlaps them instead of waiting on one multiply-add after another.
+void PowerSeriesValues(const SeriesView& series, int derOrder, const double* xs, double* ys, int n);
+
 // What a solver form hands to the plot window: the solved series and the specs it shows.
 struct PlotSource {
     SeriesKind kind = SeriesKind::Power;
@@ -80,6 +88,8 @@ struct PlotSource {
     // The derivative of order derOrder of curve j, as a function of x: from the Chebyshev
     // solution where there is one, else from the series.
     std::function<double(double)> curveFunction(int j, int derOrder) const;
+    // The same at many points in one call, each value bit for bit what curveFunction gives.
+    CurveValues curveValues(int j, int derOrder) const;
 };
 
 // DrawCurve of one curve: the pen's start points (single pixels) and the segments to draw,
@@ -90,6 +100,8 @@ struct CurvePath {
     std::vector<Segment> segments;
     int badPoints = 0;
 };
+// The points' values are asked for a run at a time, the same points and values as one by one.
+CurvePath SampleCurve(const CurveValues& f, const PlotState& s, const PlotScale& scale);
 CurvePath SampleCurve(const std::function<double(double)>& f, const PlotState& s, const PlotScale& scale);
 CurvePath SampleCurve(const SeriesView& series, int derOrder, const PlotState& s, const PlotScale& scale);
 

@@ -17,9 +17,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -102,6 +107,54 @@ bool strokeIn(const QImage& image, const QRect& r, QColor colour, int length)
 }
 
 double number(QLineEdit* box) { return ode::ParseNumber(box->text().toStdString()); }
+
+// A drag's move to `at` with the left button down, sent to the picture itself.
+void dragTo(PlotCanvas* canvas, QPoint at)
+{
+    QMouseEvent moved(QEvent::MouseMove, QPointF(at), canvas->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(canvas, &moved);
+}
+
+// The one picture in a PDF, as pdfimages lists it: its pixels and its size on the page in points.
+struct PdfImage {
+    int images = 0;
+    int width = 0, height = 0;
+    double pointsWide = 0, pointsHigh = 0;
+};
+
+PdfImage pdfImage(const QString& pdf)
+{
+    QProcess list;
+    list.start("pdfimages", {"-list", pdf});
+    list.waitForFinished(10000);
+    PdfImage image;
+    // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+    for (const QString& line : QString::fromUtf8(list.readAllStandardOutput()).split('\n')) {
+        const QStringList f = line.simplified().split(' ');
+        if (f.size() < 14 || f[2] != "image")
+            continue;
+        ++image.images;
+        image.width = f[3].toInt();
+        image.height = f[4].toInt();
+        image.pointsWide = image.width / f[12].toDouble() * 72;
+        image.pointsHigh = image.height / f[13].toDouble() * 72;
+    }
+    return image;
+}
+
+// The top of the first word `word` on the PDF's page, in points from the page's top; -1 when
+// it is not there.
+double wordTop(const QString& pdf, const QString& word)
+{
+    QProcess text;
+    text.start("pdftotext", {"-bbox", pdf, "-"});
+    text.waitForFinished(10000);
+    const QRegularExpression at(
+        QStringLiteral("<word xMin=\"[^\"]*\" yMin=\"([^\"]*)\"[^>]*>%1</word>").arg(QRegularExpression::escape(word)));
+    const auto match = at.match(QString::fromUtf8(text.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+}
 
 } // namespace
 
@@ -253,6 +306,62 @@ private slots:
         QVERIFY(edit->styleSheet().isEmpty());
     }
 
+    // A drag draws at most once a frame: the moves that come sooner are gathered into the next
+    // picture, drawn a frame later or when the button is let go, always from the latest move;
+    // moves a frame apart are each drawn. The wait cursor stays down for a drag and the wheel,
+    // and goes up for the Plot button.
+    void aDragDrawsAtMostOnceAFrameWithoutTheWaitCursor_data()
+    {
+        QTest::addColumn<int>("moves");
+        QTest::addColumn<int>("pause");    // milliseconds between moves
+        QTest::addColumn<bool>("release"); // let go at once after the last move (else held)
+        QTest::addColumn<int>("pictures"); // drawn for the drag
+        QTest::newRow("twenty quick moves, let go") << 20 << 0 << true << 2;
+        QTest::newRow("twenty quick moves, held") << 20 << 0 << false << 2;
+        QTest::newRow("one move, let go") << 1 << 0 << true << 1;
+        QTest::newRow("three moves two frames apart") << 3 << 40 << true << 3;
+    }
+    void aDragDrawsAtMostOnceAFrameWithoutTheWaitCursor()
+    {
+        QFETCH(int, moves);
+        QFETCH(int, pause);
+        QFETCH(bool, release);
+        QFETCH(int, pictures);
+        QList<bool> busy;
+        plot->showBusy = [&](bool on) { busy << on; };
+        PlotCanvas* canvas = plot->Picture1;
+        QSignalSpy drawn(canvas, &PlotCanvas::dragged);
+        const QPoint start = canvas->area().center().toPoint();
+        const QPointF grabbed = canvas->toPlot(start);
+        const QPoint last = start + QPoint(3 * moves + 10, -2 * moves - 6);
+        QTest::mousePress(canvas, Qt::LeftButton, {}, start);
+        for (int i = 1; i <= moves; ++i) {
+            if (pause > 0 && i > 1)
+                QTest::qWait(pause);
+            dragTo(canvas, i == moves ? last : start + QPoint(3 * i + 8, -2 * i - 5));
+        }
+        if (release)
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, last);
+        else
+            QTest::qWait(60); // three frames: the gathered moves are drawn meanwhile
+        QCOMPARE(drawn.count(), pictures);
+        // The window drawn last is the one of the last move: the point grabbed lies under it.
+        const QPointF now = canvas->toPlot(last);
+        QVERIFY2(
+            std::abs(now.x() - grabbed.x()) < 1e-4 && std::abs(now.y() - grabbed.y()) < 1e-4,
+            qPrintable(QString("%1,%2 against %3,%4").arg(now.x()).arg(now.y()).arg(grabbed.x()).arg(grabbed.y())));
+        if (!release)
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, last);
+        QCOMPARE(drawn.count(), pictures); // nothing left to draw at the release
+        QVERIFY(plot->PlotDrawn());
+        QWheelEvent wheel(QPointF(start), canvas->mapToGlobal(QPointF(start)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+        QCOMPARE(busy, QList<bool>());
+        plot->cmdPlot->click();
+        QCOMPARE(busy, (QList<bool>{true, false}));
+    }
+
     void navigationRoundTripsAndClickCentres()
     {
         plot->windowButtons[5]->click(); // zoom in
@@ -342,6 +451,73 @@ private slots:
 
         plot->mnuCopy->trigger();
         QCOMPARE(QApplication::clipboard()->image().size(), plot->Picture1->size());
+    }
+
+    // Print: the picture fills the printable area's width or the height left above its caption
+    // and the setup's lines, its shape kept, at more pixels than the window's; the lines follow
+    // below it on the same page.
+    void printScalesThePictureToThePage_data()
+    {
+        QTest::addColumn<int>("pageSize"); // QPageSize::PageSizeId
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<QSize>("window");
+        QTest::newRow("A4 portrait") << int(QPageSize::A4) << false << QSize();
+        QTest::newRow("Letter landscape, large window") << int(QPageSize::Letter) << true << QSize(1400, 900);
+        QTest::newRow("A5 portrait, wide window") << int(QPageSize::A5) << false << QSize(1400, 560);
+        QTest::newRow("A5 landscape, tall window") << int(QPageSize::A5) << true << QSize(900, 1000);
+    }
+    void printScalesThePictureToThePage()
+    {
+        QFETCH(int, pageSize);
+        QFETCH(bool, landscape);
+        QFETCH(QSize, window);
+        if (window.isValid()) {
+            plot->resize(window);
+            QApplication::processEvents();
+        }
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("plot.pdf");
+        QRectF printable;
+        plot->confirmPrinter = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(pageSize)));
+            printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+            printable = printer.pageLayout().paintRect(QPageLayout::Point);
+            return true;
+        };
+        plot->mnuPrint->trigger();
+        const PdfImage image = pdfImage(pdf);
+        QCOMPARE(image.images, 1);
+        const QSize canvas = plot->Picture1->size();
+        QVERIFY2(image.width >= canvas.width() && image.height >= canvas.height(),
+                 qPrintable(QString("%1x%2").arg(image.width).arg(image.height)));
+        // Its shape kept, to the rounding of its pixels.
+        const double aspect = double(canvas.width()) / canvas.height();
+        QVERIFY2(std::abs(image.pointsWide / image.pointsHigh / aspect - 1) < 0.01,
+                 qPrintable(QString("%1 x %2 pt").arg(image.pointsWide).arg(image.pointsHigh)));
+        // As wide as the printable area, or as high as the room above the lines lets it be.
+        const double tolerance = 1.5; // points: the pixel counts' rounding
+        const double below = wordTop(pdf, "PLOT");
+        QVERIFY(below > 0);
+        QVERIFY2(image.pointsWide <= printable.width() + tolerance,
+                 qPrintable(QString("%1 of %2 pt").arg(image.pointsWide).arg(printable.width())));
+        const bool fillsWidth = std::abs(image.pointsWide - printable.width()) < tolerance;
+        // The caption and the setup's lines below the picture, on the page; when the picture is
+        // narrower than the page, the lines end at the printable area's foot (within two lines
+        // of 10 points): the picture took all the height.
+        QVERIFY2(below > printable.top() + image.pointsHigh,
+                 qPrintable(QString("PLOT at %1 pt, picture to %2 pt").arg(below).arg(printable.top() + image.pointsHigh)));
+        const double lastLine = wordTop(pdf, "Y-WINDOW:");
+        QVERIFY(lastLine > below && lastLine < printable.bottom());
+        QVERIFY2(fillsWidth || printable.bottom() - lastLine < 2 * 12,
+                 qPrintable(QString("%1 x %2 pt on %3 x %4 pt, last line at %5 pt")
+                                .arg(image.pointsWide)
+                                .arg(image.pointsHigh)
+                                .arg(printable.width())
+                                .arg(printable.height())
+                                .arg(lastLine)));
+        QVERIFY(wordTop(pdf, "Function(s)") > printable.top() + image.pointsHigh);
     }
 
     // Export Picture: the format by the extension, through the same drawing as the window;
@@ -723,6 +899,62 @@ private slots:
             QVERIFY2(f.share() > 0.75, qPrintable(QString::number(f.share())));
         const QRect corner(f.frame.center().x(), f.frame.top(), f.frame.width() / 2, f.frame.height() / 4);
         QCOMPARE(strokeIn(image, corner, QColor(0, 0, 255), 20), legend);
+    }
+
+    // On a bitmap a long steep curve is stroked a few points at a time, each piece clipped to its
+    // own columns: the picture is the one a single stroke of each run draws (as on a pixmap, which
+    // is stroked whole), pixel for pixel, at one and two pixels a unit.
+    void aCurveDrawnInPiecesIsTheWholeStroke_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QString>("ywindow"); // "low,high"
+        QTest::newRow("within the plane") << 1.0 << "-1.2,1.2";
+        QTest::newRow("leaving it at its peaks") << 1.0 << "-0.9,0.95";
+        QTest::newRow("two pixels a unit") << 2.0 << "-1.2,1.2";
+        QTest::newRow("two pixels a unit, leaving it") << 2.0 << "-0.3,0.6";
+    }
+    void aCurveDrawnInPiecesIsTheWholeStroke()
+    {
+        QFETCH(double, ratio);
+        QFETCH(QString, ywindow);
+        // Two curves of 31 swings over [-1, 1]: T31 and T24 / 2 + 0.3 from Chebyshev coefficients.
+        ode::plot::PlotSource source;
+        source.xlower = -1;
+        source.xupper = 1;
+        source.varDegree = {31, 31};
+        source.coefOffset = {0, 32};
+        source.coef.assign(64, 0.0);
+        source.chebyshev.assign(64, 0.0);
+        source.chebyshev[31] = 1;
+        source.chebyshev[32] = 0.3;
+        source.chebyshev[32 + 24] = 0.5;
+        source.depVarNames = {"u", "v"};
+        ode::plot::PlotSetupTexts texts;
+        texts.windowlx = "-1.05";
+        texts.windowgx = "1.05";
+        texts.windowly = ywindow.section(',', 0, 0).toStdString();
+        texts.windowgy = ywindow.section(',', 1, 1).toStdString();
+        texts.divx = texts.divy = "0.25";
+        texts.grid = texts.labelDivisions = true;
+        ode::plot::PlotPicture picture;
+        picture.state = ode::plot::ReadPlotSetup(texts);
+        picture.source = &source;
+        picture.style = ode::plot::PlotStyle::Framed;
+        const QSize size(1200, 700);
+        const QImage pieces = ode::plot::RenderPlotImage(size.width(), size.height(), picture, nullptr, ratio);
+        QPixmap whole(size * ratio);
+        whole.setDevicePixelRatio(ratio);
+        {
+            QPainter painter(&whole);
+            QVERIFY(!ode::plot::RenderPlot(painter, size.width(), size.height(), picture));
+        }
+        const QImage wholeImage = whole.toImage().convertToFormat(pieces.format());
+        QCOMPARE(wholeImage.size(), pieces.size());
+        int differ = 0;
+        for (int y = 0; y < pieces.height(); ++y)
+            for (int x = 0; x < pieces.width(); ++x)
+                differ += pieces.pixel(x, y) != wholeImage.pixel(x, y);
+        QCOMPARE(differ, 0);
     }
 
     // The system's legend in the scalable pictures: the names as text.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -282,6 +283,168 @@ TEST(Curves, TheAccurateSolutionIsDrawnFromItsChebyshevCoefficients)
     src.chebyshev.clear();
     src.coef[0] = 0.1;
     EXPECT_EQ(src.curveFunction(0, 1)(1.3), ode::SeriesDerivative(src.curve(0), 1, 1.3));
+}
+
+// The same value bit for bit, NaN matching NaN.
+bool sameBits(double a, double b)
+{
+    return a == b ? std::signbit(a) == std::signbit(b) : std::isnan(a) && std::isnan(b);
+}
+
+// A power series of `degree` about `center` with mixed signs, zeros and decay, evaluated at
+// many points in one call against the one-point evaluator.
+struct ValuesCase {
+    int degree;
+    int derOrder;
+    double center;
+    friend void PrintTo(const ValuesCase& c, std::ostream* os)
+    {
+        *os << "degree " << c.degree << ", derivative " << c.derOrder << ", centre " << c.center;
+    }
+};
+
+class PowerSeriesValuesTest : public testing::TestWithParam<ValuesCase> {};
+
+TEST_P(PowerSeriesValuesTest, MatchOneAtATimeBitForBit)
+{
+    const ValuesCase& c = GetParam();
+    std::vector<double> coef;
+    double v = 1.7;
+    for (int k = 0; k <= c.degree; ++k) {
+        coef.push_back(k % 5 == 3 ? 0.0 : v);
+        v = -v * 1.3 / (k + 1);
+    }
+    ode::SeriesView series;
+    series.coef = coef.data();
+    series.degree = c.degree;
+    series.center = c.center;
+    // 37 points: not a whole number of the evaluator's runs; the edges of the double range too.
+    std::vector<double> xs;
+    for (int i = 0; i < 33; ++i)
+        xs.push_back(-2.5 + 0.153 * i);
+    for (double x : {1e6, -1e300, std::numeric_limits<double>::infinity(), std::nan("")})
+        xs.push_back(x);
+    std::vector<double> ys(xs.size(), -7.0);
+    const int n = static_cast<int>(xs.size());
+    PowerSeriesValues(series, c.derOrder, xs.data(), ys.data(), n);
+    for (int i = 0; i < n; ++i)
+        EXPECT_TRUE(sameBits(ys[i], ode::SeriesDerivative(series, c.derOrder, xs[i])))
+            << "x = " << xs[i] << ": " << ys[i] << " against " << ode::SeriesDerivative(series, c.derOrder, xs[i]);
+    // Fewer points than a run, and none.
+    PowerSeriesValues(series, c.derOrder, xs.data() + 5, ys.data(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(sameBits(ys[i], ode::SeriesDerivative(series, c.derOrder, xs[5 + i])));
+    ys.assign(1, -7.0);
+    PowerSeriesValues(series, c.derOrder, xs.data(), ys.data(), 0);
+    EXPECT_EQ(ys[0], -7.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Curves, PowerSeriesValuesTest,
+                         testing::Values(ValuesCase{0, 0, 0}, ValuesCase{0, 1, 0}, ValuesCase{1, 1, 0.5},
+                                         ValuesCase{2, 2, -1}, ValuesCase{2, 3, 0}, ValuesCase{7, 0, 0.25},
+                                         ValuesCase{23, 1, 0}, ValuesCase{23, 2, 1.5}, ValuesCase{23, 5, 0},
+                                         ValuesCase{170, 9, 0}, ValuesCase{171, 3, 0.1}, ValuesCase{200, 0, 0},
+                                         ValuesCase{200, 4, -0.3}));
+
+// Every source's curves in one call against the one-point functions: the series, the
+// trigonometric series and the accurate method's Chebyshev coefficients.
+TEST(Curves, EverySourceGivesTheSameValuesInOneCall)
+{
+    PlotSource power;
+    power.xcenter = 0.5;
+    power.coef = {1, -2, 0.5, 0, 0.25, 3, -1, 0.125, 2};
+    power.varDegree = {8, 3};
+    power.coefOffset = {0, 5};
+    PlotSource trig = power;
+    trig.kind = ode::SeriesKind::Trigonometric;
+    trig.period = 3;
+    trig.seriesDegree = 8;
+    PlotSource chebyshev = power;
+    chebyshev.xlower = -1;
+    chebyshev.xupper = 2;
+    chebyshev.chebyshev = {0.5, 1, -0.25, 0.125, 0.0625, 2, 1, -1, 0.5};
+    std::vector<double> xs;
+    for (int i = 0; i < 21; ++i)
+        xs.push_back(-1.2 + 0.17 * i);
+    std::vector<double> ys(xs.size());
+    for (const PlotSource* src : {&power, &trig, &chebyshev})
+        for (int j = 0; j <= src->lastVar(); ++j)
+            for (int d : {0, 1, 2, 3, 6}) {
+                src->curveValues(j, d)(xs.data(), ys.data(), static_cast<int>(xs.size()));
+                const auto one = src->curveFunction(j, d);
+                for (size_t i = 0; i < xs.size(); ++i)
+                    EXPECT_TRUE(sameBits(ys[i], one(xs[i])))
+                        << "kind " << static_cast<int>(src->kind) << (src->chebyshev.empty() ? "" : " (Chebyshev)")
+                        << ", curve " << j << ", derivative " << d << ", x = " << xs[i];
+            }
+}
+
+// The sampler asks for the values of the points ahead in one call: each segment still joins
+// two of the curve's points one step apart, a value that is not a number still breaks the curve
+// there, and no value is asked for twice.
+TEST(Curves, ValuesAskedForAheadLandOnTheirPoints)
+{
+    PlotState s = ReadPlotSetup(window("-3", "3", "-3", "3"));
+    for (int step : {1, 3, 80}) {
+        s.PlotStep = static_cast<float>(step);
+        const PlotScale scale = scaleOf(s, 1000, 300);
+        // 2 sin 3x, not a number on (-1.1, -0.6) and on (2.05, 2.2).
+        auto f = [](double x) {
+            return (x > -1.1 && x < -0.6) || (x > 2.05 && x < 2.2) ? std::nan("") : 2 * std::sin(3 * x);
+        };
+        std::vector<double> asked;
+        int calls = 0;
+        const CurvePath path = SampleCurve(
+            [&](const double* xs, double* ys, int n) {
+                ++calls;
+                for (int i = 0; i < n; ++i) {
+                    asked.push_back(xs[i]);
+                    ys[i] = f(xs[i]);
+                }
+            },
+            s, scale);
+        // The points one by one, as the sampler walks them: x grows by the step from the left edge.
+        std::vector<double> walk;
+        int bad = 0, starts = 0;
+        bool inGap = true;
+        for (double x = s.PlotXmin - scale.xStep + scale.xStep;; x = x + scale.xStep) {
+            walk.push_back(x);
+            const bool good = std::isfinite(f(x));
+            bad += good ? 0 : 1;
+            starts += good && inGap ? 1 : 0;
+            inGap = !good;
+            if (!(x < s.PlotXmax))
+                break;
+        }
+        EXPECT_EQ(path.badPoints, bad) << "step " << step;
+        EXPECT_EQ(static_cast<int>(path.points.size()), starts) << "step " << step;
+        ASSERT_GE(asked.size(), walk.size());
+        for (size_t i = 0; i < walk.size(); ++i)
+            ASSERT_EQ(asked[i], walk[i]) << "point " << i << ", step " << step;
+        EXPECT_LE(asked.size(), walk.size() + 3) << "a few points beyond the right edge at most";
+        EXPECT_LT(calls, static_cast<int>(walk.size()) / 20 + 4) << "the values come in runs";
+        for (const Segment& seg : path.segments) {
+            // The clipping recomputes the far end as x1 + (x2 - x1): within rounding of it.
+            EXPECT_EQ(seg.y1, f(seg.x1));
+            EXPECT_NEAR(seg.y2, f(seg.x2), 1e-12);
+            EXPECT_NEAR(seg.x2 - seg.x1, scale.xStep, 1e-12);
+        }
+        // The series' own sampler gives the same path as its one-point function.
+        std::vector<double> coef = {0.5, -1, 0.25, 0.75, -0.125, 0.0625};
+        ode::SeriesView v;
+        v.coef = coef.data();
+        v.degree = 5;
+        v.center = 0.25;
+        const CurvePath fast = SampleCurve(v, 1, s, scale);
+        const CurvePath slow = SampleCurve(
+            std::function<double(double)>([&](double x) { return ode::SeriesDerivative(v, 1, x); }), s, scale);
+        ASSERT_EQ(fast.segments.size(), slow.segments.size());
+        for (size_t i = 0; i < fast.segments.size(); ++i) {
+            EXPECT_EQ(fast.segments[i].y1, slow.segments[i].y1);
+            EXPECT_EQ(fast.segments[i].y2, slow.segments[i].y2);
+        }
+        EXPECT_EQ(fast.points, slow.points);
+    }
 }
 
 TEST(CoefficientDecayPicture, DecadesFloorAndTarget)

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
@@ -95,9 +96,11 @@ void drawLegend(QPainter& p, const QRectF& area, const PlotPicture& picture)
     p.restore();
 }
 
-std::optional<QString> renderPlain(QPainter& p, int width, int height, const PlotPicture& picture)
+// `white`: the surface is white already (a new image), so the background is not painted again.
+std::optional<QString> renderPlain(QPainter& p, int width, int height, const PlotPicture& picture, bool white)
 {
-    p.fillRect(QRect(0, 0, width, height), Qt::white);
+    if (!white)
+        p.fillRect(QRect(0, 0, width, height), Qt::white);
     const PlotState& s = picture.state;
     PlotScale scale;
     if (auto message = ComputeScale(s, width, height, scale))
@@ -146,7 +149,7 @@ std::optional<QString> renderPlain(QPainter& p, int width, int height, const Plo
     if (picture.source) {
         for (int j = 0; j <= picture.source->lastVar(); ++j) {
             p.setPen(QPen(colour(CurveColour(j)), 0));
-            const CurvePath path = SampleCurve(picture.source->curveFunction(j, picture.derOrder), s, scale);
+            const CurvePath path = SampleCurve(picture.source->curveValues(j, picture.derOrder), s, scale);
             for (const auto& [x, y] : path.points) {
                 const QPointF at = map(x, y);
                 if (at.y() > -1 && at.y() < height + 1)
@@ -251,6 +254,63 @@ QPolygonF simplified(const QPolygonF& run, double tolerance)
     return out;
 }
 
+// Points of a curve stroked at once on a bitmap (see strokeRun).
+constexpr int kPiecePoints = 16;
+
+// Whether strokeRun may cut a run into pieces: a bitmap without a transformation whose pixels
+// are a whole number of the picture's units (1, 2 or 4), so that the pieces' columns fall on
+// pixel edges exactly.
+bool piecewise(const QPainter& p)
+{
+    const QPaintDevice* device = p.device();
+    if (!device || device->devType() != QInternal::Image || !p.paintEngine() ||
+        p.paintEngine()->type() != QPaintEngine::Raster || !p.worldTransform().isIdentity())
+        return false;
+    const double ratio = device->devicePixelRatioF();
+    return ratio == 1 || ratio == 2 || ratio == 4;
+}
+
+// One run of a curve (its points' x never decreasing) clipped to `plane`, a rectangle on whole
+// pixels. Qt's rasterizer takes a wide smooth stroke's outline in bands of rows, and its cost
+// grows with the run's points times the height it spans: a full-height wave across a large
+// picture took milliseconds. On a bitmap the run is drawn in pieces of a few
+// points, each clipped to its own columns of pixels and carrying the points a few pixels
+// beyond them, where its stroke is the whole run's. The columns tile the plane, so each pixel
+// is painted once and as by one stroke of the run.
+void strokeRun(QPainter& p, const QPolygonF& run, const QRectF& plane, bool pieces)
+{
+    const int n = static_cast<int>(run.size());
+    if (!pieces || n <= 2 * kPiecePoints) {
+        p.drawPolyline(run);
+        return;
+    }
+    const double ratio = p.device()->devicePixelRatioF();
+    // Beyond this distance from a piece's columns its stroke may differ from the run's: half
+    // the pen, the smoothing's pixel and a margin.
+    const double reach = kCurveWidth / 2 + 3;
+    auto firstAtOrAfter = [&](double x) {
+        return static_cast<int>(
+            std::lower_bound(run.begin(), run.end(), x, [](const QPointF& a, double v) { return a.x() < v; }) -
+            run.begin());
+    };
+    double from = plane.left();
+    for (int cut = kPiecePoints; from < plane.right(); cut += kPiecePoints) {
+        double to = plane.right();
+        if (cut < n - kPiecePoints)
+            to = std::min(to, std::floor(run[cut].x() * ratio) / ratio);
+        if (!(to > from))
+            continue;
+        const int first = std::max(0, firstAtOrAfter(from - reach) - 1);
+        const int last = std::min(n - 1, firstAtOrAfter(to + reach));
+        if (last > first) {
+            p.setClipRect(QRectF(from, plane.top(), to - from, plane.height()));
+            p.drawPolyline(run.constData() + first, last - first + 1);
+        }
+        from = to;
+    }
+    p.setClipRect(plane);
+}
+
 // The curve's runs, those parts left out that lie wholly beyond one side of `plane`.
 void drawPolylines(QPainter& p, const Mapping& map, const CurvePath& path, const QRectF& plane)
 {
@@ -261,11 +321,12 @@ void drawPolylines(QPainter& p, const Mapping& map, const CurvePath& path, const
     };
     const double ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     const double tolerance = 0.2 / std::max(1.0, ratio);
+    const bool pieces = piecewise(p);
     QPolygonF run;
     QPointF last;
     auto flush = [&]() {
         if (run.size() > 1)
-            p.drawPolyline(simplified(run, tolerance));
+            strokeRun(p, simplified(run, tolerance), plane, pieces);
         run.clear();
     };
     for (const Segment& seg : path.segments) {
@@ -284,9 +345,10 @@ void drawPolylines(QPainter& p, const Mapping& map, const CurvePath& path, const
     flush();
 }
 
-std::optional<QString> renderFramed(QPainter& p, int width, int height, const PlotPicture& picture)
+std::optional<QString> renderFramed(QPainter& p, int width, int height, const PlotPicture& picture, bool white)
 {
-    p.fillRect(QRect(0, 0, width, height), Qt::white);
+    if (!white)
+        p.fillRect(QRect(0, 0, width, height), Qt::white);
     const PlotState& s = picture.state;
     const FramedLayout l = layoutFramed(width, height, picture);
     const QRectF area = l.area;
@@ -328,7 +390,7 @@ std::optional<QString> renderFramed(QPainter& p, int width, int height, const Pl
             pen.setCapStyle(Qt::RoundCap);
             pen.setJoinStyle(Qt::RoundJoin);
             p.setPen(pen);
-            drawPolylines(p, map, SampleCurve(picture.source->curveFunction(j, picture.derOrder), s, scale), area);
+            drawPolylines(p, map, SampleCurve(picture.source->curveValues(j, picture.derOrder), s, scale), area);
         }
     }
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -413,6 +475,12 @@ std::optional<QString> renderFramed(QPainter& p, int width, int height, const Pl
     return std::nullopt;
 }
 
+std::optional<QString> render(QPainter& p, int width, int height, const PlotPicture& picture, bool white)
+{
+    return picture.style == PlotStyle::Framed ? renderFramed(p, width, height, picture, white)
+                                              : renderPlain(p, width, height, picture, white);
+}
+
 } // namespace
 
 QRectF PlotArea(int width, int height, const PlotPicture& picture)
@@ -422,8 +490,7 @@ QRectF PlotArea(int width, int height, const PlotPicture& picture)
 
 std::optional<QString> RenderPlot(QPainter& p, int width, int height, const PlotPicture& picture)
 {
-    return picture.style == PlotStyle::Framed ? renderFramed(p, width, height, picture)
-                                              : renderPlain(p, width, height, picture);
+    return render(p, width, height, picture, false);
 }
 
 bool IsPlotFileName(const QString& path)
@@ -505,9 +572,11 @@ QImage RenderPlotImage(int width, int height, const PlotPicture& picture, std::o
     QImage image(qMax(1, static_cast<int>(std::lround(width * pixelRatio))),
                  qMax(1, static_cast<int>(std::lround(height * pixelRatio))), QImage::Format_RGB32);
     image.setDevicePixelRatio(pixelRatio);
+    // One pass over the pixels for the background: the image is filled, the drawing paints no
+    // background of its own.
     image.fill(Qt::white);
     QPainter painter(&image);
-    auto message = RenderPlot(painter, width, height, picture);
+    auto message = render(painter, width, height, picture, true);
     if (error)
         *error = message;
     return image;

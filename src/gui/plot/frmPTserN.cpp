@@ -68,6 +68,10 @@ constexpr int kDragStart = 4;
 constexpr double kWheelZoom = 0.8;
 // How near the mouse a curve is read, in pixels.
 constexpr double kReadoutPixels = 6;
+// A frame of the screen, in milliseconds: a drag draws no more often than this.
+constexpr int kFrameMilliseconds = 16;
+// The printed picture's resolution on paper, in dots an inch.
+constexpr double kPrintDotsPerInch = 300;
 } // namespace
 
 PlotCanvas::PlotCanvas(QWidget* parent) : QWidget(parent)
@@ -78,6 +82,9 @@ PlotCanvas::PlotCanvas(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
+    m_dragTimer.setSingleShot(true);
+    m_dragTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_dragTimer, &QTimer::timeout, this, [this]() { sendDrag(); });
 }
 
 void PlotCanvas::setImage(const QImage& image)
@@ -145,7 +152,18 @@ void PlotCanvas::mouseMoveEvent(QMouseEvent* event)
         if (m_dragging) {
             const double upx = (static_cast<double>(m_atPress.PlotXmax) - m_atPress.PlotXmin) / m_area.width();
             const double upy = (static_cast<double>(m_atPress.PlotYmax) - m_atPress.PlotYmin) / m_area.height();
-            emit dragged(m_atPress, -moved.x() * upx, moved.y() * upy);
+            m_dragX = -moved.x() * upx;
+            m_dragY = moved.y() * upy;
+            m_dragPending = true;
+            // A frame after the last picture was finished, or at once when that is past: the
+            // moves come far more often than a picture can be drawn.
+            if (!m_dragTimer.isActive()) {
+                const qint64 waited = m_sinceDrag.isValid() ? m_sinceDrag.elapsed() : kFrameMilliseconds;
+                if (waited >= kFrameMilliseconds)
+                    sendDrag();
+                else
+                    m_dragTimer.start(static_cast<int>(kFrameMilliseconds - waited));
+            }
             return;
         }
     }
@@ -158,6 +176,9 @@ void PlotCanvas::mouseReleaseEvent(QMouseEvent* event)
         return;
     m_pressed = false;
     if (m_dragging || !m_hasScale) {
+        // The release shows where the drag ended.
+        if (m_dragging)
+            sendDrag();
         m_dragging = false;
         return;
     }
@@ -166,10 +187,22 @@ void PlotCanvas::mouseReleaseEvent(QMouseEvent* event)
     emit clickedAt(static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
+void PlotCanvas::sendDrag()
+{
+    m_dragTimer.stop();
+    if (!m_dragPending)
+        return;
+    m_dragPending = false;
+    emit dragged(m_atPress, m_dragX, m_dragY);
+    m_sinceDrag.start();
+}
+
 void PlotCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 {
     m_pressed = false;
     m_dragging = false;
+    m_dragPending = false;
+    m_dragTimer.stop();
     if (event->button() == Qt::LeftButton)
         emit doubleClicked();
 }
@@ -276,6 +309,12 @@ FrmPTserN::FrmPTserN(AppState& state, std::function<void(QWidget*)> help, std::f
             "PNG image (*.png);;SVG drawing (*.svg);;PDF page (*.pdf);;BMP image (*.bmp)");
     };
     confirmPrinter = [this](QPrinter& printer) { return app::ConfirmPrinterWithDialog(this, printer); };
+    showBusy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
 
     wireSetupBoxes();
     // Loading.
@@ -669,7 +708,7 @@ void FrmPTserN::ZoomAt(double x, double y, double steps)
         return;
     }
     showSetup(t);
-    cmdPlot_Click();
+    Replot();
 }
 
 void FrmPTserN::PanFrom(const PlotState& atPress, double dx, double dy)
@@ -679,7 +718,7 @@ void FrmPTserN::PanFrom(const PlotState& atPress, double dx, double dy)
     PlotSetupTexts t = setupTexts();
     PanBy(atPress, dx, dy, t);
     showSetup(t);
-    cmdPlot_Click();
+    Replot();
 }
 
 void FrmPTserN::showPoint(double x, double y)
@@ -705,7 +744,10 @@ bool FrmPTserN::DrawPlot()
     QImage image =
         RenderPlotImage(Picture1->width(), Picture1->height(), currentPicture(), &error, Picture1->devicePixelRatioF());
     if (error) {
-        QApplication::restoreOverrideCursor();
+        if (m_busy) {
+            m_busy = false;
+            showBusy(false);
+        }
         app::ShowMessage(this, *error);
         m_plotDrawn = false;
         return false;
@@ -745,18 +787,27 @@ void FrmPTserN::showLegend()
     m_legendWindow->show();
 }
 
-void FrmPTserN::cmdPlot_Click()
+void FrmPTserN::cmdPlot_Click() { plot(true); }
+
+void FrmPTserN::Replot() { plot(false); }
+
+void FrmPTserN::plot(bool busy)
 {
     if (!m_events->validateFocused())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (busy) {
+        m_busy = true;
+        showBusy(true);
+    }
     ClearPlot();
     m_plotDrawn = true;
     m_state.plotState = ReadPlotSetup(setupTexts());
     show();
     DrawPlot();
-    if (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
+    if (m_busy) {
+        m_busy = false;
+        showBusy(false);
+    }
     showLegend();
 }
 
@@ -828,14 +879,6 @@ void FrmPTserN::mnuPrint_Click()
     painter.setFont(font);
     const QFontMetrics metrics(painter.font(), &m_printer);
     int y = metrics.ascent();
-    if (m_plotDrawn) {
-        painter.drawImage(QPoint(0, 0), renderedImage());
-        y = static_cast<int>(6660.0 / 1440.0 * m_printer.resolution());
-        painter.drawText(0, y,
-                         m_derOrder != 0 ? QStringLiteral("Plot of derivative(s) #") + q(FormatSigned(m_derOrder) + " ")
-                                         : QStringLiteral("Plot of Function(s)"));
-        y += metrics.lineSpacing();
-    }
     const QStringList lines = {QString(),
                                QString(),
                                "PLOT SETUP:",
@@ -844,6 +887,25 @@ void FrmPTserN::mnuPrint_Click()
                                "DIVISIONS: [" + txtDivx->text() + "," + txtDivy->text() + "]",
                                " X-WINDOW: [" + txtWindowlx->text() + "," + txtWindowgx->text() + "]",
                                " Y-WINDOW: [" + txtWindowly->text() + "," + txtWindowgy->text() + "]"};
+    if (m_plotDrawn) {
+        // The picture as large as the printable area allows, its shape kept, with room below it
+        // for its caption and the setup's lines; drawn sharp on paper, from the window's
+        // picture at more pixels.
+        const QSizeF page(m_printer.width(), m_printer.height());
+        const double text = (1.0 + lines.size()) * metrics.lineSpacing() + metrics.descent();
+        const QSizeF room(page.width(), std::max(page.height() - text, page.height() / 2));
+        const QSize canvas = Picture1->size();
+        const QSizeF size = QSizeF(canvas).scaled(room, Qt::KeepAspectRatio);
+        const double ratio =
+            std::clamp(size.width() / m_printer.resolution() * kPrintDotsPerInch / canvas.width(), 1.0, 8.0);
+        painter.drawImage(QRectF(QPointF(0, 0), size),
+                          RenderPlotImage(canvas.width(), canvas.height(), currentPicture(), nullptr, ratio));
+        y = static_cast<int>(std::ceil(size.height())) + metrics.lineSpacing();
+        painter.drawText(0, y,
+                         m_derOrder != 0 ? QStringLiteral("Plot of derivative(s) #") + q(FormatSigned(m_derOrder) + " ")
+                                         : QStringLiteral("Plot of Function(s)"));
+        y += metrics.lineSpacing();
+    }
     for (const QString& line : lines) {
         painter.drawText(0, y, line);
         y += metrics.lineSpacing();

@@ -5,9 +5,11 @@
 #include "gui/app/FormHost.h"
 #include "gui/plot/PlotRender.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QPrinter>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -33,7 +35,8 @@ namespace ode::plot {
 
 // Picture1: the plot area. It takes the window's free room; the picture is drawn at its size.
 // The mouse steers it: a click centres the graph on the point, a drag pans it, the wheel zooms
-// about the point under the cursor and a double click fits the window to the curves.
+// about the point under the cursor and a double click fits the window to the curves. A drag asks
+// for a new picture at most once a frame: the moves in between are gathered into the next.
 class PlotCanvas : public QWidget {
     Q_OBJECT
 public:
@@ -81,10 +84,19 @@ private:
     PlotState m_shown;
     QRectF m_area;
     bool m_hasScale = false;
+    // Sends the drag's latest offset as `dragged`, unless it was sent already.
+    void sendDrag();
+
     // The drag under way: where it started and the window then.
     bool m_pressed = false, m_dragging = false;
     QPointF m_pressAt;
     PlotState m_atPress;
+    // The drag's offset not yet drawn, the time since its last picture was finished, and the
+    // timer that sends the offset when a frame has passed.
+    bool m_dragPending = false;
+    double m_dragX = 0, m_dragY = 0;
+    QElapsedTimer m_sinceDrag;
+    QTimer m_dragTimer;
 };
 
 // Picture2 and frmLegend's surface: one row per curve, its name and a stroke of its colour.
@@ -131,6 +143,9 @@ public:
     std::function<QString()> chooseFile;
     std::function<QString()> choosePictureFile;
     std::function<bool(QPrinter&)> confirmPrinter;
+    // Puts the wait cursor up (true) and takes it down (false) around a plot that may take a
+    // moment; a drag's or the wheel's picture goes without it (replaced by the tests).
+    std::function<void(bool)> showBusy;
     QPrinter& printer() { return m_printer; }
 
     bool PlotDrawn() const { return m_plotDrawn; }
@@ -143,6 +158,9 @@ public:
     void showSolution(PlotSource source, const QString& lowerText, const QString& upperText) override;
     // The plot command.
     void cmdPlot_Click();
+    // The same without the wait cursor: a drag's or the wheel's picture, drawn while the mouse
+    // moves.
+    void Replot();
     // DrawPlot: false (after a message) when the window cannot be drawn.
     bool DrawPlot();
     void ChangeWindow(int code);
@@ -181,6 +199,7 @@ private:
     void sizeToScreen();
     void SaveBitmap();
     void showLegend();
+    void plot(bool busy);
 
     AppState& m_state;
     app::FormEvents* m_events;
@@ -189,6 +208,7 @@ private:
     LegendView* m_legendView = nullptr;
     QPrinter m_printer;
     bool m_plotDrawn = false;
+    bool m_busy = false; // the wait cursor is up
     int m_derOrder = 0;
     QString m_plotFileName;
 };
