@@ -278,6 +278,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 return fault(Termination::ArithmeticFault);
             }
             std::vector<double> delta;
+            EquilibrateRows(a); // the collocation rows grow like N^(2n), the conditions' do not
             const EliminationOutcome outcome = Eliminate(a, delta, newton.progress);
             if (outcome == EliminationOutcome::Cancelled)
                 throw Stopped{};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -250,6 +251,118 @@ bool UseWideVectors(bool wanted)
     (void)wanted;
     return false;
 #endif
+}
+
+void EquilibrateRows(AugmentedMatrix& a)
+{
+    const int n = a.unknowns();
+    for (int r = 0; r < n; ++r) {
+        double* row = a.row(r);
+        double largest = 0;
+        for (int c = 0; c < n; ++c)
+            largest = std::fmax(largest, std::fabs(row[c]));
+        if (!(largest > 0) || !std::isfinite(largest) || !std::isfinite(row[n]))
+            continue;
+        const int shift = -std::ilogb(largest);
+        if (shift == 0)
+            continue;
+        for (int c = 0; c <= n; ++c)
+            row[c] = std::ldexp(row[c], shift);
+    }
+}
+
+double UnknownsOneNorm(const AugmentedMatrix& a)
+{
+    const int n = a.unknowns();
+    std::vector<double> sums(static_cast<size_t>(n), 0.0);
+    for (int r = 0; r < n; ++r) {
+        const double* row = a.row(r);
+        for (int c = 0; c < n; ++c)
+            sums[static_cast<size_t>(c)] += std::fabs(row[c]);
+    }
+    double largest = 0;
+    for (double s : sums)
+        largest = std::fmax(largest, s);
+    return largest;
+}
+
+namespace {
+
+// x = U^-1 x, U the upper triangle of `a` (its diagonal nonzero).
+void solveUpper(const AugmentedMatrix& a, std::vector<double>& x)
+{
+    const int n = a.unknowns();
+    for (int r = n - 1; r >= 0; --r) {
+        const double* row = a.row(r);
+        double s = x[static_cast<size_t>(r)];
+        for (int c = r + 1; c < n; ++c)
+            s -= row[c] * x[static_cast<size_t>(c)];
+        x[static_cast<size_t>(r)] = s / row[r];
+    }
+}
+
+// x = U^-T x: column by column of U, so rows are still read along their length.
+void solveUpperTransposed(const AugmentedMatrix& a, std::vector<double>& x)
+{
+    const int n = a.unknowns();
+    for (int r = 0; r < n; ++r) {
+        const double* row = a.row(r);
+        const double v = x[static_cast<size_t>(r)] / row[r];
+        x[static_cast<size_t>(r)] = v;
+        for (int c = r + 1; c < n; ++c)
+            x[static_cast<size_t>(c)] -= row[c] * v;
+    }
+}
+
+double oneNorm(const std::vector<double>& x)
+{
+    double s = 0;
+    for (double v : x)
+        s += std::fabs(v);
+    return s;
+}
+
+} // namespace
+
+double TriangleInverseNormEstimate(const AugmentedMatrix& eliminated)
+{
+    const int n = eliminated.unknowns();
+    if (n == 0)
+        return 0;
+    for (int r = 0; r < n; ++r)
+        if (eliminated.at(r, r) == 0.0)
+            return std::numeric_limits<double>::infinity();
+    const size_t size = static_cast<size_t>(n);
+    std::vector<double> x(size, 1.0 / n), y, z(size);
+    double estimate = 0;
+    for (int iteration = 0; iteration < 5; ++iteration) {
+        y = x;
+        solveUpper(eliminated, y);
+        const double norm = oneNorm(y);
+        if (iteration > 0 && norm <= estimate)
+            break;
+        estimate = norm;
+        for (size_t k = 0; k < size; ++k)
+            z[k] = y[k] < 0 ? -1.0 : 1.0;
+        solveUpperTransposed(eliminated, z); // the gradient of ||U^-1 x||_1 at x
+        size_t best = 0;
+        double along = 0;
+        for (size_t k = 0; k < size; ++k) {
+            if (std::fabs(z[k]) > std::fabs(z[best]))
+                best = k;
+            along += z[k] * x[k];
+        }
+        if (iteration > 0 && std::fabs(z[best]) <= along)
+            break; // no unit vector promises more
+        std::fill(x.begin(), x.end(), 0.0);
+        x[best] = 1;
+    }
+    // Higham's alternating vector catches the matrices Hager's iteration underestimates.
+    std::vector<double> alt(size);
+    for (size_t k = 0; k < size; ++k)
+        alt[k] = (k % 2 ? -1.0 : 1.0) * (1 + static_cast<double>(k) / std::max<size_t>(size - 1, 1));
+    solveUpper(eliminated, alt);
+    return std::fmax(estimate, 2 * oneNorm(alt) / (3 * static_cast<double>(n)));
 }
 
 EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef)

@@ -83,6 +83,29 @@ enum class EliminationOutcome {
 // done at once.
 EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress = {});
 
+// Row equilibration, for the accurate method, where collocation rows (derivatives of the
+// Chebyshev polynomials, whose size grows like N^(2k) with the order k) meet condition rows of
+// size 1: each row, its right-hand side with it, is multiplied by the power of two that brings
+// its largest entry among the unknowns' columns into [1, 2). A power of two changes no digit;
+// what changes is which rows partial pivoting picks and that the elimination's rounding is
+// relative to rows of one size (on the accurate method's matrices the condition number falls
+// by several orders of magnitude, docs/PERFORMANCE.md). A zero row, or one with an entry that
+// is not finite, is left as it is for the elimination to report. The equally spaced method's
+// rows are never scaled: its results stay those of the plain elimination.
+void EquilibrateRows(AugmentedMatrix& a);
+
+// The 1-norm of the unknowns' columns: the largest sum of |entries| of a column but the
+// right-hand sides'. Taken before the elimination, with TriangleInverseNormEstimate after it.
+double UnknownsOneNorm(const AugmentedMatrix& a);
+
+// After Eliminate solved `a`: an estimate of the 1-norm of the inverse of its upper triangle
+// U, by Hager's method as LAPACK's xLACON runs it (at most five pairs of triangular solves,
+// O(n^2) each, and Higham's alternating vector as a floor). The multipliers of the elimination
+// are not kept, but partial pivoting keeps them within 1, so ||U^-1|| is within a factor n of
+// ||A^-1|| and in practice close to it: UnknownsOneNorm(A) times this is a cheap estimate of
+// A's condition number. Infinite where a diagonal entry of U is 0.
+double TriangleInverseNormEstimate(const AugmentedMatrix& eliminated);
+
 // Chooses the 256-bit kernels (when the processor has AVX2) or the 128-bit ones that every
 // x86-64 has; returns whether the 256-bit ones are in use. The results are the same either
 // way; tests and benchmarks use this to exercise and time both.

@@ -87,6 +87,7 @@ ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoeff
         result.error = host.fault();
         return result;
     }
+    EquilibrateRows(a); // the collocation rows grow like N^(2n), the conditions' do not
     switch (Eliminate(a, result.series.coef, progress)) {
     case EliminationOutcome::Solved:
         result.termination = Termination::Solved;

@@ -103,6 +103,7 @@ struct Collocation {
     std::function<double(int i)> point;
     std::function<void(int i, const PieceValues& cv, double rhs, double* row)> gridRow;
     std::function<void(double point, const PieceValues& cv, double rhs, double* row)> conditionRow;
+    bool equilibrate = false; // rows of different size meet (EquilibrateRows)
 };
 
 // The rows (the equations at the grid points, equation by equation, then the conditions) and
@@ -160,6 +161,8 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
                             bcRhs[static_cast<size_t>(b)], a.row(vars * (m + 1) + b));
     if (!a.allFinite())
         return overflow();
+    if (method.equilibrate)
+        EquilibrateRows(a);
     switch (Eliminate(a, x, progress)) {
     case EliminationOutcome::LinearlyDependent:
         end.termination = Termination::LinearlyDependent;
@@ -249,6 +252,7 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
     chebyshev.conditionRow = [&](double point, const PieceValues& cv, double rhs, double* row) {
         chebyshevRow(sOf(point), cv, rhs, row);
     };
+    chebyshev.equilibrate = true;
     std::vector<double> x;
     if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff, progress))
         return result;

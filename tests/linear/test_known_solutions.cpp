@@ -144,4 +144,66 @@ TEST(KnownSolutions, TheExponentialSystemAndAnUnresolvedLayer)
     EXPECT_EQ(layer->accuracy().rfind("NOT CONVERGED BY DEGREE 32: ESTIMATED ERROR ", 0), 0u) << layer->accuracy();
 }
 
+// (eps + x^2) y'' + 4x y' + 2y = 0 on [-1, 1], y(-1) = y(1) = 1/(1 + eps), eps = 1E-3: the left
+// side is ((eps + x^2) y)'', so y = 1/(eps + x^2), which peaks at 1000 and needs a degree near
+// 1000. Unscaled, the collocation rows (growing like N^4) and the conditions' rows (of size 1)
+// met in one elimination: the single equation was wrong by 3.7E-6 and the system by 1.4E-6;
+// with the rows equilibrated, by 2.3E-9 and 3.1E-8. The bounds leave a factor of about 5 above
+// that. Newton's iteration corrects its own rounding pass by pass (1.4E-10 either way): its row
+// guards against a loss.
+TEST(KnownSolutions, HighDegreesKeepTheirDigitsWhereRowsOfDifferentSizeMeet)
+{
+    const double eps = 1e-3;
+    const struct {
+        const char* kind;
+        int degree;
+        double bound; // the largest error allowed, absolute
+    } cases[] = {
+        {"linear", 1000, 1e-8},
+        {"nonlinear", 1000, 1e-9},
+        {"linear system", 1000, 2e-7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::shared_ptr<script::Class1> shared;
+        const std::string kind = c.kind;
+        std::vector<ChebyshevSeries> solution;
+        if (kind == "linear" || kind == "nonlinear") {
+            const std::unique_ptr<ProblemSession> s =
+                Session(Row("", "(eps+x^2)*y''+4*x*y'+2*y=0", {"y=1/(1+eps)", "y=1/(1+eps)"}, {"-1", "1"}, "-1", "1",
+                            {}, {"eps=1E-3"}, kind == "nonlinear"),
+                        shared);
+            s->texts().terms = std::to_string(c.degree);
+            if (kind == "nonlinear") // the equation's terms reach 2E9 at 0: its rounding is far above 1E-12
+                static_cast<NonlinearSession&>(*s).boxes.errorD = "1E-4";
+            s->method = ProblemSession::Method::Chebyshev;
+            ASSERT_TRUE(s->solve()) << (s->lstCoeff().empty() ? "" : s->lstCoeff()[0]);
+            solution.push_back(*s->chebyshev());
+        } else {
+            std::vector<std::string> messages;
+            SystemSession s(false, shared, [&](const std::string& m) { messages.push_back(m); });
+            SystemTexts& b = s.boxes;
+            b.numDE = "2";
+            b.numBC = "2";
+            b.depVarNames = "y,z";
+            b.equations = {"y'-z=0", "2*y+4*x*z+(eps+x^2)*z'=0"};
+            b.bcText = {"y=1/(1+eps)", "y=1/(1+eps)"};
+            b.bcPoint = {"-1", "1"};
+            b.constants = {"eps=1E-3"};
+            b.xlower = "-1";
+            b.xupper = "1";
+            b.terms = std::to_string(c.degree);
+            s.method = CollocationMethod::Chebyshev;
+            ASSERT_TRUE(s.solve()) << (messages.empty() ? "" : messages[0]);
+            solution = s.chebyshev();
+        }
+        double error = 0;
+        for (int i = 0; i <= 2000; ++i) {
+            const double x = -1 + i / 1000.0;
+            error = std::fmax(error, std::fabs(ChebyshevDerivative(solution[0], 0, x) - 1 / (eps + x * x)));
+        }
+        EXPECT_LE(error, c.bound);
+    }
+}
+
 } // namespace
