@@ -361,6 +361,19 @@ bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::str
     return true;
 }
 
+double RemainingCorrection(const NewtonRunReport& result)
+{
+    double size = 0;
+    for (double d : result.correction)
+        size += std::fabs(d);
+    const size_t passes = result.passes.size();
+    if (passes >= 2 && result.passes[passes - 2].correction > 0) {
+        const double ratio = result.passes[passes - 1].correction / result.passes[passes - 2].correction;
+        size *= std::fmin(1.0, ratio * ratio);
+    }
+    return size;
+}
+
 std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)
 {
     std::vector<std::string> lines;

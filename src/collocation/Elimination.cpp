@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <numeric>
 #include <utility>
 
 namespace ode {
@@ -365,7 +366,11 @@ double TriangleInverseNormEstimate(const AugmentedMatrix& eliminated)
     return std::fmax(estimate, 2 * oneNorm(alt) / (3 * static_cast<double>(n)));
 }
 
-EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef)
+namespace {
+
+// The plain loop; with `factors`, each step's multipliers are kept where the step made zeros
+// and each step's pivot row is recorded.
+EliminationOutcome eliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef, Factorisation* factors)
 {
     const int n = a.unknowns();
     const int last = n - 1; // N
@@ -374,6 +379,8 @@ EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& c
 
     for (int j = 0; j < last; ++j) {
         const int pivot = pivotRow(a, j, last);
+        if (factors)
+            factors->pivots[static_cast<size_t>(j)] = pivot < 0 ? j : pivot;
         if (pivot < 0)
             continue; // a zero column: back substitution reports the singular system
         if (pivot != j)
@@ -385,9 +392,18 @@ EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& c
             const double f = pr[j] / diag;
             for (int c = j; c < cols; ++c)
                 pr[c] = pr[c] - f * pj[c];
+            if (factors)
+                pr[j] = f;
         }
     }
     return backSubstitute(a, coef);
+}
+
+} // namespace
+
+EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef)
+{
+    return eliminateUnblocked(a, coef, nullptr);
 }
 
 // Panel by panel: the steps j0 ... j1-1 run on the panel's columns [j0, j1) as in the plain
@@ -396,13 +412,18 @@ EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& c
 // own rows, in row order, since row k must hold its final values before it updates the rows
 // below; then every row below the panel, in blocks. Each element sees the steps in
 // increasing order, as in the plain loop.
-EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress)
+EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress,
+                             Factorisation* kept)
 {
     const int n = a.unknowns();
     const int last = n - 1;
     const int cols = a.columns();
+    if (kept) {
+        kept->pivots.resize(static_cast<size_t>(n));
+        std::iota(kept->pivots.begin(), kept->pivots.end(), 0);
+    }
     if (n < 2 * kPanel)
-        return EliminateUnblocked(a, coef);
+        return eliminateUnblocked(a, coef, kept);
     coef.assign(static_cast<size_t>(n), 0.0);
 
     std::vector<double> factors(static_cast<size_t>(n) * kPanel, 0.0); // row r's factor of panel step k
@@ -417,6 +438,8 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
             if (progress.cancelled())
                 return EliminationOutcome::Cancelled;
             const int pivot = pivotRow(a, j, last);
+            if (kept)
+                kept->pivots[static_cast<size_t>(j)] = pivot < 0 ? j : pivot;
             if (pivot < 0)
                 continue;
             if (pivot != j) {
@@ -433,6 +456,8 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
                 factors[static_cast<size_t>(r) * kPanel + k] = f;
                 for (int c = j; c < j1; ++c)
                     pr[c] = pr[c] - f * pj[c];
+                if (kept) // column j is done with: nothing below reads it again
+                    pr[j] = f;
             }
             applied.push_back(j);
         }
@@ -464,6 +489,88 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
         progress.eliminated(1 - left * left * left);
     }
     return backSubstitute(a, coef);
+}
+
+void SolveFactored(const AugmentedMatrix& lu, const Factorisation& f, std::vector<double>& x)
+{
+    const int n = lu.unknowns();
+    for (int j = 0; j < n; ++j) {
+        const int p = f.pivots[static_cast<size_t>(j)];
+        if (p != j)
+            std::swap(x[static_cast<size_t>(j)], x[static_cast<size_t>(p)]);
+    }
+    for (int r = 1; r < n; ++r) {
+        const double* row = lu.row(r);
+        double s = x[static_cast<size_t>(r)];
+        for (int c = 0; c < r; ++c)
+            s -= row[c] * x[static_cast<size_t>(c)];
+        x[static_cast<size_t>(r)] = s;
+    }
+    solveUpper(lu, x);
+}
+
+EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coef, double& rounding,
+                                    const Progress& progress, int conditionRows)
+{
+    rounding = 0;
+    const int n = a.unknowns();
+    AugmentedMatrix original;
+    try {
+        original = a;
+    } catch (const std::bad_alloc&) {
+        return Eliminate(a, coef, progress); // no room for the copy: the solution unrefined, unjudged
+    }
+    Factorisation factors;
+    const EliminationOutcome outcome = Eliminate(a, coef, progress, &factors);
+    if (outcome != EliminationOutcome::Solved)
+        return outcome;
+    std::vector<double> delta(static_cast<size_t>(n));
+    for (int step = 0; step < 2; ++step) {
+        // The residual in extended precision where the machine has it: its rounding then stays
+        // below the solution's, so the correction measures the solution's own error.
+        for (int r = 0; r < n; ++r) {
+            const double* row = original.row(r);
+            long double s = row[n];
+            for (int c = 0; c < n; ++c)
+                s -= static_cast<long double>(row[c]) * coef[static_cast<size_t>(c)];
+            delta[static_cast<size_t>(r)] = static_cast<double>(s);
+        }
+        SolveFactored(a, factors, delta);
+        double size = 0;
+        for (int c = 0; c < n; ++c) {
+            coef[static_cast<size_t>(c)] += delta[static_cast<size_t>(c)];
+            size += std::fabs(delta[static_cast<size_t>(c)]);
+        }
+        if (!std::isfinite(size)) {
+            rounding = std::numeric_limits<double>::infinity();
+            return EliminationOutcome::ArithmeticFault;
+        }
+        rounding = size;
+    }
+    // The data rounded: each right-hand side, and each condition's entries, moved by a unit in the
+    // last place, with every sign alike and with alternating signs (which of the two the
+    // solution is more sensitive to depends on the problem; the larger answer is taken).
+    std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n));
+    constexpr double unit = std::numeric_limits<double>::epsilon() / 2;
+    for (int r = 0; r < n; ++r) {
+        const double* row = original.row(r);
+        double v = std::fabs(row[n]);
+        if (r >= n - conditionRows)
+            for (int c = 0; c < n; ++c)
+                v += std::fabs(row[c] * coef[static_cast<size_t>(c)]);
+        same[static_cast<size_t>(r)] = unit * v;
+        alternating[static_cast<size_t>(r)] = r % 2 ? -unit * v : unit * v;
+    }
+    SolveFactored(a, factors, same);
+    SolveFactored(a, factors, alternating);
+    double sameSize = 0, alternatingSize = 0;
+    for (int c = 0; c < n; ++c) {
+        sameSize += std::fabs(same[static_cast<size_t>(c)]);
+        alternatingSize += std::fabs(alternating[static_cast<size_t>(c)]);
+    }
+    if (std::isfinite(sameSize) && std::isfinite(alternatingSize))
+        rounding = std::fmax(rounding, std::fmax(sameSize, alternatingSize));
+    return outcome;
 }
 
 } // namespace ode

@@ -88,7 +88,7 @@ ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoeff
         return result;
     }
     EquilibrateRows(a); // the collocation rows grow like N^(2n), the conditions' do not
-    switch (Eliminate(a, result.series.coef, progress)) {
+    switch (EliminateRefined(a, result.series.coef, result.rounding, progress, n)) {
     case EliminationOutcome::Solved:
         result.termination = Termination::Solved;
         break;

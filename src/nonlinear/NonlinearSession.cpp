@@ -178,6 +178,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
                 ChebyshevSolution s;
                 static_cast<SolveEnd&>(s) = tried.back();
                 s.series = tried.back().series;
+                s.rounding = RemainingCorrection(tried.back());
                 return s;
             },
             false, progress);
@@ -194,7 +195,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
         m_accurate = SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree),
                                              m_host, progress);
         if (m_accurate.solved())
-            m_readout = FixedDegreeReadout({m_accurate.series}, tolerance);
+            m_readout = FixedDegreeReadout({m_accurate.series}, tolerance, RemainingCorrection(m_accurate));
     }
     m_lstPasses = NewtonPassLines(m_accurate);
     if (autoDegree && !tried.empty()) {

@@ -139,6 +139,10 @@ protected:
     // Keeps the residuals and lists them as "B.C. #b=r", the list of the nonlinear kinds and
     // the systems.
     void showConditionResiduals(std::vector<double> residuals);
+    // The accurate method's readout takes in the conditions' residuals: the largest, where it is
+    // above the estimate, becomes the estimate (a value condition missed by r is an error of r
+    // at its point), and a "CONVERGED" it no longer allows becomes "NOT CONVERGED".
+    void judgeConditionResiduals();
 
 private:
     // The power series' readout of an accurate solution that stands, into the report.

@@ -29,6 +29,9 @@ struct AccuracyReadout {
     int degree = 0;       // the degree of the solution shown
     int lastTried = 0;    // the automatic degree's last degree tried, when it did not converge
     double estimatedError = 0;
+    // The error a "CONVERGED" verdict allows: the tolerance times the largest coefficient (0 where
+    // the verdict is not judged by it: a trigonometric series, a readout read from a file).
+    double allowed = 0;
 };
 
 // The readout's one line: "CONVERGED AT DEGREE 64: ESTIMATED ERROR 3.1E-15", "NOT CONVERGED AT

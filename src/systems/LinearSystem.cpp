@@ -113,7 +113,7 @@ struct Collocation {
 bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
                           const std::vector<SystemSplit>& bc, script::ScriptHost& host, const Collocation& method,
                           std::vector<double>& x, SolveEnd& end, std::vector<std::string>& lstCoeff,
-                          const Progress& progress)
+                          const Progress& progress, double* rounding = nullptr)
 {
     auto cancelled = [&] {
         end.termination = Termination::Cancelled;
@@ -163,7 +163,12 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
         return overflow();
     if (method.equilibrate)
         EquilibrateRows(a);
-    switch (Eliminate(a, x, progress)) {
+    double measured = 0;
+    const EliminationOutcome outcome =
+        rounding ? EliminateRefined(a, x, measured, progress, in.numBC) : Eliminate(a, x, progress);
+    if (rounding)
+        *rounding = measured;
+    switch (outcome) {
     case EliminationOutcome::LinearlyDependent:
         end.termination = Termination::LinearlyDependent;
         lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::LinearlyDependent);
@@ -254,7 +259,7 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
     };
     chebyshev.equilibrate = true;
     std::vector<double> x;
-    if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff, progress))
+    if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff, progress, &result.rounding))
         return result;
     std::vector<std::vector<double>> power;
     for (const std::vector<double>& c : ByVariable(od, vars, x)) {

@@ -221,7 +221,7 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
         return false;
     m_chebyshev = s.series;
     if (!autoDegree)
-        m_readout = FixedDegreeReadout(m_chebyshev, tolerance);
+        m_readout = FixedDegreeReadout(m_chebyshev, tolerance, s.rounding);
     m_coef.clear();
     for (const ChebyshevSeries& series : m_chebyshev) {
         const std::vector<double> power = ChebyshevToPower(series, m_inputs.xcenter);
@@ -292,6 +292,7 @@ bool SystemSession::solveAutoDegree()
             for (const ChebyshevSeries& series : m_chebyshev)
                 if (s.series.coef.empty() || ChebyshevTail(series.coef) > ChebyshevTail(s.series.coef))
                     s.series = series;
+            s.rounding = m_nonlinear ? RemainingCorrection(m_accurate) : m_linearAccurate.rounding;
             return s;
         },
         false, solveProgress());
@@ -393,7 +394,7 @@ bool SystemSession::showNonlinearChebyshev(const SystemChebyshevResult& r)
         return false;
     m_chebyshev = r.series;
     if (!autoDegree)
-        m_readout = FixedDegreeReadout(m_chebyshev, tolerance);
+        m_readout = FixedDegreeReadout(m_chebyshev, tolerance, RemainingCorrection(r));
     listChebyshev();
     showConditionResiduals(r.listed.conditionResidual);
     return true;

@@ -1,6 +1,7 @@
 // The accurate method for a single nonlinear equation: Chebyshev collocation with Newton on
 // exact partial derivatives and damped steps.
 
+#include "collocation/ChebyshevNewton.h"
 #include "common/NumberFormat.h"
 #include "equations/Derivatives.h"
 #include "nonlinear/NonlinearChebyshev.h"
@@ -283,6 +284,32 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
     EXPECT_FALSE(s.solve());
     ASSERT_EQ(n.messages.size(), 1u);
     EXPECT_EQ(n.messages[0].rfind("The continuation needs the name of a constant", 0), 0u);
+}
+
+// What a Newton iteration leaves for the readout: the last correction (sum over the
+// coefficients) while the corrections have stopped falling, and about d^3 / d_before^2 while
+// they still square: a largest correction of 1E-5 after 2E-3 leaves their sum 1E-4 times
+// (1/200)^2.
+TEST(ChebyshevNewton, WhatTheLastCorrectionLeaves)
+{
+    const struct {
+        const char* what;
+        std::vector<double> largest; // each pass's largest correction
+        std::vector<double> last;    // the last pass's corrections
+        double left;
+    } cases[] = {
+        {"no pass", {}, {}, 0},
+        {"one pass: all of it", {0.5}, {0.5, -0.25}, 0.75},
+        {"squaring", {2e-3, 1e-5}, {1e-5, -9e-5}, 1e-4 * 2.5e-5},
+        {"stopped falling: rounding", {3e-16, 4e-16}, {4e-16, 1e-16}, 5e-16},
+    };
+    for (const auto& c : cases) {
+        NewtonRunReport r;
+        for (double d : c.largest)
+            r.passes.push_back({d, 0, 1});
+        r.correction = c.last;
+        EXPECT_NEAR(RemainingCorrection(r), c.left, 1e-12 * c.left) << c.what;
+    }
 }
 
 } // namespace
