@@ -35,6 +35,15 @@ void Session::showConditionResiduals(std::vector<double> residuals)
     m_bcResiduals = std::move(residuals);
 }
 
+void Session::markSweepShortOfTheEnd(const std::string& name, double reached, double end)
+{
+    if (!m_readout)
+        return;
+    m_readout->verdict = AccuracyReadout::Verdict::NotConverged;
+    m_readout->sweepReached = name + "=" + FormatNumber(reached);
+    m_readout->sweepEnd = name + "=" + FormatNumber(end);
+}
+
 void Session::judgeConditionResiduals()
 {
     if (!m_readout || m_readout->terms || m_readout->verdict == AccuracyReadout::Verdict::Stopped)

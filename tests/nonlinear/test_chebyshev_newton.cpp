@@ -6,6 +6,7 @@
 #include "equations/Derivatives.h"
 #include "nonlinear/NonlinearChebyshev.h"
 #include "nonlinear/NonlinearProblems.h"
+#include "session/Continuation.h"
 #include "support/Tolerances.h"
 
 #include <gtest/gtest.h>
@@ -273,6 +274,12 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
     EXPECT_EQ(cannot, "CONTINUATION CANNOT PASS lambda=" + FormatNumber(reached) +
                           ": A TURNING POINT, OR NO SOLUTION BEYOND IT");
     EXPECT_EQ(log.back(), "CONTINUATION STOPPED; THE SOLUTION AT lambda=" + FormatNumber(reached) + " STANDS");
+    // The readout names the value reached, not the last step's convergence.
+    EXPECT_EQ(s.accuracy().rfind("NOT CONVERGED: THE CONTINUATION STOPPED AT lambda=" + FormatNumber(reached) +
+                                     " SHORT OF lambda=4.1; THE SOLUTION THERE (DEGREE 40) HAS ESTIMATED ERROR ",
+                                 0),
+              0u)
+        << s.accuracy();
     // The constant keeps the swept value for Evaluate: the residual there is tiny.
     s.boxes.xestimation = "0.3";
     ASSERT_TRUE(s.evaluate());
@@ -310,6 +317,104 @@ TEST(ChebyshevNewton, WhatTheLastCorrectionLeaves)
         r.correction = c.last;
         EXPECT_NEAR(RemainingCorrection(r), c.left, 1e-12 * c.left) << c.what;
     }
+}
+
+// The sweep's values and what each step sees of the constants: equal steps or equal ratios, and
+// a constant defined from the swept one recomputed at every step (lambda = 3.5 p, p swept).
+TEST(AccurateNonlinearSession, ContinuationStepsConstantsAndTheDegreeCarried)
+{
+    const struct {
+        const char* what;
+        Continuation sweep;
+        std::vector<std::string> constants;
+        std::vector<std::string> steps; // the log's STEP lines
+        double lambda;                  // where the solution stands
+    } cases[] = {
+        {"equal steps",
+         {"lambda", 0.5, 3.5, 3},
+         {"lambda=1"},
+         {"STEP 0: lambda=0.5", "STEP 1: lambda=1.5", "STEP 2: lambda=2.5", "STEP 3: lambda=3.5"},
+         3.5},
+        {"equal ratios",
+         {"lambda", 0.01, 2.56, 4, true},
+         {"lambda=1"},
+         {"STEP 0: lambda=0.01", "STEP 1: lambda=" + FormatNumber(0.01 * 4),
+          "STEP 2: lambda=" + FormatNumber(0.01 * 16), "STEP 3: lambda=" + FormatNumber(0.01 * 64),
+          "STEP 4: lambda=2.56"},
+         2.56},
+        {"a constant defined from the swept one",
+         {"p", 0.2, 0.8, 2},
+         {"p=1", "lambda=3.5*p"},
+         {"STEP 0: p=0.2", "STEP 1: p=0.5", "STEP 2: p=0.8"},
+         2.8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Nonlinear n;
+        NonlinearSession& s = n.s;
+        NonlinearTexts t = Reciprocal("1E-11", "1E-11");
+        t.equation = "y''+lambda*exp(y)=0";
+        t.bcText = {"y=0", "y=0"};
+        t.bcPoint = {"0", "1"};
+        t.xlower = "0";
+        t.xupper = "1";
+        t.terms = "40";
+        t.approximation = "0 - Zero coefficients";
+        t.constants = c.constants;
+        static_cast<NonlinearTexts&>(s.boxes) = t;
+        s.method = ProblemSession::Method::Chebyshev;
+        s.continuation = c.sweep;
+        ASSERT_TRUE(s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
+        std::vector<std::string> steps;
+        for (const std::string& line : s.lstPasses())
+            if (line.rfind("STEP ", 0) == 0)
+                steps.push_back(line);
+        EXPECT_EQ(steps, c.steps);
+        EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), test::BratuLower(c.lambda, 0.5), 1e-10);
+    }
+
+    // With the automatic degree each step's growth starts at the degree the last step solved
+    // found (it started at 16 every time); past the turning point every step is solved to the
+    // full bounds, at more than 16.
+    test::Nonlinear n;
+    NonlinearSession& s = n.s;
+    NonlinearTexts t = Reciprocal("1E-11", "1E-11");
+    t.equation = "y''+lambda*exp(y)=0";
+    t.bcText = {"y=0", "y=0"};
+    t.bcPoint = {"0", "1"};
+    t.xlower = "0";
+    t.xupper = "1";
+    t.approximation = "0 - Zero coefficients";
+    t.constants = {"lambda=1"};
+    static_cast<NonlinearTexts&>(s.boxes) = t;
+    s.method = ProblemSession::Method::Chebyshev;
+    s.autoDegree = true;
+    s.continuation = {"lambda", 2.6, 4.1, 5};
+    ASSERT_TRUE(s.solve());
+    int kept = 0, carried = 0, above16 = 0;
+    bool firstOfStep = false, failed = false;
+    int degree = 0;
+    for (const std::string& line : s.lstPasses()) {
+        if (line.rfind("STEP ", 0) == 0 || line.rfind("CONTINUATION", 0) == 0) {
+            if (!failed && degree > 0)
+                kept = degree; // the step before was solved: its last degree is carried
+            failed = line.find(": NO SOLUTION") != std::string::npos;
+            firstOfStep = line.rfind("STEP ", 0) == 0;
+            continue;
+        }
+        if (line.rfind("  DEGREE ", 0) != 0)
+            continue;
+        degree = std::stoi(line.substr(9));
+        if (firstOfStep && kept > 0) {
+            EXPECT_EQ(degree, kept) << line;
+            ++carried;
+            above16 += degree > 16;
+        }
+        firstOfStep = false;
+    }
+    EXPECT_GE(carried, 5);
+    EXPECT_GE(above16, 1);
+    EXPECT_EQ(s.accuracy().rfind("NOT CONVERGED: THE CONTINUATION STOPPED AT lambda=3.51", 0), 0u) << s.accuracy();
 }
 
 } // namespace
