@@ -57,8 +57,9 @@ std::string Usage()
            "      --max-degree N    the automatic degree's limit (default " +
            std::to_string(kDefaultAutoDegreeLimit) + ", at most " + std::to_string(kMaxAutoDegree) +
            ")\n"
-           "      --continue NAME=FROM:TO:STEPS   with chebyshev, nonlinear: sweep the\n"
-           "                        constant NAME, each solve from the last solution\n"
+           "      --continue NAME=FROM:TO:STEPS[:geometric]   with chebyshev, nonlinear: sweep\n"
+           "                        the constant NAME (in equal ratios with :geometric),\n"
+           "                        each solve from the last solution\n"
            "      --approximation N the nonlinear kinds' start: 0 zero, 1 unit, 2 random\n"
            "                        (default), 3 series from --series FILE, 4 current\n"
            "      --seed S          seed of the random start\n"
@@ -74,6 +75,8 @@ std::string Usage()
            "                    systems print [lstValue] in place of [lblValue] for --eval\n"
            "                    exit status 0: a solution stands, 1: none does,\n"
            "                    2: bad usage or a file that cannot be opened,\n"
+           "                    3: a solution stands but the accurate method's readout\n"
+           "                    says NOT CONVERGED (or its continuation stopped short),\n"
            "                    130: stopped by Ctrl+C (or SIGTERM): the lists of what\n"
            "                    stands are printed with a line saying so, later problems\n"
            "                    are not started; a second Ctrl+C ends it at once\n"

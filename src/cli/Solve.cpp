@@ -100,6 +100,17 @@ private:
 // The exit status of a command stopped by the user: 128 + SIGINT, as a shell reports a program
 // that Ctrl+C ended.
 constexpr int kStoppedStatus = 130;
+// The exit status of a solution that stands although the accurate method's readout says it is not
+// converged (or its continuation stopped short of the end): usable, but not what was asked.
+constexpr int kNotConvergedStatus = 3;
+
+// The status of several problems: the worst of theirs, a failure (2, then 1) above a solution
+// that is not converged (3) above a solution (0).
+int WorseStatus(int a, int b)
+{
+    auto rank = [](int s) { return s == kNotConvergedStatus ? 1 : s == 0 ? 0 : s + 1; };
+    return rank(a) >= rank(b) ? a : b;
+}
 
 // A line on the terminal saying what a long solve is doing, drawn once the solve has run half a
 // second and redrawn at most five times a second, then wiped. Only when standard error is a
@@ -465,7 +476,13 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
             return 1;
         r.written("plot", ForProblem(*o.plotFile, o));
     }
-    return session.solved() ? 0 : 1;
+    if (!session.solved())
+        return 1;
+    // The trigonometric automatic terms (the equally spaced method) keep 0, as before.
+    const std::optional<AccuracyReadout>& readout = session.lastReport().readout;
+    const bool notConverged =
+        o.solve && readout && !readout->terms && readout->verdict == AccuracyReadout::Verdict::NotConverged;
+    return notConverged ? kNotConvergedStatus : 0;
 }
 
 // One option of `solve`: its name, whether a value follows it, and what it does to the
@@ -525,19 +542,34 @@ bool ReadPlotSize(const std::string& v, SolveOptions& o, std::ostream& err)
     return true;
 }
 
-// NAME=FROM:TO:STEPS.
+// NAME=FROM:TO:STEPS, or NAME=FROM:TO:STEPS:geometric.
 bool ReadContinuation(const std::string& v, SolveOptions& o, std::ostream& err)
 {
     const size_t eq = v.find('='), first = v.find(':', eq), second = v.find(':', first + 1);
     Continuation c;
+    bool known = true;
     if (eq != std::string::npos && first != std::string::npos && second != std::string::npos) {
         c.name = v.substr(0, eq);
         c.from = ParseNumber(v.substr(eq + 1, first - eq - 1));
         c.to = ParseNumber(v.substr(first + 1, second - first - 1));
-        c.steps = static_cast<int>(ParseWholeNumber(v.substr(second + 1)));
+        const size_t third = v.find(':', second + 1);
+        c.steps = static_cast<int>(ParseWholeNumber(v.substr(second + 1, third - second - 1)));
+        if (third != std::string::npos) {
+            const std::string kind = v.substr(third + 1);
+            c.geometric = kind == "geometric";
+            known = c.geometric || kind == "linear";
+        }
     }
     if (c.name.empty() || !CheckContinuationSteps(c.steps)) {
         err << "odeseries: --continue needs NAME=FROM:TO:STEPS, with 1 to " << kMaxContinuationSteps << " steps\n";
+        return false;
+    }
+    if (!known) {
+        err << "odeseries: --continue takes :geometric (or :linear) after its steps\n";
+        return false;
+    }
+    if (c.geometric && !(c.from * c.to > 0)) {
+        err << "odeseries: a geometric --continue needs FROM and TO of the same sign, neither of them 0\n";
         return false;
     }
     o.continuation = c;
@@ -799,7 +831,7 @@ int Solve(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         }
         const bool stopped = stopRequested;
         results->end(stopped ? kStoppedStatus : one);
-        status = std::max(status, one);
+        status = WorseStatus(status, one);
         if (stopped) {
             if (k + 1 < o.files.size())
                 err << "odeseries: stopped; " << o.files.size() - k - 1 << " more problem"

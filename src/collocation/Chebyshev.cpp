@@ -83,7 +83,13 @@ double EstimatedError(double tail, double scale, int degree)
     return std::fmax(8 * tail, 2.220446049250313e-16 * (degree + 1)) * scale;
 }
 
-AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance)
+double AccurateEstimatedError(double tail, double scale, int degree, double rounding)
+{
+    const double typicalSum = 2.220446049250313e-16 * std::sqrt(degree + 1.0) * scale;
+    return std::fmax(std::fmax(8 * tail * scale, typicalSum), rounding);
+}
+
+AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance, double rounding)
 {
     double tail = 0, last = 0, scale = 0;
     int degree = 0;
@@ -95,9 +101,11 @@ AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, d
         degree = std::max(degree, static_cast<int>(s.coef.size()) - 1);
     }
     AccuracyReadout r;
-    r.verdict = tail <= tolerance ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     r.degree = degree;
-    r.estimatedError = EstimatedError(last, scale, degree);
+    r.estimatedError = AccurateEstimatedError(last, scale, degree, rounding);
+    r.allowed = tolerance * scale;
+    r.verdict = tail <= tolerance && r.estimatedError <= tolerance * scale ? AccuracyReadout::Verdict::Converged
+                                                                           : AccuracyReadout::Verdict::NotConverged;
     return r;
 }
 
@@ -196,14 +204,18 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         // Rounding noise: the tail stopped falling once the best of it is already below 1E-11 (the
         // noise of an equally spaced grid grows with the terms, so the best one counts).
         const bool plateau = previousTail >= 0 && tail > 0.5 * previousTail && std::fmin(tail, bestTail) < 1e-11;
+        const double estimate = terms ? EstimatedError(LastTerms(s.series.coef), scale, tried)
+                                      : AccurateEstimatedError(LastTerms(s.series.coef), scale, tried, s.rounding);
         if (bestTail < 0 || tail < bestTail) {
             bestTail = tail;
             result.best = s;
             result.degree = tried;
-            result.estimatedError = EstimatedError(LastTerms(s.series.coef), scale, tried);
+            result.estimatedError = estimate;
         }
         if (tail <= tolerance || plateau) {
-            result.converged = true;
+            // Rounding the tail does not show (an ill-conditioned discretisation) is no convergence;
+            // a higher degree would only add to it.
+            result.converged = terms || estimate <= tolerance * scale;
             break;
         }
         previousTail = tail;
@@ -213,6 +225,12 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     }
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     readout.degree = result.degree;
+    if (!terms) {
+        double scale = 0;
+        for (double c : result.best.series.coef)
+            scale = std::fmax(scale, std::fabs(c));
+        readout.allowed = tolerance * scale;
+    }
     readout.lastTried = std::min(degree, maxDegree);
     readout.estimatedError = result.estimatedError;
     result.readout = readout;

@@ -31,13 +31,19 @@ void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double
 
 struct ChebyshevSolution : SolveEnd {
     ChebyshevSeries series;
+    // What rounding leaves in the solution's values, as the solver measured it (the last
+    // refinement's or Newton pass's correction, sum |delta c_j|); 0 when not measured.
+    double rounding = 0;
 };
 
 // Automatic degree: from 16 (or the order + 2) up to `maxDegree` until the tail of the
 // Chebyshev coefficients (the largest of the last eight) falls below `tolerance` times the
 // largest coefficient, or stops falling while below 1E-11 of it (rounding noise, not signal);
 // each next degree is the one the coefficients' decay asks for (NextChebyshevDegree). The
-// estimated error comes from the last two coefficients (EstimatedError).
+// estimated error comes from the last two coefficients and the rounding the solver measured
+// (AccurateEstimatedError), and the growth has converged only where it is within the tolerance
+// of the scale; the trigonometric series (the equally spaced method) keep EstimatedError and the
+// tail alone.
 struct AutoDegreeSolution {
     ChebyshevSolution best; // the solution at the degree found, or the best one tried
     bool converged = false;
@@ -76,9 +82,16 @@ double LastTerms(const std::vector<double>& coef);
 // less than the rounding of a sum of N+1 terms (N+1 units in the last place of the scale).
 double EstimatedError(double lastTerms, double scale, int degree);
 
+// The accurate method's estimate: the error the last terms stand for, never less than the
+// rounding the solver measured (`rounding`) nor what a sum of N+1 rounded terms typically keeps
+// (sqrt(N+1) units in the last place of the scale: the rounding is measured, not bounded).
+double AccurateEstimatedError(double lastTerms, double scale, int degree, double rounding);
+
 // The readout of an accurate solution at a fixed degree: converged when the largest tail of the
 // series (one, or one a variable) is within the tolerance, with the error the last terms give.
-AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance);
+// The estimate takes in the rounding the solver measured (AccurateEstimatedError), and the
+// verdict is "converged" only where that estimate too is within the tolerance of the scale.
+AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance, double rounding = 0);
 
 // The tail the automatic degree judges by: the largest |c| of the last eight coefficients,
 // relative to the largest of all (0 for a zero series).

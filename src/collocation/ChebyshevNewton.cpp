@@ -278,6 +278,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 return fault(Termination::ArithmeticFault);
             }
             std::vector<double> delta;
+            EquilibrateRows(a); // the collocation rows grow like N^(2n), the conditions' do not
             const EliminationOutcome outcome = Eliminate(a, delta, newton.progress);
             if (outcome == EliminationOutcome::Cancelled)
                 throw Stopped{};
@@ -358,6 +359,19 @@ bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::str
         return false;
     }
     return true;
+}
+
+double RemainingCorrection(const NewtonRunReport& result)
+{
+    double size = 0;
+    for (double d : result.correction)
+        size += std::fabs(d);
+    const size_t passes = result.passes.size();
+    if (passes >= 2 && result.passes[passes - 2].correction > 0) {
+        const double ratio = result.passes[passes - 1].correction / result.passes[passes - 2].correction;
+        size *= std::fmin(1.0, ratio * ratio);
+    }
+    return size;
 }
 
 std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)

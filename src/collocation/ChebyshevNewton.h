@@ -81,6 +81,13 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                    const std::vector<double>& coef, int r, script::ScriptHost& host, double& value);
 
+// What the iteration leaves in the coefficients, for the readout: the last pass's correction,
+// sum |delta c_j| over every block, times the square of its ratio to the pass before (at most 1).
+// While Newton's iteration still squares its error, the error left after a correction d is
+// about d^3 / d_before^2; once the corrections stop falling they are rounding, and the last one
+// is what rounding leaves. 0 before any pass.
+double RemainingCorrection(const NewtonRunReport& result);
+
 // The pass listing: "PASS 1: CORRECTION 1.5E+00  RESIDUAL 2.3E-01  STEP 1", one line a pass,
 // then how the iteration ended.
 std::vector<std::string> NewtonPassLines(const NewtonRunReport& result);

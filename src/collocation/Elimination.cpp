@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <new>
+#include <numeric>
 #include <utility>
 
 namespace ode {
@@ -252,7 +254,123 @@ bool UseWideVectors(bool wanted)
 #endif
 }
 
-EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef)
+void EquilibrateRows(AugmentedMatrix& a)
+{
+    const int n = a.unknowns();
+    for (int r = 0; r < n; ++r) {
+        double* row = a.row(r);
+        double largest = 0;
+        for (int c = 0; c < n; ++c)
+            largest = std::fmax(largest, std::fabs(row[c]));
+        if (!(largest > 0) || !std::isfinite(largest) || !std::isfinite(row[n]))
+            continue;
+        const int shift = -std::ilogb(largest);
+        if (shift == 0)
+            continue;
+        for (int c = 0; c <= n; ++c)
+            row[c] = std::ldexp(row[c], shift);
+    }
+}
+
+double UnknownsOneNorm(const AugmentedMatrix& a)
+{
+    const int n = a.unknowns();
+    std::vector<double> sums(static_cast<size_t>(n), 0.0);
+    for (int r = 0; r < n; ++r) {
+        const double* row = a.row(r);
+        for (int c = 0; c < n; ++c)
+            sums[static_cast<size_t>(c)] += std::fabs(row[c]);
+    }
+    double largest = 0;
+    for (double s : sums)
+        largest = std::fmax(largest, s);
+    return largest;
+}
+
+namespace {
+
+// x = U^-1 x, U the upper triangle of `a` (its diagonal nonzero).
+void solveUpper(const AugmentedMatrix& a, std::vector<double>& x)
+{
+    const int n = a.unknowns();
+    for (int r = n - 1; r >= 0; --r) {
+        const double* row = a.row(r);
+        double s = x[static_cast<size_t>(r)];
+        for (int c = r + 1; c < n; ++c)
+            s -= row[c] * x[static_cast<size_t>(c)];
+        x[static_cast<size_t>(r)] = s / row[r];
+    }
+}
+
+// x = U^-T x: column by column of U, so rows are still read along their length.
+void solveUpperTransposed(const AugmentedMatrix& a, std::vector<double>& x)
+{
+    const int n = a.unknowns();
+    for (int r = 0; r < n; ++r) {
+        const double* row = a.row(r);
+        const double v = x[static_cast<size_t>(r)] / row[r];
+        x[static_cast<size_t>(r)] = v;
+        for (int c = r + 1; c < n; ++c)
+            x[static_cast<size_t>(c)] -= row[c] * v;
+    }
+}
+
+double oneNorm(const std::vector<double>& x)
+{
+    double s = 0;
+    for (double v : x)
+        s += std::fabs(v);
+    return s;
+}
+
+} // namespace
+
+double TriangleInverseNormEstimate(const AugmentedMatrix& eliminated)
+{
+    const int n = eliminated.unknowns();
+    if (n == 0)
+        return 0;
+    for (int r = 0; r < n; ++r)
+        if (eliminated.at(r, r) == 0.0)
+            return std::numeric_limits<double>::infinity();
+    const size_t size = static_cast<size_t>(n);
+    std::vector<double> x(size, 1.0 / n), y, z(size);
+    double estimate = 0;
+    for (int iteration = 0; iteration < 5; ++iteration) {
+        y = x;
+        solveUpper(eliminated, y);
+        const double norm = oneNorm(y);
+        if (iteration > 0 && norm <= estimate)
+            break;
+        estimate = norm;
+        for (size_t k = 0; k < size; ++k)
+            z[k] = y[k] < 0 ? -1.0 : 1.0;
+        solveUpperTransposed(eliminated, z); // the gradient of ||U^-1 x||_1 at x
+        size_t best = 0;
+        double along = 0;
+        for (size_t k = 0; k < size; ++k) {
+            if (std::fabs(z[k]) > std::fabs(z[best]))
+                best = k;
+            along += z[k] * x[k];
+        }
+        if (iteration > 0 && std::fabs(z[best]) <= along)
+            break; // no unit vector promises more
+        std::fill(x.begin(), x.end(), 0.0);
+        x[best] = 1;
+    }
+    // Higham's alternating vector catches the matrices Hager's iteration underestimates.
+    std::vector<double> alt(size);
+    for (size_t k = 0; k < size; ++k)
+        alt[k] = (k % 2 ? -1.0 : 1.0) * (1 + static_cast<double>(k) / std::max<size_t>(size - 1, 1));
+    solveUpper(eliminated, alt);
+    return std::fmax(estimate, 2 * oneNorm(alt) / (3 * static_cast<double>(n)));
+}
+
+namespace {
+
+// The plain loop; with `factors`, each step's multipliers are kept where the step made zeros
+// and each step's pivot row is recorded.
+EliminationOutcome eliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef, Factorisation* factors)
 {
     const int n = a.unknowns();
     const int last = n - 1; // N
@@ -261,6 +379,8 @@ EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& c
 
     for (int j = 0; j < last; ++j) {
         const int pivot = pivotRow(a, j, last);
+        if (factors)
+            factors->pivots[static_cast<size_t>(j)] = pivot < 0 ? j : pivot;
         if (pivot < 0)
             continue; // a zero column: back substitution reports the singular system
         if (pivot != j)
@@ -272,9 +392,18 @@ EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& c
             const double f = pr[j] / diag;
             for (int c = j; c < cols; ++c)
                 pr[c] = pr[c] - f * pj[c];
+            if (factors)
+                pr[j] = f;
         }
     }
     return backSubstitute(a, coef);
+}
+
+} // namespace
+
+EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& coef)
+{
+    return eliminateUnblocked(a, coef, nullptr);
 }
 
 // Panel by panel: the steps j0 ... j1-1 run on the panel's columns [j0, j1) as in the plain
@@ -283,13 +412,18 @@ EliminationOutcome EliminateUnblocked(AugmentedMatrix& a, std::vector<double>& c
 // own rows, in row order, since row k must hold its final values before it updates the rows
 // below; then every row below the panel, in blocks. Each element sees the steps in
 // increasing order, as in the plain loop.
-EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress)
+EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress,
+                             Factorisation* kept)
 {
     const int n = a.unknowns();
     const int last = n - 1;
     const int cols = a.columns();
+    if (kept) {
+        kept->pivots.resize(static_cast<size_t>(n));
+        std::iota(kept->pivots.begin(), kept->pivots.end(), 0);
+    }
     if (n < 2 * kPanel)
-        return EliminateUnblocked(a, coef);
+        return eliminateUnblocked(a, coef, kept);
     coef.assign(static_cast<size_t>(n), 0.0);
 
     std::vector<double> factors(static_cast<size_t>(n) * kPanel, 0.0); // row r's factor of panel step k
@@ -304,6 +438,8 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
             if (progress.cancelled())
                 return EliminationOutcome::Cancelled;
             const int pivot = pivotRow(a, j, last);
+            if (kept)
+                kept->pivots[static_cast<size_t>(j)] = pivot < 0 ? j : pivot;
             if (pivot < 0)
                 continue;
             if (pivot != j) {
@@ -320,6 +456,8 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
                 factors[static_cast<size_t>(r) * kPanel + k] = f;
                 for (int c = j; c < j1; ++c)
                     pr[c] = pr[c] - f * pj[c];
+                if (kept) // column j is done with: nothing below reads it again
+                    pr[j] = f;
             }
             applied.push_back(j);
         }
@@ -351,6 +489,88 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
         progress.eliminated(1 - left * left * left);
     }
     return backSubstitute(a, coef);
+}
+
+void SolveFactored(const AugmentedMatrix& lu, const Factorisation& f, std::vector<double>& x)
+{
+    const int n = lu.unknowns();
+    for (int j = 0; j < n; ++j) {
+        const int p = f.pivots[static_cast<size_t>(j)];
+        if (p != j)
+            std::swap(x[static_cast<size_t>(j)], x[static_cast<size_t>(p)]);
+    }
+    for (int r = 1; r < n; ++r) {
+        const double* row = lu.row(r);
+        double s = x[static_cast<size_t>(r)];
+        for (int c = 0; c < r; ++c)
+            s -= row[c] * x[static_cast<size_t>(c)];
+        x[static_cast<size_t>(r)] = s;
+    }
+    solveUpper(lu, x);
+}
+
+EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coef, double& rounding,
+                                    const Progress& progress, int conditionRows)
+{
+    rounding = 0;
+    const int n = a.unknowns();
+    AugmentedMatrix original;
+    try {
+        original = a;
+    } catch (const std::bad_alloc&) {
+        return Eliminate(a, coef, progress); // no room for the copy: the solution unrefined, unjudged
+    }
+    Factorisation factors;
+    const EliminationOutcome outcome = Eliminate(a, coef, progress, &factors);
+    if (outcome != EliminationOutcome::Solved)
+        return outcome;
+    std::vector<double> delta(static_cast<size_t>(n));
+    for (int step = 0; step < 2; ++step) {
+        // The residual in extended precision where the machine has it: its rounding then stays
+        // below the solution's, so the correction measures the solution's own error.
+        for (int r = 0; r < n; ++r) {
+            const double* row = original.row(r);
+            long double s = row[n];
+            for (int c = 0; c < n; ++c)
+                s -= static_cast<long double>(row[c]) * coef[static_cast<size_t>(c)];
+            delta[static_cast<size_t>(r)] = static_cast<double>(s);
+        }
+        SolveFactored(a, factors, delta);
+        double size = 0;
+        for (int c = 0; c < n; ++c) {
+            coef[static_cast<size_t>(c)] += delta[static_cast<size_t>(c)];
+            size += std::fabs(delta[static_cast<size_t>(c)]);
+        }
+        if (!std::isfinite(size)) {
+            rounding = std::numeric_limits<double>::infinity();
+            return EliminationOutcome::ArithmeticFault;
+        }
+        rounding = size;
+    }
+    // The data rounded: each right-hand side, and each condition's entries, moved by a unit in the
+    // last place, with every sign alike and with alternating signs (which of the two the
+    // solution is more sensitive to depends on the problem; the larger answer is taken).
+    std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n));
+    constexpr double unit = std::numeric_limits<double>::epsilon() / 2;
+    for (int r = 0; r < n; ++r) {
+        const double* row = original.row(r);
+        double v = std::fabs(row[n]);
+        if (r >= n - conditionRows)
+            for (int c = 0; c < n; ++c)
+                v += std::fabs(row[c] * coef[static_cast<size_t>(c)]);
+        same[static_cast<size_t>(r)] = unit * v;
+        alternating[static_cast<size_t>(r)] = r % 2 ? -unit * v : unit * v;
+    }
+    SolveFactored(a, factors, same);
+    SolveFactored(a, factors, alternating);
+    double sameSize = 0, alternatingSize = 0;
+    for (int c = 0; c < n; ++c) {
+        sameSize += std::fabs(same[static_cast<size_t>(c)]);
+        alternatingSize += std::fabs(alternating[static_cast<size_t>(c)]);
+    }
+    if (std::isfinite(sameSize) && std::isfinite(alternatingSize))
+        rounding = std::fmax(rounding, std::fmax(sameSize, alternatingSize));
+    return outcome;
 }
 
 } // namespace ode

@@ -81,7 +81,54 @@ enum class EliminationOutcome {
 // `progress` is asked between runs of rows of the trailing update (a few hundredths of a second
 // of work each) and told the fraction done after each panel; a system too small for panels is
 // done at once.
-EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress = {});
+//
+// With `kept`, the elimination also keeps what a later solve with the same matrix needs: each
+// step's multipliers where the step made its zeros (the strictly lower triangle) and each step's
+// pivot row. Nothing else changes: the unknowns and the upper triangle are bit for bit the same.
+struct Factorisation {
+    std::vector<int> pivots; // the row swapped with row j at step j (j itself when none)
+};
+EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, const Progress& progress = {},
+                             Factorisation* kept = nullptr);
+
+// x = A^-1 x for the matrix A that Eliminate turned into `lu` keeping `f` (its outcome Solved).
+void SolveFactored(const AugmentedMatrix& lu, const Factorisation& f, std::vector<double>& x);
+
+// The accurate method's solve: Eliminate, then two steps of iterative refinement (the residual
+// of the original rows in extended precision, the correction from the kept factors, O(n^2) each
+// with a copy of the matrix). The first step removes most of the elimination's rounding; the
+// second's correction, sum |delta_j|, is what rounding still leaves in the unknowns. The data's
+// own rounding counts too: the right-hand sides, and the entries of the last `conditionRows`
+// rows (the conditions), each moved by half a unit in the last place, solved for with the same
+// factors (an ill-posed start such as Airy's on a wide interval loses its digits there).
+// `rounding` is the larger: for Chebyshev coefficients (|T_j| <= 1) an estimate of what
+// rounding leaves in the solution's values. 0 when the copy found no room (the solution is then
+// unrefined) or no solution stands.
+EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coef, double& rounding,
+                                    const Progress& progress = {}, int conditionRows = 0);
+
+// Row equilibration, for the accurate method, where collocation rows (derivatives of the
+// Chebyshev polynomials, whose size grows like N^(2k) with the order k) meet condition rows of
+// size 1: each row, its right-hand side with it, is multiplied by the power of two that brings
+// its largest entry among the unknowns' columns into [1, 2). A power of two changes no digit;
+// what changes is which rows partial pivoting picks and that the elimination's rounding is
+// relative to rows of one size (on the accurate method's matrices the condition number falls
+// by several orders of magnitude, docs/PERFORMANCE.md). A zero row, or one with an entry that
+// is not finite, is left as it is for the elimination to report. The equally spaced method's
+// rows are never scaled: its results stay those of the plain elimination.
+void EquilibrateRows(AugmentedMatrix& a);
+
+// The 1-norm of the unknowns' columns: the largest sum of |entries| of a column but the
+// right-hand sides'. Taken before the elimination, with TriangleInverseNormEstimate after it.
+double UnknownsOneNorm(const AugmentedMatrix& a);
+
+// After Eliminate solved `a`: an estimate of the 1-norm of the inverse of its upper triangle
+// U, by Hager's method as LAPACK's xLACON runs it (at most five pairs of triangular solves,
+// O(n^2) each, and Higham's alternating vector as a floor). The multipliers of the elimination
+// are not kept, but partial pivoting keeps them within 1, so ||U^-1|| is within a factor n of
+// ||A^-1|| and in practice close to it: UnknownsOneNorm(A) times this is a cheap estimate of
+// A's condition number. Infinite where a diagonal entry of U is 0.
+double TriangleInverseNormEstimate(const AugmentedMatrix& eliminated);
 
 // Chooses the 256-bit kernels (when the processor has AVX2) or the 128-bit ones that every
 // x86-64 has; returns whether the 256-bit ones are in use. The results are the same either

@@ -87,7 +87,8 @@ ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoeff
         result.error = host.fault();
         return result;
     }
-    switch (Eliminate(a, result.series.coef, progress)) {
+    EquilibrateRows(a); // the collocation rows grow like N^(2n), the conditions' do not
+    switch (EliminateRefined(a, result.series.coef, result.rounding, progress, n)) {
     case EliminationOutcome::Solved:
         result.termination = Termination::Solved;
         break;

@@ -74,7 +74,7 @@ bool LinearSession::solveChebyshev()
     } else {
         solution = SolveLinearChebyshev(m_inputs, m_texts, m_host, solveProgress());
         if (solution.solved())
-            m_readout = FixedDegreeReadout({solution.series}, tolerance);
+            m_readout = FixedDegreeReadout({solution.series}, tolerance, solution.rounding);
         m_end = solution;
     }
     if (!solution.solved()) {

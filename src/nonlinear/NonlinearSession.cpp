@@ -131,10 +131,12 @@ bool NonlinearSession::solveChebyshev()
         int degree = 0;
     };
     const SweepEnd end = SweepConstant<Kept>(
-        continuation, m_host, solveProgress(),
+        continuation, m_host, solveProgress(), m_inputs.constants,
         [&](bool first, bool full, const Progress& at) {
             clearResults();
             const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
+            // The automatic degree goes on from the degree the last step found.
+            m_firstAutoDegree = !first && m_lastChebyshev ? static_cast<int>(m_lastChebyshev->coef.size()) - 1 : 0;
             return solveChebyshevFrom(first ? choice : 4, at);
         },
         [&] {
@@ -153,8 +155,11 @@ bool NonlinearSession::solveChebyshev()
             showAccurate();
         },
         m_lstPasses);
+    m_firstAutoDegree = 0;
     if (end.stopped)
         m_end.termination = Termination::Cancelled;
+    if (end.shortOfTheEnd)
+        markSweepShortOfTheEnd(continuation.name, end.reached, continuation.to);
     return end.solved;
 }
 
@@ -165,7 +170,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
     if (autoDegree) {
         std::optional<ChebyshevSeries> previous;
         AutoDegreeSolution found = GrowChebyshevDegree(
-            std::max(16, m_inputs.order + 2), maxDegree, tolerance,
+            m_firstAutoDegree > 0 ? m_firstAutoDegree : std::max(16, m_inputs.order + 2), maxDegree, tolerance,
             [&](int degree, const Progress& at) {
                 ChebyshevSeries start = chebyshevStart(choice, degree);
                 if (previous) {
@@ -178,6 +183,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
                 ChebyshevSolution s;
                 static_cast<SolveEnd&>(s) = tried.back();
                 s.series = tried.back().series;
+                s.rounding = RemainingCorrection(tried.back());
                 return s;
             },
             false, progress);
@@ -194,7 +200,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
         m_accurate = SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree),
                                              m_host, progress);
         if (m_accurate.solved())
-            m_readout = FixedDegreeReadout({m_accurate.series}, tolerance);
+            m_readout = FixedDegreeReadout({m_accurate.series}, tolerance, RemainingCorrection(m_accurate));
     }
     m_lstPasses = NewtonPassLines(m_accurate);
     if (autoDegree && !tried.empty()) {

@@ -75,6 +75,7 @@ private:
     ChebyshevNewtonResult m_accurate;
     // The last accurate iteration's coefficients: the "current approximation" of the next.
     std::optional<ChebyshevSeries> m_lastChebyshev;
+    int m_firstAutoDegree = 0; // a continuation step's automatic degree starts here (0: from 16)
 };
 
 } // namespace ode

@@ -6,10 +6,29 @@
 #include "session/Termination.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <optional>
 
 namespace ode {
+
+bool ConstantLineSets(const std::string& line, const std::string& name)
+{
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos)
+        return false;
+    size_t a = 0, b = eq;
+    while (a < b && (line[a] == ' ' || line[a] == '\t'))
+        ++a;
+    while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t'))
+        --b;
+    if (b - a != name.size())
+        return false;
+    for (size_t k = 0; k < name.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(line[a + k])) != std::tolower(static_cast<unsigned char>(name[k])))
+            return false;
+    return true;
+}
 
 SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
                          std::vector<std::string>& log, const Progress& progress)
@@ -21,9 +40,19 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
                     std::to_string(kMaxContinuationSteps) + " steps.");
         return {};
     }
+    if (sweep.geometric && !(sweep.from * sweep.to > 0 && std::isfinite(sweep.from / sweep.to))) {
+        host.report("A geometric continuation needs two values of the same sign, neither of them 0.");
+        return {};
+    }
     std::optional<double> good;
+    // The constant takes the value, and the user constants run again in their order with its own
+    // line replaced by the value, so that those defined from it follow.
     auto assign = [&](double value) {
-        if (host.assignExact(sweep.name, value))
+        bool ok = host.assignExact(sweep.name, value);
+        for (size_t k = 0; ok && k < steps.constants.size(); ++k)
+            ok = ConstantLineSets(steps.constants[k], sweep.name) ? host.assignExact(sweep.name, value)
+                                                                  : host.executeConstants({steps.constants[k]});
+        if (ok)
             return true;
         host.trap();
         return false;
@@ -43,7 +72,13 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
     // is halved and tried again from the last solution, down to a 1024th of the planned step,
     // below which the sweep is taken to have met a turning point (or the end of the solutions).
     // After two steps solved in a row a halved step doubles again, up to the planned one.
-    const double planned = (sweep.to - sweep.from) / sweep.steps;
+    // The steps are taken in a parameter u: the value itself, or for a geometric sweep the
+    // logarithm of its size, so that the halving and doubling below need not know which.
+    const double sign = sweep.from < 0 ? -1 : 1;
+    auto toU = [&](double v) { return sweep.geometric ? std::log(std::fabs(v)) : v; };
+    auto fromU = [&](double u) { return sweep.geometric ? sign * std::exp(u) : u; };
+    const double uFrom = toU(sweep.from), uTo = toU(sweep.to);
+    const double planned = (uTo - uFrom) / sweep.steps;
     double step = planned, value = sweep.from;
     int solvedInARow = 0;
     // Once a step has found no solution the sweep is near a difficulty, where a solution met
@@ -54,8 +89,8 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
     // The value a step of `length` from `from` goes to: the end when that is within the step (or
     // the step is below the rounding of the value, which it would not move).
     auto stepFrom = [&](double from, double length) {
-        const double next = from + length;
-        return std::fabs(sweep.to - from) <= std::fabs(length) * 1.000001 || next == from ? sweep.to : next;
+        const double u = toU(from), next = fromU(u + length);
+        return std::fabs(uTo - u) <= std::fabs(length) * 1.000001 || next == from ? sweep.to : next;
     };
     for (int k = 0;; ++k) {
         if (progress.cancelled())
@@ -63,11 +98,11 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
         const bool last = value == sweep.to, full = last || careful;
         // From the second step on, the start is the secant through the last two solutions.
         if (good && before && *good != *before && steps.extrapolate) {
-            const double w = (value - *good) / (*good - *before);
+            const double w = (toU(value) - toU(*good)) / (toU(*good) - toU(*before));
             if (std::isfinite(w))
                 steps.extrapolate(w);
         }
-        const int shown = std::min(sweep.steps, static_cast<int>(std::lround((value - sweep.from) / planned)));
+        const int shown = std::min(sweep.steps, static_cast<int>(std::lround((toU(value) - uFrom) / planned)));
         const bool solved = assign(value) && steps.solve(k == 0, full, progress.atStep(shown, sweep.steps));
         log.push_back("STEP " + std::to_string(k) + ": " + sweep.name + "=" + FormatNumber(value) +
                       (solved                 ? ""
@@ -98,7 +133,7 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
                           ": A TURNING POINT, OR NO SOLUTION BEYOND IT");
             log.push_back("CONTINUATION STOPPED; THE SOLUTION AT " + sweep.name + "=" + FormatNumber(*good) +
                           " STANDS");
-            return {back, false};
+            return {back, false, true, *good};
         }
         before = good;
         good = value;

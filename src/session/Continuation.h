@@ -1,7 +1,9 @@
 #pragma once
 // Continuation: a user constant swept from one value to another in steps, each solve starting
-// from the last one's solution, so a hard problem is reached from an easy one. The constant
-// is set after the user constants have run. The steps on the way are solved only as closely as
+// from the last one's solution, so a hard problem is reached from an easy one. At each step the
+// user constants run again in their order with the swept one's own line taking the step's value,
+// so a constant defined from it (lam=10^(-p)) follows it. The steps are equal, or (geometric)
+// equal ratios, for a constant that spans decades. The steps on the way are solved only as closely as
 // the next one needs; the last one to the full bounds. A step that finds no solution is halved
 // and tried again, and the sweep stops when a step a 1024th of the planned one finds none
 // (a turning point, where the solutions fold back): the last value solved is then solved again
@@ -26,8 +28,12 @@ struct Continuation {
     std::string name;
     double from = 0, to = 0;
     int steps = 0;
+    bool geometric = false; // equal ratios from `from` to `to` (both nonzero, of one sign)
     bool active() const { return !name.empty(); }
 };
+
+// Whether a user constant's line ("name=expression") sets `name` (case as the engine ignores it).
+bool ConstantLineSets(const std::string& line, const std::string& name);
 
 // What a kind does for each step.
 struct ContinuationSteps {
@@ -46,6 +52,8 @@ struct ContinuationSteps {
     std::function<void(double w)> extrapolate;
     // Shows the kept solution again as its step left it, without solving (the sweep was stopped).
     std::function<void()> stand;
+    // The user constants, run again in order at each step (the swept one's line takes the value).
+    std::vector<std::string> constants;
 };
 
 // For the scope of a step on the way, bounds that ask more than kContinuationStepBound are
@@ -82,11 +90,16 @@ private:
 struct SweepEnd {
     bool solved = false;  // a solution stands
     bool stopped = false; // the caller stopped it: the last step solved, if any, stands
+    // The sweep could not pass a value (a turning point, or no solution beyond it): the solution
+    // at `reached` stands, short of the end.
+    bool shortOfTheEnd = false;
+    double reached = 0;
 };
 
 // The sweep: `log` gets every step with its passes and how the sweep ended. A continuation
-// that names no constant or has not from 1 to kMaxContinuationSteps steps is refused with the
-// message (nothing solved, empty log). `progress` is asked before each step and given to it.
+// that names no constant or has not from 1 to kMaxContinuationSteps steps, or a geometric one
+// whose ends are 0 or of different signs, is refused with the message (nothing solved, empty log). `progress` is asked
+// before each step and given to it.
 SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
                          std::vector<std::string>& log, const Progress& progress = {});
 
@@ -96,6 +109,7 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
 // change from `before`, and `stand(k)` shows k again. The log replaces `passes` when there is one.
 template <typename Kept>
 SweepEnd SweepConstant(const Continuation& sweep, script::ScriptHost& host, const Progress& progress,
+                       const std::vector<std::string>& constants,
                        std::function<bool(bool first, bool full, const Progress&)> solve, std::function<Kept()> kept,
                        std::function<void(const Kept&)> start,
                        std::function<void(const Kept&, const Kept&, double)> startBeyond,
@@ -117,6 +131,7 @@ SweepEnd SweepConstant(const Continuation& sweep, script::ScriptHost& host, cons
             startBeyond(last, before, w);
     };
     steps.stand = [&] { stand(last); };
+    steps.constants = constants;
     std::vector<std::string> log;
     const SweepEnd end = RunContinuation(sweep, host, steps, log, progress);
     if (!log.empty())

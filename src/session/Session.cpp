@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include <cmath>
 #include <new>
 
 #include "common/NumberFormat.h"
@@ -43,10 +44,37 @@ void Session::showConditionResiduals(std::vector<double> residuals)
     m_bcResiduals = std::move(residuals);
 }
 
+void Session::markSweepShortOfTheEnd(const std::string& name, double reached, double end)
+{
+    if (!m_readout)
+        return;
+    m_readout->verdict = AccuracyReadout::Verdict::NotConverged;
+    m_readout->sweepReached = name + "=" + FormatNumber(reached);
+    m_readout->sweepEnd = name + "=" + FormatNumber(end);
+}
+
+void Session::judgeConditionResiduals()
+{
+    if (!m_readout || m_readout->terms || m_readout->verdict == AccuracyReadout::Verdict::Stopped)
+        return;
+    double largest = 0;
+    for (double r : m_bcResiduals)
+        largest = std::fmax(largest, std::fabs(r));
+    if (!(largest > m_readout->estimatedError))
+        return;
+    m_readout->estimatedError = largest;
+    if (m_readout->verdict == AccuracyReadout::Verdict::Converged && m_readout->allowed > 0 &&
+        largest > m_readout->allowed) {
+        m_readout->verdict = AccuracyReadout::Verdict::NotConverged;
+        m_readout->lastTried = m_readout->degree;
+    }
+}
+
 bool Session::solve()
 {
     try {
         const bool solved = solveProblem();
+        judgeConditionResiduals();
         m_report = describe();
         addPowerSeries();
         if (m_report.standing && m_report.chebyshev.empty()) {

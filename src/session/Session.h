@@ -148,6 +148,13 @@ protected:
     // Keeps the residuals and lists them as "B.C. #b=r", the list of the nonlinear kinds and
     // the systems.
     void showConditionResiduals(std::vector<double> residuals);
+    // The accurate method's readout takes in the conditions' residuals: the largest, where it is
+    // above the estimate, becomes the estimate (a value condition missed by r is an error of r
+    // at its point), and a "CONVERGED" it no longer allows becomes "NOT CONVERGED".
+    void judgeConditionResiduals();
+    // A continuation that stopped short of its end: the readout says so, naming the value
+    // reached, and is not converged (no readout: nothing to say it in).
+    void markSweepShortOfTheEnd(const std::string& name, double reached, double end);
 
 private:
     // The power series' readout of an accurate solution that stands, into the report.

@@ -15,6 +15,9 @@ std::string ReadoutLine(const AccuracyReadout& r)
         return r.terms ? std::to_string(degree + 1) + " TERMS" : "DEGREE " + std::to_string(degree);
     };
     const std::string error = ": ESTIMATED ERROR " + FormatNumber(r.estimatedError);
+    if (!r.sweepReached.empty())
+        return "NOT CONVERGED: THE CONTINUATION STOPPED AT " + r.sweepReached + " SHORT OF " + r.sweepEnd +
+               "; THE SOLUTION THERE (" + size(r.degree) + ") HAS ESTIMATED ERROR " + FormatNumber(r.estimatedError);
     switch (r.verdict) {
     case AccuracyReadout::Verdict::Converged:
         return "CONVERGED AT " + size(r.degree) + error;

@@ -29,12 +29,20 @@ struct AccuracyReadout {
     int degree = 0;       // the degree of the solution shown
     int lastTried = 0;    // the automatic degree's last degree tried, when it did not converge
     double estimatedError = 0;
+    // The error a "CONVERGED" verdict allows: the tolerance times the largest coefficient (0 where
+    // the verdict is not judged by it: a trigonometric series, a readout read from a file).
+    double allowed = 0;
+    // A continuation that could not pass a value: "name=value" where its solution stands, and
+    // "name=to" where it was to end. The verdict is then NotConverged.
+    std::string sweepReached, sweepEnd;
 };
 
 // The readout's one line: "CONVERGED AT DEGREE 64: ESTIMATED ERROR 3.1E-15", "NOT CONVERGED AT
 // DEGREE 30: ESTIMATED ERROR ..." (a typed degree), "NOT CONVERGED BY DEGREE 1000: ESTIMATED ERROR
 // 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN" (the automatic degree), or "STOPPED BY THE USER:
 // THE BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN"; a trigonometric series says "AT 33 TERMS".
+// A continuation stopped short of its end: "NOT CONVERGED: THE CONTINUATION STOPPED AT
+// lambda=3.51 SHORT OF lambda=4; THE SOLUTION THERE (DEGREE 40) HAS ESTIMATED ERROR 1.2E-15".
 std::string ReadoutLine(const AccuracyReadout& readout);
 
 // The power series about the centre of an accurate solution, as the readout's second line states

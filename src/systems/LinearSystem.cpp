@@ -103,6 +103,7 @@ struct Collocation {
     std::function<double(int i)> point;
     std::function<void(int i, const PieceValues& cv, double rhs, double* row)> gridRow;
     std::function<void(double point, const PieceValues& cv, double rhs, double* row)> conditionRow;
+    bool equilibrate = false; // rows of different size meet (EquilibrateRows)
 };
 
 // The rows (the equations at the grid points, equation by equation, then the conditions) and
@@ -112,7 +113,7 @@ struct Collocation {
 bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<SystemSplit>& de,
                           const std::vector<SystemSplit>& bc, script::ScriptHost& host, const Collocation& method,
                           std::vector<double>& x, SolveEnd& end, std::vector<std::string>& lstCoeff,
-                          const Progress& progress)
+                          const Progress& progress, double* rounding = nullptr)
 {
     auto cancelled = [&] {
         end.termination = Termination::Cancelled;
@@ -160,7 +161,14 @@ bool AssembleAndEliminate(const SystemInputs& in, const OrdersAndDegrees& od, co
                             bcRhs[static_cast<size_t>(b)], a.row(vars * (m + 1) + b));
     if (!a.allFinite())
         return overflow();
-    switch (Eliminate(a, x, progress)) {
+    if (method.equilibrate)
+        EquilibrateRows(a);
+    double measured = 0;
+    const EliminationOutcome outcome =
+        rounding ? EliminateRefined(a, x, measured, progress, in.numBC) : Eliminate(a, x, progress);
+    if (rounding)
+        *rounding = measured;
+    switch (outcome) {
     case EliminationOutcome::LinearlyDependent:
         end.termination = Termination::LinearlyDependent;
         lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::LinearlyDependent);
@@ -249,8 +257,9 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
     chebyshev.conditionRow = [&](double point, const PieceValues& cv, double rhs, double* row) {
         chebyshevRow(sOf(point), cv, rhs, row);
     };
+    chebyshev.equilibrate = true;
     std::vector<double> x;
-    if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff, progress))
+    if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff, progress, &result.rounding))
         return result;
     std::vector<std::vector<double>> power;
     for (const std::vector<double>& c : ByVariable(od, vars, x)) {

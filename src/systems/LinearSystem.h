@@ -51,6 +51,7 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
 struct ChebyshevSystemSolution : SolveEnd {
     std::vector<ChebyshevSeries> series; // one per variable
     std::vector<std::string> lstCoeff;
+    double rounding = 0; // what rounding leaves in the coefficients, measured (EliminateRefined)
 };
 ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,
                                              const std::vector<SystemSplit>& de, const std::vector<SystemSplit>& bc,

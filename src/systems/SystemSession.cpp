@@ -137,7 +137,7 @@ bool SystemSession::solveProblem()
     if (!prepare())
         return false;
     if (method == CollocationMethod::Chebyshev && autoDegree)
-        return solveAutoDegree();
+        return m_nonlinear && continuation.active() ? sweepAutoDegree() : solveAutoDegree(0, solveProgress());
     if (!m_nonlinear && method == CollocationMethod::Chebyshev)
         return solveChebyshev(solveProgress());
     if (!m_nonlinear) {
@@ -161,7 +161,7 @@ bool SystemSession::solveProblem()
         if (!continuation.active())
             return solveNonlinearAccurate(choice, solveProgress());
         const SweepEnd end = SweepConstant<SystemChebyshevResult>(
-            continuation, m_host, solveProgress(),
+            continuation, m_host, solveProgress(), m_inputs.constants,
             [&](bool first, bool full, const Progress& at) {
                 clearResults();
                 const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
@@ -180,6 +180,8 @@ bool SystemSession::solveProblem()
             m_lstPasses);
         if (end.stopped)
             m_end.termination = Termination::Cancelled;
+        if (end.shortOfTheEnd)
+            markSweepShortOfTheEnd(continuation.name, end.reached, continuation.to);
         return end.solved;
     }
     if (!startCoefficients(choice))
@@ -221,7 +223,7 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
         return false;
     m_chebyshev = s.series;
     if (!autoDegree)
-        m_readout = FixedDegreeReadout(m_chebyshev, tolerance);
+        m_readout = FixedDegreeReadout(m_chebyshev, tolerance, s.rounding);
     m_coef.clear();
     for (const ChebyshevSeries& series : m_chebyshev) {
         const std::vector<double> power = ChebyshevToPower(series, m_inputs.xcenter);
@@ -240,9 +242,58 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
 // variable's degree follows it) until the variable with the largest Chebyshev tail has it
 // below the tolerance, or it is rounding noise. The solution of the degree found stands: that
 // degree is solved again (a nonlinear system from its own solution, a pass or two).
-bool SystemSession::solveAutoDegree()
+bool SystemSession::sweepAutoDegree()
+{
+    struct Kept {
+        SystemChebyshevResult accurate;
+        std::optional<AccuracyReadout> readout;
+        int degree = 0;
+        std::string terms;
+    };
+    int keptDegree = 0;
+    const SweepEnd end = SweepConstant<Kept>(
+        continuation, m_host, solveProgress(), m_inputs.constants,
+        [&](bool first, bool full, const Progress& at) {
+            clearResults();
+            const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance},
+                                    m_inputs.polish);
+            return solveAutoDegree(first ? 0 : keptDegree, at);
+        },
+        [&] {
+            keptDegree = m_inputs.degree;
+            return Kept{m_accurate, m_readout, m_inputs.degree, boxes.terms};
+        },
+        [&](const Kept& k) {
+            m_lastChebyshev = k.accurate.series;
+            keptDegree = k.degree;
+        },
+        [&](const Kept& k, const Kept& before, double w) {
+            m_lastChebyshev = k.accurate.series;
+            for (size_t j = 0; j < m_lastChebyshev.size() && j < before.accurate.series.size(); ++j)
+                m_lastChebyshev[j] = Extrapolated(k.accurate.series[j], before.accurate.series[j], w);
+            keptDegree = k.degree;
+        },
+        [&](const Kept& k) {
+            clearResults();
+            m_inputs.degree = k.degree;
+            m_od = FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, k.degree, m_inputs.numBC);
+            showNonlinearChebyshev(k.accurate);
+            m_readout = k.readout;
+            boxes.terms = k.terms;
+        },
+        m_lstPasses);
+    if (end.stopped)
+        m_end.termination = Termination::Cancelled;
+    if (end.shortOfTheEnd)
+        markSweepShortOfTheEnd(continuation.name, end.reached, continuation.to);
+    return end.solved;
+}
+
+bool SystemSession::solveAutoDegree(int first, const Progress& progress)
 {
     std::vector<ChebyshevSeries> previous;
+    if (first > 0 && m_nonlinear)
+        previous = m_lastChebyshev;
     std::map<int, std::vector<ChebyshevSeries>> byDegree; // the solutions found, by degree
     // and their results, which a stopped growth shows again
     std::map<int, std::pair<ChebyshevSystemSolution, SystemChebyshevResult>> resultByDegree;
@@ -284,7 +335,7 @@ bool SystemSession::solveAutoDegree()
     };
     m_lstPasses.clear();
     const AutoDegreeSolution found = GrowChebyshevDegree(
-        std::max(16, m_od.maxOrder + 2), maxDegree, tolerance,
+        first > 0 ? first : std::max(16, m_od.maxOrder + 2), maxDegree, tolerance,
         [&](int degree, const Progress& at) {
             ChebyshevSolution s;
             s.termination = solveAt(degree, false, at) ? Termination::Solved : m_end.termination;
@@ -292,14 +343,15 @@ bool SystemSession::solveAutoDegree()
             for (const ChebyshevSeries& series : m_chebyshev)
                 if (s.series.coef.empty() || ChebyshevTail(series.coef) > ChebyshevTail(s.series.coef))
                     s.series = series;
+            s.rounding = m_nonlinear ? RemainingCorrection(m_accurate) : m_linearAccurate.rounding;
             return s;
         },
-        false, solveProgress());
+        false, progress);
     const std::vector<std::string> log = m_lstPasses;
     if (found.best.solved() && (found.stopped || found.degree != m_inputs.degree)) {
         if (!found.stopped) {
             previous = byDegree[found.degree]; // from its own solution
-            solveAt(found.degree, true, solveProgress());
+            solveAt(found.degree, true, progress);
         }
         if (found.stopped || m_end.termination == Termination::Cancelled) {
             // Stopped: the degree found stands as the growth found it, without solving again.
@@ -393,7 +445,7 @@ bool SystemSession::showNonlinearChebyshev(const SystemChebyshevResult& r)
         return false;
     m_chebyshev = r.series;
     if (!autoDegree)
-        m_readout = FixedDegreeReadout(m_chebyshev, tolerance);
+        m_readout = FixedDegreeReadout(m_chebyshev, tolerance, RemainingCorrection(r));
     listChebyshev();
     showConditionResiduals(r.listed.conditionResidual);
     return true;

@@ -52,7 +52,12 @@ private:
     std::optional<GridCheck> checkBetweenGridPoints() override;
     bool solveProblem() override;
     bool solveChebyshev(const Progress& progress);
-    bool solveAutoDegree();
+    // The automatic degree from `first` (0: from 16, or the orders + 2), a nonlinear system's
+    // first degree starting from m_lastChebyshev when `first` is given (a continuation's step).
+    bool solveAutoDegree(int first, const Progress& progress);
+    // A nonlinear system's continuation with the automatic degree, each step's growth going on
+    // from the degree and the solution of the last.
+    bool sweepAutoDegree();
     bool startCoefficients(int choice);
     bool solveNonlinearAccurate(int choice, const Progress& progress);
     bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress);

@@ -1,10 +1,12 @@
 // The accurate method for a single nonlinear equation: Chebyshev collocation with Newton on
 // exact partial derivatives and damped steps.
 
+#include "collocation/ChebyshevNewton.h"
 #include "common/NumberFormat.h"
 #include "equations/Derivatives.h"
 #include "nonlinear/NonlinearChebyshev.h"
 #include "nonlinear/NonlinearProblems.h"
+#include "session/Continuation.h"
 #include "support/Tolerances.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +274,12 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
     EXPECT_EQ(cannot, "CONTINUATION CANNOT PASS lambda=" + FormatNumber(reached) +
                           ": A TURNING POINT, OR NO SOLUTION BEYOND IT");
     EXPECT_EQ(log.back(), "CONTINUATION STOPPED; THE SOLUTION AT lambda=" + FormatNumber(reached) + " STANDS");
+    // The readout names the value reached, not the last step's convergence.
+    EXPECT_EQ(s.accuracy().rfind("NOT CONVERGED: THE CONTINUATION STOPPED AT lambda=" + FormatNumber(reached) +
+                                     " SHORT OF lambda=4.1; THE SOLUTION THERE (DEGREE 40) HAS ESTIMATED ERROR ",
+                                 0),
+              0u)
+        << s.accuracy();
     // The constant keeps the swept value for Evaluate: the residual there is tiny.
     s.boxes.xestimation = "0.3";
     ASSERT_TRUE(s.evaluate());
@@ -283,6 +291,130 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
     EXPECT_FALSE(s.solve());
     ASSERT_EQ(n.messages.size(), 1u);
     EXPECT_EQ(n.messages[0].rfind("The continuation needs the name of a constant", 0), 0u);
+}
+
+// What a Newton iteration leaves for the readout: the last correction (sum over the
+// coefficients) while the corrections have stopped falling, and about d^3 / d_before^2 while
+// they still square: a largest correction of 1E-5 after 2E-3 leaves their sum 1E-4 times
+// (1/200)^2.
+TEST(ChebyshevNewton, WhatTheLastCorrectionLeaves)
+{
+    const struct {
+        const char* what;
+        std::vector<double> largest; // each pass's largest correction
+        std::vector<double> last;    // the last pass's corrections
+        double left;
+    } cases[] = {
+        {"no pass", {}, {}, 0},
+        {"one pass: all of it", {0.5}, {0.5, -0.25}, 0.75},
+        {"squaring", {2e-3, 1e-5}, {1e-5, -9e-5}, 1e-4 * 2.5e-5},
+        {"stopped falling: rounding", {3e-16, 4e-16}, {4e-16, 1e-16}, 5e-16},
+    };
+    for (const auto& c : cases) {
+        NewtonRunReport r;
+        for (double d : c.largest)
+            r.passes.push_back({d, 0, 1});
+        r.correction = c.last;
+        EXPECT_NEAR(RemainingCorrection(r), c.left, 1e-12 * c.left) << c.what;
+    }
+}
+
+// The sweep's values and what each step sees of the constants: equal steps or equal ratios, and
+// a constant defined from the swept one recomputed at every step (lambda = 3.5 p, p swept).
+TEST(AccurateNonlinearSession, ContinuationStepsConstantsAndTheDegreeCarried)
+{
+    const struct {
+        const char* what;
+        Continuation sweep;
+        std::vector<std::string> constants;
+        std::vector<std::string> steps; // the log's STEP lines
+        double lambda;                  // where the solution stands
+    } cases[] = {
+        {"equal steps",
+         {"lambda", 0.5, 3.5, 3},
+         {"lambda=1"},
+         {"STEP 0: lambda=0.5", "STEP 1: lambda=1.5", "STEP 2: lambda=2.5", "STEP 3: lambda=3.5"},
+         3.5},
+        {"equal ratios",
+         {"lambda", 0.01, 2.56, 4, true},
+         {"lambda=1"},
+         {"STEP 0: lambda=0.01", "STEP 1: lambda=" + FormatNumber(0.01 * 4),
+          "STEP 2: lambda=" + FormatNumber(0.01 * 16), "STEP 3: lambda=" + FormatNumber(0.01 * 64),
+          "STEP 4: lambda=2.56"},
+         2.56},
+        {"a constant defined from the swept one",
+         {"p", 0.2, 0.8, 2},
+         {"p=1", "lambda=3.5*p"},
+         {"STEP 0: p=0.2", "STEP 1: p=0.5", "STEP 2: p=0.8"},
+         2.8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Nonlinear n;
+        NonlinearSession& s = n.s;
+        NonlinearTexts t = Reciprocal("1E-11", "1E-11");
+        t.equation = "y''+lambda*exp(y)=0";
+        t.bcText = {"y=0", "y=0"};
+        t.bcPoint = {"0", "1"};
+        t.xlower = "0";
+        t.xupper = "1";
+        t.terms = "40";
+        t.approximation = "0 - Zero coefficients";
+        t.constants = c.constants;
+        static_cast<NonlinearTexts&>(s.boxes) = t;
+        s.method = ProblemSession::Method::Chebyshev;
+        s.continuation = c.sweep;
+        ASSERT_TRUE(s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
+        std::vector<std::string> steps;
+        for (const std::string& line : s.lstPasses())
+            if (line.rfind("STEP ", 0) == 0)
+                steps.push_back(line);
+        EXPECT_EQ(steps, c.steps);
+        EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, 0.5), test::BratuLower(c.lambda, 0.5), 1e-10);
+    }
+
+    // With the automatic degree each step's growth starts at the degree the last step solved
+    // found (it started at 16 every time); past the turning point every step is solved to the
+    // full bounds, at more than 16.
+    test::Nonlinear n;
+    NonlinearSession& s = n.s;
+    NonlinearTexts t = Reciprocal("1E-11", "1E-11");
+    t.equation = "y''+lambda*exp(y)=0";
+    t.bcText = {"y=0", "y=0"};
+    t.bcPoint = {"0", "1"};
+    t.xlower = "0";
+    t.xupper = "1";
+    t.approximation = "0 - Zero coefficients";
+    t.constants = {"lambda=1"};
+    static_cast<NonlinearTexts&>(s.boxes) = t;
+    s.method = ProblemSession::Method::Chebyshev;
+    s.autoDegree = true;
+    s.continuation = {"lambda", 2.6, 4.1, 5};
+    ASSERT_TRUE(s.solve());
+    int kept = 0, carried = 0, above16 = 0;
+    bool firstOfStep = false, failed = false;
+    int degree = 0;
+    for (const std::string& line : s.lstPasses()) {
+        if (line.rfind("STEP ", 0) == 0 || line.rfind("CONTINUATION", 0) == 0) {
+            if (!failed && degree > 0)
+                kept = degree; // the step before was solved: its last degree is carried
+            failed = line.find(": NO SOLUTION") != std::string::npos;
+            firstOfStep = line.rfind("STEP ", 0) == 0;
+            continue;
+        }
+        if (line.rfind("  DEGREE ", 0) != 0)
+            continue;
+        degree = std::stoi(line.substr(9));
+        if (firstOfStep && kept > 0) {
+            EXPECT_EQ(degree, kept) << line;
+            ++carried;
+            above16 += degree > 16;
+        }
+        firstOfStep = false;
+    }
+    EXPECT_GE(carried, 5);
+    EXPECT_GE(above16, 1);
+    EXPECT_EQ(s.accuracy().rfind("NOT CONVERGED: THE CONTINUATION STOPPED AT lambda=3.51", 0), 0u) << s.accuracy();
 }
 
 } // namespace

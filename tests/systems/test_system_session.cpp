@@ -85,6 +85,18 @@ TEST(NonlinearSystem, ContinuationSweepsAConstantThroughTheSystem)
     EXPECT_EQ(n.s.lstPasses().back(), "CONTINUATION ENDED AT a=1");
     EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, 0.5), 1 / 1.5, 1e-13);
     EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[1], 0, 0.5), 1 / 2.25, 1e-13);
+
+    // With the automatic degree the sweep is made too (it was ignored): the steps on the way at
+    // the loose tolerance (degree 16 is enough for them), the last one to the full tolerance.
+    n.s.autoDegree = true;
+    n.s.boxes.errorD = n.s.boxes.errorC = "1E-12";
+    ASSERT_TRUE(n.s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
+    const std::vector<std::string>& log = n.s.lstPasses();
+    EXPECT_EQ(log.front(), "STEP 0: a=0");
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("STEP ", 0) == 0; }), 3);
+    EXPECT_EQ(log.back(), "CONTINUATION ENDED AT a=1");
+    EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
+    EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, 0.5), 1 / 1.5, 1e-13);
 }
 
 TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)

@@ -446,6 +446,10 @@ QHBoxLayout* ProblemForm::addContinuationBoxes()
     sweep->addWidget(txtSweepTo);
     sweep->addWidget(makeLabel("lblSweepSteps", "in steps:"));
     sweep->addWidget(txtSweepSteps);
+    chkSweepGeometric = new QCheckBox("Geometric");
+    chkSweepGeometric->setObjectName("chkSweepGeometric");
+    chkSweepGeometric->setToolTip("Steps of equal ratio, for a constant that spans decades");
+    sweep->addWidget(chkSweepGeometric);
     sweep->addStretch();
     m_continuationRow = sweep;
     return sweep;
@@ -468,6 +472,7 @@ void ProblemForm::wireContinuation()
         e->selectOnFocus(b);
         e->onChange(b, [this]() { ClearResults(); });
     }
+    connect(chkSweepGeometric, &QCheckBox::toggled, this, app::Guarded(this, [this]() { ClearResults(); }));
 }
 
 void ProblemForm::readContinuation(Continuation& c) const
@@ -476,6 +481,7 @@ void ProblemForm::readContinuation(Continuation& c) const
     c.from = ParseNumber(s(txtSweepFrom->text()));
     c.to = ParseNumber(s(txtSweepTo->text()));
     c.steps = static_cast<int>(ParseWholeNumber(s(txtSweepSteps->text())));
+    c.geometric = chkSweepGeometric->isChecked();
 }
 
 bool ProblemForm::chooseSaveName(bool ask)

@@ -83,6 +83,7 @@ public:
     QLineEdit* txtMaxDegree = nullptr;
     // The nonlinear power-series forms' continuation: constant, first and last value, steps.
     QLineEdit *txtSweepName = nullptr, *txtSweepFrom = nullptr, *txtSweepTo = nullptr, *txtSweepSteps = nullptr;
+    QCheckBox* chkSweepGeometric = nullptr; // equal ratios instead of equal steps
 
     virtual Session& session() = 0;
     bool nonlinear() const { return m_nonlinear; }
