@@ -26,12 +26,12 @@ bool parseNumberItem(const std::string& s, double& out)
     return !s.empty() && s.front() != ' ' && ParseNumberText(s, out, true);
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
 bool needsQuotes(const std::string& text)
 {
-    return text.empty() || text.find(',') != std::string::npos || text.front() == '"' || isBlank(text.front()) ||
-           isBlank(text.back());
+    return text.empty() || text.find(',') != std::string::npos || text.front() == '"' || isSpaceOrTab(text.front()) ||
+           isSpaceOrTab(text.back());
 }
 
 } // namespace

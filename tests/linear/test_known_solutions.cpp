@@ -5,6 +5,7 @@
 #include "common/NumberFormat.h"
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
+#include "support/Program.h"
 #include "systems/SystemSession.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +199,10 @@ TEST(KnownSolutions, HighDegreesKeepTheirDigitsWhereRowsOfDifferentSizeMeet)
         SCOPED_TRACE(c.kind);
         std::shared_ptr<script::Class1> shared;
         const std::string kind = c.kind;
+        // Under the sanitizers the Newton and system rows take 20 s at this degree; the linear
+        // row goes through the same scaling and elimination code.
+        if (ode::test::Sanitized() && kind != "linear")
+            continue;
         std::vector<ChebyshevSeries> solution;
         if (kind == "linear" || kind == "nonlinear") {
             const std::unique_ptr<ProblemSession> s =
