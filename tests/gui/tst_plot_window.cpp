@@ -362,6 +362,34 @@ private slots:
         QCOMPARE(busy, (QList<bool>{true, false}));
     }
 
+    // The plot window answers the keys a desktop program does; each command's own question is
+    // answered "no" by the test.
+    void standardKeysReachTheirCommands_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("Save") << "Ctrl+S" << "file dialog";
+        QTest::newRow("Save As") << "Ctrl+Shift+S" << "file dialog";
+        QTest::newRow("Print") << "Ctrl+P" << "printer";
+    }
+    void standardKeysReachTheirCommands()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, reached);
+        QStringList seen;
+        plot->chooseFile = [&]() {
+            seen << "file dialog";
+            return QString();
+        };
+        plot->confirmPrinter = [&](QPrinter&) {
+            seen << "printer";
+            return false;
+        };
+        QVERIFY(activate(plot));
+        QTest::keySequence(plot, QKeySequence(keys));
+        QCOMPARE(seen, QStringList{reached});
+    }
+
     void navigationRoundTripsAndClickCentres()
     {
         plot->windowButtons[5]->click(); // zoom in
