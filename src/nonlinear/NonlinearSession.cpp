@@ -156,11 +156,7 @@ bool NonlinearSession::solveChebyshev()
         },
         m_lstPasses);
     m_firstAutoDegree = 0;
-    if (end.stopped)
-        m_end.termination = Termination::Cancelled;
-    if (end.shortOfTheEnd)
-        markSweepShortOfTheEnd(continuation.name, end.reached, continuation.to);
-    return end.solved;
+    return finishSweep(end, continuation.name, continuation.to);
 }
 
 bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)

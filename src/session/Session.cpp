@@ -44,13 +44,16 @@ void Session::showConditionResiduals(std::vector<double> residuals)
     m_bcResiduals = std::move(residuals);
 }
 
-void Session::markSweepShortOfTheEnd(const std::string& name, double reached, double end)
+bool Session::finishSweep(const SweepEnd& end, const std::string& name, double to)
 {
-    if (!m_readout)
-        return;
-    m_readout->verdict = AccuracyReadout::Verdict::NotConverged;
-    m_readout->sweepReached = name + "=" + FormatNumber(reached);
-    m_readout->sweepEnd = name + "=" + FormatNumber(end);
+    if (end.stopped)
+        m_end.termination = Termination::Cancelled;
+    if (end.shortOfTheEnd && m_readout) {
+        m_readout->verdict = AccuracyReadout::Verdict::NotConverged;
+        m_readout->sweepReached = name + "=" + FormatNumber(end.reached);
+        m_readout->sweepEnd = name + "=" + FormatNumber(to);
+    }
+    return end.solved;
 }
 
 void Session::judgeConditionResiduals()

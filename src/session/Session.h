@@ -6,6 +6,7 @@
 
 #include "common/Limits.h"
 #include "script/ScriptHost.h"
+#include "session/Continuation.h"
 #include "session/FaultPlace.h"
 #include "session/Progress.h"
 #include "session/SolveReport.h"
@@ -152,9 +153,10 @@ protected:
     // above the estimate, becomes the estimate (a value condition missed by r is an error of r
     // at its point), and a "CONVERGED" it no longer allows becomes "NOT CONVERGED".
     void judgeConditionResiduals();
-    // A continuation that stopped short of its end: the readout says so, naming the value
-    // reached, and is not converged (no readout: nothing to say it in).
-    void markSweepShortOfTheEnd(const std::string& name, double reached, double end);
+    // How a continuation ended, into the ending and the readout: a stop ends Cancelled; a sweep
+    // short of its end makes the readout say so, naming the value reached, and not converged
+    // (no readout: nothing to say it in). True when the sweep left a solution.
+    bool finishSweep(const SweepEnd& end, const std::string& name, double to);
 
 private:
     // The power series' readout of an accurate solution that stands, into the report.

@@ -178,11 +178,7 @@ bool SystemSession::solveProblem()
                 showNonlinearChebyshev(k);
             },
             m_lstPasses);
-        if (end.stopped)
-            m_end.termination = Termination::Cancelled;
-        if (end.shortOfTheEnd)
-            markSweepShortOfTheEnd(continuation.name, end.reached, continuation.to);
-        return end.solved;
+        return finishSweep(end, continuation.name, continuation.to);
     }
     if (!startCoefficients(choice))
         return false;
@@ -282,11 +278,7 @@ bool SystemSession::sweepAutoDegree()
             boxes.terms = k.terms;
         },
         m_lstPasses);
-    if (end.stopped)
-        m_end.termination = Termination::Cancelled;
-    if (end.shortOfTheEnd)
-        markSweepShortOfTheEnd(continuation.name, end.reached, continuation.to);
-    return end.solved;
+    return finishSweep(end, continuation.name, continuation.to);
 }
 
 bool SystemSession::solveAutoDegree(int first, const Progress& progress)

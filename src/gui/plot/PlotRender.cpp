@@ -15,6 +15,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 namespace ode::plot {
@@ -96,6 +97,19 @@ void drawLegend(QPainter& p, const QRectF& area, const PlotPicture& picture)
     p.restore();
 }
 
+// DrawTicks (or the grid) in green, then DrawAxes in red, through `line`, which maps plane
+// segments to the surface: the plain and the framed pictures alike.
+void drawTicksAndAxes(QPainter& p, const PlotState& s, const PlotScale& scale,
+                      const std::function<void(const Segment&)>& line)
+{
+    p.setPen(QPen(QColor(0, 255, 0), 0));
+    for (const Segment& seg : TickSegments(s, scale))
+        line(seg);
+    p.setPen(QPen(QColor(255, 0, 0), 0));
+    line({s.PlotXmin, s.AxisY0, s.PlotXmax, s.AxisY0});
+    line({s.AxisX0, s.PlotYmin, s.AxisX0, s.PlotYmax});
+}
+
 // `white`: the surface is white already (a new image), so the background is not painted again.
 std::optional<QString> renderPlain(QPainter& p, int width, int height, const PlotPicture& picture, bool white)
 {
@@ -116,14 +130,8 @@ std::optional<QString> renderPlain(QPainter& p, int width, int height, const Plo
     p.setBrush(Qt::NoBrush);
     p.drawRect(
         QRectF(map(s.PlotXmin, s.PlotYmax), map(s.PlotXmax - scale.unitsPerPixelX, s.PlotYmin + scale.unitsPerPixelY)));
-    // DrawTicks.
-    p.setPen(QPen(QColor(0, 255, 0), 0));
-    for (const Segment& seg : TickSegments(s, scale))
-        line(seg);
-    // DrawAxes.
-    p.setPen(QPen(QColor(255, 0, 0), 0));
-    line({s.PlotXmin, s.AxisY0, s.PlotXmax, s.AxisY0});
-    line({s.AxisX0, s.PlotYmin, s.AxisX0, s.PlotYmax});
+    // DrawTicks, DrawAxes.
+    drawTicksAndAxes(p, s, scale, line);
     // MarkOrigin: radius a hundredth of the scale width.
     const double radius = width / 100.0;
     p.setPen(QPen(QColor(255, 0, 255), 0));
@@ -366,13 +374,8 @@ std::optional<QString> renderFramed(QPainter& p, int width, int height, const Pl
     p.setClipRect(area);
     auto line = [&](const Segment& seg) { p.drawLine(map(seg.x1, seg.y1), map(seg.x2, seg.y2)); };
 
-    // Ticks or the grid, the axes and the origin's mark.
-    p.setPen(QPen(QColor(0, 255, 0), 0));
-    for (const Segment& seg : TickSegments(s, scale))
-        line(seg);
-    p.setPen(QPen(QColor(255, 0, 0), 0));
-    line({s.PlotXmin, s.AxisY0, s.PlotXmax, s.AxisY0});
-    line({s.AxisX0, s.PlotYmin, s.AxisX0, s.PlotYmax});
+    // Ticks or the grid, the axes, then the origin's mark.
+    drawTicksAndAxes(p, s, scale, line);
     const QPointF origin = map(0, 0);
     if (area.adjusted(-20, -20, 20, 20).contains(origin)) {
         const double radius = std::clamp(area.width() / 100.0, 3.0, 6.0);
