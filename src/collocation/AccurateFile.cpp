@@ -109,8 +109,7 @@ bool ReadAccurateFile(const std::string& text, AccurateSettings& settings, std::
     double number = 0;
     if (!field("max-degree", v))
         return false;
-    // A limit written before the machine's bound was stated (up to the largest degree) still
-    // opens, with its solution: the limit is taken down to what the program grows to.
+    // Any limit up to the largest degree, what the automatic degree may grow to.
     if (!ReadDouble(v, number) ||
         !(number >= kMinAutoDegree && number <= kLargestDegree && number == std::floor(number)))
         return bad("the maximum degree must be a whole number from " + std::to_string(kMinAutoDegree) + " to " +

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <functional>
 
 namespace ode {
@@ -173,7 +174,14 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     maxDegree = std::min(maxDegree, kMaxAutoDegree);
     for (;;) {
         const int tried = std::min(degree, maxDegree);
-        ChebyshevSolution s = solveAt(tried, progress.atDegree(tried));
+        ChebyshevSolution s;
+        try {
+            s = solveAt(tried, progress.atDegree(tried));
+        } catch (const std::bad_alloc&) {
+            if (bestTail < 0)
+                throw;
+            break; // no room for this degree: the best one found stands, not converged
+        }
         if (progress.cancelled() && !s.solved())
             s.termination = Termination::Cancelled;
         if (s.termination == Termination::Cancelled) {
@@ -212,7 +220,11 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             result.degree = tried;
             result.estimatedError = estimate;
         }
-        if (tail <= tolerance || plateau) {
+        // The tail is below the tolerance while the last two terms, eight times over, are not:
+        // the series is still being cut off, and a higher degree settles it.
+        const bool stillCut = !terms && !plateau && tried < maxDegree &&
+                              EstimatedError(LastTerms(s.series.coef), scale, tried) > tolerance * scale;
+        if ((tail <= tolerance && !stillCut) || plateau) {
             // Rounding the tail does not show (an ill-conditioned discretisation) is no convergence;
             // a higher degree would only add to it.
             result.converged = terms || estimate <= tolerance * scale;

@@ -14,12 +14,18 @@ namespace ode {
 
 void AugmentedMatrix::Free::operator()(double* p) const { std::free(p); }
 
+bool AugmentedMatrix::Fits(int unknowns)
+{
+    const double bytes = static_cast<double>(unknowns) * (unknowns + 1.0) * sizeof(double);
+    const unsigned long long memory = PhysicalMemory();
+    return memory == 0 || bytes <= kLargestMatrixShare * static_cast<double>(memory);
+}
+
 void AugmentedMatrix::reset(int unknowns)
 {
     const std::size_t entries = static_cast<std::size_t>(unknowns) * static_cast<std::size_t>(unknowns + 1);
     if (entries > m_capacity) {
-        const unsigned long long memory = PhysicalMemory();
-        if (memory > 0 && static_cast<double>(entries) * sizeof(double) > kLargestMatrixShare * memory)
+        if (!Fits(unknowns))
             throw std::bad_alloc();
         m_data.reset();
         m_capacity = 0;

@@ -2,6 +2,8 @@
 // The six kinds of problem, in the chooser's order, and the magic word that opens each kind's
 // problem file.
 
+#include "common/Limits.h"
+
 #include <array>
 #include <optional>
 #include <string_view>
@@ -43,6 +45,13 @@ constexpr bool TakesContinuation(ProblemKind k, bool accurate)
 }
 
 // The first item of the kind's problem file: "Pldif", "Tldif", "Pndif", "Tndif", "Sldif", "Sndif".
+// The automatic degree's limit where nothing says otherwise: a linear equation's power series
+// grows in the banded form, every other kind by the dense collocation.
+constexpr int DefaultAutoDegreeLimit(ProblemKind k)
+{
+    return k == ProblemKind::LinearPower ? kDefaultBandedAutoDegreeLimit : kDefaultAutoDegreeLimit;
+}
+
 const char* MagicWord(ProblemKind kind);
 // The kind a magic word opens; none for any other text.
 std::optional<ProblemKind> KindOfMagicWord(std::string_view word);

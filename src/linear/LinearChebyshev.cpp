@@ -1,12 +1,14 @@
 #include "linear/LinearChebyshev.h"
 
 #include "collocation/Elimination.h"
+#include "collocation/Ultraspherical.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace ode {
 
@@ -31,7 +33,97 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
     row[N + 1] = rhs;
 }
 
+// The banded form's solve: none where the system is singular or not finite (the collocation
+// then solves, and says what it finds).
+std::optional<ChebyshevSolution> SolveLinearBanded(const SingleInputs& in, const LinearCoefficientTexts& texts,
+                                                   script::ScriptHost& host, const Progress& progress)
+{
+    std::optional<AlmostBandedSystem> system = LinearBandedSystem(in, texts, host);
+    if (!system)
+        return std::nullopt;
+    ChebyshevSolution result;
+    result.series.a = in.xlower;
+    result.series.b = in.xupper;
+    switch (SolveAlmostBanded(*system, result.series.coef, result.rounding, progress)) {
+    case BandedOutcome::Solved:
+        result.termination = Termination::Solved;
+        return result;
+    case BandedOutcome::Cancelled:
+        result.termination = Termination::Cancelled;
+        return result;
+    case BandedOutcome::Singular:
+    case BandedOutcome::NotFinite:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, const LinearCoefficientTexts& texts,
+                                                     script::ScriptHost& host)
+{
+    const int n = in.order;
+    if (n < 1 || static_cast<int>(texts.de.size()) < n + 2 || !(in.xupper > in.xlower))
+        return std::nullopt;
+    const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2;
+    LinearBandedPieces pieces;
+    pieces.coefficients.resize(static_cast<size_t>(n) + 1);
+    script::ScriptHost::QuietScope quiet(host); // the collocation reports what fails here
+    auto resolve = [&](const std::string& text, std::vector<double>& coef) {
+        return ResolveChebyshev(
+            [&](double t, double& value) {
+                return host.assignExact(in.indepVarName, middle + t * half) && host.evaluate(text, value);
+            },
+            kBandedSamplePoints, coef);
+    };
+    for (int k = n; k >= 0; --k)
+        if (!resolve(texts.de[static_cast<size_t>(k)], pieces.coefficients[static_cast<size_t>(k)]))
+            return std::nullopt;
+    if (pieces.coefficients[static_cast<size_t>(n)].empty() || !resolve(texts.de[static_cast<size_t>(n) + 1], pieces.rhs))
+        return std::nullopt;
+    return pieces;
+}
+
+std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearCoefficientTexts& texts,
+                                                     script::ScriptHost& host)
+{
+    const std::optional<LinearBandedPieces> resolved = ResolveLinearPieces(in, texts, host);
+    const int n = in.order, N = in.seriesDegree, m = N + 1 - n;
+    if (!resolved || m < 1 || static_cast<int>(texts.bc.size()) < n)
+        return std::nullopt;
+    const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2, scale = 1 / half;
+    const BandMatrix op =
+        UltrasphericalOperator(resolved->coefficients, scale, UltrasphericalSize(resolved->coefficients, N));
+    const int lower = op.lower + n, upper = std::max(0, op.upper - n);
+    if (lower + upper > N / 4)
+        return std::nullopt;
+    AlmostBandedSystem system(N + 1, n, lower, upper);
+    const std::vector<double> f = ConvertToUltraspherical(resolved->rhs, n, m);
+    for (int r = 0; r < m; ++r) {
+        const int i = n + r;
+        for (int c = std::max(0, i - lower); c <= std::min(N, i + upper); ++c)
+            system.bandAt(i, c) = op.get(r, c);
+        system.rhs[static_cast<size_t>(i)] = f[static_cast<size_t>(r)];
+    }
+    // The conditions, with the independent variable where the collocation leaves it (its last
+    // point), as their texts are read there.
+    script::ScriptHost::QuietScope quiet(host);
+    if (!host.assignVariable(in.indepVarName, middle + ChebyshevPoint(m - 1, m) * half))
+        return std::nullopt;
+    std::vector<double> p, d, row(static_cast<size_t>(N) + 2);
+    double value = 0;
+    for (int c = 0; c < n; ++c) {
+        if (!pieces(host, texts.bc[static_cast<size_t>(c)], n, p, value))
+            return std::nullopt;
+        const double t = (in.bcPoint[static_cast<size_t>(c)] - middle) / half;
+        chebyshevRow(row.data(), n, N, t, scale, p, value, d);
+        std::copy(row.begin(), row.begin() + N + 1, system.denseRow(c));
+        system.rhs[static_cast<size_t>(c)] = value;
+    }
+    system.equilibrate();
+    return system;
+}
 
 ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                        script::ScriptHost& host, const Progress& progress)
@@ -55,6 +147,9 @@ ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoeff
         result.termination = Termination::Refused;
         return result;
     }
+    if (N >= kBandedFromDegree)
+        if (std::optional<ChebyshevSolution> banded = SolveLinearBanded(in, texts, host, progress))
+            return banded->termination == Termination::Cancelled ? cancelled() : *banded;
     result.series.a = in.xlower;
     result.series.b = in.xupper;
     const double scale = 2 / (in.xupper - in.xlower);
@@ -114,6 +209,9 @@ AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoeffic
                                             script::ScriptHost& host, int maxDegree, double tolerance,
                                             const Progress& progress)
 {
+    // Without the banded form the collocation grows, O(N^3) a degree: not beyond its own bound.
+    if (maxDegree > kMaxCollocationAutoDegree && !ResolveLinearPieces(in, texts, host))
+        maxDegree = kMaxCollocationAutoDegree;
     return GrowChebyshevDegree(
         std::max(16, in.order + 2), maxDegree, tolerance,
         [&](int degree, const Progress& at) {

@@ -11,7 +11,9 @@ namespace ode {
 LinearSession::LinearSession(SeriesKind kind, std::shared_ptr<script::Class1>& shared,
                              script::ScriptHost::MessageSink sink)
     : ProblemSession(shared, sink), boxes(DefaultSingleTexts(kind)), m_kind(kind)
-{}
+{
+    maxDegree = DefaultAutoDegreeLimit(problemKind()); // this class's own: the kind is final here
+}
 
 SeriesView LinearSession::series() const
 {

@@ -1,11 +1,14 @@
 #include "nonlinear/NonlinearSession.h"
 
+#include "collocation/Elimination.h"
+
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
 #include "session/Listing.h"
 #include "single/SingleReport.h"
 
 #include <algorithm>
+#include <new>
 #include <chrono>
 
 namespace ode {
@@ -111,6 +114,9 @@ ChebyshevSeries NonlinearSession::chebyshevStart(int choice, int N)
         s.coef.resize(static_cast<size_t>(N) + 1, 0.0);
         return s;
     }
+    // Newton's matrix must fit before the start (O(N^2) to convert) is worth making.
+    if (!AugmentedMatrix::Fits(N + 1))
+        throw std::bad_alloc();
     ApplyInitialApproximation(choice, N, m_coef, m_random);
     return PowerToChebyshev(m_coef, in.xcenter, in.xlower, in.xupper, N);
 }

@@ -16,9 +16,9 @@ namespace ode {
 
 namespace {
 
-constexpr double kTwoH = 0.00001; // the divisor of the central differences: 2h
+constexpr double kSystemTwoH = 0.00001; // the divisor of the central differences: 2h
 
-struct Failure {};
+struct SystemFailure {};
 
 } // namespace
 
@@ -64,7 +64,7 @@ namespace {
 
 // One solve's Newton machinery: the point set in the engine, the residuals, the h-step
 // statements of every variable and order (written once), which variables each residual
-// names, and the Jacobian rows by the chain rule. Engine failures leave as Failure.
+// names, and the Jacobian rows by the chain rule. Engine failures leave as SystemFailure.
 class SystemNewton {
 public:
     SystemNewton(const NonlinearSystemInputs& in, const OrdersAndDegrees& od, const std::vector<std::string>& eqExpr,
@@ -88,7 +88,7 @@ public:
     {
         if (!ok) {
             host.trap();
-            throw Failure{};
+            throw SystemFailure{};
         }
     }
     double residual(const std::string& text)
@@ -171,7 +171,7 @@ public:
                 check(host.execute(st.down));
                 const double minus = this->residual(text);
                 check(host.execute(st.back));
-                terms += std::fabs((plus - minus) / kTwoH * y);
+                terms += std::fabs((plus - minus) / kSystemTwoH * y);
             }
     }
 
@@ -206,7 +206,7 @@ private:
                 const double plus = residual(text);
                 check(host.execute(st.down));
                 const double minus = residual(text);
-                py[static_cast<size_t>(k)] = (plus - minus) / kTwoH;
+                py[static_cast<size_t>(k)] = (plus - minus) / kSystemTwoH;
                 check(host.execute(st.back));
             }
             df[0] = 1;
@@ -271,7 +271,7 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
         if (result.termination == Termination::Solved || result.termination == Termination::NoConvergence ||
             result.shownPass > 0)
             newton.listResiduals(result);
-    } catch (const Failure&) {
+    } catch (const SystemFailure&) {
         result = SystemNewtonResult{};
         result.termination = arithmetic ? Termination::ArithmeticFault : Termination::ScriptError;
         result.error = host.fault();
@@ -418,7 +418,7 @@ bool NonlinearSystemTermsAt(const NonlinearSystemInputs& in, const OrdersAndDegr
             residual = std::fmax(residual, std::fabs(r));
             terms = std::fmax(terms, t);
         }
-    } catch (const Failure&) {
+    } catch (const SystemFailure&) {
         return false;
     }
     return std::isfinite(residual) && std::isfinite(terms);

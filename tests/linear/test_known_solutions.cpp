@@ -150,6 +150,57 @@ TEST(KnownSolutions, SingleEquationsAtTheAutomaticDegree)
     }
 }
 
+// Layers that need degrees in the thousands, which the banded form reaches in a fraction of a
+// second (the collocation needed 8 s at degree 4000 and lost digits to rounding): the corner
+// layer 1/(eps + x^2) at eps = 1E-4 and 1E-5, the boundary layer (1 - e^(-x/eps)) / (1 -
+// e^(-1/eps)) at eps = 1E-5, the interior layer erf(x / sqrt(2 eps)) / erf(1 / sqrt(2 eps)) of
+// eps y'' + x y' = 0 at eps = 1E-4, and sin on [-10, 10] at degree 20 000 (no rounding growth).
+TEST(KnownSolutions, TheBandedFormResolvesLayersAtDegreesInTheThousands)
+{
+    const struct {
+        Known problem;
+        int degree;   // 0: the automatic degree, up to its default limit
+        double bound; // the largest error allowed, relative to the solution's scale
+    } cases[] = {
+        {NotToTheTolerance(Row("corner layer 1E-4", "(eps+x^2)*y''+4*x*y'+2*y=0", {"y=1/(1+eps)", "y=1/(1+eps)"},
+                               {"-1", "1"}, "-1", "1", Sampled(-1, 1, [](double x) { return 1 / (1e-4 + x * x); }),
+                               {"eps=1E-4"})),
+         0, 1e-12},
+        {NotToTheTolerance(Row("corner layer 1E-5", "(eps+x^2)*y''+4*x*y'+2*y=0", {"y=1/(1+eps)", "y=1/(1+eps)"},
+                               {"-1", "1"}, "-1", "1", Sampled(-1, 1, [](double x) { return 1 / (1e-5 + x * x); }),
+                               {"eps=1E-5"})),
+         0, 1e-11},
+        {Row("boundary layer 1E-5", "eps*y''+y'=0", {"y=0", "y=1"}, {"0", "1"}, "0", "1",
+             Sampled(0, 1, [](double x) { return std::expm1(-x / 1e-5) / std::expm1(-1 / 1e-5); }), {"eps=1E-5"}),
+         0, 1e-12},
+        {Row("interior layer 1E-4", "eps*y''+x*y'=0", {"y=-1", "y=1"}, {"-1", "1"}, "-1", "1",
+             Sampled(-1, 1, [](double x) { return std::erf(x / std::sqrt(2e-4)) / std::erf(1 / std::sqrt(2e-4)); }),
+             {"eps=1E-4"}),
+         0, 1e-12},
+        {Row("sin on [-10, 10]", "y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-10", "10",
+             Sampled(-10, 10, [](double x) { return std::sin(x); })),
+         20000, 1e-13},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.problem.name);
+        std::shared_ptr<script::Class1> shared;
+        const std::unique_ptr<ProblemSession> s = Session(c.problem, shared);
+        s->method = ProblemSession::Method::Chebyshev;
+        s->autoDegree = c.degree == 0;
+        if (c.degree > 0)
+            s->texts().terms = std::to_string(c.degree);
+        ASSERT_TRUE(s->solve()) << (s->lstCoeff().empty() ? "" : s->lstCoeff()[0]);
+        double real = 0, scale = 0;
+        for (const auto& [x, y] : c.problem.exact) {
+            real = std::fmax(real, std::fabs(ChebyshevDerivative(*s->chebyshev(), 0, x) - y));
+            scale = std::fmax(scale, std::fabs(y));
+        }
+        EXPECT_LE(real, c.bound * scale) << s->accuracy();
+        if (c.degree == 0)
+            ExpectTruthful(c.problem.name, s->accuracy(), real, scale, c.problem.converges);
+    }
+}
+
 TEST(KnownSolutions, TheExponentialSystemAndAnUnresolvedLayer)
 {
     std::shared_ptr<script::Class1> shared;

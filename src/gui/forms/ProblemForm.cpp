@@ -321,7 +321,7 @@ void ProblemForm::addMethodFrame(QVBoxLayout* main, const QString& automaticTip,
 QLineEdit* ProblemForm::makeMaxDegreeBox()
 {
     txtMaxDegree = makeBox(
-        "txtMaxDegree", QString::number(kDefaultAutoDegreeLimit),
+        "txtMaxDegree", QString::number(DefaultAutoDegreeLimit(problemKind())),
         QString("The largest degree the automatic degree may reach, %1 to %2").arg(kMinAutoDegree).arg(kMaxAutoDegree));
     return txtMaxDegree;
 }
