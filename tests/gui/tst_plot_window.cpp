@@ -240,70 +240,29 @@ private slots:
         QVERIFY(!plot->PlotDrawn());
     }
 
-    // A refused setup box keeps the focus (a wrong window pair sends it to the other end),
-    // is marked, and the status bar states the rule until the value is accepted.
+    // A refused setup box keeps the focus (a wrong window pair sends it to the other end, both
+    // ends marked), is marked, and the status bar states the core's rule until the value is
+    // accepted. No box reads a text's leading digits, or letters as 0.
     void refusedSetupBoxesKeepTheFocusAndSayWhy_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("bad");
-        QTest::addColumn<QString>("good");
-        QTest::addColumn<QString>("focus"); // where the focus stays after the bad value
-        QTest::addColumn<QString>("hint");
-        QTest::newRow("step 0") << "txtPlotStep"
-                                << "0"
-                                << "2"
-                                << "txtPlotStep"
-                                << "The plot step is a whole number of pixels from 1 to 80.";
-        QTest::newRow("step 81") << "txtPlotStep"
-                                 << "81"
-                                 << "80"
-                                 << "txtPlotStep"
-                                 << "The plot step is a whole number of pixels from 1 to 80.";
-        QTest::newRow("division y") << "txtDivy"
-                                    << "0"
-                                    << "1"
-                                    << "txtDivy"
-                                    << "The divisions on the y axis need a size other than 0.";
-        QTest::newRow("division x") << "txtDivx"
-                                    << "abc"
-                                    << "0.5"
-                                    << "txtDivx"
-                                    << "The divisions on the x axis need a size other than 0.";
-        QTest::newRow("window x") << "txtWindowgx"
-                                  << "-3"
-                                  << "3"
-                                  << "txtWindowlx"
-                                  << "The window's greatest x must be above its least x.";
-        // No box reads a text's leading digits, or letters as 0.
-        const QString number = "A window end or an origin must be a number.";
-        QTest::newRow("file name in x-min") << "txtWindowlx" << "coupled.png" << "-3" << "txtWindowlx" << number;
-        QTest::newRow("y-max 1O") << "txtWindowgy" << "1O" << "10" << "txtWindowgy" << number;
-        QTest::newRow("origin 2x") << "txtYorigin" << "2x" << "0" << "txtYorigin" << number;
-        QTest::newRow("step 4px") << "txtPlotStep" << "4px" << "4" << "txtPlotStep"
-                                  << "The plot step is a whole number of pixels from 1 to 80.";
-        QTest::newRow("division 1 0") << "txtDivx" << "1 0" << "1" << "txtDivx"
-                                      << "The divisions on the x axis need a size other than 0.";
+        using namespace ode::plot;
+        const QString step = QString::fromStdString(PlotStepRule()), number = QString::fromStdString(PlotNumberRule());
+        addRefusalRows({
+            {"step 0", "txtPlotStep", "0", "", step, "2"},
+            {"step 81", "txtPlotStep", "81", "", step, "80"},
+            {"step 4px", "txtPlotStep", "4px", "", step, "4"},
+            {"division y", "txtDivy", "0", "", QString::fromStdString(DivisionRule("y")), "1"},
+            {"division x", "txtDivx", "abc", "", QString::fromStdString(DivisionRule("x")), "0.5"},
+            {"window x", "txtWindowgx", "-3", "txtWindowlx", QString::fromStdString(WindowRule("x")), "3"},
+            {"file name in x-min", "txtWindowlx", "coupled.png", "", number, "-3"},
+            {"y-max 1O", "txtWindowgy", "1O", "", number, "10"},
+            {"origin 2x", "txtYorigin", "2x", "", number, "0"},
+        });
     }
     void refusedSetupBoxesKeepTheFocusAndSayWhy()
     {
-        QFETCH(QString, box);
-        QFETCH(QString, bad);
-        QFETCH(QString, good);
-        QFETCH(QString, focus);
-        QFETCH(QString, hint);
-        QVERIFY(activate(plot));
-        auto* edit = find<QLineEdit>(plot, box);
-        typeInto(edit, bad);
-        pressTab();
-        QVERIFY(find<QLineEdit>(plot, focus)->hasFocus());
-        QCOMPARE(plot->statusBar()->currentMessage(), hint);
-        QVERIFY(!edit->styleSheet().isEmpty());
-        typeInto(edit, good);
-        edit->setFocus();
-        pressTab();
-        QVERIFY(!edit->hasFocus());
-        QCOMPARE(plot->statusBar()->currentMessage(), QString());
-        QVERIFY(edit->styleSheet().isEmpty());
+        refuseThenAccept(plot);
+        QVERIFY(plot->txtWindowgx->styleSheet().isEmpty() && plot->txtWindowlx->styleSheet().isEmpty());
     }
 
     // A drag draws at most once a frame: the moves that come sooner are gathered into the next
