@@ -1,4 +1,5 @@
 #include "equations/BoxChecks.h"
+#include "plot/PlotSetup.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,8 @@ TEST(BoxChecks, NumbersOrdersCentresAndBounds)
         {CheckOrderText, "order", "0", false},
         {CheckOrderText, "order", "10.5", false},
         {CheckOrderText, "order", "abc", false},
+        {CheckOrderText, "order", "-1", false},
+        {CheckOrderText, "order", "0.4", false},
         {CheckNonlinearOrderText, "nonlinear order", "9", true},
         {CheckNonlinearOrderText, "nonlinear order", "10", false}, // no Y10
         {CheckCentreText, "centre", "*", true},
@@ -37,6 +40,7 @@ TEST(BoxChecks, NumbersOrdersCentresAndBounds)
         {IsNumberText, "number", "5.", true},
         {IsNumberText, "number", "1e", false},
         {IsNumberText, "number", "x", false},
+        {IsNumberText, "number", " ", false},
         // A number box takes a whole number text, never its leading digits.
         {CheckOrderText, "order", "2x", false},
         {CheckErrorBoundText, "error bound", "1E-9x", false},
@@ -71,6 +75,7 @@ TEST(BoxChecks, TermsAndIntervals)
     // "3O" is no degree 3 (a letter O), "6x" no interval end 6, "3 0" no 30.
     EXPECT_FALSE(CheckTermsText("3O", 2, SeriesKind::Power));
     EXPECT_FALSE(CheckTermsText("3 0", 2, SeriesKind::Power));
+    EXPECT_FALSE(CheckTermsText("1,5", 2, SeriesKind::Power));
     EXPECT_FALSE(CheckIntervalTexts("0", "6x"));
     EXPECT_FALSE(CheckIntervalTexts("abc", "1"));
     EXPECT_EQ(IntervalRule("0", "6x"), "The upper end must be a number.");
@@ -109,6 +114,33 @@ TEST(BoxChecks, EveryVariableHasANameOfItsOwn)
     };
     for (const Case& c : cases)
         EXPECT_EQ(NamesAreDistinct(c.indep, c.deps), c.distinct) << c.indep << " / " << c.deps.size();
+}
+
+// The rules as the windows say them, whole; the window tests show that each box says its rule.
+TEST(BoxChecks, TheRulesInTheWindowsWords)
+{
+    const std::pair<std::string, std::string> rules[] = {
+        {OrderRule(false), "The order must be a whole number from 1 to 10."},
+        {OrderRule(true), "The order must be a whole number from 1 to 9."},
+        {NameRule(), "A name starts with a letter and has only letters and digits."},
+        {CentreRule(), "The centre of expansion is a number, or * for the middle of the interval."},
+        {EquationRule("y", 2), "The equation needs an = and its highest derivative, y''."},
+        {PointRule(), "The point must be a number."},
+        {ErrorBoundRule(), "An error bound must be a number above 0."},
+        {DerivativeOrderRule(), "Which derivative: a whole number, 0 for the function itself."},
+        {ToleranceRule(), "The tolerance is a number above 0 and below 1 (1E-13 by default)."},
+        {*FileTextRefusal("The equation", "y''+y=0*Len(\"a\")", TextItemForm::Quoted),
+         "The equation cannot hold the character \": the problem file writes it between quotes and cannot keep a \" "
+         "inside them."},
+        {*FileTextRefusal("Condition 1", "y=Len(\"a,b\")-3", TextItemForm::AsNeeded),
+         "Condition 1 cannot hold the character \" together with a comma, a \" at its start or a blank at either end: "
+         "the problem file would write it between quotes and cannot keep a \" inside them."},
+        {plot::PlotNumberRule(), "A window end or an origin must be a number."},
+        {plot::DivisionRule("x"), "The divisions on the x axis need a size other than 0."},
+        {plot::WindowRule("x"), "The window's greatest x must be above its least x."},
+    };
+    for (const auto& [rule, words] : rules)
+        EXPECT_EQ(rule, words);
 }
 
 } // namespace

@@ -3,12 +3,15 @@
 // answered (and recorded) by the test instead of blocking it.
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +19,7 @@
 
 #include <functional>
 
+#include "gui/app/FormEvents.h"
 #include "gui/shell/DecimalPoint.h"
 #include "gui/shell/Shell.h"
 
@@ -177,6 +181,65 @@ template <typename Form> QStringList missingFromPrint(Form* form, const QStringL
         if (!lines.contains(line))
             missing << line;
     return missing;
+}
+
+// One refused text of a box, and the text that then passes. `focus` is where the refusal sends
+// the focus ("" for the box itself); `message` the status bar's line, in the core's words where
+// the core states the rule.
+struct Refusal {
+    const char* tag;
+    QString box, bad, focus, message, good;
+};
+
+// The columns and rows of a refusal table.
+inline void addRefusalRows(const QList<Refusal>& rows)
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("bad");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("good");
+    for (const Refusal& r : rows)
+        QTest::newRow(r.tag) << r.box << r.bad << (r.focus.isEmpty() ? r.box : r.focus) << r.message << r.good;
+}
+
+// The row's bad text typed into its box of `window` and the box left with Tab: the status bar
+// says why, the focus stays (or goes where the rule sends it) and a box keeping it is marked,
+// nothing selected for retyping. Then the good text passes: mark and message go, the focus moves
+// on, and a box of `head` (the boxes entered in order, each with its right text) locks. The
+// head boxes before the row's box are entered rightly first, all of them for a box after the head.
+inline void refuseThenAccept(QMainWindow* window, const QList<std::pair<QString, QString>>& head = {})
+{
+    QFETCH(QString, box);
+    QFETCH(QString, bad);
+    QFETCH(QString, focus);
+    QFETCH(QString, message);
+    QFETCH(QString, good);
+    QVERIFY(activate(window));
+    bool inHead = false;
+    for (const auto& [name, right] : head) {
+        if ((inHead = name == box))
+            break;
+        typeInto(find<QLineEdit>(window, name), right);
+        pressTab();
+    }
+    auto* edit = find<QLineEdit>(window, box);
+    typeInto(edit, bad);
+    pressTab();
+    QCOMPARE(window->statusBar()->currentMessage(), message);
+    QVERIFY(find<QLineEdit>(window, focus)->hasFocus());
+    QVERIFY(edit->isEnabled());
+    if (focus == box) {
+        QCOMPARE(edit->styleSheet(), QString(ode::app::kRefusedBoxStyle));
+        QCOMPARE(edit->selectedText(), QString());
+    }
+    typeInto(edit, good);
+    edit->setFocus();
+    pressTab();
+    QVERIFY(!edit->hasFocus());
+    QCOMPARE(window->statusBar()->currentMessage(), QString());
+    QCOMPARE(edit->styleSheet(), QString());
+    QCOMPARE(edit->isEnabled(), !inHead);
 }
 
 // The lines of a list, in order.

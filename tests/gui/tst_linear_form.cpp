@@ -1,6 +1,7 @@
 // The linear problem forms driven through their widgets, as a user drives them.
 #include "GuiTest.h"
 
+#include "equations/BoxChecks.h"
 #include "gui/app/FormEvents.h"
 #include "gui/app/Guard.h"
 #include "gui/forms/frmSingle.h"
@@ -8,11 +9,11 @@
 #include "gui/plot/DecayView.h"
 #include "gui/shell/Shell.h"
 #include "gui/shell/frmTask.h"
+#include "single/SingleFiles.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -27,7 +28,6 @@
 #include <cmath>
 #include <stdexcept>
 
-#include <sys/stat.h>
 
 using namespace guitest;
 using ode::forms::FrmSingle;
@@ -350,104 +350,39 @@ private slots:
         QVERIFY(!form->txtOrder->isEnabled());
     }
 
-    // A refused box keeps the focus (a wrong interval sends it to the lower end), says why in the
-    // status bar and is marked; the right value then passes, clears both and moves on, and a
-    // head box locks. The head boxes before the one tried are entered rightly (2, x, y); the
-    // others are tried after the whole head.
+    // Each box routes its text through the core's check and says the core's rule (the checks'
+    // edge cases and the rules' wording are the core's tests); a wrong interval sends the focus
+    // to the lower end. The head boxes before the one tried are entered rightly (2, x, y).
     void refusedBoxesSayWhyAndKeepTheFocus_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("bad");
-        QTest::addColumn<QString>("focus"); // where the focus is after the bad value; "" when it is taken
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("good");
-        const QString order = "The order must be a whole number from 1 to 10.",
-                      own = "The dependent variable needs a name of its own, not the independent variable's.",
-                      degree = "The degree must be above the order (2) and at most 100000, a fraction rounded to a "
-                               "whole number; or auto.",
-                      interval = "The upper end must be above the lower end.";
-        struct Row {
-            const char *tag, *box, *bad, *focus;
-            QString message;
-            const char* good;
-        };
-        const Row rows[] = {
-            {"order 0", "txtOrder", "0", "txtOrder", order, "10"},
-            {"order 10.5", "txtOrder", "10.5", "txtOrder", order, "2"},
-            {"order -1", "txtOrder", "-1", "txtOrder", order, "2"},
-            {"order abc", "txtOrder", "abc", "txtOrder", order, "2"},
-            {"order 0.4", "txtOrder", "0.4", "txtOrder", order, "2"},
-            {"name 1x", "txtIndepVarNam", "1x", "txtIndepVarNam",
-             "A name starts with a letter and has only letters and digits.", "t"},
-            {"names alike", "txtDepVarNam", "x", "txtDepVarNam", own, "y"},
-            {"names alike but the case", "txtDepVarNam", "X", "txtDepVarNam", own, "u"},
-            {"degree at the order", "txtTerms", "2", "txtTerms", degree, "2.4"},
-            {"degree in letters", "txtTerms", "abc", "txtTerms", degree, "20"},
-            {"centre with a comma", "txtExpansion", "1,5", "txtExpansion",
-             "The centre of expansion is a number, or * for the middle of the interval.", "*"},
-            {"equation of order 1", "txtEquation", "y'+y=0", "txtEquation",
-             "The equation needs an = and its highest derivative, y''.", "y''+y=0"},
-            {"equation with a quote", "txtEquation", "y''+y=0*Len(\"a\")", "txtEquation",
-             "The equation cannot hold the character \": the problem file writes it between quotes and cannot keep "
-             "a \" inside them.",
-             "y''+y=0"},
+        using namespace ode;
+        auto q = [](const std::string& text) { return QString::fromStdString(text); };
+        const QString quoted = "y''+y=0*Len(\"a\")", condition = "y=Len(\"a,b\")-3";
+        addRefusalRows({
+            {"order 0", "txtOrder", "0", "", q(OrderRule(false)), "10"},
+            {"name 1x", "txtIndepVarNam", "1x", "", q(NameRule()), "t"},
+            {"names alike", "txtDepVarNam", "x", "",
+             "The dependent variable needs a name of its own, not the independent variable's.", "y"},
+            {"degree at the order", "txtTerms", "2", "", q(TermsRule(2, SeriesKind::Power)), "2.4"},
+            {"centre with a comma", "txtExpansion", "1,5", "", q(CentreRule()), "*"},
+            {"equation of order 1", "txtEquation", "y'+y=0", "", q(EquationRule("y", 2)), "y''+y=0"},
+            {"equation with a quote", "txtEquation", quoted, "",
+             q(*FileTextRefusal("The equation", quoted.toStdString(), kEquationItem)), "y''+y=0"},
             // A quote the file keeps passes.
-            {"condition with a quoted comma", "txtBC_1", "y=Len(\"a,b\")-3", "txtBC_1",
-             "Condition 1 cannot hold the character \" together with a comma, a \" at its start or a blank at either "
-             "end: the problem file would write it between quotes and cannot keep a \" inside them.",
-             "y=Len(\"ab\")-2"},
-            {"upper end at the lower", "txtXupper", "-5", "txtXlower", interval, "5"},
-            {"upper end below the lower", "txtXupper", "-7", "txtXlower", interval, "5"},
-            // A number box takes a whole number text, never its leading digits.
-            {"upper end in letters", "txtXupper", "abc", "txtXupper", "The upper end must be a number.", "5"},
-            {"upper end 6x", "txtXupper", "6x", "txtXupper", "The upper end must be a number.", "6"},
-            {"lower end 1 0", "txtXlower", "- 1", "txtXlower", "The lower end must be a number.", "-1"},
-            {"order 2x", "txtOrder", "2x", "txtOrder", order, "2"},
-            {"degree 3O", "txtTerms", "3O", "txtTerms", degree, "30"},
-            {"degree 1,5", "txtTerms", "1,5", "txtTerms", degree, "15"},
-            {"condition point 0o", "txtXeval_1", "0o", "txtXeval_1", "The point must be a number.", "0"},
-            {"evaluation point 1x", "txtXestimation", "1x", "txtXestimation", "The point must be a number.", "1E-1"},
-            {"evaluation point blank", "txtXestimation", " ", "txtXestimation", "The point must be a number.", "0"},
-            {"derivative 1.5", "txtDerNum", "1.5", "txtDerNum",
-             "Which derivative: a whole number, 0 for the function itself.", "1"},
-            {"derivative -1", "txtDerNum", "-1", "txtDerNum",
-             "Which derivative: a whole number, 0 for the function itself.", "0"},
-        };
-        for (const Row& r : rows)
-            QTest::newRow(r.tag) << r.box << r.bad << r.focus << r.message << r.good;
+            {"condition with a quoted comma", "txtBC_1", condition, "",
+             q(*FileTextRefusal("Condition 1", condition.toStdString(), kConditionItem)), "y=Len(\"ab\")-2"},
+            {"upper end at the lower", "txtXupper", "-5", "txtXlower", q(IntervalRule("-5", "-5")), "5"},
+            {"upper end in letters", "txtXupper", "abc", "", q(IntervalRule("0", "abc")), "5"},
+            {"lower end 1 0", "txtXlower", "- 1", "", q(IntervalRule("- 1", "1")), "-1"},
+            {"condition point 0o", "txtXeval_1", "0o", "", q(PointRule()), "0"},
+            {"evaluation point 1x", "txtXestimation", "1x", "", q(PointRule()), "1E-1"},
+            {"derivative 1.5", "txtDerNum", "1.5", "", q(DerivativeOrderRule()), "1"},
+        });
     }
     void refusedBoxesSayWhyAndKeepTheFocus()
     {
-        QFETCH(QString, box);
-        QFETCH(QString, bad);
-        QFETCH(QString, focus);
-        QFETCH(QString, message);
-        QFETCH(QString, good);
-        const QStringList head = {"txtOrder", "txtIndepVarNam", "txtDepVarNam"}, right = {"2", "x", "y"};
-        QVERIFY(activate(form));
-        for (int i = 0; i < (head.contains(box) ? head.indexOf(box) : 3); ++i) {
-            typeInto(find<QLineEdit>(form, head[i]), right[i]);
-            pressTab();
-        }
-        auto* edit = find<QLineEdit>(form, box);
-        typeInto(edit, bad);
-        pressTab();
-        QCOMPARE(form->statusBar()->currentMessage(), message);
-        if (!focus.isEmpty()) {
-            QVERIFY(find<QLineEdit>(form, focus)->hasFocus());
-            QVERIFY(edit->isEnabled());
-            if (focus == box) { // (a wrong interval selects the lower end, unmarked, for retyping)
-                QVERIFY(edit->property("refused").toBool());
-                QCOMPARE(edit->selectedText(), QString());
-            }
-        }
-        typeInto(edit, good);
-        pressTab();
-        QVERIFY(!edit->hasFocus());
-        QVERIFY(form->statusBar()->currentMessage().isEmpty());
-        QVERIFY(!edit->property("refused").toBool());
-        QCOMPARE(edit->isEnabled(), !head.contains(box));
-        if (box == "txtIndepVarNam")
+        refuseThenAccept(form, {{"txtOrder", "2"}, {"txtIndepVarNam", "x"}, {"txtDepVarNam", "y"}});
+        if (QString(QTest::currentDataTag()) == "name 1x")
             QCOMPARE(form->lblXestimation->text(), QString("At t="));
     }
 
@@ -468,9 +403,10 @@ private slots:
         QCOMPARE(items(form->lstCoeff).value(2), QString("y(1)=0.499999999999997"));
     }
 
-    // A pair of another kind, a missing or cancelled file and what a broken disk can hand the
-    // window: each ends in one message box (a cancelled dialog in none) at once, and the form
-    // can still be entered and solved afterwards.
+    // A pair of another kind, a missing or cancelled file and a pair of binary bytes: each ends
+    // in one message box (a cancelled dialog in none) at once, and the form can still be entered
+    // and solved afterwards. (What else a broken disk can hand every kind, truncated, huge, a
+    // folder, a FIFO, a wild degree, is the sessions' HostileFiles test.)
     void filesTheFormCannotTakeLeaveItUsable()
     {
         QTemporaryDir dir;
@@ -484,26 +420,14 @@ private slots:
         enterHead();
         trig->mnuSaveAs->trigger();
         form = open(ode::ProblemKind::LinearPower);
-        auto write = [&](const QString& name, const QByteArray& series, const QByteArray& problem) {
-            QFile a(dir.filePath(name)), b(dir.filePath(name + ".str"));
-            QVERIFY(a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly));
-            a.write(series);
-            b.write(problem);
-        };
         QByteArray binary(4096, '\0');
         for (int i = 0; i < binary.size(); ++i)
             binary[i] = static_cast<char>((i * 7919) % 251);
-        write("binary", binary, binary);
-        write("truncated", "0,\"x\",0,1\r\n*\r\n", "\"Pldif\",2,\"x\"");
-        write("huge", "0,\"x\",0,1\r\n*\r\n1,\"*\",8,#FALSE#\r\n", QByteArray(40 << 20, ' '));
-        write("degree", "0,\"x\",0,1\r\n*\r\n1,\"*\",1E308,#TRUE#\r\n", "\"Pldif\",1,\"x\",\"y\",\"y'=y\"\r\n");
-        for (const char* name : {"folder", "fifo"}) {
-            QFile series(dir.filePath(name));
-            QVERIFY(series.open(QIODevice::WriteOnly));
+        for (const QString name : {"binary", "binary.str"}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(binary) == binary.size());
         }
-        QVERIFY(QDir(dir.path()).mkdir("folder.str"));
-        QCOMPARE(::mkfifo(dir.filePath("fifo.str").toLocal8Bit().constData(), 0600), 0);
-        for (const QString name : {"trig", "missing", "", "binary", "truncated", "huge", "degree", "folder", "fifo"}) {
+        for (const QString name : {"trig", "missing", "", "binary"}) {
             form->chooseFile = [&](bool) { return name.isEmpty() ? QString() : dir.filePath(name); };
             QElapsedTimer clock;
             clock.start();

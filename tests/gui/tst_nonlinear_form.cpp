@@ -1,6 +1,7 @@
 // The nonlinear forms: the linear forms' design with the Newton iteration's inputs.
 #include "GuiTest.h"
 
+#include "equations/BoxChecks.h"
 #include "gui/forms/frmSingle.h"
 #include "gui/plot/DecayView.h"
 #include "gui/shell/Shell.h"
@@ -78,18 +79,18 @@ private slots:
         QCOMPARE(find<QLabel>(form, "lblErrorC")->text(), QString("Appx. error for Coeffs:"));
     }
 
+    // The order stops at 9 (the derivative variables stop at Y9) and a bound must be above 0, in
+    // the core's words.
+    void orderTenAndZeroBoundsAreRefused_data()
+    {
+        addRefusalRows({
+            {"order 10", "txtOrder", "10", "", QString::fromStdString(ode::OrderRule(true)), "2"},
+            {"error bound 0", "txtErrorD", "0", "", QString::fromStdString(ode::ErrorBoundRule()), ".01"},
+        });
+    }
     void orderTenAndZeroBoundsAreRefused()
     {
-        typeInto(form->txtOrder, "10");
-        pressTab();
-        QVERIFY(form->txtOrder->hasFocus());
-        enterHead();
-        typeInto(form->txtErrorD, "0");
-        pressTab();
-        QVERIFY(form->txtErrorD->hasFocus());
-        typeInto(form->txtErrorD, ".01");
-        pressTab();
-        QVERIFY(!form->txtErrorD->hasFocus());
+        refuseThenAccept(form, {{"txtOrder", "2"}, {"txtIndepVarNam", "x"}, {"txtDepVarNam", "y"}});
     }
 
     void solveListsTheIterationAndBoundsDecideClearing()

@@ -60,59 +60,29 @@ private slots:
     void cleanup() { shell.reset(); }
 
     // The head's boxes refuse a wrong entry, keep the focus and state their rule in the status
-    // bar until a right one is typed.
+    // bar until a right one is typed. (Names alike but for their case: the core's check.)
     void theHeadStatesItsRules_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("bad");
-        QTest::addColumn<QString>("good");
-        QTest::addColumn<QString>("rule");
         const QString equations = "The number of equations must be a whole number from 1 to 10.";
         const QString conditions = "The number of conditions must be a whole number from 1 to 10.";
         const QString names = "One name for each equation, separated by commas; each starts with a letter, has only "
                               "letters and digits, and is its own.";
-        const char* const rows[][4] = {
-            {"no equations", "txtNumDE", "0", "2"},
-            {"too many equations", "txtNumDE", "11", "2"},
-            {"no conditions", "txtNumBC", "0", "3"},
-            {"letters for conditions", "txtNumBC", "abc", "2"},
-            {"a blank in the names", "txtDepVarNams", "y, z", "y,z"},
-            {"a name too many", "txtDepVarNams", "y,z,w", "y,z"},
-            {"a name too few", "txtDepVarNams", "y", "y,z"},
-            {"names twice", "txtDepVarNams", "y,y", "y,z"},
-            {"names twice but the case", "txtDepVarNams", "Y,y", "y,z"},
-            {"the independent variable's name", "txtDepVarNams", "x,z", "y,z"},
-            {"the independent variable's name but the case", "txtDepVarNams", "y,X", "y,z"},
-        };
-        for (const auto& r : rows)
-            QTest::newRow(r[0]) << r[1] << r[2] << r[3]
-                                << (r[1] == QString("txtNumDE")   ? equations
-                                    : r[1] == QString("txtNumBC") ? conditions
-                                                                  : names);
+        addRefusalRows({
+            {"no equations", "txtNumDE", "0", "", equations, "2"},
+            {"too many equations", "txtNumDE", "11", "", equations, "2"},
+            {"no conditions", "txtNumBC", "0", "", conditions, "3"},
+            {"letters for conditions", "txtNumBC", "abc", "", conditions, "2"},
+            {"a blank in the names", "txtDepVarNams", "y, z", "", names, "y,z"},
+            {"a name too many", "txtDepVarNams", "y,z,w", "", names, "y,z"},
+            {"a name too few", "txtDepVarNams", "y", "", names, "y,z"},
+            {"names twice", "txtDepVarNams", "y,y", "", names, "y,z"},
+            {"the independent variable's name", "txtDepVarNams", "x,z", "", names, "y,z"},
+        });
     }
     void theHeadStatesItsRules()
     {
-        QFETCH(QString, box);
-        QFETCH(QString, bad);
-        QFETCH(QString, good);
-        QFETCH(QString, rule);
-        QVERIFY(activate(form));
-        // The boxes before `box`, entered rightly.
-        const QStringList order = {"txtNumDE", "txtNumBC", "txtIndepVarNam", "txtDepVarNams"};
-        const QStringList right = {"2", "2", "x", "y,z"};
-        for (int i = 0; i < order.indexOf(box); ++i) {
-            typeInto(find<QLineEdit>(form, order[i]), right[i]);
-            pressTab();
-        }
-        auto* edit = find<QLineEdit>(form, box);
-        typeInto(edit, bad);
-        pressTab();
-        QVERIFY(edit->hasFocus());
-        QCOMPARE(form->statusBar()->currentMessage(), rule);
-        typeInto(edit, good);
-        pressTab();
-        QVERIFY(!edit->hasFocus());
-        QCOMPARE(form->statusBar()->currentMessage(), QString());
+        refuseThenAccept(form,
+                         {{"txtNumDE", "2"}, {"txtNumBC", "2"}, {"txtIndepVarNam", "x"}, {"txtDepVarNams", "y,z"}});
     }
 
     void theHeadIsEnteredInOrderAndChecked()
