@@ -16,7 +16,7 @@ int OrdersAndDegrees::offset(int j) const
 }
 
 OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations, const std::vector<std::string>& names,
-                                      int degree, int numBC)
+                                      int degree, int numBC, bool byOwnOrder)
 {
     OrdersAndDegrees od;
     const size_t vars = names.size();
@@ -41,6 +41,13 @@ OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations,
     od.varDegree.assign(vars, od.degree);
     od.maxDegree = od.degree;
     int left = numBC;
+    if (byOwnOrder && numBC == od.sumOrder) {
+        for (size_t j = 0; j < vars; ++j) {
+            od.varDegree[j] += od.varOrder[j];
+            od.maxDegree = std::max(od.maxDegree, od.varDegree[j]);
+        }
+        left = 0;
+    }
     while (left > 0 && vars > 0) {
         for (int q = od.maxOrder; q >= 0 && left > 0; --q)
             for (size_t j = 0; j < vars && left > 0; ++j)

@@ -22,9 +22,13 @@ struct OrdersAndDegrees {
 
 // FindOrdersAndDegrees: orders by a search for name + k apostrophes (k = 9 ... 1) in the
 // texts, without regard to case; the conditions shared out in sweeps from the highest order
-// down, variables of equal order in index order.
+// down, variables of equal order in index order. With `byOwnOrder` (the accurate method), where
+// the conditions number the orders' sum, each variable gets as many extra degrees as its own
+// order instead: a variable of order 4 beside one of order 2 needs 4 of six conditions' degrees,
+// where the sweeps give it 3 and the system is singular.
 OrdersAndDegrees FindOrdersAndDegrees(const std::vector<std::string>& equations,
-                                      const std::vector<std::string>& depVarNames, int degree, int numBC);
+                                      const std::vector<std::string>& depVarNames, int degree, int numBC,
+                                      bool byOwnOrder = false);
 
 // One text split across the variables in list order: coef[j][q] the coefficient text of the
 // q-th derivative of variable j (q = 0 ... sumOrder), rhs the right side.

@@ -102,7 +102,10 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
             if (std::isfinite(w))
                 steps.extrapolate(w);
         }
-        const int shown = std::min(sweep.steps, static_cast<int>(std::lround((toU(value) - uFrom) / planned)));
+        // (A sweep from a value to itself has no length: its one step is the last.)
+        const int shown =
+            planned == 0 ? sweep.steps
+                         : std::min(sweep.steps, static_cast<int>(std::lround((toU(value) - uFrom) / planned)));
         const bool solved = assign(value) && steps.solve(k == 0, full, progress.atStep(shown, sweep.steps));
         log.push_back("STEP " + std::to_string(k) + ": " + sweep.name + "=" + FormatNumber(value) +
                       (solved                 ? ""

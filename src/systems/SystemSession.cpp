@@ -61,6 +61,12 @@ bool SystemSession::readInputs()
     return runConstants(in.constants);
 }
 
+OrdersAndDegrees SystemSession::ordersAndDegrees(int degree) const
+{
+    return FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, degree, m_inputs.numBC,
+                                method == CollocationMethod::Chebyshev);
+}
+
 bool SystemSession::prepare()
 {
     if (!readInputs())
@@ -69,7 +75,7 @@ bool SystemSession::prepare()
         m_host.report(*refusal);
         return false;
     }
-    m_od = FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, m_inputs.degree, m_inputs.numBC);
+    m_od = ordersAndDegrees(m_inputs.degree);
     m_de.clear();
     m_bc.clear();
     if (!m_nonlinear) {
@@ -272,7 +278,7 @@ bool SystemSession::sweepAutoDegree()
         [&](const Kept& k) {
             clearResults();
             m_inputs.degree = k.degree;
-            m_od = FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, k.degree, m_inputs.numBC);
+            m_od = ordersAndDegrees(k.degree);
             showNonlinearChebyshev(k.accurate);
             m_readout = k.readout;
             boxes.terms = k.terms;
@@ -292,7 +298,7 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
     auto setDegree = [&](int degree) {
         m_inputs.degree = degree;
-        m_od = FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames, degree, m_inputs.numBC);
+        m_od = ordersAndDegrees(degree);
     };
     auto solveAt = [&](int degree, bool listing, const Progress& progress) {
         setDegree(degree);
@@ -532,9 +538,7 @@ bool SystemSession::save(const std::string& path)
     }
     if (!m_inputsRead)
         readInputs();
-    const OrdersAndDegrees od = m_od.varOrder.empty() ? FindOrdersAndDegrees(m_inputs.equations, m_inputs.depVarNames,
-                                                                             m_inputs.degree, m_inputs.numBC)
-                                                      : m_od;
+    const OrdersAndDegrees od = m_od.varOrder.empty() ? ordersAndDegrees(m_inputs.degree) : m_od;
     std::string error;
     // In the accurate method NAME.acc is written with the pair; otherwise one left from before goes.
     FileSet accurate{{}, {AccurateFilePath(path)}};

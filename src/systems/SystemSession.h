@@ -71,6 +71,8 @@ private:
     bool setChebyshevPoint(double x);
     bool readInputs();
     bool prepare();
+    // The variables' orders and degrees at `degree`, as the method shares the conditions out.
+    OrdersAndDegrees ordersAndDegrees(int degree) const;
     std::vector<std::string> coefficientLines() const;
 
     bool m_nonlinear;

@@ -54,14 +54,19 @@ struct Sweep {
     std::vector<std::string> log;
 };
 
-Sweep RunSweep(const Continuation& continuation)
+// The steps' progress reports say which step of how many each is: `stepsShown` collects them.
+Sweep RunSweep(const Continuation& continuation, std::vector<int>* stepsShown = nullptr)
 {
     std::shared_ptr<script::Class1> shared;
     Sweep sweep;
     script::ScriptHost host(shared, [&](const std::string& m) { sweep.message = m; });
     host.prepare();
     ContinuationSteps each;
-    each.solve = [&](bool, bool, const Progress&) { return ++sweep.solved > 0; };
+    each.solve = [&](bool, bool, const Progress& at) {
+        if (stepsShown)
+            stepsShown->push_back(at.info().step);
+        return ++sweep.solved > 0;
+    };
     each.passes = [] { return std::vector<std::string>{}; };
     each.keep = each.restore = each.stand = [] {};
     each.extrapolate = [](double w) { EXPECT_TRUE(std::isfinite(w)); };
@@ -152,6 +157,12 @@ TEST(Limits, AContinuationStepTooSmallToMoveTheValueGoesToTheEnd)
     EXPECT_TRUE(sweep.end.solved);
     EXPECT_EQ(sweep.solved, 2);
     EXPECT_EQ(sweep.log.back(), "CONTINUATION ENDED AT lambda=" + FormatNumber(1e6 + 1e-9));
+    // A sweep from a value to itself has no length: one step, shown as the last (its share of
+    // the way was 0/0).
+    std::vector<int> shown;
+    const Sweep still = RunSweep({"lambda", 2, 2, 4}, &shown);
+    EXPECT_TRUE(still.end.solved);
+    EXPECT_EQ(shown, std::vector<int>{4});
 }
 
 // The automatic degree's tolerance: what the box takes, --tol and NAME.acc take, and the other

@@ -32,6 +32,42 @@ struct Session {
 
 void reciprocalSystem(SystemSession& s) { ode::test::ReciprocalSystem(s.boxes); }
 
+// u'' = v, v'''' = v with u and v given at both ends and v' too: six conditions, orders 2 and 4,
+// u = v = e^x on [0, 1]. The accurate method gives each variable the extra degrees of its own
+// order (u 2, v 4) and solves, linear or by Newton; the equally spaced method keeps its specified
+// sharing (3 and 3), which leaves the system singular.
+TEST(Systems, MixedOrdersEachTakeTheirOwnExtraDegreesInTheAccurateMethod)
+{
+    for (bool nonlinear : {false, true}) {
+        SCOPED_TRACE(nonlinear ? "nonlinear" : "linear");
+        Session n(nonlinear);
+        SystemTexts& b = n.s.boxes;
+        ode::test::ReciprocalSystem(b);
+        b.numBC = "6";
+        b.depVarNames = "u,v";
+        b.equations = {"u''-v=0", "v''''-v=0"};
+        const std::string e = "2.71828182845904523536";
+        b.bcText = {"u=1", "u=" + e, "v=1", "v'=1", "v=" + e, "v'=" + e};
+        b.bcPoint = {"0", "1", "0", "0", "1", "1"};
+        b.terms = "20";
+        b.errorD = b.errorC = "1E-12";
+        n.s.method = CollocationMethod::Chebyshev;
+        ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
+        ASSERT_EQ(n.s.chebyshev().size(), 2u);
+        EXPECT_EQ(n.s.chebyshev()[0].coef.size(), 23u) << "u: degree 20 + 2";
+        EXPECT_EQ(n.s.chebyshev()[1].coef.size(), 25u) << "v: degree 20 + 4";
+        for (double x : {0.0, 0.25, 0.6, 1.0})
+            for (int j = 0; j < 2; ++j)
+                EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[static_cast<size_t>(j)], 0, x), std::exp(x), 1e-13)
+                    << j << " at " << x;
+        if (!nonlinear) {
+            n.s.method = CollocationMethod::EquallySpaced;
+            EXPECT_FALSE(n.s.solve());
+            EXPECT_EQ(n.s.lstCoeff(), std::vector<std::string>{"YIELDS INCONSISTENT SYSTEM"});
+        }
+    }
+}
+
 TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
 {
     // The reciprocal system at degree 30: the Chebyshev series give y = 1/(1+x) and
