@@ -96,11 +96,13 @@ public:
         check(host.assignExact(shape.indepVarName, x));
     }
 
+    double offset(int r) const { return shape.offset.empty() ? 0.0 : shape.offset[static_cast<size_t>(r)]; }
+
     double residual(int r)
     {
         double v = 0;
         check(host.evaluate(expr[static_cast<size_t>(shape.rows[static_cast<size_t>(r)].residual)], v));
-        return v;
+        return v - offset(r);
     }
 
     // The residual of row r at the point set, and its partials with respect to every name.
@@ -112,7 +114,7 @@ public:
         if (exact) {
             check(host.evaluateWithPartials(text, names, v, partials.data(), exact));
             if (exact)
-                return v;
+                return v - offset(r);
         } else {
             check(host.evaluate(text, v));
         }
@@ -131,7 +133,7 @@ public:
                 check(host.assignExact(name, y));
                 partials[firstPartial[j] + k] = (plus - minus) / (2 * h);
             }
-        return v;
+        return v - offset(r);
     }
 
     // The Newton system at c; returns the residuals' norms.
@@ -199,6 +201,7 @@ NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, cons
     double lambda = 1;
     nextReady = false;
     bool fullStepAssembled = false;
+    const bool wasQuiet = newton.host.quiet();
     newton.host.setQuiet(true);
     for (int k = 0; k <= kHalvings; ++k, lambda /= 2) {
         newton.checkStop();
@@ -228,7 +231,7 @@ NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, cons
         if (norms.squares <= (1 - 2 * kArmijo * lambda) * before.squares)
             break;
     }
-    newton.host.setQuiet(false);
+    newton.host.setQuiet(wasQuiet);
     if (!bestTrial.empty())
         c = std::move(bestTrial);
     return best;
@@ -250,6 +253,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
     NewtonRunReport result;
     const int N = shape.unknowns();
     ChebyshevNewton newton(shape, expr, host);
+    const bool wasQuiet = host.quiet(); // a damped step's trials are quiet, then as before
     // The best result of a finished pass, by its largest residual: what a stopped iteration shows.
     std::vector<double> best, bestCorrection;
     double bestResidual = 0;
@@ -331,10 +335,10 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
             previousCorrection = norms.correction;
         }
     } catch (const Failure&) {
-        host.setQuiet(false);
+        host.setQuiet(wasQuiet);
         return fault(Termination::ScriptError);
     } catch (const Stopped&) {
-        host.setQuiet(false);
+        host.setQuiet(wasQuiet);
         result.termination = Termination::Cancelled;
         if (result.shownPass > 0) {
             c = best;
@@ -345,6 +349,63 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
     }
     result.shownPass = 0;
     result.differencedPartials = newton.differenced;
+    return result;
+}
+
+NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                                     std::vector<double>& coef, script::ScriptHost& host, const Progress& progress)
+{
+    NewtonRunReport failed;
+    failed.termination = Termination::NoConvergence;
+    const int rows = static_cast<int>(shape.rows.size());
+    std::vector<double> start(static_cast<size_t>(rows));
+    {
+        script::ScriptHost::QuietScope quiet(host);
+        for (int r = 0; r < rows; ++r)
+            if (!ShapeResidual(shape, expr, coef, r, host, start[static_cast<size_t>(r)]) ||
+                !std::isfinite(start[static_cast<size_t>(r)]))
+                return failed;
+    }
+    ChebyshevNewtonShape step = shape;
+    step.errorBoundDE = std::fmax(shape.errorBoundDE, kContinuationStepBound);
+    step.errorBoundCoef = std::fmax(shape.errorBoundCoef, kContinuationStepBound);
+    step.polish = false;
+    // A step Newton does not settle in a dozen passes is too long: halved, it costs less than
+    // the passes it would go on to spend.
+    step.maxIterations = std::min(shape.maxIterations, kHomotopyStepPasses);
+    step.offset.resize(static_cast<size_t>(rows));
+    double t = 0, length = 0.25;
+    int steps = 0;
+    while (t < 1) {
+        if (progress.cancelled()) {
+            failed.termination = Termination::Cancelled;
+            return failed;
+        }
+        const double next = std::fmin(1.0, t + length);
+        for (int r = 0; r < rows; ++r)
+            step.offset[static_cast<size_t>(r)] = (1 - next) * start[static_cast<size_t>(r)];
+        std::vector<double> trial = coef;
+        NewtonRunReport report;
+        {
+            script::ScriptHost::QuietScope quiet(host); // a failed step is only a shorter one
+            report = RunChebyshevNewton(step, expr, trial, host, progress);
+        }
+        if (report.termination == Termination::Cancelled) {
+            failed.termination = Termination::Cancelled;
+            return failed;
+        }
+        if (report.solved()) {
+            coef = std::move(trial);
+            t = next;
+            ++steps;
+            length = std::fmin(2 * length, 1.0);
+        } else if ((length /= 2) < 1.0 / 1024) {
+            failed.passes = report.passes;
+            return failed;
+        }
+    }
+    NewtonRunReport result = RunChebyshevNewton(shape, expr, coef, host, progress);
+    result.homotopySteps = steps;
     return result;
 }
 
@@ -377,6 +438,11 @@ double RemainingCorrection(const NewtonRunReport& result)
 std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)
 {
     std::vector<std::string> lines;
+    if (result.homotopySteps > 0)
+        lines.push_back("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE: A HOMOTOPY FROM THE START REACHED THE "
+                        "PROBLEM IN " +
+                        std::to_string(result.homotopySteps) + (result.homotopySteps == 1 ? " STEP" : " STEPS") +
+                        ", THEN:");
     for (size_t k = 0; k < result.passes.size(); ++k) {
         const NewtonPassNorms& p = result.passes[k];
         lines.push_back("PASS " + std::to_string(k + 1) + ": CORRECTION " + FormatNumber(p.correction) + "  RESIDUAL " +

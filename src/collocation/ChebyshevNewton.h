@@ -39,6 +39,8 @@ struct ChebyshevNewtonShape {
     // After the bounds are met the passes go on while the corrections halve, to the digits the
     // degree gives (a continuation's steps on the way stop at the bounds).
     bool polish = true;
+    // Taken from each row's residual (a homotopy's share of its start's residuals); none when empty.
+    std::vector<double> offset;
     int unknowns() const;
 };
 
@@ -55,6 +57,9 @@ struct NewtonRunReport : SolveEnd {
     // Stopped: the pass whose result the coefficients hold, the one with the smallest largest
     // residual; 0 when no pass had finished (the coefficients are as they started).
     int shownPass = 0;
+    // Newton's iteration from the start did not converge and a homotopy from it did: its steps
+    // (RunChebyshevHomotopy); 0 when none was made.
+    int homotopySteps = 0;
 };
 
 // The problem-wide fields of a shape from a single equation's or a system's inputs, which
@@ -76,6 +81,20 @@ template <typename Inputs> void SetShapeProblem(ChebyshevNewtonShape& shape, con
 // elimination blocks and step halvings), it ends Cancelled with the best pass's result.
 NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                                    std::vector<double>& coef, script::ScriptHost& host, const Progress& progress = {});
+
+// Where Newton's iteration from `coef` does not converge: the homotopy from it. With F the
+// rows' residuals and c0 the start, F(c) - (1 - t) F(c0) = 0 is solved for t from 0 (where c0
+// solves it) up to 1 (the problem itself), each step by Newton's iteration from the last
+// step's solution to the continuation's loose bounds (kContinuationStepBound); a step that
+// fails is halved, down to 1/1024; the first step is a quarter, and after a step that solved
+// the next one doubles. What the start misses, conditions and equation alike, is thus taken
+// away a share at a time: a zero start of y'' = 10 sinh(10 y), y(0) = 0, y(1) = 1 moves the
+// right end from 0 to 1. At t = 1 the iteration runs with the shape's own bounds. The result
+// is that last iteration's, with `homotopySteps` set, or, where a step could not be made, the
+// NoConvergence of the step that failed (coef then the last step's solution).
+NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                                     std::vector<double>& coef, script::ScriptHost& host,
+                                     const Progress& progress = {});
 
 // The residual of row r at `coef`, as the iteration computes it. False on an engine error.
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,

@@ -65,6 +65,10 @@ constexpr int kMaxContinuationSteps = 1000;
 // one well inside its region of convergence, and Newton's iteration squares its error a pass,
 // so the last step pays a pass or two for what the others save.
 constexpr double kContinuationStepBound = 1e-3;
+// The most Newton passes a homotopy step makes (collocation/ChebyshevNewton.h): from a good
+// start Newton's iteration meets the steps' loose bounds in a few passes; a step that needs
+// more is halved instead.
+constexpr int kHomotopyStepPasses = 12;
 
 // The most intervals of an exported grid of values (--export-grid, the export window's grid
 // box): a million intervals take 4 s for an accurate solution of degree 512 and 40 s for a

@@ -19,10 +19,20 @@ struct ChebyshevNewtonResult : NewtonRunReport {
 
 // Newton from `start` (its degree is the solution's; its interval must be the problem's).
 // Constants must already have run in `host`; engine failures show their messages. A stopped
-// iteration's best result is listed with its residuals, unless no pass had finished.
+// iteration's best result is listed with its residuals, unless no pass had finished. With
+// `byHomotopy`, the homotopy from the start (RunChebyshevHomotopy) in place of the plain
+// iteration.
 ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                                               const ChebyshevSeries& start, script::ScriptHost& host,
-                                              const Progress& progress = {});
+                                              const Progress& progress = {}, bool byHomotopy = false);
+
+// Newton from `start`, and where it does not converge (no engine error, not stopped) the
+// homotopy from the same start: the accurate method's way to a solution from a start far from
+// it (the zero start of a problem whose solution is not near 0).
+ChebyshevNewtonResult SolveNonlinearChebyshevFindingItsWay(const NonlinearInputs& in,
+                                                          const std::vector<std::string>& residualExpr,
+                                                          const ChebyshevSeries& start, script::ScriptHost& host,
+                                                          const Progress& progress = {});
 
 // The result in the equally spaced method's listing (power coefficients about the centre with
 // their last corrections, the residuals at the points), for the coefficient list.

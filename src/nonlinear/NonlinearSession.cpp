@@ -179,7 +179,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
                     start = *previous;
                     start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
                 }
-                tried.push_back(SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host, at));
+                tried.push_back(SolveNonlinearChebyshevFindingItsWay(m_inputs, m_residualExpr, start, m_host, at));
                 if (tried.back().solved())
                     previous = tried.back().series;
                 ChebyshevSolution s;
@@ -199,8 +199,8 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
             boxes.terms = std::to_string(found.degree);
         }
     } else {
-        m_accurate = SolveNonlinearChebyshev(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree),
-                                             m_host, progress);
+        m_accurate = SolveNonlinearChebyshevFindingItsWay(
+            m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree), m_host, progress);
         if (m_accurate.solved())
             m_readout = FixedDegreeReadout({m_accurate.series}, tolerance, RemainingCorrection(m_accurate));
     }

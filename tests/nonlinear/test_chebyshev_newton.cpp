@@ -7,11 +7,13 @@
 #include "nonlinear/NonlinearChebyshev.h"
 #include "nonlinear/NonlinearProblems.h"
 #include "session/Continuation.h"
+#include "support/Program.h"
 #include "support/Tolerances.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -297,6 +299,51 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
 // coefficients) while the corrections have stopped falling, and about d^3 / d_before^2 while
 // they still square: a largest correction of 1E-5 after 2E-3 leaves their sum 1E-4 times
 // (1/200)^2.
+// Troesch's problem y'' = lam sinh(lam y), y(0) = 0, y(1) = 1: from the zero start (which misses
+// y(1) = 1) Newton's damped steps crawl (1/32 of a step a pass) and do not converge; the solver
+// then takes the start's residuals away by a homotopy and says so. References: 32 digits from the
+// first integral y'^2 = s^2 + 4 sinh^2(lam y / 2), x(y) by quadrature and y'(0) = s from x(1) = 1
+// (mpmath, 40 digits), for lam = 5: s = 0.045750461406318740099. At lam = 10 neither way
+// converges: the solve ends NOT CONVERGED as before, without a message and within a second.
+TEST(AccurateNonlinearSession, AStartFarFromTheSolutionIsReachedByAHomotopy)
+{
+    test::Nonlinear n;
+    NonlinearTexts& t = n.s.boxes;
+    static_cast<NonlinearTexts&>(t) = Reciprocal("1E-12", "1E-12");
+    t.equation = "y''-lam*sinh(lam*y)=0";
+    t.bcText = {"y=0", "y=1"};
+    t.bcPoint = {"0", "1"};
+    t.xlower = "0";
+    t.xupper = "1";
+    t.constants = {"lam=5"};
+    t.approximation = kApproximationItems[0];
+    n.s.method = ProblemSession::Method::Chebyshev;
+    n.s.autoDegree = true;
+    ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
+    EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
+    ASSERT_GE(n.s.lstPasses().size(), 2u);
+    EXPECT_EQ(n.s.lstPasses()[1].rfind("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE: A HOMOTOPY FROM THE "
+                                       "START REACHED THE PROBLEM IN ",
+                                       0),
+              0u)
+        << n.s.lstPasses()[1];
+    const std::pair<double, double> reference[] = {{0.25, 0.014658439665558976265},
+                                                   {0.5, 0.055437396232938995884},
+                                                   {0.75, 0.19832398429040608623},
+                                                   {0.9, 0.45506002729893471412}};
+    for (const auto& [x, y] : reference)
+        EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 0, x), y, 1e-14) << x;
+    EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 1, 0), 0.045750461406318740099, 1e-13);
+
+    t.constants = {"lam=10"};
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(n.s.solve());
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(test::Sanitized() ? 40 : 5))
+        << "a failing homotopy is cut short (it took 46 s at degree 128 before its steps' passes were bounded)";
+    EXPECT_EQ(n.s.lstCoeff().at(0), "NO CONVERGENCE.  BEST RESULTS WERE:");
+    EXPECT_TRUE(n.messages.empty()) << n.messages.front();
+}
+
 TEST(ChebyshevNewton, WhatTheLastCorrectionLeaves)
 {
     const struct {
