@@ -143,7 +143,7 @@ bool NonlinearSession::solveChebyshev()
             const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
             // The automatic degree goes on from the degree the last step found.
             m_firstAutoDegree = !first && m_lastChebyshev ? static_cast<int>(m_lastChebyshev->coef.size()) - 1 : 0;
-            return solveChebyshevFrom(first ? choice : 4, at);
+            return solveChebyshevFrom(first ? choice : 4, at, first);
         },
         [&] {
             return Kept{m_accurate, m_readout, boxes.terms, m_inputs.seriesDegree};
@@ -165,8 +165,13 @@ bool NonlinearSession::solveChebyshev()
     return finishSweep(end, continuation.name, continuation.to);
 }
 
-bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
+bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay)
 {
+    const auto solve = findWay ? SolveNonlinearChebyshevFindingItsWay
+                               : +[](const NonlinearInputs& in, const std::vector<std::string>& expr,
+                                    const ChebyshevSeries& start, script::ScriptHost& host, const Progress& at) {
+                                     return SolveNonlinearChebyshev(in, expr, start, host, at);
+                                 };
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
     bool stopped = false;
     if (autoDegree) {
@@ -179,7 +184,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
                     start = *previous;
                     start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
                 }
-                tried.push_back(SolveNonlinearChebyshevFindingItsWay(m_inputs, m_residualExpr, start, m_host, at));
+                tried.push_back(solve(m_inputs, m_residualExpr, start, m_host, at));
                 if (tried.back().solved())
                     previous = tried.back().series;
                 ChebyshevSolution s;
@@ -199,8 +204,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress)
             boxes.terms = std::to_string(found.degree);
         }
     } else {
-        m_accurate = SolveNonlinearChebyshevFindingItsWay(
-            m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree), m_host, progress);
+        m_accurate = solve(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree), m_host, progress);
         if (m_accurate.solved())
             m_readout = FixedDegreeReadout({m_accurate.series}, tolerance, RemainingCorrection(m_accurate));
     }
