@@ -183,6 +183,9 @@ TEST(KnownSolutions, TheBandedFormResolvesLayersAtDegreesInTheThousands)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.problem.name);
+        // Under the sanitizers the first row goes through every part of the banded form.
+        if (ode::test::Sanitized() && &c != &cases[0])
+            continue;
         std::shared_ptr<script::Class1> shared;
         const std::unique_ptr<ProblemSession> s = Session(c.problem, shared);
         s->method = ProblemSession::Method::Chebyshev;

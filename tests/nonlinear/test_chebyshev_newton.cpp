@@ -307,6 +307,8 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
 // converges: the solve ends NOT CONVERGED as before, without a message and within a second.
 TEST(AccurateNonlinearSession, AStartFarFromTheSolutionIsReachedByAHomotopy)
 {
+    if (test::Sanitized()) // seconds there; NonlinearSystem.AStartFarFrom... runs the homotopy under them
+        GTEST_SKIP();
     test::Nonlinear n;
     NonlinearTexts& t = n.s.boxes;
     static_cast<NonlinearTexts&>(t) = Reciprocal("1E-12", "1E-12");
@@ -338,7 +340,7 @@ TEST(AccurateNonlinearSession, AStartFarFromTheSolutionIsReachedByAHomotopy)
     t.constants = {"lam=10"};
     const auto began = std::chrono::steady_clock::now();
     EXPECT_FALSE(n.s.solve());
-    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(test::Sanitized() ? 40 : 5))
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5))
         << "a failing homotopy is cut short (it took 46 s at degree 128 before its steps' passes were bounded)";
     EXPECT_EQ(n.s.lstCoeff().at(0), "NO CONVERGENCE.  BEST RESULTS WERE:");
     EXPECT_TRUE(n.messages.empty()) << n.messages.front();
