@@ -169,7 +169,8 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     AccuracyReadout readout;
     readout.grown = true;
     readout.terms = terms;
-    double bestTail = -1, previousTail = -1;
+    double bestTail = -1, previousTail = -1, bestScale = 0;
+    bool pastRounding = false; // the one degree beyond a stop for rounding has been tried
     int degree = first;
     maxDegree = std::min(maxDegree, kMaxAutoDegree);
     for (;;) {
@@ -214,11 +215,13 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         const bool plateau = previousTail >= 0 && tail > 0.5 * previousTail && std::fmin(tail, bestTail) < 1e-11;
         const double estimate = terms ? EstimatedError(LastTerms(s.series.coef), scale, tried)
                                       : AccurateEstimatedError(LastTerms(s.series.coef), scale, tried, s.rounding);
-        if (bestTail < 0 || tail < bestTail) {
-            bestTail = tail;
+        // After the one degree tried beyond a stop for rounding, a smaller estimate is better too.
+        if (bestTail < 0 || tail < bestTail || (pastRounding && estimate < result.estimatedError)) {
+            bestTail = bestTail < 0 ? tail : std::fmin(bestTail, tail);
             result.best = s;
             result.degree = tried;
             result.estimatedError = estimate;
+            bestScale = scale;
         }
         // The tail is below the tolerance while the last two terms, eight times over, are not:
         // the series is still being cut off, and a higher degree settles it.
@@ -226,8 +229,17 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                               EstimatedError(LastTerms(s.series.coef), scale, tried) > tolerance * scale;
         if ((tail <= tolerance && !stillCut) || plateau) {
             // Rounding the tail does not show (an ill-conditioned discretisation) is no convergence;
-            // a higher degree would only add to it.
-            result.converged = terms || estimate <= tolerance * scale;
+            // a higher degree would only add to it. But what looks like rounding may be a layer the
+            // degree does not resolve yet, which a quarter more degree settles: that one is tried,
+            // once, and the better of the two stands.
+            if (!terms && !pastRounding && estimate > tolerance * scale && tried < maxDegree) {
+                pastRounding = true;
+                previousTail = tail;
+                degree = std::max(tried + 4, tried + tried / 4);
+                continue;
+            }
+            result.converged = terms || (pastRounding ? result.estimatedError <= tolerance * bestScale
+                                                      : estimate <= tolerance * scale);
             break;
         }
         previousTail = tail;

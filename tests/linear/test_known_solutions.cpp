@@ -170,6 +170,11 @@ TEST(KnownSolutions, TheBandedFormResolvesLayersAtDegreesInTheThousands)
                                {"-1", "1"}, "-1", "1", Sampled(-1, 1, [](double x) { return 1 / (1e-5 + x * x); }),
                                {"eps=1E-5"})),
          0, 1e-11},
+        // At degree 516 the layer is not yet resolved and its estimate looked like rounding (the
+        // growth stopped there, NOT CONVERGED); a quarter more degree converges.
+        {Row("boundary layer 1E-4", "eps*y''+y'=0", {"y=0", "y=1"}, {"0", "1"}, "0", "1",
+             Sampled(0, 1, [](double x) { return std::expm1(-x / 1e-4) / std::expm1(-1 / 1e-4); }), {"eps=1E-4"}),
+         0, 1e-12},
         {Row("boundary layer 1E-5", "eps*y''+y'=0", {"y=0", "y=1"}, {"0", "1"}, "0", "1",
              Sampled(0, 1, [](double x) { return std::expm1(-x / 1e-5) / std::expm1(-1 / 1e-5); }), {"eps=1E-5"}),
          0, 1e-12},
