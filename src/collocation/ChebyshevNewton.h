@@ -88,7 +88,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
 // step's solution to the continuation's loose bounds (kContinuationStepBound); a step that
 // fails is halved, down to 1/1024; the first step is a quarter, and after a step that solved
 // the next one doubles. What the start misses, conditions and equation alike, is thus taken
-// away a share at a time: a zero start of y'' = 10 sinh(10 y), y(0) = 0, y(1) = 1 moves the
+// away a share at a time: a zero start of y'' = 5 sinh(5 y), y(0) = 0, y(1) = 1 moves the
 // right end from 0 to 1. At t = 1 the iteration runs with the shape's own bounds. The result
 // is that last iteration's, with `homotopySteps` set, or, where a step could not be made, the
 // NoConvergence of the step that failed (coef then the last step's solution).

@@ -9,6 +9,15 @@ namespace ode {
 namespace {
 
 constexpr double kUnit = std::numeric_limits<double>::epsilon();
+// A pivot this small against the largest is a rank the data do not have (the banded systems of
+// well-posed problems keep their smallest pivots above 1E-6 of the largest: condition ~6E3).
+constexpr double kSingularPivot = 1e-13;
+// The largest noise a sampled coefficient may carry from its own evaluation, relative to its
+// largest Chebyshev coefficient (an argument of 1000 in a sine costs about 1E-13).
+constexpr double kSampleNoise = 1e-12;
+// What the data's rounding may move in a solution, relative to its size, before the system is
+// taken for singular (well-posed problems stay below 1E-11, a corner layer of 1E-5 included).
+constexpr double kSingularShare = 1e-9;
 
 double SumAbs(const std::vector<double>& v)
 {
@@ -62,7 +71,7 @@ void AddToDiagonal(BandMatrix& m, double a)
 // Multiplication by a(s) = sum a_j Tj(s) in the basis C(l): Clenshaw's recurrence with the
 // matrix of multiplication by s, b_j = a_j I + 2 X b_(j+1) - b_(j+2), the operator
 // a_0 I + X b_1 - b_2.
-BandMatrix MultiplicationOperator(const std::vector<double>& a, int lambda, int size)
+BandMatrix MultiplicationOperator(const std::vector<double>& a, int lambda, int size, const Progress& progress)
 {
     BandMatrix result(size, 0, 0);
     if (a.size() == 1) {
@@ -72,6 +81,8 @@ BandMatrix MultiplicationOperator(const std::vector<double>& a, int lambda, int 
     const BandMatrix x = MultiplicationByS(lambda, size);
     BandMatrix next(size, 0, 0), after(size, 0, 0); // b_(j+1), b_(j+2)
     for (size_t j = a.size() - 1; j >= 1; --j) {
+        if (progress.cancelled())
+            return BandMatrix{};
         BandMatrix b = BandProduct(x, next);
         for (double& v : b.v)
             v *= 2;
@@ -148,6 +159,7 @@ bool ResolveChebyshev(const std::function<bool(double t, double& value)>& sample
                       std::vector<double>& coef)
 {
     coef.clear();
+    double previousTail = -1;
     for (int m = 17; m <= maxPoints; m = 2 * m - 1) {
         std::vector<double> values(static_cast<size_t>(m));
         for (int i = 0; i < m; ++i) {
@@ -164,10 +176,17 @@ bool ResolveChebyshev(const std::function<bool(double t, double& value)>& sample
         double tail = 0;
         for (size_t k = 3 * c.size() / 4; k < c.size(); ++k)
             tail = std::fmax(tail, std::fabs(c[k]));
-        if (tail > 4 * kUnit * largest)
+        // Resolved: the tail at rounding level, or at the level of the function's own evaluation
+        // (sin(60 x) is computed to about 60 units, so its tail stops at 1E-14) where doubling the
+        // samples no longer lowers it.
+        const bool rounding = tail <= 4 * kUnit * largest;
+        const bool noise = previousTail >= 0 && tail > previousTail / 2 && tail <= kSampleNoise * largest;
+        previousTail = tail;
+        if (!rounding && !noise)
             continue;
+        const double floor = rounding ? kUnit * largest : 2 * tail;
         size_t keep = c.size();
-        while (keep > 1 && std::fabs(c[keep - 1]) <= kUnit * largest)
+        while (keep > 1 && std::fabs(c[keep - 1]) <= floor)
             --keep;
         c.resize(keep);
         coef = std::move(c);
@@ -209,7 +228,23 @@ int UltrasphericalSize(const std::vector<std::vector<double>>& coefficients, int
     return N + 1 + 2 * static_cast<int>(widest) + 2 * n + 4;
 }
 
-BandMatrix UltrasphericalOperator(const std::vector<std::vector<double>>& coefficients, double scale, int size)
+int UltrasphericalBandWidth(const std::vector<std::vector<double>>& coefficients)
+{
+    // M_k[a] spans m - 1 either side, D_k k more above, each of the n - k conversions 2 more.
+    const int n = static_cast<int>(coefficients.size()) - 1;
+    int below = 0, above = 0;
+    for (int k = 0; k <= n; ++k) {
+        const int m = static_cast<int>(coefficients[static_cast<size_t>(k)].size());
+        if (m == 0)
+            continue;
+        below = std::max(below, m - 1);
+        above = std::max(above, m - 1 + k + 2 * (n - k));
+    }
+    return (below + n) + std::max(0, above - n) + 1;
+}
+
+BandMatrix UltrasphericalOperator(const std::vector<std::vector<double>>& coefficients, double scale, int size,
+                                  const Progress& progress)
 {
     const int n = static_cast<int>(coefficients.size()) - 1;
     BandMatrix op(size, 0, 0);
@@ -217,7 +252,9 @@ BandMatrix UltrasphericalOperator(const std::vector<std::vector<double>>& coeffi
         const std::vector<double>& a = coefficients[static_cast<size_t>(k)];
         if (a.empty())
             continue;
-        BandMatrix term = MultiplicationOperator(a, k, size);
+        BandMatrix term = MultiplicationOperator(a, k, size, progress);
+        if (progress.cancelled())
+            return BandMatrix{};
         if (k > 0)
             term = BandProduct(term, Differentiation(k, scale, size));
         for (int l = k; l < n; ++l)
@@ -372,9 +409,18 @@ public:
             }
             rowAt(j)[j] = beta;
         }
+        // A pivot at rounding level of the largest is a singular system that rounding has made
+        // look regular (two conditions alike give 1E-16 where an elimination gives an exact 0):
+        // said as singular, so that the caller's exact elimination can say what it is.
+        double largest = 0;
+        for (int j = 0; j < m_n; ++j) {
+            if (!std::isfinite(rowAt(j)[j]))
+                return BandedOutcome::NotFinite;
+            largest = std::fmax(largest, std::fabs(rowAt(j)[j]));
+        }
         for (int j = 0; j < m_n; ++j)
-            if (rowAt(j)[j] == 0 || !std::isfinite(rowAt(j)[j]))
-                return rowAt(j)[j] == 0 ? BandedOutcome::Singular : BandedOutcome::NotFinite;
+            if (!(std::fabs(rowAt(j)[j]) > kSingularPivot * largest))
+                return BandedOutcome::Singular;
         return BandedOutcome::Solved;
     }
 
@@ -504,8 +550,14 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
     qr.solve(same);
     qr.solve(alternating);
     const double data = std::fmax(SumAbs(same), SumAbs(alternating));
-    if (std::isfinite(data))
-        rounding = std::fmax(rounding, data);
+    // A solution that the data's own rounding moves in its ninth digit is a singular system's
+    // (QR without pivoting need not show the rank it lacks as a small pivot: two equal
+    // conditions left a pivot of 1E-8): said as singular, for an exact elimination to judge.
+    if (!(data <= kSingularShare * SumAbs(x))) {
+        x.clear();
+        return BandedOutcome::Singular;
+    }
+    rounding = std::fmax(rounding, data);
     return BandedOutcome::Solved;
 }
 

@@ -28,8 +28,9 @@ std::vector<double> ChebyshevCoefficientsAtZeros(const std::vector<double>& valu
 
 // A smooth function's Chebyshev coefficients on [-1, 1]: sampled at the zeros of T_M for
 // M = 17, 33, 65 ... up to `maxPoints`, until the last quarter of the coefficients lies below
-// four units in the last place of the largest; the coefficients below one unit at the end are
-// dropped. `sample(t, value)` gives f(t), false when it cannot. Empty (and false) when the
+// four units in the last place of the largest, or stops falling at the level of the function's
+// own evaluation noise (at most 1E-12 of the largest); the coefficients below that floor at the
+// end are dropped. `sample(t, value)` gives f(t), false when it cannot. Empty (and false) when the
 // function is not resolved within maxPoints or a sample failed; {} with true for f = 0.
 bool ResolveChebyshev(const std::function<bool(double t, double& value)>& sample, int maxPoints,
                       std::vector<double>& coef);
@@ -55,8 +56,13 @@ BandMatrix BandProduct(const BandMatrix& a, const BandMatrix& b);
 // Chebyshev coefficients of each a_k (an empty vector for a zero coefficient), as a band
 // matrix of order `size` from the Chebyshev coefficients of y to the C(n) coefficients of the
 // result. Rows 0 ... size - 1 - (the bandwidth) are exact; callers make `size` large enough
-// for the rows they keep (UltrasphericalSize).
-BandMatrix UltrasphericalOperator(const std::vector<std::vector<double>>& coefficients, double scale, int size);
+// for the rows they keep (UltrasphericalSize). Stopped through `progress`, it is empty (size 0).
+BandMatrix UltrasphericalOperator(const std::vector<std::vector<double>>& coefficients, double scale, int size,
+                                  const Progress& progress = {});
+
+// The band width (lower + upper + 1) of that operator's system for order n: known before it is
+// built, from the coefficients' lengths.
+int UltrasphericalBandWidth(const std::vector<std::vector<double>>& coefficients);
 
 // The order to build the operator in so that its rows 0 ... N - n and columns 0 ... N are exact.
 int UltrasphericalSize(const std::vector<std::vector<double>>& coefficients, int N);
@@ -95,7 +101,9 @@ enum class BandedOutcome { Solved, Singular, NotFinite, Cancelled };
 // condition row's entries) moves, the larger of the two, as sum |delta c_j|. The conditions'
 // fill is kept as multiples of the dense rows, so the cost is O(unknowns (lower + upper +
 // dense)^2) in time and O(unknowns (lower + upper + dense)) in memory. Singular when an
-// exactly zero pivot turns up; `progress` is told the fraction done and may stop it.
+// exactly zero pivot turns up, or one at rounding level of the largest (1E-13), or the data's
+// rounding moves the solution in its ninth digit (a singular system rounding made look
+// regular); `progress` is told the fraction done and may stop it.
 BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<double>& x, double& rounding,
                                 const Progress& progress = {});
 

@@ -33,6 +33,11 @@ constexpr int kMaxCollocationAutoDegree = 4000;
 // seen; the two agree to rounding once a solution has converged.
 constexpr int kBandedFromDegree = 512;
 constexpr int kBandedSamplePoints = 2049;
+// The widest band the banded form takes (about 60 Chebyshev coefficients in the widest
+// coefficient): its cost grows with the square of the width, O(N w^2) to solve and O(N m^2) to
+// build the multiplication operators; at this width degree 100 000 still takes about a second,
+// and a coefficient of 982 terms (1/(1 + 400 x^2)) took minutes to build at degree 8000.
+constexpr int kBandedWidth = 128;
 // The lowest limit of the automatic degree: degree 2 is the least a first-order problem needs
 // besides its condition.
 constexpr int kMinAutoDegree = 2;

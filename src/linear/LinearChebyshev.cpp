@@ -38,7 +38,7 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
 std::optional<ChebyshevSolution> SolveLinearBanded(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                                    script::ScriptHost& host, const Progress& progress)
 {
-    std::optional<AlmostBandedSystem> system = LinearBandedSystem(in, texts, host);
+    std::optional<AlmostBandedSystem> system = LinearBandedSystem(in, texts, host, progress);
     if (!system)
         return std::nullopt;
     ChebyshevSolution result;
@@ -82,22 +82,34 @@ std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, co
             return std::nullopt;
     if (pieces.coefficients[static_cast<size_t>(n)].empty() || !resolve(texts.de[static_cast<size_t>(n) + 1], pieces.rhs))
         return std::nullopt;
+    // Sizes the band's products would take into the subnormal numbers or towards overflow (the
+    // collocation's rows are equilibrated one at a time and stand them).
+    pieces.coefficients.push_back(pieces.rhs);
+    for (const std::vector<double>& c : pieces.coefficients) {
+        double largest = 0;
+        for (double v : c)
+            largest = std::fmax(largest, std::fabs(v));
+        if (largest != 0 && !(largest >= 1e-200 && largest <= 1e200))
+            return std::nullopt;
+    }
+    pieces.coefficients.pop_back();
     return pieces;
 }
 
 std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearCoefficientTexts& texts,
-                                                     script::ScriptHost& host)
+                                                     script::ScriptHost& host, const Progress& progress)
 {
     const std::optional<LinearBandedPieces> resolved = ResolveLinearPieces(in, texts, host);
     const int n = in.order, N = in.seriesDegree, m = N + 1 - n;
-    if (!resolved || m < 1 || static_cast<int>(texts.bc.size()) < n)
+    if (!resolved || m < 1 || static_cast<int>(texts.bc.size()) < n ||
+        UltrasphericalBandWidth(resolved->coefficients) > std::min(kBandedWidth, N / 4)) // known before the build
         return std::nullopt;
     const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2, scale = 1 / half;
-    const BandMatrix op =
-        UltrasphericalOperator(resolved->coefficients, scale, UltrasphericalSize(resolved->coefficients, N));
-    const int lower = op.lower + n, upper = std::max(0, op.upper - n);
-    if (lower + upper > N / 4)
+    const BandMatrix op = UltrasphericalOperator(resolved->coefficients, scale,
+                                                 UltrasphericalSize(resolved->coefficients, N), progress);
+    if (op.size == 0) // stopped
         return std::nullopt;
+    const int lower = op.lower + n, upper = std::max(0, op.upper - n);
     AlmostBandedSystem system(N + 1, n, lower, upper);
     const std::vector<double> f = ConvertToUltraspherical(resolved->rhs, n, m);
     for (int r = 0; r < m; ++r) {
@@ -210,8 +222,11 @@ AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoeffic
                                             const Progress& progress)
 {
     // Without the banded form the collocation grows, O(N^3) a degree: not beyond its own bound.
-    if (maxDegree > kMaxCollocationAutoDegree && !ResolveLinearPieces(in, texts, host))
-        maxDegree = kMaxCollocationAutoDegree;
+    if (maxDegree > kMaxCollocationAutoDegree) {
+        const std::optional<LinearBandedPieces> pieces = ResolveLinearPieces(in, texts, host);
+        if (!pieces || UltrasphericalBandWidth(pieces->coefficients) > kBandedWidth)
+            maxDegree = kMaxCollocationAutoDegree;
+    }
     return GrowChebyshevDegree(
         std::max(16, in.order + 2), maxDegree, tolerance,
         [&](int degree, const Progress& at) {

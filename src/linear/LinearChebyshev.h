@@ -18,7 +18,8 @@ namespace ode {
 
 // The equation's coefficients of orders 0 ... n and its right-hand side as Chebyshev series in
 // s on the interval (ResolveChebyshev, the engine quiet): none where one of them is not smooth,
-// the engine fails at a sample, or the highest order's coefficient is zero.
+// the engine fails at a sample, the highest order's coefficient is zero, or one of them is so
+// small (below 1E-200) or so large (above 1E200) that the band's products would lose it.
 struct LinearBandedPieces {
     std::vector<std::vector<double>> coefficients;
     std::vector<double> rhs;
@@ -28,10 +29,11 @@ std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, co
 
 // The problem at degree N = in.seriesDegree in the banded form (collocation/Ultraspherical.h):
 // the n conditions as full rows, then the equation's C(n) coefficients 0 ... N - n as a band,
-// every row equilibrated. None where the pieces are not resolved, the engine fails, or the band
-// would be wider than a quarter of the degree (the collocation is then no dearer).
+// every row equilibrated. None where the pieces are not resolved, the engine fails, the band
+// would be wider than kBandedWidth or a quarter of the degree (known before the operator is
+// built), or `progress` stops the build.
 std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearCoefficientTexts& texts,
-                                                     script::ScriptHost& host);
+                                                     script::ScriptHost& host, const Progress& progress = {});
 
 // Solves the problem of `in` (power kind, degree N, order n, conditions) in the Chebyshev
 // basis; constants must already have run in `host`. Engine failures show their messages.

@@ -52,6 +52,31 @@ double worstError(const ChebyshevSeries& s, int derivative, double (*exact)(doub
     return worst;
 }
 
+// Where the banded form does not apply, the collocation answers as it always has, from degree
+// 512 on as below it: two equal conditions or two that contradict each other (QR without
+// pivoting left them a pivot far from 0, so the data's rounding decides), a coefficient whose
+// Chebyshev series makes the band wider than kBandedWidth or a quarter of the degree (refused
+// before the band is built: 1/(1 + 400x^2) has 982 terms and took a minute), a coefficient
+// below 1E-200.
+TEST(Chebyshev, WhereTheBandedFormDoesNotApplyTheCollocationAnswers)
+{
+    Problem same("y''+y=0", {"y=1", "y=1"}, {"0", "0"}, "0", "1", 512);
+    EXPECT_EQ(same.solve().termination, Termination::LinearlyDependent);
+    Problem contradicting("y''+y=0", {"y=1", "y=2"}, {"0", "0"}, "0", "1", 512);
+    EXPECT_EQ(contradicting.solve().termination, Termination::Inconsistent);
+    Problem wide("y''+1/(1+400*x^2)*y=1", {"y=0", "y=0"}, {"-1", "1"}, "-1", "1", 600);
+    EXPECT_FALSE(LinearBandedSystem(wide.in, wide.texts, wide.host));
+    wide.in.seriesDegree = 100000; // no degree makes a band of 1970 cheap: its operator alone took minutes
+    EXPECT_FALSE(LinearBandedSystem(wide.in, wide.texts, wide.host));
+    Problem tiny("1E-320*y''+1E-320*y=0", {"y=0", "y'=1"}, {"0", "0"}, "0", "3", 600);
+    EXPECT_FALSE(LinearBandedSystem(tiny.in, tiny.texts, tiny.host));
+    // A right-hand side computed to about 60 units (sin(60 x)) is resolved at its own noise.
+    Problem noisy("y''+2*y=sin(60*x)", {"y=0", "y=0"}, {"-1", "1"}, "-1", "1", 600);
+    EXPECT_TRUE(LinearBandedSystem(noisy.in, noisy.texts, noisy.host));
+    EXPECT_TRUE(noisy.messages.empty() && same.messages.empty());
+}
+
+
 // y'' + y = 0 on [-10, 10], y(0) = 0, y'(0) = 1: sin x. The equally spaced power-series
 // collocation stops near 5E-8 here; the Chebyshev basis reaches the rounding level and stays
 // there as the degree grows.
