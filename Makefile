@@ -19,9 +19,10 @@ configure: deps
 program: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target odeseries
 
-# Everything: the program and every test.
+# Everything: the program and every test. One job more than the cores keeps them busy while
+# the links wait on the disk.
 build: configure
-	@cmake --build $(BUILD) -j $(JOBS)
+	@cmake --build $(BUILD) -j $$(( $(JOBS) + 1 ))
 
 run: program
 	./$(BUILD)/odeseries

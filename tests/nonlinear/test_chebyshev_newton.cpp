@@ -307,7 +307,7 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
 // converges: the solve ends NOT CONVERGED as before, without a message and within a second.
 TEST(AccurateNonlinearSession, AStartFarFromTheSolutionIsReachedByAHomotopy)
 {
-    if (test::Sanitized()) // seconds there; NonlinearSystem.AStartFarFrom... runs the homotopy under them
+    if (test::Sanitized()) // seconds there, for the CI's budget; the homotopy's code is plain vectors
         GTEST_SKIP();
     test::Nonlinear n;
     NonlinearTexts& t = n.s.boxes;
