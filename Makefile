@@ -19,10 +19,9 @@ configure: deps
 program: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target odeseries
 
-# Everything: the program and every test. One job more than the cores keeps them busy while
-# the links wait on the disk.
+# Everything: the program and every test.
 build: configure
-	@cmake --build $(BUILD) -j $$(( $(JOBS) + 1 ))
+	@cmake --build $(BUILD) -j $(JOBS)
 
 run: program
 	./$(BUILD)/odeseries
