@@ -24,6 +24,22 @@ inline NonlinearTexts Reciprocal(const char* errorD = "1E-9", const char* errorC
     return t;
 }
 
+// Bratu's problem y'' + lambda e^y = 0, y(0) = y(1) = 0, lambda a constant, from zero
+// coefficients to 1E-11, at degree 40.
+inline NonlinearTexts Bratu(std::vector<std::string> constants = {"lambda=1"})
+{
+    NonlinearTexts t = Reciprocal("1E-11", "1E-11");
+    t.equation = "y''+lambda*exp(y)=0";
+    t.bcText = {"y=0", "y=0"};
+    t.bcPoint = {"0", "1"};
+    t.xlower = "0";
+    t.xupper = "1";
+    t.terms = "40";
+    t.approximation = "0 - Zero coefficients";
+    t.constants = std::move(constants);
+    return t;
+}
+
 struct Nonlinear {
     std::shared_ptr<script::Class1> shared;
     std::vector<std::string> messages;

@@ -234,16 +234,7 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
 {
     test::Nonlinear n;
     NonlinearSession& s = n.s;
-    NonlinearTexts t = Reciprocal("1E-11", "1E-11");
-    t.equation = "y''+lambda*exp(y)=0";
-    t.bcText = {"y=0", "y=0"};
-    t.bcPoint = {"0", "1"};
-    t.xlower = "0";
-    t.xupper = "1";
-    t.terms = "40";
-    t.approximation = "0 - Zero coefficients";
-    t.constants = {"lambda=1"};
-    static_cast<NonlinearTexts&>(s.boxes) = t;
+    static_cast<NonlinearTexts&>(s.boxes) = test::Bratu();
     s.method = ProblemSession::Method::Chebyshev;
 
     // The steps on the way stop at three digits, without polishing; the last one is solved to
@@ -401,16 +392,7 @@ TEST(AccurateNonlinearSession, ContinuationStepsConstantsAndTheDegreeCarried)
         SCOPED_TRACE(c.what);
         test::Nonlinear n;
         NonlinearSession& s = n.s;
-        NonlinearTexts t = Reciprocal("1E-11", "1E-11");
-        t.equation = "y''+lambda*exp(y)=0";
-        t.bcText = {"y=0", "y=0"};
-        t.bcPoint = {"0", "1"};
-        t.xlower = "0";
-        t.xupper = "1";
-        t.terms = "40";
-        t.approximation = "0 - Zero coefficients";
-        t.constants = c.constants;
-        static_cast<NonlinearTexts&>(s.boxes) = t;
+        static_cast<NonlinearTexts&>(s.boxes) = test::Bratu(c.constants);
         s.method = ProblemSession::Method::Chebyshev;
         s.continuation = c.sweep;
         ASSERT_TRUE(s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
@@ -427,14 +409,8 @@ TEST(AccurateNonlinearSession, ContinuationStepsConstantsAndTheDegreeCarried)
     // full bounds, at more than 16.
     test::Nonlinear n;
     NonlinearSession& s = n.s;
-    NonlinearTexts t = Reciprocal("1E-11", "1E-11");
-    t.equation = "y''+lambda*exp(y)=0";
-    t.bcText = {"y=0", "y=0"};
-    t.bcPoint = {"0", "1"};
-    t.xlower = "0";
-    t.xupper = "1";
-    t.approximation = "0 - Zero coefficients";
-    t.constants = {"lambda=1"};
+    NonlinearTexts t = test::Bratu();
+    t.terms = Reciprocal().terms; // the automatic degree starts from the form's own degree
     static_cast<NonlinearTexts&>(s.boxes) = t;
     s.method = ProblemSession::Method::Chebyshev;
     s.autoDegree = true;
