@@ -157,6 +157,25 @@ public:
         return norms;
     }
 
+    // Every row's residual at c, into f; false where a text cannot be evaluated there or a
+    // residual is not finite.
+    bool residuals(const std::vector<double>& c, std::vector<double>& f)
+    {
+        f.resize(shape.rows.size());
+        try {
+            for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
+                checkStop();
+                setPoint(c, shape.rows[static_cast<size_t>(r)].x);
+                f[static_cast<size_t>(r)] = residual(r);
+                if (!std::isfinite(f[static_cast<size_t>(r)]))
+                    return false;
+            }
+        } catch (const Failure&) {
+            return false;
+        }
+        return true;
+    }
+
     // The residuals' norms at c; infinite where the texts cannot be evaluated there.
     ResidualNorms residualNorms(const std::vector<double>& c)
     {
@@ -237,6 +256,104 @@ NewtonPassNorms DampedStep(ChebyshevNewton& newton, std::vector<double>& c, cons
     return best;
 }
 
+double RootMeanSquare(const std::vector<double>& v)
+{
+    double squares = 0;
+    for (double x : v)
+        squares += x * x;
+    return v.empty() ? 0.0 : std::sqrt(squares / static_cast<double>(v.size()));
+}
+
+// Error-oriented damping (Deuflhard's NLEQ-ERR): a step's length is judged by the simplified
+// Newton correction at the trial point, J(c)^-1 F(c + lambda delta), solved with the factors
+// of the pass's own matrix, not by the residuals. The test and the predicted lengths are
+// invariant under any scaling of the rows, which is what a collocation needs: its rows grow
+// with the degree and a layer's rows outweigh the rest by orders of magnitude, so the sum of
+// squared residuals can fall along directions that lead nowhere (steps of 1/1024 pass after
+// pass) while the corrections say plainly how far the linear model can be trusted.
+class ErrorOrientedSteps {
+public:
+    // The step from c along delta (the Newton correction of the factored matrix `lu`, whose
+    // rows were multiplied by 2^shifts): the first length, predicted from the last pass's
+    // contraction, is cut to the one the trial's simplified correction predicts until the
+    // corrections contract (restricted monotonicity test), and raised once where that
+    // prediction is four times longer. False when no length above kShortest contracts; c is
+    // then unmoved. A stop request leaves by Stopped.
+    bool step(ChebyshevNewton& newton, std::vector<double>& c, const std::vector<double>& delta,
+              const AugmentedMatrix& lu, const Factorisation& factors, const std::vector<int>& shifts,
+              NewtonPassNorms& norms)
+    {
+        const double size = RootMeanSquare(delta);
+        double lambda = 1;
+        if (!m_lastDelta.empty()) {
+            std::vector<double> difference(delta.size());
+            for (size_t j = 0; j < delta.size(); ++j)
+                difference[j] = m_simplified[j] - delta[j];
+            const double denominator = RootMeanSquare(difference) * size;
+            if (denominator > 0)
+                lambda = std::fmin(1.0, RootMeanSquare(m_lastDelta) * RootMeanSquare(m_simplified) / denominator *
+                                            m_lambda);
+        } else {
+            lambda = kFirst;
+        }
+        std::vector<double> trial(c.size()), f, simplified;
+        const bool wasQuiet = newton.host.quiet();
+        newton.host.setQuiet(true);
+        bool raised = false;
+        double largest = 0;
+        for (;;) {
+            newton.checkStop();
+            if (!(lambda >= kShortest)) {
+                newton.host.setQuiet(wasQuiet);
+                return false;
+            }
+            for (size_t j = 0; j < c.size(); ++j)
+                trial[j] = c[j] + lambda * delta[j];
+            if (!newton.residuals(trial, f)) {
+                lambda /= 2; // no value there: a shorter step
+                continue;
+            }
+            simplified.resize(f.size());
+            largest = 0;
+            for (size_t r = 0; r < f.size(); ++r) {
+                largest = std::fmax(largest, std::fabs(f[r]));
+                simplified[r] = -std::ldexp(f[r], shifts[r]);
+            }
+            SolveFactored(lu, factors, simplified);
+            std::vector<double> gap(delta.size());
+            for (size_t j = 0; j < delta.size(); ++j)
+                gap[j] = simplified[j] - (1 - lambda) * delta[j];
+            const double theta = size > 0 ? RootMeanSquare(simplified) / size : 0.0;
+            const double gapSize = RootMeanSquare(gap);
+            const double predicted = gapSize > 0 ? 0.5 * size * lambda * lambda / gapSize : 1.0;
+            if (!std::isfinite(theta) || theta > 1 - lambda / 4) {
+                lambda = std::isfinite(predicted) ? std::fmin(predicted, lambda / 2) : lambda / 2;
+                continue;
+            }
+            const double next = std::fmin(1.0, predicted);
+            if (!raised && next >= 4 * lambda) {
+                raised = true;
+                lambda = next;
+                continue;
+            }
+            break;
+        }
+        newton.host.setQuiet(wasQuiet);
+        c = trial;
+        norms = {lambda * LargestMagnitude(delta), largest, lambda};
+        m_lambda = lambda;
+        m_lastDelta = delta;
+        m_simplified = simplified;
+        return true;
+    }
+
+private:
+    static constexpr double kFirst = 1;           // the first pass's trial length
+    static constexpr double kShortest = 1.0 / 1024; // as the residual-led halvings' shortest
+    double m_lambda = 1;
+    std::vector<double> m_lastDelta, m_simplified;
+};
+
 } // namespace
 
 int ChebyshevNewtonShape::unknowns() const
@@ -270,6 +387,9 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
     result.termination = Termination::NoConvergence;
     try {
         AugmentedMatrix a(N), next(N);
+        ErrorOrientedSteps errorOriented;
+        Factorisation factors;
+        std::vector<int> shifts;
         ResidualNorms before;
         bool ready = false; // `a` is the Newton system at c already
         const int passes = std::min(shape.maxIterations, kMaxNewtonPasses);
@@ -282,8 +402,10 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 return fault(Termination::ArithmeticFault);
             }
             std::vector<double> delta;
-            EquilibrateRows(a); // the collocation rows grow like N^(2n), the conditions' do not
-            const EliminationOutcome outcome = Eliminate(a, delta, newton.progress);
+            // The collocation rows grow like N^(2n), the conditions' do not.
+            EquilibrateRows(a, shape.errorOriented ? &shifts : nullptr);
+            const EliminationOutcome outcome =
+                Eliminate(a, delta, newton.progress, shape.errorOriented ? &factors : nullptr);
             if (outcome == EliminationOutcome::Cancelled)
                 throw Stopped{};
             if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
@@ -297,7 +419,12 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
             }
             const std::vector<double> old = c;
             ResidualNorms nextNorms;
-            NewtonPassNorms norms = DampedStep(newton, c, delta, before, next, nextNorms, ready);
+            NewtonPassNorms norms;
+            if (!shape.errorOriented) {
+                norms = DampedStep(newton, c, delta, before, next, nextNorms, ready);
+            } else if (!errorOriented.step(newton, c, delta, a, factors, shifts, norms)) {
+                break; // no step contracts: Newton's linear model is not to be trusted here
+            }
             if (ready) {
                 std::swap(a, next);
                 before = nextNorms;
@@ -409,6 +536,37 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
     return result;
 }
 
+NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape,
+                                                const std::vector<std::string>& expr, std::vector<double>& coef,
+                                                script::ScriptHost& host, const Progress& progress)
+{
+    const std::vector<double> start = coef;
+    NewtonRunReport plain = RunChebyshevNewton(shape, expr, coef, host, progress);
+    if (plain.termination != Termination::NoConvergence || plain.stalled || progress.cancelled())
+        return plain;
+    const std::vector<double> plainCoef = coef;
+    ChebyshevNewtonShape errorOriented = shape;
+    errorOriented.errorOriented = true;
+    coef = start;
+    NewtonRunReport found;
+    {
+        script::ScriptHost::QuietScope quiet(host); // an engine error there only ends this attempt
+        found = RunChebyshevNewton(errorOriented, expr, coef, host, progress);
+    }
+    if (found.solved()) {
+        found.errorOriented = true;
+        return found;
+    }
+    if (found.termination == Termination::Cancelled)
+        return found;
+    coef = start;
+    found = RunChebyshevHomotopy(shape, expr, coef, host, progress);
+    if (found.solved() || found.termination == Termination::Cancelled)
+        return found;
+    coef = plainCoef;
+    return plain;
+}
+
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                    const std::vector<double>& coef, int r, script::ScriptHost& host, double& value)
 {
@@ -443,6 +601,9 @@ std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)
                         "PROBLEM IN " +
                         std::to_string(result.homotopySteps) + (result.homotopySteps == 1 ? " STEP" : " STEPS") +
                         ", THEN:");
+    if (result.errorOriented)
+        lines.push_back("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT LOWER THE RESIDUALS; "
+                        "WITH STEPS THAT LOWER ITS CORRECTIONS IT DID:");
     for (size_t k = 0; k < result.passes.size(); ++k) {
         const NewtonPassNorms& p = result.passes[k];
         lines.push_back("PASS " + std::to_string(k + 1) + ": CORRECTION " + FormatNumber(p.correction) + "  RESIDUAL " +

@@ -41,6 +41,9 @@ struct ChebyshevNewtonShape {
     bool polish = true;
     // Taken from each row's residual (a homotopy's share of its start's residuals); none when empty.
     std::vector<double> offset;
+    // Each step's length judged by the Newton correction it leaves (error-oriented damping,
+    // invariant under the rows' scaling) in place of the fall of the residuals' squares.
+    bool errorOriented = false;
     int unknowns() const;
 };
 
@@ -60,6 +63,9 @@ struct NewtonRunReport : SolveEnd {
     // Newton's iteration from the start did not converge and a homotopy from it did: its steps
     // (RunChebyshevHomotopy); 0 when none was made.
     int homotopySteps = 0;
+    // Newton's iteration from the start with residual-led steps did not converge and the
+    // error-oriented one from the same start did (RunChebyshevNewtonFindingItsWay).
+    bool errorOriented = false;
 };
 
 // The problem-wide fields of a shape from a single equation's or a system's inputs, which
@@ -95,6 +101,16 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
 NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                                      std::vector<double>& coef, script::ScriptHost& host,
                                      const Progress& progress = {});
+
+// The accurate method's way to a solution from a start far from it: Newton's iteration as the
+// shape asks; where it does not converge (and did not stall at rounding, stop or fail), the
+// error-oriented iteration from the same start; where that does not either, the homotopy from
+// the start. The report and `coef` are those of the first that converged, with
+// `errorOriented` or `homotopySteps` saying which it was; where none did, the plain
+// iteration's (a stop on the way gives the stopped attempt's report and coefficients).
+NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape,
+                                                const std::vector<std::string>& expr, std::vector<double>& coef,
+                                                script::ScriptHost& host, const Progress& progress = {});
 
 // The residual of row r at `coef`, as the iteration computes it. False on an engine error.
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,

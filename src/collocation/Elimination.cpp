@@ -260,9 +260,11 @@ bool UseWideVectors(bool wanted)
 #endif
 }
 
-void EquilibrateRows(AugmentedMatrix& a)
+void EquilibrateRows(AugmentedMatrix& a, std::vector<int>* shifts)
 {
     const int n = a.unknowns();
+    if (shifts)
+        shifts->assign(static_cast<size_t>(n), 0);
     for (int r = 0; r < n; ++r) {
         double* row = a.row(r);
         double largest = 0;
@@ -271,6 +273,8 @@ void EquilibrateRows(AugmentedMatrix& a)
         if (!(largest > 0) || !std::isfinite(largest) || !std::isfinite(row[n]))
             continue;
         const int shift = -std::ilogb(largest);
+        if (shifts)
+            (*shifts)[static_cast<size_t>(r)] = shift;
         if (shift == 0)
             continue;
         for (int c = 0; c <= n; ++c)

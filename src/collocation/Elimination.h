@@ -117,8 +117,10 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
 // relative to rows of one size (on the accurate method's matrices the condition number falls
 // by several orders of magnitude, docs/PERFORMANCE.md). A zero row, or one with an entry that
 // is not finite, is left as it is for the elimination to report. The equally spaced method's
-// rows are never scaled: its results stay those of the plain elimination.
-void EquilibrateRows(AugmentedMatrix& a);
+// rows are never scaled: its results stay those of the plain elimination. With `shifts`, each
+// row's power of two (the row was multiplied by 2^shift), for right-hand sides solved later
+// with the same factors.
+void EquilibrateRows(AugmentedMatrix& a, std::vector<int>* shifts = nullptr);
 
 // The 1-norm of the unknowns' columns: the largest sum of |entries| of a column but the
 // right-hand sides'. Taken before the elimination, with TriangleInverseNormEstimate after it.

@@ -10,7 +10,7 @@ namespace ode {
 
 ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                                               const ChebyshevSeries& start, script::ScriptHost& host,
-                                              const Progress& progress, bool byHomotopy)
+                                              const Progress& progress, bool findWay)
 {
     ChebyshevNewtonResult result;
     result.series = start;
@@ -36,8 +36,8 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
         shape.rows.push_back({in.bcPoint[static_cast<size_t>(l - 1)], l});
     SetShapeProblem(shape, in);
     static_cast<NewtonRunReport&>(result) =
-        byHomotopy ? RunChebyshevHomotopy(shape, residualExpr, result.series.coef, host, progress)
-                   : RunChebyshevNewton(shape, residualExpr, result.series.coef, host, progress);
+        findWay ? RunChebyshevNewtonFindingItsWay(shape, residualExpr, result.series.coef, host, progress)
+                : RunChebyshevNewton(shape, residualExpr, result.series.coef, host, progress);
     if (result.termination == Termination::ScriptError || result.termination == Termination::ArithmeticFault ||
         (result.termination == Termination::Cancelled && result.shownPass == 0))
         return result;
@@ -64,12 +64,7 @@ ChebyshevNewtonResult SolveNonlinearChebyshevFindingItsWay(const NonlinearInputs
                                                           const ChebyshevSeries& start, script::ScriptHost& host,
                                                           const Progress& progress)
 {
-    // A pass's engine error is shown and ends the solve as before; a step's trials are quiet.
-    ChebyshevNewtonResult plain = SolveNonlinearChebyshev(in, residualExpr, start, host, progress);
-    if (plain.termination != Termination::NoConvergence || progress.cancelled())
-        return plain;
-    ChebyshevNewtonResult found = SolveNonlinearChebyshev(in, residualExpr, start, host, progress, true);
-    return found.solved() || found.termination == Termination::Cancelled ? found : plain;
+    return SolveNonlinearChebyshev(in, residualExpr, start, host, progress, true);
 }
 
 NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewtonResult& result,

@@ -20,15 +20,15 @@ struct ChebyshevNewtonResult : NewtonRunReport {
 // Newton from `start` (its degree is the solution's; its interval must be the problem's).
 // Constants must already have run in `host`; engine failures show their messages. A stopped
 // iteration's best result is listed with its residuals, unless no pass had finished. With
-// `byHomotopy`, the homotopy from the start (RunChebyshevHomotopy) in place of the plain
-// iteration.
+// `findWay`, the iteration finds its way from a start far from the solution
+// (RunChebyshevNewtonFindingItsWay) in place of the plain iteration.
 ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const std::vector<std::string>& residualExpr,
                                               const ChebyshevSeries& start, script::ScriptHost& host,
-                                              const Progress& progress = {}, bool byHomotopy = false);
+                                              const Progress& progress = {}, bool findWay = false);
 
-// Newton from `start`, and where it does not converge (no engine error, not stopped) the
-// homotopy from the same start: the accurate method's way to a solution from a start far from
-// it (the zero start of a problem whose solution is not near 0).
+// SolveNonlinearChebyshev finding its way: the error-oriented iteration, then the homotopy,
+// where Newton's iteration from the start does not converge (the zero start of a problem whose
+// solution is not near 0).
 ChebyshevNewtonResult SolveNonlinearChebyshevFindingItsWay(const NonlinearInputs& in,
                                                           const std::vector<std::string>& residualExpr,
                                                           const ChebyshevSeries& start, script::ScriptHost& host,

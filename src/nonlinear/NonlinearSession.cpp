@@ -179,12 +179,22 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
         AutoDegreeSolution found = GrowChebyshevDegree(
             m_firstAutoDegree > 0 ? m_firstAutoDegree : std::max(16, m_inputs.order + 2), maxDegree, tolerance,
             [&](int degree, const Progress& at) {
-                ChebyshevSeries start = chebyshevStart(choice, degree);
+                const ChebyshevSeries fresh = chebyshevStart(choice, degree);
+                ChebyshevSeries start = fresh;
                 if (previous) {
                     start = *previous;
                     start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
                 }
                 tried.push_back(solve(m_inputs, m_residualExpr, start, m_host, at));
+                // A coarser degree's solution that missed a layer can lead Newton astray where the
+                // problem's own start does not (a corner layer of width 1E-2 at degree 576 from
+                // degree 288's solution, against 29 passes from zero).
+                if (previous && findWay && tried.back().termination == Termination::NoConvergence &&
+                    !at.cancelled()) {
+                    ChebyshevNewtonResult again = solve(m_inputs, m_residualExpr, fresh, m_host, at);
+                    if (again.solved() || again.termination == Termination::Cancelled)
+                        tried.back() = std::move(again);
+                }
                 if (tried.back().solved())
                     previous = tried.back().series;
                 ChebyshevSolution s;

@@ -354,19 +354,7 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
     SetShapeProblem(shape, in);
     std::vector<std::string> expr = equationExpr;
     expr.insert(expr.end(), conditionExpr.begin(), conditionExpr.end());
-    const std::vector<double> startCoef = coef;
-    static_cast<NewtonRunReport&>(result) = RunChebyshevNewton(shape, expr, coef, host, progress);
-    if (result.termination == Termination::NoConvergence && !progress.cancelled()) {
-        // Not from this start: the homotopy from it (collocation/ChebyshevNewton.h), where it converges.
-        std::vector<double> found = startCoef;
-        NewtonRunReport byHomotopy = RunChebyshevHomotopy(shape, expr, found, host, progress);
-        if (byHomotopy.solved()) {
-            static_cast<NewtonRunReport&>(result) = byHomotopy;
-            coef = std::move(found);
-        } else if (byHomotopy.termination == Termination::Cancelled) {
-            result.termination = Termination::Cancelled;
-        }
-    }
+    static_cast<NewtonRunReport&>(result) = RunChebyshevNewtonFindingItsWay(shape, expr, coef, host, progress);
     for (int j = 0; j < vars; ++j) {
         const int off = od.offset(j);
         result.series.push_back(ChebyshevSeries{

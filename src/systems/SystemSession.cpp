@@ -308,15 +308,21 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
         if (!m_nonlinear) {
             solved = solveChebyshev(progress);
         } else {
-            std::vector<ChebyshevSeries> start = previous;
-            if (start.empty()) {
+            auto fresh = [&] {
+                std::vector<ChebyshevSeries> start;
                 ApplyInitialApproximation(choice >= 0 && choice <= 2 ? choice : 0, m_od.numUnknowns - 1, m_coef,
                                           m_random);
                 for (const std::vector<double>& row : SplitByVariable(m_coef, m_od))
                     start.push_back(PowerToChebyshev(row, m_inputs.xcenter, m_inputs.xlower, m_inputs.xupper,
                                                      static_cast<int>(row.size()) - 1));
-            }
-            solved = solveNonlinearChebyshev(start, progress);
+                return start;
+            };
+            solved = solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress);
+            // A coarser degree's solution that missed a layer can lead Newton astray where the
+            // problem's own start does not (a continuation's steps keep to their branch).
+            if (!solved && !previous.empty() && first == 0 && m_end.termination == Termination::NoConvergence &&
+                !progress.cancelled())
+                solved = solveNonlinearChebyshev(fresh(), progress);
             std::vector<std::string> log = passes;
             if (!listing) {
                 log.push_back("DEGREE " + std::to_string(degree) + ":");

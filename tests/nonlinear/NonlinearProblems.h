@@ -1,6 +1,6 @@
 #pragma once
 // What the nonlinear tests share: a session that keeps its messages, the reciprocal problem
-// y'' = 2y^3 on [1, 3] (y = 1/x), and Bratu's closed form.
+// y'' = 2y^3 on [1, 3] (y = 1/x), Troesch's problem, and Bratu's closed form.
 
 #include "nonlinear/NonlinearSession.h"
 
@@ -37,6 +37,20 @@ inline NonlinearTexts Bratu(std::vector<std::string> constants = {"lambda=1"})
     t.terms = "40";
     t.approximation = "0 - Zero coefficients";
     t.constants = std::move(constants);
+    return t;
+}
+
+// Troesch's problem y'' = lam sinh(lam y), y(0) = 0, y(1) = 1 (lam a number's text), with the
+// bounds given and 60 passes, from the equation's text `equation` when one is given (the same
+// equation written otherwise).
+inline NonlinearTexts Troesch(const char* lam, const char* bound, std::string equation = {})
+{
+    NonlinearTexts t = Reciprocal(bound, bound, "60");
+    t.equation = equation.empty() ? std::string("y''-") + lam + "*sinh(" + lam + "*y)=0" : std::move(equation);
+    t.bcText = {"y=0", "y=1"};
+    t.bcPoint = {"0", "1"};
+    t.xlower = "0";
+    t.xupper = "1";
     return t;
 }
 

@@ -126,17 +126,7 @@ TEST(ChebyshevNewton, ABoundBelowTheRoundingOfTheTermsIsSaidNotChased)
     // Troesch's problem y'' = 10 sinh(10 y): its terms reach 1E+5, so rounding leaves residuals
     // near 1E-11; a bound of 1E-12 cannot be met, and the iteration says so instead of
     // spending every pass.
-    auto troesch = [](const char* bound) {
-        NonlinearTexts t = Reciprocal(bound, bound);
-        t.equation = "y''-10*sinh(10*y)=0";
-        t.bcText = {"y=0", "y=1"};
-        t.bcPoint = {"0", "1"};
-        t.xlower = "0";
-        t.xupper = "1";
-        t.maxcy = "60";
-        return t;
-    };
-    Problem tight(troesch("1E-12"));
+    Problem tight(test::Troesch("10", "1E-12"));
     const ChebyshevNewtonResult r =
         SolveNonlinearChebyshev(tight.in, tight.expr, tight.start({0.5, 1}, 60), tight.host);
     EXPECT_EQ(r.termination, Termination::NoConvergence);
@@ -145,8 +135,38 @@ TEST(ChebyshevNewton, ABoundBelowTheRoundingOfTheTermsIsSaidNotChased)
     EXPECT_EQ(
         NewtonPassLines(r).back().rfind("NOT CONVERGED: THE CORRECTIONS REACHED ROUNDING LEVEL WITH THE RESIDUAL ", 0),
         0u);
-    Problem loose(troesch("1E-9"));
+    Problem loose(test::Troesch("10", "1E-9"));
     EXPECT_TRUE(SolveNonlinearChebyshev(loose.in, loose.expr, loose.start({0.5, 1}, 60), loose.host).solved());
+}
+
+// Troesch's problem at lam = 10 from zero at degree 16: the steps that lower the residuals'
+// squares crawl (1/32 ... 1/512 of Newton's) and do not converge; the error-oriented steps do.
+// Their lengths come from Newton's corrections alone, so an equation multiplied by a constant
+// (its rows scaled against the conditions') takes the same steps; the residual-led ones do not.
+TEST(ChebyshevNewton, ErrorOrientedStepsAreTheSameWhateverTheRowsScale)
+{
+    std::vector<std::vector<double>> steps;
+    for (const char* equation : {"", "3*(y''-10*sinh(10*y))=0", "(y''-10*sinh(10*y))/7=0"}) {
+        Problem p(test::Troesch("10", "1E-9", equation));
+        const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.0}, 16), p.host, {}, true);
+        ASSERT_TRUE(r.solved()) << equation << ": " << NewtonPassLines(r).back();
+        EXPECT_TRUE(r.errorOriented) << equation;
+        EXPECT_EQ(r.homotopySteps, 0) << equation;
+        EXPECT_EQ(NewtonPassLines(r).front(), "NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT "
+                                              "LOWER THE RESIDUALS; WITH STEPS THAT LOWER ITS CORRECTIONS IT DID:");
+        steps.emplace_back();
+        for (const NewtonPassNorms& pass : r.passes)
+            if (pass.correction > 1e-6) // the way there; the polish at rounding may take a pass more
+                steps.back().push_back(pass.step);
+    }
+    ASSERT_GT(steps[0].size(), 10u);
+    for (size_t k = 1; k < steps.size(); ++k) {
+        ASSERT_EQ(steps[k].size(), steps[0].size()) << k;
+        for (size_t j = 0; j < steps[0].size(); ++j)
+            EXPECT_NEAR(steps[k][j], steps[0][j], 1e-9 * steps[0][j]) << k << ", pass " << j + 1;
+    }
+    EXPECT_LT(steps[0].front(), 0.1); // the first step was cut, then grew to Newton's full one
+    EXPECT_EQ(steps[0].back(), 1.0);
 }
 
 TEST(ChebyshevNewton, TextFunctionsFallBackToDifferencesAndSayIt)
