@@ -22,6 +22,8 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int kHalvings = 10;    // the shortest step tried is 1/1024 of Newton's
 constexpr double kArmijo = 1e-4; // the fall a step must bring, relative to its length
 constexpr int kPolishPasses = 6; // at most this many passes after the bounds are met
+constexpr int kConditionPasses = 8;      // a start made to meet its conditions: at most this many passes
+constexpr double kConditionsMet = 1e-13; // and the conditions' residuals it must reach
 
 // The residuals of all rows: the largest (what the bounds and the listing speak of) and the
 // sum of squares (what a damped step must reduce: Newton's direction always lowers it).
@@ -174,6 +176,54 @@ public:
             return false;
         }
         return true;
+    }
+
+    // Moves the lowest coefficients of each block, as many as its order, so that the last
+    // `conditions` rows (the conditions, one per order in all) are met, by Newton's iteration on
+    // those coefficients alone. False, c unchanged, where the orders do not match the count,
+    // the small system is singular, a text fails or the conditions are not met in a few passes.
+    bool meetConditions(std::vector<double>& c, int conditions)
+    {
+        std::vector<size_t> moved; // the columns moved: each block's lowest
+        for (const ChebyshevNewtonShape::Block& block : shape.blocks)
+            for (int k = 0; k < block.order && k <= block.degree; ++k)
+                moved.push_back(static_cast<size_t>(block.offset + k));
+        const int rows = static_cast<int>(shape.rows.size());
+        if (conditions < 1 || static_cast<int>(moved.size()) != conditions || conditions > rows)
+            return false;
+        const std::vector<double> start = c;
+        std::vector<double> full(c.size() + 1), delta;
+        try {
+            for (int pass = 0; pass < kConditionPasses; ++pass) {
+                AugmentedMatrix small(conditions);
+                double largest = 0;
+                for (int i = 0; i < conditions; ++i) {
+                    const int r = rows - conditions + i;
+                    setPoint(c, shape.rows[static_cast<size_t>(r)].x);
+                    const double f = residualAndPartials(r);
+                    check(std::isfinite(f));
+                    largest = std::fmax(largest, std::fabs(f));
+                    std::fill(full.begin(), full.end(), 0.0);
+                    for (size_t j = 0; j < shape.blocks.size(); ++j) {
+                        const ChebyshevNewtonShape::Block& block = shape.blocks[j];
+                        ChebyshevRowFromBasis(full.data() + block.offset, block.order, block.degree, scale,
+                                              partials.data() + firstPartial[j], basis[j]);
+                    }
+                    for (int k = 0; k < conditions; ++k)
+                        small.at(i, k) = full[moved[static_cast<size_t>(k)]];
+                    small.at(i, conditions) = -f;
+                }
+                if (largest <= kConditionsMet)
+                    return true;
+                if (Eliminate(small, delta) != EliminationOutcome::Solved)
+                    break;
+                for (int k = 0; k < conditions; ++k)
+                    c[moved[static_cast<size_t>(k)]] += delta[static_cast<size_t>(k)];
+            }
+        } catch (const Failure&) {
+        }
+        c = start;
+        return false;
     }
 
     // The residuals' norms at c; infinite where the texts cannot be evaluated there.
@@ -559,7 +609,28 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
     }
     if (found.termination == Termination::Cancelled)
         return found;
+    // From the start made to meet the conditions, where it did not.
     coef = start;
+    bool moved = false;
+    if (shape.conditions > 0) {
+        script::ScriptHost::QuietScope quiet(host);
+        ChebyshevNewton newton(errorOriented, expr, host);
+        moved = newton.meetConditions(coef, shape.conditions) && coef != start;
+    }
+    if (moved) {
+        {
+            script::ScriptHost::QuietScope quiet(host);
+            found = RunChebyshevNewton(errorOriented, expr, coef, host, progress);
+        }
+        if (found.solved()) {
+            found.errorOriented = true;
+            found.startMeetsConditions = true;
+            return found;
+        }
+        if (found.termination == Termination::Cancelled)
+            return found;
+        coef = start;
+    }
     found = RunChebyshevHomotopy(shape, expr, coef, host, progress);
     if (found.solved() || found.termination == Termination::Cancelled)
         return found;
@@ -601,7 +672,10 @@ std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)
                         "PROBLEM IN " +
                         std::to_string(result.homotopySteps) + (result.homotopySteps == 1 ? " STEP" : " STEPS") +
                         ", THEN:");
-    if (result.errorOriented)
+    if (result.startMeetsConditions)
+        lines.push_back("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE; THE START, MOVED IN ITS LOWEST "
+                        "COEFFICIENTS TO MEET THE CONDITIONS, WITH STEPS THAT LOWER ITS CORRECTIONS DID:");
+    else if (result.errorOriented)
         lines.push_back("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT LOWER THE RESIDUALS; "
                         "WITH STEPS THAT LOWER ITS CORRECTIONS IT DID:");
     for (size_t k = 0; k < result.passes.size(); ++k) {

@@ -44,6 +44,9 @@ struct ChebyshevNewtonShape {
     // Each step's length judged by the Newton correction it leaves (error-oriented damping,
     // invariant under the rows' scaling) in place of the fall of the residuals' squares.
     bool errorOriented = false;
+    // The last `conditions` rows are the conditions, one per order of the blocks in all (0: not
+    // said; a start is then never made to meet them).
+    int conditions = 0;
     int unknowns() const;
 };
 
@@ -66,6 +69,8 @@ struct NewtonRunReport : SolveEnd {
     // Newton's iteration from the start with residual-led steps did not converge and the
     // error-oriented one from the same start did (RunChebyshevNewtonFindingItsWay).
     bool errorOriented = false;
+    // ... from the start moved in each block's lowest coefficients to meet the conditions.
+    bool startMeetsConditions = false;
 };
 
 // The problem-wide fields of a shape from a single equation's or a system's inputs, which
@@ -104,9 +109,11 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
 
 // The accurate method's way to a solution from a start far from it: Newton's iteration as the
 // shape asks; where it does not converge (and did not stall at rounding, stop or fail), the
-// error-oriented iteration from the same start; where that does not either, the homotopy from
-// the start. The report and `coef` are those of the first that converged, with
-// `errorOriented` or `homotopySteps` saying which it was; where none did, the plain
+// error-oriented iteration from the same start; where that does not either and the start
+// misses its conditions, the error-oriented iteration from the start moved in each block's
+// lowest coefficients to meet them; then the homotopy from the start. The report and `coef`
+// are those of the first that converged, with `errorOriented`, `startMeetsConditions` or
+// `homotopySteps` saying which it was; where none did, the plain
 // iteration's (a stop on the way gives the stopped attempt's report and coefficients).
 NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape,
                                                 const std::vector<std::string>& expr, std::vector<double>& coef,

@@ -34,6 +34,7 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
         shape.rows.push_back({(in.xlower + in.xupper) / 2 + ChebyshevPoint(i, m) * (in.xupper - in.xlower) / 2, 0});
     for (int l = 1; l <= n; ++l)
         shape.rows.push_back({in.bcPoint[static_cast<size_t>(l - 1)], l});
+    shape.conditions = n;
     SetShapeProblem(shape, in);
     static_cast<NewtonRunReport&>(result) =
         findWay ? RunChebyshevNewtonFindingItsWay(shape, residualExpr, result.series.coef, host, progress)

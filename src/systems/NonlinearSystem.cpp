@@ -351,6 +351,7 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
             shape.rows.push_back({points[static_cast<size_t>(i)], e});
     for (int b = 0; b < in.numBC; ++b)
         shape.rows.push_back({in.bcPoint[static_cast<size_t>(b)], vars + b});
+    shape.conditions = in.numBC;
     SetShapeProblem(shape, in);
     std::vector<std::string> expr = equationExpr;
     expr.insert(expr.end(), conditionExpr.begin(), conditionExpr.end());

@@ -306,57 +306,104 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
     EXPECT_EQ(n.messages[0].rfind("The continuation needs the name of a constant", 0), 0u);
 }
 
+// Troesch's problem y'' = lam sinh(lam y), y(0) = 0, y(1) = 1 from the zero start (which misses
+// y(1) = 1), with the automatic degree: Newton's residual-led steps crawl (1/32 of a step a pass)
+// and do not converge; the solver finds its way and says which way it took. At lam = 5 with
+// bounds of 1E-12 the error-oriented steps from zero do not converge either, from the start
+// moved to meet y(1) = 1 they do; at lam = 10 (bounds 1E-9, its terms reach 1E+5) the
+// error-oriented steps from zero do. At lam = 10 with bounds of 1E-12, below the rounding of its
+// terms, no way converges: NOT CONVERGED without a message, within seconds. References: the
+// first integral y'^2 = s^2 + 4 sinh^2(lam y / 2), x(y) by quadrature and y'(0) = s from
+// x(1) = 1 (mpmath, 40 digits), checked against shooting at 50 digits.
+TEST(AccurateNonlinearSession, AStartFarFromTheSolutionFindsItsWay)
+{
+    if (test::Sanitized()) // seconds there, for the CI's budget; the ways' code is plain vectors
+        GTEST_SKIP();
+    const std::string conditionsMet = "NEWTON'S ITERATION FROM THE START DID NOT CONVERGE; THE START, MOVED IN ITS "
+                                      "LOWEST COEFFICIENTS TO MEET THE CONDITIONS, WITH STEPS THAT LOWER ITS "
+                                      "CORRECTIONS DID:",
+                      errorOriented = "NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT LOWER "
+                                      "THE RESIDUALS; WITH STEPS THAT LOWER ITS CORRECTIONS IT DID:";
+    const struct {
+        const char *lam, *bound;
+        std::string way; // the pass list's line after "DEGREE 16:"; empty: no way converges
+        std::vector<std::pair<double, double>> y;
+        double slope, within; // y'(0), and the distance allowed from the references
+    } cases[] = {
+        {"5", "1E-12", conditionsMet,
+         {{0.25, 0.014658439665558976265}, {0.5, 0.055437396232938995884}, {0.75, 0.19832398429040608623},
+          {0.9, 0.45506002729893471412}},
+         0.045750461406318740099, 1e-14},
+        {"10", "1E-9", errorOriented,
+         {{0.5, 0.00265902049035108}, {0.9, 0.152114076404713}, {0.99, 0.57407649980148}},
+         0.000358337784635232, 1e-13},
+        {"10", "1E-12", "", {}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("lam = ") + c.lam + ", bounds " + c.bound);
+        test::Nonlinear n;
+        static_cast<NonlinearTexts&>(n.s.boxes) = test::Troesch("lam", c.bound);
+        n.s.boxes.constants = {std::string("lam=") + c.lam};
+        n.s.boxes.approximation = kApproximationItems[0];
+        n.s.method = ProblemSession::Method::Chebyshev;
+        n.s.autoDegree = true;
+        const auto began = std::chrono::steady_clock::now();
+        const bool solved = n.s.solve();
+        EXPECT_TRUE(n.messages.empty()) << n.messages.front();
+        if (c.way.empty()) {
+            EXPECT_FALSE(solved);
+            EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5))
+                << "a way that fails is cut short (a homotopy took 46 s at degree 128 before its steps' passes "
+                   "were bounded)";
+            EXPECT_EQ(n.s.lstCoeff().at(0), "NO CONVERGENCE.  BEST RESULTS WERE:");
+            continue;
+        }
+        ASSERT_TRUE(solved) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
+        EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
+        ASSERT_GE(n.s.lstPasses().size(), 2u);
+        EXPECT_EQ(n.s.lstPasses()[0], "DEGREE 16:");
+        EXPECT_EQ(n.s.lstPasses()[1], c.way);
+        for (const auto& [x, y] : c.y)
+            EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 0, x), y, c.within) << x;
+        EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 1, 0), c.slope, 10 * c.within);
+    }
+}
+
+// Where Newton's iteration does not converge from a start that misses a condition by far, the
+// homotopy from that start takes its residuals away a share at a time: Troesch's problem at
+// lam = 5 from zero at degree 16, whose right end moves from 0 to 1.
+TEST(ChebyshevNewton, AHomotopyFromTheStartTakesItsResidualsAway)
+{
+    if (test::Sanitized()) // for the CI's budget; the homotopy's code is plain vectors
+        GTEST_SKIP();
+    Problem p(test::Troesch("5", "1E-12"));
+    const int N = 16, m = N - 1;
+    ChebyshevNewtonShape shape;
+    shape.blocks = {{{"Y0", "Y1", "Y2"}, 2, N, 0}};
+    for (int i = 0; i < m; ++i)
+        shape.rows.push_back({0.5 + ChebyshevPoint(i, m) / 2, 0});
+    shape.rows.push_back({0, 1});
+    shape.rows.push_back({1, 2});
+    SetShapeProblem(shape, p.in);
+    shape.maxIterations = 20;
+    std::vector<double> coef(N + 1, 0.0);
+    ASSERT_EQ(RunChebyshevNewton(shape, p.expr, coef, p.host).termination, Termination::NoConvergence);
+    coef.assign(N + 1, 0.0);
+    const NewtonRunReport r = RunChebyshevHomotopy(shape, p.expr, coef, p.host);
+    ASSERT_TRUE(r.solved()) << NewtonPassLines(r).back();
+    EXPECT_GT(r.homotopySteps, 1);
+    EXPECT_EQ(NewtonPassLines(r).front().rfind("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE: A HOMOTOPY FROM "
+                                               "THE START REACHED THE PROBLEM IN ",
+                                               0),
+              0u);
+    // Degree 16 is short of the layer: the value at 1/2 to the truncation's 1E-4.
+    EXPECT_NEAR(ChebyshevDerivative(ChebyshevSeries{0, 1, coef}, 0, 0.5), 0.055437396232938995884, 1e-4);
+}
+
 // What a Newton iteration leaves for the readout: the last correction (sum over the
 // coefficients) while the corrections have stopped falling, and about d^3 / d_before^2 while
 // they still square: a largest correction of 1E-5 after 2E-3 leaves their sum 1E-4 times
 // (1/200)^2.
-// Troesch's problem y'' = lam sinh(lam y), y(0) = 0, y(1) = 1: from the zero start (which misses
-// y(1) = 1) Newton's damped steps crawl (1/32 of a step a pass) and do not converge; the solver
-// then takes the start's residuals away by a homotopy and says so. References: 32 digits from the
-// first integral y'^2 = s^2 + 4 sinh^2(lam y / 2), x(y) by quadrature and y'(0) = s from x(1) = 1
-// (mpmath, 40 digits), for lam = 5: s = 0.045750461406318740099. At lam = 10 neither way
-// converges: the solve ends NOT CONVERGED as before, without a message and within a second.
-TEST(AccurateNonlinearSession, AStartFarFromTheSolutionIsReachedByAHomotopy)
-{
-    if (test::Sanitized()) // seconds there, for the CI's budget; the homotopy's code is plain vectors
-        GTEST_SKIP();
-    test::Nonlinear n;
-    NonlinearTexts& t = n.s.boxes;
-    static_cast<NonlinearTexts&>(t) = Reciprocal("1E-12", "1E-12");
-    t.equation = "y''-lam*sinh(lam*y)=0";
-    t.bcText = {"y=0", "y=1"};
-    t.bcPoint = {"0", "1"};
-    t.xlower = "0";
-    t.xupper = "1";
-    t.constants = {"lam=5"};
-    t.approximation = kApproximationItems[0];
-    n.s.method = ProblemSession::Method::Chebyshev;
-    n.s.autoDegree = true;
-    ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
-    EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
-    ASSERT_GE(n.s.lstPasses().size(), 2u);
-    EXPECT_EQ(n.s.lstPasses()[1].rfind("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE: A HOMOTOPY FROM THE "
-                                       "START REACHED THE PROBLEM IN ",
-                                       0),
-              0u)
-        << n.s.lstPasses()[1];
-    const std::pair<double, double> reference[] = {{0.25, 0.014658439665558976265},
-                                                   {0.5, 0.055437396232938995884},
-                                                   {0.75, 0.19832398429040608623},
-                                                   {0.9, 0.45506002729893471412}};
-    for (const auto& [x, y] : reference)
-        EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 0, x), y, 1e-14) << x;
-    EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 1, 0), 0.045750461406318740099, 1e-13);
-
-    t.constants = {"lam=10"};
-    const auto began = std::chrono::steady_clock::now();
-    EXPECT_FALSE(n.s.solve());
-    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5))
-        << "a failing homotopy is cut short (it took 46 s at degree 128 before its steps' passes were bounded)";
-    EXPECT_EQ(n.s.lstCoeff().at(0), "NO CONVERGENCE.  BEST RESULTS WERE:");
-    EXPECT_TRUE(n.messages.empty()) << n.messages.front();
-}
-
 TEST(ChebyshevNewton, WhatTheLastCorrectionLeaves)
 {
     const struct {
