@@ -152,6 +152,57 @@ void BM_BratuContinuation(benchmark::State& state)
 }
 BENCHMARK(BM_BratuContinuation)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(5)->Unit(benchmark::kMillisecond);
 
+// Problems whose solution is far from the zero start, with the automatic degree: Troesch's
+// y'' = 10 sinh(10 y), y(0) = 0, y(1) = 1 (bounds 1E-9; the error-oriented steps at degree 16),
+// Carrier's eps y'' + 2(1 - x^2) y + y^2 = 1, y(-1) = y(1) = 0 at eps = 5E-3 (bounds 1E-10; a
+// degree solved again from zero) and the corner layers eps y'' - y y' - y = 0, y(0) = 1/3,
+// y(1) = -1/3 at eps = 1E-3 (bounds 1E-10; plain Newton).
+void BM_FindingItsWay(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    NonlinearSession s(ode::SeriesKind::Power, shared, {});
+    s.boxes.maxcy = "40";
+    s.boxes.approximation = "0 - Zero coefficients";
+    s.method = NonlinearSession::Method::Chebyshev;
+    s.autoDegree = true;
+    s.boxes.errorD = s.boxes.errorC = "1E-10";
+    s.boxes.bcText = {"y=0", "y=0"};
+    switch (state.range(0)) {
+    case 0:
+        s.boxes.equation = "y''-10*sinh(10*y)=0";
+        s.boxes.bcText = {"y=0", "y=1"};
+        s.boxes.bcPoint = {"0", "1"};
+        s.boxes.xlower = "0";
+        s.boxes.xupper = "1";
+        s.boxes.errorD = s.boxes.errorC = "1E-9";
+        break;
+    case 1:
+        s.boxes.equation = "eps*y''+2*(1-x^2)*y+y^2-1=0";
+        s.boxes.bcPoint = {"-1", "1"};
+        s.boxes.xlower = "-1";
+        s.boxes.xupper = "1";
+        s.boxes.constants = {"eps=5E-3"};
+        break;
+    default:
+        s.boxes.equation = "eps*y''-y*y'-y=0";
+        s.boxes.bcText = {"y=1/3", "y=-1/3"};
+        s.boxes.bcPoint = {"0", "1"};
+        s.boxes.xlower = "0";
+        s.boxes.xupper = "1";
+        s.boxes.constants = {"eps=1E-3"};
+        break;
+    }
+    const std::string terms = s.boxes.terms;
+    for (auto _ : state) {
+        s.boxes.terms = terms;
+        if (!s.solve() || s.accuracy().rfind("CONVERGED", 0) != 0)
+            state.SkipWithError("not converged");
+    }
+    const char* names[] = {"troesch 10", "carrier 5E-3", "corner 1E-3"};
+    state.SetLabel(names[state.range(0)]);
+}
+BENCHMARK(BM_FindingItsWay)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();
