@@ -202,17 +202,19 @@ TEST(SolveReport, ReadoutAndListLinesAreWrittenFromNumbers)
     const std::string stopped = "STOPPED BY THE USER: NO SOLUTION WAS FOUND YET\n";
     const double inf = INFINITY, unknown = NAN;
     const std::pair<std::string, std::string> rows[] = {
-        {ReadoutLine({V::Converged, false, false, 30, 0, 2.5e-15}), "CONVERGED AT DEGREE 30: ESTIMATED ERROR 2.5E-15"},
-        {ReadoutLine({V::NotConverged, false, false, 30, 0, 0.001}),
+        {ReadoutLine({V::Converged, false, false, 30, 0, 2.5e-15, 0, "", ""}),
+         "CONVERGED AT DEGREE 30: ESTIMATED ERROR 2.5E-15"},
+        {ReadoutLine({V::NotConverged, false, false, 30, 0, 0.001, 0, "", ""}),
          "NOT CONVERGED AT DEGREE 30: ESTIMATED ERROR 0.001"},
-        {ReadoutLine({V::Converged, true, true, 32, 0, 1e-14}), "CONVERGED AT 33 TERMS: ESTIMATED ERROR 1E-14"},
-        {ReadoutLine({V::NotConverged, true, false, 512, 1000, 2.1e-06}),
+        {ReadoutLine({V::Converged, true, true, 32, 0, 1e-14, 0, "", ""}),
+         "CONVERGED AT 33 TERMS: ESTIMATED ERROR 1E-14"},
+        {ReadoutLine({V::NotConverged, true, false, 512, 1000, 2.1e-06, 0, "", ""}),
          "NOT CONVERGED BY DEGREE 1000: ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN"},
-        {ReadoutLine({V::NotConverged, true, true, 64, 128, 0.5}),
+        {ReadoutLine({V::NotConverged, true, true, 64, 128, 0.5, 0, "", ""}),
          "NOT CONVERGED BY 129 TERMS: ESTIMATED ERROR 0.5; THE BEST SOLUTION (65 TERMS) IS SHOWN"},
-        {ReadoutLine({V::Stopped, true, false, 256, 0, 0}),
+        {ReadoutLine({V::Stopped, true, false, 256, 0, 0, 0, "", ""}),
          "STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE 256) IS SHOWN"},
-        {ReadoutLine({V::Stopped, true, true, 32, 0, 0}),
+        {ReadoutLine({V::Stopped, true, true, 32, 0, 0, 0, "", ""}),
          "STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (33 TERMS) IS SHOWN"},
 
         {end(ListStyle::Expansion, T::Solved, 0), ""},
