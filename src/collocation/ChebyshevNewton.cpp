@@ -341,8 +341,8 @@ public:
                 difference[j] = m_simplified[j] - delta[j];
             const double denominator = RootMeanSquare(difference) * size;
             if (denominator > 0)
-                lambda = std::fmin(1.0, RootMeanSquare(m_lastDelta) * RootMeanSquare(m_simplified) / denominator *
-                                            m_lambda);
+                lambda =
+                    std::fmin(1.0, RootMeanSquare(m_lastDelta) * RootMeanSquare(m_simplified) / denominator * m_lambda);
         } else {
             lambda = kFirst;
         }
@@ -398,7 +398,7 @@ public:
     }
 
 private:
-    static constexpr double kFirst = 1;           // the first pass's trial length
+    static constexpr double kFirst = 1;             // the first pass's trial length
     static constexpr double kShortest = 1.0 / 1024; // as the residual-led halvings' shortest
     double m_lambda = 1;
     std::vector<double> m_lastDelta, m_simplified;
@@ -586,9 +586,9 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
     return result;
 }
 
-NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape,
-                                                const std::vector<std::string>& expr, std::vector<double>& coef,
-                                                script::ScriptHost& host, const Progress& progress)
+NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                                                std::vector<double>& coef, script::ScriptHost& host,
+                                                const Progress& progress)
 {
     const std::vector<double> start = coef;
     NewtonRunReport plain = RunChebyshevNewton(shape, expr, coef, host, progress);

@@ -115,9 +115,9 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
 // are those of the first that converged, with `errorOriented`, `startMeetsConditions` or
 // `homotopySteps` saying which it was; where none did, the plain
 // iteration's (a stop on the way gives the stopped attempt's report and coefficients).
-NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape,
-                                                const std::vector<std::string>& expr, std::vector<double>& coef,
-                                                script::ScriptHost& host, const Progress& progress = {});
+NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
+                                                std::vector<double>& coef, script::ScriptHost& host,
+                                                const Progress& progress = {});
 
 // The residual of row r at `coef`, as the iteration computes it. False on an engine error.
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,

@@ -189,8 +189,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 // A coarser degree's solution that missed a layer can lead Newton astray where the
                 // problem's own start does not (a corner layer of width 1E-2 at degree 576 from
                 // degree 288's solution, against 29 passes from zero).
-                if (previous && findWay && tried.back().termination == Termination::NoConvergence &&
-                    !at.cancelled()) {
+                if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
                     ChebyshevNewtonResult again = solve(m_inputs, m_residualExpr, fresh, m_host, at);
                     if (again.solved() || again.termination == Termination::Cancelled)
                         tried.back() = std::move(again);
