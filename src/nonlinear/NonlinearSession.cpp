@@ -185,10 +185,13 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                     start = *previous;
                     start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
                 }
-                tried.push_back(solve(m_inputs, m_residualExpr, start, m_host, at));
-                // A coarser degree's solution that missed a layer can lead Newton astray where the
-                // problem's own start does not (a corner layer of width 1E-2 at degree 576 from
-                // degree 288's solution, against 29 passes from zero).
+                // From the last degree's solution, plain Newton: a start that close either converges
+                // or is not to be trusted. A coarser degree's solution that missed a layer can lead
+                // Newton astray where the problem's own start does not (a corner layer of width 1E-2
+                // at degree 576 from degree 288's solution, against 29 passes from zero), so the
+                // degree is then solved from that start, finding its way.
+                tried.push_back(previous ? SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host, at)
+                                         : solve(m_inputs, m_residualExpr, start, m_host, at));
                 if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
                     ChebyshevNewtonResult again = solve(m_inputs, m_residualExpr, fresh, m_host, at);
                     if (again.solved() || again.termination == Termination::Cancelled)
