@@ -314,7 +314,8 @@ TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutions
 // error-oriented steps from zero do. At lam = 10 with bounds of 1E-12, below the rounding of its
 // terms, no way converges: NOT CONVERGED without a message, within seconds. References: the
 // first integral y'^2 = s^2 + 4 sinh^2(lam y / 2), x(y) by quadrature and y'(0) = s from
-// x(1) = 1 (mpmath, 40 digits), checked against shooting at 50 digits.
+// x(1) = 1 (mpmath, 40 digits; at lam = 10 50 and 70 digits), and at lam = 10 shooting with
+// mpmath's Taylor integrator at 50 digits, agreeing to 40 digits (references/).
 TEST(AccurateNonlinearSession, AStartFarFromTheSolutionFindsItsWay)
 {
     if (test::Sanitized()) // seconds there, for the CI's budget; the ways' code is plain vectors
@@ -342,8 +343,10 @@ TEST(AccurateNonlinearSession, AStartFarFromTheSolutionFindsItsWay)
         {"10",
          "1E-9",
          errorOriented,
-         {{0.5, 0.00265902049035108}, {0.9, 0.152114076404713}, {0.99, 0.57407649980148}},
-         0.000358337784635232,
+         {{0.5, 0.0026590204903510777813100037260441555},
+          {0.9, 0.15211407640471317805417429494113446},
+          {0.99, 0.57407649980148049122978314119901097}},
+         0.00035833778463081369041250051823691905,
          1e-13},
         {"10", "1E-12", "", {}, 0, 0},
     };
@@ -374,6 +377,78 @@ TEST(AccurateNonlinearSession, AStartFarFromTheSolutionFindsItsWay)
         for (const auto& [x, y] : c.y)
             EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 0, x), y, c.within) << x;
         EXPECT_NEAR(ChebyshevDerivative(*n.s.chebyshev(), 1, 0), c.slope, 10 * c.within);
+    }
+}
+
+// Public nonlinear problems with layers, from the zero start with the automatic degree:
+// Carrier's eps y'' + 2(1 - x^2) y + y^2 = 1, y(-1) = y(1) = 0 (the symmetric solution Newton
+// reaches from zero; at eps = 5E-3 degree 32 is solved again from zero, the last degree's
+// solution leading astray) and the corner layers eps y'' - y y' - y = 0, y(0) = 1/3,
+// y(1) = -1/3 (y near 1/3 - x, then 0, then 2/3 - x). Each converges, within 1E-12 of the
+// solution's scale of the references, its readout within 100 times the real error. References:
+// shooting with mpmath's Taylor integrator at 50 digits and with a fixed-step Taylor method of
+// order 40-50 at 50-80 digits (the corner layers also by a quadrature of the first integral), all
+// agreeing to 40 digits (the scripts and their outputs: references/).
+TEST(KnownNonlinearSolutions, PublicProblemsWithLayersFromTheZeroStart)
+{
+    if (test::Sanitized()) // a second there, for the CI's budget; the same code as the other tests'
+        GTEST_SKIP();
+    auto problem = [](const char* equation, const char* a, const char* b, std::vector<std::string> bc,
+                      const char* constant, const char* bound) {
+        NonlinearTexts t = Reciprocal(bound, bound);
+        t.equation = equation;
+        t.bcText = std::move(bc);
+        t.bcPoint = {a, b};
+        t.xlower = a;
+        t.xupper = b;
+        t.constants = {constant};
+        t.approximation = kApproximationItems[0];
+        return t;
+    };
+    const char* carrier = "eps*y''+2*(1-x^2)*y+y^2-1=0";
+    const char* corner = "eps*y''-y*y'-y=0";
+    const struct {
+        NonlinearTexts texts;
+        std::vector<std::pair<double, double>> y;
+        double x1, slope; // y'(x1)
+    } cases[] = {
+        {problem(carrier, "-1", "1", {"y=0", "y=0"}, "eps=1E-2", "1E-11"),
+         {{0, -0.74531112876578018778282625938359},
+          {0.5, -0.032802112476772652243362959692572583},
+          {0.9, -0.64794013898381336972651210264914}},
+         -1,
+         -11.169059987572121242311493271717782},
+        {problem(carrier, "-1", "1", {"y=0", "y=0"}, "eps=5E-3", "1E-10"),
+         {{0, 1.4506004270655337864308064327552123},
+          {0.5, -0.62543388604591640996063023812584175},
+          {0.9, -1.0110556211153081422434825726407851}},
+         -1,
+         -18.154673032956205271379334525914786},
+        {problem(corner, "0", "1", {"y=1/3", "y=-1/3"}, "eps=1E-3", "1E-10"),
+         {{0.25, 0.083455992258050689821899392075001239},
+          {1.0 / 3, 0.017236506965018535853851083624768205},
+          {0.4, 0.0024733109127110548394735470986049233}},
+         0,
+         -0.99999999999999999999999972570099766},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.texts.equation + ", " + c.texts.constants[0]);
+        test::Nonlinear n;
+        static_cast<NonlinearTexts&>(n.s.boxes) = c.texts;
+        n.s.method = ProblemSession::Method::Chebyshev;
+        n.s.autoDegree = true;
+        ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
+        EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
+        double real = std::fabs(ChebyshevDerivative(*n.s.chebyshev(), 1, c.x1) - c.slope) / std::fabs(c.slope);
+        double scale = 0;
+        for (const auto& [x, y] : c.y)
+            scale = std::fmax(scale, std::fabs(y));
+        for (const auto& [x, y] : c.y)
+            real = std::fmax(real, std::fabs(ChebyshevDerivative(*n.s.chebyshev(), 0, x) - y) / scale);
+        EXPECT_LT(real, 1e-12);
+        const double estimate = n.s.lastReport().readout->estimatedError;
+        EXPECT_LE(real, 100 * estimate) << n.s.accuracy();
+        EXPECT_LE(estimate, 100 * std::fmax(real, 2.2e-16)) << n.s.accuracy();
     }
 }
 
