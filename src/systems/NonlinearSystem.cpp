@@ -319,7 +319,7 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
                                                     const std::vector<std::string>& equationExpr,
                                                     const std::vector<std::string>& conditionExpr,
                                                     std::vector<ChebyshevSeries> start, script::ScriptHost& host,
-                                                    const Progress& progress)
+                                                    const Progress& progress, bool findWay)
 {
     SystemChebyshevResult result;
     const int vars = in.lastVar + 1, m = od.degree;
@@ -355,7 +355,8 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
     SetShapeProblem(shape, in);
     std::vector<std::string> expr = equationExpr;
     expr.insert(expr.end(), conditionExpr.begin(), conditionExpr.end());
-    static_cast<NewtonRunReport&>(result) = RunChebyshevNewtonFindingItsWay(shape, expr, coef, host, progress);
+    static_cast<NewtonRunReport&>(result) = findWay ? RunChebyshevNewtonFindingItsWay(shape, expr, coef, host, progress)
+                                                    : RunChebyshevNewton(shape, expr, coef, host, progress);
     for (int j = 0; j < vars; ++j) {
         const int off = od.offset(j);
         result.series.push_back(ChebyshevSeries{

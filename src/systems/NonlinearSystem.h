@@ -44,9 +44,10 @@ SystemNewtonResult SolveNonlinearSystem(const NonlinearSystemInputs& in, const O
 
 // The accurate method for a nonlinear system: each variable's Chebyshev series on the
 // interval, the equations at the m+1 zeros of T(m+1) and the conditions at their points, by
-// the accurate Newton iteration (exact partials, damped steps). `start` holds one series per
-// variable with the degrees of `od`. The listing is the power series about the centre in the
-// equally spaced method's form.
+// the accurate Newton iteration (exact partials, damped steps), finding its way from a start
+// far from the solution (RunChebyshevNewtonFindingItsWay) unless `findWay` is false. `start`
+// holds one series per variable with the degrees of `od`. The listing is the power series about
+// the centre in the equally spaced method's form.
 struct SystemChebyshevResult : NewtonRunReport {
     std::vector<ChebyshevSeries> series;
     SystemNewtonResult listed; // coefficients, corrections and residuals as the listing shows them
@@ -55,7 +56,7 @@ SystemChebyshevResult SolveNonlinearSystemChebyshev(const NonlinearSystemInputs&
                                                     const std::vector<std::string>& equationExpr,
                                                     const std::vector<std::string>& conditionExpr,
                                                     std::vector<ChebyshevSeries> start, script::ScriptHost& host,
-                                                    const Progress& progress = {});
+                                                    const Progress& progress = {}, bool findWay = true);
 
 // Sets the point x: the independent variable and every variable's value and derivatives.
 bool SetSystemPoint(const SystemInputs& in, const OrdersAndDegrees& od, const std::vector<double>& coef, double x,

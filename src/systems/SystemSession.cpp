@@ -317,10 +317,13 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
                                                      static_cast<int>(row.size()) - 1));
                 return start;
             };
-            solved = solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress);
-            // A coarser degree's solution that missed a layer can lead Newton astray where the
-            // problem's own start does not (a continuation's steps keep to their branch).
-            if (!solved && !previous.empty() && first == 0 && m_end.termination == Termination::NoConvergence &&
+            // From the last degree's solution plain Newton (a start that close either converges
+            // or is not to be trusted); a coarser degree's solution that missed a layer can lead
+            // Newton astray where the problem's own start does not, so the degree is then solved
+            // from that start, finding its way (a continuation's steps keep to their branch).
+            const bool fromLast = !previous.empty() && first == 0;
+            solved = solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress, !fromLast);
+            if (!solved && fromLast && m_end.termination == Termination::NoConvergence &&
                 !progress.cancelled())
                 solved = solveNonlinearChebyshev(fresh(), progress);
             std::vector<std::string> log = passes;
@@ -416,9 +419,11 @@ bool SystemSession::solveNonlinearAccurate(int choice, const Progress& progress)
 }
 
 // The accurate Newton iteration for a nonlinear system, from `start` (one series a variable).
-bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress)
+bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress,
+                                            bool findWay)
 {
-    m_accurate = SolveNonlinearSystemChebyshev(m_inputs, m_od, m_eqExpr, m_bcExpr, start, m_host, progress);
+    m_accurate =
+        SolveNonlinearSystemChebyshev(m_inputs, m_od, m_eqExpr, m_bcExpr, start, m_host, progress, findWay);
     return showNonlinearChebyshev(m_accurate);
 }
 
