@@ -9,6 +9,7 @@
 // BM_BandedSolve/N is SolveLinearChebyshev at degree N (the coefficients sampled, the operator
 // built, the QR solve and two refinements), eps = 1E-4; BM_BandedSession/N a whole Solve of
 // the session at degree N, the lists, the power form and the residual checks included.
+#include "CornerLayer.h"
 #include "collocation/Elimination.h"
 #include "linear/LinearChebyshev.h"
 #include "linear/LinearSession.h"
@@ -30,17 +31,9 @@ struct Problem {
     Problem(const std::string& eps, int degree)
     {
         host.prepare();
-        ode::SingleTexts t = ode::DefaultSingleTexts(ode::SeriesKind::Power);
-        t.order = "2";
-        t.equation = "(eps+x^2)*y''+4*x*y'+2*y=0";
-        t.bcText = {"y=1/(1+eps)", "y=1/(1+eps)"};
-        t.bcPoint = {"-1", "1"};
-        t.xlower = "-1";
-        t.xupper = "1";
-        t.expansion = "0";
-        t.terms = std::to_string(degree);
+        const ode::SingleTexts t = CornerLayerTexts(eps, degree);
         in = ode::ReadSingleInputs(t, ode::SeriesKind::Power, host.Pi);
-        host.executeConstants({"eps=" + eps});
+        host.executeConstants(t.constants);
         ode::ExtractLinearCoefficients(in, texts);
     }
 };
@@ -79,15 +72,7 @@ void BM_BandedSession(benchmark::State& state)
 {
     std::shared_ptr<ode::script::Class1> shared;
     ode::LinearSession s(ode::SeriesKind::Power, shared, {});
-    s.boxes.order = "2";
-    s.boxes.equation = "(eps+x^2)*y''+4*x*y'+2*y=0";
-    s.boxes.bcText = {"y=1/(1+eps)", "y=1/(1+eps)"};
-    s.boxes.bcPoint = {"-1", "1"};
-    s.boxes.constants = {"eps=1E-4"};
-    s.boxes.xlower = "-1";
-    s.boxes.xupper = "1";
-    s.boxes.expansion = "0";
-    s.boxes.terms = std::to_string(state.range(0));
+    s.boxes = CornerLayerTexts("1E-4", static_cast<int>(state.range(0)));
     s.method = ode::LinearSession::Method::Chebyshev;
     for (auto _ : state)
         if (!s.solve())

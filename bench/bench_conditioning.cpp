@@ -12,6 +12,7 @@
 // The last column is what a whole Solve of the same problem gives (LinearSession). Then the
 // timings of both eliminations are registered: BM_Raw/EPS/N and BM_Scaled/EPS/N.
 // CONDITIONING_HIGH=1 adds the degrees 4000 (about ten seconds a solve).
+#include "CornerLayer.h"
 #include "collocation/Chebyshev.h"
 #include "collocation/Elimination.h"
 #include "linear/LinearSession.h"
@@ -83,15 +84,7 @@ double SessionError(const std::string& eps, int N)
 {
     std::shared_ptr<ode::script::Class1> shared;
     ode::LinearSession s(ode::SeriesKind::Power, shared, {});
-    s.boxes.order = "2";
-    s.boxes.equation = "(eps+x^2)*y''+4*x*y'+2*y=0";
-    s.boxes.bcText = {"y=1/(1+eps)", "y=1/(1+eps)"};
-    s.boxes.bcPoint = {"-1", "1"};
-    s.boxes.constants = {"eps=" + eps};
-    s.boxes.xlower = "-1";
-    s.boxes.xupper = "1";
-    s.boxes.expansion = "0";
-    s.boxes.terms = std::to_string(N);
+    s.boxes = CornerLayerTexts(eps, N);
     s.method = ode::LinearSession::Method::Chebyshev;
     if (!s.solve() || s.lastReport().chebyshev.empty())
         return NAN;
