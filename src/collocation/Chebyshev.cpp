@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <functional>
+#include <new>
 
 namespace ode {
 

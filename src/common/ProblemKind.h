@@ -44,7 +44,6 @@ constexpr bool TakesContinuation(ProblemKind k, bool accurate)
     return accurate && IsNonlinear(k) && IsPowerSeries(k);
 }
 
-// The first item of the kind's problem file: "Pldif", "Tldif", "Pndif", "Tndif", "Sldif", "Sndif".
 // The automatic degree's limit where nothing says otherwise: a linear equation's power series
 // grows in the banded form, every other kind by the dense collocation.
 constexpr int DefaultAutoDegreeLimit(ProblemKind k)
@@ -52,6 +51,7 @@ constexpr int DefaultAutoDegreeLimit(ProblemKind k)
     return k == ProblemKind::LinearPower ? kDefaultBandedAutoDegreeLimit : kDefaultAutoDegreeLimit;
 }
 
+// The first item of the kind's problem file: "Pldif", "Tldif", "Pndif", "Tndif", "Sldif", "Sndif".
 const char* MagicWord(ProblemKind kind);
 // The kind a magic word opens; none for any other text.
 std::optional<ProblemKind> KindOfMagicWord(std::string_view word);

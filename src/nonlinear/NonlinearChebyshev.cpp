@@ -60,14 +60,6 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
     return result;
 }
 
-ChebyshevNewtonResult SolveNonlinearChebyshevFindingItsWay(const NonlinearInputs& in,
-                                                          const std::vector<std::string>& residualExpr,
-                                                          const ChebyshevSeries& start, script::ScriptHost& host,
-                                                          const Progress& progress)
-{
-    return SolveNonlinearChebyshev(in, residualExpr, start, host, progress, true);
-}
-
 NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewtonResult& result,
                                  std::vector<double>& powerCoef)
 {

@@ -26,14 +26,6 @@ ChebyshevNewtonResult SolveNonlinearChebyshev(const NonlinearInputs& in, const s
                                               const ChebyshevSeries& start, script::ScriptHost& host,
                                               const Progress& progress = {}, bool findWay = false);
 
-// SolveNonlinearChebyshev finding its way: the error-oriented iteration, then the homotopy,
-// where Newton's iteration from the start does not converge (the zero start of a problem whose
-// solution is not near 0).
-ChebyshevNewtonResult SolveNonlinearChebyshevFindingItsWay(const NonlinearInputs& in,
-                                                          const std::vector<std::string>& residualExpr,
-                                                          const ChebyshevSeries& start, script::ScriptHost& host,
-                                                          const Progress& progress = {});
-
 // The result in the equally spaced method's listing (power coefficients about the centre with
 // their last corrections, the residuals at the points), for the coefficient list.
 NewtonResult AsPowerNewtonResult(const NonlinearInputs& in, const ChebyshevNewtonResult& result,

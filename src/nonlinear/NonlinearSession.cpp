@@ -1,15 +1,14 @@
 #include "nonlinear/NonlinearSession.h"
 
 #include "collocation/Elimination.h"
-
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
 #include "session/Listing.h"
 #include "single/SingleReport.h"
 
 #include <algorithm>
-#include <new>
 #include <chrono>
+#include <new>
 
 namespace ode {
 
@@ -167,11 +166,10 @@ bool NonlinearSession::solveChebyshev()
 
 bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay)
 {
-    const auto solve = findWay ? SolveNonlinearChebyshevFindingItsWay
-                               : +[](const NonlinearInputs& in, const std::vector<std::string>& expr,
-                                    const ChebyshevSeries& start, script::ScriptHost& host, const Progress& at) {
-                                     return SolveNonlinearChebyshev(in, expr, start, host, at);
-                                 };
+    // Newton's iteration from `start`, finding its way where `way` says so.
+    auto solve = [&](const ChebyshevSeries& start, const Progress& at, bool way) {
+        return SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host, at, way);
+    };
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
     bool stopped = false;
     if (autoDegree) {
@@ -190,10 +188,9 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 // Newton astray where the problem's own start does not (a corner layer of width 1E-2
                 // at degree 576 from degree 288's solution, against 29 passes from zero), so the
                 // degree is then solved from that start, finding its way.
-                tried.push_back(previous ? SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host, at)
-                                         : solve(m_inputs, m_residualExpr, start, m_host, at));
+                tried.push_back(solve(start, at, findWay && !previous));
                 if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
-                    ChebyshevNewtonResult again = solve(m_inputs, m_residualExpr, fresh, m_host, at);
+                    ChebyshevNewtonResult again = solve(fresh, at, true);
                     if (again.solved() || again.termination == Termination::Cancelled)
                         tried.back() = std::move(again);
                 }
@@ -216,7 +213,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
             boxes.terms = std::to_string(found.degree);
         }
     } else {
-        m_accurate = solve(m_inputs, m_residualExpr, chebyshevStart(choice, m_inputs.seriesDegree), m_host, progress);
+        m_accurate = solve(chebyshevStart(choice, m_inputs.seriesDegree), progress, findWay);
         if (m_accurate.solved())
             m_readout = FixedDegreeReadout({m_accurate.series}, tolerance, RemainingCorrection(m_accurate));
     }

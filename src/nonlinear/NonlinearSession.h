@@ -55,8 +55,8 @@ private:
     bool termsAt(double x, double& residual, double& terms) override;
     bool solveProblem() override;
     bool solveChebyshev();
-    // `findWay`: where Newton's iteration does not converge from the start, the homotopy from it
-    // (a continuation's later steps halve their step instead).
+    // `findWay`: where Newton's iteration does not converge from the start, it finds its way
+    // (RunChebyshevNewtonFindingItsWay; a continuation's later steps halve their step instead).
     bool solveChebyshevFrom(int choice, const Progress& progress, bool findWay = true);
     // The lists, the solution and the current approximation from m_accurate, the accurate
     // iteration's result; true when a solution stands.
