@@ -24,18 +24,27 @@ inline NonlinearTexts Reciprocal(const char* errorD = "1E-9", const char* errorC
     return t;
 }
 
+// A second-order problem on [a, b] with condition bc[0] at a and bc[1] at b, from zero
+// coefficients, with the bounds and passes given.
+inline NonlinearTexts TwoPoint(std::string equation, const char* a, const char* b, std::vector<std::string> bc,
+                               const char* bound, const char* passes = "40")
+{
+    NonlinearTexts t = Reciprocal(bound, bound, passes);
+    t.equation = std::move(equation);
+    t.bcText = std::move(bc);
+    t.bcPoint = {a, b};
+    t.xlower = a;
+    t.xupper = b;
+    t.approximation = "0 - Zero coefficients";
+    return t;
+}
+
 // Bratu's problem y'' + lambda e^y = 0, y(0) = y(1) = 0, lambda a constant, from zero
 // coefficients to 1E-11, at degree 40.
 inline NonlinearTexts Bratu(std::vector<std::string> constants = {"lambda=1"})
 {
-    NonlinearTexts t = Reciprocal("1E-11", "1E-11");
-    t.equation = "y''+lambda*exp(y)=0";
-    t.bcText = {"y=0", "y=0"};
-    t.bcPoint = {"0", "1"};
-    t.xlower = "0";
-    t.xupper = "1";
+    NonlinearTexts t = TwoPoint("y''+lambda*exp(y)=0", "0", "1", {"y=0", "y=0"}, "1E-11");
     t.terms = "40";
-    t.approximation = "0 - Zero coefficients";
     t.constants = std::move(constants);
     return t;
 }
@@ -45,13 +54,8 @@ inline NonlinearTexts Bratu(std::vector<std::string> constants = {"lambda=1"})
 // equation written otherwise).
 inline NonlinearTexts Troesch(const char* lam, const char* bound, std::string equation = {})
 {
-    NonlinearTexts t = Reciprocal(bound, bound, "60");
-    t.equation = equation.empty() ? std::string("y''-") + lam + "*sinh(" + lam + "*y)=0" : std::move(equation);
-    t.bcText = {"y=0", "y=1"};
-    t.bcPoint = {"0", "1"};
-    t.xlower = "0";
-    t.xupper = "1";
-    return t;
+    return TwoPoint(equation.empty() ? std::string("y''-") + lam + "*sinh(" + lam + "*y)=0" : std::move(equation), "0",
+                    "1", {"y=0", "y=1"}, bound, "60");
 }
 
 struct Nonlinear {

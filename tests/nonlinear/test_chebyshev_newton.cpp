@@ -103,12 +103,8 @@ TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
 {
     // y'' + 3.5 exp(y) = 0, y(0) = y(1) = 0: two solutions close together (the turning point
     // is at 3.51); from zero the iteration must find the lower one.
-    NonlinearTexts t = Reciprocal("1E-12", "1E-12");
-    t.equation = "y''+3.5*exp(y)=0";
-    t.bcText = {"y=0", "y=0"};
-    t.bcPoint = {"0", "1"};
-    t.xlower = "0";
-    t.xupper = "1";
+    NonlinearTexts t = test::Bratu({"lambda=3.5"});
+    t.errorD = t.errorC = "1E-12";
     Problem p(t);
     const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.0}, 40), p.host);
     ASSERT_TRUE(r.solved()) << NewtonPassLines(r).back();
@@ -355,7 +351,6 @@ TEST(AccurateNonlinearSession, AStartFarFromTheSolutionFindsItsWay)
         test::Nonlinear n;
         static_cast<NonlinearTexts&>(n.s.boxes) = test::Troesch("lam", c.bound);
         n.s.boxes.constants = {std::string("lam=") + c.lam};
-        n.s.boxes.approximation = kApproximationItems[0];
         n.s.method = ProblemSession::Method::Chebyshev;
         n.s.autoDegree = true;
         const auto began = std::chrono::steady_clock::now();
@@ -395,14 +390,8 @@ TEST(KnownNonlinearSolutions, PublicProblemsWithLayersFromTheZeroStart)
         GTEST_SKIP();
     auto problem = [](const char* equation, const char* a, const char* b, std::vector<std::string> bc,
                       const char* constant, const char* bound) {
-        NonlinearTexts t = Reciprocal(bound, bound);
-        t.equation = equation;
-        t.bcText = std::move(bc);
-        t.bcPoint = {a, b};
-        t.xlower = a;
-        t.xupper = b;
+        NonlinearTexts t = test::TwoPoint(equation, a, b, std::move(bc), bound);
         t.constants = {constant};
-        t.approximation = kApproximationItems[0];
         return t;
     };
     const char* carrier = "eps*y''+2*(1-x^2)*y+y^2-1=0";
