@@ -84,15 +84,15 @@ std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, co
         return std::nullopt;
     // Sizes the band's products would take into the subnormal numbers or towards overflow (the
     // collocation's rows are equilibrated one at a time and stand them).
-    pieces.coefficients.push_back(pieces.rhs);
-    for (const std::vector<double>& c : pieces.coefficients) {
+    auto representable = [](const std::vector<double>& c) {
         double largest = 0;
         for (double v : c)
             largest = std::fmax(largest, std::fabs(v));
-        if (largest != 0 && !(largest >= 1e-200 && largest <= 1e200))
-            return std::nullopt;
-    }
-    pieces.coefficients.pop_back();
+        return largest == 0 || (largest >= 1e-200 && largest <= 1e200);
+    };
+    if (!representable(pieces.rhs) ||
+        !std::all_of(pieces.coefficients.begin(), pieces.coefficients.end(), representable))
+        return std::nullopt;
     return pieces;
 }
 
