@@ -399,7 +399,7 @@ public:
 
 private:
     static constexpr double kFirst = 1;             // the first pass's trial length
-    static constexpr double kShortest = 1.0 / 1024; // as the residual-led halvings' shortest
+    static constexpr double kShortest = 1.0 / (1 << kHalvings); // as the residual-led halvings' shortest
     double m_lambda = 1;
     std::vector<double> m_lastDelta, m_simplified;
 };
