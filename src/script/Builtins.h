@@ -18,7 +18,7 @@ struct BuiltinContext {
 using BuiltinFn = Value (*)(BuiltinContext&, const Value* args, int count);
 
 struct Builtin {
-    const char* name; // lower case
+    std::string_view name; // lower case
     int minArgs;
     int maxArgs;
     BuiltinFn fn;

@@ -55,11 +55,11 @@ void Scale(Dual& r, double f, const Dual& a, int count)
 
 // The derivative of a built-in of one number at x; false for the ones that are not smooth
 // functions of a number (texts) and true with 0 for the flat ones (rounding, sign, random).
-bool BuiltinSlope(const std::string& name, double x, double& slope)
+bool BuiltinSlope(std::string_view name, double x, double& slope)
 {
-    static const char* const flat[] = {"cbool", "cint", "clng",      "fix",     "int",       "round",
+    static constexpr std::string_view flat[] = {"cbool", "cint", "clng",      "fix",     "int",       "round",
                                        "sgn",   "rnd",  "randomize", "isempty", "isnumeric", "len"};
-    for (const char* f : flat)
+    for (std::string_view f : flat)
         if (name == f) {
             slope = 0;
             return true;
@@ -227,7 +227,7 @@ DualValue Engine::callDual(const Compiled& c, const Node& n, PartialSeeds& seeds
         return r;
     if (b.kind == Binding::Kind::Builtin) {
         double slope = 0;
-        const std::string& name = b.builtin->name;
+        const std::string_view name = b.builtin->name;
         const bool oneNumber = n.argCount == 1 && IsNumber(values[0]) && IsNumber(r.v);
         if (oneNumber && BuiltinSlope(name, AsDouble(values[0]), slope))
             Scale(r, slope, args[0], count);
