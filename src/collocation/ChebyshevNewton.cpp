@@ -396,6 +396,8 @@ public:
         m_simplified = simplified;
         return true;
     }
+    // The last step's simplified correction, J(c)^-1 F(c + lambda delta) (empty before a step).
+    const std::vector<double>& lastSimplified() const { return m_simplified; }
 
 private:
     static constexpr double kFirst = 1;             // the first pass's trial length
@@ -452,10 +454,12 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 return fault(Termination::ArithmeticFault);
             }
             std::vector<double> delta;
+            // The factors are kept for the simplified corrections: the error-oriented steps'
+            // and a loose run's stop (below).
+            const bool keepFactors = shape.errorOriented || !shape.polish;
             // The collocation rows grow like N^(2n), the conditions' do not.
-            EquilibrateRows(a, shape.errorOriented ? &shifts : nullptr);
-            const EliminationOutcome outcome =
-                Eliminate(a, delta, newton.progress, shape.errorOriented ? &factors : nullptr);
+            EquilibrateRows(a, keepFactors ? &shifts : nullptr);
+            const EliminationOutcome outcome = Eliminate(a, delta, newton.progress, keepFactors ? &factors : nullptr);
             if (outcome == EliminationOutcome::Cancelled)
                 throw Stopped{};
             if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
@@ -474,6 +478,26 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 norms = DampedStep(newton, c, delta, before, next, nextNorms, ready);
             } else if (!errorOriented.step(newton, c, delta, a, factors, shifts, norms)) {
                 break; // no step contracts: Newton's linear model is not to be trusted here
+            }
+            // A loose run (a step on a continuation's or a homotopy's way, whose bounds only
+            // have to bring the next step well inside Newton's reach) is met once the full step
+            // it took leaves a simplified correction, J(c_old)^-1 F(c_new) from this pass's
+            // factors, within the coefficients' bound: that is how far c_new is from the
+            // solution, to first order, where the pass's own correction says how far c_old was,
+            // so the pass that would only confirm it is saved. The test does not depend on how
+            // the rows are scaled, as the residuals' bound does.
+            bool closeEnough = false;
+            if (!shape.polish && norms.step == 1) {
+                std::vector<double> simplified;
+                if (shape.errorOriented) {
+                    simplified = errorOriented.lastSimplified();
+                } else if (ready) {
+                    simplified.resize(static_cast<size_t>(N));
+                    for (int r = 0; r < N; ++r)
+                        simplified[static_cast<size_t>(r)] = std::ldexp(next.at(r, N), shifts[static_cast<size_t>(r)]);
+                    SolveFactored(a, factors, simplified);
+                }
+                closeEnough = !simplified.empty() && LargestMagnitude(simplified) <= shape.errorBoundCoef;
             }
             if (ready) {
                 std::swap(a, next);
@@ -499,7 +523,8 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 break;
             }
             if (!met) {
-                met = norms.correction <= shape.errorBoundCoef && norms.residual <= shape.errorBoundDE;
+                met = closeEnough ||
+                      (norms.correction <= shape.errorBoundCoef && norms.residual <= shape.errorBoundDE);
                 if (met)
                     result.termination = Termination::Solved;
                 if (met && !shape.polish)
