@@ -523,8 +523,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 break;
             }
             if (!met) {
-                met = closeEnough ||
-                      (norms.correction <= shape.errorBoundCoef && norms.residual <= shape.errorBoundDE);
+                met = closeEnough || (norms.correction <= shape.errorBoundCoef && norms.residual <= shape.errorBoundDE);
                 if (met)
                     result.termination = Termination::Solved;
                 if (met && !shape.polish)

@@ -58,7 +58,7 @@ void Scale(Dual& r, double f, const Dual& a, int count)
 bool BuiltinSlope(std::string_view name, double x, double& slope)
 {
     static constexpr std::string_view flat[] = {"cbool", "cint", "clng",      "fix",     "int",       "round",
-                                       "sgn",   "rnd",  "randomize", "isempty", "isnumeric", "len"};
+                                                "sgn",   "rnd",  "randomize", "isempty", "isnumeric", "len"};
     for (std::string_view f : flat)
         if (name == f) {
             slope = 0;
