@@ -150,7 +150,7 @@ void BM_BratuContinuation(benchmark::State& state)
     }
     state.counters["passes"] = passes;
 }
-BENCHMARK(BM_BratuContinuation)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BratuContinuation)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(5)->Arg(10)->Unit(benchmark::kMillisecond);
 
 // Problems whose solution is far from the zero start, with the automatic degree: Troesch's
 // y'' = 10 sinh(10 y), y(0) = 0, y(1) = 1 (bounds 1E-9; the error-oriented steps at degree 16),

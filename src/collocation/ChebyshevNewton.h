@@ -37,7 +37,9 @@ struct ChebyshevNewtonShape {
     double errorBoundDE = 0, errorBoundCoef = 0;
     int maxIterations = 0;
     // After the bounds are met the passes go on while the corrections halve, to the digits the
-    // degree gives (a continuation's steps on the way stop at the bounds).
+    // degree gives. Without (a continuation's or homotopy's step on the way) the run stops at
+    // the bounds, or sooner: once a full step leaves a simplified correction within the
+    // coefficients' bound.
     bool polish = true;
     // Taken from each row's residual (a homotopy's share of its start's residuals); none when empty.
     std::vector<double> offset;

@@ -142,7 +142,7 @@ bool NonlinearSession::solveChebyshev()
             const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
             // The automatic degree goes on from the degree the last step found.
             m_firstAutoDegree = !first && m_lastChebyshev ? static_cast<int>(m_lastChebyshev->coef.size()) - 1 : 0;
-            return solveChebyshevFrom(first ? choice : 4, at, first);
+            return solveChebyshevFrom(first ? choice : 4, at, first, full);
         },
         [&] {
             return Kept{m_accurate, m_readout, boxes.terms, m_inputs.seriesDegree};
@@ -164,7 +164,7 @@ bool NonlinearSession::solveChebyshev()
     return finishSweep(end, continuation.name, continuation.to);
 }
 
-bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay)
+bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay, bool show)
 {
     // Newton's iteration from `start`, finding its way where `way` says so.
     auto solve = [&](const ChebyshevSeries& start, const Progress& at, bool way) {
@@ -226,6 +226,11 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
             for (const std::string& line : NewtonPassLines(r))
                 m_lstPasses.push_back(line);
         }
+    }
+    if (!show && !stopped && m_accurate.solved()) {
+        m_end = m_accurate;
+        m_lastChebyshev = m_accurate.series;
+        return m_solved = true;
     }
     const bool shown = showAccurate();
     if (stopped)

@@ -57,7 +57,9 @@ private:
     bool solveChebyshev();
     // `findWay`: where Newton's iteration does not converge from the start, it finds its way
     // (RunChebyshevNewtonFindingItsWay; a continuation's later steps halve their step instead).
-    bool solveChebyshevFrom(int choice, const Progress& progress, bool findWay = true);
+    // Without `show` (a continuation's step on the way) a solution found is kept as the start of
+    // the next step, and nothing is listed; a failure is listed all the same.
+    bool solveChebyshevFrom(int choice, const Progress& progress, bool findWay = true, bool show = true);
     // The lists, the solution and the current approximation from m_accurate, the accurate
     // iteration's result; true when a solution stands.
     bool showAccurate();
