@@ -627,12 +627,10 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
         script::ScriptHost::QuietScope quiet(host); // an engine error there only ends this attempt
         found = RunChebyshevNewton(errorOriented, expr, coef, host, progress);
     }
-    if (found.solved()) {
-        found.errorOriented = true;
+    if (found.solved() || found.termination == Termination::Cancelled) {
+        found.errorOriented = true; // a stop there shows this attempt's passes, named as such
         return found;
     }
-    if (found.termination == Termination::Cancelled)
-        return found;
     // From the start made to meet the conditions, where it did not.
     coef = start;
     bool moved = false;
@@ -646,13 +644,11 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
             script::ScriptHost::QuietScope quiet(host);
             found = RunChebyshevNewton(errorOriented, expr, coef, host, progress);
         }
-        if (found.solved()) {
+        if (found.solved() || found.termination == Termination::Cancelled) {
             found.errorOriented = true;
             found.startMeetsConditions = true;
             return found;
         }
-        if (found.termination == Termination::Cancelled)
-            return found;
         coef = start;
     }
     found = RunChebyshevHomotopy(shape, expr, coef, host, progress);
@@ -696,12 +692,17 @@ std::vector<std::string> NewtonPassLines(const NewtonRunReport& result)
                         "PROBLEM IN " +
                         std::to_string(result.homotopySteps) + (result.homotopySteps == 1 ? " STEP" : " STEPS") +
                         ", THEN:");
+    // A later attempt says which it is; "DID" once it converged (it may have been stopped).
+    const bool did = result.termination == Termination::Solved;
     if (result.startMeetsConditions)
-        lines.push_back("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE; THE START, MOVED IN ITS LOWEST "
-                        "COEFFICIENTS TO MEET THE CONDITIONS, WITH STEPS THAT LOWER ITS CORRECTIONS DID:");
+        lines.push_back(std::string("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE; THE START, MOVED IN ITS "
+                                    "LOWEST COEFFICIENTS TO MEET THE CONDITIONS, WITH STEPS THAT LOWER ITS "
+                                    "CORRECTIONS") +
+                        (did ? " DID:" : ":"));
     else if (result.errorOriented)
-        lines.push_back("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT LOWER THE RESIDUALS; "
-                        "WITH STEPS THAT LOWER ITS CORRECTIONS IT DID:");
+        lines.push_back(std::string("NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT LOWER THE "
+                                    "RESIDUALS; WITH STEPS THAT LOWER ITS CORRECTIONS") +
+                        (did ? " IT DID:" : ":"));
     for (size_t k = 0; k < result.passes.size(); ++k) {
         const NewtonPassNorms& p = result.passes[k];
         lines.push_back("PASS " + std::to_string(k + 1) + ": CORRECTION " + FormatNumber(p.correction) + "  RESIDUAL " +

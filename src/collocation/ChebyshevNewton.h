@@ -116,7 +116,8 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
 // lowest coefficients to meet them; then the homotopy from the start. The report and `coef`
 // are those of the first that converged, with `errorOriented`, `startMeetsConditions` or
 // `homotopySteps` saying which it was; where none did, the plain
-// iteration's (a stop on the way gives the stopped attempt's report and coefficients).
+// iteration's (a stop on the way gives the stopped attempt's report and coefficients, its flags
+// saying which attempt it was).
 NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                                                 std::vector<double>& coef, script::ScriptHost& host,
                                                 const Progress& progress = {});

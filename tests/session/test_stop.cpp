@@ -5,6 +5,7 @@
 // solve that is watched but not stopped gives exactly the results of one that is not watched.
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "nonlinear/NonlinearProblems.h"
 #include "support/SystemProblems.h"
 #include "support/Tolerances.h"
 
@@ -171,6 +172,29 @@ void BratuSweep(Made& m)
     s.continuation = Continuation{"lambda", 0.5, 3.5, kMaxContinuationSteps};
 }
 
+// Troesch's y'' = 10 sinh(10 y), y(0) = 0, y(1) = 1 at degree 16 from zero: Newton's iteration
+// with residual-led steps runs its 60 passes without converging, the error-oriented one from
+// the same start converges in 17. The watch sees the passes start again (the second attempt).
+struct AttemptWatch {
+    int last = 0;
+    bool again = false;
+};
+AttemptWatch& Watch()
+{
+    static AttemptWatch watch;
+    return watch;
+}
+
+void TroeschFromZero(Made& m)
+{
+    auto& s = Open<NonlinearSession>(m, ProblemKind::NonlinearPower);
+    static_cast<NonlinearTexts&>(s.boxes) = test::Troesch("10", "1E-9");
+    s.boxes.terms = "16";
+    s.boxes.approximation = kApproximationItems[0];
+    s.method = CollocationMethod::Chebyshev;
+    Watch() = {};
+}
+
 // y' + y^2 = sqrt|x| + 1, y(-1) = 0: nonlinear, with the slow tail of sqrt|x|.
 void SlowTailNonlinear(Made& m)
 {
@@ -320,6 +344,29 @@ const StopCase kStopCases[] = {
          EXPECT_LT(std::fabs(ParseNumber(s.lstDError()[0].substr(std::string("LHS-RHS=").size()))),
                    kContinuationStepBound)
              << s.lstDError()[0];
+     }},
+    {"ErrorOrientedAttempt", TroeschFromZero,
+     [](const ProgressInfo& p) {
+         AttemptWatch& w = Watch();
+         w.again = w.again || p.pass < w.last;
+         w.last = p.pass;
+         return w.again && p.pass >= 3;
+     },
+     std::chrono::milliseconds(10),
+     [](Made& m, const Shown& shown) {
+         auto& s = static_cast<NonlinearSession&>(*m.session);
+         EXPECT_FALSE(shown.solved);
+         const int pass = s.lastReport().shownPass; // the pass of least residual
+         EXPECT_GE(pass, 1);
+         ASSERT_GE(shown.passes.size(), 3u + 2);
+         // The passes shown are the second attempt's, and say so.
+         EXPECT_EQ(shown.passes.front(), "NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT "
+                                         "LOWER THE RESIDUALS; WITH STEPS THAT LOWER ITS CORRECTIONS:");
+         EXPECT_EQ(shown.passes.back(),
+                   "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");
+         // From the iterate kept, Newton's iteration goes on to the solution.
+         s.boxes.approximation = kApproximationItems[4];
+         EXPECT_TRUE(s.solve());
      }},
     {"NonlinearAutomaticDegree", SlowTailNonlinear, [](const ProgressInfo& p) { return p.degree >= 128; },
      std::chrono::milliseconds(20),
