@@ -263,10 +263,18 @@ static PowerForm MakeStablePowerForm(const ChebyshevSeries& s, double centre)
         largest = std::fmax(largest, std::fabs(ys[i]));
     }
     auto relative = [largest](double worst) { return largest > 0 ? worst / largest : worst; };
+    // Past the last coefficient with a digit the sums do not change (the form's high
+    // coefficients of a series it cannot represent are all 0): neither loop goes there.
+    auto used = [](const std::vector<double>& coef) {
+        size_t n = coef.size();
+        while (n > 1 && coef[n - 1] == 0)
+            --n;
+        return n;
+    };
     auto accuracyOf = [&](const std::vector<double>& coef) {
         SeriesView view;
         view.coef = coef.data();
-        view.degree = static_cast<int>(coef.size()) - 1;
+        view.degree = static_cast<int>(used(coef)) - 1;
         view.center = centre;
         double worst = 0;
         for (int i = 0; i < kPoints; ++i) {
@@ -280,7 +288,7 @@ static PowerForm MakeStablePowerForm(const ChebyshevSeries& s, double centre)
     std::vector<double> sum(kPoints, 0.0), power(kPoints, 1.0);
     double best = kInf;
     size_t bestCut = size - 1;
-    for (size_t k = 0; k < size; ++k) {
+    for (size_t k = 0, end = used(f.coef); k < end; ++k) {
         double worst = 0;
         for (int i = 0; i < kPoints; ++i) {
             if (f.coef[k] != 0)
