@@ -8,11 +8,13 @@
 // divided by N: a condition number that grows like N keeps that column flat. Then the timings:
 // BM_BandedSolve/N is SolveLinearChebyshev at degree N (the coefficients sampled, the operator
 // built, the QR solve and two refinements), eps = 1E-4; BM_BandedSession/N a whole Solve of
-// the session at degree N, the lists, the power form and the residual checks included.
+// the session at degree N, the lists, the power form and the residual checks included;
+// BM_BandedSystemSession/N the same for the equation written as a first-order system.
 #include "CornerLayer.h"
 #include "collocation/Elimination.h"
 #include "linear/LinearChebyshev.h"
 #include "linear/LinearSession.h"
+#include "systems/SystemSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -79,6 +81,31 @@ void BM_BandedSession(benchmark::State& state)
             state.SkipWithError("no solution");
 }
 BENCHMARK(BM_BandedSession)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The same equation as a linear system, y' = z, 2y + 4x z + (eps + x^2) z' = 0: a whole Solve
+// of the systems' session at degree N, in the system's banded form (two variables interleaved).
+void BM_BandedSystemSession(benchmark::State& state)
+{
+    std::shared_ptr<ode::script::Class1> shared;
+    ode::SystemSession s(false, shared, {});
+    ode::SystemTexts& b = s.boxes;
+    b.numDE = "2";
+    b.numBC = "2";
+    b.depVarNames = "y,z";
+    b.equations = {"y'-z=0", "2*y+4*x*z+(eps+x^2)*z'=0"};
+    b.bcText = {"y=1/(1+eps)", "y=1/(1+eps)"};
+    b.bcPoint = {"-1", "1"};
+    b.xlower = "-1";
+    b.xupper = "1";
+    b.expansion = "0";
+    b.terms = std::to_string(state.range(0));
+    b.constants = {"eps=1E-4"};
+    s.method = ode::CollocationMethod::Chebyshev;
+    for (auto _ : state)
+        if (!s.solve())
+            state.SkipWithError("no solution");
+}
+BENCHMARK(BM_BandedSystemSession)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -55,9 +55,14 @@ std::string Usage()
            FormatNumber(kDefaultTolerance) +
            ")\n"
            "      --max-degree N    the automatic degree's limit (default " +
-           std::to_string(kDefaultBandedAutoDegreeLimit) + " for a linear equation's\n"
-           "                        power series, " + std::to_string(kDefaultAutoDegreeLimit) + " for the others; at most " +
-           std::to_string(kMaxAutoDegree) + ")\n"
+           std::to_string(kDefaultBandedAutoDegreeLimit) +
+           " for a linear equation's\n"
+           "                        power series and a linear system, " +
+           std::to_string(kDefaultAutoDegreeLimit) +
+           " for the\n"
+           "                        others; at most " +
+           std::to_string(kMaxAutoDegree) +
+           ")\n"
            "      --continue NAME=FROM:TO:STEPS[:geometric]   with chebyshev, nonlinear: sweep\n"
            "                        the constant NAME (in equal ratios with :geometric),\n"
            "                        each solve from the last solution\n"

@@ -45,10 +45,11 @@ constexpr bool TakesContinuation(ProblemKind k, bool accurate)
 }
 
 // The automatic degree's limit where nothing says otherwise: a linear equation's power series
-// grows in the banded form, every other kind by the dense collocation.
+// and a linear system grow in the banded form, every other kind by dense collocation or Newton.
 constexpr int DefaultAutoDegreeLimit(ProblemKind k)
 {
-    return k == ProblemKind::LinearPower ? kDefaultBandedAutoDegreeLimit : kDefaultAutoDegreeLimit;
+    return k == ProblemKind::LinearPower || k == ProblemKind::LinearSystem ? kDefaultBandedAutoDegreeLimit
+                                                                           : kDefaultAutoDegreeLimit;
 }
 
 // The first item of the kind's problem file: "Pldif", "Tldif", "Pndif", "Tndif", "Sldif", "Sndif".

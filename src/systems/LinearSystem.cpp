@@ -2,10 +2,11 @@
 
 #include "collocation/Chebyshev.h"
 #include "collocation/Elimination.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "script/ScriptErrors.h"
-#include "session/Listing.h"
 #include "series/Series.h"
+#include "session/Listing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -224,6 +225,243 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
     return result;
 }
 
+namespace {
+
+// The equations' coefficients as Chebyshev series in s on the interval: coefficients[e][j][q]
+// of variable j's derivative q in equation e (orders above j's own, and zero ones, empty;
+// every list n + 1 long for the system's highest order n), rhs[e] the right-hand side. None
+// where one is not resolved by kBandedSamplePoints samples, a text fails, or a size is beyond
+// 1E-200 ... 1E200 (the band's products would lose it). The engine is quiet.
+struct SystemPieces {
+    std::vector<std::vector<std::vector<std::vector<double>>>> coefficients;
+    std::vector<std::vector<double>> rhs;
+    int width = 0; // the widest band of one variable in one equation (UltrasphericalBandWidth)
+};
+std::optional<SystemPieces> ResolveSystemPieces(const SystemInputs& in, const OrdersAndDegrees& od,
+                                                const std::vector<SystemSplit>& de, script::ScriptHost& host)
+{
+    const int vars = in.lastVar + 1, n = od.maxOrder;
+    if (!(in.xupper > in.xlower) || n < 1 || static_cast<int>(de.size()) < vars ||
+        static_cast<int>(od.varOrder.size()) < vars)
+        return std::nullopt;
+    const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2;
+    script::ScriptHost::QuietScope quiet(host);
+    auto representable = [](const std::vector<double>& c) {
+        double largest = 0;
+        for (double v : c)
+            largest = std::fmax(largest, std::fabs(v));
+        return largest == 0 || (largest >= 1e-200 && largest <= 1e200);
+    };
+    auto resolve = [&](const std::string& text, std::vector<double>& coef) {
+        return ResolveChebyshev(
+                   [&](double t, double& value) {
+                       return host.assignExact(in.indepVarName, middle + t * half) && host.evaluate(text, value);
+                   },
+                   kBandedSamplePoints, coef) &&
+               representable(coef);
+    };
+    SystemPieces pieces;
+    pieces.coefficients.resize(static_cast<size_t>(vars));
+    pieces.rhs.resize(static_cast<size_t>(vars));
+    for (int e = 0; e < vars; ++e) {
+        const SystemSplit& split = de[static_cast<size_t>(e)];
+        for (int j = 0; j < vars; ++j) {
+            std::vector<std::vector<double>> coefficients(static_cast<size_t>(n) + 1);
+            bool any = false;
+            for (int q = 0; q <= od.varOrder[static_cast<size_t>(j)]; ++q) {
+                if (!resolve(split.coef[static_cast<size_t>(j)][static_cast<size_t>(q)],
+                             coefficients[static_cast<size_t>(q)]))
+                    return std::nullopt;
+                any = any || !coefficients[static_cast<size_t>(q)].empty();
+            }
+            if (any)
+                pieces.width = std::max(pieces.width, UltrasphericalBandWidth(coefficients));
+            else
+                coefficients.clear(); // the variable is not in the equation
+            pieces.coefficients[static_cast<size_t>(e)].push_back(std::move(coefficients));
+        }
+        if (!resolve(split.rhs, pieces.rhs[static_cast<size_t>(e)]))
+            return std::nullopt;
+    }
+    return pieces;
+}
+
+// Keeps the independent variable's value over a scope that samples the equations, so that the
+// collocation after it reads the conditions as it always has (before its grid rows).
+class KeptIndependentVariable {
+public:
+    KeptIndependentVariable(script::ScriptHost& host, const std::string& name) : m_host(host), m_name(name)
+    {
+        script::ScriptHost::QuietScope quiet(host);
+        m_kept = host.evaluate(name, m_value);
+    }
+    ~KeptIndependentVariable()
+    {
+        script::ScriptHost::QuietScope quiet(m_host);
+        if (m_kept)
+            m_host.assignVariable(m_name, m_value);
+    }
+    KeptIndependentVariable(const KeptIndependentVariable&) = delete;
+    KeptIndependentVariable& operator=(const KeptIndependentVariable&) = delete;
+
+private:
+    script::ScriptHost& m_host;
+    std::string m_name;
+    double m_value = 0;
+    bool m_kept = false;
+};
+
+} // namespace
+
+bool LinearSystemBandedFormApplies(const SystemInputs& in, const OrdersAndDegrees& od,
+                                   const std::vector<SystemSplit>& de, script::ScriptHost& host)
+{
+    const KeptIndependentVariable kept(host, in.indepVarName);
+    const std::optional<SystemPieces> pieces = ResolveSystemPieces(in, od, de, host);
+    return pieces && pieces->width <= kBandedWidth;
+}
+
+std::optional<SystemBandedForm> LinearSystemBandedForm(const SystemInputs& in, const OrdersAndDegrees& od,
+                                                       const std::vector<SystemSplit>& de,
+                                                       const std::vector<SystemSplit>& bc, script::ScriptHost& host,
+                                                       const Progress& progress)
+{
+    const int vars = in.lastVar + 1, m = od.degree, n = od.maxOrder, conditions = in.numBC;
+    if (!(in.xupper > in.xlower) || n < 1 || m < 1 || static_cast<int>(de.size()) < vars ||
+        static_cast<int>(bc.size()) < conditions || static_cast<int>(od.varDegree.size()) < vars ||
+        od.numUnknowns != vars * (m + 1) + conditions)
+        return std::nullopt;
+    const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2, scale = 1 / half;
+    // The conditions' pieces first, with the independent variable as the collocation has it.
+    std::vector<PieceValues> bcv(static_cast<size_t>(conditions));
+    std::vector<double> bcRhs(static_cast<size_t>(conditions));
+    {
+        script::ScriptHost::QuietScope quiet(host); // the collocation reports what fails here
+        for (int b = 0; b < conditions; ++b)
+            if (!splitValues(host, bc[static_cast<size_t>(b)], od, vars, bcv[static_cast<size_t>(b)],
+                             bcRhs[static_cast<size_t>(b)]))
+                return std::nullopt;
+    }
+    const std::optional<SystemPieces> pieces = ResolveSystemPieces(in, od, de, host);
+    if (!pieces || pieces->width > std::min(kBandedWidth, m / 4)) // known before the operators are built
+        return std::nullopt;
+    // Equation e's operator on variable j, from j's Chebyshev coefficients to e's C(n)
+    // coefficients, and its right-hand side in C(n).
+    std::vector<std::vector<BandMatrix>> op(static_cast<size_t>(vars),
+                                            std::vector<BandMatrix>(static_cast<size_t>(vars)));
+    std::vector<std::vector<double>> f(static_cast<size_t>(vars));
+    for (int e = 0; e < vars; ++e) {
+        for (int j = 0; j < vars; ++j) {
+            const auto& coefficients = pieces->coefficients[static_cast<size_t>(e)][static_cast<size_t>(j)];
+            if (coefficients.empty())
+                continue;
+            op[static_cast<size_t>(e)][static_cast<size_t>(j)] = UltrasphericalOperator(
+                coefficients, scale,
+                UltrasphericalSize(coefficients, std::max(od.varDegree[static_cast<size_t>(j)], m + n)), progress);
+            if (progress.cancelled())
+                return std::nullopt;
+        }
+        f[static_cast<size_t>(e)] = ConvertToUltraspherical(pieces->rhs[static_cast<size_t>(e)], n, m + 1);
+    }
+    // The unknowns interleaved: coefficient k of each variable in turn, while k is within its degree.
+    std::vector<std::vector<int>> column(static_cast<size_t>(vars));
+    for (int k = 0, next = 0; k <= od.maxDegree; ++k)
+        for (int j = 0; j < vars; ++j)
+            if (k <= od.varDegree[static_cast<size_t>(j)])
+                column[static_cast<size_t>(j)].push_back(next++);
+    // Equation e's coefficient r is row conditions + r vars + e; the band is what the entries need.
+    auto rowOf = [&](int r, int e) { return conditions + r * vars + e; };
+    int lower = 0, upper = 0;
+    auto eachEntry = [&](const std::function<void(int row, int col, double value)>& visit) {
+        for (int e = 0; e < vars; ++e)
+            for (int j = 0; j < vars; ++j) {
+                const BandMatrix& a = op[static_cast<size_t>(e)][static_cast<size_t>(j)];
+                if (a.size == 0)
+                    continue;
+                const int degree = od.varDegree[static_cast<size_t>(j)];
+                for (int r = 0; r <= m; ++r)
+                    for (int c = std::max(0, r - a.lower); c <= std::min(degree, r + a.upper); ++c)
+                        if (const double v = a.get(r, c); v != 0)
+                            visit(rowOf(r, e), column[static_cast<size_t>(j)][static_cast<size_t>(c)], v);
+            }
+    };
+    eachEntry([&](int row, int col, double) {
+        lower = std::max(lower, row - col);
+        upper = std::max(upper, col - row);
+    });
+    AlmostBandedSystem system(od.numUnknowns, conditions, lower, upper);
+    eachEntry([&](int row, int col, double value) { system.bandAt(row, col) += value; });
+    for (int e = 0; e < vars; ++e)
+        for (int r = 0; r <= m; ++r)
+            system.rhs[static_cast<size_t>(rowOf(r, e))] = f[static_cast<size_t>(e)][static_cast<size_t>(r)];
+    // The conditions: each variable's block as the collocation writes it, put in its columns.
+    std::vector<double> basis, row(static_cast<size_t>(od.maxDegree) + 1);
+    for (int b = 0; b < conditions; ++b) {
+        const double t = (in.bcPoint[static_cast<size_t>(b)] - middle) / half;
+        for (int j = 0; j < vars; ++j) {
+            const int order = od.varOrder[static_cast<size_t>(j)], degree = od.varDegree[static_cast<size_t>(j)];
+            ChebyshevBasisDerivatives(order, degree, t, basis);
+            ChebyshevRowFromBasis(row.data(), order, degree, scale,
+                                  bcv[static_cast<size_t>(b)][static_cast<size_t>(j)].data(), basis);
+            for (int k = 0; k <= degree; ++k)
+                system.denseRow(b)[column[static_cast<size_t>(j)][static_cast<size_t>(k)]] =
+                    row[static_cast<size_t>(k)];
+        }
+        system.rhs[static_cast<size_t>(b)] = bcRhs[static_cast<size_t>(b)];
+    }
+    system.equilibrate();
+    return SystemBandedForm{std::move(system), std::move(column)};
+}
+
+namespace {
+
+// The banded form's solve: none where it does not apply or its system is singular or not
+// finite (the collocation then solves, and says what it finds).
+std::optional<ChebyshevSystemSolution> SolveSystemBanded(const SystemInputs& in, const OrdersAndDegrees& od,
+                                                         const std::vector<SystemSplit>& de,
+                                                         const std::vector<SystemSplit>& bc, script::ScriptHost& host,
+                                                         const Progress& progress)
+{
+    std::optional<SystemBandedForm> form;
+    {
+        const KeptIndependentVariable kept(host, in.indepVarName); // for the collocation, where none is made
+        form = LinearSystemBandedForm(in, od, de, bc, host, progress);
+    }
+    ChebyshevSystemSolution result;
+    if (progress.cancelled()) {
+        result.termination = Termination::Cancelled;
+        result.lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::Cancelled);
+        return result;
+    }
+    if (!form)
+        return std::nullopt;
+    std::vector<double> unknowns;
+    switch (SolveAlmostBanded(form->system, unknowns, result.rounding, progress)) {
+    case BandedOutcome::Solved:
+        break;
+    case BandedOutcome::Cancelled:
+        result.termination = Termination::Cancelled;
+        result.lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::Cancelled);
+        return result;
+    case BandedOutcome::Singular:
+    case BandedOutcome::NotFinite:
+        return std::nullopt;
+    }
+    result.termination = Termination::Solved;
+    std::vector<std::vector<double>> power;
+    for (size_t j = 0; j < form->column.size(); ++j) {
+        ChebyshevSeries series{in.xlower, in.xupper, {}};
+        for (int c : form->column[j])
+            series.coef.push_back(unknowns[static_cast<size_t>(c)]);
+        result.series.push_back(std::move(series));
+        power.push_back(ChebyshevToPower(result.series.back(), in.xcenter));
+    }
+    result.lstCoeff = SystemCoefficientListing(in, power);
+    return result;
+}
+
+} // namespace
+
 ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,
                                              const std::vector<SystemSplit>& de, const std::vector<SystemSplit>& bc,
                                              script::ScriptHost& host, const Progress& progress)
@@ -235,6 +473,9 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
         result.termination = Termination::Refused;
         return result;
     }
+    if (m >= kBandedFromDegree)
+        if (std::optional<ChebyshevSystemSolution> banded = SolveSystemBanded(in, od, de, bc, host, progress))
+            return *banded;
     const double scale = 2 / (in.xupper - in.xlower);
     auto sOf = [&](double x) { return (2 * x - in.xlower - in.xupper) / (in.xupper - in.xlower); };
     std::vector<double> basis;

@@ -5,6 +5,7 @@
 // conditions in order. The conditions are shared out as extra degrees so that the system is
 // square.
 
+#include "collocation/Ultraspherical.h"
 #include "equations/SystemText.h"
 #include "script/ScriptHost.h"
 #include "series/ChebyshevSeries.h"
@@ -47,7 +48,9 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
 // The accurate method: each variable's Chebyshev series on the interval, with as many
 // coefficients as its power series would have; the equations collocated at the m+1 zeros of
 // T(m+1) on the interval (never an end), the conditions as their own rows, the same
-// elimination. The listing shows each variable's power series about the centre.
+// elimination. From m = kBandedFromDegree on, the banded form solves where it applies
+// (LinearSystemBandedForm), the collocation elsewhere. The listing shows each variable's power
+// series about the centre.
 struct ChebyshevSystemSolution : SolveEnd {
     std::vector<ChebyshevSeries> series; // one per variable
     std::vector<std::string> lstCoeff;
@@ -56,6 +59,33 @@ struct ChebyshevSystemSolution : SolveEnd {
 ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,
                                              const std::vector<SystemSplit>& de, const std::vector<SystemSplit>& bc,
                                              script::ScriptHost& host, const Progress& progress = {});
+
+// The banded form of the accurate method for a linear system (collocation/Ultraspherical.h): the
+// same unknowns (each variable's Chebyshev coefficients 0 ... its degree), each equation written
+// in the ultraspherical basis C(n) of the system's highest order n, its coefficients 0 ... m
+// kept (a tau method, as the single equation's), the conditions as full rows. The unknowns are
+// interleaved, coefficient k of every variable before coefficient k + 1 of any, and so are the
+// equations' rows, so that the coupling of the variables stays inside one band:
+// `column[j][k]` is the unknown of variable j's coefficient k. Every row equilibrated. None
+// where a coefficient or right-hand side is not smooth (resolved by kBandedSamplePoints
+// samples), a text fails, a size is beyond 1E-200 ... 1E200, one variable's band in one
+// equation is wider than kBandedWidth or a quarter of m, or `progress` stops the build. The
+// conditions' texts are read with the independent variable as it stands, as the collocation
+// reads them.
+struct SystemBandedForm {
+    AlmostBandedSystem system;
+    std::vector<std::vector<int>> column;
+};
+std::optional<SystemBandedForm> LinearSystemBandedForm(const SystemInputs& in, const OrdersAndDegrees& od,
+                                                       const std::vector<SystemSplit>& de,
+                                                       const std::vector<SystemSplit>& bc, script::ScriptHost& host,
+                                                       const Progress& progress = {});
+
+// Whether the banded form applies to the system at a degree high enough: its coefficients and
+// right-hand sides smooth, no band wider than kBandedWidth (the automatic degree's growth beyond
+// kMaxCollocationAutoDegree asks). The independent variable is left as it was.
+bool LinearSystemBandedFormApplies(const SystemInputs& in, const OrdersAndDegrees& od,
+                                   const std::vector<SystemSplit>& de, script::ScriptHost& host);
 
 // "EXPANSION COEFFICIENTS:", then "name(p)=value" for each variable, a blank line after each.
 std::vector<std::string> SystemCoefficientListing(const SystemInputs& in, const std::vector<std::vector<double>>& coef);

@@ -4,6 +4,7 @@
 #include "collocation/Chebyshev.h"
 #include "collocation/NewtonLoop.h"
 #include "common/NumberFormat.h"
+#include "common/ProblemKind.h"
 #include "equations/BoxChecks.h"
 #include "equations/LinearSplit.h"
 #include "session/Listing.h"
@@ -22,6 +23,7 @@ SystemSession::SystemSession(bool nonlinear, std::shared_ptr<script::Class1>& sh
 {
     if (nonlinear)
         m_host.extension().h = 0.000005;
+    maxDegree = DefaultAutoDegreeLimit(nonlinear ? ProblemKind::NonlinearSystem : ProblemKind::LinearSystem);
 }
 
 void SystemSession::clearResults()
@@ -309,6 +311,8 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             solved = solveChebyshev(progress);
         } else {
             auto fresh = [&] {
+                if (!AugmentedMatrix::Fits(m_od.numUnknowns)) // before the O(N^2) conversion
+                    throw std::bad_alloc();
                 std::vector<ChebyshevSeries> start;
                 ApplyInitialApproximation(choice >= 0 && choice <= 2 ? choice : 0, m_od.numUnknowns - 1, m_coef,
                                           m_random);
@@ -341,8 +345,14 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
         return solved;
     };
     m_lstPasses.clear();
+    // Without the banded form a linear system grows by collocation, O(N^3) a degree: not beyond
+    // its own bound (the nonlinear systems' limits are the user's choice, as for one equation).
+    int limit = maxDegree;
+    if (!m_nonlinear && limit > kMaxCollocationAutoDegree &&
+        !LinearSystemBandedFormApplies(m_inputs, m_od, m_de, m_host))
+        limit = kMaxCollocationAutoDegree;
     const AutoDegreeSolution found = GrowChebyshevDegree(
-        first > 0 ? first : std::max(16, m_od.maxOrder + 2), maxDegree, tolerance,
+        first > 0 ? first : std::max(16, m_od.maxOrder + 2), limit, tolerance,
         [&](int degree, const Progress& at) {
             ChebyshevSolution s;
             s.termination = solveAt(degree, false, at) ? Termination::Solved : m_end.termination;
@@ -408,6 +418,9 @@ bool SystemSession::solveNonlinearAccurate(int choice, const Progress& progress)
 {
     if (choice == 3 && m_lastChebyshev.size() == m_od.varDegree.size())
         return solveNonlinearChebyshev(m_lastChebyshev, progress); // resized to the degrees
+    // Newton's matrix must fit before the start (O(N^2) to convert) is worth making.
+    if (!AugmentedMatrix::Fits(m_od.numUnknowns))
+        throw std::bad_alloc();
     if (!startCoefficients(choice))
         return false;
     // Each variable's power coefficients turned into its Chebyshev series.

@@ -255,16 +255,18 @@ TEST(Limits, TheRulesNameTheBounds)
 }
 
 // A degree within the bound whose matrix would not fit ends at once in the message, for every
-// kind and both methods but the banded form of a linear equation (which fits), before a page of
-// it is touched.
+// kind and both methods but the banded forms of a linear equation and a linear system (which
+// fit), before a page of it is touched.
 TEST(Limits, AMatrixBeyondTheMemoryIsRefusedAtOnce)
 {
     const double matrixBytes = 100001.0 * 100002.0 * sizeof(double);
     if (matrixBytes <= kLargestMatrixShare * static_cast<double>(PhysicalMemory()))
         GTEST_SKIP() << "this machine could hold the largest matrix";
-    const std::vector<std::vector<std::string>> runs = {
-        {"airy"}, {"nonlinear-reciprocal"}, {"nonlinear-reciprocal", "--method", "chebyshev"}, {"coupled-oscillators"},
-        {"coupled-oscillators", "--method", "chebyshev"}};
+    const std::vector<std::vector<std::string>> runs = {{"airy"},
+                                                        {"nonlinear-reciprocal"},
+                                                        {"nonlinear-reciprocal", "--method", "chebyshev"},
+                                                        {"coupled-oscillators"},
+                                                        {"system-nonlinear", "--method", "chebyshev"}};
     for (const auto& run : runs) {
         std::vector<std::string> args = {"solve", kExamples + "/" + run[0], "--degree", "100000"};
         args.insert(args.end(), run.begin() + 1, run.end());

@@ -1,3 +1,4 @@
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "support/Tolerances.h"
 #include "systems/LinearSystem.h"
@@ -5,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -16,10 +19,12 @@ struct Solver {
     script::ScriptHost host{shared, [this](const std::string& m) { messages.push_back(m); }};
     Solver() { host.prepare(); }
 
-    // The orders and degrees and the equations' and conditions' splits, then `method`.
-    template <typename Method> auto run(const SystemInputs& in, OrdersAndDegrees& od, Method method)
+    // The orders and degrees (each variable's own order's extra degrees with `byOwnOrder`, as
+    // the accurate method shares them) and the equations' and conditions' splits, then `method`.
+    template <typename Method>
+    auto run(const SystemInputs& in, OrdersAndDegrees& od, Method method, bool byOwnOrder = false)
     {
-        od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC);
+        od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC, byOwnOrder);
         std::vector<SystemSplit> de, bc;
         for (const auto& e : in.equations)
             de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
@@ -28,9 +33,13 @@ struct Solver {
         return method(in, od, de, bc, host, Progress{});
     }
     SystemSolution solve(SystemInputs in, OrdersAndDegrees& od) { return run(in, od, SolveSystem); }
-    ChebyshevSystemSolution solveChebyshev(SystemInputs in, OrdersAndDegrees& od)
+    ChebyshevSystemSolution solveChebyshev(SystemInputs in, OrdersAndDegrees& od, bool byOwnOrder = false)
     {
-        return run(in, od, SolveSystemChebyshev);
+        return run(in, od, SolveSystemChebyshev, byOwnOrder);
+    }
+    std::optional<SystemBandedForm> bandedForm(SystemInputs in, OrdersAndDegrees& od, bool byOwnOrder = false)
+    {
+        return run(in, od, LinearSystemBandedForm, byOwnOrder);
     }
 };
 
@@ -127,6 +136,84 @@ TEST(LinearSystem, TheAccurateMethodKeepsItsDigitsWhereEquallySpacedPowersLoseTh
     ASSERT_TRUE(SystemEvaluate(in, od, de, ChebyshevDerivatives(r.series), 5.5, 0, s.host, values, residuals));
     for (const std::string& line : residuals)
         EXPECT_LT(std::fabs(ParseNumber(line.substr(8))), 1e-11) << line;
+}
+
+// From degree 512 on the banded form solves where it applies: the same unknowns, O(N) instead of
+// O(N^3). Each case is solved at a degree below 512 (the collocation) and at one above (the
+// banded form, which must apply), both against the exact solution: coupled equations of
+// different orders, with a coefficient and a right-hand side that vary, and mixed orders 2 and
+// 4 with each variable's own extra degrees.
+TEST(LinearSystem, TheBandedFormSolvesHighDegreesAsTheCollocationDoesLowOnes)
+{
+    struct Case {
+        const char* name;
+        SystemInputs in;
+        bool byOwnOrder;
+        std::function<double(int j, double x)> exact;
+        double scale; // of the solution on the interval
+    };
+    const Case cases[] = {
+        // y'' + z = 0, z' - y = 0 on [-6, 6]: y = exp(-x), z = -exp(-x).
+        {"orders 2 and 1", inputs({"y", "z"}, {"y''+z=0", "-y+z'=0"}, {"y=1", "y'=-1", "z=-1"}, {0, 0, 0}, -6, 6, 0),
+         false, [](int j, double x) { return (j == 0 ? 1 : -1) * std::exp(-x); }, std::exp(6)},
+        // y' - x z = -x, x y + z' = 0 on [0, 4] (each variable's terms in the list's order): y =
+        // sin(x^2 / 2), z = cos(x^2 / 2) + 1.
+        {"variable coefficients", inputs({"y", "z"}, {"y'-x*z=-x", "x*y+z'=0"}, {"y=0", "z=2"}, {0, 0}, 0, 4, 0), false,
+         [](int j, double x) { return j == 0 ? std::sin(x * x / 2) : std::cos(x * x / 2) + 1; }, 2},
+        // u'' = v, v'''' = v, u and v at both ends and v' too: u = v = e^x on [0, 1].
+        {"orders 2 and 4",
+         inputs({"u", "v"}, {"u''-v=0", "v''''-v=0"},
+                {"u=1", "u=2.71828182845904523536", "v=1", "v'=1", "v=2.71828182845904523536",
+                 "v'=2.71828182845904523536"},
+                {0, 1, 0, 0, 1, 1}, 0, 1, 0),
+         true, [](int, double x) { return std::exp(x); }, std::exp(1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int degree : {100, 700}) {
+            SCOPED_TRACE(degree);
+            Solver s;
+            OrdersAndDegrees od;
+            SystemInputs in = c.in;
+            in.degree = degree;
+            if (degree >= kBandedFromDegree)
+                EXPECT_TRUE(s.bandedForm(in, od, c.byOwnOrder)) << "the banded form applies";
+            const ChebyshevSystemSolution r = s.solveChebyshev(in, od, c.byOwnOrder);
+            ASSERT_TRUE(r.solved()) << (r.lstCoeff.empty() ? std::string("-") : r.lstCoeff[0]);
+            ASSERT_EQ(r.series.size(), od.varDegree.size());
+            for (size_t j = 0; j < r.series.size(); ++j) {
+                EXPECT_EQ(r.series[j].coef.size(), static_cast<size_t>(od.varDegree[j]) + 1);
+                for (double t : {0.0, 0.13, 0.5, 0.77, 1.0}) {
+                    const double x = in.xlower + t * (in.xupper - in.xlower);
+                    EXPECT_NEAR(ChebyshevDerivative(r.series[j], 0, x), c.exact(static_cast<int>(j), x),
+                                2e-13 * c.scale)
+                        << "variable " << j << " at " << x;
+                }
+            }
+            EXPECT_GT(r.rounding, 0) << "the data's rounding is measured";
+            EXPECT_LT(r.rounding, 1e-12 * c.scale);
+        }
+    }
+}
+
+// Where the banded form does not apply (none is made) or finds its system singular, the
+// collocation solves and says what it finds, as below 512.
+TEST(LinearSystem, WhereTheBandedFormCannotTheCollocationSolves)
+{
+    Solver s;
+    OrdersAndDegrees od;
+    // A coefficient with a kink (|x|) is not resolved by its samples.
+    const SystemInputs kinked = inputs({"y", "z"}, {"y'-Abs(x)*z=0", "y+z'=0"}, {"y=0", "z=1"}, {0, 0}, -1, 1, 520);
+    EXPECT_FALSE(s.bandedForm(kinked, od));
+    // Two equal conditions: singular in both forms, with the collocation's words.
+    const SystemInputs twice = inputs({"y", "z"}, {"y'-z=0", "z'=2"}, {"y=0", "y=0"}, {0, 0}, -1, 1, 520);
+    EXPECT_TRUE(s.bandedForm(twice, od));
+    const ChebyshevSystemSolution singular = s.solveChebyshev(twice, od);
+    EXPECT_FALSE(singular.solved());
+    ASSERT_EQ(singular.lstCoeff.size(), 1u);
+    EXPECT_EQ(singular.lstCoeff[0], singular.termination == Termination::LinearlyDependent
+                                        ? "YIELDS LINEARLY DEPENDENT SYSTEM"
+                                        : "YIELDS INCONSISTENT SYSTEM");
 }
 
 TEST(LinearSystem, SingularSystemsAndErrors)

@@ -1,4 +1,5 @@
 #include "common/FileIO.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "nonlinear/NonlinearSession.h"
 #include "support/Program.h"
@@ -91,6 +92,30 @@ TEST(NonlinearSystem, AStartFarFromTheSolutionFindsItsWay)
                                   "RESIDUALS; WITH STEPS THAT LOWER ITS CORRECTIONS IT DID:");
     EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, 0.5), 0.055437396232938995884, 1e-13);
     EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[1], 0, 0), 0.045750461406318740099, 1e-12);
+}
+
+// eps y'' + y' = 0, y(0) = 0, y(1) = 1 written as y' = z, eps z' + z = 0 at eps = 3E-5: the
+// layer needs a degree above 1000, where the linear system grows in the banded form (its limit
+// 100000 by default; the nonlinear systems' stays 1000, each pass being dense).
+TEST(Systems, ALinearSystemGrowsInTheBandedFormPastTheDenseLimit)
+{
+    EXPECT_EQ(Session(true).s.maxDegree, kDefaultAutoDegreeLimit);
+    Session n(false);
+    EXPECT_EQ(n.s.maxDegree, kDefaultBandedAutoDegreeLimit);
+    SystemTexts& b = n.s.boxes;
+    ode::test::ReciprocalSystem(b);
+    b.depVarNames = "y,z";
+    b.equations = {"y'-z=0", "eps*z'+z=0"};
+    b.bcText = {"y=0", "y=1"};
+    b.bcPoint = {"0", "1"};
+    b.constants = {"eps=3E-5"};
+    n.s.method = CollocationMethod::Chebyshev;
+    n.s.autoDegree = true;
+    ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
+    EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
+    EXPECT_GT(n.s.orders().degree, 1000);
+    for (double x : {1e-5, 3e-5, 1e-4, 0.5})
+        EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, x), -std::expm1(-x / 3e-5), 1e-12) << x;
 }
 
 TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
