@@ -1,5 +1,7 @@
 #include "collocation/Ultraspherical.h"
 
+#include "common/Limits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -193,6 +195,22 @@ bool ResolveChebyshev(const std::function<bool(double t, double& value)>& sample
         return true;
     }
     return false;
+}
+
+bool ResolveText(script::ScriptHost& host, const std::string& name, double a, double b, const std::string& text,
+                 std::vector<double>& coef)
+{
+    const double middle = (a + b) / 2, half = (b - a) / 2;
+    if (!ResolveChebyshev(
+            [&](double t, double& value) {
+                return host.assignExact(name, middle + t * half) && host.evaluate(text, value);
+            },
+            kBandedSamplePoints, coef))
+        return false;
+    double largest = 0;
+    for (double v : coef)
+        largest = std::fmax(largest, std::fabs(v));
+    return largest == 0 || (largest >= 1e-200 && largest <= 1e200);
 }
 
 BandMatrix::BandMatrix(int size_, int lower_, int upper_)

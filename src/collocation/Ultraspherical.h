@@ -14,9 +14,11 @@
 // Here: the Chebyshev coefficients of a sampled function, the operators, the almost banded
 // system and its solve. The linear kinds decide when to use it (LinearChebyshev).
 
+#include "script/ScriptHost.h"
 #include "session/Progress.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace ode {
@@ -34,6 +36,14 @@ std::vector<double> ChebyshevCoefficientsAtZeros(const std::vector<double>& valu
 // function is not resolved within maxPoints or a sample failed; {} with true for f = 0.
 bool ResolveChebyshev(const std::function<bool(double t, double& value)>& sample, int maxPoints,
                       std::vector<double>& coef);
+
+// A text's Chebyshev coefficients on [a, b] (`name` the independent variable, the engine's
+// quietness the caller's): ResolveChebyshev of its values with kBandedSamplePoints at most, and
+// false where it is not resolved, fails, or its size is one the band's products would lose
+// (its largest coefficient neither 0 nor within 1E-200 ... 1E200; the collocation's rows,
+// equilibrated one at a time, stand it).
+bool ResolveText(script::ScriptHost& host, const std::string& name, double a, double b, const std::string& text,
+                 std::vector<double>& coef);
 
 // A square band matrix of order `size`: entry (r, c) is kept for -lower <= c - r <= upper.
 struct BandMatrix {

@@ -66,32 +66,16 @@ std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, co
     const int n = in.order;
     if (n < 1 || static_cast<int>(texts.de.size()) < n + 2 || !(in.xupper > in.xlower))
         return std::nullopt;
-    const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2;
     LinearBandedPieces pieces;
     pieces.coefficients.resize(static_cast<size_t>(n) + 1);
     script::ScriptHost::QuietScope quiet(host); // the collocation reports what fails here
     auto resolve = [&](const std::string& text, std::vector<double>& coef) {
-        return ResolveChebyshev(
-            [&](double t, double& value) {
-                return host.assignExact(in.indepVarName, middle + t * half) && host.evaluate(text, value);
-            },
-            kBandedSamplePoints, coef);
+        return ResolveText(host, in.indepVarName, in.xlower, in.xupper, text, coef);
     };
     for (int k = n; k >= 0; --k)
         if (!resolve(texts.de[static_cast<size_t>(k)], pieces.coefficients[static_cast<size_t>(k)]))
             return std::nullopt;
     if (pieces.coefficients[static_cast<size_t>(n)].empty() || !resolve(texts.de[static_cast<size_t>(n) + 1], pieces.rhs))
-        return std::nullopt;
-    // Sizes the band's products would take into the subnormal numbers or towards overflow (the
-    // collocation's rows are equilibrated one at a time and stand them).
-    auto representable = [](const std::vector<double>& c) {
-        double largest = 0;
-        for (double v : c)
-            largest = std::fmax(largest, std::fabs(v));
-        return largest == 0 || (largest >= 1e-200 && largest <= 1e200);
-    };
-    if (!representable(pieces.rhs) ||
-        !std::all_of(pieces.coefficients.begin(), pieces.coefficients.end(), representable))
         return std::nullopt;
     return pieces;
 }

@@ -244,21 +244,9 @@ std::optional<SystemPieces> ResolveSystemPieces(const SystemInputs& in, const Or
     if (!(in.xupper > in.xlower) || n < 1 || static_cast<int>(de.size()) < vars ||
         static_cast<int>(od.varOrder.size()) < vars)
         return std::nullopt;
-    const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2;
     script::ScriptHost::QuietScope quiet(host);
-    auto representable = [](const std::vector<double>& c) {
-        double largest = 0;
-        for (double v : c)
-            largest = std::fmax(largest, std::fabs(v));
-        return largest == 0 || (largest >= 1e-200 && largest <= 1e200);
-    };
     auto resolve = [&](const std::string& text, std::vector<double>& coef) {
-        return ResolveChebyshev(
-                   [&](double t, double& value) {
-                       return host.assignExact(in.indepVarName, middle + t * half) && host.evaluate(text, value);
-                   },
-                   kBandedSamplePoints, coef) &&
-               representable(coef);
+        return ResolveText(host, in.indepVarName, in.xlower, in.xupper, text, coef);
     };
     SystemPieces pieces;
     pieces.coefficients.resize(static_cast<size_t>(vars));

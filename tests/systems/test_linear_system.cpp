@@ -176,8 +176,9 @@ TEST(LinearSystem, TheBandedFormSolvesHighDegreesAsTheCollocationDoesLowOnes)
             OrdersAndDegrees od;
             SystemInputs in = c.in;
             in.degree = degree;
-            if (degree >= kBandedFromDegree)
+            if (degree >= kBandedFromDegree) {
                 EXPECT_TRUE(s.bandedForm(in, od, c.byOwnOrder)) << "the banded form applies";
+            }
             const ChebyshevSystemSolution r = s.solveChebyshev(in, od, c.byOwnOrder);
             ASSERT_TRUE(r.solved()) << (r.lstCoeff.empty() ? std::string("-") : r.lstCoeff[0]);
             ASSERT_EQ(r.series.size(), od.varDegree.size());
