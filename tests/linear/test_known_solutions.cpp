@@ -239,9 +239,10 @@ TEST(KnownSolutions, TheExponentialSystemAndAnUnresolvedLayer)
 // side is ((eps + x^2) y)'', so y = 1/(eps + x^2), which peaks at 1000 and needs a degree near
 // 1000. Unscaled, the collocation rows (growing like N^4) and the conditions' rows (of size 1)
 // met in one elimination: the single equation was wrong by 3.7E-6 and the system by 1.4E-6;
-// with the rows equilibrated, by 2.3E-9 and 3.1E-8. The bounds leave a factor of about 5 above
-// that. Newton's iteration corrects its own rounding pass by pass (1.4E-10 either way): its row
-// guards against a loss.
+// with the rows equilibrated, by 2.3E-9 and 3.1E-8; in the banded forms (degree 512 on) the
+// system is wrong by 1.0E-10. The bounds leave a factor of about 5 above that. Newton's
+// iteration corrects its own rounding pass by pass (1.4E-10 either way): its row guards against
+// a loss.
 TEST(KnownSolutions, HighDegreesKeepTheirDigitsWhereRowsOfDifferentSizeMeet)
 {
     const double eps = 1e-3;
@@ -252,15 +253,14 @@ TEST(KnownSolutions, HighDegreesKeepTheirDigitsWhereRowsOfDifferentSizeMeet)
     } cases[] = {
         {"linear", 1000, 1e-8},
         {"nonlinear", 1000, 1e-9},
-        {"linear system", 1000, 2e-7},
+        {"linear system", 1000, 5e-10},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
         std::shared_ptr<script::Class1> shared;
         const std::string kind = c.kind;
-        // Under the sanitizers the Newton and system rows take 20 s at this degree; the linear
-        // row goes through the same scaling and elimination code.
-        if (ode::test::Sanitized() && kind != "linear")
+        // Under the sanitizers the Newton row takes 20 s at this degree (its passes are dense).
+        if (ode::test::Sanitized() && kind == "nonlinear")
             continue;
         std::vector<ChebyshevSeries> solution;
         if (kind == "linear" || kind == "nonlinear") {
