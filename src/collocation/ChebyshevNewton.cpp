@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 
 namespace ode {
 
@@ -437,6 +438,8 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
     double previousCorrection = kInfinity;
     int polish = 0;
     result.termination = Termination::NoConvergence;
+    if (!AugmentedMatrix::Fits(N, 2)) // the pass's matrix and the next one's
+        throw std::bad_alloc();
     try {
         AugmentedMatrix a(N), next(N);
         ErrorOrientedSteps errorOriented;
@@ -487,6 +490,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
             // so the pass that would only confirm it is saved. The test does not depend on how
             // the rows are scaled, as the residuals' bound does.
             bool closeEnough = false;
+            double remaining = 0;
             if (!shape.polish && norms.step == 1) {
                 std::vector<double> simplified;
                 if (shape.errorOriented) {
@@ -498,6 +502,8 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                     SolveFactored(a, factors, simplified);
                 }
                 closeEnough = !simplified.empty() && LargestMagnitude(simplified) <= shape.errorBoundCoef;
+                for (double d : simplified)
+                    remaining += std::fabs(d);
             }
             if (ready) {
                 std::swap(a, next);
@@ -518,7 +524,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 bestCorrection = result.correction;
             }
             const bool rounding = norms.correction <= 4 * std::numeric_limits<double>::epsilon() * LargestMagnitude(c);
-            if (!met && rounding && norms.residual > shape.errorBoundDE) {
+            if (!met && rounding && norms.residual > shape.errorBoundDE && !closeEnough) {
                 result.stalled = true; // nothing is left to correct, yet the residual stays above its bound
                 break;
             }
@@ -526,6 +532,8 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 met = closeEnough || (norms.correction <= shape.errorBoundCoef && norms.residual <= shape.errorBoundDE);
                 if (met)
                     result.termination = Termination::Solved;
+                if (closeEnough)
+                    result.remaining = remaining;
                 if (met && !shape.polish)
                     break;
             } else if (++polish >= kPolishPasses || norms.correction > previousCorrection / 2 || rounding) {
@@ -673,6 +681,8 @@ bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::str
 
 double RemainingCorrection(const NewtonRunReport& result)
 {
+    if (result.remaining >= 0)
+        return result.remaining;
     double size = 0;
     for (double d : result.correction)
         size += std::fabs(d);

@@ -73,6 +73,9 @@ struct NewtonRunReport : SolveEnd {
     bool errorOriented = false;
     // ... from the start moved in each block's lowest coefficients to meet the conditions.
     bool startMeetsConditions = false;
+    // A loose run met on its simplified correction: that correction's size, sum |d_j| (what is
+    // left to correct, where `correction` is the step taken); -1 otherwise.
+    double remaining = -1;
 };
 
 // The problem-wide fields of a shape from a single equation's or a system's inputs, which
@@ -130,7 +133,8 @@ bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::str
 // sum |delta c_j| over every block, times the square of its ratio to the pass before (at most 1).
 // While Newton's iteration still squares its error, the error left after a correction d is
 // about d^3 / d_before^2; once the corrections stop falling they are rounding, and the last one
-// is what rounding leaves. 0 before any pass.
+// is what rounding leaves. 0 before any pass. A loose run met on its simplified correction
+// gives that correction's size (`remaining`), which is what is left.
 double RemainingCorrection(const NewtonRunReport& result);
 
 // The pass listing: "PASS 1: CORRECTION 1.5E+00  RESIDUAL 2.3E-01  STEP 1", one line a pass,

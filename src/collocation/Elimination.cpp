@@ -14,9 +14,9 @@ namespace ode {
 
 void AugmentedMatrix::Free::operator()(double* p) const { std::free(p); }
 
-bool AugmentedMatrix::Fits(int unknowns)
+bool AugmentedMatrix::Fits(int unknowns, int matrices)
 {
-    const double bytes = static_cast<double>(unknowns) * (unknowns + 1.0) * sizeof(double);
+    const double bytes = static_cast<double>(matrices) * unknowns * (unknowns + 1.0) * sizeof(double);
     const unsigned long long memory = PhysicalMemory();
     return memory == 0 || bytes <= kLargestMatrixShare * static_cast<double>(memory);
 }

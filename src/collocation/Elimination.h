@@ -40,8 +40,9 @@ public:
     // costs nothing before its assembly starts, which a stop request can then interrupt. Throws
     // std::bad_alloc for a matrix above kLargestMatrixShare of the machine's memory.
     void reset(int unknowns);
-    // Whether a matrix of n unknowns stays within kLargestMatrixShare of the machine's memory.
-    static bool Fits(int unknowns);
+    // Whether `matrices` matrices of n unknowns stay within kLargestMatrixShare of the machine's
+    // memory (Newton's iteration keeps two: the pass's and the next one's).
+    static bool Fits(int unknowns, int matrices = 1);
     int unknowns() const { return m_n; }
     int columns() const { return m_cols; }
     double& at(int r, int c) { return m_data.get()[static_cast<std::size_t>(r) * m_cols + c]; }

@@ -1,6 +1,7 @@
 #include "collocation/Ultraspherical.h"
 
 #include "common/Limits.h"
+#include "script/ScriptErrors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -306,6 +307,16 @@ AlmostBandedSystem::AlmostBandedSystem(int unknowns_, int dense_, int lower_, in
 {
 }
 
+bool AlmostBandedSystem::Fits(int unknowns, int dense, int lower, int upper)
+{
+    // As AlmostBandedQr lays them out, besides the system itself.
+    const double l = std::max(lower, dense),
+                 perRow = (lower + upper + 1) + dense + (2 * l + upper + 2) + dense + (l + 1);
+    const double bytes = static_cast<double>(unknowns) * perRow * sizeof(double);
+    const unsigned long long memory = PhysicalMemory();
+    return memory == 0 || bytes <= kLargestMatrixShare * static_cast<double>(memory);
+}
+
 double AlmostBandedSystem::bandGet(int r, int c) const
 {
     if (c - r < -lower || c - r > upper || c < 0 || c >= unknowns)
@@ -563,7 +574,9 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
             for (int c = 0; c < n; ++c)
                 v += std::fabs(system.denseRows[static_cast<size_t>(r) * n + c] * x[static_cast<size_t>(c)]);
         same[static_cast<size_t>(r)] = kUnit / 2 * v;
-        alternating[static_cast<size_t>(r)] = r % 2 ? -kUnit / 2 * v : kUnit / 2 * v;
+        // (a system's interleaved equations alternate row by row of each equation)
+        const int group = system.stride == 1 || r < system.dense ? r : (r - system.dense) / system.stride;
+        alternating[static_cast<size_t>(r)] = group % 2 ? -kUnit / 2 * v : kUnit / 2 * v;
     }
     qr.solve(same);
     qr.solve(alternating);
@@ -577,6 +590,25 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
     }
     rounding = std::fmax(rounding, data);
     return BandedOutcome::Solved;
+}
+
+bool BandedFailureStands(int unknowns) { return unknowns > kMaxCollocationAutoDegree + 1; }
+
+Termination BandedTermination(BandedOutcome outcome, script::ScriptHost& host)
+{
+    switch (outcome) {
+    case BandedOutcome::Solved:
+        return Termination::Solved;
+    case BandedOutcome::Cancelled:
+        return Termination::Cancelled;
+    case BandedOutcome::Singular:
+        return Termination::LinearlyDependent;
+    case BandedOutcome::NotFinite:
+        break;
+    }
+    host.raise(script::ErrOverflow);
+    host.trap();
+    return Termination::ArithmeticFault;
 }
 
 } // namespace ode

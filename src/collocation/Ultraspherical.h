@@ -16,6 +16,7 @@
 
 #include "script/ScriptHost.h"
 #include "session/Progress.h"
+#include "session/Termination.h"
 
 #include <functional>
 #include <string>
@@ -90,8 +91,14 @@ struct AlmostBandedSystem {
     std::vector<double> denseRows; // dense x unknowns, row by row
     std::vector<double> band;      // row i >= dense from (i - dense) * (lower + upper + 1), column c at c - i + lower
     std::vector<double> rhs;       // one a row
+    // The band's rows come in groups of this many, one row of each of a system's equations
+    // (interleaved): the data's rounding is probed with signs alternating from group to group.
+    int stride = 1;
 
     AlmostBandedSystem(int unknowns, int dense, int lower, int upper);
+    // Whether such a system and its solve's QR (the band widened by the fill, the dense rows'
+    // multiples, the reflectors) stay within kLargestMatrixShare of the machine's memory.
+    static bool Fits(int unknowns, int dense, int lower, int upper);
     int bandWidth() const { return lower + upper + 1; }
     double* denseRow(int r) { return denseRows.data() + static_cast<size_t>(r) * unknowns; }
     double& bandAt(int r, int c) { return band[static_cast<size_t>(r - dense) * bandWidth() + (c - r + lower)]; }
@@ -116,5 +123,14 @@ enum class BandedOutcome { Solved, Singular, NotFinite, Cancelled };
 // regular); `progress` is told the fraction done and may stop it.
 BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<double>& x, double& rounding,
                                 const Progress& progress = {});
+
+// Whether a banded system of this many unknowns that is singular or not finite ends there: the
+// collocation that would otherwise solve it instead is O(n^3), beyond kMaxCollocationAutoDegree
+// unknowns hours of it.
+bool BandedFailureStands(int unknowns);
+// The ending of a banded solve: Solved, Cancelled, LinearlyDependent for a singular system, and
+// ArithmeticFault for one that is not finite (the overflow raised in `host` and trapped, as the
+// collocation's own check does).
+Termination BandedTermination(BandedOutcome outcome, script::ScriptHost& host);
 
 } // namespace ode

@@ -33,8 +33,10 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
     row[N + 1] = rhs;
 }
 
-// The banded form's solve: none where the system is singular or not finite (the collocation
-// then solves, and says what it finds).
+// The banded form's solve: none where it does not apply or its system is singular or not finite
+// (the collocation then solves, and says what it finds), except beyond the collocation's own
+// bound (kMaxCollocationAutoDegree unknowns), where solving again densely would take hours: a
+// singular system then ends LinearlyDependent, one that is not finite ArithmeticFault.
 std::optional<ChebyshevSolution> SolveLinearBanded(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                                    script::ScriptHost& host, const Progress& progress)
 {
@@ -44,18 +46,16 @@ std::optional<ChebyshevSolution> SolveLinearBanded(const SingleInputs& in, const
     ChebyshevSolution result;
     result.series.a = in.xlower;
     result.series.b = in.xupper;
-    switch (SolveAlmostBanded(*system, result.series.coef, result.rounding, progress)) {
-    case BandedOutcome::Solved:
-        result.termination = Termination::Solved;
-        return result;
-    case BandedOutcome::Cancelled:
-        result.termination = Termination::Cancelled;
-        return result;
-    case BandedOutcome::Singular:
-    case BandedOutcome::NotFinite:
-        break;
-    }
-    return std::nullopt;
+    const BandedOutcome outcome = SolveAlmostBanded(*system, result.series.coef, result.rounding, progress);
+    if (outcome != BandedOutcome::Solved && outcome != BandedOutcome::Cancelled &&
+        !BandedFailureStands(system->unknowns))
+        return std::nullopt;
+    result.termination = BandedTermination(outcome, host);
+    if (result.termination == Termination::ArithmeticFault)
+        result.error = host.fault();
+    if (!result.solved())
+        result.series.coef.clear();
+    return result;
 }
 
 } // namespace

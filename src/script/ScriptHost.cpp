@@ -107,7 +107,7 @@ bool ScriptHost::execute(const std::string& text) { return m_engine.executeState
 
 void ScriptHost::trap()
 {
-    if (auto message = TrapMessage(m_scriptErrorNumber); message && m_sink)
+    if (auto message = TrapMessage(m_scriptErrorNumber); message && m_sink && !m_quiet)
         m_sink(*message);
 }
 

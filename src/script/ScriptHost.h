@@ -76,7 +76,8 @@ public:
     // Runs a statement text.
     bool execute(const std::string& text);
 
-    // The solving procedure's error trap: shows the message for the last error number, if any.
+    // The solving procedure's error trap: shows the message for the last error number, if any
+    // (not while quiet).
     void trap();
 
     // evaluate, and trap when it fails: how the solvers read a coefficient or right-hand text.

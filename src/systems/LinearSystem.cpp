@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace ode {
 
@@ -287,7 +288,7 @@ public:
     {
         script::ScriptHost::QuietScope quiet(m_host);
         if (m_kept)
-            m_host.assignVariable(m_name, m_value);
+            m_host.assignExact(m_name, m_value);
     }
     KeptIndependentVariable(const KeptIndependentVariable&) = delete;
     KeptIndependentVariable& operator=(const KeptIndependentVariable&) = delete;
@@ -377,7 +378,10 @@ std::optional<SystemBandedForm> LinearSystemBandedForm(const SystemInputs& in, c
         lower = std::max(lower, row - col);
         upper = std::max(upper, col - row);
     });
+    if (!AlmostBandedSystem::Fits(od.numUnknowns, conditions, lower, upper))
+        throw std::bad_alloc(); // the band of many variables grows with their count
     AlmostBandedSystem system(od.numUnknowns, conditions, lower, upper);
+    system.stride = vars;
     eachEntry([&](int row, int col, double value) { system.bandAt(row, col) += value; });
     for (int e = 0; e < vars; ++e)
         for (int r = 0; r <= m; ++r)
@@ -404,7 +408,8 @@ std::optional<SystemBandedForm> LinearSystemBandedForm(const SystemInputs& in, c
 namespace {
 
 // The banded form's solve: none where it does not apply or its system is singular or not
-// finite (the collocation then solves, and says what it finds).
+// finite (the collocation then solves, and says what it finds), except beyond the collocation's
+// own bound (BandedFailureStands), where the failure ends the solve.
 std::optional<ChebyshevSystemSolution> SolveSystemBanded(const SystemInputs& in, const OrdersAndDegrees& od,
                                                          const std::vector<SystemSplit>& de,
                                                          const std::vector<SystemSplit>& bc, script::ScriptHost& host,
@@ -424,18 +429,17 @@ std::optional<ChebyshevSystemSolution> SolveSystemBanded(const SystemInputs& in,
     if (!form)
         return std::nullopt;
     std::vector<double> unknowns;
-    switch (SolveAlmostBanded(form->system, unknowns, result.rounding, progress)) {
-    case BandedOutcome::Solved:
-        break;
-    case BandedOutcome::Cancelled:
-        result.termination = Termination::Cancelled;
-        result.lstCoeff = ListEndLines(ListStyle::SystemExpansion, Termination::Cancelled);
-        return result;
-    case BandedOutcome::Singular:
-    case BandedOutcome::NotFinite:
+    const BandedOutcome outcome = SolveAlmostBanded(form->system, unknowns, result.rounding, progress);
+    if (outcome != BandedOutcome::Solved && outcome != BandedOutcome::Cancelled &&
+        !BandedFailureStands(form->system.unknowns))
         return std::nullopt;
+    result.termination = BandedTermination(outcome, host);
+    if (result.termination == Termination::ArithmeticFault)
+        result.error = host.fault();
+    if (!result.solved()) {
+        result.lstCoeff = ListEndLines(ListStyle::SystemExpansion, result.termination);
+        return result;
     }
-    result.termination = Termination::Solved;
     std::vector<std::vector<double>> power;
     for (size_t j = 0; j < form->column.size(); ++j) {
         ChebyshevSeries series{in.xlower, in.xupper, {}};

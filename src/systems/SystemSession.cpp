@@ -311,7 +311,7 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             solved = solveChebyshev(progress);
         } else {
             auto fresh = [&] {
-                if (!AugmentedMatrix::Fits(m_od.numUnknowns)) // before the O(N^2) conversion
+                if (!AugmentedMatrix::Fits(m_od.numUnknowns, 2)) // before the O(N^2) conversion
                     throw std::bad_alloc();
                 std::vector<ChebyshevSeries> start;
                 ApplyInitialApproximation(choice >= 0 && choice <= 2 ? choice : 0, m_od.numUnknowns - 1, m_coef,
@@ -419,7 +419,7 @@ bool SystemSession::solveNonlinearAccurate(int choice, const Progress& progress)
     if (choice == 3 && m_lastChebyshev.size() == m_od.varDegree.size())
         return solveNonlinearChebyshev(m_lastChebyshev, progress); // resized to the degrees
     // Newton's matrix must fit before the start (O(N^2) to convert) is worth making.
-    if (!AugmentedMatrix::Fits(m_od.numUnknowns))
+    if (!AugmentedMatrix::Fits(m_od.numUnknowns, 2))
         throw std::bad_alloc();
     if (!startCoefficients(choice))
         return false;

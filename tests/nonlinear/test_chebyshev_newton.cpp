@@ -2,6 +2,7 @@
 // exact partial derivatives and damped steps.
 
 #include "collocation/ChebyshevNewton.h"
+#include "common/Limits.h"
 #include "common/NumberFormat.h"
 #include "equations/Derivatives.h"
 #include "nonlinear/NonlinearChebyshev.h"
@@ -163,6 +164,44 @@ TEST(ChebyshevNewton, ErrorOrientedStepsAreTheSameWhateverTheRowsScale)
     }
     EXPECT_LT(steps[0].front(), 0.1); // the first step was cut, then grew to Newton's full one
     EXPECT_EQ(steps[0].back(), 1.0);
+}
+
+// A loose run (a continuation's step on the way: bounds 1E-3, no polish) stops on the full step
+// whose simplified correction is within the bound: the iterate it stands on is then within the
+// bound of the solution, and the correction it says is left is the distance still there (not the
+// step it took). Bratu at lambda = 1 and 3 from zero and from the solution at 2.
+TEST(ChebyshevNewton, ALooseRunStopsWithinItsBoundOfTheSolution)
+{
+    Problem atTwo(test::Bratu({"lambda=2"}));
+    const ChebyshevNewtonResult two = SolveNonlinearChebyshev(atTwo.in, atTwo.expr, atTwo.start({0.0}, 40), atTwo.host);
+    ASSERT_TRUE(two.solved());
+    const struct {
+        const char* lambda;
+        bool fromTwo;
+    } cases[] = {{"lambda=1", false}, {"lambda=3", false}, {"lambda=1", true}, {"lambda=3", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.lambda) + (c.fromTwo ? " from 2" : " from zero"));
+        Problem p(test::Bratu({c.lambda}));
+        const ChebyshevSeries start = c.fromTwo ? two.series : p.start({0.0}, 40);
+        const ChebyshevNewtonResult solution = SolveNonlinearChebyshev(p.in, p.expr, start, p.host);
+        ASSERT_TRUE(solution.solved());
+        p.in.polish = false;
+        p.in.errorBoundDE = p.in.errorBoundCoef = kContinuationStepBound;
+        const ChebyshevNewtonResult loose = SolveNonlinearChebyshev(p.in, p.expr, start, p.host);
+        ASSERT_TRUE(loose.solved());
+        EXPECT_LT(loose.passes.size(), solution.passes.size());
+        ASSERT_GE(loose.remaining, 0) << "met on the simplified correction";
+        double largest = 0, distance = 0;
+        for (size_t j = 0; j < loose.series.coef.size(); ++j) {
+            const double d = std::fabs(loose.series.coef[j] - solution.series.coef[j]);
+            largest = std::fmax(largest, d);
+            distance += d;
+        }
+        EXPECT_LE(largest, kContinuationStepBound);
+        // What is left, to first order: the simplified correction is within a factor of the truth.
+        EXPECT_GT(RemainingCorrection(loose), distance / 4);
+        EXPECT_LT(RemainingCorrection(loose), distance * 4);
+    }
 }
 
 TEST(ChebyshevNewton, TextFunctionsFallBackToDifferencesAndSayIt)
