@@ -627,6 +627,20 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
     if (plain.termination != Termination::NoConvergence || plain.stalled || progress.cancelled())
         return plain;
     const std::vector<double> plainCoef = coef;
+    // A later attempt stopped before it finished a pass has nothing to show: the plain
+    // iteration's last iterate stands, stopped.
+    auto stoppedBeforeAPass = [&](const NewtonRunReport& later) {
+        if (later.termination != Termination::Cancelled || later.shownPass > 0)
+            return false;
+        coef = plainCoef;
+        return true;
+    };
+    auto plainStopped = [&] {
+        NewtonRunReport stopped = plain;
+        stopped.termination = Termination::Cancelled;
+        stopped.shownPass = static_cast<int>(plain.passes.size());
+        return stopped;
+    };
     ChebyshevNewtonShape errorOriented = shape;
     errorOriented.errorOriented = true;
     coef = start;
@@ -635,6 +649,8 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
         script::ScriptHost::QuietScope quiet(host); // an engine error there only ends this attempt
         found = RunChebyshevNewton(errorOriented, expr, coef, host, progress);
     }
+    if (stoppedBeforeAPass(found))
+        return plainStopped();
     if (found.solved() || found.termination == Termination::Cancelled) {
         found.errorOriented = true; // a stop there shows this attempt's passes, named as such
         return found;
@@ -652,6 +668,8 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
             script::ScriptHost::QuietScope quiet(host);
             found = RunChebyshevNewton(errorOriented, expr, coef, host, progress);
         }
+        if (stoppedBeforeAPass(found))
+            return plainStopped();
         if (found.solved() || found.termination == Termination::Cancelled) {
             found.errorOriented = true;
             found.startMeetsConditions = true;
@@ -660,6 +678,8 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
         coef = start;
     }
     found = RunChebyshevHomotopy(shape, expr, coef, host, progress);
+    if (stoppedBeforeAPass(found))
+        return plainStopped();
     if (found.solved() || found.termination == Termination::Cancelled)
         return found;
     coef = plainCoef;

@@ -120,7 +120,8 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
 // are those of the first that converged, with `errorOriented`, `startMeetsConditions` or
 // `homotopySteps` saying which it was; where none did, the plain
 // iteration's (a stop on the way gives the stopped attempt's report and coefficients, its flags
-// saying which attempt it was).
+// saying which attempt it was; a stop before that attempt finished a pass, the plain
+// iteration's last iterate, Cancelled).
 NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                                                 std::vector<double>& coef, script::ScriptHost& host,
                                                 const Progress& progress = {});

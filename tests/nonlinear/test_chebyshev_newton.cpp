@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 
@@ -202,6 +203,32 @@ TEST(ChebyshevNewton, ALooseRunStopsWithinItsBoundOfTheSolution)
         EXPECT_GT(RemainingCorrection(loose), distance / 4);
         EXPECT_LT(RemainingCorrection(loose), distance * 4);
     }
+}
+
+// Stopped as the error-oriented attempt begins its first pass (the flag set by the report of
+// pass 1 after the plain iteration's passes): nothing of that attempt is finished, so the plain
+// iteration's last iterate stands, stopped, with its passes and no heading of a later attempt.
+TEST(ChebyshevNewton, AStopBeforeALaterAttemptsFirstPassShowsThePlainIteration)
+{
+    Problem p(test::Troesch("10", "1E-9"));
+    std::atomic<bool> stop{false};
+    int last = 0;
+    const ProgressCallback report = [&](const ProgressInfo& info) {
+        if (info.pass == 1 && last > 1)
+            stop = true;
+        last = info.pass > 0 ? info.pass : last;
+    };
+    const ChebyshevNewtonResult r =
+        SolveNonlinearChebyshev(p.in, p.expr, p.start({0.0}, 16), p.host, Progress(&stop, &report), true);
+    ASSERT_TRUE(stop);
+    EXPECT_EQ(r.termination, Termination::Cancelled);
+    EXPECT_FALSE(r.errorOriented);
+    ASSERT_GT(r.passes.size(), 1u);
+    EXPECT_EQ(r.shownPass, static_cast<int>(r.passes.size()));
+    const std::vector<std::string> lines = NewtonPassLines(r);
+    EXPECT_EQ(lines.front().rfind("PASS 1: ", 0), 0u) << lines.front();
+    EXPECT_EQ(lines.back(),
+              "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(r.passes.size()) + ") IS SHOWN");
 }
 
 TEST(ChebyshevNewton, TextFunctionsFallBackToDifferencesAndSayIt)
