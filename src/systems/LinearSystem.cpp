@@ -440,15 +440,12 @@ std::optional<ChebyshevSystemSolution> SolveSystemBanded(const SystemInputs& in,
         result.lstCoeff = ListEndLines(ListStyle::SystemExpansion, result.termination);
         return result;
     }
-    std::vector<std::vector<double>> power;
     for (size_t j = 0; j < form->column.size(); ++j) {
         ChebyshevSeries series{in.xlower, in.xupper, {}};
         for (int c : form->column[j])
             series.coef.push_back(unknowns[static_cast<size_t>(c)]);
         result.series.push_back(std::move(series));
-        power.push_back(ChebyshevToPower(result.series.back(), in.xcenter));
     }
-    result.lstCoeff = SystemCoefficientListing(in, power);
     return result;
 }
 
@@ -494,12 +491,8 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
     std::vector<double> x;
     if (!AssembleAndEliminate(in, od, de, bc, host, chebyshev, x, result, result.lstCoeff, progress, &result.rounding))
         return result;
-    std::vector<std::vector<double>> power;
-    for (const std::vector<double>& c : ByVariable(od, vars, x)) {
+    for (const std::vector<double>& c : ByVariable(od, vars, x))
         result.series.push_back(ChebyshevSeries{in.xlower, in.xupper, c});
-        power.push_back(ChebyshevToPower(result.series.back(), in.xcenter));
-    }
-    result.lstCoeff = SystemCoefficientListing(in, power);
     return result;
 }
 

@@ -49,11 +49,12 @@ SystemSolution SolveSystem(const SystemInputs& in, const OrdersAndDegrees& od, c
 // coefficients as its power series would have; the equations collocated at the m+1 zeros of
 // T(m+1) on the interval (never an end), the conditions as their own rows, the same
 // elimination. From m = kBandedFromDegree on, the banded form solves where it applies
-// (LinearSystemBandedForm), the collocation elsewhere. The listing shows each variable's power
-// series about the centre.
+// (LinearSystemBandedForm), the collocation elsewhere. The solution is the series; the listing
+// of their power series about the centre is the caller's to make (an automatic degree's probes
+// need none: at a high degree of a series that does not converge the power form is O(N^2)).
 struct ChebyshevSystemSolution : SolveEnd {
     std::vector<ChebyshevSeries> series; // one per variable
-    std::vector<std::string> lstCoeff;
+    std::vector<std::string> lstCoeff;   // a singular system's or a stop's line, else empty
     double rounding = 0; // what rounding leaves in the coefficients, measured (EliminateRefined)
 };
 ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const OrdersAndDegrees& od,

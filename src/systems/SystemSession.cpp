@@ -229,10 +229,12 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
     if (!autoDegree)
         m_readout = FixedDegreeReadout(m_chebyshev, tolerance, s.rounding);
     m_coef.clear();
+    std::vector<std::vector<double>> rows;
     for (const ChebyshevSeries& series : m_chebyshev) {
-        const std::vector<double> power = ChebyshevToPower(series, m_inputs.xcenter);
-        m_coef.insert(m_coef.end(), power.begin(), power.end());
+        rows.push_back(ChebyshevToPower(series, m_inputs.xcenter));
+        m_coef.insert(m_coef.end(), rows.back().begin(), rows.back().end());
     }
+    m_lstCoeff = SystemCoefficientListing(m_inputs, rows);
     listChebyshev();
     m_coefDegrees = m_od.varDegree;
     m_solved = true;
@@ -307,7 +309,15 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
         const std::vector<std::string> passes = m_lstPasses;
         clearResults();
         bool solved = false;
-        if (!m_nonlinear) {
+        if (!m_nonlinear && !listing) {
+            // A probe of the growth: its series only (no power form, no lists).
+            m_linearAccurate = SolveSystemChebyshev(m_inputs, m_od, m_de, m_bc, m_host, progress);
+            m_end = m_linearAccurate;
+            m_lstCoeff = m_linearAccurate.lstCoeff;
+            solved = m_linearAccurate.solved();
+            if (solved)
+                m_chebyshev = m_linearAccurate.series;
+        } else if (!m_nonlinear) {
             solved = solveChebyshev(progress);
         } else {
             auto fresh = [&] {
@@ -380,6 +390,8 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             else
                 showLinearChebyshev(linear);
         }
+    } else if (found.best.solved() && !m_nonlinear) {
+        showLinearChebyshev(m_linearAccurate); // the last probe is the degree found: shown now
     }
     if (found.stopped)
         m_end.termination = Termination::Cancelled;

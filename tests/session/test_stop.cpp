@@ -230,6 +230,22 @@ void SlowTailSystem(SystemTexts& b, const char* degree)
     b.terms = degree;
 }
 
+// y' = z, z + x z' = 0, y(0) = 0, y(1) = 1 on [-1, 1]: z = c/x has no regular solution, so the
+// linear system's automatic degree grows in its banded form up to 100000 without converging.
+void SingularBandedSystem(SystemTexts& b, const std::string& degree)
+{
+    b.numDE = "2";
+    b.numBC = "2";
+    b.depVarNames = "y,z";
+    b.equations = {"y'-z=0", "z+x*z'=0"};
+    b.bcText = {"y=0", "y=1"};
+    b.bcPoint = {"0", "1"};
+    b.xlower = "-1";
+    b.xupper = "1";
+    b.expansion = "0";
+    b.terms = degree;
+}
+
 struct StopCase {
     const char* name;
     Setup setup;
@@ -396,6 +412,21 @@ const StopCase kStopCases[] = {
          KeepsTheBestDegree(shown, false, [&](Made& f) {
              auto& s = Open<SystemSession>(f, ProblemKind::LinearSystem);
              SlowTailSystem(s.boxes, shown.terms.c_str());
+             s.method = CollocationMethod::Chebyshev;
+         });
+     }},
+    {"SystemBandedAutomaticDegree",
+     [](Made& m) {
+         auto& s = Open<SystemSession>(m, ProblemKind::LinearSystem);
+         SingularBandedSystem(s.boxes, "16");
+         s.method = CollocationMethod::Chebyshev;
+         s.autoDegree = true;
+     },
+     [](const ProgressInfo& p) { return p.degree >= 4096; }, std::chrono::milliseconds(0),
+     [](Made&, const Shown& shown) {
+         KeepsTheBestDegree(shown, false, [&](Made& f) {
+             auto& s = Open<SystemSession>(f, ProblemKind::LinearSystem);
+             SingularBandedSystem(s.boxes, shown.terms);
              s.method = CollocationMethod::Chebyshev;
          });
      }},
