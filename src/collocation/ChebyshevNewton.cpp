@@ -417,6 +417,8 @@ int ChebyshevNewtonShape::unknowns() const
     return n;
 }
 
+bool NewtonMatricesFit(int unknowns) { return AugmentedMatrix::Fits(unknowns, 2); }
+
 NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                                    std::vector<double>& c, script::ScriptHost& host, const Progress& progress)
 {
@@ -438,7 +440,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
     double previousCorrection = kInfinity;
     int polish = 0;
     result.termination = Termination::NoConvergence;
-    if (!AugmentedMatrix::Fits(N, 2)) // the pass's matrix and the next one's
+    if (!NewtonMatricesFit(N))
         throw std::bad_alloc();
     try {
         AugmentedMatrix a(N), next(N);

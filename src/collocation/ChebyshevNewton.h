@@ -91,6 +91,10 @@ template <typename Inputs> void SetShapeProblem(ChebyshevNewtonShape& shape, con
     shape.polish = in.polish;
 }
 
+// Whether Newton's iteration on this many unknowns fits the memory: the pass's matrix and the
+// next one's. Callers ask before a start that is costly to make (O(N^2) to convert).
+bool NewtonMatricesFit(int unknowns);
+
 // The iteration on `coef` (updated in place, laid out by the blocks' offsets), at most
 // kMaxNewtonPasses passes whatever the shape's limit. Constants must already have run in
 // `host`; engine failures show their messages. Stopped through `progress` (asked between rows,

@@ -69,13 +69,12 @@ std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, co
     LinearBandedPieces pieces;
     pieces.coefficients.resize(static_cast<size_t>(n) + 1);
     script::ScriptHost::QuietScope quiet(host); // the collocation reports what fails here
-    auto resolve = [&](const std::string& text, std::vector<double>& coef) {
-        return ResolveText(host, in.indepVarName, in.xlower, in.xupper, text, coef);
-    };
     for (int k = n; k >= 0; --k)
-        if (!resolve(texts.de[static_cast<size_t>(k)], pieces.coefficients[static_cast<size_t>(k)]))
+        if (!ResolveText(host, in.indepVarName, in.xlower, in.xupper, texts.de[static_cast<size_t>(k)],
+                         pieces.coefficients[static_cast<size_t>(k)]))
             return std::nullopt;
-    if (pieces.coefficients[static_cast<size_t>(n)].empty() || !resolve(texts.de[static_cast<size_t>(n) + 1], pieces.rhs))
+    if (pieces.coefficients[static_cast<size_t>(n)].empty() ||
+        !ResolveText(host, in.indepVarName, in.xlower, in.xupper, texts.de[static_cast<size_t>(n) + 1], pieces.rhs))
         return std::nullopt;
     return pieces;
 }

@@ -114,7 +114,7 @@ ChebyshevSeries NonlinearSession::chebyshevStart(int choice, int N)
         return s;
     }
     // Newton's matrix must fit before the start (O(N^2) to convert) is worth making.
-    if (!AugmentedMatrix::Fits(N + 1, 2))
+    if (!NewtonMatricesFit(N + 1))
         throw std::bad_alloc();
     ApplyInitialApproximation(choice, N, m_coef, m_random);
     return PowerToChebyshev(m_coef, in.xcenter, in.xlower, in.xupper, N);

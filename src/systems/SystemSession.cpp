@@ -213,10 +213,14 @@ bool SystemSession::solveProblem()
 
 // The accurate method for a linear system: each variable's Chebyshev series stands for
 // Evaluate and the plot; the coefficient list shows their power series about the centre.
-bool SystemSession::solveChebyshev(const Progress& progress)
+bool SystemSession::solveChebyshev(const Progress& progress, bool show)
 {
     m_linearAccurate = SolveSystemChebyshev(m_inputs, m_od, m_de, m_bc, m_host, progress);
-    return showLinearChebyshev(m_linearAccurate);
+    if (show || !m_linearAccurate.solved())
+        return showLinearChebyshev(m_linearAccurate);
+    m_end = m_linearAccurate;
+    m_chebyshev = m_linearAccurate.series;
+    return true;
 }
 
 bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
@@ -309,19 +313,11 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
         const std::vector<std::string> passes = m_lstPasses;
         clearResults();
         bool solved = false;
-        if (!m_nonlinear && !listing) {
-            // A probe of the growth: its series only (no power form, no lists).
-            m_linearAccurate = SolveSystemChebyshev(m_inputs, m_od, m_de, m_bc, m_host, progress);
-            m_end = m_linearAccurate;
-            m_lstCoeff = m_linearAccurate.lstCoeff;
-            solved = m_linearAccurate.solved();
-            if (solved)
-                m_chebyshev = m_linearAccurate.series;
-        } else if (!m_nonlinear) {
-            solved = solveChebyshev(progress);
+        if (!m_nonlinear) {
+            solved = solveChebyshev(progress, listing); // a probe: its series only
         } else {
             auto fresh = [&] {
-                if (!AugmentedMatrix::Fits(m_od.numUnknowns, 2)) // before the O(N^2) conversion
+                if (!NewtonMatricesFit(m_od.numUnknowns)) // before the O(N^2) conversion
                     throw std::bad_alloc();
                 std::vector<ChebyshevSeries> start;
                 ApplyInitialApproximation(choice >= 0 && choice <= 2 ? choice : 0, m_od.numUnknowns - 1, m_coef,
@@ -431,7 +427,7 @@ bool SystemSession::solveNonlinearAccurate(int choice, const Progress& progress)
     if (choice == 3 && m_lastChebyshev.size() == m_od.varDegree.size())
         return solveNonlinearChebyshev(m_lastChebyshev, progress); // resized to the degrees
     // Newton's matrix must fit before the start (O(N^2) to convert) is worth making.
-    if (!AugmentedMatrix::Fits(m_od.numUnknowns, 2))
+    if (!NewtonMatricesFit(m_od.numUnknowns))
         throw std::bad_alloc();
     if (!startCoefficients(choice))
         return false;

@@ -51,7 +51,9 @@ private:
     SolveReport describe() const override;
     std::optional<GridCheck> checkBetweenGridPoints() override;
     bool solveProblem() override;
-    bool solveChebyshev(const Progress& progress);
+    // Without `show` (an automatic degree's probe) a solution keeps its series only: no power
+    // form, no lists.
+    bool solveChebyshev(const Progress& progress, bool show = true);
     // The automatic degree from `first` (0: from 16, or the orders + 2), a nonlinear system's
     // first degree starting from m_lastChebyshev when `first` is given (a continuation's step).
     bool solveAutoDegree(int first, const Progress& progress);

@@ -6,6 +6,7 @@
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
 #include "support/Program.h"
+#include "support/SystemProblems.h"
 #include "systems/SystemSession.h"
 
 #include <gtest/gtest.h>
@@ -277,17 +278,9 @@ TEST(KnownSolutions, HighDegreesKeepTheirDigitsWhereRowsOfDifferentSizeMeet)
         } else {
             std::vector<std::string> messages;
             SystemSession s(false, shared, [&](const std::string& m) { messages.push_back(m); });
-            SystemTexts& b = s.boxes;
-            b.numDE = "2";
-            b.numBC = "2";
-            b.depVarNames = "y,z";
-            b.equations = {"y'-z=0", "2*y+4*x*z+(eps+x^2)*z'=0"};
-            b.bcText = {"y=1/(1+eps)", "y=1/(1+eps)"};
-            b.bcPoint = {"-1", "1"};
-            b.constants = {"eps=1E-3"};
-            b.xlower = "-1";
-            b.xupper = "1";
-            b.terms = std::to_string(c.degree);
+            test::TwoVariableSystem(s.boxes, {"y'-z=0", "2*y+4*x*z+(eps+x^2)*z'=0"}, {"y=1/(1+eps)", "y=1/(1+eps)"},
+                                    {"-1", "1"}, "-1", "1", std::to_string(c.degree));
+            s.boxes.constants = {"eps=1E-3"};
             s.method = CollocationMethod::Chebyshev;
             ASSERT_TRUE(s.solve()) << (messages.empty() ? "" : messages[0]);
             solution = s.chebyshev();

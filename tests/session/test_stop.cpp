@@ -218,32 +218,14 @@ void SlowTailNonlinear(Made& m)
 // y' - z = sqrt|x|, y + z' = 0, y(0) = z(0) = 0 on [-1, 1].
 void SlowTailSystem(SystemTexts& b, const char* degree)
 {
-    b.numDE = "2";
-    b.numBC = "2";
-    b.depVarNames = "y,z";
-    b.equations = {"y'-z=Sqr(Abs(x))", "y+z'=0"};
-    b.bcText = {"y=0", "z=0"};
-    b.bcPoint = {"0", "0"};
-    b.xlower = "-1";
-    b.xupper = "1";
-    b.expansion = "0";
-    b.terms = degree;
+    test::TwoVariableSystem(b, {"y'-z=Sqr(Abs(x))", "y+z'=0"}, {"y=0", "z=0"}, {"0", "0"}, "-1", "1", degree);
 }
 
 // y' = z, z + x z' = 0, y(0) = 0, y(1) = 1 on [-1, 1]: z = c/x has no regular solution, so the
 // linear system's automatic degree grows in its banded form up to 100000 without converging.
 void SingularBandedSystem(SystemTexts& b, const std::string& degree)
 {
-    b.numDE = "2";
-    b.numBC = "2";
-    b.depVarNames = "y,z";
-    b.equations = {"y'-z=0", "z+x*z'=0"};
-    b.bcText = {"y=0", "y=1"};
-    b.bcPoint = {"0", "1"};
-    b.xlower = "-1";
-    b.xupper = "1";
-    b.expansion = "0";
-    b.terms = degree;
+    test::TwoVariableSystem(b, {"y'-z=0", "z+x*z'=0"}, {"y=0", "y=1"}, {"0", "1"}, "-1", "1", degree);
 }
 
 struct StopCase {

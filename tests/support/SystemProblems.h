@@ -3,6 +3,10 @@
 
 #include "systems/SystemSession.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace ode::test {
 
 // y' + z = 0, z' + 2yz = 0, y(0) = z(0) = 1 on [0, 1], degree 10, bounds 1E-9, from zero
@@ -23,6 +27,24 @@ inline void ReciprocalSystem(SystemTexts& b)
     b.errorC = "1E-9";
     b.maxcy = "20";
     b.approximation = "0 - Zero coefficients";
+}
+
+// Two variables y and z of x on [lower, upper]: the equations, each condition at its point, the
+// degree typed, about 0.
+inline void TwoVariableSystem(SystemTexts& b, std::vector<std::string> equations, std::vector<std::string> bcText,
+                              std::vector<std::string> bcPoint, const std::string& lower, const std::string& upper,
+                              const std::string& degree)
+{
+    b.numDE = "2";
+    b.numBC = std::to_string(bcText.size());
+    b.depVarNames = "y,z";
+    b.equations = std::move(equations);
+    b.bcText = std::move(bcText);
+    b.bcPoint = std::move(bcPoint);
+    b.xlower = lower;
+    b.xupper = upper;
+    b.expansion = "0";
+    b.terms = degree;
 }
 
 } // namespace ode::test

@@ -102,13 +102,8 @@ TEST(Systems, ALinearSystemGrowsInTheBandedFormPastTheDenseLimit)
     EXPECT_EQ(Session(true).s.maxDegree, kDefaultAutoDegreeLimit);
     Session n(false);
     EXPECT_EQ(n.s.maxDegree, kDefaultBandedAutoDegreeLimit);
-    SystemTexts& b = n.s.boxes;
-    ode::test::ReciprocalSystem(b);
-    b.depVarNames = "y,z";
-    b.equations = {"y'-z=0", "eps*z'+z=0"};
-    b.bcText = {"y=0", "y=1"};
-    b.bcPoint = {"0", "1"};
-    b.constants = {"eps=3E-5"};
+    ode::test::TwoVariableSystem(n.s.boxes, {"y'-z=0", "eps*z'+z=0"}, {"y=0", "y=1"}, {"0", "1"}, "0", "1", "10");
+    n.s.boxes.constants = {"eps=3E-5"};
     n.s.method = CollocationMethod::Chebyshev;
     n.s.autoDegree = true;
     ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
