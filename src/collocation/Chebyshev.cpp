@@ -161,9 +161,37 @@ int NextChebyshevDegree(const std::vector<double>& coef, double tolerance)
     return std::clamp(predicted, N + 4, cap);
 }
 
+double TruncationFactor(const std::vector<double>& coef)
+{
+    // The envelope at the start of the last quarter (at least eight coefficients) against the
+    // last two.
+    const int N = static_cast<int>(coef.size()) - 1, width = std::max(8, N / 4), from = N - 1 - width;
+    if (from < 0)
+        return 8;
+    double early = 0;
+    for (int k = from; k < N - 1; ++k)
+        early = std::fmax(early, std::fabs(coef[static_cast<size_t>(k)]));
+    const double late = std::fmax(std::fabs(coef[static_cast<size_t>(N) - 1]), std::fabs(coef[static_cast<size_t>(N)]));
+    if (!(late > 0) || !(early > late))
+        return 8;
+    return std::fmax(8, 1 / -std::expm1(-std::log(early / late) / width));
+}
+
+int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first)
+{
+    double scale = 0;
+    for (double c : coef)
+        scale = std::fmax(scale, std::fabs(c));
+    int degree = static_cast<int>(coef.size()) - 1;
+    // Down from the end while the coefficient before the last two is below the bound too.
+    while (degree >= 2 && std::fabs(coef[static_cast<size_t>(degree) - 2]) <= tolerance / 32 * scale)
+        --degree;
+    return std::max(first, degree);
+}
+
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
-                                       bool terms, const Progress& progress)
+                                       bool terms, const Progress& progress, const ProbeSolver& probe)
 {
     AutoDegreeSolution result;
     AccuracyReadout readout;
@@ -173,6 +201,35 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     bool pastRounding = false; // the one degree beyond a stop for rounding has been tried
     int degree = first;
     maxDegree = std::min(maxDegree, kMaxAutoDegree);
+    int lookedAhead = -1; // the degree a converged probe asked for
+    for (double probeTail = -1; probe && !terms;) {
+        const int at = std::min(degree, maxDegree);
+        std::optional<ChebyshevSolution> p = probe(at, progress.atDegree(at));
+        if (progress.cancelled() || (p && p->termination == Termination::Cancelled)) {
+            result.stopped = true;
+            result.best.termination = Termination::Cancelled;
+            result.degree = at;
+            return result;
+        }
+        if (!p || !p->solved()) {
+            // The solver grows from the start as it would without probes: at a degree the probes
+            // cannot reach it finds its own way (and says what fails).
+            degree = first;
+            break;
+        }
+        const double tail = ChebyshevTail(p->series.coef);
+        if (tail <= tolerance) {
+            degree = lookedAhead = LookAheadDegree(p->series.coef, tolerance, first);
+            break;
+        }
+        // Rounding noise, or the limit: the solver judges that itself, from the start.
+        if ((probeTail >= 0 && tail > 0.5 * probeTail && std::fmin(tail, probeTail) < 1e-11) || at >= maxDegree) {
+            degree = first;
+            break;
+        }
+        probeTail = tail;
+        degree = std::max(at + 1, NextChebyshevDegree(p->series.coef, tolerance));
+    }
     for (;;) {
         const int tried = std::min(degree, maxDegree);
         ChebyshevSolution s;
@@ -227,12 +284,16 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         // the series is still being cut off, and a higher degree settles it.
         const bool stillCut = !terms && !plateau && tried < maxDegree &&
                               EstimatedError(LastTerms(s.series.coef), scale, tried) > tolerance * scale;
-        if ((tail <= tolerance && !stillCut) || plateau) {
+        // The probe saw the coefficients fall on past this degree: the last two terms decide.
+        const bool confirmed =
+            tried == lookedAhead && TruncationFactor(s.series.coef) * LastTerms(s.series.coef) <= tolerance;
+        if (confirmed || (tail <= tolerance && !stillCut) || plateau) {
             // Rounding the tail does not show (an ill-conditioned discretisation) is no convergence;
             // a higher degree would only add to it. But what looks like rounding may be a layer the
             // degree does not resolve yet, which a quarter more degree settles: that one is tried,
-            // once, and the better of the two stands.
-            if (!terms && !pastRounding && estimate > tolerance * scale && tried < maxDegree) {
+            // once, and the better of the two stands. Not after a probe has seen the series fall on:
+            // the rounding is then the problem's own (its data's, say), which no degree takes away.
+            if (!terms && !confirmed && !pastRounding && estimate > tolerance * scale && tried < maxDegree) {
                 pastRounding = true;
                 previousTail = tail;
                 degree = std::max(tried + 4, tried + tried / 4);

@@ -65,14 +65,29 @@ struct AutoDegreeSolution {
 // Landing near the degree needed matters: a solve costs about N^2.7.
 int NextChebyshevDegree(const std::vector<double>& coef, double tolerance);
 
+// A cheaper solve at a degree, which only has to show how far the coefficients reach (the
+// banded form where the collocation solves); none where it cannot be had.
+using ProbeSolver = std::function<std::optional<ChebyshevSolution>(int degree, const Progress&)>;
+
+// The degree a converged probe asks for: the smallest (never below `first`) whose last two
+// coefficients are below an eighth of the tolerance, so that the estimate from them is within it.
+// The probe itself, with eight coefficients below the tolerance past it, shows that the series
+// does not rise again after that degree.
+int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first);
+
 // The same growth for any solver: `solveAt(degree, progress)` solves at that degree, from the
 // degree `first` up to `maxDegree` (never above kMaxAutoDegree). A trigonometric series
 // (`terms`, the equally spaced method) doubles its degree each time and is judged by its last
-// coefficients the same way (its last four harmonics); its line counts terms, degree + 1. `solveAt` is given `progress` at its degree and ends
-// Cancelled when it was stopped.
+// coefficients the same way (its last four harmonics); its line counts terms, degree + 1.
+// `solveAt` is given `progress` at its degree and ends Cancelled when it was stopped. With
+// `probe`, the degrees are found by probes first, as long as they can be had: once one has
+// converged, the degree it asks for (LookAheadDegree) is solved, and that solution converges
+// when its estimate is within the tolerance; otherwise the growth goes on with `solveAt`. A stop
+// among the probes finds nothing.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
-                                       bool terms = false, const Progress& progress = {});
+                                       bool terms = false, const Progress& progress = {},
+                                       const ProbeSolver& probe = {});
 
 // The last two coefficients' size relative to the largest (0 for a zero series): the
 // truncation error of a converging series is of their order.
@@ -92,6 +107,11 @@ double AccurateEstimatedError(double lastTerms, double scale, int degree, double
 // The estimate takes in the rounding the solver measured (AccurateEstimatedError), and the
 // verdict is "converged" only where that estimate too is within the tolerance of the scale.
 AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance, double rounding = 0);
+
+// What the last two coefficients stand for: the sum of the terms cut off, as a multiple of them,
+// from the rate the envelope falls at over the last quarter (1 / (1 - e^-rate): a series that
+// falls by 1 % a term leaves about a hundred times its last terms), and never less than 8.
+double TruncationFactor(const std::vector<double>& coef);
 
 // The tail the automatic degree judges by: the largest |c| of the last eight coefficients,
 // relative to the largest of all (0 for a zero series).

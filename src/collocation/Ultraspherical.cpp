@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace ode {
 
@@ -138,10 +139,16 @@ std::vector<double> ChebyshevCoefficientsAtZeros(const std::vector<double>& valu
     // are kept in extended precision: a coefficient such as eps + x^2 with eps = 1E-3 must keep
     // eps to its last digits, and a double sum of m terms of size 1 would lose a few of them.
     const int period = 4 * m;
-    std::vector<long double> table(static_cast<size_t>(period));
-    const long double pi = 3.141592653589793238462643383279502884L;
-    for (int q = 0; q < period; ++q)
-        table[static_cast<size_t>(q)] = std::cos(pi * q / (2.0L * m));
+    // The tables are kept, one a size: the automatic degree resolves the same few sizes for
+    // every coefficient at every degree, and the extended cosines cost more than the sums.
+    thread_local std::map<int, std::vector<long double>> tables;
+    std::vector<long double>& table = tables[m];
+    if (table.empty()) {
+        table.resize(static_cast<size_t>(period));
+        const long double pi = 3.141592653589793238462643383279502884L;
+        for (int q = 0; q < period; ++q)
+            table[static_cast<size_t>(q)] = std::cos(pi * q / (2.0L * m));
+    }
     for (int k = 0; k < m; ++k) {
         long double s = 0;
         int q = k % period;

@@ -58,6 +58,28 @@ std::optional<ChebyshevSolution> SolveLinearBanded(const SingleInputs& in, const
     return result;
 }
 
+// A probe of the automatic degree: the banded form at a degree where the collocation solves,
+// with only the band's own bound on its width. None where it does not apply or is singular.
+std::optional<ChebyshevSolution> ProbeLinearBanded(const SingleInputs& in, const LinearBandedPieces& pieces,
+                                                   const LinearCoefficientTexts& texts, script::ScriptHost& host,
+                                                   const Progress& progress)
+{
+    std::optional<AlmostBandedSystem> system = LinearBandedSystem(in, pieces, texts, host, kBandedWidth, progress);
+    if (!system)
+        return std::nullopt;
+    ChebyshevSolution result;
+    result.series.a = in.xlower;
+    result.series.b = in.xupper;
+    const BandedOutcome outcome = SolveAlmostBanded(*system, result.series.coef, result.rounding, progress);
+    if (outcome == BandedOutcome::Cancelled)
+        result.termination = Termination::Cancelled;
+    else if (outcome != BandedOutcome::Solved)
+        return std::nullopt;
+    else
+        result.termination = Termination::Solved;
+    return result;
+}
+
 } // namespace
 
 std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, const LinearCoefficientTexts& texts,
@@ -83,18 +105,27 @@ std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, con
                                                      script::ScriptHost& host, const Progress& progress)
 {
     const std::optional<LinearBandedPieces> resolved = ResolveLinearPieces(in, texts, host);
+    if (!resolved)
+        return std::nullopt;
+    return LinearBandedSystem(in, *resolved, texts, host, std::min(kBandedWidth, in.seriesDegree / 4), progress);
+}
+
+std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearBandedPieces& resolved,
+                                                     const LinearCoefficientTexts& texts, script::ScriptHost& host,
+                                                     int widest, const Progress& progress)
+{
     const int n = in.order, N = in.seriesDegree, m = N + 1 - n;
-    if (!resolved || m < 1 || static_cast<int>(texts.bc.size()) < n ||
-        UltrasphericalBandWidth(resolved->coefficients) > std::min(kBandedWidth, N / 4)) // known before the build
+    if (m < 1 || static_cast<int>(texts.bc.size()) < n ||
+        UltrasphericalBandWidth(resolved.coefficients) > widest) // known before the build
         return std::nullopt;
     const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2, scale = 1 / half;
-    const BandMatrix op = UltrasphericalOperator(resolved->coefficients, scale,
-                                                 UltrasphericalSize(resolved->coefficients, N), progress);
+    const BandMatrix op =
+        UltrasphericalOperator(resolved.coefficients, scale, UltrasphericalSize(resolved.coefficients, N), progress);
     if (op.size == 0) // stopped
         return std::nullopt;
     const int lower = op.lower + n, upper = std::max(0, op.upper - n);
     AlmostBandedSystem system(N + 1, n, lower, upper);
-    const std::vector<double> f = ConvertToUltraspherical(resolved->rhs, n, m);
+    const std::vector<double> f = ConvertToUltraspherical(resolved.rhs, n, m);
     for (int r = 0; r < m; ++r) {
         const int i = n + r;
         for (int c = std::max(0, i - lower); c <= std::min(N, i + upper); ++c)
@@ -204,19 +235,29 @@ AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoeffic
                                             script::ScriptHost& host, int maxDegree, double tolerance,
                                             const Progress& progress)
 {
+    std::optional<LinearBandedPieces> pieces = ResolveLinearPieces(in, texts, host);
+    if (pieces && UltrasphericalBandWidth(pieces->coefficients) > kBandedWidth)
+        pieces.reset();
     // Without the banded form the collocation grows, O(N^3) a degree: not beyond its own bound.
-    if (maxDegree > kMaxCollocationAutoDegree) {
-        const std::optional<LinearBandedPieces> pieces = ResolveLinearPieces(in, texts, host);
-        if (!pieces || UltrasphericalBandWidth(pieces->coefficients) > kBandedWidth)
-            maxDegree = kMaxCollocationAutoDegree;
-    }
+    if (!pieces)
+        maxDegree = std::min(maxDegree, kMaxCollocationAutoDegree);
+    // Below the degree where the banded form solves, it still tells cheaply how far the
+    // coefficients reach: O(N) a probe where the collocation is O(N^3).
+    ProbeSolver probe;
+    if (pieces)
+        probe = [&](int degree, const Progress& at) -> std::optional<ChebyshevSolution> {
+            if (degree >= kBandedFromDegree)
+                return std::nullopt;
+            in.seriesDegree = degree;
+            return ProbeLinearBanded(in, *pieces, texts, host, at);
+        };
     return GrowChebyshevDegree(
         std::max(16, in.order + 2), maxDegree, tolerance,
         [&](int degree, const Progress& at) {
             in.seriesDegree = degree;
             return SolveLinearChebyshev(in, texts, host, at);
         },
-        false, progress);
+        false, progress, probe);
 }
 
 } // namespace ode

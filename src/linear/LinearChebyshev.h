@@ -34,6 +34,10 @@ std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, co
 // built), or `progress` stops the build.
 std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                                      script::ScriptHost& host, const Progress& progress = {});
+// The same from pieces already resolved, with a band at most `widest` wide.
+std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearBandedPieces& resolved,
+                                                     const LinearCoefficientTexts& texts, script::ScriptHost& host,
+                                                     int widest, const Progress& progress = {});
 
 // Solves the problem of `in` (power kind, degree N, order n, conditions) in the Chebyshev
 // basis; constants must already have run in `host`. Engine failures show their messages.
@@ -44,7 +48,8 @@ ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoeff
                                        script::ScriptHost& host, const Progress& progress = {});
 
 // The same with the degree grown (GrowChebyshevDegree) from 16, or the order + 2; not beyond
-// kMaxCollocationAutoDegree where the banded form does not apply.
+// kMaxCollocationAutoDegree where the banded form does not apply. Below kBandedFromDegree the
+// banded form probes the degrees (ProbeLinearBanded), and the collocation solves at the one found.
 AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoefficientTexts& texts,
                                             script::ScriptHost& host, int maxDegree = kDefaultAutoDegreeLimit,
                                             double tolerance = kDefaultTolerance, const Progress& progress = {});

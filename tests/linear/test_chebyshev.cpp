@@ -203,6 +203,82 @@ TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
         EXPECT_EQ(NextChebyshevDegree(c.coef, 1e-13), c.next) << c.what;
 }
 
+// The automatic degree with probes: a series that falls tenfold every four terms, the same at
+// every degree. The probes find where it falls below the tolerance (they grow as the solver would:
+// 16, 24, 48, 59), and the solver solves once, at the degree they point to; read from a longer
+// series, that is the degree whose last two terms are below a thirty-second of the tolerance
+// (c59 and c60 below 3.1E-15: 60). Where no probe can be had the solver grows as it did without.
+TEST(Chebyshev, ProbesFindTheDegreeAndTheSolverSolvesItOnce)
+{
+    auto at = [](int degree) {
+        ChebyshevSolution s;
+        s.termination = Termination::Solved;
+        for (int k = 0; k <= degree; ++k)
+            s.series.coef.push_back(std::pow(10.0, -k / 4.0));
+        return s;
+    };
+    EXPECT_EQ(LookAheadDegree(at(80).series.coef, 1e-13, 16), 60);
+    EXPECT_EQ(LookAheadDegree(at(80).series.coef, 1e-13, 70), 70) << "never below the first degree";
+    EXPECT_EQ(TruncationFactor(at(80).series.coef), 8) << "a fast fall: the last terms eight times";
+    EXPECT_NEAR(TruncationFactor(std::vector<double>(40, 1.0)), 8, 0) << "no fall";
+    std::vector<double> slow;
+    for (int k = 0; k <= 400; ++k)
+        slow.push_back(std::exp(-0.01 * k));
+    EXPECT_NEAR(TruncationFactor(slow), 1 / (1 - std::exp(-0.01)), 1e-6) << "1 % a term: the whole tail";
+
+    const struct {
+        const char* what;
+        std::function<std::optional<ChebyshevSolution>(int)> probe;
+        std::vector<int> probed, solved;
+        bool stopped;
+    } cases[] = {
+        {"probes", [&](int d) { return std::optional<ChebyshevSolution>(at(d)); }, {16, 24, 48, 59}, {59}, false},
+        {"none to be had", [](int) { return std::optional<ChebyshevSolution>(); }, {16}, {16, 24, 48, 59}, false},
+        {"a singular probe",
+         [](int) {
+             ChebyshevSolution s;
+             s.termination = Termination::LinearlyDependent;
+             return std::optional<ChebyshevSolution>(s);
+         },
+         {16},
+         {16, 24, 48, 59},
+         false},
+        {"stopped",
+         [](int) {
+             ChebyshevSolution s;
+             s.termination = Termination::Cancelled;
+             return std::optional<ChebyshevSolution>(s);
+         },
+         {16},
+         {},
+         true},
+    };
+    for (const auto& c : cases) {
+        std::vector<int> probed, solved;
+        const AutoDegreeSolution found = GrowChebyshevDegree(
+            16, 1000, 1e-13,
+            [&](int degree, const Progress&) {
+                solved.push_back(degree);
+                return at(degree);
+            },
+            false, {},
+            [&](int degree, const Progress&) {
+                probed.push_back(degree);
+                return c.probe(degree);
+            });
+        EXPECT_EQ(probed, c.probed) << c.what;
+        EXPECT_EQ(solved, c.solved) << c.what;
+        EXPECT_EQ(found.stopped, c.stopped) << c.what;
+        if (c.stopped) {
+            EXPECT_EQ(found.best.termination, Termination::Cancelled);
+            EXPECT_FALSE(found.readout) << "a stop among the probes finds nothing";
+        } else {
+            EXPECT_TRUE(found.converged) << c.what;
+            EXPECT_EQ(found.degree, c.solved.back()) << c.what;
+        }
+    }
+}
+
 TEST(Chebyshev, DerivativeCoefficientsOfKnownPolynomials)
 {
     // T3 = 4s^3 - 3s, T3' = 12 s^2 - 3 = 6 T2 + 3 T0.
