@@ -70,9 +70,10 @@ int NextChebyshevDegree(const std::vector<double>& coef, double tolerance);
 using ProbeSolver = std::function<std::optional<ChebyshevSolution>(int degree, const Progress&)>;
 
 // The degree a converged probe asks for: the smallest (never below `first`) whose last two
-// coefficients are below an eighth of the tolerance, so that the estimate from them is within it.
-// The probe itself, with eight coefficients below the tolerance past it, shows that the series
-// does not rise again after that degree.
+// coefficients in the probe are below 1/32 of the tolerance, so that the solver's estimate from
+// them is within it (eight times them, and the collocation's last coefficients run up to three
+// times the probe's). The probe, with eight coefficients below the tolerance past that degree,
+// shows that the series does not rise again after it.
 int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first);
 
 // The same growth for any solver: `solveAt(degree, progress)` solves at that degree, from the

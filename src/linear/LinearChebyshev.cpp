@@ -33,20 +33,30 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
     row[N + 1] = rhs;
 }
 
-// The banded form's solve: none where it does not apply or its system is singular or not finite
-// (the collocation then solves, and says what it finds), except beyond the collocation's own
-// bound (kMaxCollocationAutoDegree unknowns), where solving again densely would take hours: a
-// singular system then ends LinearlyDependent, one that is not finite ArithmeticFault.
-std::optional<ChebyshevSolution> SolveLinearBanded(const SingleInputs& in, const LinearCoefficientTexts& texts,
-                                                   script::ScriptHost& host, const Progress& progress)
+// The banded system solved, on the interval of `in`; `outcome` says how it ended.
+ChebyshevSolution SolveBandedOn(const SingleInputs& in, const AlmostBandedSystem& system, BandedOutcome& outcome,
+                                const Progress& progress)
 {
-    std::optional<AlmostBandedSystem> system = LinearBandedSystem(in, texts, host, progress);
-    if (!system)
-        return std::nullopt;
     ChebyshevSolution result;
     result.series.a = in.xlower;
     result.series.b = in.xupper;
-    const BandedOutcome outcome = SolveAlmostBanded(*system, result.series.coef, result.rounding, progress);
+    outcome = SolveAlmostBanded(system, result.series.coef, result.rounding, progress);
+    return result;
+}
+
+// The banded form's solve: none where it does not apply (no system) or its system is singular
+// or not finite (the collocation then solves, and says what it finds), except beyond the
+// collocation's own bound (kMaxCollocationAutoDegree unknowns), where solving again densely would
+// take hours: a singular system then ends LinearlyDependent, one that is not finite
+// ArithmeticFault.
+std::optional<ChebyshevSolution> SolveLinearBanded(const SingleInputs& in,
+                                                   const std::optional<AlmostBandedSystem>& system,
+                                                   script::ScriptHost& host, const Progress& progress)
+{
+    if (!system)
+        return std::nullopt;
+    BandedOutcome outcome;
+    ChebyshevSolution result = SolveBandedOn(in, *system, outcome, progress);
     if (outcome != BandedOutcome::Solved && outcome != BandedOutcome::Cancelled &&
         !BandedFailureStands(system->unknowns))
         return std::nullopt;
@@ -64,13 +74,11 @@ std::optional<ChebyshevSolution> ProbeLinearBanded(const SingleInputs& in, const
                                                    const LinearCoefficientTexts& texts, script::ScriptHost& host,
                                                    const Progress& progress)
 {
-    std::optional<AlmostBandedSystem> system = LinearBandedSystem(in, pieces, texts, host, kBandedWidth, progress);
+    const std::optional<AlmostBandedSystem> system = LinearBandedSystem(in, pieces, texts, host, true, progress);
     if (!system)
         return std::nullopt;
-    ChebyshevSolution result;
-    result.series.a = in.xlower;
-    result.series.b = in.xupper;
-    const BandedOutcome outcome = SolveAlmostBanded(*system, result.series.coef, result.rounding, progress);
+    BandedOutcome outcome;
+    ChebyshevSolution result = SolveBandedOn(in, *system, outcome, progress);
     if (outcome == BandedOutcome::Cancelled)
         result.termination = Termination::Cancelled;
     else if (outcome != BandedOutcome::Solved)
@@ -79,6 +87,11 @@ std::optional<ChebyshevSolution> ProbeLinearBanded(const SingleInputs& in, const
         result.termination = Termination::Solved;
     return result;
 }
+
+// The collocation, or from kBandedFromDegree on the banded form where `bandedSystem` gives one.
+ChebyshevSolution SolveLinearChebyshevWith(const SingleInputs& in, const LinearCoefficientTexts& texts,
+                                           script::ScriptHost& host, const Progress& progress,
+                                           const std::function<std::optional<AlmostBandedSystem>()>& bandedSystem);
 
 } // namespace
 
@@ -107,17 +120,17 @@ std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, con
     const std::optional<LinearBandedPieces> resolved = ResolveLinearPieces(in, texts, host);
     if (!resolved)
         return std::nullopt;
-    return LinearBandedSystem(in, *resolved, texts, host, std::min(kBandedWidth, in.seriesDegree / 4), progress);
+    return LinearBandedSystem(in, *resolved, texts, host, false, progress);
 }
 
 std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearBandedPieces& resolved,
                                                      const LinearCoefficientTexts& texts, script::ScriptHost& host,
-                                                     int widest, const Progress& progress)
+                                                     bool probe, const Progress& progress)
 {
     const int n = in.order, N = in.seriesDegree, m = N + 1 - n;
     if (m < 1 || static_cast<int>(texts.bc.size()) < n ||
-        UltrasphericalBandWidth(resolved.coefficients) > widest) // known before the build
-        return std::nullopt;
+        UltrasphericalBandWidth(resolved.coefficients) > (probe ? kBandedWidth : std::min(kBandedWidth, N / 4)))
+        return std::nullopt; // (the band's width is known before the build)
     const double middle = (in.xlower + in.xupper) / 2, half = (in.xupper - in.xlower) / 2, scale = 1 / half;
     const BandMatrix op =
         UltrasphericalOperator(resolved.coefficients, scale, UltrasphericalSize(resolved.coefficients, N), progress);
@@ -154,6 +167,16 @@ std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, con
 ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                        script::ScriptHost& host, const Progress& progress)
 {
+    return SolveLinearChebyshevWith(in, texts, host, progress,
+                                    [&] { return LinearBandedSystem(in, texts, host, progress); });
+}
+
+namespace {
+
+ChebyshevSolution SolveLinearChebyshevWith(const SingleInputs& in, const LinearCoefficientTexts& texts,
+                                           script::ScriptHost& host, const Progress& progress,
+                                           const std::function<std::optional<AlmostBandedSystem>()>& bandedSystem)
+{
     ChebyshevSolution result;
     auto cancelled = [&] {
         result.termination = Termination::Cancelled;
@@ -174,7 +197,7 @@ ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoeff
         return result;
     }
     if (N >= kBandedFromDegree)
-        if (std::optional<ChebyshevSolution> banded = SolveLinearBanded(in, texts, host, progress))
+        if (std::optional<ChebyshevSolution> banded = SolveLinearBanded(in, bandedSystem(), host, progress))
             return banded->termination == Termination::Cancelled ? cancelled() : *banded;
     result.series.a = in.xlower;
     result.series.b = in.xupper;
@@ -231,6 +254,8 @@ ChebyshevSolution SolveLinearChebyshev(const SingleInputs& in, const LinearCoeff
     return result;
 }
 
+} // namespace
+
 AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoefficientTexts& texts,
                                             script::ScriptHost& host, int maxDegree, double tolerance,
                                             const Progress& progress)
@@ -255,7 +280,12 @@ AutoDegreeSolution SolveLinearChebyshevAuto(SingleInputs in, const LinearCoeffic
         std::max(16, in.order + 2), maxDegree, tolerance,
         [&](int degree, const Progress& at) {
             in.seriesDegree = degree;
-            return SolveLinearChebyshev(in, texts, host, at);
+            // The pieces resolved above serve every banded degree.
+            return SolveLinearChebyshevWith(in, texts, host, at, [&]() -> std::optional<AlmostBandedSystem> {
+                if (!pieces)
+                    return std::nullopt;
+                return LinearBandedSystem(in, *pieces, texts, host, false, at);
+            });
         },
         false, progress, probe);
 }

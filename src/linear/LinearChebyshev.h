@@ -34,10 +34,11 @@ std::optional<LinearBandedPieces> ResolveLinearPieces(const SingleInputs& in, co
 // built), or `progress` stops the build.
 std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearCoefficientTexts& texts,
                                                      script::ScriptHost& host, const Progress& progress = {});
-// The same from pieces already resolved, with a band at most `widest` wide.
+// The same from pieces already resolved; for a probe of the automatic degree the band may be
+// as wide as kBandedWidth whatever the degree.
 std::optional<AlmostBandedSystem> LinearBandedSystem(const SingleInputs& in, const LinearBandedPieces& resolved,
                                                      const LinearCoefficientTexts& texts, script::ScriptHost& host,
-                                                     int widest, const Progress& progress = {});
+                                                     bool probe, const Progress& progress = {});
 
 // Solves the problem of `in` (power kind, degree N, order n, conditions) in the Chebyshev
 // basis; constants must already have run in `host`. Engine failures show their messages.
