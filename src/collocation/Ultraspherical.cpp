@@ -548,7 +548,7 @@ std::vector<double> Residual(const AlmostBandedSystem& s, const std::vector<doub
 } // namespace
 
 BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<double>& x, double& rounding,
-                                const Progress& progress)
+                                const Progress& progress, BandedSolve how)
 {
     rounding = 0;
     x.clear();
@@ -560,6 +560,14 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
         return outcome;
     x = system.rhs;
     qr.solve(x);
+    if (how == BandedSolve::Plain) {
+        bool finite = true;
+        for (double v : x)
+            finite = finite && std::isfinite(v);
+        if (!finite)
+            x.clear();
+        return finite ? BandedOutcome::Solved : BandedOutcome::NotFinite;
+    }
     for (int step = 0; step < 2; ++step) {
         std::vector<double> delta = Residual(system, x, system.rhs);
         qr.solve(delta);

@@ -121,8 +121,11 @@ enum class BandedOutcome { Solved, Singular, NotFinite, Cancelled };
 // exactly zero pivot turns up, or one at rounding level of the largest (1E-13), or the data's
 // rounding moves the solution in its ninth digit (a singular system rounding made look
 // regular); `progress` is told the fraction done and may stop it.
+// `Plain` solves only (no refinement, no rounding measured: `rounding` stays 0), for a probe
+// that needs the coefficients' sizes and not their last digits.
+enum class BandedSolve { Refined, Plain };
 BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<double>& x, double& rounding,
-                                const Progress& progress = {});
+                                const Progress& progress = {}, BandedSolve how = BandedSolve::Refined);
 
 // Whether a banded system of this many unknowns that is singular or not finite ends there: the
 // collocation that would otherwise solve it instead is O(n^3), beyond kMaxCollocationAutoDegree

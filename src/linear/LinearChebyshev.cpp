@@ -35,12 +35,12 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
 
 // The banded system solved, on the interval of `in`; `outcome` says how it ended.
 ChebyshevSolution SolveBandedOn(const SingleInputs& in, const AlmostBandedSystem& system, BandedOutcome& outcome,
-                                const Progress& progress)
+                                const Progress& progress, BandedSolve how = BandedSolve::Refined)
 {
     ChebyshevSolution result;
     result.series.a = in.xlower;
     result.series.b = in.xupper;
-    outcome = SolveAlmostBanded(system, result.series.coef, result.rounding, progress);
+    outcome = SolveAlmostBanded(system, result.series.coef, result.rounding, progress, how);
     return result;
 }
 
@@ -78,7 +78,7 @@ std::optional<ChebyshevSolution> ProbeLinearBanded(const SingleInputs& in, const
     if (!system)
         return std::nullopt;
     BandedOutcome outcome;
-    ChebyshevSolution result = SolveBandedOn(in, *system, outcome, progress);
+    ChebyshevSolution result = SolveBandedOn(in, *system, outcome, progress, BandedSolve::Plain);
     if (outcome == BandedOutcome::Cancelled)
         result.termination = Termination::Cancelled;
     else if (outcome != BandedOutcome::Solved)
