@@ -137,25 +137,26 @@ int NextChebyshevDegree(const std::vector<double>& coef, double tolerance)
     // Falling less than tenfold over the last quarter: not resolved yet, the degree doubles.
     if (late * width < std::log(10.0))
         return 2 * N;
-    // The tail judged is the last eight: the degree that puts its first coefficient where the
-    // envelope reaches the tolerance, in this series when it is there already, else where the
-    // late rate takes it; a rate that grows (a solution without singularities near the
-    // interval: the coefficients fall ever faster) is taken to grow on at the pace seen.
-    int reached = -1;
-    for (int k = 0; k <= k2 && reached < 0; ++k) // (the last one alone may be a 0 of a parity)
-        if (envelope[k] <= tolerance)
-            reached = k;
-    int predicted = reached + 7;
-    if (reached < 0) {
-        const double needed = std::log(envelope[k2] / tolerance);
+    // The growth stops where the last eight are below the tolerance and the last two below the
+    // tolerance over what they stand for (TruncationFactor, at least 8): the degree that puts the
+    // first of the eight, and the first of the two, where the envelope reaches that level, in
+    // this series when it is there already, else where the late rate takes it; a rate that grows
+    // (a solution without singularities near the interval: the coefficients fall ever faster) is
+    // taken to grow on at the pace seen.
+    auto degreeWhere = [&](double level, int following) {
+        for (int k = 0; k <= k2; ++k) // (the last one alone may be a 0 of a parity)
+            if (envelope[k] <= level)
+                return k + following;
+        const double needed = std::log(envelope[k2] / level);
         double steps = needed / late;
         if (late > early && early > 0) {
             const double growth = (late - early) / width; // per coefficient
             steps = 2 * needed / (late + std::sqrt(late * late + 2 * growth * needed)); // the root of
             // late s + growth s^2 / 2 = needed, in the form that keeps its digits for a small growth
         }
-        predicted = k2 + static_cast<int>(std::ceil(steps - 1e-6)) + 7;
-    }
+        return k2 + static_cast<int>(std::ceil(steps - 1e-6)) + following;
+    };
+    const int predicted = std::max(degreeWhere(tolerance, 7), degreeWhere(tolerance / TruncationFactor(coef), 1));
     // A prediction from a series that has only begun to fall is rough: at most half as far again.
     const int cap = envelope[k2] > 1e-4 ? N + N / 2 : 2 * N;
     return std::clamp(predicted, N + 4, cap);
@@ -198,10 +199,12 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     readout.grown = true;
     readout.terms = terms;
     double bestTail = -1, previousTail = -1, bestScale = 0;
+    int previousTried = 0;
     bool pastRounding = false; // the one degree beyond a stop for rounding has been tried
     int degree = first;
     maxDegree = std::min(maxDegree, kMaxAutoDegree);
     int lookedAhead = -1; // the degree a converged probe asked for
+    int probedAt = 0;
     for (double probeTail = -1; probe && !terms;) {
         const int at = std::min(degree, maxDegree);
         std::optional<ChebyshevSolution> p = probe(at, progress.atDegree(at));
@@ -211,9 +214,12 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             result.degree = at;
             return result;
         }
-        if (!p || !p->solved()) {
-            // The solver grows from the start as it would without probes: at a degree the probes
-            // cannot reach it finds its own way (and says what fails).
+        if (!p) { // not a degree for probes (the solver's own is as cheap there): on from here
+            previousTail = probeTail;
+            previousTried = probedAt;
+            break;
+        }
+        if (!p->solved()) { // the solver grows from the start instead, and says what fails
             degree = first;
             break;
         }
@@ -228,6 +234,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             break;
         }
         probeTail = tail;
+        probedAt = at;
         degree = std::max(at + 1, NextChebyshevDegree(p->series.coef, tolerance));
     }
     for (;;) {
@@ -269,7 +276,10 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             scale = std::fmax(scale, std::fabs(c));
         // Rounding noise: the tail stopped falling once the best of it is already below 1E-11 (the
         // noise of an equally spaced grid grows with the terms, so the best one counts).
-        const bool plateau = previousTail >= 0 && tail > 0.5 * previousTail && std::fmin(tail, bestTail) < 1e-11;
+        // (Only where the last eight are new ones: a few degrees more leave a slowly falling tail
+        // nearly as it was.)
+        const bool plateau = previousTail >= 0 && tried >= previousTried + 8 && tail > 0.5 * previousTail &&
+                             std::fmin(tail, bestTail) < 1e-11;
         const double estimate = terms ? EstimatedError(LastTerms(s.series.coef), scale, tried)
                                       : AccurateEstimatedError(LastTerms(s.series.coef), scale, tried, s.rounding);
         // After the one degree tried beyond a stop for rounding, a smaller estimate is better too.
@@ -280,22 +290,23 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             result.estimatedError = estimate;
             bestScale = scale;
         }
-        // The tail is below the tolerance while the last two terms, eight times over, are not:
-        // the series is still being cut off, and a higher degree settles it.
-        const bool stillCut = !terms && !plateau && tried < maxDegree &&
-                              EstimatedError(LastTerms(s.series.coef), scale, tried) > tolerance * scale;
-        // The probe saw the coefficients fall on past this degree: the last two terms decide.
-        const bool confirmed =
-            tried == lookedAhead && TruncationFactor(s.series.coef) * LastTerms(s.series.coef) <= tolerance;
+        // The last two terms, times what they stand for, within the tolerance: the series is no
+        // longer cut short. Where the tail is below the tolerance while they are not, a higher
+        // degree settles it; where a probe saw the coefficients fall on past this degree, they
+        // decide alone.
+        const bool cutWithin = TruncationFactor(s.series.coef) * LastTerms(s.series.coef) <= tolerance;
+        const bool stillCut = !terms && !plateau && tried < maxDegree && !cutWithin;
+        const bool confirmed = tried == lookedAhead && cutWithin;
         if (confirmed || (tail <= tolerance && !stillCut) || plateau) {
             // Rounding the tail does not show (an ill-conditioned discretisation) is no convergence;
             // a higher degree would only add to it. But what looks like rounding may be a layer the
             // degree does not resolve yet, which a quarter more degree settles: that one is tried,
-            // once, and the better of the two stands. Not after a probe has seen the series fall on:
-            // the rounding is then the problem's own (its data's, say), which no degree takes away.
-            if (!terms && !confirmed && !pastRounding && estimate > tolerance * scale && tried < maxDegree) {
+            // once, and the better of the two stands. Not where the series is resolved: its
+            // rounding is then the problem's own (its data's, say), which no degree takes away.
+            if (!terms && !cutWithin && !pastRounding && estimate > tolerance * scale && tried < maxDegree) {
                 pastRounding = true;
                 previousTail = tail;
+                previousTried = tried;
                 degree = std::max(tried + 4, tried + tried / 4);
                 continue;
             }
@@ -304,6 +315,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             break;
         }
         previousTail = tail;
+        previousTried = tried;
         if (tried >= maxDegree)
             break;
         degree = terms ? 2 * tried : std::max(tried + 1, NextChebyshevDegree(s.series.coef, tolerance));

@@ -564,10 +564,11 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
     constexpr double unit = std::numeric_limits<double>::epsilon() / 2;
     for (int r = 0; r < n; ++r) {
         const double* row = original.row(r);
-        double v = std::fabs(row[n]);
+        double v = std::fabs(row[n]), squares = 0;
         if (r >= n - conditionRows)
             for (int c = 0; c < n; ++c)
-                v += std::fabs(row[c] * coef[static_cast<size_t>(c)]);
+                squares += std::pow(row[c] * coef[static_cast<size_t>(c)], 2);
+        v += std::sqrt(squares);
         same[static_cast<size_t>(r)] = unit * v;
         alternating[static_cast<size_t>(r)] = r % 2 ? -unit * v : unit * v;
     }

@@ -584,10 +584,11 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
     const int n = system.unknowns;
     std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r) {
-        double v = std::fabs(system.rhs[static_cast<size_t>(r)]);
+        double v = std::fabs(system.rhs[static_cast<size_t>(r)]), squares = 0;
         if (r < system.dense)
             for (int c = 0; c < n; ++c)
-                v += std::fabs(system.denseRows[static_cast<size_t>(r) * n + c] * x[static_cast<size_t>(c)]);
+                squares += std::pow(system.denseRows[static_cast<size_t>(r) * n + c] * x[static_cast<size_t>(c)], 2);
+        v += std::sqrt(squares);
         same[static_cast<size_t>(r)] = kUnit / 2 * v;
         // (a system's interleaved equations alternate row by row of each equation)
         const int group = system.stride == 1 || r < system.dense ? r : (r - system.dense) / system.stride;

@@ -188,8 +188,12 @@ TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
         // flat: not resolved, the degree doubles
         {"flat", series(64, [](int) { return 1.0; }), 128},
         {"a short series doubles", series(5, [](int k) { return std::pow(0.1, k); }), 10},
-        // 10^-k/8 reaches 1E-13 at k = 104: the tail of eight starts there at degree 111
-        {"geometric", series(64, [](int k) { return std::pow(10.0, -k / 8.0); }), 111},
+        // 10^-k/8 reaches 1E-13 at k = 104 (the tail of eight starts there at degree 111) and an
+        // eighth of it at k = 112: the last two start there at degree 113
+        {"geometric", series(64, [](int k) { return std::pow(10.0, -k / 8.0); }), 113},
+        // falling 5 % a term the last two stand for 20.5 times themselves: 1E-13 / 20.5 is reached
+        // at k = 660, and the last two start there at degree 661, past the tail of eight's (607)
+        {"slow", series(400, [](int k) { return std::exp(-0.05 * k); }), 661},
         // only odd ones, 10^-k/4: the zeros between do not hide the decay (1E-13 of the largest,
         // c1, at k = 53: degree 60)
         {"odd", series(40, [](int k) { return k % 2 ? std::pow(10.0, -k / 4.0) : 0.0; }), 60},
