@@ -38,7 +38,8 @@ struct ChebyshevSolution : SolveEnd {
 
 // Automatic degree: from 16 (or the order + 2) up to `maxDegree` until the tail of the
 // Chebyshev coefficients (the largest of the last eight) falls below `tolerance` times the
-// largest coefficient, or stops falling while below 1E-11 of it (rounding noise, not signal);
+// largest coefficient and the last two, times what they stand for (TruncationFactor), do too,
+// or the tail stops falling while below 1E-11 of it (rounding noise, not signal);
 // each next degree is the one the coefficients' decay asks for (NextChebyshevDegree). The
 // estimated error comes from the last two coefficients and the rounding the solver measured
 // (AccurateEstimatedError), and the growth has converged only where it is within the tolerance
@@ -83,8 +84,9 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 // `solveAt` is given `progress` at its degree and ends Cancelled when it was stopped. With
 // `probe`, the degrees are found by probes first, as long as they can be had: once one has
 // converged, the degree it asks for (LookAheadDegree) is solved, and that solution converges
-// when its estimate is within the tolerance; otherwise the growth goes on with `solveAt`. A stop
-// among the probes finds nothing.
+// when its last two coefficients are within the tolerance (the probe has seen the rest fall);
+// otherwise the growth goes on with `solveAt`, from the degree no probe could be had at, or from
+// `first` where a probe failed or stopped falling. A stop among the probes finds nothing.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
                                        bool terms = false, const Progress& progress = {},

@@ -580,7 +580,8 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
         }
     }
     // The data's rounding: half a unit in the last place of every right-hand side and of every
-    // condition's entries, every sign alike and alternating.
+    // condition's entries (their products together as rounding errs, by the root of the sum of
+    // their squares), every sign alike and alternating.
     const int n = system.unknowns;
     std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r) {
