@@ -154,11 +154,13 @@ int NextChebyshevDegree(const std::vector<double>& coef, double tolerance)
             steps = 2 * needed / (late + std::sqrt(late * late + 2 * growth * needed)); // the root of
             // late s + growth s^2 / 2 = needed, in the form that keeps its digits for a small growth
         }
-        return k2 + static_cast<int>(std::ceil(steps - 1e-6)) + following;
+        return k2 + static_cast<int>(std::ceil(1.15 * steps - 1e-6)) + following;
     };
     const int predicted = std::max(degreeWhere(tolerance, 7), degreeWhere(tolerance / TruncationFactor(coef), 1));
-    // A prediction from a series that has only begun to fall is rough: at most half as far again.
-    const int cap = envelope[k2] > 1e-4 ? N + N / 2 : 2 * N;
+    // A prediction from a series that has only begun to fall is rough: at most half as far again;
+    // one that falls at a steady rate may be followed further.
+    const bool steady = early > 0 && std::fabs(late - early) <= 0.25 * early;
+    const int cap = envelope[k2] > 1e-4 ? N + N / 2 : steady ? 3 * N : 2 * N;
     return std::clamp(predicted, N + 4, cap);
 }
 

@@ -188,15 +188,18 @@ TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
         // flat: not resolved, the degree doubles
         {"flat", series(64, [](int) { return 1.0; }), 128},
         {"a short series doubles", series(5, [](int k) { return std::pow(0.1, k); }), 10},
-        // 10^-k/8 reaches 1E-13 at k = 104 (the tail of eight starts there at degree 111) and an
-        // eighth of it at k = 112: the last two start there at degree 113
-        {"geometric", series(64, [](int k) { return std::pow(10.0, -k / 8.0); }), 113},
-        // falling 5 % a term the last two stand for 20.5 times themselves: 1E-13 / 20.5 is reached
-        // at k = 660, and the last two start there at degree 661, past the tail of eight's (607)
-        {"slow", series(400, [](int k) { return std::exp(-0.05 * k); }), 661},
-        // only odd ones, 10^-k/4: the zeros between do not hide the decay (1E-13 of the largest,
-        // c1, at k = 53: degree 60)
-        {"odd", series(40, [](int k) { return k % 2 ? std::pow(10.0, -k / 4.0) : 0.0; }), 60},
+        // Extrapolated, the terms still to go are taken 15 % more than the rate gives. 10^-k/8
+        // from c63 on: 41 terms to 1E-13 for the tail of eight (degree 118), 48 to an eighth of it
+        // for the last two, 56 with the margin: degree 63 + 56 + 1 = 120
+        {"geometric", series(64, [](int k) { return std::pow(10.0, -k / 8.0); }), 120},
+        // falling 5 % a term the last two stand for 20.5 times themselves: 1E-13 / 20.5 is 261
+        // terms past c399, 300 with the margin: degree 700, past the tail of eight's
+        {"slow", series(400, [](int k) { return std::exp(-0.05 * k); }), 700},
+        // only odd ones, 10^-k/4: the zeros between do not hide the decay (degree 63)
+        {"odd", series(40, [](int k) { return k % 2 ? std::pow(10.0, -k / 4.0) : 0.0; }), 63},
+        // tenfold every two terms from degree 16, steadily: the prediction (35) is followed past
+        // twice the degree
+        {"steady", series(16, [](int k) { return std::pow(10.0, -k / 2.0); }), 35},
         // reached inside the series already (k = 26): a few more coefficients, at least N + 4
         {"reached", series(32, [](int k) { return std::pow(10.0, -k / 2.0); }), 36},
         // falling, but still above 1E-4 at the end: at most half as far again
@@ -209,9 +212,9 @@ TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
 
 // The automatic degree with probes: a series that falls tenfold every four terms, the same at
 // every degree. The probes find where it falls below the tolerance (they grow as the solver would:
-// 16, 24, 48, 59), and the solver solves once, at the degree they point to; read from a longer
-// series, that is the degree whose last two terms are below a thirty-second of the tolerance
-// (c59 and c60 below 3.1E-15: 60). Where no probe can be had the solver grows as it did without.
+// 16, 24, 64), and the solver solves once, at the degree they point to: the degree whose last two
+// terms are below a thirty-second of the tolerance (c59 and c60 below 3.1E-15: 60). Where no
+// probe can be had, or one fails, the solver grows as it did without.
 TEST(Chebyshev, ProbesFindTheDegreeAndTheSolverSolvesItOnce)
 {
     auto at = [](int degree) {
@@ -243,9 +246,9 @@ TEST(Chebyshev, ProbesFindTheDegreeAndTheSolverSolvesItOnce)
         std::vector<int> probed, solved;
         bool stopped;
     } cases[] = {
-        {"probes", [&](int d) { return std::optional<ChebyshevSolution>(at(d)); }, {16, 24, 48, 59}, {59}, false},
-        {"none to be had", [](int) { return std::optional<ChebyshevSolution>(); }, {16}, {16, 24, 48, 59}, false},
-        {"a singular probe", ending(Termination::LinearlyDependent), {16}, {16, 24, 48, 59}, false},
+        {"probes", [&](int d) { return std::optional<ChebyshevSolution>(at(d)); }, {16, 24, 64}, {60}, false},
+        {"none to be had", [](int) { return std::optional<ChebyshevSolution>(); }, {16}, {16, 24, 64}, false},
+        {"a singular probe", ending(Termination::LinearlyDependent), {16}, {16, 24, 64}, false},
         {"stopped", ending(Termination::Cancelled), {16}, {}, true},
     };
     for (const auto& c : cases) {
