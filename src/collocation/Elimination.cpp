@@ -519,6 +519,23 @@ void SolveFactored(const AugmentedMatrix& lu, const Factorisation& f, std::vecto
     solveUpper(lu, x);
 }
 
+double ProductsRounding(const double* row, const double* x, int n)
+{
+    // The sum would take them as all rounding the same way: a corner layer's condition of 3000
+    // terms of up to 1E2 summing to 1 then made the readout's estimate a hundred times its error.
+    double largest = 0;
+    for (int c = 0; c < n; ++c)
+        largest = std::fmax(largest, std::fabs(row[c] * x[c]));
+    if (!(largest > 0) || !std::isfinite(largest))
+        return largest;
+    double squares = 0;
+    for (int c = 0; c < n; ++c) {
+        const double q = row[c] * x[c] / largest;
+        squares += q * q;
+    }
+    return largest * std::sqrt(squares);
+}
+
 EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coef, double& rounding,
                                     const Progress& progress, int conditionRows)
 {
@@ -559,19 +576,15 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
     }
     // The data rounded: each right-hand side, and each condition's entries, moved by a unit in the
     // last place, with every sign alike and with alternating signs (which of the two the
-    // solution is more sensitive to depends on the problem; the larger answer is taken). A
-    // condition's products round each their own way, so together they move its row by the root
-    // of the sum of their squares, not by their sum (a corner layer's condition of 3000 terms of
-    // up to 1E2 summing to 1: the sum made the estimate a hundred times the error).
+    // solution is more sensitive to depends on the problem; the larger answer is taken); a
+    // condition's products together as rounding errs (ProductsRounding).
     std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n));
     constexpr double unit = std::numeric_limits<double>::epsilon() / 2;
     for (int r = 0; r < n; ++r) {
         const double* row = original.row(r);
-        double v = std::fabs(row[n]), squares = 0;
+        double v = std::fabs(row[n]);
         if (r >= n - conditionRows)
-            for (int c = 0; c < n; ++c)
-                squares += std::pow(row[c] * coef[static_cast<size_t>(c)], 2);
-        v += std::sqrt(squares);
+            v += ProductsRounding(row, coef.data(), n);
         same[static_cast<size_t>(r)] = unit * v;
         alternating[static_cast<size_t>(r)] = r % 2 ? -unit * v : unit * v;
     }

@@ -97,6 +97,11 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
 // x = A^-1 x for the matrix A that Eliminate turned into `lu` keeping `f` (its outcome Solved).
 void SolveFactored(const AugmentedMatrix& lu, const Factorisation& f, std::vector<double>& x);
 
+// What the data's rounding moves a condition row's value by, the unit aside: the products
+// row[c] x[c] round each their own way, so together by the root of the sum of their squares
+// (scaled by the largest, so that no square overflows or underflows), not by their sum.
+double ProductsRounding(const double* row, const double* x, int n);
+
 // The accurate method's solve: Eliminate, then two steps of iterative refinement (the residual
 // of the original rows in extended precision, the correction from the kept factors, O(n^2) each
 // with a copy of the matrix). The first step removes most of the elimination's rounding; the

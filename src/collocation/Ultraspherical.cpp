@@ -1,5 +1,6 @@
 #include "collocation/Ultraspherical.h"
 
+#include "collocation/Elimination.h"
 #include "common/Limits.h"
 #include "script/ScriptErrors.h"
 
@@ -580,16 +581,14 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
         }
     }
     // The data's rounding: half a unit in the last place of every right-hand side and of every
-    // condition's entries (their products together as rounding errs, by the root of the sum of
-    // their squares), every sign alike and alternating.
+    // condition's entries (their products together as rounding errs, ProductsRounding), every
+    // sign alike and alternating.
     const int n = system.unknowns;
     std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r) {
-        double v = std::fabs(system.rhs[static_cast<size_t>(r)]), squares = 0;
+        double v = std::fabs(system.rhs[static_cast<size_t>(r)]);
         if (r < system.dense)
-            for (int c = 0; c < n; ++c)
-                squares += std::pow(system.denseRows[static_cast<size_t>(r) * n + c] * x[static_cast<size_t>(c)], 2);
-        v += std::sqrt(squares);
+            v += ProductsRounding(system.denseRows.data() + static_cast<size_t>(r) * n, x.data(), n);
         same[static_cast<size_t>(r)] = kUnit / 2 * v;
         // (a system's interleaved equations alternate row by row of each equation)
         const int group = system.stride == 1 || r < system.dense ? r : (r - system.dense) / system.stride;

@@ -217,6 +217,27 @@ TEST(Elimination, StopsSoonWhenAnotherThreadAsks)
 
 // Row equilibration multiplies each row by a power of two, so every entry keeps its digits and the
 // largest of the unknowns' columns lands in [1, 2); rows it cannot judge stay as they are.
+// A condition's products round each their own way: four of size 1 move its value by 2, not 4;
+// products near the largest double or the smallest keep their size (no square overflows or
+// underflows).
+TEST(Elimination, ProductsRoundAsRoundingErrs)
+{
+    const struct {
+        std::vector<double> row, x;
+        double size;
+    } cases[] = {
+        {{1, -1, 1, -1}, {1, 1, 1, 1}, 2},
+        {{3, 0, 0}, {2, 5, 7}, 6},
+        {{1e300, 1e300}, {1e5, 1e5}, std::sqrt(2.0) * 1e305},
+        {{1e-300, 1e-300}, {1e-20, 1e-20}, std::sqrt(2.0) * 1e-320},
+        {{0, 0}, {1, 2}, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(ode::ProductsRounding(c.row.data(), c.x.data(), static_cast<int>(c.row.size())), c.size,
+                    1e-15 * c.size)
+            << c.size;
+}
+
 TEST(Elimination, EquilibrationScalesEachRowByAPowerOfTwo)
 {
     const double inf = std::numeric_limits<double>::infinity();
