@@ -182,13 +182,29 @@ double TruncationFactor(const std::vector<double>& coef)
 
 int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first)
 {
-    double scale = 0;
-    for (double c : coef)
-        scale = std::fmax(scale, std::fabs(c));
-    int degree = static_cast<int>(coef.size()) - 1;
-    // Down from the end while the coefficient before the last two is below the bound too.
-    while (degree >= 2 && std::fabs(coef[static_cast<size_t>(degree) - 2]) <= tolerance / 32 * scale)
-        --degree;
+    const int N = static_cast<int>(coef.size()) - 1;
+    std::vector<double> envelope(coef.size()); // the largest |c| from k on
+    for (int k = N; k >= 0; --k)
+        envelope[static_cast<size_t>(k)] =
+            std::fmax(std::fabs(coef[static_cast<size_t>(k)]), k < N ? envelope[static_cast<size_t>(k) + 1] : 0.0);
+    const double scale = N >= 0 ? envelope[0] : 0.0;
+    // The smallest degree whose last two coefficients are below `bound` times the scale.
+    auto degreeBelow = [&](double bound) {
+        int degree = N;
+        while (degree >= 2 && envelope[static_cast<size_t>(degree) - 2] <= bound * scale)
+            --degree;
+        return degree;
+    };
+    int degree = degreeBelow(tolerance / 8);
+    // The solver's last coefficients carry the ones beyond them folded back (its points alias
+    // them): about 1 / (1 - q^2) times the probe's where the series falls by q a term there, and
+    // that twice over (the layer eps = 1E-3 at degree 172: three times).
+    if (degree >= 9 && envelope[static_cast<size_t>(degree) - 1] > 0) {
+        const double q =
+            std::pow(envelope[static_cast<size_t>(degree) - 1] / envelope[static_cast<size_t>(degree) - 9], 0.125);
+        const double alias = 1 / (1 - std::fmin(q * q, 0.99));
+        degree = degreeBelow(tolerance / (8 * alias * alias));
+    }
     return std::max(first, degree);
 }
 

@@ -71,10 +71,11 @@ int NextChebyshevDegree(const std::vector<double>& coef, double tolerance);
 using ProbeSolver = std::function<std::optional<ChebyshevSolution>(int degree, const Progress&)>;
 
 // The degree a converged probe asks for: the smallest (never below `first`) whose last two
-// coefficients in the probe are below 1/32 of the tolerance, so that the solver's estimate from
-// them is within it (eight times them, and the collocation's last coefficients run up to three
-// times the probe's). The probe, with eight coefficients below the tolerance past that degree,
-// shows that the series does not rise again after it.
+// coefficients in the probe are below the tolerance over eight times the aliasing's
+// 1 / (1 - q^2) twice over, q the rate the series falls at there: the solver's estimate is eight
+// times its last two, and the collocation's last coefficients carry the ones beyond folded back
+// (the layer eps = 1E-3 at degree 172: three times the probe's). The probe, with eight
+// coefficients below the tolerance past that degree, shows that the series does not rise again.
 int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first);
 
 // The same growth for any solver: `solveAt(degree, progress)` solves at that degree, from the
