@@ -218,6 +218,8 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     readout.terms = terms;
     double bestTail = -1, previousTail = -1, bestScale = 0;
     int previousTried = 0;
+    ChebyshevSolution previousSolved; // the degree solved before, and its estimate
+    double previousEstimate = 0;
     bool pastRounding = false; // the one degree beyond a stop for rounding has been tried
     int degree = first;
     maxDegree = std::min(maxDegree, kMaxAutoDegree);
@@ -315,6 +317,26 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         const bool cutWithin = TruncationFactor(s.series.coef) * LastTerms(s.series.coef) <= tolerance;
         const bool stillCut = !terms && !plateau && tried < maxDegree && !cutWithin;
         const bool confirmed = tried == lookedAhead && cutWithin;
+        // What the degree before moved by, against what it said of itself: a solution whose
+        // coefficients fall fast while it does not meet the equation between the solver's points
+        // (a coefficient with a kink, sqrt|x|) says 1E-14 at every degree and moves by 1E-8 from
+        // one to the next. Then neither estimate is to be believed: the move is the error's size.
+        double moved = 0;
+        if (!terms && previousSolved.variable == s.variable && !previousSolved.series.coef.empty()) {
+            const std::vector<double>& a = previousSolved.series.coef;
+            for (size_t k = 0; k < std::max(a.size(), s.series.coef.size()); ++k)
+                moved += std::fabs((k < a.size() ? a[k] : 0.0) - (k < s.series.coef.size() ? s.series.coef[k] : 0.0));
+            if (!(moved > 100 * previousEstimate))
+                moved = 0;
+        }
+        previousSolved.series.coef = s.series.coef;
+        previousSolved.variable = s.variable;
+        previousEstimate = estimate;
+        if (moved > 0 && (confirmed || (tail <= tolerance && !stillCut) || plateau)) {
+            result.estimatedError = std::fmax(result.estimatedError, moved);
+            result.converged = result.estimatedError <= tolerance * scale;
+            break;
+        }
         if (confirmed || (tail <= tolerance && !stillCut) || plateau) {
             // Rounding the tail does not show (an ill-conditioned discretisation) is no convergence;
             // a higher degree would only add to it. But what looks like rounding may be a layer the

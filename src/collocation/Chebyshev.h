@@ -34,6 +34,9 @@ struct ChebyshevSolution : SolveEnd {
     // What rounding leaves in the solution's values, as the solver measured it (the last
     // refinement's or Newton pass's correction, sum |delta c_j|); 0 when not measured.
     double rounding = 0;
+    // Which of a system's variables `series` is (the automatic degree compares a degree's
+    // solution with the one before only where they are the same variable's).
+    int variable = 0;
 };
 
 // Automatic degree: from 16 (or the order + 2) up to `maxDegree` until the tail of the

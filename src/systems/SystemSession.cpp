@@ -363,9 +363,11 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             ChebyshevSolution s;
             s.termination = solveAt(degree, false, at) ? Termination::Solved : m_end.termination;
             // The variable whose tail is largest decides.
-            for (const ChebyshevSeries& series : m_chebyshev)
-                if (s.series.coef.empty() || ChebyshevTail(series.coef) > ChebyshevTail(s.series.coef))
-                    s.series = series;
+            for (size_t j = 0; j < m_chebyshev.size(); ++j)
+                if (s.series.coef.empty() || ChebyshevTail(m_chebyshev[j].coef) > ChebyshevTail(s.series.coef)) {
+                    s.series = m_chebyshev[j];
+                    s.variable = static_cast<int>(j);
+                }
             s.rounding = m_nonlinear ? RemainingCorrection(m_accurate) : m_linearAccurate.rounding;
             return s;
         },

@@ -278,6 +278,31 @@ TEST(Chebyshev, ProbesFindTheDegreeAndTheSolverSolvesItOnce)
     }
 }
 
+// A solution whose coefficients fall fast at every degree while its value moves from one degree
+// to the next by far more than the degree before said of itself (a coefficient with a kink, such
+// as sqrt|x|, which the collocation meets only at its points): the growth does not call that
+// converged, and its estimate is the move (its c0 moves by 1/N^2: from degree 16, whose last two
+// terms said 1E-7, to 35, 1/16^2 - 1/35^2).
+TEST(Chebyshev, ASolutionThatMovesMoreThanItsEstimateIsNotConverged)
+{
+    for (double drift : {0.0, 1.0}) {
+        const AutoDegreeSolution found = GrowChebyshevDegree(16, 1000, 1e-13, [&](int degree, const Progress&) {
+            ChebyshevSolution s;
+            s.termination = Termination::Solved;
+            for (int k = 0; k <= degree; ++k)
+                s.series.coef.push_back(std::pow(10.0, -k / 2.0));
+            s.series.coef[0] += drift / (degree * degree);
+            return s;
+        });
+        ASSERT_TRUE(found.readout) << drift;
+        EXPECT_EQ(found.converged, drift == 0) << drift;
+        if (drift > 0) {
+            EXPECT_EQ(found.degree, 35);
+            EXPECT_NEAR(found.estimatedError, 1.0 / (16 * 16) - 1.0 / (35 * 35), 1e-8); // and c17 ... c35
+        }
+    }
+}
+
 TEST(Chebyshev, DerivativeCoefficientsOfKnownPolynomials)
 {
     // T3 = 4s^3 - 3s, T3' = 12 s^2 - 3 = 6 T2 + 3 T0.
