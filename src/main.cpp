@@ -16,6 +16,7 @@ int main(int argc, char** argv)
     safeErr.setf(std::ios::unitbuf); // messages appear as they are written
     try {
         ode::cli::SetProgramPath(argv[0]);
+        ode::cli::PrepareStandardStreams();
         if (argc <= 1) {
             std::string error;
             using RunGui = int (*)(int, char**);
@@ -26,8 +27,7 @@ int main(int argc, char** argv)
             }
             return run(argc, argv);
         }
-        std::vector<std::string> args(argv + 1, argv + argc);
-        return ode::cli::Run(args, safeOut, safeErr);
+        return ode::cli::Run(ode::cli::ProgramArguments(argc, argv), safeOut, safeErr);
     } catch (const std::bad_alloc&) {
         safeOut.flush();
         safeErr << "odeseries: there is not enough memory to go on\n";

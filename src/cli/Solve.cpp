@@ -4,6 +4,7 @@
 #include "common/FileIO.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Paths.h"
 #include "common/PrivateFolder.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
@@ -204,7 +205,7 @@ struct SolveOptions {
 // name without folder), so that one command solving several problems writes each its own.
 std::string ForProblem(const std::string& pattern, const SolveOptions& o)
 {
-    const std::string name = std::filesystem::path(o.file).filename().string();
+    const std::string name = Utf8Path(NativePath(o.file).filename());
     std::string out = pattern;
     for (size_t at = 0; (at = out.find("%n", at)) != std::string::npos; at += name.size())
         out.replace(at, 2, name);
@@ -392,7 +393,7 @@ template <typename Session> void useScratch(Session&, std::optional<PrivateFolde
 void useScratch(SystemSession& session, std::optional<PrivateFolder>& folder)
 {
     const std::string& path = folder.emplace().path();
-    session.scratchPath = path.empty() ? UserScratchPath() : (std::filesystem::path(path) / "AMAT.MAT").string();
+    session.scratchPath = path.empty() ? UserScratchPath() : Utf8Path(NativePath(path) / "AMAT.MAT");
 }
 
 // Save Separately, which only the systems have.
@@ -742,7 +743,7 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
         // %n is the name without its folder: two problems of one name would write the same files.
         std::map<std::string, const std::string*> byName;
         for (const std::string& file : o.files) {
-            const auto [first, added] = byName.emplace(std::filesystem::path(file).filename().string(), &file);
+            const auto [first, added] = byName.emplace(Utf8Path(NativePath(file).filename()), &file);
             if (!added) {
                 err << "odeseries: " << Excerpt(*first->second) << " and " << Excerpt(file)
                     << " have the same name, so %n would write the files of both under it; solve them in two "

@@ -3,6 +3,7 @@
 // that the command line starts without the window system.
 
 #include <string>
+#include <vector>
 
 namespace ode::cli {
 
@@ -18,5 +19,14 @@ void SetProgramPath(const char* argv0);
 
 // The running program's folder.
 std::string ProgramFolder();
+
+// The program's arguments after its name, as UTF-8 (on Windows read from the wide command line,
+// since `argv` there holds the ANSI code page's approximation of each one).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// On Windows: standard output and error write their bytes as they are, so every line ends in LF
+// as on the other platforms (a script's comparison or a pipe sees the same bytes), and a console
+// shows them as UTF-8. Elsewhere nothing needs doing.
+void PrepareStandardStreams();
 
 } // namespace ode::cli

@@ -3,6 +3,7 @@
 #include "common/FileIO.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Paths.h"
 #include "common/Utf8.h"
 #include "equations/BoxChecks.h"
 
@@ -160,7 +161,7 @@ bool OpenAccurateFile(const std::string& problemPath, AccurateSettings& settings
     message.clear();
     const std::string name = AccurateFilePath(problemPath);
     std::error_code ec;
-    if (!std::filesystem::exists(name, ec))
+    if (!std::filesystem::exists(NativePath(name), ec))
         return false;
     std::string text, why;
     if (!ReadWholeFile(name, text, why) || !ReadAccurateFile(text, settings, why)) {

@@ -2,6 +2,7 @@
 
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Power.h"
 
 #include <algorithm>
 #include <cmath>
@@ -201,7 +202,7 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
     // that twice over (the layer eps = 1E-3 at degree 172: three times).
     if (degree >= 9 && envelope[static_cast<size_t>(degree) - 1] > 0) {
         const double q =
-            std::pow(envelope[static_cast<size_t>(degree) - 1] / envelope[static_cast<size_t>(degree) - 9], 0.125);
+            Power(envelope[static_cast<size_t>(degree) - 1] / envelope[static_cast<size_t>(degree) - 9], 0.125);
         const double alias = 1 / (1 - std::fmin(q * q, 0.99));
         degree = degreeBelow(tolerance / (8 * alias * alias));
     }

@@ -2,7 +2,9 @@
 
 #include "collocation/Elimination.h"
 #include "common/Limits.h"
+#include "common/Power.h"
 #include "script/ScriptErrors.h"
+#include "series/ChebyshevSeries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -120,7 +122,7 @@ BandMatrix Conversion(int lambda, int size)
 BandMatrix Differentiation(int k, double scale, int size)
 {
     BandMatrix d(size, 0, k);
-    double factor = std::pow(scale, k);
+    double factor = Power(scale, k);
     for (int i = 1; i < k; ++i)
         factor *= 2.0 * i;
     for (int j = k; j < size; ++j)
@@ -174,7 +176,7 @@ bool ResolveChebyshev(const std::function<bool(double t, double& value)>& sample
     for (int m = 17; m <= maxPoints; m = 2 * m - 1) {
         std::vector<double> values(static_cast<size_t>(m));
         for (int i = 0; i < m; ++i) {
-            const double t = std::cos(M_PI * (i + 0.5) / m);
+            const double t = ChebyshevPoint(i, m);
             if (!sample(t, values[static_cast<size_t>(i)]) || !std::isfinite(values[static_cast<size_t>(i)]))
                 return false;
         }

@@ -1,5 +1,7 @@
 #include "common/FileIO.h"
 
+#include "common/Paths.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -23,21 +25,21 @@ constexpr const char* kJournalHead = "ODE Series save journal 1";
 
 bool isMissing(const std::error_code& ec) { return ec == std::errc::no_such_file_or_directory; }
 
-std::string folderOf(const std::string& path) { return fs::path(path).parent_path().string(); }
+std::string folderOf(const std::string& path) { return Utf8Path(NativePath(path).parent_path()); }
 
-std::string nameOf(const std::string& path) { return fs::path(path).filename().string(); }
+std::string nameOf(const std::string& path) { return Utf8Path(NativePath(path).filename()); }
 
 std::string inFolder(const std::string& folder, const std::string& name)
 {
-    return folder.empty() ? name : (fs::path(folder) / name).string();
+    return folder.empty() ? name : Utf8Path(NativePath(folder) / NativePath(name));
 }
 
 // The same text for every spelling of one file: absolute and without "." or "..".
 std::string normalised(const std::string& path)
 {
     std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    return (ec ? fs::path(path) : absolute).lexically_normal().string();
+    const fs::path absolute = fs::absolute(NativePath(path), ec);
+    return Utf8Path((ec ? NativePath(path) : absolute).lexically_normal());
 }
 
 long long secondsNow()
@@ -574,17 +576,17 @@ std::string JournalPath(const std::string& firstFile) { return firstFile + kJour
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error)
 {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
+    if (!fs::is_regular_file(NativePath(path), ec)) {
         error = "The file " + path + " does not exist or cannot be read.";
         return false;
     }
-    const std::uintmax_t bytes = fs::file_size(path, ec);
+    const std::uintmax_t bytes = fs::file_size(NativePath(path), ec);
     if (!ec && bytes > kLargestFile) {
         error = "The file " + path + " is too large (" + std::to_string(bytes >> 20) +
                 " MB) to be one of this program's files.";
         return false;
     }
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(NativePath(path), std::ios::binary | std::ios::ate);
     if (!in) {
         error = "The file " + path + " cannot be read.";
         return false;

@@ -1,5 +1,7 @@
 #include "common/FileSystem.h"
 
+#include "common/Paths.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -50,7 +52,8 @@ public:
     std::error_code createExclusive(const std::string& path, Handle& handle) override
     {
 #ifdef _WIN32
-        const int fd = ::_open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        const int fd =
+            ::_wopen(NativePath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
 #endif
@@ -110,7 +113,7 @@ public:
     {
 #ifdef _WIN32
         const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (!::MoveFileExA(from.c_str(), to.c_str(), flags))
+        if (!::MoveFileExW(NativePath(from).c_str(), NativePath(to).c_str(), flags))
             return windowsError(::GetLastError());
         return {};
 #else
@@ -140,7 +143,7 @@ public:
     std::error_code remove(const std::string& path) override
     {
 #ifdef _WIN32
-        if (!::DeleteFileA(path.c_str()))
+        if (!::DeleteFileW(NativePath(path).c_str()))
             return windowsError(::GetLastError());
 #else
         if (::unlink(path.c_str()) != 0)
@@ -171,22 +174,22 @@ public:
     {
         names.clear();
         std::error_code ec;
-        for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end; !ec && it != end;
-             it.increment(ec))
-            names.push_back(it->path().filename().string());
+        for (fs::directory_iterator it(NativePath(folder.empty() ? std::string(".") : folder), ec), end;
+             !ec && it != end; it.increment(ec))
+            names.push_back(Utf8Path(it->path().filename()));
         return ec;
     }
 
     bool exists(const std::string& path) override
     {
         std::error_code ec;
-        return fs::exists(fs::symlink_status(path, ec));
+        return fs::exists(fs::symlink_status(NativePath(path), ec));
     }
 
     bool isFolder(const std::string& path) override
     {
         std::error_code ec;
-        return fs::is_directory(path, ec);
+        return fs::is_directory(NativePath(path), ec);
     }
 
     bool ownedByUser(const std::string& path) override

@@ -1,6 +1,7 @@
 #include "common/PrivateFolder.h"
 
 #include "common/FileSystem.h"
+#include "common/Paths.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -62,9 +63,9 @@ int RemoveStalePrivateFolders(const std::string& parent, const std::string& pref
     int removed = 0;
     std::error_code ec;
     std::vector<fs::path> stale;
-    for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(NativePath(parent), ec), end; !ec && it != end; it.increment(ec)) {
         long pid = 0;
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8Path(it->path().filename());
         if (parseFolderName(name, prefix, pid) && pid != CurrentProcessId() && !ProcessAlive(pid) &&
             ownFolder(it->path()))
             stale.push_back(it->path());
@@ -81,13 +82,13 @@ int RemoveStalePrivateFolders(const std::string& parent, const std::string& pref
 PrivateFolder::PrivateFolder(const std::string& prefix, const std::string& parent)
 {
     std::error_code ec;
-    const fs::path base = parent.empty() ? fs::temp_directory_path(ec) : fs::path(parent);
+    const fs::path base = parent.empty() ? fs::temp_directory_path(ec) : NativePath(parent);
     if (ec) {
         m_error = "There is no temporary folder: " + ec.message() + ".";
         return;
     }
-    RemoveStalePrivateFolders(base.string(), prefix);
-    const std::string stem = (base / (prefix + "-" + std::to_string(CurrentProcessId()) + "-")).string();
+    RemoveStalePrivateFolders(Utf8Path(base), prefix);
+    const std::string stem = Utf8Path(base / NativePath(prefix + "-" + std::to_string(CurrentProcessId()) + "-"));
 #ifdef _WIN32
     std::random_device device;
     std::mt19937_64 random((static_cast<uint64_t>(device()) << 32) ^ device());
@@ -96,13 +97,13 @@ PrivateFolder::PrivateFolder(const std::string& prefix, const std::string& paren
         std::string name = stem;
         for (int i = 0; i < 12; ++i)
             name += letters[random() % (sizeof letters - 1)];
-        if (::_mkdir(name.c_str()) == 0)
+        if (::_wmkdir(NativePath(name).c_str()) == 0)
             m_path = name;
         else if (errno != EEXIST)
             break;
     }
     if (m_path.empty())
-        m_error = "A folder cannot be made in " + base.string() + ": " + std::strerror(errno) + ".";
+        m_error = "A folder cannot be made in " + Utf8Path(base) + ": " + std::strerror(errno) + ".";
 #else
     std::vector<char> name(stem.begin(), stem.end());
     for (char c : std::string("XXXXXX"))
@@ -111,7 +112,7 @@ PrivateFolder::PrivateFolder(const std::string& prefix, const std::string& paren
     if (::mkdtemp(name.data())) // mode 0700
         m_path = name.data();
     else
-        m_error = "A folder cannot be made in " + base.string() + ": " + std::strerror(errno) + ".";
+        m_error = "A folder cannot be made in " + Utf8Path(base) + ": " + std::strerror(errno) + ".";
 #endif
 }
 
@@ -120,7 +121,7 @@ PrivateFolder::~PrivateFolder()
     if (m_path.empty())
         return;
     std::error_code ec;
-    fs::remove_all(m_path, ec);
+    fs::remove_all(NativePath(m_path), ec);
 }
 
 } // namespace ode

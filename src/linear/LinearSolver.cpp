@@ -1,6 +1,7 @@
 #include "linear/LinearSolver.h"
 
 #include "common/NumberFormat.h"
+#include "common/Power.h"
 #include "equations/LinearSplit.h"
 #include "script/ScriptErrors.h"
 #include "session/Listing.h"
@@ -22,13 +23,13 @@ void arithmeticFault(script::ScriptHost& host, int number)
     host.trap();
 }
 
-// u^0 ... u^N, each exactly the value std::pow(u, e) gives: one call per exponent instead of
+// u^0 ... u^N, each exactly the value Power(u, e) gives: one call per exponent instead of
 // one per exponent, order and column.
 void powersOf(double u, int N, std::vector<double>& out)
 {
     out.resize(static_cast<size_t>(N) + 1);
     for (int e = 0; e <= N; ++e)
-        out[static_cast<size_t>(e)] = std::pow(u, e);
+        out[static_cast<size_t>(e)] = Power(u, e);
 }
 
 // Adds to row `row` of `a` the columns of a power-series row at offset u from the centre with
@@ -60,7 +61,7 @@ std::vector<double> frequencyPowers(int n, int N, double omega)
     std::vector<double> p(static_cast<size_t>(harmonics + 1) * static_cast<size_t>(n + 1));
     for (int m = 0; m <= harmonics; ++m)
         for (int k = 0; k <= n; ++k)
-            p[static_cast<size_t>(m) * static_cast<size_t>(n + 1) + static_cast<size_t>(k)] = std::pow(m * omega, k);
+            p[static_cast<size_t>(m) * static_cast<size_t>(n + 1) + static_cast<size_t>(k)] = Power(m * omega, k);
     return p;
 }
 

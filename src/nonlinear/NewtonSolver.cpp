@@ -3,6 +3,7 @@
 #include "collocation/Elimination.h"
 #include "collocation/NewtonLoop.h"
 #include "common/NumberFormat.h"
+#include "common/Power.h"
 #include "script/ScriptErrors.h"
 #include "session/Listing.h"
 
@@ -137,7 +138,7 @@ public:
                 if (n >= 1)
                     wp[1] = q * py[1];
                 for (int m = 2; m <= n; ++m)
-                    wp[static_cast<size_t>(m)] = std::pow(q, m) * py[static_cast<size_t>(m)];
+                    wp[static_cast<size_t>(m)] = Power(q, m) * py[static_cast<size_t>(m)];
                 for (int m = 0; m <= n - 1; m += 2) {
                     const size_t i = static_cast<size_t>(m);
                     ar[k] = ar[k] + (kSineSign[m] * sigma * wp[i] + kSineSign[m + 1] * kappa * wp[i + 1]);

@@ -2,6 +2,7 @@
 
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Paths.h"
 #include "output/ExportParts.h"
 #include "output/ExportText.h"
 #include "output/Json.h"
@@ -113,8 +114,8 @@ std::string LatexName(const std::string& name)
 
 std::string GridName(const std::string& path)
 {
-    const std::filesystem::path p(path);
-    return (p.parent_path() / (p.stem().string() + "-grid" + p.extension().string())).string();
+    const std::filesystem::path p = NativePath(path);
+    return Utf8Path(p.parent_path() / NativePath(Utf8Path(p.stem()) + "-grid" + Utf8Path(p.extension())));
 }
 
 // 15 significant digits, the exponent as a power of ten.
@@ -168,21 +169,21 @@ bool MakeExportFolder(const std::string& path, bool& made, std::string& error)
     namespace fs = std::filesystem;
     made = false;
     std::error_code ec;
-    if (fs::is_directory(path, ec))
+    if (fs::is_directory(NativePath(path), ec))
         return true;
-    if (fs::exists(fs::symlink_status(path, ec))) {
+    if (fs::exists(fs::symlink_status(NativePath(path), ec))) {
         error = "The Octave export goes into a folder; " + path + " is a file.";
         return false;
     }
-    fs::path folder = fs::path(path).lexically_normal();
+    fs::path folder = NativePath(path).lexically_normal();
     if (folder.filename().empty()) // "out/"
         folder = folder.parent_path();
     const fs::path parent = folder.parent_path();
     if (!parent.empty() && !fs::is_directory(parent, ec)) {
-        error = "The folder " + path + " cannot be made: " + parent.string() + " is not a folder.";
+        error = "The folder " + path + " cannot be made: " + Utf8Path(parent) + " is not a folder.";
         return false;
     }
-    fs::create_directory(path, ec);
+    fs::create_directory(NativePath(path), ec);
     if (ec) {
         error = "The folder " + path + " cannot be made: " + ec.message() + ".";
         return false;
@@ -320,15 +321,15 @@ bool ExportFiles(const Solution& s, ExportKind kind, const std::string& path, co
     case ExportKind::Octave: {
         // Each file is named by its function's identifier, which holds only letters, digits and
         // "_": every one lands in the folder itself.
-        const std::filesystem::path folder = std::filesystem::path(path) / "";
+        const std::filesystem::path folder = NativePath(path) / "";
         for (size_t j = 0; j < s.variables.size(); ++j) {
-            const std::filesystem::path file = folder / (identifiers[j] + ".m");
-            if (file.parent_path() != folder.parent_path() || file.filename() != identifiers[j] + ".m") {
+            const std::filesystem::path file = folder / NativePath(identifiers[j] + ".m");
+            if (file.parent_path() != folder.parent_path() || Utf8Path(file.filename()) != identifiers[j] + ".m") {
                 error = "The Octave file of " + identifiers[j] + " would not be in the folder " + path + ".";
                 files.clear();
                 return false;
             }
-            files.push_back({file.string(), OctaveFunction(s, j)});
+            files.push_back({Utf8Path(file), OctaveFunction(s, j)});
         }
         break;
     }
@@ -351,8 +352,8 @@ bool WriteExport(const Solution& s, ExportKind kind, const std::string& path, co
         if (madeFolder) {
             std::error_code ec;
             for (const auto& f : files)
-                std::filesystem::remove(f.first, ec);
-            std::filesystem::remove(path, ec);
+                std::filesystem::remove(NativePath(f.first), ec);
+            std::filesystem::remove(NativePath(path), ec);
         }
         return false;
     }

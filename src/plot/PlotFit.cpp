@@ -1,6 +1,7 @@
 #include "plot/PlotFit.h"
 
 #include "common/NumberFormat.h"
+#include "common/Power.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +22,7 @@ double NiceStep(double rough)
 {
     if (!(rough > 0) || !finite(rough))
         return 1;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double power = Power(10.0, std::floor(std::log10(rough)));
     for (double m : {1.0, 2.0, 5.0, 10.0})
         if (m * power >= rough * (1 - 1e-12))
             return m * power;

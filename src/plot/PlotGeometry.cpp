@@ -1,6 +1,7 @@
 #include "plot/PlotGeometry.h"
 
 #include "common/NumberFormat.h"
+#include "common/Power.h"
 
 #include <algorithm>
 #include <cmath>
@@ -194,7 +195,7 @@ std::string FormatDivision(double value, const std::string& format)
 {
     const size_t point = format.find('.');
     const int decimals = point == std::string::npos ? 0 : static_cast<int>(format.size() - point - 1);
-    const double scale = std::pow(10.0, decimals);
+    const double scale = Power(10.0, decimals);
     // Digit placeholders round halves away from zero.
     const double rounded = std::round(std::fabs(value) * scale);
     if (!std::isfinite(rounded))

@@ -1,6 +1,7 @@
 #include "script/Builtins.h"
 
 #include "common/NumberFormat.h"
+#include "common/Power.h"
 #include "common/Text.h"
 #include "script/ScriptErrors.h"
 
@@ -90,7 +91,7 @@ Value fRound(BuiltinContext&, const Value* a, int n)
         return sameKind(a[0], RoundHalfEven(x));
     if (places > 15)
         return Value::dbl(x);
-    double scale = std::pow(10.0, places);
+    double scale = Power(10.0, places);
     double scaled = x * scale;
     if (!std::isfinite(scaled))
         return Value::dbl(x);
@@ -311,7 +312,7 @@ Value Arithmetic(char op, const Value& a, const Value& b)
             raise(ErrInvalidCall);
         if (x == 0.0 && y < 0.0)
             raise(ErrInvalidCall);
-        return Value::dbl(CheckedResult(std::pow(x, y)));
+        return Value::dbl(CheckedResult(Power(x, y)));
     }
     case '\\':
     case 'M': {

@@ -2,6 +2,7 @@
 // computed exactly as the plain evaluation computes it, and the node's derivatives with
 // respect to the chosen variables, from the rules of calculus for each operator and function.
 
+#include "common/Power.h"
 #include "common/Text.h"
 #include "script/Builtins.h"
 #include "script/Engine.h"
@@ -185,7 +186,7 @@ DualValue Engine::evalDual(const Compiled& c, int index, PartialSeeds& seeds)
             Combine(r, 1 / y, a, -x / (y * y), b, count);
             break;
         default: // Pow: d(x^y) = y x^(y-1) dx + x^y log(x) dy
-            Combine(r, y == 0 ? 0.0 : y * std::pow(x, y - 1), a, b.active ? z * std::log(x) : 0.0, b, count);
+            Combine(r, y == 0 ? 0.0 : y * Power(x, y - 1), a, b.active ? z * std::log(x) : 0.0, b, count);
             break;
         }
         return r;

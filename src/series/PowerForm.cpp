@@ -1,5 +1,6 @@
 #include "series/PowerForm.h"
 
+#include "common/Power.h"
 #include "series/Series.h"
 
 #include <algorithm>
@@ -95,7 +96,7 @@ void EstimateRadius(PowerForm& f, const std::vector<double>& logDetermined, bool
     std::vector<double> estimates;
     for (size_t k = 1; k < f.coef.size(); ++k)
         if (f.coef[k] != 0 && size > 0 && std::log(std::fabs(f.coef[k])) > logDetermined[k] + std::log(10.0))
-            estimates.push_back(std::pow(std::fabs(f.coef[k]) / size, -1.0 / static_cast<double>(k)));
+            estimates.push_back(Power(std::fabs(f.coef[k]) / size, -1.0 / static_cast<double>(k)));
     if (estimates.size() < 3) {
         // A series of a few terms (eight at most, after the rounding tail) is a polynomial, which
         // has no singularity; of any other too little is known to tell.
@@ -160,7 +161,7 @@ static PowerForm MakeStablePowerForm(const ChebyshevSeries& s, double centre)
     for (size_t j = n; j-- > 0;)
         kept[j] = std::fmax(std::fabs(s.coef[j]), j + 1 < n ? kept[j + 1] : 0.0);
     const size_t w = std::max<size_t>(1, n / 4);
-    double fall = n > w && kept[n - 1] > 0 ? std::pow(kept[n - 1 - w] / kept[n - 1], 1.0 / static_cast<double>(w)) : 1.0;
+    double fall = n > w && kept[n - 1] > 0 ? Power(kept[n - 1 - w] / kept[n - 1], 1.0 / static_cast<double>(w)) : 1.0;
     fall = std::fmax(fall, 1.001);
     const double tailStart = n < size ? level : std::fabs(s.coef[n - 1]);
 
@@ -200,7 +201,7 @@ static PowerForm MakeStablePowerForm(const ChebyshevSeries& s, double centre)
             noise = noise * rho + 1;
         // and the tail beyond the coefficients kept, falling at the rate seen: unbounded on a
         // circle that reaches as far as that rate allows
-        const double tail = rho < fall ? tailStart * std::pow(rho, static_cast<double>(n)) / (1 - rho / fall) : kInf;
+        const double tail = rho < fall ? tailStart * Power(rho, static_cast<double>(n)) / (1 - rho / fall) : kInf;
         const double logNoise = std::log(kEps * scale * noise + tail);
         for (size_t k = 0; k < size; ++k)
             logDetermined[k] = std::fmin(logDetermined[k], logNoise - static_cast<double>(k) * logR);

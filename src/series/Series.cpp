@@ -1,5 +1,7 @@
 #include "series/Series.h"
 
+#include "common/Power.h"
+
 #include <cmath>
 
 namespace ode {
@@ -123,7 +125,7 @@ double TrigSecondDerivative(const SeriesView& s, double x)
             sum = sum - static_cast<double>(j * j) * (c[k] * std::sin(a) + c[k + 1] * std::cos(a));
         },
         [&](int j, double a) { sum = sum - static_cast<double>(j * j) * c[s.degree] * std::sin(a); });
-    return sum * std::pow(TwoPi() / s.period, 2.0);
+    return sum * Power(TwoPi() / s.period, 2.0);
 }
 
 double TrigHigherDerivative(const SeriesView& s, int d, double x)
@@ -136,14 +138,14 @@ double TrigHigherDerivative(const SeriesView& s, int d, double x)
         [&](int j, double a, int k) {
             double term =
                 even ? c[k] * std::sin(a) + c[k + 1] * std::cos(a) : c[k] * std::cos(a) - c[k + 1] * std::sin(a);
-            sum = sum + std::pow(static_cast<double>(j), d) * term;
+            sum = sum + Power(static_cast<double>(j), d) * term;
         },
         [&](int j, double a) {
-            sum = sum + std::pow(static_cast<double>(j), d) * c[s.degree] * (even ? std::sin(a) : std::cos(a));
+            sum = sum + Power(static_cast<double>(j), d) * c[s.degree] * (even ? std::sin(a) : std::cos(a));
         });
     if (d % 4 == 2 || d % 4 == 3)
         sum = -sum;
-    return sum * std::pow(TwoPi() / s.period, static_cast<double>(d));
+    return sum * Power(TwoPi() / s.period, static_cast<double>(d));
 }
 
 double SeriesDerivative(const SeriesView& s, int derOrder, double x)

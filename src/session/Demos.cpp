@@ -1,6 +1,7 @@
 #include "session/Demos.h"
 
 #include "common/FileIO.h"
+#include "common/Paths.h"
 #include "common/TextRecords.h"
 #include "common/Utf8.h"
 #include "session/ProblemFiles.h"
@@ -58,19 +59,19 @@ std::string WithoutLineEnd(std::string line)
 
 std::string FindDemoFolder(const std::string& programFolder)
 {
-    if (const char* chosen = std::getenv("ODESERIES_EXAMPLES"); chosen && *chosen)
+    if (std::string chosen = EnvironmentText("ODESERIES_EXAMPLES"); !chosen.empty())
         return chosen;
-    const std::filesystem::path program(programFolder);
+    const std::filesystem::path program = NativePath(programFolder);
     std::vector<std::filesystem::path> candidates = {program / "examples",
                                                      program / ".." / "share" / "odeseries" / "examples"};
     // A program run from its build folder (or its tests) takes the source tree's; an installed
     // one never does.
     const std::string build = ODESERIES_BUILD_DIR;
     if (programFolder.compare(0, build.size(), build) == 0)
-        candidates.emplace_back(ODESERIES_SOURCE_EXAMPLES);
+        candidates.push_back(NativePath(ODESERIES_SOURCE_EXAMPLES));
     for (const auto& folder : candidates)
         if (HoldsIndex(folder))
-            return folder.lexically_normal().string();
+            return Utf8Path(folder.lexically_normal());
     return {};
 }
 
@@ -82,9 +83,9 @@ DemoLibrary LoadDemoLibrary(const std::string& folder)
         return library;
     }
     library.folder = folder;
-    const std::filesystem::path base(folder);
+    const std::filesystem::path base = NativePath(folder);
     std::string index, why;
-    if (!ReadWholeFile((base / kDemoIndexName).string(), index, why)) {
+    if (!ReadWholeFile(Utf8Path(base / kDemoIndexName), index, why)) {
         library.problems.push_back(why);
         return library;
     }
@@ -101,7 +102,7 @@ DemoLibrary LoadDemoLibrary(const std::string& folder)
         Demo demo;
         demo.name = line.substr(0, tab);
         demo.description = tab == std::string::npos ? std::string() : line.substr(tab + 1, settings - tab - 1);
-        demo.path = (base / demo.name).string();
+        demo.path = Utf8Path(base / NativePath(demo.name));
         std::string content;
         if (demo.name.empty() || demo.name.find_first_of("/\\") != std::string::npos) {
             library.problems.push_back(kDemoIndexName + (":" + std::to_string(number)) + ": no demo name");

@@ -4,6 +4,7 @@
 #include "collocation/Elimination.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Power.h"
 #include "script/ScriptErrors.h"
 #include "series/Series.h"
 #include "session/Listing.h"
@@ -67,7 +68,7 @@ void SystemRow(const OrdersAndDegrees& od, int vars, int N, double t, const std:
             double sum = 0, g = 1;
             for (int d = 0; d <= std::min(p, order); ++d) {
                 const double factor = p < order ? fact[p] / fact[p - d] : g;
-                sum = sum + cv[static_cast<size_t>(j)][static_cast<size_t>(d)] * factor * std::pow(t, p - d);
+                sum = sum + cv[static_cast<size_t>(j)][static_cast<size_t>(d)] * factor * Power(t, p - d);
                 g = g * (p - d);
             }
             ar[off + p] = sum;

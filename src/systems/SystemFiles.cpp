@@ -3,6 +3,7 @@
 #include "common/FileIO.h"
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "common/Paths.h"
 #include "common/ProblemKind.h"
 #include "common/TextRecords.h"
 #include "equations/BoxChecks.h"
@@ -332,19 +333,19 @@ std::string UserScratchPath()
     namespace fs = std::filesystem;
     fs::path folder;
 #ifdef _WIN32
-    if (const char* local = std::getenv("LOCALAPPDATA"))
-        folder = fs::path(local) / "ODE Series";
+    if (const std::string local = EnvironmentText("LOCALAPPDATA"); !local.empty())
+        folder = NativePath(local) / "ODE Series";
 #else
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
-        folder = fs::path(data) / "odeseries";
-    else if (const char* home = std::getenv("HOME"))
-        folder = fs::path(home) / ".local" / "share" / "odeseries";
+    if (const std::string data = EnvironmentText("XDG_DATA_HOME"); !data.empty())
+        folder = NativePath(data) / "odeseries";
+    else if (const std::string home = EnvironmentText("HOME"); !home.empty())
+        folder = NativePath(home) / ".local" / "share" / "odeseries";
 #endif
     if (folder.empty())
         folder = fs::temp_directory_path() / "odeseries";
     std::error_code ec;
     fs::create_directories(folder, ec);
-    return (folder / "AMAT.MAT").string();
+    return Utf8Path(folder / "AMAT.MAT");
 }
 
 bool ReadScratchCoefficients(const std::string& text, const std::string& scratchPath,
