@@ -57,7 +57,7 @@ windows: deps-windows
 # Every test, in one run: the program's, the core's again against the core, command line and
 # program built a second time with AddressSanitizer and UndefinedBehaviorSanitizer (the tests'
 # own code is compiled once for both), and the Windows build's outputs under Wine against Linux's.
-test: build windows
+test: deps-windows build windows
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Only the tests under the sanitizers.

@@ -13,7 +13,7 @@ own folder found through the wide calls when it lies in such a folder.
 
 Usage: wine_compare.py --wine WINE --exe odeseries.exe --native odeseries --source SOURCE_DIR
                        [--prefix WINE_PREFIX]
-Exit status 77 (skipped) when there is no Windows program or no Wine.
+Exit status 0 when everything agrees, 1 otherwise, 2 when the Windows program or Wine is missing.
 """
 
 import argparse
@@ -26,7 +26,9 @@ import sys
 import tempfile
 from pathlib import Path
 
-NUMBER = re.compile(rb"[-+]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+]?\d+)?")
+# A number of the output; digits that follow a letter, "(" or "#" (y1, y(13), B.C. #2) name
+# something and stay text.
+NUMBER = re.compile(rb"(?<![\w(#])[-+]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+]?\d+)?")
 
 # Two runs agree on a number when it is the same to RELATIVE, or when the two differ by less than
 # BLOCK of the largest number of their block (at least 1): a residual or coefficient that is
@@ -34,7 +36,7 @@ NUMBER = re.compile(rb"[-+]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+]?\d+)?")
 # matrices magnify a last-place difference of a sine or an exponential by their condition number
 # (up to about 1E8 at the degrees of the examples); docs/DECISIONS.md has the differences measured.
 RELATIVE = 1e-6
-BLOCK = 1e-9
+BLOCK = 1e-8
 
 # The program's own words for an iteration that diverged: its "best results" are the last iterate,
 # whose digits every rounding moves, so only their texts are compared.
@@ -45,7 +47,7 @@ FOREIGN = "Ωμέγα Юг 日本 é"
 
 
 def blocks(text):
-    """The output split at its blank lines and headings, each with its numbers' largest size."""
+    """The output split at its blank lines and before its headings ("[lstCoeff]")."""
     return re.split(rb"\n(?=\[|\n)", text)
 
 
@@ -104,10 +106,10 @@ def main():
     parser.add_argument("--prefix", help="the Wine prefix (made at the first run; default Wine's)")
     options = parser.parse_args()
     options.exe, options.native = os.path.abspath(options.exe), os.path.abspath(options.native)
-    for needed in (options.exe, options.wine):
+    for needed, hint in ((options.exe, "make windows builds it"), (options.wine, "apt-get install wine64")):
         if not os.path.isfile(needed):
-            print("skipped: there is no " + needed)
-            return 77
+            print("there is no %s (%s)" % (needed, hint))
+            return 2
     source = Path(options.source)
     examples = source / "examples"
     # No debugging channels, no Mono or Gecko installers, file names as UTF-8.

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
 #include <QListWidget>
@@ -19,6 +20,24 @@
 #include <cmath>
 
 namespace ode::app {
+
+std::string CorePath(const QString& path)
+{
+#ifdef _WIN32
+    return path.toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString QtPath(const std::string& path)
+{
+#ifdef _WIN32
+    return QString::fromStdString(path);
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
+}
 
 void FillList(QListWidget* list, const std::vector<std::string>& lines)
 {

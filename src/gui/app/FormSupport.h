@@ -17,6 +17,11 @@ class QWidget;
 
 namespace ode::app {
 
+// A path between the windows and the core: the core's paths are UTF-8 on Windows (it turns them
+// into UTF-16 itself) and the file system's own bytes elsewhere (QFile's encoding of names).
+std::string CorePath(const QString& path);
+QString QtPath(const std::string& path);
+
 void FillList(QListWidget* list, const std::vector<std::string>& lines);
 
 // The hourglass for the life of a command; a message box on the way may have restored it.

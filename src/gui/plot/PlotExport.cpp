@@ -1,6 +1,7 @@
 #include "plot/PictureWriter.h"
 
 #include "common/Utf8.h"
+#include "gui/app/FormSupport.h"
 #include "gui/plot/PlotRender.h"
 
 #include <QGuiApplication>
@@ -46,7 +47,7 @@ std::optional<QString> WritePicture(const ode::plot::PlotSource& source, const o
     picture.derOrder = request.derivative;
     picture.style = request.framed ? ode::plot::PlotStyle::Framed : ode::plot::PlotStyle::Plain;
     // The format by the file's extension; a name without one of ours stays a PNG, as before.
-    const QString path = QString::fromLocal8Bit(request.file.c_str());
+    const QString path = ode::app::QtPath(request.file);
     return ode::plot::IsPlotFileName(path) ? ode::plot::SavePlotFile(path, request.width, request.height, picture)
                                            : SavePng(path, request.width, request.height, picture);
 }

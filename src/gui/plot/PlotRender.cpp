@@ -2,6 +2,7 @@
 
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
+#include "gui/app/FormSupport.h"
 #include "plot/PlotFit.h"
 
 #include <QBuffer>
@@ -12,7 +13,9 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
+#if ODESERIES_SVG
 #include <QSvgGenerator>
+#endif
 
 #include <algorithm>
 #include <functional>
@@ -514,6 +517,9 @@ std::optional<QString> PlotFileBytes(const QString& format, int width, int heigh
     std::optional<QString> message;
     bool drawn = true;
     if (suffix == "svg") {
+#if !ODESERIES_SVG
+        return QStringLiteral("This build of the program cannot write SVG pictures; PNG, BMP and PDF it can.");
+#else
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
         svg.setSize(QSize(width, height));
@@ -524,6 +530,7 @@ std::optional<QString> PlotFileBytes(const QString& format, int width, int heigh
         if (drawn)
             message = RenderPlot(painter, width, height, picture);
         drawn = painter.end() && drawn;
+#endif
     } else if (suffix == "pdf") {
         QPdfWriter pdf(&buffer);
         pdf.setTitle(QStringLiteral("ODE Series plot"));
@@ -552,7 +559,7 @@ std::optional<QString> PlotFileBytes(const QString& format, int width, int heigh
 std::optional<QString> WritePictureFile(const QString& path, const QByteArray& bytes)
 {
     std::string error;
-    if (!WriteFilesAtomically({{QFile::encodeName(path).toStdString(), bytes.toStdString()}}, error))
+    if (!WriteFilesAtomically({{app::CorePath(path), bytes.toStdString()}}, error))
         return QString::fromStdString(error);
     return std::nullopt;
 }

@@ -18,13 +18,16 @@
 #include <QVBoxLayout>
 
 #ifdef _WIN32
-#include <htmlhelp.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <htmlhelp.h>
+#else
+#include <chm_lib.h>
 #endif
 
-#include <chm_lib.h>
-
 namespace ode::shell {
+
+#ifndef _WIN32
 
 // A compiled help file opened for reading.
 class ChmFile {
@@ -181,6 +184,8 @@ bool HelpWindow::openFile(const QString& chmPath)
     return true;
 }
 
+#endif
+
 void ShowHelp(QWidget* from)
 {
     // Beside the program, or where a package installs it.
@@ -189,7 +194,10 @@ void ShowHelp(QWidget* from)
     if (!QFile::exists(file) && QFile::exists(program.filePath(QStringLiteral("../share/odeseries/dif.chm"))))
         file = QDir::cleanPath(program.filePath(QStringLiteral("../share/odeseries/dif.chm")));
 #ifdef _WIN32
-    HtmlHelpA(reinterpret_cast<HWND>(from->window()->winId()), QFile::encodeName(file).constData(), 1, 0);
+    // Windows' own viewer shows the compiled help there.
+    const QString native = QDir::toNativeSeparators(file);
+    HtmlHelpW(from ? reinterpret_cast<HWND>(from->window()->winId()) : nullptr,
+              reinterpret_cast<const wchar_t*>(native.utf16()), HH_DISPLAY_TOPIC, 0);
 #else
     static QPointer<HelpWindow> window;
     if (!window) {

@@ -1,6 +1,6 @@
 #pragma once
 // The help viewer: reads the compiled help file through chmlib and shows its table of
-// contents beside the pages, with working links.
+// contents beside the pages, with working links (Windows shows it in its own viewer).
 
 #include <QWidget>
 
@@ -11,6 +11,8 @@ class QTreeWidget;
 
 namespace ode::shell {
 
+#ifndef _WIN32
+// Windows has a viewer of its own for the compiled help (HtmlHelp), which ShowHelp opens there.
 class ChmFile;
 
 class HelpWindow : public QWidget {
@@ -31,6 +33,8 @@ private:
     QTreeWidget* m_tree;
     QTextBrowser* m_browser;
 };
+
+#endif
 
 // Shows the help file of the application's folder (dif.chm) from `from`'s window.
 void ShowHelp(QWidget* from);
