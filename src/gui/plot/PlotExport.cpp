@@ -31,11 +31,14 @@ std::optional<QString> SavePng(const QString& path, int width, int height, const
 std::optional<QString> WritePicture(const ode::plot::PlotSource& source, const ode::plot::PictureRequest& request)
 {
     qInstallMessageHandler(quiet);
-    // Text needs a running application; without a display the offscreen platform serves.
+    // Text needs a running application; without a display the offscreen platform serves (Windows
+    // always has its own, with the system's fonts, which the offscreen platform lacks there).
     std::unique_ptr<QGuiApplication> app;
     if (!QCoreApplication::instance()) {
+#ifndef _WIN32
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
         static int argc = 1;
         static char name[] = "odeseries";
         static char* argv[] = {name, nullptr};
