@@ -52,6 +52,7 @@ def blocks(text):
 
 
 def numbers_agree(a, b, scale):
+    """Whether the numbers a and b (their texts) agree in a block whose largest number is scale."""
     if a == b:
         return True
     fa, fb = float(a), float(b)
