@@ -115,7 +115,10 @@ std::string LatexName(const std::string& name)
 std::string GridName(const std::string& path)
 {
     const std::filesystem::path p = NativePath(path);
-    return Utf8Path(p.parent_path() / NativePath(Utf8Path(p.stem()) + "-grid" + Utf8Path(p.extension())));
+    std::filesystem::path name = p.stem();
+    name += "-grid";
+    name += p.extension();
+    return Utf8Path(p.parent_path() / name);
 }
 
 // 15 significant digits, the exponent as a power of ten.
