@@ -159,6 +159,26 @@ inline void typeAll(QWidget* form, const QList<std::pair<QString, QString>>& ent
     }
 }
 
+// Puts each text into the box of that name directly, as a program does: no focus, no checks.
+inline void setTexts(QWidget* form, const QList<std::pair<QString, QString>>& entries)
+{
+    for (const auto& [name, text] : entries)
+        find<QLineEdit>(form, name)->setText(text);
+}
+
+// Types the point (and the derivative's order) and presses Evaluate.
+template <typename Form> void evaluateAt(Form* form, const QString& x)
+{
+    typeInto(form->txtXestimation, x);
+    form->cmdEvaluate->click();
+}
+template <typename Form> void evaluateAt(Form* form, const QString& x, const QString& derivative)
+{
+    typeInto(form->txtXestimation, x);
+    typeInto(form->txtDerNum, derivative);
+    form->cmdEvaluate->click();
+}
+
 // A fresh form of `kind` (in a fresh shell) that opens the pair `file` through File > Open.
 template <typename Form>
 Form* reopen(std::unique_ptr<ode::shell::Shell>& shell, ode::ProblemKind kind, const QString& file)
@@ -240,6 +260,15 @@ inline void refuseThenAccept(QMainWindow* window, const QList<std::pair<QString,
     QCOMPARE(window->statusBar()->currentMessage(), QString());
     QCOMPARE(edit->styleSheet(), QString());
     QCOMPARE(edit->isEnabled(), !inHead);
+}
+
+// The texts of the boxes, labels or buttons of those names, in order.
+inline QStringList textsOf(QWidget* root, const QStringList& names)
+{
+    QStringList out;
+    for (const QString& name : names)
+        out << find<QWidget>(root, name)->property("text").toString();
+    return out;
 }
 
 // The lines of a list, in order.

@@ -2,12 +2,10 @@
 #include "GuiTest.h"
 
 #include "equations/BoxChecks.h"
-#include "gui/app/FormEvents.h"
 #include "gui/app/Guard.h"
 #include "gui/forms/frmSingle.h"
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/DecayView.h"
-#include "gui/shell/Shell.h"
 #include "gui/shell/frmTask.h"
 #include "single/SingleFiles.h"
 
@@ -17,13 +15,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QScreen>
-#include <QStatusBar>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <cmath>
 #include <stdexcept>
@@ -74,11 +67,8 @@ private slots:
     void aFreshFormLocksItsHeadAndSolvesAsItStands()
     {
         QCOMPARE(form->objectName(), QString("frmPldif"));
-        QCOMPARE(form->txtOrder->text(), QString("2"));
-        QCOMPARE(form->txtEquation->text(), QString("x*x*y''+x*y'+(x*x-1)*y=0"));
-        QCOMPARE(form->txtBC[1]->text(), QString("y'=0.5"));
-        QCOMPARE(form->txtTerms->text(), QString("23"));
-        QCOMPARE(find<QLabel>(form, "lblTerms")->text(), QString("Degree of solution:"));
+        QCOMPARE(textsOf(form, {"txtOrder", "txtEquation", "txtBC_1", "txtTerms", "lblTerms"}),
+                 (QStringList{"2", "x*x*y''+x*y'+(x*x-1)*y=0", "y'=0.5", "23", "Degree of solution:"}));
         QCOMPARE(form->txtOrder->toolTip(), QString("1 for a 1st order equation, 2 for a 2nd order equation, etc."));
         QCOMPARE(form->cboConstants->toolTip(), QString("Example: a=2.37"));
         QCOMPARE(form->lblValue->text(), QString("Derivative"));
@@ -87,8 +77,9 @@ private slots:
         enterHead();
         QVERIFY(!form->txtOrder->isEnabled() && !form->txtIndepVarNam->isEnabled() && !form->txtDepVarNam->isEnabled());
         QVERIFY(form->mnuOpen->isEnabled() && form->mnuSave->isEnabled() && form->mnuPrint->isVisible());
-        QCOMPARE(form->lblEquation->text(), QString("In terms of x and of y and its derivatives up to y''"));
-        QCOMPARE(form->lblConditions->text(), QString("In terms of y and its derivatives up to y'"));
+        QCOMPARE(textsOf(form, {"lblEquation", "lblConditions"}),
+                 (QStringList{"In terms of x and of y and its derivatives up to y''",
+                              "In terms of y and its derivatives up to y'"}));
         QCOMPARE(form->NumBC(), 2);
         auto* second = find<QLineEdit>(form, "txtBC_2");
         QCOMPARE(second->text(), QString("y=0"));
@@ -118,17 +109,14 @@ private slots:
         QCOMPARE(coefficients[2], QString("y(1)=0.499999999999997"));
         QCOMPARE(items(form->lstBCError).size(), 8);
         QCOMPARE(items(form->lstBCError)[4], QString("B.C. #2"));
-        typeInto(form->txtXestimation, "1");
-        typeInto(form->txtDerNum, "1");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "1", "1");
         QCOMPARE(form->lblValue->text(), QString("0.0083711241994831"));
         QCOMPARE(items(form->lstDError), QStringList({"LHS=0.138289676904823", "RHS=0", "LHS-RHS=0.138289676904823"}));
         QVERIFY(form->lblOutside->text().isEmpty());
         // Outside the interval the value comes with a warning that stands out, gone on the
         // next evaluation inside and with the results.
         const QString upper = form->txtXupper->text();
-        typeInto(form->txtXestimation, "40");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "40");
         QCOMPARE(form->lblOutside->text(),
                  QString("x=40 IS OUTSIDE THE INTERVAL [%1,%2]: THE SERIES IS NOT THE SOLUTION THERE")
                      .arg(form->txtXlower->text(), upper));
@@ -256,9 +244,7 @@ private slots:
         QVERIFY(second->mnuOpen->isEnabled()); // another pair may follow, after the save question
         QVERIFY(second->mnuPrint->isVisible());
         QVERIFY(!second->Loading());
-        typeInto(second->txtXestimation, "1");
-        typeInto(second->txtDerNum, "1");
-        second->cmdEvaluate->click();
+        evaluateAt(second, "1", "1");
         // The file keeps 15 digits of each coefficient.
         QVERIFY(second->lblValue->text().startsWith("0.00837112419948"));
         int asked = 0;
@@ -285,8 +271,7 @@ private slots:
         QVERIFY2(form->lblAccuracy->text().startsWith("CONVERGED AT 17 TERMS: ESTIMATED ERROR "),
                  qPrintable(form->lblAccuracy->text()));
         QCOMPARE(form->txtTerms->text(), QString("17"));
-        typeInto(form->txtXestimation, "1");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "1");
         const double exact = 2 - std::cos(1.0) - 3 * std::sin(2.0);
         QVERIFY2(std::fabs(form->lblValue->text().toDouble() - exact) < 1e-13, qPrintable(form->lblValue->text()));
         automatic->setChecked(false);
@@ -412,9 +397,7 @@ private slots:
         QTemporaryDir dir;
         auto* trig = open(ode::ProblemKind::LinearTrig);
         QCOMPARE(trig->objectName(), QString("frmTldif"));
-        QCOMPARE(trig->txtExpansion->text(), QString("*"));
-        QCOMPARE(trig->txtPeriod->text(), QString("*"));
-        QCOMPARE(trig->txtTerms->text(), QString("15"));
+        QCOMPARE(textsOf(trig, {"txtExpansion", "txtPeriod", "txtTerms"}), (QStringList{"*", "*", "15"}));
         trig->chooseFile = [&](bool) { return dir.filePath("trig"); };
         form = trig;
         enterHead();
@@ -564,9 +547,7 @@ private slots:
         QCOMPARE(form->lstChebyshev->count(), degree + 2);
         QCOMPARE(form->lstCoeff->count(), degree + 2);
         QVERIFY2(form->session().solved(), "showing the degree found keeps the solution");
-        typeInto(form->txtXestimation, "9.5");
-        typeInto(form->txtDerNum, "0");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "9.5", "0");
         // Near the end of the interval, to the rounding level of the accurate solution.
         const double shown = form->lblValue->text().toDouble(), error = std::fabs(shown - std::sin(9.5));
         QVERIFY2(error < 1e-13, qPrintable(form->lblValue->text()));
@@ -602,8 +583,7 @@ private slots:
         auto* again = reopen(name);
         QCOMPARE(again->cboMethod->currentIndex(), 1);
         QVERIFY(again->chkAutoDegree->isChecked());
-        QCOMPARE(again->txtTolerance->text(), QString("1E-06"));
-        QCOMPARE(again->txtMaxDegree->text(), QString("1000"));
+        QCOMPARE(textsOf(again, {"txtTolerance", "txtMaxDegree"}), (QStringList{"1E-06", "1000"}));
         form = again;
         method = find<QComboBox>(form, "cboMethod");
         method->setCurrentIndex(0);
@@ -655,8 +635,7 @@ private slots:
         QCOMPARE(editor->entry()->text(), QString("y=0"));
         QTest::keyClick(editor->entry(), Qt::Key_End);
         QTest::keyClicks(editor->entry(), "5");
-        QCOMPARE(form->txtBC[2]->text(), QString("y=05"));
-        QCOMPARE(form->txtBC[1]->text(), QString("y'=0.5"));
+        QCOMPARE(textsOf(form, {"txtBC_2", "txtBC_1"}), (QStringList{"y=05", "y'=0.5"}));
         // Arrow navigation: Down from the last row goes to row 0; Right from column 1 to the next row.
         QTest::keyClick(editor->entry(), Qt::Key_Down);
         QTest::keyClick(editor->entry(), Qt::Key_Down);

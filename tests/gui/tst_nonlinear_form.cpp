@@ -4,16 +4,12 @@
 #include "equations/BoxChecks.h"
 #include "gui/forms/frmSingle.h"
 #include "gui/plot/DecayView.h"
-#include "gui/shell/Shell.h"
 #include "nonlinear/NonlinearSession.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -35,8 +31,7 @@ class TestNonlinearForm : public QObject {
     void reciprocalProblem()
     {
         enterHead();
-        QCOMPARE(form->txtBC[2]->text(), QString("y=1"));
-        QCOMPARE(form->txtXeval[2]->text(), QString("1"));
+        QCOMPARE(textsOf(form, {"txtBC_2", "txtXeval_2"}), (QStringList{"y=1", "1"}));
         form->cboApproximation->setCurrentIndex(1);
     }
 
@@ -49,10 +44,8 @@ private slots:
     void theFormsShowAndPrintTheirOwnDefaults()
     {
         QCOMPARE(form->objectName(), QString("frmPndif"));
-        QCOMPARE(form->txtBC[1]->text(), QString("y'+y^2=0"));
-        QCOMPARE(form->txtXeval[1]->text(), QString("3"));
-        QCOMPARE(form->txtExpansion->text(), QString("*"));
-        QCOMPARE(find<QLabel>(form, "lblErrorD")->text(), QString("Approx. error bound for DE & BC's:"));
+        QCOMPARE(textsOf(form, {"txtBC_1", "txtXeval_1", "txtExpansion", "lblErrorD"}),
+                 (QStringList{"y'+y^2=0", "3", "*", "Approx. error bound for DE & BC's:"}));
         QCOMPARE(form->txtErrorD->toolTip(), QString("Error MUST be >0"));
         QCOMPARE(form->cboApproximation->currentText(), QString("2 - Random coefficients"));
         QCOMPARE(form->cboApproximation->count(), 5);
@@ -72,11 +65,9 @@ private slots:
                  QStringList());
         form = open(ode::ProblemKind::NonlinearTrig);
         QCOMPARE(form->objectName(), QString("frmTndif"));
-        QCOMPARE(form->txtEquation->text(), QString("exp(x)*y''-y*y'+y=exp(x)"));
-        QCOMPARE(form->txtTerms->text(), QString("23"));
-        QCOMPARE(find<QLabel>(form, "lblTerms")->text(), QString("Number of terms:"));
-        QCOMPARE(find<QLabel>(form, "lblPeriod")->text(), QString("Desired period:"));
-        QCOMPARE(find<QLabel>(form, "lblErrorC")->text(), QString("Appx. error for Coeffs:"));
+        QCOMPARE(textsOf(form, {"txtEquation", "txtTerms", "lblTerms", "lblPeriod", "lblErrorC"}),
+                 (QStringList{"exp(x)*y''-y*y'+y=exp(x)", "23",
+                              "Number of terms:", "Desired period:", "Appx. error for Coeffs:"}));
     }
 
     // The order stops at 9 (the derivative variables stop at Y9) and a bound must be above 0, in
@@ -101,8 +92,7 @@ private slots:
         QCOMPARE(form->lstCoeff->item(0)->text(), QString("COEFFICIENTS:   ( LAST CORRECTION: )"));
         QVERIFY(form->lstCoeff->item(1)->text().startsWith("y(0)=0.5"));
         QCOMPARE(form->lstBCError->count(), 2);
-        typeInto(form->txtXestimation, "2");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "2");
         QVERIFY(form->lblValue->text().startsWith("0.5"));
         QCOMPARE(form->lstDError->count(), 1);
         QVERIFY(form->lstDError->item(0)->text().startsWith("LHS-RHS="));
@@ -137,9 +127,7 @@ private slots:
                  qPrintable(passes->item(passes->count() - 1)->text()));
         QCOMPARE(form->lstChebyshev->count(), 32);
         QCOMPARE(form->picDecay->picture().points.size(), size_t(31)); // the decay of c0 ... c30
-        typeInto(form->txtXestimation, "2");
-        typeInto(form->txtDerNum, "1");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "2", "1");
         QVERIFY2(std::fabs(form->lblValue->text().toDouble() + 0.25) < 1e-13, qPrintable(form->lblValue->text()));
         // Saved in the accurate method, it reopens in it with its Chebyshev solution.
         QTemporaryDir dir;
@@ -155,9 +143,7 @@ private slots:
         auto* second = reopen<FrmSingle>(shell, ode::ProblemKind::NonlinearPower, file);
         QCOMPARE(find<QComboBox>(second, "cboMethod")->currentIndex(), 1);
         QCOMPARE(items(second->lstChebyshev), chebyshev);
-        typeInto(second->txtXestimation, "2");
-        typeInto(second->txtDerNum, "1");
-        second->cmdEvaluate->click();
+        evaluateAt(second, "2", "1");
         QCOMPARE(second->lblValue->text(), value);
         QVERIFY(open(ode::ProblemKind::NonlinearTrig)->findChild<QListWidget*>("lstPasses") == nullptr);
     }
@@ -186,9 +172,7 @@ private slots:
         auto* passes = find<QListWidget>(form, "lstPasses");
         QCOMPARE(passes->item(0)->text(), QString("STEP 0: lambda=0.5"));
         QCOMPARE(passes->item(passes->count() - 1)->text(), QString("CONTINUATION ENDED AT lambda=3.5"));
-        typeInto(form->txtXestimation, "0.5");
-        typeInto(form->txtDerNum, "0");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "0.5", "0");
         QVERIFY2(std::fabs(form->lblValue->text().toDouble() - 1.0851589) < 1e-6, qPrintable(form->lblValue->text()));
     }
 
@@ -209,8 +193,7 @@ private slots:
         form->cboApproximation->setFocus();
         QTest::qWait(1);
         form->txtXestimation->setFocus(); // leaving the combo loads the series
-        QCOMPARE(form->txtTerms->text(), QString("22"));
-        QCOMPARE(form->txtExpansion->text(), QString("2"));
+        QCOMPARE(textsOf(form, {"txtTerms", "txtExpansion"}), (QStringList{"22", "2"}));
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
         QVERIFY(static_cast<ode::NonlinearSession&>(form->session()).lastReport().passes <= 2);

@@ -6,17 +6,12 @@
 #include "gui/grids/frmGridEditor.h"
 #include "gui/plot/DecayView.h"
 #include "gui/plot/frmPTserN.h"
-#include "gui/shell/Shell.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QStatusBar>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -48,11 +43,8 @@ class TestSystemForm : public QObject {
     void polynomialSystem()
     {
         enterHead("2", "2", "y,z");
-        form->txtEquation[0]->setText("y'-z=0");
-        form->txtEquation[1]->setText("z'=2");
-        form->txtBC[1]->setText("y=0");
-        form->txtBC[2]->setText("z=0");
-        form->txtTerms->setText("3");
+        setTexts(form, {{"txtEquation_0", "y'-z=0"}, {"txtEquation_1", "z'=2"}, {"txtBC_1", "y=0"}});
+        setTexts(form, {{"txtBC_2", "z=0"}, {"txtTerms", "3"}});
     }
 
 private slots:
@@ -129,15 +121,12 @@ private slots:
         QCOMPARE(form->lblBCNum->text(), QString("3"));
         form->cmdNextBC->click();
         QCOMPARE(form->lblBCNum->text(), QString("1"));
-        QCOMPARE(form->txtEquation[1]->text(), QString("-y+z'=0"));
-        QCOMPARE(form->txtBC[2]->text(), QString("y'=1"));
-        QCOMPARE(form->txtBC[3]->text(), QString("z=1"));
-        QCOMPARE(form->txtXeval[3]->text(), QString("0"));
+        QCOMPARE(textsOf(form, {"txtEquation_1", "txtBC_2", "txtBC_3", "txtXeval_3"}),
+                 (QStringList{"-y+z'=0", "y'=1", "z=1", "0"}));
         form->cmdSolve->click();
         QVERIFY2(form->session().solved(), qPrintable(items(form->lstCoeff).join('|')));
         QCOMPARE(items(form->lstCoeff).value(0), QString("EXPANSION COEFFICIENTS:"));
-        typeInto(form->txtXestimation, "0");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "0");
         QCOMPARE(items(form->lstValue).value(1), QString("z=1"));
     }
 
@@ -153,8 +142,7 @@ private slots:
         QCOMPARE(coefficients[0], QString("EXPANSION COEFFICIENTS:"));
         QCOMPARE(coefficients.size(), 1 + 5 + 1 + 5 + 1); // degree 3, one condition more for each
         QCOMPARE(items(form->lstBCError).size(), 2);
-        typeInto(form->txtXestimation, "0.5");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "0.5");
         QCOMPARE(items(form->lstValue), QStringList({"y=0.25", "z=1"}));
         QCOMPARE(form->lstDError->count(), 2);
         QVERIFY(form->lstDError->item(0)->text().startsWith("D.E. #1="));
@@ -166,8 +154,7 @@ private slots:
         QCOMPARE(chebyshev[0], QString("CHEBYSHEV COEFFICIENTS ON [-1,1]:"));
         QVERIFY(chebyshev.contains("z(1)=2"));
         QVERIFY(!form->picDecay->empty()); // both variables' decay
-        typeInto(form->txtXestimation, "0.5");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "0.5");
         QCOMPARE(items(form->lstValue), QStringList({"y=0.25", "z=1"}));
         method->setCurrentIndex(0);
         QCOMPARE(form->lstChebyshev->count(), 0);
@@ -228,8 +215,7 @@ private slots:
         QCOMPARE(form->txtDepVarNams->text(), QString("y,z"));
         QVERIFY(!form->txtNumDE->isEnabled());
         QVERIFY(!form->Loading());
-        typeInto(form->txtXestimation, "1");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "1");
         QCOMPARE(items(form->lstValue), QStringList({"y=1", "z=2"}));
 
         form = open(ode::ProblemKind::NonlinearSystem);
@@ -249,19 +235,13 @@ private slots:
         QCOMPARE(find<QLabel>(form, "lblErrorD")->text(), QString("Approx. error for DE & BC's:"));
         enterHead("2", "2", "y,z");
         QVERIFY(form->cboApproximation->isEnabled());
-        form->txtEquation[0]->setText("y'+z=0");
-        form->txtEquation[1]->setText("z'+2*y*z=0");
-        form->txtBC[1]->setText("y=1");
-        form->txtBC[2]->setText("z=1");
-        form->txtXlower->setText("0");
-        form->txtXupper->setText("1");
-        form->txtTerms->setText("10");
+        setTexts(form, {{"txtEquation_0", "y'+z=0"}, {"txtEquation_1", "z'+2*y*z=0"}, {"txtBC_1", "y=1"}});
+        setTexts(form, {{"txtBC_2", "z=1"}, {"txtXlower", "0"}, {"txtXupper", "1"}, {"txtTerms", "10"}});
         form->cboApproximation->setCurrentIndex(0);
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
         QCOMPARE(form->lstCoeff->item(0)->text(), QString("COEFFICIENTS:   ( LAST CORRECTION: )"));
-        typeInto(form->txtXestimation, "1");
-        form->cmdEvaluate->click();
+        evaluateAt(form, "1");
         QVERIFY(form->lstValue->item(0)->text().startsWith("y=0.5"));
         QVERIFY(form->lstDError->item(0)->text().startsWith("D.E. ( x =1)="));
         // The accurate method: the passes listed, y(1) = 1/2 to the last digits at degree 30.
