@@ -6,7 +6,6 @@
 #include "gui/app/frmExport.h"
 #include "gui/forms/ProblemForm.h"
 #include "gui/shell/HelpWindow.h"
-#include "gui/shell/Shell.h"
 #include "gui/shell/frmAbout.h"
 #include "gui/shell/frmExamples.h"
 #include "gui/shell/frmTask.h"
@@ -14,26 +13,21 @@
 #include "session/Demos.h"
 #include "systems/SystemSession.h"
 
-#include <QComboBox>
-#include <QPointer>
 #include <QAction>
+#include <QComboBox>
 #include <QDropEvent>
-#include <QUrl>
-#include <QMenu>
-#include <QMimeData>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <clocale>
 
@@ -74,7 +68,18 @@ ode::forms::ProblemForm* openDemo(Shell& shell, const QString& name)
 class TestShell : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Shell> shell;
+
+    // A shell started with the point already in use.
+    bool start()
+    {
+        shell = std::make_unique<Shell>(std::make_unique<FakeSetting>("."));
+        return shell->Main();
+    }
+
 private slots:
+    void cleanup() { shell.reset(); }
+
     // Tab and Shift+Tab follow the form's visual order, through the condition shown (its text,
     // then its point) to the buttons beside it, and Shift+Tab retraces Tab's way exactly.
     void tabFollowsTheVisualOrderBothWays_data()
@@ -97,9 +102,8 @@ private slots:
     {
         QFETCH(QString, demo);
         QFETCH(QStringList, order);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        auto* form = openDemo(shell, demo);
+        QVERIFY(start());
+        auto* form = openDemo(*shell, demo);
         QVERIFY(form && activate(form));
         find<QPushButton>(form, "cmdNextBC")->click();
         QWidget* first = find<QWidget>(form, order[0]);
@@ -246,10 +250,8 @@ private slots:
 
     void theChooserStartsOnTheFirstKindAndTheArrowsChoose()
     {
-        auto setting = std::make_unique<FakeSetting>(".");
-        Shell shell(std::move(setting));
-        QVERIFY(shell.Main());
-        auto* task = shell.task();
+        QVERIFY(start());
+        auto* task = shell->task();
         QCOMPARE(task->windowTitle(), QString("ODE Series"));
         QCOMPARE(find<QPushButton>(task, "cmdOK")->text(), QString("Compute solution"));
         QCOMPARE(find<QRadioButton>(task, "OptTask_3")->text(),
@@ -265,20 +267,20 @@ private slots:
         QVERIFY(find<QRadioButton>(task, "OptTask_2")->isChecked());
         QVERIFY(!first->isChecked());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmPndif"));
+        QCOMPARE(shell->CurrentForm()->objectName(), QString("frmPndif"));
         // File > New problem... goes back to the chooser, and from there to another kind.
-        shell.CurrentForm()->findChild<QAction*>("mnuNewProblem")->trigger();
-        QCOMPARE(shell.CurrentForm(), static_cast<QWidget*>(task));
+        shell->CurrentForm()->findChild<QAction*>("mnuNewProblem")->trigger();
+        QCOMPARE(shell->CurrentForm(), static_cast<QWidget*>(task));
         QVERIFY(task->isVisible());
-        QVERIFY(!shell.ended());
+        QVERIFY(!shell->ended());
         find<QRadioButton>(task, "OptTask_4")->setChecked(true);
         task->cmdOK->click();
-        QCOMPARE(shell.CurrentForm()->objectName(), QString("frmSldif"));
+        QCOMPARE(shell->CurrentForm()->objectName(), QString("frmSldif"));
 
         QVERIFY(task->isHidden());
-        shell.CurrentForm()->close();
-        QVERIFY(shell.ended());
-        QVERIFY(!shell.CurrentForm()->isVisible());
+        shell->CurrentForm()->close();
+        QVERIFY(shell->ended());
+        QVERIFY(!shell->CurrentForm()->isVisible());
     }
 
     void everyKindOpensItsForm_data()
@@ -295,13 +297,12 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, form);
         QFETCH(bool, power);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        find<QRadioButton>(shell.task(), QStringLiteral("OptTask_%1").arg(kind))->setChecked(true);
-        shell.task()->cmdOK->click();
-        QCOMPARE(shell.CurrentForm()->objectName(), form);
+        QVERIFY(start());
+        find<QRadioButton>(shell->task(), QStringLiteral("OptTask_%1").arg(kind))->setChecked(true);
+        shell->task()->cmdOK->click();
+        QCOMPARE(shell->CurrentForm()->objectName(), form);
         // Only the trigonometric forms have a period box.
-        QCOMPARE(shell.CurrentForm()->findChild<QLineEdit*>("txtPeriod") == nullptr, power);
+        QCOMPARE(shell->CurrentForm()->findChild<QLineEdit*>("txtPeriod") == nullptr, power);
     }
 
     // The first window's Examples..., a double-click on a demo, Solve: a first solution in
@@ -340,11 +341,10 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, file);
         QFETCH(QString, contains);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        QVERIFY(activate(shell.task()));
-        QTest::mouseClick(find<QPushButton>(shell.task(), "cmdExamples"), Qt::LeftButton);
-        auto* examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(start());
+        QVERIFY(activate(shell->task()));
+        QTest::mouseClick(find<QPushButton>(shell->task(), "cmdExamples"), Qt::LeftButton);
+        auto* examples = shell->task()->findChild<ode::shell::FrmExamples*>("frmExamples");
         QVERIFY(examples && examples->isVisible());
         QVERIFY(examples->lstExamples->topLevelItemCount() >= 24);
         const auto found = examples->lstExamples->findItems(demo, Qt::MatchExactly, 0);
@@ -357,10 +357,10 @@ private slots:
         if (const QString shots = qEnvironmentVariable("ODESERIES_SCREENSHOTS"); !shots.isEmpty())
             examples->grab().save(shots + "/frmExamples.png");
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        auto* opened = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* opened = qobject_cast<ode::forms::ProblemForm*>(shell->CurrentForm());
         QVERIFY(opened);
         QCOMPARE(opened->objectName(), form);
-        QVERIFY(shell.task()->isHidden());
+        QVERIFY(shell->task()->isHidden());
         // The user's copy has no name yet: Save will ask where to put it, not overwrite the demo.
         QCOMPARE(opened->ProblemFileName(), QString());
         QVERIFY(!opened->Modified());
@@ -441,15 +441,14 @@ private slots:
         QFETCH(QString, demo);
         QFETCH(QStringList, head);
         QFETCH(QStringList, conditions);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        auto* form = openDemo(shell, demo);
+        QVERIFY(start());
+        auto* form = openDemo(*shell, demo);
         QVERIFY(form && activate(form));
         form->cmdSolve->click();
         const QStringList solved = items(form->lstCoeff);
         const QString equation = find<QLineEdit>(form, head.size() == 3 ? "txtEquation" : "txtEquation_0")->text();
         find<QAction>(form, "mnuChangeHead")->trigger();
-        auto* fresh = qobject_cast<ode::forms::ProblemForm*>(shell.CurrentForm());
+        auto* fresh = qobject_cast<ode::forms::ProblemForm*>(shell->CurrentForm());
         QVERIFY(fresh && fresh != form && activate(fresh));
         QVERIFY(fresh->Modified());
         const QStringList headBoxes = head.size() == 3 ? QStringList{"txtOrder", "txtIndepVarNam", "txtDepVarNam"}
@@ -491,7 +490,6 @@ private slots:
         QFETCH(int, answer);
         const bool replaced = answer == QMessageBox::Discard;
         const QString examples = QString(ODESERIES_SOURCE_DIR) + "/examples/";
-        std::unique_ptr<Shell> shell;
         auto* form = openForm<ode::forms::ProblemForm>(shell, ode::ProblemKind::LinearPower);
         QPointer<QWidget> guard(form);
         form->openDemo(examples + "airy");
@@ -556,10 +554,9 @@ private slots:
     {
         QFETCH(QString, words);
         QFETCH(QStringList, shown);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        shell.showExamples(shell.task());
-        auto* examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(start());
+        shell->showExamples(shell->task());
+        auto* examples = shell->task()->findChild<ode::shell::FrmExamples*>("frmExamples");
         QVERIFY(examples);
         typeInto(examples->txtExamplesFilter, words);
         QStringList visible;
@@ -580,11 +577,10 @@ private slots:
     // A program without its examples folder says so instead of offering an empty list.
     void aMissingLibraryIsExplained()
     {
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        shell.demoFolder = "/nonexistent/examples";
-        shell.showExamples(shell.task());
-        auto* examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        QVERIFY(start());
+        shell->demoFolder = "/nonexistent/examples";
+        shell->showExamples(shell->task());
+        auto* examples = shell->task()->findChild<ode::shell::FrmExamples*>("frmExamples");
         QVERIFY(examples);
         QCOMPARE(examples->lstExamples->topLevelItemCount(), 0);
         QVERIFY(!examples->cmdOpenExample->isEnabled());
@@ -612,9 +608,8 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         if (!qEnvironmentVariableIsSet("ODESERIES_LAYOUT_SCREEN"))
             QSKIP("the layout is checked on screens of their own (the tst_shell_layout tests)");
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        auto* form = openDemo(shell, demo);
+        QVERIFY(start());
+        auto* form = openDemo(*shell, demo);
         QVERIFY(form && activate(form));
         const int width = form->width();
         form->cmdSolve->click();
@@ -720,17 +715,16 @@ private slots:
     void aboutAndExamplesOpenOverTheirWindowAndClose()
     {
         QFETCH(bool, escape);
-        Shell shell(std::make_unique<FakeSetting>("."));
-        QVERIFY(shell.Main());
-        QVERIFY(activate(shell.task()));
-        shell.ShowAbout();
+        QVERIFY(start());
+        QVERIFY(activate(shell->task()));
+        shell->ShowAbout();
         QPointer<QWidget> about;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->objectName() == "frmAbout" && w->isVisible())
                 about = w;
         QVERIFY(about);
-        QVERIFY((about->frameGeometry().center() - shell.task()->frameGeometry().center()).manhattanLength() < 40 ||
-                !shell.task()->screen()->availableGeometry().contains(shell.task()->frameGeometry()));
+        QVERIFY((about->frameGeometry().center() - shell->task()->frameGeometry().center()).manhattanLength() < 40 ||
+                !shell->task()->screen()->availableGeometry().contains(shell->task()->frameGeometry()));
         const QString text = find<QLabel>(about, "lblAbout")->text();
         QVERIFY(text.contains("ORDINARY DIFFERENTIAL EQUATIONS"));
         QVERIFY(text.contains("ready examples: Examples... on the first window"));
@@ -740,16 +734,16 @@ private slots:
             QTest::mouseClick(about, Qt::LeftButton);
         QTRY_VERIFY(about.isNull());
 
-        shell.showExamples(shell.task());
-        QPointer<ode::shell::FrmExamples> examples = shell.task()->findChild<ode::shell::FrmExamples*>("frmExamples");
+        shell->showExamples(shell->task());
+        QPointer<ode::shell::FrmExamples> examples = shell->task()->findChild<ode::shell::FrmExamples*>("frmExamples");
         QVERIFY(examples && examples->isVisible());
-        QVERIFY(shell.task()->screen()->availableGeometry().contains(examples->frameGeometry().topLeft()));
+        QVERIFY(shell->task()->screen()->availableGeometry().contains(examples->frameGeometry().topLeft()));
         if (escape)
             QTest::keyClick(examples->lstExamples, Qt::Key_Escape);
         else
             examples->cmdCancel->click();
         QTRY_VERIFY(examples.isNull());
-        QCOMPARE(shell.CurrentForm(), static_cast<QWidget*>(shell.task())); // nothing opened
+        QCOMPARE(shell->CurrentForm(), static_cast<QWidget*>(shell->task())); // nothing opened
     }
 
     // The real program starts its windows and ends when the chooser is closed.
