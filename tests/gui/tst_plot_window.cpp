@@ -452,20 +452,9 @@ private slots:
         QCOMPARE(textsOf(again, {"txtWindowly", "txtWindowgx"}), (QStringList{"-3", " 1.5"})); // x follows the interval
     }
 
-    void printSaveAndCopy()
+    void saveAndCopy()
     {
         QTemporaryDir dir;
-        const QString pdf = dir.filePath("plot.pdf");
-        plot->txtDivx->setText("0.50");
-        plot->cmdPlot->click();
-        plot->confirmPrinter = printInto(pdf);
-        plot->mnuPrint->trigger();
-        const QString out = pdfLines(pdf).join('\n');
-        // The DIVISIONS line gives the boxes' texts as typed.
-        for (const char* expected : {"Plot of Function(s)", "PLOT SETUP:", "AXES: [0,0]", "DIVISIONS: [0.50,1]",
-                                     "X-WINDOW: [-2, 2]", "Y-WINDOW: [-1,8]"})
-            QVERIFY2(out.contains(expected), expected);
-
         const QString name = dir.filePath("picture");
         plot->chooseFile = [&]() { return name; };
         plot->mnuSave->trigger();
@@ -483,7 +472,7 @@ private slots:
 
     // Print: the picture fills the printable area's width or the height left above its caption
     // and the setup's lines, its shape kept, at more pixels than the window's; the lines follow
-    // below it on the same page.
+    // below it on the same page, the DIVISIONS line giving the boxes' texts as typed.
     void printScalesThePictureToThePage_data()
     {
         QTest::addColumn<int>("pageSize"); // QPageSize::PageSizeId
@@ -503,6 +492,8 @@ private slots:
             plot->resize(window);
             QApplication::processEvents();
         }
+        plot->txtDivx->setText("0.50");
+        plot->cmdPlot->click();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("plot.pdf");
         QRectF printable;
@@ -515,6 +506,10 @@ private slots:
             return true;
         };
         plot->mnuPrint->trigger();
+        const QString out = pdfLines(pdf).join('\n');
+        for (const char* expected : {"Plot of Function(s)", "PLOT SETUP:", "AXES: [0,0]", "DIVISIONS: [0.50,1]",
+                                     "X-WINDOW: [-2, 2]", "Y-WINDOW: [-1,8]"})
+            QVERIFY2(out.contains(expected), expected);
         const PdfImage image = pdfImage(pdf);
         QCOMPARE(image.images, 1);
         const QSize canvas = plot->Picture1->size();
