@@ -31,9 +31,6 @@ namespace guitest {
 inline void KeepSettingsApart() { QStandardPaths::setTestModeEnabled(true); }
 Q_COREAPP_STARTUP_FUNCTION(KeepSettingsApart)
 
-// Makes `window` the active window so that focus moves as it does for a user.
-inline bool activate(QWidget* window);
-
 // A user setting that already uses the point: no warning box in the windows' tests.
 class PointSetting : public ode::shell::DecimalSeparatorSetting {
 public:
