@@ -88,6 +88,13 @@ inline void pressTab()
     QTest::keyClick(focus, Qt::Key_Tab);
 }
 
+// Types `text` over the box's content and leaves the box with Tab, as a user enters a value.
+inline void typeAndTab(QWidget* box, const QString& text)
+{
+    typeInto(box, text);
+    pressTab();
+}
+
 // The text of a PDF file, one trimmed line per line (poppler's pdftotext -layout).
 inline QStringList pdfLines(const QString& pdf)
 {
@@ -135,12 +142,9 @@ template <typename Form>
 void enterHead(Form* form, const QString& order = "2", const QString& indep = "x", const QString& dep = "y")
 {
     QVERIFY(activate(form));
-    typeInto(form->txtOrder, order);
-    pressTab();
-    typeInto(form->txtIndepVarNam, indep);
-    pressTab();
-    typeInto(form->txtDepVarNam, dep);
-    pressTab();
+    typeAndTab(form->txtOrder, order);
+    typeAndTab(form->txtIndepVarNam, indep);
+    typeAndTab(form->txtDepVarNam, dep);
 }
 
 // Types each text into the box of that name in turn, as a user does; a condition's or an
@@ -237,12 +241,10 @@ inline void refuseThenAccept(QMainWindow* window, const QList<std::pair<QString,
     for (const auto& [name, right] : head) {
         if ((inHead = name == box))
             break;
-        typeInto(find<QLineEdit>(window, name), right);
-        pressTab();
+        typeAndTab(find<QLineEdit>(window, name), right);
     }
     auto* edit = find<QLineEdit>(window, box);
-    typeInto(edit, bad);
-    pressTab();
+    typeAndTab(edit, bad);
     QCOMPARE(window->statusBar()->currentMessage(), message);
     QVERIFY(find<QLineEdit>(window, focus)->hasFocus());
     QVERIFY(edit->isEnabled());

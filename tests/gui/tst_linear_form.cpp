@@ -488,8 +488,7 @@ private slots:
         // |x| is not smooth: the collocation solves, O(N^3) (the banded form would be done at once).
         typeInto(form->txtEquation, "y''+abs(x)*y=0");
         find<QComboBox>(form, "cboMethod")->setCurrentIndex(1);
-        typeInto(form->txtTerms, "4000");
-        pressTab();
+        typeAndTab(form->txtTerms, "4000");
         QString progress;
         QTimer watch;
         watch.setInterval(20);
@@ -513,8 +512,7 @@ private slots:
         QCOMPARE(form->txtEquation->text(), QString("y''+abs(x)*y=0"));
         QVERIFY(form->isVisible() && form->cmdCancel->isHidden() && form->cmdSolve->isVisible());
         QCOMPARE(form->statusBar()->currentMessage(), QString());
-        typeInto(form->txtTerms, "30");
-        pressTab();
+        typeAndTab(form->txtTerms, "30");
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
     }
@@ -532,8 +530,7 @@ private slots:
         typeAll(form, {{"txtXlower", "-10"}, {"txtXupper", "10"}});
         // "auto" typed in the degree box chooses the Chebyshev points and the automatic
         // degree; the box keeps its number for the file.
-        typeInto(form->txtTerms, "auto");
-        pressTab();
+        typeAndTab(form->txtTerms, "auto");
         QCOMPARE(method->currentIndex(), 1);
         QVERIFY(automatic->isEnabled());
         QVERIFY(automatic->isChecked());
@@ -552,24 +549,19 @@ private slots:
         const double shown = form->lblValue->text().toDouble(), error = std::fabs(shown - std::sin(9.5));
         QVERIFY2(error < 1e-13, qPrintable(form->lblValue->text()));
         // A limit below the degree needed: said, with the best solution shown; 1 is refused.
-        typeInto(form->txtMaxDegree, "1");
-        pressTab();
+        typeAndTab(form->txtMaxDegree, "1");
         QVERIFY(form->txtMaxDegree->hasFocus());
-        typeInto(form->txtMaxDegree, "32");
-        pressTab();
+        typeAndTab(form->txtMaxDegree, "32");
         form->cmdSolve->click();
         QVERIFY2(form->lblAccuracy->text().startsWith("NOT CONVERGED BY DEGREE 32: ESTIMATED ERROR "),
                  qPrintable(form->lblAccuracy->text()));
         // The tolerance: refused outside (0, 1) with its rule; a looser one stops at a lower degree.
-        typeInto(form->txtMaxDegree, "1000");
-        pressTab();
-        typeInto(form->txtTolerance, "0");
-        pressTab();
+        typeAndTab(form->txtMaxDegree, "1000");
+        typeAndTab(form->txtTolerance, "0");
         QVERIFY(form->txtTolerance->hasFocus());
         QCOMPARE(form->statusBar()->currentMessage(),
                  QString("The tolerance is a number above 0 and below 1 (1E-13 by default)."));
-        typeInto(form->txtTolerance, "1E-6");
-        pressTab();
+        typeAndTab(form->txtTolerance, "1E-6");
         QVERIFY(!form->txtTolerance->hasFocus());
         form->cmdSolve->click();
         QVERIFY2(form->lblAccuracy->text().startsWith("CONVERGED AT DEGREE "), qPrintable(form->lblAccuracy->text()));

@@ -97,11 +97,9 @@ private slots:
         QCOMPARE(form->lstDError->count(), 1);
         QVERIFY(form->lstDError->item(0)->text().startsWith("LHS-RHS="));
         // A looser bound keeps the results, a tighter one clears them.
-        typeInto(form->txtErrorD, ".1");
-        pressTab();
+        typeAndTab(form->txtErrorD, ".1");
         QVERIFY(form->lstCoeff->count() > 0);
-        typeInto(form->txtErrorD, ".001");
-        pressTab();
+        typeAndTab(form->txtErrorD, ".001");
         QCOMPARE(form->lstCoeff->count(), 0);
         // A condition point's change keeps the results on this form.
         form->cmdSolve->click();
@@ -164,8 +162,7 @@ private slots:
                        {"txtSweepSteps", "0"}});
         pressTab();
         QVERIFY(form->txtSweepSteps->hasFocus());
-        typeInto(form->txtSweepSteps, "3");
-        pressTab();
+        typeAndTab(form->txtSweepSteps, "3");
         QVERIFY(!form->txtSweepSteps->hasFocus());
         form->cmdSolve->click();
         QVERIFY(form->session().solved());

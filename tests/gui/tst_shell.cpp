@@ -457,8 +457,7 @@ private slots:
         for (int i = 0; i < head.size(); ++i) {
             auto* box = find<QLineEdit>(fresh, headBoxes[i]);
             QVERIFY(box->isEnabled());
-            typeInto(box, head[i]);
-            pressTab();
+            typeAndTab(box, head[i]);
             QVERIFY(!box->isEnabled());
         }
         QCOMPARE(find<QLineEdit>(fresh, head.size() == 3 ? "txtEquation" : "txtEquation_0")->text(), equation);

@@ -29,14 +29,10 @@ class TestSystemForm : public QObject {
     void enterHead(const QString& numDE, const QString& numBC, const QString& names)
     {
         QVERIFY(activate(form));
-        typeInto(form->txtNumDE, numDE);
-        pressTab();
-        typeInto(form->txtNumBC, numBC);
-        pressTab();
-        typeInto(form->txtIndepVarNam, "x");
-        pressTab();
-        typeInto(form->txtDepVarNams, names);
-        pressTab();
+        typeAndTab(form->txtNumDE, numDE);
+        typeAndTab(form->txtNumBC, numBC);
+        typeAndTab(form->txtIndepVarNam, "x");
+        typeAndTab(form->txtDepVarNams, names);
     }
 
     // y' - z = 0, z' = 2, y(0) = 0, z(0) = 0 on [-1, 1]: y = x^2, z = 2x.
@@ -86,17 +82,13 @@ private slots:
         QVERIFY(!form->mnuSave->isEnabled());
         QVERIFY(form->mnuSaveSeparate->isEnabled());
         QVERIFY(activate(form));
-        typeInto(form->txtNumDE, "2");
-        pressTab();
+        typeAndTab(form->txtNumDE, "2");
         QVERIFY(!form->txtNumDE->isEnabled());
-        typeInto(form->txtNumBC, "3");
-        pressTab();
+        typeAndTab(form->txtNumBC, "3");
         QVERIFY(find<QLineEdit>(form, "txtEquation_1")->isHidden());
         QVERIFY(find<QLineEdit>(form, "txtBC_3")->isHidden());
-        typeInto(form->txtIndepVarNam, "t");
-        pressTab();
-        typeInto(form->txtDepVarNams, "y,z");
-        pressTab();
+        typeAndTab(form->txtIndepVarNam, "t");
+        typeAndTab(form->txtDepVarNams, "y,z");
         QVERIFY(!form->txtDepVarNams->isEnabled());
         QVERIFY(form->mnuSave->isEnabled());
         QVERIFY(form->mnuAbout->isVisible());
@@ -264,11 +256,9 @@ private slots:
         // Continuation boxes on the nonlinear form, refusing 0 steps.
         QVERIFY(form->txtSweepName != nullptr);
         QVERIFY(activate(form));
-        typeInto(form->txtSweepSteps, "0");
-        pressTab();
+        typeAndTab(form->txtSweepSteps, "0");
         QVERIFY(form->txtSweepSteps->hasFocus());
-        typeInto(form->txtSweepSteps, "4");
-        pressTab();
+        typeAndTab(form->txtSweepSteps, "4");
         QVERIFY(!form->txtSweepSteps->hasFocus());
     }
 };
