@@ -7,7 +7,6 @@
 #include "common/NumberFormat.h"
 #include "nonlinear/NonlinearProblems.h"
 #include "support/SystemProblems.h"
-#include "support/Tolerances.h"
 
 #include "SessionTools.h"
 
@@ -20,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -216,7 +216,7 @@ void SlowTailNonlinear(Made& m)
 }
 
 // y' - z = sqrt|x|, y + z' = 0, y(0) = z(0) = 0 on [-1, 1].
-void SlowTailSystem(SystemTexts& b, const char* degree)
+void SlowTailSystem(SystemTexts& b, const std::string& degree)
 {
     test::TwoVariableSystem(b, {"y'-z=Sqr(Abs(x))", "y+z'=0"}, {"y=0", "z=0"}, {"0", "0"}, "-1", "1", degree);
 }
@@ -226,6 +226,21 @@ void SlowTailSystem(SystemTexts& b, const char* degree)
 void SingularBandedSystem(SystemTexts& b, const std::string& degree)
 {
     test::TwoVariableSystem(b, {"y'-z=0", "z+x*z'=0"}, {"y=0", "y=1"}, {"0", "1"}, "-1", "1", degree);
+}
+
+// A linear system made by `make` at `degree`, in the accurate method.
+SystemSession& AccurateSystem(Made& m, void (*make)(SystemTexts&, const std::string&), const std::string& degree)
+{
+    auto& s = Open<SystemSession>(m, ProblemKind::LinearSystem);
+    make(s.boxes, degree);
+    s.method = CollocationMethod::Chebyshev;
+    return s;
+}
+
+// The list line of a Newton iteration stopped with the iterate of `pass` kept.
+std::string BestIterate(int pass)
+{
+    return "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN";
 }
 
 struct StopCase {
@@ -298,8 +313,7 @@ const StopCase kStopCases[] = {
          EXPECT_GE(pass, 4);
          EXPECT_LE(pass, s.lastReport().passes);
          ASSERT_GE(shown.lstCoeff.size(), 2u);
-         EXPECT_EQ(shown.lstCoeff[0],
-                   "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");
+         EXPECT_EQ(shown.lstCoeff[0], BestIterate(pass));
          EXPECT_EQ(shown.lstCoeff[1], "COEFFICIENTS:   ( LAST CORRECTION: )");
          EXPECT_EQ(std::find(shown.lstCoeff.begin(), shown.lstCoeff.end(), "PROBLEMS ENCOUNTERED:"),
                    shown.lstCoeff.end());
@@ -314,11 +328,9 @@ const StopCase kStopCases[] = {
          const int pass = s.lastReport().shownPass;
          EXPECT_GE(pass, 1);
          EXPECT_LE(pass, 2);
-         const std::string line =
-             "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN";
          ASSERT_EQ(shown.passes.size(), 3u);
-         EXPECT_EQ(shown.passes.back(), line);
-         EXPECT_EQ(shown.lstCoeff.front(), line);
+         EXPECT_EQ(shown.passes.back(), BestIterate(pass));
+         EXPECT_EQ(shown.lstCoeff.front(), BestIterate(pass));
          // What was kept is the current approximation the next solve goes on from.
          s.boxes.approximation = kApproximationItems[4];
          EXPECT_TRUE(s.solve());
@@ -360,8 +372,7 @@ const StopCase kStopCases[] = {
          // The passes shown are the second attempt's, and say so.
          EXPECT_EQ(shown.passes.front(), "NEWTON'S ITERATION FROM THE START DID NOT CONVERGE WITH STEPS THAT "
                                          "LOWER THE RESIDUALS; WITH STEPS THAT LOWER ITS CORRECTIONS:");
-         EXPECT_EQ(shown.passes.back(),
-                   "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");
+         EXPECT_EQ(shown.passes.back(), BestIterate(pass));
          // From the iterate kept, Newton's iteration goes on to the solution.
          s.boxes.approximation = kApproximationItems[4];
          EXPECT_TRUE(s.solve());
@@ -383,41 +394,20 @@ const StopCase kStopCases[] = {
      }},
     {"SystemAutomaticDegree",
      [](Made& m) {
-         auto& s = Open<SystemSession>(m, ProblemKind::LinearSystem);
-         SlowTailSystem(s.boxes, "16");
-         s.method = CollocationMethod::Chebyshev;
+         auto& s = AccurateSystem(m, SlowTailSystem, "16");
          s.autoDegree = true;
          s.maxDegree = kMaxAutoDegree;
      },
      [](const ProgressInfo& p) { return p.degree >= 128; }, std::chrono::milliseconds(5),
      [](Made&, const Shown& shown) {
-         KeepsTheBestDegree(shown, false, [&](Made& f) {
-             auto& s = Open<SystemSession>(f, ProblemKind::LinearSystem);
-             SlowTailSystem(s.boxes, shown.terms.c_str());
-             s.method = CollocationMethod::Chebyshev;
-         });
+         KeepsTheBestDegree(shown, false, [&](Made& f) { AccurateSystem(f, SlowTailSystem, shown.terms); });
      }},
-    {"SystemBandedAutomaticDegree",
-     [](Made& m) {
-         auto& s = Open<SystemSession>(m, ProblemKind::LinearSystem);
-         SingularBandedSystem(s.boxes, "16");
-         s.method = CollocationMethod::Chebyshev;
-         s.autoDegree = true;
-     },
+    {"SystemBandedAutomaticDegree", [](Made& m) { AccurateSystem(m, SingularBandedSystem, "16").autoDegree = true; },
      [](const ProgressInfo& p) { return p.degree >= 4096; }, std::chrono::milliseconds(0),
      [](Made&, const Shown& shown) {
-         KeepsTheBestDegree(shown, false, [&](Made& f) {
-             auto& s = Open<SystemSession>(f, ProblemKind::LinearSystem);
-             SingularBandedSystem(s.boxes, shown.terms);
-             s.method = CollocationMethod::Chebyshev;
-         });
+         KeepsTheBestDegree(shown, false, [&](Made& f) { AccurateSystem(f, SingularBandedSystem, shown.terms); });
      }},
-    {"SystemElimination",
-     [](Made& m) {
-         auto& s = Open<SystemSession>(m, ProblemKind::LinearSystem);
-         SlowTailSystem(s.boxes, "2000");
-         s.method = CollocationMethod::Chebyshev;
-     },
+    {"SystemElimination", [](Made& m) { AccurateSystem(m, SlowTailSystem, "2000"); },
      [](const ProgressInfo& p) { return p.fraction >= 0; }, std::chrono::milliseconds(0),
      [](Made&, const Shown& shown) {
          EXPECT_FALSE(shown.solved);
@@ -438,8 +428,7 @@ const StopCase kStopCases[] = {
          EXPECT_FALSE(shown.solved);
          const int pass = s.lastReport().shownPass;
          EXPECT_GE(pass, 4);
-         EXPECT_EQ(shown.lstCoeff.at(0),
-                   "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS " + std::to_string(pass) + ") IS SHOWN");
+         EXPECT_EQ(shown.lstCoeff.at(0), BestIterate(pass));
          const auto rows = SplitByVariable(shown.coef, s.orders());
          EXPECT_NEAR(VarDerivative(rows[0], 0, 0, 0.5), 1 / 1.5, 1e-6);
          EXPECT_NEAR(VarDerivative(rows[1], 0, 0, 0.5), 1 / 2.25, 1e-6);
@@ -519,14 +508,10 @@ TEST_P(ShortSolves, WatchingChangesNothing)
     watched->session->solve();
     const Shown a = Show(*plain->session), b = Show(*watched->session);
     EXPECT_TRUE(a.solved);
-    EXPECT_EQ(a.solved, b.solved);
-    EXPECT_EQ(a.termination, b.termination);
-    EXPECT_EQ(a.coef, b.coef);
-    EXPECT_EQ(a.lstCoeff, b.lstCoeff);
-    EXPECT_EQ(a.lstBCError, b.lstBCError);
-    EXPECT_EQ(a.passes, b.passes);
-    EXPECT_EQ(a.chebyshev, b.chebyshev);
-    EXPECT_EQ(a.accuracy, b.accuracy);
+    const auto all = [](const Shown& s) {
+        return std::tie(s.solved, s.termination, s.coef, s.lstCoeff, s.lstBCError, s.passes, s.chebyshev, s.accuracy);
+    };
+    EXPECT_EQ(all(a), all(b));
     EXPECT_EQ(plain->messages, watched->messages);
     if (std::string(GetParam().name) != "LinearEquation" && std::string(GetParam().name) != "LinearSystem") {
         EXPECT_GT(reports, 0);
