@@ -120,7 +120,8 @@ TEST_P(TextsRoundTrip, inEveryKindComeBackOrAreRefusedBeforeWriting)
 INSTANTIATE_TEST_SUITE_P(Texts, TextsRoundTrip, ::testing::ValuesIn(kTexts),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The refusal says which text and which character, in the words the windows show too.
+// The refusal says which text and which character, in the words the windows show too (those of
+// a quote are among the rules in the windows' words).
 TEST(TextsRoundTrip, theRefusalNamesTheTextAndTheCharacter)
 {
     const struct {
@@ -128,12 +129,6 @@ TEST(TextsRoundTrip, theRefusalNamesTheTextAndTheCharacter)
         TextItemForm form;
         std::string expected;
     } rows[] = {
-        {"The equation", "y''=Len(\"a\")", TextItemForm::Quoted,
-         "The equation cannot hold the character \": the problem file writes it between quotes and cannot keep a \" "
-         "inside them."},
-        {"Condition 2", "y=Len(\"a,b\")", TextItemForm::AsNeeded,
-         "Condition 2 cannot hold the character \" together with a comma, a \" at its start or a blank at either end: "
-         "the problem file would write it between quotes and cannot keep a \" inside them."},
         {"The constant k", "k=1\n", TextItemForm::AsNeeded,
          "The constant k cannot hold a line break (the character LF): the problem file has no way to keep it."},
         {"Condition 1", "y=Len(\"a\")", TextItemForm::AsNeeded, ""},
