@@ -2,22 +2,16 @@
 // kind written at a high degree, and bad targets refused without a file written. (The code
 // exports run against Evaluate in the hostile exports' test.)
 #include "cli/Cli.h"
-#include "common/FileIO.h"
-#include "common/NumberFormat.h"
-#include "output/Exports.h"
 
 #include "ExportTools.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 

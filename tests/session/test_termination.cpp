@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <memory>
 
 namespace {
 
