@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <unistd.h>
@@ -221,6 +222,25 @@ std::vector<std::pair<std::string, std::string>> Texts(const Solution& s)
     return texts;
 }
 
+// Each text of the solution in `file` on a comment line after `lead`, or left out there when the
+// language's comment cannot hold it.
+void ExpectComments(const std::string& file, const std::string& lead, ExportKind language, const Solution& s)
+{
+    for (const auto& [label, text] : Texts(s)) {
+        const std::optional<std::string> shown = CommentText(text, language);
+        EXPECT_NE(file.find(lead + label + (shown ? *shown + "\n" : "[left out")), std::string::npos) << label << text;
+    }
+}
+
+// Each of the language's own words that is a valid name is written with a "_" after it.
+void ExpectOwnWordsAvoided(const std::vector<std::string>& words, ExportKind language)
+{
+    for (const std::string& word : words)
+        if (IsValidName(word)) {
+            EXPECT_EQ(CodeName(word, language), word + "_");
+        }
+}
+
 // No raw control character: only line feeds (and the tab of the LaTeX and code files' own
 // text, none here), no DEL, no C1 control, no U+2028/2029, and valid UTF-8.
 void ExpectNoRawControl(const std::string& text, const std::string& what)
@@ -354,11 +374,7 @@ TEST_F(HostileExports, PythonImportsEveryModuleAndItsDocstringHoldsTheTexts)
     std::string line;
     // Every keyword and built-in of this python3 that is a valid name gets its "_".
     ASSERT_TRUE(std::getline(lines, line));
-    for (const json& word : json::parse(line)) {
-        if (IsValidName(word.get<std::string>())) {
-            EXPECT_EQ(CodeName(word, ExportKind::Python), word.get<std::string>() + "_");
-        }
-    }
+    ExpectOwnWordsAvoided(json::parse(line).get<std::vector<std::string>>(), ExportKind::Python);
     for (const Solved& s : s_solved) {
         ASSERT_TRUE(std::getline(lines, line));
         const std::string doc = json::parse(line);
@@ -414,13 +430,7 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
             const std::string name = CodeName(v.name, ExportKind::Octave);
             const std::string m = Read(folder + "/" + name + ".m");
             ExpectNoRawControl(m, name + ".m");
-            for (const auto& [label, text] : Texts(s.solution)) {
-                if (auto shown = CommentText(text, ExportKind::Octave)) {
-                    EXPECT_NE(m.find("  % " + label + *shown + "\n"), std::string::npos) << label << text;
-                } else {
-                    EXPECT_NE(m.find("  % " + label + "[left out"), std::string::npos) << label << text;
-                }
-            }
+            ExpectComments(m, "  % ", ExportKind::Octave, s.solution);
         }
         script += "addpath('" + folder + "');\n";
     }
@@ -441,11 +451,7 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
     std::string line;
     ASSERT_TRUE(std::getline(lines, line));
     std::istringstream keywords(line);
-    for (std::string word; keywords >> word;) {
-        if (IsValidName(word)) {
-            EXPECT_EQ(CodeName(word, ExportKind::Octave), word + "_");
-        }
-    }
+    ExpectOwnWordsAvoided({std::istream_iterator<std::string>(keywords), {}}, ExportKind::Octave);
     for (const Solved& s : s_solved)
         for (const SolvedVariable& v : s.solution.variables) {
             ASSERT_TRUE(std::getline(lines, line));
@@ -457,18 +463,20 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
 
 TEST_F(HostileExports, JsonHoldsTheTextsAndNoRawControl)
 {
+    const auto valid = [](const std::vector<std::string>& texts) {
+        json out = json::array();
+        for (const std::string& t : texts)
+            out.push_back(ValidUtf8(t));
+        return out;
+    };
     for (const Solved& s : s_solved) {
         const std::string text = Read(Write(s, ExportKind::Json, "e.json"));
         ExpectNoRawControl(text, s.problem->tag + ".json"s);
         const json j = json::parse(text);
-        size_t i = 0;
-        for (const std::string& e : s.solution.equations)
-            EXPECT_EQ(j["equations"][i++], ValidUtf8(e));
+        EXPECT_EQ(j["equations"], valid(s.solution.equations));
+        EXPECT_EQ(j["constants"], valid(s.solution.constants));
         for (size_t c = 0; c < s.solution.conditions.size(); ++c)
             EXPECT_EQ(j["conditions"][c]["text"], ValidUtf8(s.solution.conditions[c].text));
-        ASSERT_EQ(j["constants"].size(), s.solution.constants.size());
-        for (size_t c = 0; c < s.solution.constants.size(); ++c)
-            EXPECT_EQ(j["constants"][c], ValidUtf8(s.solution.constants[c]));
         for (size_t v = 0; v < s.solution.variables.size(); ++v) {
             EXPECT_EQ(j["variables"][v]["name"], s.solution.variables[v].name);
             EXPECT_EQ(j["variables"][v]["coefficients"].get<std::vector<double>>(), s.solution.variables[v].coef);
@@ -545,13 +553,7 @@ TEST_F(HostileExports, LatexHoldsTextsOnlyInCommentsAndItsNumbersReadBack)
             EXPECT_TRUE(std::regex_match(line, formula)) << s.problem->tag << ": " << line;
             body += line + "\n";
         }
-        for (const auto& [label, text] : Texts(s.solution)) {
-            if (auto shown = CommentText(text, ExportKind::Latex)) {
-                EXPECT_NE(tex.find("% " + label + *shown + "\n"), std::string::npos) << label << text;
-            } else {
-                EXPECT_NE(tex.find("% " + label + "[left out"), std::string::npos) << label << text;
-            }
-        }
+        ExpectComments(tex, "% ", ExportKind::Latex, s.solution);
         // Each variable's non-zero coefficients, in order, to the 15 digits written.
         size_t at = 0;
         for (const SolvedVariable& v : s.solution.variables) {
