@@ -62,10 +62,6 @@ const Text kTexts[] = {
     {"ConstantWithCarriageReturn", Field::Constant, "k=2\r", false, false},
 };
 
-struct Folder : ode::test::ScratchFolder {
-    Folder() : ScratchFolder("roundtrip") {}
-};
-
 // The text of `field` in the session's boxes: of a single equation, a second-order problem, so
 // the equation, the first condition and one constant.
 std::string& In(Session& session, Field field)
@@ -97,7 +93,7 @@ TEST_P(TextsRoundTrip, inEveryKindComeBackOrAreRefusedBeforeWriting)
     const Text& t = GetParam();
     for (ProblemKind kind : kProblemKinds) {
         SCOPED_TRACE(MagicWord(kind));
-        Folder folder;
+        const ode::test::ScratchFolder folder("roundtrip");
         const std::string path = (folder.path / "problem").string();
         Made writer, reader;
         In(Open(writer, kind), t.field) = t.text;
@@ -142,7 +138,7 @@ TEST(TextsRoundTrip, theRefusalNamesTheTextAndTheCharacter)
 // save of every kind, and the pair there before stays as it was.
 TEST(TextsRoundTrip, ASeriesThatIsNotFiniteIsNotSavedOverAGoodPair)
 {
-    Folder folder;
+    const ode::test::ScratchFolder folder("roundtrip");
     const std::string path = (folder.path / "kept").string();
     std::string error;
     ASSERT_TRUE(WriteFilesAtomically({{path, "good series"}, {path + ".str", "good problem"}}, error));
