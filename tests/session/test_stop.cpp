@@ -44,15 +44,15 @@ struct Shown {
 Shown Show(Session& s)
 {
     Shown r{s.solved(), s.lastEnd().termination, s.coef(), s.lstCoeff(), s.lstBCError(), {}, {}, s.accuracy(), {}};
-    if (auto* p = dynamic_cast<ProblemSession*>(&s)) {
-        r.passes = p->lstPasses();
-        r.chebyshev = p->lstChebyshev();
-        r.terms = p->texts().terms;
-    } else if (auto* q = dynamic_cast<SystemSession*>(&s)) {
-        r.passes = q->lstPasses();
-        r.chebyshev = q->lstChebyshev();
-        r.terms = q->boxes.terms;
-    }
+    const auto lists = [&r](auto& k, const std::string& terms) {
+        r.passes = k.lstPasses();
+        r.chebyshev = k.lstChebyshev();
+        r.terms = terms;
+    };
+    if (auto* p = dynamic_cast<ProblemSession*>(&s))
+        lists(*p, p->texts().terms);
+    else if (auto* q = dynamic_cast<SystemSession*>(&s))
+        lists(*q, q->boxes.terms);
     return r;
 }
 
@@ -153,8 +153,7 @@ void EndlessReciprocal(Made& m)
 {
     auto& s = Open<NonlinearSession>(m, ProblemKind::NonlinearPower, "nonlinear-reciprocal");
     s.boxes.approximation = kApproximationItems[0];
-    s.boxes.errorD = "1E-300";
-    s.boxes.errorC = "1E-300";
+    s.boxes.errorD = s.boxes.errorC = "1E-300";
     s.boxes.maxcy = "1E308";
 }
 
@@ -168,8 +167,7 @@ void BratuAccurate(Made& m)
 void BratuSweep(Made& m)
 {
     BratuAccurate(m);
-    auto& s = static_cast<NonlinearSession&>(*m.session);
-    s.continuation = Continuation{"lambda", 0.5, 3.5, kMaxContinuationSteps};
+    static_cast<NonlinearSession&>(*m.session).continuation = Continuation{"lambda", 0.5, 3.5, kMaxContinuationSteps};
 }
 
 // Troesch's y'' = 10 sinh(10 y), y(0) = 0, y(1) = 1 at degree 16 from zero: Newton's iteration
@@ -178,12 +176,7 @@ void BratuSweep(Made& m)
 struct AttemptWatch {
     int last = 0;
     bool again = false;
-};
-AttemptWatch& Watch()
-{
-    static AttemptWatch watch;
-    return watch;
-}
+} attempts;
 
 void TroeschFromZero(Made& m)
 {
@@ -192,7 +185,7 @@ void TroeschFromZero(Made& m)
     s.boxes.terms = "16";
     s.boxes.approximation = kApproximationItems[0];
     s.method = CollocationMethod::Chebyshev;
-    Watch() = {};
+    attempts = {};
 }
 
 // y' + y^2 = sqrt|x| + 1, y(-1) = 0: nonlinear, with the slow tail of sqrt|x|.
@@ -208,8 +201,7 @@ void SlowTailNonlinear(Made& m)
     s.boxes.expansion = "0";
     s.boxes.terms = "16";
     s.boxes.approximation = kApproximationItems[0];
-    s.boxes.errorD = "1E-9";
-    s.boxes.errorC = "1E-9";
+    s.boxes.errorD = s.boxes.errorC = "1E-9";
     s.method = CollocationMethod::Chebyshev;
     s.autoDegree = true;
     s.maxDegree = kMaxAutoDegree;
@@ -357,7 +349,7 @@ const StopCase kStopCases[] = {
      }},
     {"ErrorOrientedAttempt", TroeschFromZero,
      [](const ProgressInfo& p) {
-         AttemptWatch& w = Watch();
+         AttemptWatch& w = attempts;
          w.again = w.again || p.pass < w.last;
          w.last = p.pass;
          return w.again && p.pass >= 3;
@@ -418,8 +410,7 @@ const StopCase kStopCases[] = {
      [](Made& m) {
          auto& s = Open<SystemSession>(m, ProblemKind::NonlinearSystem);
          test::ReciprocalSystem(s.boxes);
-         s.boxes.errorD = "1E-300";
-         s.boxes.errorC = "1E-300";
+         s.boxes.errorD = s.boxes.errorC = "1E-300";
          s.boxes.maxcy = "1E308";
      },
      [](const ProgressInfo& p) { return p.pass >= 5; }, std::chrono::milliseconds(2),
@@ -438,58 +429,46 @@ const StopCase kStopCases[] = {
 INSTANTIATE_TEST_SUITE_P(Stop, StopEachLoop, ::testing::ValuesIn(kStopCases),
                          [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 
-// Short problems of every kind and method, solved to the end.
+// Short problems of every kind and method, solved to the end: an example opened in its kind (the
+// nonlinear ones from zero coefficients), in the accurate method or not, its degree automatic or
+// not, swept by a continuation of so many steps or not.
 struct ShortCase {
     const char* name;
-    Setup setup;
+    ProblemKind kind;
+    const char* example;
+    bool chebyshev, automatic;
+    int sweep;
 };
 
 const ShortCase kShortCases[] = {
-    {"LinearEquation", [](Made& m) { Open<LinearSession>(m, ProblemKind::LinearPower, "airy"); }},
-    {"LinearAutomaticDegree",
-     [](Made& m) {
-         auto& s = Open<LinearSession>(m, ProblemKind::LinearPower, "airy");
-         s.method = CollocationMethod::Chebyshev;
-         s.autoDegree = true;
-     }},
-    {"TrigonometricAutomaticTerms",
-     [](Made& m) { Open<LinearSession>(m, ProblemKind::LinearTrig, "trig-default").autoDegree = true; }},
-    {"NewtonPasses",
-     [](Made& m) {
-         Open<NonlinearSession>(m, ProblemKind::NonlinearPower, "nonlinear-reciprocal").boxes.approximation =
-             kApproximationItems[0];
-     }},
-    {"NonlinearAutomaticDegree",
-     [](Made& m) {
-         auto& s = Open<NonlinearSession>(m, ProblemKind::NonlinearPower, "nonlinear-reciprocal");
-         s.boxes.approximation = kApproximationItems[0];
-         s.method = CollocationMethod::Chebyshev;
-         s.autoDegree = true;
-     }},
-    {"Continuation",
-     [](Made& m) {
-         BratuAccurate(m);
-         static_cast<NonlinearSession&>(*m.session).continuation = Continuation{"lambda", 0.5, 3.5, 3};
-     }},
-    {"LinearSystem", [](Made& m) { Open<SystemSession>(m, ProblemKind::LinearSystem, "system-exponential"); }},
-    {"LinearSystemAutomaticDegree",
-     [](Made& m) {
-         auto& s = Open<SystemSession>(m, ProblemKind::LinearSystem, "system-exponential");
-         s.method = CollocationMethod::Chebyshev;
-         s.autoDegree = true;
-     }},
-    {"NonlinearSystem",
-     [](Made& m) {
-         Open<SystemSession>(m, ProblemKind::NonlinearSystem, "system-nonlinear").boxes.approximation =
-             kSystemApproximationItems[0];
-     }},
-    {"NonlinearSystemAccurate",
-     [](Made& m) {
-         auto& s = Open<SystemSession>(m, ProblemKind::NonlinearSystem, "system-nonlinear");
-         s.boxes.approximation = kSystemApproximationItems[0];
-         s.method = CollocationMethod::Chebyshev;
-     }},
+    {"LinearEquation", ProblemKind::LinearPower, "airy", false, false, 0},
+    {"LinearAutomaticDegree", ProblemKind::LinearPower, "airy", true, true, 0},
+    {"TrigonometricAutomaticTerms", ProblemKind::LinearTrig, "trig-default", false, true, 0},
+    {"NewtonPasses", ProblemKind::NonlinearPower, "nonlinear-reciprocal", false, false, 0},
+    {"NonlinearAutomaticDegree", ProblemKind::NonlinearPower, "nonlinear-reciprocal", true, true, 0},
+    {"Continuation", ProblemKind::NonlinearPower, "bratu", true, false, 3},
+    {"LinearSystem", ProblemKind::LinearSystem, "system-exponential", false, false, 0},
+    {"LinearSystemAutomaticDegree", ProblemKind::LinearSystem, "system-exponential", true, true, 0},
+    {"NonlinearSystem", ProblemKind::NonlinearSystem, "system-nonlinear", false, false, 0},
+    {"NonlinearSystemAccurate", ProblemKind::NonlinearSystem, "system-nonlinear", true, false, 0},
 };
+
+std::unique_ptr<Made> Make(const ShortCase& c)
+{
+    return Make([&c](Made& m) {
+        Session& s = Open(m, c.kind, c.example);
+        if (auto* n = dynamic_cast<NonlinearSession*>(&s))
+            n->boxes.approximation = kApproximationItems[0];
+        if (auto* n = dynamic_cast<SystemSession*>(&s); n && IsNonlinear(c.kind))
+            n->boxes.approximation = kSystemApproximationItems[0];
+        if (c.chebyshev)
+            s.method = CollocationMethod::Chebyshev;
+        if (c.automatic)
+            s.autoDegree = true;
+        if (c.sweep)
+            static_cast<NonlinearSession&>(s).continuation = Continuation{"lambda", 0.5, 3.5, c.sweep};
+    });
+}
 
 void PrintTo(const ShortCase& c, std::ostream* out) { *out << c.name; }
 
@@ -499,7 +478,7 @@ class ShortSolves : public ::testing::TestWithParam<ShortCase> {};
 // the last bit; the callback hears of the loops it runs.
 TEST_P(ShortSolves, WatchingChangesNothing)
 {
-    std::unique_ptr<Made> plain = Make(GetParam().setup), watched = Make(GetParam().setup);
+    std::unique_ptr<Made> plain = Make(GetParam()), watched = Make(GetParam());
     plain->session->solve();
     std::atomic<bool> stop{false};
     int reports = 0;
@@ -513,7 +492,7 @@ TEST_P(ShortSolves, WatchingChangesNothing)
     };
     EXPECT_EQ(all(a), all(b));
     EXPECT_EQ(plain->messages, watched->messages);
-    if (std::string(GetParam().name) != "LinearEquation" && std::string(GetParam().name) != "LinearSystem") {
+    if (IsNonlinear(GetParam().kind) || GetParam().automatic) { // a loop to hear of
         EXPECT_GT(reports, 0);
     }
 }
@@ -522,7 +501,7 @@ TEST_P(ShortSolves, WatchingChangesNothing)
 // list says so.
 TEST_P(ShortSolves, AStopBeforeTheSolveFindsNothing)
 {
-    std::unique_ptr<Made> m = Make(GetParam().setup);
+    std::unique_ptr<Made> m = Make(GetParam());
     std::atomic<bool> stop{true};
     m->session->setCancelFlag(&stop);
     EXPECT_FALSE(m->session->solve());
