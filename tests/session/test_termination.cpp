@@ -40,27 +40,22 @@ TEST(Termination, LinearEquationEndings)
         std::function<void(SingleTexts&)> edit;
         Ending expected;
     };
+    using T = Termination;
+    // clang-format off
     const Case cases[] = {
-        {"the default problem", [](SingleTexts&) {}, {Termination::Solved, 0}},
-        {"the same condition twice",
-         [](SingleTexts& b) {
-             b.bcText = {"y=0", "y=0"};
-             b.bcPoint = {"0", "0"};
-         },
-         {Termination::LinearlyDependent, 0}},
-        {"a pole on the grid",
-         [](SingleTexts& b) { b.equation = "y''+y=1/(x-0.5)"; },
-         {Termination::ScriptError, script::ErrDivisionByZero}},
-        {"no grid interval (degree = order)",
-         [](SingleTexts& b) { b.terms = "2"; },
-         {Termination::ArithmeticFault, script::ErrDivisionByZero}},
-        {"a constant that fails",
-         [](SingleTexts& b) { b.constants = {"a=Log(0)"}; },
-         {Termination::ScriptError, script::ErrInvalidCall}},
-        {"an unknown function",
-         [](SingleTexts& b) { b.equation = "y''+Sinn(x)*y=0"; },
-         {Termination::ScriptError, script::ErrTypeMismatch}},
+        {"the default problem", [](SingleTexts&) {}, {T::Solved, 0}},
+        {"the same condition twice", [](SingleTexts& b) { b.bcText = {"y=0", "y=0"}; b.bcPoint = {"0", "0"}; },
+         {T::LinearlyDependent, 0}},
+        {"a pole on the grid", [](SingleTexts& b) { b.equation = "y''+y=1/(x-0.5)"; },
+         {T::ScriptError, script::ErrDivisionByZero}},
+        {"no grid interval (degree = order)", [](SingleTexts& b) { b.terms = "2"; },
+         {T::ArithmeticFault, script::ErrDivisionByZero}},
+        {"a constant that fails", [](SingleTexts& b) { b.constants = {"a=Log(0)"}; },
+         {T::ScriptError, script::ErrInvalidCall}},
+        {"an unknown function", [](SingleTexts& b) { b.equation = "y''+Sinn(x)*y=0"; },
+         {T::ScriptError, script::ErrTypeMismatch}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         Made m;
         auto& s = Open<LinearSession>(m, ProblemKind::LinearPower);
