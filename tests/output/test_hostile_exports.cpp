@@ -122,20 +122,26 @@ std::string Joined(const std::vector<std::string>& names)
     return out;
 }
 
-template <typename Texts> void SetSingle(const Problem& p, Texts& b)
+// The boxes of every kind's form.
+template <typename Texts> void SetShared(const Problem& p, Texts& b)
 {
-    b.order = std::to_string(p.conditions.size());
     b.indepVarName = p.indep;
-    b.depVarName = p.names[0];
-    b.equation = p.equations[0];
     b.bcText = p.conditions;
     b.bcPoint.assign(p.conditions.size(), "0");
     b.xlower = p.xlower;
     b.xupper = p.xupper;
     b.expansion = "*";
     b.terms = p.terms;
-    b.period = "*";
     b.constants = p.constants;
+}
+
+template <typename Texts> void SetSingle(const Problem& p, Texts& b)
+{
+    SetShared(p, b);
+    b.order = std::to_string(p.conditions.size());
+    b.depVarName = p.names[0];
+    b.equation = p.equations[0];
+    b.period = "*";
 }
 
 // The problem solved by its kind's session, as the form would (zero start for the nonlinear
@@ -181,18 +187,11 @@ std::optional<Solution> Solve(const Problem& p, std::vector<std::vector<std::vec
         return solve(s);
     }
     SystemSession s(p.kind == ProblemKind::NonlinearSystem, shared, sink);
+    SetShared(p, s.boxes);
     s.boxes.numDE = std::to_string(p.equations.size());
     s.boxes.numBC = std::to_string(p.conditions.size());
-    s.boxes.indepVarName = p.indep;
     s.boxes.depVarNames = Joined(p.names);
-    s.boxes.terms = p.terms;
-    s.boxes.expansion = "*";
-    s.boxes.xlower = p.xlower;
-    s.boxes.xupper = p.xupper;
     s.boxes.equations = p.equations;
-    s.boxes.bcText = p.conditions;
-    s.boxes.bcPoint.assign(p.conditions.size(), "0");
-    s.boxes.constants = p.constants;
     s.boxes.errorD = s.boxes.errorC = "1E-9";
     s.boxes.maxcy = "30";
     s.boxes.approximation = kSystemApproximationItems[0];
