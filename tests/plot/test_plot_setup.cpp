@@ -48,10 +48,9 @@ TEST(ChangeWindow, MovesTheEdgesAsTheButtonSaysAndZoomsBack)
     PlotSetupTexts t = window("-5.5", "3.25", "-1", "7");
     ChangeWindow(5, t);
     ChangeWindow(0, t);
-    EXPECT_EQ(ode::ParseNumber(t.windowlx), -5.5);
-    EXPECT_EQ(ode::ParseNumber(t.windowgx), 3.25);
-    EXPECT_EQ(ode::ParseNumber(t.windowly), -1);
-    EXPECT_EQ(ode::ParseNumber(t.windowgy), 7);
+    EXPECT_EQ(std::vector<double>({ode::ParseNumber(t.windowlx), ode::ParseNumber(t.windowgx),
+                                   ode::ParseNumber(t.windowly), ode::ParseNumber(t.windowgy)}),
+              std::vector<double>({-5.5, 3.25, -1, 7}));
     ChangeWindow(10, t);
     ChangeWindow(11, t);
     EXPECT_NEAR(ode::ParseNumber(t.windowlx), -5.5, 1e-5);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include <cmath>
 #include <filesystem>
@@ -200,10 +201,8 @@ TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
         ASSERT_TRUE(fs::exists(path + ".acc"));
         Session second(nonlinear);
         ASSERT_TRUE(second.s.open(path)) << nonlinear;
-        EXPECT_EQ(second.s.method, CollocationMethod::Chebyshev);
-        EXPECT_TRUE(second.s.autoDegree);
-        EXPECT_EQ(second.s.maxDegree, 500);
-        EXPECT_EQ(second.s.tolerance, 1e-9);
+        EXPECT_EQ(std::make_tuple(second.s.method, second.s.autoDegree, second.s.maxDegree, second.s.tolerance),
+                  std::make_tuple(CollocationMethod::Chebyshev, true, 500, 1e-9));
         ASSERT_EQ(second.s.chebyshev().size(), 2u);
         EXPECT_EQ(second.s.chebyshev()[1].coef, first.s.chebyshev()[1].coef);
         EXPECT_EQ(second.s.lstChebyshev(), first.s.lstChebyshev());
