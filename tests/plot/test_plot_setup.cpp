@@ -26,6 +26,16 @@ PlotSetupTexts window(const char* lx, const char* gx, const char* ly, const char
 std::vector<std::string> edges(const PlotSetupTexts& t) { return {t.windowlx, t.windowgx, t.windowly, t.windowgy}; }
 using Texts = std::vector<std::string>;
 
+// The power series of the coefficients given about `center`.
+ode::SeriesView powerSeries(const std::vector<double>& coef, double center = 0)
+{
+    ode::SeriesView v;
+    v.coef = coef.data();
+    v.degree = static_cast<int>(coef.size()) - 1;
+    v.center = center;
+    return v;
+}
+
 // Each of the fourteen buttons from the window [-4, 4] x [-2, 6]; then zooming in and out, and
 // widening and narrowing, come back to the window (the widths to rounding).
 TEST(ChangeWindow, MovesTheEdgesAsTheButtonSaysAndZoomsBack)
@@ -191,9 +201,7 @@ TEST(Curves, BadPointsBreakTheCurveAndSegmentsAboveAreSkipped)
 {
     // 1 + x + ... + x^600 overflows the double range beyond x = 3.26.
     std::vector<double> c(601, 1.0);
-    ode::SeriesView v;
-    v.coef = c.data();
-    v.degree = 600;
+    ode::SeriesView v = powerSeries(c);
     PlotState s = ReadPlotSetup(window("0", "4", "-1", "10"));
     const PlotScale scale = scaleOf(s, 400, 300);
     const CurvePath path = SampleCurve(v, 0, s, scale);
@@ -204,16 +212,14 @@ TEST(Curves, BadPointsBreakTheCurveAndSegmentsAboveAreSkipped)
 
     // A constant above the window: only the start point, no segment.
     std::vector<double> high = {20};
-    v.coef = high.data();
-    v.degree = 0;
+    v = powerSeries(high);
     const CurvePath above = SampleCurve(v, 0, s, scale);
     EXPECT_EQ(above.points.size(), 1u);
     EXPECT_TRUE(above.segments.empty());
 
     // A line: one start point, then a segment for every step up to the right edge.
     std::vector<double> line = {0, 1};
-    v.coef = line.data();
-    v.degree = 1;
+    v = powerSeries(line);
     const CurvePath straight = SampleCurve(v, 0, s, scale);
     EXPECT_EQ(straight.points.size(), 1u);
     EXPECT_NEAR(static_cast<double>(straight.segments.size()), 400, 1);
@@ -289,10 +295,7 @@ TEST(Curves, PowerSeriesValuesMatchOneAtATimeBitForBit)
             coef.push_back(k % 5 == 3 ? 0.0 : v);
             v = -v * 1.3 / (k + 1);
         }
-        ode::SeriesView series;
-        series.coef = coef.data();
-        series.degree = c.degree;
-        series.center = c.center;
+        const ode::SeriesView series = powerSeries(coef, c.center);
         std::vector<double> ys(xs.size(), -7.0);
         PowerSeriesValues(series, c.derOrder, xs.data(), ys.data(), n);
         for (int i = 0; i < n; ++i)
@@ -393,10 +396,7 @@ TEST(Curves, ValuesAskedForAheadLandOnTheirPoints)
         }
         // The series' own sampler gives the same path as its one-point function.
         std::vector<double> coef = {0.5, -1, 0.25, 0.75, -0.125, 0.0625};
-        ode::SeriesView v;
-        v.coef = coef.data();
-        v.degree = 5;
-        v.center = 0.25;
+        const ode::SeriesView v = powerSeries(coef, 0.25);
         const CurvePath fast = SampleCurve(v, 1, s, scale);
         const CurvePath slow = SampleCurve(
             std::function<double(double)>([&](double x) { return ode::SeriesDerivative(v, 1, x); }), s, scale);
