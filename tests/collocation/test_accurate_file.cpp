@@ -133,6 +133,7 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
     const std::string path = folder.file("airy");
     std::filesystem::copy_file(std::string(ODESERIES_EXAMPLES) + "/airy-solved", path);
     std::filesystem::copy_file(std::string(ODESERIES_EXAMPLES) + "/airy-solved.str", path + ".str");
+    const std::string other = ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"); // another problem's
     const struct {
         const char* what;
         std::string acc;
@@ -150,11 +151,7 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
              ".acc does not fit the problem's interval and degree; the power series stands."},
         // A constant changed since, or a file copied from another problem.
         {"saved with another problem file",
-         AccurateFileText({false,
-                           1000,
-                           1e-13,
-                           ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"),
-                           {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}}),
+         AccurateFileText({false, 1000, 1e-13, other, {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}}),
          ProblemSession::Method::EquallySpaced,
          "The file " + path + ".acc was saved with another problem than " + path +
              ".str; the problem opens in the equally spaced method."},

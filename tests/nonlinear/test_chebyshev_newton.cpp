@@ -562,23 +562,15 @@ TEST(AccurateNonlinearSession, ContinuationStepsConstantsAndTheDegreeCarried)
         std::vector<std::string> steps; // the log's STEP lines
         double lambda;                  // where the solution stands
     } cases[] = {
-        {"equal steps",
-         {"lambda", 0.5, 3.5, 3},
-         {"lambda=1"},
-         {"STEP 0: lambda=0.5", "STEP 1: lambda=1.5", "STEP 2: lambda=2.5", "STEP 3: lambda=3.5"},
-         3.5},
-        {"equal ratios",
-         {"lambda", 0.01, 2.56, 4, true},
-         {"lambda=1"},
-         {"STEP 0: lambda=0.01", "STEP 1: lambda=" + FormatNumber(0.01 * 4),
-          "STEP 2: lambda=" + FormatNumber(0.01 * 16), "STEP 3: lambda=" + FormatNumber(0.01 * 64),
-          "STEP 4: lambda=2.56"},
-         2.56},
-        {"a constant defined from the swept one",
-         {"p", 0.2, 0.8, 2},
-         {"p=1", "lambda=3.5*p"},
-         {"STEP 0: p=0.2", "STEP 1: p=0.5", "STEP 2: p=0.8"},
-         2.8},
+        // clang-format off
+        {"equal steps", {"lambda", 0.5, 3.5, 3}, {"lambda=1"},
+         {"STEP 0: lambda=0.5", "STEP 1: lambda=1.5", "STEP 2: lambda=2.5", "STEP 3: lambda=3.5"}, 3.5},
+        {"equal ratios", {"lambda", 0.01, 2.56, 4, true}, {"lambda=1"},
+         {"STEP 0: lambda=0.01", "STEP 1: lambda=" + FormatNumber(0.01 * 4), "STEP 2: lambda=" + FormatNumber(0.01 * 16),
+          "STEP 3: lambda=" + FormatNumber(0.01 * 64), "STEP 4: lambda=2.56"}, 2.56},
+        {"a constant defined from the swept one", {"p", 0.2, 0.8, 2}, {"p=1", "lambda=3.5*p"},
+         {"STEP 0: p=0.2", "STEP 1: p=0.5", "STEP 2: p=0.8"}, 2.8},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -36,19 +36,17 @@ TEST(FitWindow, TheCurvesFillMostOfTheHeight)
         Curves curves;
         double xlower, xupper;
         double ymin, ymax, divx, divy;
-    } cases[] = {{"sine", {[](double x) { return std::sin(x); }}, 0, 6, -1.25, 1.25, 1, 0.5},
-                 {"exponential", {[](double x) { return std::exp(x); }}, -2, 2, -0.5, 8, 0.5, 1},
-                 {"constant", {[](double) { return 3.0; }}, -1, 1, 1.5, 4.5, 0.5, 0.5},
-                 {"zero", {[](double) { return 0.0; }}, 0, 10, -1, 1, 2, 0.5},
-                 {"half undefined", {[](double x) { return x < 0 ? nan : x; }}, -1, 1, -0.1, 1.1, 0.5, 0.2},
-                 {"two curves",
-                  {[](double x) { return std::sin(x); }, [](double x) { return 2 * std::cos(x); }},
-                  0,
-                  3,
-                  -2.5,
-                  2.5,
-                  0.5,
-                  1}};
+    } cases[] = {
+        // clang-format off
+        {"sine", {[](double x) { return std::sin(x); }}, 0, 6, -1.25, 1.25, 1, 0.5},
+        {"exponential", {[](double x) { return std::exp(x); }}, -2, 2, -0.5, 8, 0.5, 1},
+        {"constant", {[](double) { return 3.0; }}, -1, 1, 1.5, 4.5, 0.5, 0.5},
+        {"zero", {[](double) { return 0.0; }}, 0, 10, -1, 1, 2, 0.5},
+        {"half undefined", {[](double x) { return x < 0 ? nan : x; }}, -1, 1, -0.1, 1.1, 0.5, 0.2},
+        {"two curves", {[](double x) { return std::sin(x); }, [](double x) { return 2 * std::cos(x); }},
+         0, 3, -2.5, 2.5, 0.5, 1},
+        // clang-format on
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto w = FitWindow(c.curves, c.xlower, c.xupper);
