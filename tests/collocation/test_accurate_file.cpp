@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -31,12 +32,9 @@ TEST(AccurateFile, EveryDigitReadsBack)
     AccurateSettings back;
     std::string why;
     ASSERT_TRUE(ReadAccurateFile(text, back, why)) << why;
-    EXPECT_TRUE(back.autoDegree);
-    EXPECT_EQ(back.maxDegree, 512);
-    EXPECT_EQ(back.tolerance, 3e-14);
+    EXPECT_EQ(std::make_tuple(back.autoDegree, back.maxDegree, back.tolerance), std::make_tuple(true, 512, 3e-14));
     ASSERT_EQ(back.solution.size(), 2u);
-    EXPECT_EQ(back.solution[0].a, -1.5);
-    EXPECT_EQ(back.solution[1].b, 2.25);
+    EXPECT_EQ(std::make_pair(back.solution[0].a, back.solution[1].b), std::make_pair(-1.5, 2.25));
     EXPECT_EQ(back.solution[0].coef, s.solution[0].coef); // bit for bit
     EXPECT_EQ(back.solution[1].coef, s.solution[1].coef);
     // Without a solution the settings alone; LF line ends read as well as CR LF.
@@ -91,8 +89,7 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
     NonlinearSession first(SeriesKind::Power, shared, sink);
     first.boxes.bcText = {"y=1", "y'+y^2=0"};
     first.boxes.bcPoint = {"1", "3"};
-    first.boxes.errorD = "1E-9";
-    first.boxes.errorC = "1E-9";
+    first.boxes.errorD = first.boxes.errorC = "1E-9";
     first.boxes.maxcy = "40";
     first.boxes.approximation = "1 - Unit coefficients";
     first.method = ProblemSession::Method::Chebyshev;
@@ -107,8 +104,7 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
 
     NonlinearSession second(SeriesKind::Power, shared, sink);
     ASSERT_TRUE(second.open(path));
-    EXPECT_EQ(second.method, ProblemSession::Method::Chebyshev);
-    EXPECT_EQ(second.maxDegree, 300);
+    EXPECT_EQ(std::make_pair(second.method, second.maxDegree), std::make_pair(ProblemSession::Method::Chebyshev, 300));
     ASSERT_TRUE(second.chebyshev());
     EXPECT_EQ(second.chebyshev()->coef, first.chebyshev()->coef);
     EXPECT_EQ(second.lstChebyshev(), first.lstChebyshev());
@@ -137,6 +133,7 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
     const std::string path = folder.file("airy");
     std::filesystem::copy_file(std::string(ODESERIES_EXAMPLES) + "/airy-solved", path);
     std::filesystem::copy_file(std::string(ODESERIES_EXAMPLES) + "/airy-solved.str", path + ".str");
+    const std::string other = ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"); // another problem's
     const struct {
         const char* what;
         std::string acc;
@@ -154,11 +151,7 @@ TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)
              ".acc does not fit the problem's interval and degree; the power series stands."},
         // A constant changed since, or a file copied from another problem.
         {"saved with another problem file",
-         AccurateFileText({false,
-                           1000,
-                           1e-13,
-                           ProblemFingerprint("\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\r\n"),
-                           {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}}),
+         AccurateFileText({false, 1000, 1e-13, other, {ChebyshevSeries{-5, 5, std::vector<double>(41, 0.0)}}}),
          ProblemSession::Method::EquallySpaced,
          "The file " + path + ".acc was saved with another problem than " + path +
              ".str; the problem opens in the equally spaced method."},

@@ -16,21 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir : ode::test::ScratchFolder {
-    TempDir() : ScratchFolder("test") {}
-};
-
-size_t entries(const fs::path& folder)
-{
-    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
 // A save that cannot be made (a target in a folder that does not exist, a folder under a
 // target's name, targets in two folders) fails with the message; what stood there stays as it
 // was, and no temporary file is left.
 TEST(FileIO, ASaveThatCannotBeMadeLeavesTheOldFilesAndNoTemporary)
 {
-    TempDir dir;
+    const ode::test::ScratchFolder dir("test");
     const std::string p = dir.file("p"), folder = dir.file("p.str"), missing = dir.file("missing/q");
     std::string error;
     ASSERT_TRUE(ode::WriteFilesAtomically({{p, "old"}}, error)) << error;
@@ -47,7 +38,7 @@ TEST(FileIO, ASaveThatCannotBeMadeLeavesTheOldFilesAndNoTemporary)
         EXPECT_EQ(error, message);
         EXPECT_EQ(ode::test::ReadText(p), "old");
         EXPECT_EQ(ode::test::ReadText(folder + "/inside"), "kept");
-        EXPECT_EQ(entries(dir.path), 2u) << "no temporary file is left behind";
+        EXPECT_EQ(dir.names().size(), 2u) << "no temporary file is left behind";
     }
 }
 
@@ -55,7 +46,7 @@ TEST(FileIO, ASaveThatCannotBeMadeLeavesTheOldFilesAndNoTemporary)
 // neither written into nor removed.
 TEST(FileIO, AnotherWritersTemporaryFileIsLeftAlone)
 {
-    TempDir dir;
+    const ode::test::ScratchFolder dir("test");
     const std::string target = (dir.path / "p").string();
     for (const std::string& other : {target + ".tmp~", target + ".tmp"}) {
         {
@@ -68,7 +59,7 @@ TEST(FileIO, AnotherWritersTemporaryFileIsLeftAlone)
         ASSERT_TRUE(ode::ReadWholeFile(target, content, error));
         EXPECT_EQ(content, "mine");
     }
-    EXPECT_EQ(entries(dir.path), 3u);
+    EXPECT_EQ(dir.names().size(), 3u);
 }
 
 // Two programs saving the same name at once: every save lands whole (a reader never sees a
@@ -77,7 +68,7 @@ TEST(FileIO, TwoProcessesSavingOneNameNeverMixTheirFiles)
 {
     if (ode::test::Sanitized()) // two processes racing for 5 s there; the sanitized saves are tested elsewhere
         GTEST_SKIP();
-    TempDir dir;
+    const ode::test::ScratchFolder dir("test");
     const std::string target = (dir.path / "shared").string();
     const std::string contentA(300000, 'a'), contentB(200000, 'b');
     std::string error;
@@ -126,7 +117,7 @@ TEST(FileIO, TwoProcessesSavingOneNameNeverMixTheirFiles)
     std::string content;
     ASSERT_TRUE(ode::ReadWholeFile(target, content, error));
     EXPECT_TRUE(content == contentA || content == contentB);
-    EXPECT_EQ(entries(dir.path), 2u) << "only the pair is left, no temporary file";
+    EXPECT_EQ(dir.names().size(), 2u) << "only the pair is left, no temporary file";
 }
 
 } // namespace

@@ -88,12 +88,10 @@ TEST(WholeNumbers, RoundHalvesToEven)
                                                {-0.5, -0}, {7, 7},   {-7.2, -7},  {1e300, 1e300}};
     for (auto [x, r] : cases)
         EXPECT_EQ(ode::RoundHalfEven(x), r) << x;
-    EXPECT_EQ(ode::ParseWholeNumber("23"), 23);
-    EXPECT_EQ(ode::ParseWholeNumber("2.5"), 2);
-    EXPECT_EQ(ode::ParseWholeNumber("3.5"), 4);
-    EXPECT_EQ(ode::ParseWholeNumber("x"), 0);
-    EXPECT_EQ(ode::ParseWholeNumber("1E20"), 2147483647L);
-    EXPECT_EQ(ode::ParseWholeNumber("-1E20"), -2147483647L);
+    const std::pair<const char*, long> texts[] = {
+        {"23", 23}, {"2.5", 2}, {"3.5", 4}, {"x", 0}, {"1E20", 2147483647L}, {"-1E20", -2147483647L}};
+    for (auto [text, n] : texts)
+        EXPECT_EQ(ode::ParseWholeNumber(text), n) << text;
 }
 
 TEST(ScriptNumbers, UseExponentsOnlyForHugeAndVeryFineNumbers)

@@ -10,7 +10,6 @@
 #include <fstream>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {

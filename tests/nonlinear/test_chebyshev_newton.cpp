@@ -43,6 +43,22 @@ struct Problem {
     {
         return PowerToChebyshev(power, in.xcenter, in.xlower, in.xupper, degree);
     }
+    // Solved from that start (or finding its way, with `findWay`).
+    ChebyshevNewtonResult solve(const std::vector<double>& power, int degree, const Progress& progress = {},
+                                bool findWay = false)
+    {
+        return SolveNonlinearChebyshev(in, expr, start(power, degree), host, progress, findWay);
+    }
+};
+
+// A session with the accurate method on the boxes given.
+struct Accurate : test::Nonlinear {
+    explicit Accurate(const NonlinearTexts& t, bool autoDegree = false)
+    {
+        static_cast<NonlinearTexts&>(s.boxes) = t;
+        s.method = ProblemSession::Method::Chebyshev;
+        s.autoDegree = autoDegree;
+    }
 };
 
 // The largest distance from 1/x on [1, 3].
@@ -73,8 +89,7 @@ TEST(ChebyshevNewton, ReachesTheReciprocalToRoundingFromEveryStartAtEveryDegree)
     for (const Start& start : starts) {
         SCOPED_TRACE("degree " + std::to_string(start.degree) + " from " + std::to_string(start.power.back()));
         Problem p(Reciprocal());
-        const ChebyshevNewtonResult r =
-            SolveNonlinearChebyshev(p.in, p.expr, p.start(start.power, start.degree), p.host);
+        const ChebyshevNewtonResult r = p.solve(start.power, start.degree);
         ASSERT_EQ(r.termination, Termination::Solved);
         EXPECT_LT(ReciprocalError(r.series), 1e-14);
         EXPECT_LE(r.passes.size(), 20u);
@@ -85,20 +100,15 @@ TEST(ChebyshevNewton, ReachesTheReciprocalToRoundingFromEveryStartAtEveryDegree)
         EXPECT_EQ(r.gridX.size(), static_cast<size_t>(start.degree) - 1); // N+1-n collocation points
         EXPECT_EQ(r.conditionResidual.size(), 2u);
         EXPECT_TRUE(p.messages.empty());
+        if (start.degree == 30) {
+            // The coefficients the list shows: the power series about 2, y(2) = 1/2 and y'(2) = -1/4.
+            // The list's and the passes' texts are pinned by the command line's case NonlinearChebyshev.
+            std::vector<double> power;
+            AsPowerNewtonResult(p.in, r, power);
+            EXPECT_TRUE(test::Close(power.at(0), 0.5, test::kRounding));
+            EXPECT_TRUE(test::Close(power.at(1), -0.25, test::kRounding));
+        }
     }
-}
-
-// The coefficients the list shows: the power series about 2, y(2) = 1/2 and y'(2) = -1/4. The
-// list's and the passes' texts are pinned by the command line's case NonlinearChebyshev.
-TEST(ChebyshevNewton, TheListedPowerSeriesIsTheSolutionsAboutTheCentre)
-{
-    Problem p(Reciprocal());
-    const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, 30), p.host);
-    ASSERT_TRUE(r.solved());
-    std::vector<double> power;
-    AsPowerNewtonResult(p.in, r, power);
-    EXPECT_TRUE(test::Close(power.at(0), 0.5, test::kRounding));
-    EXPECT_TRUE(test::Close(power.at(1), -0.25, test::kRounding));
 }
 
 TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
@@ -108,7 +118,7 @@ TEST(ChebyshevNewton, ReachesBratusLowerBranchNearItsTurningPoint)
     NonlinearTexts t = test::Bratu({"lambda=3.5"});
     t.errorD = t.errorC = "1E-12";
     Problem p(t);
-    const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.0}, 40), p.host);
+    const ChebyshevNewtonResult r = p.solve({0.0}, 40);
     ASSERT_TRUE(r.solved()) << NewtonPassLines(r).back();
     for (double x : {0.1, 0.37, 0.5, 0.81}) {
         double residual = 1;
@@ -125,8 +135,7 @@ TEST(ChebyshevNewton, ABoundBelowTheRoundingOfTheTermsIsSaidNotChased)
     // near 1E-11; a bound of 1E-12 cannot be met, and the iteration says so instead of
     // spending every pass.
     Problem tight(test::Troesch("10", "1E-12"));
-    const ChebyshevNewtonResult r =
-        SolveNonlinearChebyshev(tight.in, tight.expr, tight.start({0.5, 1}, 60), tight.host);
+    const ChebyshevNewtonResult r = tight.solve({0.5, 1}, 60);
     EXPECT_EQ(r.termination, Termination::NoConvergence);
     EXPECT_TRUE(r.stalled);
     EXPECT_LT(r.passes.size(), 30u);
@@ -134,7 +143,7 @@ TEST(ChebyshevNewton, ABoundBelowTheRoundingOfTheTermsIsSaidNotChased)
         NewtonPassLines(r).back().rfind("NOT CONVERGED: THE CORRECTIONS REACHED ROUNDING LEVEL WITH THE RESIDUAL ", 0),
         0u);
     Problem loose(test::Troesch("10", "1E-9"));
-    EXPECT_TRUE(SolveNonlinearChebyshev(loose.in, loose.expr, loose.start({0.5, 1}, 60), loose.host).solved());
+    EXPECT_TRUE(loose.solve({0.5, 1}, 60).solved());
 }
 
 // Troesch's problem at lam = 10 from zero at degree 16: the steps that lower the residuals'
@@ -146,7 +155,7 @@ TEST(ChebyshevNewton, ErrorOrientedStepsAreTheSameWhateverTheRowsScale)
     std::vector<std::vector<double>> steps;
     for (const char* equation : {"", "3*(y''-10*sinh(10*y))=0", "(y''-10*sinh(10*y))/7=0"}) {
         Problem p(test::Troesch("10", "1E-9", equation));
-        const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.0}, 16), p.host, {}, true);
+        const ChebyshevNewtonResult r = p.solve({0.0}, 16, {}, true);
         ASSERT_TRUE(r.solved()) << equation << ": " << NewtonPassLines(r).back();
         EXPECT_TRUE(r.errorOriented) << equation;
         EXPECT_EQ(r.homotopySteps, 0) << equation;
@@ -174,7 +183,7 @@ TEST(ChebyshevNewton, ErrorOrientedStepsAreTheSameWhateverTheRowsScale)
 TEST(ChebyshevNewton, ALooseRunStopsWithinItsBoundOfTheSolution)
 {
     Problem atTwo(test::Bratu({"lambda=2"}));
-    const ChebyshevNewtonResult two = SolveNonlinearChebyshev(atTwo.in, atTwo.expr, atTwo.start({0.0}, 40), atTwo.host);
+    const ChebyshevNewtonResult two = atTwo.solve({0.0}, 40);
     ASSERT_TRUE(two.solved());
     const struct {
         const char* lambda;
@@ -218,8 +227,7 @@ TEST(ChebyshevNewton, AStopBeforeALaterAttemptsFirstPassShowsThePlainIteration)
             stop = true;
         last = info.pass > 0 ? info.pass : last;
     };
-    const ChebyshevNewtonResult r =
-        SolveNonlinearChebyshev(p.in, p.expr, p.start({0.0}, 16), p.host, Progress(&stop, &report), true);
+    const ChebyshevNewtonResult r = p.solve({0.0}, 16, Progress(&stop, &report), true);
     ASSERT_TRUE(stop);
     EXPECT_EQ(r.termination, Termination::Cancelled);
     EXPECT_FALSE(r.errorOriented);
@@ -236,7 +244,7 @@ TEST(ChebyshevNewton, TextFunctionsFallBackToDifferencesAndSayIt)
     NonlinearTexts t = Reciprocal("1E-7", "1E-7");
     t.equation = "y''-2*cdbl(cstr(y))^3=0";
     Problem p(t);
-    const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, 26), p.host);
+    const ChebyshevNewtonResult r = p.solve({0.5}, 26);
     ASSERT_TRUE(r.solved());
     EXPECT_TRUE(r.differencedPartials);
     EXPECT_EQ(NewtonPassLines(r).back(), "PARTIAL DERIVATIVES BY DIFFERENCES: THE EQUATION USES A TEXT FUNCTION");
@@ -261,7 +269,7 @@ TEST(ChebyshevNewton, EndingsOtherThanConvergence)
         t.equation = c.equation;
         t.maxcy = c.maxcy;
         Problem p(t);
-        const ChebyshevNewtonResult r = SolveNonlinearChebyshev(p.in, p.expr, p.start({0.5}, c.degree), p.host);
+        const ChebyshevNewtonResult r = p.solve({0.5}, c.degree);
         EXPECT_EQ(r.termination, c.expected) << c.equation << " " << c.maxcy;
         if (c.expected == Termination::NoConvergence) {
             EXPECT_EQ(NewtonPassLines(r).back(), "NOT CONVERGED AFTER 2 PASSES");
@@ -275,12 +283,10 @@ TEST(ChebyshevNewton, EndingsOtherThanConvergence)
 // line's cases (NonlinearChebyshev, BratuByContinuation).
 TEST(AccurateNonlinearSession, SolveEvaluateAndTheCurrentApproximation)
 {
-    test::Nonlinear n;
+    Accurate n(Reciprocal());
     NonlinearSession& s = n.s;
-    static_cast<NonlinearTexts&>(s.boxes) = Reciprocal();
     s.boxes.terms = "30";
     s.boxes.approximation = "1 - Unit coefficients";
-    s.method = ProblemSession::Method::Chebyshev;
     ASSERT_TRUE(s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
     ASSERT_TRUE(s.chebyshev());
     EXPECT_TRUE(s.beepAfterSolve());
@@ -314,10 +320,8 @@ TEST(AccurateNonlinearSession, SolveEvaluateAndTheCurrentApproximation)
 // Bratu's problem, whose solutions end at the turning point lambda = 3.51383.
 TEST(AccurateNonlinearSession, ContinuationSweepsAConstantAndStopsWhereSolutionsEnd)
 {
-    test::Nonlinear n;
+    Accurate n(test::Bratu());
     NonlinearSession& s = n.s;
-    static_cast<NonlinearTexts&>(s.boxes) = test::Bratu();
-    s.method = ProblemSession::Method::Chebyshev;
 
     // The steps on the way stop at three digits, without polishing: the full step of a 3E-2
     // correction leaves a simplified correction below 1E-3, so one pass is enough there. The
@@ -397,32 +401,21 @@ TEST(AccurateNonlinearSession, AStartFarFromTheSolutionFindsItsWay)
         std::vector<std::pair<double, double>> y;
         double slope, within; // y'(0), and the distance allowed from the references
     } cases[] = {
-        {"5",
-         "1E-12",
-         conditionsMet,
-         {{0.25, 0.014658439665558976265},
-          {0.5, 0.055437396232938995884},
-          {0.75, 0.19832398429040608623},
-          {0.9, 0.45506002729893471412}},
-         0.045750461406318740099,
-         1e-14},
-        {"10",
-         "1E-9",
-         errorOriented,
-         {{0.5, 0.0026590204903510777813100037260441555},
-          {0.9, 0.15211407640471317805417429494113446},
-          {0.99, 0.57407649980148049122978314119901097}},
-         0.00035833778463081369041250051823691905,
-         1e-13},
+        // clang-format off
+        {"5", "1E-12", conditionsMet,
+         {{0.25, 0.014658439665558976265}, {0.5, 0.055437396232938995884}, {0.75, 0.19832398429040608623},
+          {0.9, 0.45506002729893471412}}, 0.045750461406318740099, 1e-14},
+        {"10", "1E-9", errorOriented,
+         {{0.5, 0.0026590204903510777813100037260441555}, {0.9, 0.15211407640471317805417429494113446},
+          {0.99, 0.57407649980148049122978314119901097}}, 0.00035833778463081369041250051823691905, 1e-13},
         {"10", "1E-12", "", {}, 0, 0},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("lam = ") + c.lam + ", bounds " + c.bound);
-        test::Nonlinear n;
-        static_cast<NonlinearTexts&>(n.s.boxes) = test::Troesch("lam", c.bound);
-        n.s.boxes.constants = {std::string("lam=") + c.lam};
-        n.s.method = ProblemSession::Method::Chebyshev;
-        n.s.autoDegree = true;
+        NonlinearTexts t = test::Troesch("lam", c.bound);
+        t.constants = {std::string("lam=") + c.lam};
+        Accurate n(t, true);
         const auto began = std::chrono::steady_clock::now();
         const bool solved = n.s.solve();
         EXPECT_TRUE(n.messages.empty()) << n.messages.front();
@@ -471,31 +464,21 @@ TEST(KnownNonlinearSolutions, PublicProblemsWithLayersFromTheZeroStart)
         std::vector<std::pair<double, double>> y;
         double x1, slope; // y'(x1)
     } cases[] = {
+        // clang-format off
         {problem(carrier, "-1", "1", {"y=0", "y=0"}, "eps=1E-2", "1E-11"),
-         {{0, -0.74531112876578018778282625938359},
-          {0.5, -0.032802112476772652243362959692572583},
-          {0.9, -0.64794013898381336972651210264914}},
-         -1,
-         -11.169059987572121242311493271717782},
+         {{0, -0.74531112876578018778282625938359}, {0.5, -0.032802112476772652243362959692572583},
+          {0.9, -0.64794013898381336972651210264914}}, -1, -11.169059987572121242311493271717782},
         {problem(carrier, "-1", "1", {"y=0", "y=0"}, "eps=5E-3", "1E-10"),
-         {{0, 1.4506004270655337864308064327552123},
-          {0.5, -0.62543388604591640996063023812584175},
-          {0.9, -1.0110556211153081422434825726407851}},
-         -1,
-         -18.154673032956205271379334525914786},
+         {{0, 1.4506004270655337864308064327552123}, {0.5, -0.62543388604591640996063023812584175},
+          {0.9, -1.0110556211153081422434825726407851}}, -1, -18.154673032956205271379334525914786},
         {problem(corner, "0", "1", {"y=1/3", "y=-1/3"}, "eps=1E-3", "1E-10"),
-         {{0.25, 0.083455992258050689821899392075001239},
-          {1.0 / 3, 0.017236506965018535853851083624768205},
-          {0.4, 0.0024733109127110548394735470986049233}},
-         0,
-         -0.99999999999999999999999972570099766},
+         {{0.25, 0.083455992258050689821899392075001239}, {1.0 / 3, 0.017236506965018535853851083624768205},
+          {0.4, 0.0024733109127110548394735470986049233}}, 0, -0.99999999999999999999999972570099766},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.texts.equation + ", " + c.texts.constants[0]);
-        test::Nonlinear n;
-        static_cast<NonlinearTexts&>(n.s.boxes) = c.texts;
-        n.s.method = ProblemSession::Method::Chebyshev;
-        n.s.autoDegree = true;
+        Accurate n(c.texts, true);
         ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
         EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
         double real = std::fabs(ChebyshevDerivative(*n.s.chebyshev(), 1, c.x1) - c.slope) / std::fabs(c.slope);
@@ -579,30 +562,20 @@ TEST(AccurateNonlinearSession, ContinuationStepsConstantsAndTheDegreeCarried)
         std::vector<std::string> steps; // the log's STEP lines
         double lambda;                  // where the solution stands
     } cases[] = {
-        {"equal steps",
-         {"lambda", 0.5, 3.5, 3},
-         {"lambda=1"},
-         {"STEP 0: lambda=0.5", "STEP 1: lambda=1.5", "STEP 2: lambda=2.5", "STEP 3: lambda=3.5"},
-         3.5},
-        {"equal ratios",
-         {"lambda", 0.01, 2.56, 4, true},
-         {"lambda=1"},
-         {"STEP 0: lambda=0.01", "STEP 1: lambda=" + FormatNumber(0.01 * 4),
-          "STEP 2: lambda=" + FormatNumber(0.01 * 16), "STEP 3: lambda=" + FormatNumber(0.01 * 64),
-          "STEP 4: lambda=2.56"},
-         2.56},
-        {"a constant defined from the swept one",
-         {"p", 0.2, 0.8, 2},
-         {"p=1", "lambda=3.5*p"},
-         {"STEP 0: p=0.2", "STEP 1: p=0.5", "STEP 2: p=0.8"},
-         2.8},
+        // clang-format off
+        {"equal steps", {"lambda", 0.5, 3.5, 3}, {"lambda=1"},
+         {"STEP 0: lambda=0.5", "STEP 1: lambda=1.5", "STEP 2: lambda=2.5", "STEP 3: lambda=3.5"}, 3.5},
+        {"equal ratios", {"lambda", 0.01, 2.56, 4, true}, {"lambda=1"},
+         {"STEP 0: lambda=0.01", "STEP 1: lambda=" + FormatNumber(0.01 * 4), "STEP 2: lambda=" + FormatNumber(0.01 * 16),
+          "STEP 3: lambda=" + FormatNumber(0.01 * 64), "STEP 4: lambda=2.56"}, 2.56},
+        {"a constant defined from the swept one", {"p", 0.2, 0.8, 2}, {"p=1", "lambda=3.5*p"},
+         {"STEP 0: p=0.2", "STEP 1: p=0.5", "STEP 2: p=0.8"}, 2.8},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        test::Nonlinear n;
+        Accurate n(test::Bratu(c.constants));
         NonlinearSession& s = n.s;
-        static_cast<NonlinearTexts&>(s.boxes) = test::Bratu(c.constants);
-        s.method = ProblemSession::Method::Chebyshev;
         s.continuation = c.sweep;
         ASSERT_TRUE(s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
         std::vector<std::string> steps;
@@ -616,13 +589,10 @@ TEST(AccurateNonlinearSession, ContinuationStepsConstantsAndTheDegreeCarried)
     // With the automatic degree each step's growth starts at the degree the last step solved
     // found (it started at 16 every time); past the turning point every step is solved to the
     // full bounds, at more than 16.
-    test::Nonlinear n;
-    NonlinearSession& s = n.s;
     NonlinearTexts t = test::Bratu();
     t.terms = Reciprocal().terms; // the automatic degree starts from the form's own degree
-    static_cast<NonlinearTexts&>(s.boxes) = t;
-    s.method = ProblemSession::Method::Chebyshev;
-    s.autoDegree = true;
+    Accurate n(t, true);
+    NonlinearSession& s = n.s;
     s.continuation = {"lambda", 2.6, 4.1, 5};
     ASSERT_TRUE(s.solve());
     int kept = 0, carried = 0, above16 = 0;

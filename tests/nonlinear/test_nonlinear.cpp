@@ -123,9 +123,8 @@ TEST(NonlinearFiles, SaveOpenAndTheSeriesFromAFile)
     Nonlinear b;
     ASSERT_TRUE(b.s.open(file));
     EXPECT_TRUE(b.s.solved());
-    EXPECT_EQ(b.s.boxes.errorD, "1E-06");
-    EXPECT_EQ(b.s.boxes.maxcy, "30");
-    EXPECT_EQ(b.s.boxes.expansion, "2");
+    EXPECT_EQ(std::vector<std::string>({b.s.boxes.errorD, b.s.boxes.maxcy, b.s.boxes.expansion}),
+              std::vector<std::string>({"1E-06", "30", "2"}));
     EXPECT_EQ(b.s.lstBCError().size(), 2u);
 
     // A linear form refuses the nonlinear kind.
@@ -139,8 +138,8 @@ TEST(NonlinearFiles, SaveOpenAndTheSeriesFromAFile)
     c.reciprocal("3 - Series from file");
     c.s.boxes.terms = "5";
     ASSERT_TRUE(c.s.loadSeries(file));
-    EXPECT_EQ(c.s.boxes.terms, "22");
-    EXPECT_EQ(c.s.boxes.expansion, "2");
+    EXPECT_EQ(std::make_pair(c.s.boxes.terms, c.s.boxes.expansion),
+              std::make_pair(std::string("22"), std::string("2")));
     ASSERT_EQ(c.s.coef().size(), a.s.coef().size());
     for (size_t k = 0; k < a.s.coef().size(); ++k)
         EXPECT_EQ(c.s.coef()[k], ode::RoundTo15Digits(a.s.coef()[k])) << k;

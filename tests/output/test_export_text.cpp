@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <unistd.h>
 
 namespace {
 
@@ -53,14 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, Utf8,
     testing::Values(Bytes{"Ascii", "y''+y=0", "y''+y=0"}, Bytes{"Accented", "caf\xC3\xA9", "caf\xC3\xA9"},
                     Bytes{"Latin1Byte", "caf\xE9!", "caf" + kFFFD + "!"},
-                    Bytes{"StrayContinuation",
-                          "a\x80\xBF"
-                          "b",
-                          "a" + kFFFD + kFFFD + "b"},
-                    Bytes{"CutShort",
-                          "a\xE2\x82"
-                          "b",
-                          "a" + kFFFD + "b"},
+                    Bytes{"StrayContinuation", "a\x80\xBF"s + "b", "a" + kFFFD + kFFFD + "b"},
+                    Bytes{"CutShort", "a\xE2\x82"s + "b", "a" + kFFFD + "b"},
                     Bytes{"CutAtTheEnd", "a\xF0\x9F\x98", "a" + kFFFD},
                     Bytes{"Overlong", "\xC0\xAF\xE0\x80\xAF", kFFFD + kFFFD + kFFFD + kFFFD + kFFFD},
                     Bytes{"Surrogate", "\xED\xA0\x80", kFFFD + kFFFD + kFFFD},
@@ -207,15 +200,11 @@ Solution Small(const std::vector<std::string>& names)
     return s;
 }
 
-struct Folder : ode::test::ScratchFolder {
-    Folder() : ScratchFolder("export-text") {}
-};
-
 // The Octave folder: made when its parent exists, never its parents; removed again when the
 // export fails; each file in it, named by its identifier.
 TEST(OctaveFolder, IsMadeOnlyInAParentThatExistsAndGoesWhenTheWriteFails)
 {
-    Folder dir;
+    const ode::test::ScratchFolder dir("export-text");
     std::string error;
     std::vector<std::string> written;
     ASSERT_TRUE(WriteExport(Small({"y", "../../evil", "end"}), ExportKind::Octave, (dir.path / "out").string(), {},
@@ -264,7 +253,7 @@ class InvalidNames : public testing::TestWithParam<Pair> {};
 TEST_P(InvalidNames, OpenUnsolvedAndSolveRefusesThem)
 {
     const Pair& p = GetParam();
-    Folder dir;
+    const ode::test::ScratchFolder dir("export-text");
     const std::string examples = ODESERIES_EXAMPLES, name = (dir.path / "p").string();
     fs::copy_file(examples + "/" + p.example, name);
     std::string problem, error;

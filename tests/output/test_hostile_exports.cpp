@@ -21,12 +21,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <unistd.h>
@@ -123,20 +122,26 @@ std::string Joined(const std::vector<std::string>& names)
     return out;
 }
 
-template <typename Texts> void SetSingle(const Problem& p, Texts& b)
+// The boxes of every kind's form.
+template <typename Texts> void SetShared(const Problem& p, Texts& b)
 {
-    b.order = std::to_string(p.conditions.size());
     b.indepVarName = p.indep;
-    b.depVarName = p.names[0];
-    b.equation = p.equations[0];
     b.bcText = p.conditions;
     b.bcPoint.assign(p.conditions.size(), "0");
     b.xlower = p.xlower;
     b.xupper = p.xupper;
     b.expansion = "*";
     b.terms = p.terms;
-    b.period = "*";
     b.constants = p.constants;
+}
+
+template <typename Texts> void SetSingle(const Problem& p, Texts& b)
+{
+    SetShared(p, b);
+    b.order = std::to_string(p.conditions.size());
+    b.depVarName = p.names[0];
+    b.equation = p.equations[0];
+    b.period = "*";
 }
 
 // The problem solved by its kind's session, as the form would (zero start for the nonlinear
@@ -182,18 +187,11 @@ std::optional<Solution> Solve(const Problem& p, std::vector<std::vector<std::vec
         return solve(s);
     }
     SystemSession s(p.kind == ProblemKind::NonlinearSystem, shared, sink);
+    SetShared(p, s.boxes);
     s.boxes.numDE = std::to_string(p.equations.size());
     s.boxes.numBC = std::to_string(p.conditions.size());
-    s.boxes.indepVarName = p.indep;
     s.boxes.depVarNames = Joined(p.names);
-    s.boxes.terms = p.terms;
-    s.boxes.expansion = "*";
-    s.boxes.xlower = p.xlower;
-    s.boxes.xupper = p.xupper;
     s.boxes.equations = p.equations;
-    s.boxes.bcText = p.conditions;
-    s.boxes.bcPoint.assign(p.conditions.size(), "0");
-    s.boxes.constants = p.constants;
     s.boxes.errorD = s.boxes.errorC = "1E-9";
     s.boxes.maxcy = "30";
     s.boxes.approximation = kSystemApproximationItems[0];
@@ -221,6 +219,25 @@ std::vector<std::pair<std::string, std::string>> Texts(const Solution& s)
     for (const std::string& k : s.constants)
         texts.emplace_back("constant: ", k);
     return texts;
+}
+
+// Each text of the solution in `file` on a comment line after `lead`, or left out there when the
+// language's comment cannot hold it.
+void ExpectComments(const std::string& file, const std::string& lead, ExportKind language, const Solution& s)
+{
+    for (const auto& [label, text] : Texts(s)) {
+        const std::optional<std::string> shown = CommentText(text, language);
+        EXPECT_NE(file.find(lead + label + (shown ? *shown + "\n" : "[left out")), std::string::npos) << label << text;
+    }
+}
+
+// Each of the language's own words that is a valid name is written with a "_" after it.
+void ExpectOwnWordsAvoided(const std::vector<std::string>& words, ExportKind language)
+{
+    for (const std::string& word : words)
+        if (IsValidName(word)) {
+            EXPECT_EQ(CodeName(word, language), word + "_");
+        }
 }
 
 // No raw control character: only line feeds (and the tab of the LaTeX and code files' own
@@ -356,11 +373,7 @@ TEST_F(HostileExports, PythonImportsEveryModuleAndItsDocstringHoldsTheTexts)
     std::string line;
     // Every keyword and built-in of this python3 that is a valid name gets its "_".
     ASSERT_TRUE(std::getline(lines, line));
-    for (const json& word : json::parse(line)) {
-        if (IsValidName(word.get<std::string>())) {
-            EXPECT_EQ(CodeName(word, ExportKind::Python), word.get<std::string>() + "_");
-        }
-    }
+    ExpectOwnWordsAvoided(json::parse(line).get<std::vector<std::string>>(), ExportKind::Python);
     for (const Solved& s : s_solved) {
         ASSERT_TRUE(std::getline(lines, line));
         const std::string doc = json::parse(line);
@@ -416,13 +429,7 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
             const std::string name = CodeName(v.name, ExportKind::Octave);
             const std::string m = Read(folder + "/" + name + ".m");
             ExpectNoRawControl(m, name + ".m");
-            for (const auto& [label, text] : Texts(s.solution)) {
-                if (auto shown = CommentText(text, ExportKind::Octave)) {
-                    EXPECT_NE(m.find("  % " + label + *shown + "\n"), std::string::npos) << label << text;
-                } else {
-                    EXPECT_NE(m.find("  % " + label + "[left out"), std::string::npos) << label << text;
-                }
-            }
+            ExpectComments(m, "  % ", ExportKind::Octave, s.solution);
         }
         script += "addpath('" + folder + "');\n";
     }
@@ -443,11 +450,7 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
     std::string line;
     ASSERT_TRUE(std::getline(lines, line));
     std::istringstream keywords(line);
-    for (std::string word; keywords >> word;) {
-        if (IsValidName(word)) {
-            EXPECT_EQ(CodeName(word, ExportKind::Octave), word + "_");
-        }
-    }
+    ExpectOwnWordsAvoided({std::istream_iterator<std::string>(keywords), {}}, ExportKind::Octave);
     for (const Solved& s : s_solved)
         for (const SolvedVariable& v : s.solution.variables) {
             ASSERT_TRUE(std::getline(lines, line));
@@ -459,18 +462,20 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
 
 TEST_F(HostileExports, JsonHoldsTheTextsAndNoRawControl)
 {
+    const auto valid = [](const std::vector<std::string>& texts) {
+        json out = json::array();
+        for (const std::string& t : texts)
+            out.push_back(ValidUtf8(t));
+        return out;
+    };
     for (const Solved& s : s_solved) {
         const std::string text = Read(Write(s, ExportKind::Json, "e.json"));
         ExpectNoRawControl(text, s.problem->tag + ".json"s);
         const json j = json::parse(text);
-        size_t i = 0;
-        for (const std::string& e : s.solution.equations)
-            EXPECT_EQ(j["equations"][i++], ValidUtf8(e));
+        EXPECT_EQ(j["equations"], valid(s.solution.equations));
+        EXPECT_EQ(j["constants"], valid(s.solution.constants));
         for (size_t c = 0; c < s.solution.conditions.size(); ++c)
             EXPECT_EQ(j["conditions"][c]["text"], ValidUtf8(s.solution.conditions[c].text));
-        ASSERT_EQ(j["constants"].size(), s.solution.constants.size());
-        for (size_t c = 0; c < s.solution.constants.size(); ++c)
-            EXPECT_EQ(j["constants"][c], ValidUtf8(s.solution.constants[c]));
         for (size_t v = 0; v < s.solution.variables.size(); ++v) {
             EXPECT_EQ(j["variables"][v]["name"], s.solution.variables[v].name);
             EXPECT_EQ(j["variables"][v]["coefficients"].get<std::vector<double>>(), s.solution.variables[v].coef);
@@ -547,13 +552,7 @@ TEST_F(HostileExports, LatexHoldsTextsOnlyInCommentsAndItsNumbersReadBack)
             EXPECT_TRUE(std::regex_match(line, formula)) << s.problem->tag << ": " << line;
             body += line + "\n";
         }
-        for (const auto& [label, text] : Texts(s.solution)) {
-            if (auto shown = CommentText(text, ExportKind::Latex)) {
-                EXPECT_NE(tex.find("% " + label + *shown + "\n"), std::string::npos) << label << text;
-            } else {
-                EXPECT_NE(tex.find("% " + label + "[left out"), std::string::npos) << label << text;
-            }
-        }
+        ExpectComments(tex, "% ", ExportKind::Latex, s.solution);
         // Each variable's non-zero coefficients, in order, to the 15 digits written.
         size_t at = 0;
         for (const SolvedVariable& v : s.solution.variables) {

@@ -22,55 +22,49 @@ PlotSetupTexts window(const char* lx, const char* gx, const char* ly, const char
     return t;
 }
 
-struct ChangeCase {
-    int code;
-    const char* lx;
-    const char* gx;
-    const char* ly;
-    const char* gy;
-    friend void PrintTo(const ChangeCase& c, std::ostream* os) { *os << "code " << c.code; }
-};
+// The window's four edges as the boxes show them.
+std::vector<std::string> edges(const PlotSetupTexts& t) { return {t.windowlx, t.windowgx, t.windowly, t.windowgy}; }
+using Texts = std::vector<std::string>;
 
-class ChangeWindowTest : public testing::TestWithParam<ChangeCase> {};
-
-// From the window [-4, 4] x [-2, 6].
-TEST_P(ChangeWindowTest, MovesTheEdgesAsTheButtonSays)
+// The power series of the coefficients given about `center`.
+ode::SeriesView powerSeries(const std::vector<double>& coef, double center = 0)
 {
-    const ChangeCase& c = GetParam();
-    PlotSetupTexts t = window("-4", "4", "-2", "6");
-    ChangeWindow(c.code, t);
-    EXPECT_EQ(t.windowlx, c.lx);
-    EXPECT_EQ(t.windowgx, c.gx);
-    EXPECT_EQ(t.windowly, c.ly);
-    EXPECT_EQ(t.windowgy, c.gy);
+    ode::SeriesView v;
+    v.coef = coef.data();
+    v.degree = static_cast<int>(coef.size()) - 1;
+    v.center = center;
+    return v;
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFourteen, ChangeWindowTest,
-                         testing::Values(ChangeCase{0, "-8", " 8", "-6", " 10"}, ChangeCase{1, " 0", " 4", " 2", " 6"},
-                                         ChangeCase{2, "-4", " 0", " 2", " 6"}, ChangeCase{3, "-4", " 0", "-2", " 2"},
-                                         ChangeCase{4, " 0", " 4", "-2", " 2"}, ChangeCase{5, "-2", " 2", " 0", " 4"},
-                                         ChangeCase{6, "-2", " 6", "-2", " 6"}, ChangeCase{7, "-4", " 4", " 0", " 8"},
-                                         ChangeCase{8, "-6", " 2", "-2", " 6"}, ChangeCase{9, "-4", " 4", "-4", " 4"},
-                                         ChangeCase{10, "-6", " 6", "-2", " 6"},
-                                         ChangeCase{11, "-2.666667", " 2.666667", "-2", " 6"},
-                                         ChangeCase{12, "-4", " 4", "-4", " 8"},
-                                         ChangeCase{13, "-4", " 4", "-.666667", " 4.666667"}));
-
-TEST(ChangeWindow, ZoomInThenOutRestoresTheWindowAndWidthsComeBackToRounding)
+// Each of the fourteen buttons from the window [-4, 4] x [-2, 6]; then zooming in and out, and
+// widening and narrowing, come back to the window (the widths to rounding).
+TEST(ChangeWindow, MovesTheEdgesAsTheButtonSaysAndZoomsBack)
 {
+    const struct {
+        int code;
+        const char *lx, *gx, *ly, *gy;
+    } cases[] = {{0, "-8", " 8", "-6", " 10"}, {1, " 0", " 4", " 2", " 6"},
+                 {2, "-4", " 0", " 2", " 6"},  {3, "-4", " 0", "-2", " 2"},
+                 {4, " 0", " 4", "-2", " 2"},  {5, "-2", " 2", " 0", " 4"},
+                 {6, "-2", " 6", "-2", " 6"},  {7, "-4", " 4", " 0", " 8"},
+                 {8, "-6", " 2", "-2", " 6"},  {9, "-4", " 4", "-4", " 4"},
+                 {10, "-6", " 6", "-2", " 6"}, {11, "-2.666667", " 2.666667", "-2", " 6"},
+                 {12, "-4", " 4", "-4", " 8"}, {13, "-4", " 4", "-.666667", " 4.666667"}};
+    for (const auto& c : cases) {
+        PlotSetupTexts t = window("-4", "4", "-2", "6");
+        ChangeWindow(c.code, t);
+        EXPECT_EQ(edges(t), Texts({c.lx, c.gx, c.ly, c.gy})) << "code " << c.code;
+    }
     PlotSetupTexts t = window("-5.5", "3.25", "-1", "7");
-    const PlotSetupTexts start = t;
     ChangeWindow(5, t);
     ChangeWindow(0, t);
-    EXPECT_EQ(ode::ParseNumber(t.windowlx), -5.5);
-    EXPECT_EQ(ode::ParseNumber(t.windowgx), 3.25);
-    EXPECT_EQ(ode::ParseNumber(t.windowly), -1);
-    EXPECT_EQ(ode::ParseNumber(t.windowgy), 7);
+    EXPECT_EQ(std::vector<double>({ode::ParseNumber(t.windowlx), ode::ParseNumber(t.windowgx),
+                                   ode::ParseNumber(t.windowly), ode::ParseNumber(t.windowgy)}),
+              std::vector<double>({-5.5, 3.25, -1, 7}));
     ChangeWindow(10, t);
     ChangeWindow(11, t);
     EXPECT_NEAR(ode::ParseNumber(t.windowlx), -5.5, 1e-5);
     EXPECT_NEAR(ode::ParseNumber(t.windowgx), 3.25, 1e-5);
-    (void)start;
 }
 
 TEST(ClickAndTooltip, TheClickedPointBecomesTheCentre)
@@ -78,10 +72,7 @@ TEST(ClickAndTooltip, TheClickedPointBecomesTheCentre)
     PlotState shown = ReadPlotSetup(window("-4", "4", "-2", "6"));
     PlotSetupTexts t;
     CenterWindowOn(1.5f, -2, shown, t);
-    EXPECT_EQ(t.windowlx, "-2.5");
-    EXPECT_EQ(t.windowgx, " 5.5");
-    EXPECT_EQ(t.windowly, "-6");
-    EXPECT_EQ(t.windowgy, " 2");
+    EXPECT_EQ(edges(t), Texts({"-2.5", " 5.5", "-6", " 2"}));
     CenterWindowOn(0, 2, shown, t);
     EXPECT_EQ(ReadPlotSetup(t).PlotXmin, shown.PlotXmin) << "a click on the centre keeps the window";
     EXPECT_EQ(ReadPlotSetup(t).PlotYmax, shown.PlotYmax);
@@ -210,9 +201,7 @@ TEST(Curves, BadPointsBreakTheCurveAndSegmentsAboveAreSkipped)
 {
     // 1 + x + ... + x^600 overflows the double range beyond x = 3.26.
     std::vector<double> c(601, 1.0);
-    ode::SeriesView v;
-    v.coef = c.data();
-    v.degree = 600;
+    ode::SeriesView v = powerSeries(c);
     PlotState s = ReadPlotSetup(window("0", "4", "-1", "10"));
     const PlotScale scale = scaleOf(s, 400, 300);
     const CurvePath path = SampleCurve(v, 0, s, scale);
@@ -223,38 +212,27 @@ TEST(Curves, BadPointsBreakTheCurveAndSegmentsAboveAreSkipped)
 
     // A constant above the window: only the start point, no segment.
     std::vector<double> high = {20};
-    v.coef = high.data();
-    v.degree = 0;
+    v = powerSeries(high);
     const CurvePath above = SampleCurve(v, 0, s, scale);
     EXPECT_EQ(above.points.size(), 1u);
     EXPECT_TRUE(above.segments.empty());
 
     // A line: one start point, then a segment for every step up to the right edge.
     std::vector<double> line = {0, 1};
-    v.coef = line.data();
-    v.degree = 1;
+    v = powerSeries(line);
     const CurvePath straight = SampleCurve(v, 0, s, scale);
     EXPECT_EQ(straight.points.size(), 1u);
     EXPECT_NEAR(static_cast<double>(straight.segments.size()), 400, 1);
     s.PlotStep = 10;
     EXPECT_NEAR(static_cast<double>(SampleCurve(v, 0, s, scaleOf(s, 400, 300)).segments.size()), 40, 1);
-}
 
-TEST(Curves, AGapLeavesAFreshStartAfterIt)
-{
-    // Tan-like blow-up in the middle: a power series that overflows only near one point is
-    // hard to build, so use the trigonometric derivative of huge order at one harmonic: a
-    // curve whose value is finite everywhere has no gap; the break rule is exercised above.
-    std::vector<double> c = {0, 1};
-    ode::SeriesView v;
+    // A trigonometric curve finite everywhere: no break, so a single start point.
     v.kind = ode::SeriesKind::Trigonometric;
-    v.coef = c.data();
-    v.degree = 1;
     v.period = ode::TwoPi();
-    PlotState s = ReadPlotSetup(window("-3", "3", "-2", "2"));
-    const CurvePath path = SampleCurve(v, 0, s, scaleOf(s));
-    EXPECT_EQ(path.badPoints, 0);
-    EXPECT_EQ(path.points.size(), 1u);
+    s = ReadPlotSetup(window("-3", "3", "-2", "2"));
+    const CurvePath trig = SampleCurve(v, 0, s, scaleOf(s));
+    EXPECT_EQ(trig.badPoints, 0);
+    EXPECT_EQ(trig.points.size(), 1u);
     EXPECT_EQ(CurveColour(1).b, 255);
     EXPECT_EQ(CurveColour(9).r, 0);
 }
@@ -291,60 +269,47 @@ bool sameBits(double a, double b)
     return a == b ? std::signbit(a) == std::signbit(b) : std::isnan(a) && std::isnan(b);
 }
 
-// A power series of `degree` about `center` with mixed signs, zeros and decay, evaluated at
-// many points in one call against the one-point evaluator.
-struct ValuesCase {
-    int degree;
-    int derOrder;
-    double center;
-    friend void PrintTo(const ValuesCase& c, std::ostream* os)
-    {
-        *os << "degree " << c.degree << ", derivative " << c.derOrder << ", centre " << c.center;
-    }
-};
-
-class PowerSeriesValuesTest : public testing::TestWithParam<ValuesCase> {};
-
-TEST_P(PowerSeriesValuesTest, MatchOneAtATimeBitForBit)
+// Power series of several degrees (past 170!, where the factorials end) about several centres,
+// with mixed signs, zeros and decay, evaluated at many points in one call against the one-point
+// evaluator, bit for bit.
+TEST(Curves, PowerSeriesValuesMatchOneAtATimeBitForBit)
 {
-    const ValuesCase& c = GetParam();
-    std::vector<double> coef;
-    double v = 1.7;
-    for (int k = 0; k <= c.degree; ++k) {
-        coef.push_back(k % 5 == 3 ? 0.0 : v);
-        v = -v * 1.3 / (k + 1);
-    }
-    ode::SeriesView series;
-    series.coef = coef.data();
-    series.degree = c.degree;
-    series.center = c.center;
+    const struct {
+        int degree, derOrder;
+        double center;
+    } cases[] = {{0, 0, 0},    {0, 1, 0},  {1, 1, 0.5}, {2, 2, -1},    {2, 3, 0},   {7, 0, 0.25},  {23, 1, 0},
+                 {23, 2, 1.5}, {23, 5, 0}, {170, 9, 0}, {171, 3, 0.1}, {200, 0, 0}, {200, 4, -0.3}};
     // 37 points: not a whole number of the evaluator's runs; the edges of the double range too.
     std::vector<double> xs;
     for (int i = 0; i < 33; ++i)
         xs.push_back(-2.5 + 0.153 * i);
     for (double x : {1e6, -1e300, std::numeric_limits<double>::infinity(), std::nan("")})
         xs.push_back(x);
-    std::vector<double> ys(xs.size(), -7.0);
     const int n = static_cast<int>(xs.size());
-    PowerSeriesValues(series, c.derOrder, xs.data(), ys.data(), n);
-    for (int i = 0; i < n; ++i)
-        EXPECT_TRUE(sameBits(ys[i], ode::SeriesDerivative(series, c.derOrder, xs[i])))
-            << "x = " << xs[i] << ": " << ys[i] << " against " << ode::SeriesDerivative(series, c.derOrder, xs[i]);
-    // Fewer points than a run, and none.
-    PowerSeriesValues(series, c.derOrder, xs.data() + 5, ys.data(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(sameBits(ys[i], ode::SeriesDerivative(series, c.derOrder, xs[5 + i])));
-    ys.assign(1, -7.0);
-    PowerSeriesValues(series, c.derOrder, xs.data(), ys.data(), 0);
-    EXPECT_EQ(ys[0], -7.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("degree " + std::to_string(c.degree) + ", derivative " + std::to_string(c.derOrder) + ", centre " +
+                     std::to_string(c.center));
+        std::vector<double> coef;
+        double v = 1.7;
+        for (int k = 0; k <= c.degree; ++k) {
+            coef.push_back(k % 5 == 3 ? 0.0 : v);
+            v = -v * 1.3 / (k + 1);
+        }
+        const ode::SeriesView series = powerSeries(coef, c.center);
+        std::vector<double> ys(xs.size(), -7.0);
+        PowerSeriesValues(series, c.derOrder, xs.data(), ys.data(), n);
+        for (int i = 0; i < n; ++i)
+            EXPECT_TRUE(sameBits(ys[i], ode::SeriesDerivative(series, c.derOrder, xs[i])))
+                << "x = " << xs[i] << ": " << ys[i] << " against " << ode::SeriesDerivative(series, c.derOrder, xs[i]);
+        // Fewer points than a run, and none.
+        PowerSeriesValues(series, c.derOrder, xs.data() + 5, ys.data(), 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(sameBits(ys[i], ode::SeriesDerivative(series, c.derOrder, xs[5 + i])));
+        ys.assign(1, -7.0);
+        PowerSeriesValues(series, c.derOrder, xs.data(), ys.data(), 0);
+        EXPECT_EQ(ys[0], -7.0);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Curves, PowerSeriesValuesTest,
-                         testing::Values(ValuesCase{0, 0, 0}, ValuesCase{0, 1, 0}, ValuesCase{1, 1, 0.5},
-                                         ValuesCase{2, 2, -1}, ValuesCase{2, 3, 0}, ValuesCase{7, 0, 0.25},
-                                         ValuesCase{23, 1, 0}, ValuesCase{23, 2, 1.5}, ValuesCase{23, 5, 0},
-                                         ValuesCase{170, 9, 0}, ValuesCase{171, 3, 0.1}, ValuesCase{200, 0, 0},
-                                         ValuesCase{200, 4, -0.3}));
 
 // Every source's curves in one call against the one-point functions: the series, the
 // trigonometric series and the accurate method's Chebyshev coefficients.
@@ -431,10 +396,7 @@ TEST(Curves, ValuesAskedForAheadLandOnTheirPoints)
         }
         // The series' own sampler gives the same path as its one-point function.
         std::vector<double> coef = {0.5, -1, 0.25, 0.75, -0.125, 0.0625};
-        ode::SeriesView v;
-        v.coef = coef.data();
-        v.degree = 5;
-        v.center = 0.25;
+        const ode::SeriesView v = powerSeries(coef, 0.25);
         const CurvePath fast = SampleCurve(v, 1, s, scale);
         const CurvePath slow = SampleCurve(
             std::function<double(double)>([&](double x) { return ode::SeriesDerivative(v, 1, x); }), s, scale);

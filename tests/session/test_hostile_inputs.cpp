@@ -159,7 +159,6 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
         {"degree NaN", [](SingleTexts& b) { b.terms = "NaN"; }},
         {"degree -5", [](SingleTexts& b) { b.terms = "-5"; }},
         {"order 1E308", [](SingleTexts& b) { b.order = "1E308"; }},
-        {"the dependent variable named like the independent one", [](SingleTexts& b) { b.depVarName = "X"; }},
     };
     for (const Case& c : cases) {
         auto& l = static_cast<LinearSession&>(*s.kinds[0].session);
@@ -177,10 +176,6 @@ TEST(HostileTexts, HugeEquationsDegreesAndNesting)
     }
     stillUsable(s);
 }
-
-} // namespace
-
-namespace {
 
 // An engine error in a window's solve says where in the problem's texts it lies: the text (the
 // equation, equation k of a system, condition k, constant k) and the column there.

@@ -23,10 +23,6 @@ using ode::test::Made;
 using ode::test::ReadText;
 using testsupport::FaultyFileSystem;
 
-struct Folder : ode::test::ScratchFolder {
-    Folder() : ScratchFolder("interrupted") {}
-};
-
 void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 struct Row {
@@ -71,7 +67,7 @@ TEST_P(InterruptedSave, OpenCompletesItAndShowsTheNewProblem)
                       newProblem = ReadText(kExamples + "/" + row.newPair + ".str");
     ASSERT_FALSE(oldSeries.empty() || newSeries.empty() || oldProblem.empty() || newProblem.empty());
     ASSERT_NE(oldSeries, newSeries);
-    Folder dir;
+    const ode::test::ScratchFolder dir("interrupted");
     const std::string p = dir.file("p");
     // The first moment of the save at which the pair on the disk is mixed.
     bool mixed = false;
@@ -100,7 +96,7 @@ TEST_P(InterruptedSave, OpenCompletesItAndShowsTheNewProblem)
 TEST_P(InterruptedSave, ADamagedJournalIsAMessageAndNothingOpens)
 {
     const Row& row = GetParam();
-    Folder dir;
+    const ode::test::ScratchFolder dir("interrupted");
     const std::string p = dir.file("p");
     Write(p, ReadText(kExamples + "/" + row.oldPair));
     Write(p + ".str", ReadText(kExamples + "/" + row.oldPair + ".str"));
@@ -121,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, InterruptedSave, ::testing::ValuesIn(kRows),
 // "3 - Series from file" settles the series file first: a killed writer's temporary goes.
 TEST(InterruptedSave, ASeriesLoadedAsAStartIsSettledFirst)
 {
-    Folder dir;
+    const ode::test::ScratchFolder dir("interrupted");
     const std::string p = dir.file("start");
     Write(p, ReadText(kExamples + "/nonlinear-reciprocal-solved"));
     const std::string leftover = p + ".tmp~" + std::to_string(FaultyFileSystem::kDeadWriter) + "-0-0a1b2c3d";

@@ -47,10 +47,9 @@ TEST(SystemFiles, OpenedPairIsWrittenBackByteForByte)
         EXPECT_EQ(SystemProblemFileText(nonlinear, c.texts, in, od), ReadText(path + ".str"));
     }
     const SystemOpenResult e = OpenSystemProblem(example("system-exponential-solved"), false, SystemTexts{});
-    EXPECT_EQ(e.content.texts.numDE, "2");
-    EXPECT_EQ(e.content.texts.numBC, "3");
-    EXPECT_EQ(e.content.texts.terms, "14");
-    EXPECT_EQ(e.content.texts.depVarNames, "y,z");
+    const SystemTexts& t = e.content.texts;
+    EXPECT_EQ(std::vector<std::string>({t.numDE, t.numBC, t.terms, t.depVarNames}),
+              std::vector<std::string>({"2", "3", "14", "y,z"}));
     EXPECT_EQ(e.content.texts.equations, (std::vector<std::string>{"y''+z=0", "-y+z'=0"}));
     EXPECT_EQ(e.content.texts.bcText, (std::vector<std::string>{"y=1", "y'=-1", "z=-1"}));
     ASSERT_TRUE(e.content.solved);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include <cmath>
 #include <filesystem>
@@ -32,7 +33,15 @@ struct Session {
     }
 };
 
-void reciprocalSystem(SystemSession& s) { ode::test::ReciprocalSystem(s.boxes); }
+// A session on the reciprocal system, in the method given.
+struct Reciprocal : Session {
+    explicit Reciprocal(bool nonlinear, CollocationMethod method = CollocationMethod::EquallySpaced)
+        : Session(nonlinear)
+    {
+        ode::test::ReciprocalSystem(s.boxes);
+        s.method = method;
+    }
+};
 
 // u'' = v, v'''' = v with u and v given at both ends and v' too: six conditions, orders 2 and 4,
 // u = v = e^x on [0, 1]. The accurate method gives each variable the extra degrees of its own
@@ -42,9 +51,8 @@ TEST(Systems, MixedOrdersEachTakeTheirOwnExtraDegreesInTheAccurateMethod)
 {
     for (bool nonlinear : {false, true}) {
         SCOPED_TRACE(nonlinear ? "nonlinear" : "linear");
-        Session n(nonlinear);
+        Reciprocal n(nonlinear, CollocationMethod::Chebyshev);
         SystemTexts& b = n.s.boxes;
-        ode::test::ReciprocalSystem(b);
         b.numBC = "6";
         b.depVarNames = "u,v";
         b.equations = {"u''-v=0", "v''''-v=0"};
@@ -53,7 +61,6 @@ TEST(Systems, MixedOrdersEachTakeTheirOwnExtraDegreesInTheAccurateMethod)
         b.bcPoint = {"0", "1", "0", "0", "1", "1"};
         b.terms = "20";
         b.errorD = b.errorC = "1E-12";
-        n.s.method = CollocationMethod::Chebyshev;
         ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
         ASSERT_EQ(n.s.chebyshev().size(), 2u);
         EXPECT_EQ(n.s.chebyshev()[0].coef.size(), 23u) << "u: degree 20 + 2";
@@ -77,13 +84,11 @@ TEST(NonlinearSystem, AStartFarFromTheSolutionFindsItsWay)
 {
     if (ode::test::Sanitized()) // 4 s there for the CI's budget; the homotopy's code is plain vectors
         GTEST_SKIP();
-    Session n(true);
-    reciprocalSystem(n.s);
+    Reciprocal n(true, CollocationMethod::Chebyshev);
     n.s.boxes.equations = {"y'-z=0", "z'-5*sinh(5*y)=0"};
     n.s.boxes.bcText = {"y=0", "y=1"};
     n.s.boxes.bcPoint = {"0", "1"};
     n.s.boxes.errorD = n.s.boxes.errorC = "1E-12";
-    n.s.method = CollocationMethod::Chebyshev;
     n.s.autoDegree = true; // the error-oriented steps at the first degree, 16; each degree after from the last
     ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
     ASSERT_FALSE(n.s.lstPasses().empty());
@@ -117,10 +122,8 @@ TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
 {
     // The reciprocal system at degree 30: the Chebyshev series give y = 1/(1+x) and
     // z = 1/(1+x)^2 to rounding.
-    Session n(true);
-    reciprocalSystem(n.s);
+    Reciprocal n(true, CollocationMethod::Chebyshev);
     n.s.boxes.terms = "30";
-    n.s.method = CollocationMethod::Chebyshev;
     ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff().back());
     ASSERT_EQ(n.s.chebyshev().size(), 2u);
     for (double x : {0.0, 0.3, 0.77, 1.0}) {
@@ -154,12 +157,10 @@ TEST(NonlinearSystem, TheAccurateMethodReachesTheSolutionToRounding)
 TEST(NonlinearSystem, ContinuationSweepsAConstantThroughTheSystem)
 {
     // y' + a z = 0, z' + 2 a y z = 0: at a = 0 the constants, at a = 1 the reciprocal system.
-    Session n(true);
-    reciprocalSystem(n.s);
+    Reciprocal n(true, CollocationMethod::Chebyshev);
     n.s.boxes.equations = {"y'+a*z=0", "z'+2*a*y*z=0"};
     n.s.boxes.constants = {"a=0"};
     n.s.boxes.terms = "24";
-    n.s.method = CollocationMethod::Chebyshev;
     n.s.continuation = {"a", 0, 1, 2};
     ASSERT_TRUE(n.s.solve()) << (n.messages.empty() ? "" : n.messages[0]);
     EXPECT_EQ(n.s.lstPasses().front(), "STEP 0: a=0");
@@ -185,13 +186,11 @@ TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
     const test::ScratchFolder dir("sysacc");
     const std::string path = dir.file("reciprocal");
     for (bool nonlinear : {false, true}) {
-        Session first(nonlinear);
-        reciprocalSystem(first.s);
+        Reciprocal first(nonlinear, CollocationMethod::Chebyshev);
         if (!nonlinear) { // y' + z = 0, z' = -2: a linear problem with the same boxes
             first.s.boxes.equations = {"y'+z=0", "z'=-2"};
         }
         first.s.boxes.terms = "20";
-        first.s.method = CollocationMethod::Chebyshev;
         first.s.maxDegree = 500;
         first.s.tolerance = 1e-9;
         ASSERT_TRUE(first.s.solve()) << nonlinear;
@@ -200,10 +199,8 @@ TEST(NonlinearSystem, SavedInTheAccurateMethodItReopensInItWithItsSeries)
         ASSERT_TRUE(fs::exists(path + ".acc"));
         Session second(nonlinear);
         ASSERT_TRUE(second.s.open(path)) << nonlinear;
-        EXPECT_EQ(second.s.method, CollocationMethod::Chebyshev);
-        EXPECT_TRUE(second.s.autoDegree);
-        EXPECT_EQ(second.s.maxDegree, 500);
-        EXPECT_EQ(second.s.tolerance, 1e-9);
+        EXPECT_EQ(std::make_tuple(second.s.method, second.s.autoDegree, second.s.maxDegree, second.s.tolerance),
+                  std::make_tuple(CollocationMethod::Chebyshev, true, 500, 1e-9));
         ASSERT_EQ(second.s.chebyshev().size(), 2u);
         EXPECT_EQ(second.s.chebyshev()[1].coef, first.s.chebyshev()[1].coef);
         EXPECT_EQ(second.s.lstChebyshev(), first.s.lstChebyshev());
@@ -238,8 +235,7 @@ TEST(SystemNames, MatchedWithoutRegardToCaseLikeASingleEquation)
         std::vector<double> first;
         for (const Spelling& sp : spellings) {
             SCOPED_TRACE(std::string(nonlinear ? "nonlinear " : "linear ") + sp.names + " " + sp.linear[0]);
-            Session n(nonlinear);
-            reciprocalSystem(n.s);
+            Reciprocal n(nonlinear);
             n.s.boxes.depVarNames = sp.names;
             n.s.boxes.equations = nonlinear ? sp.nonlinear : sp.linear;
             n.s.boxes.bcText = sp.conditions;
@@ -259,9 +255,8 @@ TEST(NonlinearSystem, CurrentApproximationIsReLaidThroughTheScratchFile)
 {
     const ode::test::ScratchFolder scratch("amat");
     const fs::path& dir = scratch.path;
-    Session n(true);
+    Reciprocal n(true);
     n.s.scratchPath = (dir / "AMAT.MAT").string();
-    reciprocalSystem(n.s);
     n.s.boxes.approximation = "1 - Unit coefficients";
     ASSERT_TRUE(n.s.solve());
     const auto before = SplitByVariable(n.s.coef(), n.s.orders());
@@ -291,8 +286,7 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     const ode::test::ScratchFolder scratch("system-files");
     const fs::path& dir = scratch.path;
     const std::string file = (dir / "prob").string();
-    Session a(true);
-    reciprocalSystem(a.s);
+    Reciprocal a(true);
     a.s.boxes.constants = {"k=1"};
     ASSERT_TRUE(a.s.solve());
     ASSERT_TRUE(a.s.save(file));
@@ -342,8 +336,7 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
 // and by SystemReport.WholeReportOfASolvedLinearSystem; the nonlinear form adds the bounds.
 TEST(SystemReport, TheNonlinearFormAddsTheBoundsAndTheCentre)
 {
-    Session n(true);
-    reciprocalSystem(n.s);
+    Reciprocal n(true);
     const auto head = n.s.report();
     EXPECT_NE(std::find(head.begin(), head.end(), "MAXIMUM ERROR IN COEFFICIENTS: 1E-09 "), head.end());
     EXPECT_NE(std::find(head.begin(), head.end(), "          CENTER OF EXPANSION: 0 "), head.end());
