@@ -1,7 +1,7 @@
 // The code exports' evaluators, kept as files of their own languages, read by those languages'
-// own tools: pyflakes and a strict C compiler (python3 and Octave load them whole in every export
-// of the hostile exports' test). A tool that is not installed makes its case skipped, never passed. And the C export
-// keeps no writable storage, so its functions may run at once on several threads.
+// own tools: Python's compiler and pyflakes, a strict C compiler, Octave's parser. A tool that is
+// not installed makes its case skipped, never passed. And the C export keeps no writable storage,
+// so its functions may run at once on several threads.
 #include "cli/Cli.h"
 
 #include "ExportTools.h"
@@ -30,10 +30,13 @@ const char* const kStrictC = "cc -std=c99 -pedantic -Wall -Wextra -Wconversion -
                              "-Wno-unused-function -Werror -fsyntax-only FILE";
 
 const ToolCase kToolCases[] = {
+    {"PythonCompiles", "python3", "evaluators.py", "evaluators.py", "python3 -m py_compile FILE"},
     {"PythonHasNoFlaws", "pyflakes3", "evaluators.py", "evaluators.py", "pyflakes3 FILE"},
     {"CPower", "cc", "declarations.c power.c", "power.c", kStrictC},
     {"CTrigonometric", "cc", "declarations.c trig.c", "trig.c", kStrictC},
     {"CChebyshev", "cc", "declarations.c chebyshev.c", "chebyshev.c", kStrictC},
+    {"OctaveParses", "octave", "evaluators.m", "power_series.m",
+     "octave --no-gui --no-window-system --quiet --norc --eval \"__parse_file__('FILE')\""},
 };
 
 class EvaluatorFiles : public testing::TestWithParam<ToolCase> {};
@@ -57,7 +60,13 @@ TEST_P(EvaluatorFiles, PassTheirLanguagesTools)
     bool ok = false;
     const std::string out = ode::test::Shell(command, ok);
     EXPECT_TRUE(ok) << out;
-    EXPECT_EQ(out, "");
+    // Octave 7 says this on leaving after --eval, whatever it evaluated.
+    std::string said;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line != "error: ignoring const execution_exception& while preparing to exit")
+            said += line + "\n";
+    EXPECT_EQ(said, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Exports, EvaluatorFiles, testing::ValuesIn(kToolCases),
