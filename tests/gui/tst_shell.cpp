@@ -745,6 +745,41 @@ private slots:
         QCOMPARE(shell->CurrentForm(), static_cast<QWidget*>(shell->task())); // nothing opened
     }
 
+    // A window opened from another goes to its right, else its left; with room on neither side it
+    // lies against the screen's edge on the roomier side, reaching past the parent rather than
+    // centred inside it (where it would hide the middle of the form).
+    void childWindowsOpenBesideOrAgainstTheRoomierEdge()
+    {
+        QWidget probe;
+        const QRect free = probe.screen()->availableGeometry();
+        const struct {
+            QRect parent;
+            const char* where;
+        } rows[] = {
+            {QRect(free.left(), free.top() + 10, free.width() / 3, 200), "right"},
+            {QRect(free.right() - free.width() / 3, free.top() + 10, free.width() / 3, 200), "left"},
+            {QRect(free.left() + 5, free.top() + 10, free.width() - 60, 300), "right edge"},
+            {QRect(free.left() + 55, free.top() + 10, free.width() - 60, 300), "left edge"},
+        };
+        for (const auto& row : rows) {
+            QWidget parent, child;
+            parent.setGeometry(row.parent);
+            child.resize(free.width() / 2, 150);
+            ode::app::PlaceBeside(&child, &parent);
+            const QRect p = parent.frameGeometry(), c = child.frameGeometry();
+            const QString where = row.where;
+            if (where == "right")
+                QVERIFY2(c.left() > p.right(), row.where);
+            else if (where == "left")
+                QVERIFY2(c.right() < p.left(), row.where);
+            else if (where == "right edge")
+                QVERIFY2(c.right() > p.right() && c.right() <= free.right() && c.left() > p.left(), row.where);
+            else
+                QVERIFY2(c.left() == free.left() && c.left() < p.left() && c.right() < p.right(), row.where);
+            QCOMPARE(c.top(), p.top());
+        }
+    }
+
     // The real program starts its windows and ends when the chooser is closed.
     void theProgramStartsAndStops()
     {

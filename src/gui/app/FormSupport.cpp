@@ -113,8 +113,10 @@ void PlaceBeside(QWidget* child, QWidget* parent)
     QPoint at(p.right() + 8, p.top());
     if (at.x() + size.width() > free.right())
         at.setX(p.left() - 8 - size.width());
+    // No room on either side: against the screen's edge on the side with more room, where it
+    // hides the least of the parent (centred over it, it would hide the middle of the form).
     if (at.x() < free.left())
-        at.setX(p.left() + (p.width() - size.width()) / 2);
+        at.setX(free.right() - p.right() >= p.left() - free.left() ? free.right() - size.width() : free.left());
     at.setX(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() - size.width())));
     at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height())));
     child->move(at);

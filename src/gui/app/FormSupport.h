@@ -33,8 +33,9 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-// Opens `child` beside `parent` (to its right, else to its left, else over it), within the
-// screen's free area; once it has been placed the user's own placement stands.
+// Opens `child` beside `parent` (to its right, else to its left, else over the parent against the
+// screen's edge on its roomier side), within the screen's free area; once it has been placed the
+// user's own placement stands.
 void PlaceBeside(QWidget* child, QWidget* parent);
 
 // Puts `child` centred over `parent`, within the screen's free area.
