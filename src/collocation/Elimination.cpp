@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <new>
@@ -519,6 +520,15 @@ void SolveFactored(const AugmentedMatrix& lu, const Factorisation& f, std::vecto
     solveUpper(lu, x);
 }
 
+double RoundingSign(int row)
+{
+    uint32_t h = static_cast<uint32_t>(row) * 2654435761u;
+    h ^= h >> 15;
+    h *= 2246822519u;
+    h ^= h >> 13;
+    return (h & 1) ? -1.0 : 1.0;
+}
+
 double ProductsRounding(const double* row, const double* x, int n)
 {
     // The sum would take them as all rounding the same way: a corner layer's condition of 3000
@@ -597,6 +607,20 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
     }
     if (std::isfinite(sameSize) && std::isfinite(alternatingSize))
         rounding = std::fmax(rounding, std::fmax(sameSize, alternatingSize));
+    // The equation's rows rounded too, each row's products as rounding errs and the rows each
+    // their own way (RoundingSign): what the operator's own rounding moves in the solution. A
+    // system whose variables differ in size by orders (z = y' across a layer) has its error there,
+    // not in its conditions' data.
+    std::vector<double> operatorRounding(static_cast<size_t>(n), 0.0);
+    for (int r = 0; r < n - conditionRows; ++r)
+        operatorRounding[static_cast<size_t>(r)] =
+            RoundingSign(r) * unit * ProductsRounding(original.row(r), coef.data(), n);
+    SolveFactored(a, factors, operatorRounding);
+    double operatorSize = 0;
+    for (double v : operatorRounding)
+        operatorSize += std::fabs(v);
+    if (std::isfinite(operatorSize))
+        rounding = std::fmax(rounding, operatorSize);
     return outcome;
 }
 

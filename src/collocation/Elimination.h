@@ -101,6 +101,9 @@ void SolveFactored(const AugmentedMatrix& lu, const Factorisation& f, std::vecto
 // row[c] x[c] round each their own way, so together by the root of the sum of their squares
 // (scaled by the largest, so that no square overflows or underflows), not by their sum.
 double ProductsRounding(const double* row, const double* x, int n);
+// +1 or -1 by a fixed scramble of a row's number: the sign a row's rounding is probed with where
+// the rows' roundings err independently of each other (the same every run).
+double RoundingSign(int row);
 
 // The accurate method's solve: Eliminate, then two steps of iterative refinement (the residual
 // of the original rows in extended precision, the correction from the kept factors, O(n^2) each

@@ -599,6 +599,20 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
     qr.solve(same);
     qr.solve(alternating);
     const double data = std::fmax(SumAbs(same), SumAbs(alternating));
+    // The band's rows rounded too, each row's products as rounding errs and the rows each their
+    // own way (RoundingSign), as EliminateRefined does: what the operator's own rounding moves.
+    // Not part of the test for a singular system below, which judges by the data alone.
+    std::vector<double> probe(static_cast<size_t>(n), 0.0), row;
+    for (int r = system.dense; r < n; ++r) {
+        const int from = std::max(0, r - system.lower), to = std::min(n - 1, r + system.upper);
+        row.assign(static_cast<size_t>(to - from + 1), 0.0);
+        for (int c = from; c <= to; ++c)
+            row[static_cast<size_t>(c - from)] = system.bandGet(r, c);
+        probe[static_cast<size_t>(r)] =
+            RoundingSign(r) * kUnit / 2 * ProductsRounding(row.data(), x.data() + from, to - from + 1);
+    }
+    qr.solve(probe);
+    const double operatorRounding = SumAbs(probe);
     // A solution that the data's own rounding moves in its ninth digit is a singular system's
     // (QR without pivoting need not show the rank it lacks as a small pivot: two equal
     // conditions left a pivot of 1E-8): said as singular, for an exact elimination to judge.
@@ -607,6 +621,8 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
         return BandedOutcome::Singular;
     }
     rounding = std::fmax(rounding, data);
+    if (std::isfinite(operatorRounding))
+        rounding = std::fmax(rounding, operatorRounding);
     return BandedOutcome::Solved;
 }
 
