@@ -602,14 +602,14 @@ BandedOutcome SolveAlmostBanded(const AlmostBandedSystem& system, std::vector<do
     // The band's rows rounded too, each row's products as rounding errs and the rows each their
     // own way (RoundingSign), as EliminateRefined does: what the operator's own rounding moves.
     // Not part of the test for a singular system below, which judges by the data alone.
-    std::vector<double> probe(static_cast<size_t>(n), 0.0), row;
+    std::vector<double> probe(static_cast<size_t>(n), 0.0);
     for (int r = system.dense; r < n; ++r) {
+        // Row r keeps columns r - lower ... r + upper side by side (those in the matrix).
         const int from = std::max(0, r - system.lower), to = std::min(n - 1, r + system.upper);
-        row.assign(static_cast<size_t>(to - from + 1), 0.0);
-        for (int c = from; c <= to; ++c)
-            row[static_cast<size_t>(c - from)] = system.bandGet(r, c);
+        const double* row = system.band.data() + static_cast<size_t>(r - system.dense) * system.bandWidth() +
+                            (from - r + system.lower);
         probe[static_cast<size_t>(r)] =
-            RoundingSign(r) * kUnit / 2 * ProductsRounding(row.data(), x.data() + from, to - from + 1);
+            RoundingSign(r) * kUnit / 2 * ProductsRounding(row, x.data() + from, to - from + 1);
     }
     qr.solve(probe);
     const double operatorRounding = SumAbs(probe);
