@@ -587,38 +587,34 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
     // The data rounded: each right-hand side, and each condition's entries, moved by a unit in the
     // last place, with every sign alike and with alternating signs (which of the two the
     // solution is more sensitive to depends on the problem; the larger answer is taken); a
-    // condition's products together as rounding errs (ProductsRounding).
-    std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n));
+    // condition's products together as rounding errs (ProductsRounding). And the equation's rows
+    // rounded, each row's products as rounding errs and the rows each their own way
+    // (RoundingSign): what the operator's own rounding moves. A system whose variables differ in
+    // size by orders (z = y' across a layer) has its error there, not in its conditions' data.
+    std::vector<double> same(static_cast<size_t>(n)), alternating(static_cast<size_t>(n)),
+        operatorRows(static_cast<size_t>(n), 0.0);
     constexpr double unit = std::numeric_limits<double>::epsilon() / 2;
     for (int r = 0; r < n; ++r) {
         const double* row = original.row(r);
         double v = std::fabs(row[n]);
         if (r >= n - conditionRows)
             v += ProductsRounding(row, coef.data(), n);
+        else
+            operatorRows[static_cast<size_t>(r)] = RoundingSign(r) * unit * ProductsRounding(row, coef.data(), n);
         same[static_cast<size_t>(r)] = unit * v;
         alternating[static_cast<size_t>(r)] = r % 2 ? -unit * v : unit * v;
     }
     SolveFactored(a, factors, same);
     SolveFactored(a, factors, alternating);
-    double sameSize = 0, alternatingSize = 0;
+    SolveFactored(a, factors, operatorRows);
+    double sameSize = 0, alternatingSize = 0, operatorSize = 0;
     for (int c = 0; c < n; ++c) {
         sameSize += std::fabs(same[static_cast<size_t>(c)]);
         alternatingSize += std::fabs(alternating[static_cast<size_t>(c)]);
+        operatorSize += std::fabs(operatorRows[static_cast<size_t>(c)]);
     }
     if (std::isfinite(sameSize) && std::isfinite(alternatingSize))
         rounding = std::fmax(rounding, std::fmax(sameSize, alternatingSize));
-    // The equation's rows rounded too, each row's products as rounding errs and the rows each
-    // their own way (RoundingSign): what the operator's own rounding moves in the solution. A
-    // system whose variables differ in size by orders (z = y' across a layer) has its error there,
-    // not in its conditions' data.
-    std::vector<double> operatorRounding(static_cast<size_t>(n), 0.0);
-    for (int r = 0; r < n - conditionRows; ++r)
-        operatorRounding[static_cast<size_t>(r)] =
-            RoundingSign(r) * unit * ProductsRounding(original.row(r), coef.data(), n);
-    SolveFactored(a, factors, operatorRounding);
-    double operatorSize = 0;
-    for (double v : operatorRounding)
-        operatorSize += std::fabs(v);
     if (std::isfinite(operatorSize))
         rounding = std::fmax(rounding, operatorSize);
     return outcome;
