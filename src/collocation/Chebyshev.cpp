@@ -284,6 +284,11 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             return result;
         }
         if (!s.solved()) {
+            if (bestTail < 0 && s.termination == Termination::NoConvergence && tried < maxDegree &&
+                tried < kLastRetriedFirstDegree) {
+                degree = std::min(2 * tried, kLastRetriedFirstDegree); // a finer degree may hold the layer
+                continue;
+            }
             if (bestTail < 0) { // nothing better to show: the failure is the result
                 result.best = std::move(s);
                 result.degree = tried;

@@ -59,8 +59,8 @@ struct NewtonRunReport : SolveEnd {
     // The partials came by differences because a residual uses something the engine cannot
     // differentiate (a text function of the variables), or names too many variables.
     bool differencedPartials = false;
-    // The corrections reached rounding level while the residual stayed above its bound (a
-    // bound tighter than the rounding of the equation's terms).
+    // Solved with the corrections at rounding level while the residual stayed above its bound
+    // (a bound tighter than the rounding of the equation's terms).
     bool stalled = false;
     // Stopped: the pass whose result the coefficients hold, the one with the smallest largest
     // residual; 0 when no pass had finished (the coefficients are as they started).

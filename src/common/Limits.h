@@ -38,6 +38,23 @@ constexpr int kBandedSamplePoints = 2049;
 // build the multiplication operators; at this width degree 100 000 still takes about a second,
 // and a coefficient of 982 terms (1/(1 + 400 x^2)) took minutes to build at degree 8000.
 constexpr int kBandedWidth = 128;
+// Where Newton's iteration finds no solution at the automatic degree's first degree, the next
+// degrees (twice as high each) are tried from the same start up to this one before the growth
+// gives up: a layer the degree cannot hold can leave the collocation's equations without a
+// solution near the start where a finer degree has one (eps y'' + y' + y^2 = 0, eps = 1E-3,
+// from zero: nothing at 16 and 32, converged at 64). Each failed degree costs its passes: a
+// problem without a solution (Bratu's beyond its turning point, 40 passes a way) takes 0.9 s to
+// fail at 16 ... 128, where it took 0.05 s at 16 alone, and 3.6 s with 256 as well.
+constexpr int kLastRetriedFirstDegree = 128;
+// A degree grown from a coarser one starts Newton's iteration from the coarser solution: close
+// enough, it converges in a few passes (3 to 14 on the examples and the layers), so it gets this
+// many at most; beyond them that start is not to be trusted.
+constexpr int kPassesFromCoarserDegree = 30;
+// Where it fails, the degree is solved again from the problem's own start, finding its way (a
+// coarser solution that missed a layer can lead Newton astray), up to this degree only: a pass
+// of the dense collocation costs O(N^3), about 0.1 s at degree 512, where every way failing took
+// 45 s (eps y'' + y y' - y = 0 on a branch its coarser degrees had found wrongly).
+constexpr int kLastFreshStartDegree = 256;
 // The lowest limit of the automatic degree: degree 2 is the least a first-order problem needs
 // besides its condition.
 constexpr int kMinAutoDegree = 2;

@@ -167,8 +167,11 @@ bool NonlinearSession::solveChebyshev()
 bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay, bool show)
 {
     // Newton's iteration from `start`, finding its way where `way` says so.
-    auto solve = [&](const ChebyshevSeries& start, const Progress& at, bool way) {
-        return SolveNonlinearChebyshev(m_inputs, m_residualExpr, start, m_host, at, way);
+    auto solve = [&](const ChebyshevSeries& start, const Progress& at, bool way, int passes = 0) {
+        NonlinearInputs in = m_inputs;
+        if (passes > 0)
+            in.maxIterations = std::min(in.maxIterations, passes);
+        return SolveNonlinearChebyshev(in, m_residualExpr, start, m_host, at, way);
     };
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
     bool stopped = false;
@@ -184,12 +187,12 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                     start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
                 }
                 // From the last degree's solution, plain Newton: a start that close either converges
-                // or is not to be trusted. A coarser degree's solution that missed a layer can lead
-                // Newton astray where the problem's own start does not (a corner layer of width 1E-2
-                // at degree 576 from degree 288's solution, against 29 passes from zero), so the
-                // degree is then solved from that start, finding its way.
-                tried.push_back(solve(start, at, findWay && !previous));
-                if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
+                // in a few passes or is not to be trusted. A coarser degree's solution that missed a
+                // layer can lead Newton astray where the problem's own start does not, so the degree
+                // is then solved from that start, finding its way, where a pass is cheap enough.
+                tried.push_back(solve(start, at, findWay && !previous, previous ? kPassesFromCoarserDegree : 0));
+                if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled() &&
+                    degree <= kLastFreshStartDegree) {
                     ChebyshevNewtonResult again = solve(fresh, at, true);
                     if (again.solved() || again.termination == Termination::Cancelled)
                         tried.back() = std::move(again);

@@ -328,13 +328,23 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
                 return start;
             };
             // From the last degree's solution plain Newton (a start that close either converges
-            // or is not to be trusted); a coarser degree's solution that missed a layer can lead
-            // Newton astray where the problem's own start does not, so the degree is then solved
-            // from that start, finding its way (a continuation's steps keep to their branch).
+            // in a few passes or is not to be trusted); a coarser degree's solution that missed a
+            // layer can lead Newton astray where the problem's own start does not, so the degree
+            // is then solved from that start, finding its way, where a pass is cheap enough (a
+            // continuation's steps keep to their branch).
             const bool fromLast = !previous.empty() && first == 0;
-            solved = solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress, !fromLast);
-            if (!solved && fromLast && m_end.termination == Termination::NoConvergence &&
-                !progress.cancelled())
+            const int iterations = m_inputs.maxIterations;
+            if (fromLast)
+                m_inputs.maxIterations = std::min(iterations, kPassesFromCoarserDegree);
+            try {
+                solved = solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress, !fromLast);
+            } catch (...) {
+                m_inputs.maxIterations = iterations;
+                throw;
+            }
+            m_inputs.maxIterations = iterations;
+            if (!solved && fromLast && m_end.termination == Termination::NoConvergence && !progress.cancelled() &&
+                degree <= kLastFreshStartDegree)
                 solved = solveNonlinearChebyshev(fresh(), progress);
             std::vector<std::string> log = passes;
             if (!listing) {
