@@ -189,11 +189,12 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 // From the last degree's solution, plain Newton: a start that close either converges
                 // in a few passes or is not to be trusted. A coarser degree's solution that missed a
                 // layer can lead Newton astray where the problem's own start does not, so the degree
-                // is then solved from that start, finding its way, where a pass is cheap enough.
+                // is then solved from that start, finding its way where a pass is cheap.
                 tried.push_back(solve(start, at, findWay && !previous, previous ? kPassesFromCoarserDegree : 0));
-                if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled() &&
-                    degree <= kLastFreshStartDegree) {
-                    ChebyshevNewtonResult again = solve(fresh, at, true);
+                if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
+                    const bool cheap = degree <= kLastGrownDegreeFindingItsWay;
+                    ChebyshevNewtonResult again =
+                        solve(fresh, at, cheap, cheap ? 0 : kPassesFromTheStartAtAGrownDegree);
                     if (again.solved() || again.termination == Termination::Cancelled)
                         tried.back() = std::move(again);
                 }

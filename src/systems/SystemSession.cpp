@@ -330,22 +330,27 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             // From the last degree's solution plain Newton (a start that close either converges
             // in a few passes or is not to be trusted); a coarser degree's solution that missed a
             // layer can lead Newton astray where the problem's own start does not, so the degree
-            // is then solved from that start, finding its way, where a pass is cheap enough (a
+            // is then solved from that start, finding its way where a pass is cheap (a
             // continuation's steps keep to their branch).
             const bool fromLast = !previous.empty() && first == 0;
             const int iterations = m_inputs.maxIterations;
-            if (fromLast)
-                m_inputs.maxIterations = std::min(iterations, kPassesFromCoarserDegree);
-            try {
-                solved = solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress, !fromLast);
-            } catch (...) {
-                m_inputs.maxIterations = iterations;
-                throw;
+            auto withPasses = [&](int most, const std::vector<ChebyshevSeries>& start, bool findWay) {
+                m_inputs.maxIterations = std::min(iterations, most);
+                try {
+                    const bool done = solveNonlinearChebyshev(start, progress, findWay);
+                    m_inputs.maxIterations = iterations;
+                    return done;
+                } catch (...) {
+                    m_inputs.maxIterations = iterations;
+                    throw;
+                }
+            };
+            solved = fromLast ? withPasses(kPassesFromCoarserDegree, previous, false)
+                              : solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress, true);
+            if (!solved && fromLast && m_end.termination == Termination::NoConvergence && !progress.cancelled()) {
+                const bool cheap = degree <= kLastGrownDegreeFindingItsWay;
+                solved = withPasses(cheap ? iterations : kPassesFromTheStartAtAGrownDegree, fresh(), cheap);
             }
-            m_inputs.maxIterations = iterations;
-            if (!solved && fromLast && m_end.termination == Termination::NoConvergence && !progress.cancelled() &&
-                degree <= kLastFreshStartDegree)
-                solved = solveNonlinearChebyshev(fresh(), progress);
             std::vector<std::string> log = passes;
             if (!listing) {
                 log.push_back("DEGREE " + std::to_string(degree) + ":");
