@@ -211,7 +211,8 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
-                                       bool terms, const Progress& progress, const ProbeSolver& probe)
+                                       bool terms, const Progress& progress, const ProbeSolver& probe,
+                                       bool retryFromTheStart)
 {
     AutoDegreeSolution result;
     AccuracyReadout readout;
@@ -284,9 +285,10 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             return result;
         }
         if (!s.solved()) {
-            if (bestTail < 0 && s.termination == Termination::NoConvergence && tried < maxDegree &&
+            if (retryFromTheStart && bestTail < 0 && s.termination == Termination::NoConvergence && tried < maxDegree &&
                 tried < kLastRetriedFirstDegree) {
-                degree = std::min(2 * tried, kLastRetriedFirstDegree); // a finer degree may hold the layer
+                // a finer degree may hold the layer
+                degree = std::max(tried + 1, std::min(2 * tried, kLastRetriedFirstDegree));
                 continue;
             }
             if (bestTail < 0) { // nothing better to show: the failure is the result

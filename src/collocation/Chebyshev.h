@@ -90,11 +90,14 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 // converged, the degree it asks for (LookAheadDegree) is solved, and that solution converges
 // when its last two coefficients are within the tolerance (the probe has seen the rest fall);
 // otherwise the growth goes on with `solveAt`, from the degree no probe could be had at, or from
-// `first` where a probe failed or stopped falling. A stop among the probes finds nothing.
+// `first` where a probe failed or stopped falling. A stop among the probes finds nothing. With
+// `retryFromTheStart` (a Newton iteration from the problem's own start), a first degree where
+// it finds nothing (NoConvergence) is followed by twice the degree, up to
+// kLastRetriedFirstDegree, before the growth gives up.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
-                                       bool terms = false, const Progress& progress = {},
-                                       const ProbeSolver& probe = {});
+                                       bool terms = false, const Progress& progress = {}, const ProbeSolver& probe = {},
+                                       bool retryFromTheStart = false);
 
 // The last two coefficients' size relative to the largest (0 for a zero series): the
 // truncation error of a converging series is of their order.

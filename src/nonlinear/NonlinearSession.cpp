@@ -190,7 +190,8 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 // in a few passes or is not to be trusted. A coarser degree's solution that missed a
                 // layer can lead Newton astray where the problem's own start does not, so the degree
                 // is then solved from that start, finding its way where a pass is cheap.
-                tried.push_back(solve(start, at, findWay && !previous, previous ? kPassesFromCoarserDegree : 0));
+                tried.push_back(
+                    solve(start, at, findWay && !previous, previous && findWay ? kPassesFromCoarserDegree : 0));
                 if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
                     const bool cheap = degree <= kLastGrownDegreeFindingItsWay;
                     ChebyshevNewtonResult again =
@@ -206,7 +207,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 s.rounding = RemainingCorrection(tried.back());
                 return s;
             },
-            false, progress);
+            false, progress, {}, findWay && m_firstAutoDegree == 0);
         m_readout = found.readout;
         stopped = found.stopped;
         for (const ChebyshevNewtonResult& r : tried)

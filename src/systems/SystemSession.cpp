@@ -386,7 +386,7 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             s.rounding = m_nonlinear ? RemainingCorrection(m_accurate) : m_linearAccurate.rounding;
             return s;
         },
-        false, progress);
+        false, progress, {}, m_nonlinear && first == 0);
     const std::vector<std::string> log = m_lstPasses;
     if (found.best.solved() && (found.stopped || found.degree != m_inputs.degree)) {
         if (!found.stopped) {

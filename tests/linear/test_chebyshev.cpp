@@ -314,6 +314,52 @@ TEST(Chebyshev, ASolutionThatMovesMoreThanItsEstimateIsNotConverged)
     }
 }
 
+// A Newton iteration from the problem's own start that finds nothing at the first degree (a
+// layer the degree cannot hold) is tried at twice the degree, up to 128 and the limit, before the
+// growth gives up; not once a degree has been solved, not without `retryFromTheStart` (a
+// continuation's steps, the trigonometric terms), and only for NoConvergence.
+TEST(Chebyshev, AFirstDegreeWithoutASolutionIsFollowedByFinerOnes)
+{
+    const struct {
+        bool retry;
+        int maxDegree, solvedFrom, failsFrom; // solved at degrees in [solvedFrom, failsFrom)
+        Termination failure;
+        std::vector<int> tried;
+        bool solved;
+    } cases[] = {
+        {true, 1000, 64, 100000, Termination::NoConvergence, {16, 32, 64}, true},
+        {false, 1000, 64, 100000, Termination::NoConvergence, {16}, false},
+        {true, 1000, 64, 100000, Termination::Refused, {16}, false},
+        {true, 40, 64, 100000, Termination::NoConvergence, {16, 32, 40}, false},
+        {true, 1000, 256, 100000, Termination::NoConvergence, {16, 32, 64, 128}, false},
+        {true, 1000, 16, 17, Termination::NoConvergence, {16}, true}, // then one failure ends it
+    };
+    for (const auto& c : cases) {
+        std::vector<int> tried;
+        const AutoDegreeSolution found = GrowChebyshevDegree(
+            16, c.maxDegree, 1e-13,
+            [&](int degree, const Progress&) {
+                tried.push_back(degree);
+                ChebyshevSolution s;
+                s.termination = degree >= c.solvedFrom && degree < c.failsFrom ? Termination::Solved : c.failure;
+                if (s.solved())
+                    for (int k = 0; k <= degree; ++k)
+                        s.series.coef.push_back(std::pow(10.0, -k / 2.0));
+                return s;
+            },
+            false, {}, {}, c.retry);
+        const std::vector<int> first(tried.begin(), tried.begin() + std::min(tried.size(), c.tried.size()));
+        EXPECT_EQ(first, c.tried) << c.maxDegree << " " << c.solvedFrom;
+        EXPECT_EQ(found.best.solved(), c.solved) << c.maxDegree << " " << c.solvedFrom;
+        if (c.failsFrom == 17) {
+            EXPECT_EQ(tried.size(), 2u);
+            EXPECT_EQ(found.degree, 16);
+        } else if (!c.solved) {
+            EXPECT_EQ(tried, c.tried);
+        }
+    }
+}
+
 TEST(Chebyshev, DerivativeCoefficientsOfKnownPolynomials)
 {
     // T3 = 4s^3 - 3s, T3' = 12 s^2 - 3 = 6 T2 + 3 T0.
