@@ -91,6 +91,21 @@ double AccurateEstimatedError(double tail, double scale, int degree, double roun
     return std::fmax(std::fmax(8 * tail * scale, typicalSum), rounding);
 }
 
+double SolutionSize(const std::vector<double>& coef)
+{
+    double size = 0;
+    for (double c : coef)
+        size = std::fmax(size, std::fabs(c));
+    ChebyshevSeries s;
+    s.a = -1;
+    s.b = 1;
+    s.coef = coef;
+    const ChebyshevDerivativeTable values(s, 0);
+    for (int i = 0; i <= 200; ++i)
+        size = std::fmax(size, std::fabs(values(0, std::cos(3.14159265358979323846 * i / 200))));
+    return size;
+}
+
 AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance, double rounding)
 {
     double tail = 0, last = 0, scale = 0;
@@ -105,9 +120,12 @@ AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, d
     AccuracyReadout r;
     r.degree = degree;
     r.estimatedError = AccurateEstimatedError(last, scale, degree, rounding);
-    r.allowed = tolerance * scale;
-    r.verdict = tail <= tolerance && r.estimatedError <= tolerance * scale ? AccuracyReadout::Verdict::Converged
-                                                                           : AccuracyReadout::Verdict::NotConverged;
+    double size = 0;
+    for (const ChebyshevSeries& s : series)
+        size = std::fmax(size, SolutionSize(s.coef));
+    r.allowed = tolerance * size;
+    r.verdict = tail <= tolerance && r.estimatedError <= r.allowed ? AccuracyReadout::Verdict::Converged
+                                                                   : AccuracyReadout::Verdict::NotConverged;
     return r;
 }
 
@@ -218,7 +236,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     AccuracyReadout readout;
     readout.grown = true;
     readout.terms = terms;
-    double bestTail = -1, previousTail = -1, bestScale = 0;
+    double bestTail = -1, previousTail = -1;
     int previousTried = 0;
     ChebyshevSolution previousSolved; // the degree solved before, and its estimate
     double previousEstimate = 0;
@@ -316,7 +334,6 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             result.best = s;
             result.degree = tried;
             result.estimatedError = estimate;
-            bestScale = scale;
         }
         // The last two terms, times what they stand for, within the tolerance: the series is no
         // longer cut short. Where the tail is below the tolerance while they are not, a higher
@@ -347,7 +364,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         previousEstimate = estimate;
         if (moved > 0 && (confirmed || (tail <= tolerance && !stillCut) || plateau)) {
             result.estimatedError = std::fmax(result.estimatedError, moved);
-            result.converged = result.estimatedError <= tolerance * scale;
+            result.converged = result.estimatedError <= tolerance * SolutionSize(result.best.series.coef);
             break;
         }
         if (confirmed || (tail <= tolerance && !stillCut) || plateau) {
@@ -363,8 +380,9 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                 degree = std::max(tried + 4, tried + tried / 4);
                 continue;
             }
-            result.converged = terms || (pastRounding ? result.estimatedError <= tolerance * bestScale
-                                                      : estimate <= tolerance * scale);
+            result.converged =
+                terms || (pastRounding ? result.estimatedError <= tolerance * SolutionSize(result.best.series.coef)
+                                       : estimate <= tolerance * SolutionSize(s.series.coef));
             break;
         }
         previousTail = tail;
@@ -375,12 +393,8 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     }
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     readout.degree = result.degree;
-    if (!terms) {
-        double scale = 0;
-        for (double c : result.best.series.coef)
-            scale = std::fmax(scale, std::fabs(c));
-        readout.allowed = tolerance * scale;
-    }
+    if (!terms)
+        readout.allowed = tolerance * SolutionSize(result.best.series.coef);
     readout.lastTried = std::min(degree, maxDegree);
     readout.estimatedError = result.estimatedError;
     result.readout = readout;

@@ -112,10 +112,17 @@ double EstimatedError(double lastTerms, double scale, int degree);
 // (sqrt(N+1) units in the last place of the scale: the rounding is measured, not bounded).
 double AccurateEstimatedError(double lastTerms, double scale, int degree, double rounding);
 
+// The size a readout's tolerance is taken of: the larger of the series' largest coefficient and
+// its largest value at 201 Chebyshev extreme points of [-1, 1] (both ends among them). A layer
+// or an oscillation has values far larger than its largest coefficient (exp(-x/1E-4) on [0, 1]:
+// 1 against 0.011), and its error is an error of its values.
+double SolutionSize(const std::vector<double>& coef);
+
 // The readout of an accurate solution at a fixed degree: converged when the largest tail of the
 // series (one, or one a variable) is within the tolerance, with the error the last terms give.
 // The estimate takes in the rounding the solver measured (AccurateEstimatedError), and the
-// verdict is "converged" only where that estimate too is within the tolerance of the scale.
+// verdict is "converged" only where that estimate too is within the tolerance of the solution's
+// size (SolutionSize).
 AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, double tolerance, double rounding = 0);
 
 // What the last two coefficients stand for: the sum of the terms cut off, as a multiple of them,

@@ -72,7 +72,9 @@ constexpr int kDefaultAutoDegreeLimit = 1000;
 // 100 000 takes about a second: its default limit is the largest degree.
 constexpr int kDefaultBandedAutoDegreeLimit = 100000;
 constexpr double kDefaultTolerance = 1e-13;
-// The tolerance is relative to the largest coefficient: above 0 and below 1.
+// The tolerance is relative: the tail of the coefficients to the largest coefficient, the
+// estimated error to the solution's size (SolutionSize: its largest value or coefficient); above
+// 0 and below 1.
 constexpr bool CheckTolerance(double tolerance) { return tolerance > 0 && tolerance < 1; }
 
 // The most Newton passes a solve makes, whatever its iteration limit says (the files and the

@@ -29,7 +29,7 @@ struct AccuracyReadout {
     int degree = 0;       // the degree of the solution shown
     int lastTried = 0;    // the automatic degree's last degree tried, when it did not converge
     double estimatedError = 0;
-    // The error a "CONVERGED" verdict allows: the tolerance times the largest coefficient (0 where
+    // The error a "CONVERGED" verdict allows: the tolerance times the solution's size (0 where
     // the verdict is not judged by it: a trigonometric series, a readout read from a file).
     double allowed = 0;
     // A continuation that could not pass a value: "name=value" where its solution stands, and
