@@ -94,15 +94,17 @@ double AccurateEstimatedError(double tail, double scale, int degree, double roun
 double SolutionSize(const std::vector<double>& coef)
 {
     double size = 0;
-    for (double c : coef)
+    for (double c : coef) {
+        if (!std::isfinite(c))
+            return 0; // nothing is within a tolerance of it
         size = std::fmax(size, std::fabs(c));
-    ChebyshevSeries s;
-    s.a = -1;
-    s.b = 1;
-    s.coef = coef;
-    const ChebyshevDerivativeTable values(s, 0);
-    for (int i = 0; i <= 200; ++i)
-        size = std::fmax(size, std::fabs(values(0, std::cos(3.14159265358979323846 * i / 200))));
+    }
+    for (int i = 0; i <= 200; ++i) {
+        const double value = std::fabs(ChebyshevSum(coef, std::cos(3.14159265358979323846 * i / 200)));
+        if (!std::isfinite(value))
+            return 0;
+        size = std::fmax(size, value);
+    }
     return size;
 }
 
@@ -237,6 +239,10 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     readout.grown = true;
     readout.terms = terms;
     double bestTail = -1, previousTail = -1;
+    // The size of the last degree whose size was made, and of the best degree (SolutionSize).
+    double lastSize = 0;
+    int lastSizeDegree = -1;
+    auto bestSize = [&] { return lastSizeDegree == result.degree ? lastSize : SolutionSize(result.best.series.coef); };
     int previousTried = 0;
     ChebyshevSolution previousSolved; // the degree solved before, and its estimate
     double previousEstimate = 0;
@@ -362,9 +368,16 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         previousSolved.series.coef = s.series.coef;
         previousSolved.variable = s.variable;
         previousEstimate = estimate;
+        // The verdict's size of this degree's solution, made once (201 sums of the series).
+        auto size = [&, made = -1.0]() mutable {
+            if (made < 0)
+                made = lastSize = SolutionSize(s.series.coef);
+            lastSizeDegree = tried;
+            return made;
+        };
         if (moved > 0 && (confirmed || (tail <= tolerance && !stillCut) || plateau)) {
             result.estimatedError = std::fmax(result.estimatedError, moved);
-            result.converged = result.estimatedError <= tolerance * SolutionSize(result.best.series.coef);
+            result.converged = result.estimatedError <= tolerance * size();
             break;
         }
         if (confirmed || (tail <= tolerance && !stillCut) || plateau) {
@@ -373,16 +386,15 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             // degree does not resolve yet, which a quarter more degree settles: that one is tried,
             // once, and the better of the two stands. Not where the series is resolved: its
             // rounding is then the problem's own (its data's, say), which no degree takes away.
-            if (!terms && !cutWithin && !pastRounding && estimate > tolerance * scale && tried < maxDegree) {
+            if (!terms && !cutWithin && !pastRounding && estimate > tolerance * size() && tried < maxDegree) {
                 pastRounding = true;
                 previousTail = tail;
                 previousTried = tried;
                 degree = std::max(tried + 4, tried + tried / 4);
                 continue;
             }
-            result.converged =
-                terms || (pastRounding ? result.estimatedError <= tolerance * SolutionSize(result.best.series.coef)
-                                       : estimate <= tolerance * SolutionSize(s.series.coef));
+            result.converged = terms || (pastRounding ? result.estimatedError <= tolerance * bestSize()
+                                                      : estimate <= tolerance * size());
             break;
         }
         previousTail = tail;
@@ -394,7 +406,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     readout.degree = result.degree;
     if (!terms)
-        readout.allowed = tolerance * SolutionSize(result.best.series.coef);
+        readout.allowed = tolerance * bestSize();
     readout.lastTried = std::min(degree, maxDegree);
     readout.estimatedError = result.estimatedError;
     result.readout = readout;

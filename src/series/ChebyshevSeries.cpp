@@ -57,6 +57,8 @@ ChebyshevSeries PowerToChebyshev(const std::vector<double>& power, double centre
     return s;
 }
 
+double ChebyshevSum(const std::vector<double>& c, double t) { return clenshaw(c, t); }
+
 std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c)
 {
     const int N = static_cast<int>(c.size()) - 1;

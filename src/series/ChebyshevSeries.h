@@ -27,6 +27,9 @@ ChebyshevSeries Extrapolated(const ChebyshevSeries& last, const ChebyshevSeries&
 // The coefficients of d/ds of the series (one degree less; at least one coefficient).
 std::vector<double> ChebyshevDerivativeCoefficients(const std::vector<double>& c);
 
+// c0 T0(t) + ... + cN TN(t) by Clenshaw's recurrence, t in [-1, 1].
+double ChebyshevSum(const std::vector<double>& c, double t);
+
 // The derivative of order `derivative` (0: the value) at x, by Clenshaw's recurrence on the
 // derivative's coefficients, scaled by (2 / (b - a))^derivative.
 double ChebyshevDerivative(const ChebyshevSeries& s, int derivative, double x);

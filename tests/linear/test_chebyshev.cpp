@@ -360,6 +360,17 @@ TEST(Chebyshev, AFirstDegreeWithoutASolutionIsFollowedByFinerOnes)
     }
 }
 
+// The size a readout's tolerance is taken of: the largest value or coefficient; 0, within which
+// nothing lies, for a series that is not finite or whose values overflow.
+TEST(Chebyshev, TheSolutionSizeIsItsLargestValueOrCoefficient)
+{
+    EXPECT_EQ(SolutionSize(std::vector<double>(10, 1.0)), 10); // T0 + ... + T9 at t = 1
+    EXPECT_EQ(SolutionSize({0.5, 0, -3}), 3.5);                // 0.5 - 3 T2 at t = 0
+    EXPECT_EQ(SolutionSize({}), 0);
+    EXPECT_EQ(SolutionSize({1, std::nan("")}), 0);
+    EXPECT_EQ(SolutionSize({1e308, 1e308, 1e308}), 0);
+}
+
 TEST(Chebyshev, DerivativeCoefficientsOfKnownPolynomials)
 {
     // T3 = 4s^3 - 3s, T3' = 12 s^2 - 3 = 6 T2 + 3 T0.
