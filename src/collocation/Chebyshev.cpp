@@ -239,10 +239,16 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     readout.grown = true;
     readout.terms = terms;
     double bestTail = -1, previousTail = -1;
-    // The size of the last degree whose size was made, and of the best degree (SolutionSize).
-    double lastSize = 0;
-    int lastSizeDegree = -1;
-    auto bestSize = [&] { return lastSizeDegree == result.degree ? lastSize : SolutionSize(result.best.series.coef); };
+    // The verdict's size of a degree's solution (SolutionSize), the last one made kept.
+    int sizedDegree = -1;
+    double sized = 0;
+    auto sizeAt = [&](int degree, const std::vector<double>& coef) {
+        if (sizedDegree != degree) {
+            sized = SolutionSize(coef);
+            sizedDegree = degree;
+        }
+        return sized;
+    };
     int previousTried = 0;
     ChebyshevSolution previousSolved; // the degree solved before, and its estimate
     double previousEstimate = 0;
@@ -368,13 +374,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         previousSolved.series.coef = s.series.coef;
         previousSolved.variable = s.variable;
         previousEstimate = estimate;
-        // The verdict's size of this degree's solution, made once (201 sums of the series).
-        auto size = [&, made = -1.0]() mutable {
-            if (made < 0)
-                made = lastSize = SolutionSize(s.series.coef);
-            lastSizeDegree = tried;
-            return made;
-        };
+        auto size = [&] { return sizeAt(tried, s.series.coef); };
         if (moved > 0 && (confirmed || (tail <= tolerance && !stillCut) || plateau)) {
             result.estimatedError = std::fmax(result.estimatedError, moved);
             result.converged = result.estimatedError <= tolerance * size();
@@ -393,7 +393,8 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                 degree = std::max(tried + 4, tried + tried / 4);
                 continue;
             }
-            result.converged = terms || (pastRounding ? result.estimatedError <= tolerance * bestSize()
+            result.converged = terms || (pastRounding ? result.estimatedError <=
+                                                            tolerance * sizeAt(result.degree, result.best.series.coef)
                                                       : estimate <= tolerance * size());
             break;
         }
@@ -406,7 +407,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     readout.degree = result.degree;
     if (!terms)
-        readout.allowed = tolerance * bestSize();
+        readout.allowed = tolerance * sizeAt(result.degree, result.best.series.coef);
     readout.lastTried = std::min(degree, maxDegree);
     readout.estimatedError = result.estimatedError;
     result.readout = readout;

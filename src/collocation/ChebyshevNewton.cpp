@@ -694,6 +694,14 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
     return plain;
 }
 
+NewtonAttempt GrownDegreeFromCoarser() { return {false, kPassesFromCoarserDegree}; }
+
+NewtonAttempt GrownDegreeFromTheStart(int degree)
+{
+    const bool cheap = degree <= kLastGrownDegreeFindingItsWay;
+    return {cheap, cheap ? 0 : kPassesFromTheStartAtAGrownDegree};
+}
+
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                    const std::vector<double>& coef, int r, script::ScriptHost& host, double& value)
 {

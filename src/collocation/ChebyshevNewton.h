@@ -13,6 +13,7 @@
 #include "session/Progress.h"
 #include "session/Termination.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,7 +118,7 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
                                      const Progress& progress = {});
 
 // The accurate method's way to a solution from a start far from it: Newton's iteration as the
-// shape asks; where it does not converge (and did not stall at rounding, stop or fail), the
+// shape asks; where it does not converge (and did not stop or fail), the
 // error-oriented iteration from the same start; where that does not either and the start
 // misses its conditions, the error-oriented iteration from the start moved in each block's
 // lowest coefficients to meet them; then the homotopy from the start. The report and `coef`
@@ -129,6 +130,19 @@ NewtonRunReport RunChebyshevHomotopy(const ChebyshevNewtonShape& shape, const st
 NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,
                                                 std::vector<double>& coef, script::ScriptHost& host,
                                                 const Progress& progress = {});
+
+// How Newton's iteration is asked to solve one degree: finding its way or plainly, and with at
+// most `passes` passes (0: the problem's own limit stands).
+struct NewtonAttempt {
+    bool findWay = true;
+    int passes = 0;
+    int passesWithin(int maxIterations) const { return passes > 0 ? std::min(passes, maxIterations) : maxIterations; }
+};
+// A degree the automatic degree grew from a coarser solution is solved from that solution first
+// (plainly, with few passes), and where that fails from the problem's own start, finding its way
+// only where a pass is cheap (kPassesFromCoarserDegree and the bounds beside it say why).
+NewtonAttempt GrownDegreeFromCoarser();
+NewtonAttempt GrownDegreeFromTheStart(int degree);
 
 // The residual of row r at `coef`, as the iteration computes it. False on an engine error.
 bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::string>& expr,

@@ -166,12 +166,11 @@ bool NonlinearSession::solveChebyshev()
 
 bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay, bool show)
 {
-    // Newton's iteration from `start`, finding its way where `way` says so.
-    auto solve = [&](const ChebyshevSeries& start, const Progress& at, bool way, int passes = 0) {
+    // Newton's iteration from `start`, as `attempt` asks.
+    auto solve = [&](const ChebyshevSeries& start, const Progress& at, NewtonAttempt attempt) {
         NonlinearInputs in = m_inputs;
-        if (passes > 0)
-            in.maxIterations = std::min(in.maxIterations, passes);
-        return SolveNonlinearChebyshev(in, m_residualExpr, start, m_host, at, way);
+        in.maxIterations = attempt.passesWithin(in.maxIterations);
+        return SolveNonlinearChebyshev(in, m_residualExpr, start, m_host, at, attempt.findWay);
     };
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
     bool stopped = false;
@@ -191,11 +190,10 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 // layer can lead Newton astray where the problem's own start does not, so the degree
                 // is then solved from that start, finding its way where a pass is cheap.
                 tried.push_back(
-                    solve(start, at, findWay && !previous, previous && findWay ? kPassesFromCoarserDegree : 0));
+                    solve(start, at,
+                          previous && findWay ? GrownDegreeFromCoarser() : NewtonAttempt{findWay && !previous, 0}));
                 if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
-                    const bool cheap = degree <= kLastGrownDegreeFindingItsWay;
-                    ChebyshevNewtonResult again =
-                        solve(fresh, at, cheap, cheap ? 0 : kPassesFromTheStartAtAGrownDegree);
+                    ChebyshevNewtonResult again = solve(fresh, at, GrownDegreeFromTheStart(degree));
                     if (again.solved() || again.termination == Termination::Cancelled)
                         tried.back() = std::move(again);
                 }
@@ -218,7 +216,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
             boxes.terms = std::to_string(found.degree);
         }
     } else {
-        m_accurate = solve(chebyshevStart(choice, m_inputs.seriesDegree), progress, findWay);
+        m_accurate = solve(chebyshevStart(choice, m_inputs.seriesDegree), progress, {findWay, 0});
         if (m_accurate.solved())
             m_readout = FixedDegreeReadout({m_accurate.series}, tolerance, RemainingCorrection(m_accurate));
     }

@@ -333,24 +333,10 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             // is then solved from that start, finding its way where a pass is cheap (a
             // continuation's steps keep to their branch).
             const bool fromLast = !previous.empty() && first == 0;
-            const int iterations = m_inputs.maxIterations;
-            auto withPasses = [&](int most, const std::vector<ChebyshevSeries>& start, bool findWay) {
-                m_inputs.maxIterations = std::min(iterations, most);
-                try {
-                    const bool done = solveNonlinearChebyshev(start, progress, findWay);
-                    m_inputs.maxIterations = iterations;
-                    return done;
-                } catch (...) {
-                    m_inputs.maxIterations = iterations;
-                    throw;
-                }
-            };
-            solved = fromLast ? withPasses(kPassesFromCoarserDegree, previous, false)
-                              : solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress, true);
-            if (!solved && fromLast && m_end.termination == Termination::NoConvergence && !progress.cancelled()) {
-                const bool cheap = degree <= kLastGrownDegreeFindingItsWay;
-                solved = withPasses(cheap ? iterations : kPassesFromTheStartAtAGrownDegree, fresh(), cheap);
-            }
+            solved = fromLast ? solveNonlinearChebyshev(previous, progress, GrownDegreeFromCoarser())
+                              : solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress);
+            if (!solved && fromLast && m_end.termination == Termination::NoConvergence && !progress.cancelled())
+                solved = solveNonlinearChebyshev(fresh(), progress, GrownDegreeFromTheStart(degree));
             std::vector<std::string> log = passes;
             if (!listing) {
                 log.push_back("DEGREE " + std::to_string(degree) + ":");
@@ -458,10 +444,11 @@ bool SystemSession::solveNonlinearAccurate(int choice, const Progress& progress)
 
 // The accurate Newton iteration for a nonlinear system, from `start` (one series a variable).
 bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress,
-                                            bool findWay)
+                                            NewtonAttempt attempt)
 {
-    m_accurate =
-        SolveNonlinearSystemChebyshev(m_inputs, m_od, m_eqExpr, m_bcExpr, start, m_host, progress, findWay);
+    NonlinearSystemInputs in = m_inputs;
+    in.maxIterations = attempt.passesWithin(in.maxIterations);
+    m_accurate = SolveNonlinearSystemChebyshev(in, m_od, m_eqExpr, m_bcExpr, start, m_host, progress, attempt.findWay);
     return showNonlinearChebyshev(m_accurate);
 }
 

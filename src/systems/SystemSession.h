@@ -63,7 +63,7 @@ private:
     bool startCoefficients(int choice);
     bool solveNonlinearAccurate(int choice, const Progress& progress);
     bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress,
-                                 bool findWay = true);
+                                 NewtonAttempt attempt = {});
     // The lists and the solution from an accurate result (the last one, or one kept to be shown
     // again); true when a solution stands.
     bool showLinearChebyshev(const ChebyshevSystemSolution& s);
