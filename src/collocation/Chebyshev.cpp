@@ -326,6 +326,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                 result.degree = tried;
                 return result;
             }
+            result.unsolvedDegree = s.termination == Termination::NoConvergence;
             break;
         }
         const double tail = ChebyshevTail(s.series.coef);

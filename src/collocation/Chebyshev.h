@@ -59,6 +59,9 @@ struct AutoDegreeSolution {
     // The caller stopped the growth: `best` is the best degree finished (or, when none was,
     // the stopped solve, Cancelled, and there is no readout).
     bool stopped = false;
+    // The growth ended short of its limit at a degree where the solver found no solution (the
+    // best degree before it stands, not converged).
+    bool unsolvedDegree = false;
 };
 // The degree to try after a solution at degree N = coef.size() - 1 whose tail is above the
 // tolerance. Where the envelope (the largest |c| from k on) has not fallen tenfold over the last

@@ -126,8 +126,37 @@ ChebyshevSeries NonlinearSession::chebyshevStart(int choice, int N)
 bool NonlinearSession::solveChebyshev()
 {
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
-    if (!continuation.active())
-        return solveChebyshevFrom(choice, solveProgress());
+    if (continuation.active())
+        return sweepChebyshev(continuation, choice);
+    const bool solved = solveChebyshevFrom(choice, solveProgress());
+    if (!autoDegree)
+        return solved;
+    LayerProbe probe;
+    probe.equations = {m_residualExpr[0]};
+    probe.variables.emplace_back();
+    for (int k = 0; k <= m_inputs.order; ++k)
+        probe.variables[0].push_back("Y" + std::to_string(k));
+    probe.indepVarName = m_inputs.indepVarName;
+    probe.a = m_inputs.xlower;
+    probe.b = m_inputs.xupper;
+    return sweepTheLayerWhereNeeded(
+        solved, probe, m_inputs.constants, m_lstPasses,
+        [&](const Continuation& layer) { return sweepChebyshev(layer, choice); },
+        [&]() -> std::function<bool()> {
+            return [this, accurate = m_accurate, readout = m_readout, terms = boxes.terms,
+                    degree = m_inputs.seriesDegree] {
+                clearResults();
+                m_accurate = accurate;
+                m_readout = readout;
+                boxes.terms = terms;
+                m_inputs.seriesDegree = degree;
+                return showAccurate();
+            };
+        });
+}
+
+bool NonlinearSession::sweepChebyshev(const Continuation& sweep, int choice)
+{
     // A step stands as its result, readout and degree left it.
     struct Kept {
         ChebyshevNewtonResult accurate;
@@ -136,13 +165,16 @@ bool NonlinearSession::solveChebyshev()
         int degree = 0;
     };
     const SweepEnd end = SweepConstant<Kept>(
-        continuation, m_host, solveProgress(), m_inputs.constants,
+        sweep, m_host, solveProgress(), m_inputs.constants,
         [&](bool first, bool full, const Progress& at) {
             clearResults();
             const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
+            const StepPasses passes(first, m_inputs.maxIterations);
             // The automatic degree goes on from the degree the last step found.
             m_firstAutoDegree = !first && m_lastChebyshev ? static_cast<int>(m_lastChebyshev->coef.size()) - 1 : 0;
-            return solveChebyshevFrom(first ? choice : 4, at, first, full);
+            const bool solved = solveChebyshevFrom(first ? choice : 4, at, first, full);
+            // A later step whose growth met a degree without a solution went too far at once.
+            return solved && (first || !m_unsolvedDegree);
         },
         [&] {
             return Kept{m_accurate, m_readout, boxes.terms, m_inputs.seriesDegree};
@@ -161,7 +193,7 @@ bool NonlinearSession::solveChebyshev()
         },
         m_lstPasses);
     m_firstAutoDegree = 0;
-    return finishSweep(end, continuation.name, continuation.to);
+    return finishSweep(end, sweep.name, sweep.to);
 }
 
 bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay, bool show)
@@ -174,6 +206,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
     };
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
     bool stopped = false;
+    m_unsolvedDegree = false;
     if (autoDegree) {
         std::optional<ChebyshevSeries> previous;
         AutoDegreeSolution found = GrowChebyshevDegree(
@@ -208,6 +241,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
             false, progress, {}, findWay && m_firstAutoDegree == 0);
         m_readout = found.readout;
         stopped = found.stopped;
+        m_unsolvedDegree = found.unsolvedDegree;
         for (const ChebyshevNewtonResult& r : tried)
             if (static_cast<int>(r.series.coef.size()) == found.degree + 1)
                 m_accurate = r;

@@ -55,6 +55,8 @@ private:
     bool termsAt(double x, double& residual, double& terms) override;
     bool solveProblem() override;
     bool solveChebyshev();
+    // The accurate method's continuation in `sweep` (session/Continuation.h).
+    bool sweepChebyshev(const Continuation& sweep, int choice);
     // `findWay`: where Newton's iteration does not converge from the start, it finds its way
     // (RunChebyshevNewtonFindingItsWay; a continuation's later steps halve their step instead).
     // Without `show` (a continuation's step on the way) a solution found is kept as the start of
@@ -80,6 +82,7 @@ private:
     // The last accurate iteration's coefficients: the "current approximation" of the next.
     std::optional<ChebyshevSeries> m_lastChebyshev;
     int m_firstAutoDegree = 0; // a continuation step's automatic degree starts here (0: from 16)
+    bool m_unsolvedDegree = false; // the last automatic degree ended at a degree without a solution
 };
 
 } // namespace ode

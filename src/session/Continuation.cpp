@@ -30,6 +30,116 @@ bool ConstantLineSets(const std::string& line, const std::string& name)
     return true;
 }
 
+bool AssignSweptConstant(script::ScriptHost& host, const std::vector<std::string>& constants, const std::string& name,
+                         double value)
+{
+    bool ok = host.assignExact(name, value);
+    for (size_t k = 0; ok && k < constants.size(); ++k)
+        ok = ConstantLineSets(constants[k], name) ? host.assignExact(name, value)
+                                                  : host.executeConstants({constants[k]});
+    if (ok)
+        return true;
+    host.trap();
+    return false;
+}
+
+std::optional<Continuation> LayerParameterSweep(const LayerProbe& probe, const std::vector<std::string>& constants,
+                                                script::ScriptHost& host)
+{
+    script::ScriptHost::QuietScope quiet(host);
+    // The coefficient of every variable's highest derivative in every equation, at points across
+    // the interval, the variables' values and derivatives set to unremarkable values: the change
+    // of the residual as the highest derivative goes from 0.75 to 1.75. Empty where the engine fails.
+    constexpr int kPoints = 7;
+    auto leading = [&]() {
+        std::vector<double> out;
+        for (int i = 0; i < kPoints; ++i) {
+            if (!host.assignExact(probe.indepVarName, probe.a + (probe.b - probe.a) * (i + 0.5) / kPoints))
+                return std::vector<double>{};
+            for (size_t j = 0; j < probe.variables.size(); ++j)
+                for (size_t k = 0; k < probe.variables[j].size(); ++k)
+                    if (!host.assignExact(probe.variables[j][k],
+                                          0.6 + 0.15 * static_cast<double>(k) + 0.05 * static_cast<double>(j)))
+                        return std::vector<double>{};
+            for (const std::string& equation : probe.equations)
+                for (const std::vector<std::string>& names : probe.variables) {
+                    const std::string& top = names.back();
+                    double low = 0, high = 0;
+                    if (!host.assignExact(top, 0.75) || !host.evaluate(equation, low) || !host.assignExact(top, 1.75) ||
+                        !host.evaluate(equation, high))
+                        return std::vector<double>{};
+                    out.push_back(high - low);
+                }
+        }
+        return out;
+    };
+    std::optional<Continuation> found;
+    const size_t pairs = probe.equations.size() * probe.variables.size();
+    for (const std::string& line : constants) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string name = line.substr(0, eq);
+        name.erase(0, name.find_first_not_of(" \t"));
+        name.erase(name.find_last_not_of(" \t") + 1);
+        double value = 0;
+        if (!IsValidName(name) || !host.evaluate(name, value) || !(value != 0) ||
+            !(std::fabs(value) <= kLargestLayerParameter) || (found && std::fabs(value) >= std::fabs(found->to)))
+            continue;
+        const std::vector<double> at = leading();
+        const std::vector<double> doubled =
+            AssignSweptConstant(host, constants, name, 2 * value) ? leading() : std::vector<double>{};
+        if (!AssignSweptConstant(host, constants, name, value))
+            break;
+        if (at.size() != pairs * kPoints || doubled.size() != at.size())
+            continue;
+        // Some variable's highest derivative in some equation whose coefficient at least doubles
+        // at every point.
+        bool weighs = false;
+        for (size_t p = 0; p < pairs && !weighs; ++p) {
+            weighs = true;
+            for (int i = 0; i < kPoints && weighs; ++i) {
+                const double c = at[static_cast<size_t>(i) * pairs + p],
+                             d = doubled[static_cast<size_t>(i) * pairs + p];
+                weighs = c != 0 && std::isfinite(c) && std::isfinite(d) && d / c >= 1.99;
+            }
+        }
+        if (!weighs)
+            continue;
+        Continuation sweep;
+        sweep.name = name;
+        sweep.from = value < 0 ? -1 : 1;
+        sweep.to = value;
+        sweep.geometric = true;
+        sweep.steps = std::max(
+            1, static_cast<int>(std::ceil(kLayerSweepStepsPerDecade * std::log10(1 / std::fabs(value)) - 1e-9)));
+        found = sweep;
+    }
+    host.trap();
+    return found;
+}
+
+bool LayerSweepStands(bool swept, const std::optional<AccuracyReadout>& readout, bool firstSolved,
+                      const std::optional<AccuracyReadout>& firstReadout)
+{
+    if (!swept || !readout || !readout->sweepReached.empty())
+        return false;
+    if (readout->verdict == AccuracyReadout::Verdict::Converged)
+        return true;
+    return readout->verdict == AccuracyReadout::Verdict::NotConverged &&
+           (!firstSolved || !firstReadout || readout->estimatedError < firstReadout->estimatedError);
+}
+
+std::string LayerSweepLine(const Continuation& sweep, bool stands)
+{
+    const std::string swept = "THE LAYER PARAMETER " + sweep.name + " WAS SWEPT FROM " + FormatNumber(sweep.from) +
+                              " TO " + FormatNumber(sweep.to);
+    return stands ? "NO CONVERGED SOLUTION FROM THE START: " + swept + ", THEN:"
+                  : "NO CONVERGED SOLUTION FROM THE START; " + swept +
+                        " WITHOUT A BETTER ONE, SO THE SOLUTION FROM "
+                        "THE START STANDS. THE SWEEP:";
+}
+
 SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
                          std::vector<std::string>& log, const Progress& progress)
 {
@@ -45,18 +155,7 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
         return {};
     }
     std::optional<double> good;
-    // The constant takes the value, and the user constants run again in their order with its own
-    // line replaced by the value, so that those defined from it follow.
-    auto assign = [&](double value) {
-        bool ok = host.assignExact(sweep.name, value);
-        for (size_t k = 0; ok && k < steps.constants.size(); ++k)
-            ok = ConstantLineSets(steps.constants[k], sweep.name) ? host.assignExact(sweep.name, value)
-                                                                  : host.executeConstants({steps.constants[k]});
-        if (ok)
-            return true;
-        host.trap();
-        return false;
-    };
+    auto assign = [&](double value) { return AssignSweptConstant(host, steps.constants, sweep.name, value); };
     // Stopped: the last step solved stands, with its value of the constant.
     auto stopped = [&]() -> SweepEnd {
         if (!good) {

@@ -14,10 +14,13 @@
 #include "common/Limits.h"
 #include "script/ScriptHost.h"
 #include "session/Progress.h"
+#include "session/SolveReport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +37,45 @@ struct Continuation {
 
 // Whether a user constant's line ("name=expression") sets `name` (case as the engine ignores it).
 bool ConstantLineSets(const std::string& line, const std::string& name);
+
+// The swept constant takes `value` and the user constants run again in their order with its own
+// line replaced by the value, so that those defined from it follow. False (the engine trapped)
+// when a line fails.
+bool AssignSweptConstant(script::ScriptHost& host, const std::vector<std::string>& constants, const std::string& name,
+                         double value);
+
+// Where a singularly perturbed problem is looked for: the equations' residual texts, each
+// variable's engine names (its value, then each derivative up to its order), the independent
+// variable and the interval.
+struct LayerProbe {
+    std::vector<std::string> equations;
+    std::vector<std::vector<std::string>> variables;
+    std::string indepVarName;
+    double a = -1, b = 1;
+};
+
+// The sweep the accurate method makes by itself where its automatic degree finds no converged
+// solution: in the layer parameter, a user constant no larger than kLargestLayerParameter (and
+// not 0) that weighs a highest derivative. It does where the coefficient of some variable's
+// highest derivative in some equation, sampled across the interval, at least doubles wherever
+// the constant is doubled (eps in eps y'' + y y' - y = 0, or in eps^2 y'' ...): the layers such a
+// constant makes thin grow wider as it grows, and at 1 the problem has none. The sweep is
+// geometric, from the constant's sign times 1 to its value, kLayerSweepStepsPerDecade steps a
+// decade. Where several constants qualify, the smallest. None where none does (nor where the
+// engine fails on the way; the constants are as they were after).
+std::optional<Continuation> LayerParameterSweep(const LayerProbe& probe, const std::vector<std::string>& constants,
+                                                script::ScriptHost& host);
+
+// Whether the layer parameter's sweep (solved: `swept`, with `readout`) stands in place of the
+// solve before it: where it reached the value and converged there, or where its solution there
+// is the better one (the first found none, or its estimate is larger).
+bool LayerSweepStands(bool swept, const std::optional<AccuracyReadout>& readout, bool firstSolved,
+                      const std::optional<AccuracyReadout>& firstReadout);
+
+// The pass list's line before the sweep's steps: where it stands, "NO CONVERGED SOLUTION FROM
+// THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.01, THEN:"; where it does not, that
+// the first solution stands again.
+std::string LayerSweepLine(const Continuation& sweep, bool stands);
 
 // What a kind does for each step.
 struct ContinuationSteps {
@@ -84,6 +126,26 @@ private:
     std::vector<std::pair<double*, double>> m_kept;
     bool& m_polish;
     bool m_polished;
+};
+
+// For the scope of a step after the first, Newton gets kPassesFromCoarserDegree passes at most
+// (put back after): it starts from the last step's solution, close enough to converge in a few
+// passes or not to be trusted, and a step that fails is halved; a hundred passes at degree 400
+// that led nowhere took five seconds of a shock's sweep.
+class StepPasses {
+public:
+    StepPasses(bool first, int& passes) : m_passes(passes), m_kept(passes)
+    {
+        if (!first)
+            passes = std::min(passes, kPassesFromCoarserDegree);
+    }
+    ~StepPasses() { m_passes = m_kept; }
+    StepPasses(const StepPasses&) = delete;
+    StepPasses& operator=(const StepPasses&) = delete;
+
+private:
+    int& m_passes;
+    int m_kept;
 };
 
 // How a sweep ended.

@@ -56,6 +56,39 @@ bool Session::finishSweep(const SweepEnd& end, const std::string& name, double t
     return end.solved;
 }
 
+bool Session::sweepTheLayerWhereNeeded(bool solved, const LayerProbe& probe, const std::vector<std::string>& constants,
+                                       std::vector<std::string>& passes,
+                                       const std::function<bool(const Continuation&)>& sweep,
+                                       const std::function<std::function<bool()>()>& keep)
+{
+    const bool failed = solved ? m_readout && m_readout->verdict == AccuracyReadout::Verdict::NotConverged
+                               : m_end.termination == Termination::NoConvergence;
+    if (!failed)
+        return solved;
+    const std::optional<Continuation> layer = LayerParameterSweep(probe, constants, m_host);
+    if (!layer)
+        return solved;
+    const std::optional<AccuracyReadout> firstReadout = m_readout;
+    const std::vector<std::string> firstPasses = passes;
+    const std::function<bool()> showFirst = keep();
+    const bool swept = sweep(*layer);
+    const bool stopped = m_end.termination == Termination::Cancelled;
+    if (!stopped && LayerSweepStands(swept, m_readout, solved, firstReadout)) {
+        passes.insert(passes.begin(), LayerSweepLine(*layer, true));
+        return true;
+    }
+    std::vector<std::string> log = firstPasses;
+    log.push_back(LayerSweepLine(*layer, false));
+    for (const std::string& line : passes)
+        log.push_back("  " + line);
+    AssignSweptConstant(m_host, constants, layer->name, layer->to);
+    const bool shown = showFirst();
+    passes = std::move(log);
+    if (stopped)
+        m_end.termination = Termination::Cancelled;
+    return shown;
+}
+
 void Session::judgeConditionResiduals()
 {
     if (!m_readout || m_readout->terms || m_readout->verdict == AccuracyReadout::Verdict::Stopped)

@@ -13,6 +13,7 @@
 #include "session/Termination.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -157,6 +158,19 @@ protected:
     // short of its end makes the readout say so, naming the value reached, and not converged
     // (no readout: nothing to say it in). True when the sweep left a solution.
     bool finishSweep(const SweepEnd& end, const std::string& name, double to);
+    // After the accurate method's automatic degree (`solved`: whether a solution stands): where it
+    // found no converged solution (Newton found none, or the readout says NOT CONVERGED; not
+    // stopped, no engine error) and the problem has a layer parameter (LayerParameterSweep on
+    // `probe`), `sweep` sweeps it. Where the sweep does better (LayerSweepStands) its solution
+    // stands and `passes` start with a line saying so; otherwise the first solve's stands again:
+    // `keep()`, called before the sweep, returns what shows it again (true when a solution
+    // stands), the constants take their values again, and `passes` are the first solve's
+    // followed by the sweep's, indented. A stop during the sweep leaves the first solve's,
+    // Cancelled. True when a solution stands.
+    bool sweepTheLayerWhereNeeded(bool solved, const LayerProbe& probe, const std::vector<std::string>& constants,
+                                  std::vector<std::string>& passes,
+                                  const std::function<bool(const Continuation&)>& sweep,
+                                  const std::function<std::function<bool()>()>& keep);
 
 private:
     // The power series' readout of an accurate solution that stands, into the report.

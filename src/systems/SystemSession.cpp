@@ -144,8 +144,37 @@ bool SystemSession::solveProblem()
     m_accurate = SystemChebyshevResult{};
     if (!prepare())
         return false;
-    if (method == CollocationMethod::Chebyshev && autoDegree)
-        return m_nonlinear && continuation.active() ? sweepAutoDegree() : solveAutoDegree(0, solveProgress());
+    if (method == CollocationMethod::Chebyshev && autoDegree) {
+        if (!m_nonlinear)
+            return solveAutoDegree(0, solveProgress());
+        if (continuation.active())
+            return sweepAutoDegree(continuation);
+        LayerProbe probe;
+        probe.equations = m_eqExpr;
+        for (int j = 0; j <= m_inputs.lastVar; ++j) {
+            probe.variables.emplace_back();
+            for (int k = 0; k <= m_od.varOrder[static_cast<size_t>(j)]; ++k)
+                probe.variables.back().push_back(m_inputs.depVarNames[static_cast<size_t>(j)] + std::to_string(k));
+        }
+        probe.indepVarName = m_inputs.indepVarName;
+        probe.a = m_inputs.xlower;
+        probe.b = m_inputs.xupper;
+        return sweepTheLayerWhereNeeded(
+            solveAutoDegree(0, solveProgress()), probe, m_inputs.constants, m_lstPasses,
+            [&](const Continuation& layer) { return sweepAutoDegree(layer); },
+            [&]() -> std::function<bool()> {
+                return
+                    [this, accurate = m_accurate, readout = m_readout, terms = boxes.terms, degree = m_inputs.degree] {
+                        clearResults();
+                        m_inputs.degree = degree;
+                        m_od = ordersAndDegrees(degree);
+                        const bool shown = showNonlinearChebyshev(accurate);
+                        m_readout = readout;
+                        boxes.terms = terms;
+                        return shown;
+                    };
+            });
+    }
     if (!m_nonlinear && method == CollocationMethod::Chebyshev)
         return solveChebyshev(solveProgress());
     if (!m_nonlinear) {
@@ -173,6 +202,7 @@ bool SystemSession::solveProblem()
             [&](bool first, bool full, const Progress& at) {
                 clearResults();
                 const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance}, m_inputs.polish);
+                const StepPasses passes(first, m_inputs.maxIterations);
                 return solveNonlinearAccurate(first ? choice : 3, at);
             },
             [&] { return m_accurate; }, [&](const SystemChebyshevResult& k) { m_lastChebyshev = k.series; },
@@ -252,7 +282,7 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
 // variable's degree follows it) until the variable with the largest Chebyshev tail has it
 // below the tolerance, or it is rounding noise. The solution of the degree found stands: that
 // degree is solved again (a nonlinear system from its own solution, a pass or two).
-bool SystemSession::sweepAutoDegree()
+bool SystemSession::sweepAutoDegree(const Continuation& sweep)
 {
     struct Kept {
         SystemChebyshevResult accurate;
@@ -262,12 +292,15 @@ bool SystemSession::sweepAutoDegree()
     };
     int keptDegree = 0;
     const SweepEnd end = SweepConstant<Kept>(
-        continuation, m_host, solveProgress(), m_inputs.constants,
+        sweep, m_host, solveProgress(), m_inputs.constants,
         [&](bool first, bool full, const Progress& at) {
             clearResults();
             const StepBounds bounds(full, {&m_inputs.errorBoundDE, &m_inputs.errorBoundCoef, &tolerance},
                                     m_inputs.polish);
-            return solveAutoDegree(first ? 0 : keptDegree, at);
+            const StepPasses passes(first, m_inputs.maxIterations);
+            const bool solved = solveAutoDegree(first ? 0 : keptDegree, at);
+            // A later step whose growth met a degree without a solution went too far at once.
+            return solved && (first || !m_unsolvedDegree);
         },
         [&] {
             keptDegree = m_inputs.degree;
@@ -292,7 +325,7 @@ bool SystemSession::sweepAutoDegree()
             boxes.terms = k.terms;
         },
         m_lstPasses);
-    return finishSweep(end, continuation.name, continuation.to);
+    return finishSweep(end, sweep.name, sweep.to);
 }
 
 bool SystemSession::solveAutoDegree(int first, const Progress& progress)
@@ -373,6 +406,7 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             return s;
         },
         false, progress, {}, m_nonlinear && first == 0);
+    m_unsolvedDegree = found.unsolvedDegree;
     const std::vector<std::string> log = m_lstPasses;
     if (found.best.solved() && (found.stopped || found.degree != m_inputs.degree)) {
         if (!found.stopped) {

@@ -58,8 +58,8 @@ private:
     // first degree starting from m_lastChebyshev when `first` is given (a continuation's step).
     bool solveAutoDegree(int first, const Progress& progress);
     // A nonlinear system's continuation with the automatic degree, each step's growth going on
-    // from the degree and the solution of the last.
-    bool sweepAutoDegree();
+    // from the degree and the solution of the last (the user's, or the layer parameter's).
+    bool sweepAutoDegree(const Continuation& sweep);
     bool startCoefficients(int choice);
     bool solveNonlinearAccurate(int choice, const Progress& progress);
     bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress,
@@ -92,6 +92,7 @@ private:
     std::vector<ChebyshevSeries> m_chebyshev;
     std::vector<std::string> m_lstChebyshev, m_lstPasses;
     std::vector<ChebyshevSeries> m_lastChebyshev; // the current approximation of the next accurate solve
+    bool m_unsolvedDegree = false;                // the last automatic degree ended at a degree without a solution
 };
 
 } // namespace ode

@@ -486,8 +486,116 @@ TEST(AccurateNonlinearSession, TheGrowthGoesPastDegreesWithoutASolutionAndCutsFa
     shock.s.boxes.constants = {"eps=1E-3"};
     const auto began = std::chrono::steady_clock::now();
     shock.s.solve();
-    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
     EXPECT_EQ(shock.s.accuracy().rfind("NOT CONVERGED BY DEGREE ", 0), 0u) << shock.s.accuracy();
+    // Its coarse degrees place the shock wrongly; the sweep of eps from 1, whose solution stands,
+    // finds it where it is, at x = 1/3 between y = x - 7/6 and y = x + 1/2.
+    ASSERT_FALSE(shock.s.lstPasses().empty());
+    EXPECT_EQ(shock.s.lstPasses()[0],
+              "NO CONVERGED SOLUTION FROM THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.001, THEN:");
+    const ChebyshevSeries& s = *shock.s.chebyshev();
+    EXPECT_NEAR(ChebyshevDerivative(s, 0, 0.3), 0.3 - 7.0 / 6, 1e-3);
+    EXPECT_NEAR(ChebyshevDerivative(s, 0, 0.37), 0.37 + 0.5, 1e-3);
+}
+
+// The layer parameter: the constant, no larger than 0.1, that weighs some highest derivative
+// (doubled, the derivative's coefficient at least doubles everywhere), swept from 1 at three
+// steps a decade; the smallest where several do; the constants as they were after.
+TEST(ChebyshevNewton, TheLayerParameterIsTheSmallConstantThatWeighsTheHighestDerivative)
+{
+    const struct {
+        const char* equation;
+        std::vector<std::string> constants;
+        const char* name; // "" where none is
+        double from, to;
+        int steps;
+    } cases[] = {
+        // clang-format off
+        {"eps*y''+y*y'-y=0", {"eps=1E-2"}, "eps", 1, 1e-2, 6},
+        {"eps^2*y''=y", {"eps=0.05"}, "eps", 1, 0.05, 4},
+        {"eps*y^2*y''+y'=0", {"eps=1E-3"}, "eps", 1, 1e-3, 9},               // its coefficient holds y
+        {"eps*y''+y=0", {"eps=-1E-3"}, "eps", -1, -1e-3, 9},
+        {"lam*y''+y=0", {"p=3", "lam=10^(-p)"}, "lam", 1, 1e-3, 9},         // defined from another
+        {"a*y''+b*y'+y=0", {"a=1E-2", "b=1E-3"}, "a", 1, 1e-2, 6},           // b weighs y' only
+        {"a*y''+b*y''+y=0", {"a=1E-2", "b=1E-3"}, "", 0, 0, 0},              // neither doubles it
+        {"(a+b)*y''+y=0", {"b=1E-4", "a=1E-3", "c=b*a"}, "", 0, 0, 0},
+        {"eps*y''+eps2*y''+y=0", {"eps=1E-2", "eps2=eps"}, "eps", 1, 1e-2, 6}, // one that follows it
+        {"y''+eps*y=0", {"eps=1E-3"}, "", 0, 0, 0},
+        {"eps*y''+y=0", {"eps=0.5"}, "", 0, 0, 0},                           // no layer to ease
+        {"eps*y''+y=0", {"eps=1E-2", "c=Sqr(0.015-eps)"}, "", 0, 0, 0},      // the engine fails at 2 eps
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.equation);
+        NonlinearTexts t = test::TwoPoint(c.equation, "0", "1", {"y=0", "y=1"}, "1E-12");
+        t.constants = c.constants;
+        Problem p(t);
+        LayerProbe probe;
+        probe.equations = {p.expr[0]};
+        probe.variables = {{"Y0", "Y1", "Y2"}};
+        probe.indepVarName = "x";
+        probe.a = 0;
+        probe.b = 1;
+        std::vector<double> before;
+        for (const std::string& line : c.constants)
+            before.push_back(0), p.host.evaluate(line.substr(0, line.find('=')), before.back());
+        const std::optional<Continuation> sweep = LayerParameterSweep(probe, p.in.constants, p.host);
+        ASSERT_EQ(sweep.has_value(), *c.name != 0);
+        if (sweep) {
+            EXPECT_EQ(sweep->name, c.name);
+            EXPECT_EQ(sweep->from, c.from);
+            EXPECT_EQ(sweep->to, c.to);
+            EXPECT_EQ(sweep->steps, c.steps);
+            EXPECT_TRUE(sweep->geometric);
+        }
+        for (size_t k = 0; k < c.constants.size(); ++k) {
+            double now = 0;
+            EXPECT_TRUE(p.host.evaluate(c.constants[k].substr(0, c.constants[k].find('=')), now));
+            EXPECT_EQ(now, before[k]) << c.constants[k];
+        }
+        EXPECT_TRUE(p.messages.empty()) << p.messages[0];
+    }
+}
+
+// Where the automatic degree finds no converged solution from the zero start, the layer
+// parameter is swept: eps y'' + y y' - y = 0, y(0) = -1, y(1) = 3/2 at eps = 1E-2 (outside a
+// shock near x = 1/4 the solution is x - 1 and x + 1/2 exactly, up to terms like e^(-1/(4 eps)))
+// converges by the sweep, which the pass list says first. Where the sweep does no better (a
+// layer parameter whose value 1 has no solution: Bratu's equation beyond its turning point), the
+// first solve stands again, its passes followed by the sweep's.
+TEST(AccurateNonlinearSession, AProblemWithALayerParameterIsSweptWhereTheStartFails)
+{
+    if (test::Sanitized()) // seconds there, for the CI's budget
+        GTEST_SKIP();
+    Accurate shock(test::TwoPoint("eps*y''+y*y'-y=0", "0", "1", {"y=-1", "y=3/2"}, "1E-12", "100"), true);
+    shock.s.boxes.constants = {"eps=1E-2"};
+    ASSERT_TRUE(shock.s.solve());
+    EXPECT_EQ(shock.s.lstPasses().at(0),
+              "NO CONVERGED SOLUTION FROM THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.01, THEN:");
+    EXPECT_EQ(shock.s.lstPasses().back(), "CONTINUATION ENDED AT eps=0.01");
+    EXPECT_EQ(shock.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << shock.s.accuracy();
+    const ChebyshevSeries& y = *shock.s.chebyshev();
+    double worst = 0;
+    for (int i = 0; i <= 1000; ++i) {
+        const double x = i / 1000.0, v = ChebyshevDerivative(y, 0, x), d = ChebyshevDerivative(y, 1, x);
+        worst = std::fmax(worst, std::fabs(1e-2 * ChebyshevDerivative(y, 2, x) + v * d - v));
+    }
+    EXPECT_LT(worst, 1e-9);
+    EXPECT_NEAR(ChebyshevDerivative(y, 0, 0.05), 0.05 - 1, 1e-6);
+    EXPECT_NEAR(ChebyshevDerivative(y, 0, 0.6), 0.6 + 0.5, 1e-6);
+
+    Accurate bratu(test::TwoPoint("eps*y''+3.6*Exp(y)=0", "0", "1", {"y=0", "y=0"}, "1E-12", "40"), true);
+    bratu.s.boxes.constants = {"eps=0.1"};
+    EXPECT_FALSE(bratu.s.solve());
+    const std::vector<std::string>& passes = bratu.s.lstPasses();
+    const auto line = std::find(passes.begin(), passes.end(),
+                                "NO CONVERGED SOLUTION FROM THE START; THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.1 "
+                                "WITHOUT A BETTER ONE, SO THE SOLUTION FROM THE START STANDS. THE SWEEP:");
+    ASSERT_NE(line, passes.end());
+    EXPECT_EQ(passes.front(), "DEGREE 16:");
+    EXPECT_EQ(*(line + 1), "  STEP 0: eps=1: NO SOLUTION");
+    EXPECT_EQ(passes.back(), "  CONTINUATION STOPPED AT ITS FIRST VALUE");
+    EXPECT_EQ(bratu.s.accuracy(), "");
 }
 
 // Public nonlinear problems with layers, from the zero start with the automatic degree:

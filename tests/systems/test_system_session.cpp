@@ -99,6 +99,32 @@ TEST(NonlinearSystem, AStartFarFromTheSolutionFindsItsWay)
     EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[1], 0, 0), 0.045750461406318740099, 1e-12);
 }
 
+// A system whose automatic degree finds no converged solution from the zero start sweeps its
+// layer parameter as one equation does: eps y'' + y y' - y = 0 as y' = z, eps z' + y z - y = 0,
+// y(0) = -2, y(1) = 1, eps = 5E-3 (y = x - 2 up to a layer at x = 1; the parameter weighs z' in
+// the second equation only).
+TEST(NonlinearSystem, ALayerParameterIsSweptWhereTheStartFails)
+{
+    if (ode::test::Sanitized()) // seconds there, for the CI's budget; the sweep is the one equation's
+        GTEST_SKIP();
+    Reciprocal n(true, CollocationMethod::Chebyshev);
+    n.s.boxes.equations = {"y'-z=0", "eps*z'+y*z-y=0"};
+    n.s.boxes.constants = {"eps=5E-3"};
+    n.s.boxes.bcText = {"y=-2", "y=1"};
+    n.s.boxes.bcPoint = {"0", "1"};
+    n.s.boxes.errorD = n.s.boxes.errorC = "1E-12";
+    n.s.boxes.maxcy = "100";
+    n.s.autoDegree = true;
+    ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
+    ASSERT_FALSE(n.s.lstPasses().empty());
+    EXPECT_EQ(n.s.lstPasses()[0],
+              "NO CONVERGED SOLUTION FROM THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.005, THEN:");
+    EXPECT_EQ(n.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << n.s.accuracy();
+    for (double x : {0.1, 0.5, 0.8})
+        EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, x), x - 2, 1e-9) << x;
+    EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[0], 0, 1), 1, 1e-12);
+}
+
 // eps y'' + y' = 0, y(0) = 0, y(1) = 1 written as y' = z, eps z' + z = 0 at eps = 3E-5: the
 // layer needs a degree above 1000, where the linear system grows in the banded form (its limit
 // 100000 by default; the nonlinear systems' stays 1000, each pass being dense).
