@@ -721,6 +721,8 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& o, st
             o.approximation = std::to_string(demo->start);
         if (demo->chebyshev && !o.chebyshev && !o.equallySpaced)
             o.chebyshev = true;
+        if (demo->autoDegree && o.chebyshev && !o.autoDegree && !o.degree)
+            o.autoDegree = true;
     }
     if (o.files.empty()) {
         err << "odeseries: solve needs a problem file\n" << Usage();

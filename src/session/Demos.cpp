@@ -29,7 +29,7 @@ bool ReadPairKind(const std::string& name, ProblemKind& kind, std::string& why)
     return found.has_value();
 }
 
-// "start=0 points=chebyshev": false with the word that is not understood.
+// "start=0 points=chebyshev degree=auto": false with the word that is not understood.
 bool ReadSettings(const std::string& text, Demo& demo, std::string& why)
 {
     std::istringstream words(text);
@@ -38,10 +38,13 @@ bool ReadSettings(const std::string& text, Demo& demo, std::string& why)
             demo.chebyshev = true;
         else if (word == "points=equal")
             demo.chebyshev = false;
+        else if (word == "degree=auto")
+            demo.autoDegree = true;
         else if (word.rfind("start=", 0) == 0 && word.size() == 7 && word[6] >= '0' && word[6] <= '4')
             demo.start = word[6] - '0';
         else {
-            why = "the setting " + Excerpt(word) + " is not one of start=0...4, points=equal, points=chebyshev";
+            why = "the setting " + Excerpt(word) +
+                  " is not one of start=0...4, points=equal, points=chebyshev, degree=auto";
             return false;
         }
     }

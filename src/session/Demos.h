@@ -2,8 +2,9 @@
 // The demos library: ready problems of every kind, each a problem pair in the examples folder
 // with one line of description in its index, demos.txt ("NAME<tab>DESCRIPTION" a line, in the
 // order they are offered, and optionally a third field of settings the demo opens with:
-// "start=N", the nonlinear kinds' initial approximation, and "points=chebyshev", the accurate
-// method). The kind of each demo is its problem file's magic word.
+// "start=N", the nonlinear kinds' initial approximation, "points=chebyshev", the accurate
+// method, and "degree=auto", its automatic degree). The kind of each demo is its problem file's
+// magic word.
 
 #include "common/ProblemKind.h"
 
@@ -18,9 +19,10 @@ struct Demo {
     std::string description;
     std::string path; // the pair's series file; the problem file is path + ".str"
     // The settings it opens with: the initial approximation's number (-1: the form's own
-    // choice) and the accurate method.
+    // choice), the accurate method and its automatic degree.
     int start = -1;
     bool chebyshev = false;
+    bool autoDegree = false;
 };
 
 struct DemoLibrary {

@@ -118,6 +118,7 @@ const KnownSolution kKnownSolutions[] = {
     {"riccati-tanh", "1", {std::tanh(1.0)}, 1e-5},
     {"nonlinear-reciprocal", "2", {0.5}, 1e-3},
     {"bratu-mild", "0.5", {0.140539214400472}, 1e-9},
+    {"viscous-shock", "0.6", {1.1}, 1e-9}, // y = x + 1/2 beyond the shock, to e^(-25)
     {"nonlinear-trig", "1", {std::sin(1.0)}, 1e-8},
     {"periodic-cubic", "1", {std::cos(1.0)}, 1e-12},
     {"system-exponential", "1", {1 / kE, -1 / kE}, 1e-9},
@@ -156,6 +157,11 @@ TEST(Demos, OpenWithTheirSettings)
         ode::test::Solve({"--example", "bratu", "--points", "equal", "--approximation", "0"}, status);
     EXPECT_EQ(out.find("[lblAccuracy]"), std::string::npos); // the equally spaced method, as asked
     EXPECT_NE(out.find("NO CONVERGENCE"), std::string::npos);
+    // viscous-shock: the automatic degree too, which finds the shock by sweeping its layer parameter.
+    EXPECT_EQ(SolvedValues("viscous-shock", "0.6", &run).size(), 1u);
+    EXPECT_EQ(run["lists"]["lblAccuracy"][0].get<std::string>().rfind("CONVERGED AT DEGREE ", 0), 0u) << run.dump();
+    EXPECT_EQ(run["lists"]["lstPasses"][0].get<std::string>(),
+              "NO CONVERGED SOLUTION FROM THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.01, THEN:");
     for (const auto& d : Library().demos)
         if (ode::IsNonlinear(d.kind)) {
             EXPECT_EQ(d.start, 0) << d.name << ": every nonlinear demo starts from zero, which converges every time";
@@ -223,7 +229,7 @@ TEST(Demos, DamagedIndexKeepsTheUsablePairs)
     EXPECT_EQ(library.problems[1], "alien: not a problem file of any kind");
     EXPECT_EQ(library.problems[2], "demos.txt:6: no demo name");
     EXPECT_EQ(library.problems[3],
-              "good: the setting start=9 is not one of start=0...4, points=equal, points=chebyshev");
+              "good: the setting start=9 is not one of start=0...4, points=equal, points=chebyshev, degree=auto");
     EXPECT_TRUE(ode::LoadDemoLibrary((folder / "none").string()).demos.empty());
     EXPECT_FALSE(ode::LoadDemoLibrary("").problems.empty());
 }

@@ -14,6 +14,7 @@
 #include "systems/SystemSession.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -330,8 +331,10 @@ private slots:
                                  << "double z(double x, int derivative)";
         QTest::newRow("Sndif octave") << "rotation-nonlinear" << "frmSndif" << newton << int(ode::ExportKind::Octave)
                                       << "out/z.m" << "function value = z(x, derivative)";
-        // Opens in the accurate method.
+        // Opens in the accurate method (and with its automatic degree, which sweeps eps to find the shock).
         QTest::newRow("Pndif Chebyshev") << "bratu" << "frmPndif" << newton << -1 << QString() << QString();
+        QTest::newRow("Pndif automatic degree") << "viscous-shock"
+                                                << "frmPndif" << newton << -1 << QString() << QString();
     }
     void aDemoOfEveryKindSolvesInThreeClicksAndExports()
     {
@@ -378,12 +381,19 @@ private slots:
         if (auto* system = dynamic_cast<ode::SystemSession*>(&opened->session()))
             system->seedRandom(1);
         QTest::mouseClick(opened->cmdSolve, Qt::LeftButton);
+        if (const QString shots = qEnvironmentVariable("ODESERIES_SCREENSHOTS"); !shots.isEmpty())
+            opened->grab().save(shots + "/solved-" + demo + ".png");
         QVERIFY(opened->lstCoeff->count() > 3);
         QCOMPARE(opened->lstCoeff->item(0)->text(), firstLine);
-        if (demo == "bratu") {
+        if (demo == "bratu" || demo == "viscous-shock") {
             QCOMPARE(opened->cboMethod->currentIndex(), 1);
+            QCOMPARE(opened->chkAutoDegree->isChecked(), demo == "viscous-shock");
             QVERIFY(opened->lblAccuracy->text().startsWith("CONVERGED AT DEGREE"));
         }
+        if (demo == "viscous-shock")
+            QCOMPARE(opened->lstPasses->item(0)->text(),
+                     QString("NO CONVERGED SOLUTION FROM THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.01, "
+                             "THEN:"));
         if (kind < 0)
             return;
         opened->mnuExport->trigger();

@@ -869,7 +869,7 @@ bool ProblemForm::openPair(const QString& name)
     return true;
 }
 
-void ProblemForm::openDemo(const QString& path, int start, bool chebyshev)
+void ProblemForm::openDemo(const QString& path, int start, bool chebyshev, bool autoDegree)
 {
     if (!openPair(path))
         return;
@@ -881,6 +881,8 @@ void ProblemForm::openDemo(const QString& path, int start, bool chebyshev)
         cboApproximation->setCurrentIndex(start);
     if (chebyshev && cboMethod)
         cboMethod->setCurrentIndex(1);
+    if (autoDegree && chkAutoDegree && chkAutoDegree->isEnabled())
+        chkAutoDegree->setChecked(true);
     m_loading = false;
 }
 

@@ -124,7 +124,7 @@ public:
     // A demo from the library: opened as a file, but with no name of its own, so that Save
     // asks where to put the user's copy; `start` chooses the initial approximation (-1: as it
     // is) and `chebyshev` the accurate method, where the form has them.
-    void openDemo(const QString& path, int start = -1, bool chebyshev = false);
+    void openDemo(const QString& path, int start = -1, bool chebyshev = false, bool autoDegree = false);
     // New: the form starts afresh (its head can be entered again), after asking about
     // unsaved changes as closing does.
     void mnuNew_Click();

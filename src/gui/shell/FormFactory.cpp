@@ -22,7 +22,7 @@ bool FormMayGiveWay(QWidget* form)
 void OpenDemoInForm(QWidget* form, const Demo& demo)
 {
     if (auto* problem = qobject_cast<forms::ProblemForm*>(form))
-        problem->openDemo(QString::fromStdString(demo.path), demo.start, demo.chebyshev);
+        problem->openDemo(QString::fromStdString(demo.path), demo.start, demo.chebyshev, demo.autoDegree);
 }
 
 std::optional<ProblemKind> FormKind(QWidget* form)
