@@ -100,6 +100,10 @@ constexpr double kContinuationStepBound = 1e-3;
 // eps = 1E-2 is reached in 6 steps and 0.3 s; with two a decade its steps had to be halved, with
 // four it took twice as long.
 constexpr double kLargestLayerParameter = 0.1;
+// Nor below this: a layer that thin needs a degree beyond any a sweep could afford (a shock of
+// width 1E-3 needs several thousand), and a sweep to a value near the smallest double would not
+// know how many steps to take.
+constexpr double kSmallestLayerParameter = 1e-12;
 constexpr int kLayerSweepStepsPerDecade = 3;
 // The most Newton passes a homotopy step makes (collocation/ChebyshevNewton.h): from a good
 // start Newton's iteration meets the steps' loose bounds in a few passes; a step that needs

@@ -191,7 +191,11 @@ bool NonlinearSession::sweepChebyshev(const Continuation& sweep, int choice)
             m_inputs.seriesDegree = k.degree;
             showAccurate();
         },
-        m_lstPasses);
+        m_lstPasses,
+        [&] {
+            return autoDegree && m_readout && m_readout->verdict == AccuracyReadout::Verdict::NotConverged &&
+                   m_readout->lastTried >= maxDegree;
+        });
     m_firstAutoDegree = 0;
     return finishSweep(end, sweep.name, sweep.to);
 }

@@ -43,9 +43,36 @@ bool AssignSweptConstant(script::ScriptHost& host, const std::vector<std::string
     return false;
 }
 
-std::optional<Continuation> LayerParameterSweep(const LayerProbe& probe, const std::vector<std::string>& constants,
-                                                script::ScriptHost& host)
+std::vector<std::pair<std::string, double>> ConstantValues(script::ScriptHost& host,
+                                                           const std::vector<std::string>& constants)
 {
+    script::ScriptHost::QuietScope quiet(host);
+    std::vector<std::pair<std::string, double>> values;
+    for (const std::string& line : constants) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string name = line.substr(0, eq);
+        name.erase(0, name.find_first_not_of(" \t"));
+        name.erase(name.find_last_not_of(" \t") + 1);
+        double value = 0;
+        if (IsValidName(name) && host.evaluate(name, value))
+            values.emplace_back(name, value);
+    }
+    host.trap();
+    return values;
+}
+
+void RestoreConstantValues(script::ScriptHost& host, const std::vector<std::pair<std::string, double>>& values)
+{
+    for (const auto& [name, value] : values)
+        host.assignExact(name, value);
+}
+
+std::optional<Continuation> LayerParameterSweep(const LayerProbe& probe, const std::vector<std::string>& constants,
+                                                script::ScriptHost& host, const Progress& progress)
+{
+    const std::vector<std::pair<std::string, double>> values = ConstantValues(host, constants);
     script::ScriptHost::QuietScope quiet(host);
     // The coefficient of every variable's highest derivative in every equation, at points across
     // the interval, the variables' values and derivatives set to unremarkable values: the change
@@ -73,25 +100,35 @@ std::optional<Continuation> LayerParameterSweep(const LayerProbe& probe, const s
         }
         return out;
     };
+    // The constants run again in order with `name` at `value` give every constant the value it
+    // has: what the sweep solves at its end is the problem as it stands (not so where a line
+    // uses a constant defined after it, or changes one each time it runs).
+    auto reproduces = [&](const std::string& name, double value) {
+        if (!AssignSweptConstant(host, constants, name, value))
+            return false;
+        for (const auto& [other, kept] : values) {
+            double now = 0;
+            if (!host.evaluate(other, now) || !(now == kept || (std::isnan(now) && std::isnan(kept))))
+                return false;
+        }
+        return true;
+    };
     std::optional<Continuation> found;
     const size_t pairs = probe.equations.size() * probe.variables.size();
-    for (const std::string& line : constants) {
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        std::string name = line.substr(0, eq);
-        name.erase(0, name.find_first_not_of(" \t"));
-        name.erase(name.find_last_not_of(" \t") + 1);
-        double value = 0;
-        if (!IsValidName(name) || !host.evaluate(name, value) || !(value != 0) ||
-            !(std::fabs(value) <= kLargestLayerParameter) || (found && std::fabs(value) >= std::fabs(found->to)))
+    for (const auto& [name, value] : values) {
+        if (progress.cancelled())
+            break;
+        if (!(value != 0) || !(std::fabs(value) <= kLargestLayerParameter) ||
+            !(std::fabs(value) >= kSmallestLayerParameter) || (found && std::fabs(value) >= std::fabs(found->to)))
             continue;
         const std::vector<double> at = leading();
+        const double from = value < 0 ? -1 : 1;
+        const bool startRuns = AssignSweptConstant(host, constants, name, from);
         const std::vector<double> doubled =
             AssignSweptConstant(host, constants, name, 2 * value) ? leading() : std::vector<double>{};
-        if (!AssignSweptConstant(host, constants, name, value))
-            break;
-        if (at.size() != pairs * kPoints || doubled.size() != at.size())
+        const bool same = reproduces(name, value);
+        RestoreConstantValues(host, values);
+        if (!startRuns || !same || at.size() != pairs * kPoints || doubled.size() != at.size())
             continue;
         // Some variable's highest derivative in some equation whose coefficient at least doubles
         // at every point.
@@ -108,13 +145,16 @@ std::optional<Continuation> LayerParameterSweep(const LayerProbe& probe, const s
             continue;
         Continuation sweep;
         sweep.name = name;
-        sweep.from = value < 0 ? -1 : 1;
+        sweep.from = from;
         sweep.to = value;
         sweep.geometric = true;
-        sweep.steps = std::max(
-            1, static_cast<int>(std::ceil(kLayerSweepStepsPerDecade * std::log10(1 / std::fabs(value)) - 1e-9)));
+        sweep.steps =
+            std::clamp(static_cast<int>(std::ceil(-kLayerSweepStepsPerDecade * std::log10(std::fabs(value)) - 1e-9)), 1,
+                       kMaxContinuationSteps);
+        sweep.toTheEndOnceUnresolved = true;
         found = sweep;
     }
+    RestoreConstantValues(host, values);
     host.trap();
     return found;
 }
@@ -127,17 +167,25 @@ bool LayerSweepStands(bool swept, const std::optional<AccuracyReadout>& readout,
     if (readout->verdict == AccuracyReadout::Verdict::Converged)
         return true;
     return readout->verdict == AccuracyReadout::Verdict::NotConverged &&
-           (!firstSolved || !firstReadout || readout->estimatedError < firstReadout->estimatedError);
+           (!firstSolved || !firstReadout || readout->estimatedError < firstReadout->estimatedError / 2);
 }
 
-std::string LayerSweepLine(const Continuation& sweep, bool stands)
+std::string LayerSweepLine(const Continuation& sweep, LayerSweepEnd end)
 {
     const std::string swept = "THE LAYER PARAMETER " + sweep.name + " WAS SWEPT FROM " + FormatNumber(sweep.from) +
                               " TO " + FormatNumber(sweep.to);
-    return stands ? "NO CONVERGED SOLUTION FROM THE START: " + swept + ", THEN:"
-                  : "NO CONVERGED SOLUTION FROM THE START; " + swept +
-                        " WITHOUT A BETTER ONE, SO THE SOLUTION FROM "
-                        "THE START STANDS. THE SWEEP:";
+    switch (end) {
+    case LayerSweepEnd::Stands:
+        return "NO CONVERGED SOLUTION FROM THE START: " + swept + ", THEN:";
+    case LayerSweepEnd::NoBetter:
+        return "NO CONVERGED SOLUTION FROM THE START; " + swept +
+               " WITHOUT A BETTER ONE, SO THE SOLUTION FROM THE START STANDS. THE SWEEP:";
+    case LayerSweepEnd::Stopped:
+        break;
+    }
+    return "NO CONVERGED SOLUTION FROM THE START; THE SWEEP OF THE LAYER PARAMETER " + sweep.name + " FROM " +
+           FormatNumber(sweep.from) + " TO " + FormatNumber(sweep.to) +
+           " WAS STOPPED BY THE USER, SO THE SOLUTION FROM THE START STANDS";
 }
 
 SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, const ContinuationSteps& steps,
@@ -247,8 +295,10 @@ SweepEnd RunContinuation(const Continuation& sweep, script::ScriptHost& host, co
             solvedInARow = 0;
         }
         // The next value, never past the end (nor short of it by a sliver of a step); a sweep
-        // that has taken as many steps as it may goes to its end at once.
-        value = k + 1 < most ? stepFrom(value, step) : sweep.to;
+        // that has taken as many steps as it may goes to its end at once, and so does one whose
+        // step its degree could not resolve where it asks for that.
+        const bool unresolved = sweep.toTheEndOnceUnresolved && steps.unresolved && steps.unresolved();
+        value = k + 1 < most && !unresolved ? stepFrom(value, step) : sweep.to;
     }
     log.push_back("CONTINUATION ENDED AT " + sweep.name + "=" + FormatNumber(sweep.to));
     return {true, false};

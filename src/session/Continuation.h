@@ -32,6 +32,9 @@ struct Continuation {
     double from = 0, to = 0;
     int steps = 0;
     bool geometric = false; // equal ratios from `from` to `to` (both nonzero, of one sign)
+    // Once a step's automatic degree reaches its limit without resolving the step's solution,
+    // the next step is the last: a layer parameter's later values only make the layer thinner.
+    bool toTheEndOnceUnresolved = false;
     bool active() const { return !name.empty(); }
 };
 
@@ -54,28 +57,40 @@ struct LayerProbe {
     double a = -1, b = 1;
 };
 
+// The values of the user constants that a line sets ("name=..."), by name, and those values put
+// back (the lines may do more than set them: a line that counts, say).
+std::vector<std::pair<std::string, double>> ConstantValues(script::ScriptHost& host,
+                                                           const std::vector<std::string>& constants);
+void RestoreConstantValues(script::ScriptHost& host, const std::vector<std::pair<std::string, double>>& values);
+
 // The sweep the accurate method makes by itself where its automatic degree finds no converged
-// solution: in the layer parameter, a user constant no larger than kLargestLayerParameter (and
-// not 0) that weighs a highest derivative. It does where the coefficient of some variable's
-// highest derivative in some equation, sampled across the interval, at least doubles wherever
-// the constant is doubled (eps in eps y'' + y y' - y = 0, or in eps^2 y'' ...): the layers such a
-// constant makes thin grow wider as it grows, and at 1 the problem has none. The sweep is
-// geometric, from the constant's sign times 1 to its value, kLayerSweepStepsPerDecade steps a
-// decade. Where several constants qualify, the smallest. None where none does (nor where the
-// engine fails on the way; the constants are as they were after).
+// solution: in the layer parameter, a user constant from kSmallestLayerParameter to
+// kLargestLayerParameter in size that weighs a highest derivative. It does where the
+// coefficient of some variable's highest derivative in some equation, sampled across the
+// interval, at least doubles wherever the constant is doubled (eps in eps y'' + y y' - y = 0, or
+// in eps^2 y'' ...): the layers such a constant makes thin grow wider as it grows, and at 1 the
+// problem has none. The sweep is geometric, from the constant's sign times 1 to its value,
+// kLayerSweepStepsPerDecade steps a decade, going to its end once a step is beyond its degree
+// limit (toTheEndOnceUnresolved). Only a constant whose lines run at 1, and which run again in
+// order at its own value give every constant the value it has (the sweep ends on the problem as
+// it stands). Where several qualify, the smallest. None where none does, where the engine fails
+// on the way, or where `progress` is stopped; the constants have their values again after.
 std::optional<Continuation> LayerParameterSweep(const LayerProbe& probe, const std::vector<std::string>& constants,
-                                                script::ScriptHost& host);
+                                                script::ScriptHost& host, const Progress& progress = {});
 
 // Whether the layer parameter's sweep (solved: `swept`, with `readout`) stands in place of the
 // solve before it: where it reached the value and converged there, or where its solution there
-// is the better one (the first found none, or its estimate is larger).
+// is clearly the better one (the first found none, or its estimate is more than twice as large;
+// not one that differs in its rounding).
 bool LayerSweepStands(bool swept, const std::optional<AccuracyReadout>& readout, bool firstSolved,
                       const std::optional<AccuracyReadout>& firstReadout);
 
 // The pass list's line before the sweep's steps: where it stands, "NO CONVERGED SOLUTION FROM
 // THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.01, THEN:"; where it does not, that
-// the first solution stands again.
-std::string LayerSweepLine(const Continuation& sweep, bool stands);
+// the first solution stands again (the sweep's steps follow), or, stopped, that the user
+// stopped the sweep (nothing follows).
+enum class LayerSweepEnd { Stands, NoBetter, Stopped };
+std::string LayerSweepLine(const Continuation& sweep, LayerSweepEnd end);
 
 // What a kind does for each step.
 struct ContinuationSteps {
@@ -96,6 +111,9 @@ struct ContinuationSteps {
     std::function<void()> stand;
     // The user constants, run again in order at each step (the swept one's line takes the value).
     std::vector<std::string> constants;
+    // Whether the step just solved is beyond the automatic degree's limit (its readout NOT
+    // CONVERGED there); none where the kind cannot tell.
+    std::function<bool()> unresolved;
 };
 
 // For the scope of a step on the way, bounds that ask more than kContinuationStepBound are
@@ -175,7 +193,8 @@ SweepEnd SweepConstant(const Continuation& sweep, script::ScriptHost& host, cons
                        std::function<bool(bool first, bool full, const Progress&)> solve, std::function<Kept()> kept,
                        std::function<void(const Kept&)> start,
                        std::function<void(const Kept&, const Kept&, double)> startBeyond,
-                       std::function<void(const Kept&)> stand, std::vector<std::string>& passes)
+                       std::function<void(const Kept&)> stand, std::vector<std::string>& passes,
+                       std::function<bool()> unresolved = {})
 {
     Kept last, before;
     int keptSteps = 0;
@@ -194,6 +213,7 @@ SweepEnd SweepConstant(const Continuation& sweep, script::ScriptHost& host, cons
     };
     steps.stand = [&] { stand(last); };
     steps.constants = constants;
+    steps.unresolved = std::move(unresolved);
     std::vector<std::string> log;
     const SweepEnd end = RunContinuation(sweep, host, steps, log, progress);
     if (!log.empty())

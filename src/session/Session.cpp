@@ -65,23 +65,30 @@ bool Session::sweepTheLayerWhereNeeded(bool solved, const LayerProbe& probe, con
                                : m_end.termination == Termination::NoConvergence;
     if (!failed)
         return solved;
-    const std::optional<Continuation> layer = LayerParameterSweep(probe, constants, m_host);
+    const std::optional<Continuation> layer = LayerParameterSweep(probe, constants, m_host, solveProgress());
     if (!layer)
         return solved;
+    const std::vector<std::pair<std::string, double>> values = ConstantValues(m_host, constants);
     const std::optional<AccuracyReadout> firstReadout = m_readout;
     const std::vector<std::string> firstPasses = passes;
     const std::function<bool()> showFirst = keep();
-    const bool swept = sweep(*layer);
+    bool swept = false;
+    {
+        // The solver's own attempt: what the engine meets on the way only ends a step.
+        script::ScriptHost::QuietScope quiet(m_host);
+        swept = sweep(*layer);
+    }
     const bool stopped = m_end.termination == Termination::Cancelled;
     if (!stopped && LayerSweepStands(swept, m_readout, solved, firstReadout)) {
-        passes.insert(passes.begin(), LayerSweepLine(*layer, true));
+        passes.insert(passes.begin(), LayerSweepLine(*layer, LayerSweepEnd::Stands));
         return true;
     }
     std::vector<std::string> log = firstPasses;
-    log.push_back(LayerSweepLine(*layer, false));
-    for (const std::string& line : passes)
-        log.push_back("  " + line);
-    AssignSweptConstant(m_host, constants, layer->name, layer->to);
+    log.push_back(LayerSweepLine(*layer, stopped ? LayerSweepEnd::Stopped : LayerSweepEnd::NoBetter));
+    if (!stopped)
+        for (const std::string& line : passes)
+            log.push_back("  " + line);
+    RestoreConstantValues(m_host, values);
     const bool shown = showFirst();
     passes = std::move(log);
     if (stopped)

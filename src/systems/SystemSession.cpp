@@ -324,7 +324,11 @@ bool SystemSession::sweepAutoDegree(const Continuation& sweep)
             m_readout = k.readout;
             boxes.terms = k.terms;
         },
-        m_lstPasses);
+        m_lstPasses,
+        [&] {
+            return m_readout && m_readout->verdict == AccuracyReadout::Verdict::NotConverged &&
+                   m_readout->lastTried >= maxDegree;
+        });
     return finishSweep(end, sweep.name, sweep.to);
 }
 

@@ -500,7 +500,8 @@ TEST(AccurateNonlinearSession, TheGrowthGoesPastDegreesWithoutASolutionAndCutsFa
 
 // The layer parameter: the constant, no larger than 0.1, that weighs some highest derivative
 // (doubled, the derivative's coefficient at least doubles everywhere), swept from 1 at three
-// steps a decade; the smallest where several do; the constants as they were after.
+// steps a decade; the smallest where several do; only one whose lines run at 1 and, run again
+// at its own value, give every constant its value; the constants as they were after.
 TEST(ChebyshevNewton, TheLayerParameterIsTheSmallConstantThatWeighsTheHighestDerivative)
 {
     const struct {
@@ -523,6 +524,11 @@ TEST(ChebyshevNewton, TheLayerParameterIsTheSmallConstantThatWeighsTheHighestDer
         {"y''+eps*y=0", {"eps=1E-3"}, "", 0, 0, 0},
         {"eps*y''+y=0", {"eps=0.5"}, "", 0, 0, 0},                           // no layer to ease
         {"eps*y''+y=0", {"eps=1E-2", "c=Sqr(0.015-eps)"}, "", 0, 0, 0},      // the engine fails at 2 eps
+        {"eps*y''+y=0", {"eps=1E-2", "c=Sqr(0.5-eps)"}, "", 0, 0, 0},        // ... and at 1
+        {"eps*y''+y+e2=0", {"e2=eps*10", "eps=2E-3"}, "", 0, 0, 0},          // run again, e2 would change
+        {"eps*y''+y+k=0", {"eps=2E-3", "k=k+1"}, "", 0, 0, 0},               // so would k, each time
+        {"eps*y''+y=0", {"eps=1E-12"}, "eps", 1, 1e-12, 36},
+        {"eps*y''+y=0", {"eps=1E-310"}, "", 0, 0, 0},                        // below any layer a degree holds
         // clang-format on
     };
     for (const auto& c : cases) {
