@@ -410,6 +410,17 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     if (!terms)
         readout.allowed = tolerance * sizeAt(result.degree, result.best.series.coef);
     readout.lastTried = std::min(degree, maxDegree);
+    if (!result.converged && !terms && !result.best.series.coef.empty()) {
+        // A series the growth could not resolve has more beyond its last terms than eight times
+        // them: the sum of the terms cut off, at the rate its envelope falls (a shock of width
+        // 1E-3 at degree 1000 falls 0.8 % a term: 127 times its last terms, which alone said
+        // 160 times less than its error).
+        const std::vector<double>& c = result.best.series.coef;
+        double scale = 0;
+        for (double v : c)
+            scale = std::fmax(scale, std::fabs(v));
+        result.estimatedError = std::fmax(result.estimatedError, TruncationFactor(c) * LastTerms(c) * scale);
+    }
     readout.estimatedError = result.estimatedError;
     result.readout = readout;
     return result;

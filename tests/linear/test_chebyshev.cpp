@@ -314,6 +314,27 @@ TEST(Chebyshev, ASolutionThatMovesMoreThanItsEstimateIsNotConverged)
     }
 }
 
+// A series the growth cannot resolve by its limit (c_k = 1.01^-k at every degree: a shock's
+// slow fall) is estimated by the sum of the terms cut off, about a hundred times its last ones,
+// where its last terms alone said twelve times less than that sum.
+TEST(Chebyshev, AnUnresolvedSeriesIsEstimatedByWhatItsTailSums)
+{
+    const AutoDegreeSolution found = GrowChebyshevDegree(16, 256, 1e-13, [&](int degree, const Progress&) {
+        ChebyshevSolution s;
+        s.termination = Termination::Solved;
+        for (int k = 0; k <= degree; ++k)
+            s.series.coef.push_back(std::pow(1.01, -k));
+        return s;
+    });
+    ASSERT_TRUE(found.readout);
+    EXPECT_FALSE(found.converged);
+    EXPECT_EQ(found.degree, 256);
+    const double cutOff = std::pow(1.01, -257) / (1 - 1 / 1.01); // the sum of c257, c258 ...
+    EXPECT_GT(found.estimatedError, cutOff / 2);
+    EXPECT_LT(found.estimatedError, 2 * cutOff);
+    EXPECT_EQ(found.readout->estimatedError, found.estimatedError);
+}
+
 // A Newton iteration from the problem's own start that finds nothing at the first degree (a
 // layer the degree cannot hold) is tried at twice the degree, up to 128 and the limit, before the
 // growth gives up; not once a degree has been solved, not without `retryFromTheStart` (a
