@@ -685,6 +685,10 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
         }
         coef = start;
     }
+    if (!shape.homotopy) {
+        coef = plainCoef;
+        return plain;
+    }
     found = RunChebyshevHomotopy(shape, expr, coef, host, progress);
     if (stoppedBeforeAPass(found))
         return plainStopped();

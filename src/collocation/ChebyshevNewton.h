@@ -47,6 +47,9 @@ struct ChebyshevNewtonShape {
     // Each step's length judged by the Newton correction it leaves (error-oriented damping,
     // invariant under the rows' scaling) in place of the fall of the residuals' squares.
     bool errorOriented = false;
+    // Finding its way (RunChebyshevNewtonFindingItsWay) ends with the homotopy; without, after the
+    // start moved to meet the conditions.
+    bool homotopy = true;
     // The last `conditions` rows are the conditions, one per order of the blocks in all (0: not
     // said; a start is then never made to meet them).
     int conditions = 0;
@@ -90,6 +93,7 @@ template <typename Inputs> void SetShapeProblem(ChebyshevNewtonShape& shape, con
     shape.errorBoundCoef = in.errorBoundCoef;
     shape.maxIterations = in.maxIterations;
     shape.polish = in.polish;
+    shape.homotopy = in.homotopy;
 }
 
 // Whether Newton's iteration on this many unknowns fits the memory: the pass's matrix and the
@@ -136,6 +140,8 @@ NewtonRunReport RunChebyshevNewtonFindingItsWay(const ChebyshevNewtonShape& shap
 struct NewtonAttempt {
     bool findWay = true;
     int passes = 0;
+    bool homotopy = true; // finding its way, the homotopy last
+
     int passesWithin(int maxIterations) const { return passes > 0 ? std::min(passes, maxIterations) : maxIterations; }
 };
 // A degree the automatic degree grew from a coarser solution is solved from that solution first

@@ -42,9 +42,10 @@ constexpr int kBandedWidth = 128;
 // degrees (twice as high each) are tried from the same start up to this one before the growth
 // gives up: a layer the degree cannot hold can leave the collocation's equations without a
 // solution near the start where a finer degree has one (eps y'' + y' + y^2 = 0, eps = 1E-3,
-// from zero: nothing at 16 and 32, converged at 64). Each failed degree costs its passes: a
-// problem without a solution (Bratu's beyond its turning point, 40 passes a way) takes 0.9 s to
-// fail at 16 ... 128, where it took 0.05 s at 16 alone, and 3.6 s with 256 as well.
+// from zero: nothing at 16 and 32, converged at 64). Each failed degree costs its passes (the
+// finer ones find their way without the homotopy, which the first tried): a problem without a
+// solution (Bratu's beyond its turning point, 40 passes a way) takes 0.19 s to fail at
+// 16 ... 128, where it took 0.05 s at 16 alone.
 constexpr int kLastRetriedFirstDegree = 128;
 // A degree grown from a coarser one starts Newton's iteration from the coarser solution: close
 // enough, it converges in a few passes (3 to 14 on the examples and the layers), so it gets this

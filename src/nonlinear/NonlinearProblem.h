@@ -31,6 +31,7 @@ struct NonlinearInputs : SingleInputs {
     double errorBoundDE = 0, errorBoundCoef = 0;
     int maxIterations = 0;
     bool polish = true; // the accurate method's Newton goes on past the bounds (ChebyshevNewtonShape)
+    bool homotopy = true; // ... and finding its way ends with the homotopy (ChebyshevNewtonShape)
     double omega = 0; // trigonometric: 2 Pi / Period
 };
 

@@ -206,6 +206,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
     auto solve = [&](const ChebyshevSeries& start, const Progress& at, NewtonAttempt attempt) {
         NonlinearInputs in = m_inputs;
         in.maxIterations = attempt.passesWithin(in.maxIterations);
+        in.homotopy = attempt.homotopy;
         return SolveNonlinearChebyshev(in, m_residualExpr, start, m_host, at, attempt.findWay);
     };
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
@@ -213,8 +214,9 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
     m_unsolvedDegree = false;
     if (autoDegree) {
         std::optional<ChebyshevSeries> previous;
+        const int firstDegree = m_firstAutoDegree > 0 ? m_firstAutoDegree : std::max(16, m_inputs.order + 2);
         AutoDegreeSolution found = GrowChebyshevDegree(
-            m_firstAutoDegree > 0 ? m_firstAutoDegree : std::max(16, m_inputs.order + 2), maxDegree, tolerance,
+            firstDegree, maxDegree, tolerance,
             [&](int degree, const Progress& at) {
                 const ChebyshevSeries fresh = chebyshevStart(choice, degree);
                 ChebyshevSeries start = fresh;
@@ -226,9 +228,12 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 // in a few passes or is not to be trusted. A coarser degree's solution that missed a
                 // layer can lead Newton astray where the problem's own start does not, so the degree
                 // is then solved from that start, finding its way where a pass is cheap.
-                tried.push_back(
-                    solve(start, at,
-                          previous && findWay ? GrownDegreeFromCoarser() : NewtonAttempt{findWay && !previous, 0}));
+                // A finer first degree, tried where the first found nothing, finds its way without
+                // the homotopy, which failed there already and costs most where it crawls.
+                tried.push_back(solve(start, at,
+                                      previous && findWay
+                                          ? GrownDegreeFromCoarser()
+                                          : NewtonAttempt{findWay && !previous, 0, degree == firstDegree}));
                 if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
                     ChebyshevNewtonResult again = solve(fresh, at, GrownDegreeFromTheStart(degree));
                     if (again.solved() || again.termination == Termination::Cancelled)

@@ -15,6 +15,7 @@ namespace ode {
 struct NonlinearSystemInputs : SystemInputs {
     double errorBoundDE = 0, errorBoundCoef = 0;
     bool polish = true; // the accurate method's Newton goes on past the bounds (ChebyshevNewtonShape)
+    bool homotopy = true; // ... and finding its way ends with the homotopy (ChebyshevNewtonShape)
     int maxIterations = 0;
 };
 

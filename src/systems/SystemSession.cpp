@@ -341,6 +341,7 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
     // and their results, which a stopped growth shows again
     std::map<int, std::pair<ChebyshevSystemSolution, SystemChebyshevResult>> resultByDegree;
     const int choice = static_cast<int>(ParseNumber(boxes.approximation));
+    const int firstDegree = first > 0 ? first : std::max(16, m_od.maxOrder + 2);
     auto setDegree = [&](int degree) {
         m_inputs.degree = degree;
         m_od = ordersAndDegrees(degree);
@@ -370,8 +371,11 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
             // is then solved from that start, finding its way where a pass is cheap (a
             // continuation's steps keep to their branch).
             const bool fromLast = !previous.empty() && first == 0;
+            // A finer first degree, tried where the first found nothing, finds its way without the
+            // homotopy, which failed there already and costs most where it crawls.
             solved = fromLast ? solveNonlinearChebyshev(previous, progress, GrownDegreeFromCoarser())
-                              : solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress);
+                              : solveNonlinearChebyshev(previous.empty() ? fresh() : previous, progress,
+                                                        NewtonAttempt{true, 0, degree == firstDegree});
             if (!solved && fromLast && m_end.termination == Termination::NoConvergence && !progress.cancelled())
                 solved = solveNonlinearChebyshev(fresh(), progress, GrownDegreeFromTheStart(degree));
             std::vector<std::string> log = passes;
@@ -396,7 +400,7 @@ bool SystemSession::solveAutoDegree(int first, const Progress& progress)
         !LinearSystemBandedFormApplies(m_inputs, m_od, m_de, m_host))
         limit = kMaxCollocationAutoDegree;
     const AutoDegreeSolution found = GrowChebyshevDegree(
-        first > 0 ? first : std::max(16, m_od.maxOrder + 2), limit, tolerance,
+        firstDegree, limit, tolerance,
         [&](int degree, const Progress& at) {
             ChebyshevSolution s;
             s.termination = solveAt(degree, false, at) ? Termination::Solved : m_end.termination;
@@ -486,6 +490,7 @@ bool SystemSession::solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& 
 {
     NonlinearSystemInputs in = m_inputs;
     in.maxIterations = attempt.passesWithin(in.maxIterations);
+    in.homotopy = attempt.homotopy;
     m_accurate = SolveNonlinearSystemChebyshev(in, m_od, m_eqExpr, m_bcExpr, start, m_host, progress, attempt.findWay);
     return showNonlinearChebyshev(m_accurate);
 }
