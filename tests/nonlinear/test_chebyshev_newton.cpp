@@ -689,6 +689,16 @@ TEST(ChebyshevNewton, AHomotopyFromTheStartTakesItsResidualsAway)
               0u);
     // Degree 16 is short of the layer: the value at 1/2 to the truncation's 1E-4.
     EXPECT_NEAR(ChebyshevDerivative(ChebyshevSeries{0, 1, coef}, 0, 0.5), 0.055437396232938995884, 1e-4);
+
+    // Finding its way comes to the homotopy last, and not where the shape leaves it out (the
+    // finer first degrees the automatic degree retries): there the plain iteration's failure.
+    for (bool homotopy : {true, false}) {
+        shape.homotopy = homotopy;
+        coef.assign(N + 1, 0.0);
+        const NewtonRunReport way = RunChebyshevNewtonFindingItsWay(shape, p.expr, coef, p.host);
+        EXPECT_EQ(way.solved(), homotopy) << NewtonPassLines(way).back();
+        EXPECT_EQ(way.homotopySteps > 0, homotopy);
+    }
 }
 
 // What a Newton iteration leaves for the readout: the last correction (sum over the
