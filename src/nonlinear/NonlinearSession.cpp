@@ -142,28 +142,27 @@ bool NonlinearSession::solveChebyshev()
     return sweepTheLayerWhereNeeded(
         solved, probe, m_inputs.constants, m_lstPasses,
         [&](const Continuation& layer) { return sweepChebyshev(layer, choice); },
-        [&]() -> std::function<bool()> {
-            return [this, accurate = m_accurate, readout = m_readout, terms = boxes.terms,
-                    degree = m_inputs.seriesDegree] {
-                clearResults();
-                m_accurate = accurate;
-                m_readout = readout;
-                boxes.terms = terms;
-                m_inputs.seriesDegree = degree;
-                return showAccurate();
-            };
-        });
+        [&]() -> std::function<bool()> { return [this, kept = standing()] { return stand(kept); }; });
+}
+
+NonlinearSession::Standing NonlinearSession::standing() const
+{
+    return {m_accurate, m_readout, boxes.terms, m_inputs.seriesDegree};
+}
+
+bool NonlinearSession::stand(const Standing& kept)
+{
+    clearResults();
+    m_accurate = kept.accurate;
+    m_readout = kept.readout;
+    boxes.terms = kept.terms;
+    m_inputs.seriesDegree = kept.degree;
+    return showAccurate();
 }
 
 bool NonlinearSession::sweepChebyshev(const Continuation& sweep, int choice)
 {
-    // A step stands as its result, readout and degree left it.
-    struct Kept {
-        ChebyshevNewtonResult accurate;
-        std::optional<AccuracyReadout> readout;
-        std::string terms;
-        int degree = 0;
-    };
+    using Kept = Standing;
     const SweepEnd end = SweepConstant<Kept>(
         sweep, m_host, solveProgress(), m_inputs.constants,
         [&](bool first, bool full, const Progress& at) {
@@ -176,26 +175,11 @@ bool NonlinearSession::sweepChebyshev(const Continuation& sweep, int choice)
             // A later step whose growth met a degree without a solution went too far at once.
             return solved && (first || !m_unsolvedDegree);
         },
-        [&] {
-            return Kept{m_accurate, m_readout, boxes.terms, m_inputs.seriesDegree};
-        },
-        [&](const Kept& k) { m_lastChebyshev = k.accurate.series; },
+        [&] { return standing(); }, [&](const Kept& k) { m_lastChebyshev = k.accurate.series; },
         [&](const Kept& k, const Kept& before, double w) {
             m_lastChebyshev = Extrapolated(k.accurate.series, before.accurate.series, w);
         },
-        [&](const Kept& k) {
-            clearResults();
-            m_accurate = k.accurate;
-            m_readout = k.readout;
-            boxes.terms = k.terms;
-            m_inputs.seriesDegree = k.degree;
-            showAccurate();
-        },
-        m_lstPasses,
-        [&] {
-            return autoDegree && m_readout && m_readout->verdict == AccuracyReadout::Verdict::NotConverged &&
-                   m_readout->lastTried >= maxDegree;
-        });
+        [&](const Kept& k) { stand(k); }, m_lstPasses, [&] { return readoutAtItsLimit(); });
     m_firstAutoDegree = 0;
     return finishSweep(end, sweep.name, sweep.to);
 }

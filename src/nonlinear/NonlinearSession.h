@@ -57,6 +57,16 @@ private:
     bool solveChebyshev();
     // The accurate method's continuation in `sweep` (session/Continuation.h).
     bool sweepChebyshev(const Continuation& sweep, int choice);
+    // An accurate solve as it stands (a sweep's step, or the solve a layer sweep follows): its
+    // result, readout and degree; stand() shows it again, true when a solution stands.
+    struct Standing {
+        ChebyshevNewtonResult accurate;
+        std::optional<AccuracyReadout> readout;
+        std::string terms;
+        int degree = 0;
+    };
+    Standing standing() const;
+    bool stand(const Standing& kept);
     // `findWay`: where Newton's iteration does not converge from the start, it finds its way
     // (RunChebyshevNewtonFindingItsWay; a continuation's later steps halve their step instead).
     // Without `show` (a continuation's step on the way) a solution found is kept as the start of

@@ -12,20 +12,26 @@
 
 namespace ode {
 
-bool ConstantLineSets(const std::string& line, const std::string& name)
+std::string ConstantLineName(const std::string& line)
 {
     const size_t eq = line.find('=');
     if (eq == std::string::npos)
-        return false;
+        return {};
     size_t a = 0, b = eq;
     while (a < b && (line[a] == ' ' || line[a] == '\t'))
         ++a;
     while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t'))
         --b;
-    if (b - a != name.size())
+    return line.substr(a, b - a);
+}
+
+bool ConstantLineSets(const std::string& line, const std::string& name)
+{
+    const std::string set = ConstantLineName(line);
+    if (set.empty() || set.size() != name.size())
         return false;
     for (size_t k = 0; k < name.size(); ++k)
-        if (std::tolower(static_cast<unsigned char>(line[a + k])) != std::tolower(static_cast<unsigned char>(name[k])))
+        if (std::tolower(static_cast<unsigned char>(set[k])) != std::tolower(static_cast<unsigned char>(name[k])))
             return false;
     return true;
 }
@@ -49,12 +55,7 @@ std::vector<std::pair<std::string, double>> ConstantValues(script::ScriptHost& h
     script::ScriptHost::QuietScope quiet(host);
     std::vector<std::pair<std::string, double>> values;
     for (const std::string& line : constants) {
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        std::string name = line.substr(0, eq);
-        name.erase(0, name.find_first_not_of(" \t"));
-        name.erase(name.find_last_not_of(" \t") + 1);
+        const std::string name = ConstantLineName(line);
         double value = 0;
         if (IsValidName(name) && host.evaluate(name, value))
             values.emplace_back(name, value);

@@ -38,7 +38,10 @@ struct Continuation {
     bool active() const { return !name.empty(); }
 };
 
-// Whether a user constant's line ("name=expression") sets `name` (case as the engine ignores it).
+// The name a user constant's line ("name=expression") sets, as written (blanks around it
+// dropped); empty without "=".
+std::string ConstantLineName(const std::string& line);
+// Whether a user constant's line sets `name` (case as the engine ignores it).
 bool ConstantLineSets(const std::string& line, const std::string& name);
 
 // The swept constant takes `value` and the user constants run again in their order with its own

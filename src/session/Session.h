@@ -158,6 +158,13 @@ protected:
     // short of its end makes the readout say so, naming the value reached, and not converged
     // (no readout: nothing to say it in). True when the sweep left a solution.
     bool finishSweep(const SweepEnd& end, const std::string& name, double to);
+    // The automatic degree reached its limit without converging (a sweep's step beyond what
+    // the degree resolves: ContinuationSteps::unresolved).
+    bool readoutAtItsLimit() const
+    {
+        return autoDegree && m_readout && m_readout->verdict == AccuracyReadout::Verdict::NotConverged &&
+               m_readout->lastTried >= maxDegree;
+    }
     // After the accurate method's automatic degree (`solved`: whether a solution stands): where it
     // found no converged solution (Newton found none, or the readout says NOT CONVERGED; not
     // stopped, no engine error) and the problem has a layer parameter (LayerParameterSweep on

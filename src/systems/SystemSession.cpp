@@ -162,18 +162,7 @@ bool SystemSession::solveProblem()
         return sweepTheLayerWhereNeeded(
             solveAutoDegree(0, solveProgress()), probe, m_inputs.constants, m_lstPasses,
             [&](const Continuation& layer) { return sweepAutoDegree(layer); },
-            [&]() -> std::function<bool()> {
-                return
-                    [this, accurate = m_accurate, readout = m_readout, terms = boxes.terms, degree = m_inputs.degree] {
-                        clearResults();
-                        m_inputs.degree = degree;
-                        m_od = ordersAndDegrees(degree);
-                        const bool shown = showNonlinearChebyshev(accurate);
-                        m_readout = readout;
-                        boxes.terms = terms;
-                        return shown;
-                    };
-            });
+            [&]() -> std::function<bool()> { return [this, kept = standing()] { return stand(kept); }; });
     }
     if (!m_nonlinear && method == CollocationMethod::Chebyshev)
         return solveChebyshev(solveProgress());
@@ -284,12 +273,7 @@ bool SystemSession::showLinearChebyshev(const ChebyshevSystemSolution& s)
 // degree is solved again (a nonlinear system from its own solution, a pass or two).
 bool SystemSession::sweepAutoDegree(const Continuation& sweep)
 {
-    struct Kept {
-        SystemChebyshevResult accurate;
-        std::optional<AccuracyReadout> readout;
-        int degree = 0;
-        std::string terms;
-    };
+    using Kept = Standing;
     int keptDegree = 0;
     const SweepEnd end = SweepConstant<Kept>(
         sweep, m_host, solveProgress(), m_inputs.constants,
@@ -304,7 +288,7 @@ bool SystemSession::sweepAutoDegree(const Continuation& sweep)
         },
         [&] {
             keptDegree = m_inputs.degree;
-            return Kept{m_accurate, m_readout, m_inputs.degree, boxes.terms};
+            return standing();
         },
         [&](const Kept& k) {
             m_lastChebyshev = k.accurate.series;
@@ -316,20 +300,24 @@ bool SystemSession::sweepAutoDegree(const Continuation& sweep)
                 m_lastChebyshev[j] = Extrapolated(k.accurate.series[j], before.accurate.series[j], w);
             keptDegree = k.degree;
         },
-        [&](const Kept& k) {
-            clearResults();
-            m_inputs.degree = k.degree;
-            m_od = ordersAndDegrees(k.degree);
-            showNonlinearChebyshev(k.accurate);
-            m_readout = k.readout;
-            boxes.terms = k.terms;
-        },
-        m_lstPasses,
-        [&] {
-            return m_readout && m_readout->verdict == AccuracyReadout::Verdict::NotConverged &&
-                   m_readout->lastTried >= maxDegree;
-        });
+        [&](const Kept& k) { stand(k); }, m_lstPasses, [&] { return readoutAtItsLimit(); });
     return finishSweep(end, sweep.name, sweep.to);
+}
+
+SystemSession::Standing SystemSession::standing() const
+{
+    return {m_accurate, m_readout, m_inputs.degree, boxes.terms};
+}
+
+bool SystemSession::stand(const Standing& kept)
+{
+    clearResults();
+    m_inputs.degree = kept.degree;
+    m_od = ordersAndDegrees(kept.degree);
+    const bool shown = showNonlinearChebyshev(kept.accurate);
+    m_readout = kept.readout;
+    boxes.terms = kept.terms;
+    return shown;
 }
 
 bool SystemSession::solveAutoDegree(int first, const Progress& progress)

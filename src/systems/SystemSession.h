@@ -60,6 +60,16 @@ private:
     // A nonlinear system's continuation with the automatic degree, each step's growth going on
     // from the degree and the solution of the last (the user's, or the layer parameter's).
     bool sweepAutoDegree(const Continuation& sweep);
+    // A nonlinear accurate solve as it stands (a sweep's step, or the solve a layer sweep
+    // follows): its result, readout and degree; stand() shows it again, true when a solution stands.
+    struct Standing {
+        SystemChebyshevResult accurate;
+        std::optional<AccuracyReadout> readout;
+        int degree = 0;
+        std::string terms;
+    };
+    Standing standing() const;
+    bool stand(const Standing& kept);
     bool startCoefficients(int choice);
     bool solveNonlinearAccurate(int choice, const Progress& progress);
     bool solveNonlinearChebyshev(const std::vector<ChebyshevSeries>& start, const Progress& progress,
