@@ -38,12 +38,12 @@ ode::AugmentedMatrix Assemble(double eps, int N)
         const double t = ode::ChebyshevPoint(i, m);
         const double p[3] = {2, 4 * t, eps + t * t};
         ode::ChebyshevBasisDerivatives(2, N, t, d);
-        ode::ChebyshevRowFromBasis(a.row(i), 2, N, 1.0, p, d);
+        ode::ChebyshevRowFromBasis(a.row(i), 2, N, 1.0, p, d.data());
     }
     const double value[3] = {1, 0, 0};
     for (int c = 0; c < 2; ++c) {
         ode::ChebyshevBasisDerivatives(2, N, c == 0 ? -1.0 : 1.0, d);
-        ode::ChebyshevRowFromBasis(a.row(m + c), 2, N, 1.0, value, d);
+        ode::ChebyshevRowFromBasis(a.row(m + c), 2, N, 1.0, value, d.data());
         a.at(m + c, N + 1) = 1 / (1 + eps);
     }
     return a;

@@ -35,7 +35,7 @@ void ChebyshevBasisDerivatives(int n, int N, double t, std::vector<double>& d)
     }
 }
 
-void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const std::vector<double>& d)
+void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const double* d)
 {
     const size_t width = static_cast<size_t>(n) + 1;
     double factor[16];
@@ -49,7 +49,7 @@ void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double
     for (size_t k = 0; k < width; ++k, power *= scale)
         f[k] = p[k] * power;
     for (int j = 0; j <= N; ++j) {
-        const double* dj = d.data() + static_cast<size_t>(j) * width;
+        const double* dj = d + static_cast<size_t>(j) * width;
         double sum = 0;
         for (size_t k = 0; k < width; ++k)
             sum += f[k] * dj[k];

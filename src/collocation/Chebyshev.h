@@ -27,7 +27,7 @@ void ChebyshevBasisDerivatives(int n, int N, double t, std::vector<double>& d);
 
 // A collocation row from that table: row[j] = sum over k of p[k] scale^k d^k/ds^k Tj(t), for
 // j = 0 ... N (scale = 2 / (b - a) turns d/ds into d/dx).
-void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const std::vector<double>& d);
+void ChebyshevRowFromBasis(double* row, int n, int N, double scale, const double* p, const double* d);
 
 struct ChebyshevSolution : SolveEnd {
     ChebyshevSeries series;

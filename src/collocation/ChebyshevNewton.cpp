@@ -25,6 +25,7 @@ constexpr double kArmijo = 1e-4; // the fall a step must bring, relative to its 
 constexpr int kPolishPasses = 6; // at most this many passes after the bounds are met
 constexpr int kConditionPasses = 8;      // a start made to meet its conditions: at most this many passes
 constexpr double kConditionsMet = 1e-13; // and the conditions' residuals it must reach
+constexpr size_t kKeptBasisBytes = size_t{32} << 20; // the rows' basis tables kept up to this size
 
 // The residuals of all rows: the largest (what the bounds and the listing speak of) and the
 // sum of squares (what a damped step must reduce: Newton's direction always lowers it).
@@ -50,8 +51,16 @@ public:
             names.insert(names.end(), block.names.begin(), block.names.end());
         }
         basis.resize(shape.blocks.size());
+        table.resize(shape.blocks.size());
         values.resize(shape.blocks.size());
         partials.assign(names.size(), 0.0);
+        size_t perRow = 0;
+        for (const ChebyshevNewtonShape::Block& block : shape.blocks) {
+            blockStart.push_back(perRow);
+            perRow += static_cast<size_t>(block.degree + 1) * static_cast<size_t>(block.order + 1);
+        }
+        if (perRow * shape.rows.size() * sizeof(double) <= kKeptBasisBytes)
+            rowBasis.resize(shape.rows.size());
     }
 
     const ChebyshevNewtonShape& shape;
@@ -61,6 +70,12 @@ public:
     std::vector<std::string> names;   // every block's names, block after block
     std::vector<size_t> firstPartial; // where each block's names start in `names`
     std::vector<std::vector<double>> basis, values;
+    // Every pass and every trial step evaluates each row at its point again: the basis tables
+    // of the rows' points are kept (where they fit in kKeptBasisBytes), one per row, every
+    // block's after the block before, and `table` points at each block's for the point set.
+    std::vector<std::vector<double>> rowBasis;
+    std::vector<size_t> blockStart;
+    std::vector<const double*> table;
     std::vector<double> partials;
     bool differenced = false;
     Progress progress; // asked between rows
@@ -77,19 +92,27 @@ public:
             throw Failure{};
     }
 
-    // x and every block's value and derivatives at x, from the coefficients c, unrounded.
-    void setPoint(const std::vector<double>& c, double x)
+    // x and every block's value and derivatives at x, from the coefficients c, unrounded; r is
+    // the row whose point x is (its basis tables are kept), or -1.
+    void setPoint(const std::vector<double>& c, double x, int r = -1)
     {
         const double s = (2 * x - shape.a - shape.b) / (shape.b - shape.a);
+        std::vector<double>* kept = r >= 0 && !rowBasis.empty() ? &rowBasis[static_cast<size_t>(r)] : nullptr;
+        const bool building = kept && kept->empty();
         for (size_t j = 0; j < shape.blocks.size(); ++j) {
             const ChebyshevNewtonShape::Block& block = shape.blocks[j];
-            ChebyshevBasisDerivatives(block.order, block.degree, s, basis[j]);
+            if (!kept || building) {
+                ChebyshevBasisDerivatives(block.order, block.degree, s, basis[j]);
+                if (building)
+                    kept->insert(kept->end(), basis[j].begin(), basis[j].end());
+            }
+            table[j] = kept && !building ? kept->data() + blockStart[j] : basis[j].data();
             const size_t width = static_cast<size_t>(block.order) + 1;
             std::vector<double>& v = values[j];
             v.assign(width, 0.0);
             for (int p = 0; p <= block.degree; ++p)
                 for (size_t k = 0; k < width; ++k)
-                    v[k] += c[static_cast<size_t>(block.offset + p)] * basis[j][static_cast<size_t>(p) * width + k];
+                    v[k] += c[static_cast<size_t>(block.offset + p)] * table[j][static_cast<size_t>(p) * width + k];
             double power = 1;
             for (size_t k = 0; k < width; ++k, power *= scale) {
                 v[k] *= power;
@@ -98,6 +121,8 @@ public:
         }
         check(host.assignExact(shape.indepVarName, x));
     }
+
+    void setRow(const std::vector<double>& c, int r) { setPoint(c, shape.rows[static_cast<size_t>(r)].x, r); }
 
     double offset(int r) const { return shape.offset.empty() ? 0.0 : shape.offset[static_cast<size_t>(r)]; }
 
@@ -146,13 +171,13 @@ public:
         const int N = shape.unknowns();
         for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
             checkStop();
-            setPoint(c, shape.rows[static_cast<size_t>(r)].x);
+            setRow(c, r);
             const double f = residualAndPartials(r);
             double* row = a.row(r);
             for (size_t j = 0; j < shape.blocks.size(); ++j) {
                 const ChebyshevNewtonShape::Block& block = shape.blocks[j];
                 ChebyshevRowFromBasis(row + block.offset, block.order, block.degree, scale,
-                                      partials.data() + firstPartial[j], basis[j]);
+                                      partials.data() + firstPartial[j], table[j]);
             }
             row[N] = -f;
             norms.add(f);
@@ -168,7 +193,7 @@ public:
         try {
             for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
                 checkStop();
-                setPoint(c, shape.rows[static_cast<size_t>(r)].x);
+                setRow(c, r);
                 f[static_cast<size_t>(r)] = residual(r);
                 if (!std::isfinite(f[static_cast<size_t>(r)]))
                     return false;
@@ -200,7 +225,7 @@ public:
                 double largest = 0;
                 for (int i = 0; i < conditions; ++i) {
                     const int r = rows - conditions + i;
-                    setPoint(c, shape.rows[static_cast<size_t>(r)].x);
+                    setRow(c, r);
                     const double f = residualAndPartials(r);
                     check(std::isfinite(f));
                     largest = std::fmax(largest, std::fabs(f));
@@ -208,7 +233,7 @@ public:
                     for (size_t j = 0; j < shape.blocks.size(); ++j) {
                         const ChebyshevNewtonShape::Block& block = shape.blocks[j];
                         ChebyshevRowFromBasis(full.data() + block.offset, block.order, block.degree, scale,
-                                              partials.data() + firstPartial[j], basis[j]);
+                                              partials.data() + firstPartial[j], table[j]);
                     }
                     for (int k = 0; k < conditions; ++k)
                         small.at(i, k) = full[moved[static_cast<size_t>(k)]];
@@ -234,7 +259,7 @@ public:
         try {
             for (int r = 0; r < static_cast<int>(shape.rows.size()); ++r) {
                 checkStop();
-                setPoint(c, shape.rows[static_cast<size_t>(r)].x);
+                setRow(c, r);
                 const double f = residual(r);
                 if (!std::isfinite(f))
                     return ResidualNorms::Infinite();

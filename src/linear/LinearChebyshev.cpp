@@ -29,7 +29,7 @@ void chebyshevRow(double* row, int n, int N, double t, double scale, const std::
                   std::vector<double>& d)
 {
     ChebyshevBasisDerivatives(n, N, t, d);
-    ChebyshevRowFromBasis(row, n, N, scale, p.data(), d);
+    ChebyshevRowFromBasis(row, n, N, scale, p.data(), d.data());
     row[N + 1] = rhs;
 }
 

@@ -395,7 +395,7 @@ std::optional<SystemBandedForm> LinearSystemBandedForm(const SystemInputs& in, c
             const int order = od.varOrder[static_cast<size_t>(j)], degree = od.varDegree[static_cast<size_t>(j)];
             ChebyshevBasisDerivatives(order, degree, t, basis);
             ChebyshevRowFromBasis(row.data(), order, degree, scale,
-                                  bcv[static_cast<size_t>(b)][static_cast<size_t>(j)].data(), basis);
+                                  bcv[static_cast<size_t>(b)][static_cast<size_t>(j)].data(), basis.data());
             for (int k = 0; k <= degree; ++k)
                 system.denseRow(b)[column[static_cast<size_t>(j)][static_cast<size_t>(k)]] =
                     row[static_cast<size_t>(k)];
@@ -474,7 +474,8 @@ ChebyshevSystemSolution SolveSystemChebyshev(const SystemInputs& in, const Order
         for (int j = 0; j < vars; ++j) {
             const int order = od.varOrder[static_cast<size_t>(j)], degree = od.varDegree[static_cast<size_t>(j)];
             ChebyshevBasisDerivatives(order, degree, s, basis);
-            ChebyshevRowFromBasis(row + od.offset(j), order, degree, scale, cv[static_cast<size_t>(j)].data(), basis);
+            ChebyshevRowFromBasis(row + od.offset(j), order, degree, scale, cv[static_cast<size_t>(j)].data(),
+                                  basis.data());
         }
         row[N] = rhs;
     };
