@@ -2,7 +2,12 @@
 // Helpers of the window tests: widgets by name, typing with focus changes, and message boxes
 // answered (and recorded) by the test instead of blocking it.
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -10,13 +15,16 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
+#include <cmath>
 #include <functional>
 
 #include "gui/app/FormEvents.h"
@@ -107,16 +115,6 @@ inline QStringList pdfLines(const QString& pdf)
     return lines;
 }
 
-// A printer dialog answered by the test: print into `pdf`.
-inline std::function<bool(QPrinter&)> printInto(const QString& pdf)
-{
-    return [pdf](QPrinter& printer) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        return true;
-    };
-}
-
 // Makes `window` the active window so that focus moves as it does for a user.
 inline bool activate(QWidget* window)
 {
@@ -167,16 +165,12 @@ inline void setTexts(QWidget* form, const QList<std::pair<QString, QString>>& en
         find<QLineEdit>(form, name)->setText(text);
 }
 
-// Types the point (and the derivative's order) and presses Evaluate.
-template <typename Form> void evaluateAt(Form* form, const QString& x)
+// Types the point (and the derivative's order, when one is given) and presses Evaluate.
+template <typename Form> void evaluateAt(Form* form, const QString& x, const QString& derivative = QString())
 {
     typeInto(form->txtXestimation, x);
-    form->cmdEvaluate->click();
-}
-template <typename Form> void evaluateAt(Form* form, const QString& x, const QString& derivative)
-{
-    typeInto(form->txtXestimation, x);
-    typeInto(form->txtDerNum, derivative);
+    if (!derivative.isNull())
+        typeInto(form->txtDerNum, derivative);
     form->cmdEvaluate->click();
 }
 
@@ -194,9 +188,14 @@ Form* reopen(std::unique_ptr<ode::shell::Shell>& shell, ode::ProblemKind kind, c
 template <typename Form> QStringList missingFromPrint(Form* form, const QStringList& expected)
 {
     QTemporaryDir dir;
-    form->confirmPrinter = printInto(dir.filePath("report.pdf"));
+    const QString pdf = dir.filePath("report.pdf");
+    form->confirmPrinter = [pdf](QPrinter& printer) { // the printer dialog answered: print into the file
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
     form->mnuPrint->trigger();
-    const QStringList lines = pdfLines(dir.filePath("report.pdf"));
+    const QStringList lines = pdfLines(pdf);
     QStringList missing;
     for (const QString& line : expected)
         if (!lines.contains(line))
