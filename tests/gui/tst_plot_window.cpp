@@ -8,11 +8,8 @@
 #include "gui/plot/DecayView.h"
 #include "gui/plot/frmPTserN.h"
 
-#include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPainter>
@@ -23,7 +20,6 @@
 #include <QWheelEvent>
 #include <QXmlStreamReader>
 
-#include <cmath>
 #include <csignal>
 
 #include <sys/resource.h>
@@ -39,27 +35,20 @@ bool near(QRgb pixel, QColor want)
     return qRed(pixel) == want.red() && qGreen(pixel) == want.green() && qBlue(pixel) == want.blue();
 }
 
-// Whether any pixel within `r` of (x, y) has the colour.
-bool colourNear(const QImage& image, int x, int y, QColor want, int r = 1)
-{
-    for (int dx = -r; dx <= r; ++dx)
-        for (int dy = -r; dy <= r; ++dy)
-            if (image.valid(x + dx, y + dy) && near(image.pixel(x + dx, y + dy), want))
-                return true;
-    return false;
-}
-
 bool dark(QRgb pixel) { return qRed(pixel) < 100 && qGreen(pixel) < 100 && qBlue(pixel) < 100; }
 
-// Whether a dark pixel (a smooth black curve's) stands within `r` of the point.
-bool darkNear(const QImage& image, QPoint at, int r = 2)
+// Whether a pixel within `r` of the point passes `test`.
+bool anyNear(const QImage& image, QPoint at, int r, const std::function<bool(QRgb)>& test)
 {
     for (int dx = -r; dx <= r; ++dx)
         for (int dy = -r; dy <= r; ++dy)
-            if (image.valid(at.x() + dx, at.y() + dy) && dark(image.pixel(at.x() + dx, at.y() + dy)))
+            if (image.valid(at.x() + dx, at.y() + dy) && test(image.pixel(at.x() + dx, at.y() + dy)))
                 return true;
     return false;
 }
+
+// Whether a dark pixel (a smooth black curve's) stands within two pixels of the point.
+bool darkNear(const QImage& image, QPoint at) { return anyNear(image, at, 2, dark); }
 
 // The rectangle the yellow frame encloses, and the rows a dark curve takes inside it.
 struct FrameAndCurve {
@@ -127,7 +116,7 @@ QStringList windowTexts(FrmPTserN* plot)
 // Empty when the plot's point `now` is `was` to within the tolerances; else both, for the message.
 QString samePoint(QPointF now, QPointF was, double xTolerance = 1e-4, double yTolerance = 1e-4)
 {
-    if (std::abs(now.x() - was.x()) < xTolerance && std::abs(now.y() - was.y()) < yTolerance)
+    if (std::abs(now.x() - was.x()) <= xTolerance && std::abs(now.y() - was.y()) <= yTolerance)
         return QString();
     return QString("%1,%2 against %3,%4").arg(now.x()).arg(now.y()).arg(was.x()).arg(was.y());
 }
@@ -233,10 +222,7 @@ class TestPlotWindow : public QObject {
 private slots:
     void init()
     {
-        shell = std::make_unique<ode::shell::Shell>(std::make_unique<PointSetting>());
-        shell->Main();
-        shell->openKind(ode::ProblemKind::LinearPower);
-        form = qobject_cast<ode::forms::FrmSingle*>(shell->CurrentForm());
+        form = openForm<ode::forms::FrmSingle>(shell, ode::ProblemKind::LinearPower);
         solveExponential();
         plot = shell->plotWindow();
         // The y-window of these tests kept, as the user may ask.
@@ -262,8 +248,8 @@ private slots:
         QVERIFY(near(image.pixel(area.center().x(), area.bottom()), yellow));
         auto at = [&](double x, double y) { return plot->Picture1->toPixel(x, y).toPoint(); };
         // The axes at x = 0 and y = 0, the origin's mark filled red.
-        QVERIFY(colourNear(image, at(-1, 0).x(), at(-1, 0).y(), red));
-        QVERIFY(colourNear(image, at(0, 5).x(), at(0, 5).y(), red));
+        for (const QPoint axis : {at(-1, 0), at(0, 5)})
+            QVERIFY(anyNear(image, axis, 1, [&](QRgb pixel) { return near(pixel, red); }));
         QVERIFY(near(image.pixel(at(0, 0)), red));
         // The curve e^x through (1, e), and nowhere near (1, e + 1).
         QVERIFY(darkNear(image, at(1, std::exp(1))));
@@ -414,10 +400,10 @@ private slots:
         // A click at (0.5, 6.875) of [0,2] x [3.5,8] centres the window there, to a pixel.
         const double upx = plot->Picture1->unitsPerPixelX(), upy = plot->Picture1->unitsPerPixelY();
         QTest::mouseClick(plot->Picture1, Qt::LeftButton, {}, plot->Picture1->toPixel(0.5, 6.875).toPoint());
-        QVERIFY(std::abs(number(plot->txtWindowlx) + 0.5) <= upx);
-        QVERIFY(std::abs(number(plot->txtWindowgx) - 1.5) <= upx);
-        QVERIFY(std::abs(number(plot->txtWindowly) - 4.625) <= upy);
-        QVERIFY(std::abs(number(plot->txtWindowgy) - 9.125) <= upy);
+        const QPointF low(number(plot->txtWindowlx), number(plot->txtWindowly));
+        const QPointF high(number(plot->txtWindowgx), number(plot->txtWindowgy));
+        QCOMPARE(samePoint(low, QPointF(-0.5, 4.625), upx, upy), QString());
+        QCOMPARE(samePoint(high, QPointF(1.5, 9.125), upx, upy), QString());
         moveTo(plot->Picture1, plot->Picture1->area().center());
         QVERIFY(plot->Picture1->toolTip().startsWith("( "));
         QVERIFY(plot->Picture1->toolTip().endsWith("): Click to center graph here"));
@@ -513,33 +499,24 @@ private slots:
         const PdfImage image = pdfImage(pdf);
         QCOMPARE(image.images, 1);
         const QSize canvas = plot->Picture1->size();
-        QVERIFY2(image.width >= canvas.width() && image.height >= canvas.height(),
-                 qPrintable(QString("%1x%2").arg(image.width).arg(image.height)));
+        const double below = wordTop(pdf, "PLOT"), lastLine = wordTop(pdf, "Y-WINDOW:");
+        const QString sizes = QString::asprintf("%dx%d px, %g x %g pt on %g x %g pt; PLOT at %g pt, last line at %g pt",
+                                                image.width, image.height, image.pointsWide, image.pointsHigh,
+                                                printable.width(), printable.height(), below, lastLine);
+        QVERIFY2(image.width >= canvas.width() && image.height >= canvas.height(), qPrintable(sizes));
         // Its shape kept, to the rounding of its pixels.
         const double aspect = double(canvas.width()) / canvas.height();
-        QVERIFY2(std::abs(image.pointsWide / image.pointsHigh / aspect - 1) < 0.01,
-                 qPrintable(QString("%1 x %2 pt").arg(image.pointsWide).arg(image.pointsHigh)));
+        QVERIFY2(std::abs(image.pointsWide / image.pointsHigh / aspect - 1) < 0.01, qPrintable(sizes));
         // As wide as the printable area, or as high as the room above the lines lets it be.
         const double tolerance = 1.5; // points: the pixel counts' rounding
-        const double below = wordTop(pdf, "PLOT");
-        QVERIFY(below > 0);
-        QVERIFY2(image.pointsWide <= printable.width() + tolerance,
-                 qPrintable(QString("%1 of %2 pt").arg(image.pointsWide).arg(printable.width())));
+        QVERIFY2(image.pointsWide <= printable.width() + tolerance, qPrintable(sizes));
         const bool fillsWidth = std::abs(image.pointsWide - printable.width()) < tolerance;
         // The caption and the setup's lines below the picture, on the page; when the picture is
         // narrower than the page, the lines end at the printable area's foot (within two lines
         // of 10 points): the picture took all the height.
-        QVERIFY2(below > printable.top() + image.pointsHigh,
-                 qPrintable(QString("PLOT at %1 pt, picture to %2 pt").arg(below).arg(printable.top() + image.pointsHigh)));
-        const double lastLine = wordTop(pdf, "Y-WINDOW:");
-        QVERIFY(lastLine > below && lastLine < printable.bottom());
-        QVERIFY2(fillsWidth || printable.bottom() - lastLine < 2 * 12,
-                 qPrintable(QString("%1 x %2 pt on %3 x %4 pt, last line at %5 pt")
-                                .arg(image.pointsWide)
-                                .arg(image.pointsHigh)
-                                .arg(printable.width())
-                                .arg(printable.height())
-                                .arg(lastLine)));
+        QVERIFY2(below > printable.top() + image.pointsHigh, qPrintable(sizes));
+        QVERIFY2(lastLine > below && lastLine < printable.bottom(), qPrintable(sizes));
+        QVERIFY2(fillsWidth || printable.bottom() - lastLine < 2 * 12, qPrintable(sizes));
         QVERIFY(wordTop(pdf, "Function(s)") > printable.top() + image.pointsHigh);
     }
 
@@ -884,13 +861,7 @@ private slots:
             QPainter painter(&whole);
             QVERIFY(!ode::plot::RenderPlot(painter, size.width(), size.height(), picture));
         }
-        const QImage wholeImage = whole.toImage().convertToFormat(pieces.format());
-        QCOMPARE(wholeImage.size(), pieces.size());
-        int differ = 0;
-        for (int y = 0; y < pieces.height(); ++y)
-            for (int x = 0; x < pieces.width(); ++x)
-                differ += pieces.pixel(x, y) != wholeImage.pixel(x, y);
-        QCOMPARE(differ, 0);
+        QCOMPARE(whole.toImage().convertToFormat(pieces.format()), pieces);
     }
 
     // The system's legend in the scalable pictures: the names as text.
