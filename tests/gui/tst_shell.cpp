@@ -13,18 +13,13 @@
 #include "session/Demos.h"
 #include "systems/SystemSession.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -514,8 +509,7 @@ private slots:
         const QString kind = way == "Open" ? "frmPldif" : "frmSldif";
         if (way == "demo") {
             form->mnuExamples->trigger();
-            auto* library = form->findChild<ode::shell::FrmExamples*>("frmExamples");
-            QVERIFY(library);
+            auto* library = find<ode::shell::FrmExamples>(form, "frmExamples");
             library->lstExamples->setCurrentItem(library->lstExamples->findItems("rotation", Qt::MatchExactly)[0]);
             library->cmdOpenExample->click();
         } else if (way == "Open") {
@@ -565,8 +559,7 @@ private slots:
         QFETCH(QStringList, shown);
         QVERIFY(start());
         shell->showExamples(shell->task());
-        auto* examples = shell->task()->findChild<ode::shell::FrmExamples*>("frmExamples");
-        QVERIFY(examples);
+        auto* examples = find<ode::shell::FrmExamples>(shell->task(), "frmExamples");
         typeInto(examples->txtExamplesFilter, words);
         QStringList visible;
         for (int row = 0; row < examples->lstExamples->topLevelItemCount(); ++row)
@@ -589,8 +582,7 @@ private slots:
         QVERIFY(start());
         shell->demoFolder = "/nonexistent/examples";
         shell->showExamples(shell->task());
-        auto* examples = shell->task()->findChild<ode::shell::FrmExamples*>("frmExamples");
-        QVERIFY(examples);
+        auto* examples = find<ode::shell::FrmExamples>(shell->task(), "frmExamples");
         QCOMPARE(examples->lstExamples->topLevelItemCount(), 0);
         QVERIFY(!examples->cmdOpenExample->isEnabled());
         QVERIFY(examples->lblExampleDescription->text().startsWith("No examples are installed: "));
