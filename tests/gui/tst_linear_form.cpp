@@ -9,18 +9,9 @@
 #include "gui/shell/frmTask.h"
 #include "single/SingleFiles.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
-#include <QScreen>
-#include <QTableWidget>
 
-#include <cmath>
 #include <stdexcept>
-
 
 using namespace guitest;
 using ode::forms::FrmSingle;
@@ -127,9 +118,7 @@ private slots:
         QCOMPARE(form->lblValue->text(), QString("0.0083711241994831"));
         // Any edit of an input clears every result.
         typeInto(form->txtXupper, "4");
-        QCOMPARE(form->lstCoeff->count(), 0);
-        QCOMPARE(form->lstBCError->count(), 0);
-        QCOMPARE(form->lstDError->count(), 0);
+        QCOMPARE(items(form->lstCoeff) + items(form->lstBCError) + items(form->lstDError), QStringList());
         QCOMPARE(form->lblValue->text(), QString());
         QVERIFY(!form->session().solved());
     }
@@ -237,12 +226,11 @@ private slots:
         QCOMPARE(second->windowTitle(), "bessel - " + caption + "[*]");
         QVERIFY(!second->isWindowModified());
         QCOMPARE(items(second->lstCoeff), solved);
-        QCOMPARE(items(second->lstBCError).size(), 8);
+        QCOMPARE(items(second->lstBCError).size(), 8); // recomputed from the coefficients as kept
         QCOMPARE(second->txtBC[2]->text(), QString("y=0"));
         QCOMPARE(second->cboConstants->itemText(0), QString("k=2.37"));
-        QVERIFY(!second->txtOrder->isEnabled());
-        QVERIFY(second->mnuOpen->isEnabled()); // another pair may follow, after the save question
-        QVERIFY(second->mnuPrint->isVisible());
+        // The head locked; another pair may follow (after the save question); printing offered.
+        QVERIFY(!second->txtOrder->isEnabled() && second->mnuOpen->isEnabled() && second->mnuPrint->isVisible());
         QVERIFY(!second->Loading());
         evaluateAt(second, "1", "1");
         // The file keeps 15 digits of each coefficient.
@@ -303,7 +291,7 @@ private slots:
         QVERIFY(!shell->ended()); // Cancel: the form stays, with its text
         QCOMPARE(form->txtEquation->text(), QString("y''+y=0"));
         answer = QMessageBox::Save;
-        form->chooseFile = [&](bool save) { return save ? QString() : QString(); }; // the dialog cancelled
+        form->chooseFile = [](bool) { return QString(); }; // the dialog cancelled
         form->close();
         QVERIFY(!shell->ended()); // not written: not closed
         form->chooseFile = [&](bool save) { return save ? file : QString(); };
@@ -325,9 +313,7 @@ private slots:
         form->mnuNew->trigger();
         auto* fresh = qobject_cast<FrmSingle*>(shell->CurrentForm());
         QVERIFY(fresh && fresh != form);
-        QVERIFY(fresh->isVisible());
-        QVERIFY(fresh->txtOrder->isEnabled());
-        QVERIFY(fresh->txtIndepVarNam->isEnabled());
+        QVERIFY(fresh->isVisible() && fresh->txtOrder->isEnabled() && fresh->txtIndepVarNam->isEnabled());
         QCOMPARE(fresh->objectName(), QString("frmPldif"));
         QVERIFY(!shell->ended());
         form = fresh;
@@ -543,7 +529,6 @@ private slots:
         QVERIFY(degree >= 16 && degree <= 128);
         QCOMPARE(form->lstChebyshev->count(), degree + 2);
         QCOMPARE(form->lstCoeff->count(), degree + 2);
-        QVERIFY2(form->session().solved(), "showing the degree found keeps the solution");
         evaluateAt(form, "9.5", "0");
         // Near the end of the interval, to the rounding level of the accurate solution.
         const double shown = form->lblValue->text().toDouble(), error = std::fabs(shown - std::sin(9.5));
