@@ -6,13 +6,6 @@
 #include "gui/plot/DecayView.h"
 #include "nonlinear/NonlinearSession.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-
-#include <cmath>
-
 using namespace guitest;
 using ode::forms::FrmSingle;
 
@@ -84,30 +77,6 @@ private slots:
         refuseThenAccept(form, {{"txtOrder", "2"}, {"txtIndepVarNam", "x"}, {"txtDepVarNam", "y"}});
     }
 
-    void solveListsTheIterationAndBoundsDecideClearing()
-    {
-        reciprocalProblem();
-        form->cmdSolve->click();
-        QVERIFY(form->session().solved());
-        QCOMPARE(form->lstCoeff->item(0)->text(), QString("COEFFICIENTS:   ( LAST CORRECTION: )"));
-        QVERIFY(form->lstCoeff->item(1)->text().startsWith("y(0)=0.5"));
-        QCOMPARE(form->lstBCError->count(), 2);
-        evaluateAt(form, "2");
-        QVERIFY(form->lblValue->text().startsWith("0.5"));
-        QCOMPARE(form->lstDError->count(), 1);
-        QVERIFY(form->lstDError->item(0)->text().startsWith("LHS-RHS="));
-        // A looser bound keeps the results, a tighter one clears them.
-        typeAndTab(form->txtErrorD, ".1");
-        QVERIFY(form->lstCoeff->count() > 0);
-        typeAndTab(form->txtErrorD, ".001");
-        QCOMPARE(form->lstCoeff->count(), 0);
-        // A condition point's change keeps the results on this form.
-        form->cmdSolve->click();
-        QVERIFY(form->lstCoeff->count() > 0);
-        form->txtXeval[2]->setText("3");
-        QVERIFY(form->lstCoeff->count() > 0);
-    }
-
     // The accurate method on the nonlinear power form: Chebyshev points, the pass list with
     // both norms, the Chebyshev coefficients, and Evaluate reading the Chebyshev solution.
     void theAccurateMethodListsItsPasses()
@@ -173,14 +142,34 @@ private slots:
         QVERIFY2(std::fabs(form->lblValue->text().toDouble() - 1.0851589) < 1e-6, qPrintable(form->lblValue->text()));
     }
 
-    void theSeriesFromAFileStartsTheIteration()
+    // The iteration listed and saved; a looser bound keeps the results, a tighter one clears
+    // them. The saved series then starts another form's iteration.
+    void solveListsTheIterationAndItsSeriesStartsAnother()
     {
         QTemporaryDir dir;
         const QString file = dir.filePath("recip");
         reciprocalProblem();
         form->cmdSolve->click();
+        QVERIFY(form->session().solved());
+        QCOMPARE(form->lstCoeff->item(0)->text(), QString("COEFFICIENTS:   ( LAST CORRECTION: )"));
+        QVERIFY(form->lstCoeff->item(1)->text().startsWith("y(0)=0.5"));
+        QCOMPARE(form->lstBCError->count(), 2);
+        evaluateAt(form, "2");
+        QVERIFY(form->lblValue->text().startsWith("0.5"));
+        QCOMPARE(form->lstDError->count(), 1);
+        QVERIFY(form->lstDError->item(0)->text().startsWith("LHS-RHS="));
         form->chooseFile = [&](bool) { return file; };
         form->mnuSaveAs->trigger();
+        // A looser bound keeps the results, a tighter one clears them.
+        typeAndTab(form->txtErrorD, ".1");
+        QVERIFY(form->lstCoeff->count() > 0);
+        typeAndTab(form->txtErrorD, ".001");
+        QCOMPARE(form->lstCoeff->count(), 0);
+        // A condition point's change keeps the results on this form.
+        form->cmdSolve->click();
+        QVERIFY(form->lstCoeff->count() > 0);
+        form->txtXeval[2]->setText("3");
+        QVERIFY(form->lstCoeff->count() > 0);
 
         form = open(ode::ProblemKind::NonlinearPower);
         reciprocalProblem();
