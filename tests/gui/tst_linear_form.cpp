@@ -266,9 +266,10 @@ private slots:
         QVERIFY(form->lblAccuracy->text().isEmpty());
     }
 
-    // No lost work: closing with unsaved changes asks "Save changes?"; Cancel keeps the form,
-    // Save writes the problem first (and a cancelled dialog keeps it open), Discard closes.
-    void closingWithUnsavedChangesAsks()
+    // No lost work: closing or File > New with unsaved changes asks "Save changes?"; Cancel
+    // keeps the form, Save writes the problem first (and a cancelled dialog keeps it open),
+    // Discard goes on. File > New gives a fresh form whose head is entered again.
+    void unsavedChangesAreAskedAbout()
     {
         QTemporaryDir dir;
         const QString file = dir.filePath("asked");
@@ -286,30 +287,17 @@ private slots:
         enterHead();
         typeInto(form->txtEquation, "y''+y=0");
         QVERIFY(form->Modified());
+        form->mnuNew->trigger();
+        QCOMPARE(shell->CurrentForm(), static_cast<QWidget*>(form)); // Cancel: nothing happens
         form->close();
-        QCOMPARE(asked, 1);
+        QCOMPARE(asked, 2);
         QVERIFY(!shell->ended()); // Cancel: the form stays, with its text
         QCOMPARE(form->txtEquation->text(), QString("y''+y=0"));
         answer = QMessageBox::Save;
         form->chooseFile = [](bool) { return QString(); }; // the dialog cancelled
         form->close();
         QVERIFY(!shell->ended()); // not written: not closed
-        form->chooseFile = [&](bool save) { return save ? file : QString(); };
-        form->close();
-        QVERIFY(QFile::exists(file));
-        QVERIFY(shell->ended());
-    }
-
-    // File > New: a locked head can be entered again; unsaved changes are asked about first.
-    void newStartsTheFormAfresh()
-    {
-        enterHead();
-        typeInto(form->txtEquation, "y''+y=0");
-        QVERIFY(!form->txtOrder->isEnabled());
-        form->askSaveChanges = []() { return QMessageBox::Cancel; };
-        form->mnuNew->trigger();
-        QCOMPARE(shell->CurrentForm(), static_cast<QWidget*>(form)); // Cancel: nothing happens
-        form->askSaveChanges = []() { return QMessageBox::Discard; };
+        answer = QMessageBox::Discard;
         form->mnuNew->trigger();
         auto* fresh = qobject_cast<FrmSingle*>(shell->CurrentForm());
         QVERIFY(fresh && fresh != form);
@@ -317,8 +305,14 @@ private slots:
         QCOMPARE(fresh->objectName(), QString("frmPldif"));
         QVERIFY(!shell->ended());
         form = fresh;
-        enterHead(); // and the head is entered again
+        form->askSaveChanges = ask;
+        enterHead();
         QVERIFY(!form->txtOrder->isEnabled());
+        answer = QMessageBox::Save;
+        form->chooseFile = [&](bool save) { return save ? file : QString(); };
+        form->close();
+        QVERIFY(QFile::exists(file));
+        QVERIFY(shell->ended());
     }
 
     // Each box routes its text through the core's check and says the core's rule (the checks'
@@ -613,17 +607,15 @@ private slots:
         QTest::keyClick(editor->entry(), Qt::Key_End);
         QTest::keyClicks(editor->entry(), "5");
         QCOMPARE(textsOf(form, {"txtBC_2", "txtBC_1"}), (QStringList{"y=05", "y'=0.5"}));
-        // Arrow navigation: Down from the last row goes to row 0; Right from column 1 to the next row.
-        QTest::keyClick(editor->entry(), Qt::Key_Down);
-        QTest::keyClick(editor->entry(), Qt::Key_Down);
-        QCOMPARE(grid->currentRow(), 0);
-        QTest::keyClick(editor->entry(), Qt::Key_Up);
-        QCOMPARE(grid->currentRow(), 2);
-        QTest::keyClick(editor->entry(), Qt::Key_Right);
-        QCOMPARE(grid->currentRow(), 0);
-        QCOMPARE(grid->currentColumn(), 1);
-        QTest::keyClick(editor->entry(), Qt::Key_Left);
-        QCOMPARE(grid->currentRow(), 2);
+        // Arrow navigation from row 1: Down from the last row goes to row 0, Up back; Right from
+        // column 1 goes to the next row's, Left to the row before's. The cell reached is (row, column).
+        const std::pair<Qt::Key, QPoint> moves[] = {{Qt::Key_Down, {2, 1}}, {Qt::Key_Down, {0, 1}},
+                                                    {Qt::Key_Up, {2, 1}},   {Qt::Key_Right, {0, 1}},
+                                                    {Qt::Key_Left, {2, 1}}};
+        for (const auto& [key, cell] : moves) {
+            QTest::keyClick(editor->entry(), key);
+            QCOMPARE(QPoint(grid->currentRow(), grid->currentColumn()), cell);
+        }
         // A character typed on the grid replaces the cell's text and keeps it.
         grid->setFocus();
         grid->setCurrentCell(0, 1);
