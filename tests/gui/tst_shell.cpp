@@ -208,8 +208,7 @@ private slots:
         QTimer::singleShot(50, [&]() {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
-            auto* label = box->findChild<QLabel*>("qt_msgbox_label");
-            QVERIFY(label);
+            auto* label = find<QLabel>(box, "qt_msgbox_label");
             QCOMPARE(label->text().remove(QChar(0x200B)), text); // a path may break after its slashes
             // The label's text laid out in the label's width takes no more height than it has,
             // and no line is wider than the label.

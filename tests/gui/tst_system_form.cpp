@@ -236,8 +236,7 @@ private slots:
         find<QCheckBox>(form, "chkAutoDegree")->setChecked(true);
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
-        QVERIFY2(find<QLabel>(form, "lblAccuracy")->text().startsWith("CONVERGED AT DEGREE "),
-                 qPrintable(find<QLabel>(form, "lblAccuracy")->text()));
+        QVERIFY2(form->lblAccuracy->text().startsWith("CONVERGED AT DEGREE "), qPrintable(form->lblAccuracy->text()));
         QCOMPARE(form->txtTerms->text(), QString("27"));
         // Continuation boxes on the nonlinear form, refusing 0 steps (the box's check and its
         // acceptance are the nonlinear single form's continuation test).
