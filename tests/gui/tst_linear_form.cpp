@@ -501,9 +501,7 @@ private slots:
     // the readout and the Chebyshev list shown, the degree box updated, and Evaluate using it.
     void theAccurateMethodWithAutomaticDegree()
     {
-        auto* method = find<QComboBox>(form, "cboMethod");
-        auto* automatic = find<QCheckBox>(form, "chkAutoDegree");
-        QVERIFY(!automatic->isEnabled());
+        QVERIFY(!form->chkAutoDegree->isEnabled());
         // The accurate panes give their room to the results until the method is chosen.
         QVERIFY(form->lstChebyshev->isHidden() && form->picDecay->isHidden());
         enterSine();
@@ -511,9 +509,9 @@ private slots:
         // "auto" typed in the degree box chooses the Chebyshev points and the automatic
         // degree; the box keeps its number for the file.
         typeAndTab(form->txtTerms, "auto");
-        QCOMPARE(method->currentIndex(), 1);
-        QVERIFY(automatic->isEnabled());
-        QVERIFY(automatic->isChecked());
+        QCOMPARE(form->cboMethod->currentIndex(), 1);
+        QVERIFY(form->chkAutoDegree->isEnabled());
+        QVERIFY(form->chkAutoDegree->isChecked());
         QVERIFY(form->lstChebyshev->isVisible() && form->picDecay->isVisible());
         QCOMPARE(form->txtTerms->text(), QString("23"));
         form->cmdSolve->click();
@@ -555,12 +553,10 @@ private slots:
         QCOMPARE(again->cboMethod->currentIndex(), 1);
         QVERIFY(again->chkAutoDegree->isChecked());
         QCOMPARE(textsOf(again, {"txtTolerance", "txtMaxDegree"}), (QStringList{"1E-06", "1000"}));
-        form = again;
-        method = find<QComboBox>(form, "cboMethod");
-        method->setCurrentIndex(0);
-        QVERIFY(!form->session().solved());
-        QCOMPARE(form->lstChebyshev->count(), 0);
-        QVERIFY(form->lblAccuracy->text().isEmpty());
+        again->cboMethod->setCurrentIndex(0);
+        QVERIFY(!again->session().solved());
+        QCOMPARE(again->lstChebyshev->count(), 0);
+        QVERIFY(again->lblAccuracy->text().isEmpty());
         QVERIFY(open(ode::ProblemKind::LinearTrig)->findChild<QComboBox*>("cboMethod") == nullptr);
     }
 

@@ -81,10 +81,9 @@ private slots:
     // both norms, the Chebyshev coefficients, and Evaluate reading the Chebyshev solution.
     void theAccurateMethodListsItsPasses()
     {
-        auto* method = find<QComboBox>(form, "cboMethod");
         reciprocalProblem();
         typeAll(form, {{"txtErrorD", "1E-9"}, {"txtErrorC", "1E-9"}, {"txtMaxcy", "40"}, {"txtTerms", "30"}});
-        method->setCurrentIndex(1);
+        form->cboMethod->setCurrentIndex(1);
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
         auto* passes = find<QListWidget>(form, "lstPasses");
@@ -104,7 +103,7 @@ private slots:
         QVERIFY(QFile::exists(file + ".acc"));
         const QStringList chebyshev = items(form->lstChebyshev);
         const QString value = form->lblValue->text();
-        method->setCurrentIndex(0);
+        form->cboMethod->setCurrentIndex(0);
         QCOMPARE(passes->count(), 0);
         QVERIFY(form->picDecay->empty());
         auto* second = reopen<FrmSingle>(shell, ode::ProblemKind::NonlinearPower, file);
