@@ -446,8 +446,7 @@ private slots:
         plot->mnuSave->trigger();
         QImage saved(name + ".bmp");
         QCOMPARE(saved.size(), plot->Picture1->size());
-        const QPoint onCurve = plot->Picture1->toPixel(1, std::exp(1)).toPoint();
-        QVERIFY(darkNear(saved, onCurve));
+        QVERIFY(darkNear(saved, plot->Picture1->toPixel(1, std::exp(1)).toPoint())); // the curve's pixel
         plot->chooseFile = [&]() { return name + ".bmp"; };
         plot->mnuSaveAs->trigger();
         QVERIFY2(QFile::exists(name + ".bmp.bmp"), "the extension is always appended");
@@ -727,8 +726,7 @@ private slots:
         if (size.width() > 1000)
             QVERIFY(image.width() > before.width() && image.height() > before.height());
         QVERIFY(frameAndCurve(image).frame.width() > image.width() / 2);
-        const QPoint onCurve = plot->Picture1->toPixel(1, std::exp(1)).toPoint();
-        QVERIFY(darkNear(image, onCurve));
+        QVERIFY(darkNear(image, plot->Picture1->toPixel(1, std::exp(1)).toPoint())); // the curve's pixel
     }
 
     // The coefficient-decay picture carries its axis titles: text up its left edge and along its

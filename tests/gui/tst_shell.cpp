@@ -15,7 +15,6 @@
 
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
