@@ -210,20 +210,15 @@ class TestPlotWindow : public QObject {
     ode::forms::FrmSingle* form = nullptr;
     FrmPTserN* plot = nullptr;
 
-    // y' - y = 0, y(0) = 1 on [-2, 2], degree 30: e^x.
-    void solveExponential()
+private slots:
+    void init()
     {
+        // y' - y = 0, y(0) = 1 on [-2, 2], degree 30: e^x.
+        form = openForm<ode::forms::FrmSingle>(shell, ode::ProblemKind::LinearPower);
         setTexts(form, {{"txtOrder", "1"}, {"txtEquation", "y'-y=0"}, {"txtBC_1", "y=1"}, {"txtXeval_1", "0"}});
         setTexts(form, {{"txtXlower", "-2"}, {"txtXupper", "2"}, {"txtTerms", "30"}});
         form->cmdSolve->click();
         QVERIFY(form->session().solved());
-    }
-
-private slots:
-    void init()
-    {
-        form = openForm<ode::forms::FrmSingle>(shell, ode::ProblemKind::LinearPower);
-        solveExponential();
         plot = shell->plotWindow();
         // The y-window of these tests kept, as the user may ask.
         plot->chkKeepWindow->setChecked(true);
