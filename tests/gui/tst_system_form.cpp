@@ -67,9 +67,8 @@ private slots:
     void theHeadIsEnteredInOrderAndChecked()
     {
         QCOMPARE(form->objectName(), QString("frmSldif"));
-        QCOMPARE(form->txtEquation[0]->text(), QString("y''-y+x*z'=2*x^2"));
-        QCOMPARE(find<QLabel>(form, "lblDepVarNam")->text(),
-                 QString("Enter names of dependent variables, separated by commas:"));
+        QCOMPARE(textsOf(form, {"txtEquation_0", "lblDepVarNam"}),
+                 (QStringList{"y''-y+x*z'=2*x^2", "Enter names of dependent variables, separated by commas:"}));
         QVERIFY(!form->mnuSave->isEnabled());
         QVERIFY(form->mnuSaveSeparate->isEnabled());
         QVERIFY(activate(form));
