@@ -182,7 +182,11 @@ TEST(Termination, ANameTakenTwiceIsRefusedBeforeSolving)
     EXPECT_EQ(CheckNonlinearTexts(n, SeriesKind::Trigonometric).value_or(""), message);
 }
 
-// The lines written from a report's numbers, as whole texts.
+// The lines written from a report's numbers, as whole texts. (The lines a solve of the examples
+// prints are pinned whole by tests/cli/expected: a converged and a not converged readout in
+// degrees and in terms, the Newton list's headings and its NO CONVERGENCE line, the power series
+// ABOUT and ABOVE a radius, the check between the grid points of an equation and of a system with
+// and without its suggestion. These rows are the lines no example prints.)
 TEST(SolveReport, ReadoutAndListLinesAreWrittenFromNumbers)
 {
     using V = AccuracyReadout::Verdict;
@@ -196,16 +200,8 @@ TEST(SolveReport, ReadoutAndListLinesAreWrittenFromNumbers)
     const std::string stopped = "STOPPED BY THE USER: NO SOLUTION WAS FOUND YET\n";
     const double inf = INFINITY, unknown = NAN;
     const std::pair<std::string, std::string> rows[] = {
-        {ReadoutLine({V::Converged, false, false, 30, 0, 2.5e-15, 0, "", ""}),
-         "CONVERGED AT DEGREE 30: ESTIMATED ERROR 2.5E-15"},
-        {ReadoutLine({V::NotConverged, false, false, 30, 0, 0.001, 0, "", ""}),
-         "NOT CONVERGED AT DEGREE 30: ESTIMATED ERROR 0.001"},
-        {ReadoutLine({V::Converged, true, true, 32, 0, 1e-14, 0, "", ""}),
-         "CONVERGED AT 33 TERMS: ESTIMATED ERROR 1E-14"},
         {ReadoutLine({V::NotConverged, true, false, 512, 1000, 2.1e-06, 0, "", ""}),
          "NOT CONVERGED BY DEGREE 1000: ESTIMATED ERROR 2.1E-06; THE BEST SOLUTION (DEGREE 512) IS SHOWN"},
-        {ReadoutLine({V::NotConverged, true, true, 64, 128, 0.5, 0, "", ""}),
-         "NOT CONVERGED BY 129 TERMS: ESTIMATED ERROR 0.5; THE BEST SOLUTION (65 TERMS) IS SHOWN"},
         {ReadoutLine({V::Stopped, true, false, 256, 0, 0, 0, "", ""}),
          "STOPPED BY THE USER: THE BEST SOLUTION FOUND SO FAR (DEGREE 256) IS SHOWN"},
         {ReadoutLine({V::Stopped, true, true, 32, 0, 0, 0, "", ""}),
@@ -220,19 +216,12 @@ TEST(SolveReport, ReadoutAndListLinesAreWrittenFromNumbers)
         {end(ListStyle::SystemExpansion, T::Inconsistent, 0), "YIELDS INCONSISTENT SYSTEM\n"},
         {end(ListStyle::SystemExpansion, T::Cancelled, 2), stopped},
         {end(ListStyle::Expansion, T::NoConvergence, 0), ""},
-        {end(ListStyle::NewtonPower, T::NoConvergence, 0), "NO CONVERGENCE.  BEST RESULTS WERE:\n"},
         {end(ListStyle::NewtonTrigonometric, T::Cancelled, 3),
          "STOPPED BY THE USER: THE BEST ITERATE SO FAR (PASS 3) IS SHOWN\n"},
         {end(ListStyle::NewtonPower, T::Cancelled, 0), stopped},
         // said by "PROBLEMS ENCOUNTERED:" below the list
         {end(ListStyle::NewtonPower, T::LinearlyDependent, 0), ""},
-        {ListHeading(ListStyle::NewtonPower), "COEFFICIENTS:   ( LAST CORRECTION: )"},
-        {ListHeading(ListStyle::NewtonTrigonometric), "COEFFICIENTS:                 LAST CORRECTION:"},
 
-        {PowerSeriesLine({0, 1.54804, false, 6.66e-16, 1e-13, -1}),
-         "POWER SERIES ABOUT 0: RADIUS OF CONVERGENCE ABOUT 1.5; ON THE INTERVAL IT IS ACCURATE TO 6.7E-16"},
-        {PowerSeriesLine({0.5, 4.10736, true, 3.16e-14, 1e-13, -1}),
-         "POWER SERIES ABOUT 0.5: RADIUS OF CONVERGENCE ABOVE 4.1; ON THE INTERVAL IT IS ACCURATE TO 3.2E-14"},
         {PowerSeriesLine({2, inf, false, 0, 1e-13, -1}),
          "POWER SERIES ABOUT 2: RADIUS OF CONVERGENCE UNBOUNDED; ON THE INTERVAL IT IS ACCURATE TO 0"},
         {PowerSeriesLine({0, 2.7, false, 8.6e-11, 1e-13, -1}),
@@ -242,14 +231,9 @@ TEST(SolveReport, ReadoutAndListLinesAreWrittenFromNumbers)
          "POWER SERIES ABOUT 0: RADIUS OF CONVERGENCE UNKNOWN; ON THE INTERVAL IT IS ACCURATE TO 1, NOT TO THE "
          "TOLERANCE; CUT AT DEGREE 0: EVALUATE AND THE PLOT USE THE CHEBYSHEV SERIES"},
 
-        {GridCheckLine({3.1e-9, 1, 20, true}), "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 3.1E-09 OF ITS TERMS"},
         {GridCheckLine({0, 0, 20, true}), "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0 OF ITS TERMS"},
-        {GridCheckLine({2e-3, 4, 20, true}),
-         "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0.0005 OF ITS TERMS; CHEBYSHEV POINTS MAY DO BETTER"},
         {GridCheckLine({2e-3, 4, 20, false}),
          "BETWEEN THE GRID POINTS THE EQUATION IS MET TO 0.0005 OF ITS TERMS; MORE TERMS MAY DO BETTER"},
-        {GridCheckLine({7e-5, 1, 10, true, true}),
-         "BETWEEN THE GRID POINTS THE EQUATIONS ARE MET TO 7E-05 OF THEIR TERMS; CHEBYSHEV POINTS MAY DO BETTER"},
     };
     for (const auto& [written, expected] : rows)
         EXPECT_EQ(written, expected);
