@@ -41,8 +41,8 @@ json SolveJson(std::vector<std::string> args, int& status)
 }
 
 // CSV through the command line: the coefficients under their header, one row each, and a grid
-// of values and derivatives on the points asked, with the exact solution's values. (Every
-// coefficient and grid value of every kind, to the bit, is the hostile exports' test.)
+// of values and derivatives on the points asked. (Every coefficient row's name, index and value
+// and every grid value of every kind, to the bit, is HostileExports.CsvHoldsOnlyCheckedNamesAndNumbers.)
 TEST(DataExports, CsvHoldsTheCoefficientsAndTheGrid)
 {
     Folder dir;
@@ -52,16 +52,13 @@ TEST(DataExports, CsvHoldsTheCoefficientsAndTheGrid)
     const auto rows = CsvRows(Read(dir / "rotation.csv"));
     ASSERT_EQ(rows.size(), 1 + 2 * 26u); // y and z, each of degree 25
     EXPECT_EQ(rows[0], (std::vector<std::string>{"variable", "index", "coefficient"}));
-    EXPECT_EQ(std::vector<std::string>(rows[27].begin(), rows[27].begin() + 2), (std::vector<std::string>{"z", "0"}));
 
     const auto grid = CsvRows(Read(dir / "rotation-grid.csv"));
-    ASSERT_EQ(grid.size(), 6u);
+    std::vector<std::string> points;
+    for (const auto& row : grid)
+        points.push_back(row.at(0));
+    EXPECT_EQ(points, (std::vector<std::string>{"t", "0", "1.5", "3", "4.5", "6"}));
     EXPECT_EQ(grid[0], (std::vector<std::string>{"t", "y", "y'", "z", "z'"}));
-    EXPECT_EQ(grid[1][0], "0");
-    EXPECT_EQ(grid[3][0], "3");
-    EXPECT_EQ(grid[5][0], "6");
-    EXPECT_NEAR(std::strtod(grid[3][1].c_str(), nullptr), std::cos(3.0), 1e-9);
-    EXPECT_NEAR(std::strtod(grid[3][3].c_str(), nullptr), std::sin(3.0), 1e-9);
 }
 
 // JSON: the whole problem and solution, numbers read back exactly.
