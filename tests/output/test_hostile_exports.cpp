@@ -9,12 +9,10 @@
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
-#include "linear/LinearSession.h"
-#include "nonlinear/NonlinearSession.h"
 #include "output/ExportText.h"
 #include "output/Exports.h"
 #include "output/Json.h"
-#include "systems/SystemSession.h"
+#include "session/SessionTools.h"
 
 #include "ExportTools.h"
 
@@ -146,21 +144,21 @@ template <typename Texts> void SetSingle(const Problem& p, Texts& b)
 
 // The problem solved by its kind's session, as the form would (zero start for the nonlinear
 // kinds), with what Evaluate shows at each of its points and orders: `shown[point][order]`, one
-// value a variable. `messages` gets what the session said.
+// value a variable. `m.messages` gets what the session said.
 std::optional<Solution> Solve(const Problem& p, std::vector<std::vector<std::vector<double>>>& shown,
-                              std::vector<std::string>& messages)
+                              ode::test::Made& m)
 {
-    std::shared_ptr<script::Class1> shared;
-    auto sink = [&messages](const std::string& m) { messages.push_back(m); };
-    const auto method = p.chebyshev ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
-    const SeriesKind series = p.kind == ProblemKind::LinearTrig || p.kind == ProblemKind::NonlinearTrig
-                                  ? SeriesKind::Trigonometric
-                                  : SeriesKind::Power;
+    Session& session = ode::test::Open(m, p.kind);
+    const auto iterate = [](auto& b, const std::string& start) {
+        b.errorD = b.errorC = "1E-9";
+        b.maxcy = "30";
+        b.approximation = start;
+    };
     const auto solve = [&](auto& s) {
-        s.method = method;
+        s.method = p.chebyshev ? CollocationMethod::Chebyshev : CollocationMethod::EquallySpaced;
         s.autoDegree = p.autoDegree;
         if (!s.solve())
-            messages.insert(messages.end(), s.lstCoeff().begin(), s.lstCoeff().end());
+            m.messages.insert(m.messages.end(), s.lstCoeff().begin(), s.lstCoeff().end());
         for (double x : p.points) {
             shown.emplace_back();
             for (int d = 0; d <= p.maxDerivative; ++d) {
@@ -173,28 +171,22 @@ std::optional<Solution> Solve(const Problem& p, std::vector<std::vector<std::vec
         }
         return DescribeSolution(s);
     };
-    if (p.kind == ProblemKind::LinearPower || p.kind == ProblemKind::LinearTrig) {
-        LinearSession s(series, shared, sink);
-        SetSingle(p, s.boxes);
-        return solve(s);
+    if (auto* s = dynamic_cast<LinearSession*>(&session)) {
+        SetSingle(p, s->boxes);
+        return solve(*s);
     }
-    if (p.kind == ProblemKind::NonlinearPower || p.kind == ProblemKind::NonlinearTrig) {
-        NonlinearSession s(series, shared, sink);
-        SetSingle(p, s.boxes);
-        s.boxes.errorD = s.boxes.errorC = "1E-9";
-        s.boxes.maxcy = "30";
-        s.boxes.approximation = kApproximationItems[0];
-        return solve(s);
+    if (auto* s = dynamic_cast<NonlinearSession*>(&session)) {
+        SetSingle(p, s->boxes);
+        iterate(s->boxes, kApproximationItems[0]);
+        return solve(*s);
     }
-    SystemSession s(p.kind == ProblemKind::NonlinearSystem, shared, sink);
+    auto& s = dynamic_cast<SystemSession&>(session);
     SetShared(p, s.boxes);
     s.boxes.numDE = std::to_string(p.equations.size());
     s.boxes.numBC = std::to_string(p.conditions.size());
     s.boxes.depVarNames = Joined(p.names);
     s.boxes.equations = p.equations;
-    s.boxes.errorD = s.boxes.errorC = "1E-9";
-    s.boxes.maxcy = "30";
-    s.boxes.approximation = kSystemApproximationItems[0];
+    iterate(s.boxes, kSystemApproximationItems[0]);
     return solve(s);
 }
 
@@ -281,10 +273,10 @@ protected:
         fs::remove_all(s_root);
         fs::create_directories(s_root);
         for (const Problem& p : kProblems) {
-            std::vector<std::string> messages;
+            ode::test::Made m;
             Solved one{&p, {}, {}, s_root / p.tag, "case_"s + p.tag};
-            std::optional<Solution> s = Solve(p, one.shown, messages);
-            ASSERT_TRUE(s) << p.tag << " is not solved: " << (messages.empty() ? "" : messages.front());
+            std::optional<Solution> s = Solve(p, one.shown, m);
+            ASSERT_TRUE(s) << p.tag << " is not solved: " << (m.messages.empty() ? "" : m.messages.front());
             one.solution = *s;
             one.solution.constants.push_back(kLineBreaks);
             fs::create_directories(one.folder);
@@ -396,10 +388,8 @@ TEST_F(HostileExports, CCompilesStrictlyBesideTheStandardHeadersAndGivesEvaluate
         const std::string source = Read(Write(s, ExportKind::C, s.module + ".c"));
         ExpectNoRawControl(source, s.problem->tag + ".c"s);
         files += " '" + (s.folder / (s.module + ".c")).string() + "'";
-        for (const SolvedVariable& v : s.solution.variables) {
-            const std::string name = CodeName(v.name, ExportKind::C);
-            driver += "double " + name + "(double, int);\n";
-        }
+        for (const SolvedVariable& v : s.solution.variables)
+            driver += "double " + CodeName(v.name, ExportKind::C) + "(double, int);\n";
     }
     driver += "int main(void)\n{\n";
     for (const Ask& a : s_asks)
@@ -422,7 +412,7 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
 {
     if (!Have("octave"))
         GTEST_SKIP() << "octave is installed by scripts/install-deps";
-    std::string script = "printf('%s ', iskeyword(){:}); printf('\\n');\n";
+    std::string script = "printf('%s ', iskeyword(){:}); printf('\\n');\n", which;
     for (const Solved& s : s_solved) {
         const std::string folder = Write(s, ExportKind::Octave, "octave");
         for (const SolvedVariable& v : s.solution.variables) {
@@ -430,15 +420,12 @@ TEST_F(HostileExports, OctaveRunsEveryFolderWithoutShadowingAnything)
             const std::string m = Read(folder + "/" + name + ".m");
             ExpectNoRawControl(m, name + ".m");
             ExpectComments(m, "  % ", ExportKind::Octave, s.solution);
+            // Each function found is the export's own file.
+            which += "printf('%s\\n', which('" + name + "'));\n";
         }
         script += "addpath('" + folder + "');\n";
     }
-    // Each function found is the export's own file.
-    for (const Solved& s : s_solved)
-        for (const SolvedVariable& v : s.solution.variables) {
-            const std::string name = CodeName(v.name, ExportKind::Octave);
-            script += "printf('%s\\n', which('" + name + "'));\n";
-        }
+    script += which;
     for (const Ask& a : s_asks)
         script += "printf('%.17g\\n', " + Call(a, ExportKind::Octave) + ");\n";
     std::ofstream(s_root / "hostile_check.m") << script;
