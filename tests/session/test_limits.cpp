@@ -124,7 +124,13 @@ const Bound kBounds[] = {
                                FormatNumber(v), "--no-solve"},
                               "--max-degree");
      },
-     "odeseries: --max-degree needs a whole number from 2 to 100000\n", nullptr, ""},
+     "odeseries: --max-degree needs a whole number from 2 to 100000\n",
+     [](double v) {
+         AccurateSettings settings;
+         std::string why;
+         return ReadsAccurateFile(FormatNumber(v), "1e-13", settings, why) ? "" : why;
+     },
+     "line 4: the maximum degree must be a whole number from 2 to 100000."},
     {"ContinuationSteps", 1, kMaxContinuationSteps, [](double v) { return CheckContinuationSteps(v); },
      "The steps must be a whole number from 1 to 1000.",
      [](double v) {
@@ -219,18 +225,17 @@ TEST(Limits, TheDegreeBoxAndTheOptionAgree)
     }
 }
 
-// A NAME.acc keeps any limit up to the largest degree (files written while the bound was 4000
-// among them); beyond it, or not a whole number, it is damaged.
+// A NAME.acc keeps the limit it holds, any up to the largest degree (files written while the
+// bound was 4000 among them; the bounds themselves are Bounds.TheBoxTheOptionAndTheFileAgree);
+// a fraction is damaged.
 TEST(Limits, AnAccurateFileKeepsAnyLimitUpToTheLargestDegree)
 {
-    const std::string refusal = "line 4: the maximum degree must be a whole number from 2 to 100000.";
-    const std::pair<double, std::string> rows[] = {{2, "2"},          {4000, "4000"}, {4001, "4001"}, {100000, "100000"},
-                                                   {100001, refusal}, {1, refusal},   {2.5, refusal}};
-    for (const auto& [limit, opened] : rows) {
+    for (double limit : {4000.0, 4001.0, 100000.0, 2.5}) {
         AccurateSettings settings;
         std::string why;
         const bool read = ReadsAccurateFile(FormatNumber(limit), "1e-13", settings, why);
-        EXPECT_EQ(read ? std::to_string(settings.maxDegree) : why, opened) << limit;
+        EXPECT_EQ(read ? FormatNumber(settings.maxDegree) : why,
+                  limit == 2.5 ? kBounds[0].fileRefusal : FormatNumber(limit));
     }
 }
 
