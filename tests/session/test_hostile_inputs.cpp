@@ -27,11 +27,6 @@ using ode::test::ReadText;
 // The sanitizers slow everything down several times.
 const double kSecondsAllowed = ode::test::Sanitized() ? 10 : 1;
 
-struct Folder : ode::test::ScratchFolder {
-    Folder() : ScratchFolder(std::string("hostile-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
-    {}
-};
-
 void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // One session of each kind, kept through a whole test.
@@ -71,7 +66,7 @@ void stillUsable(Sessions& s)
 
 TEST(HostileFiles, EveryExampleTruncatedAtEveryLine)
 {
-    Folder f;
+    const ode::test::ScratchFolder f("hostile");
     Sessions s;
     for (const auto& entry : fs::directory_iterator(ODESERIES_EXAMPLES)) {
         const std::string name = entry.path().filename().string();
@@ -93,7 +88,7 @@ TEST(HostileFiles, EveryExampleTruncatedAtEveryLine)
 
 TEST(HostileFiles, WhatADiskCanHoldInstead)
 {
-    Folder f;
+    const ode::test::ScratchFolder f("hostile");
     Sessions s;
     const std::string exponential = ReadText(kExamples + "/exponential"),
                       exponentialProblem = ReadText(kExamples + "/exponential.str");
