@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -90,12 +91,11 @@ class Names : public testing::TestWithParam<Named> {};
 TEST_P(Names, BecomeTheirCheckedFormAndAvoidEachLanguagesWords)
 {
     const Named& n = GetParam();
-    EXPECT_EQ(CheckedName(n.name), n.checked);
-    EXPECT_EQ(CodeName(n.name, ExportKind::Python), n.python);
-    EXPECT_EQ(CodeName(n.name, ExportKind::C), n.c);
-    EXPECT_EQ(CodeName(n.name, ExportKind::Octave), n.octave);
-    EXPECT_EQ(CodeName(n.name, ExportKind::Csv), n.checked);
-    EXPECT_EQ(CodeName(n.name, ExportKind::Latex), n.checked);
+    std::vector<std::string> forms = {CheckedName(n.name)};
+    for (ExportKind language :
+         {ExportKind::Python, ExportKind::C, ExportKind::Octave, ExportKind::Csv, ExportKind::Latex})
+        forms.push_back(CodeName(n.name, language));
+    EXPECT_EQ(forms, (std::vector<std::string>{n.checked, n.python, n.c, n.octave, n.checked, n.checked}));
     // The checked form of a name that is not valid is never a valid name.
     EXPECT_EQ(IsValidName(CheckedName(n.name)), IsValidName(n.name));
 }
@@ -162,9 +162,8 @@ TEST_P(CommentTexts, StandAsTheyAreOrNotAtAll)
     const Commented& t = GetParam();
     const auto c = CommentText(t.text, ExportKind::C), octave = CommentText(t.text, ExportKind::Octave),
                latex = CommentText(t.text, ExportKind::Latex);
-    EXPECT_EQ(c.has_value(), t.c);
-    EXPECT_EQ(octave.has_value(), t.octave);
-    EXPECT_EQ(latex.has_value(), t.octave);
+    EXPECT_EQ(std::make_tuple(c.has_value(), octave.has_value(), latex.has_value()),
+              std::make_tuple(t.c, t.octave, t.octave));
     if (octave) {
         EXPECT_EQ(*octave, ValidUtf8(t.text));
     }
