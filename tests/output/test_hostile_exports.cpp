@@ -9,6 +9,7 @@
 #include "common/FileIO.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
+#include "linear/LinearProblems.h"
 #include "output/ExportText.h"
 #include "output/Exports.h"
 #include "output/Json.h"
@@ -603,9 +604,7 @@ TEST_F(HostileExports, EveryConditionCarriesTheResidualItsListShows)
 {
     for (const Solved& one : s_solved) {
         const Solution& s = one.solution;
-        std::string list;
-        for (const std::string& line : s.lstBCError)
-            list += line + "\n";
+        const std::string list = ode::test::Joined(s.lstBCError);
         for (size_t b = 0; b < s.conditions.size(); ++b) {
             const std::optional<double> residual = s.conditions[b].residual;
             ASSERT_TRUE(residual) << one.problem->tag << " condition " << b + 1;

@@ -2,6 +2,7 @@
 // the residuals as numbers. These tests read that value, not the list texts.
 #include "common/Limits.h"
 #include "common/NumberFormat.h"
+#include "linear/LinearProblems.h"
 #include "session/Listing.h"
 #include "support/SystemProblems.h"
 #include "support/Tolerances.h"
@@ -57,19 +58,13 @@ TEST(Termination, LinearEquationEndings)
     };
     // clang-format on
     for (const Case& c : cases) {
-        Made m;
-        auto& s = Open<LinearSession>(m, ProblemKind::LinearPower);
-        s.boxes.equation = "y''+y=0";
-        s.boxes.bcText = {"y=0", "y'=1"};
-        s.boxes.bcPoint = {"0", "0"};
-        s.boxes.xlower = "0";
-        s.boxes.xupper = "1";
-        s.boxes.terms = "12";
+        test::Linear linear;
+        LinearSession& s = linear.set("2", "y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "0", "1", "0", "12").s;
         c.edit(s.boxes);
         s.solve();
         expectEnding(s.lastEnd(), c.expected, c.what);
         if (c.expected.termination == Termination::Solved) {
-            EXPECT_TRUE(Close(SeriesDerivative(s.series(), 0, 0.5), std::sin(0.5), test::kCollocation));
+            EXPECT_TRUE(Close(linear.value(0.5), std::sin(0.5), test::kCollocation));
         }
         if (c.expected.termination == Termination::ScriptError) {
             EXPECT_FALSE(s.lastEnd().error.description.empty()) << c.what;
@@ -192,10 +187,7 @@ TEST(SolveReport, ReadoutAndListLinesAreWrittenFromNumbers)
     using V = AccuracyReadout::Verdict;
     using T = Termination;
     const auto end = [](ListStyle style, Termination termination, int shownPass) {
-        std::string lines;
-        for (const std::string& line : ListEndLines(style, termination, shownPass))
-            lines += line + "\n";
-        return lines;
+        return test::Joined(ListEndLines(style, termination, shownPass));
     };
     const std::string stopped = "STOPPED BY THE USER: NO SOLUTION WAS FOUND YET\n";
     const double inf = INFINITY, unknown = NAN;
@@ -297,9 +289,7 @@ TEST(SolveReport, EveryKindReportsWhatItsListsShow)
         // Each condition's residual is the number its list line shows.
         // (an opened nonlinear system lists no residuals until it is solved)
         EXPECT_EQ(r.conditionResiduals.empty(), opened && c.kind == ProblemKind::NonlinearSystem) << what;
-        std::string list;
-        for (const std::string& line : s.lstBCError())
-            list += line + "\n";
+        const std::string list = test::Joined(s.lstBCError());
         for (double v : r.conditionResiduals)
             EXPECT_NE(list.find("=" + FormatNumber(v) + "\n"), std::string::npos) << what << ": " << v << " in\n"
                                                                                   << list;
