@@ -37,13 +37,17 @@ std::string OptionRefusal(std::vector<std::string> args, const std::string& opti
     return status == 2 && err.str().rfind(refusal, 0) == 0 ? err.str() : "";
 }
 
-// Whether a NAME.acc with these settings opens; `settings` what it opened with, `why` the refusal.
-bool ReadsAccurateFile(const std::string& maxDegree, const std::string& tolerance, AccurateSettings& settings,
-                       std::string& why)
+// The refusal of a NAME.acc with these settings, "" when it opens; `settings` what it opened with.
+std::string AccurateFileRefusal(const std::string& maxDegree, const std::string& tolerance,
+                                AccurateSettings* opened = nullptr)
 {
-    return ReadAccurateFile("ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree yes\nmax-degree " +
-                                maxDegree + "\ntolerance " + tolerance + "\n",
-                            settings, why);
+    AccurateSettings settings;
+    std::string why;
+    const bool read =
+        ReadAccurateFile("ODE Series accurate method 1\nmethod chebyshev\nautomatic-degree yes\nmax-degree " +
+                             maxDegree + "\ntolerance " + tolerance + "\n",
+                         opened ? *opened : settings, why);
+    return read ? "" : why;
 }
 
 // A continuation whose steps solve at once: how it ended, the steps solved, its message and log.
@@ -125,11 +129,7 @@ const Bound kBounds[] = {
                               "--max-degree");
      },
      "odeseries: --max-degree needs a whole number from 2 to 100000\n",
-     [](double v) {
-         AccurateSettings settings;
-         std::string why;
-         return ReadsAccurateFile(FormatNumber(v), "1e-13", settings, why) ? "" : why;
-     },
+     [](double v) { return AccurateFileRefusal(FormatNumber(v), "1e-13"); },
      "line 4: the maximum degree must be a whole number from 2 to 100000."},
     {"ContinuationSteps", 1, kMaxContinuationSteps, [](double v) { return CheckContinuationSteps(v); },
      "The steps must be a whole number from 1 to 1000.",
@@ -182,9 +182,8 @@ TEST(Limits, TheToleranceBoxTheOptionAndTheFileAgree)
             {kExamples + "/airy-solved", "--points", "chebyshev", "--degree", "auto", "--tol", text, "--no-solve"},
             "--tol");
         EXPECT_EQ(option.empty(), box) << option;
-        AccurateSettings settings;
-        std::string why;
-        EXPECT_EQ(ReadsAccurateFile("1000", text, settings, why), box) << why;
+        const std::string file = AccurateFileRefusal("1000", text);
+        EXPECT_EQ(file.empty(), box) << file;
     }
 }
 
@@ -230,13 +229,12 @@ TEST(Limits, TheDegreeBoxAndTheOptionAgree)
 // a fraction is damaged.
 TEST(Limits, AnAccurateFileKeepsAnyLimitUpToTheLargestDegree)
 {
-    for (double limit : {4000.0, 4001.0, 100000.0, 2.5}) {
+    for (double limit : {4000.0, 4001.0, 100000.0}) {
         AccurateSettings settings;
-        std::string why;
-        const bool read = ReadsAccurateFile(FormatNumber(limit), "1e-13", settings, why);
-        EXPECT_EQ(read ? FormatNumber(settings.maxDegree) : why,
-                  limit == 2.5 ? kBounds[0].fileRefusal : FormatNumber(limit));
+        EXPECT_EQ(AccurateFileRefusal(FormatNumber(limit), "1e-13", &settings), "");
+        EXPECT_EQ(settings.maxDegree, limit);
     }
+    EXPECT_EQ(AccurateFileRefusal("2.5", "1e-13"), kBounds[0].fileRefusal);
 }
 
 // The rules the windows show name the same numbers as the checks.
