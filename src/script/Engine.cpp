@@ -21,6 +21,7 @@ void Engine::addObject(const std::string& name, std::shared_ptr<HostObject> obje
     // Names already linked may now mean a member: compile afresh.
     m_statements.clear();
     m_expressions.clear();
+    m_exactSlots.clear();
 }
 
 Value* Engine::variableSlot(const std::string& lowerName)

@@ -154,6 +154,10 @@ private:
 
     std::unordered_map<std::string, Value*> m_variables; // lower-case names
     std::deque<Value> m_storage;                         // stable addresses for bindings
+    // The plain variables assignExactNumber found, by the name as given: the accurate method
+    // assigns the same few at every point. Forgotten when an object's members may take a name.
+    std::unordered_map<std::string, Value*> m_exactSlots;
+    static constexpr size_t kMaxExactSlots = 64;
     struct Added {
         std::shared_ptr<HostObject> object;
         bool members;

@@ -92,12 +92,20 @@ bool BuiltinSlope(std::string_view name, double x, double& slope)
 
 bool Engine::assignExactNumber(std::string_view name, double x)
 {
+    std::string key(name);
+    if (const auto found = m_exactSlots.find(key); found != m_exactSlots.end()) {
+        *found->second = Value::dbl(x);
+        return true;
+    }
     if (!IsPlainName(name))
         return false;
-    Binding b = bind(NameRef{{}, std::string(name)});
+    Binding b = bind(NameRef{{}, key});
     if (b.kind != Binding::Kind::Variable)
         return false;
     *b.variable = Value::dbl(x);
+    if (m_exactSlots.size() >= kMaxExactSlots)
+        m_exactSlots.clear();
+    m_exactSlots.emplace(std::move(key), b.variable);
     return true;
 }
 

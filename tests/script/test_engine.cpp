@@ -108,6 +108,12 @@ TEST(Engine, SharedObjectMembersAreSharedBetweenEngines)
     Value v;
     EXPECT_FALSE(first.eval("sh.Missing(1)", v));
     EXPECT_EQ(first.error().number, 13);
+    // A name given its value exactly before an object's member took it is the member's after.
+    Engine late;
+    ASSERT_TRUE(late.assignExactNumber("h", 1));
+    late.addObject("sh", shared, true);
+    EXPECT_FALSE(late.assignExactNumber("h", 2)) << "h is the shared object's property now";
+    EXPECT_EQ(evalNumber(late, "h"), 0.000005);
 }
 
 // The host writes name & "=" & FormatSigned(x) for every point, and the solvers assign without
