@@ -1,9 +1,11 @@
 #pragma once
 // What the linear tests share: a session that keeps the messages it shows, with a problem's
-// boxes set in one call.
+// boxes set in one call, and the ways a solution's lists and errors are read.
 
 #include "linear/LinearSession.h"
 
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +47,28 @@ inline std::string Joined(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         text += line + "\n";
     return text;
+}
+
+// The lines that begin with `head`, in their order.
+inline std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& head)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : lines)
+        if (line.rfind(head, 0) == 0)
+            found.push_back(line);
+    return found;
+}
+
+// The first line of a list, or "" for an empty one: what a failed solve listed.
+inline std::string First(const std::vector<std::string>& lines) { return lines.empty() ? "" : lines[0]; }
+
+// The largest |f(x)| at n + 1 equally spaced points from a to b.
+inline double Largest(double a, double b, int n, const std::function<double(double)>& f)
+{
+    double largest = 0;
+    for (int i = 0; i <= n; ++i)
+        largest = std::fmax(largest, std::fabs(f(a + (b - a) * i / n)));
+    return largest;
 }
 
 } // namespace ode::test

@@ -52,38 +52,65 @@ double worstError(const ChebyshevSeries& s, int derivative, double (*exact)(doub
     return worst;
 }
 
-// Where the banded form does not apply, the collocation answers as it always has, from degree
-// 512 on (up to its own bound) as below it: two equal conditions or two that contradict each other (QR without
-// pivoting left them a pivot far from 0, so the data's rounding decides), a coefficient whose
-// Chebyshev series makes the band wider than kBandedWidth or a quarter of the degree (refused
-// before the band is built: 1/(1 + 400x^2) has 982 terms and took a minute), a coefficient
-// below 1E-200.
-TEST(Chebyshev, WhereTheBandedFormDoesNotApplyTheCollocationAnswers)
+// Endings are stated like the other solvers', at low degrees and where the banded form does not
+// apply, from degree 512 on (up to the collocation's own bound) as below it: two equal
+// conditions or two that contradict each other (QR without pivoting left them a pivot far from
+// 0, so the data's rounding decided). A degree below the order is refused, and said; an error in
+// a condition is said once (the banded form's attempt is quiet).
+TEST(Chebyshev, EndingsAreStatedLikeTheOtherSolvers)
 {
-    Problem same("y''+y=0", {"y=1", "y=1"}, {"0", "0"}, "0", "1", 512);
-    EXPECT_EQ(same.solve().termination, Termination::LinearlyDependent);
+    const struct {
+        const char* equation;
+        std::vector<std::string> bc, at;
+        int degree;
+        Termination ending;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"y''+y=0", {"y=0", "y=0"}, {"0", "0"}, 12, Termination::LinearlyDependent, {}},
+        {"y''+y=0", {"y=1", "y=1"}, {"0", "0"}, 512, Termination::LinearlyDependent, {}},
+        {"y''+y=0", {"y=1", "y=2"}, {"0", "0"}, 512, Termination::Inconsistent, {}},
+        {"y''+y=1/(x-x)", {"y=0", "y'=1"}, {"0", "0"}, 12, Termination::ScriptError, {"division by zero"}},
+        {"y''+y=0", {"y=1/0", "y=1"}, {"0", "1"}, 600, Termination::ScriptError, {"division by zero"}},
+        {"y''+y=0",
+         {"y=0", "y'=1"},
+         {"0", "0"},
+         1,
+         Termination::Refused,
+         {"The degree of the solution must be greater than the order."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.equation + (" " + c.bc[0]) + " at degree " + std::to_string(c.degree));
+        Problem p(c.equation, c.bc, c.at, "-1", "1", c.degree);
+        const ChebyshevSolution s = p.solve();
+        EXPECT_EQ(s.termination, c.ending);
+        EXPECT_EQ(p.messages, c.messages);
+        if (s.termination == Termination::ScriptError)
+            EXPECT_EQ(s.error.number, script::ErrDivisionByZero);
+    }
     // Beyond the collocation's own bound its O(N^3) would take hours: the banded form's finding
     // stands (at once, without solving again).
+    Problem same("y''+y=0", {"y=1", "y=1"}, {"0", "0"}, "0", "1", 512);
     same.in.seriesDegree = 20000;
     EXPECT_EQ(same.solve().termination, Termination::LinearlyDependent);
-    Problem contradicting("y''+y=0", {"y=1", "y=2"}, {"0", "0"}, "0", "1", 512);
-    EXPECT_EQ(contradicting.solve().termination, Termination::Inconsistent);
+}
+
+// The band is refused before it is built where a coefficient's Chebyshev series makes it wider
+// than kBandedWidth or a quarter of the degree (1/(1 + 400x^2) has 982 terms and took a minute;
+// no degree makes a band of 1970 cheap: its operator alone took minutes), and where a
+// coefficient is below 1E-200. A right-hand side computed to about 60 units (sin(60 x)) is
+// resolved at its own noise.
+TEST(Chebyshev, WhereTheBandedFormDoesNotApply)
+{
     Problem wide("y''+1/(1+400*x^2)*y=1", {"y=0", "y=0"}, {"-1", "1"}, "-1", "1", 600);
     EXPECT_FALSE(LinearBandedSystem(wide.in, wide.texts, wide.host));
-    wide.in.seriesDegree = 100000; // no degree makes a band of 1970 cheap: its operator alone took minutes
+    wide.in.seriesDegree = 100000;
     EXPECT_FALSE(LinearBandedSystem(wide.in, wide.texts, wide.host));
     Problem tiny("1E-320*y''+1E-320*y=0", {"y=0", "y'=1"}, {"0", "0"}, "0", "3", 600);
     EXPECT_FALSE(LinearBandedSystem(tiny.in, tiny.texts, tiny.host));
-    // A right-hand side computed to about 60 units (sin(60 x)) is resolved at its own noise.
     Problem noisy("y''+2*y=sin(60*x)", {"y=0", "y=0"}, {"-1", "1"}, "-1", "1", 600);
     EXPECT_TRUE(LinearBandedSystem(noisy.in, noisy.texts, noisy.host));
-    EXPECT_TRUE(noisy.messages.empty() && same.messages.empty());
-    // An error in a condition is said once: the banded form's attempt is quiet.
-    Problem failing("y''+y=0", {"y=1/0", "y=1"}, {"0", "1"}, "0", "1", 600);
-    EXPECT_EQ(failing.solve().termination, Termination::ScriptError);
-    EXPECT_EQ(failing.messages, std::vector<std::string>{"division by zero"});
+    EXPECT_TRUE(noisy.messages.empty());
 }
-
 
 // y'' + y = 0 on [-10, 10], y(0) = 0, y'(0) = 1: sin x. The equally spaced power-series
 // collocation stops near 5E-8 here; the Chebyshev basis reaches the rounding level and stays
@@ -108,21 +135,6 @@ TEST(Chebyshev, FirstOrderExponentialToTheLastDigits)
     const ChebyshevSolution s = p.solve();
     ASSERT_EQ(s.termination, Termination::Solved);
     EXPECT_LT(worstError(s.series, 0, [](double x) { return std::exp(x); }), 1e-13);
-}
-
-TEST(Chebyshev, EndingsAreStatedLikeTheOtherSolvers)
-{
-    Problem twice("y''+y=0", {"y=0", "y=0"}, {"0", "0"}, "-1", "1", 12);
-    EXPECT_EQ(twice.solve().termination, Termination::LinearlyDependent);
-    Problem pole("y''+y=1/(x-x)", {"y=0", "y'=1"}, {"0", "0"}, "-1", "1", 12);
-    const ChebyshevSolution s = pole.solve();
-    EXPECT_EQ(s.termination, Termination::ScriptError);
-    EXPECT_EQ(s.error.number, script::ErrDivisionByZero);
-    EXPECT_EQ(pole.messages.size(), 1u);
-    Problem low("y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-1", "1", 12);
-    low.in.seriesDegree = 1; // below the order: refused, and said
-    EXPECT_EQ(low.solve().termination, Termination::Refused);
-    EXPECT_EQ(low.messages, std::vector<std::string>{"The degree of the solution must be greater than the order."});
 }
 
 // Through the session, as a form or the command line uses it: after the accurate method the

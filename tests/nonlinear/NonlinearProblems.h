@@ -1,7 +1,9 @@
 #pragma once
 // What the nonlinear tests share: a session that keeps its messages, the reciprocal problem
-// y'' = 2y^3 on [1, 3] (y = 1/x), Troesch's problem, and Bratu's closed form.
+// y'' = 2y^3 on [1, 3] (y = 1/x), Troesch's problem, and Bratu's closed form; and what the
+// linear tests share of reading lists and errors.
 
+#include "linear/LinearProblems.h"
 #include "nonlinear/NonlinearSession.h"
 
 #include <cmath>
