@@ -17,12 +17,13 @@ namespace {
 using ode::AugmentedMatrix;
 using ode::EliminationOutcome;
 
-AugmentedMatrix matrix(const std::vector<std::vector<double>>& rows)
+// The system of n unknowns whose entry (r, c) is f(r, c), the right-hand side's at c = n.
+AugmentedMatrix Filled(int n, const std::function<double(int r, int c)>& f)
 {
-    AugmentedMatrix a(static_cast<int>(rows.size()));
-    for (int r = 0; r < a.unknowns(); ++r)
-        for (int c = 0; c < a.columns(); ++c)
-            a.at(r, c) = rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
+    AugmentedMatrix a(n);
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c <= n; ++c)
+            a.at(r, c) = f(r, c);
     return a;
 }
 
@@ -51,7 +52,9 @@ TEST(Elimination, SmallSystemsEndAsKnown)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        AugmentedMatrix a = matrix(c.rows);
+        AugmentedMatrix a = Filled(static_cast<int>(c.rows.size()), [&](int r, int k) {
+            return c.rows[static_cast<size_t>(r)][static_cast<size_t>(k)];
+        });
         std::vector<double> coef;
         ASSERT_EQ(ode::Eliminate(a, coef), c.outcome);
         for (size_t k = 0; k < c.coef.size(); ++k)
@@ -158,11 +161,7 @@ TEST(Elimination, WatchingChangesNoBitAndReportsTheFractionDone)
     std::uniform_real_distribution<double> u(-1, 1);
     for (int n : {40, 95, 96, 97, 300, 700}) {
         SCOPED_TRACE("n=" + std::to_string(n));
-        AugmentedMatrix watched(n);
-        for (int r = 0; r < n; ++r)
-            for (int c = 0; c <= n; ++c)
-                watched.at(r, c) = u(gen);
-        AugmentedMatrix plain = watched;
+        AugmentedMatrix watched = Filled(n, [&](int, int) { return u(gen); }), plain = watched;
         std::atomic<bool> stop{false};
         std::vector<double> fractions;
         const ode::ProgressCallback callback = [&](const ode::ProgressInfo& info) {
@@ -190,10 +189,7 @@ TEST(Elimination, WatchingChangesNoBitAndReportsTheFractionDone)
 TEST(Elimination, StopsSoonWhenAnotherThreadAsks)
 {
     const int n = 4001;
-    AugmentedMatrix a(n);
-    for (int r = 0; r < n; ++r)
-        for (int c = 0; c <= n; ++c)
-            a.at(r, c) = r == c ? n : 1.0 / (1 + r + 2 * c);
+    AugmentedMatrix a = Filled(n, [&](int r, int c) { return r == c ? n : 1.0 / (1 + r + 2 * c); });
     const AugmentedMatrix source = a;
     std::atomic<bool> stop{false};
     const ode::Progress progress(&stop, nullptr);
@@ -265,96 +261,46 @@ TEST(Elimination, EquilibrationScalesEachRowByAPowerOfTwo)
     }
 }
 
-// The condition estimate against the exact 1-norm of U^-1 (its columns solved one by one): never
-// above it (each of Hager's values is ||U^-1 x|| for a unit x) and, on these matrices, within a
-// factor 3 below.
-TEST(Elimination, TheInverseNormEstimateIsCloseToTheExactNorm)
-{
-    const auto filled = [](int n, const std::function<double(int, int)>& f) {
-        AugmentedMatrix a(n);
-        for (int r = 0; r < n; ++r)
-            for (int c = 0; c < n; ++c)
-                a.at(r, c) = f(r, c);
-        return a;
-    };
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> uniform(-1, 1);
-    const struct {
-        const char* what;
-        AugmentedMatrix a;
-    } cases[] = {
-        {"diagonal", filled(5, [](int r, int c) { return r == c ? 1.0 / (r + 1) : 0.0; })},
-        {"Hilbert 8", filled(8, [](int r, int c) { return 1.0 / (r + c + 1); })},
-        {"random 60", filled(60, [&](int, int) { return uniform(random); })},
-        {"graded 40",
-         filled(40, [](int r, int c) { return std::pow(10.0, -r / 5.0) * (r == c ? 3 : 1.0 / (1 + r + c)); })},
-        {"bidiagonal 30", filled(30, [](int r, int c) { return r == c       ? 1.0
-                                                               : c == r + 1 ? -2.0
-                                                                            : 0.0; })},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        AugmentedMatrix a = c.a;
-        std::vector<double> coef;
-        ASSERT_EQ(ode::Eliminate(a, coef), EliminationOutcome::Solved);
-        const int n = a.unknowns();
-        double exact = 0; // the largest column sum of U^-1
-        for (int j = 0; j < n; ++j) {
-            std::vector<double> x(static_cast<size_t>(n), 0.0);
-            x[static_cast<size_t>(j)] = 1;
-            for (int r = n - 1; r >= 0; --r) {
-                double s = x[static_cast<size_t>(r)];
-                for (int k = r + 1; k < n; ++k)
-                    s -= a.at(r, k) * x[static_cast<size_t>(k)];
-                x[static_cast<size_t>(r)] = s / a.at(r, r);
-            }
-            double sum = 0;
-            for (double v : x)
-                sum += std::fabs(v);
-            exact = std::fmax(exact, sum);
-        }
-        const double estimate = ode::TriangleInverseNormEstimate(a);
-        EXPECT_LE(estimate, exact * (1 + 1e-12));
-        EXPECT_GE(estimate, exact / 3);
-    }
-    AugmentedMatrix singular(2);
-    singular.at(0, 0) = 1;
-    EXPECT_TRUE(std::isinf(ode::TriangleInverseNormEstimate(singular)));
-    EXPECT_EQ(ode::UnknownsOneNorm(filled(3, [](int r, int c) { return r == 1 ? -c : 1.0; })), 4);
-}
-
-// Keeping the factors changes nothing of the elimination (panelled and plain sizes alike), and
-// the refined solve of systems with known solutions (x_j = 1 + j/n, the right-hand sides A x in
-// extended precision, then rounded) is not worse than the plain one (where the right-hand
-// sides' rounding rules, as in Hilbert's matrices, neither can do better), with its measured
-// rounding within a factor 100 of the error it leaves (floored at the rounding of the sum).
-TEST(Elimination, RefinementKeepsTheFactorsAndMeasuresWhatRoundingLeaves)
+// Systems with known solutions (x_j = 1 + j/n, the right-hand sides A x in extended precision,
+// then rounded). The condition estimate against the exact 1-norm of U^-1 (its columns solved one
+// by one): never above it (each of Hager's values is ||U^-1 x|| for a unit x) and, on these
+// matrices, within a factor 3 below. Keeping the factors changes nothing of the elimination
+// (panelled and plain sizes alike), and the refined solve is not worse than the plain one (where
+// the right-hand sides' rounding rules, as in Hilbert's matrices, neither can do better), with
+// its measured rounding within a factor 100 of the error it leaves (floored at the rounding of
+// the sum).
+TEST(Elimination, TheInverseNormEstimateAndTheRefinedSolveAgainstKnownSolutions)
 {
     std::mt19937 random(11);
     std::uniform_real_distribution<double> uniform(-1, 1);
+    const auto hilbert = [](int r, int c) { return 1.0 / (r + c + 1); };
     const struct {
         const char* what;
         int n;
         std::function<double(int, int)> entry;
     } cases[] = {
-        {"Hilbert 8", 8, [](int r, int c) { return 1.0 / (r + c + 1); }},
-        {"Hilbert 11", 11, [](int r, int c) { return 1.0 / (r + c + 1); }},
+        {"diagonal 5", 5, [](int r, int c) { return r == c ? 1.0 / (r + 1) : 0.0; }},
+        {"Hilbert 8", 8, hilbert},
+        {"Hilbert 11", 11, hilbert},
+        {"random 60", 60, [&](int, int) { return uniform(random); }},
         {"random 150 (panels)", 150, [&](int, int) { return uniform(random); }},
+        {"graded 40", 40, [](int r, int c) { return std::pow(10.0, -r / 5.0) * (r == c ? 3 : 1.0 / (1 + r + c)); }},
         {"graded 120 (panels)", 120,
          [](int r, int c) { return std::pow(2.0, -r / 4.0) * (r == c ? 3 : 1.0 / (1 + r + c)); }},
+        {"bidiagonal 30", 30, [](int r, int c) { return r == c       ? 1.0
+                                                        : c == r + 1 ? -2.0
+                                                                     : 0.0; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        AugmentedMatrix a(c.n);
         std::vector<double> exact(static_cast<size_t>(c.n));
         for (int j = 0; j < c.n; ++j)
             exact[static_cast<size_t>(j)] = 1 + static_cast<double>(j) / c.n;
+        AugmentedMatrix a = Filled(c.n, [&](int r, int k) { return k < c.n ? c.entry(r, k) : 0.0; });
         for (int r = 0; r < c.n; ++r) {
             long double b = 0;
-            for (int k = 0; k < c.n; ++k) {
-                a.at(r, k) = c.entry(r, k);
+            for (int k = 0; k < c.n; ++k)
                 b += static_cast<long double>(a.at(r, k)) * exact[static_cast<size_t>(k)];
-            }
             a.at(r, c.n) = static_cast<double>(b);
         }
         AugmentedMatrix plain = a, kept = a, refined = a;
@@ -368,6 +314,25 @@ TEST(Elimination, RefinementKeepsTheFactorsAndMeasuresWhatRoundingLeaves)
             for (int k = r; k <= c.n; ++k)
                 upper += !sameBits(plain.at(r, k), kept.at(r, k));
         EXPECT_EQ(upper, 0);
+
+        double norm = 0; // the largest column sum of U^-1
+        for (int j = 0; j < c.n; ++j) {
+            std::vector<double> column(static_cast<size_t>(c.n), 0.0);
+            column[static_cast<size_t>(j)] = 1;
+            double sum = 0;
+            for (int r = c.n - 1; r >= 0; --r) {
+                double v = column[static_cast<size_t>(r)];
+                for (int k = r + 1; k < c.n; ++k)
+                    v -= plain.at(r, k) * column[static_cast<size_t>(k)];
+                column[static_cast<size_t>(r)] = v / plain.at(r, r);
+                sum += std::fabs(column[static_cast<size_t>(r)]);
+            }
+            norm = std::fmax(norm, sum);
+        }
+        const double estimate = ode::TriangleInverseNormEstimate(plain);
+        EXPECT_LE(estimate, norm * (1 + 1e-12));
+        EXPECT_GE(estimate, norm / 3);
+
         double rounding = 0;
         ASSERT_EQ(ode::EliminateRefined(refined, z, rounding), EliminationOutcome::Solved);
         double plainError = 0, refinedError = 0, size = 0;
@@ -381,6 +346,10 @@ TEST(Elimination, RefinementKeepsTheFactorsAndMeasuresWhatRoundingLeaves)
         EXPECT_LE(rounding, 100 * floored) << "error " << refinedError;
         EXPECT_LE(refinedError, 100 * rounding) << "error " << refinedError;
     }
+    AugmentedMatrix singular(2);
+    singular.at(0, 0) = 1;
+    EXPECT_TRUE(std::isinf(ode::TriangleInverseNormEstimate(singular)));
+    EXPECT_EQ(ode::UnknownsOneNorm(Filled(3, [](int r, int c) { return r == 1 ? -c : 1.0; })), 4);
 }
 
 } // namespace

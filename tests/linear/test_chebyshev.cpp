@@ -44,12 +44,7 @@ struct Problem {
 
 double worstError(const ChebyshevSeries& s, int derivative, double (*exact)(double))
 {
-    double worst = 0;
-    for (int i = 0; i <= 400; ++i) {
-        const double x = s.a + (s.b - s.a) * i / 400;
-        worst = std::fmax(worst, std::fabs(ChebyshevDerivative(s, derivative, x) - exact(x)));
-    }
-    return worst;
+    return test::Largest(s.a, s.b, 400, [&](double x) { return ChebyshevDerivative(s, derivative, x) - exact(x); });
 }
 
 // Endings are stated like the other solvers', at low degrees and where the banded form does not
@@ -114,8 +109,10 @@ TEST(Chebyshev, WhereTheBandedFormDoesNotApply)
 
 // y'' + y = 0 on [-10, 10], y(0) = 0, y'(0) = 1: sin x. The equally spaced power-series
 // collocation stops near 5E-8 here; the Chebyshev basis reaches the rounding level and stays
-// there as the degree grows.
-TEST(Chebyshev, SineOnAWideIntervalToTheLastDigits)
+// there as the degree grows. y' - y = 0, y(0) = 1 on [-1, 2]: e^x (its power series about 0, the
+// list of the Chebyshev coefficients and their text are PowerForm's tests' and the command
+// line's cases').
+TEST(Chebyshev, SineOnAWideIntervalAndTheExponentialToTheLastDigits)
 {
     for (int degree : {40, 60, 120, 300}) {
         Problem p("y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-10", "10", degree);
@@ -125,12 +122,6 @@ TEST(Chebyshev, SineOnAWideIntervalToTheLastDigits)
         EXPECT_LT(worstError(s.series, 1, [](double x) { return std::cos(x); }), 1e-11) << degree;
         EXPECT_LT(worstError(s.series, 2, [](double x) { return -std::sin(x); }), 1e-9) << degree;
     }
-}
-
-// y' - y = 0, y(0) = 1 on [-1, 2]: e^x. Its power series about 0, the list of the Chebyshev
-// coefficients and their text are PowerForm's tests' and the command line's cases'.
-TEST(Chebyshev, FirstOrderExponentialToTheLastDigits)
-{
     Problem p("y'-y=0", {"y=1"}, {"0"}, "-1", "2", 30, "1");
     const ChebyshevSolution s = p.solve();
     ASSERT_EQ(s.termination, Termination::Solved);

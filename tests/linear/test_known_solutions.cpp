@@ -3,7 +3,7 @@
 // (its estimated error within a factor 100 of the real one, which is floored at rounding).
 
 #include "common/NumberFormat.h"
-#include "linear/LinearSession.h"
+#include "linear/LinearProblems.h"
 #include "nonlinear/NonlinearSession.h"
 #include "support/Program.h"
 #include "support/SystemProblems.h"
@@ -222,12 +222,10 @@ TEST(KnownSolutions, TheExponentialSystemAndAnUnresolvedLayer)
     system.method = CollocationMethod::Chebyshev;
     system.autoDegree = true;
     ASSERT_TRUE(system.solve());
-    double real = 0;
-    for (int i = 0; i <= 40; ++i) {
-        const double x = i / 40.0;
-        real = std::fmax(real, std::fabs(ChebyshevDerivative(system.chebyshev()[0], 0, x) - std::exp(-x)));
-        real = std::fmax(real, std::fabs(ChebyshevDerivative(system.chebyshev()[1], 0, x) + std::exp(-x)));
-    }
+    const double real = test::Largest(0, 1, 40, [&](double x) {
+        return std::fmax(std::fabs(ChebyshevDerivative(system.chebyshev()[0], 0, x) - std::exp(-x)),
+                         std::fabs(ChebyshevDerivative(system.chebyshev()[1], 0, x) + std::exp(-x)));
+    });
     ExpectTruthful("the exponential system", system.accuracy(), real, 1);
 
     // A layer that degree 32 cannot resolve: said, with the best solution shown.
@@ -288,12 +286,9 @@ TEST(KnownSolutions, HighDegreesKeepTheirDigitsWhereRowsOfDifferentSizeMeet)
             ASSERT_TRUE(s.solve()) << (messages.empty() ? "" : messages[0]);
             solution = s.chebyshev();
         }
-        double error = 0;
-        for (int i = 0; i <= 2000; ++i) {
-            const double x = -1 + i / 1000.0;
-            error = std::fmax(error, std::fabs(ChebyshevDerivative(solution[0], 0, x) - 1 / (eps + x * x)));
-        }
-        EXPECT_LE(error, c.bound);
+        EXPECT_LE(test::Largest(-1, 1, 2000,
+                                [&](double x) { return ChebyshevDerivative(solution[0], 0, x) - 1 / (eps + x * x); }),
+                  c.bound);
     }
 }
 

@@ -563,25 +563,20 @@ TEST(ChebyshevNewton, TheLayerParameterIsTheSmallConstantThatWeighsTheHighestDer
         NonlinearTexts t = test::TwoPoint(c.equation, "0", "1", {"y=0", "y=1"}, "1E-12");
         t.constants = c.constants;
         Problem p(t);
-        LayerProbe probe;
-        probe.equations = {p.expr[0]};
-        probe.variables = {{"Y0", "Y1", "Y2"}};
-        probe.indepVarName = "x";
-        probe.a = 0;
-        probe.b = 1;
-        std::vector<double> before;
-        for (const std::string& line : c.constants)
-            before.push_back(0), p.host.evaluate(line.substr(0, line.find('=')), before.back());
+        const LayerProbe probe{{p.expr[0]}, {{"Y0", "Y1", "Y2"}}, "x", 0, 1};
+        const auto values = [&] { // the constants' values, in their order
+            std::vector<double> v(c.constants.size());
+            for (size_t k = 0; k < v.size(); ++k)
+                EXPECT_TRUE(p.host.evaluate(c.constants[k].substr(0, c.constants[k].find('=')), v[k]));
+            return v;
+        };
+        const std::vector<double> before = values();
         const std::optional<Continuation> sweep = LayerParameterSweep(probe, p.in.constants, p.host);
         using Sweep = std::tuple<std::string, double, double, int, bool>;
         const Sweep found =
             sweep ? Sweep(sweep->name, sweep->from, sweep->to, sweep->steps, sweep->geometric) : Sweep();
         EXPECT_EQ(found, *c.name ? Sweep(c.name, c.from, c.to, c.steps, true) : Sweep());
-        for (size_t k = 0; k < c.constants.size(); ++k) {
-            double now = 0;
-            EXPECT_TRUE(p.host.evaluate(c.constants[k].substr(0, c.constants[k].find('=')), now));
-            EXPECT_EQ(now, before[k]) << c.constants[k];
-        }
+        EXPECT_EQ(values(), before);
         EXPECT_TRUE(p.messages.empty()) << p.messages[0];
     }
 }

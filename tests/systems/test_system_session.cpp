@@ -62,14 +62,14 @@ TEST(Systems, MixedOrdersEachTakeTheirOwnExtraDegreesInTheAccurateMethod)
         b.bcPoint = {"0", "1", "0", "0", "1", "1"};
         b.terms = "20";
         b.errorD = b.errorC = "1E-12";
-        ASSERT_TRUE(n.s.solve()) << (n.s.lstCoeff().empty() ? "" : n.s.lstCoeff()[0]);
-        ASSERT_EQ(n.s.chebyshev().size(), 2u);
-        EXPECT_EQ(n.s.chebyshev()[0].coef.size(), 23u) << "u: degree 20 + 2";
-        EXPECT_EQ(n.s.chebyshev()[1].coef.size(), 25u) << "v: degree 20 + 4";
+        ASSERT_TRUE(n.s.solve()) << test::First(n.s.lstCoeff());
+        const std::vector<ChebyshevSeries>& y = n.s.chebyshev();
+        ASSERT_EQ(y.size(), 2u);
+        EXPECT_EQ(std::make_pair(y[0].coef.size(), y[1].coef.size()), std::make_pair(size_t{23}, size_t{25}))
+            << "u: degree 20 + 2, v: degree 20 + 4";
         for (double x : {0.0, 0.25, 0.6, 1.0})
-            for (int j = 0; j < 2; ++j)
-                EXPECT_NEAR(ChebyshevDerivative(n.s.chebyshev()[static_cast<size_t>(j)], 0, x), std::exp(x), 1e-13)
-                    << j << " at " << x;
+            for (size_t j = 0; j < y.size(); ++j)
+                EXPECT_NEAR(ChebyshevDerivative(y[j], 0, x), std::exp(x), 1e-13) << j << " at " << x;
         if (!nonlinear) {
             n.s.method = CollocationMethod::EquallySpaced;
             EXPECT_FALSE(n.s.solve());
@@ -331,8 +331,7 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     a.s.boxes.constants = {"k=1"};
     ASSERT_TRUE(a.s.solve());
     ASSERT_TRUE(a.s.save(file));
-    std::string text, error;
-    ASSERT_TRUE(ReadWholeFile(file + ".str", text, error));
+    std::string text = test::ReadText(file + ".str");
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "\"Sndif\",10,2,2,1,11,\"x\",1E-09,1E-09,20");
     EXPECT_NE(text.find("1,11,\"y\"\r\n1,11,\"z\"\r\ny'+z=0\r\nz'+2*y*z=0\r\n0,\"y=1\"\r\n0,\"z=1\"\r\n 1 \r\nk=1\r\n"),
               std::string::npos);
@@ -349,8 +348,7 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     EXPECT_EQ(linear.messages, std::vector<std::string>{"Incompatible file"});
 
     ASSERT_TRUE(a.s.saveSeparately(file));
-    ASSERT_TRUE(ReadWholeFile(file + "_y", text, error));
-    EXPECT_EQ(text.rfind("0,\"x\",0,1\r\n 0 \r\n1,\"*\",11,#TRUE#\r\n 1 \r\n", 0), 0u);
+    EXPECT_EQ(test::ReadText(file + "_y").rfind("0,\"x\",0,1\r\n 0 \r\n1,\"*\",11,#TRUE#\r\n 1 \r\n", 0), 0u);
     // The single nonlinear form starts from a separate file, not from the whole system's.
     std::shared_ptr<script::Class1> shared;
     std::vector<std::string> seen;
@@ -368,7 +366,7 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     unsolved.s.boxes.bcText = {"y=0", "y'=0", "z=0"};
     unsolved.s.boxes.bcPoint = {"0", "0", "0"};
     ASSERT_TRUE(unsolved.s.saveSeparately(file + "-unsolved"));
-    ASSERT_TRUE(ReadWholeFile(file + "-unsolved_z", text, error));
+    text = test::ReadText(file + "-unsolved_z");
     EXPECT_NE(text.find("#FALSE#\r\n"), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 }
