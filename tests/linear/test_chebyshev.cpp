@@ -42,6 +42,26 @@ struct Problem {
     ChebyshevSolution solve() { return SolveLinearChebyshev(in, texts, host); }
 };
 
+// c(0) ... c(N).
+std::vector<double> Coefficients(int N, const std::function<double(int k)>& c)
+{
+    std::vector<double> coef(static_cast<size_t>(N) + 1);
+    for (int k = 0; k <= N; ++k)
+        coef[static_cast<size_t>(k)] = c(k);
+    return coef;
+}
+
+// What a solve the growth calls might return: solved at `degree` with coefficients c(k), or an
+// ending without them.
+ChebyshevSolution Synthetic(int degree, const std::function<double(int k)>& c, Termination ending = Termination::Solved)
+{
+    ChebyshevSolution s;
+    s.termination = ending;
+    if (s.solved())
+        s.series.coef = Coefficients(degree, c);
+    return s;
+}
+
 double worstError(const ChebyshevSeries& s, int derivative, double (*exact)(double))
 {
     return test::Largest(s.a, s.b, 400, [&](double x) { return ChebyshevDerivative(s, derivative, x) - exact(x); });
@@ -177,37 +197,31 @@ TEST(Chebyshev, AutomaticDegreeStopsWhenTheTailIsRoundingNoise)
 // The next degree the growth tries, from series of known decay (tolerance 1E-13).
 TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
 {
-    auto series = [](int N, const std::function<double(int)>& c) {
-        std::vector<double> coef(static_cast<size_t>(N) + 1);
-        for (int k = 0; k <= N; ++k)
-            coef[static_cast<size_t>(k)] = c(k);
-        return coef;
-    };
     const struct {
         const char* what;
         std::vector<double> coef;
         int next;
     } cases[] = {
         // flat: not resolved, the degree doubles
-        {"flat", series(64, [](int) { return 1.0; }), 128},
-        {"a short series doubles", series(5, [](int k) { return std::pow(0.1, k); }), 10},
+        {"flat", Coefficients(64, [](int) { return 1.0; }), 128},
+        {"a short series doubles", Coefficients(5, [](int k) { return std::pow(0.1, k); }), 10},
         // Extrapolated, the terms still to go are taken 15 % more than the rate gives. 10^-k/8
         // from c63 on: 41 terms to 1E-13 for the tail of eight (degree 118), 48 to an eighth of it
         // for the last two, 56 with the margin: degree 63 + 56 + 1 = 120
-        {"geometric", series(64, [](int k) { return std::pow(10.0, -k / 8.0); }), 120},
+        {"geometric", Coefficients(64, [](int k) { return std::pow(10.0, -k / 8.0); }), 120},
         // falling 5 % a term the last two stand for 20.5 times themselves: 1E-13 / 20.5 is 261
         // terms past c399, 300 with the margin: degree 700, past the tail of eight's
-        {"slow", series(400, [](int k) { return std::exp(-0.05 * k); }), 700},
+        {"slow", Coefficients(400, [](int k) { return std::exp(-0.05 * k); }), 700},
         // only odd ones, 10^-k/4: the zeros between do not hide the decay (degree 63)
-        {"odd", series(40, [](int k) { return k % 2 ? std::pow(10.0, -k / 4.0) : 0.0; }), 63},
+        {"odd", Coefficients(40, [](int k) { return k % 2 ? std::pow(10.0, -k / 4.0) : 0.0; }), 63},
         // tenfold every two terms from degree 16, steadily: the prediction (35) is followed past
         // twice the degree
-        {"steady", series(16, [](int k) { return std::pow(10.0, -k / 2.0); }), 35},
+        {"steady", Coefficients(16, [](int k) { return std::pow(10.0, -k / 2.0); }), 35},
         // reached inside the series already (k = 26): a few more coefficients, at least N + 4
-        {"reached", series(32, [](int k) { return std::pow(10.0, -k / 2.0); }), 36},
+        {"reached", Coefficients(32, [](int k) { return std::pow(10.0, -k / 2.0); }), 36},
         // falling, but still above 1E-4 at the end: at most half as far again
-        {"rough", series(24, [](int k) { return std::pow(10.0, -0.17 * k); }), 36},
-        {"zero", series(16, [](int) { return 0.0; }), 32},
+        {"rough", Coefficients(24, [](int k) { return std::pow(10.0, -0.17 * k); }), 36},
+        {"zero", Coefficients(16, [](int) { return 0.0; }), 32},
     };
     for (const auto& c : cases)
         EXPECT_EQ(NextChebyshevDegree(c.coef, 1e-13), c.next) << c.what;
@@ -221,29 +235,15 @@ TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
 // the solver grows as it did without.
 TEST(Chebyshev, ProbesFindTheDegreeAndTheSolverSolvesItOnce)
 {
-    auto at = [](int degree) {
-        ChebyshevSolution s;
-        s.termination = Termination::Solved;
-        for (int k = 0; k <= degree; ++k)
-            s.series.coef.push_back(std::pow(10.0, -k / 4.0));
-        return s;
-    };
+    auto at = [](int degree) { return Synthetic(degree, [](int k) { return std::pow(10.0, -k / 4.0); }); };
     EXPECT_EQ(LookAheadDegree(at(80).series.coef, 1e-13, 16), 58);
     EXPECT_EQ(LookAheadDegree(at(80).series.coef, 1e-13, 70), 70) << "never below the first degree";
     EXPECT_EQ(TruncationFactor(at(80).series.coef), 8) << "a fast fall: the last terms eight times";
     EXPECT_EQ(TruncationFactor(std::vector<double>(40, 1.0)), 8) << "no fall";
-    std::vector<double> slow;
-    for (int k = 0; k <= 400; ++k)
-        slow.push_back(std::exp(-0.01 * k));
+    const std::vector<double> slow = Coefficients(400, [](int k) { return std::exp(-0.01 * k); });
     EXPECT_NEAR(TruncationFactor(slow), 1 / (1 - std::exp(-0.01)), 1e-6) << "1 % a term: the whole tail";
 
-    auto ending = [](Termination t) {
-        return [t](int) {
-            ChebyshevSolution s;
-            s.termination = t;
-            return std::optional<ChebyshevSolution>(s);
-        };
-    };
+    auto ending = [](Termination t) { return [t](int) { return std::optional(Synthetic(0, {}, t)); }; };
     const struct {
         const char* what;
         std::function<std::optional<ChebyshevSolution>(int)> probe;
@@ -293,11 +293,9 @@ TEST(Chebyshev, ASolutionThatMovesMoreThanItsEstimateIsNotConverged)
     enum Case { Steady, Kinked, ResolvedLate };
     for (Case c : {Steady, Kinked, ResolvedLate}) {
         const AutoDegreeSolution found = GrowChebyshevDegree(16, 1000, 1e-13, [&](int degree, const Progress&) {
-            ChebyshevSolution s;
-            s.termination = Termination::Solved;
-            for (int k = 0; k <= degree; ++k)
-                s.series.coef.push_back(c == ResolvedLate && degree < 100 ? std::cos(k * degree) / (k + 1)
-                                                                          : std::pow(10.0, -k / 2.0));
+            ChebyshevSolution s = Synthetic(degree, [&](int k) {
+                return c == ResolvedLate && degree < 100 ? std::cos(k * degree) / (k + 1) : std::pow(10.0, -k / 2.0);
+            });
             if (c == ResolvedLate && degree < 100)
                 s.series.coef[degree] = s.series.coef[degree - 1] = 1e-9;
             if (c == Kinked)
@@ -323,11 +321,7 @@ TEST(Chebyshev, ASolutionThatMovesMoreThanItsEstimateIsNotConverged)
 TEST(Chebyshev, AnUnresolvedSeriesIsEstimatedByWhatItsTailSums)
 {
     const AutoDegreeSolution found = GrowChebyshevDegree(16, 256, 1e-13, [&](int degree, const Progress&) {
-        ChebyshevSolution s;
-        s.termination = Termination::Solved;
-        for (int k = 0; k <= degree; ++k)
-            s.series.coef.push_back(std::pow(1.01, -k));
-        return s;
+        return Synthetic(degree, [](int k) { return std::pow(1.01, -k); });
     });
     ASSERT_TRUE(found.readout);
     EXPECT_FALSE(found.converged);
@@ -364,12 +358,9 @@ TEST(Chebyshev, AFirstDegreeWithoutASolutionIsFollowedByFinerOnes)
             16, c.maxDegree, 1e-13,
             [&](int degree, const Progress&) {
                 tried.push_back(degree);
-                ChebyshevSolution s;
-                s.termination = degree >= c.solvedFrom && degree < c.failsFrom ? Termination::Solved : c.failure;
-                if (s.solved())
-                    for (int k = 0; k <= degree; ++k)
-                        s.series.coef.push_back(std::pow(10.0, -k / 2.0));
-                return s;
+                return Synthetic(
+                    degree, [](int k) { return std::pow(10.0, -k / 2.0); },
+                    degree >= c.solvedFrom && degree < c.failsFrom ? Termination::Solved : c.failure);
             },
             false, {}, {}, c.retry);
         const std::vector<int> first(tried.begin(), tried.begin() + std::min(tried.size(), c.tried.size()));

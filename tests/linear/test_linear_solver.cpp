@@ -74,58 +74,56 @@ TEST(LinearSolver, ExponentialAboutTheMidpoint)
     EXPECT_LT(std::fabs(ode::ParseNumber(s.s.lstBCError()[3].substr(8))), 1e-14) << s.s.lstBCError()[3];
 }
 
-TEST(LinearSolver, SingularSystemsAreListedNotShown)
+// A singular system is listed, not shown, without a message; each other failure ends the solve
+// with one message and no coefficients. Either way no solution stands, no condition's error is
+// listed, and Evaluate does nothing.
+TEST(LinearSolver, FailuresEndTheSolveWithoutASolution)
 {
     const struct {
-        const char *order, *equation;
+        const char *what, *order, *equation;
         std::vector<std::string> conditions;
-        const char* listed;
+        const char *terms, *period, *listed, *message; // "": none listed, no message
     } cases[] = {
-        {"2", "y''=0", {"y=1", "y=1"}, "ENCOUNTERED LINEARLY DEPENDENT SYSTEM"},
-        {"2", "y''=0", {"y=1", "y=2"}, "ENCOUNTERED INCONSISTENT SYSTEM"},
+        {"dependent", "2", "y''=0", {"y=1", "y=1"}, "4", "", "ENCOUNTERED LINEARLY DEPENDENT SYSTEM", ""},
+        {"inconsistent", "2", "y''=0", {"y=1", "y=2"}, "4", "", "ENCOUNTERED INCONSISTENT SYSTEM", ""},
         // The variable's name never appears in the equation: its rows are zero.
-        {"1", "z'=1", {"y=1"}, "ENCOUNTERED INCONSISTENT SYSTEM"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.equation);
-        Linear s;
-        s.set(c.order, c.equation, c.conditions, std::vector<std::string>(c.conditions.size(), "0"), "0", "1", "0",
-              "4");
-        EXPECT_FALSE(s.s.solve());
-        EXPECT_EQ(s.s.lstCoeff(), std::vector<std::string>{c.listed});
-        EXPECT_TRUE(s.s.lstBCError().empty());
-        EXPECT_TRUE(s.messages.empty());
-    }
-}
-
-// Each failure ends the solve with one message and no coefficients, and Evaluate does nothing
-// without a solution.
-TEST(LinearSolver, FailuresEndTheSolveWithOneMessageAndNoCoefficients)
-{
-    const struct {
-        const char *what, *equation, *condition, *terms, *period, *message;
-    } cases[] = {
-        {"pole on the grid", "y'+1/(x-1)*y=0", "y=1", "5", "", "division by zero"},
-        {"square root of a negative", "y'+Sqr(x-2)*y=0", "y=1", "4", "", "Invalid procedure call or argument"},
-        {"overflow", "y'+Exp(1000*x)*y=0", "y=1", "4", "", "overflow"},
-        {"misspelt function", "y'+Sinn(x)*y=0", "y=1", "4", "", "Type mismatch: 'sinn'"},
-        {"condition without =", "y'-y=0", "y", "4", "", "Boundary condition 1 has no \"=\"."},
-        {"term above the order", "y''+y'-y=0", "y=1", "4", "",
+        {"no variable", "1", "z'=1", {"y=1"}, "4", "", "ENCOUNTERED INCONSISTENT SYSTEM", ""},
+        {"pole on the grid", "1", "y'+1/(x-1)*y=0", {"y=1"}, "5", "", "", "division by zero"},
+        {"square root of a negative",
+         "1",
+         "y'+Sqr(x-2)*y=0",
+         {"y=1"},
+         "4",
+         "",
+         "",
+         "Invalid procedure call or argument"},
+        {"overflow", "1", "y'+Exp(1000*x)*y=0", {"y=1"}, "4", "", "", "overflow"},
+        {"misspelt function", "1", "y'+Sinn(x)*y=0", {"y=1"}, "4", "", "", "Type mismatch: 'sinn'"},
+        {"condition without =", "1", "y'-y=0", {"y"}, "4", "", "", "Boundary condition 1 has no \"=\"."},
+        {"term above the order",
+         "1",
+         "y''+y'-y=0",
+         {"y=1"},
+         "4",
+         "",
+         "",
          "The differential equation has a derivative of order 2, above the order 1."},
-        {"degree rounds to the order", "y'-y=0", "y=1", "1.4", "", "division by zero"},
-        {"zero period", "y'-y=0", "y=1", "5", "0", "division by zero"},
+        {"degree rounds to the order", "1", "y'-y=0", {"y=1"}, "1.4", "", "", "division by zero"},
+        {"zero period", "1", "y'-y=0", {"y=1"}, "5", "0", "", "division by zero"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const bool trigonometric = *c.period != 0;
         Linear s(trigonometric ? SeriesKind::Trigonometric : SeriesKind::Power);
-        s.set("1", c.equation, {c.condition}, {"0"}, "0", "2", "0", c.terms);
+        s.set(c.order, c.equation, c.conditions, std::vector<std::string>(c.conditions.size(), "0"), "0", "2", "0",
+              c.terms);
         if (trigonometric)
             s.s.boxes.period = c.period;
         EXPECT_FALSE(s.s.solve());
-        EXPECT_EQ(s.messages, std::vector<std::string>{c.message});
-        EXPECT_TRUE(s.s.lstCoeff().empty());
+        EXPECT_EQ(s.s.lstCoeff(), *c.listed ? std::vector<std::string>{c.listed} : std::vector<std::string>{});
+        EXPECT_EQ(s.messages, *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
         EXPECT_FALSE(s.s.solved());
+        EXPECT_TRUE(s.s.lstBCError().empty());
         s.s.boxes.xestimation = "1";
         EXPECT_FALSE(s.s.evaluate()) << "Evaluate does nothing without a solution";
     }
