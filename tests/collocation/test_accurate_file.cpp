@@ -4,7 +4,7 @@
 #include "collocation/AccurateFile.h"
 #include "common/FileIO.h"
 #include "linear/LinearSession.h"
-#include "nonlinear/NonlinearSession.h"
+#include "nonlinear/NonlinearProblems.h"
 #include "support/Scratch.h"
 
 #include <gtest/gtest.h>
@@ -83,14 +83,9 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
 {
     const test::ScratchFolder folder("acc");
     const std::string path = folder.file("reciprocal");
-    std::shared_ptr<script::Class1> shared;
-    std::vector<std::string> messages;
-    auto sink = [&](const std::string& m) { messages.push_back(m); };
-    NonlinearSession first(SeriesKind::Power, shared, sink);
-    first.boxes.bcText = {"y=1", "y'+y^2=0"};
-    first.boxes.bcPoint = {"1", "3"};
-    first.boxes.errorD = first.boxes.errorC = "1E-9";
-    first.boxes.maxcy = "40";
+    test::Nonlinear a, b, c;
+    NonlinearSession &first = a.s, &second = b.s, &third = c.s;
+    static_cast<NonlinearTexts&>(first.boxes) = test::Reciprocal();
     first.boxes.approximation = "1 - Unit coefficients";
     first.method = ProblemSession::Method::Chebyshev;
     first.maxDegree = 300;
@@ -102,15 +97,14 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
     EXPECT_EQ(test::ReadText(path), test::ReadText(folder.file("plain")));
     EXPECT_EQ(test::ReadText(path + ".str"), test::ReadText(folder.file("plain.str")));
 
-    NonlinearSession second(SeriesKind::Power, shared, sink);
     ASSERT_TRUE(second.open(path));
     EXPECT_EQ(std::make_pair(second.method, second.maxDegree), std::make_pair(ProblemSession::Method::Chebyshev, 300));
     ASSERT_TRUE(second.chebyshev());
     EXPECT_EQ(second.chebyshev()->coef, first.chebyshev()->coef);
     EXPECT_EQ(second.lstChebyshev(), first.lstChebyshev());
-    for (ProblemSession* s : {static_cast<ProblemSession*>(&first), static_cast<ProblemSession*>(&second)}) {
-        s->texts().xestimation = "2.5";
-        s->texts().derNum = "2";
+    for (NonlinearSession* s : {&first, &second}) {
+        s->boxes.xestimation = "2.5";
+        s->boxes.derNum = "2";
         ASSERT_TRUE(s->evaluate());
     }
     EXPECT_EQ(second.lblValue(), first.lblValue());
@@ -120,11 +114,10 @@ TEST(AccurateFile, ASolutionSavedInTheAccurateMethodReopensInItToEveryDigit)
     second.method = ProblemSession::Method::EquallySpaced;
     ASSERT_TRUE(second.save(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".acc"));
-    NonlinearSession third(SeriesKind::Power, shared, sink);
     ASSERT_TRUE(third.open(path));
     EXPECT_EQ(third.method, ProblemSession::Method::EquallySpaced);
     EXPECT_FALSE(third.chebyshev());
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(a.messages.size() + b.messages.size() + c.messages.size(), 0u);
 }
 
 TEST(AccurateFile, ADamagedOrUnfittingFileIsSaidAndTheProblemStillOpens)

@@ -74,28 +74,25 @@ double worstError(const ChebyshevSeries& s, int derivative, double (*exact)(doub
 // a condition is said once (the banded form's attempt is quiet).
 TEST(Chebyshev, EndingsAreStatedLikeTheOtherSolvers)
 {
+    const std::string low = "The degree of the solution must be greater than the order.";
     const struct {
         const char* equation;
         std::vector<std::string> bc, at;
+        const char* lower; // of [lower, 1]
         int degree;
         Termination ending;
         std::vector<std::string> messages;
     } cases[] = {
-        {"y''+y=0", {"y=0", "y=0"}, {"0", "0"}, 12, Termination::LinearlyDependent, {}},
-        {"y''+y=0", {"y=1", "y=1"}, {"0", "0"}, 512, Termination::LinearlyDependent, {}},
-        {"y''+y=0", {"y=1", "y=2"}, {"0", "0"}, 512, Termination::Inconsistent, {}},
-        {"y''+y=1/(x-x)", {"y=0", "y'=1"}, {"0", "0"}, 12, Termination::ScriptError, {"division by zero"}},
-        {"y''+y=0", {"y=1/0", "y=1"}, {"0", "1"}, 600, Termination::ScriptError, {"division by zero"}},
-        {"y''+y=0",
-         {"y=0", "y'=1"},
-         {"0", "0"},
-         1,
-         Termination::Refused,
-         {"The degree of the solution must be greater than the order."}},
+        {"y''+y=0", {"y=0", "y=0"}, {"0", "0"}, "-1", 12, Termination::LinearlyDependent, {}},
+        {"y''+y=0", {"y=1", "y=1"}, {"0", "0"}, "0", 512, Termination::LinearlyDependent, {}},
+        {"y''+y=0", {"y=1", "y=2"}, {"0", "0"}, "0", 512, Termination::Inconsistent, {}},
+        {"y''+y=1/(x-x)", {"y=0", "y'=1"}, {"0", "0"}, "-1", 12, Termination::ScriptError, {"division by zero"}},
+        {"y''+y=0", {"y=1/0", "y=1"}, {"0", "1"}, "0", 600, Termination::ScriptError, {"division by zero"}},
+        {"y''+y=0", {"y=0", "y'=1"}, {"0", "0"}, "-1", 1, Termination::Refused, {low}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.equation + (" " + c.bc[0]) + " at degree " + std::to_string(c.degree));
-        Problem p(c.equation, c.bc, c.at, "-1", "1", c.degree);
+        Problem p(c.equation, c.bc, c.at, c.lower, "1", c.degree);
         const ChebyshevSolution s = p.solve();
         EXPECT_EQ(s.termination, c.ending);
         EXPECT_EQ(p.messages, c.messages);

@@ -25,12 +25,16 @@ struct Solver {
     auto run(const SystemInputs& in, OrdersAndDegrees& od, Method method, bool byOwnOrder = false)
     {
         od = FindOrdersAndDegrees(in.equations, in.depVarNames, in.degree, in.numBC, byOwnOrder);
-        std::vector<SystemSplit> de, bc;
-        for (const auto& e : in.equations)
-            de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
-        for (const auto& b : in.bcText)
-            bc.push_back(SplitSystemText(b, in.depVarNames, od.sumOrder));
-        return method(in, od, de, bc, host, Progress{});
+        return method(in, od, split(in.equations, in, od), split(in.bcText, in, od), host, Progress{});
+    }
+    // The equations' or the conditions' texts split by variable.
+    static std::vector<SystemSplit> split(const std::vector<std::string>& texts, const SystemInputs& in,
+                                          const OrdersAndDegrees& od)
+    {
+        std::vector<SystemSplit> splits;
+        for (const std::string& text : texts)
+            splits.push_back(SplitSystemText(text, in.depVarNames, od.sumOrder));
+        return splits;
     }
     SystemSolution solve(SystemInputs in, OrdersAndDegrees& od) { return run(in, od, SolveSystem); }
     ChebyshevSystemSolution solveChebyshev(SystemInputs in, OrdersAndDegrees& od, bool byOwnOrder = false)
@@ -130,11 +134,9 @@ TEST(LinearSystem, TheAccurateMethodKeepsItsDigitsWhereEquallySpacedPowersLoseTh
     EXPECT_TRUE(test::Close(power[0], 1, 1e-13)) << power[0];
     EXPECT_TRUE(test::Close(power[1], -1, 1e-13)) << power[1];
     // Residuals from the Chebyshev series.
-    std::vector<SystemSplit> de, bc;
-    for (const auto& e : in.equations)
-        de.push_back(SplitSystemText(e, in.depVarNames, od.sumOrder));
     std::vector<std::string> values, residuals;
-    ASSERT_TRUE(SystemEvaluate(in, od, de, ChebyshevDerivatives(r.series), 5.5, 0, s.host, values, residuals));
+    ASSERT_TRUE(SystemEvaluate(in, od, Solver::split(in.equations, in, od), ChebyshevDerivatives(r.series), 5.5, 0,
+                               s.host, values, residuals));
     for (const std::string& line : residuals)
         EXPECT_LT(std::fabs(ParseNumber(line.substr(8))), 1e-11) << line;
 }
