@@ -361,10 +361,7 @@ TEST(SystemFiles, SaveAllOpenAndSaveSeparately)
     EXPECT_FALSE(single.loadSeries(file));
     EXPECT_EQ(seen, std::vector<std::string>{"Series is multivariable"});
 
-    Session unsolved(false);
-    unsolved.s.boxes.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
-    unsolved.s.boxes.bcText = {"y=0", "y'=0", "z=0"};
-    unsolved.s.boxes.bcPoint = {"0", "0", "0"};
+    Session unsolved(false); // the form's own problem
     ASSERT_TRUE(unsolved.s.saveSeparately(file + "-unsolved"));
     text = test::ReadText(file + "-unsolved_z");
     EXPECT_NE(text.find("#FALSE#\r\n"), std::string::npos);
@@ -381,6 +378,7 @@ TEST(SystemReport, TheNonlinearFormAddsTheBoundsAndTheCentre)
     EXPECT_NE(std::find(head.begin(), head.end(), "          CENTER OF EXPANSION: 0 "), head.end());
 }
 
+// The form's own problem (two equations, three conditions) with the names and counts given.
 TEST(SystemChecks, RefusalsBeforeSolving)
 {
     const std::string distinct = "Each variable needs a name of its own: no two dependent variables, and none of them "
@@ -403,16 +401,10 @@ TEST(SystemChecks, RefusalsBeforeSolving)
         t.depVarNames = c.names;
         t.numDE = c.numDE;
         t.numBC = c.numBC;
-        t.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
-        t.bcText = {"y=0", "y'=0", "z=0"};
-        t.bcPoint = {"0", "0", "0"};
         EXPECT_EQ(CheckSystemTexts(t, false).value_or(""), c.refusal) << c.names << " " << c.numDE << " " << c.numBC;
     }
     Session s(false);
-    s.s.boxes.equations = {"y''-y+x*z'=2*x^2", "z'=1"};
-    s.s.boxes.numBC = "3";
-    s.s.boxes.bcText = {"y=0", "y'=0", "z"};
-    s.s.boxes.bcPoint = {"0", "0", "0"};
+    s.s.boxes.bcText = {"y=0", "y'=1", "z"};
     EXPECT_FALSE(s.s.solve());
     EXPECT_EQ(s.messages, std::vector<std::string>{"Boundary condition 3 has no \"=\"."});
 }
