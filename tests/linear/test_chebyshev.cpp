@@ -400,52 +400,45 @@ TEST(Chebyshev, APairOpenedWithoutItsAccurateFileEvaluatesAsTheAccurateSolution)
 {
     const double ai2 = 0.0349241304232743791; // Ai(2)
     test::ScratchFolder folder("airy-pair");
-    {
-        // 1/(1 + x^2) on [-3, 3]: its power series about 0 converges only up to 1, so the pair
-        // holds a series cut at degree 0, and says so when it is opened without its NAME.acc.
-        test::Linear linear;
-        LinearSession& s = linear.set("1", "(1+x^2)*y'+2*x*y=0", {"y=1"}, {"0"}, "-3", "3", "0", "100").s;
+    // 1/(1 + x^2) on [-3, 3]: its power series about 0 converges only up to 1, so the pair holds a
+    // series cut at degree 0, and says so when it is opened without its NAME.acc.
+    test::Linear runge, rungeOpened;
+    runge.set("1", "(1+x^2)*y'+2*x*y=0", {"y=1"}, {"0"}, "-3", "3", "0", "100");
+    runge.s.method = CollocationMethod::Chebyshev;
+    ASSERT_TRUE(runge.s.solve());
+    ASSERT_TRUE(runge.s.lastReport().powerSeries);
+    EXPECT_GT(runge.s.lastReport().powerSeries->accuracy, 0.5);
+    ASSERT_TRUE(runge.s.save(folder.file("runge")));
+    std::filesystem::remove(folder.file("runge.acc"));
+    ASSERT_TRUE(rungeOpened.s.open(folder.file("runge")));
+    ASSERT_TRUE(rungeOpened.s.lastReport().gridCheck);
+    EXPECT_EQ(rungeOpened.s.gridCheckLine(), "THE SERIES OPENED MEETS THE EQUATION BETWEEN THE GRID POINTS TO 1 OF "
+                                             "ITS TERMS; SOLVING AGAIN WITH CHEBYSHEV POINTS MAY DO BETTER");
+    for (int degree : {30, 80, 500}) {
+        SCOPED_TRACE("degree " + std::to_string(degree));
+        const std::string pair = folder.file("airy" + std::to_string(degree));
+        test::Linear airy, reopened;
+        LinearSession &s = airy.s, &opened = reopened.s;
+        ASSERT_TRUE(s.open(std::string(ODESERIES_EXAMPLES) + "/airy"));
         s.method = CollocationMethod::Chebyshev;
+        s.boxes.terms = std::to_string(degree);
         ASSERT_TRUE(s.solve());
         ASSERT_TRUE(s.lastReport().powerSeries);
-        EXPECT_GT(s.lastReport().powerSeries->accuracy, 0.5);
-        ASSERT_TRUE(s.save((folder.path / "runge").string()));
-        std::filesystem::remove((folder.path / "runge.acc").string());
-        test::Linear opened;
-        ASSERT_TRUE(opened.s.open((folder.path / "runge").string()));
-        ASSERT_TRUE(opened.s.lastReport().gridCheck);
-        EXPECT_EQ(opened.s.gridCheckLine(), "THE SERIES OPENED MEETS THE EQUATION BETWEEN THE GRID POINTS TO 1 OF ITS "
-                                            "TERMS; SOLVING AGAIN WITH CHEBYSHEV POINTS MAY DO BETTER");
-    }
-    for (int degree : {30, 80, 500}) {
-        const std::string what = "degree " + std::to_string(degree);
-        const std::string pair = (folder.path / ("airy" + std::to_string(degree))).string();
-        {
-            test::Linear linear;
-            LinearSession& s = linear.s;
-            ASSERT_TRUE(s.open(std::string(ODESERIES_EXAMPLES) + "/airy")) << what;
-            s.method = CollocationMethod::Chebyshev;
-            s.boxes.terms = std::to_string(degree);
-            ASSERT_TRUE(s.solve()) << what;
-            ASSERT_TRUE(s.lastReport().powerSeries) << what;
-            const PowerSeriesReadout& p = *s.lastReport().powerSeries;
-            EXPECT_LT(p.accuracy, 1e-13) << what;
-            EXPECT_GT(p.radius, 2) << what;
-            const std::vector<std::string> lines = s.accuracyLines();
-            ASSERT_EQ(lines.size(), 2u) << what;
-            EXPECT_EQ(lines[1], PowerSeriesLine(p)) << what;
-            ASSERT_TRUE(s.save(pair)) << what;
-        }
+        const PowerSeriesReadout& p = *s.lastReport().powerSeries;
+        EXPECT_LT(p.accuracy, 1e-13);
+        EXPECT_GT(p.radius, 2);
+        const std::vector<std::string> lines = s.accuracyLines();
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[1], PowerSeriesLine(p));
+        ASSERT_TRUE(s.save(pair));
         std::filesystem::remove(pair + ".acc");
-        test::Linear reopened;
-        LinearSession& opened = reopened.s;
-        ASSERT_TRUE(opened.open(pair)) << what;
-        EXPECT_FALSE(opened.lastReport().powerSeries) << what << ": the equally spaced method has no such line";
-        ASSERT_TRUE(opened.lastReport().gridCheck) << what;
-        EXPECT_LT(opened.lastReport().gridCheck->relative(), 1e-12) << what << ": " << opened.gridCheckLine();
+        ASSERT_TRUE(opened.open(pair));
+        EXPECT_FALSE(opened.lastReport().powerSeries) << "the equally spaced method has no such line";
+        ASSERT_TRUE(opened.lastReport().gridCheck);
+        EXPECT_LT(opened.lastReport().gridCheck->relative(), 1e-12) << opened.gridCheckLine();
         opened.boxes.xestimation = "2";
-        ASSERT_TRUE(opened.evaluate()) << what;
-        EXPECT_NEAR(ParseNumber(opened.lblValue()), ai2, 1e-13) << what;
+        ASSERT_TRUE(opened.evaluate());
+        EXPECT_NEAR(ParseNumber(opened.lblValue()), ai2, 1e-13);
     }
 }
 
