@@ -96,8 +96,9 @@ TEST(Chebyshev, EndingsAreStatedLikeTheOtherSolvers)
         const ChebyshevSolution s = p.solve();
         EXPECT_EQ(s.termination, c.ending);
         EXPECT_EQ(p.messages, c.messages);
-        if (s.termination == Termination::ScriptError)
+        if (s.termination == Termination::ScriptError) {
             EXPECT_EQ(s.error.number, script::ErrDivisionByZero);
+        }
     }
     // Beyond the collocation's own bound its O(N^3) would take hours: the banded form's finding
     // stands (at once, without solving again).

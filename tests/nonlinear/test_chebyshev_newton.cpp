@@ -270,12 +270,14 @@ TEST(ChebyshevNewton, EndingsAndWhatTheyListOrSay)
         const ChebyshevNewtonResult r = p.solve({0.5}, c.degree);
         EXPECT_EQ(r.termination, c.expected);
         EXPECT_EQ(r.differencedPartials, r.solved());
-        if (r.solved())
+        if (r.solved()) {
             EXPECT_LT(ReciprocalError(r.series), 1e-12);
-        if (*c.last)
+        }
+        if (*c.last) {
             EXPECT_EQ(NewtonPassLines(r).back(), c.last);
-        else
+        } else {
             EXPECT_FALSE(p.messages.empty()); // the user hears why
+        }
     }
 }
 
