@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -37,10 +38,7 @@ TEST(InitialApproximation, FollowsTheChoice)
     }
     std::vector<double> first, second;
     ode::ApplyInitialApproximation(2, 1000, first, random);
-    for (double a : first) {
-        EXPECT_GT(a, -0.5);
-        EXPECT_LE(a, 0.5);
-    }
+    EXPECT_TRUE(std::all_of(first.begin(), first.end(), [](double a) { return a > -0.5 && a <= 0.5; }));
     ode::ApplyInitialApproximation(2, 1000, second, random);
     EXPECT_EQ(second.size(), 1001u);
     EXPECT_NE(first, second) << "every solve draws afresh";
