@@ -37,6 +37,9 @@ struct ChebyshevSolution : SolveEnd {
     // Which of a system's variables `series` is (the automatic degree compares a degree's
     // solution with the one before only where they are the same variable's).
     int variable = 0;
+    // The conditions do not fix the solution (EliminateRefined's null direction): `series` is
+    // the one of least size.
+    bool notUnique = false;
 };
 
 // Automatic degree: from 16 (or the order + 2) up to `maxDegree` until the tail of the

@@ -555,10 +555,112 @@ double ProductsRounding(const double* row, const double* x, int n)
     return largest * std::sqrt(squares);
 }
 
+namespace {
+
+// x without its part along v (v scaled to a largest entry of 1).
+void Project(std::vector<double>& x, const std::vector<double>& v)
+{
+    if (v.empty())
+        return;
+    double along = 0, squares = 0;
+    for (size_t c = 0; c < x.size(); ++c) {
+        along += x[c] * v[c];
+        squares += v[c] * v[c];
+    }
+    const double share = along / squares;
+    for (size_t c = 0; c < x.size(); ++c)
+        x[c] -= share * v[c];
+}
+
+// How much the matrix shrinks v (scaled to a largest entry of 1): |A v| over the largest row
+// sum, |A v| with the products summed in extended precision where the machine has it.
+double Shrinking(const AugmentedMatrix& original, const std::vector<double>& v)
+{
+    const int n = original.unknowns();
+    double rowSums = 0, image = 0;
+    for (int r = 0; r < n; ++r) {
+        const double* row = original.row(r);
+        long double s = 0;
+        double sum = 0;
+        for (int c = 0; c < n; ++c) {
+            s += static_cast<long double>(row[c]) * v[static_cast<size_t>(c)];
+            sum += std::fabs(row[c]);
+        }
+        rowSums = std::fmax(rowSums, sum);
+        image = std::fmax(image, std::fabs(static_cast<double>(s)));
+    }
+    return rowSums > 0 ? image / rowSums : 0.0;
+}
+
+// Three steps of inverse iteration with the factors from every row's own sign, each result kept
+// away from `away` (when given) and scaled to a largest entry of 1; false where a step is not
+// finite.
+bool InverseIteration(const AugmentedMatrix& lu, const Factorisation& factors, const std::vector<double>* away,
+                      double sign, std::vector<double>& v)
+{
+    const int n = lu.unknowns();
+    v.resize(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r)
+        v[static_cast<size_t>(r)] = sign * RoundingSign(r) * (1 + 0.5 * (r % 3));
+    for (int pass = 0; pass < 3; ++pass) {
+        SolveFactored(lu, factors, v);
+        if (away)
+            Project(v, *away);
+        double largest = 0;
+        for (double x : v)
+            largest = std::fmax(largest, std::fabs(x));
+        if (!(largest > 0) || !std::isfinite(largest))
+            return false;
+        for (double& x : v)
+            x /= largest;
+    }
+    return true;
+}
+
+// The direction the unknowns' matrix shrinks most, v, by inverse iteration; true where the
+// matrix is singular to working precision along it and along it alone: it shrinks v below
+// kSingularToWorkingPrecision and every direction away from v by far less (1E-8 at most; the
+// collocation of a problem whose conditions leave a solution free keeps its other directions
+// above 1E-5). A matrix whose directions shrink by ever smaller factors, with no one apart
+// (a Hilbert matrix), is merely ill-conditioned: its solution stands as eliminated.
+bool SingularDirection(const AugmentedMatrix& original, const AugmentedMatrix& lu, const Factorisation& factors,
+                       std::vector<double>& v)
+{
+    std::vector<double> next;
+    return InverseIteration(lu, factors, nullptr, 1, v) && Shrinking(original, v) <= kSingularToWorkingPrecision &&
+           InverseIteration(lu, factors, &v, -1, next) && Shrinking(original, next) >= kApartFromSingular;
+}
+
+// Whether x meets every row to 1E-8 of the size of its terms. Without the direction the matrix
+// leaves free, a problem that has solutions keeps one that meets its rows to the rounding and the
+// discretisation's truncation; a problem without a solution (conditions the free direction cannot
+// meet) misses some row by a long way, and its elimination's answer stands, to be judged so.
+bool MeetsItsRows(const AugmentedMatrix& a, const std::vector<double>& x)
+{
+    const int n = a.unknowns();
+    double residual = 0, terms = 0;
+    for (int r = 0; r < n; ++r) {
+        const double* row = a.row(r);
+        long double s = row[n];
+        double size = std::fabs(row[n]);
+        for (int c = 0; c < n; ++c) {
+            s -= static_cast<long double>(row[c]) * x[static_cast<size_t>(c)];
+            size += std::fabs(row[c] * x[static_cast<size_t>(c)]);
+        }
+        residual = std::fmax(residual, std::fabs(static_cast<double>(s)));
+        terms = std::fmax(terms, size);
+    }
+    return residual <= 1e-8 * terms;
+}
+
+} // namespace
+
 EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coef, double& rounding,
-                                    const Progress& progress, int conditionRows)
+                                    const Progress& progress, int conditionRows, std::vector<double>* nullDirection)
 {
     rounding = 0;
+    if (nullDirection)
+        nullDirection->clear();
     const int n = a.unknowns();
     AugmentedMatrix original;
     try {
@@ -570,6 +672,17 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
     const EliminationOutcome outcome = Eliminate(a, coef, progress, &factors);
     if (outcome != EliminationOutcome::Solved)
         return outcome;
+    // Where the conditions leave a direction free, every solve below is taken without it.
+    std::vector<double> freeDirection, found;
+    if (nullDirection && SingularDirection(original, a, factors, found)) {
+        std::vector<double> projected = coef;
+        Project(projected, found);
+        if (MeetsItsRows(original, projected)) {
+            coef = std::move(projected);
+            freeDirection = std::move(found);
+            *nullDirection = freeDirection;
+        }
+    }
     std::vector<double> delta(static_cast<size_t>(n));
     for (int step = 0; step < 2; ++step) {
         // The residual in extended precision where the machine has it: its rounding then stays
@@ -582,6 +695,7 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
             delta[static_cast<size_t>(r)] = static_cast<double>(s);
         }
         SolveFactored(a, factors, delta);
+        Project(delta, freeDirection);
         double size = 0;
         for (int c = 0; c < n; ++c) {
             coef[static_cast<size_t>(c)] += delta[static_cast<size_t>(c)];
@@ -616,6 +730,9 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
     SolveFactored(a, factors, same);
     SolveFactored(a, factors, alternating);
     SolveFactored(a, factors, operatorRows);
+    Project(same, freeDirection);
+    Project(alternating, freeDirection);
+    Project(operatorRows, freeDirection);
     double sameSize = 0, alternatingSize = 0, operatorSize = 0;
     for (int c = 0; c < n; ++c) {
         sameSize += std::fabs(same[static_cast<size_t>(c)]);

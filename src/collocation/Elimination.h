@@ -115,8 +115,24 @@ double RoundingSign(int row);
 // `rounding` is the larger: for Chebyshev coefficients (|T_j| <= 1) an estimate of what
 // rounding leaves in the solution's values. 0 when the copy found no room (the solution is then
 // unrefined) or no solution stands.
+//
+// With `nullDirection`, a matrix singular to working precision in one direction (a problem whose
+// conditions do not fix its solution: a multiple of a solution of the equation that meets them
+// as zeros may be added) is found: `nullDirection` then holds that direction (else it is empty),
+// and the solution, its refinement and the rounding estimate are taken without any part along it
+// (of all the solutions, the one with the smallest coefficients in the least-squares sense).
 EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coef, double& rounding,
-                                    const Progress& progress = {}, int conditionRows = 0);
+                                    const Progress& progress = {}, int conditionRows = 0,
+                                    std::vector<double>* nullDirection = nullptr);
+
+// Singular to working precision: |A v| below this share of |A| |v| (largest row sum, largest
+// entry). The accurate method's row-equilibrated collocation matrices of problems with a unique
+// solution stay above 1E-8 at the degrees the dense elimination takes (Airy on [-5, 5] at degree
+// 200: 7E-7, a boundary layer of width 1E-3: 1E-3); those whose conditions leave a multiple of a
+// solution free fall to rounding, 1E-13 and below, from the degree that resolves that solution.
+constexpr double kSingularToWorkingPrecision = 1e-11;
+// And the next direction, for a matrix taken as singular along one: shrunk by this at most.
+constexpr double kApartFromSingular = 1e-8;
 
 // Row equilibration, for the accurate method, where collocation rows (derivatives of the
 // Chebyshev polynomials, whose size grows like N^(2k) with the order k) meet condition rows of

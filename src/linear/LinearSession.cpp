@@ -83,6 +83,8 @@ bool LinearSession::solveChebyshev()
         m_lstCoeff = ListEndLines(ListStyle::Expansion, solution.termination);
         return false;
     }
+    if (m_readout)
+        m_readout->notUnique = solution.notUnique;
     m_coef = ChebyshevToPower(solution.series, m_inputs.xcenter);
     m_lstChebyshev = ChebyshevCoefficientLines(m_inputs.depVarName, solution.series);
     m_chebyshev = std::move(solution.series);

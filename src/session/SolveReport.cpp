@@ -8,7 +8,9 @@
 
 namespace ode {
 
-std::string ReadoutLine(const AccuracyReadout& r)
+namespace {
+
+std::string VerdictLine(const AccuracyReadout& r)
 {
     // "DEGREE 32", or for a trigonometric series "33 TERMS".
     auto size = [&r](int degree) {
@@ -29,6 +31,16 @@ std::string ReadoutLine(const AccuracyReadout& r)
         return StoppedLine("THE BEST SOLUTION FOUND SO FAR (" + size(r.degree) + ") IS SHOWN");
     }
     return {};
+}
+
+} // namespace
+
+std::string ReadoutLine(const AccuracyReadout& r)
+{
+    const std::string line = VerdictLine(r);
+    return r.notUnique
+               ? line + "; THE CONDITIONS DO NOT FIX THE SOLUTION: THE ONE WITH THE SMALLEST COEFFICIENTS IS SHOWN"
+               : line;
 }
 
 std::optional<GridCheck> CheckBetweenGridPoints(double a, double b, int intervals, bool powerSeries, bool system,

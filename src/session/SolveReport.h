@@ -35,6 +35,8 @@ struct AccuracyReadout {
     // A continuation that could not pass a value: "name=value" where its solution stands, and
     // "name=to" where it was to end. The verdict is then NotConverged.
     std::string sweepReached, sweepEnd;
+    // The conditions do not fix the solution: the one of least size is shown.
+    bool notUnique = false;
 };
 
 // The readout's one line: "CONVERGED AT DEGREE 64: ESTIMATED ERROR 3.1E-15", "NOT CONVERGED AT
@@ -43,6 +45,8 @@ struct AccuracyReadout {
 // THE BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN"; a trigonometric series says "AT 33 TERMS".
 // A continuation stopped short of its end: "NOT CONVERGED: THE CONTINUATION STOPPED AT
 // lambda=3.51 SHORT OF lambda=4; THE SOLUTION THERE (DEGREE 40) HAS ESTIMATED ERROR 1.2E-15".
+// A solution the conditions do not fix adds "; THE CONDITIONS DO NOT FIX THE SOLUTION: THE ONE
+// WITH THE SMALLEST COEFFICIENTS IS SHOWN".
 std::string ReadoutLine(const AccuracyReadout& readout);
 
 // The power series about the centre of an accurate solution, as the readout's second line states

@@ -347,6 +347,16 @@ TEST(Elimination, TheInverseNormEstimateAndTheRefinedSolveAgainstKnownSolutions)
         const double floored = std::fmax(refinedError, 2.2e-16 * size);
         EXPECT_LE(rounding, 100 * floored) << "error " << refinedError;
         EXPECT_LE(refinedError, 100 * rounding) << "error " << refinedError;
+
+        // None of these is singular along one direction apart (Hilbert's are ill-conditioned
+        // throughout): asked for, no free direction is found and the solve is the same to the bit.
+        AugmentedMatrix asked = a;
+        std::vector<double> w, free = {1};
+        double askedRounding = 0;
+        ASSERT_EQ(ode::EliminateRefined(asked, w, askedRounding, {}, 0, &free), EliminationOutcome::Solved);
+        EXPECT_TRUE(free.empty());
+        EXPECT_EQ(differentBits(w, z), 0);
+        EXPECT_TRUE(sameBits(askedRounding, rounding));
     }
     AugmentedMatrix singular(2);
     singular.at(0, 0) = 1;

@@ -143,8 +143,10 @@ Svg readSvg(const QString& path)
 {
     Svg svg;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {QString(), "cannot be read"};
+    if (!file.open(QIODevice::ReadOnly)) {
+        svg.error = "cannot be read";
+        return svg;
+    }
     QXmlStreamReader xml(&file);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)

@@ -192,6 +192,51 @@ TEST(Chebyshev, AutomaticDegreeStopsWhenTheTailIsRoundingNoise)
     EXPECT_EQ(ChebyshevTail({4, 3, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0}), 0.25) << "the last eight hold 1, the largest is 4";
 }
 
+// Conditions that leave a multiple of a solution of the equation free: (eps + x^2)^2 y'' + 3 eps y = 0
+// on [-0.1, 0.1] at eps = 1E-2, whose even solution (x^2 - eps)/sqrt(eps + x^2) vanishes at both
+// ends, and y'' + y = 0 with y(0) = y(pi) = 0 (any multiple of sin x): the solution with the
+// smallest coefficients (the odd x/sqrt(eps + x^2), and 0), and the readout says so. Near the
+// first, eps = 1E-3 has a single solution, and y(pi) = 1 none: both are judged as before.
+TEST(Chebyshev, ConditionsThatDoNotFixTheSolutionGiveTheSmallestAndSaySo)
+{
+    const std::string pi = "3.14159265358979";
+    const std::string note =
+        "; THE CONDITIONS DO NOT FIX THE SOLUTION: THE ONE WITH THE SMALLEST COEFFICIENTS IS SHOWN";
+    const struct {
+        const char* name;
+        std::string equation, left, right, lower, upper;
+        std::function<double(double)> exact; // none where the problem has no solution
+        bool free;
+    } cases[] = {
+        {"eps = 1E-2", "(0.01+x^2)^2*y''+0.03*y=0", "y=-0.1/Sqr(0.02)", "y=0.1/Sqr(0.02)", "-0.1", "0.1",
+         [](double x) { return x / std::sqrt(0.01 + x * x); }, true},
+        {"eps = 1E-3", "(0.001+x^2)^2*y''+0.003*y=0", "y=-0.1/Sqr(0.011)", "y=0.1/Sqr(0.011)", "-0.1", "0.1",
+         [](double x) { return x / std::sqrt(0.001 + x * x); }, false},
+        {"sin x free", "y''+y=0", "y=0", "y=0", "0", pi, [](double) { return 0.0; }, true},
+        {"no solution", "y''+y=0", "y=0", "y=1", "0", pi, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::Linear linear;
+        linear.set("2", c.equation, {c.left, c.right}, {c.lower, c.upper}, c.lower, c.upper, "0", "16");
+        LinearSession& s = linear.s;
+        s.method = LinearSession::Method::Chebyshev;
+        s.autoDegree = true;
+        ASSERT_TRUE(s.solve()) << linear.firstMessage();
+        const std::string readout = s.accuracy();
+        EXPECT_EQ(readout.size() > note.size() && readout.substr(readout.size() - note.size()) == note, c.free)
+            << readout;
+        EXPECT_EQ(readout.rfind("CONVERGED AT DEGREE ", 0) == 0, c.exact != nullptr) << readout;
+        if (!c.exact)
+            continue;
+        const double a = ParseNumber(c.lower), b = ParseNumber(c.upper);
+        for (int i = 0; i <= 50; ++i) {
+            const double x = a + (b - a) * i / 50;
+            EXPECT_NEAR(ChebyshevDerivative(*s.chebyshev(), 0, x), c.exact(x), 1e-12) << x;
+        }
+    }
+}
+
 // The next degree the growth tries, from series of known decay (tolerance 1E-13).
 TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
 {
