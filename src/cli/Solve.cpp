@@ -481,8 +481,9 @@ template <typename Session, typename Shape> int RunSession(const SolveOptions& o
         return 1;
     // The trigonometric automatic terms (the equally spaced method) keep 0, as before.
     const std::optional<AccuracyReadout>& readout = session.lastReport().readout;
-    const bool notConverged =
-        o.solve && readout && !readout->terms && readout->verdict == AccuracyReadout::Verdict::NotConverged;
+    // One solution of many is no answer a script should take unread either.
+    const bool notConverged = o.solve && readout && !readout->terms &&
+                              (readout->verdict == AccuracyReadout::Verdict::NotConverged || readout->notUnique);
     return notConverged ? kNotConvergedStatus : 0;
 }
 

@@ -619,10 +619,9 @@ bool InverseIteration(const AugmentedMatrix& lu, const Factorisation& factors, c
 
 // The direction the unknowns' matrix shrinks most, v, by inverse iteration; true where the
 // matrix is singular to working precision along it and along it alone: it shrinks v below
-// kSingularToWorkingPrecision and every direction away from v by far less (1E-8 at most; the
-// collocation of a problem whose conditions leave a solution free keeps its other directions
-// above 1E-5). A matrix whose directions shrink by ever smaller factors, with no one apart
-// (a Hilbert matrix), is merely ill-conditioned: its solution stands as eliminated.
+// kSingularToWorkingPrecision and no direction away from v below kApartFromSingular. A matrix
+// whose directions shrink by ever smaller factors, with no one apart (a Hilbert matrix), is
+// merely ill-conditioned: its solution stands as eliminated.
 bool SingularDirection(const AugmentedMatrix& original, const AugmentedMatrix& lu, const Factorisation& factors,
                        std::vector<double>& v)
 {
@@ -631,10 +630,7 @@ bool SingularDirection(const AugmentedMatrix& original, const AugmentedMatrix& l
            InverseIteration(lu, factors, &v, -1, next) && Shrinking(original, next) >= kApartFromSingular;
 }
 
-// Whether x meets every row to 1E-8 of the size of its terms. Without the direction the matrix
-// leaves free, a problem that has solutions keeps one that meets its rows to the rounding and the
-// discretisation's truncation; a problem without a solution (conditions the free direction cannot
-// meet) misses some row by a long way, and its elimination's answer stands, to be judged so.
+// Whether x meets every row to kMetToWorkingPrecision of the size of its terms.
 bool MeetsItsRows(const AugmentedMatrix& a, const std::vector<double>& x)
 {
     const int n = a.unknowns();
@@ -650,7 +646,7 @@ bool MeetsItsRows(const AugmentedMatrix& a, const std::vector<double>& x)
         residual = std::fmax(residual, std::fabs(static_cast<double>(s)));
         terms = std::fmax(terms, size);
     }
-    return residual <= 1e-8 * terms;
+    return residual <= kMetToWorkingPrecision * terms;
 }
 
 } // namespace

@@ -125,14 +125,21 @@ EliminationOutcome EliminateRefined(AugmentedMatrix& a, std::vector<double>& coe
                                     const Progress& progress = {}, int conditionRows = 0,
                                     std::vector<double>* nullDirection = nullptr);
 
-// Singular to working precision: |A v| below this share of |A| |v| (largest row sum, largest
-// entry). The accurate method's row-equilibrated collocation matrices of problems with a unique
-// solution stay above 1E-8 at the degrees the dense elimination takes (Airy on [-5, 5] at degree
-// 200: 7E-7, a boundary layer of width 1E-3: 1E-3); those whose conditions leave a multiple of a
-// solution free fall to rounding, 1E-13 and below, from the degree that resolves that solution.
-constexpr double kSingularToWorkingPrecision = 1e-11;
-// And the next direction, for a matrix taken as singular along one: shrunk by this at most.
+// Singular to working precision along v: |A v| below this share of |A| |v| (largest row sum,
+// largest entry), ten times what the rounding of A v itself can be. The accurate method's
+// row-equilibrated collocation matrices fall to 1E-17 along the solution a problem's conditions
+// leave free (from the degree that resolves that solution); a regular problem stays above, and
+// where its smallest direction comes nearer (y'' + (1 + d) y = f on [0, pi], d = 1E-10: 1E-13)
+// its solution is still fixed to some digits, which the elimination keeps.
+constexpr double kSingularToWorkingPrecision = 1e-15;
+// And the next direction, for a matrix taken as singular along one: shrunk by this at most
+// (those with a free solution keep their other directions above 1E-5).
 constexpr double kApartFromSingular = 1e-8;
+// And the solution without that direction meets every row to this share of its terms: where
+// the problem has solutions, what is taken away is rounding divided by the matrix's shrinking
+// along v, and what is left meets the rows to rounding; where it has none (conditions the free
+// solution cannot meet, by however little above the rounding) some row is missed by more.
+constexpr double kMetToWorkingPrecision = 1e-13;
 
 // Row equilibration, for the accurate method, where collocation rows (derivatives of the
 // Chebyshev polynomials, whose size grows like N^(2k) with the order k) meet condition rows of

@@ -39,7 +39,8 @@ std::string ReadoutLine(const AccuracyReadout& r)
 {
     const std::string line = VerdictLine(r);
     return r.notUnique
-               ? line + "; THE CONDITIONS DO NOT FIX THE SOLUTION: THE ONE WITH THE SMALLEST COEFFICIENTS IS SHOWN"
+               ? line + "; THE CONDITIONS DO NOT FIX THE SOLUTION TO WORKING PRECISION: THE ONE WITH THE SMALLEST "
+                        "COEFFICIENTS IS SHOWN"
                : line;
 }
 

@@ -45,8 +45,8 @@ struct AccuracyReadout {
 // THE BEST SOLUTION FOUND SO FAR (DEGREE 512) IS SHOWN"; a trigonometric series says "AT 33 TERMS".
 // A continuation stopped short of its end: "NOT CONVERGED: THE CONTINUATION STOPPED AT
 // lambda=3.51 SHORT OF lambda=4; THE SOLUTION THERE (DEGREE 40) HAS ESTIMATED ERROR 1.2E-15".
-// A solution the conditions do not fix adds "; THE CONDITIONS DO NOT FIX THE SOLUTION: THE ONE
-// WITH THE SMALLEST COEFFICIENTS IS SHOWN".
+// A solution the conditions do not fix adds "; THE CONDITIONS DO NOT FIX THE SOLUTION TO WORKING
+// PRECISION: THE ONE WITH THE SMALLEST COEFFICIENTS IS SHOWN".
 std::string ReadoutLine(const AccuracyReadout& readout);
 
 // The power series about the centre of an accurate solution, as the readout's second line states

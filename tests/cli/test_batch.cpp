@@ -291,14 +291,18 @@ TEST(Batch, MessagesQuoteAtMostEightyCharactersOfAnItem)
 
 // The exit status says how a solve ended without the readout being read: 3 where a solution
 // stands but the accurate method's readout says NOT CONVERGED (at a typed degree, or a sweep
-// stopped short of its end); several problems give the worst, a failure above a solution not
-// converged. (The statuses of a single solve that converged, did not at its typed degree, was
-// equally spaced, grew trigonometric terms or swept to its end are pinned by the expected files
-// AiryAutomaticDegree, AccurateReportNamesTheMethod, Airy, TrigonometricAutomaticTerms and
-// BratuByContinuation.)
+// stopped short of its end, or conditions that leave a solution free); several problems give the worst, a failure above
+// a solution not converged. (The statuses of a single solve that converged, did not at its typed degree, was equally
+// spaced, grew trigonometric terms or swept to its end are pinned by the expected files AiryAutomaticDegree,
+// AccurateReportNamesTheMethod, Airy, TrigonometricAutomaticTerms and BratuByContinuation.)
 TEST(Batch, TheExitStatusSaysWhetherTheAccurateSolutionConverged)
 {
     const std::string airy = kExamples + "/airy", bratu = kExamples + "/bratu";
+    // y'' + y = 0, y(0) = y(pi) = 0: any multiple of sin x; the smallest, 0, is one answer of many.
+    const Folder folder("status");
+    std::ofstream(folder.file("free.str"))
+        << "\"Pldif\",2,\"x\",\"y\",\"y''+y=0\"\n 0 y=0\n 3.14159265358979 y=0\n 0 \n";
+    std::ofstream(folder.file("free")) << "0,\"x\",0,3.14159265358979\n*\n1,\"*\",16,#FALSE#\n";
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -316,6 +320,9 @@ TEST(Batch, TheExitStatusSaysWhetherTheAccurateSolutionConverged)
         {"geometric through 0", {bratu, "--points", "chebyshev", "--continue", "lambda=0:3.5:3:geometric"}, 2},
         {"an unknown kind of steps", {bratu, "--points", "chebyshev", "--continue", "lambda=1:3.5:3:cubic"}, 2},
         {"opened, not solved", {kExamples + "/airy-solved", "--no-solve", "--points", "chebyshev"}, 0},
+        {"conditions that do not fix the solution",
+         {folder.file("free"), "--points", "chebyshev", "--degree", "auto"},
+         3},
         {"two problems short of the tolerance", {airy, airy + "-solved", "--points", "chebyshev", "--degree", "12"}, 3},
         {"not converged, then no file",
          {airy, kExamples + "/no-such-problem", "--points", "chebyshev", "--degree", "12"},
