@@ -592,9 +592,9 @@ double Shrinking(const AugmentedMatrix& original, const std::vector<double>& v)
     return rowSums > 0 ? image / rowSums : 0.0;
 }
 
-// Three steps of inverse iteration with the factors from every row's own sign, each result kept
-// away from `away` (when given) and scaled to a largest entry of 1; false where a step is not
-// finite.
+// Three steps of inverse iteration with the factors, from a start whose entries take every row's
+// own sign (times `sign`) and three sizes in turn, each result kept away from `away` (when given)
+// and scaled to a largest entry of 1; false where a step is not finite.
 bool InverseIteration(const AugmentedMatrix& lu, const Factorisation& factors, const std::vector<double>* away,
                       double sign, std::vector<double>& v)
 {

@@ -232,11 +232,11 @@ ChebyshevSolution SolveLinearChebyshevWith(const SingleInputs& in, const LinearC
         return result;
     }
     EquilibrateRows(a); // the collocation rows grow like N^(2n), the conditions' do not
-    std::vector<double> free;
-    switch (EliminateRefined(a, result.series.coef, result.rounding, progress, n, &free)) {
+    std::vector<double> freeDirection;
+    switch (EliminateRefined(a, result.series.coef, result.rounding, progress, n, &freeDirection)) {
     case EliminationOutcome::Solved:
         result.termination = Termination::Solved;
-        result.notUnique = !free.empty();
+        result.notUnique = !freeDirection.empty();
         break;
     case EliminationOutcome::LinearlyDependent:
         result.termination = Termination::LinearlyDependent;

@@ -173,8 +173,8 @@ bool LayerSweepStands(bool swept, const std::optional<AccuracyReadout>& readout,
 
 std::string LayerSweepLine(const Continuation& sweep, LayerSweepEnd end)
 {
-    const std::string swept = "THE LAYER PARAMETER " + sweep.name + " WAS SWEPT FROM " + FormatNumber(sweep.from) +
-                              " TO " + FormatNumber(sweep.to);
+    const std::string range = " FROM " + FormatNumber(sweep.from) + " TO " + FormatNumber(sweep.to);
+    const std::string swept = "THE LAYER PARAMETER " + sweep.name + " WAS SWEPT" + range;
     switch (end) {
     case LayerSweepEnd::Stands:
         return "NO CONVERGED SOLUTION FROM THE START: " + swept + ", THEN:";
@@ -184,8 +184,7 @@ std::string LayerSweepLine(const Continuation& sweep, LayerSweepEnd end)
     case LayerSweepEnd::Stopped:
         break;
     }
-    return "NO CONVERGED SOLUTION FROM THE START; THE SWEEP OF THE LAYER PARAMETER " + sweep.name + " FROM " +
-           FormatNumber(sweep.from) + " TO " + FormatNumber(sweep.to) +
+    return "NO CONVERGED SOLUTION FROM THE START; THE SWEEP OF THE LAYER PARAMETER " + sweep.name + range +
            " WAS STOPPED BY THE USER, SO THE SOLUTION FROM THE START STANDS";
 }
 

@@ -84,32 +84,21 @@ TEST(LinearSolver, FailuresEndTheSolveWithoutASolution)
         std::vector<std::string> conditions;
         const char *terms, *period, *listed, *message; // "": none listed, no message
     } cases[] = {
+        // clang-format off
         {"dependent", "2", "y''=0", {"y=1", "y=1"}, "4", "", "ENCOUNTERED LINEARLY DEPENDENT SYSTEM", ""},
         {"inconsistent", "2", "y''=0", {"y=1", "y=2"}, "4", "", "ENCOUNTERED INCONSISTENT SYSTEM", ""},
         // The variable's name never appears in the equation: its rows are zero.
         {"no variable", "1", "z'=1", {"y=1"}, "4", "", "ENCOUNTERED INCONSISTENT SYSTEM", ""},
         {"pole on the grid", "1", "y'+1/(x-1)*y=0", {"y=1"}, "5", "", "", "division by zero"},
-        {"square root of a negative",
-         "1",
-         "y'+Sqr(x-2)*y=0",
-         {"y=1"},
-         "4",
-         "",
-         "",
-         "Invalid procedure call or argument"},
+        {"square root of a negative", "1", "y'+Sqr(x-2)*y=0", {"y=1"}, "4", "", "", "Invalid procedure call or argument"},
         {"overflow", "1", "y'+Exp(1000*x)*y=0", {"y=1"}, "4", "", "", "overflow"},
         {"misspelt function", "1", "y'+Sinn(x)*y=0", {"y=1"}, "4", "", "", "Type mismatch: 'sinn'"},
         {"condition without =", "1", "y'-y=0", {"y"}, "4", "", "", "Boundary condition 1 has no \"=\"."},
-        {"term above the order",
-         "1",
-         "y''+y'-y=0",
-         {"y=1"},
-         "4",
-         "",
-         "",
+        {"term above the order", "1", "y''+y'-y=0", {"y=1"}, "4", "", "",
          "The differential equation has a derivative of order 2, above the order 1."},
         {"degree rounds to the order", "1", "y'-y=0", {"y=1"}, "1.4", "", "", "division by zero"},
         {"zero period", "1", "y'-y=0", {"y=1"}, "5", "0", "", "division by zero"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
