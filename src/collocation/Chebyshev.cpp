@@ -258,7 +258,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     int lookedAhead = -1; // the degree a converged probe asked for
     int probedAt = 0;
     for (double probeTail = -1; probe && !terms;) {
-        const int at = std::min(degree, maxDegree);
+        const int at = std::min(probedAt == 0 ? std::max(degree, kFirstProbeDegree) : degree, maxDegree);
         std::optional<ChebyshevSolution> p = probe(at, progress.atDegree(at));
         if (progress.cancelled() || (p && p->termination == Termination::Cancelled)) {
             result.stopped = true;

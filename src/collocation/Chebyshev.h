@@ -92,7 +92,7 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 // (`terms`, the equally spaced method) doubles its degree each time and is judged by its last
 // coefficients the same way (its last four harmonics); its line counts terms, degree + 1.
 // `solveAt` is given `progress` at its degree and ends Cancelled when it was stopped. With
-// `probe`, the degrees are found by probes first, as long as they can be had: once one has
+// `probe`, the degrees are found by probes first (from kFirstProbeDegree), as long as they can be had: once one has
 // converged, the degree it asks for (LookAheadDegree) is solved, and that solution converges
 // when its last two coefficients are within the tolerance (the probe has seen the rest fall);
 // otherwise the growth goes on with `solveAt`, from the degree no probe could be had at, or from

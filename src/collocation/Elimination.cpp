@@ -276,19 +276,20 @@ void EquilibrateRows(AugmentedMatrix& a, std::vector<int>* shifts)
         const int shift = -std::ilogb(largest);
         if (shifts)
             (*shifts)[static_cast<size_t>(r)] = shift;
-        if (shift == 0)
-            continue;
-        // A product with a power of two is rounded once, as ldexp's result is: the same bits,
-        // at a fraction of the cost, wherever that power is a double itself.
-        if (shift >= std::numeric_limits<double>::min_exponent - 1 &&
-            shift < std::numeric_limits<double>::max_exponent) {
-            const double factor = std::ldexp(1.0, shift);
-            for (int c = 0; c <= n; ++c)
-                row[c] *= factor;
-        } else {
-            for (int c = 0; c <= n; ++c)
-                row[c] = std::ldexp(row[c], shift);
-        }
+        if (shift != 0)
+            ScaleByPowerOfTwo(row, row + n + 1, shift);
+    }
+}
+
+void ScaleByPowerOfTwo(double* begin, double* end, int shift)
+{
+    if (shift >= std::numeric_limits<double>::min_exponent - 1 && shift < std::numeric_limits<double>::max_exponent) {
+        const double factor = std::ldexp(1.0, shift);
+        for (double* p = begin; p != end; ++p)
+            *p *= factor;
+    } else {
+        for (double* p = begin; p != end; ++p)
+            *p = std::ldexp(*p, shift);
     }
 }
 

@@ -154,6 +154,10 @@ constexpr double kMetToWorkingPrecision = 1e-13;
 // with the same factors.
 void EquilibrateRows(AugmentedMatrix& a, std::vector<int>* shifts = nullptr);
 
+// Each entry of [begin, end) times 2^shift, rounded once as ldexp rounds it: the same bits, by a
+// product wherever that power is a double itself.
+void ScaleByPowerOfTwo(double* begin, double* end, int shift);
+
 // The 1-norm of the unknowns' columns: the largest sum of |entries| of a column but the
 // right-hand sides'. Taken before the elimination, with TriangleInverseNormEstimate after it.
 double UnknownsOneNorm(const AugmentedMatrix& a);

@@ -342,11 +342,9 @@ void AlmostBandedSystem::equilibrate()
             largest = std::fmax(largest, std::fabs(*p));
         if (largest == 0 || !std::isfinite(largest))
             return;
-        int e = 0;
-        std::frexp(largest, &e); // largest = f 2^e with f in [1/2, 1)
-        for (double* p = begin; p != end; ++p)
-            *p = std::ldexp(*p, 1 - e);
-        rhs = std::ldexp(rhs, 1 - e);
+        const int shift = -std::ilogb(largest); // largest 2^shift in [1, 2)
+        ScaleByPowerOfTwo(begin, end, shift);
+        ScaleByPowerOfTwo(&rhs, &rhs + 1, shift);
     };
     for (int r = 0; r < dense; ++r)
         scaleRow(denseRow(r), denseRow(r) + unknowns, rhs[static_cast<size_t>(r)]);

@@ -33,6 +33,14 @@ constexpr int kMaxCollocationAutoDegree = 4000;
 // seen; the two agree to rounding once a solution has converged.
 constexpr int kBandedFromDegree = 512;
 constexpr int kBandedSamplePoints = 2049;
+// The automatic degree's first probe of the banded form. A probe costs about the same few
+// microseconds a degree whatever it finds (building the operator, then the O(N) solve), and a
+// converged one lands on the smallest degree its coefficients allow however far above it it was
+// taken: a probe at 16 resolves almost nothing (sin on [-10, 10], Airy on [-5, 5] and the layers
+// still rise there), so the ladder 16, 24, 41 cost sin a seventh of its whole solve where 32, 41
+// costs a tenth. 32 is where a series still unresolved at 16 went next (the degree doubles), so
+// the layers climb through the same degrees as before and land where they did.
+constexpr int kFirstProbeDegree = 32;
 // The widest band the banded form takes (about 60 Chebyshev coefficients in the widest
 // coefficient): its cost grows with the square of the width, O(N w^2) to solve and O(N m^2) to
 // build the multiplication operators; at this width degree 100 000 still takes about a second,

@@ -44,11 +44,30 @@ void ClenshawAt4(const std::vector<double>& c, size_t n, const Complex* t, Compl
         out[p] = {c[0] + tr[p] * b1r[p] - ti[p] * b1i[p] - b2r[p], tr[p] * b1i[p] + ti[p] * b1r[p] - b2i[p]};
 }
 
-// x_k <- sum over m of x_m exp(-2 pi i k m / M) for M = x.size(), a power of two, in place
-// (iterative radix 2); the twiddles come from the tables of cos and sin of 2 pi m / M.
-void Fourier(std::vector<Complex>& x, const std::vector<double>& cosine, const std::vector<double>& sine)
+// x_k <- sum over m of x_m exp(-2 pi i k m / M) for M = x.size(), in place, where the x_m are
+// symmetric (x_(M-m) the conjugate of x_m, so that the x_k are real): all of them by the iterative
+// radix-2 transform when M is a power of two, else the first `wanted` directly, each from the upper
+// half's points. The twiddles come from the tables of cos and sin of 2 pi m / M.
+void Fourier(std::vector<Complex>& x, const std::vector<double>& cosine, const std::vector<double>& sine, size_t wanted)
 {
     const size_t M = x.size();
+    if (M & (M - 1)) {
+        std::vector<double> sums(std::min(wanted, M));
+        for (size_t k = 0; k < sums.size(); ++k) {
+            // x_0 + (-1)^k x_(M/2) + twice the real part of x_m exp(-2 pi i k m / M) over the rest
+            double sum = 0;
+            for (size_t m = 1, q = k; m < M / 2; ++m) {
+                sum += x[m].real() * cosine[q] + x[m].imag() * sine[q];
+                q += k;
+                if (q >= M)
+                    q -= M;
+            }
+            sums[k] = x[0].real() + (k % 2 ? -x[M / 2].real() : x[M / 2].real()) + 2 * sum;
+        }
+        for (size_t k = 0; k < sums.size(); ++k)
+            x[k] = sums[k];
+        return;
+    }
     for (size_t i = 1, j = 0; i < M; ++i) {
         size_t bit = M >> 1;
         for (; j & bit; bit >>= 1)
@@ -165,10 +184,16 @@ static PowerForm MakeStablePowerForm(const ChebyshevSeries& s, double centre)
     fall = std::fmax(fall, 1.001);
     const double tailStart = n < size ? level : std::fabs(s.coef[n - 1]);
 
+    // M points on each circle: at least n (fewer would fold a_(k+M) r^M into a_k) and even (the
+    // lower half mirrors the upper). The sums at the points cost most; the transform of a power
+    // of two is cheap, a direct one costs about a quarter of the sums: a power of two where it is
+    // within a third above n, else n itself.
     const double h = (s.b - s.a) / 2;
     size_t M = 8;
     while (M < n)
         M *= 2;
+    if (4 * n <= 3 * M)
+        M = std::max<size_t>(8, n + n % 2);
     std::vector<double> cosine(M), sine(M);
     for (size_t m = 0; m < M; ++m) {
         const double angle = 2 * 3.14159265358979323846 * static_cast<double>(m) / static_cast<double>(M);
@@ -231,7 +256,7 @@ static PowerForm MakeStablePowerForm(const ChebyshevSeries& s, double centre)
             continue;
         // The Fourier coefficients of the values: a_k r^k (real, the values being symmetric
         // about the real axis).
-        Fourier(values, cosine, sine);
+        Fourier(values, cosine, sine, n);
         for (size_t k = 0; k < n; ++k) {
             const double bound = logE - static_cast<double>(k) * logR;
             if (bound >= logBound[k])

@@ -277,8 +277,8 @@ TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
 }
 
 // The automatic degree with probes: a series that falls tenfold every four terms, the same at
-// every degree. The probes find where it falls below the tolerance (they grow as the solver would:
-// 16, 24, 64), and the solver solves once, at the degree they point to: the degree whose last two
+// every degree. The probes find where it falls below the tolerance (from kFirstProbeDegree, then
+// as the solver would grow: 32, 63), and the solver solves once, at the degree they point to: the degree whose last two
 // terms are below the tolerance over eight times the aliasing's 1 / (1 - q^2) twice over (q =
 // 10^-1/4 a term: 17.1; c57 and c58 below 5.9E-15: 58). Where no probe can be had, or one fails,
 // the solver grows as it did without.
@@ -299,10 +299,10 @@ TEST(Chebyshev, ProbesFindTheDegreeAndTheSolverSolvesItOnce)
         std::vector<int> probed, solved;
         bool stopped;
     } cases[] = {
-        {"probes", [&](int d) { return std::optional<ChebyshevSolution>(at(d)); }, {16, 24, 64}, {58}, false},
-        {"none to be had", [](int) { return std::optional<ChebyshevSolution>(); }, {16}, {16, 24, 64}, false},
-        {"a singular probe", ending(Termination::LinearlyDependent), {16}, {16, 24, 64}, false},
-        {"stopped", ending(Termination::Cancelled), {16}, {}, true},
+        {"probes", [&](int d) { return std::optional<ChebyshevSolution>(at(d)); }, {32, 63}, {58}, false},
+        {"none to be had", [](int) { return std::optional<ChebyshevSolution>(); }, {32}, {16, 24, 64}, false},
+        {"a singular probe", ending(Termination::LinearlyDependent), {32}, {16, 24, 64}, false},
+        {"stopped", ending(Termination::Cancelled), {32}, {}, true},
     };
     for (const auto& c : cases) {
         std::vector<int> probed, solved;
