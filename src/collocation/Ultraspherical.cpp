@@ -3,6 +3,7 @@
 #include "collocation/Elimination.h"
 #include "common/Limits.h"
 #include "common/Power.h"
+#include "equations/BoxChecks.h"
 #include "script/ScriptErrors.h"
 #include "series/ChebyshevSeries.h"
 
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <optional>
 
 namespace ode {
 
@@ -212,9 +214,23 @@ bool ResolveText(script::ScriptHost& host, const std::string& name, double a, do
                  std::vector<double>& coef)
 {
     const double middle = (a + b) / 2, half = (b - a) / 2;
+    // A number alone (a constant coefficient, as in most equations typed) has one value at every
+    // point: it is evaluated once and that value sampled, the variable still set at each point.
+    const bool number = IsNumberText(text);
+    std::optional<double> once;
     if (!ResolveChebyshev(
             [&](double t, double& value) {
-                return host.assignExact(name, middle + t * half) && host.evaluate(text, value);
+                if (!host.assignExact(name, middle + t * half))
+                    return false;
+                if (once) {
+                    value = *once;
+                    return true;
+                }
+                if (!host.evaluate(text, value))
+                    return false;
+                if (number)
+                    once = value;
+                return true;
             },
             kBandedSamplePoints, coef))
         return false;
