@@ -92,13 +92,13 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 // (`terms`, the equally spaced method) doubles its degree each time and is judged by its last
 // coefficients the same way (its last four harmonics); its line counts terms, degree + 1.
 // `solveAt` is given `progress` at its degree and ends Cancelled when it was stopped. With
-// `probe`, the degrees are found by probes first (from kFirstProbeDegree), as long as they can be had: once one has
-// converged, the degree it asks for (LookAheadDegree) is solved, and that solution converges
-// when its last two coefficients are within the tolerance (the probe has seen the rest fall);
-// otherwise the growth goes on with `solveAt`, from the degree no probe could be had at, or from
-// `first` where a probe failed or stopped falling. A stop among the probes finds nothing. With
-// `retryFromTheStart` (a Newton iteration from the problem's own start), a first degree where
-// it finds nothing (NoConvergence) is followed by twice the degree, up to
+// `probe`, the degrees are found by probes first (from kFirstProbeDegree), as long as they can be
+// had: once one has converged, the degree it asks for (LookAheadDegree) is solved, and that
+// solution converges when its last two coefficients are within the tolerance (the probe has seen
+// the rest fall); otherwise the growth goes on with `solveAt`, from the degree no probe could be
+// had at, or from `first` where a probe failed or stopped falling. A stop among the probes finds
+// nothing. With `retryFromTheStart` (a Newton iteration from the problem's own start), a first
+// degree where it finds nothing (NoConvergence) is followed by twice the degree, up to
 // kLastRetriedFirstDegree, before the growth gives up.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,

@@ -38,7 +38,7 @@ constexpr int kBandedSamplePoints = 2049;
 // converged one lands on the smallest degree its coefficients allow however far above it it was
 // taken: a probe at 16 resolves almost nothing (sin on [-10, 10], Airy on [-5, 5] and the layers
 // still rise there), so the ladder 16, 24, 41 cost sin a seventh of its whole solve where 32, 41
-// costs a tenth. 32 is where a series still unresolved at 16 went next (the degree doubles), so
+// costs a ninth. 32 is where a series still unresolved at 16 went next (the degree doubles), so
 // the layers climb through the same degrees as before and land where they did.
 constexpr int kFirstProbeDegree = 32;
 // The widest band the banded form takes (about 60 Chebyshev coefficients in the widest
