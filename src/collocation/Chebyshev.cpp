@@ -131,9 +131,11 @@ AccuracyReadout FixedDegreeReadout(const std::vector<ChebyshevSeries>& series, d
     return r;
 }
 
-int NextChebyshevDegree(const std::vector<double>& coef, double tolerance)
+int NextChebyshevDegree(const std::vector<double>& coef, double tolerance, bool* capped)
 {
     const int N = static_cast<int>(coef.size()) - 1;
+    if (capped)
+        *capped = true;
     if (N < 8)
         return 2 * std::max(N, 1);
     // The envelope: the largest |c| from k on, relative to the largest of all.
@@ -182,6 +184,8 @@ int NextChebyshevDegree(const std::vector<double>& coef, double tolerance)
     // one that falls at a steady rate may be followed further.
     const bool steady = early > 0 && std::fabs(late - early) <= 0.25 * early;
     const int cap = envelope[k2] > 1e-4 ? N + N / 2 : steady ? 3 * N : 2 * N;
+    if (capped)
+        *capped = predicted > cap;
     return std::clamp(predicted, N + 4, cap);
 }
 
@@ -232,7 +236,7 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
                                        bool terms, const Progress& progress, const ProbeSolver& probe,
-                                       bool retryFromTheStart)
+                                       bool retryFromTheStart, const LooseDegrees& loosely)
 {
     AutoDegreeSolution result;
     AccuracyReadout readout;
@@ -256,6 +260,9 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     int degree = first;
     maxDegree = std::min(maxDegree, kMaxAutoDegree);
     int lookedAhead = -1; // the degree a converged probe asked for
+    // The degree to solve is the one the degree before's decay predicts to be enough (not one a
+    // cap on the growth, or the limit, chose short of it): it is solved to the full bounds.
+    bool predicted = false;
     int probedAt = 0;
     for (double probeTail = -1; probe && !terms;) {
         const int at = std::min(probedAt == 0 ? std::max(degree, kFirstProbeDegree) : degree, maxDegree);
@@ -292,8 +299,21 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
     for (;;) {
         const int tried = std::min(degree, maxDegree);
         ChebyshevSolution s;
+        // After a degree whose series is still far from resolved, the next one is solved only to a
+        // thousandth of what that degree left cut off: its own truncation is then the larger part
+        // of its error, and it is the start of the degree after it. Where its tail comes within
+        // ten times that looseness the tail cannot tell whether the degree is the last one, and
+        // it is solved again, from there, to the full bounds.
+        const double tailBefore = previousTail >= 0 ? previousTail : loosely.tailBefore;
+        const double loose = loosely.solveAt && !terms && !(predicted && tried == degree) &&
+                                     tailBefore > kLooselySolvedAbove
+                                 ? kLooseShare * tailBefore
+                                 : 0.0;
         try {
-            s = solveAt(tried, progress.atDegree(tried));
+            s = loose > 0 ? loosely.solveAt(tried, loose, progress.atDegree(tried))
+                          : solveAt(tried, progress.atDegree(tried));
+            if (loose > 0 && s.solved() && !progress.cancelled() && ChebyshevTail(s.series.coef) <= 10 * loose)
+                s = solveAt(tried, progress.atDegree(tried));
         } catch (const std::bad_alloc&) {
             if (bestTail < 0)
                 throw;
@@ -392,6 +412,7 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
                 previousTail = tail;
                 previousTried = tried;
                 degree = std::max(tried + 4, tried + tried / 4);
+                predicted = true;
                 continue;
             }
             result.converged = terms || (pastRounding ? result.estimatedError <=
@@ -403,7 +424,9 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         previousTried = tried;
         if (tried >= maxDegree)
             break;
-        degree = terms ? 2 * tried : std::max(tried + 1, NextChebyshevDegree(s.series.coef, tolerance));
+        bool capped = true;
+        degree = terms ? 2 * tried : std::max(tried + 1, NextChebyshevDegree(s.series.coef, tolerance, &capped));
+        predicted = !capped;
     }
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;
     readout.degree = result.degree;

@@ -72,8 +72,9 @@ struct AutoDegreeSolution {
 // the first of the last eight where the envelope reaches the tolerance (found in the series, or
 // extrapolated at the rate of the last quarter, growing as it grew from the quarter before),
 // at least N + 4, at most N + N/2 while the tail is above 1E-4 (a rough prediction), else 2N.
-// Landing near the degree needed matters: a solve costs about N^2.7.
-int NextChebyshevDegree(const std::vector<double>& coef, double tolerance);
+// Landing near the degree needed matters: a solve costs about N^2.7. `capped`: whether the
+// degree returned is short of what the tolerance needs (a doubling, or a cap), not predicted.
+int NextChebyshevDegree(const std::vector<double>& coef, double tolerance, bool* capped = nullptr);
 
 // A cheaper solve at a degree, which only has to show how far the coefficients reach (the
 // banded form where the collocation solves); none where it cannot be had.
@@ -87,6 +88,24 @@ using ProbeSolver = std::function<std::optional<ChebyshevSolution>(int degree, c
 // coefficients below the tolerance past that degree, shows that the series does not rise again.
 int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first);
 
+// A solver that may stop early at `degree`: once its coefficients are within `bound` of the
+// solution, relative to their largest (a Newton iteration's simplified correction).
+using LooseSolver = std::function<ChebyshevSolution(int degree, double bound, const Progress&)>;
+// Where the degree before had its tail above this (relative to its largest coefficient), a
+// degree is solved with `solveLooselyAt`, to kLooseShare of that tail: six digits short of the
+// default tolerance, a degree is rarely the last, and its passes past the truncation it keeps
+// are what the growth spends most on (the interior corner eps y'' + y'^2 = 1, eps = 1E-3: six
+// passes at degree 640 and six at 1000 where two each bring it within its truncation).
+constexpr double kLooselySolvedAbove = 1e-7;
+constexpr double kLooseShare = 1e-3;
+// Degrees solved loosely on the way: the solver, and where the growth goes on from another (a
+// sweep's step from the last step's solution) the tail of the series its first degree starts
+// from, which stands for the degree before.
+struct LooseDegrees {
+    LooseSolver solveAt;
+    double tailBefore = -1;
+};
+
 // The same growth for any solver: `solveAt(degree, progress)` solves at that degree, from the
 // degree `first` up to `maxDegree` (never above kMaxAutoDegree). A trigonometric series
 // (`terms`, the equally spaced method) doubles its degree each time and is judged by its last
@@ -99,11 +118,13 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 // had at, or from `first` where a probe failed or stopped falling. A stop among the probes finds
 // nothing. With `retryFromTheStart` (a Newton iteration from the problem's own start), a first
 // degree where it finds nothing (NoConvergence) is followed by twice the degree, up to
-// kLastRetriedFirstDegree, before the growth gives up.
+// kLastRetriedFirstDegree, before the growth gives up. With `loosely`, a degree after one still
+// far from resolved (kLooselySolvedAbove) is solved loosely, and again with `solveAt` where its
+// tail cannot tell whether it is the last.
 AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double tolerance,
                                        const std::function<ChebyshevSolution(int degree, const Progress&)>& solveAt,
                                        bool terms = false, const Progress& progress = {}, const ProbeSolver& probe = {},
-                                       bool retryFromTheStart = false);
+                                       bool retryFromTheStart = false, const LooseDegrees& loosely = {});
 
 // The last two coefficients' size relative to the largest (0 for a zero series): the
 // truncation error of a converging series is of their order.

@@ -1,5 +1,7 @@
 #include "nonlinear/NonlinearSession.h"
 
+#include "common/Limits.h"
+
 #include "collocation/Elimination.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
@@ -187,10 +189,18 @@ bool NonlinearSession::sweepChebyshev(const Continuation& sweep, int choice)
 bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, bool findWay, bool show)
 {
     // Newton's iteration from `start`, as `attempt` asks.
-    auto solve = [&](const ChebyshevSeries& start, const Progress& at, NewtonAttempt attempt) {
+    // (`loose`: only to that share of the start's largest coefficient, without polishing.)
+    auto solve = [&](const ChebyshevSeries& start, const Progress& at, NewtonAttempt attempt, double loose = 0) {
         NonlinearInputs in = m_inputs;
         in.maxIterations = attempt.passesWithin(in.maxIterations);
         in.homotopy = attempt.homotopy;
+        if (loose > 0) {
+            double scale = 0;
+            for (double c : start.coef)
+                scale = std::fmax(scale, std::fabs(c));
+            in.errorBoundCoef = std::fmax(in.errorBoundCoef, loose * scale);
+            in.polish = false;
+        }
         return SolveNonlinearChebyshev(in, m_residualExpr, start, m_host, at, attempt.findWay);
     };
     std::vector<ChebyshevNewtonResult> tried; // the automatic degree's solves
@@ -199,9 +209,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
     if (autoDegree) {
         std::optional<ChebyshevSeries> previous;
         const int firstDegree = m_firstAutoDegree > 0 ? m_firstAutoDegree : std::max(16, m_inputs.order + 2);
-        AutoDegreeSolution found = GrowChebyshevDegree(
-            firstDegree, maxDegree, tolerance,
-            [&](int degree, const Progress& at) {
+        auto atDegree = [&](int degree, const Progress& at, double loose) {
                 const ChebyshevSeries fresh = chebyshevStart(choice, degree);
                 ChebyshevSeries start = fresh;
                 if (previous) {
@@ -217,9 +225,12 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 tried.push_back(solve(start, at,
                                       previous && findWay
                                           ? GrownDegreeFromCoarser()
-                                          : NewtonAttempt{findWay && !previous, 0, degree == firstDegree}));
+                                          : NewtonAttempt{findWay && !previous,
+                                                          degree == firstDegree ? 0 : kRetriedFirstDegreePasses,
+                                                          degree == firstDegree},
+                                      loose));
                 if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
-                    ChebyshevNewtonResult again = solve(fresh, at, GrownDegreeFromTheStart(degree));
+                    ChebyshevNewtonResult again = solve(fresh, at, GrownDegreeFromTheStart(degree), loose);
                     if (again.solved() || again.termination == Termination::Cancelled)
                         tried.back() = std::move(again);
                 }
@@ -230,8 +241,12 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 s.series = tried.back().series;
                 s.rounding = RemainingCorrection(tried.back());
                 return s;
-            },
-            false, progress, {}, findWay && m_firstAutoDegree == 0);
+        };
+        AutoDegreeSolution found = GrowChebyshevDegree(
+            firstDegree, maxDegree, tolerance, [&](int degree, const Progress& at) { return atDegree(degree, at, 0); },
+            false, progress, {}, findWay && m_firstAutoDegree == 0,
+            {[&](int degree, double loose, const Progress& at) { return atDegree(degree, at, loose); },
+             m_firstAutoDegree > 0 && m_lastChebyshev ? ChebyshevTail(m_lastChebyshev->coef) : -1.0});
         m_readout = found.readout;
         stopped = found.stopped;
         m_unsolvedDegree = found.unsolvedDegree;
