@@ -276,6 +276,57 @@ TEST(Chebyshev, TheNextDegreeIsTheOneTheDecayAsksFor)
         EXPECT_EQ(NextChebyshevDegree(c.coef, 1e-13), c.next) << c.what;
 }
 
+// Degrees solved loosely: a series falling tenfold every eight terms (still far from resolved for
+// several degrees, each next one a cap's choice, not the prediction's) is solved loosely, to a
+// thousandth of the degree before's tail, at every capped degree after the first, and to the full
+// bounds at the first degree and wherever the decay predicted the degree. A loose solution whose
+// tail is its own looseness (Newton stopped in the noise it leaves) is solved again at once.
+TEST(Chebyshev, DegreesACapChoseAreSolvedLooselyAndAgainWhereTheirTailCannotTell)
+{
+    auto at = [](int degree) { return Synthetic(degree, [](int k) { return std::pow(10.0, -k / 8.0); }); };
+    for (const bool noisy : {false, true}) {
+        SCOPED_TRACE(noisy ? "a loose solve leaves noise at its bound" : "a loose solve is exact");
+        std::vector<std::pair<int, double>> calls; // degree, looseness (0: full)
+        const AutoDegreeSolution found = GrowChebyshevDegree(
+            16, 1000, 1e-13,
+            [&](int degree, const Progress&) {
+                calls.push_back({degree, 0.0});
+                return at(degree);
+            },
+            false, {}, {}, false,
+            {[&](int degree, double loose, const Progress&) {
+                 calls.push_back({degree, loose});
+                 return noisy ? Synthetic(degree, [loose](int k) { return std::fmax(std::pow(10.0, -k / 8.0), loose); })
+                              : at(degree);
+             },
+             -1.0});
+        EXPECT_TRUE(found.converged);
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(calls.front(), std::make_pair(16, 0.0)) << "the first degree in full";
+        EXPECT_EQ(calls.back().second, 0.0) << "the degree found in full";
+        int loose = 0, again = 0;
+        for (size_t i = 1; i < calls.size(); ++i) {
+            const auto [degree, looseness] = calls[i];
+            if (looseness == 0)
+                continue;
+            ++loose;
+            const int before = calls[i - 1].first;
+            EXPECT_DOUBLE_EQ(looseness, kLooseShare * ChebyshevTail(at(before).series.coef)) << degree;
+            EXPECT_GT(ChebyshevTail(at(before).series.coef), kLooselySolvedAbove) << degree;
+            bool capped = false;
+            EXPECT_EQ(NextChebyshevDegree(at(before).series.coef, 1e-13, &capped), degree);
+            EXPECT_TRUE(capped) << degree << ": a predicted degree is solved in full";
+            if (noisy && ChebyshevTail(at(degree).series.coef) <= 10 * looseness) {
+                ASSERT_LT(i + 1, calls.size());
+                EXPECT_EQ(calls[i + 1], std::make_pair(degree, 0.0)) << "solved again where the tail cannot tell";
+                ++again;
+            }
+        }
+        EXPECT_GE(loose, 2);
+        EXPECT_EQ(again > 0, noisy);
+    }
+}
+
 // The automatic degree with probes: a series that falls tenfold every four terms, the same at
 // every degree. The probes find where it falls below the tolerance (from kFirstProbeDegree, then
 // as the solver would grow: 32, 63), and the solver solves once, at the degree they point to: the degree whose last two
