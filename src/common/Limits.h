@@ -55,11 +55,6 @@ constexpr int kBandedWidth = 128;
 // solution (Bratu's beyond its turning point, 40 passes a way) takes 0.19 s to fail at
 // 16 ... 128, where it took 0.05 s at 16 alone.
 constexpr int kLastRetriedFirstDegree = 128;
-// Each degree so retried finds its way without the homotopy in at most this many passes: one that
-// can hold the layer converges in a few (the layer above: seven at 64), one that cannot spends
-// all it gets (the interior corner eps y'' + y'^2 = 1, eps = 1E-3, spent the problem's 100 at each
-// of 32, 64 and 128, a third of a second, before the sweep of eps found it).
-constexpr int kRetriedFirstDegreePasses = 30;
 // A degree grown from a coarser one starts Newton's iteration from the coarser solution: close
 // enough, it converges in a few passes (3 to 14 on the examples and the layers), so it gets this
 // many at most; beyond them that start is not to be trusted. The degree is then solved from the

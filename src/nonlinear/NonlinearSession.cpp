@@ -1,7 +1,5 @@
 #include "nonlinear/NonlinearSession.h"
 
-#include "common/Limits.h"
-
 #include "collocation/Elimination.h"
 #include "common/NumberFormat.h"
 #include "equations/BoxChecks.h"
@@ -225,9 +223,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
                 tried.push_back(solve(start, at,
                                       previous && findWay
                                           ? GrownDegreeFromCoarser()
-                                          : NewtonAttempt{findWay && !previous,
-                                                          degree == firstDegree ? 0 : kRetriedFirstDegreePasses,
-                                                          degree == firstDegree},
+                                          : NewtonAttempt{findWay && !previous, 0, degree == firstDegree},
                                       loose));
                 if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
                     ChebyshevNewtonResult again = solve(fresh, at, GrownDegreeFromTheStart(degree), loose);
