@@ -92,10 +92,10 @@ int LookAheadDegree(const std::vector<double>& coef, double tolerance, int first
 // solution, relative to their largest (a Newton iteration's simplified correction).
 using LooseSolver = std::function<ChebyshevSolution(int degree, double bound, const Progress&)>;
 // Where the degree before had its tail above this (relative to its largest coefficient), a
-// degree is solved with `solveLooselyAt`, to kLooseShare of that tail: six digits short of the
-// default tolerance, a degree is rarely the last, and its passes past the truncation it keeps
-// are what the growth spends most on (the interior corner eps y'' + y'^2 = 1, eps = 1E-3: six
-// passes at degree 640 and six at 1000 where two each bring it within its truncation).
+// degree a cap chose is solved with `LooseDegrees::solveAt`, to kLooseShare of that tail: six
+// digits short of the default tolerance, a degree is rarely the last, and its passes past the
+// truncation it keeps are what the growth spends most on (the interior corner
+// eps y'' + y'^2 = 1, eps = 1E-3: six passes at degree 640 and six at 1000, three each now).
 constexpr double kLooselySolvedAbove = 1e-7;
 constexpr double kLooseShare = 1e-3;
 // Degrees solved loosely on the way: the solver, and where the growth goes on from another (a

@@ -272,14 +272,6 @@ public:
     }
 };
 
-double LargestMagnitude(const std::vector<double>& v)
-{
-    double largest = 0;
-    for (double x : v)
-        largest = std::fmax(largest, std::fabs(x));
-    return largest;
-}
-
 // Damped step from c along delta: the first of 1, 1/2, ... 1/1024 whose sum of squared
 // residuals falls by Armijo's rule (at least 2e-4 of the step's share of it), else the one
 // of them with the smallest sum. Returns the step's norms; c is moved. The full step is
@@ -433,6 +425,14 @@ private:
 };
 
 } // namespace
+
+double LargestMagnitude(const std::vector<double>& v)
+{
+    double largest = 0;
+    for (double x : v)
+        largest = std::fmax(largest, std::fabs(x));
+    return largest;
+}
 
 int ChebyshevNewtonShape::unknowns() const
 {

@@ -162,6 +162,9 @@ bool ShapeResidual(const ChebyshevNewtonShape& shape, const std::vector<std::str
 // gives that correction's size (`remaining`), which is what is left.
 double RemainingCorrection(const NewtonRunReport& result);
 
+// max |v_j| (0 for an empty vector).
+double LargestMagnitude(const std::vector<double>& v);
+
 // The pass listing: "PASS 1: CORRECTION 1.5E+00  RESIDUAL 2.3E-01  STEP 1", one line a pass,
 // then how the iteration ended.
 std::vector<std::string> NewtonPassLines(const NewtonRunReport& result);

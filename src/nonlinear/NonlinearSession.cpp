@@ -193,10 +193,7 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
         in.maxIterations = attempt.passesWithin(in.maxIterations);
         in.homotopy = attempt.homotopy;
         if (loose > 0) {
-            double scale = 0;
-            for (double c : start.coef)
-                scale = std::fmax(scale, std::fabs(c));
-            in.errorBoundCoef = std::fmax(in.errorBoundCoef, loose * scale);
+            in.errorBoundCoef = std::fmax(in.errorBoundCoef, loose * LargestMagnitude(start.coef));
             in.polish = false;
         }
         return SolveNonlinearChebyshev(in, m_residualExpr, start, m_host, at, attempt.findWay);
@@ -208,35 +205,34 @@ bool NonlinearSession::solveChebyshevFrom(int choice, const Progress& progress, 
         std::optional<ChebyshevSeries> previous;
         const int firstDegree = m_firstAutoDegree > 0 ? m_firstAutoDegree : std::max(16, m_inputs.order + 2);
         auto atDegree = [&](int degree, const Progress& at, double loose) {
-                const ChebyshevSeries fresh = chebyshevStart(choice, degree);
-                ChebyshevSeries start = fresh;
-                if (previous) {
-                    start = *previous;
-                    start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
-                }
-                // From the last degree's solution, plain Newton: a start that close either converges
-                // in a few passes or is not to be trusted. A coarser degree's solution that missed a
-                // layer can lead Newton astray where the problem's own start does not, so the degree
-                // is then solved from that start, finding its way where a pass is cheap.
-                // A finer first degree, tried where the first found nothing, finds its way without
-                // the homotopy, which failed there already and costs most where it crawls.
-                tried.push_back(solve(start, at,
-                                      previous && findWay
-                                          ? GrownDegreeFromCoarser()
-                                          : NewtonAttempt{findWay && !previous, 0, degree == firstDegree},
-                                      loose));
-                if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
-                    ChebyshevNewtonResult again = solve(fresh, at, GrownDegreeFromTheStart(degree), loose);
-                    if (again.solved() || again.termination == Termination::Cancelled)
-                        tried.back() = std::move(again);
-                }
-                if (tried.back().solved())
-                    previous = tried.back().series;
-                ChebyshevSolution s;
-                static_cast<SolveEnd&>(s) = tried.back();
-                s.series = tried.back().series;
-                s.rounding = RemainingCorrection(tried.back());
-                return s;
+            const ChebyshevSeries fresh = chebyshevStart(choice, degree);
+            ChebyshevSeries start = fresh;
+            if (previous) {
+                start = *previous;
+                start.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
+            }
+            // From the last degree's solution, plain Newton: a start that close either converges
+            // in a few passes or is not to be trusted. A coarser degree's solution that missed a
+            // layer can lead Newton astray where the problem's own start does not, so the degree
+            // is then solved from that start, finding its way where a pass is cheap.
+            // A finer first degree, tried where the first found nothing, finds its way without
+            // the homotopy, which failed there already and costs most where it crawls.
+            tried.push_back(solve(start, at,
+                                  previous && findWay ? GrownDegreeFromCoarser()
+                                                      : NewtonAttempt{findWay && !previous, 0, degree == firstDegree},
+                                  loose));
+            if (previous && findWay && tried.back().termination == Termination::NoConvergence && !at.cancelled()) {
+                ChebyshevNewtonResult again = solve(fresh, at, GrownDegreeFromTheStart(degree), loose);
+                if (again.solved() || again.termination == Termination::Cancelled)
+                    tried.back() = std::move(again);
+            }
+            if (tried.back().solved())
+                previous = tried.back().series;
+            ChebyshevSolution s;
+            static_cast<SolveEnd&>(s) = tried.back();
+            s.series = tried.back().series;
+            s.rounding = RemainingCorrection(tried.back());
+            return s;
         };
         AutoDegreeSolution found = GrowChebyshevDegree(
             firstDegree, maxDegree, tolerance, [&](int degree, const Progress& at) { return atDegree(degree, at, 0); },
