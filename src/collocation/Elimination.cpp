@@ -9,6 +9,8 @@
 #include <limits>
 #include <new>
 #include <numeric>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace ode {
@@ -70,6 +72,11 @@ constexpr int kColumnBlock = 512;
 // The rows of a column block done between two looks at the cancel flag: about 100 million
 // operations, a few hundredths of a second.
 constexpr int kRowsBetweenChecks = 2048;
+// A trailing update shared among threads gives each at least this many multiply-subtracts
+// (a thread costs tens of microseconds to start; this is about a millisecond of work), and no
+// more threads than this.
+constexpr double kWorkPerThread = 4e6;
+constexpr unsigned kMostEliminationThreads = 8;
 
 // Back substitution and the outcome, on the eliminated matrix.
 EliminationOutcome backSubstitute(const AugmentedMatrix& a, std::vector<double>& coef)
@@ -246,6 +253,57 @@ void updateBlock(AugmentedMatrix& a, const std::vector<double>& factors, int r0,
 #else
     updateBlockImpl<double>(a, factors, r0, r1, job);
 #endif
+}
+
+// The trailing update of a panel: rows [r0, r1) of the columns [job.c0, job.c1), in column
+// blocks, rows in runs between looks at the cancel flag; false when it was stopped.
+bool updateRowsInBlocks(AugmentedMatrix& a, const std::vector<double>& factors, TrailingJob job, int r0, int r1,
+                        const Progress& progress)
+{
+    const int c1 = job.c1;
+    for (int c0 = job.c0; c0 < c1; c0 += kColumnBlock) {
+        job.c0 = c0;
+        job.c1 = std::min(c0 + kColumnBlock, c1);
+        for (int r = r0; r < r1; r += kRowsBetweenChecks) {
+            if (progress.cancelled())
+                return false;
+            updateBlock(a, factors, r, std::min(r + kRowsBetweenChecks, r1), job);
+        }
+    }
+    return true;
+}
+
+// Rows are independent in the trailing update: each receives the panel's steps in order
+// whoever does it, so a large one is shared among the processor's cores, each taking a run of
+// rows, with the same result to the bit. Only this thread reports; the others stop at the flag.
+bool updateTrailing(AugmentedMatrix& a, const std::vector<double>& factors, const TrailingJob& job, int r0, int r1,
+                    const Progress& progress)
+{
+    const double work = static_cast<double>(job.steps) * (r1 - r0) * (job.c1 - job.c0);
+    const int cores = static_cast<int>(std::min(std::thread::hardware_concurrency(), kMostEliminationThreads));
+    const int threads = std::clamp(static_cast<int>(work / kWorkPerThread), 1, std::max(cores, 1));
+    if (threads == 1)
+        return updateRowsInBlocks(a, factors, job, r0, r1, progress);
+    // Runs of whole groups of four rows, so that every thread keeps to the four-row kernel. A
+    // thread the system will not start leaves its run to this one.
+    const int share = ((r1 - r0) / threads + 3) / 4 * 4;
+    std::vector<std::pair<int, int>> mine = {{r0, std::min(r0 + share, r1)}};
+    std::vector<std::thread> others;
+    others.reserve(static_cast<size_t>(threads - 1));
+    for (int t = 1; t < threads; ++t) {
+        const int from = std::min(r0 + t * share, r1), to = t + 1 == threads ? r1 : std::min(from + share, r1);
+        try {
+            others.emplace_back([&, from, to] { updateRowsInBlocks(a, factors, job, from, to, progress); });
+        } catch (const std::system_error&) {
+            mine.emplace_back(from, to);
+        }
+    }
+    bool done = true;
+    for (const auto& [from, to] : mine)
+        done = done && updateRowsInBlocks(a, factors, job, from, to, progress);
+    for (std::thread& t : others)
+        t.join();
+    return done && !progress.cancelled();
 }
 
 } // namespace
@@ -496,15 +554,9 @@ EliminationOutcome Eliminate(AugmentedMatrix& a, std::vector<double>& coef, cons
             TrailingJob job{steps, pivots.data(), j1, cols};
             updateRowScalar(a.row(r), factors.data() + static_cast<size_t>(r) * kPanel, job, steps);
         }
-        for (int c0 = j1; c0 < cols; c0 += kColumnBlock) {
-            TrailingJob job{static_cast<int>(applied.size()), pivots.data(), c0, std::min(c0 + kColumnBlock, cols)};
-            // Rows are independent here: taking them in runs changes no element's operations.
-            for (int r0 = j1; r0 <= last; r0 += kRowsBetweenChecks) {
-                if (progress.cancelled())
-                    return EliminationOutcome::Cancelled;
-                updateBlock(a, factors, r0, std::min(r0 + kRowsBetweenChecks, last + 1), job);
-            }
-        }
+        if (!updateTrailing(a, factors, {static_cast<int>(applied.size()), pivots.data(), j1, cols}, j1, last + 1,
+                            progress))
+            return EliminationOutcome::Cancelled;
         // The work left is about the cube of the rows left.
         const double left = static_cast<double>(last - j1) / last;
         progress.eliminated(1 - left * left * left);

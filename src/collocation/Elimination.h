@@ -76,10 +76,11 @@ enum class EliminationOutcome {
 //
 // The forward elimination runs in panels of columns: a panel's steps are taken at once on its
 // own columns, and the columns to its right receive the panel's updates afterwards, in
-// cache-sized blocks, vectorised (256 bits where the processor has AVX2). Every element still
-// receives exactly the updates of the plain loop, one multiply and one subtract each (no
-// fused multiply-add), in the same order, so the matrix, the unknowns and the outcome are
-// bit for bit those of EliminateUnblocked.
+// cache-sized blocks, vectorised (256 bits where the processor has AVX2), the rows of a large
+// update shared among the processor's cores. Every element still receives exactly the updates
+// of the plain loop, one multiply and one subtract each (no fused multiply-add), in the same
+// order, so the matrix, the unknowns and the outcome are bit for bit those of
+// EliminateUnblocked, whoever computed them.
 //
 // `progress` is asked between runs of rows of the trailing update (a few hundredths of a second
 // of work each) and told the fraction done after each panel; a system too small for panels is
