@@ -58,10 +58,10 @@ std::string Usage()
            std::to_string(kDefaultBandedAutoDegreeLimit) +
            " for a linear equation's\n"
            "                        power series and a linear system, " +
-           std::to_string(kDefaultAutoDegreeLimit) +
-           " for the\n"
-           "                        others; at most " +
-           std::to_string(kMaxAutoDegree) +
+           std::to_string(kDefaultNewtonAutoDegreeLimit) +
+           " for a nonlinear\n"
+           "                        equation's power series, " +
+           std::to_string(kDefaultAutoDegreeLimit) + " for the others; at most " + std::to_string(kMaxAutoDegree) +
            ")\n"
            "      --continue NAME=FROM:TO:STEPS[:geometric]   with chebyshev, nonlinear: sweep\n"
            "                        the constant NAME (in equal ratios with :geometric),\n"

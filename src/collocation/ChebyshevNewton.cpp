@@ -23,6 +23,13 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int kHalvings = 10;    // the shortest step tried is 1/1024 of Newton's
 constexpr double kArmijo = 1e-4; // the fall a step must bring, relative to its length
 constexpr int kPolishPasses = 6; // at most this many passes after the bounds are met
+// A chord step is taken where the simplified correction is at most this share of the step before.
+// Where it is not and that step was within kRoundingFloor roundings of the coefficients, the
+// corrections are the rounding of the residuals (near 1E-11 where a shock's terms reach 1E+3),
+// which no pass reduces: the iteration has reached rounding level.
+constexpr double kChordContraction = 0.25;
+constexpr double kRoundingFloor = 64;
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 constexpr int kConditionPasses = 8;      // a start made to meet its conditions: at most this many passes
 constexpr double kConditionsMet = 1e-13; // and the conditions' residuals it must reach
 constexpr size_t kKeptBasisBytes = size_t{32} << 20; // the rows' basis tables kept up to this size
@@ -38,6 +45,40 @@ struct ResidualNorms {
     }
     static ResidualNorms Infinite() { return {kInfinity, kInfinity}; }
 };
+
+// v[k] = sum over p = 0 ... degree, in that order, of coef[p] t[p width + k]: a series' value
+// and derivatives at a point from its basis table. The sums run side by side, each in a
+// register (a sum alone waits on its last addition at every term).
+template <size_t W> void SeriesAndDerivativesOf(const double* coef, int degree, const double* t, double* v)
+{
+    double sum[W] = {};
+    for (int p = 0; p <= degree; ++p, t += W)
+        for (size_t k = 0; k < W; ++k)
+            sum[k] += coef[p] * t[k];
+    for (size_t k = 0; k < W; ++k)
+        v[k] = sum[k];
+}
+
+void SeriesAndDerivatives(const double* coef, int degree, const double* t, size_t width, double* v)
+{
+    switch (width) {
+    case 1:
+        return SeriesAndDerivativesOf<1>(coef, degree, t, v);
+    case 2:
+        return SeriesAndDerivativesOf<2>(coef, degree, t, v);
+    case 3:
+        return SeriesAndDerivativesOf<3>(coef, degree, t, v);
+    case 4:
+        return SeriesAndDerivativesOf<4>(coef, degree, t, v);
+    case 5:
+        return SeriesAndDerivativesOf<5>(coef, degree, t, v);
+    default:
+        std::fill(v, v + width, 0.0);
+        for (int p = 0; p <= degree; ++p, t += width)
+            for (size_t k = 0; k < width; ++k)
+                v[k] += coef[p] * t[k];
+    }
+}
 
 // The iteration's state for one problem: the names, the basis tables and values of the
 // point last set.
@@ -109,10 +150,8 @@ public:
             table[j] = kept && !building ? kept->data() + blockStart[j] : basis[j].data();
             const size_t width = static_cast<size_t>(block.order) + 1;
             std::vector<double>& v = values[j];
-            v.assign(width, 0.0);
-            for (int p = 0; p <= block.degree; ++p)
-                for (size_t k = 0; k < width; ++k)
-                    v[k] += c[static_cast<size_t>(block.offset + p)] * table[j][static_cast<size_t>(p) * width + k];
+            v.resize(width);
+            SeriesAndDerivatives(c.data() + block.offset, block.degree, table[j], width, v.data());
             double power = 1;
             for (size_t k = 0; k < width; ++k, power *= scale) {
                 v[k] *= power;
@@ -473,33 +512,46 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
         Factorisation factors;
         std::vector<int> shifts;
         ResidualNorms before;
-        bool ready = false; // `a` is the Newton system at c already
+        bool ready = false; // `next` is the Newton system at c
+        // Large systems: a pass whose simplified correction contracts well enough is taken with
+        // the factors it was found with instead of a new elimination (below).
+        const bool chords = !shape.errorOriented && N >= kChordStepsFromUnknowns;
+        std::vector<double> chord; // that correction, for the next pass; empty: it eliminates
         const int passes = std::min(shape.maxIterations, kMaxNewtonPasses);
         for (int pass = 1; pass <= passes; ++pass) {
             newton.progress = progress.atPass(pass);
-            if (!ready)
-                before = newton.assemble(c, a); // every entry of every row is written
-            if (!a.allFinite()) {
-                host.raise(script::ErrOverflow);
-                return fault(Termination::ArithmeticFault);
-            }
             std::vector<double> delta;
-            // The factors are kept for the simplified corrections: the error-oriented steps'
-            // and a loose run's stop (below).
-            const bool keepFactors = shape.errorOriented || !shape.polish;
-            // The collocation rows grow like N^(2n), the conditions' do not.
-            EquilibrateRows(a, keepFactors ? &shifts : nullptr);
-            const EliminationOutcome outcome = Eliminate(a, delta, newton.progress, keepFactors ? &factors : nullptr);
-            if (outcome == EliminationOutcome::Cancelled)
-                throw Stopped{};
-            if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
-                result.termination = outcome == EliminationOutcome::LinearlyDependent ? Termination::LinearlyDependent
-                                                                                      : Termination::Inconsistent;
-                break;
-            }
-            if (outcome == EliminationOutcome::ArithmeticFault) {
-                host.raise(script::ErrOverflow);
-                return fault(Termination::ArithmeticFault);
+            // The factors are kept for the simplified corrections: the error-oriented steps',
+            // a loose run's stop and the chord steps (below).
+            const bool keepFactors = shape.errorOriented || !shape.polish || chords;
+            if (!chord.empty()) {
+                delta = std::move(chord);
+                chord.clear();
+            } else {
+                if (ready)
+                    std::swap(a, next);
+                else
+                    before = newton.assemble(c, a); // every entry of every row is written
+                if (!a.allFinite()) {
+                    host.raise(script::ErrOverflow);
+                    return fault(Termination::ArithmeticFault);
+                }
+                // The collocation rows grow like N^(2n), the conditions' do not.
+                EquilibrateRows(a, keepFactors ? &shifts : nullptr);
+                const EliminationOutcome outcome =
+                    Eliminate(a, delta, newton.progress, keepFactors ? &factors : nullptr);
+                if (outcome == EliminationOutcome::Cancelled)
+                    throw Stopped{};
+                if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {
+                    result.termination = outcome == EliminationOutcome::LinearlyDependent
+                                             ? Termination::LinearlyDependent
+                                             : Termination::Inconsistent;
+                    break;
+                }
+                if (outcome == EliminationOutcome::ArithmeticFault) {
+                    host.raise(script::ErrOverflow);
+                    return fault(Termination::ArithmeticFault);
+                }
             }
             const std::vector<double> old = c;
             ResidualNorms nextNorms;
@@ -516,9 +568,14 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
             // solution, to first order, where the pass's own correction says how far c_old was,
             // so the pass that would only confirm it is saved. The test does not depend on how
             // the rows are scaled, as the residuals' bound does.
-            bool closeEnough = false;
+            //
+            // The same simplified correction is the next pass's chord step, J(c_old)^-1 F(c_new)
+            // with the factors at hand: where it is at most kChordContraction of the step just
+            // taken, Newton's linear model has hardly changed and the chord iteration goes on
+            // contracting at least that fast, so the O(N^3) elimination is saved for O(N^2).
+            bool closeEnough = false, floor = false;
             double remaining = 0;
-            if (!shape.polish && norms.step == 1) {
+            if ((!shape.polish || chords) && norms.step == 1) {
                 std::vector<double> simplified;
                 if (shape.errorOriented) {
                     simplified = errorOriented.lastSimplified();
@@ -528,14 +585,20 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                         simplified[static_cast<size_t>(r)] = std::ldexp(next.at(r, N), shifts[static_cast<size_t>(r)]);
                     SolveFactored(a, factors, simplified);
                 }
-                closeEnough = !simplified.empty() && LargestMagnitude(simplified) <= shape.errorBoundCoef;
-                for (double d : simplified)
-                    remaining += std::fabs(d);
+                if (!shape.polish) {
+                    closeEnough = !simplified.empty() && LargestMagnitude(simplified) <= shape.errorBoundCoef;
+                    for (double d : simplified)
+                        remaining += std::fabs(d);
+                }
+                if (chords && ready) {
+                    if (LargestMagnitude(simplified) <= kChordContraction * norms.correction)
+                        chord = std::move(simplified);
+                    else
+                        floor = norms.correction <= kRoundingFloor * kEpsilon * LargestMagnitude(c);
+                }
             }
-            if (ready) {
-                std::swap(a, next);
+            if (ready)
                 before = nextNorms;
-            }
             if (!std::isfinite(norms.residual)) {
                 result.passes.push_back(norms);
                 break; // no step along Newton's direction can be evaluated
@@ -550,7 +613,10 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 best = c;
                 bestCorrection = result.correction;
             }
-            const bool rounding = norms.correction <= 4 * std::numeric_limits<double>::epsilon() * LargestMagnitude(c);
+            // (Nor does a step the residuals had to damp: at that level they no longer follow it.)
+            if (chords && norms.step < 1)
+                floor = norms.correction / norms.step <= kRoundingFloor * kEpsilon * LargestMagnitude(c);
+            const bool rounding = norms.correction <= 4 * kEpsilon * LargestMagnitude(c) || floor;
             if (!met && rounding && norms.residual > shape.errorBoundDE && !closeEnough) {
                 // Nothing is left to correct, yet the residual stays above its bound: the bound is
                 // tighter than the rounding of the equation's terms (Troesch's 10 sinh(10 y) reaches

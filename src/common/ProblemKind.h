@@ -45,10 +45,12 @@ constexpr bool TakesContinuation(ProblemKind k, bool accurate)
 }
 
 // The automatic degree's limit where nothing says otherwise: a linear equation's power series
-// and a linear system grow in the banded form, every other kind by dense collocation or Newton.
+// and a linear system grow in the banded form, a nonlinear equation's power series by Newton's
+// dense passes up to about 4000 unknowns, every other kind by dense collocation or Newton.
 constexpr int DefaultAutoDegreeLimit(ProblemKind k)
 {
     return k == ProblemKind::LinearPower || k == ProblemKind::LinearSystem ? kDefaultBandedAutoDegreeLimit
+           : k == ProblemKind::NonlinearPower                              ? kDefaultNewtonAutoDegreeLimit
                                                                            : kDefaultAutoDegreeLimit;
 }
 

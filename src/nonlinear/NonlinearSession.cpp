@@ -18,6 +18,7 @@ NonlinearSession::NonlinearSession(SeriesKind kind, std::shared_ptr<script::Clas
       m_random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))
 {
     m_host.extension().h = 0.000005;
+    maxDegree = DefaultAutoDegreeLimit(problemKind()); // this class's own: the kind is final here
 }
 
 bool NonlinearSession::prepare()

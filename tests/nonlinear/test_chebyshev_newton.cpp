@@ -148,6 +148,25 @@ TEST(ChebyshevNewton, ABoundBelowTheRoundingOfTheTermsIsMetAtRoundingLevel)
     EXPECT_FALSE(l.stalled);
     for (double x : {0.1, 0.5, 0.9, 0.99})
         EXPECT_NEAR(ChebyshevDerivative(r.series, 0, x), ChebyshevDerivative(l.series, 0, x), 1e-12) << x;
+    // From kChordStepsFromUnknowns on, passes whose simplified correction contracts keep the
+    // factors they have; at rounding level they stop as soon as the corrections no longer
+    // contract. Degree 1100 (chord steps) and 1000 (every pass eliminating) from the same start,
+    // both resolving the layer, give the same solution in a few passes.
+    if (std::getenv("ODESERIES_SANITIZED"))
+        return; // dense matrices of a thousand unknowns: the plain run's
+    ChebyshevSeries resolved = r.series;
+    std::vector<ChebyshevSeries> fine;
+    for (int degree : {1000, 1100}) {
+        SCOPED_TRACE(degree);
+        Problem p(test::Troesch("10", "1E-12"));
+        resolved.coef.resize(static_cast<size_t>(degree) + 1, 0.0);
+        const ChebyshevNewtonResult f = SolveNonlinearChebyshev(p.in, p.expr, resolved, p.host);
+        ASSERT_TRUE(f.solved());
+        EXPECT_LE(f.passes.size(), 8u); // 4 eliminating, 7 with chord steps
+        fine.push_back(f.series);
+    }
+    for (double x : {0.1, 0.5, 0.9, 0.99})
+        EXPECT_NEAR(ChebyshevDerivative(fine[0], 0, x), ChebyshevDerivative(fine[1], 0, x), 1e-12) << x;
 }
 
 // Troesch's problem at lam = 10 from zero at degree 16: the steps that lower the residuals'
@@ -500,15 +519,21 @@ TEST(AccurateNonlinearSession, TheGrowthGoesPastDegreesWithoutASolutionAndCutsFa
                    {"eps=1E-3"});
     const auto began = std::chrono::steady_clock::now();
     shock.s.solve();
-    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
-    EXPECT_EQ(shock.s.accuracy().rfind("NOT CONVERGED BY DEGREE ", 0), 0u) << shock.s.accuracy();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(60));
+    EXPECT_EQ(shock.s.accuracy().rfind("CONVERGED AT DEGREE ", 0), 0u) << shock.s.accuracy();
     // Its coarse degrees place the shock wrongly; the sweep of eps from 1, whose solution stands,
-    // finds it where it is, at x = 1/3 between y = x - 7/6 and y = x + 1/2.
+    // finds it where it is, at x = 1/3 between y = x - 7/6 and y = x + 1/2, at degree 3906. The
+    // values: a 34-digit spectral-element solution (30 elements of degree 40 graded about the
+    // shock, checked against other meshes and degrees to 1.1E-16).
     EXPECT_EQ(shock.s.lstPasses().at(0),
               "NO CONVERGED SOLUTION FROM THE START: THE LAYER PARAMETER eps WAS SWEPT FROM 1 TO 0.001, THEN:");
     const ChebyshevSeries& s = *shock.s.chebyshev();
-    EXPECT_NEAR(ChebyshevDerivative(s, 0, 0.3), 0.3 - 7.0 / 6, 1e-3);
-    EXPECT_NEAR(ChebyshevDerivative(s, 0, 0.37), 0.37 + 0.5, 1e-3);
+    for (auto [x, y] : {std::pair{0.1, -1.0666666666666667},
+                        {0.3, -0.8666666666658757},
+                        {0.33, -0.7402781269315393},
+                        {0.34, 0.8337947141164804},
+                        {0.9, 1.4}})
+        EXPECT_NEAR(ChebyshevDerivative(s, 0, x), y, 1e-11) << x;
 
     Accurate none(test::Bratu({"lambda=4"}), true);
     const auto start = std::chrono::steady_clock::now();
