@@ -398,7 +398,8 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
         auto size = [&] { return sizeAt(tried, s.series.coef); };
         if (moved > 0 && (confirmed || (tail <= tolerance && !stillCut) || plateau)) {
             result.estimatedError = std::fmax(result.estimatedError, moved);
-            result.converged = result.estimatedError <= tolerance * size();
+            // (A series still cut off at the limit has not converged: below.)
+            result.converged = (cutWithin || plateau) && result.estimatedError <= tolerance * size();
             break;
         }
         if (confirmed || (tail <= tolerance && !stillCut) || plateau) {

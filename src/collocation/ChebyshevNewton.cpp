@@ -540,6 +540,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 EquilibrateRows(a, keepFactors ? &shifts : nullptr);
                 const EliminationOutcome outcome =
                     Eliminate(a, delta, newton.progress, keepFactors ? &factors : nullptr);
+                ++result.eliminations;
                 if (outcome == EliminationOutcome::Cancelled)
                     throw Stopped{};
                 if (outcome == EliminationOutcome::LinearlyDependent || outcome == EliminationOutcome::Inconsistent) {

@@ -69,6 +69,8 @@ struct NewtonRunReport : SolveEnd {
     // Stopped: the pass whose result the coefficients hold, the one with the smallest largest
     // residual; 0 when no pass had finished (the coefficients are as they started).
     int shownPass = 0;
+    // The passes that eliminated; the others took chord steps (kChordStepsFromUnknowns).
+    int eliminations = 0;
     // Newton's iteration from the start did not converge and a homotopy from it did: its steps
     // (RunChebyshevHomotopy); 0 when none was made.
     int homotopySteps = 0;

@@ -9,7 +9,6 @@
 #include <limits>
 #include <new>
 #include <numeric>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -287,14 +286,17 @@ bool updateTrailing(AugmentedMatrix& a, const std::vector<double>& factors, cons
     // Runs of whole groups of four rows, so that every thread keeps to the four-row kernel. A
     // thread the system will not start leaves its run to this one.
     const int share = ((r1 - r0) / threads + 3) / 4 * 4;
-    std::vector<std::pair<int, int>> mine = {{r0, std::min(r0 + share, r1)}};
+    // (Both lists have their room before any thread starts: nothing below throws while one runs.)
+    std::vector<std::pair<int, int>> mine;
+    mine.reserve(static_cast<size_t>(threads));
+    mine.emplace_back(r0, std::min(r0 + share, r1));
     std::vector<std::thread> others;
     others.reserve(static_cast<size_t>(threads - 1));
     for (int t = 1; t < threads; ++t) {
         const int from = std::min(r0 + t * share, r1), to = t + 1 == threads ? r1 : std::min(from + share, r1);
         try {
             others.emplace_back([&, from, to] { updateRowsInBlocks(a, factors, job, from, to, progress); });
-        } catch (const std::system_error&) {
+        } catch (...) { // no thread (std::system_error), or no memory for its state
             mine.emplace_back(from, to);
         }
     }
