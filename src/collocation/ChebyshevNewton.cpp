@@ -574,7 +574,7 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
             // with the factors at hand: where it is at most kChordContraction of the step just
             // taken, Newton's linear model has hardly changed and the chord iteration goes on
             // contracting at least that fast, so the O(N^3) elimination is saved for O(N^2).
-            bool closeEnough = false, floor = false;
+            bool closeEnough = false;
             double remaining = 0;
             if ((!shape.polish || chords) && norms.step == 1) {
                 std::vector<double> simplified;
@@ -591,12 +591,8 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                     for (double d : simplified)
                         remaining += std::fabs(d);
                 }
-                if (chords && ready) {
-                    if (LargestMagnitude(simplified) <= kChordContraction * norms.correction)
-                        chord = std::move(simplified);
-                    else
-                        floor = norms.correction <= kRoundingFloor * kEpsilon * LargestMagnitude(c);
-                }
+                if (chords && ready && LargestMagnitude(simplified) <= kChordContraction * norms.correction)
+                    chord = std::move(simplified);
             }
             if (ready)
                 before = nextNorms;
@@ -614,10 +610,12 @@ NewtonRunReport RunChebyshevNewton(const ChebyshevNewtonShape& shape, const std:
                 best = c;
                 bestCorrection = result.correction;
             }
-            // (Nor does a step the residuals had to damp: at that level they no longer follow it.)
-            if (chords && norms.step < 1)
-                floor = norms.correction / norms.step <= kRoundingFloor * kEpsilon * LargestMagnitude(c);
-            const bool rounding = norms.correction <= 4 * kEpsilon * LargestMagnitude(c) || floor;
+            // A step that took no chord after it (its simplified correction did not contract, or
+            // the residuals had to damp it: at that level they no longer follow it) within
+            // kRoundingFloor roundings of the coefficients was rounding, too.
+            const double unit = kEpsilon * LargestMagnitude(c);
+            const bool floor = chords && chord.empty() && norms.correction / norms.step <= kRoundingFloor * unit;
+            const bool rounding = norms.correction <= 4 * unit || floor;
             if (!met && rounding && norms.residual > shape.errorBoundDE && !closeEnough) {
                 // Nothing is left to correct, yet the residual stays above its bound: the bound is
                 // tighter than the rounding of the equation's terms (Troesch's 10 sinh(10 y) reaches
