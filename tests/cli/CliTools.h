@@ -17,8 +17,6 @@ extern char** environ;
 
 namespace ode::test {
 
-const std::string kExamples = ODESERIES_EXAMPLES;
-
 // `odeseries solve ARGS` in this process: what it prints; `status` its exit status, `err` (when
 // asked for) its messages.
 inline std::string Solve(std::vector<std::string> args, int& status, std::string* err = nullptr)

@@ -4,6 +4,7 @@
 
 #include "linear/LinearSession.h"
 #include "nonlinear/NonlinearSession.h"
+#include "support/Scratch.h"
 #include "systems/SystemSession.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace ode::test {
-
-const std::string kExamples = ODESERIES_EXAMPLES;
 
 // A session and the messages it showed. It stays where it was made: its sink points at it.
 struct Made {

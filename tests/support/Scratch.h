@@ -1,6 +1,6 @@
 #pragma once
-// What tests that write files and run commands share: a folder of their own, reading a file
-// back, running a shell command, and the id of a process that has ended.
+// What tests that write files and run commands share: a folder of their own, the examples' folder,
+// reading a file back, running a shell command, and the id of a process that has ended.
 
 #include "common/FileIO.h"
 
@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 namespace ode::test {
+
+inline const std::string kExamples = ODESERIES_EXAMPLES;
 
 // A new empty folder odeseries-WHAT-PID-N under the temporary folder (N counts the folders made),
 // removed with what it holds.

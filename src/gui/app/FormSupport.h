@@ -22,6 +22,10 @@ namespace ode::app {
 std::string CorePath(const QString& path);
 QString QtPath(const std::string& path);
 
+// A text between a box and the core: Qt's UTF-16 and the core's UTF-8.
+inline QString q(const std::string& text) { return QString::fromStdString(text); }
+inline std::string s(const QString& text) { return text.toStdString(); }
+
 void FillList(QListWidget* list, const std::vector<std::string>& lines);
 
 // The hourglass for the life of a command; a message box on the way may have restored it.

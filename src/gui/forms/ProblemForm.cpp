@@ -44,9 +44,7 @@
 
 namespace ode::forms {
 
-namespace {
-std::string s(const QString& q) { return q.toStdString(); }
-} // namespace
+using app::s;
 
 ProblemForm::ProblemForm(bool nonlinear, app::FormHost& host) : m_nonlinear(nonlinear), m_host(host)
 {

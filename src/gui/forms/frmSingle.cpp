@@ -36,10 +36,10 @@
 
 namespace ode::forms {
 
-namespace {
+using app::q;
+using app::s;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QString& q) { return q.toStdString(); }
+namespace {
 
 QFont verdana()
 {

@@ -32,10 +32,8 @@
 
 namespace ode::forms {
 
-namespace {
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QString& q) { return q.toStdString(); }
-} // namespace
+using app::q;
+using app::s;
 
 FrmSystem::FrmSystem(bool nonlinear, app::FormHost& host) : ProblemForm(nonlinear, host)
 {

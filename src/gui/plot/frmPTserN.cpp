@@ -38,6 +38,9 @@
 
 namespace ode::plot {
 
+using app::q;
+using app::s;
+
 namespace {
 
 QLabel* plotLabel(const char* name, const QString& text, QWidget* parent)
@@ -55,9 +58,6 @@ QLineEdit* setupBox(const char* name, const QString& text, const QString& tip, Q
     e->setMaximumWidth(90);
     return e;
 }
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QString& q) { return q.toStdString(); }
 
 // The picture never gets smaller than this, so that the window fits a 1024 x 600 screen.
 constexpr int kMinimumPictureWidth = 400;
