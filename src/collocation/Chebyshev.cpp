@@ -433,6 +433,8 @@ AutoDegreeSolution GrowChebyshevDegree(int first, int maxDegree, double toleranc
             break;
         bool capped = true;
         degree = terms ? 2 * tried : std::max(tried + 1, NextChebyshevDegree(s.series.coef, tolerance, &capped));
+        if (!terms && degree < maxDegree && degree >= kLimitAtOnceFrom * maxDegree)
+            degree = maxDegree;
         predicted = !capped;
     }
     readout.verdict = result.converged ? AccuracyReadout::Verdict::Converged : AccuracyReadout::Verdict::NotConverged;

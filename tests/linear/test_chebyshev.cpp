@@ -481,6 +481,26 @@ TEST(Chebyshev, AFirstDegreeWithoutASolutionIsFollowedByFinerOnes)
     }
 }
 
+// A next degree within a tenth of the limit is the limit itself: a prediction that falls short
+// there would leave only the limit to try after it. Further from the limit the prediction stands
+// (c_k = 10^-k/8 asks for 122 after 48; 0.9 x 135 = 121.5).
+TEST(Chebyshev, ADegreeNearTheLimitIsTheLimit)
+{
+    const struct {
+        int limit;
+        std::vector<int> tried;
+    } cases[] = {{1000, {16, 32, 48, 122}}, {136, {16, 32, 48, 122}}, {135, {16, 32, 48, 135}}};
+    for (const auto& c : cases) {
+        std::vector<int> tried;
+        const AutoDegreeSolution found = GrowChebyshevDegree(16, c.limit, 1e-13, [&](int degree, const Progress&) {
+            tried.push_back(degree);
+            return Synthetic(degree, [](int k) { return std::pow(10.0, -k / 8.0); });
+        });
+        EXPECT_EQ(tried, c.tried) << c.limit;
+        EXPECT_TRUE(found.converged) << c.limit;
+    }
+}
+
 // The size a readout's tolerance is taken of: the largest value or coefficient; 0, within which
 // nothing lies, for a series that is not finite or whose values overflow.
 TEST(Chebyshev, TheSolutionSizeIsItsLargestValueOrCoefficient)
