@@ -88,7 +88,7 @@ constexpr int kDefaultBandedAutoDegreeLimit = 100000;
 // about 2.3 s on two cores (268 MB for the pass's matrix and the next one's), and a degree
 // grown from a converged coarser one takes one or two eliminations, its other passes chord
 // steps. Shocks and corners of width 1E-3 need degrees near 4000 (eps y'' + y y' - y = 0 with
-// its shock at 1/3: 3906, about 12 s in all); a limit of 1000 left them NOT CONVERGED. A system's
+// its shock at 1/3: 4096, about 12 s in all); a limit of 1000 left them NOT CONVERGED. A system's
 // unknowns are its variables' together: it keeps kDefaultAutoDegreeLimit a variable.
 constexpr int kDefaultNewtonAutoDegreeLimit = 4096;
 constexpr double kDefaultTolerance = 1e-13;

@@ -518,7 +518,7 @@ TEST(AccurateNonlinearSession, TheGrowthGoesPastDegreesWithoutASolutionAndCutsFa
 
     Accurate shock(test::TwoPoint("eps*y''+y*y'-y=0", "0", "1", {"y=-7/6", "y=3/2"}, "1E-12", "100"), true,
                    {"eps=1E-3"});
-    // Limited to 1000 (by default it converges at degree 3906 in about ten seconds, too long for
+    // Limited to 1000 (by default it converges at degree 4096 in about twelve seconds, too long for
     // a test; docs/PERFORMANCE.md), it still finds where the shock is.
     EXPECT_EQ(shock.s.maxDegree, kDefaultNewtonAutoDegreeLimit);
     shock.s.maxDegree = 1000;
